@@ -1,0 +1,67 @@
+# Kaelmund: build, run and test entry points over CMake.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+BUILD_TSAN ?= build-tsan
+BUILD_BENCH ?= build-bench
+JOBS       ?= $(shell nproc)
+
+DEB_PACKAGES := build-essential cmake pkg-config \
+	libode-dev libsdl1.2-dev libsdl-mixer1.2-dev libsdl-ttf2.0-dev libguichan-dev \
+	libglew-dev libutfcpp-dev liblua5.1-0-dev libcurl4-openssl-dev libglu1-mesa-dev \
+	freeglut3-dev fonts-dejavu-core \
+	libgtest-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri x11-utils \
+	libpng-dev zlib1g-dev imagemagick lua5.1
+
+.PHONY: all deps build run test test-asan test-tsan bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -z "$$missing" ]; then echo "deps: all packages present"; exit 0; fi; \
+	if [ "$$(id -u)" = 0 ]; then \
+	  echo "deps: installing$$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	else \
+	  echo "deps: missing packages; run:"; echo "  sudo apt-get install$$missing"; exit 1; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD)/run && ./kaelmund
+
+# Tests that need a display get one: Xvfb is started when DISPLAY is unset.
+define run_ctest
+	cd $(1) && if [ -z "$$DISPLAY" ]; then \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS) $(2); \
+	else ctest --output-on-failure -j $(JOBS) $(2); fi
+endef
+
+test: build
+	$(call run_ctest,$(BUILD),)
+
+test-asan: deps
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DKX_SANITIZE=ON
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	$(call run_ctest,$(BUILD_ASAN),)
+
+# The thread tests again under ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DKX_TSAN=ON
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app
+	$(call run_ctest,$(BUILD_TSAN),-L app -R 'Thread|LineQueue|Mutex')
+
+bench: deps
+	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DKX_BENCH=ON -DKX_TESTS=OFF
+	cmake --build $(BUILD_BENCH) -j $(JOBS)
+	cd $(BUILD_BENCH)/run && ../bench/kx_bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_BENCH)
