@@ -7,7 +7,6 @@
 #include "gui/centerprint.h"
 #include "gui/chat_log.h"
 #include "gui/utf16_text.h"
-#include "gui/whisper_target.h"
 
 namespace {
 
@@ -194,13 +193,3 @@ TEST(CenterPrint, ShowsForItsSecondsThenClears)
     clock_set_source(nullptr);
 }
 
-TEST(WhisperTarget, KeepsUpTo32Characters)
-{
-    EXPECT_STREQ(get_whisper_target(), "");
-    set_whisper_target("someone");
-    EXPECT_STREQ(get_whisper_target(), "someone");
-    set_whisper_target(std::string(40, 'n').c_str());
-    EXPECT_EQ(std::string(get_whisper_target()), std::string(32, 'n'));
-    set_whisper_target(nullptr);
-    EXPECT_STREQ(get_whisper_target(), "");
-}
