@@ -102,7 +102,7 @@ static double min_head_height(int steps)
     return lowest;
 }
 
-TEST_F(WorldTest, HoldingFighterStandsRelaxedFighterCollapses)
+TEST_F(WorldTest, HoldingFighterStands)
 {
     set_all_joint_states(0, MOTOR_HOLD);
     set_all_joint_states(1, MOTOR_HOLD);
