@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/text.h"
 #include "game/blood.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
@@ -163,8 +162,7 @@ int create_fighter(BodyDef *bodies, JointDef *joints, int index, const char *nam
     p->body_defs = bodies;
     p->joint_defs = joints;
     p->offset[0] = ox; p->offset[1] = oy; p->offset[2] = oz;
-    n_strncpyz(p->name, name ? name : "", PLAYER_NAME_SIZE);
-    set_player_name(index, p->name);  // fills the short name
+    set_player_name(index, name ? name : "");  // the name and its short name
     for (int k = 0; k < BODY_COUNT; k++)
         p->grip_target[k] = -1;
 

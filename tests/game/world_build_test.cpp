@@ -116,6 +116,8 @@ TEST_F(WorldTest, GhostsAreBuiltSwitchedOff)
     }
     EXPECT_STREQ(get_player(0)->name, "vako");
     EXPECT_STREQ(get_player(1)->name, "zud");
+    EXPECT_STREQ(get_player(1)->short_name, "zud");
+    EXPECT_STREQ(get_player(3)->short_name, "zud");
     EXPECT_EQ(get_player(0)->colour, 3);
     EXPECT_EQ(get_player(1)->colour, 5);
     EXPECT_EQ(get_first_ghost(), get_player(2));
