@@ -5,7 +5,7 @@
 #include <cstring>
 #include "app/clock.h"
 #include "app/text.h"
-#include "gui/console.h"
+#include "gui/chat_log.h"
 
 static WorldState g_state;
 static GameGlobals g_globals;
@@ -146,18 +146,6 @@ const char *default_player_name(int i) { return (i >= 0 && i < 6) ? k_player_nam
 
 // ---- setters ----
 
-// Splits "[tag]name" into the name part; any other text is the name whole.
-// Stand-in for the shared string helper split_tag_and_name (src/app); the
-// shared one replaces it when both branches meet.
-static void local_split_tag_and_name(const char *text, int len, char *name)
-{
-    const char *close = (text[0] == '[') ? strchr(text, ']') : nullptr;
-    if (close && close - text >= 2 && close[1] != '\0')
-        n_strncpyz(name, close + 1, len);
-    else
-        n_strncpyz(name, text, len);
-}
-
 int set_player_name(int i, const char *text)
 {
     if (i < 0 || i >= MAX_PLAYER_RECORDS || !text)
@@ -166,7 +154,8 @@ int set_player_name(int i, const char *text)
     if (strncmp(p->name, text, PLAYER_NAME_SIZE - 1) == 0 && strlen(text) < PLAYER_NAME_SIZE)
         return 1;
     n_strncpyz(p->name, text, PLAYER_NAME_SIZE);
-    local_split_tag_and_name(p->name, PLAYER_NAME_SIZE, p->short_name);
+    char tag[PLAYER_NAME_SIZE];
+    split_tag_and_name(p->name, PLAYER_NAME_SIZE, tag, p->short_name);
     return 0;
 }
 
@@ -238,7 +227,7 @@ int is_own_bout(int i)
 
 void set_match_deadline(void) { g_state.deadline = clock_ms() + 5000; }
 
-void show_message(const char *text) { console_echo(text, 4); }
+void show_message(const char *text) { console_echo(text, MSG_INGAME); }
 
 void clear_startup_flags(void)
 {

@@ -2,6 +2,8 @@
 // poses; the stance files "stance/<name>.sta" hold 21 lines of position and
 // orientation.
 #include "game/stance.h"
+#include "app/data_dirs.h"
+#include "app/utils.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,31 +12,6 @@
 
 static StanceSlot g_slots[STANCE_SLOTS];
 
-// Stand-ins for the shared path helpers is_safe_path (src/app/utils.h) and
-// data_path (src/app/data_dirs.h); the shared ones replace these when the
-// branches meet.
-static bool stance_is_safe_path(const char *path, int allow_folders)
-{
-    if (!path || !*path)
-        return false;
-    bool part_start = true;
-    for (const char *c = path; *c; c++) {
-        if (*c == '/' || *c == '\\') {
-            if (!allow_folders || part_start)
-                return false;
-            part_start = true;
-            continue;
-        }
-        const bool ok = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') ||
-                        *c == '-' || *c == '_' || *c == '.';
-        if (!ok || (part_start && *c == '.'))
-            return false;
-        part_start = false;
-    }
-    return !part_start;
-}
-
-static const char *stance_data_path(const char *name) { return name; }
 
 StanceSlot *get_stance_slot(int i) { return (i >= 0 && i < STANCE_SLOTS) ? &g_slots[i] : nullptr; }
 
@@ -152,13 +129,13 @@ static bool blank_line(const char *s)
 
 int load_stance(const char *name)
 {
-    if (!name || !stance_is_safe_path(name, 0)) {
+    if (!name || !is_safe_path(name, 0)) {
         fprintf(stderr, "Unable to open stance %s\n", name ? name : "");
         return 1;
     }
     char path[STANCE_NAME_SIZE + 16];
     snprintf(path, sizeof path, "stance/%s", name);
-    FILE *f = fopen(stance_data_path(path), "r");
+    FILE *f = fopen(data_path(path), "r");
     if (!f) {
         fprintf(stderr, "Unable to open stance %s\n", name);
         return 1;
@@ -208,7 +185,7 @@ int save_stance(void)
             continue;
         char path[STANCE_NAME_SIZE + 16];
         snprintf(path, sizeof path, "stance/%s.sta", s.name);
-        FILE *f = stance_is_safe_path(s.name, 0) ? fopen(stance_data_path(path), "w") : nullptr;
+        FILE *f = is_safe_path(s.name, 0) ? fopen(data_path(path), "w") : nullptr;
         if (!f) {
             fprintf(stderr, "Unable to open %s\n", path);
             result = 1;
