@@ -101,13 +101,15 @@ int record_frame_into(ReplayFrame *rf, int full, int frame)
             rf->joint_states[i][j] = p->motor_wish[j];
             if (p->motor_wish[j] != 0)
                 count++;
+            // A break sets the second copy of the break state; it waits there
+            // until a frame records it.
             JointState &js = p->joints[j];
             rf->break_marks[i][j] = 0;
-            if (js.broken != js.broken_recorded && js.broken != JOINT_INTACT) {
-                rf->break_marks[i][j] = js.broken;
-                bits |= js.broken == JOINT_DISMEMBERED ? RF_DISMEMBER : RF_FRACTURE;
+            if (js.broken_recorded == JOINT_DISMEMBERED || js.broken_recorded == JOINT_FRACTURED) {
+                rf->break_marks[i][j] = js.broken_recorded;
+                bits |= js.broken_recorded == JOINT_DISMEMBERED ? RF_DISMEMBER : RF_FRACTURE;
                 count++;
-                js.broken_recorded = js.broken;
+                js.broken_recorded = JOINT_INTACT;
             }
         }
         for (int b = 0; b < BODY_COUNT; b++) {
@@ -133,6 +135,18 @@ int record_frame_into(ReplayFrame *rf, int full, int frame)
     if (total == 0)
         return 0;
 
+    // Playback sets each stored quaternion through the engine, which
+    // normalises it again and rebuilds the rotation matrix: the last bits
+    // change. The live bodies take the same set now, so that the live match
+    // and its replay stay identical to the bit.
+    for (int i = 0; i < n; i++) {
+        Player *p = get_player(i);
+        if (!p || p->hidden)
+            continue;
+        for (int b = 0; b < BODY_COUNT; b++)
+            dBodySetQuaternion(p->bodies[b], rf->rotations[i][b]);
+    }
+
     for (int k = 0; k < ENV_OBJECT_COUNT; k++) {
         EnvObjectBody *o = moving_object(k);
         if (!o)
@@ -148,6 +162,7 @@ int record_frame_into(ReplayFrame *rf, int full, int frame)
         }
         for (int c = 0; c < 4; c++)
             rf->object_rot[k][c] = q[c];
+        dBodySetQuaternion(o->body, rf->object_rot[k]);
     }
     rf->objects_valid = 1;
     for (int i = 0; i < n; i++) {
@@ -208,7 +223,7 @@ void apply_replay_frame(const ReplayFrame *rf)
             const int mark = rf->break_marks[i][j];
             if (p->joints[j].broken == JOINT_INTACT && (mark == JOINT_DISMEMBERED || mark == JOINT_FRACTURED)) {
                 break_joint(i, j, mark);
-                p->joints[j].broken_recorded = p->joints[j].broken;
+                p->joints[j].broken_recorded = JOINT_INTACT;   // it came from the frame
             }
         }
         for (int b = 0; b < BODY_COUNT; b++) {
