@@ -5,6 +5,7 @@
 #include "render/inflate.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -142,16 +143,29 @@ struct Tables {
 
 class Inflater {
 public:
-    Inflater(std::vector<uint8_t> &out, const uint8_t *data, size_t size, size_t max_out)
-        : out_(out), in_(data), end_(data + size), max_out_(max_out)
+    Inflater(const uint8_t *data, size_t size, size_t max_out) : in_(data), end_(data + size), max_out_(max_out)
     {
-        // Reserve what the caller expects, but never more than this much
-        // input can expand to (deflate's ratio is below 1032:1).
+        // Deflate expands at most 1032:1 (a 258-byte copy in two bits), so
+        // this much is enough for any stream of this size; pages that are
+        // never written are never touched.
         size_t bound = size > (SIZE_MAX - 4096) / 1032 ? SIZE_MAX : size * 1032 + 4096;
-        out_.clear();
-        out_.resize(std::min(max_out, bound));
-        buf_ = out_.data();
-        cap_ = out_.size();
+        cap_ = std::min(max_out, bound);
+        buf_ = static_cast<uint8_t *>(malloc(cap_ ? cap_ : 1));
+        if (!buf_)
+            cap_ = 0;
+    }
+    ~Inflater() { free(buf_); }
+    Inflater(const Inflater &) = delete;
+    Inflater &operator=(const Inflater &) = delete;
+
+    // Hands the output over; the caller frees it.
+    uint8_t *release(size_t *size)
+    {
+        uint8_t *p = buf_;
+        *size = pos_;
+        buf_ = nullptr;
+        cap_ = pos_ = 0;
+        return p;
     }
 
     unsigned run();
@@ -197,12 +211,15 @@ private:
     {
         if (n <= cap_ - pos_)
             return true;
-        if (cap_ >= max_out_)
+        if (cap_ >= max_out_ || pos_ + n < pos_)
             return false;
         size_t want = std::max(cap_ * 2, std::max<size_t>(pos_ + n, 4096));
-        cap_ = std::min(want, max_out_);
-        out_.resize(cap_);
-        buf_ = out_.data();
+        want = std::min(want, max_out_);
+        uint8_t *grown = static_cast<uint8_t *>(realloc(buf_, want));
+        if (!grown)
+            return false;
+        buf_ = grown;
+        cap_ = want;
         return n <= cap_ - pos_;
     }
 
@@ -211,7 +228,6 @@ private:
     unsigned dynamic_tables();
     unsigned huffman_block();
 
-    std::vector<uint8_t> &out_;
     const uint8_t *in_;
     const uint8_t *end_;
     size_t max_out_;
@@ -245,7 +261,6 @@ unsigned Inflater::run()
         if (error || (header & 1))
             break;
     }
-    out_.resize(pos_);
     return error;
 }
 
@@ -453,10 +468,28 @@ unsigned Inflater::huffman_block()
 
 } // namespace
 
-unsigned inflate_raw(std::vector<uint8_t> &out, const uint8_t *data, size_t size, size_t max_out)
+unsigned inflate_raw_buffer(InflateOutput *out, const uint8_t *data, size_t size, size_t max_out)
 {
+    free(out->data);
+    out->data = nullptr;
+    out->size = 0;
     if (!data)
         size = 0;
-    Inflater inflater(out, data, size, max_out);
-    return inflater.run();
+    Inflater inflater(data, size, max_out);
+    unsigned error = inflater.run();
+    out->data = inflater.release(&out->size);
+    return error;
+}
+
+unsigned inflate_raw(std::vector<uint8_t> &out, const uint8_t *data, size_t size, size_t max_out)
+{
+    InflateOutput buffer;
+    unsigned error = inflate_raw_buffer(&buffer, data, size, max_out);
+    out.assign(buffer.data, buffer.data + buffer.size);
+    return error;
+}
+
+InflateOutput::~InflateOutput()
+{
+    free(data);
 }

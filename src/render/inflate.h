@@ -30,6 +30,18 @@
 //   64 a dynamic block without a code for end-of-block
 unsigned inflate_raw(std::vector<uint8_t> &out, const uint8_t *data, size_t size, size_t max_out);
 
+// The same into a malloc'd buffer that is not zero-filled first (the PNG
+// decoder's path: only the bytes written are ever touched).
+struct InflateOutput {
+    uint8_t *data = nullptr;
+    size_t size = 0;
+    InflateOutput() = default;
+    InflateOutput(const InflateOutput &) = delete;
+    InflateOutput &operator=(const InflateOutput &) = delete;
+    ~InflateOutput();
+};
+unsigned inflate_raw_buffer(InflateOutput *out, const uint8_t *data, size_t size, size_t max_out);
+
 enum : unsigned {
     INFLATE_OUTPUT_LIMIT = 72,
 };

@@ -395,16 +395,16 @@ unsigned decode_png(std::vector<uint8_t> &out, unsigned &width, unsigned &height
 
     // Inflate no further than the image needs: extra data is ignored, and a
     // tiny file cannot make a large buffer.
-    std::vector<uint8_t> raw;
-    error = inflate_raw(raw, z + 2, z_size - 2, (size_t)needed);
+    InflateOutput raw;
+    error = inflate_raw_buffer(&raw, z + 2, z_size - 2, (size_t)needed);
     if (error && error != INFLATE_OUTPUT_LIMIT)
         return error;
-    if (raw.size() < needed)
+    if (raw.size < needed)
         return PNG_ERR_DATA_SHORT;
 
     out.resize((size_t)info.width * info.height * 4);
     const size_t bpp = (bits_per_pixel + 7) / 8;
-    uint8_t *p = raw.data();
+    uint8_t *p = raw.data;
     for (unsigned i = 0; i < pass_count; i++) {
         const Pass &pass = passes[i];
         const uint8_t *prev = nullptr;
