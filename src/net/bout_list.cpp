@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/text.h"
+#include "net/bout_records.h"
 #include "net/wire_text.h"
 
 static BoutLine g_receiving[BOUT_LINE_ENTRIES];
@@ -46,6 +47,7 @@ int bout_list_set(int index, const BoutLine *entry)
         for (int i = 0; i < BOUT_LINE_ENTRIES; i++)
             g_committed_count += g_committed[i].used != 0;
         memset(g_receiving, 0, sizeof g_receiving);
+        bout_records_commit(g_committed, BOUT_LINE_ENTRIES);
         return 0;
     }
     if (index < 0 || index >= BOUT_LINE_ENTRIES || !entry) {

@@ -4,41 +4,10 @@
 #pragma once
 #include <cstdint>
 
-// The spectator name lists belong to the shared user strings; until those
-// are in the tree, bout_list_names.cpp defines the same record.
-#if __has_include("app/user_strings.h")
+// The spectator name lists (BoutListEntry) are the shared user strings'.
 #include "app/user_strings.h"
-#else
-#define KX_BOUT_NAMES_LOCAL 1
-enum { BOUT_NAMES = 32, BOUT_NAME_SIZE = 32, BOUT_LISTS = 8 };
-// 32 names of at most 31 characters; the first empty cell ends the list.
-struct BoutListEntry {
-    char names[BOUT_NAMES][BOUT_NAME_SIZE];
-    BoutListEntry();
-};
-// The 8 bout lists.
-BoutListEntry *get_bout_list(void);
-// Bout list i (0..7), or null.
-BoutListEntry *get_bout_entry(int i);
-#endif
 
-enum {
-    BOUT_LINE_ENTRIES = 32,
-    BOUT_LINE_NAME_SIZE = 256,
-};
-
-// One BOUT line from the game server: "%i %i %i %i %i %i %s %i".
-struct BoutLine {
-    int32_t server_id;
-    int32_t qi;
-    int32_t streak;
-    int32_t winnings;
-    int32_t flags;
-    int32_t word5;             // sixth number, kept as sent
-    char name[BOUT_LINE_NAME_SIZE];
-    int32_t word7;             // number after the name, kept as sent
-    int32_t used;              // 1 in a stored entry
-};
+#include "net/bout_line.h"
 
 // Reads the line into entry (zeroed first; fields missing from the text
 // stay 0). Returns the fields read.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/text.h"
+#include "app/utils.h"
 #include "net/wire_text.h"
 
 static CustomRecord g_customs[CUSTOM_PLAYERS];
@@ -134,27 +135,12 @@ int parse_custom_item(const char *text, CustomRecord *rec)
     return parse_color_pairs("ITEM", "item", text, rec->item_color, CUSTOM_ITEMS);
 }
 
-// A name that later becomes part of a file path inside the fighter's folder.
-static bool image_name_ok(const char *name)
-{
-    if (!name[0] || name[0] == '.')
-        return false;
-    for (const char *p = name; *p; p++) {
-        char c = *p;
-        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                  c == '_' || c == '.';
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
 int parse_custom_decal(const char *text, CustomRecord *rec)
 {
     char word[CUSTOM_NAME_SIZE + 1];
     if (!wire_read_word(text, word, sizeof word))
         return 0;
-    if (strlen(word) >= CUSTOM_NAME_SIZE || !image_name_ok(word)) {
+    if (strlen(word) >= CUSTOM_NAME_SIZE || !is_safe_path(word, 0)) {
         fprintf(stderr, "DECAL: bad name %s\n", word);
         return 1;
     }

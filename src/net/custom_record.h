@@ -51,6 +51,7 @@ struct CustomRecord {
     int32_t tex_trail[CUSTOM_TRAILS];
     int32_t tex_ground;
     FlameRecord flame[CUSTOM_FLAMES];
+    int32_t blood_color;                      // colour row of the blood, 0 default
 };
 
 // Player i's record, or null outside 0 .. CUSTOM_PLAYERS - 1.
