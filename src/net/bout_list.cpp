@@ -99,8 +99,8 @@ int set_spectators(const char *text)
             end++;
         int len = (int)(end - p);
         if (len > 0) {
-            if (len > BOUT_NAME_SIZE - 1)
-                len = BOUT_NAME_SIZE - 1;
+            if (len > BOUT_LIST_NAME_SIZE - 1)
+                len = BOUT_LIST_NAME_SIZE - 1;
             memcpy(list->names[n], p, (size_t)len);
             list->names[n][len] = '\0';
             n++;

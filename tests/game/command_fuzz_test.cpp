@@ -167,7 +167,7 @@ void expect_records_in_range()
         ASSERT_TRUE(memchr(get_bout_line(i)->name, 0, BOUT_LINE_NAME_SIZE) != nullptr);
     ASSERT_TRUE(get_spectator_count() >= 0 && get_spectator_count() <= BOUT_NAMES);
     for (int i = 0; i < BOUT_NAMES; i++)
-        ASSERT_TRUE(memchr(get_bout_entry(0)->names[i], 0, BOUT_NAME_SIZE) != nullptr);
+        ASSERT_TRUE(memchr(get_bout_entry(0)->names[i], 0, BOUT_LIST_NAME_SIZE) != nullptr);
     ASSERT_EQ(get_ghost_buffer()->set == 0 || get_ghost_buffer()->set == 1, true);
 }
 

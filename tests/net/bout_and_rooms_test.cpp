@@ -69,7 +69,7 @@ TEST(BoutList, SpectatorNamesAreSplitAtTabsAndBounded)
     for (int i = 0; i < 40; i++)
         many += std::string(40, (char)('a' + i % 26)) + "\t";
     EXPECT_EQ(set_spectators(many.c_str()), BOUT_NAMES);
-    EXPECT_EQ(strlen(list->names[31]), (size_t)BOUT_NAME_SIZE - 1);
+    EXPECT_EQ(strlen(list->names[31]), (size_t)BOUT_LIST_NAME_SIZE - 1);
     EXPECT_EQ(get_bout_entry(BOUT_LISTS), nullptr);
     set_spectator_count(0);
     EXPECT_EQ(get_spectator_count(), 0);
