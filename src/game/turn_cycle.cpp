@@ -235,11 +235,16 @@ void step_world(int quiet)
     }
 
     if (replay) {
-        // A replay runs for the frames it was given, then pauses.
+        // A replay runs for the frames it was given, then pauses. The turn
+        // start counts one frame more for the live countdown, which counts
+        // before the step; here the count follows the step, so the pause
+        // comes at 1 and exactly the frames asked for run.
         if (!network_play() && w->frames_left > 0) {
             w->frames_left--;
-            if (w->frames_left == 0)
+            if (w->frames_left <= 1) {
+                w->frames_left = 0;
                 toggle_game_running(0);
+            }
         }
     } else if (w->ghost_mode == 0 && !w->frozen && !w->game_over) {
         if (network_play()) {
