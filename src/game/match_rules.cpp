@@ -215,7 +215,6 @@ void rules_set_turnframes(MatchRules *rules, const char *text)
         rules->turnframe_list[i] = 0;
     rules->turnframe_count = kept;
     n_strncpyz(rules->turnframe_text, joined, RULES_TEXT_SIZE);
-    rules_set_nominal_turn_length(rules->turnframe_list[0]);
 }
 
 static int rule_players(const MatchRules *rules)
@@ -224,7 +223,7 @@ static int rule_players(const MatchRules *rules)
     return n > RULES_PLAYER_SLOTS ? RULES_PLAYER_SLOTS : n;
 }
 
-static void set_engage_positions(MatchRules *rules, const char *text)
+void rules_set_engage_positions(MatchRules *rules, const char *text)
 {
     n_strncpyz(rules->engage_text, text, RULES_TEXT_SIZE);
     int players = rule_players(rules);
@@ -239,7 +238,7 @@ static void set_engage_positions(MatchRules *rules, const char *text)
     rules->engage_set = count == players * 3 ? 1 : 0;
 }
 
-static void set_engage_rotations(MatchRules *rules, const char *text)
+void rules_set_engage_rotations(MatchRules *rules, const char *text)
 {
     n_strncpyz(rules->engage_text, text, RULES_TEXT_SIZE);
     int players = rule_players(rules);
@@ -255,7 +254,7 @@ static void set_engage_rotations(MatchRules *rules, const char *text)
         rules->engage_set = 0;
 }
 
-static void set_gravity(MatchRules *rules, const char *text)
+void rules_set_gravity(MatchRules *rules, const char *text)
 {
     float g[3];
     if (read_floats(text, g, 3) < 3) {
@@ -292,24 +291,39 @@ static int mod_file_exists(const char *name)
     return stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// 0 taken or left unchanged (no such file), 1 refused with a message.
-static int set_mod(MatchRules *rules, const char *name)
+int rules_set_mod_name(MatchRules *rules, const char *name)
 {
-    if (!*name || strpbrk(name, " \t\r\n")) {
-        fprintf(stderr, "Mod name \"%s\" refused: it is empty or holds blanks\n", name);
+    if (!rules_mod_name_ok(name))
         return 1;
+    n_strncpyz(rules->mod, name, RULES_TEXT_SIZE);
+    return 0;
+}
+
+int rules_mod_name_ok(const char *name)
+{
+    if (!name || !*name || strpbrk(name, " \t\r\n")) {
+        fprintf(stderr, "Mod name \"%s\" refused: it is empty or holds blanks\n", name ? name : "");
+        return 0;
     }
     if (strlen(name) >= RULES_TEXT_SIZE) {
         fprintf(stderr, "Mod name refused: longer than %d characters\n", RULES_TEXT_SIZE - 1);
-        return 1;
-    }
-    if (strcmp(name, "classic") == 0) {
-        n_strncpyz(rules->mod, name, RULES_TEXT_SIZE);
         return 0;
     }
     if (!mod_name_is_safe(name)) {
         fprintf(stderr, "Mod name \"%s\" refused: not a file under data/mod\n", name);
+        return 0;
+    }
+    return 1;
+}
+
+// 0 taken or left unchanged (no such file), 1 refused with a message.
+static int set_mod(MatchRules *rules, const char *name)
+{
+    if (!rules_mod_name_ok(name))
         return 1;
+    if (strcmp(name, "classic") == 0) {
+        n_strncpyz(rules->mod, name, RULES_TEXT_SIZE);
+        return 0;
     }
     if (mod_file_exists(name))
         n_strncpyz(rules->mod, name, RULES_TEXT_SIZE);
@@ -342,7 +356,10 @@ int set_rule(const char *key, const char *value, MatchRules *rules)
     switch (index) {
     case RULE_MOD: return set_mod(rules, value);
     case RULE_MATCHFRAMES: rules->matchframes = text_to_int(value); break;
-    case RULE_TURNFRAMES: rules_set_turnframes(rules, value); break;
+    case RULE_TURNFRAMES:
+        rules_set_turnframes(rules, value);
+        rules_set_nominal_turn_length(rules->turnframe_list[0]);
+        break;
     case RULE_FLAGS: rules->flags = text_to_int(value); break;
     case RULE_DISMEMBERMENT: set_flag_bit(rules, RULE_FLAG_DISMEMBER, value); break;
     case RULE_FRACTURE: set_flag_bit(rules, RULE_FLAG_FRACTURE, value); break;
@@ -357,10 +374,10 @@ int set_rule(const char *key, const char *value, MatchRules *rules)
     case RULE_ENGAGEHEIGHT: rules->engageheight = text_to_int(value); break;
     case RULE_ENGAGEROTATION: rules->engagerotation = text_to_int(value); break;
     case RULE_ENGAGESPACE: rules->engagespace = text_to_int(value); break;
-    case RULE_ENGAGEPLAYERPOS: set_engage_positions(rules, value); break;
-    case RULE_ENGAGEPLAYERROT: set_engage_rotations(rules, value); break;
+    case RULE_ENGAGEPLAYERPOS: rules_set_engage_positions(rules, value); break;
+    case RULE_ENGAGEPLAYERROT: rules_set_engage_rotations(rules, value); break;
     case RULE_DAMAGE: rules->damage = text_to_int(value); break;
-    case RULE_GRAVITY: set_gravity(rules, value); break;
+    case RULE_GRAVITY: rules_set_gravity(rules, value); break;
     case RULE_SUMO: {
         int32_t v = text_to_int(value);
         rules->sumo = (v == 0 || v == 1) ? v : 0;
@@ -642,8 +659,10 @@ int parse_newgame_line(const char *text, MatchRules *rules)
     g_gravity_from_mod = count < 26;
     g_dqflag_from_mod = count < 27;
 
-    if (count >= 2)
+    if (count >= 2) {
         rules_set_turnframes(rules, turn);
+        rules_set_nominal_turn_length(rules->turnframe_list[0]);
+    }
     return count;
 }
 

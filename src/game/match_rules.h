@@ -140,9 +140,22 @@ int parse_engage_line(const char *text, int player, MatchRules *rules);
 // is set, into dst (always terminated); returns the length written.
 int write_engage_lines(char *dst, int size, const MatchRules *rules);
 
-// Parses a turn frame list ("10" or "10,20,30") into rules the way the
-// turnframes key does; the stored text is the numbers joined by commas.
+// Parses a turn frame list ("10" or "10,20,30") into rules; the stored text
+// is the numbers joined by commas. Unlike the turnframes key it leaves the
+// nominal turn length alone.
 void rules_set_turnframes(MatchRules *rules, const char *text);
+
+// The text setters behind the keys, also used by the configuration file:
+// engage positions and rotations ("x,y,z" per player), gravity ("%f %f %f",
+// fewer than three numbers give 0 0 -9.82).
+void rules_set_engage_positions(MatchRules *rules, const char *text);
+void rules_set_engage_rotations(MatchRules *rules, const char *text);
+void rules_set_gravity(MatchRules *rules, const char *text);
+// A mod name must be one word of at most 255 characters naming a file under
+// data/mod; 1 when it is, else 0 with a message on standard error.
+int rules_mod_name_ok(const char *name);
+// Stores a mod name checked by rules_mod_name_ok (no file test); 0 or 1.
+int rules_set_mod_name(MatchRules *rules, const char *name);
 
 // Rule locks: while a replay plays the replay locks apply, else the
 // configuration locks. A set on a locked index succeeds and changes nothing.
