@@ -1,0 +1,37 @@
+// Blood drops: a ring of 256 small physical drops in the live space.
+#pragma once
+#include <ode/ode.h>
+
+enum { BLOOD_DROP_COUNT = 256 };
+
+struct BloodDrop {
+    dGeomID geom;
+    dBodyID body;
+    int life;
+    int color_index;     // the fighter's blood colour row, 0 default colour
+    float color[3];
+    int body_id;
+    int fighter;
+    float size;
+    float base_size;
+};
+
+void create_blood_drops(void);
+// Forgets the engine objects (the world teardown destroys them).
+void forget_blood_drops(void);
+void reset_blood_drops(void);
+void spawn_blood(int fighter, int body, double x, double y, double z);
+void spawn_bleed_drop(int fighter, int body, const double *point, const double *direction,
+                      double speed, double factor);
+void blood_splash(int drop, double squared_speed);
+double get_blood_splash(void);
+int get_blood_splash_count(void);
+void reset_blood_splash(double value);
+void set_blood_use_player_color(int flag);
+void blood_set_default_color(float r, float g, float b);
+void disable_blood_drops(void);
+void enable_live_blood_drops(void);
+void blood_drops_drag(void);
+void draw_blood_drops(void);
+BloodDrop *get_blood_drop(int i);
+int get_blood_cursor(void);

@@ -1,0 +1,361 @@
+// Environment objects: each defined object has a twin in the live space and
+// one in the ghost space; static objects have a geom but no body.
+#include "game/env_objects.h"
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include "game/body_defs.h"
+
+static EnvObjectBody *g_live[ENV_OBJECT_COUNT];
+static EnvObjectBody *g_ghost[ENV_OBJECT_COUNT];
+static EnvObjectLink *g_live_links[ENV_JOINT_COUNT];
+static EnvObjectLink *g_ghost_links[ENV_JOINT_COUNT];
+
+EnvObjectBody *get_env_object(int i) { return (i >= 0 && i < ENV_OBJECT_COUNT) ? g_live[i] : nullptr; }
+EnvObjectBody *get_env_object_ghost(int i) { return (i >= 0 && i < ENV_OBJECT_COUNT) ? g_ghost[i] : nullptr; }
+EnvObjectLink *get_env_link(int i) { return (i >= 0 && i < ENV_JOINT_COUNT) ? g_live_links[i] : nullptr; }
+EnvObjectLink *get_env_link_ghost(int i) { return (i >= 0 && i < ENV_JOINT_COUNT) ? g_ghost_links[i] : nullptr; }
+
+static bool finite_d3(const double *v)
+{
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+int sanitize_env_object(EnvObject *o, int index)
+{
+    int mended = 0;
+    if (o->shape > SHAPE_CAPSULE) {
+        fprintf(stderr, "Object %d: unknown shape %d, keeping a box\n", index, o->shape);
+        o->shape = SHAPE_BOX;
+        mended++;
+    }
+    const int needed = o->shape == SHAPE_SPHERE ? 1 : (o->shape == SHAPE_CAPSULE ? 2 : 3);
+    bool sides_ok = finite_d3(o->sides);
+    for (int k = 0; k < needed; k++)
+        sides_ok = sides_ok && o->sides[k] > 0;
+    if (!sides_ok) {
+        fprintf(stderr, "Object %d: size %f %f %f refused, keeping 0.5\n", index, o->sides[0], o->sides[1], o->sides[2]);
+        o->sides[0] = o->sides[1] = o->sides[2] = 0.5;
+        mended++;
+    }
+    if (!(o->mass > 0) || !std::isfinite(o->mass)) {
+        fprintf(stderr, "Object %d: mass %f refused, keeping 0.1\n", index, o->mass);
+        o->mass = 0.1;
+        mended++;
+    }
+    if (!finite_d3(o->pos)) {
+        o->pos[0] = o->pos[1] = 0;
+        o->pos[2] = 0.25;
+        mended++;
+    }
+    if (!finite_d3(o->rot)) {
+        o->rot[0] = o->rot[1] = o->rot[2] = 0;
+        mended++;
+    }
+    return mended;
+}
+
+EnvObjectBody::EnvObjectBody(const EnvObject &params, int index, dWorldID w, dSpaceID s, bool ghost)
+    : space(s), world(w)
+{
+    memcpy(pos, params.pos, sizeof pos);
+    shape = params.shape;
+    memcpy(sides, params.sides, sizeof sides);
+    mass = params.mass;
+    memcpy(color, params.color, sizeof color);
+    visible = (int)params.visible;
+    material = (int)params.material;
+    memcpy(rot, params.rot, sizeof rot);
+    flag = params.flag;
+    memcpy(force, params.force, sizeof force);
+    thrust_period = params.thrust_period;
+    memcpy(thrust, params.thrust, sizeof thrust);
+    bounce = params.bounce;
+    friction = params.friction;
+    if (is_static()) {
+        category_bits = CAT_ENV_STATIC;
+        collide_bits = 0;
+    } else if (ghost) {
+        category_bits = CAT_ENV_GHOST;
+        collide_bits = COLLIDE_ENV_GHOST;
+    } else {
+        category_bits = CAT_ENV_MOVING;
+        collide_bits = COLLIDE_ENV_MOVING;
+    }
+
+    body = is_static() ? nullptr : dBodyCreate(world);
+    switch (shape) {
+    case SHAPE_SPHERE: geom = dCreateSphere(space, sides[0]); break;
+    case SHAPE_CAPSULE: geom = dCreateCapsule(space, sides[0], sides[1]); break;
+    default: geom = dCreateBox(space, sides[0], sides[1], sides[2]); break;
+    }
+    dMassSetZero(&engine_mass);
+    set_mass(mass);
+    if (body) {
+        dGeomSetBody(geom, body);
+        dBodySetLinearVel(body, 0, 0, 0);
+        dBodySetAngularVel(body, 0, 0, 0);
+    }
+    dGeomSetPosition(geom, pos[0], pos[1], pos[2]);
+    dMatrix3 R;
+    dRFromEulerAngles(R, rot[0], rot[1], rot[2]);
+    dGeomSetRotation(geom, R);
+    dGeomSetCategoryBits(geom, category_bits);
+    dGeomSetCollideBits(geom, collide_bits);
+    record = take_geom_record();
+    if (record) {
+        record->kind = GEOM_ENV_OBJECT;
+        record->index = index;
+        record->friction = friction;
+        record->bounce = bounce;
+    }
+    dGeomSetData(geom, record);
+    if (body) {
+        dBodySetMass(body, &engine_mass);
+        dBodyDisable(body);
+    }
+    dGeomEnable(geom);
+}
+
+EnvObjectBody::~EnvObjectBody()
+{
+    dGeomDestroy(geom);
+    if (body)
+        dBodyDestroy(body);
+}
+
+void EnvObjectBody::set_mass(double m)
+{
+    if (!(m > 0) || !std::isfinite(m)) {
+        fprintf(stderr, "Object mass %f refused, keeping %f\n", m, mass);
+        m = mass > 0 ? mass : 0.1;
+    }
+    mass = m;
+    switch (shape) {
+    case SHAPE_SPHERE: dMassSetSphereTotal(&engine_mass, m, sides[0]); break;
+    case SHAPE_CAPSULE: dMassSetCapsuleTotal(&engine_mass, m, 3, sides[0], sides[1]); break;
+    default: dMassSetBoxTotal(&engine_mass, m, sides[0], sides[1], sides[2]); break;
+    }
+    if (body)
+        dBodySetMass(body, &engine_mass);
+}
+
+void EnvObjectBody::update()
+{
+    if (body)
+        dGeomSetBody(geom, body);
+    dGeomSetPosition(geom, pos[0], pos[1], pos[2]);
+    dMatrix3 R;
+    dRFromEulerAngles(R, rot[0], rot[1], rot[2]);
+    dGeomSetRotation(geom, R);
+    if (!body) {
+        dGeomEnable(geom);
+        return;
+    }
+    dBodySetLinearVel(body, 0, 0, 0);
+    dBodySetAngularVel(body, 0, 0, 0);
+    dBodySetMass(body, &engine_mass);
+    dBodyEnable(body);
+}
+
+void EnvObjectBody::apply_force()
+{
+    if (body)
+        dBodySetForce(body, force[0], force[1], force[2]);
+}
+
+void EnvObjectBody::apply_thrust(int frame)
+{
+    if (body && thrust_period > 0 && frame % thrust_period == 0)
+        dBodySetForce(body, thrust[0], thrust[1], thrust[2]);
+}
+
+void EnvObjectBody::clear_force()
+{
+    force[0] = force[1] = force[2] = 0;
+    if (body)
+        dBodySetForce(body, 0, 0, 0);
+}
+
+EnvObjectLink::EnvObjectLink(const EnvObjectJoint &p, int index, dWorldID w, dSpaceID s,
+                             EnvObjectBody *a, EnvObjectBody *b)
+    : space(s), world(w)
+{
+    anchor[0] = p.pos[0]; anchor[1] = p.pos[1]; anchor[2] = p.pos[2];
+    memcpy(axis, p.axis, sizeof axis);
+    hi_stop = p.hi_stop;
+    lo_stop = p.lo_stop;
+    strength = p.strength;
+    velocity = p.velocity;
+    visible = (int)p.visible;
+    spare_word = 0;
+    record = take_geom_record();
+    if (record) {
+        record->kind = GEOM_ENV_JOINT;
+        record->index = index;
+    }
+    hinge = dJointCreateHinge(world, 0);
+    dJointAttach(hinge, a ? a->body : nullptr, b ? b->body : nullptr);
+    dJointSetHingeAnchor(hinge, anchor[0], anchor[1], anchor[2]);
+    dJointSetHingeAxis(hinge, axis[0], axis[1], axis[2]);
+    dJointSetHingeParam(hinge, dParamLoStop, lo_stop);
+    dJointSetHingeParam(hinge, dParamHiStop, hi_stop);
+    dJointSetHingeParam(hinge, dParamFMax, strength);
+    dJointSetHingeParam(hinge, dParamVel, velocity);
+    dJointSetHingeParam(hinge, dParamFudgeFactor, 0.05);
+    dJointSetHingeParam(hinge, dParamStopERP, 0.1);
+    dJointSetHingeParam(hinge, dParamCFM, 0.9);
+    dJointSetHingeParam(hinge, dParamStopCFM, 0.9);
+}
+
+EnvObjectLink::~EnvObjectLink()
+{
+    dJointDestroy(hinge);
+}
+
+void EnvObjectLink::reanchor()
+{
+    dJointSetHingeAnchor(hinge, anchor[0], anchor[1], anchor[2]);
+}
+
+void delete_env_objects(void)
+{
+    for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        delete g_live_links[i];
+        delete g_ghost_links[i];
+        g_live_links[i] = g_ghost_links[i] = nullptr;
+    }
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        delete g_live[i];
+        delete g_ghost[i];
+        g_live[i] = g_ghost[i] = nullptr;
+    }
+}
+
+// A link needs two different objects (or one object and the world) and an axis.
+static bool link_ok(const EnvObjectJoint &jd, int index)
+{
+    const bool a_ok = jd.object_a >= 0 && jd.object_a < ENV_OBJECT_COUNT && g_live[jd.object_a];
+    const bool b_ok = jd.object_b >= 0 && jd.object_b < ENV_OBJECT_COUNT && g_live[jd.object_b];
+    if (!a_ok || !b_ok) {
+        fprintf(stderr, "Object joint %d: object %d or %d is not defined\n", index, jd.object_a, jd.object_b);
+        return false;
+    }
+    const dBodyID ba = g_live[jd.object_a]->body, bb = g_live[jd.object_b]->body;
+    if (ba && ba == bb) {
+        fprintf(stderr, "Object joint %d joins object %d to itself\n", index, jd.object_a);
+        return false;
+    }
+    const float len2 = jd.axis[0] * jd.axis[0] + jd.axis[1] * jd.axis[1] + jd.axis[2] * jd.axis[2];
+    if (!(len2 > 1e-12f) || !std::isfinite(len2)) {
+        fprintf(stderr, "Object joint %d has no axis\n", index);
+        return false;
+    }
+    return std::isfinite(jd.pos[0]) && std::isfinite(jd.pos[1]) && std::isfinite(jd.pos[2]);
+}
+
+void create_env_objects(void)
+{
+    GameGlobals *g = get_game_globals();
+    ModWorld *m = get_mod_world();
+    delete_env_objects();
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        EnvObject *o = &m->env_objects[i];
+        if (!o->defined)
+            continue;
+        sanitize_env_object(o, i);
+        g_live[i] = new EnvObjectBody(*o, i, g->world, g->space, false);
+        g_ghost[i] = new EnvObjectBody(*o, i, g->world, g->ghost_space, true);
+    }
+    for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        const EnvObjectJoint &jd = m->env_joints[i];
+        if (!jd.active || !link_ok(jd, i))
+            continue;
+        g_live_links[i] = new EnvObjectLink(jd, i, g->world, g->space, g_live[jd.object_a], g_live[jd.object_b]);
+        g_ghost_links[i] = new EnvObjectLink(jd, i, g->world, g->ghost_space, g_ghost[jd.object_a], g_ghost[jd.object_b]);
+    }
+}
+
+void refresh_env_objects(void)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        for (EnvObjectBody *o : {g_live[i], g_ghost[i]}) {
+            if (o) {
+                o->update();
+                o->clear_force();
+            }
+        }
+    }
+    for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        if (g_live_links[i])
+            g_live_links[i]->reanchor();
+        if (g_ghost_links[i])
+            g_ghost_links[i]->reanchor();
+    }
+}
+
+void enable_env_objects(bool ghost, bool on)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        EnvObjectBody *o = ghost ? g_ghost[i] : g_live[i];
+        if (o && o->body) {
+            if (on)
+                dBodyEnable(o->body);
+            else
+                dBodyDisable(o->body);
+        }
+    }
+}
+
+void enable_env_object(int i, bool on)
+{
+    EnvObjectBody *o = get_env_object(i);
+    if (o && o->body) {
+        if (on)
+            dBodyEnable(o->body);
+        else
+            dBodyDisable(o->body);
+    }
+}
+
+void copy_env_objects_to_ghost(void)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        EnvObjectBody *a = g_live[i], *b = g_ghost[i];
+        if (!a || !b || !a->body || !b->body)
+            continue;
+        const dReal *f = dBodyGetForce(a->body);
+        const dReal *t = dBodyGetTorque(a->body);
+        const dReal *p = dBodyGetPosition(a->body);
+        const dReal *lv = dBodyGetLinearVel(a->body);
+        const dReal *av = dBodyGetAngularVel(a->body);
+        dBodySetForce(b->body, f[0], f[1], f[2]);
+        dBodySetTorque(b->body, t[0], t[1], t[2]);
+        dBodySetPosition(b->body, p[0], p[1], p[2]);
+        dBodySetLinearVel(b->body, lv[0], lv[1], lv[2]);
+        dBodySetAngularVel(b->body, av[0], av[1], av[2]);
+        dBodySetQuaternion(b->body, dBodyGetQuaternion(a->body));
+    }
+}
+
+void apply_thrusts(int frame)
+{
+    const WorldState *w = get_game_state();
+    for (int i = 0; i < w->players; i++) {
+        Player *p = get_player(i);
+        if (!p)
+            continue;
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const BodyDef &d = p->body_defs[b];
+            if (d.thrust_period > 0 && frame % d.thrust_period == 0)
+                dBodySetForce(p->bodies[b], d.thrust[0], d.thrust[1], d.thrust[2]);
+        }
+    }
+    const bool ghost = w->ghost_mode != 0;
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        EnvObjectBody *o = ghost ? g_ghost[i] : g_live[i];
+        if (o)
+            o->apply_thrust(frame);
+    }
+}

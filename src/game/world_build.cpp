@@ -1,0 +1,503 @@
+// Building the world: one ODE world with a live and a ghost hash space, the
+// contact group, a ground plane in each space, both fighters and their ghosts,
+// the environment objects, the blood drops and the picking ray.
+// The joint spheres sit in geom transforms, which ODE 0.16 marks deprecated
+// in favour of geom offsets; the transform keeps the sphere a geom of its own
+// that the collision reports and the frame cache moves.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include "game/world_build.h"
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include "game/blood.h"
+#include "game/collision.h"
+#include "game/env_objects.h"
+#include "game/game_state.h"
+#include "game/joints.h"
+#include "game/match_rules.h"
+#include "game/replay_buffer.h"
+#include "game/stance.h"
+#include "game/world_options.h"
+
+static const int k_fighter_colours[4] = {3, 5, 10, 6};
+static const double k_start_offset[MAX_FIGHTERS][3] = {{0, 0, -0.05}, {0, -1.0, 0}};
+
+static bool finite3(const float *v)
+{
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+// Sizes a shape needs: sphere the radius, capsule radius and length, box all three.
+static bool sizes_ok(int shape, const float *s)
+{
+    if (!finite3(s))
+        return false;
+    switch (shape) {
+    case SHAPE_SPHERE: return s[0] > 0;
+    case SHAPE_CAPSULE: return s[0] > 0 && s[1] > 0;
+    case SHAPE_BOX: return s[0] > 0 && s[1] > 0 && s[2] > 0;
+    default: return false;
+    }
+}
+
+int sanitize_body_table(BodyDef *rows)
+{
+    const BodyDef *def = builtin_body_table();
+    int mended = 0;
+    for (int i = 0; i < BODY_COUNT; i++) {
+        BodyDef &r = rows[i];
+        if (r.shape < SHAPE_SPHERE || r.shape > SHAPE_CAPSULE) {
+            fprintf(stderr, "Body %s: unknown shape %d, keeping %d\n", body_name(i), r.shape, def[i].shape);
+            r.shape = def[i].shape;
+            memcpy(r.sides, def[i].sides, sizeof r.sides);
+            mended++;
+        }
+        if (!sizes_ok(r.shape, r.sides)) {
+            fprintf(stderr, "Body %s: size %f %f %f refused\n", body_name(i), r.sides[0], r.sides[1], r.sides[2]);
+            if (r.shape == def[i].shape)
+                memcpy(r.sides, def[i].sides, sizeof r.sides);
+            else
+                r.sides[0] = r.sides[1] = r.sides[2] = 0.1f;
+            mended++;
+        }
+        if ((i == R_HAND || i == L_HAND) && !sizes_ok(r.shape, r.alt_sides)) {
+            fprintf(stderr, "Body %s: grip size %f %f %f refused\n", body_name(i),
+                    r.alt_sides[0], r.alt_sides[1], r.alt_sides[2]);
+            memcpy(r.alt_sides, r.sides, sizeof r.alt_sides);
+            mended++;
+        }
+        if (!(r.density > 0) || !std::isfinite(r.density)) {
+            fprintf(stderr, "Body %s: density %f refused, keeping %f\n", body_name(i), r.density, def[i].density);
+            r.density = def[i].density;
+            mended++;
+        }
+        if (!finite3(r.pos)) {
+            memcpy(r.pos, def[i].pos, sizeof r.pos);
+            mended++;
+        }
+        if (!finite3(r.rot)) {
+            r.rot[0] = r.rot[1] = r.rot[2] = 0;
+            mended++;
+        }
+        if (!finite3(r.force)) {
+            r.force[0] = r.force[1] = r.force[2] = 0;
+            mended++;
+        }
+        if (!finite3(r.thrust)) {
+            r.thrust[0] = r.thrust[1] = r.thrust[2] = 0;
+            mended++;
+        }
+    }
+    return mended;
+}
+
+int sanitize_joint_table(JointDef *rows)
+{
+    const JointDef *def = builtin_joint_table();
+    int mended = 0;
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        JointDef &r = rows[j];
+        if (!(r.radius > 0) || !std::isfinite(r.radius)) {
+            fprintf(stderr, "Joint %s: radius %f refused, keeping %f\n", joint_id_name(j), r.radius, def[j].radius);
+            r.radius = def[j].radius;
+            mended++;
+        }
+        if (!finite3(r.pos)) {
+            memcpy(r.pos, def[j].pos, sizeof r.pos);
+            mended++;
+        }
+        const float len2 = r.axis[0] * r.axis[0] + r.axis[1] * r.axis[1] + r.axis[2] * r.axis[2];
+        if (!finite3(r.axis) || !(len2 > 1e-12f)) {
+            fprintf(stderr, "Joint %s: zero axis refused\n", joint_id_name(j));
+            memcpy(r.axis, def[j].axis, sizeof r.axis);
+            mended++;
+        }
+        const float vals[6] = {r.range[0], r.range[1], r.strength, r.velocity, r.fracture_range[0], r.fracture_range[1]};
+        for (float v : vals) {
+            if (!std::isfinite(v)) {
+                memcpy(r.range, def[j].range, sizeof r.range);
+                memcpy(r.fracture_range, def[j].fracture_range, sizeof r.fracture_range);
+                r.strength = def[j].strength;
+                r.velocity = def[j].velocity;
+                mended++;
+                break;
+            }
+        }
+    }
+    return mended;
+}
+
+static dGeomID create_shape(dSpaceID space, int shape, const float *s)
+{
+    switch (shape) {
+    case SHAPE_SPHERE: return dCreateSphere(space, s[0]);
+    case SHAPE_BOX: return dCreateBox(space, s[0], s[1], s[2]);
+    case SHAPE_CAPSULE: return dCreateCapsule(space, s[0], s[1]);
+    default: return nullptr;
+    }
+}
+
+static bool rotation_set(const float *rot)
+{
+    return rot[0] != 0 || rot[1] != 0 || rot[2] != 0;
+}
+
+int create_fighter(BodyDef *bodies, JointDef *joints, int index, const char *name,
+                   dSpaceID space, double ox, double oy, double oz, int category, int collide)
+{
+    GameGlobals *g = get_game_globals();
+    if (index < 0 || index >= MAX_PLAYER_RECORDS || !bodies || !joints || !g->world)
+        return 1;
+    const WorldOptions *wo = get_world_options();
+    const JointDef *builtin_joints = builtin_joint_table();
+    Player *p = &get_players()[index];
+
+    memset(p, 0, sizeof *p);
+    p->index = index;
+    p->stance_slot = 0;
+    p->colour = 0;
+    p->collide_bits = collide;
+    p->category_bits = category;
+    p->body_defs = bodies;
+    p->joint_defs = joints;
+    p->offset[0] = ox; p->offset[1] = oy; p->offset[2] = oz;
+    set_player_name(index, name ? name : "");  // the name and its short name
+    for (int k = 0; k < BODY_COUNT; k++)
+        p->grip_target[k] = -1;
+
+    for (int b = 0; b < BODY_COUNT; b++) {
+        const BodyDef &row = bodies[b];
+        dBodyID body = dBodyCreate(g->world);
+        p->bodies[b] = body;
+        GeomRecord *rec = take_geom_record();
+        if (rec) {
+            rec->owner = p;
+            rec->fighter = index;
+            rec->kind = GEOM_BODY;
+            rec->index = b;
+            rec->joint = selected_joint_of_body(b);
+            rec->body_id = b;
+            rec->friction = wo->player_mu;
+            rec->bounce = wo->player_bounce;
+        }
+        dBodySetPosition(body, row.pos[0] + ox, row.pos[1] + oy, row.pos[2] + oz);
+        dGeomID geom = create_shape(space, row.shape, row.sides);
+        p->body_geoms[b] = geom;
+        dGeomSetData(geom, rec);
+        dGeomSetCollideBits(geom, collide | (row.floor_contact ? CAT_GROUND : 0));
+        const bool limb_end = (b == R_HAND || b == L_HAND || b == R_FOOT || b == L_FOOT);
+        dGeomSetCategoryBits(geom, limb_end ? (category | collide) : category);
+        dGeomSetBody(geom, body);
+    }
+
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        dGeomID t = dCreateGeomTransform(space);
+        dGeomSetCollideBits(t, collide | CAT_GROUND);
+        dGeomSetCategoryBits(t, category);
+        p->joint_geoms[j] = t;
+        dJointID h = dJointCreateHinge(g->world, 0);
+        p->hinges[j] = h;
+        dJointSetFeedback(h, &p->hinge_feedback[j]);
+        dJointSetHingeParam(h, dParamFudgeFactor, 0.05);
+        dJointSetHingeParam(h, dParamStopERP, 0.1);
+        dJointSetHingeParam(h, dParamCFM, 0.5);
+        dJointSetHingeParam(h, dParamStopCFM, 0.5);
+    }
+
+    bool turned[BODY_COUNT] = {};
+    for (int n = 0; n < JOINT_COUNT; n++) {
+        const int j = JOINT_SPHERE_ORDER[n];
+        const int carrier = joint_sphere_body(j);
+        dBodyID body = p->bodies[carrier];
+        dGeomID t = p->joint_geoms[j];
+        dGeomID sphere = dCreateSphere(0, joints[j].radius);
+        p->joint_spheres[j] = sphere;
+        dGeomTransformSetGeom(t, sphere);
+        dGeomTransformSetCleanup(t, 1);
+        dGeomTransformSetInfo(t, 1);
+        dVector3 local;
+        dBodyGetPosRelPoint(body, joints[j].pos[0] + ox, joints[j].pos[1] + oy, joints[j].pos[2] + oz, local);
+        dGeomSetPosition(sphere, local[0], local[1], local[2]);
+        dGeomSetBody(t, body);
+        GeomRecord *rec = take_geom_record();
+        if (rec) {
+            rec->owner = p;
+            rec->fighter = index;
+            rec->kind = GEOM_JOINT;
+            rec->index = carrier;
+            rec->joint = j;
+            rec->body_id = j + 21;
+            rec->friction = wo->player_mu;
+            rec->bounce = wo->player_bounce;
+        }
+        dGeomSetData(t, rec);
+        dGeomSetData(sphere, rec);
+        // A body with a rotation is turned about this sphere.
+        if (!turned[carrier] && rotation_set(bodies[carrier].rot)) {
+            dMatrix3 R;
+            dRFromEulerAngles(R, bodies[carrier].rot[0], bodies[carrier].rot[1], bodies[carrier].rot[2]);
+            rotate_body_keep_geom(body, t, R);
+            turned[carrier] = true;
+        }
+    }
+    // The feet carry no sphere: they turn about the ankles' spheres.
+    const int feet[2][2] = {{R_FOOT, R_ANCHOR}, {L_FOOT, L_ANCHOR}};
+    for (const auto &f : feet) {
+        if (!rotation_set(bodies[f[0]].rot))
+            continue;
+        dMatrix3 R;
+        dRFromEulerAngles(R, bodies[f[0]].rot[0], bodies[f[0]].rot[1], bodies[f[0]].rot[2]);
+        rotate_body_keep_geom(p->bodies[f[0]], p->joint_geoms[f[1]], R);
+    }
+
+    // The hinges always join the built-in pairs of bodies.
+    for (int j = 0; j < JOINT_COUNT; j++)
+        dJointAttach(p->hinges[j], p->bodies[builtin_joints[j].body[0]], p->bodies[builtin_joints[j].body[1]]);
+
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        const JointDef &row = joints[j];
+        dJointID h = p->hinges[j];
+        dJointSetHingeAxis(h, row.axis[0], row.axis[1], row.axis[2]);
+        dJointSetHingeParam(h, dParamHiStop, row.range[0]);
+        dJointSetHingeParam(h, dParamLoStop, row.range[1]);
+        dJointSetHingeAnchor(h, row.pos[0] + ox, row.pos[1] + oy, row.pos[2] + oz);
+        JointState &js = p->joints[j];
+        js.hi_stop = row.range[0];
+        js.lo_stop = row.range[1];
+        js.fracture_hi = row.fracture_range[0];
+        js.fracture_lo = row.fracture_range[1];
+        js.broken = JOINT_INTACT;
+        js.hit_mark = 0;
+    }
+
+    set_fighter_masses(index);
+    p->built = 1;
+    if (g->built_players < index + 1)
+        g->built_players = index + 1;
+    p->grip_wish[0] = p->grip_wish[1] = 0;
+    p->grip_state[0] = p->grip_state[1] = 0;
+    return 0;
+}
+
+void player_switch_off(int i)
+{
+    Player *p = get_player(i);
+    if (!p)
+        return;
+    for (int b = 0; b < BODY_COUNT; b++) {
+        dBodyDisable(p->bodies[b]);
+        dGeomDisable(p->body_geoms[b]);
+    }
+    for (int j = 0; j < JOINT_COUNT; j++)
+        dGeomDisable(p->joint_geoms[j]);
+    p->hidden = 1;
+}
+
+void player_switch_on(int i)
+{
+    Player *p = get_player(i);
+    if (!p)
+        return;
+    for (int b = 0; b < BODY_COUNT; b++) {
+        dBodyEnable(p->bodies[b]);
+        dGeomEnable(p->body_geoms[b]);
+    }
+    for (int j = 0; j < JOINT_COUNT; j++)
+        dGeomEnable(p->joint_geoms[j]);
+    p->hidden = 0;
+}
+
+static dGeomID create_ground(dSpaceID space, float friction)
+{
+    dGeomID plane = dCreatePlane(space, 0, 0, 1, 0);
+    dGeomSetCategoryBits(plane, CAT_GROUND);
+    dGeomSetCollideBits(plane, 0);
+    GeomRecord *rec = take_geom_record();
+    if (rec) {
+        rec->kind = GEOM_FLOOR;
+        rec->friction = friction;
+        rec->bounce = get_world_options()->ground_bounce;
+    }
+    dGeomSetData(plane, rec);
+    return plane;
+}
+
+int init_world(const ModWorld *m)
+{
+    GameGlobals *g = get_game_globals();
+    WorldState *w = get_game_state();
+    ModWorld *active = get_mod_world();
+    if (g->world)
+        destroy_world();
+    if (m && m != active)
+        *active = *m;
+
+    for (int s = 0; s < MOD_PLAYER_SLOTS; s++) {
+        if (!active->body_tables[s])
+            active->body_tables[s] = get_default_body_table();
+        if (!active->joint_tables[s])
+            active->joint_tables[s] = get_default_joint_table();
+        sanitize_body_table(active->body_tables[s]);
+        sanitize_joint_table(active->joint_tables[s]);
+    }
+
+    dInitODE2(0);
+    g->world = dWorldCreate();
+    g->space = dHashSpaceCreate(0);
+    g->ghost_space = dHashSpaceCreate(0);
+    g->contact_group = dJointGroupCreate(0);
+    dWorldSetCFM(g->world, 0.2);
+    dWorldSetERP(g->world, 0.1);
+    reset_geom_records();
+    g->built_players = 0;
+
+    g->floor_geom = create_ground(g->space, active->friction);
+    g->ghost_floor_geom = create_ground(g->ghost_space, active->friction);
+
+    if (w->players < 1)
+        w->players = 1;
+    if (w->players > MAX_FIGHTERS)
+        w->players = MAX_FIGHTERS;
+    const int n = w->players;
+    Player *players = get_players();
+    for (int i = 0; i < n; i++) {
+        const double *o = k_start_offset[i];
+        create_fighter(active->body_tables[i], active->joint_tables[i], i, default_player_name(i),
+                       g->space, o[0], o[1], o[2], category_bits(1 + i), fighter_collide_bits(i));
+        players[i].colour = players[i].colour_built = k_fighter_colours[i];
+    }
+    for (int i = 0; i < n; i++) {
+        const double *o = k_start_offset[i];
+        create_fighter(active->body_tables[n + i], active->joint_tables[n + i], n + i, default_player_name(i),
+                       g->ghost_space, o[0], o[1], o[2], category_bits(9 + i), ghost_collide_bits(i));
+        players[n + i].colour = players[n + i].colour_built = k_fighter_colours[i];
+        player_switch_off(n + i);
+    }
+
+    create_env_objects();
+    create_blood_drops();
+
+    g->ray = dCreateRay(0, 100);
+    dGeomRaySet(g->ray, 3.0, 0.2, 2.0, 1, 1, 1);
+    dGeomSetCategoryBits(g->ray, 0);
+    dGeomSetCollideBits(g->ray, 0);
+
+    clear_stance_slots();
+    if (n > 1 && active->body_tables[0] != active->body_tables[1]) {
+        for (int i = 0; i < n; i++) {
+            char name[16];
+            snprintf(name, sizeof name, "INIT%d", i);
+            store_stance_pose(i, name);
+            players[i].stance_slot = i;
+        }
+    } else {
+        store_stance_pose(0, "INIT");
+    }
+    return 0;
+}
+
+void destroy_world(void)
+{
+    GameGlobals *g = get_game_globals();
+    if (!g->world)
+        return;
+    delete_env_objects();
+    forget_blood_drops();
+    Player *players = get_players();
+    for (int i = 0; i < g->built_players && i < MAX_PLAYER_RECORDS; i++)
+        for (int b = 0; b < BODY_COUNT; b++)
+            if (players[i].bodies[b])
+                dBodyDestroy(players[i].bodies[b]);
+    if (g->ray)
+        dGeomDestroy(g->ray);
+    dJointGroupDestroy(g->contact_group);
+    dSpaceDestroy(g->space);
+    dSpaceDestroy(g->ghost_space);
+    dWorldDestroy(g->world);
+    dCloseODE();
+    g->world = nullptr;
+    g->space = g->ghost_space = nullptr;
+    g->contact_group = nullptr;
+    g->floor_geom = g->ghost_floor_geom = g->ray = nullptr;
+    reset_geom_records();
+    g->built_players = 0;
+    clear_contact_records();
+    memset(players, 0, sizeof(Player) * MAX_PLAYER_RECORDS);
+}
+
+int init_game(void)
+{
+    fill_category_table();
+    ModWorld *def = get_default_mod_world();
+    memset(def, 0, sizeof *def);
+    if (replay_buffer_alloc() != 0)
+        exit(1);
+    copy_builtin_tables();
+    for (int s = 0; s < MOD_PLAYER_SLOTS; s++) {
+        def->body_tables[s] = get_default_body_table();
+        def->joint_tables[s] = get_default_joint_table();
+    }
+    memcpy(def->colors, builtin_world_colors(), sizeof def->colors);
+    def->friction = 10000.0f;
+    reset_world_state();
+    reset_world_options();
+    Player *players = get_players();
+    for (int i = 0; i < MAX_PLAYER_RECORDS; i++) {
+        players[i].dq_start = 0;
+        players[i].dq_time = 0;
+        players[i].last_ground_frame = 0;
+    }
+    return init_world(def);
+}
+
+void free_game(void)
+{
+    destroy_world();
+    replay_buffer_free();
+}
+
+void reset_fighters(void)
+{
+    const JointDef *builtin_joints = builtin_joint_table();
+    for (int i = 0; i < get_game_globals()->built_players; i++) {
+        Player *p = get_player(i);
+        if (!p || !p->built)
+            continue;
+        memset(p->hit_flash, 0, sizeof p->hit_flash);
+        p->received_mask = 0;
+        p->disqualified = 0;
+        p->dq_start = p->dq_time = p->last_ground_frame = 0;
+        p->injury = 0;
+        p->score = 0;
+        p->ground_speed = 0;
+        p->head_impact = 0;
+        p->broken_joints = 0;
+        p->ready = p->ready2 = 0;
+        memset(p->ghost_view, 0, sizeof p->ghost_view);
+        for (int b = 0; b < BODY_COUNT; b++)
+            dGeomSetCollideBits(p->body_geoms[b], p->collide_bits | (p->body_defs[b].floor_contact ? CAT_GROUND : 0));
+        for (int j = 0; j < JOINT_COUNT; j++) {
+            dJointID h = p->hinges[j];
+            dJointAttach(h, p->bodies[builtin_joints[j].body[0]], p->bodies[builtin_joints[j].body[1]]);
+            JointState &js = p->joints[j];
+            js.broken = JOINT_INTACT;
+            js.broken_recorded = JOINT_INTACT;
+            js.hit_mark = 0;
+            js.bleeding = 0;
+            memset(&p->hinge_feedback[j], 0, sizeof p->hinge_feedback[j]);
+            p->motor_wish[j] = 0;
+            dJointSetHingeParam(h, dParamLoStop, -dInfinity);
+            dJointSetHingeParam(h, dParamHiStop, js.hi_stop);
+            dJointSetHingeParam(h, dParamLoStop, js.lo_stop);
+            dGeomSphereSetRadius(p->joint_spheres[j], p->joint_defs[j].radius);
+            dGeomSetCollideBits(p->joint_geoms[j], p->collide_bits | CAT_GROUND);
+        }
+        delete_player_grip_joints(i);
+        p->grip_wish[0] = p->grip_wish[1] = 0;
+        p->grip_state[0] = p->grip_state[1] = 0;
+        apply_grip(i, R_HAND, 0);
+        apply_grip(i, L_HAND, 0);
+        set_fighter_masses(i);
+    }
+}

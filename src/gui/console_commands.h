@@ -1,0 +1,38 @@
+// The console command language: one line, the first word a command name or
+// alias, the rest its argument, optionally `>` and a file name to capture
+// the command's output. Every command is one row of the command table.
+#pragma once
+
+enum {
+    CONSOLE_LINE_SIZE = 4096,   // longest command line run
+    CONSOLE_FILE_LINE = 2047,   // longest line of a command file
+};
+
+typedef void (*ConsoleHandler)(const char *arg);
+
+struct ConsoleCommand {
+    const char *name;
+    const char *alias;          // null when the command has none
+    ConsoleHandler handler;     // receives the trimmed argument ("" when none)
+};
+
+// The table, ended by a row with a null name.
+extern const ConsoleCommand console_commands[];
+
+// The row whose name or alias is the word (ASCII case ignored), else null.
+const ConsoleCommand *console_find_command(const char *word);
+
+// Runs one console command line (a leading '/' is allowed). Returns 1 when
+// the line is no local console command (empty, or an unknown first word),
+// else 0 (also when the command itself refused its argument).
+int run_command(const char *line);
+
+// Runs a file of console commands: "Unable to open %s" in the console when
+// it cannot be read; otherwise each line is trimmed, echoed (to the console,
+// or to the capture file while output is captured) and run. Empty lines and
+// lines starting with '#' are skipped; a line longer than 2047 characters is
+// reported and skipped whole.
+void exec_file(const char *path);
+
+// A file name given after `>`: relative, without ".." parts or backslashes.
+int console_path_is_safe(const char *name);

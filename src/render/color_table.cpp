@@ -1,0 +1,28 @@
+// Minimal colour table: the rows the game core reads so far. The full named
+// table replaces this file with the renderer.
+#include "render/color_table.h"
+
+struct ColorRow { int row; float r, g, b; };
+
+static const ColorRow k_rows[] = {
+    {2, 1, 0, 0}, {4, 0, 0, 1}, {7, 0.01f, 0.01f, 0.01f}, {20, 0.65f, 0.02f, 0.14f},
+    {21, 0.93f, 0.75f, 0.65f}, {23, 0.85f, 0.28f, 0}, {25, 0.5f, 0.5f, 1}, {33, 1.3f, 1.0f, 0.3f},
+};
+
+void get_color_rgb(int i, float *rgb)
+{
+    rgb[0] = rgb[1] = rgb[2] = 1.0f;
+    for (const ColorRow &c : k_rows) {
+        if (c.row == i) {
+            rgb[0] = c.r; rgb[1] = c.g; rgb[2] = c.b;
+        }
+    }
+}
+
+void get_color_clamped(int i, float *rgb)
+{
+    get_color_rgb(i, rgb);
+    for (int k = 0; k < 3; k++)
+        if (rgb[k] > 1.0f)
+            rgb[k] = 1.0f;
+}

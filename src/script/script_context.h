@@ -1,0 +1,33 @@
+// The one script context: a Lua 5.1 state with the base, math, string,
+// table and io libraries and the game's script functions. Made last at
+// start-up (running data/script/startup.lua) and deleted first at shutdown.
+#pragma once
+#include <thread>
+
+#include "script/script_hooks.h"
+
+struct lua_State;
+
+struct ScriptContext {
+    lua_State *L;                   // the one Lua state; null if it could not be made
+    int hook_ref[HOOK_COUNT];       // registry references of the hook callbacks
+    std::thread::id owner;          // the thread that made it: the only one that runs scripts
+
+    ScriptContext();
+    ~ScriptContext();
+    ScriptContext(const ScriptContext &) = delete;
+    ScriptContext &operator=(const ScriptContext &) = delete;
+};
+
+// The live context, null before it is made and after it is deleted.
+ScriptContext *get_script_ctx(void);
+
+// Runs "data/script/<name>" with the optional argument: the text is the
+// script name, then optionally a blank and the argument, which the script
+// receives as its one vararg (`...`). Returns 0, or 1 when the name is
+// unsafe, the file cannot be loaded or the script fails (reported on
+// standard error).
+int load_script(ScriptContext *ctx, const char *text);
+
+// Reports a script error on standard error; the game goes on.
+void script_error(const char *where, const char *message);

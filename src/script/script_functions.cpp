@@ -1,0 +1,26 @@
+#include "script/script_functions.h"
+
+#include <lua.hpp>
+
+#include "script/script_context.h"
+#include "script/script_hooks.h"
+
+const ScriptFunction script_functions[] = {
+    {"set_hook", script_set_hook},
+    {nullptr, nullptr},
+};
+
+void script_register_functions(ScriptContext *ctx)
+{
+    lua_State *L = ctx->L;
+    for (const ScriptFunction *f = script_functions; f->name; f++) {
+        lua_pushlightuserdata(L, ctx);
+        lua_pushcclosure(L, f->fn, 1);
+        lua_setglobal(L, f->name);
+    }
+}
+
+ScriptContext *script_ctx_of(lua_State *L)
+{
+    return (ScriptContext *)lua_touserdata(L, lua_upvalueindex(1));
+}

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "app/line_queue.h"
+#include "app/threads.h"
+
+// ---- LineQueue ----
+
+TEST(LineQueue, FullQueueRefusesThe129thPush)
+{
+    LineQueue q;
+    for (int i = 0; i < 128; i++)
+        ASSERT_EQ(q.push(std::to_string(i).c_str()), 0);
+    EXPECT_EQ(q.push("one more"), 1);
+    EXPECT_EQ(q.get_count(), 128);
+    char buf[256];
+    EXPECT_EQ(q.pop(buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "0");
+}
+
+TEST(LineQueue, PopOnEmptyGivesEmptyTextAndOne)
+{
+    LineQueue q;
+    char buf[16] = "stale";
+    EXPECT_EQ(q.pop(buf, sizeof buf), 1);
+    EXPECT_STREQ(buf, "");
+}
+
+TEST(LineQueue, LongLinesAreCutAndResultsAlwaysTerminated)
+{
+    LineQueue q;
+    std::string long_line(300, 'x');
+    q.push(long_line.c_str());
+    char small[8];
+    memset(small, '#', sizeof small);
+    q.get_recent(small, sizeof small, 0);
+    EXPECT_STREQ(small, "xxxxxxx");
+    char buf[400];
+    memset(buf, '#', sizeof buf);
+    EXPECT_EQ(q.pop(buf, sizeof buf), 0);
+    EXPECT_EQ(std::string(buf), std::string(255, 'x'));
+    // A short destination still gets a terminated prefix.
+    q.push("abcdefghij");
+    memset(small, '#', sizeof small);
+    q.pop(small, 4);
+    EXPECT_STREQ(small, "abc");
+}
+
+TEST(LineQueue, EvictingPushKeepsTheNewest)
+{
+    LineQueue q;
+    for (int i = 1; i <= 130; i++)
+        EXPECT_EQ(q.push_evict(std::to_string(i).c_str()), 0);
+    char buf[256];
+    q.get_from_oldest(buf, sizeof buf, 0);
+    EXPECT_STREQ(buf, "3");
+
+    LineQueue h;
+    for (int i = 0; i < 200; i++)
+        h.push_evict(std::to_string(i).c_str());
+    for (int n = 0; n < 128; n++) {
+        h.get_from_oldest(buf, sizeof buf, n);
+        EXPECT_EQ(std::string(buf), std::to_string(72 + n));
+    }
+    h.get_recent(buf, sizeof buf, 0);
+    EXPECT_STREQ(buf, "199");
+    h.get_recent(buf, sizeof buf, 1000); // counts as 127: the oldest
+    EXPECT_STREQ(buf, "72");
+    h.get_from_oldest(buf, sizeof buf, 129); // counts as 0
+    EXPECT_STREQ(buf, "72");
+}
+
+TEST(LineQueue, LookupsOfUnwrittenSlotsAreEmpty)
+{
+    LineQueue q;
+    q.push("a");
+    char buf[8] = "junk";
+    q.get_recent(buf, sizeof buf, 5);
+    EXPECT_STREQ(buf, "");
+    q.clear();
+    q.get_recent(buf, sizeof buf, 0);
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(q.get_count(), 0);
+}
+
+// 100,000 lines from one thread to another under one Mutex: every line
+// arrives once, in order.
+TEST(LineQueue, HundredThousandLinesBetweenTwoThreads)
+{
+    static LineQueue q;
+    q.clear();
+    Mutex lock;
+    const int total = 100000;
+    std::thread producer([&] {
+        for (int i = 0; i < total;) {
+            lock.lock();
+            if (q.push(std::to_string(i).c_str()) == 0)
+                i++;
+            lock.unlock();
+            if (i % 64 == 0)
+                std::this_thread::yield();
+        }
+    });
+    int expected = 0;
+    bool in_order = true;
+    char buf[LINE_QUEUE_LINE_SIZE];
+    while (expected < total) {
+        lock.lock();
+        int rc = q.pop(buf, sizeof buf);
+        lock.unlock();
+        if (rc != 0) {
+            std::this_thread::yield();
+            continue;
+        }
+        if (atoi(buf) != expected)
+            in_order = false;
+        expected++;
+    }
+    producer.join();
+    EXPECT_TRUE(in_order);
+    EXPECT_EQ(q.get_count(), 0);
+}
+
+// ---- Mutex ----
+
+TEST(Mutex, IsRecursiveAndExcludesOtherThreads)
+{
+    Mutex m;
+    long counter = 0;
+    m.lock();
+    m.lock(); // the holder may lock again
+    m.unlock();
+    m.unlock();
+    auto work = [&] {
+        for (int i = 0; i < 20000; i++) {
+            m.lock();
+            counter++;
+            m.unlock();
+        }
+    };
+    std::thread a(work), b(work);
+    a.join();
+    b.join();
+    EXPECT_EQ(counter, 40000);
+}
+
+// ---- WorkerThread ----
+
+static std::atomic<int> g_inits, g_steps, g_step_limit;
+
+static void count_init() { g_inits++; }
+static void count_step() { g_steps++; }
+static int below_limit() { return g_steps.load() < g_step_limit.load(); }
+static void reset_counts(int limit)
+{
+    g_inits = 0;
+    g_steps = 0;
+    g_step_limit = limit;
+}
+
+static bool wait_until(const std::function<bool()> &cond)
+{
+    for (int i = 0; i < 5000; i++) {
+        if (cond())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return cond();
+}
+
+TEST(WorkerThread, RunsInitOnceThenStepsUntilKeepGoingFails)
+{
+    reset_counts(5);
+    WorkerThread w(count_init, count_step, below_limit, 1);
+    EXPECT_EQ(w.start(), 0);
+    EXPECT_TRUE(wait_until([&] { return !w.is_running(); }));
+    EXPECT_EQ(g_inits.load(), 1);
+    EXPECT_EQ(g_steps.load(), 5);
+}
+
+TEST(WorkerThread, StopEndsALongIntervalAtOnceAndRestartRuns)
+{
+    reset_counts(1 << 30);
+    // A one-minute pause: stop must wake it rather than wait it out.
+    WorkerThread w(count_init, count_step, below_limit, 60000);
+    ASSERT_EQ(w.start(), 0);
+    EXPECT_TRUE(wait_until([] { return g_steps.load() >= 1; }));
+    EXPECT_EQ(w.start(), 1); // already running
+    auto t0 = std::chrono::steady_clock::now();
+    w.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_FALSE(w.is_running());
+    int steps = g_steps.load();
+    // Started again after a stop: the old stop request must not end it.
+    ASSERT_EQ(w.start(), 0);
+    EXPECT_TRUE(wait_until([&] { return g_steps.load() > steps; }));
+    EXPECT_TRUE(w.is_running());
+    EXPECT_EQ(g_inits.load(), 2);
+    w.stop();
+    EXPECT_FALSE(w.is_running());
+}
+
+TEST(WorkerThread, StopWhenNotRunningDoesNothing)
+{
+    reset_counts(0);
+    WorkerThread w(count_init, count_step, below_limit, 1);
+    w.stop();
+    EXPECT_FALSE(w.is_running());
+    // keep_going fails at once: init runs, no step, and running ends at 0.
+    ASSERT_EQ(w.start(), 0);
+    EXPECT_TRUE(wait_until([&] { return !w.is_running(); }));
+    EXPECT_EQ(g_inits.load(), 1);
+    EXPECT_EQ(g_steps.load(), 0);
+    w.stop();
+}
+
+// ---- OneShotThread ----
+
+static std::atomic<int> g_jobs;
+static std::atomic<bool> g_release;
+static char g_seen_arg[ONESHOT_ARG_SIZE + 8];
+
+static void quick_job(const char *arg)
+{
+    strncpy(g_seen_arg, arg, sizeof g_seen_arg - 1);
+    g_jobs++;
+}
+
+static void gated_job(const char *)
+{
+    while (!g_release.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    g_jobs++;
+}
+
+TEST(OneShotThread, StartWhileBusyRefusedThenStartsAgainWithoutStop)
+{
+    g_jobs = 0;
+    g_release = false;
+    OneShotThread t;
+    EXPECT_FALSE(t.is_running());
+    ASSERT_EQ(t.start(gated_job, "x"), 0);
+    EXPECT_TRUE(t.is_running());
+    EXPECT_EQ(t.start(quick_job, "y"), 1);
+    g_release = true;
+    EXPECT_TRUE(wait_until([&] { return !t.is_running(); }));
+    ASSERT_EQ(t.start(quick_job, "again"), 0);
+    EXPECT_TRUE(wait_until([&] { return !t.is_running(); }));
+    EXPECT_EQ(g_jobs.load(), 2);
+    EXPECT_STREQ(g_seen_arg, "again");
+}
+
+TEST(OneShotThread, JobEndingBeforeStartReturnsLeavesItIdle)
+{
+    // Many very short jobs: however the threads are scheduled, the object
+    // must read idle once each job has returned.
+    g_jobs = 0;
+    OneShotThread t;
+    for (int i = 0; i < 200; i++) {
+        ASSERT_EQ(t.start(quick_job, "q"), 0) << i;
+        ASSERT_TRUE(wait_until([&] { return !t.is_running(); })) << i;
+    }
+    EXPECT_EQ(g_jobs.load(), 200);
+}
+
+TEST(OneShotThread, ArgumentIsCopiedAndCut)
+{
+    g_jobs = 0;
+    std::string arg(300, 'a');
+    OneShotThread t;
+    ASSERT_EQ(t.start(quick_job, arg.c_str()), 0);
+    arg.assign(300, 'b'); // the caller's text changes at once
+    t.stop();
+    EXPECT_FALSE(t.is_running());
+    EXPECT_EQ(std::string(g_seen_arg), std::string(255, 'a'));
+    EXPECT_EQ(t.start(nullptr, "x"), 1);
+}

@@ -1,0 +1,210 @@
+#include <cmath>
+#include "game/bleed.h"
+#include "game/blood.h"
+#include "game/collision.h"
+#include "game/env_objects.h"
+#include "game/mod_world.h"
+#include "world_fixture.h"
+
+static EnvObject &define_object(ModWorld *m, int i, uint32_t flag, double x, double y, double z)
+{
+    EnvObject &o = m->env_objects[i];
+    env_object_reset(&o);
+    o.defined = 1;
+    o.flag = flag;
+    o.pos[0] = x;
+    o.pos[1] = y;
+    o.pos[2] = z;
+    return o;
+}
+
+TEST_F(WorldTest, StaticObjectNeverMovesButStillCollides)
+{
+    ModWorld *m = get_default_mod_world();
+    EnvObject &floor_box = define_object(m, 0, ENV_FLAG_STATIC, 5, 5, 0.5);
+    floor_box.force[2] = 100;
+    floor_box.thrust_period = 1;
+    floor_box.thrust[0] = 50;
+    define_object(m, 1, 0, 5, 5, 1.5);  // a moving box dropped onto it
+    define_object(m, 2, ENV_FLAG_STATIC, 1.0, 0.9, 2.3);  // inside fighter 0's arms
+    ASSERT_EQ(init_world(m), 0);
+    apply_world_forces();
+    refresh_env_objects();
+    EnvObjectBody *st = get_env_object(0);
+    ASSERT_NE(st, nullptr);
+    EXPECT_EQ(st->body, nullptr);
+    EXPECT_EQ(dGeomGetCategoryBits(st->geom), 32ul);
+    EXPECT_EQ(dGeomGetCollideBits(st->geom), 0ul);
+    EXPECT_EQ(dGeomGetCategoryBits(get_env_object(1)->geom), 16ul);
+    EXPECT_EQ(dGeomGetCollideBits(get_env_object(1)->geom), 0x1FBFul);
+    EXPECT_EQ(dGeomGetCategoryBits(get_env_object_ghost(1)->geom), 4096ul);
+    EXPECT_EQ(dGeomGetCollideBits(get_env_object_ghost(1)->geom), 0x1FA0ul);
+    for (int f = 0; f < 300; f++) {
+        apply_thrusts(f);
+        st->apply_force();
+        world_physics_step();
+        clear_contact_records();
+    }
+    const dReal *p = dGeomGetPosition(st->geom);
+    EXPECT_EQ(p[0], 5);
+    EXPECT_EQ(p[1], 5);
+    EXPECT_EQ(p[2], 0.5);
+    // The moving box rests on the static one (top at 0.75, its half side 0.25).
+    const dReal *q = dBodyGetPosition(get_env_object(1)->body);
+    EXPECT_GT(q[2], 0.9);
+    EXPECT_LT(q[2], 1.1);
+    // Fighter 0's bodies meet the static object in the arms.
+    clear_contact_records();
+    get_game_state()->frozen = 1;  // records still taken, no grips
+    collide_space(get_game_globals()->space);
+    bool fighter_hit = false;
+    for (int k = 0; k < get_contact_count(); k++) {
+        const ContactRecord &r = get_contact_records()[k];
+        if (r.fighter[0] == 0 && r.other_kind == GEOM_ENV_OBJECT)
+            fighter_hit = true;
+    }
+    dJointGroupEmpty(get_game_globals()->contact_group);
+    EXPECT_TRUE(fighter_hit);
+}
+
+TEST_F(WorldTest, ThrustPeriodTenActsOnMultiplesOfTen)
+{
+    BodyDef *rows = get_default_body_table();
+    rows[CHEST].thrust_period = 10;
+    rows[CHEST].thrust[2] = 4;
+    ModWorld *m = get_default_mod_world();
+    EnvObject &o = define_object(m, 0, 0, 4, 4, 1);
+    o.thrust_period = 10;
+    o.thrust[0] = 2;
+    ASSERT_EQ(init_world(m), 0);
+    refresh_env_objects();
+    dBodyID chest = get_player(0)->bodies[CHEST];
+    dBodyID obj = get_env_object(0)->body;
+    std::vector<int> acted;
+    for (int f = 0; f <= 25; f++) {
+        dBodySetForce(chest, 0, 0, 0);
+        dBodySetForce(obj, 0, 0, 0);
+        apply_thrusts(f);
+        const bool c = dBodyGetForce(chest)[2] == 4;
+        const bool e = dBodyGetForce(obj)[0] == 2;
+        EXPECT_EQ(c, e) << f;
+        if (c)
+            acted.push_back(f);
+    }
+    EXPECT_EQ(acted, (std::vector<int>{0, 10, 20}));
+}
+
+TEST_F(WorldTest, BadObjectValuesAreRefused)
+{
+    ModWorld *m = get_default_mod_world();
+    EnvObject &a = define_object(m, 0, 0, 3, 3, 1);
+    a.mass = 0;
+    a.sides[1] = -1;
+    EnvObject &b = define_object(m, 1, 0, 3, 5, 1);
+    b.shape = 9;
+    b.mass = -4;
+    m->env_joints[0].active = 1;
+    m->env_joints[0].object_a = 0;
+    m->env_joints[0].object_b = 0;  // an object joined to itself
+    m->env_joints[1].active = 1;
+    m->env_joints[1].object_a = 0;
+    m->env_joints[1].object_b = 15; // not defined
+    m->env_joints[2].active = 1;
+    m->env_joints[2].object_a = 0;
+    m->env_joints[2].object_b = 1;
+    m->env_joints[2].axis[2] = 1;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(init_world(m), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("mass"), std::string::npos);
+    EXPECT_NE(err.find("unknown shape"), std::string::npos);
+    EXPECT_EQ(get_env_object(0)->mass, 0.1);
+    EXPECT_EQ(get_env_object(0)->sides[1], 0.5);
+    EXPECT_EQ(get_env_object(1)->shape, SHAPE_BOX);
+    EXPECT_EQ(get_env_link(0), nullptr);
+    EXPECT_EQ(get_env_link(1), nullptr);
+    ASSERT_NE(get_env_link(2), nullptr);
+    ASSERT_NE(get_env_link_ghost(2), nullptr);
+    refresh_env_objects();
+    for (int k = 0; k < 20; k++)
+        world_physics_step();
+}
+
+TEST_F(WorldTest, BleedingRingReusesDropZeroAfter256)
+{
+    const double point[3] = {1, 1, 1}, dir[3] = {0, 0, 1};
+    for (int k = 0; k < 256; k++)
+        spawn_bleed_drop(0, 21, point, dir, 4, 1.0);
+    EXPECT_EQ(get_blood_cursor(), 256);
+    get_blood_drop(0)->life = 7;
+    spawn_bleed_drop(1, 22, point, dir, 4, 1.0);
+    EXPECT_EQ(get_blood_cursor(), 1);
+    EXPECT_EQ(get_blood_drop(0)->life, 50);
+    EXPECT_EQ(get_blood_drop(0)->fighter, 1);
+    EXPECT_EQ(get_blood_drop(0)->body_id, 22);
+}
+
+TEST_F(WorldTest, ContactBloodNeverUsesDrop255AndStartsAtRest)
+{
+    for (int k = 0; k < 255; k++)
+        spawn_blood(0, 3, 1, 1, 1);
+    EXPECT_EQ(get_blood_cursor(), 255);
+    spawn_blood(1, 4, 2, 2, 2);
+    EXPECT_EQ(get_blood_cursor(), 1);
+    EXPECT_EQ(get_blood_drop(255)->life, 0);
+    const BloodDrop *d = get_blood_drop(0);
+    EXPECT_EQ(d->fighter, 1);
+    EXPECT_TRUE(dBodyIsEnabled(d->body));
+    const dReal *v = dBodyGetLinearVel(d->body);
+    EXPECT_EQ(v[0], 0);
+    EXPECT_EQ(v[2], 0);
+    EXPECT_EQ(dBodyGetPosition(d->body)[0], 2);
+}
+
+TEST_F(WorldTest, BleedDropSizeIsClamped)
+{
+    const double point[3] = {1, 1, 1}, dir[3] = {1, 0, 0};
+    BloodDrop *d = get_blood_drop(0);
+    spawn_bleed_drop(0, 21, point, dir, 5, 0.06 / d->base_size);
+    EXPECT_FLOAT_EQ(d->size, 0.03f);
+    spawn_bleed_drop(0, 21, point, dir, 5, 0.001);
+    EXPECT_FLOAT_EQ(get_blood_drop(1)->size, 0.01f);
+    EXPECT_NEAR(dBodyGetLinearVel(d->body)[0], 5, 1e-9);
+    EXPECT_NEAR(dBodyGetPosition(d->body)[0], 1 + d->base_size, 1e-6);
+    EXPECT_NEAR(d->base_size, std::fabs(2 * std::sin(std::tan(0.0))) * 0.01 + 0.005, 1e-7);
+}
+
+TEST_F(WorldTest, BloodDropsSplashOnTheGroundOnly)
+{
+    reset_blood_splash(0);
+    spawn_blood(0, 3, 3, 3, 0.5);
+    for (int k = 0; k < 100; k++) {
+        world_physics_step();
+        clear_contact_records();
+    }
+    EXPECT_GT(get_blood_splash_count(), 0);
+    EXPECT_GT(get_blood_splash(), 0);
+    reset_blood_drops();
+    EXPECT_EQ(get_blood_splash(), 0);
+    EXPECT_FALSE(dBodyIsEnabled(get_blood_drop(0)->body));
+    EXPECT_EQ(get_blood_cursor(), 0);
+}
+
+TEST_F(WorldTest, BleedingFromASphereAtItsBodyCentreGoesUp)
+{
+    Player *p = get_player(0);
+    // Move the neck sphere onto the head's centre.
+    dGeomSetPosition(p->joint_spheres[NECK], 0, 0, 0);
+    dBodySetLinearVel(p->bodies[HEAD], 5, 0, 0);
+    p->joints[NECK].last_speed = 0;
+    bleed(0, NECK);
+    const BloodDrop *d = get_blood_drop(0);
+    ASSERT_EQ(d->life, 50);
+    const dReal *v = dBodyGetLinearVel(d->body);
+    EXPECT_TRUE(std::isfinite(v[0]) && std::isfinite(v[2]));
+    EXPECT_EQ(v[0], 0);
+    EXPECT_EQ(v[1], 0);
+    EXPECT_NEAR(v[2], 4, 1e-9);
+    EXPECT_NEAR(p->joints[NECK].last_speed, 5, 1e-9);
+    EXPECT_FLOAT_EQ(p->joints[NECK].bleeding, -1.0f);
+}

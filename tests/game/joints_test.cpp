@@ -1,0 +1,230 @@
+#include "game/body_defs.h"
+#include "game/collision.h"
+#include "game/env_objects.h"
+#include "game/joints.h"
+#include "game/mod_world.h"
+#include "world_fixture.h"
+
+TEST_F(WorldTest, MotorTableOnTheHinges)
+{
+    const JointDef *d = builtin_joint_table();
+    for (int j = 0; j < 20; j++) {
+        dJointID h = get_player(0)->hinges[j];
+        ASSERT_EQ(drive_joint(0, j, MOTOR_FWD), 0);
+        EXPECT_NEAR(dJointGetHingeParam(h, dParamVel), -d[j].velocity, 1e-6);
+        EXPECT_NEAR(dJointGetHingeParam(h, dParamFMax), d[j].strength, 1e-6);
+        EXPECT_EQ(get_joint_state(0, j), MOTOR_FWD);
+        drive_joint(0, j, MOTOR_BACK);
+        EXPECT_NEAR(dJointGetHingeParam(h, dParamVel), d[j].velocity, 1e-6);
+        EXPECT_EQ(get_joint_state(0, j), MOTOR_BACK);
+        drive_joint(0, j, MOTOR_HOLD);
+        EXPECT_EQ(dJointGetHingeParam(h, dParamVel), 0);
+        EXPECT_NEAR(dJointGetHingeParam(h, dParamFMax), std::fabs(d[j].strength * 0.33333334f), 1e-6);
+        EXPECT_EQ(get_joint_state(0, j), MOTOR_HOLD);
+        dGeomSphereSetRadius(get_player(0)->joint_spheres[j], 0.5);
+        drive_joint(0, j, MOTOR_RELAX);
+        EXPECT_EQ(dJointGetHingeParam(h, dParamFMax), 0);
+        EXPECT_EQ(get_joint_state(0, j), MOTOR_RELAX);
+        EXPECT_NEAR(dGeomSphereGetRadius(get_player(0)->joint_spheres[j]), d[j].radius, 1e-6);
+        drive_joint(0, j, 7);  // outside 1..4: nothing
+        EXPECT_EQ(get_joint_state(0, j), MOTOR_RELAX);
+    }
+    EXPECT_EQ(drive_joint(0, 20, MOTOR_FWD), 1);
+    EXPECT_EQ(drive_joint(-1, 0, MOTOR_FWD), 1);
+}
+
+TEST_F(WorldTest, SettingJointStatesCountsAndRefuses)
+{
+    Player *p = get_player(0);
+    EXPECT_EQ(fighter_set_joint_state(0, 3, MOTOR_FWD), 0);
+    EXPECT_EQ(fighter_set_joint_state(0, 3, MOTOR_FWD), 1);
+    EXPECT_EQ(p->joint_changes, 2);
+    EXPECT_EQ(get_joint_state(0, 3), MOTOR_FWD);
+    EXPECT_EQ(fighter_set_joint_state(0, 20, MOTOR_FWD), -1);
+    EXPECT_EQ(fighter_set_joint_state(0, -1, MOTOR_FWD), -1);
+    EXPECT_EQ(fighter_set_joint_state(0, 3, 5), -1);
+    EXPECT_EQ(fighter_set_joint_state(0, 3, -1), -1);
+    EXPECT_EQ(fighter_set_joint_state(7, 3, 1), -1);
+    p->joints[4].broken = JOINT_FRACTURED;
+    EXPECT_EQ(fighter_set_joint_state(0, 4, MOTOR_HOLD), -1);
+    EXPECT_EQ(p->joint_changes, 2);
+    ASSERT_EQ(set_all_joint_states(0, MOTOR_HOLD), 0);
+    EXPECT_EQ(p->motor_wish[4], 0);
+    EXPECT_EQ(p->motor_wish[5], MOTOR_HOLD);
+    EXPECT_EQ(set_all_joint_states(0, 9), 1);
+    EXPECT_EQ(parse_joint_pairs(0, "1 2 25 3 6 4 2 9"), 0);
+    EXPECT_EQ(p->motor_wish[1], MOTOR_BACK);
+    EXPECT_EQ(p->motor_wish[6], MOTOR_RELAX);
+    EXPECT_EQ(p->motor_wish[2], MOTOR_HOLD);  // the pair "2 9" is refused
+    apply_pending_wishes();
+    EXPECT_EQ(p->motor_wish[6], 0);
+    EXPECT_EQ(get_joint_state(0, 6), MOTOR_RELAX);
+    EXPECT_EQ(get_joint_state(0, 1), MOTOR_BACK);
+}
+
+TEST_F(WorldTest, CyclingAndTogglingJointStates)
+{
+    get_game_state()->frozen = 1;
+    drive_joint(0, 2, MOTOR_RELAX);
+    ASSERT_EQ(cycle_joint_state(0, 0, 2), 0);
+    EXPECT_EQ(get_joint_state(0, 2), MOTOR_FWD);
+    ASSERT_EQ(cycle_joint_state(1, 0, 2), 0);
+    EXPECT_EQ(get_joint_state(0, 2), MOTOR_RELAX);
+    ASSERT_EQ(cycle_joint_state(1, 0, 2), 0);
+    EXPECT_EQ(get_joint_state(0, 2), MOTOR_HOLD);
+    ASSERT_EQ(toggle_joint_hold_relax(0, 2), 0);
+    EXPECT_EQ(get_joint_state(0, 2), MOTOR_RELAX);
+    ASSERT_EQ(toggle_joint_hold_relax(0, 2), 0);
+    EXPECT_EQ(get_joint_state(0, 2), MOTOR_HOLD);
+    ASSERT_EQ(toggle_joint_fwd_back(0, 2), 0);
+    EXPECT_EQ(get_joint_state(0, 2), MOTOR_FWD);
+    ASSERT_EQ(toggle_joint_fwd_back(0, 2), 0);
+    EXPECT_EQ(get_joint_state(0, 2), MOTOR_BACK);
+    // Refusals: a joint above 19, a bad fighter, a broken joint, a running game.
+    EXPECT_EQ(cycle_joint_state(0, 0, 20), 1);
+    EXPECT_EQ(cycle_joint_state(0, 0, -1), 1);
+    EXPECT_EQ(toggle_joint_hold_relax(4, 1), 1);
+    get_player(0)->joints[9].broken = JOINT_DISMEMBERED;
+    EXPECT_EQ(toggle_joint_fwd_back(0, 9), 1);
+    get_game_state()->frozen = 0;
+    EXPECT_EQ(cycle_joint_state(0, 0, 3), 1);
+    EXPECT_EQ(toggle_grip(0, L_HAND), 1);
+}
+
+static double min_head_height(int steps)
+{
+    double lowest = 100;
+    for (int k = 0; k < steps; k++) {
+        world_physics_step();
+        clear_contact_records();
+        lowest = std::min(lowest, (double)dBodyGetPosition(get_player(0)->bodies[HEAD])[2]);
+    }
+    return lowest;
+}
+
+TEST_F(WorldTest, HoldingFighterStands)
+{
+    set_all_joint_states(0, MOTOR_HOLD);
+    set_all_joint_states(1, MOTOR_HOLD);
+    apply_pending_wishes();
+    EXPECT_GT(min_head_height(500), 2.0);
+}
+
+TEST_F(WorldTest, RelaxedFighterCollapses)
+{
+    set_all_joint_states(0, MOTOR_RELAX);
+    set_all_joint_states(1, MOTOR_RELAX);
+    apply_pending_wishes();
+    EXPECT_LT(min_head_height(500), 1.5);
+}
+
+// A static box right where fighter 0's left hand is.
+static void add_static_box_at_left_hand(ModWorld *m)
+{
+    EnvObject &o = m->env_objects[0];
+    env_object_reset(&o);
+    o.defined = 1;
+    o.flag = ENV_FLAG_STATIC;
+    const BodyDef &hand = builtin_body_table()[L_HAND];
+    o.pos[0] = hand.pos[0] + 0.2;
+    o.pos[1] = hand.pos[1];
+    o.pos[2] = hand.pos[2] - 0.05;
+    o.sides[0] = o.sides[1] = o.sides[2] = 0.3;
+}
+
+static int hand_object_records(void)
+{
+    int n = 0;
+    for (int k = 0; k < get_contact_count(); k++) {
+        const ContactRecord &r = get_contact_records()[k];
+        if ((r.body_id[0] == L_HAND && r.other_kind == GEOM_ENV_OBJECT) ||
+            (r.body_id[1] == L_HAND && r.other_kind == GEOM_ENV_OBJECT))
+            n++;
+    }
+    return n;
+}
+
+TEST_F(WorldTest, GrippingHandOnStaticObjectMakesOneGripJointAndNoRecord)
+{
+    ModWorld *m = get_default_mod_world();
+    add_static_box_at_left_hand(m);
+    ASSERT_EQ(init_world(m), 0);
+    apply_world_forces();
+    set_all_joint_states(0, MOTOR_HOLD);
+    set_grip(0, L_HAND, GRIP_ON);
+    apply_pending_wishes();
+    Player *p = get_player(0);
+    ASSERT_EQ(p->grip_state[GRIP_LEFT], GRIP_ON);
+
+    clear_contact_records();
+    world_physics_step();
+    ASSERT_NE(p->grip_joints[L_HAND], nullptr);
+    dJointID grip = p->grip_joints[L_HAND];
+    EXPECT_EQ(p->grip_target[L_HAND], 0);
+    EXPECT_EQ(dJointGetBody(grip, 0), p->bodies[L_HAND]);
+    EXPECT_EQ(dJointGetBody(grip, 1), nullptr);  // a static object is the world
+    EXPECT_EQ(hand_object_records(), 0);
+    int grips = 0;
+    for (int k = 0; k < dBodyGetNumJoints(p->bodies[L_HAND]); k++)
+        if (dJointGetType(dBodyGetJoint(p->bodies[L_HAND], k)) == dJointTypeHinge && dBodyGetJoint(p->bodies[L_HAND], k) != p->hinges[L_WRIST])
+            grips++;
+    EXPECT_EQ(grips, 1);
+    for (int k = 0; k < 20; k++) {
+        clear_contact_records();
+        world_physics_step();
+        EXPECT_EQ(p->grip_joints[L_HAND], grip);
+        EXPECT_EQ(hand_object_records(), 0);
+    }
+
+    // Releasing removes the grip joint.
+    set_grip(0, L_HAND, GRIP_RELEASE);
+    apply_pending_wishes();
+    EXPECT_EQ(p->grip_joints[L_HAND], nullptr);
+    EXPECT_EQ(p->grip_state[GRIP_LEFT], GRIP_RELEASE);
+    dVector3 s;
+    dGeomBoxGetLengths(p->body_geoms[L_HAND], s);
+    EXPECT_NEAR(s[0], 0.22, 1e-6);
+}
+
+TEST_F(WorldTest, HandDoesNotGripObjectsOrBodiesMarkedNoGrip)
+{
+    ModWorld *m = get_default_mod_world();
+    add_static_box_at_left_hand(m);
+    m->env_objects[0].flag |= ENV_FLAG_NO_GRIP;
+    ASSERT_EQ(init_world(m), 0);
+    set_grip(0, L_HAND, GRIP_ON);
+    apply_pending_wishes();
+    clear_contact_records();
+    world_physics_step();
+    EXPECT_EQ(get_player(0)->grip_joints[L_HAND], nullptr);
+    EXPECT_GT(hand_object_records(), 0);
+
+    const double point[3] = {0, 0, 0};
+    get_default_body_table()[HEAD].flag |= BODY_FLAG_NO_GRIP;
+    EXPECT_EQ(grip_contact(0, 1, R_HAND, HEAD, point), 0);
+    EXPECT_EQ(get_player(0)->grip_joints[R_HAND], nullptr);
+    EXPECT_EQ(grip_contact(0, 1, R_HAND, CHEST, point), 0);
+    ASSERT_NE(get_player(0)->grip_joints[R_HAND], nullptr);
+    EXPECT_EQ(get_player(0)->grip_target[R_HAND], -1);
+    EXPECT_EQ(dJointGetBody(get_player(0)->grip_joints[R_HAND], 1), get_player(1)->bodies[CHEST]);
+    delete_all_grip_joints();
+    EXPECT_EQ(get_player(0)->grip_joints[R_HAND], nullptr);
+}
+
+TEST_F(WorldTest, ToggleGripWhileFrozen)
+{
+    get_game_state()->frozen = 1;
+    Player *p = get_player(1);
+    ASSERT_EQ(toggle_grip(1, R_HAND), 0);
+    EXPECT_EQ(p->grip_wish[GRIP_RIGHT], GRIP_ON);
+    dVector3 s;
+    dGeomBoxGetLengths(p->body_geoms[R_HAND], s);
+    EXPECT_NEAR(s[0], 0.3, 1e-6);
+    ASSERT_EQ(toggle_grip(1, R_HAND), 0);
+    EXPECT_EQ(p->grip_wish[GRIP_RIGHT], GRIP_RELEASE);
+    dGeomBoxGetLengths(p->body_geoms[R_HAND], s);
+    EXPECT_NEAR(s[0], 0.22, 1e-6);
+    EXPECT_EQ(toggle_grip(1, HEAD), 0);  // any other body changes nothing
+    EXPECT_EQ(set_grip(1, R_HAND, 3), 1);
+    EXPECT_EQ(set_grip(1, HEAD, 1), 1);
+}

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "app/clock.h"
+#include "gui/centerprint.h"
+#include "gui/chat_log.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
+
+namespace {
+
+std::string line_text(int tab, int i)
+{
+    ChatLine line;
+    if (chat_line_copy(tab, i, &line) != 0)
+        return "<none>";
+    char buf[CHAT_LINE_UNITS * 3];
+    utf16_to_local(buf, line.text, (int)(sizeof buf) - 1);
+    return buf;
+}
+
+int vetoes;
+int veto_secret(int, const char *text, MessageType)
+{
+    if (std::string(text).find("secret") != std::string::npos) {
+        vetoes++;
+        return 1;
+    }
+    return 0;
+}
+
+int filter_calls;
+int echoing_filter(int, const char *text, MessageType)
+{
+    filter_calls++;
+    // A filter that echoes itself must not be asked about its own line.
+    console_echo((std::string("seen: ") + text).c_str(), MSG_INGAME);
+    return 0;
+}
+
+uint32_t test_now;
+uint32_t test_clock() { return test_now; }
+
+} // namespace
+
+TEST(ChatLog, LineGoesToCurrentTabUnlessVetoed)
+{
+    chat_init();
+    chat_set_console_filter(veto_secret);
+    console_echo("hello", MSG_SERVER);
+    console_echo("my secret", MSG_INGAME);
+    EXPECT_EQ(chat_line_count(0), 1);
+    EXPECT_EQ(line_text(0, 0), "hello");
+    EXPECT_EQ(vetoes, 1);
+
+    int tab = chat_tab_open(77, "friend");
+    ASSERT_GT(tab, 0);
+    ASSERT_EQ(chat_set_current_tab(tab), 0);
+    console_echo("to the friend\n", MSG_WHISPER);
+    ASSERT_EQ(chat_line_count(tab), 1);
+    EXPECT_EQ(line_text(tab, 0), "to the friend");   // line end not stored
+    ChatLine line;
+    ASSERT_EQ(chat_line_copy(tab, 0, &line), 0);
+    EXPECT_EQ(line.type, MSG_WHISPER);
+    EXPECT_EQ(chat_line_count(0), 1);
+
+    // The veto holds for lines into a named tab too.
+    console_echo_tab(0, "secret again", MSG_INGAME);
+    EXPECT_EQ(chat_line_count(0), 1);
+    chat_set_console_filter(nullptr);
+    console_echo_tab(0, "secret now shown", MSG_INGAME);
+    EXPECT_EQ(chat_line_count(0), 2);
+}
+
+TEST(ChatLog, FullTabKeepsNewest128InOrder)
+{
+    chat_init();
+    for (int i = 0; i < 129; i++)
+        console_echo(("line " + std::to_string(i)).c_str(), MSG_INGAME);
+    ASSERT_EQ(chat_line_count(0), 128);
+    EXPECT_EQ(line_text(0, 0), "line 1");
+    EXPECT_EQ(line_text(0, 127), "line 128");
+    for (int i = 129; i < 400; i++)
+        console_echo(("line " + std::to_string(i)).c_str(), MSG_INGAME);
+    EXPECT_EQ(line_text(0, 0), "line 272");
+    EXPECT_EQ(line_text(0, 127), "line 399");
+    EXPECT_EQ(line_text(0, 128), "<none>");
+    EXPECT_EQ(chat_current_scroll()->count, 128);
+
+    chat_clear_all();
+    EXPECT_EQ(chat_line_count(0), 0);
+    EXPECT_EQ(chat_current_scroll()->count, 0);
+    EXPECT_EQ(chat_current_scroll()->cursor, -1);
+}
+
+TEST(ChatLog, FilterThatEchoesDoesNotRecurse)
+{
+    chat_init();
+    chat_set_console_filter(echoing_filter);
+    console_echo("original", MSG_INGAME);
+    chat_set_console_filter(nullptr);
+    EXPECT_EQ(filter_calls, 1);
+    ASSERT_EQ(chat_line_count(0), 2);
+    EXPECT_EQ(line_text(0, 0), "seen: original");
+    EXPECT_EQ(line_text(0, 1), "original");
+}
+
+TEST(ChatLog, LongAndBadInputIsBounded)
+{
+    chat_init();
+    // 2000 euro signs: 6000 bytes, cut to whole characters in one line.
+    std::string big;
+    for (int i = 0; i < 2000; i++)
+        big += "\xe2\x82\xac";
+    console_echo(big.c_str(), MSG_INGAME);
+    console_echo(nullptr, MSG_INGAME);
+    console_echo_tab(8, "no such tab", MSG_INGAME);
+    console_echo_tab(-1, "no such tab", MSG_INGAME);
+    ASSERT_EQ(chat_line_count(0), 2);
+    ChatLine line;
+    ASSERT_EQ(chat_line_copy(0, 0, &line), 0);
+    int n = wstr_len(line.text);
+    EXPECT_GT(n, 900);
+    EXPECT_LT(n, CHAT_LINE_UNITS);
+    for (int i = 0; i < n; i++)
+        ASSERT_EQ(line.text[i], 0x20AC);
+    EXPECT_EQ(line_text(0, 1), "");
+    EXPECT_EQ(chat_line_copy(9, 0, &line), 1);
+}
+
+TEST(ChatLog, TabsBindToIdsUntilFull)
+{
+    chat_init();
+    EXPECT_EQ(chat_tab_find(5), -1);
+    int a = chat_tab_open(5, "five");
+    EXPECT_EQ(chat_tab_open(5, "again"), a);
+    EXPECT_EQ(chat_tab_find(5), a);
+    chat_tab_set_flag(a, CHAT_TAB_WHISPER);
+    EXPECT_EQ(chat_tab_kind(a), CHAT_TAB_WHISPER);
+    for (int id = 100; id < 106; id++)
+        EXPECT_GT(chat_tab_open(id, "x"), 0);
+    EXPECT_EQ(chat_tab_open(200, "one too many"), -1);
+    EXPECT_EQ(chat_set_current_tab(8), 1);
+
+    chat_set_visible_lines(50);
+    EXPECT_EQ(chat_visible_lines(), CHAT_VISIBLE_MAX);
+    chat_set_visible_lines(7);
+    EXPECT_EQ(chat_visible_lines(), 7);
+    EXPECT_EQ(chat_current_scroll()->visible, 7);
+}
+
+TEST(ChatLog, LinesFromAnotherThreadAreStored)
+{
+    chat_init();
+    std::thread t([] {
+        for (int i = 0; i < 200; i++)
+            console_echo_tab(0, "lobby", MSG_SERVER);
+    });
+    for (int i = 0; i < 200; i++)
+        console_echo_tab(0, "main", MSG_INGAME);
+    t.join();
+    EXPECT_EQ(chat_line_count(0), 128);
+}
+
+TEST(CenterPrint, ShowsForItsSecondsThenClears)
+{
+    clock_set_source(test_clock);
+    test_now = 0xFFFFF000u;   // shortly before the clock wraps
+    centerprint(nullptr, 2, 16, 3, "DRAW!", nullptr, "third");
+    EXPECT_TRUE(centerprint_active());
+    EXPECT_STREQ(centerprint_state()->lines[0], "DRAW!");
+    EXPECT_STREQ(centerprint_state()->lines[1], "");
+    EXPECT_STREQ(centerprint_state()->lines[2], "third");
+    EXPECT_EQ(centerprint_state()->colour, 16);
+    test_now += 2999;
+    EXPECT_TRUE(centerprint_active());
+    test_now += 1;
+    EXPECT_FALSE(centerprint_active());
+
+    centerprint(nullptr, 2, 1, 100, "UPGRADED!", "", "");
+    test_now += 99000;
+    EXPECT_TRUE(centerprint_active());
+    centerprint_clear();
+    EXPECT_FALSE(centerprint_active());
+    EXPECT_STREQ(centerprint_state()->lines[0], "");
+
+    centerprint(nullptr, 2, 1, -5, "never", "", "");
+    EXPECT_FALSE(centerprint_active());
+    std::string longline(5000, 'x');
+    centerprint(nullptr, 2, 1, 1, longline.c_str(), "", "");
+    EXPECT_EQ(std::string(centerprint_state()->lines[0]).size(), (size_t)CENTERPRINT_LINE_SIZE - 1);
+    clock_set_source(nullptr);
+}
+
