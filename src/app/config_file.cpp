@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "app/data_dirs.h"
 #include "app/options.h"
 #include "app/text.h"
 
@@ -67,16 +68,6 @@ int config_get(const char *key, char *dst, int len)
     return 0;
 }
 
-char *config_strip_blanks_quotes(char *s)
-{
-    size_t n = strlen(s);
-    while (n > 0 && strchr(" \t\r\n\"", s[n - 1]))
-        s[--n] = '\0';
-    while (*s && strchr(" \t\"", *s))
-        s++;
-    return s;
-}
-
 // Splits one line into its key (the first word) and the rest of the line
 // (the value, cut at CR or LF). 0 when there is no key or a field is too
 // long for the file's limits (255 characters each).
@@ -105,7 +96,7 @@ int config_load(const char *name)
 {
     if (name != g_name)
         n_strncpyz(g_name, name ? name : "", sizeof g_name);
-    FILE *f = fopen(g_name, "r");
+    FILE *f = fopen(data_path(g_name), "r");
     if (!f) {
         fprintf(stderr, "unable to open default.cfg\n");
         return 1;
@@ -134,7 +125,7 @@ int config_load(const char *name)
         }
         ConfigRow *row = config_find(key);
         if (row)
-            n_strncpyz(row->value, config_strip_blanks_quotes(value), CONFIG_VALUE_SIZE);
+            n_strncpyz(row->value, strip_blanks_quotes(value), CONFIG_VALUE_SIZE);
     }
     fclose(f);
     return 0;
@@ -144,9 +135,10 @@ int config_save(void)
 {
     // Written beside the file and renamed over it: a crash while saving
     // leaves the old file whole.
-    char tmp[CONFIG_NAME_SIZE + 8];
-    snprintf(tmp, sizeof tmp, "%s.tmp", g_name);
-    FILE *f = g_name[0] ? fopen(tmp, "wb") : nullptr;
+    char path[CONFIG_NAME_SIZE], tmp[CONFIG_NAME_SIZE + 8];
+    n_strncpyz(path, data_path(g_name), sizeof path);
+    snprintf(tmp, sizeof tmp, "%s.tmp", path);
+    FILE *f = path[0] ? fopen(tmp, "wb") : nullptr;
     if (!f) {
         fprintf(stderr, "Unable to open default.cfg\n");
         return 1;
@@ -164,8 +156,8 @@ int config_save(void)
     failed |= fflush(f) != 0;
     failed |= fsync(fileno(f)) != 0;
     failed |= fclose(f) != 0;
-    if (failed || rename(tmp, g_name) != 0) {
-        fprintf(stderr, "Unable to write %s\n", g_name);
+    if (failed || rename(tmp, path) != 0) {
+        fprintf(stderr, "Unable to write %s\n", path);
         unlink(tmp);
         return 1;
     }

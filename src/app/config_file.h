@@ -31,7 +31,3 @@ int config_load(const char *name);
 int config_save(void);
 // Empties every value (as at start).
 void config_clear(void);
-
-// Trims trailing blanks, tabs, CR, LF and double quotes in place and
-// returns a pointer past leading blanks, tabs and double quotes.
-char *config_strip_blanks_quotes(char *s);

@@ -3,6 +3,8 @@
 // every access under the download mutex.
 #pragma once
 
+#include "app/threads.h"
+
 enum { DOWNLOAD_QUEUE_LINES = 128, DOWNLOAD_LINE_SIZE = 256 };
 
 // Queues the trimmed line unless the autoupdate option is 0; "queue full\n"
@@ -12,3 +14,5 @@ void download_enqueue(int kind, const char *line);
 int download_dequeue(char *dst, int len);
 int download_queue_count(void);
 void download_queue_clear(void);
+// The download mutex: the worker takes it around its own queue and flag use.
+Mutex *download_mutex(void);

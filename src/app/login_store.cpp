@@ -4,54 +4,27 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/data_dirs.h"
+#include "app/text_encoding.h"
+
 static int g_login_loaded;
 
 int login_is_loaded(void) { return g_login_loaded; }
 
 enum { LOGIN_FILE_MAX = 4096 };
 
-// Converts 16-bit units to UTF-8 into dst; 0 when a unit sequence is not
-// valid UTF-16 or the text does not fit. Stands in for the shared text
-// conversions until they are in the tree.
-static int utf16_to_utf8(const uint16_t *src, int n, char *dst, int size)
+// One line of 16-bit units as locale text into dst; 0 when it does not fit.
+static int line_to_local(const uint16_t *units, int n, char *dst, int size)
 {
-    int used = 0;
-    for (int i = 0; i < n; i++) {
-        uint32_t c = src[i];
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 >= n || src[i + 1] < 0xDC00 || src[i + 1] > 0xDFFF)
-                return 0;
-            c = 0x10000 + ((c - 0xD800) << 10) + (src[++i] - 0xDC00);
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return 0;
-        }
-        char out[4];
-        int k;
-        if (c < 0x80) {
-            out[0] = (char)c;
-            k = 1;
-        } else if (c < 0x800) {
-            out[0] = (char)(0xC0 | (c >> 6));
-            out[1] = (char)(0x80 | (c & 0x3F));
-            k = 2;
-        } else if (c < 0x10000) {
-            out[0] = (char)(0xE0 | (c >> 12));
-            out[1] = (char)(0x80 | ((c >> 6) & 0x3F));
-            out[2] = (char)(0x80 | (c & 0x3F));
-            k = 3;
-        } else {
-            out[0] = (char)(0xF0 | (c >> 18));
-            out[1] = (char)(0x80 | ((c >> 12) & 0x3F));
-            out[2] = (char)(0x80 | ((c >> 6) & 0x3F));
-            out[3] = (char)(0x80 | (c & 0x3F));
-            k = 4;
-        }
-        if (used + k >= size)
-            return 0;
-        memcpy(dst + used, out, (size_t)k);
-        used += k;
-    }
-    dst[used] = '\0';
+    wchar16 line[LOGIN_FILE_MAX / 2 + 1];
+    for (int i = 0; i < n; i++)
+        line[i] = (wchar16)units[i];
+    line[n] = 0;
+    char text[LOGIN_FILE_MAX * 2 + 1];
+    int len = utf16_to_local(text, line, (int)sizeof text - 1);
+    if (len < 0 || len >= size)
+        return 0;
+    memcpy(dst, text, (size_t)len + 1);
     return 1;
 }
 
@@ -61,7 +34,7 @@ int login_load(char *user, int user_size, char *password, int password_size)
         return 1;
     user[0] = '\0';
     password[0] = '\0';
-    FILE *f = fopen(LOGIN_FILE, "rb");
+    FILE *f = fopen(data_path(LOGIN_FILE), "rb");
     if (!f)
         return 1;
     unsigned char bytes[LOGIN_FILE_MAX];
@@ -103,8 +76,8 @@ int login_load(char *user, int user_size, char *password, int password_size)
     }
     if (line < 2 || len[0] == 0 || len[1] == 0)
         return 1;
-    if (!utf16_to_utf8(units + start[0], len[0], user, user_size) ||
-        !utf16_to_utf8(units + start[1], len[1], password, password_size)) {
+    if (!line_to_local(units + start[0], len[0], user, user_size) ||
+        !line_to_local(units + start[1], len[1], password, password_size)) {
         fprintf(stderr, "%s: stored login unreadable or too long, ignored\n", LOGIN_FILE);
         user[0] = '\0';
         password[0] = '\0';

@@ -1,6 +1,5 @@
 #include "app/settings_io.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -11,7 +10,12 @@
 #include "app/login_store.h"
 #include "app/options.h"
 #include "app/text.h"
+#include "app/user_strings.h"
+#include "game/game_state.h"
 #include "game/match_rules.h"
+#include "gui/chat_log.h"
+#include "gui/console_commands.h"
+#include "gui/menu_state.h"
 
 void options_load(void)
 {
@@ -66,53 +70,39 @@ void profile_set_hooks(const ProfileHooks *hooks)
         memset(&g_hooks, 0, sizeof g_hooks);
 }
 
-// The lower-cased name part of a nick written "[tag]name"; stands in for the
-// shared clan-tag splitter until it is in the tree.
-static void nick_name_part(const char *nick, char *name, int size)
-{
-    const char *open = strchr(nick, '[');
-    const char *close = open ? strchr(open, ']') : nullptr;
-    const char *from = nick;
-    if (open && close && close - open >= 2 && close[1])
-        from = close + 1;
-    n_strncpyz(name, from, size);
-    for (char *p = name; *p; p++)
-        *p = (char)tolower((unsigned char)*p);
-}
-
 void profile_start(void)
 {
-    if (g_hooks.reset_session)
-        g_hooks.reset_session();
+    if (g_hooks.reset_network_rules)
+        g_hooks.reset_network_rules();
+    WorldState *w = get_game_state();
+    w->end_frame = 0;
+    w->deadline = 0;
+    w->frames_recorded = 0;
+    w->play_frame = 0;
+    w->gameover_timelimit = 4;
+    w->net_decision_frame = 0;
 
     char nick[32], password[32];
     const int logged_in = login_load(nick, sizeof nick, password, sizeof password) == 0;
     if (logged_in) {
-        if (g_hooks.store_login)
-            g_hooks.store_login(nick, password);
+        set_nick(nick);
+        set_password(password);
         if (g_hooks.load_user_equipment)
             g_hooks.load_user_equipment();
         if (g_hooks.apply_player_textures)
             g_hooks.apply_player_textures();
-        char name[32];
-        nick_name_part(nick, name, sizeof name);
-        download_enqueue(0, name);
+        download_enqueue(0, get_nick_escaped());
     }
 
-    if (g_hooks.exec_file)
-        g_hooks.exec_file("profile.kxs");
-    if (g_hooks.chat_clear_all)
-        g_hooks.chat_clear_all();
+    exec_file("profile.kxs");
+    chat_clear_all();
 
-    if (get_command_line_names()->replay[0]) {
-        if (g_hooks.menu_set_state)
-            g_hooks.menu_set_state(MENU_STATE_NONE);
-    } else if (logged_in) {
-        if (g_hooks.menu_set_state)
-            g_hooks.menu_set_state(MENU_STATE_LOGGED_IN);
-    } else if (g_hooks.menu_set_state_arg) {
-        g_hooks.menu_set_state_arg(MENU_STATE_WELCOME, MENU_STATE_LOGGED_IN);
-    }
+    if (get_command_line_names()->replay[0])
+        menu_set_state(MENU_STATE_NONE);
+    else if (logged_in)
+        menu_set_state(MENU_STATE_LOGGED_IN);
+    else
+        menu_set_state_arg(MENU_STATE_WELCOME, MENU_STATE_LOGGED_IN);
 
     if (g_hooks.set_version_text)
         g_hooks.set_version_text("3.9-alpha2");

@@ -11,21 +11,15 @@ void options_load(void);
 // into the configuration table and writes default.cfg.
 void options_save(void);
 
-// What the start-up profile needs of parts built elsewhere. Every slot may
-// be null; a null slot is skipped.
+// What the start-up profile needs of parts not in the tree yet. Every slot
+// may be null; a null slot is skipped.
 struct ProfileHooks {
-    // Multiplayer rules to their defaults; the game state's end frame,
-    // deadline, recorded and play frames to 0 and game-over limit to 4.
-    void (*reset_session)(void);
-    // Keeps the stored login as the player's nick and password.
-    void (*store_login)(const char *nick, const char *password);
+    // The multiplayer rules record to the multiplayer defaults and the
+    // module-level flag that every new match clears.
+    void (*reset_network_rules)(void);
     void (*load_user_equipment)(void);
     void (*apply_player_textures)(void);
-    // Runs a file of console commands.
-    void (*exec_file)(const char *path);
-    void (*chat_clear_all)(void);
-    void (*menu_set_state)(int state);
-    void (*menu_set_state_arg)(int state, int selection);
+    // The version text of the window caption.
     void (*set_version_text)(const char *text);
 };
 
@@ -33,6 +27,8 @@ void profile_set_hooks(const ProfileHooks *hooks);
 
 enum { MENU_STATE_NONE = 0, MENU_STATE_LOGGED_IN = 15, MENU_STATE_WELCOME = 28 };
 
-// Stored login, equipment, download of the player's files, "profile.kxs",
-// empty chat, first menu state, version text.
+// Game-state counters to their start values, stored login (nick, password,
+// equipment, textures, a download request for the player's files),
+// "profile.kxs" through the console, empty chat, the first menu state and
+// the version text.
 void profile_start(void);

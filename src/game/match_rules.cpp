@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
+#include "app/data_dirs.h"
 #include "app/text.h"
+#include "app/utils.h"
 
 static MatchRules g_live_rules;
 static MatchRules g_next_rules;
@@ -268,27 +269,11 @@ void rules_set_gravity(MatchRules *rules, const char *text)
 // ---------------------------------------------------------------------------
 // Mod names.
 
-// Stand-in for the shared file helpers (data_path, is_safe_path,
-// file_exists), to be replaced by them when they are in the tree.
-static int mod_name_is_safe(const char *name)
-{
-    if (name[0] == '/' || strchr(name, '\\'))
-        return 0;
-    for (const char *p = name; *p; p++) {
-        if ((unsigned char)*p < 32)
-            return 0;
-        if (p[0] == '.' && p[1] == '.' && (p == name || p[-1] == '/') && (p[2] == '/' || p[2] == '\0'))
-            return 0;
-    }
-    return 1;
-}
-
 static int mod_file_exists(const char *name)
 {
     char path[RULES_TEXT_SIZE + 16];
     snprintf(path, sizeof path, "data/mod/%s", name);
-    struct stat st;
-    return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+    return file_exists(data_path(path));
 }
 
 int rules_set_mod_name(MatchRules *rules, const char *name)
@@ -309,7 +294,7 @@ int rules_mod_name_ok(const char *name)
         fprintf(stderr, "Mod name refused: longer than %d characters\n", RULES_TEXT_SIZE - 1);
         return 0;
     }
-    if (!mod_name_is_safe(name)) {
+    if (!is_safe_path(name, 1)) {
         fprintf(stderr, "Mod name \"%s\" refused: not a file under data/mod\n", name);
         return 0;
     }
