@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "game/game_state.h"
+
 static const SoundRow k_sounds[SOUND_COUNT] = {
     {0, "pain1.wav"}, {1, "pain2.wav"}, {2, "pain3.wav"}, {3, "pain4.wav"},
     {4, "pain5.wav"}, {5, "pain6.wav"}, {6, "pain7.wav"}, {7, "pain8.wav"},
@@ -55,11 +57,13 @@ static int g_sound_on;
 static int g_audio_failed;
 static int g_volume = SOUND_VOLUME_MAX;
 static const SoundBackend *g_backend;
-static int (*g_frame_source)(void);
+// Effects are filed under the match frame unless a caller sets its own.
+static int game_frame(void) { return get_game_state()->frame; }
+static int (*g_frame_source)(void) = game_frame;
 static SoundCacheSlot (*g_cache)[SOUND_CACHE_SLOTS];
 
 void sound_set_backend(const SoundBackend *backend) { g_backend = backend; }
-void sound_set_frame_source(int (*frame)(void)) { g_frame_source = frame; }
+void sound_set_frame_source(int (*frame)(void)) { g_frame_source = frame ? frame : game_frame; }
 
 static int valid_channel(int channel) { return channel >= -1 && channel < SOUND_CHANNELS; }
 static int valid_sound(int sound) { return sound >= 0 && sound < SOUND_COUNT; }
@@ -78,7 +82,7 @@ void sound_play_ex(int channel, int sound, int forced, float scale, int loop, in
         g_backend->play(channel, sound, loops);
     }
     if (record)
-        sound_cache_record(g_frame_source ? g_frame_source() : 0, channel, sound, forced, scale);
+        sound_cache_record(g_frame_source(), channel, sound, forced, scale);
 }
 
 void sound_play(int channel, int sound, int forced, int record)

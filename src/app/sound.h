@@ -60,8 +60,8 @@ struct SoundBackend {
 // Installs the playback interface (null: none; every play does nothing).
 void sound_set_backend(const SoundBackend *backend);
 
-// The frame counter that recorded effects are filed under; until the game
-// state provides it, whoever runs the match sets it with this hook.
+// The frame counter that recorded effects are filed under: the game state's
+// frame unless another source is set (null restores the game state's).
 void sound_set_frame_source(int (*frame)(void));
 
 void sound_play_ex(int channel, int sound, int forced, float scale, int loop, int record);

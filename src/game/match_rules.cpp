@@ -10,6 +10,7 @@
 #include "app/data_dirs.h"
 #include "app/text.h"
 #include "app/utils.h"
+#include "game/game_state.h"
 
 static MatchRules g_live_rules;
 static MatchRules g_next_rules;
@@ -27,7 +28,6 @@ static int g_config_locks[RULES_KEY_COUNT];
 static int g_gravity_from_mod;
 static int g_dqflag_from_mod;
 static int g_nominal_turn_length;
-static int g_replay_playing;
 
 void rules_set_config_lock(int index, int locked)
 {
@@ -52,12 +52,12 @@ int rules_dqflag_from_mod(void) { return g_dqflag_from_mod; }
 
 void rules_set_nominal_turn_length(int frames) { g_nominal_turn_length = frames; }
 int rules_nominal_turn_length(void) { return g_nominal_turn_length; }
-void rules_set_replay_playing(int playing) { g_replay_playing = playing; }
-int rules_replay_playing(void) { return g_replay_playing; }
+// A replay is being played while the game state's replay mode is not 0.
+int rules_replay_playing(void) { return get_game_globals()->replay_mode != 0; }
 
 static int rule_locked(int index)
 {
-    return g_replay_playing ? rules_replay_locked(index) : rules_config_locked(index);
+    return rules_replay_playing() ? rules_replay_locked(index) : rules_config_locked(index);
 }
 
 // ---------------------------------------------------------------------------
@@ -617,7 +617,7 @@ int parse_newgame_line(const char *text, MatchRules *rules)
         count++;
     }
 
-    if (g_replay_playing) {
+    if (rules_replay_playing()) {
         static const int field_to_index[31] = {
             -1,
             RULE_MATCHFRAMES, RULE_TURNFRAMES, -1, -1, -1, RULE_FLAGS, RULE_ENGAGEDISTANCE,

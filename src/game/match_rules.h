@@ -169,9 +169,10 @@ int rules_replay_locked(int index);
 int rules_gravity_from_mod(void);
 int rules_dqflag_from_mod(void);
 
-// Stand-ins for two fields of the game-state record (nominal turn length,
-// "a replay is being played"), kept here until that record takes them.
+// The nominal turn length (the first turn frame entry), kept here until the
+// game-state record has a field for it.
 void rules_set_nominal_turn_length(int frames);
 int rules_nominal_turn_length(void);
-void rules_set_replay_playing(int playing);
+// 1 while a replay is being played (the game state's replay mode is not 0):
+// then the replay locks apply instead of the configuration locks.
 int rules_replay_playing(void);

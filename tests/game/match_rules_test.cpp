@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "game/game_state.h"
 #include "game/match_rules.h"
 #include "support/test_support.h"
 
@@ -199,7 +200,7 @@ TEST(NewgameLine, CountsAreClamped)
 
 TEST(NewgameLine, ReplayPlaybackLocksTheFieldsItRead)
 {
-    rules_set_replay_playing(1);
+    get_game_globals()->replay_mode = 1;
     MatchRules r = defaults(0);
     EXPECT_EQ(parse_newgame_line("777 5 0 0 0 2", &r), 6);
     EXPECT_EQ(set_rule("matchframes", "50", &r), 0);
@@ -214,7 +215,7 @@ TEST(NewgameLine, ReplayPlaybackLocksTheFieldsItRead)
     rules_set_config_lock(RULE_DAMAGE, 1);
     EXPECT_EQ(set_rule("damage", "2", &r), 0);
     EXPECT_EQ(r.damage, 2);
-    rules_set_replay_playing(0);
+    get_game_globals()->replay_mode = 0;
     EXPECT_EQ(set_rule("damage", "0", &r), 0);
     EXPECT_EQ(r.damage, 2);
     EXPECT_EQ(set_rule("matchframes", "50", &r), 0);
