@@ -36,22 +36,6 @@ void __wrap_dWorldStep(dWorldID w, dReal stepsize)
 
 namespace {
 
-void default_rules(MatchRules *r)
-{
-    memset(r, 0, sizeof *r);
-    strcpy(r->mod, "classic");
-    r->matchframes = 500;
-    r->turnframe_list[0] = 10;
-    r->turnframe_count = 1;
-    r->engagedistance = 100;
-    r->flags = RULE_FLAG_DISMEMBER;
-    r->dismemberthreshold = 100;
-    r->gravity[2] = -9.82f;
-    r->players = 2;
-    r->places = 1;
-    rules_set_nominal_turn_length(10);
-}
-
 void new_match()
 {
     WorldState *w = get_game_state();
@@ -100,7 +84,7 @@ long play_match(int preview_ticks)
 void BM_WholeDefaultMatch(benchmark::State &state)
 {
     init_game();
-    default_rules(get_match_rules());
+    fill_default_rules(0, get_match_rules());
     apply_world_forces();
     const int preview = (int)state.range(0);
     double seconds = 0, step_seconds = 0;

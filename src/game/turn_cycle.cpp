@@ -4,6 +4,7 @@
 #include "game/turn_cycle.h"
 #include <cstring>
 #include "app/clock.h"
+#include "app/sound_frame.h"
 #include "game/bleed.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
@@ -226,6 +227,7 @@ void step_world(int quiet)
 
     if (!quiet && !w->frozen) {
         limit_body_velocities();
+        sound_update_frame(w);
         if (w->ghost_mode == 0) {
             world_physics_step();
             if (get_contact_count() > 0)

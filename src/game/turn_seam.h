@@ -1,12 +1,12 @@
 // MERGE SEAM: operations the turn cycle calls that are built on other
 // branches (contact damage, joint breaks and the end of the match on
-// `rules`; the nominal turn length on `options`;
-// the match reset on `protocol`; stepping to the next replay file
+// `rules`; the match reset on `protocol`; stepping to the next replay file
 // with the replay browser). Until those branches are merged,
 // turn_seam_placeholder.cpp gives minimal stand-ins. At the merge: delete
 // turn_seam_placeholder.cpp and include the real headers here instead.
 #pragma once
 #include "game/game_state.h"
+#include "game/match_rules.h"
 
 // Turns the step's contact records into injury, score, hit flashes, blood
 // and disqualification; the record count returns to 0.
@@ -28,7 +28,3 @@ void announce_match_result(WorldState *w);
 void reset_match(int keep_fighters);
 // Opens the next replay file of the replay folder.
 void replay_next(void);
-// The first number of the turnframes rule as written (the nominal turn
-// length), kept beside the rules record.
-int rules_nominal_turn_length(void);
-void rules_set_nominal_turn_length(int frames);

@@ -17,11 +17,6 @@
 #include "net/turn_control.h"
 #include "particles/limb_trails.h"
 
-static int g_nominal_turn_length;
-
-int rules_nominal_turn_length(void) { return g_nominal_turn_length; }
-void rules_set_nominal_turn_length(int frames) { g_nominal_turn_length = frames; }
-
 void apply_contact_damage(void) { clear_contact_records(); }
 void check_joint_breaks(int) {}
 void apply_pending_breaks(int) {}

@@ -1,6 +1,7 @@
 // The player's control of the match, as far as it acts on the match.
 #include "net/turn_control.h"
 #include "app/clock.h"
+#include "app/sound.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/ghost.h"
@@ -72,12 +73,22 @@ void enter_edit_mode(void)
     w->frozen = 1;
 }
 
+// Sound 28 (select player) on channel 6, forced, not recorded.
+static void play_select_sound(void) { sound_play(6, 28, 1, 0); }
+
 void set_player_flag(int fighter, int value)
 {
-    if (fighter < 0 || fighter >= get_game_state()->players)
+    const int n = get_game_state()->players;
+    if (fighter < 0 || fighter >= n)
         return;
     if (Player *p = get_player(fighter))
         p->ready = value;
+    for (int i = 0; i < n; i++) {
+        if (get_player(i) && get_player(i)->ready == 1) {
+            play_select_sound();
+            break;
+        }
+    }
 }
 
 void select_fighter(int i)
@@ -85,6 +96,7 @@ void select_fighter(int i)
     if (i < -1 || i >= get_game_state()->players)
         return;
     get_game_globals()->selected_player = i;
+    play_select_sound();
 }
 
 int get_selected_joint(void) { return g_selected_joint; }

@@ -17,25 +17,11 @@
 #include "net/turn_control.h"
 #include "particles/limb_trails.h"
 
-// The single-play defaults of the rules record (matchframes 500, turns of 10,
-// dismemberment on, gravity 0 0 -9.82, two players).
+// The single-play defaults of the rules record (matchframes 500, turns of
+// 10, dismemberment on, gravity 0 0 -9.82, two players).
 inline void set_single_play_rules(MatchRules *r)
 {
-    memset(r, 0, sizeof *r);
-    strcpy(r->mod, "classic");
-    r->matchframes = 500;
-    r->turnframe_list[0] = 10;
-    r->turnframe_count = 1;
-    strcpy(r->turnframe_text, "10");
-    r->engagedistance = 100;
-    r->flags = RULE_FLAG_DISMEMBER;
-    r->dismemberthreshold = 100;
-    r->gravity[0] = 0;
-    r->gravity[1] = 0;
-    r->gravity[2] = -9.82f;
-    r->players = 2;
-    r->places = 1;
-    rules_set_nominal_turn_length(10);
+    fill_default_rules(0, r);
 }
 
 // Positions of every body of both fighters, in order.
@@ -57,6 +43,11 @@ protected:
         ASSERT_EQ(init_game(), 0);
         set_single_play_rules(get_match_rules());
         *get_next_match_rules() = *get_match_rules();
+        ASSERT_EQ(get_match_rules()->matchframes, 500);
+        ASSERT_EQ(get_match_rules()->turnframe_count, 1);
+        ASSERT_EQ(get_match_rules()->turnframe_list[0], 10);
+        ASSERT_EQ(rules_nominal_turn_length(), 10);
+        apply_world_forces();
         start_match();
     }
     void TearDown() override { free_game(); }
