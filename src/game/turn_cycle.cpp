@@ -231,7 +231,8 @@ void step_world(int quiet)
         if (w->ghost_mode == 0) {
             world_physics_step();
             if (get_contact_count() > 0)
-                apply_contact_damage();
+                contact_damage();
+            fade_hit_flash();
             trails_update();
         }
     }

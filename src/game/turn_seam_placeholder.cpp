@@ -17,15 +17,16 @@
 #include "net/turn_control.h"
 #include "particles/limb_trails.h"
 
-void apply_contact_damage(void) { clear_contact_records(); }
+void contact_damage(void) { clear_contact_records(); }
+void fade_hit_flash(void) {}
 void check_joint_breaks(int) {}
 void apply_pending_breaks(int) {}
 
-void break_joint(int i, int j, int type)
+int break_joint(int i, int j, int type)
 {
     Player *p = get_player(i);
-    if (!p || j < 0 || j >= JOINT_COUNT)
-        return;
+    if (!p || j < 0 || j >= JOINT_COUNT || type < 0 || type > 2)
+        return 1;
     p->joints[j].broken = type;
     p->joints[j].broken_recorded = type;
     p->joints[j].bleeding = 30.0f;
@@ -33,6 +34,7 @@ void break_joint(int i, int j, int type)
     p->broken_joints++;
     if (type == JOINT_DISMEMBERED)
         dJointAttach(p->hinges[j], nullptr, nullptr);
+    return 0;
 }
 
 int match_end_single(void)
