@@ -12,7 +12,7 @@ DEB_PACKAGES := build-essential cmake pkg-config \
 	libgtest-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri x11-utils \
 	libpng-dev zlib1g-dev imagemagick lua5.1
 
-.PHONY: all deps build run test test-asan test-tsan bench clean
+.PHONY: all deps build run test test-asan test-tsan bench fuzz clean
 
 all: build
 
@@ -57,6 +57,15 @@ test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DKX_TSAN=ON
 	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app
 	$(call run_ctest,$(BUILD_TSAN),-L app -R 'Thread|LineQueue|Mutex')
+
+# Longer robustness runs of the image decoders under the sanitizers:
+# FUZZ_SCALE times the default number of broken inputs.
+FUZZ_SCALE ?= 50
+fuzz: deps
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DKX_SANITIZE=ON
+	cmake --build $(BUILD_ASAN) -j $(JOBS) --target kx_tests_render kx_tests_game
+	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_render --gtest_filter='ImageRobustness.*'
+	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_game --gtest_filter='CommandFuzz.*'
 
 bench: deps
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DKX_BENCH=ON -DKX_TESTS=OFF

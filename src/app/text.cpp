@@ -270,3 +270,22 @@ void url_encode(char *dst, const char *text, int size)
     }
     dst[out] = '\0';
 }
+
+void utf8_strncpyz(char *dst, size_t size, const char *src)
+{
+    if (!dst || size < 1)
+        return;
+    if (!src)
+        src = "";
+    size_t len = strnlen(src, size);
+    if (len < size) {
+        memcpy(dst, src, len + 1);
+        return;
+    }
+    // Too long: cut before the sequence that holds byte size - 1.
+    size_t cut = size - 1;
+    while (cut > 0 && ((unsigned char)src[cut] & 0xC0) == 0x80)
+        cut--;
+    memcpy(dst, src, cut);
+    dst[cut] = '\0';
+}

@@ -55,3 +55,7 @@ void split_clan_tag(const char *text, int len, char *tag, char *name);
 // blank becomes '+', every other byte "%xx" in lower case. Only whole
 // characters are written; dst is always terminated.
 void url_encode(char *dst, const char *text, int size);
+
+// Bounded copy of UTF-8 text: at most size - 1 bytes and a terminator,
+// never ending inside a multi-byte sequence; a null src gives "".
+void utf8_strncpyz(char *dst, size_t size, const char *src);

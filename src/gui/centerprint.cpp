@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "app/clock.h"
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 
 static CenterPrint center;
 
@@ -12,7 +13,7 @@ void centerprint(WorldState *, int mode, int colour, int seconds,
 {
     const char *src[CENTERPRINT_LINES] = {line1, line2, line3};
     for (int i = 0; i < CENTERPRINT_LINES; i++)
-        gui_utf8_copy(center.lines[i], CENTERPRINT_LINE_SIZE, src[i]);
+        utf8_strncpyz(center.lines[i], CENTERPRINT_LINE_SIZE, src[i]);
     if (seconds < 0)
         seconds = 0;
     if (seconds > CENTERPRINT_MAX_SECONDS)

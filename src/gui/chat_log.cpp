@@ -8,7 +8,8 @@
 #include "app/clock.h"
 #include "app/text.h"
 #include "gui/centerprint.h"
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ void store_line(int tab, const char *text, MessageType type)
         t->first = (t->first + 1) % CHAT_TAB_LINES;
     }
     ChatLine *line = &t->lines[slot];
-    gui_utf8_to_utf16(line->text, CHAT_LINE_UNITS, text);
+    local_to_utf16(line->text, text, (int)strlen(text), CHAT_LINE_UNITS);
     line->type = type;
     line->time_ms = clock_ms();
     list_set_count(&t->scroll, t->count);
@@ -99,7 +100,7 @@ void console_echo_tab(int tab, const char *text, MessageType type)
         text = "";
     // A message is one line: a trailing line end is not part of it.
     char buf[CHAT_LINE_UNITS * 3];
-    gui_utf8_copy(buf, sizeof buf, text);
+    utf8_strncpyz(buf, sizeof buf, text);
     size_t len = strlen(buf);
     while (len > 0 && (buf[len - 1] == '\n' || buf[len - 1] == '\r'))
         buf[--len] = '\0';
@@ -192,7 +193,7 @@ int chat_tab_open(int id, const char *title)
         reset_tab(t, i);
         t->in_use = 1;
         t->bound_id = id;
-        gui_utf8_copy(t->title, CHAT_TITLE_SIZE, title);
+        utf8_strncpyz(t->title, CHAT_TITLE_SIZE, title);
         list_set_visible(&t->scroll, chat_log.visible);
         return i;
     }

@@ -7,7 +7,8 @@
 #include "app/text.h"
 #include "game/match_rules.h"
 #include "gui/chat_log.h"
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 
 // MERGE NOTE: declared here until src/game/match_rules.h declares it.
 int set_rules_option(const char *key, const char *value, MatchRules *rules);

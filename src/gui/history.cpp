@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 
 static const char HISTORY_FILE[] = "history.log";
 static const char HISTORY_TEMP[] = "history.log.tmp";
@@ -24,7 +25,7 @@ static void add_utf8(const char *text)
         slot = history_first;
         history_first = (history_first + 1) % HISTORY_LINES;
     }
-    gui_utf8_to_utf16(history[slot], HISTORY_LINE_UNITS, text);
+    local_to_utf16(history[slot], text, (int)strlen(text), HISTORY_LINE_UNITS);
 }
 
 void history_add(const uint16_t *line)
@@ -32,7 +33,7 @@ void history_add(const uint16_t *line)
     if (!line || !line[0])
         return;
     char text[HISTORY_LINE_UNITS * 3];
-    gui_utf16_to_utf8(text, (int)sizeof text, line);
+    utf16_to_local(text, line, (int)((int)sizeof text) - 1);
     add_utf8(text);
 }
 
@@ -88,7 +89,7 @@ void history_save(void)
     }
     char text[HISTORY_LINE_UNITS * 3];
     for (int i = 0; i < history_used; i++) {
-        gui_utf16_to_utf8(text, (int)sizeof text, history_line(i));
+        utf16_to_local(text, history_line(i), (int)((int)sizeof text) - 1);
         fprintf(f, "%s\n", text);
     }
     bool ok = !ferror(f);

@@ -6,7 +6,8 @@
 #include "app/clock.h"
 #include "gui/centerprint.h"
 #include "gui/chat_log.h"
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ std::string line_text(int tab, int i)
     if (chat_line_copy(tab, i, &line) != 0)
         return "<none>";
     char buf[CHAT_LINE_UNITS * 3];
-    gui_utf16_to_utf8(buf, sizeof buf, line.text);
+    utf16_to_local(buf, line.text, (int)(sizeof buf) - 1);
     return buf;
 }
 
@@ -120,7 +121,7 @@ TEST(ChatLog, LongAndBadInputIsBounded)
     ASSERT_EQ(chat_line_count(0), 2);
     ChatLine line;
     ASSERT_EQ(chat_line_copy(0, 0, &line), 0);
-    int n = gui_wstr_len(line.text);
+    int n = wstr_len(line.text);
     EXPECT_GT(n, 900);
     EXPECT_LT(n, CHAT_LINE_UNITS);
     for (int i = 0; i < n; i++)

@@ -6,7 +6,8 @@
 #include "game/match_rules.h"
 #include "gui/chat_log.h"
 #include "gui/console_commands.h"
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 #include "support/test_support.h"
 
 using kxtest::read_file;
@@ -23,7 +24,7 @@ std::vector<std::string> console_lines()
         ChatLine line;
         chat_line_copy(0, i, &line);
         char buf[CHAT_LINE_UNITS * 3];
-        gui_utf16_to_utf8(buf, sizeof buf, line.text);
+        utf16_to_local(buf, line.text, (int)(sizeof buf) - 1);
         out.push_back(buf);
     }
     return out;

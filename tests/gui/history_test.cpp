@@ -4,7 +4,8 @@
 #include <sys/stat.h>
 
 #include "gui/history.h"
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 #include "support/test_support.h"
 
 using kxtest::read_file;
@@ -17,14 +18,14 @@ namespace {
 void add(const std::string &text)
 {
     uint16_t buf[HISTORY_LINE_UNITS * 2];
-    gui_utf8_to_utf16(buf, HISTORY_LINE_UNITS * 2, text.c_str());
+    local_to_utf16(buf, text.c_str(), (int)text.size(), HISTORY_LINE_UNITS * 2);
     history_add(buf);
 }
 
 std::string line(int i)
 {
     char buf[HISTORY_LINE_UNITS * 3];
-    gui_utf16_to_utf8(buf, sizeof buf, history_line(i));
+    utf16_to_local(buf, history_line(i), (int)(sizeof buf) - 1);
     return buf;
 }
 

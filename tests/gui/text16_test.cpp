@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/utf16_text.h"
+#include "app/text.h"
+#include "app/text_encoding.h"
 
 namespace {
 
@@ -41,12 +42,12 @@ TEST(Text16, AgreesWithIconvBothWays)
     for (const char *s : samples) {
         std::vector<uint16_t> expect = iconv_utf16(s);
         uint16_t out[256];
-        int n = gui_utf8_to_utf16(out, 256, s);
+        int n = local_to_utf16(out, s, (int)strlen(s), 256);
         ASSERT_EQ(n, (int)expect.size()) << s;
         EXPECT_EQ(std::vector<uint16_t>(out, out + n), expect) << s;
         EXPECT_EQ(out[n], 0);
         char back[512];
-        gui_utf16_to_utf8(back, sizeof back, out);
+        utf16_to_local(back, out, (int)(sizeof back) - 1);
         EXPECT_STREQ(back, s);
     }
 }
@@ -55,21 +56,28 @@ TEST(Text16, MalformedInputBecomesReplacementCharacters)
 {
     uint16_t out[16];
     // Stray continuation byte, overlong '/', encoded surrogate, bad lead byte.
-    gui_utf8_to_utf16(out, 16, "a\x80" "b");
+    local_to_utf16(out, "a\x80" "b", (int)strlen("a\x80" "b"), 16);
     EXPECT_EQ(out[1], 0xFFFD);
     EXPECT_EQ(out[2], 'b');
-    gui_utf8_to_utf16(out, 16, "\xc0\xaf");
+    local_to_utf16(out, "\xc0\xaf", (int)strlen("\xc0\xaf"), 16);
     EXPECT_EQ(out[0], 0xFFFD);
-    gui_utf8_to_utf16(out, 16, "\xed\xa0\x80z");
-    EXPECT_EQ(out[0], 0xFFFD);
-    EXPECT_EQ(out[1], 'z');
+    // An encoded surrogate never becomes a lone surrogate: only U+FFFD
+    // stands in for it, and the letter after it survives.
+    int n = local_to_utf16(out, "\xed\xa0\x80z", 4, 16);
+    ASSERT_GE(n, 2);
+    for (int i = 0; i < n - 1; i++)
+        EXPECT_EQ(out[i], 0xFFFD);
+    EXPECT_EQ(out[n - 1], 'z');
     // A sequence cut by the end of the text does not swallow the terminator.
-    EXPECT_EQ(gui_utf8_to_utf16(out, 16, "x\xe2\x82"), 2);
+    n = local_to_utf16(out, "x\xe2\x82", 3, 16);
+    ASSERT_GE(n, 2);
+    EXPECT_EQ(out[0], 'x');
     EXPECT_EQ(out[1], 0xFFFD);
+    EXPECT_EQ(out[n], 0);
 
     const uint16_t lone[] = {'a', 0xD800, 'b', 0xDC00, 0};
     char back[32];
-    gui_utf16_to_utf8(back, sizeof back, lone);
+    utf16_to_local(back, lone, (int)(sizeof back) - 1);
     EXPECT_STREQ(back, "a\xef\xbf\xbd" "b\xef\xbf\xbd");
 }
 
@@ -77,19 +85,19 @@ TEST(Text16, BoundsNeverSplitACharacter)
 {
     uint16_t out[3];
     // Two units of room: "a" fits, the surrogate pair after it does not.
-    EXPECT_EQ(gui_utf8_to_utf16(out, 3, "a\xf0\x9f\x98\x80"), 1);
+    EXPECT_EQ(local_to_utf16(out, "a\xf0\x9f\x98\x80", 5, 3), 1);
     EXPECT_EQ(out[1], 0);
 
     const uint16_t euro[] = {'x', 0x20AC, 0};
     char small[4];
-    EXPECT_EQ(gui_utf16_to_utf8(small, sizeof small, euro), 1);
+    EXPECT_EQ(utf16_to_local(small, euro, (int)(sizeof small) - 1), 1);
     EXPECT_STREQ(small, "x");
 
     char cut[5];
-    gui_utf8_copy(cut, sizeof cut, "ab\xe2\x82\xac");   // 5 bytes into 4
+    utf8_strncpyz(cut, sizeof cut, "ab\xe2\x82\xac");   // 5 bytes into 4
     EXPECT_STREQ(cut, "ab");
-    gui_utf8_copy(cut, sizeof cut, "abcd");
+    utf8_strncpyz(cut, sizeof cut, "abcd");
     EXPECT_STREQ(cut, "abcd");
-    gui_utf8_copy(cut, sizeof cut, nullptr);
+    utf8_strncpyz(cut, sizeof cut, nullptr);
     EXPECT_STREQ(cut, "");
 }

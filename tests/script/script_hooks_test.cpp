@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "gui/chat_log.h"
-#include "gui/utf16_text.h"
+#include "app/text_encoding.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 #include "script/script_test_util.h"
@@ -39,7 +39,7 @@ std::string console_line(int i)
     if (chat_line_copy(0, i, &line) != 0)
         return "<none>";
     char buf[CHAT_LINE_UNITS * 3];
-    gui_utf16_to_utf8(buf, sizeof buf, line.text);
+    utf16_to_local(buf, line.text, (int)sizeof buf - 1);
     return buf;
 }
 

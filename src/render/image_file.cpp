@@ -1,0 +1,40 @@
+#include "render/image_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int load_file_to_buffer(std::vector<uint8_t> &buffer, const char *path)
+{
+    buffer.clear();
+    if (!path)
+        return 1;
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+        (uint64_t)st.st_size > IMAGE_FILE_MAX_BYTES) {
+        close(fd);
+        return 1;
+    }
+    const size_t size = (size_t)st.st_size;
+    buffer.resize(size);
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = read(fd, buffer.data() + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += (size_t)n;
+    }
+    close(fd);
+    if (got != size) {
+        buffer.clear();
+        buffer.shrink_to_fit();
+        return 1;
+    }
+    return 0;
+}

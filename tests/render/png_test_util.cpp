@@ -1,0 +1,241 @@
+#include "render/png_test_util.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <stdexcept>
+
+#include <png.h>
+#include <zlib.h>
+
+namespace pngtest {
+
+unsigned channels_of(int color_type)
+{
+    switch (color_type) {
+    case PNG_COLOR_TYPE_RGB: return 3;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    default: return 1;
+    }
+}
+
+static uint32_t max_sample(const PngSpec &spec)
+{
+    if (spec.color_type == PNG_COLOR_TYPE_PALETTE) {
+        int n = spec.palette_size ? spec.palette_size : (1 << spec.bit_depth);
+        return (uint32_t)n - 1;
+    }
+    return (1u << spec.bit_depth) - 1;
+}
+
+Samples make_samples(const PngSpec &spec, uint64_t seed)
+{
+    Samples s;
+    s.channels = channels_of(spec.color_type);
+    Rng rng(seed);
+    const uint32_t maxv = max_sample(spec);
+    const unsigned style = rng.below(4);
+    s.v.resize((size_t)spec.width * spec.height * s.channels);
+    size_t i = 0;
+    uint32_t run_value = 0, run_left = 0;
+    for (uint32_t y = 0; y < spec.height; y++)
+        for (uint32_t x = 0; x < spec.width; x++)
+            for (unsigned c = 0; c < s.channels; c++) {
+                uint32_t v;
+                switch (style) {
+                case 0: v = (uint32_t)rng.next(); break;
+                case 1: v = (x * 37 + y * 11 + c * 101) * (maxv / 255 + 1) + rng.below(3); break;
+                case 2:
+                    if (!run_left) {
+                        run_value = (uint32_t)rng.next();
+                        run_left = 1 + rng.below(40);
+                    }
+                    run_left--;
+                    v = run_value;
+                    break;
+                default: v = ((x ^ y) * 7 + c * 50 + (rng.below(8) == 0 ? rng.below(256) : 0)) * (maxv / 255 + 1); break;
+                }
+                s.v[i++] = (uint16_t)(v % (maxv + 1));
+            }
+    // Make the colour key occur.
+    if (spec.color_key && !s.v.empty())
+        for (size_t p = 0; p < s.v.size() / s.channels; p += 3)
+            for (unsigned c = 0; c < s.channels; c++)
+                s.v[p * s.channels + c] = spec.key[c];
+    return s;
+}
+
+static void write_to_string(png_structp png, png_bytep data, png_size_t len)
+{
+    static_cast<std::string *>(png_get_io_ptr(png))->append(reinterpret_cast<char *>(data), len);
+}
+static void flush_nothing(png_structp) {}
+static void quiet_warning(png_structp, png_const_charp) {}
+static void throwing_error(png_structp png, png_const_charp)
+{
+    longjmp(png_jmpbuf(png), 1);
+}
+
+std::string write_png(const PngSpec &spec, const Samples &samples)
+{
+    std::string out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, throwing_error, quiet_warning);
+    png_infop info = png_create_info_struct(png);
+    const unsigned ch = samples.channels;
+    const size_t row_bytes = ((size_t)spec.width * ch * spec.bit_depth + 7) / 8;
+    std::vector<uint8_t> packed(row_bytes * spec.height);
+    std::vector<png_bytep> rows(spec.height);
+    for (uint32_t y = 0; y < spec.height; y++) {
+        uint8_t *row = packed.data() + y * row_bytes;
+        rows[y] = row;
+        for (uint32_t k = 0; k < spec.width * ch; k++) {
+            uint16_t v = samples.v[(size_t)y * spec.width * ch + k];
+            if (spec.bit_depth == 16) {
+                row[2 * k] = (uint8_t)(v >> 8);
+                row[2 * k + 1] = (uint8_t)v;
+            } else if (spec.bit_depth == 8) {
+                row[k] = (uint8_t)v;
+            } else {
+                size_t bit = (size_t)k * spec.bit_depth;
+                row[bit / 8] |= (uint8_t)(v << (8 - spec.bit_depth - bit % 8));
+            }
+        }
+    }
+    std::vector<png_color> palette;
+    std::vector<png_byte> alpha;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        throw std::runtime_error("libpng refused to write");
+    }
+    png_set_write_fn(png, &out, write_to_string, flush_nothing);
+    png_set_IHDR(png, info, spec.width, spec.height, spec.bit_depth, spec.color_type,
+                 spec.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (spec.filters >= 0)
+        png_set_filter(png, 0, spec.filters);
+    if (spec.level >= 0)
+        png_set_compression_level(png, spec.level);
+    if (spec.strategy >= 0)
+        png_set_compression_strategy(png, spec.strategy);
+    if (spec.idat_buffer)
+        png_set_compression_buffer_size(png, spec.idat_buffer);
+    if (spec.color_type == PNG_COLOR_TYPE_PALETTE) {
+        int n = spec.palette_size ? spec.palette_size : (1 << spec.bit_depth);
+        Rng rng(n * 7 + spec.width);
+        for (int i = 0; i < n; i++)
+            palette.push_back(png_color{(png_byte)rng.next(), (png_byte)rng.next(), (png_byte)rng.next()});
+        png_set_PLTE(png, info, palette.data(), n);
+        if (spec.trns_count >= 0) {
+            for (int i = 0; i < spec.trns_count; i++)
+                alpha.push_back((png_byte)rng.next());
+            png_set_tRNS(png, info, alpha.data(), spec.trns_count, nullptr);
+        }
+    } else if (spec.color_key) {
+        png_color_16 key;
+        memset(&key, 0, sizeof key);
+        key.gray = spec.key[0];
+        key.red = spec.key[0];
+        key.green = spec.key[1];
+        key.blue = spec.key[2];
+        png_set_tRNS(png, info, nullptr, 0, &key);
+    }
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+struct ReadSource {
+    const std::string *file;
+    size_t pos;
+};
+
+static void read_from_string(png_structp png, png_bytep data, png_size_t len)
+{
+    ReadSource *src = static_cast<ReadSource *>(png_get_io_ptr(png));
+    if (src->file->size() - src->pos < len)
+        png_error(png, "read past end");
+    memcpy(data, src->file->data() + src->pos, len);
+    src->pos += len;
+}
+
+bool libpng_decode_rgba(const std::string &file, std::vector<uint8_t> &rgba, unsigned &width, unsigned &height)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, throwing_error, quiet_warning);
+    png_infop info = png_create_info_struct(png);
+    ReadSource src{&file, 0};
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &src, read_from_string);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    width = png_get_image_width(png, info);
+    height = png_get_image_height(png, info);
+    if (png_get_rowbytes(png, info) != (size_t)width * 4)
+        png_error(png, "not RGBA after the transforms");
+    rgba.assign((size_t)width * height * 4, 0);
+    rows.resize(height);
+    for (unsigned y = 0; y < height; y++)
+        rows[y] = rgba.data() + (size_t)y * width * 4;
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+std::string be32(uint32_t v)
+{
+    std::string s(4, '\0');
+    s[0] = (char)(v >> 24);
+    s[1] = (char)(v >> 16);
+    s[2] = (char)(v >> 8);
+    s[3] = (char)v;
+    return s;
+}
+
+std::string chunk(const char *type, const std::string &data)
+{
+    std::string body = std::string(type, 4) + data;
+    uLong crc = crc32(0, reinterpret_cast<const Bytef *>(body.data()), (uInt)body.size());
+    return be32((uint32_t)data.size()) + body + be32((uint32_t)crc);
+}
+
+std::string png_head(uint32_t width, uint32_t height, int depth, int color_type, int interlace)
+{
+    std::string ihdr = be32(width) + be32(height);
+    ihdr += (char)depth;
+    ihdr += (char)color_type;
+    ihdr += '\0';
+    ihdr += '\0';
+    ihdr += (char)interlace;
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr);
+}
+
+std::string zlib_compress(const std::string &data, int level)
+{
+    uLongf n = compressBound((uLong)data.size());
+    std::string out(n, '\0');
+    if (compress2(reinterpret_cast<Bytef *>(&out[0]), &n, reinterpret_cast<const Bytef *>(data.data()),
+                  (uLong)data.size(), level) != Z_OK)
+        throw std::runtime_error("compress2 failed");
+    out.resize(n);
+    return out;
+}
+
+std::string png_from_scanlines(uint32_t width, uint32_t height, int depth, int color_type,
+                               const std::string &scanlines, const std::string &extra_chunks, int interlace)
+{
+    return png_head(width, height, depth, color_type, interlace) + extra_chunks +
+           chunk("IDAT", zlib_compress(scanlines)) + chunk("IEND", "");
+}
+
+} // namespace pngtest
