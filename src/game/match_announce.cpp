@@ -4,7 +4,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include "app/options.h"
+#include "app/text.h"
 #include "game/match_end.h"
+#include "gui/chat_log.h"
 #include "gui/centerprint.h"
 #include "net/belts.h"
 #include "net/match_bouts.h"
@@ -69,6 +73,13 @@ void announce_match_result(WorldState *w)
     const int nwin = list_fighters(w->winners, n, winners);
     const int nlose = list_fighters(w->losers, n, losers);
     const bool network = g->network_mode != 0;
+
+    // The benchmark option times the match from the start stamp of the new game.
+    if (option_get(OPT_BENCHMARK) && w->start_time > 0) {
+        const double seconds = difftime(time(nullptr), (time_t)w->start_time);
+        if (seconds > 0)
+            console_echo(va_format("framerate %.2f time %.2f", w->frame / seconds, seconds), MSG_INGAME);
+    }
 
     if (w->server_result == SERVER_RESULT_UPGRADE) {
         if (nwin > 0)

@@ -1,6 +1,9 @@
 #include <cstring>
+#include <ctime>
 #include <string>
+#include "app/options.h"
 #include "gui/centerprint.h"
+#include "gui/chat_log.h"
 #include "net/belts.h"
 #include "net/match_bouts.h"
 #include "match_step.h"
@@ -57,6 +60,33 @@ TEST_F(ResultTest, ScoresThatTruncateAlikeDraw)
     EXPECT_EQ(cp_line(1), "");
     EXPECT_EQ(centerprint_state()->colour, 16);
     EXPECT_EQ(centerprint_state()->duration_ms, 3000u);
+}
+
+static std::string last_console_line(void)
+{
+    const int tab = chat_current_tab();
+    const int n = chat_line_count(tab);
+    if (n <= 0)
+        return "";
+    ChatLine line;
+    chat_line_copy(tab, n - 1, &line);
+    std::string out;
+    for (int k = 0; k < CHAT_LINE_UNITS && line.text[k]; k++)
+        out += (char)line.text[k];
+    return out;
+}
+
+TEST_F(ResultTest, BenchmarkOptionEchoesFrameRateAndTime)
+{
+    get_game_state()->start_time = (int32_t)time(nullptr) - 10;
+    end_with(1.0f, 2.0f);
+    announce_match_result(get_game_state());
+    EXPECT_EQ(last_console_line().find("framerate"), std::string::npos);
+    option_set(OPT_BENCHMARK, 1);
+    announce_match_result(get_game_state());
+    // 100 frames in 10 s, give or take the second the test may straddle.
+    const std::string line = last_console_line();
+    EXPECT_TRUE(line == "framerate 10.00 time 10.00" || line == "framerate 9.09 time 11.00") << line;
 }
 
 TEST_F(ResultTest, TruncationIsTowardZero)
