@@ -18,11 +18,11 @@ const char *get_login_pass(void);
 // The nick's name part without its clan tag, lower-cased.
 const char *get_nick_escaped(void);
 
-enum { BOUT_NAMES = 32, BOUT_NAME_SIZE = 32, BOUT_LISTS = 8 };
+enum { BOUT_NAMES = 32, BOUT_LIST_NAME_SIZE = 32, BOUT_LISTS = 8 };
 
 // 32 names of at most 31 characters; the first empty cell ends the list.
 struct BoutListEntry {
-    char names[BOUT_NAMES][BOUT_NAME_SIZE];
+    char names[BOUT_NAMES][BOUT_LIST_NAME_SIZE];
     BoutListEntry();
 };
 

@@ -1,4 +1,6 @@
-// The rules of a match: the MatchRules record and its three live copies.
+// The rules of a match: the MatchRules record and its three live copies, the
+// game-rule keys that change it, its text form, and the NEWGAME and ENGAGE
+// protocol lines that carry it.
 #pragma once
 #include <cstdint>
 
@@ -15,6 +17,42 @@ enum {
     RULE_FLAG_DISMEMBER = 2,
     RULE_FLAG_NO_GRIP = 4,
     RULE_FLAG_FRACTURE = 8,
+};
+
+// Index of each game-rule key (the row of the key table).
+enum RuleIndex {
+    RULE_MOD = 0,
+    RULE_MATCHFRAMES = 1,
+    RULE_TURNFRAMES = 2,
+    RULE_FLAGS = 3,
+    RULE_DISMEMBERMENT = 4,
+    RULE_FRACTURE = 5,
+    RULE_DISQUALIFICATION = 6,
+    RULE_DQTIMEOUT = 7,
+    RULE_DQFLAG = 8,
+    RULE_DISMEMBERTHRESHOLD = 9,
+    RULE_FRACTURETHRESHOLD = 10,
+    RULE_DOJOTYPE = 11,
+    RULE_DOJOSIZE = 12,
+    RULE_ENGAGEDISTANCE = 13,
+    RULE_ENGAGEHEIGHT = 14,
+    RULE_ENGAGEROTATION = 15,
+    RULE_ENGAGESPACE = 16,
+    RULE_ENGAGEPLAYERPOS = 17,
+    RULE_ENGAGEPLAYERROT = 18,
+    RULE_DAMAGE = 19,
+    RULE_GRAVITY = 20,
+    RULE_SUMO = 21,
+    RULE_RPG = 22,
+    RULE_DEFAULT = 23,
+    RULE_REACTIONTIME = 31,
+};
+
+// Kind of a game-rule key.
+enum RuleKind {
+    RULE_KIND_TEXT = 0,
+    RULE_KIND_ONOFF = 1,
+    RULE_KIND_NUMBER = 2,
 };
 
 // A plain value: copied whole (live, next-match, mod rules, room list).
@@ -56,7 +94,85 @@ struct MatchRules {
     int32_t rpg;
 };
 
+// One row of the game-rule key table.
+struct RuleKey {
+    int index;
+    const char *key;
+    const char *short_key;
+    int kind;                 // RuleKind
+};
+
 // The rules of the running match, of the next new game, and of the loaded mod.
 MatchRules *get_match_rules(void);
 MatchRules *get_next_match_rules(void);
 MatchRules *get_mod_rules(void);
+
+// The 32 rows of the key table and a terminating row whose key is null.
+const RuleKey *rule_key_table(void);
+// Row index of a key or short key (first row that matches wins), -1 if none.
+int rule_find(const char *key);
+
+// Sets one rule from text. 0: accepted (also when the rule is locked or a
+// named mod file is missing); 1: a key no row has, a server-side key, or a
+// refused mod name, with a message on standard error.
+int set_rule(const char *key, const char *value, MatchRules *rules);
+// set_rule on rules; when accepted, the same on the mod rules record.
+int set_rules_option(const char *key, const char *value, MatchRules *rules);
+// set 0: single-player defaults, non-zero: multiplayer defaults.
+void fill_default_rules(int set, MatchRules *rules);
+
+// Text of one rule by key ("none" when no row matches); the game type is
+// not used. The result lives in a static buffer until the next call.
+const char *get_rule_text(const char *key, int game_type, const MatchRules *rules);
+const char *rules_to_text(int index, const MatchRules *rules);
+
+// Longest NEWGAME line the writer can produce, terminator included.
+enum { NEWGAME_LINE_SIZE = 2048, RULE_TEXT_BUFFER_SIZE = 1024 };
+
+// "NEWGAME %i; ..." in a static buffer, valid until the next call.
+const char *make_newgame_line(int number, const MatchRules *rules);
+// Reads the text after the semicolon into rules; returns the fields read.
+int parse_newgame_line(const char *text, MatchRules *rules);
+// Reads "%f %f %f %i %i %i" into the player's engage slot; returns the
+// fields read (0 and nothing changed for a player outside the slots).
+int parse_engage_line(const char *text, int player, MatchRules *rules);
+// One "ENGAGE %i; %f %f %f %i %i %i\n" line per player while the placement
+// is set, into dst (always terminated); returns the length written.
+int write_engage_lines(char *dst, int size, const MatchRules *rules);
+
+// Parses a turn frame list ("10" or "10,20,30") into rules; the stored text
+// is the numbers joined by commas. Unlike the turnframes key it leaves the
+// nominal turn length alone.
+void rules_set_turnframes(MatchRules *rules, const char *text);
+
+// The text setters behind the keys, also used by the configuration file:
+// engage positions and rotations ("x,y,z" per player), gravity ("%f %f %f",
+// fewer than three numbers give 0 0 -9.82).
+void rules_set_engage_positions(MatchRules *rules, const char *text);
+void rules_set_engage_rotations(MatchRules *rules, const char *text);
+void rules_set_gravity(MatchRules *rules, const char *text);
+// A mod name must be one word of at most 255 characters naming a file under
+// data/mod; 1 when it is, else 0 with a message on standard error.
+int rules_mod_name_ok(const char *name);
+// Stores a mod name checked by rules_mod_name_ok (no file test); 0 or 1.
+int rules_set_mod_name(MatchRules *rules, const char *name);
+
+// Rule locks: while a replay plays the replay locks apply, else the
+// configuration locks. A set on a locked index succeeds and changes nothing.
+void rules_set_config_lock(int index, int locked);
+void rules_clear_config_locks(void);
+int rules_config_locked(int index);
+int rules_replay_locked(int index);
+
+// Raised by a NEWGAME line of fewer than 26 (gravity) or 27 (dqflag) fields:
+// the next new game takes that value from the mod rules. Each line sets both.
+int rules_gravity_from_mod(void);
+int rules_dqflag_from_mod(void);
+
+// The nominal turn length (the first turn frame entry), kept here until the
+// game-state record has a field for it.
+void rules_set_nominal_turn_length(int frames);
+int rules_nominal_turn_length(void);
+// 1 while a replay is being played (the game state's replay mode is not 0):
+// then the replay locks apply instead of the configuration locks.
+int rules_replay_playing(void);

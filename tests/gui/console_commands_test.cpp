@@ -82,9 +82,7 @@ TEST(ConsoleCommands, UnknownRuleIsReported)
     EXPECT_TRUE(has_line("No such option nosuchrule"));
 }
 
-// Enable once set_rules_option is merged into kx_game (until then the
-// placeholder in src/gui refuses every key).
-TEST(ConsoleCommands, DISABLED_SetChangesTheNextMatchRules)
+TEST(ConsoleCommands, SetChangesTheNextMatchRules)
 {
     chat_init();
     EXPECT_EQ(run_command("set matchframes 777"), 0);

@@ -1,0 +1,88 @@
+#include "net/wire_text.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+static bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+int wire_read_ints(const char *text, int max, int32_t *out)
+{
+    if (!text || !out)
+        return 0;
+    int n = 0;
+    const char *p = text;
+    while (n < max) {
+        while (is_blank(*p))
+            p++;
+        if (*p == '\0' || *p == '\r' || *p == '\n')
+            break;
+        char *end = nullptr;
+        errno = 0;
+        long long v = strtoll(p, &end, 0);
+        if (end == p)
+            break;
+        if (v > INT32_MAX)
+            v = INT32_MAX;
+        if (v < INT32_MIN)
+            v = INT32_MIN;
+        out[n++] = (int32_t)v;
+        p = end;
+    }
+    return n;
+}
+
+const char *wire_read_word(const char *text, char *dst, int size)
+{
+    if (size > 0)
+        dst[0] = '\0';
+    if (!text)
+        return nullptr;
+    const char *p = text;
+    while (is_blank(*p))
+        p++;
+    const char *start = p;
+    while (*p && !is_blank(*p) && *p != '\r' && *p != '\n')
+        p++;
+    if (p == start)
+        return nullptr;
+    int len = (int)(p - start);
+    if (size > 0) {
+        if (len > size - 1)
+            len = size - 1;
+        memcpy(dst, start, (size_t)len);
+        dst[len] = '\0';
+    }
+    return p;
+}
+
+void wire_copy_field(char *dst, const char *text, int size)
+{
+    if (size < 1)
+        return;
+    dst[0] = '\0';
+    if (!text)
+        return;
+    const char *p = text;
+    while (is_blank(*p))
+        p++;
+    int n = 0;
+    while (*p && *p != '\r' && *p != '\n' && n < size - 1) {
+        unsigned char c = (unsigned char)*p++;
+        dst[n++] = (c < 0x20 || c == 0x7f) ? ' ' : (char)c;
+    }
+    // A cut never leaves half a UTF-8 character behind.
+    if (*p && *p != '\r' && *p != '\n' && ((unsigned char)*p & 0xC0) == 0x80) {
+        while (n > 0 && ((unsigned char)dst[n - 1] & 0xC0) == 0x80)
+            n--;
+        if (n > 0 && ((unsigned char)dst[n - 1] & 0xC0) == 0xC0)
+            n--;
+    }
+    while (n > 0 && dst[n - 1] == ' ')
+        n--;
+    dst[n] = '\0';
+}

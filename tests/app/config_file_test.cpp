@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/config_file.h"
+#include "app/options.h"
+#include "app/settings_io.h"
+#include "app/sound.h"
+#include "game/match_rules.h"
+#include "support/test_support.h"
+
+namespace {
+
+const char kHeader[] = "#Automatically generated from Setup. Don't edit\r\n";
+
+struct CfgDir {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd{dir.path()};
+};
+
+void run_args(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "kaelmund");
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(&a[0]);
+    read_command_line((int)argv.size(), argv.data());
+}
+
+} // namespace
+
+TEST(ConfigFile, FirstRunWritesTheSettingsInTableOrder)
+{
+    CfgDir d;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(config_open("default.cfg"), 1);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "unable to open default.cfg\n");
+    options_load();
+    options_save();
+    EXPECT_EQ(kxtest::read_file("default.cfg"),
+              std::string(kHeader) +
+                  "mousebuttons \"3\"\r\nbackgroundclick \"1\"\r\nvolume \"128\"\r\n"
+                  "fullscreen \"0\"\r\nautosave_rpl \"1\"\r\nrememberrules \"0\"\r\n"
+                  "framerate \"30\"\r\nfluid \"1\"\r\nreflection \"1\"\r\nsoftshadow \"1\"\r\n"
+                  "ambientocclusion \"1\"\r\nbumpmapping \"1\"\r\nraytracing \"0\"\r\n"
+                  "width \"960\"\r\nheight \"540\"\r\nshaders \"0\"\r\nnoreload \"1\"\r\n"
+                  "beginner \"1\"\r\n");
+    struct stat st;
+    EXPECT_NE(stat("default.cfg.tmp", &st), 0);
+}
+
+TEST(ConfigFile, ReaderTrimsSkipsAndBounds)
+{
+    CfgDir d;
+    std::string text = "# a comment\n"
+                       "width   \"  1280 \"  \r\n"
+                       "   # not a comment: a key of its own\n"
+                       "nick \"[clan]Some Body\"\n"
+                       "frameskip\n"
+                       "bogus \"1\"\n"
+                       "height \"100\"\n"
+                       "\n"
+                       "noreload " + std::string(2000, '9') + "\n"
+                       "beginner 0\n"
+                       "volume \"" + std::string(200, '5') + "\"\n";
+    kxtest::write_file("default.cfg", text);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(config_open("default.cfg"), 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("no such key bogus\n"), std::string::npos);
+    EXPECT_NE(err.find("no such key #\n"), std::string::npos);
+    EXPECT_NE(err.find("line too long"), std::string::npos);
+    char buf[256];
+    EXPECT_EQ(config_get("width", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "1280");
+    EXPECT_EQ(config_get("nick", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "[clan]Some Body");
+    EXPECT_EQ(config_get("frameskip", buf, sizeof buf), 1);   // a key alone: empty
+    EXPECT_EQ(config_get("noreload", buf, sizeof buf), 1);    // its line was skipped
+    EXPECT_EQ(config_get("beginner", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "0");
+    EXPECT_EQ(config_get("volume", buf, sizeof buf), 0);
+    EXPECT_EQ(std::string(buf), std::string(127, '5'));
+    char small[4];
+    EXPECT_EQ(config_get("width", small, sizeof small), 0);
+    EXPECT_STREQ(small, "128");
+
+    testing::internal::CaptureStderr();
+    options_load();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(option_get(OPT_WIDTH), 1280);
+    EXPECT_EQ(option_get(OPT_HEIGHT), 540);
+    EXPECT_EQ(option_get(OPT_BEGINNER), 0);
+    EXPECT_EQ(sound_stored_volume(), 128);
+    EXPECT_EQ(graphics_reload_count(), 0);
+}
+
+TEST(ConfigFile, LoadSaveLoadSaveGivesTheSameBytes)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg",
+                       "nick \"someone\"\r\nrememberrules \"1\"\r\nwidth 1024\r\n"
+                       "cellshading \"3\"\r\nturnframes \"10, 20,30\"\r\ngravity \"0 0\"\r\n"
+                       "engageplayerpos \"1,2,3,4,5,6\"\r\nmod \"classic\"\r\n"
+                       "matchframes \"750\"\r\ndismemberment \"0\"\r\nvolume \"64\"\r\n");
+    testing::internal::CaptureStderr();
+    config_open("default.cfg");
+    options_load();
+    options_save();
+    std::string first = kxtest::read_file("default.cfg");
+    config_clear();
+    config_load("default.cfg");
+    options_load();
+    options_save();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(first, kxtest::read_file("default.cfg"));
+    EXPECT_NE(err.find("no such key sumo\n"), std::string::npos);
+    EXPECT_NE(err.find("no such key rpg\n"), std::string::npos);
+    EXPECT_EQ(first.rfind(kHeader, 0), 0u);
+    EXPECT_NE(first.find("nick \"someone\"\r\n"), std::string::npos);
+    EXPECT_NE(first.find("cellshading \"3\"\r\n"), std::string::npos);
+    EXPECT_NE(first.find("turnframes \"10,20,30\"\r\n"), std::string::npos);
+    EXPECT_NE(first.find("gravity \"0.00 0.00 -9.82\"\r\n"), std::string::npos);
+    EXPECT_NE(first.find("volume \"64\"\r\n"), std::string::npos);
+    EXPECT_EQ(first.find("sumo"), std::string::npos);
+
+    MatchRules *next = get_next_match_rules();
+    EXPECT_EQ(next->matchframes, 750);
+    EXPECT_EQ(next->turnframe_count, 3);
+    EXPECT_EQ(next->flags & RULE_FLAG_DISMEMBER, 0);
+    EXPECT_EQ(next->engage_set, 1);
+    EXPECT_FLOAT_EQ(next->gravity[2], -9.82f);
+    // Every remembered rule is locked against outside changes until a new game.
+    EXPECT_TRUE(rules_config_locked(RULE_MATCHFRAMES));
+    EXPECT_TRUE(rules_config_locked(RULE_RPG));
+    EXPECT_FALSE(rules_config_locked(RULE_REACTIONTIME));
+    set_rule("matchframes", "5", next);
+    EXPECT_EQ(next->matchframes, 750);
+}
+
+TEST(ConfigFile, RuleKeysOnlyWhileRememberRulesIsOne)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "rememberrules \"0\"\nmatchframes \"750\"\ndamage \"2\"\n");
+    config_open("default.cfg");
+    options_load();
+    EXPECT_EQ(get_next_match_rules()->matchframes, 500);
+    options_save();
+    std::string out = kxtest::read_file("default.cfg");
+    EXPECT_EQ(out.find("matchframes"), std::string::npos);
+    EXPECT_EQ(out.find("damage"), std::string::npos);
+    EXPECT_FALSE(rules_config_locked(RULE_MATCHFRAMES));
+}
+
+TEST(ConfigFile, EngagePositionNeedsThreeNumbersPerPlayer)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "rememberrules 1\nengageplayerpos \"1,2,3,4,5\"\n");
+    config_open("default.cfg");
+    testing::internal::CaptureStderr();
+    options_load();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(get_next_match_rules()->engage_set, 0);
+}
+
+TEST(ConfigFile, TheFileWinsOverTheCommandLine)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "width \"1280\"\n");
+    testing::internal::CaptureStderr();
+    run_args({"-width", "1024", "-height", "768", "own.kxm"});
+    config_open("default.cfg");
+    options_load();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(option_get(OPT_WIDTH), 1280);
+    EXPECT_EQ(option_get(OPT_HEIGHT), 768);
+    EXPECT_STREQ(get_next_match_rules()->mod, "own.kxm");
+}
+
+TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "width \"1280\"\n");
+    config_open("default.cfg");
+    config_set("width", "800");
+    // The temporary file cannot be made: the saved file stays whole.
+    mkdir("default.cfg.tmp", 0755);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(config_save(), 1);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "Unable to open default.cfg\n");
+    EXPECT_EQ(kxtest::read_file("default.cfg"), "width \"1280\"\n");
+    rmdir("default.cfg.tmp");
+    EXPECT_EQ(config_save(), 0);
+    EXPECT_NE(kxtest::read_file("default.cfg").find("width \"800\"\r\n"), std::string::npos);
+}
+
+TEST(ConfigFile, SetAndGetBounds)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(config_set("nosuch", "1"), 1);
+    char buf[8];
+    EXPECT_EQ(config_get("nosuch", buf, sizeof buf), 1);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "no such key nosuch\nno such key nosuch\n");
+    EXPECT_EQ(config_set("nick", std::string(500, 'n').c_str()), 0);
+    EXPECT_EQ(strlen(config_find("nick")->value), 127u);
+}

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/download_queue.h"
+#include "app/login_store.h"
+#include "app/options.h"
+#include "app/settings_io.h"
+#include "app/user_strings.h"
+#include "game/game_state.h"
+#include "game/match_rules.h"
+#include "gui/chat_log.h"
+#include "gui/menu_state.h"
+#include "support/test_support.h"
+
+namespace {
+
+// UTF-16 bytes of a text given as code units.
+std::string utf16le(const std::u16string &s, bool bom = true)
+{
+    std::string out;
+    if (bom)
+        out += "\xFF\xFE";
+    for (char16_t c : s) {
+        out += (char)(c & 0xFF);
+        out += (char)(c >> 8);
+    }
+    return out;
+}
+
+struct LoginDir {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd{dir.path()};
+    LoginDir() { mkdir("data", 0755); }
+};
+
+} // namespace
+
+TEST(Login, StoredLoginReadsAsUtf8)
+{
+    LoginDir d;
+    char user[32], pass[32];
+    EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), 1);
+    EXPECT_FALSE(login_is_loaded());
+    kxtest::write_file(LOGIN_FILE, utf16le(u"[Kx]J\u00f6rg\r\np\u00e4ss\U0001F600\r\n"));
+    ASSERT_EQ(login_load(user, sizeof user, pass, sizeof pass), 0);
+    EXPECT_STREQ(user, "[Kx]J\xC3\xB6rg");
+    EXPECT_STREQ(pass, "p\xC3\xA4ss\xF0\x9F\x98\x80");
+    EXPECT_TRUE(login_is_loaded());
+
+    // Big-endian with its mark, and no line end after the password.
+    std::string be = "\xFE\xFF";
+    for (char16_t c : std::u16string(u"ann\npw"))
+        be += std::string{(char)(c >> 8), (char)(c & 0xFF)};
+    kxtest::write_file(LOGIN_FILE, be);
+    ASSERT_EQ(login_load(user, sizeof user, pass, sizeof pass), 0);
+    EXPECT_STREQ(user, "ann");
+    EXPECT_STREQ(pass, "pw");
+}
+
+TEST(Login, MissingPartsAndOverlongFieldsAreNoLogin)
+{
+    LoginDir d;
+    char user[8], pass[8];
+    kxtest::write_file(LOGIN_FILE, utf16le(u"user\n"));
+    EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), 1);
+    kxtest::write_file(LOGIN_FILE, utf16le(u"\npass\n"));
+    EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), 1);
+    testing::internal::CaptureStderr();
+    kxtest::write_file(LOGIN_FILE, utf16le(u"averylongname\npw\n"));
+    EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), 1);
+    EXPECT_STREQ(user, "");
+    kxtest::write_file(LOGIN_FILE, std::string(5000, 'a'));
+    EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), 1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(login_is_loaded());
+    // A lone surrogate reads as the replacement character.
+    kxtest::write_file(LOGIN_FILE, utf16le(std::u16string(u"a\n\xD800x\n")));
+    EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), 0);
+    EXPECT_STREQ(pass, "\xEF\xBF\xBDx");
+}
+
+TEST(DownloadQueue, TrimsQueuesAndRefusesWhenFull)
+{
+    download_enqueue(0, "  first request \r\n");
+    download_enqueue(0, "   ");
+    EXPECT_EQ(download_queue_count(), 1);
+    char buf[256];
+    EXPECT_EQ(download_dequeue(buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "first request");
+    EXPECT_EQ(download_dequeue(buf, sizeof buf), 1);
+    EXPECT_STREQ(buf, "");
+
+    for (int i = 0; i < DOWNLOAD_QUEUE_LINES; i++)
+        download_enqueue(1, ("item " + std::to_string(i)).c_str());
+    testing::internal::CaptureStderr();
+    download_enqueue(0, "one too many");
+    download_enqueue(0, std::string(300, 'x').c_str());
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("queue full\n"), std::string::npos);
+    EXPECT_EQ(download_queue_count(), DOWNLOAD_QUEUE_LINES);
+    EXPECT_EQ(download_dequeue(buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "item 0");
+
+    download_queue_clear();
+    option_set(OPT_AUTOUPDATE, 0);
+    download_enqueue(0, "ignored");
+    EXPECT_EQ(download_queue_count(), 0);
+}
+
+TEST(DownloadQueue, TwoThreadsShareTheQueue)
+{
+    std::atomic<int> done{0};
+    testing::internal::CaptureStderr();
+    std::thread producer([&] {
+        for (int i = 0; i < 1000; i++)
+            download_enqueue(0, std::to_string(i).c_str());
+        done = 1;
+    });
+    int taken = 0, last = -1;
+    char buf[8];
+    bool ordered = true;
+    for (;;) {
+        int finished = done;
+        if (download_dequeue(buf, sizeof buf) == 0) {
+            int v = atoi(buf);
+            ordered = ordered && v > last;
+            last = v;
+            taken++;
+        } else if (finished) {
+            break;
+        }
+    }
+    producer.join();
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(ordered);
+    EXPECT_GE(taken, DOWNLOAD_QUEUE_LINES);
+    EXPECT_LE(taken, 1000);
+}
+
+namespace {
+std::string g_version;
+void hook_version(const char *v) { g_version = v; }
+const ProfileHooks kHooks = {nullptr, nullptr, nullptr, hook_version};
+} // namespace
+
+TEST(Profile, WithoutLoginOrReplayTheWelcomeMenuOpens)
+{
+    LoginDir d;
+    // The profile runs as console commands: a rule set there takes effect.
+    kxtest::write_file("profile.kxs", "set matchframes 321\n");
+    get_game_state()->gameover_timelimit = 0;
+    profile_set_hooks(&kHooks);
+    profile_start();
+    EXPECT_EQ(get_next_match_rules()->matchframes, 321);
+    EXPECT_EQ(get_menu_mode(), MENU_STATE_WELCOME);
+    EXPECT_EQ(menu_state_row(MENU_STATE_WELCOME)->selection, MENU_STATE_LOGGED_IN);
+    EXPECT_EQ(chat_line_count(0), 0);
+    EXPECT_EQ(get_game_state()->gameover_timelimit, 4);
+    EXPECT_EQ(g_version, "3.9-alpha2");
+    EXPECT_EQ(download_queue_count(), 0);
+    EXPECT_STREQ(get_nick(), "");
+}
+
+TEST(Profile, AStoredLoginQueuesTheNameAndAReplayWins)
+{
+    LoginDir d;
+    kxtest::write_file(LOGIN_FILE, utf16le(u"[CLAN]MiXed\nsecret\n"));
+    char arg0[] = "kaelmund", arg1[] = "fight.rpl";
+    char *argv[] = {arg0, arg1};
+    read_command_line(2, argv);
+    testing::internal::CaptureStderr();
+    profile_start();
+    testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(get_nick(), "[CLAN]MiXed");
+    EXPECT_STREQ(get_password(), "secret");
+    EXPECT_EQ(get_menu_mode(), MENU_STATE_NONE);
+    char buf[64];
+    ASSERT_EQ(download_dequeue(buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "mixed");
+}
+
+TEST(Profile, AStoredLoginWithoutReplayOpensTheLoggedInMenu)
+{
+    LoginDir d;
+    kxtest::write_file(LOGIN_FILE, utf16le(u"name\nsecret\n"));
+    testing::internal::CaptureStderr();
+    profile_start();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(get_menu_mode(), MENU_STATE_LOGGED_IN);
+}

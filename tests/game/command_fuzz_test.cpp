@@ -1,0 +1,259 @@
+// Seeded mutation fuzzing of parse_cmd: mutated lines of every keyword and
+// mutated binary blocks from every source, then a check that every record
+// the handlers fill is still in range.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "game/command_table.h"
+#include "gui/chat_log.h"
+#include "net/bout_list.h"
+#include "net/custom_record.h"
+#include "net/player_records.h"
+#include "net/server_list.h"
+#include "support/test_support.h"
+
+namespace {
+
+// Units of input pushed through parse_cmd in the default run. `make fuzz`
+// runs KX_FUZZ_SCALE times as many.
+constexpr long FUZZ_ITERATIONS = 1000000;
+
+long fuzz_iterations()
+{
+    const char *env = getenv("KX_FUZZ_SCALE");
+    long scale = env && *env ? strtol(env, nullptr, 10) : 1;
+    if (scale < 1 || scale > 10000)
+        scale = 1;
+    return FUZZ_ITERATIONS * scale;
+}
+
+// Arguments that look like what each kind of row carries.
+const char *sample_args[] = {
+    "1 5 2 7 20 124",
+    "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20",
+    "0.5 0.25 -1.0 1e300 nan inf 3",
+    "17 2500 3 120 1 0 kaelfan 9",
+    "ann\tbob\tcyd",
+    "10.0.0.1:20184 dojo",
+    "3 8",
+    "skull.png",
+    "hello there",
+    "110 40 95 100 120 90",
+    "",
+    "set matchframes 500",
+    "100 10 0 0 0 classic.kxm 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21",
+};
+
+const char *extreme_numbers[] = {"-1", "0", "1", "2", "20", "21", "31", "32", "255", "256", "512", "513",
+                                 "2147483647", "2147483648", "-2147483649", "99999999999999999999",
+                                 "0x7fffffff", "0xffffffff", "-0", "010", "+5"};
+
+std::string random_bytes(std::mt19937 &rng, int n)
+{
+    static const char pool[] = " \t\r\n;#0123456789-+xAZaz.\\/%\xc3\xa9\x80\xff";
+    std::string s;
+    for (int i = 0; i < n; i++)
+        s += (rng() % 4 == 0) ? (char)(rng() & 0xff) : pool[rng() % (sizeof pool - 1)];
+    return s;
+}
+
+std::string seed_line(std::mt19937 &rng)
+{
+    const CommandRow *t = command_table();
+    std::string line = t[rng() % COMMAND_TABLE_ROWS].keyword;
+    line += " ";
+    line += extreme_numbers[rng() % (sizeof extreme_numbers / sizeof *extreme_numbers)];
+    line += ";";
+    line += sample_args[rng() % (sizeof sample_args / sizeof *sample_args)];
+    line += "\n";
+    return line;
+}
+
+void mutate(std::mt19937 &rng, std::string &s)
+{
+    int edits = 1 + (int)(rng() % 4);
+    for (int e = 0; e < edits; e++) {
+        size_t pos = s.empty() ? 0 : rng() % (s.size() + 1);
+        switch (rng() % 9) {
+        case 0: if (!s.empty() && pos < s.size()) s[pos] = (char)(rng() & 0xff); break;
+        case 1: s.insert(pos, random_bytes(rng, 1 + (int)(rng() % 8))); break;
+        case 2: if (pos < s.size()) s.erase(pos, 1 + rng() % 16); break;
+        case 3: if (pos < s.size()) s.insert(pos, s.substr(pos, 1 + rng() % 32)); break;
+        case 4: s.insert(pos, extreme_numbers[rng() % (sizeof extreme_numbers / sizeof *extreme_numbers)]); break;
+        case 5: s.insert(pos, std::string(1 + rng() % 3000, "x\tA;"[rng() % 4])); break;
+        case 6: s.resize(pos); break;
+        case 7: s.insert(pos, " "); break;
+        case 8: if (pos < s.size()) s[pos] = '\0'; break;
+        }
+    }
+}
+
+std::string random_block(std::mt19937 &rng)
+{
+    int32_t count;
+    switch (rng() % 6) {
+    case 0: count = 64; break;
+    case 1: count = 85; break;
+    case 2: count = 1 + (int32_t)(rng() % 512); break;
+    case 3: count = (int32_t)rng(); break;
+    case 4: count = 0; break;
+    default: count = 513 + (int32_t)(rng() % 100); break;
+    }
+    int words = (count >= 1 && count <= 600) ? count : 1 + (int)(rng() % 16);
+    if (rng() % 4 == 0)
+        words = (int)(rng() % (words + 2));
+    std::string out;
+    for (int i = 0; i < words; i++) {
+        uint32_t w = i == 0 ? (uint32_t)count : (uint32_t)rng();
+        for (int b = 0; b < 4; b++)
+            out += (char)((w >> (8 * b)) & 0xff);
+    }
+    if (rng() % 5 == 0 && !out.empty())
+        out.resize(rng() % out.size());   // cut inside a word
+    return out;
+}
+
+bool terminated_one_line(const char *s, int size)
+{
+    const void *nul = memchr(s, 0, (size_t)size);
+    if (!nul)
+        return false;
+    for (const char *p = s; *p; p++)
+        if (*p == '\r' || *p == '\n')
+            return false;
+    return true;
+}
+
+void expect_records_in_range()
+{
+    for (int p = 0; p < CUSTOM_PLAYERS; p++) {
+        const CustomRecord *r = get_custom_record(p);
+        for (int i = 0; i < CUSTOM_BODY_PARTS; i++) {
+            ASSERT_TRUE(r->body_color[i] >= 0 && r->body_color[i] < CUSTOM_COLOR_ROWS);
+            ASSERT_TRUE(r->grad_color1[i] >= 0 && r->grad_color1[i] < CUSTOM_COLOR_ROWS);
+            ASSERT_TRUE(r->grad_color2[i] >= 0 && r->grad_color2[i] < CUSTOM_COLOR_ROWS);
+            ASSERT_TRUE(r->tex_body[i] == 0 || r->tex_body[i] == 1);
+            ASSERT_TRUE(r->bmap_body[i] == 0 || r->bmap_body[i] == 1);
+        }
+        for (int j = 0; j < CUSTOM_JOINTS; j++)
+            ASSERT_TRUE((r->tex_joint[j] | r->bmap_joint[j]) <= 1 && r->tex_joint[j] >= 0 && r->bmap_joint[j] >= 0);
+        for (int c : {r->force_color, r->relax_color, r->replay_color})
+            ASSERT_TRUE(c >= 0 && c < CUSTOM_COLOR_ROWS);
+        for (int t = 0; t < CUSTOM_TRAILS; t++)
+            for (int k = 0; k < 2; k++)
+                ASSERT_TRUE(r->trail_color[t][k] >= 0 && r->trail_color[t][k] < CUSTOM_COLOR_ROWS);
+        for (int i = 0; i < CUSTOM_ITEMS; i++)
+            ASSERT_TRUE(r->item_color[i] >= 0 && r->item_color[i] < CUSTOM_COLOR_ROWS);
+        ASSERT_TRUE(terminated_one_line(r->text, CUSTOM_TEXT_SIZE));
+        ASSERT_TRUE(terminated_one_line(r->sig, CUSTOM_TEXT_SIZE));
+        ASSERT_TRUE(terminated_one_line(r->belt_name, CUSTOM_BELT_SIZE));
+        ASSERT_TRUE(terminated_one_line(r->decal, CUSTOM_NAME_SIZE));
+        ASSERT_TRUE(r->decal[0] != '.' && !strchr(r->decal, '/') && !strchr(r->decal, '\\'));
+        for (int f = 0; f < CUSTOM_FLAMES; f++)
+            for (int i = 0; i < FLAME_PARAMS; i++)
+                ASSERT_EQ(r->flame[f].value[i], (float)r->flame[f].raw[i] * flame_param_scale(i));
+    }
+    ASSERT_TRUE(bout_list_count() >= 0 && bout_list_count() <= BOUT_LINE_ENTRIES);
+    for (int i = 0; i < BOUT_LINE_ENTRIES; i++)
+        ASSERT_TRUE(memchr(get_bout_line(i)->name, 0, BOUT_LINE_NAME_SIZE) != nullptr);
+    ASSERT_TRUE(get_spectator_count() >= 0 && get_spectator_count() <= BOUT_NAMES);
+    for (int i = 0; i < BOUT_NAMES; i++)
+        ASSERT_TRUE(memchr(get_bout_entry(0)->names[i], 0, BOUT_LIST_NAME_SIZE) != nullptr);
+    ASSERT_EQ(get_ghost_buffer()->set == 0 || get_ghost_buffer()->set == 1, true);
+}
+
+// Standard error goes to /dev/null while the fuzz loop runs: every refused
+// line prints a message.
+class QuietStderr {
+public:
+    QuietStderr()
+    {
+        fflush(stderr);
+        saved_ = dup(2);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 2);
+        close(null);
+    }
+    ~QuietStderr()
+    {
+        fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+    }
+private:
+    int saved_;
+};
+
+} // namespace
+
+TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
+{
+    kxtest::TempDir dir;   // console commands from RUN lines write nowhere else
+    kxtest::ScopedChdir cd(dir.path());
+    auto rooms = std::make_unique<ServerList>();
+    set_lobby_handler_target(rooms.get());
+    CommandCursor cursors[CMD_SOURCES];
+    for (CommandCursor &c : cursors)
+        command_cursor_reset(&c);
+
+    std::mt19937 rng(20240611u);
+    const long iterations = fuzz_iterations();
+    long blocks = 0, lines = 0, taken = 0;
+    {
+        QuietStderr quiet;
+        for (long i = 0; i < iterations; i++) {
+            int source = (int)(rng() % CMD_SOURCES);
+            CommandCursor *c = &cursors[source];
+            std::string unit;
+            if (c->pending && rng() % 8 != 0) {
+                unit = random_block(rng);
+                blocks++;
+            } else {
+                unit = seed_line(rng);
+                if (rng() % 8 != 0)
+                    mutate(rng, unit);
+                lines++;
+            }
+            // Half the units end exactly where they end (no terminator after
+            // the data), to catch reads past the length.
+            std::vector<char> exact(unit.begin(), unit.end());
+            int r;
+            if (rng() % 2 && !exact.empty())
+                r = parse_cmd(source, exact.data(), (int)exact.size(), c);
+            else
+                r = parse_cmd(source, unit.c_str(), (int)unit.size(), c);
+            taken += r == 0;
+            ASSERT_TRUE(c->pending == 0 || c->pending == 1);
+            ASSERT_TRUE(c->row >= -1 && c->row < COMMAND_TABLE_ROWS);
+            if (rooms->count() == SERVER_LIST_ENTRIES)
+                rooms->clear();
+            if (i % 4096 == 0)
+                chat_clear_all();
+        }
+    }
+    set_lobby_handler_target(nullptr);
+    EXPECT_GT(blocks, 0);
+    EXPECT_GT(lines, 0);
+    // The mutations must leave most units readable, or the handlers are
+    // never reached.
+    EXPECT_GT(taken, iterations / 3);
+    fprintf(stderr, "%ld units (%ld blocks), %ld taken\n", iterations, blocks, taken);
+    expect_records_in_range();
+    for (int i = 0; i < SERVER_LIST_ENTRIES; i++) {
+        RoomEntry e;
+        if (rooms->copy_entry(i, &e) == 0) {
+            ASSERT_TRUE(e.client_count >= 0 && e.client_count <= ROOM_CLIENTS);
+            ASSERT_TRUE(terminated_one_line(e.desc, ROOM_DESC_SIZE));
+            ASSERT_TRUE(memchr(e.address, 0, ROOM_WORD_SIZE) && memchr(e.name, 0, ROOM_WORD_SIZE));
+        }
+    }
+}

@@ -1,0 +1,384 @@
+// The line-command table and parse_cmd: rows, messages, comments, long
+// lines, sources, binary blocks and the per-caller cursors.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/command_table.h"
+#include "gui/chat_log.h"
+#include "net/bout_list.h"
+#include "net/custom_record.h"
+#include "net/player_records.h"
+#include "net/server_list.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+struct Echoed {
+    std::string text;
+    MessageType type;
+};
+std::vector<Echoed> g_echoed;
+
+int record_echo(int, const char *text, MessageType type)
+{
+    g_echoed.push_back({text, type});
+    return 0;
+}
+
+int send(int source, const std::string &line, CommandCursor *cursor = nullptr)
+{
+    return parse_cmd(source, line.c_str(), (int)line.size(), cursor ? cursor : command_cursor(source));
+}
+
+std::string block_bytes(const std::vector<int32_t> &words)
+{
+    std::string out;
+    for (int32_t w : words) {
+        uint32_t u = (uint32_t)w;
+        for (int i = 0; i < 4; i++)
+            out += (char)((u >> (8 * i)) & 0xff);
+    }
+    return out;
+}
+
+// The rows as the protocol lists them: keyword, flags, and the columns that
+// may hold a handler (S server, R replay, L lobby, 4 fourth).
+struct ExpectedRow {
+    const char *keyword;
+    int flags;
+    const char *columns;
+};
+
+const ExpectedRow expected_rows[COMMAND_TABLE_ROWS] = {
+    {"NEWGAME", 4, "SRL"}, {"RUN", 4, "S"}, {"TEAMS", 4, "SR"}, {"ENGAGE", 4, "SR"}, {"WIN", 4, "S"},
+    {"WIN2", 4, "S"}, {"ID", 4, "S"}, {"CONNECT", 4, "S"}, {"BOUT", 4, "SR"}, {"SPECS", 4, "S"},
+    {"SAY", 4, "S"}, {"QAT", 1, "SR"}, {"POS", 1, "SR"}, {"HINGEFMAX", 1, "SR"}, {"HINGEVEL", 1, "SR"},
+    {"ANGVEL", 1, "SR"}, {"LINVEL", 1, "SR"}, {"P_QAT", 9, "SR"}, {"P_POS", 9, "SR"},
+    {"P_ANGVEL", 9, "SR"}, {"P_LINVEL", 9, "SR"}, {"WORLD", 1, "S"}, {"CRUSH", 1, "SR"},
+    {"FRACT", 1, "SR"}, {"WHISPER", 4, "S"}, {"CENTERPRINT", 4, "S"}, {"BREAK", 1, "S"},
+    {"DISCL", 1, "S"}, {"GRIP", 2, "SR"}, {"B_GRIP", 2, "S"}, {"GRAB", 1, "SR"}, {"SIZE", 1, "S"},
+    {"JOINT", 2, "SR"}, {"B_JOINT", 2, "S"}, {"READY", 4, "S"}, {"BATCH", 2, "S"}, {"GAME", 4, "S"},
+    {"LOST", 4, "S"}, {"BODCOL", 4, "SR4"}, {"GRADCOL1", 4, "SR4"}, {"GRADCOL2", 4, "SR4"},
+    {"JFORCE", 4, "S"}, {"JRELAX", 4, "S"}, {"JREPLAY", 4, "S"}, {"TRAILCOL", 4, "SR4"},
+    {"ITEM", 4, "SR4"}, {"DECAL", 4, "SR4"}, {"TEXT", 4, "SR4"}, {"SIG", 4, "S"}, {"BELTNAME", 4, "S"},
+    {"GHOST", 4, "S"}, {"MONEY", 4, "S"}, {"TEXBODY", 4, "S"}, {"BMAPBODY", 4, "S"},
+    {"TEXJOINT", 4, "S"}, {"BMAPJOINT", 4, "S"}, {"TEXTRAIL", 4, "S"}, {"TEXGROUND", 4, "S"},
+    {"UGC", 4, "S"}, {"ECHO", 4, "S"}, {"KAELMUND", 4, "SL"}, {"SERVER", 4, "L"},
+    {"DISCONNECT", 4, "S"}, {"KICK", 4, "S"}, {"FIGHT", 4, "R"}, {"FIGHTNAME", 4, "R"},
+    {"FRAME", 4, "SR"}, {"AUTHOR", 4, "R"}, {"VERSION", 4, "R"}, {"INFO", 4, "SL"},
+    {"CLIENTS", 4, "SL"}, {"FORWARD", 4, "S"}, {"DESC", 4, "L"}, {"EMOTE", 4, "SR"}, {"CAM", 4, "R"},
+    {"FLAME0", 4, "S"}, {"FLAME1", 4, "S"}, {"FLAME2", 4, "S"}, {"FLAME3", 4, "S"}, {"FLAME4", 4, "S"},
+    {"P_ENV", 9, "SR"}, {"EPOS", 1, "R"}, {"EQAT", 1, "R"}, {"EANGVEL", 1, "R"}, {"ELINVEL", 1, "R"},
+    {"ANNOUNCE", 4, "S"}, {"RPG_STRENGTH", 4, "SR"}, {"RPG_SPEED", 4, "SR"}, {"RPG_DM_THRESH", 4, "SR"},
+    {"RPG", 4, "SR"}, {"VAKOLOBBY", 4, "S"}, {"TEX", 4, "S"},
+};
+
+} // namespace
+
+TEST(CommandTable, HoldsTheProtocolRowsInOrder)
+{
+    const CommandRow *t = command_table();
+    for (int i = 0; i < COMMAND_TABLE_ROWS; i++) {
+        SCOPED_TRACE(expected_rows[i].keyword);
+        ASSERT_NE(t[i].keyword, nullptr);
+        EXPECT_STREQ(t[i].keyword, expected_rows[i].keyword);
+        EXPECT_EQ(t[i].flags, expected_rows[i].flags);
+        const char *cols = expected_rows[i].columns;
+        // A cell holds a handler only in a column the protocol gives the row.
+        if (!strchr(cols, 'S')) {
+            EXPECT_EQ(t[i].server, nullptr);
+        }
+        if (!strchr(cols, 'R')) {
+            EXPECT_EQ(t[i].replay, nullptr);
+        }
+        if (!strchr(cols, 'L')) {
+            EXPECT_EQ(t[i].lobby, nullptr);
+        }
+        // The fourth column repeats the replay handler.
+        if (strchr(cols, '4')) {
+            EXPECT_EQ(t[i].fourth, t[i].replay);
+        } else {
+            EXPECT_EQ(t[i].fourth, nullptr);
+        }
+        EXPECT_EQ(command_find(expected_rows[i].keyword), i);
+    }
+    EXPECT_EQ(t[COMMAND_TABLE_ROWS].keyword, nullptr);
+    EXPECT_EQ(command_find("bodcol"), -1);   // keywords are case-sensitive
+    // Every lobby cell is filled: the lobby reaches only the room list.
+    for (int i = 0; i < COMMAND_TABLE_ROWS; i++) {
+        if (strchr(expected_rows[i].columns, 'L')) {
+            EXPECT_NE(t[i].lobby, nullptr) << expected_rows[i].keyword;
+        }
+    }
+}
+
+TEST(CommandTable, BadStartsAndUnknownKeywordsAreReported)
+{
+    CaptureStderr();
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, "BODCOL\n"), 1);
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, "BODCOL x;1 2\n"), 1);
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "\n"), 1);
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "NOSUCH 3;1 2\r\n"), 1);
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "bodcol 0;1 2\n"), 1);
+    std::string err = GetCapturedStderr();
+    EXPECT_EQ(err,
+              "parse_cmd wrong start BODCOL\n"
+              "parse_cmd wrong start BODCOL x;1 2\n"
+              "parse_cmd wrong start \n"
+              "parse_cmd no op found NOSUCH\n"
+              "parse_cmd no op found bodcol\n");
+    EXPECT_EQ(get_custom_record(0)->body_color[1], 0);
+}
+
+TEST(CommandTable, CommentsAreIgnoredAndLinesReachTheirColumn)
+{
+    CaptureStderr();
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "#BODCOL 0;1 5\n"), 0);
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "# anything at all\n"), 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(get_custom_record(0)->body_color[1], 0);
+
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, "BODCOL 0;1 5\n"), 0);
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "GRADCOL1 1;2 6\n"), 0);
+    EXPECT_EQ(send(CMD_SOURCE_FOURTH, "GRADCOL2 1;3 7\n"), 0);
+    EXPECT_EQ(get_custom_record(0)->body_color[1], 5);
+    EXPECT_EQ(get_custom_record(1)->grad_color1[2], 6);
+    EXPECT_EQ(get_custom_record(1)->grad_color2[3], 7);
+
+    // JFORCE has only a game-server column: from a replay it is dropped
+    // silently; the number is read as "%i" (0x hex allowed).
+    CaptureStderr();
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "JFORCE 0;40\n"), 0);
+    EXPECT_EQ(get_custom_record(0)->force_color, 0);
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, "JFORCE 0x1;40\n"), 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(get_custom_record(1)->force_color, 40);
+
+    // TEXT: no action from the server, the player's text from a replay.
+    send(CMD_SOURCE_SERVER, "TEXT 0;from server\n");
+    EXPECT_STREQ(get_custom_record(0)->text, "");
+    send(CMD_SOURCE_REPLAY, "TEXT 0;from replay\n");
+    EXPECT_STREQ(get_custom_record(0)->text, "from replay");
+    // A line without a semicolon hands no argument text.
+    send(CMD_SOURCE_REPLAY, "TEXT 0 no semicolon\n");
+    EXPECT_STREQ(get_custom_record(0)->text, "");
+}
+
+TEST(CommandTable, BadPlayerIndicesAreDroppedWithAMessage)
+{
+    CaptureStderr();
+    send(CMD_SOURCE_SERVER, "BODCOL 2;1 5\n");
+    send(CMD_SOURCE_SERVER, "FLAME3 -1;1 2 3\n");
+    send(CMD_SOURCE_REPLAY, "RPG 99999999999;1 2 3 4 5 6\n");
+    std::string err = GetCapturedStderr();
+    EXPECT_NE(err.find("BODCOL: player 2 out of range"), std::string::npos);
+    EXPECT_NE(err.find("FLAME3: player -1 out of range"), std::string::npos);
+    EXPECT_NE(err.find("RPG: player 2147483647 out of range"), std::string::npos);
+}
+
+TEST(CommandTable, LinesOverTheLimitAreDroppedWhole)
+{
+    std::string at_limit = "SIG 0;" + std::string(CMD_LINE_MAX - 6, 'x') + "\r\n";
+    ASSERT_EQ(at_limit.size(), (size_t)CMD_LINE_MAX + 2);
+    CaptureStderr();
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, at_limit), 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(strlen(get_custom_record(0)->sig), (size_t)CUSTOM_TEXT_SIZE - 1);
+
+    std::string over = "SIG 1;" + std::string(CMD_LINE_MAX - 5, 'y') + "\n";
+    CaptureStderr();
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, over), 1);
+    EXPECT_NE(GetCapturedStderr().find("parse_cmd line too long"), std::string::npos);
+    EXPECT_STREQ(get_custom_record(1)->sig, "");
+    // Without a length the line is measured up to its terminator.
+    CaptureStderr();
+    EXPECT_EQ(parse_cmd(CMD_SOURCE_SERVER, over.c_str(), -1, command_cursor(CMD_SOURCE_SERVER)), 1);
+    GetCapturedStderr();
+    EXPECT_STREQ(get_custom_record(1)->sig, "");
+}
+
+TEST(CommandTable, ServerLineFromAGameServerIsDroppedAndFromTheLobbyReachesTheRooms)
+{
+    auto rooms = std::make_unique<ServerList>();
+    set_lobby_handler_target(rooms.get());
+    CaptureStderr();
+    EXPECT_EQ(send(CMD_SOURCE_LOBBY, "KAELMUND 30;hello\n"), 0);
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, "SERVER 0;9.9.9.9 fake\n"), 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+    RoomEntry e;
+    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
+    EXPECT_EQ(e.is_server, 0);
+
+    send(CMD_SOURCE_LOBBY, "SERVER 0;10.1.1.1 arena\n");
+    send(CMD_SOURCE_LOBBY, "INFO 7;12 30\n");
+    send(CMD_SOURCE_LOBBY, "DESC 0;Friendly\n");
+    send(CMD_SOURCE_LOBBY, "CLIENTS 0;ann\tbob\tcyd\n");
+    send(CMD_SOURCE_LOBBY, "NEWGAME 0;100 10 0 0 0 classic.kxm\n");
+    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
+    EXPECT_EQ(e.is_server, 1);
+    EXPECT_STREQ(e.address, "10.1.1.1");
+    EXPECT_STREQ(e.name, "arena");
+    EXPECT_EQ(e.info_number, 7);
+    EXPECT_EQ(e.info[0], 12);
+    EXPECT_STREQ(e.desc, "Friendly");
+    EXPECT_EQ(e.client_count, 3);
+    EXPECT_EQ(e.has_rules, 1);
+    // The next greeting starts the next room.
+    send(CMD_SOURCE_LOBBY, "KAELMUND 30;hello\n");
+    EXPECT_EQ(rooms->count(), 2);
+    set_lobby_handler_target(nullptr);
+    EXPECT_EQ(send(CMD_SOURCE_LOBBY, "DESC 0;nowhere\n"), 0);
+}
+
+TEST(CommandTable, EchoAnswersTheConnectionTest)
+{
+    chat_set_console_filter(record_echo);
+    g_echoed.clear();
+    std::string text(1501, 'z');
+    text[1499] = 'A';
+    text[1500] = '\n';
+    send(CMD_SOURCE_SERVER, "ECHO 0;" + text);
+    std::string cut = text.substr(0, 1400) + "\n";
+    send(CMD_SOURCE_SERVER, "ECHO 0;" + cut);
+    send(CMD_SOURCE_SERVER, "ECHO 0\n");
+    text[1499] = 'B';
+    send(CMD_SOURCE_SERVER, "ECHO 0;" + text);
+    send(CMD_SOURCE_REPLAY, "ECHO 0;" + text);   // the server column only
+    chat_set_console_filter(nullptr);
+    ASSERT_EQ(g_echoed.size(), 4u);
+    EXPECT_EQ(g_echoed[0].text, "echo test succeded");
+    EXPECT_EQ(g_echoed[0].type, MSG_SERVER);
+    for (int i = 1; i < 4; i++) {
+        EXPECT_EQ(g_echoed[i].text, "echo test failed");   // the chat keeps the line without its LF
+        EXPECT_EQ(g_echoed[i].type, MSG_INGAME);
+    }
+}
+
+TEST(CommandTable, ConnectBoutSpecsRpgGhostAndMoneyLines)
+{
+    chat_set_console_filter(record_echo);
+    g_echoed.clear();
+    send(CMD_SOURCE_SERVER, "CONNECT 3;\n");
+    chat_set_console_filter(nullptr);
+    ASSERT_EQ(g_echoed.size(), 1u);
+    EXPECT_EQ(g_echoed[0].text, "Player connected");
+
+    send(CMD_SOURCE_SERVER, "BOUT 0;11 100 2 50 0 0 ann 0\n");
+    send(CMD_SOURCE_SERVER, "BOUT 1;12 200 0 0 0 0 bob 0\n");
+    EXPECT_EQ(bout_list_count(), 0);
+    send(CMD_SOURCE_SERVER, "BOUT -1;\n");
+    EXPECT_EQ(bout_list_count(), 2);
+    EXPECT_EQ(get_bout_line(1)->server_id, 12);
+
+    send(CMD_SOURCE_SERVER, "SPECS 0;x\ty\tz\n");
+    EXPECT_EQ(get_spectator_count(), 3);
+
+    send(CMD_SOURCE_REPLAY, "RPG 1;110 40 95 100 120 90\n");
+    EXPECT_STREQ(format_rpg_message(1, get_rpg_stats(1)), "RPG 1;110 40 95 100 120 90\n");
+    send(CMD_SOURCE_SERVER, "GHOST 0;1 2 3\n");
+    EXPECT_EQ(get_ghost_buffer()->value[2], 3);
+    send(CMD_SOURCE_SERVER, "MONEY 0;500 20\n");
+    EXPECT_EQ(get_money_record()->received, 1);
+    EXPECT_EQ(get_money_record()->value[0], 500);
+}
+
+TEST(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)
+{
+    CommandCursor c;
+    command_cursor_reset(&c);
+    for (const char *kw : {"P_QAT", "P_POS", "P_ANGVEL", "P_LINVEL", "P_ENV"}) {
+        for (int source = 0; source < CMD_SOURCES; source++) {
+            EXPECT_EQ(send(source, std::string(kw) + " 1;\n", &c), 0);
+            EXPECT_EQ(c.pending, 1) << kw << " from source " << source;
+            EXPECT_EQ(c.row, command_find(kw));
+            EXPECT_EQ(c.number, 1);
+            std::vector<int32_t> words(64, 0);
+            words[0] = 64;
+            EXPECT_EQ(send(source, block_bytes(words), &c), 0);
+            EXPECT_EQ(c.pending, 0);
+        }
+    }
+    // A P_POS line with no block behind it leaves the flag set: the next
+    // unit, a text line here, is read as the block and refused as one, not
+    // dispatched as a line.
+    send(CMD_SOURCE_REPLAY, "P_POS 0;\n", &c);
+    CaptureStderr();
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "BODCOL 0;4 9\n", &c), 1);
+    std::string err = GetCapturedStderr();
+    EXPECT_NE(err.find("parse_cmd bad block for P_POS"), std::string::npos);
+    EXPECT_EQ(c.pending, 0);
+    EXPECT_EQ(get_custom_record(0)->body_color[4], 0);
+    // The line after it is a line again.
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "BODCOL 0;4 9\n", &c), 0);
+    EXPECT_EQ(get_custom_record(0)->body_color[4], 9);
+}
+
+TEST(CommandTable, BlocksAreBoundedByTheirCountAndWhatArrived)
+{
+    int32_t words[CMD_BLOCK_MAX_WORDS];
+    // Little-endian words assembled from bytes, at any alignment.
+    std::string bytes = "x" + block_bytes({3, -2, 0x01020304});
+    EXPECT_EQ(read_block_words(bytes.data() + 1, 12, words), 3);
+    EXPECT_EQ(words[1], -2);
+    EXPECT_EQ(words[2], 0x01020304);
+    EXPECT_EQ(read_block_words(bytes.data() + 1, 11, words), -1);   // count says more than arrived
+    EXPECT_EQ(read_block_words(bytes.data() + 1, 3, words), -1);
+    EXPECT_EQ(read_block_words(nullptr, 12, words), -1);
+    EXPECT_EQ(read_block_words(block_bytes({0}).data(), 4, words), -1);
+    EXPECT_EQ(read_block_words(block_bytes({-5, 1}).data(), 8, words), -1);
+    std::vector<int32_t> big(CMD_BLOCK_MAX_WORDS + 1, 7);
+    big[0] = CMD_BLOCK_MAX_WORDS + 1;
+    std::string b = block_bytes(big);
+    EXPECT_EQ(read_block_words(b.data(), (int)b.size(), words), -1);
+    big[0] = CMD_BLOCK_MAX_WORDS;
+    b = block_bytes(big);
+    EXPECT_EQ(read_block_words(b.data(), (int)b.size(), words), CMD_BLOCK_MAX_WORDS);
+    // Extra bytes behind the counted words are not read.
+    EXPECT_EQ(read_block_words(block_bytes({1, 99}).data(), 8, words), 1);
+
+    CommandCursor c;
+    command_cursor_reset(&c);
+    send(CMD_SOURCE_SERVER, "P_QAT 0;\n", &c);
+    CaptureStderr();
+    std::string shortblock = block_bytes({85, 1, 2});
+    EXPECT_EQ(parse_cmd(CMD_SOURCE_SERVER, shortblock.data(), (int)shortblock.size(), &c), 1);
+    EXPECT_NE(GetCapturedStderr().find("parse_cmd bad block for P_QAT (count 85, 12 bytes)"), std::string::npos);
+    EXPECT_EQ(c.pending, 0);
+}
+
+TEST(CommandTable, EachCallerKeepsItsOwnPendingBlock)
+{
+    // The game server's P_POS is waiting for its block when a lobby line
+    // and a replay line arrive; neither touches the server's cursor.
+    auto rooms = std::make_unique<ServerList>();
+    set_lobby_handler_target(rooms.get());
+    CommandCursor *server = command_cursor(CMD_SOURCE_SERVER);
+    CommandCursor *lobby = command_cursor(CMD_SOURCE_LOBBY);
+    CommandCursor *replay = command_cursor(CMD_SOURCE_REPLAY);
+    command_cursor_reset(server);
+    send(CMD_SOURCE_SERVER, "P_POS 1;\n");
+    send(CMD_SOURCE_LOBBY, "KAELMUND 30;\n");
+    send(CMD_SOURCE_LOBBY, "DESC 0;room\n");
+    send(CMD_SOURCE_REPLAY, "BODCOL 1;0 3\n");
+    EXPECT_EQ(server->pending, 1);
+    EXPECT_EQ(server->row, command_find("P_POS"));
+    EXPECT_EQ(server->number, 1);
+    EXPECT_EQ(lobby->pending, 0);
+    EXPECT_EQ(replay->pending, 0);
+    EXPECT_EQ(get_custom_record(1)->body_color[0], 3);
+    RoomEntry e;
+    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
+    EXPECT_STREQ(e.desc, "room");
+    std::vector<int32_t> words(64, 0);
+    words[0] = 64;
+    EXPECT_EQ(send(CMD_SOURCE_SERVER, block_bytes(words)), 0);
+    EXPECT_EQ(server->pending, 0);
+    set_lobby_handler_target(nullptr);
+    EXPECT_EQ(command_cursor(CMD_SOURCES), nullptr);
+}

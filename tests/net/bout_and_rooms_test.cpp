@@ -1,0 +1,170 @@
+// The bout list, the spectator names and the lobby room list.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "net/bout_list.h"
+#include "net/server_list.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+TEST(BoutList, EntryReadsSixNumbersANameAndANumber)
+{
+    BoutLine e;
+    EXPECT_EQ(parse_bout_entry("17 2500 3 120 1 0 kaelfan 9\n", &e), 8);
+    EXPECT_EQ(e.server_id, 17);
+    EXPECT_EQ(e.qi, 2500);
+    EXPECT_EQ(e.streak, 3);
+    EXPECT_EQ(e.winnings, 120);
+    EXPECT_EQ(e.flags, 1);
+    EXPECT_STREQ(e.name, "kaelfan");
+    EXPECT_EQ(e.word7, 9);
+
+    std::string longname(1000, 'n');
+    EXPECT_EQ(parse_bout_entry(("1 2 3 4 5 6 " + longname + " 7").c_str(), &e), 8);
+    EXPECT_EQ(strlen(e.name), (size_t)BOUT_LINE_NAME_SIZE - 1);
+    EXPECT_EQ(e.word7, 7);
+
+    EXPECT_EQ(parse_bout_entry("1 2", &e), 2);
+    EXPECT_STREQ(e.name, "");
+}
+
+TEST(BoutList, EntriesAreCommittedByMinusOne)
+{
+    BoutLine e;
+    parse_bout_entry("5 0 0 0 0 0 alpha 0", &e);
+    EXPECT_EQ(bout_list_set(0, &e), 0);
+    parse_bout_entry("6 0 0 0 0 0 beta 0", &e);
+    EXPECT_EQ(bout_list_set(31, &e), 0);
+    EXPECT_EQ(bout_list_count(), 0);   // not committed yet
+    CaptureStderr();
+    EXPECT_EQ(bout_list_set(32, &e), 1);
+    EXPECT_EQ(bout_list_set(-2, &e), 1);
+    EXPECT_NE(GetCapturedStderr().find("BOUT entry 32 out of range"), std::string::npos);
+    EXPECT_EQ(bout_list_set(-1, nullptr), 0);
+    EXPECT_EQ(bout_list_count(), 2);
+    EXPECT_STREQ(get_bout_line(0)->name, "alpha");
+    EXPECT_STREQ(get_bout_line(31)->name, "beta");
+    EXPECT_EQ(get_bout_line(32), nullptr);
+    // The next list starts empty.
+    bout_list_set(-1, nullptr);
+    EXPECT_EQ(bout_list_count(), 0);
+}
+
+TEST(BoutList, SpectatorNamesAreSplitAtTabsAndBounded)
+{
+    EXPECT_EQ(set_spectators("ann\tbob\t\tcyd\r\nzz"), 3);
+    EXPECT_EQ(get_spectator_count(), 3);
+    BoutListEntry *list = get_bout_entry(0);
+    EXPECT_STREQ(list->names[0], "ann");
+    EXPECT_STREQ(list->names[2], "cyd");
+    EXPECT_STREQ(list->names[3], "");
+
+    std::string many;
+    for (int i = 0; i < 40; i++)
+        many += std::string(40, (char)('a' + i % 26)) + "\t";
+    EXPECT_EQ(set_spectators(many.c_str()), BOUT_NAMES);
+    EXPECT_EQ(strlen(list->names[31]), (size_t)BOUT_LIST_NAME_SIZE - 1);
+    EXPECT_EQ(get_bout_entry(BOUT_LISTS), nullptr);
+    set_spectator_count(0);
+    EXPECT_EQ(get_spectator_count(), 0);
+}
+
+TEST(ServerList, LobbyLinesFillTheCurrentEntry)
+{
+    auto list = std::make_unique<ServerList>();
+    CaptureStderr();
+    EXPECT_EQ(list->set_server("10.0.0.1 early"), 1);   // before any greeting
+    EXPECT_NE(GetCapturedStderr().find("SERVER without a room entry"), std::string::npos);
+
+    EXPECT_EQ(list->begin_entry(), 0);
+    EXPECT_EQ(list->set_server("10.0.0.2:20184 dojo extra\n"), 0);
+    EXPECT_EQ(list->set_info(4, "3 8"), 0);
+    EXPECT_EQ(list->set_desc("  A room for beginners\r\n"), 0);
+    EXPECT_EQ(list->set_desc(""), 0);   // an empty description keeps the old one
+    EXPECT_EQ(list->set_clients("ann\tbob\n"), 0);
+    MatchRules rules;
+    memset(&rules, 0, sizeof rules);
+    rules.matchframes = 500;
+    EXPECT_EQ(list->set_rules(rules), 0);
+
+    RoomEntry e;
+    ASSERT_EQ(list->copy_entry(0, &e), 0);
+    EXPECT_STREQ(e.address, "10.0.0.2:20184");
+    EXPECT_STREQ(e.name, "dojo");
+    EXPECT_EQ(e.is_server, 1);
+    EXPECT_EQ(e.info_number, 4);
+    EXPECT_EQ(e.info[1], 8);
+    EXPECT_STREQ(e.desc, "A room for beginners");
+    EXPECT_EQ(e.client_count, 2);
+    EXPECT_STREQ(e.clients[1], "bob");
+    EXPECT_EQ(e.has_rules, 1);
+    EXPECT_EQ(e.rules.matchframes, 500);
+    EXPECT_EQ(list->copy_entry(1, &e), 1);
+    EXPECT_EQ(list->copy_entry(-1, &e), 1);
+}
+
+TEST(ServerList, FullListRefusesAndClearStartsAgain)
+{
+    auto list = std::make_unique<ServerList>();
+    for (int i = 0; i < SERVER_LIST_ENTRIES; i++)
+        ASSERT_EQ(list->begin_entry(), 0);
+    CaptureStderr();
+    EXPECT_EQ(list->begin_entry(), 1);
+    EXPECT_EQ(list->set_desc("lost"), 1);   // no current entry any more
+    std::string err = GetCapturedStderr();
+    EXPECT_NE(err.find("Room list full"), std::string::npos);
+    RoomEntry e;
+    ASSERT_EQ(list->copy_entry(255, &e), 0);
+    EXPECT_STREQ(e.desc, "");
+    EXPECT_EQ(list->count(), SERVER_LIST_ENTRIES);
+    list->clear();
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(list->begin_entry(), 0);
+    EXPECT_EQ(list->count(), 1);
+}
+
+TEST(ServerList, TargetIsForgottenWhenTheListGoes)
+{
+    {
+        auto list = std::make_unique<ServerList>();
+        set_lobby_handler_target(list.get());
+        EXPECT_EQ(get_lobby_handler_target(), list.get());
+    }
+    EXPECT_EQ(get_lobby_handler_target(), nullptr);
+}
+
+TEST(ServerList, ReaderAndWriterThreadsShareTheList)
+{
+    auto list = std::make_unique<ServerList>();
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int round = 0; round < 20; round++) {
+            list->clear();
+            for (int i = 0; i < SERVER_LIST_ENTRIES; i++) {
+                list->begin_entry();
+                list->set_server("1.2.3.4 room");
+                list->set_clients("a\tb\tc");
+                list->set_desc("description");
+            }
+        }
+        done = true;
+    });
+    RoomEntry e;
+    int seen = 0;
+    while (!done) {
+        for (int i = 0; i < SERVER_LIST_ENTRIES; i += 17)
+            if (list->copy_entry(i, &e) == 0) {
+                seen++;
+                EXPECT_LE(e.client_count, ROOM_CLIENTS);
+            }
+    }
+    writer.join();
+    EXPECT_EQ(list->count(), SERVER_LIST_ENTRIES);
+    (void)seen;
+}

@@ -1,0 +1,4 @@
+# The window tests read the synthesised sound effects from the run folder.
+if(TARGET kx_tests_window)
+  add_dependencies(kx_tests_window kx_sounds)
+endif()
