@@ -3,6 +3,7 @@
 // Every refused statement prints its message on standard error and changes
 // nothing; the load goes on with the next line.
 #include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -434,6 +435,10 @@ static int st_rot(ModParser *ps, const char *arg)
     }
     parse_double_list(arg, 3, deg);
     for (int i = 0; i < 3; i++) {
+        // The word reader looks at most 255 characters of a number; a longer
+        // one may read larger in full, beyond what a float can hold.
+        if (!(std::fabs(deg[i]) <= FLT_MAX))
+            deg[i] = v[i];
         if (t == TGT_BODY)
             cur_body(ps)->rot[i] = (float)(deg[i] * DEG_TO_RAD);
         else

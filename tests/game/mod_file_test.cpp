@@ -278,6 +278,10 @@ TEST_F(ModTest, RotationsOfAnyDegreeWriteBackTheSame)
     ASSERT_EQ(load_mod("a.kxm"), 0);
     ASSERT_EQ(write_mod_file(build_mod_world(), "data/mod/b.kxm"), 0);
     const std::string a = kxtest::read_file("data/mod/a.kxm");
+    // A number longer than the word reader looks at stays in float range.
+    parse_mod_cmd("body l_foot");
+    parse_mod_cmd(("rot " + std::string(253, '0') + "9e99 0 0").c_str());
+    EXPECT_TRUE(std::isfinite(get_loaded_body_table(1)[L_FOOT].rot[0]));
     EXPECT_EQ(kxtest::read_file("data/mod/b.kxm"), a);
     EXPECT_NE(a.find("rot 45.000000 -30.000000 180.000000\r\n"), std::string::npos);
     EXPECT_NE(a.find("rot 359.500000 -720.000000 0.100000\r\n"), std::string::npos);
