@@ -5,7 +5,6 @@
 #include <cstring>
 #include "app/clock.h"
 #include "app/sound_frame.h"
-#include "game/bleed.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
 #include "game/frame_cache.h"
@@ -258,14 +257,8 @@ void step_world(int quiet)
         }
     }
 
-    if (!(!replay && !w->frozen && w->ghost_mode != 0)) {
-        for (int i = 0; i < fighters(); i++) {
-            Player *p = get_player(i);
-            for (int j = 0; j < JOINT_COUNT; j++)
-                if (p->joints[j].broken == JOINT_DISMEMBERED)
-                    bleed(i, j);
-        }
-    }
+    if (!(!replay && !w->frozen && w->ghost_mode != 0))
+        bleed_dismembered_joints();
 
     if (w->game_over && w->end_frame > 0 && w->frame > w->end_frame + END_REPLAY_DELAY) {
         w->end_frame = 0;

@@ -1,8 +1,8 @@
-// MERGE SEAM PLACEHOLDER: delete this file when the branches named in
-// turn_seam.h are merged. These stand-ins do the least the turn cycle and
-// its tests need: no contact damage and no break checks, a match decided by
-// the frame count and the truncated scores, a match reset that puts the
-// fighters back where they were built.
+// MERGE SEAM PLACEHOLDER: delete this file when the match reset and the
+// replay browser named in turn_seam.h are merged. These stand-ins do the
+// least the turn cycle and its tests need: a match reset that puts the
+// fighters back where they were built, and a "next replay" that plays the
+// same match again.
 #include <cstring>
 #include "game/collision.h"
 #include "game/env_objects.h"
@@ -16,54 +16,6 @@
 #include "game/world_build.h"
 #include "net/turn_control.h"
 #include "particles/limb_trails.h"
-
-void contact_damage(void) { clear_contact_records(); }
-void fade_hit_flash(void) {}
-void check_joint_breaks(int) {}
-void apply_pending_breaks(int) {}
-
-int break_joint(int i, int j, int type)
-{
-    Player *p = get_player(i);
-    if (!p || j < 0 || j >= JOINT_COUNT || type < 0 || type > 2)
-        return 1;
-    p->joints[j].broken = type;
-    p->joints[j].broken_recorded = type;
-    p->joints[j].bleeding = 30.0f;
-    p->joints[j].hit_mark = 0;
-    p->broken_joints++;
-    if (type == JOINT_DISMEMBERED)
-        dJointAttach(p->hinges[j], nullptr, nullptr);
-    return 0;
-}
-
-int match_end_single(void)
-{
-    WorldState *w = get_game_state();
-    const int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
-    if (w->frame >= get_match_rules()->matchframes && !w->game_over) {
-        for (int i = 0; i < MAX_FIGHTERS; i++)
-            w->winners[i] = w->losers[i] = -1;
-        const int s0 = n > 0 ? (int)get_player(0)->score : 0;
-        const int s1 = n > 1 ? (int)get_player(1)->score : s0;
-        if (n < 2 || s0 == s1) {
-            w->result_kind = 1;
-        } else {
-            const int win = get_player(0)->score >= get_player(1)->score ? 0 : 1;
-            w->winners[win] = win;
-            w->losers[1 - win] = 1 - win;
-            w->result_kind = 0;
-        }
-        w->game_over = 1;
-        w->decision_frame = w->frame;
-    }
-    if (w->game_over)
-        w->frames_left = 0;
-    return w->game_over;
-}
-
-int match_end_network(void) { return 0; }
-void announce_match_result(WorldState *) {}
 
 void reset_match(int keep_fighters)
 {
@@ -96,6 +48,8 @@ void reset_match(int keep_fighters)
         reset_fighters();
     delete_all_grip_joints();
     clear_contact_records();
+    clear_ground_impacts();
+    clear_pending_breaks();
     reset_blood_drops();
     refresh_env_objects();
     for (int i = 0; i < get_game_globals()->built_players; i++)
