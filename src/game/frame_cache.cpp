@@ -93,6 +93,8 @@ void frame_cache_store(int frame)
         if (!p)
             continue;
         e.injury[i] = p->injury;
+        if (const GroundImpact *g = get_ground_impact(i))
+            e.ground_impact[i] = *g;
         e.dq_timers[i][0] = p->dq_start;
         e.dq_timers[i][1] = p->last_ground_frame;
         e.dq_timers[i][2] = p->dq_time;
@@ -158,6 +160,8 @@ void frame_cache_restore(int frame)
         if (!p)
             continue;
         p->injury = e.injury[i];
+        if (GroundImpact *g = get_ground_impact(i))
+            *g = e.ground_impact[i];
         p->dq_start = e.dq_timers[i][0];
         p->last_ground_frame = e.dq_timers[i][1];
         p->dq_time = e.dq_timers[i][2];

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include "game/blood.h"
+#include "game/contact_damage.h"
 #include "game/game_state.h"
 #include "game/mod_world.h"
 
@@ -24,6 +25,7 @@ struct CachedDrop {
 struct FrameCacheEntry {
     uint32_t valid;
     float injury[MAX_FIGHTERS];
+    GroundImpact ground_impact[MAX_FIGHTERS];
     int32_t dq_timers[MAX_FIGHTERS][3];     // dq timer start, last ground frame, dq time
     double hand_sides[MAX_FIGHTERS][2][3];  // right hand, then left hand (box lengths)
     double grip_anchor[MAX_FIGHTERS][2][3];

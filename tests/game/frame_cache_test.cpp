@@ -51,6 +51,9 @@ TEST_F(MatchTest, RestoreBringsEveryGeomBack)
     spawn_blood(0, HEAD, 0.3, 0.2, 1.5);
     get_player(0)->hit_flash[HEAD] = 1.0f;
     get_player(1)->injury = 123.5f;
+    const double impact[3] = {0.5, -0.25, 0};
+    record_ground_impact(1, impact);
+    const GroundImpact stored_impact = *get_ground_impact(1);
     frame_cache_store(w->frame);
     const int stored = w->frame;
     const ShapeSnapshot before = snapshot();
@@ -66,6 +69,7 @@ TEST_F(MatchTest, RestoreBringsEveryGeomBack)
     dGeomSetPosition(get_blood_drop(0)->geom, 9, 9, 9);
     get_player(0)->hit_flash[HEAD] = 0;
     get_player(1)->injury = 0;
+    clear_ground_impacts();
 
     frame_cache_restore(stored);
     const ShapeSnapshot after = snapshot();
@@ -76,6 +80,9 @@ TEST_F(MatchTest, RestoreBringsEveryGeomBack)
         EXPECT_NEAR(after.rot[k], before.rot[k], 1e-12) << k;
     EXPECT_EQ(get_player(0)->hit_flash[HEAD], 1.0f);
     EXPECT_EQ(get_player(1)->injury, 123.5f);
+    EXPECT_EQ(get_ground_impact(1)->frame, stored_impact.frame);
+    EXPECT_EQ(get_ground_impact(1)->pos[0], 0.5);
+    EXPECT_EQ(get_ground_impact(1)->countdown, stored_impact.countdown);
 }
 
 TEST_F(MatchTest, ValidOnlyForStoredFramesInRange)
