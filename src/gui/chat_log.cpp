@@ -7,9 +7,8 @@
 
 #include "app/clock.h"
 #include "app/text.h"
-#include "gui/centerprint.h"
-#include "app/text.h"
 #include "app/text_encoding.h"
+#include "gui/centerprint.h"
 
 namespace {
 

@@ -5,28 +5,12 @@
 #include <strings.h>
 
 #include "app/text.h"
+#include "app/text_encoding.h"
+#include "app/utils.h"
 #include "game/match_rules.h"
 #include "gui/chat_log.h"
-#include "app/text.h"
-#include "app/text_encoding.h"
-
-// MERGE NOTE: declared here until src/game/match_rules.h declares it.
-int set_rules_option(const char *key, const char *value, MatchRules *rules);
 
 namespace {
-
-// Cuts trailing blanks, tabs and line ends in place and returns a pointer
-// past leading blanks and tabs.
-char *trim(char *s)
-{
-    size_t len = strlen(s);
-    while (len > 0 && (s[len - 1] == ' ' || s[len - 1] == '\t' ||
-                       s[len - 1] == '\r' || s[len - 1] == '\n'))
-        s[--len] = '\0';
-    while (*s == ' ' || *s == '\t')
-        s++;
-    return s;
-}
 
 // Splits "word rest" in place: returns the rest (trimmed, "" when none) and
 // leaves the word terminated in s.
@@ -38,7 +22,7 @@ char *split_word(char *s)
     if (!*p)
         return p;
     *p++ = '\0';
-    return trim(p);
+    return strip_blanks(p);
 }
 
 // set <rule> <value>: changes a game rule of the next match.
@@ -46,7 +30,7 @@ void cmd_set(const char *arg)
 {
     char buf[CONSOLE_LINE_SIZE];
     n_strncpyz(buf, arg, (int)sizeof buf);
-    char *key = trim(buf);
+    char *key = strip_blanks(buf);
     char *value = split_word(key);
     if (!key[0] || !value[0]) {
         console_echo("usage: set <rule> <value>", MSG_INGAME);
@@ -74,24 +58,6 @@ const ConsoleCommand *console_find_command(const char *word)
     return nullptr;
 }
 
-int console_path_is_safe(const char *name)
-{
-    if (!name || !name[0] || name[0] == '/' || strchr(name, '\\'))
-        return 0;
-    // No part of the path may be "..".
-    const char *p = name;
-    while (*p) {
-        const char *end = strchr(p, '/');
-        size_t len = end ? (size_t)(end - p) : strlen(p);
-        if (len == 2 && p[0] == '.' && p[1] == '.')
-            return 0;
-        if (!end)
-            break;
-        p = end + 1;
-    }
-    return 1;
-}
-
 int run_command(const char *line)
 {
     if (!line)
@@ -102,9 +68,9 @@ int run_command(const char *line)
     }
     char buf[CONSOLE_LINE_SIZE];
     n_strncpyz(buf, line, (int)sizeof buf);
-    char *cmd = trim(buf);
+    char *cmd = strip_blanks(buf);
     if (*cmd == '/')
-        cmd = trim(cmd + 1);
+        cmd = strip_blanks(cmd + 1);
     if (!*cmd)
         return 1;
 
@@ -112,8 +78,8 @@ int run_command(const char *line)
     char *capture = strrchr(cmd, '>');
     if (capture) {
         *capture = '\0';
-        capture = trim(capture + 1);
-        cmd = trim(cmd);
+        capture = strip_blanks(capture + 1);
+        cmd = strip_blanks(cmd);
     }
     char *arg = split_word(cmd);
     const ConsoleCommand *row = console_find_command(cmd);
@@ -121,7 +87,7 @@ int run_command(const char *line)
         return 1;
 
     if (capture) {
-        if (!console_path_is_safe(capture)) {
+        if (!is_safe_path(capture, 1)) {
             console_echo(va_format("Unable to open %s", capture), MSG_INGAME);
             return 0;
         }
@@ -162,7 +128,7 @@ void exec_file(const char *path)
             skipping = true;
             continue;
         }
-        char *text = trim(buf);
+        char *text = strip_blanks(buf);
         if (!*text || *text == '#')
             continue;
         console_echo(text, MSG_NOTYPE);

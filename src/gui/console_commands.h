@@ -34,5 +34,3 @@ int run_command(const char *line);
 // reported and skipped whole.
 void exec_file(const char *path);
 
-// A file name given after `>`: relative, without ".." parts or backslashes.
-int console_path_is_safe(const char *name);

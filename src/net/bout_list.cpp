@@ -90,23 +90,7 @@ void set_spectator_count(int n)
 int set_spectators(const char *text)
 {
     BoutListEntry *list = get_bout_entry(0);
-    memset(list->names, 0, sizeof list->names);
-    int n = 0;
-    const char *p = text;
-    while (p && *p && *p != '\r' && *p != '\n' && n < BOUT_NAMES) {
-        const char *end = p;
-        while (*end && *end != '\t' && *end != '\r' && *end != '\n')
-            end++;
-        int len = (int)(end - p);
-        if (len > 0) {
-            if (len > BOUT_LIST_NAME_SIZE - 1)
-                len = BOUT_LIST_NAME_SIZE - 1;
-            memcpy(list->names[n], p, (size_t)len);
-            list->names[n][len] = '\0';
-            n++;
-        }
-        p = *end == '\t' ? end + 1 : end;
-    }
+    int n = wire_split_names(text, &list->names[0][0], BOUT_LIST_NAME_SIZE, BOUT_NAMES);
     set_spectator_count(n);
     return n;
 }

@@ -114,22 +114,7 @@ int ServerList::set_clients(const char *text)
     RoomEntry *e = lock_current(lock, "CLIENTS");
     if (!e)
         return 1;
-    memset(e->clients, 0, sizeof e->clients);
-    int n = 0;
-    const char *p = text;
-    while (p && *p && *p != '\r' && *p != '\n' && n < ROOM_CLIENTS) {
-        const char *end = p;
-        while (*end && *end != '\t' && *end != '\r' && *end != '\n')
-            end++;
-        int len = (int)(end - p);
-        if (len > 0) {
-            if (len > ROOM_CLIENT_NAME_SIZE - 1)
-                len = ROOM_CLIENT_NAME_SIZE - 1;
-            memcpy(e->clients[n], p, (size_t)len);
-            n++;
-        }
-        p = *end == '\t' ? end + 1 : end;
-    }
+    int n = wire_split_names(text, &e->clients[0][0], ROOM_CLIENT_NAME_SIZE, ROOM_CLIENTS);
     e->client_count = n;
     return 0;
 }

@@ -86,3 +86,26 @@ void wire_copy_field(char *dst, const char *text, int size)
         n--;
     dst[n] = '\0';
 }
+
+int wire_split_names(const char *text, char *cells, int cell_size, int max)
+{
+    if (cell_size < 1 || max < 1)
+        return 0;
+    memset(cells, 0, (size_t)cell_size * (size_t)max);
+    int n = 0;
+    const char *p = text;
+    while (p && *p && *p != '\r' && *p != '\n' && n < max) {
+        const char *end = p;
+        while (*end && *end != '\t' && *end != '\r' && *end != '\n')
+            end++;
+        int len = (int)(end - p);
+        if (len > 0) {
+            if (len > cell_size - 1)
+                len = cell_size - 1;
+            memcpy(cells + (size_t)n * (size_t)cell_size, p, (size_t)len);
+            n++;
+        }
+        p = *end == '\t' ? end + 1 : end;
+    }
+    return n;
+}

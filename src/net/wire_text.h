@@ -18,3 +18,8 @@ const char *wire_read_word(const char *text, char *dst, int size);
 // or LF, with leading and trailing blanks removed and other control
 // characters written as blanks, so the field stays one line.
 void wire_copy_field(char *dst, const char *text, int size);
+
+// Splits tab-separated names into cells of cell_size bytes (max cells,
+// zeroed first); each name is cut to cell_size - 1 characters, empty names
+// are skipped and CR or LF ends the text. Returns the names stored.
+int wire_split_names(const char *text, char *cells, int cell_size, int max);
