@@ -12,6 +12,7 @@
 #include "app/sound.h"
 #include "game/match_rules.h"
 #include "support/test_support.h"
+#include "command_line_util.h"
 
 namespace {
 
@@ -21,15 +22,6 @@ struct CfgDir {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
 };
-
-void run_args(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "kaelmund");
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(&a[0]);
-    read_command_line((int)argv.size(), argv.data());
-}
 
 } // namespace
 

@@ -8,17 +8,9 @@
 #include "app/options.h"
 #include "app/sound.h"
 #include "support/test_support.h"
+#include "command_line_util.h"
 
 namespace {
-
-void run_args(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "kaelmund");
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(&a[0]);
-    read_command_line((int)argv.size(), argv.data());
-}
 
 // Runs the command line in a child process with standard output going to a
 // file; returns what the child printed.
@@ -48,27 +40,6 @@ std::string expected_usage(int width)
 }
 
 } // namespace
-
-TEST(OptionTable, RowsAndDefaults)
-{
-    const OptionRow *t = option_table();
-    int n = 0;
-    while (t[n].name)
-        n++;
-    EXPECT_EQ(n, OPTION_COUNT);
-    EXPECT_STREQ(t[OPT_WIDTH].name, "width");
-    EXPECT_EQ(t[OPT_WIDTH].value, 960);
-    EXPECT_EQ(t[OPT_HEIGHT].value, 540);
-    EXPECT_EQ(t[OPT_FRAMERATE].value, 30);
-    EXPECT_STREQ(t[OPT_SHADERS].name, "shaders");
-    EXPECT_EQ(t[OPT_NORELOAD].takes_value, 0);
-    EXPECT_EQ(t[OPT_FIXEDFRAMERATE].value, 1);
-    EXPECT_EQ(t[OPT_DEPTHOFFIELD].takes_value, 0);
-    EXPECT_EQ(t[0].id, 1);
-    EXPECT_EQ(t[OPT_RAYTRACING].id, -1);
-    EXPECT_EQ(option_find("Width"), -1);
-    EXPECT_EQ(option_find("chatcache"), OPT_CHATCACHE);
-}
 
 TEST(CommandLine, HelpPrintsEveryOptionAndExitsWithOne)
 {

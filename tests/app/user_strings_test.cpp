@@ -31,18 +31,6 @@ TEST(UserStrings, EscapedNickDropsTheClanTag)
     EXPECT_STREQ(get_nick_escaped(), "solo");
 }
 
-TEST(UserStrings, BoutListsStartEmpty)
-{
-    BoutListEntry *all = get_bout_list();
-    ASSERT_TRUE(all);
-    for (int i = 0; i < BOUT_LISTS; i++)
-        for (int k = 0; k < BOUT_NAMES; k++)
-            EXPECT_EQ(all[i].names[k][0], '\0');
-    EXPECT_EQ(get_bout_entry(3), &all[3]);
-    EXPECT_EQ(get_bout_entry(8), nullptr);
-    EXPECT_EQ(get_bout_entry(-1), nullptr);
-}
-
 TEST(AllocHooks, CountAllocationsAndBytes)
 {
     void *a = counting_alloc(100);

@@ -262,15 +262,3 @@ TEST(Utils, UrlSpans)
     EXPECT_EQ(s, -1);
 }
 
-TEST(Utils, SmallTests)
-{
-    EXPECT_EQ(is_ascii_alnum('a'), 1);
-    EXPECT_EQ(is_ascii_alnum('9'), 1);
-    EXPECT_EQ(is_ascii_alnum('_'), 0);
-    EXPECT_EQ(is_ascii_alnum(0xE9), 0);
-    EXPECT_EQ(is_power_of_two(1), 1);
-    EXPECT_EQ(is_power_of_two(1024), 1);
-    EXPECT_EQ(is_power_of_two(0), 0);
-    EXPECT_EQ(is_power_of_two(-8), 0);
-    EXPECT_EQ(is_power_of_two(12), 0);
-}
