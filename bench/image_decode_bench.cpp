@@ -38,18 +38,18 @@ const BenchImage IMAGES[] = {
 
 // Photograph-like content: smooth shading, soft shapes and a little noise,
 // so that filters and compression behave as on real textures.
-pngtest::Samples photo_samples(const pngtest::PngSpec &spec)
+pngtest::Samples photo_samples(const pngtest::PngParams &params)
 {
     pngtest::Samples s;
-    s.channels = pngtest::channels_of(spec.color_type);
-    const double maxv = spec.color_type == PNG_COLOR_TYPE_PALETTE ? 255.0 : (double)((1u << spec.bit_depth) - 1);
-    pngtest::Rng rng(spec.width * 31 + spec.color_type);
-    s.v.resize((size_t)spec.width * spec.height * s.channels);
+    s.channels = pngtest::channels_of(params.color_type);
+    const double maxv = params.color_type == PNG_COLOR_TYPE_PALETTE ? 255.0 : (double)((1u << params.bit_depth) - 1);
+    pngtest::Rng rng(params.width * 31 + params.color_type);
+    s.v.resize((size_t)params.width * params.height * s.channels);
     size_t i = 0;
-    for (uint32_t y = 0; y < spec.height; y++) {
-        double fy = (double)y / spec.height;
-        for (uint32_t x = 0; x < spec.width; x++) {
-            double fx = (double)x / spec.width;
+    for (uint32_t y = 0; y < params.height; y++) {
+        double fy = (double)y / params.height;
+        for (uint32_t x = 0; x < params.width; x++) {
+            double fx = (double)x / params.width;
             for (unsigned c = 0; c < s.channels; c++) {
                 double v = 0.5 + 0.3 * std::sin(6.0 * fx + 2.0 * c) * std::cos(5.0 * fy - c) +
                            0.15 * std::sin(40.0 * (fx * fx + fy * fy) + c);
@@ -70,13 +70,13 @@ const std::string &encoded(int index)
     std::string &f = files[index];
     if (f.empty()) {
         const BenchImage &b = IMAGES[index];
-        pngtest::PngSpec spec;
-        spec.width = b.side_w;
-        spec.height = b.side_h;
-        spec.color_type = b.color_type;
-        spec.bit_depth = b.depth;
-        spec.interlace = b.interlace;
-        f = pngtest::write_png(spec, photo_samples(spec));
+        pngtest::PngParams params;
+        params.width = b.side_w;
+        params.height = b.side_h;
+        params.color_type = b.color_type;
+        params.bit_depth = b.depth;
+        params.interlace = b.interlace;
+        f = pngtest::write_png(params, photo_samples(params));
     }
     return f;
 }

@@ -1,4 +1,5 @@
-// Minimal blood drawing: nothing is drawn until the renderer exists.
+// The blood calls of the headless core: they draw nothing, so a match runs
+// the same with or without a window.
 #include "render/blood_draw.h"
 
 void draw_blood_drop(const float *, const float *, float, const float *) {}

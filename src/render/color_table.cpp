@@ -1,5 +1,4 @@
-// Minimal colour table: the rows the game core reads so far. The full named
-// table replaces this file with the renderer.
+// The colour table rows the game core reads; every row not listed is white.
 #include "render/color_table.h"
 
 struct ColorRow { int row; float r, g, b; };

@@ -1,4 +1,4 @@
-// The user folder, the program's folder, the registry stand-ins and the
+// The user folder, the program's folder, the do-nothing registry calls and the
 // shell launch.
 #include <gtest/gtest.h>
 
@@ -77,7 +77,7 @@ TEST(Registry, AssociationCallsSucceedAndInstallPathIsNotFound)
 static int g_leaves;
 static void count_leave() { g_leaves++; }
 
-// A stand-in xdg-open on PATH that records its arguments.
+// A fake xdg-open on PATH that records its arguments.
 struct FakeOpener {
     TempDir dir;
     std::string old_path;

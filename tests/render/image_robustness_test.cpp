@@ -104,7 +104,7 @@ std::vector<std::string> png_corpus()
     int k = 0;
     for (const F &f : formats) {
         for (int variant = 0; variant < 2; variant++, k++) {
-            pngtest::PngSpec s;
+            pngtest::PngParams s;
             s.width = 3 + k % 9;
             s.height = 2 + (k * 5) % 9;
             s.color_type = f.ct;

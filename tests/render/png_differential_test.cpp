@@ -13,7 +13,7 @@
 #include "render/png_decode.h"
 #include "render/png_test_util.h"
 
-using pngtest::PngSpec;
+using pngtest::PngParams;
 
 namespace {
 
@@ -43,9 +43,9 @@ constexpr int FORMAT_COUNT = sizeof FORMATS / sizeof FORMATS[0];
 const int FILTERS[] = {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH,
                        PNG_ALL_FILTERS};
 
-PngSpec spec_of(const Format &f, uint32_t w, uint32_t h, bool interlace, int filters)
+PngParams params_of(const Format &f, uint32_t w, uint32_t h, bool interlace, int filters)
 {
-    PngSpec s;
+    PngParams s;
     s.width = w;
     s.height = h;
     s.color_type = f.color_type;
@@ -66,7 +66,7 @@ PngSpec spec_of(const Format &f, uint32_t w, uint32_t h, bool interlace, int fil
     return s;
 }
 
-std::string describe(const PngSpec &s)
+std::string describe(const PngParams &s)
 {
     char buf[256];
     snprintf(buf, sizeof buf, "%ux%u type %d depth %d interlace %d filters %d level %d strategy %d key %d trns %d",
@@ -76,25 +76,25 @@ std::string describe(const PngSpec &s)
 }
 
 // Writes the image with libpng, decodes it with both, compares.
-::testing::AssertionResult same_as_libpng(const PngSpec &spec, uint64_t seed)
+::testing::AssertionResult same_as_libpng(const PngParams &params, uint64_t seed)
 {
-    pngtest::Samples samples = pngtest::make_samples(spec, seed);
-    std::string file = pngtest::write_png(spec, samples);
+    pngtest::Samples samples = pngtest::make_samples(params, seed);
+    std::string file = pngtest::write_png(params, samples);
     std::vector<uint8_t> want, got;
     unsigned ww = 0, wh = 0, gw = 0, gh = 0;
     if (!pngtest::libpng_decode_rgba(file, want, ww, wh))
-        return ::testing::AssertionFailure() << "libpng cannot read " << describe(spec);
+        return ::testing::AssertionFailure() << "libpng cannot read " << describe(params);
     unsigned error = decode_png(got, gw, gh, reinterpret_cast<const uint8_t *>(file.data()), file.size());
     if (error)
-        return ::testing::AssertionFailure() << "error " << error << " on " << describe(spec);
+        return ::testing::AssertionFailure() << "error " << error << " on " << describe(params);
     if (gw != ww || gh != wh)
-        return ::testing::AssertionFailure() << "size " << gw << "x" << gh << " on " << describe(spec);
+        return ::testing::AssertionFailure() << "size " << gw << "x" << gh << " on " << describe(params);
     if (got != want) {
         size_t i = 0;
         while (i < got.size() && got[i] == want[i])
             i++;
         return ::testing::AssertionFailure() << "pixels differ at byte " << i << " (pixel " << i / 4 << ") on "
-                                             << describe(spec);
+                                             << describe(params);
     }
     return ::testing::AssertionSuccess();
 }
@@ -109,7 +109,7 @@ TEST(PngDifferential, EveryFormatWithEachFilterAndInterlace)
         for (int interlace = 0; interlace < 2; interlace++)
             for (int filters : FILTERS)
                 for (const auto &sz : sizes)
-                    ASSERT_TRUE(same_as_libpng(spec_of(f, sz[0], sz[1], interlace, filters), seed++));
+                    ASSERT_TRUE(same_as_libpng(params_of(f, sz[0], sz[1], interlace, filters), seed++));
 }
 
 TEST(PngDifferential, EverySizeUpTo40)
@@ -118,7 +118,7 @@ TEST(PngDifferential, EverySizeUpTo40)
     for (uint32_t w = 1; w <= 40; w++)
         for (uint32_t h = 1; h <= 40; h++, k++) {
             const Format &f = FORMATS[k % FORMAT_COUNT];
-            PngSpec s = spec_of(f, w, h, (k / 3) % 2 == 1, FILTERS[(k / 7) % 6]);
+            PngParams s = params_of(f, w, h, (k / 3) % 2 == 1, FILTERS[(k / 7) % 6]);
             ASSERT_TRUE(same_as_libpng(s, 1000 + k));
         }
 }
@@ -134,7 +134,7 @@ TEST(PngDifferential, CompressionLevelsAndStrategies)
     for (int level = 0; level <= 9; level++)
         for (int strategy : strategies)
             for (int p = 0; p < 4; p++) {
-                PngSpec s = spec_of(picks[p], 33 + p, 29, p == 1, PNG_ALL_FILTERS);
+                PngParams s = params_of(picks[p], 33 + p, 29, p == 1, PNG_ALL_FILTERS);
                 s.level = level;
                 s.strategy = strategy;
                 ASSERT_TRUE(same_as_libpng(s, seed++));
@@ -146,7 +146,7 @@ TEST(PngDifferential, ManySmallIdatChunks)
     uint64_t seed = 7000;
     for (size_t buffer : {1, 7, 64, 300}) {
         for (int i = 0; i < FORMAT_COUNT; i += 3) {
-            PngSpec s = spec_of(FORMATS[i], 31, 17, i % 2 == 0, PNG_ALL_FILTERS);
+            PngParams s = params_of(FORMATS[i], 31, 17, i % 2 == 0, PNG_ALL_FILTERS);
             s.idat_buffer = buffer;
             ASSERT_TRUE(same_as_libpng(s, seed++));
         }
@@ -171,7 +171,7 @@ TEST(PngDifferential, LargeImages)
     };
     uint64_t seed = 9000;
     for (const Big &b : bigs) {
-        PngSpec s = spec_of(b.f, b.w, b.h, b.interlace, PNG_ALL_FILTERS);
+        PngParams s = params_of(b.f, b.w, b.h, b.interlace, PNG_ALL_FILTERS);
         s.level = b.level;
         s.strategy = b.strategy;
         ASSERT_TRUE(same_as_libpng(s, seed++));

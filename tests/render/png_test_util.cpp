@@ -19,27 +19,27 @@ unsigned channels_of(int color_type)
     }
 }
 
-static uint32_t max_sample(const PngSpec &spec)
+static uint32_t max_sample(const PngParams &params)
 {
-    if (spec.color_type == PNG_COLOR_TYPE_PALETTE) {
-        int n = spec.palette_size ? spec.palette_size : (1 << spec.bit_depth);
+    if (params.color_type == PNG_COLOR_TYPE_PALETTE) {
+        int n = params.palette_size ? params.palette_size : (1 << params.bit_depth);
         return (uint32_t)n - 1;
     }
-    return (1u << spec.bit_depth) - 1;
+    return (1u << params.bit_depth) - 1;
 }
 
-Samples make_samples(const PngSpec &spec, uint64_t seed)
+Samples make_samples(const PngParams &params, uint64_t seed)
 {
     Samples s;
-    s.channels = channels_of(spec.color_type);
+    s.channels = channels_of(params.color_type);
     Rng rng(seed);
-    const uint32_t maxv = max_sample(spec);
+    const uint32_t maxv = max_sample(params);
     const unsigned style = rng.below(4);
-    s.v.resize((size_t)spec.width * spec.height * s.channels);
+    s.v.resize((size_t)params.width * params.height * s.channels);
     size_t i = 0;
     uint32_t run_value = 0, run_left = 0;
-    for (uint32_t y = 0; y < spec.height; y++)
-        for (uint32_t x = 0; x < spec.width; x++)
+    for (uint32_t y = 0; y < params.height; y++)
+        for (uint32_t x = 0; x < params.width; x++)
             for (unsigned c = 0; c < s.channels; c++) {
                 uint32_t v;
                 switch (style) {
@@ -58,10 +58,10 @@ Samples make_samples(const PngSpec &spec, uint64_t seed)
                 s.v[i++] = (uint16_t)(v % (maxv + 1));
             }
     // Make the colour key occur.
-    if (spec.color_key && !s.v.empty())
+    if (params.color_key && !s.v.empty())
         for (size_t p = 0; p < s.v.size() / s.channels; p += 3)
             for (unsigned c = 0; c < s.channels; c++)
-                s.v[p * s.channels + c] = spec.key[c];
+                s.v[p * s.channels + c] = params.key[c];
     return s;
 }
 
@@ -76,28 +76,28 @@ static void throwing_error(png_structp png, png_const_charp)
     longjmp(png_jmpbuf(png), 1);
 }
 
-std::string write_png(const PngSpec &spec, const Samples &samples)
+std::string write_png(const PngParams &params, const Samples &samples)
 {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, throwing_error, quiet_warning);
     png_infop info = png_create_info_struct(png);
     const unsigned ch = samples.channels;
-    const size_t row_bytes = ((size_t)spec.width * ch * spec.bit_depth + 7) / 8;
-    std::vector<uint8_t> packed(row_bytes * spec.height);
-    std::vector<png_bytep> rows(spec.height);
-    for (uint32_t y = 0; y < spec.height; y++) {
+    const size_t row_bytes = ((size_t)params.width * ch * params.bit_depth + 7) / 8;
+    std::vector<uint8_t> packed(row_bytes * params.height);
+    std::vector<png_bytep> rows(params.height);
+    for (uint32_t y = 0; y < params.height; y++) {
         uint8_t *row = packed.data() + y * row_bytes;
         rows[y] = row;
-        for (uint32_t k = 0; k < spec.width * ch; k++) {
-            uint16_t v = samples.v[(size_t)y * spec.width * ch + k];
-            if (spec.bit_depth == 16) {
+        for (uint32_t k = 0; k < params.width * ch; k++) {
+            uint16_t v = samples.v[(size_t)y * params.width * ch + k];
+            if (params.bit_depth == 16) {
                 row[2 * k] = (uint8_t)(v >> 8);
                 row[2 * k + 1] = (uint8_t)v;
-            } else if (spec.bit_depth == 8) {
+            } else if (params.bit_depth == 8) {
                 row[k] = (uint8_t)v;
             } else {
-                size_t bit = (size_t)k * spec.bit_depth;
-                row[bit / 8] |= (uint8_t)(v << (8 - spec.bit_depth - bit % 8));
+                size_t bit = (size_t)k * params.bit_depth;
+                row[bit / 8] |= (uint8_t)(v << (8 - params.bit_depth - bit % 8));
             }
         }
     }
@@ -108,35 +108,35 @@ std::string write_png(const PngSpec &spec, const Samples &samples)
         throw std::runtime_error("libpng refused to write");
     }
     png_set_write_fn(png, &out, write_to_string, flush_nothing);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bit_depth, spec.color_type,
-                 spec.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, params.width, params.height, params.bit_depth, params.color_type,
+                 params.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (spec.filters >= 0)
-        png_set_filter(png, 0, spec.filters);
-    if (spec.level >= 0)
-        png_set_compression_level(png, spec.level);
-    if (spec.strategy >= 0)
-        png_set_compression_strategy(png, spec.strategy);
-    if (spec.idat_buffer)
-        png_set_compression_buffer_size(png, spec.idat_buffer);
-    if (spec.color_type == PNG_COLOR_TYPE_PALETTE) {
-        int n = spec.palette_size ? spec.palette_size : (1 << spec.bit_depth);
-        Rng rng(n * 7 + spec.width);
+    if (params.filters >= 0)
+        png_set_filter(png, 0, params.filters);
+    if (params.level >= 0)
+        png_set_compression_level(png, params.level);
+    if (params.strategy >= 0)
+        png_set_compression_strategy(png, params.strategy);
+    if (params.idat_buffer)
+        png_set_compression_buffer_size(png, params.idat_buffer);
+    if (params.color_type == PNG_COLOR_TYPE_PALETTE) {
+        int n = params.palette_size ? params.palette_size : (1 << params.bit_depth);
+        Rng rng(n * 7 + params.width);
         for (int i = 0; i < n; i++)
             palette.push_back(png_color{(png_byte)rng.next(), (png_byte)rng.next(), (png_byte)rng.next()});
         png_set_PLTE(png, info, palette.data(), n);
-        if (spec.trns_count >= 0) {
-            for (int i = 0; i < spec.trns_count; i++)
+        if (params.trns_count >= 0) {
+            for (int i = 0; i < params.trns_count; i++)
                 alpha.push_back((png_byte)rng.next());
-            png_set_tRNS(png, info, alpha.data(), spec.trns_count, nullptr);
+            png_set_tRNS(png, info, alpha.data(), params.trns_count, nullptr);
         }
-    } else if (spec.color_key) {
+    } else if (params.color_key) {
         png_color_16 key;
         memset(&key, 0, sizeof key);
-        key.gray = spec.key[0];
-        key.red = spec.key[0];
-        key.green = spec.key[1];
-        key.blue = spec.key[2];
+        key.gray = params.key[0];
+        key.red = params.key[0];
+        key.green = params.key[1];
+        key.blue = params.key[2];
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
     png_write_info(png, info);

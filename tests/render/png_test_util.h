@@ -23,7 +23,7 @@ struct Rng {
 };
 
 // What libpng is asked to write.
-struct PngSpec {
+struct PngParams {
     uint32_t width = 1, height = 1;
     int color_type = 6;     // PNG_COLOR_TYPE_*
     int bit_depth = 8;
@@ -48,10 +48,10 @@ unsigned channels_of(int color_type);
 
 // Makes samples with a mix of gradients, noise and flat runs, so that every
 // filter and every kind of deflate block gets used.
-Samples make_samples(const PngSpec &spec, uint64_t seed);
+Samples make_samples(const PngParams &params, uint64_t seed);
 
 // Writes a PNG with libpng. Throws std::runtime_error on a libpng error.
-std::string write_png(const PngSpec &spec, const Samples &samples);
+std::string write_png(const PngParams &params, const Samples &samples);
 
 // libpng's decode expanded to 8-bit RGBA (16-bit samples keep the high
 // byte). Returns false when libpng refuses the file.
