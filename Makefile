@@ -52,11 +52,12 @@ test-asan: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	$(call run_ctest,$(BUILD_ASAN),)
 
-# The thread tests again under ThreadSanitizer.
+# The thread tests again under ThreadSanitizer: the thread types and line
+# queue, the download queue, the room list and the chat log.
 test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DKX_TSAN=ON
-	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app
-	$(call run_ctest,$(BUILD_TSAN),-L app -R 'Thread|LineQueue|Mutex')
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app kx_tests_net kx_tests_gui
+	$(call run_ctest,$(BUILD_TSAN),-L 'app|net|gui' -R 'Thread|LineQueue|Mutex')
 
 # Longer robustness runs of the image decoders under the sanitizers:
 # FUZZ_SCALE times the default number of broken inputs.

@@ -1,12 +1,12 @@
 #include "app/command_line.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/options.h"
 #include "app/text.h"
+#include "app/utils.h"
 
 static CommandLineNames g_names;
 
@@ -28,12 +28,6 @@ static int take_name(char *dst, const char *arg, const char *what)
     }
     n_strncpyz(dst, arg, CMDLINE_NAME_SIZE);
     return 1;
-}
-
-static int arg_to_int(const char *text)
-{
-    long long v = strtoll(text, nullptr, 10);
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : (int)v;
 }
 
 // Width and height outside what the window can take keep their value.
@@ -84,7 +78,7 @@ void read_command_line(int argc, char **argv)
             if (!rows[row].takes_value) {
                 rows[row].value++;
             } else if (i + 1 < argc && argv[i + 1]) {
-                int value = arg_to_int(argv[i + 1]);
+                int value = text_to_int32(argv[i + 1]);
                 if (value_in_limits(row, value))
                     rows[row].value = value;
             }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/text.h"
+#include "app/utils.h"
 #include "game/match_rules.h"
 
 static const GameRuleRow k_rows[GAME_RULE_ROWS + 1] = {
@@ -45,12 +46,6 @@ static const GameRuleRow k_rows[GAME_RULE_ROWS + 1] = {
 
 const GameRuleRow *game_rule_rows(void) { return k_rows; }
 
-static int32_t text_to_int(const char *text)
-{
-    long long v = strtoll(text, nullptr, 10);
-    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v;
-}
-
 static void set_bit(MatchRules *r, int bit, const char *text)
 {
     if (strcmp(text, "1") == 0)
@@ -88,11 +83,11 @@ void rule_set_text(int index, const char *text)
     case 19: number = &r->damage; break;
     case 20: rules_set_gravity(r, text); return;
     case 21: {
-        int32_t v = text_to_int(text);
+        int32_t v = text_to_int32(text);
         r->sumo = (v == 0 || v == 1) ? v : 0;
         return;
     }
     default: return;
     }
-    *number = text_to_int(text);
+    *number = text_to_int32(text);
 }

@@ -5,6 +5,7 @@
 
 #include "app/sound.h"
 #include "app/text.h"
+#include "app/utils.h"
 
 static OptionRow g_options[OPTION_COUNT + 1] = {
     {"altimeter", 0, 1, 1},
@@ -159,17 +160,11 @@ int option_get_text(int index, char *dst, int size)
     return 0;
 }
 
-static int text_to_int(const char *text)
-{
-    long long v = strtoll(text ? text : "", nullptr, 10);
-    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int)v;
-}
-
 void option_set_text(int index, const char *text)
 {
     if (index < 0 || index >= SETTINGS_COUNT)
         return;
-    const int n = text_to_int(text);
+    const int n = text_to_int32(text);
     const int on = n == 1;
     int *v = k_setting_rows[index] >= 0 ? &g_options[k_setting_rows[index]].value : nullptr;
     switch (index) {

@@ -22,6 +22,11 @@ int32_t clamp_to_int32(long long v)
     return (int32_t)v;
 }
 
+int32_t text_to_int32(const char *text)
+{
+    return text ? clamp_to_int32(strtoll(text, nullptr, 10)) : 0;
+}
+
 static const char *skip_blanks(const char *p)
 {
     while (*p == ' ' || *p == '\t')

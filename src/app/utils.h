@@ -9,6 +9,9 @@
 // ---- numbers from text ----
 // Every integer read from text saturates at the 32-bit range.
 int32_t clamp_to_int32(long long v);
+// A decimal integer at the start of text (strtoll), saturated; 0 for null or
+// no number.
+int32_t text_to_int32(const char *text);
 
 // The list parsers skip blanks between numbers and stop at CR, LF, the end
 // of the text or the count; a character that cannot start a number stops

@@ -1,9 +1,9 @@
 #include "net/wire_text.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include "app/utils.h"
 
 static bool is_blank(char c)
 {
@@ -22,15 +22,10 @@ int wire_read_ints(const char *text, int max, int32_t *out)
         if (*p == '\0' || *p == '\r' || *p == '\n')
             break;
         char *end = nullptr;
-        errno = 0;
         long long v = strtoll(p, &end, 0);
         if (end == p)
             break;
-        if (v > INT32_MAX)
-            v = INT32_MAX;
-        if (v < INT32_MIN)
-            v = INT32_MIN;
-        out[n++] = (int32_t)v;
+        out[n++] = clamp_to_int32(v);
         p = end;
     }
     return n;

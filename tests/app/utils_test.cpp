@@ -39,6 +39,10 @@ TEST(Utils, IntegersSaturateAtThe32BitRange)
     EXPECT_EQ(v, INT32_MAX);
     next_int_word("-0x100000000", &v, &err);
     EXPECT_EQ(v, INT32_MIN);
+    EXPECT_EQ(text_to_int32("99999999999999999999"), INT32_MAX);
+    EXPECT_EQ(text_to_int32(" -4294967296x"), INT32_MIN);
+    EXPECT_EQ(text_to_int32("x"), 0);
+    EXPECT_EQ(text_to_int32(nullptr), 0);
 }
 
 TEST(Utils, SeparatedListsAndPairs)
