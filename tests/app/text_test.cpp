@@ -14,6 +14,15 @@ TEST(Text, BoundedCopyCutsAndTerminates)
     EXPECT_STREQ(buf, "abcdefg");
     n_strncpyz(buf, "abc", 1);
     EXPECT_STREQ(buf, "");
+
+    // The UTF-8 copy never ends inside a character.
+    char cut[5];
+    utf8_strncpyz(cut, sizeof cut, "ab\xe2\x82\xac"); // 5 bytes into 4
+    EXPECT_STREQ(cut, "ab");
+    utf8_strncpyz(cut, sizeof cut, "abcd");
+    EXPECT_STREQ(cut, "abcd");
+    utf8_strncpyz(cut, sizeof cut, nullptr);
+    EXPECT_STREQ(cut, "");
 }
 
 TEST(Text, VaFormatRotatesTwoBuffersPerThread)
