@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 #include "app/data_dirs.h"
 #include "app/options.h"
 #include "app/text.h"
+#include "app/utils.h"
 
 static ConfigRow g_config[] = {
     {"nick", "", 0}, {"mousebuttons", "", 0}, {"backgroundclick", "", 0}, {"volume", "", 0},
@@ -135,10 +135,8 @@ int config_save(void)
 {
     // Written beside the file and renamed over it: a crash while saving
     // leaves the old file whole.
-    char path[CONFIG_NAME_SIZE], tmp[CONFIG_NAME_SIZE + 8];
-    n_strncpyz(path, data_path(g_name), sizeof path);
-    snprintf(tmp, sizeof tmp, "%s.tmp", path);
-    FILE *f = path[0] ? fopen(tmp, "wb") : nullptr;
+    const char *path = data_path(g_name);
+    FILE *f = path[0] ? replace_file_open(path) : nullptr;
     if (!f) {
         fprintf(stderr, "Unable to open default.cfg\n");
         return 1;
@@ -152,13 +150,8 @@ int config_save(void)
             continue;
         fprintf(f, "%s \"%s\"\r\n", row->key, row->value);
     }
-    int failed = ferror(f);
-    failed |= fflush(f) != 0;
-    failed |= fsync(fileno(f)) != 0;
-    failed |= fclose(f) != 0;
-    if (failed || rename(tmp, path) != 0) {
+    if (replace_file_commit(f, path) != 0) {
         fprintf(stderr, "Unable to write %s\n", path);
-        unlink(tmp);
         return 1;
     }
     return 0;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 
 // ---- numbers from text ----
 
@@ -371,6 +372,36 @@ bool is_safe_path(const char *path, int allow_folders)
             return false;
         }
     }
+}
+
+static int temp_name(char *tmp, size_t size, const char *path)
+{
+    int n = path ? snprintf(tmp, size, "%s.tmp", path) : -1;
+    return n > 4 && (size_t)n < size;
+}
+
+FILE *replace_file_open(const char *path)
+{
+    char tmp[PATH_BUF];
+    return temp_name(tmp, sizeof tmp, path) ? fopen(tmp, "wb") : nullptr;
+}
+
+int replace_file_commit(FILE *f, const char *path)
+{
+    char tmp[PATH_BUF];
+    if (!f)
+        return 1;
+    int failed = ferror(f);
+    failed |= fflush(f) != 0;
+    failed |= fsync(fileno(f)) != 0;
+    failed |= fclose(f) != 0;
+    if (!temp_name(tmp, sizeof tmp, path))
+        return 1;
+    if (failed || rename(tmp, path) != 0) {
+        unlink(tmp);
+        return 1;
+    }
+    return 0;
 }
 
 void append_log_line(const char *path, const char *text)

@@ -3,6 +3,7 @@
 // wire format; small text and file-system helpers.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 
 #include "app/wide_text.h"
 
@@ -68,6 +69,13 @@ void ensure_parent_dirs(const char *path);
 // digits, '-', '_' and '.' and does not start with '.'; with allow_folders
 // 0 any separator makes it false. Empty names and empty parts are false.
 bool is_safe_path(const char *path, int allow_folders);
+// Rewriting a file so that a failure never loses what was saved: write to
+// the stream replace_file_open gives (path + ".tmp"; null when it cannot be
+// made), then replace_file_commit closes it, syncs it and renames it over
+// path. Returns 0, or 1 when anything failed: the old file is then kept and
+// the temporary file removed.
+FILE *replace_file_open(const char *path);
+int replace_file_commit(FILE *f, const char *path);
 // Appends "dd-mm-yyyy hh:mm:ss text" as one line; dropped when the file
 // cannot be opened.
 void append_log_line(const char *path, const char *text);

@@ -5,9 +5,9 @@
 
 #include "app/text.h"
 #include "app/text_encoding.h"
+#include "app/utils.h"
 
 static const char HISTORY_FILE[] = "history.log";
-static const char HISTORY_TEMP[] = "history.log.tmp";
 
 static uint16_t history[HISTORY_LINES][HISTORY_LINE_UNITS];
 static int history_first;
@@ -33,7 +33,7 @@ void history_add(const uint16_t *line)
     if (!line || !line[0])
         return;
     char text[HISTORY_LINE_UNITS * 3];
-    utf16_to_local(text, line, (int)((int)sizeof text) - 1);
+    utf16_to_local(text, line, (int)sizeof text - 1);
     add_utf8(text);
 }
 
@@ -82,21 +82,18 @@ void history_load(void)
 
 void history_save(void)
 {
-    FILE *f = fopen(HISTORY_TEMP, "w");
+    // Written beside the file and renamed over it: a failed save keeps the
+    // old history.
+    FILE *f = replace_file_open(HISTORY_FILE);
     if (!f) {
-        fprintf(stderr, "Unable to write %s\n", HISTORY_TEMP);
+        fprintf(stderr, "Unable to write %s\n", HISTORY_FILE);
         return;
     }
     char text[HISTORY_LINE_UNITS * 3];
     for (int i = 0; i < history_used; i++) {
-        utf16_to_local(text, history_line(i), (int)((int)sizeof text) - 1);
+        utf16_to_local(text, history_line(i), (int)sizeof text - 1);
         fprintf(f, "%s\n", text);
     }
-    bool ok = !ferror(f);
-    if (fclose(f) != 0)
-        ok = false;
-    if (!ok || rename(HISTORY_TEMP, HISTORY_FILE) != 0) {
+    if (replace_file_commit(f, HISTORY_FILE) != 0)
         fprintf(stderr, "Unable to write %s\n", HISTORY_FILE);
-        remove(HISTORY_TEMP);
-    }
 }

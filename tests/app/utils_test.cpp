@@ -205,6 +205,24 @@ TEST(Utils, FilesAndFolders)
     EXPECT_EQ(stat(dir.file("x/y").c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
 
+    // A rewrite replaces the file whole, or leaves it as it was.
+    std::string saved = dir.file("saved.txt");
+    kxtest::write_file(saved, "old");
+    FILE *f = replace_file_open(saved.c_str());
+    ASSERT_TRUE(f);
+    fputs("new", f);
+    EXPECT_EQ(replace_file_commit(f, saved.c_str()), 0);
+    EXPECT_EQ(kxtest::read_file(saved), "new");
+    EXPECT_NE(stat((saved + ".tmp").c_str(), &st), 0);
+    std::string busy = dir.file("a/b"); // a folder with content: no rename over it
+    f = replace_file_open(busy.c_str());
+    ASSERT_TRUE(f);
+    fputs("lost", f);
+    EXPECT_EQ(replace_file_commit(f, busy.c_str()), 1);
+    EXPECT_EQ(stat((busy + "/c").c_str(), &st), 0);
+    EXPECT_NE(stat((busy + ".tmp").c_str(), &st), 0);
+    EXPECT_EQ(replace_file_open(dir.file("none/x").c_str()), nullptr);
+
     std::string log = dir.file("log.txt");
     append_log_line(log.c_str(), "first");
     append_log_line(log.c_str(), "second %s");
