@@ -1,2 +1,2 @@
-// Placeholder unit for a library that has no sources yet.
+// An empty unit for a library folder that has no sources yet.
 namespace kx_empty_unit { int unused = 0; }

@@ -21,7 +21,8 @@ MatchRules *get_next_match_rules(void) { return &g_next_rules; }
 MatchRules *get_mod_rules(void) { return &g_mod_rules; }
 
 // ---------------------------------------------------------------------------
-// Module state: locks, old-format flags, and the two game-state stand-ins.
+// Module state: locks, old-format flags, the nominal turn length and whether
+// a replay is playing.
 
 static int g_replay_locks[RULES_KEY_COUNT];
 static int g_config_locks[RULES_KEY_COUNT];

@@ -6,16 +6,28 @@
 #include <cstdlib>
 #include <cstring>
 #include "app/data_dirs.h"
+#include "app/utils.h"
 #include "game/body_defs.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/mod_file.h"
 
+static int finish_writing(FILE *f, const char *path)
+{
+    if (replace_file_commit(f, data_path(path)) != 0) {
+        fprintf(stderr, "Unable to write %s %s\n", path, strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
 static const double DEG_TO_RAD = 0.017453292519943295;
 
+// Mod files are written to a temporary name and renamed over the old file
+// (finish_writing), so a failed write never loses a saved mod.
 static FILE *open_for_writing(const char *path)
 {
-    FILE *f = path ? fopen(data_path(path), "wb") : nullptr;
+    FILE *f = path ? replace_file_open(data_path(path)) : nullptr;
     if (!f) {
         fprintf(stderr, "Unable to open %s %s\n", path ? path : "(null)", strerror(errno));
         fflush(stderr);
@@ -137,12 +149,7 @@ int write_mod_file(const ModWorld *world, const char *path)
     for (int i = 0; i < ENV_JOINT_COUNT; i++)
         if (world->env_joints[i].active)
             write_object_joint(f, i, world->env_joints[i]);
-    const int failed = ferror(f);
-    if (fclose(f) != 0 || failed) {
-        fprintf(stderr, "Unable to write %s %s\n", path, strerror(errno));
-        return 1;
-    }
-    return 0;
+    return finish_writing(f, path);
 }
 
 int write_gamerule_file(const char *path)
@@ -155,10 +162,5 @@ int write_gamerule_file(const char *path)
     for (const RuleKey *k = rule_key_table(); k->key; k++)
         if (k->index >= RULE_MATCHFRAMES && k->index <= RULE_RPG)
             fprintf(f, "   %s %s\r\n", k->key, rules_to_text(k->index, rules));
-    const int failed = ferror(f);
-    if (fclose(f) != 0 || failed) {
-        fprintf(stderr, "Unable to write %s %s\n", path, strerror(errno));
-        return 1;
-    }
-    return 0;
+    return finish_writing(f, path);
 }

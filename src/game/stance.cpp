@@ -185,7 +185,9 @@ int save_stance(void)
             continue;
         char path[STANCE_NAME_SIZE + 16];
         snprintf(path, sizeof path, "stance/%s.sta", s.name);
-        FILE *f = is_safe_path(s.name, 0) ? fopen(data_path(path), "w") : nullptr;
+        // Written to a temporary name and renamed, so a failed write keeps
+        // the stance that was saved before.
+        FILE *f = is_safe_path(s.name, 0) ? replace_file_open(data_path(path)) : nullptr;
         if (!f) {
             fprintf(stderr, "Unable to open %s\n", path);
             result = 1;
@@ -194,8 +196,8 @@ int save_stance(void)
         for (int b = 0; b < BODY_COUNT; b++)
             fprintf(f, "%4f %4f %4f %4f %4f %4f %4f\n", s.pos[b][0], s.pos[b][1], s.pos[b][2],
                     s.quat[b][0], s.quat[b][1], s.quat[b][2], s.quat[b][3]);
-        if (fclose(f) != 0) {
-            fprintf(stderr, "Unable to open %s\n", path);
+        if (replace_file_commit(f, data_path(path)) != 0) {
+            fprintf(stderr, "Unable to write %s\n", path);
             result = 1;
         }
     }

@@ -1,10 +1,15 @@
 #include <sys/stat.h>
+#include <sys/resource.h>
+#include <csignal>
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <cstring>
 #include <string>
 #include "game/joints.h"
+#include "game/mod_file.h"
+#include "game/mod_world.h"
 #include "game/ranmar.h"
 #include "game/stance.h"
 #include "game/world_options.h"
@@ -185,4 +190,40 @@ TEST_F(StanceTest, WorldOptionsFile)
     EXPECT_NE(err.find("player.bounce has no value"), std::string::npos);
     EXPECT_NE(err.find("world.stepsize"), std::string::npos);
     EXPECT_EQ(load_world_options("no_such_file"), 1);
+}
+
+// A save that fails part-way (here: the process may not grow files past 64
+// bytes) reports it and keeps the stance and mod files saved before.
+TEST_F(StanceTest, FailedSavesKeepTheFilesSavedBefore)
+{
+    ASSERT_EQ(store_stance_pose(0, "guard"), 1);
+    ASSERT_EQ(save_stance(), 0);
+    mkdir("data", 0755);
+    mkdir("data/mod", 0755);
+    ASSERT_EQ(write_mod_file(get_default_mod_world(), "data/mod/saved.kxm"), 0);
+    const std::string stance_before = kxtest::read_file("stance/guard.sta");
+    const std::string mod_before = kxtest::read_file("data/mod/saved.kxm");
+    ASSERT_GT(stance_before.size(), 64u);
+    ASSERT_GT(mod_before.size(), 64u);
+
+    move_player(0, 1.0, 2.0, 0.5);
+    ASSERT_EQ(store_stance_pose(0, "guard"), 1);
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit old_limit;
+    getrlimit(RLIMIT_FSIZE, &old_limit);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    testing::internal::CaptureStderr();
+    const int stance_result = save_stance();
+    const int mod_result = write_mod_file(get_default_mod_world(), "data/mod/saved.kxm");
+    const std::string err = testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+
+    EXPECT_EQ(stance_result, 1);
+    EXPECT_EQ(mod_result, 1);
+    EXPECT_NE(err.find("Unable to write stance/guard.sta"), std::string::npos) << err;
+    EXPECT_EQ(kxtest::read_file("stance/guard.sta"), stance_before);
+    EXPECT_EQ(kxtest::read_file("data/mod/saved.kxm"), mod_before);
+    EXPECT_NE(access("stance/guard.sta.tmp", F_OK), 0);
 }
