@@ -65,7 +65,7 @@ fuzz: deps
 	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DKX_SANITIZE=ON
 	cmake --build $(BUILD_ASAN) -j $(JOBS) --target kx_tests_render kx_tests_game
 	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_render --gtest_filter='ImageRobustness.*'
-	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_game --gtest_filter='CommandFuzz.*'
+	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_game --gtest_filter='CommandFuzz.*:ModFuzz.*'
 
 bench: deps
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DKX_BENCH=ON -DKX_TESTS=OFF

@@ -11,6 +11,7 @@ enum BodyShape { SHAPE_SPHERE = 0, SHAPE_BOX = 1, SHAPE_CAPSULE = 2 };
 enum {
     BODY_FLAG_HARMFUL_A = 2,     // 2 and 4: harmful; 2 also protected
     BODY_FLAG_HARMFUL_B = 4,
+    BODY_FLAG_PROTECTED = 2,     // never marked by a harmful contact
     BODY_FLAG_NO_GRIP = 16,
     BODY_FLAG_GROUND_OK = 32,
 };

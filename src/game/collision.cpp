@@ -6,13 +6,29 @@
 #include <cmath>
 #include <cstring>
 #include "game/blood.h"
+#include "game/body_defs.h"
+#include "game/contact_damage.h"
+#include "game/env_objects.h"
 #include "game/game_state.h"
 #include "game/joints.h"
+#include "game/match_rules.h"
 #include "game/mod_world.h"
 #include "game/world_options.h"
 
 static ContactRecord g_records[CONTACT_RECORDS];
 static int g_record_count;
+static int g_stats[CONTACT_STAT_COUNT];
+
+const int *get_contact_stats(void) { return g_stats; }
+void reset_contact_stats(void) { memset(g_stats, 0, sizeof g_stats); }
+
+int push_contact_record(const ContactRecord *r)
+{
+    if (!r || g_record_count >= CONTACT_RECORDS)
+        return 1;
+    g_records[g_record_count++] = *r;
+    return 0;
+}
 
 ContactRecord *get_contact_records(void) { return g_records; }
 int get_contact_count(void) { return g_record_count; }
@@ -65,8 +81,80 @@ static int offer_grip(const GeomRecord *ra, const GeomRecord *rb, const double *
     return grip_contact(hand->fighter, object ? -1 : other->fighter, hand->index, other->index, point);
 }
 
+static bool is_fighter_part(const GeomRecord *r)
+{
+    return r && r->owner && (r->kind == GEOM_BODY || r->kind == GEOM_JOINT);
+}
+
+// An environment object whose flag has 2 or 4, or a fighter body (not a
+// joint sphere) whose definition flag has 2 or 4.
+static bool is_harmful(const GeomRecord *r)
+{
+    if (kind_of(r) == GEOM_ENV_OBJECT) {
+        const bool ghost = get_game_state()->ghost_mode != 0;
+        const EnvObjectBody *o = ghost ? get_env_object_ghost(r->index) : get_env_object(r->index);
+        return o && (o->flag & (ENV_FLAG_HARMFUL_A | ENV_FLAG_HARMFUL_B));
+    }
+    if (kind_of(r) == GEOM_BODY && r->owner)
+        return (part_def_flag(r->fighter, r->body_id) & (BODY_FLAG_HARMFUL_A | BODY_FLAG_HARMFUL_B)) != 0;
+    return false;
+}
+
+// A harmful side marks the joint charged for the other side's part, unless
+// that part is protected. 1 when a mark was made.
+static int mark_harm(const GeomRecord *harm, const GeomRecord *victim)
+{
+    if (!is_harmful(harm) || !is_fighter_part(victim))
+        return 0;
+    if (part_def_flag(victim->fighter, victim->body_id) & BODY_FLAG_PROTECTED)
+        return 0;
+    if (victim->joint < 0 || victim->joint >= JOINT_COUNT)
+        return 0;
+    victim->owner->joints[victim->joint].hit_mark = 1;
+    return 1;
+}
+
+// Whether a contact counts for damage under the rules' damage mode, teams,
+// and the ground and dojo filters. Touching the ground adds the fighter's
+// body speed to its ground speed.
+static bool contact_counts(const GeomRecord *ra, dBodyID ba, const GeomRecord *rb, dBodyID bb,
+                           const double *point)
+{
+    const MatchRules *rules = get_match_rules();
+    const WorldState *w = get_game_state();
+    const int fa = ra->owner ? ra->fighter : -1;
+    const int fb = rb->owner ? rb->fighter : -1;
+    if (fa >= 0 && fb >= 0) {
+        const Player *pa = get_player(fa), *pb = get_player(fb);
+        const bool same = (w->teams > 1 && pa && pb) ? pa->team == pb->team : fa == fb;
+        if (same && rules->damage == 0)
+            return false;
+        if (fa != fb && rules->damage == 2)
+            return false;
+        return true;
+    }
+    const bool env = ra->kind == GEOM_ENV_OBJECT || rb->kind == GEOM_ENV_OBJECT;
+    const bool floor = ra->kind == GEOM_FLOOR || rb->kind == GEOM_FLOOR;
+    if (env || !floor || (fa < 0 && fb < 0))
+        return true;
+    const GeomRecord *part = fa >= 0 ? ra : rb;
+    const dBodyID body = fa >= 0 ? ba : bb;
+    if (body && part->owner) {
+        const dReal *v = dBodyGetLinearVel(body);
+        part->owner->ground_speed += (float)std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    }
+    const bool allowed = part_may_touch_ground(rules->sumo, part->body_id) != 0;
+    if (rules->dojosize != 0) {
+        if (allowed && (rules->flags & RULE_FLAG_DQ) && !dojo_point_outside(rules, point[0], point[1]))
+            return false;
+        return true;
+    }
+    return !allowed;
+}
+
 void near_callback(void *, dGeomID a, dGeomID b)
 {
+    g_stats[STAT_CALLS]++;
     GameGlobals *g = get_game_globals();
     const WorldState *w = get_game_state();
     const WorldOptions *wo = get_world_options();
@@ -77,15 +165,17 @@ void near_callback(void *, dGeomID a, dGeomID b)
         return;
     dBodyID ba = dGeomGetBody(a), bb = dGeomGetBody(b);
 
-    if (ba && bb && dAreConnectedExcluding(ba, bb, dJointTypeContact))
+    if ((ba && bb && dAreConnectedExcluding(ba, bb, dJointTypeContact)) ||
+        grip_holds(ra, ba, rb) || grip_holds(rb, bb, ra)) {
+        g_stats[STAT_SKIPPED]++;
         return;
-    if (grip_holds(ra, ba, rb) || grip_holds(rb, bb, ra))
-        return;
+    }
 
     const int ka = ra->kind, kb = rb->kind;
     const bool env = ka == GEOM_ENV_OBJECT || kb == GEOM_ENV_OBJECT;
     double mu, bounce, bounce_vel, soft_cfm;
     if (ba && bb && !env) {
+        g_stats[ra->fighter != rb->fighter ? STAT_FIGHTERS : STAT_SAME_FIGHTER]++;
         mu = wo->player_mu;
         bounce = wo->player_bounce;
         bounce_vel = wo->player_bounce_vel;
@@ -102,6 +192,8 @@ void near_callback(void *, dGeomID a, dGeomID b)
         bounce = wo->ground_bounce;
         bounce_vel = wo->ground_bounce_vel;
     }
+    if (!(ba && bb && !env))
+        g_stats[STAT_OTHER]++;
     if (env)
         soft_cfm = wo->object_soft_cfm;
     else if (ka == GEOM_SOFT || kb == GEOM_SOFT)
@@ -118,8 +210,18 @@ void near_callback(void *, dGeomID a, dGeomID b)
         c.surface.bounce_vel = bounce_vel;
         c.surface.soft_cfm = soft_cfm;
     }
+    g_stats[STAT_SURFACES]++;
     const int n = dCollide(a, b, CONTACTS_PER_PAIR, &contacts[0].geom, sizeof(dContact));
+    if (n <= 0) {
+        g_stats[STAT_NOT_TOUCHING]++;
+        return;
+    }
+    g_stats[STAT_TOUCHING]++;
+    if (ra->owner != rb->owner)
+        g_stats[STAT_OWNERS_TOUCHING]++;
+    const bool harm_marks = (get_match_rules()->flags & RULE_FLAG_DISMEMBER) && ra->owner != rb->owner;
     for (int k = 0; k < n; k++) {
+        g_stats[STAT_CONTACTS]++;
         dJointID cj = dJointCreateContact(g->world, g->contact_group, &contacts[k]);
         dJointAttach(cj, ba, bb);
 
@@ -135,15 +237,16 @@ void near_callback(void *, dGeomID a, dGeomID b)
         int grip_took_object = 0;
         const bool bodiless_non_object = (!ba && ka != GEOM_ENV_OBJECT) || (!bb && kb != GEOM_ENV_OBJECT);
         if (!bodiless_non_object && !w->frozen && ka != GEOM_FLOOR && kb != GEOM_FLOOR) {
-            // Harm marks for the break check are made here by the contact
-            // damage rules (dismemberment flag, harmful and protected parts).
+            // One harm mark per contact; the first side is tested first.
+            if (harm_marks && !mark_harm(ra, rb))
+                mark_harm(rb, ra);
             grip_took_object = offer_grip(ra, rb, point);
         }
 
         if (w->ghost_mode != 0 || grip_took_object || g_record_count >= CONTACT_RECORDS)
             continue;
-        // The rules' damage mode, teams and the ground and dojo filters decide
-        // here which contacts count; until then every contact is recorded.
+        if (!contact_counts(ra, ba, rb, bb, point))
+            continue;
         ContactRecord &r = g_records[g_record_count++];
         memset(&r, 0, sizeof r);
         dJointSetFeedback(cj, &r.feedback);

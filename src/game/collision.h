@@ -15,6 +15,21 @@ struct ContactRecord {
     int other_kind;
 };
 
+// The ten statistics counters of the near callback, zeroed at each live step.
+enum ContactStat {
+    STAT_CALLS,            // callback calls
+    STAT_SKIPPED,          // pairs skipped (joined bodies, held object)
+    STAT_FIGHTERS,         // pairs of different fighters' bodies
+    STAT_SAME_FIGHTER,     // pairs of one fighter's bodies
+    STAT_OTHER,            // every other pair
+    STAT_SURFACES,         // surfaces set
+    STAT_OWNERS_TOUCHING,  // pairs of different owners touching
+    STAT_TOUCHING,         // pairs touching
+    STAT_NOT_TOUCHING,     // pairs tested without a contact
+    STAT_CONTACTS,         // contact joints made
+    CONTACT_STAT_COUNT
+};
+
 void near_callback(void *data, dGeomID a, dGeomID b);
 void collide_space(dSpaceID space);
 // Collide the live space, one world step, empty the contact group.
@@ -22,3 +37,7 @@ void world_physics_step(void);
 ContactRecord *get_contact_records(void);
 int get_contact_count(void);
 void clear_contact_records(void);
+// Appends one record (for tools and tests); 1 when all 16 are taken.
+int push_contact_record(const ContactRecord *r);
+const int *get_contact_stats(void);
+void reset_contact_stats(void);

@@ -1,0 +1,370 @@
+#include <cstring>
+#include <ctime>
+#include <string>
+#include "app/options.h"
+#include "gui/centerprint.h"
+#include "gui/chat_log.h"
+#include "net/belts.h"
+#include "net/match_bouts.h"
+#include "match_step.h"
+
+static std::string cp_line(int k) { return centerprint_state()->lines[k]; }
+
+class ResultTest : public RulesTest {
+protected:
+    void SetUp() override
+    {
+        RulesTest::SetUp();
+        centerprint_clear();
+        clear_match_bouts();
+        get_match_rules()->matchframes = 100;
+    }
+    // Ends the match at its last frame with these scores.
+    int end_with(float s0, float s1)
+    {
+        get_player(0)->score = s0;
+        get_player(1)->score = s1;
+        get_game_state()->frame = 100;
+        return match_end_single();
+    }
+};
+
+TEST_F(ResultTest, NotOverBeforeTheLastFrame)
+{
+    get_player(1)->score = 50;
+    get_game_state()->frame = 99;
+    get_game_state()->frames_left = 4;
+    EXPECT_EQ(match_end_single(), 0);
+    EXPECT_EQ(get_game_state()->game_over, 0);
+    EXPECT_EQ(get_game_state()->frames_left, 4);
+}
+
+TEST_F(ResultTest, ScoresThatTruncateAlikeDraw)
+{
+    get_player(0)->dq_start = 40;
+    get_player(0)->dq_time = 7;
+    EXPECT_EQ(end_with(10.7f, 10.2f), 1);
+    const WorldState *w = get_game_state();
+    EXPECT_EQ(w->result_kind, RESULT_DRAW);
+    EXPECT_EQ(w->winners[0], -1);
+    EXPECT_EQ(w->winners[1], -1);
+    EXPECT_EQ(w->losers[0], -1);
+    EXPECT_EQ(w->losers[1], -1);
+    EXPECT_EQ(w->decision_frame, 100);
+    EXPECT_EQ(w->frames_left, 0);
+    EXPECT_EQ(get_player(0)->dq_start, 0);
+    EXPECT_EQ(get_player(0)->dq_time, 0);
+    EXPECT_EQ(w->wins[0] + w->wins[1], 0);
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "DRAW!");
+    EXPECT_EQ(cp_line(1), "");
+    EXPECT_EQ(centerprint_state()->colour, 16);
+    EXPECT_EQ(centerprint_state()->duration_ms, 3000u);
+}
+
+static std::string last_console_line(void)
+{
+    const int tab = chat_current_tab();
+    const int n = chat_line_count(tab);
+    if (n <= 0)
+        return "";
+    ChatLine line;
+    chat_line_copy(tab, n - 1, &line);
+    std::string out;
+    for (int k = 0; k < CHAT_LINE_UNITS && line.text[k]; k++)
+        out += (char)line.text[k];
+    return out;
+}
+
+TEST_F(ResultTest, BenchmarkOptionEchoesFrameRateAndTime)
+{
+    get_game_state()->start_time = (int32_t)time(nullptr) - 10;
+    end_with(1.0f, 2.0f);
+    announce_match_result(get_game_state());
+    EXPECT_EQ(last_console_line().find("framerate"), std::string::npos);
+    option_set(OPT_BENCHMARK, 1);
+    announce_match_result(get_game_state());
+    // 100 frames in 10 s, give or take the second the test may straddle.
+    const std::string line = last_console_line();
+    EXPECT_TRUE(line == "framerate 10.00 time 10.00" || line == "framerate 9.09 time 11.00") << line;
+}
+
+TEST_F(ResultTest, TruncationIsTowardZero)
+{
+    end_with(-10.7f, -10.2f);
+    EXPECT_EQ(get_game_state()->result_kind, RESULT_DRAW);
+}
+
+TEST_F(ResultTest, HigherTruncatedScoreWins)
+{
+    get_game_globals()->selected_player = -1;
+    EXPECT_EQ(end_with(10.7f, 11.2f), 1);
+    const WorldState *w = get_game_state();
+    EXPECT_EQ(w->result_kind, RESULT_BY_SCORE);
+    EXPECT_EQ(w->winners[1], 1);
+    EXPECT_EQ(w->winners[0], -1);
+    EXPECT_EQ(w->losers[0], 0);
+    EXPECT_EQ(w->losers[1], -1);
+    EXPECT_EQ(w->wins[1], 1);
+    EXPECT_EQ(w->wins[0], 0);
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "zud  WINS !");
+    EXPECT_EQ(cp_line(1), "");
+    EXPECT_EQ(get_game_globals()->selected_player, 1);
+    EXPECT_EQ(centerprint_active(), 1);
+}
+
+TEST_F(ResultTest, HugeScoresDoNotOverflow)
+{
+    end_with(3e20f, 4e20f);
+    EXPECT_EQ(get_game_state()->winners[1], 1);
+    end_with(-3e20f, 1.0f);
+}
+
+TEST_F(ResultTest, ReplaysAndNetworkPlayCountNoWins)
+{
+    get_game_globals()->replay_mode = 1;
+    end_with(20.0f, 1.0f);
+    EXPECT_EQ(get_game_state()->winners[0], 0);
+    EXPECT_EQ(get_game_state()->wins[0], 0);
+}
+
+TEST_F(ResultTest, DisqualificationText)
+{
+    get_match_rules()->flags |= RULE_FLAG_DQ;
+    get_player(1)->disqualified = 1;
+    get_game_state()->frame = 12;
+    EXPECT_EQ(match_end_single(), 1);
+    EXPECT_EQ(get_game_state()->result_kind, RESULT_BY_DQ);
+    EXPECT_EQ(get_game_state()->decision_frame, 12);
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "DISQUALIFIED!");
+    EXPECT_EQ(cp_line(1), "vako  WINS !");
+    EXPECT_EQ(cp_line(2), "");
+    // The loser is the one shown.
+    EXPECT_EQ(get_game_globals()->selected_player, 1);
+}
+
+TEST_F(ResultTest, BothDisqualifiedIsADrawByDisqualification)
+{
+    get_match_rules()->flags |= RULE_FLAG_DQ;
+    get_player(0)->disqualified = 1;
+    get_player(1)->disqualified = 1;
+    EXPECT_EQ(match_end_single(), 1);
+    EXPECT_EQ(get_game_state()->winners[0], -1);
+    EXPECT_EQ(get_game_state()->winners[1], -1);
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "DISQUALIFIED!");
+    EXPECT_EQ(cp_line(1), "DRAW !");
+}
+
+TEST_F(ResultTest, ADojoAloneJudgesDisqualification)
+{
+    get_match_rules()->flags = 0;
+    get_match_rules()->dojosize = 200;
+    get_player(0)->disqualified = 1;
+    EXPECT_EQ(match_end_single(), 1);
+    EXPECT_EQ(get_game_state()->winners[1], 1);
+}
+
+TEST_F(ResultTest, LoneFighterWithDisqualificationOnIsNotOutAtOnce)
+{
+    get_match_rules()->flags |= RULE_FLAG_DQ;
+    get_game_state()->players = 1;
+    get_game_state()->frame = 1;
+    EXPECT_EQ(match_end_single(), 0);
+    get_player(0)->disqualified = 1;
+    EXPECT_EQ(match_end_single(), 1);
+    EXPECT_EQ(get_game_state()->result_kind, RESULT_BY_DQ);
+    EXPECT_EQ(get_game_state()->losers[0], 0);
+    get_game_state()->game_over = 0;
+    get_player(0)->disqualified = 0;
+    get_game_state()->losers[0] = -1;
+    EXPECT_EQ(end_with(5.0f, 0.0f), 1);
+    EXPECT_EQ(get_game_state()->result_kind, RESULT_DRAW);
+}
+
+TEST_F(ResultTest, TeamScoresAndBadTeamIndices)
+{
+    WorldState *w = get_game_state();
+    w->teams = 2;
+    get_player(0)->team = 1;
+    get_player(1)->team = 0;
+    end_with(3.0f, 9.0f);
+    EXPECT_EQ(w->winners[1], 1);
+    EXPECT_EQ(w->losers[0], 0);
+    // A team index beyond the match's teams counts for no team and loses.
+    w->game_over = 0;
+    get_player(1)->team = 7;
+    get_player(0)->team = -2;
+    end_with(3.0f, 9.0f);
+    EXPECT_EQ(w->result_kind, RESULT_DRAW);
+    w->game_over = 0;
+    w->teams = 50;
+    get_player(0)->team = 0;
+    get_player(1)->team = 1;
+    end_with(30.0f, 9.0f);
+    EXPECT_EQ(w->winners[0], 0);
+}
+
+TEST_F(ResultTest, ResultListsDropIndicesOutsideTheMatch)
+{
+    const int32_t winners[2] = {9, -1};
+    const int32_t losers[2] = {-5, 1};
+    set_result(RESULT_BY_SCORE, winners, losers);
+    const WorldState *w = get_game_state();
+    EXPECT_EQ(w->winners[0], -1);
+    EXPECT_EQ(w->winners[1], -1);
+    EXPECT_EQ(w->losers[1], 1);
+    EXPECT_EQ(w->game_over, 1);
+    get_game_state()->players = 7;   // never reaches past the two records
+    set_result(RESULT_BY_SCORE, winners, losers);
+    EXPECT_EQ(record_lost_mark(10, 2, 1, nullptr), 1);
+    EXPECT_EQ(record_lost_mark(10, -1, 1, nullptr), 1);
+}
+
+class NetworkResultTest : public ResultTest {
+protected:
+    void SetUp() override
+    {
+        ResultTest::SetUp();
+        get_game_globals()->network_mode = 1;
+        get_match_rules()->flags |= RULE_FLAG_DQ;
+        Bout *b0 = get_bout(0), *b1 = get_bout(1);
+        strcpy(b0->name, "vako");
+        b0->server_id = 11;
+        b0->qi = 19;
+        b0->streak = 1;
+        b0->winnings = 40;
+        strcpy(b1->name, "zud");
+        b1->server_id = 12;
+        b1->qi = 30;
+        b1->streak = 4;
+        b1->winnings = 25;
+        get_player(0)->bout_id = 11;
+        get_player(1)->bout_id = 12;
+        get_game_globals()->bouts_present = 2;
+    }
+};
+
+TEST_F(NetworkResultTest, ServerResultAppliesAtItsFrame)
+{
+    const int32_t winners[2] = {1, -1}, losers[2] = {0, -1};
+    const float injuries[2] = {500, 20}, scores[2] = {20, 500};
+    record_server_result(60, RESULT_BY_SCORE, winners, losers, injuries, scores, nullptr, 0);
+    EXPECT_EQ(get_game_state()->decision_frame, 60);
+    EXPECT_EQ(get_match_bout(1)->bout, 1);
+    EXPECT_EQ(get_match_bout(1)->qi, 30);
+    get_game_state()->frame = 59;
+    EXPECT_EQ(match_end_network(), 0);
+    get_game_state()->frame = 60;
+    EXPECT_EQ(match_end_network(), 1);
+    const WorldState *w = get_game_state();
+    EXPECT_EQ(w->game_over, 1);
+    EXPECT_EQ(w->winners[1], 1);
+    EXPECT_FLOAT_EQ(get_player(0)->injury, 500.0f);
+    EXPECT_FLOAT_EQ(get_player(1)->score, 500.0f);
+    EXPECT_EQ(get_server_result()->matches_played, 1);
+    EXPECT_EQ(w->wins[1], 0);
+    EXPECT_EQ(match_end_network(), 0);   // applied once
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "zud  WINS !");
+    EXPECT_EQ(cp_line(1), "+25 QC, 20 games to Orange Belt");
+}
+
+TEST_F(NetworkResultTest, StreakLineWhenSpectatorsWatch)
+{
+    get_game_globals()->bouts_present = 3;
+    const int32_t winners[2] = {1, -1}, losers[2] = {0, -1};
+    record_server_result(5, RESULT_BY_SCORE, winners, losers, nullptr, nullptr, nullptr, 0);
+    get_game_state()->frame = 5;
+    match_end_network();
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "zud  WINS !");
+    EXPECT_EQ(cp_line(1), "STREAK 4");
+    EXPECT_EQ(cp_line(2), "+25 QC, 20 games to Orange Belt");
+}
+
+TEST_F(NetworkResultTest, BelowMinimumTurnsAndUpgrade)
+{
+    const int32_t winners[2] = {0, -1}, losers[2] = {1, -1};
+    record_server_result(5, RESULT_BY_SCORE, winners, losers, nullptr, nullptr, nullptr, 2);
+    get_game_state()->frame = 5;
+    match_end_network();
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "Match won below minimum turns.");
+    EXPECT_EQ(cp_line(1), "");
+
+    // qi 19 reaches the next belt with one more game.
+    get_game_state()->server_result = 1;
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "UPGRADED!");
+    EXPECT_EQ(cp_line(1), "vako - Yellow BELT");
+    EXPECT_EQ(centerprint_state()->duration_ms, 100000u);
+    EXPECT_EQ(get_game_globals()->selected_player, 0);
+}
+
+TEST_F(NetworkResultTest, DisqualificationResultGivesTheLoserALostMark)
+{
+    const int32_t winners[2] = {1, -1}, losers[2] = {0, -1};
+    const double pos[2][3] = {{1.5, 2.5, 0.1}, {0, 0, 0}};
+    record_server_result(40, RESULT_BY_DQ, winners, losers, nullptr, nullptr, pos, 0);
+    EXPECT_EQ(get_server_result()->lost[0].mark, 1);
+    EXPECT_EQ(get_player(0)->received_mask & RECEIVED_GROUND_IMPACT, RECEIVED_GROUND_IMPACT);
+    EXPECT_EQ(get_game_state()->received_mask & RECEIVED_GROUND_IMPACT, RECEIVED_GROUND_IMPACT);
+    get_game_state()->frame = 40;
+    EXPECT_EQ(match_end_network(), 1);
+    EXPECT_EQ(get_player(0)->disqualified, 1);
+    EXPECT_DOUBLE_EQ(get_game_state()->impact_points[0][1], 2.5);
+    EXPECT_EQ(get_ground_impact(0)->countdown, GROUND_IMPACT_COUNTDOWN);
+    announce_match_result(get_game_state());
+    EXPECT_EQ(cp_line(0), "DISQUALIFIED!");
+    EXPECT_EQ(cp_line(1), "zud  WINS !");
+    EXPECT_EQ(cp_line(2), "+25 QC, 20 games to Orange Belt");
+}
+
+TEST_F(NetworkResultTest, GameLineKeepsCurrentScoresWhenNoneGiven)
+{
+    get_player(0)->score = 7.5f;
+    get_player(1)->score = 2.0f;
+    const float injuries[2] = {10, 20};
+    record_server_scores(0, injuries, nullptr);
+    EXPECT_EQ(get_server_result()->injury[0], 10.0f);
+    EXPECT_EQ(get_server_result()->injury[1], 20.0f);
+    EXPECT_EQ(get_server_result()->score[0], 7.5f);
+    EXPECT_EQ(get_server_result()->score[1], 2.0f);
+}
+
+TEST(Belts, TableLookups)
+{
+    EXPECT_STREQ(belt_name_for_qi(-5), "White");
+    EXPECT_STREQ(belt_name_for_qi(0), "White");
+    EXPECT_STREQ(belt_name_for_qi(19), "White");
+    EXPECT_STREQ(belt_name_for_qi(20), "Yellow");
+    EXPECT_EQ(qi_to_next_belt(0), 20);
+    EXPECT_EQ(qi_to_next_belt(-5), 20);
+    EXPECT_EQ(qi_to_next_belt(19), 1);
+    EXPECT_EQ(qi_to_next_belt(20), 30);
+    EXPECT_STREQ(next_belt_name(20), "Orange");
+    EXPECT_EQ(qi_to_next_belt(1 << 30), 0);
+    EXPECT_STREQ(next_belt_name(1 << 30), belt_name_for_qi(1 << 30));
+    // Every belt is reached after the one below it.
+    int last = -1;
+    for (int qi = 0; qi < 30000; qi += qi_to_next_belt(qi) ? qi_to_next_belt(qi) : 30000) {
+        EXPECT_GT(qi, last);
+        EXPECT_STRNE(belt_name_for_qi(qi), qi > 0 ? belt_name_for_qi(qi - 1) : "");
+        last = qi;
+    }
+}
+
+TEST(MatchBouts, FighterIndicesAreChecked)
+{
+    clear_match_bouts();
+    EXPECT_EQ(get_match_bout(2), nullptr);
+    EXPECT_EQ(get_match_bout(-1), nullptr);
+    EXPECT_EQ(set_match_bout(2, 0, "x", 1, 1, 1), 1);
+    EXPECT_EQ(get_match_bout(0)->bout, -1);
+    std::string longname(300, 'n');
+    EXPECT_EQ(set_match_bout(1, 3, longname.c_str(), 5, 6, 7), 0);
+    EXPECT_EQ(strlen(get_match_bout(1)->name), (size_t)MATCH_BOUT_NAME_SIZE - 1);
+}

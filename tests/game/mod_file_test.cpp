@@ -1,0 +1,550 @@
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "game/body_defs.h"
+#include "game/collision.h"
+#include "game/env_objects.h"
+#include "game/match_rules.h"
+#include "game/mod_file.h"
+#include "mod_test_util.h"
+
+// A mod that uses every one of the 36 statements.
+static const char k_every_statement[] =
+    "# every statement at least once\r\n"
+    "version 3\r\n"
+    "message a test world\r\n"
+    "world\r\n"
+    "   color 0.5 0.6 0.7\r\n"
+    "gravity 0 0 -5\r\n"
+    "friction 500\r\n"
+    "blood\r\n"
+    "   color 1 0 0\r\n"
+    "hold\r\n"
+    "   color 1 1 0\r\n"
+    "hold_active\r\n"
+    "   color 1 1 1\r\n"
+    "relax\r\n"
+    "   color 0 0 1\r\n"
+    "relax_active\r\n"
+    "   color 0 1 1\r\n"
+    "body head\r\n"
+    "   shape box\r\n"
+    "   sides 0.3 0.25 0.2\r\n"
+    "   pos 1 0.85 2.7\r\n"
+    "   rot 90 0 0\r\n"
+    "   density 0.5\r\n"
+    "   force 0 0 1\r\n"
+    "   thrust 10 0 0 2\r\n"
+    "   material steel\r\n"
+    "   flag 2\r\n"
+    "   color 0.1 0.2 0.3\r\n"
+    "   friction 600\r\n"
+    "body r_hand\r\n"
+    "   alt_sides 0.35 0.12 0.18\r\n"
+    "   radius 0.15\r\n"
+    "joint neck\r\n"
+    "   radius 0.13\r\n"
+    "   pos 1 0.9 2.52\r\n"
+    "   axis 0 1 0\r\n"
+    "   range 0.8 -0.4\r\n"
+    "   strength 2\r\n"
+    "   velocity 30\r\n"
+    "   dm_threshold 50\r\n"
+    "   material steel\r\n"
+    "   flag 1\r\n"
+    "   color 0.4 0.4 0.4\r\n"
+    "player 1\r\n"
+    "body head\r\n"
+    "   radius 0.3\r\n"
+    "joint l_axilla\r\n"
+    "   strength 5\r\n"
+    "env_obj 1\r\n"
+    "   shape box\r\n"
+    "   sides 1 1 0.2\r\n"
+    "   pos 0 3 0.1\r\n"
+    "   mass 2\r\n"
+    "   color 1 0 0 0.5\r\n"
+    "   visible 1\r\n"
+    "   rot 0 0 45\r\n"
+    "   material flesh\r\n"
+    "   flag 8\r\n"
+    "   friction 50\r\n"
+    "   bounce 0.3\r\n"
+    "env_obj 2\r\n"
+    "   shape sphere\r\n"
+    "   sides 0.2\r\n"
+    "   pos 2 2 1\r\n"
+    "   mass 0.5\r\n"
+    "   force 0 0 1\r\n"
+    "   thrust 5 1 0 0\r\n"
+    "env_obj 3\r\n"
+    "   shape cylinder\r\n"
+    "   sides 0.1 0.5\r\n"
+    "   pos 3 3 1\r\n"
+    "   mass 0.5\r\n"
+    "env_obj_joint 1 2 3\r\n"
+    "   pos 2.5 2.5 1\r\n"
+    "   axis 1 0 0\r\n"
+    "   range 0.5 -0.5\r\n"
+    "   strength 10\r\n"
+    "   velocity 3\r\n"
+    "   visible 0\r\n"
+    "gamerule\r\n"
+    "   matchframes 1200\r\n"
+    "   turnframes 20\r\n";
+
+TEST(ModStatements, TableHasTheRowsInOrder)
+{
+    static const char *const names[MOD_STATEMENT_COUNT] = {
+        "joint", "body", "world", "gravity", "friction", "bounce", "version", "message", "sides",
+        "alt_sides", "range", "strength", "velocity", "pos", "radius", "shape", "material", "flag",
+        "color", "visible", "force", "thrust", "blood", "rot", "axis", "hold", "relax", "hold_active",
+        "relax_active", "player", "gamerule", "env_obj", "mass", "density", "dm_threshold", "env_obj_joint"};
+    static const int no_arg[] = {2, 22, 25, 26, 27, 28, 30};
+    const ModStatement *t = mod_statement_table();
+    for (int i = 0; i < MOD_STATEMENT_COUNT; i++) {
+        EXPECT_STREQ(t[i].name, names[i]) << i;
+        bool takes = true;
+        for (int k : no_arg)
+            takes = takes && k != i;
+        EXPECT_EQ(t[i].takes_arg, takes ? 1 : 0) << names[i];
+        EXPECT_NE(t[i].run, nullptr);
+    }
+}
+
+TEST_F(ModTest, EveryStatementLoadsTheWorldItDescribes)
+{
+    write_mod("every.kxm", k_every_statement);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(load_mod("every.kxm"), 0);
+    ModWorld *m = build_mod_world();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "") << err;
+    ASSERT_NE(m, nullptr);
+
+    // The record and the rules.
+    EXPECT_EQ(m->version, 3);
+    EXPECT_STREQ(m->message, "a test world");
+    EXPECT_FLOAT_EQ(m->friction, 600.0f);   // `friction` in a body block is the world's
+    for (int i = 0; i < 20; i++)
+        EXPECT_FLOAT_EQ(m->colors[i][1], 0.6f);
+    EXPECT_FLOAT_EQ(m->colors[20][0], builtin_world_colors()[20][0]);
+    EXPECT_EQ(m->object_surface, 1u);
+    const MatchRules *mr = get_mod_rules();
+    EXPECT_FLOAT_EQ(mr->gravity[2], -5.0f);
+    EXPECT_EQ(mr->matchframes, 1200);
+    EXPECT_EQ(mr->turnframe_list[0], 20);
+    EXPECT_STREQ(mr->mod, "every.kxm");
+    EXPECT_EQ(m->body_tables[0]->flag, 2);
+    EXPECT_EQ(m->body_tables[0]->material, 1);
+    EXPECT_FLOAT_EQ(m->body_tables[0]->color[2], 0.3f);
+    EXPECT_EQ(m->body_tables[0]->thrust_period, 10);
+    EXPECT_FLOAT_EQ(m->body_tables[0][R_HAND].alt_sides[0], 0.35f);
+    EXPECT_EQ(m->joint_tables[0][NECK].dm_threshold, 50);
+    EXPECT_EQ(m->joint_tables[0][NECK].material, 1);
+    EXPECT_EQ(m->joint_tables[0][NECK].flag, 1);
+    EXPECT_EQ(m->joint_tables[1][NECK].dm_threshold, -1);
+    EXPECT_FLOAT_EQ(m->env_objects[0].color[3], 0.5f);
+    EXPECT_EQ(m->env_objects[0].material, 0u);
+    EXPECT_EQ(m->env_joints[0].visible, 0u);
+
+    // The world built from it, as the physics engine holds it.
+    ASSERT_EQ(init_world(m), 0);
+    Player *p0 = get_player(0), *p1 = get_player(1);
+    ASSERT_NE(p0, nullptr);
+    ASSERT_NE(p1, nullptr);
+    ASSERT_EQ(dGeomGetClass(p0->body_geoms[HEAD]), dBoxClass);
+    dVector3 len;
+    dGeomBoxGetLengths(p0->body_geoms[HEAD], len);
+    EXPECT_NEAR(len[0], 0.3, 1e-6);
+    EXPECT_NEAR(len[1], 0.25, 1e-6);
+    EXPECT_NEAR(len[2], 0.2, 1e-6);
+    dMass mass;
+    dBodyGetMass(p0->bodies[HEAD], &mass);
+    EXPECT_NEAR(mass.mass, 0.5 * 0.3 * 0.25 * 0.2, 1e-6);
+    dMatrix3 R;
+    dRFromEulerAngles(R, M_PI / 2, 0, 0);
+    const dReal *hr = dBodyGetRotation(p0->bodies[HEAD]);
+    for (int k = 0; k < 12; k++)
+        EXPECT_NEAR(hr[k], R[k], 1e-6) << k;
+    dGeomBoxGetLengths(p0->body_geoms[R_HAND], len);
+    EXPECT_NEAR(len[0], 0.15, 1e-6);
+    EXPECT_NEAR(dGeomSphereGetRadius(p0->joint_spheres[NECK]), 0.13, 1e-6);
+    dVector3 axis;
+    dJointGetHingeAxis(p0->hinges[NECK], axis);
+    EXPECT_NEAR(axis[1], 1.0, 1e-6);
+    EXPECT_NEAR(dJointGetHingeParam(p0->hinges[NECK], dParamHiStop), 0.8, 1e-6);
+    EXPECT_NEAR(dJointGetHingeParam(p0->hinges[NECK], dParamLoStop), -0.4, 1e-6);
+    dVector3 anchor;
+    dJointGetHingeAnchor(p0->hinges[NECK], anchor);
+    EXPECT_NEAR(anchor[2], 2.52 - 0.05, 1e-6);   // fighter 0 is built 0.05 lower
+
+    // Player 1 has its own tables: a sphere head of radius 0.3 and the
+    // built-in neck.
+    ASSERT_EQ(dGeomGetClass(p1->body_geoms[HEAD]), dSphereClass);
+    EXPECT_NEAR(dGeomSphereGetRadius(p1->body_geoms[HEAD]), 0.3, 1e-6);
+    EXPECT_NEAR(dJointGetHingeParam(p1->hinges[NECK], dParamHiStop), 0.5, 1e-6);
+    EXPECT_FLOAT_EQ(m->joint_tables[1][L_AXILLA].strength, 5.0f);
+    // Ghost records take their fighter's tables.
+    ASSERT_EQ(dGeomGetClass(get_player(2)->body_geoms[HEAD]), dBoxClass);
+    ASSERT_EQ(dGeomGetClass(get_player(3)->body_geoms[HEAD]), dSphereClass);
+
+    // Objects: a static box, a moving sphere and cylinder joined by a hinge.
+    EnvObjectBody *o1 = get_env_object(0), *o2 = get_env_object(1), *o3 = get_env_object(2);
+    ASSERT_TRUE(o1 && o2 && o3);
+    EXPECT_EQ(get_env_object(3), nullptr);
+    EXPECT_EQ(o1->body, nullptr);   // flag 8: static
+    dGeomBoxGetLengths(o1->geom, len);
+    EXPECT_NEAR(len[0], 1.0, 1e-6);
+    EXPECT_NEAR(len[2], 0.2, 1e-6);
+    EXPECT_NEAR(dGeomGetPosition(o1->geom)[1], 3.0, 1e-6);
+    dRFromEulerAngles(R, 0, 0, M_PI / 4);
+    for (int k = 0; k < 12; k++)
+        EXPECT_NEAR(dGeomGetRotation(o1->geom)[k], R[k], 1e-6);
+    EXPECT_NEAR(o1->record->friction, 50.0, 1e-6);
+    EXPECT_NEAR(o1->record->bounce, 0.3, 1e-6);
+    ASSERT_EQ(dGeomGetClass(o2->geom), dSphereClass);
+    EXPECT_NEAR(dGeomSphereGetRadius(o2->geom), 0.2, 1e-6);
+    ASSERT_NE(o2->body, nullptr);
+    dBodyGetMass(o2->body, &mass);
+    EXPECT_NEAR(mass.mass, 0.5, 1e-6);
+    EXPECT_EQ(o2->thrust_period, 5);
+    ASSERT_EQ(dGeomGetClass(o3->geom), dCapsuleClass);
+    EnvObjectLink *link = get_env_link(0);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(dJointGetBody(link->hinge, 0), o2->body);
+    EXPECT_EQ(dJointGetBody(link->hinge, 1), o3->body);
+    dJointGetHingeAxis(link->hinge, axis);
+    EXPECT_NEAR(axis[0], 1.0, 1e-6);
+    EXPECT_NEAR(dJointGetHingeParam(link->hinge, dParamFMax), 10.0, 1e-6);
+
+    // The ground takes the world friction.
+    const GeomRecord *floor = static_cast<const GeomRecord *>(dGeomGetData(get_floor_geom()));
+    EXPECT_NEAR(floor->friction, 600.0, 1e-6);
+}
+
+TEST_F(ModTest, WriteLoadWriteGivesTheSameBytes)
+{
+    write_mod("every.kxm", k_every_statement);
+    ASSERT_EQ(load_mod("every.kxm"), 0);
+    ModWorld *m = build_mod_world();
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(write_mod_file(m, "data/mod/first.kxm"), 0);
+    const std::string first = kxtest::read_file("data/mod/first.kxm");
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(load_mod("first.kxm"), 0);
+    m = build_mod_world();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_EQ(write_mod_file(m, "data/mod/second.kxm"), 0);
+    EXPECT_EQ(kxtest::read_file("data/mod/second.kxm"), first);
+
+    // What the text holds.
+    EXPECT_EQ(first.rfind("friction 600.000000\r\nplayer 0\r\n   body head\r\n", 0), 0u) << first.substr(0, 80);
+    EXPECT_NE(first.find("      rot 90.000000 0.000000 0.000000\r\n"), std::string::npos);
+    EXPECT_NE(first.find("   rot 0.000000 0.000000 45.000000\r\n"), std::string::npos);
+    EXPECT_NE(first.find("   color 1.000000 0.000000 0.000000 0.500000\r\n"), std::string::npos);
+    EXPECT_NE(first.find("   color 0.000000 1.000000 0.000000\r\n"), std::string::npos);   // alpha 1: three values
+    EXPECT_NE(first.find("      dm_threshold 50\r\n"), std::string::npos);
+    EXPECT_NE(first.find("      thrust 10 0.000000 0.000000 2.000000\r\n"), std::string::npos);
+    EXPECT_NE(first.find("env_obj_joint 1 2 3\r\n"), std::string::npos);
+    EXPECT_NE(first.find("      friction 50.00\r\n"), std::string::npos);
+    EXPECT_NE(first.find("player 1\r\n"), std::string::npos);
+    EXPECT_EQ(first.find("\n", 0), first.find("\r\n", 0) + 1);
+    size_t bare = 0;
+    for (size_t i = 0; i < first.size(); i++)
+        bare += first[i] == '\n' && (i == 0 || first[i - 1] != '\r');
+    EXPECT_EQ(bare, 0u);
+}
+
+TEST_F(ModTest, RotationsOfAnyDegreeWriteBackTheSame)
+{
+    // Body rotations are 32-bit radians: degrees written from them must read
+    // back to the same radians, for whole and for odd values.
+    std::string text = "player 0\r\n";
+    const char *bodies[] = {"head", "breast", "chest", "stomach", "groin", "r_pecs", "r_biceps"};
+    const double degrees[][3] = {{90, 0, 0}, {45, -30, 180}, {359.5, -720, 0.1}, {9.130713, 8.836739, -7.396106},
+                                 {0.000001, 12.345678, -0.5}, {1, 2, 3}, {33.3, 66.6, 99.9}};
+    for (int i = 0; i < 7; i++) {
+        char line[160];
+        snprintf(line, sizeof line, "body %s\r\nrot %f %f %f\r\n", bodies[i], degrees[i][0], degrees[i][1],
+                 degrees[i][2]);
+        text += line;
+    }
+    write_mod("rot.kxm", text);
+    ASSERT_EQ(load_mod("rot.kxm"), 0);
+    ASSERT_EQ(write_mod_file(build_mod_world(), "data/mod/a.kxm"), 0);
+    ASSERT_EQ(load_mod("a.kxm"), 0);
+    ASSERT_EQ(write_mod_file(build_mod_world(), "data/mod/b.kxm"), 0);
+    const std::string a = kxtest::read_file("data/mod/a.kxm");
+    // A number longer than the word reader looks at stays in float range.
+    parse_mod_cmd("body l_foot");
+    parse_mod_cmd(("rot " + std::string(253, '0') + "9e99 0 0").c_str());
+    EXPECT_TRUE(std::isfinite(get_loaded_body_table(1)[L_FOOT].rot[0]));
+    EXPECT_EQ(kxtest::read_file("data/mod/b.kxm"), a);
+    EXPECT_NE(a.find("rot 45.000000 -30.000000 180.000000\r\n"), std::string::npos);
+    EXPECT_NE(a.find("rot 359.500000 -720.000000 0.100000\r\n"), std::string::npos);
+    EXPECT_NE(a.find("rot 33.300000 66.600000 99.900000\r\n"), std::string::npos);
+}
+
+// Each case: lines that set the context, the bad line, its exact message.
+struct BadLine {
+    std::vector<std::string> before;
+    std::string line;
+    std::string message;
+};
+
+TEST_F(ModTest, EveryErrorPrintsItsMessageAndChangesNothing)
+{
+    const std::vector<std::string> body = {"body head"}, joint = {"joint neck"}, object = {"env_obj 1"};
+    const std::vector<BadLine> cases = {
+        {{}, "joint", "joint needs a parameter\n"},
+        {{}, "joint \f", "load is empty for key joint\n"},
+        {{}, "pos \v ", "load is empty for key pos\n"},
+        {{}, "joint knee", "no such joint knee\n"},
+        {{}, "body belly", "no such body belly\n"},
+        {{}, "bounce 1", "bounce statement out of context\n"},
+        {body, "bounce 1", "bounce statement out of context\n"},
+        {body, "sides abc", "not enough arguments to sides\n"},
+        {body, "sides 1 -1 1", "arguments negative\n"},
+        {body, "alt_sides 1", "not enough arguments to alt_sides\n"},
+        {body, "alt_sides 1 1 -2", "arguments negative\n"},
+        {joint, "range 1", "not enough arguments to range\n"},
+        {joint, "range 0.5 1.0", "high stop < low stop (\"0.5 1.0\")\n"},
+        {body, "pos 1 2", "not enough arguments to pos\n"},
+        {{}, "radius 1", "Unexpected radius command\n"},
+        {object, "radius 1", "Unexpected radius command\n"},
+        {body, "shape cube", "No such shape (cube)\n"},
+        {body, "material wood", "Unknown material (wood)\n"},
+        {body, "color 1 1", "not enough arguments to color\n"},
+        {object, "visible 2", "visible can only be set to 1 or 0\n"},
+        {object, "visible -1", "visible can only be set to 1 or 0\n"},
+        {object, "visible x", "not enough arguments to visible\n"},
+        {body, "force 1 2", "not enough arguments to force\n"},
+        {body, "thrust 1 2 3", "not enough arguments to thrust\n"},
+        {body, "thrust 0 1 2 3", "invalid frames input to thrust\n"},
+        {body, "rot 1", "not enough arguments to rot\n"},
+        {joint, "axis 1", "not enough arguments to axis\n"},
+        {{}, "player 2", "Invalid player index: 2\n"},
+        {{}, "player -1", "Invalid player index: -1\n"},
+        {{}, "player one", "Invalid player index: one\n"},
+        {{}, "env_obj 17", "Environment object out of range (17)\n"},
+        {{}, "env_obj 0", "Environment object out of range (0)\n"},
+        {{"env_obj 1", "env_obj 2"}, "env_obj_joint 1 2 2",
+         "Environment object joint parameter(s) invalid (env_obj_joint 1 2 2)\n"},
+        {{"env_obj 1", "env_obj 2"}, "env_obj_joint 17 1 2",
+         "Environment object joint parameter(s) invalid (env_obj_joint 17 1 2)\n"},
+        {{"env_obj 1", "env_obj 2"}, "env_obj_joint 1 2",
+         "Environment object joint parameter(s) invalid (env_obj_joint 1 2)\n"},
+        {{"env_obj 1"}, "env_obj_joint 1 1 2",
+         "Environment object joint refers to a non defined obj (env_obj_joint 1 1 2)\n"},
+        {{}, "dance 1 2", "parse_mod_cmd no op found dance 1 2\n"},
+        {{}, "Joint neck", "parse_mod_cmd no op found Joint neck\n"},
+        {{"world"}, "force 1 2 3", "force statement out of context\n"},
+        {joint, "thrust 1 2 3 4", "thrust statement out of context\n"},
+        {{}, "color 1 1 1", "color statement out of context\n"},
+        {body, "visible 1", "visible statement out of context\n"},
+        {joint, "rot 1 2 3", "rotate statement out of context\n"},
+        {body, "axis 1 0 0", "axis statement out of context\n"},
+        {{}, "pos 1 2 3", "pos statement out of context\n"},
+        {joint, "sides 1 1 1", "sides statement out of context\n"},
+        {object, "alt_sides 1 1 1", "alt_sides statement out of context\n"},
+        {body, "range 1 0", "range statement out of context\n"},
+        {body, "strength 1", "strength statement out of context\n"},
+        {object, "velocity 1", "velocity statement out of context\n"},
+        {{}, "material steel", "material statement out of context\n"},
+        {{"blood"}, "flag 1", "flag statement out of context\n"},
+        {joint, "shape box", "shape statement out of context\n"},
+        {body, "mass 1", "mass statement out of context\n"},
+        {object, "density 1", "density statement out of context\n"},
+        {body, "dm_threshold 1", "dm_threshold statement out of context\n"},
+        // Values the physics engine cannot take.
+        {body, "density 0", "density must be above 0 (0)\n"},
+        {body, "density -2", "density must be above 0 (-2)\n"},
+        {object, "mass 0", "mass must be above 0 (0)\n"},
+        {object, "mass nan", "mass must be above 0 (nan)\n"},
+        {body, "radius -0.1", "radius must be above 0 (-0.1)\n"},
+        {joint, "radius 0", "radius must be above 0 (0)\n"},
+        {{}, "friction -1", "friction must not be negative (-1)\n"},
+        {object, "bounce -1", "bounce must not be negative (-1)\n"},
+        // Statements after a refused block statement have nothing to change.
+        {{"body belly"}, "pos 1 2 3", "pos statement out of context\n"},
+        {{"joint knee"}, "range 1 0", "range statement out of context\n"},
+        {{"env_obj 99"}, "friction 5", "friction statement out of context\n"},
+        {{"env_obj 99"}, "sides 1 1 1", "sides statement out of context\n"},
+        {{"env_obj_joint 1 2 2"}, "axis 1 0 0", "axis statement out of context\n"},
+    };
+    for (const BadLine &c : cases) {
+        testing::internal::CaptureStderr();
+        load_mod("none.kxm");   // the reset record (the file does not exist)
+        testing::internal::GetCapturedStderr();
+        run_lines(c.before);
+        const std::vector<unsigned char> before = snapshot();
+        EXPECT_EQ(run_lines({c.line}), c.message) << c.line;
+        EXPECT_TRUE(snapshot() == before) << "changed by: " << c.line;
+    }
+}
+
+TEST_F(ModTest, ReadingGoesOnAfterBadLines)
+{
+    write_mod("bad.kxm",
+              "body head\n"
+              "sides -1 1 1\n"
+              "no_such_statement\n"
+              "range 0.5 1.0\n"
+              "sides 0.3\n"
+              "joint neck\n"
+              "range 0.5 1.0\n"
+              "strength 7\n"
+              "env_obj 17\n"
+              "sides 2 2 2\n"
+              "env_obj 16\n"
+              "mass 3\n");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(load_mod("bad.kxm"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "arguments negative\n"
+              "parse_mod_cmd no op found no_such_statement\n"
+              "range statement out of context\n"
+              "high stop < low stop (\"0.5 1.0\")\n"
+              "Environment object out of range (17)\n"
+              "sides statement out of context\n");
+    EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[0], 0.3f);
+    EXPECT_FLOAT_EQ(get_loaded_joint_table(0)[NECK].range[0], 0.5f);   // unchanged by the refused range
+    EXPECT_FLOAT_EQ(get_loaded_joint_table(0)[NECK].range[1], -0.5f);
+    EXPECT_FLOAT_EQ(get_loaded_joint_table(0)[NECK].strength, 7.0f);
+    EXPECT_EQ(get_loaded_mod_world()->env_objects[15].defined, 1);
+    EXPECT_DOUBLE_EQ(get_loaded_mod_world()->env_objects[15].mass, 3.0);
+    for (int i = 0; i < 15; i++)
+        EXPECT_EQ(get_loaded_mod_world()->env_objects[i].defined, 0);
+}
+
+TEST_F(ModTest, CommentsBlankLinesAndLineEnds)
+{
+    write_mod("ends.kxm", "# a comment\r\n\r\n   \t\r\n\tbody   head  \r\n  #sides 9\n\t sides 0.25\t\r\nbody l_foot");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(load_mod("ends.kxm"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[0], 0.25f);
+    EXPECT_EQ(get_mod_parser()->body, L_FOOT);   // the last line has no line end
+}
+
+TEST_F(ModTest, LongLinesAreDroppedWholeAndReadingGoesOn)
+{
+    std::string big = "message ";
+    big += std::string(5000, 'x');
+    std::string sides = "sides 0.3";
+    sides += std::string(3000, ' ');
+    sides += "0.4 0.5";   // would be a statement of its own if the line were split
+    write_mod("long.kxm", "body head\n" + big + "\n" + sides + "\nsides 0.31\n" + std::string(2039, ' ') +
+                              "version 9\n");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(load_mod("long.kxm"), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err,
+              "data/mod/long.kxm: line 2 longer than 2048 characters ignored\n"
+              "data/mod/long.kxm: line 3 longer than 2048 characters ignored\n");
+    EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[0], 0.31f);
+    EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[1], 0.0f);
+    EXPECT_EQ(get_mod_parser()->version, 9);   // exactly 2048 characters: still read
+    EXPECT_STREQ(get_mod_parser()->message, "");
+
+    // A long message is cut to its 255 characters.
+    parse_mod_cmd(("message " + std::string(600, 'y')).c_str());
+    EXPECT_EQ(strlen(get_mod_parser()->message), 255u);
+    testing::internal::CaptureStderr();
+    parse_mod_cmd(std::string(3000, 'z').c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Mod line longer than 2048 characters ignored\n");
+}
+
+TEST_F(ModTest, MissingAndUnsafeModsLeaveTheResetRecord)
+{
+    write_mod("some.kxm", "body head\nsides 0.4\nenv_obj 1\nfriction 5\n");
+    ASSERT_EQ(load_mod("some.kxm"), 0);
+    ASSERT_EQ(get_loaded_mod_world()->env_objects[0].defined, 1);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_mod("missing.kxm"), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to open mod data/mod/missing.kxm\n");
+    const ModWorld *m = get_loaded_mod_world();
+    EXPECT_EQ(m->env_objects[0].defined, 0);
+    EXPECT_EQ(m->object_surface, 0u);
+    EXPECT_FLOAT_EQ(m->friction, 10000.0f);
+    EXPECT_DOUBLE_EQ(m->env_objects[0].friction, 10000.0);
+    EXPECT_EQ(memcmp(get_loaded_body_table(0), builtin_body_table(), sizeof(BodyDef) * BODY_DEF_ROWS), 0);
+    EXPECT_STREQ(get_mod_rules()->mod, "missing.kxm");
+
+    // Names that would leave data/mod are refused without opening anything.
+    kxtest::write_file("secret.kxm", "body head\nsides 0.9\n");
+    mkdir("data/mod/sub", 0755);
+    write_mod("sub/inner.kxm", "body head\nsides 0.35\n");
+    for (const char *bad : {"../../secret.kxm", "/etc/passwd", "sub/../../../secret.kxm", ".hidden", ""}) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(load_mod(bad), 1) << bad;
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("Unable to open mod data/mod/"), std::string::npos) << err;
+        EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[0], 0.2f) << bad;
+    }
+    EXPECT_EQ(load_mod(std::string(300, 'a').c_str()), 1);
+    EXPECT_EQ(load_mod("sub/inner.kxm"), 0);   // folders under data/mod are fine
+    EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[0], 0.35f);
+}
+
+TEST_F(ModTest, PlayerSlotsFollowThePlayerStatements)
+{
+    write_mod("one.kxm", "body head\nsides 0.3\n");
+    ASSERT_EQ(load_mod("one.kxm"), 0);
+    ModWorld *m = build_mod_world();
+    ASSERT_NE(m, nullptr);
+    for (int s = 0; s < MOD_PLAYER_SLOTS; s++) {
+        EXPECT_EQ(m->body_tables[s], get_loaded_body_table(0)) << s;
+        EXPECT_EQ(m->joint_tables[s], get_loaded_joint_table(0)) << s;
+    }
+
+    write_mod("two.kxm", "player 1\nbody head\nsides 0.3\n");
+    ASSERT_EQ(load_mod("two.kxm"), 0);
+    m = build_mod_world();
+    EXPECT_EQ(m->body_tables[0], get_loaded_body_table(0));
+    EXPECT_EQ(m->body_tables[1], get_loaded_body_table(1));
+    EXPECT_EQ(m->body_tables[2], get_loaded_body_table(0));
+    EXPECT_EQ(m->body_tables[3], get_loaded_body_table(1));
+    EXPECT_FLOAT_EQ(m->body_tables[3][HEAD].sides[0], 0.3f);
+    EXPECT_FLOAT_EQ(m->body_tables[0][HEAD].sides[0], 0.2f);
+
+    get_game_state()->players = 1;
+    m = build_mod_world();
+    for (int s = 0; s < MOD_PLAYER_SLOTS; s++)
+        EXPECT_EQ(m->body_tables[s], get_loaded_body_table(0));
+
+    for (int bad : {0, -1, 3}) {
+        get_game_state()->players = bad;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(build_mod_world(), nullptr);
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot build a mod world"), std::string::npos);
+    }
+    get_game_state()->players = 2;
+}
+
+TEST_F(ModTest, BuildRefusesSizesTheEngineCannotTake)
+{
+    // A box with a missing side and an object box of size zero: the world
+    // build would abort in the engine, so they are reported and mended.
+    write_mod("zero.kxm", "body chest\nsides 0.3\nenv_obj 1\nsides 0\nshape box\n");
+    ASSERT_EQ(load_mod("zero.kxm"), 0);
+    testing::internal::CaptureStderr();
+    ModWorld *m = build_mod_world();
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(m, nullptr);
+    EXPECT_NE(err.find("Body CHEST: size"), std::string::npos) << err;
+    EXPECT_NE(err.find("Object 0: size"), std::string::npos) << err;
+    EXPECT_FLOAT_EQ(m->body_tables[0][CHEST].sides[1], 0.15f);
+    EXPECT_DOUBLE_EQ(m->env_objects[0].sides[2], 0.5);
+    ASSERT_EQ(init_world(m), 0);
+    apply_world_forces();
+    for (int i = 0; i < 20; i++) {
+        world_physics_step();
+        clear_contact_records();
+    }
+    EXPECT_TRUE(std::isfinite(dBodyGetPosition(get_player(0)->bodies[CHEST])[2]));
+}

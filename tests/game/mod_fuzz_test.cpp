@@ -1,0 +1,265 @@
+// Seeded mutation fuzzing of the mod loaders: mutated mod files through
+// load_mod and load_rpg_mod, then a check that the parser, the loaded
+// record and both players' tables are still in range, and now and then a
+// world built from the result and stepped.
+#include <fcntl.h>
+#include <unistd.h>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+#include "game/collision.h"
+#include "game/env_objects.h"
+#include "mod_test_util.h"
+
+namespace {
+
+// Mod files loaded in the default run; `make fuzz` runs KX_FUZZ_SCALE times
+// as many.
+constexpr long FUZZ_FILES = 100000;
+
+long fuzz_files()
+{
+    const char *env = getenv("KX_FUZZ_SCALE");
+    long scale = env && *env ? strtol(env, nullptr, 10) : 1;
+    if (scale < 1 || scale > 10000)
+        scale = 1;
+    return FUZZ_FILES * scale;
+}
+
+const char *const k_seed_lines[] = {
+    "version 3", "message hello", "world", "color 0.5 0.6 0.7", "gravity 0 0 -5", "friction 500", "blood",
+    "hold", "hold_active", "relax", "relax_active", "body head", "body r_hand", "body l_foot", "shape box",
+    "shape sphere", "shape cylinder", "sides 0.3 0.25 0.2", "sides 0.2", "alt_sides 0.35 0.12 0.18",
+    "pos 1 0.85 2.7", "rot 90 0 0", "density 0.5", "force 0 0 1", "thrust 10 0 0 2", "material steel",
+    "material flesh", "flag 2", "flag 8", "radius 0.15", "joint neck", "joint l_axilla", "joint r_ankle",
+    "axis 0 1 0", "range 0.8 -0.4", "strength 2", "velocity 30", "dm_threshold 50", "player 0", "player 1",
+    "env_obj 1", "env_obj 2", "env_obj 16", "mass 2", "color 1 0 0 0.5", "visible 1", "visible 0",
+    "bounce 0.3", "env_obj_joint 1 1 2", "env_obj_joint 16 2 16", "gamerule", "matchframes 1200",
+    "turnframes 10,20", "gravity 0 0", "sumo 1", "mod classic", "engageplayerpos 1,2,3,4,5,6", "# comment", "",
+};
+
+const char *const k_numbers[] = {"-1", "0", "1", "2", "15", "16", "17", "20", "21", "-0", "1e39", "-1e39",
+                                 "1e-45", "nan", "inf", "-inf", "2147483648", "-2147483649", "0x10", "3.4e38",
+                                 "0.000001", "99999999999999999999", "1,2", "."};
+
+const char *const k_words[] = {"body", "joint", "env_obj", "env_obj_joint", "player", "gamerule", "world",
+                               "sides", "pos", "rot", "range", "thrust", "visible", "radius", "../x", "%s%n"};
+
+std::string mutate(std::mt19937 &rng, std::string line)
+{
+    const int edits = 1 + (int)(rng() % 3);
+    for (int e = 0; e < edits; e++) {
+        const size_t at = line.empty() ? 0 : rng() % (line.size() + 1);
+        switch (rng() % 9) {
+        case 0: if (!line.empty() && at < line.size()) line[at] = (char)(rng() & 0xff); break;
+        case 1: line.insert(at, 1, (char)(rng() & 0xff)); break;
+        case 2: if (at < line.size()) line.erase(at, 1 + rng() % 4); break;
+        case 3: line.insert(at, std::string(" ") + k_numbers[rng() % (sizeof k_numbers / sizeof *k_numbers)]); break;
+        case 4: line = std::string(k_words[rng() % (sizeof k_words / sizeof *k_words)]) + " " + line; break;
+        case 5: line.insert(at, (rng() % 2) ? "\r" : "\t"); break;
+        case 6: line.insert(at, std::string(rng() % 8 == 0 ? 2040 + rng() % 20 : 1 + rng() % 40, ' ')); break;
+        case 7: if (at < line.size()) line = line.substr(0, at); break;
+        default: line += " " + line; break;
+        }
+    }
+    return line;
+}
+
+std::string fuzz_file(std::mt19937 &rng)
+{
+    std::string text;
+    const int n = 1 + (int)(rng() % 10);
+    for (int i = 0; i < n; i++) {
+        std::string line = k_seed_lines[rng() % (sizeof k_seed_lines / sizeof *k_seed_lines)];
+        if (rng() % 3 != 0)
+            line = mutate(rng, line);
+        text += line;
+        text += (rng() % 4 == 0) ? "\r\n" : "\n";
+    }
+    if (rng() % 16 == 0)
+        text += std::string(3000 + rng() % 3000, 'q');   // an over-long last line without a line end
+    return text;
+}
+
+bool finite_f(const float *v, int n)
+{
+    for (int i = 0; i < n; i++)
+        if (!std::isfinite(v[i]))
+            return false;
+    return true;
+}
+
+bool finite_d(const double *v, int n)
+{
+    for (int i = 0; i < n; i++)
+        if (!std::isfinite(v[i]))
+            return false;
+    return true;
+}
+
+// Everything a load can write, against its table's range. Returns the first
+// fault found, empty when none.
+std::string check_parser()
+{
+    const ModParser *ps = get_mod_parser();
+    if (ps->player < 0 || ps->player > 1 || ps->body < -1 || ps->body > 20 || ps->joint < -1 || ps->joint > 19 ||
+        ps->object < -1 || ps->object > 15 || ps->object_joint < -1 || ps->object_joint > 15 || ps->mode < 0 ||
+        ps->mode > 11 || ps->overlay != 0 || memchr(ps->message, 0, sizeof ps->message) == nullptr)
+        return "parser";
+    return "";
+}
+
+std::string check_in_range()
+{
+    const std::string parser = check_parser();
+    if (!parser.empty())
+        return parser;
+    const ModWorld *m = get_loaded_mod_world();
+    if (!std::isfinite(m->friction) || m->friction < 0 || m->object_surface > 1 || m->message[MOD_MESSAGE_SIZE - 1])
+        return "world";
+    for (int i = 0; i < WORLD_COLOR_COUNT; i++)
+        if (!finite_f(m->colors[i], 3))
+            return "colours";
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        const EnvObject &o = m->env_objects[i];
+        if (o.defined > 1 || o.shape > 2 || o.visible > 1 || o.material > 1 || o.thrust_period < 0 ||
+            !finite_d(o.pos, 3) || !finite_d(o.sides, 3) || o.sides[0] < 0 || o.sides[1] < 0 || o.sides[2] < 0 ||
+            !(o.mass > 0) || !std::isfinite(o.mass) || !finite_d(o.rot, 3) || !finite_f(o.color, 4) ||
+            !finite_f(o.force, 3) || !finite_f(o.thrust, 3) || !(o.bounce >= 0) || !(o.friction >= 0) ||
+            !std::isfinite(o.bounce) || !std::isfinite(o.friction))
+            return "object " + std::to_string(i);
+    }
+    for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        const EnvObjectJoint &j = m->env_joints[i];
+        if (j.active > 1 || j.visible > 1 || !finite_f(j.pos, 3) || !finite_f(j.axis, 3) || !(j.hi_stop >= j.lo_stop))
+            return "object joint " + std::to_string(i);
+        if (j.active && (j.object_a < 0 || j.object_a > 15 || j.object_b < 0 || j.object_b > 15 ||
+                         j.object_a == j.object_b || !m->env_objects[j.object_a].defined ||
+                         !m->env_objects[j.object_b].defined))
+            return "object joint ends " + std::to_string(i);
+    }
+    for (int p = 0; p < 2; p++) {
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const BodyDef &r = get_loaded_body_table(p)[b];
+            if (r.shape < 0 || r.shape > 2 || r.material < 0 || r.material > 1 || !(r.density > 0) ||
+                !std::isfinite(r.density) || r.thrust_period < 0 || !finite_f(r.pos, 3) || !finite_f(r.rot, 3) ||
+                !finite_f(r.sides, 3) || !finite_f(r.alt_sides, 3) || !finite_f(r.color, 3) ||
+                !finite_f(r.force, 3) || !finite_f(r.thrust, 3) || r.sides[0] < 0 || r.sides[1] < 0 ||
+                r.sides[2] < 0 || r.alt_sides[0] < 0 || r.alt_sides[1] < 0 || r.alt_sides[2] < 0 || r.index != b)
+                return "body " + std::to_string(p) + " " + std::to_string(b);
+        }
+        for (int j = 0; j < JOINT_COUNT; j++) {
+            const JointDef &r = get_loaded_joint_table(p)[j];
+            if (!(r.radius > 0) || !std::isfinite(r.radius) || !(r.range[0] >= r.range[1]) || !finite_f(r.pos, 3) ||
+                !finite_f(r.axis, 3) || !std::isfinite(r.strength) || !std::isfinite(r.velocity) ||
+                r.dm_threshold < -1 || r.material < 0 || r.material > 1 || !finite_f(r.color, 3) || r.index != j)
+                return "joint " + std::to_string(p) + " " + std::to_string(j);
+        }
+        if (get_loaded_body_table(p)[BODY_COUNT].shape != -1)
+            return "body table end";
+    }
+    const MatchRules *mr = get_mod_rules();
+    if (!finite_f(mr->gravity, 3) || mr->mod[RULES_TEXT_SIZE - 1] != 0)
+        return "mod rules";
+    return "";
+}
+
+// The standard streams go to /dev/null while the loaders talk.
+class QuietStreams {
+public:
+    QuietStreams()
+    {
+        fflush(stdout);
+        fflush(stderr);
+        out_ = dup(1);
+        err_ = dup(2);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        close(null);
+    }
+    ~QuietStreams()
+    {
+        fflush(stdout);
+        fflush(stderr);
+        dup2(out_, 1);
+        dup2(err_, 2);
+        close(out_);
+        close(err_);
+    }
+private:
+    int out_, err_;
+};
+
+// Replaces the file's contents without truncating it to nothing first,
+// which makes some file systems flush the file to disk at every close.
+void overwrite(int fd, const std::string &text)
+{
+    ASSERT_EQ(pwrite(fd, text.data(), text.size(), 0), (ssize_t)text.size());
+    ASSERT_EQ(ftruncate(fd, (off_t)text.size()), 0);
+}
+
+} // namespace
+
+class ModFuzz : public ModTest {};
+
+TEST_F(ModFuzz, MutatedModFilesLeaveEveryRecordInRange)
+{
+    std::mt19937 rng(20240607);
+    const long files = fuzz_files();
+    std::string fault;
+    long fault_at = -1, worlds = 0, built = 0;
+    std::string fault_text;
+    write_overlay("fz", "");
+    write_mod("fz.kxm", "");
+    const int mod_fd = open("data/mod/fz.kxm", O_WRONLY);
+    const int overlay_fd = open("custom/fz/rpg.kxm", O_WRONLY);
+    ASSERT_GE(mod_fd, 0);
+    ASSERT_GE(overlay_fd, 0);
+    {
+        QuietStreams quiet;
+        for (long i = 0; i < files && fault.empty(); i++) {
+            const std::string text = fuzz_file(rng);
+            const bool overlay = i % 8 == 7;
+            if (overlay) {
+                overwrite(overlay_fd, text);
+                load_rpg_mod((int)(rng() % 2), "fz");
+            } else {
+                overwrite(mod_fd, text);
+                load_mod("fz.kxm");
+            }
+            // The parser after every file, every record after every 8th.
+            fault = (i % 8 == 0 || overlay) ? check_in_range() : check_parser();
+            if (fault.empty() && i % 64 == 0) {
+                ModWorld *m = build_mod_world();
+                built++;
+                if (!m)
+                    fault = "build refused";
+                // A world the engine can build and step from every 4096th file.
+                if (m && i % 4096 == 0) {
+                    init_world(m);
+                    apply_world_forces();
+                    for (int s = 0; s < 5; s++) {
+                        world_physics_step();
+                        clear_contact_records();
+                    }
+                    for (int b = 0; b < BODY_COUNT && fault.empty(); b++)
+                        if (!finite_d(dBodyGetPosition(get_player(0)->bodies[b]), 3))
+                            fault = "world step";
+                    worlds++;
+                }
+            }
+            if (!fault.empty()) {
+                fault_at = i;
+                fault_text = text;
+            }
+        }
+    }
+    close(mod_fd);
+    close(overlay_fd);
+    EXPECT_EQ(fault, "") << "file " << fault_at << ":\n" << fault_text;
+    EXPECT_GT(built, files / 100);
+    EXPECT_GT(worlds, 10);
+}
