@@ -1,11 +1,20 @@
-// Program entry. The window, main loop and renderer are not built yet: this
-// entry says so plainly instead of pretending to start a game.
+// Program entry. It settles the working folder and the user folder and reads
+// the command line (so "-h" lists every option). The window, main loop and
+// renderer are not built yet: the entry says so plainly instead of pretending
+// to start a game.
 #include <clocale>
 #include <cstdio>
 
-int main(int, char **)
+#include "app/command_line.h"
+#include "app/data_dirs.h"
+
+int main(int argc, char **argv)
 {
     setlocale(LC_CTYPE, "");
+    if (chdir_to_exe_dir(nullptr) != 0)
+        return 1;
+    data_dirs_init();
+    read_command_line(argc, argv);
     fprintf(stderr, "Kaelmund: the game's window is not there yet; "
                     "the match runs headless in the tests (make test).\n");
     return 0;

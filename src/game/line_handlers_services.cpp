@@ -137,7 +137,7 @@ void lobby_newgame(int, const LineArg *arg)
     ServerList *list = get_lobby_handler_target();
     if (!list)
         return;
-    MatchRules rules;
+    MatchRules rules{};
     memset(&rules, 0, sizeof rules);
     parse_newgame_line(arg_text(arg), &rules);
     list->set_rules(rules);

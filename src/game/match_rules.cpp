@@ -383,9 +383,57 @@ int set_rules_option(const char *key, const char *value, MatchRules *rules)
     return result;
 }
 
+// Copies the field(s) that rule index i governs from src to dst.
+static void copy_rule_field(int i, MatchRules *dst, const MatchRules *src)
+{
+    switch (i) {
+    case RULE_MOD: memcpy(dst->mod, src->mod, sizeof dst->mod); break;
+    case RULE_MATCHFRAMES: dst->matchframes = src->matchframes; break;
+    case RULE_TURNFRAMES:
+        memcpy(dst->turnframe_list, src->turnframe_list, sizeof dst->turnframe_list);
+        dst->turnframe_count = src->turnframe_count;
+        memcpy(dst->turnframe_text, src->turnframe_text, sizeof dst->turnframe_text);
+        break;
+    case RULE_FLAGS: dst->flags = src->flags; break;
+    case RULE_DISMEMBERMENT:
+        dst->flags = (dst->flags & ~RULE_FLAG_DISMEMBER) | (src->flags & RULE_FLAG_DISMEMBER);
+        break;
+    case RULE_FRACTURE:
+        dst->flags = (dst->flags & ~RULE_FLAG_FRACTURE) | (src->flags & RULE_FLAG_FRACTURE);
+        break;
+    case RULE_DISQUALIFICATION: dst->flags = (dst->flags & ~RULE_FLAG_DQ) | (src->flags & RULE_FLAG_DQ); break;
+    case RULE_DQTIMEOUT: dst->dqtimeout = src->dqtimeout; break;
+    case RULE_DQFLAG: dst->dqflag = src->dqflag; break;
+    case RULE_DISMEMBERTHRESHOLD: dst->dismemberthreshold = src->dismemberthreshold; break;
+    case RULE_FRACTURETHRESHOLD: dst->fracturethreshold = src->fracturethreshold; break;
+    case RULE_DOJOTYPE: dst->dojotype = src->dojotype; break;
+    case RULE_DOJOSIZE: dst->dojosize = src->dojosize; break;
+    case RULE_ENGAGEDISTANCE: dst->engagedistance = src->engagedistance; break;
+    case RULE_ENGAGEHEIGHT: dst->engageheight = src->engageheight; break;
+    case RULE_ENGAGEROTATION: dst->engagerotation = src->engagerotation; break;
+    case RULE_ENGAGESPACE: dst->engagespace = src->engagespace; break;
+    case RULE_ENGAGEPLAYERPOS:
+    case RULE_ENGAGEPLAYERROT:
+        memcpy(dst->engage_text, src->engage_text, sizeof dst->engage_text);
+        memcpy(dst->engage_pos, src->engage_pos, sizeof dst->engage_pos);
+        memcpy(dst->engage_rot, src->engage_rot, sizeof dst->engage_rot);
+        dst->engage_set = src->engage_set;
+        break;
+    case RULE_DAMAGE: dst->damage = src->damage; break;
+    case RULE_GRAVITY: memcpy(dst->gravity, src->gravity, sizeof dst->gravity); break;
+    case RULE_SUMO: dst->sumo = src->sumo; break;
+    case RULE_RPG: dst->rpg = src->rpg; break;
+    case RULE_REACTIONTIME: dst->reactiontime = src->reactiontime; break;
+    default: break;
+    }
+}
+
 void fill_default_rules(int set, MatchRules *rules)
 {
     const int multi = set != 0;
+    // A locked rule keeps the value it had: clearing it to 0 would wipe a
+    // remembered rule and leave, say, a match of 0 frames.
+    const MatchRules old = *rules;
     memset(rules, 0, sizeof *rules);
     n_strncpyz(rules->mod, "classic", RULES_TEXT_SIZE);
     rules->int_b = 0;
@@ -416,6 +464,9 @@ void fill_default_rules(int set, MatchRules *rules)
     rules->teams = 0;
     rules->places = 1;
     rules->players = 2;
+    for (int i = 0; i < RULES_KEY_COUNT; i++)
+        if (rule_locked(i))
+            copy_rule_field(i, rules, &old);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,8 +1,305 @@
+// The turn and frame cycle. The tick calls turn_countdown, then
+// check_turn_timeout, then one step: step_world while no ghost preview runs,
+// else a step of the ghost (or of its stored trail).
 #include "game/turn_cycle.h"
-#include "game/game_state.h"
+#include <cstring>
+#include "app/clock.h"
+#include "app/sound_frame.h"
+#include "game/collision.h"
+#include "game/env_objects.h"
+#include "game/frame_cache.h"
+#include "game/ghost.h"
+#include "game/joints.h"
+#include "game/match_rules.h"
+#include "game/turn_seam.h"
+#include "net/turn_control.h"
+#include "particles/limb_trails.h"
+#include "script/script_context.h"
+
+static int g_record_mode = RECORD_EVERY_FRAME;
+static int g_turn_just_started;
+static ReplayFrame g_held_frame;
+static int g_held_valid;
+
+int get_record_mode(void) { return g_record_mode; }
+void set_record_mode(int mode) { g_record_mode = mode; }
+int turn_just_started(void) { return g_turn_just_started; }
+const ReplayFrame *get_held_frame(void) { return g_held_valid ? &g_held_frame : nullptr; }
+
+static bool network_play(void) { return get_game_globals()->network_mode != 0; }
+static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
+
+static int fighters(void)
+{
+    const int n = get_game_state()->players;
+    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
+}
 
 int game_is_running(void)
 {
     const WorldState *w = get_game_state();
-    return get_game_globals()->replay_mode == 0 && w->ghost_mode == 0 && !w->frozen && !w->game_over;
+    return !replay_plays() && w->ghost_mode == 0 && !w->frozen && !w->game_over;
+}
+
+int take_turnframes(void)
+{
+    WorldState *w = get_game_state();
+    const MatchRules *r = get_match_rules();
+    int frames = 0;
+    if (r->turnframe_count > 0) {
+        const int count = r->turnframe_count < RULES_TURN_LIST_MAX ? r->turnframe_count : RULES_TURN_LIST_MAX;
+        const int index = w->turn_index >= 0 ? w->turn_index % count : 0;
+        frames = r->turnframe_list[index];
+    }
+    // A list with no entries would divide by zero; an entry below 1 would
+    // give a turn without frames (or one that never ends): both take the
+    // nominal turn length.
+    if (frames < 1)
+        frames = rules_nominal_turn_length();
+    if (frames < 1)
+        frames = 1;
+    w->turn_index++;
+    return frames + 1;
+}
+
+void start_turn_frames(int n)
+{
+    WorldState *w = get_game_state();
+    const MatchRules *r = get_match_rules();
+    if (n > 0)
+        w->frames_left = n + 1;
+    else if (network_play() && w->frame < r->opening_frames)
+        w->frames_left = (r->opening_turnframes > 0 ? r->opening_turnframes : 1) + 1;
+    else
+        w->frames_left = take_turnframes();
+    if (w->ghost_mode != 0)
+        leave_ghost_mode();
+    w->frozen = 0;
+}
+
+static bool all_fighters_ready(void)
+{
+    const int n = fighters();
+    if (n == 0)
+        return false;
+    for (int i = 0; i < n; i++) {
+        const Player *p = get_player(i);
+        if (!p || p->ready != 1)
+            return false;
+    }
+    return true;
+}
+
+void turn_countdown(void)
+{
+    WorldState *w = get_game_state();
+    g_turn_just_started = 0;
+    if (network_play() && all_fighters_ready()) {
+        for (int i = 0; i < fighters(); i++) {
+            Player *p = get_player(i);
+            p->ready = 0;
+            p->ready2 = 0;
+        }
+        start_turn_frames(0);
+        g_turn_just_started = 1;
+    }
+    if (replay_plays())
+        return;
+    if (!network_play() && w->game_over)
+        return;
+    if (w->frames_left > 0) {
+        w->frames_left--;
+        if (w->frames_left == 0)
+            end_turn();
+    }
+}
+
+void check_turn_timeout(void)
+{
+    GameGlobals *g = get_game_globals();
+    if (g->turn_deadline == 0 || !network_play() || !all_bouts_present())
+        return;
+    if (g->selected_player < 0) {
+        commit_turn(0);
+    } else if ((int32_t)(clock_ms() - g->turn_deadline) > 0) {
+        commit_turn(0);
+        g->turn_deadline = 0;
+    }
+}
+
+void end_turn(void)
+{
+    WorldState *w = get_game_state();
+    GameGlobals *g = get_game_globals();
+    const int n = fighters();
+    set_ghost_trail_complete(0);
+    if (!network_play()) {
+        // The preview switches the live fighters off while it runs.
+        if (get_ghost_option() != GHOST_OPTION_ALL && g->selected_player >= 0)
+            start_ghost_player(g->selected_player);
+        else
+            start_ghost_all();
+    } else {
+        // The received state is applied by the network hand-over once every
+        // fighter's state lines are complete.
+        for (int i = 0; i < n; i++)
+            get_player(i)->received_mask = 0;
+        w->received_mask = 0;
+        if (g->own_slot == -1) {
+            w->frozen = 1;
+            if (get_ghost_option() == GHOST_OPTION_ALL)
+                toggle_ghost_all();
+            else if (get_ghost_option() == GHOST_OPTION_ONE)
+                toggle_ghost_selected();
+        } else {
+            if (get_ghost_option() == GHOST_OPTION_ALL)
+                start_ghost_all();
+            else
+                start_ghost_player(g->selected_player);
+        }
+        const uint32_t deadline = (uint32_t)get_match_rules()->reactiontime * 1000u + clock_ms();
+        if (g_record_mode == RECORD_EVERY_FRAME || g->own_slot == -1) {
+            g->turn_deadline = deadline;
+        } else if (g_record_mode == RECORD_THEN_HOLD) {
+            g->turn_deadline = deadline;
+            w->net_decision_frame = w->frame;
+            g_record_mode = RECORD_HOLD_FRAME;
+        }
+    }
+    for (int i = 0; i < n; i++) {
+        Player *p = get_player(i);
+        p->joint_changes = 0;
+        p->joint_changes2 = 0;
+    }
+    fire_hook_enter_freeze(get_script_ctx());
+}
+
+// End of a match: the report, limp losers, the last network frame; end
+// frame set so that the automatic replay follows.
+static void handle_match_end(WorldState *w)
+{
+    if (!replay_plays())
+        fire_hook_end_game(get_script_ctx(), w->result_kind);
+    if (w->gameover_timelimit == -1)
+        return;
+    announce_match_result(w);
+    for (int i = 0; i < fighters(); i++)
+        if (w->losers[i] == i)
+            relax_all(i);
+    if (network_play())
+        store_replay_frame(1);
+    w->end_frame = w->frame;
+}
+
+void step_world(int quiet)
+{
+    WorldState *w = get_game_state();
+    GameGlobals *g = get_game_globals();
+    ScriptContext *ctx = get_script_ctx();
+    const bool replay = replay_plays();
+
+    if (!w->frozen) {
+        if (replay) {
+            play_replay_frame(w->frame);
+            if (!w->game_over)
+                fire_hook_enter_frame(ctx);
+        } else if (w->ghost_mode == 0) {
+            if (g_record_mode == RECORD_EVERY_FRAME || g_record_mode == RECORD_THEN_HOLD) {
+                store_replay_frame(g_turn_just_started);
+            } else if (w->frame == w->net_decision_frame) {
+                record_frame_into(&g_held_frame, 1, w->frame);
+                g_held_valid = 1;
+            }
+            if (!w->game_over)
+                fire_hook_enter_frame(ctx);
+        }
+        apply_thrusts(w->frame + (w->ghost_mode != 0 ? (int)w->ghost_frame : 0));
+        apply_pending_wishes();
+        if (w->ghost_mode == 0) {
+            if (!quiet) {
+                frame_cache_store(w->frame);
+                record_emote_history(w->frame);
+            }
+            w->frame++;
+        }
+    }
+
+    if (!quiet && !w->frozen) {
+        limit_body_velocities();
+        sound_update_frame(w);
+        if (w->ghost_mode == 0) {
+            world_physics_step();
+            if (get_contact_count() > 0)
+                contact_damage();
+            fade_hit_flash();
+            trails_update();
+        }
+    }
+
+    if (replay) {
+        // A replay runs for the frames it was given, then pauses. The turn
+        // start counts one frame more for the live countdown, which counts
+        // before the step; here the count follows the step, so the pause
+        // comes at 1 and exactly the frames asked for run.
+        if (!network_play() && w->frames_left > 0) {
+            w->frames_left--;
+            if (w->frames_left <= 1) {
+                w->frames_left = 0;
+                toggle_game_running(0);
+            }
+        }
+    } else if (w->ghost_mode == 0 && !w->frozen && !w->game_over) {
+        if (network_play()) {
+            apply_pending_breaks(w->frame);
+        } else if (get_match_rules()->flags & (RULE_FLAG_DISMEMBER | RULE_FLAG_FRACTURE)) {
+            for (int i = 0; i < fighters(); i++)
+                check_joint_breaks(i);
+        }
+    }
+
+    if (!(!replay && !w->frozen && w->ghost_mode != 0))
+        bleed_dismembered_joints();
+
+    if (w->game_over && w->end_frame > 0 && w->frame > w->end_frame + END_REPLAY_DELAY) {
+        w->end_frame = 0;
+        if (g->replay_mode != 2)
+            start_playback(0);
+        else
+            replay_next();
+    } else if (!w->game_over) {
+        const int over = network_play() ? match_end_network() : match_end_single();
+        if (over)
+            handle_match_end(w);
+    }
+
+    if (w->deadline != 0 && (int32_t)(clock_ms() - w->deadline) > 0 && !replay_plays() && !network_play()) {
+        w->deadline = 0;
+        g->replay_mode = 2;
+        replay_next();
+    }
+}
+
+void set_match_frame(int f)
+{
+    WorldState *w = get_game_state();
+    w->frame = f;
+    w->play_frame = f;
+    if (g_held_valid && f == g_held_frame.frame) {
+        delete_all_grip_joints();
+        apply_replay_frame(&g_held_frame);
+    }
+}
+
+void run_match_tick(int arg)
+{
+    const WorldState *w = get_game_state();
+    get_game_globals()->now_ms = clock_ms();
+    turn_countdown();
+    check_turn_timeout();
+    if (w->ghost_mode == 0)
+        step_world(arg);
+    else if (ghost_trail_complete())
+        step_ghost_trail();
+    else
+        step_ghost();
 }

@@ -13,6 +13,7 @@
 #include "game/blood.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
+#include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
@@ -431,8 +432,12 @@ int init_game(void)
     fill_category_table();
     ModWorld *def = get_default_mod_world();
     memset(def, 0, sizeof *def);
-    if (replay_buffer_alloc() != 0)
+    // The replay buffer, the frame cache and the emote history are single
+    // allocations made once; without them no match can be played.
+    if (replay_buffer_alloc() != 0 || frame_cache_alloc() != 0 || alloc_emote_history() != 0) {
+        fprintf(stderr, "Unable to allocate the replay buffer and frame cache\n");
         exit(1);
+    }
     copy_builtin_tables();
     for (int s = 0; s < MOD_PLAYER_SLOTS; s++) {
         def->body_tables[s] = get_default_body_table();
@@ -455,6 +460,8 @@ void free_game(void)
 {
     destroy_world();
     replay_buffer_free();
+    frame_cache_free();
+    free_emote_history();
 }
 
 void reset_fighters(void)

@@ -4,9 +4,14 @@
 
 #include "script/script_context.h"
 #include "script/script_hooks.h"
+#include "script/script_match_functions.h"
 
 const ScriptFunction script_functions[] = {
     {"set_hook", script_set_hook},
+    {"run_frames", script_run_frames},
+    {"step_game", script_step_game},
+    {"set_gameover_timelimit", script_set_gameover_timelimit},
+    {"set_grip", script_set_grip},
     {nullptr, nullptr},
 };
 

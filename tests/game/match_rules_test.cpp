@@ -16,7 +16,7 @@ namespace {
 
 MatchRules defaults(int set)
 {
-    MatchRules r;
+    MatchRules r{};
     fill_default_rules(set, &r);
     return r;
 }
@@ -91,7 +91,7 @@ TEST(NewgameLine, MakeParseMakeRoundTripsRandomRules)
         r.rpg = num(0, 1);
         std::string first = make_newgame_line(iter & 1, &r);
         ASSERT_EQ(count_fields(first), 30) << first;
-        MatchRules back;
+        MatchRules back{};
         ASSERT_EQ(parse_newgame_line(first.substr(first.find(';') + 1).c_str(), &back), 30);
         EXPECT_EQ(first, make_newgame_line(iter & 1, &back));
         EXPECT_EQ(back.turnframe_count, extra + 1);
@@ -120,7 +120,7 @@ TEST(NewgameLine, LongestValidLineIsWholeAndBounded)
     EXPECT_EQ(line.back(), '\n');
     EXPECT_EQ(count_fields(line), 30);
     EXPECT_NE(line.find(long_mod), std::string::npos);
-    MatchRules back;
+    MatchRules back{};
     EXPECT_EQ(parse_newgame_line(line.substr(line.find(';') + 1).c_str(), &back), 30);
     EXPECT_EQ(line, make_newgame_line(-2147483647, &back));
 
@@ -151,7 +151,7 @@ TEST(NewgameLine, ShortLinesRaiseTheOldFormatFlags)
             s += (i ? " " : "") + words[i];
         return s;
     };
-    MatchRules back;
+    MatchRules back{};
     EXPECT_EQ(parse_newgame_line(first_n(25).c_str(), &back), 25);
     EXPECT_TRUE(rules_gravity_from_mod());
     EXPECT_TRUE(rules_dqflag_from_mod());
@@ -179,7 +179,7 @@ TEST(NewgameLine, CountsAreClamped)
         r.places = places;
         r.teams = teams;
         std::string line = make_newgame_line(0, &r);
-        MatchRules back;
+        MatchRules back{};
         parse_newgame_line(line.substr(line.find(';') + 1).c_str(), &back);
         return back;
     };
@@ -339,16 +339,25 @@ TEST(MatchRulesKeys, SetRulesOptionFollowsIntoTheModRules)
     testing::internal::GetCapturedStderr();
 }
 
-TEST(MatchRulesKeys, ConfigLocksKeepDefaultsAtZero)
+TEST(MatchRulesKeys, ConfigLocksKeepRememberedRulesThroughDefaults)
 {
+    // The configuration file remembered a match length and turn list; filling
+    // the defaults must not wipe them (a locked rule would otherwise be 0).
+    MatchRules r = defaults(0);
+    set_rule("mf", "900", &r);
+    set_rule("tf", "15,25", &r);
+    set_rule("dismemberment", "0", &r);
     rules_set_config_lock(RULE_MATCHFRAMES, 1);
     rules_set_config_lock(RULE_TURNFRAMES, 1);
-    MatchRules r = defaults(0);
-    EXPECT_EQ(r.matchframes, 0);
-    EXPECT_STREQ(r.turnframe_text, "0");
-    EXPECT_EQ(r.turnframe_count, 1);
+    rules_set_config_lock(RULE_DISMEMBERMENT, 1);
+    fill_default_rules(1, &r);
+    EXPECT_EQ(r.matchframes, 900);
+    EXPECT_STREQ(r.turnframe_text, "15,25");
+    EXPECT_EQ(r.turnframe_count, 2);
+    EXPECT_EQ(r.flags, 1);              // multiplayer flags 3, dismemberment kept off
+    EXPECT_EQ(r.reactiontime, 20);      // unlocked rules take the defaults
     EXPECT_EQ(set_rule("mf", "10", &r), 0);
-    EXPECT_EQ(r.matchframes, 0);
+    EXPECT_EQ(r.matchframes, 900);
     rules_clear_config_locks();
     EXPECT_EQ(set_rule("mf", "10", &r), 0);
     EXPECT_EQ(r.matchframes, 10);

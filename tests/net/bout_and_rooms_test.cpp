@@ -88,7 +88,7 @@ TEST(ServerList, LobbyLinesFillTheCurrentEntry)
     EXPECT_EQ(list->set_desc("  A room for beginners\r\n"), 0);
     EXPECT_EQ(list->set_desc(""), 0);   // an empty description keeps the old one
     EXPECT_EQ(list->set_clients("ann\tbob\n"), 0);
-    MatchRules rules;
+    MatchRules rules{};
     memset(&rules, 0, sizeof rules);
     rules.matchframes = 500;
     EXPECT_EQ(list->set_rules(rules), 0);

@@ -1,0 +1,51 @@
+// Script functions that drive the match through the game's own operations.
+#include "script/script_match_functions.h"
+
+#include <lua.hpp>
+
+#include "game/joints.h"
+#include "game/match_rules.h"
+#include "game/turn_cycle.h"
+#include "net/turn_control.h"
+
+// Integer arguments are clamped to the 32-bit range before they reach the game.
+static int check_int(lua_State *L, int index)
+{
+    const lua_Number v = luaL_checknumber(L, index);
+    if (!(v == v))
+        return 0;
+    if (v > 2147483647.0)
+        return 2147483647;
+    if (v < -2147483648.0)
+        return -2147483647 - 1;
+    return (int)v;
+}
+
+int script_run_frames(lua_State *L)
+{
+    start_turn_frames(check_int(L, 1));
+    return 0;
+}
+
+int script_step_game(lua_State *)
+{
+    commit_turn(0);
+    return 0;
+}
+
+int script_set_gameover_timelimit(lua_State *L)
+{
+    get_game_state()->gameover_timelimit = check_int(L, 1);
+    return 0;
+}
+
+int script_set_grip(lua_State *L)
+{
+    const int fighter = check_int(L, 1);
+    const int hand = check_int(L, 2);
+    const int value = check_int(L, 3);
+    const bool ok = !(get_match_rules()->flags & RULE_FLAG_NO_GRIP) && !game_is_running() && fighter >= 0 &&
+                    fighter < get_game_state()->players && set_grip(fighter, hand, value) == 0;
+    lua_pushboolean(L, ok ? 1 : 0);
+    return 1;
+}

@@ -1,0 +1,150 @@
+// The frame cache puts every shape back as it was stored; the emote history
+// shows a frame's emotes again.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <cmath>
+#include "game/blood.h"
+#include "match_fixture.h"
+
+struct ShapeSnapshot {
+    std::vector<double> pos;
+    std::vector<double> rot;
+};
+
+static void add_geom(ShapeSnapshot &s, dGeomID g)
+{
+    double pos[3], R[12];
+    if (dGeomGetClass(g) == dGeomTransformClass) {
+        geom_transform_world(g, pos, R);
+    } else {
+        const dReal *p = dGeomGetPosition(g);
+        const dReal *r = dGeomGetRotation(g);
+        for (int k = 0; k < 3; k++)
+            pos[k] = p[k];
+        for (int k = 0; k < 12; k++)
+            R[k] = r[k];
+    }
+    s.pos.insert(s.pos.end(), pos, pos + 3);
+    s.rot.insert(s.rot.end(), R, R + 12);
+}
+
+static ShapeSnapshot snapshot()
+{
+    ShapeSnapshot s;
+    for (int i = 0; i < 2; i++) {
+        Player *p = get_player(i);
+        for (int b = 0; b < BODY_COUNT; b++)
+            add_geom(s, p->body_geoms[b]);
+        for (int j = 0; j < JOINT_COUNT; j++)
+            add_geom(s, p->joint_geoms[j]);
+    }
+    for (int d = 0; d < BLOOD_DROP_COUNT; d += 17)
+        add_geom(s, get_blood_drop(d)->geom);
+    return s;
+}
+
+TEST_F(MatchTest, RestoreBringsEveryGeomBack)
+{
+    WorldState *w = get_game_state();
+    script_turn(0);
+    start_turn_frames(10);
+    tick(10);   // frames 0..9 stored
+    spawn_blood(0, HEAD, 0.3, 0.2, 1.5);
+    get_player(0)->hit_flash[HEAD] = 1.0f;
+    get_player(1)->injury = 123.5f;
+    const double impact[3] = {0.5, -0.25, 0};
+    record_ground_impact(1, impact);
+    const GroundImpact stored_impact = *get_ground_impact(1);
+    frame_cache_store(w->frame);
+    const int stored = w->frame;
+    const ShapeSnapshot before = snapshot();
+
+    // Disturb: move, turn, run the world on, clear the flash and injury.
+    for (int i = 0; i < 2; i++)
+        for (int b = 0; b < BODY_COUNT; b++) {
+            dBodySetPosition(get_player(i)->bodies[b], b * 0.1, i, 3.0);
+            dMatrix3 R;
+            dRFromAxisAndAngle(R, 1, 0, 0, 0.7 + b);
+            dBodySetRotation(get_player(i)->bodies[b], R);
+        }
+    dGeomSetPosition(get_blood_drop(0)->geom, 9, 9, 9);
+    get_player(0)->hit_flash[HEAD] = 0;
+    get_player(1)->injury = 0;
+    clear_ground_impacts();
+
+    frame_cache_restore(stored);
+    const ShapeSnapshot after = snapshot();
+    ASSERT_EQ(before.pos.size(), after.pos.size());
+    for (size_t k = 0; k < before.pos.size(); k++)   // positions are kept as floats
+        EXPECT_NEAR(after.pos[k], before.pos[k], 2e-6 * (1 + std::fabs(before.pos[k]))) << k;
+    for (size_t k = 0; k < before.rot.size(); k++)
+        EXPECT_NEAR(after.rot[k], before.rot[k], 1e-12) << k;
+    EXPECT_EQ(get_player(0)->hit_flash[HEAD], 1.0f);
+    EXPECT_EQ(get_player(1)->injury, 123.5f);
+    EXPECT_EQ(get_ground_impact(1)->frame, stored_impact.frame);
+    EXPECT_EQ(get_ground_impact(1)->pos[0], 0.5);
+    EXPECT_EQ(get_ground_impact(1)->countdown, stored_impact.countdown);
+}
+
+TEST_F(MatchTest, ValidOnlyForStoredFramesInRange)
+{
+    EXPECT_EQ(frame_cache_valid(0), 0u);
+    EXPECT_EQ(frame_cache_first_valid(), 0u);
+    start_turn_frames(3);
+    tick(3);
+    EXPECT_EQ(frame_cache_valid(0), 1u);
+    EXPECT_EQ(frame_cache_valid(2), 1u);
+    EXPECT_EQ(frame_cache_valid(3), 0u);
+    EXPECT_EQ(frame_cache_valid(2048), 0u);
+    EXPECT_EQ(frame_cache_valid(-1), 0u);
+    // Out-of-range frames are neither stored nor played.
+    frame_cache_store(2048);
+    frame_cache_store(-5);
+    frame_cache_restore(2048);
+    frame_cache_restore(-5);
+    record_emote_history(2048);
+    apply_emote_history(4096);
+    EXPECT_EQ(frame_cache_entry(2048), nullptr);
+    EXPECT_EQ(emote_history_entry(2048), nullptr);
+    frame_cache_store(2047);
+    EXPECT_EQ(frame_cache_valid(2047), 1u);
+    frame_cache_clear();
+    EXPECT_EQ(frame_cache_valid(0), 0u);
+}
+
+TEST_F(MatchTest, EmoteSetAtFrameTenShowsOnPlaybackForFiveSeconds)
+{
+    WorldState *w = get_game_state();
+    start_turn_frames(20);
+    tick(10);
+    ASSERT_EQ(w->frame, 10);
+    set_player_emote(0, "hello there", 2.0f);
+    tick(10);
+    for (int f = 0; f < 20; f++) {
+        const EmoteHistoryEntry *e = emote_history_entry(f);
+        EXPECT_STREQ(e->text[0], f == 10 ? "hello there" : "") << f;
+        EXPECT_STREQ(e->text[1], "");
+    }
+    // From the emote history (the frame-cache playback).
+    clear_player_emote(0);
+    apply_emote_history(9);
+    EXPECT_STREQ(get_player(0)->emote, "");
+    apply_emote_history(10);
+    EXPECT_STREQ(get_player(0)->emote, "hello there");
+    EXPECT_EQ(get_player(0)->emote_duration, 5000);
+
+    // From the replay buffer: the frame at 10 carries the emote.
+    int slot = -1;
+    for (int k = 0; k < w->frames_recorded; k++)
+        if (get_replay_frame(k)->frame == 10)
+            slot = k;
+    ASSERT_GE(slot, 0);
+    EXPECT_TRUE(get_replay_frame(slot)->change_bits[0] & RF_EMOTE);
+    start_playback(0);
+    EXPECT_STREQ(get_player(0)->emote, "");
+    while (w->frame < 10)
+        tick();
+    EXPECT_STREQ(get_player(0)->emote, "");
+    tick();
+    EXPECT_STREQ(get_player(0)->emote, "hello there");
+    EXPECT_EQ(get_player(0)->emote_duration, 5000);
+}

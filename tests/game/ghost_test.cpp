@@ -1,0 +1,226 @@
+// The ghost preview predicts the coming turn; the trail stores it; the
+// preview restarts on grip changes and carries grips.
+#include <cmath>
+#include <cstdio>
+#include "match_fixture.h"
+
+static double max_trail_deviation(int k)
+{
+    const GhostTrailFrame *t = ghost_trail_frame(k);
+    double worst = 0;
+    for (int i = 0; i < 2; i++)
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const dReal *p = dBodyGetPosition(get_player(i)->bodies[b]);
+            for (int c = 0; c < 3; c++)
+                worst = std::fmax(worst, std::fabs(p[c] - t->bodies[i][b].pos[c]));
+        }
+    return worst;
+}
+
+static double preview_deviation(bool change_joints, void (*script)(int))
+{
+    WorldState *w = get_game_state();
+    const int turn = 40;
+    if (change_joints)
+        script(2);
+    restart_ghost(1);
+    for (int k = 0; k <= turn; k++)
+        run_match_tick(0);
+    if (ghost_trail_complete())
+        return -1;
+    const int start = w->frame;
+    start_turn_frames(turn);
+    double worst = 0;
+    for (int k = 0; k <= turn; k++) {
+        if (k > 0)
+            run_match_tick(0);
+        if (w->frame != start + k)
+            return -1;
+        worst = std::fmax(worst, max_trail_deviation(k));
+    }
+    return worst;
+}
+
+static void record_difference(double worst)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%.3g", worst);
+    ::testing::Test::RecordProperty("largest_difference", text);
+}
+
+// The ghosts run the same bodies, joints and contacts in the same order as
+// the fighters. The copy at the start sets each ghost body's quaternion
+// through the engine, which normalises it again and rebuilds the rotation
+// matrix: the last bits change. A turn that begins with new joint states
+// begins with a recorded frame, and recording gives the live bodies that
+// same set, so such a turn is predicted to the bit. The test holds 1e-9 m.
+TEST_F(MatchTest, PreviewOfAllFightersPredictsTheTurn)
+{
+    play_turn(0, 3);
+    play_turn(1, 3);
+    ASSERT_EQ(get_game_state()->ghost_mode, 2);
+    const double worst = preview_deviation(true, script_turn);
+    ASSERT_GE(worst, 0.0);
+    record_difference(worst);
+    EXPECT_LT(worst, 1e-9) << "largest difference " << worst;
+}
+
+// A turn with no new joint states records no frame: the fighters keep the
+// rotations as the step left them, and the ghost's renormalised copy differs
+// from them by rounding only.
+TEST_F(MatchTest, PreviewOfUnchangedTurnDiffersOnlyByRounding)
+{
+    play_turn(0, 3);
+    play_turn(1, 3);
+    const double worst = preview_deviation(false, script_turn);
+    ASSERT_GE(worst, 0.0);
+    record_difference(worst);
+    EXPECT_LT(worst, 1e-9) << "largest difference " << worst;
+}
+
+TEST_F(MatchTest, TrailCompletesAfterHundredFramesAndLoops)
+{
+    WorldState *w = get_game_state();
+    play_turn(0, 0);
+    ASSERT_EQ(w->ghost_mode, 2);
+    // The tick that ends the turn already runs the first ghost step.
+    ASSERT_EQ(w->ghost_frame, 1.0f);
+    tick(98);
+    EXPECT_FALSE(ghost_trail_complete());
+    tick();   // frame 99 saved, length reached: restart, trail complete
+    EXPECT_TRUE(ghost_trail_complete());
+    EXPECT_EQ(w->ghost_frame, 0.0f);
+    // Replaying the stored trail: the ghosts take the stored poses.
+    tick(37);
+    const GhostTrailFrame *t = ghost_trail_frame(36);
+    const dReal *head = dBodyGetPosition(get_player(2)->bodies[HEAD]);
+    for (int c = 0; c < 3; c++)
+        EXPECT_NEAR(head[c], t->bodies[0][HEAD].pos[c], 1e-12);
+    EXPECT_EQ(w->ghost_frame, 37.0f);
+    tick(63);
+    tick();   // wraps after frame 99
+    EXPECT_EQ(w->ghost_frame, 1.0f);
+}
+
+TEST_F(MatchTest, LongRowStoresOnlyHundredFramesAndWrapsAfterThem)
+{
+    WorldState *w = get_game_state();
+    play_turn(0, 0);
+    ASSERT_EQ(set_ghost_mode(1), 0);
+    EXPECT_EQ(w->ghost_length, 400);
+    tick(100);   // the row's restart: from 0, 100 frames
+    EXPECT_TRUE(ghost_trail_complete());
+    EXPECT_EQ(w->ghost_frame, 100.0f);
+    tick();   // the trail replay starts over at 0
+    EXPECT_EQ(w->ghost_frame, 1.0f);
+    // Selecting the active row with flag 8 ends the preview; "long" has no 8.
+    ASSERT_EQ(set_ghost_mode(4), 0);
+    ASSERT_EQ(set_ghost_mode(4), 0);
+    EXPECT_EQ(w->ghost_mode, 0);
+}
+
+TEST_F(MatchTest, TrailIndexIsCheckedAgainstItsHundredFrames)
+{
+    WorldState *w = get_game_state();
+    play_turn(0, 0);
+    w->ghost_length = 1000;
+    w->ghost_frame = 150.0f;   // beyond the trail: nothing stored, no overrun
+    step_ghost();
+    EXPECT_EQ(w->ghost_frame, 151.0f);
+    w->ghost_frame = -3.0f;
+    step_ghost();
+    w->ghost_frame = 5000.0f;
+    step_ghost_trail();
+    EXPECT_EQ(w->ghost_frame, 1.0f);
+    EXPECT_EQ(ghost_trail_frame(100), nullptr);
+    EXPECT_EQ(ghost_trail_frame(-1), nullptr);
+}
+
+TEST_F(MatchTest, PreviewOfNoFighterCopiesNothing)
+{
+    WorldState *w = get_game_state();
+    Player *ghost0 = get_player(2);
+    const dReal before = dBodyGetPosition(ghost0->bodies[HEAD])[2];
+    dBodySetPosition(get_player(0)->bodies[HEAD], 5, 5, 5);
+    start_ghost_player(-1);
+    EXPECT_EQ(w->ghost_mode, 1);
+    EXPECT_EQ(w->frozen, 0);
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(get_player(i)->hidden, 1) << i;
+    EXPECT_EQ(dBodyGetPosition(ghost0->bodies[HEAD])[2], before);
+    tick(3);   // steps nothing visible and does not crash
+    leave_ghost_mode();
+    EXPECT_EQ(get_player(0)->hidden, 0);
+    EXPECT_EQ(w->frozen, 1);
+}
+
+TEST_F(MatchTest, ToggledGripRestartsPreviewFromCurrentState)
+{
+    WorldState *w = get_game_state();
+    play_turn(0, 0);
+    tick(29);
+    ASSERT_EQ(w->ghost_frame, 30.0f);
+    ASSERT_EQ(toggle_grip(0, R_HAND), 0);
+    EXPECT_EQ(w->ghost_frame, 0.0f);
+    EXPECT_FALSE(ghost_trail_complete());
+    for (int b = 0; b < BODY_COUNT; b++) {
+        const dReal *live = dBodyGetPosition(get_player(0)->bodies[b]);
+        const dReal *ghost = dBodyGetPosition(get_player(2)->bodies[b]);
+        for (int c = 0; c < 3; c++)
+            EXPECT_EQ(live[c], ghost[c]);
+    }
+    EXPECT_EQ(get_player(2)->grip_wish[GRIP_RIGHT], GRIP_ON);
+}
+
+TEST_F(MatchTest, GrippingHandKeepsItsGripInTheGhost)
+{
+    const double point[3] = {0, 0, 1};
+    Player *p = get_player(0);
+    p->grip_state[GRIP_RIGHT] = GRIP_ON;
+    ASSERT_EQ(grip_contact(0, 1, R_HAND, CHEST, point), 0);
+    ASSERT_NE(p->grip_joints[R_HAND], nullptr);
+    start_ghost_all();
+    Player *g0 = get_player(2);
+    ASSERT_NE(g0->grip_joints[R_HAND], nullptr);
+    EXPECT_EQ(dJointGetBody(g0->grip_joints[R_HAND], 0), g0->bodies[R_HAND]);
+    EXPECT_EQ(dJointGetBody(g0->grip_joints[R_HAND], 1), get_player(3)->bodies[CHEST]);
+    EXPECT_EQ(g0->grip_state[GRIP_RIGHT], GRIP_ON);
+    // The preview of fighter 0 alone has no ghost 1 to hold: no joint that
+    // would wake it.
+    leave_ghost_mode();
+    get_game_globals()->selected_player = 0;
+    start_ghost_player(0);
+    EXPECT_EQ(get_player(2)->grip_joints[R_HAND], nullptr);
+    EXPECT_EQ(get_player(3)->hidden, 1);
+    tick(5);
+    EXPECT_EQ(get_player(3)->hidden, 1);
+    leave_ghost_mode();
+}
+
+TEST_F(MatchTest, PickingFightersCyclesThePreviews)
+{
+    WorldState *w = get_game_state();
+    GameGlobals *g = get_game_globals();
+    ghost_pick_player(1);
+    EXPECT_EQ(w->ghost_mode, 1);
+    EXPECT_EQ(g->selected_player, 1);
+    ghost_pick_player(0);   // another fighter while one is shown: all
+    EXPECT_EQ(w->ghost_mode, 2);
+    EXPECT_EQ(g->selected_player, -1);
+    ghost_pick_player(0);   // from all: the other fighter
+    EXPECT_EQ(w->ghost_mode, 1);
+    EXPECT_EQ(g->selected_player, 1);
+    ghost_pick_player(1);   // the shown fighter again: off
+    EXPECT_EQ(w->ghost_mode, 0);
+    EXPECT_EQ(get_ghost_option(), GHOST_OPTION_NONE);
+    toggle_ghost_all();
+    EXPECT_EQ(w->ghost_mode, 2);
+    toggle_ghost_all();
+    EXPECT_EQ(w->ghost_mode, 0);
+    // Nothing while a replay plays.
+    g->replay_mode = 1;
+    ghost_pick_player(0);
+    toggle_ghost_selected();
+    EXPECT_EQ(w->ghost_mode, 0);
+    EXPECT_EQ(set_ghost_mode(0), 1);
+}

@@ -1,0 +1,158 @@
+// Whole matches, headless: the default match played turn by turn fires its
+// hooks in order and replays itself after the end; the same scripted match
+// in two separate processes gives bit-identical bodies at every frame.
+#include <cstdio>
+#include <cstdlib>
+#include <lua.hpp>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include "match_fixture.h"
+#include "script/script_context.h"
+#include "script/script_test_util.h"
+
+extern char **environ;
+
+static const char *k_counting_script = R"(
+frames, freezes, exits, ends, kind, seq = 0, 0, 0, 0, -1, ""
+set_hook("enter_frame", function() frames = frames + 1; seq = seq .. "F" end)
+set_hook("enter_freeze", function() freezes = freezes + 1; seq = seq .. "Z" end)
+set_hook("exit_freeze", function() exits = exits + 1; seq = seq .. "X" end)
+set_hook("end_game", function(k) ends = ends + 1; kind = k; seq = seq .. "E" .. k end)
+)";
+
+static double lua_number(lua_State *L, const char *name)
+{
+    lua_getglobal(L, name);
+    const double v = lua_tonumber(L, -1);
+    lua_pop(L, 1);
+    return v;
+}
+
+static std::string lua_text(lua_State *L, const char *name)
+{
+    lua_getglobal(L, name);
+    const char *s = lua_tostring(L, -1);
+    std::string v = s ? s : "";
+    lua_pop(L, 1);
+    return v;
+}
+
+TEST_F(MatchTest, DefaultMatchRunsToItsEndFiringHooksInOrderThenReplays)
+{
+    ScriptFolder folder("");
+    folder.script("count.lua", k_counting_script);
+    ScriptContext ctx;
+    ASSERT_EQ(load_script(&ctx, "count.lua"), 0);
+
+    WorldState *w = get_game_state();
+    std::string expected;
+    int turns = 0, live_frames = 0;
+    while (!w->game_over) {
+        ASSERT_TRUE(waiting());
+        expected += "X";
+        const int steps = play_turn(turns++, 3);
+        live_frames += steps;
+        expected += std::string(steps, 'F');
+        expected += w->game_over ? "E" + std::to_string(w->result_kind) : "Z";
+        ASSERT_LT(turns, 100);
+    }
+    EXPECT_EQ(turns, 50);
+    EXPECT_EQ(live_frames, 500);
+    EXPECT_EQ(w->frame, 500);
+    EXPECT_EQ(w->end_frame, 500);
+    EXPECT_EQ(w->frames_left, 0);
+
+    // After the end the world runs on without hooks; 100 frames later the
+    // automatic replay starts from frame 0.
+    while (get_game_globals()->replay_mode == 0) {
+        ASSERT_LE(w->frame, 600);
+        tick();
+    }
+    EXPECT_EQ(w->frame, 0);
+    EXPECT_EQ(get_game_globals()->replay_mode, 1);
+    EXPECT_EQ(w->game_over, 0);
+
+    lua_State *L = ctx.L;
+    EXPECT_EQ(lua_number(L, "frames"), 500);
+    EXPECT_EQ(lua_number(L, "exits"), 50);
+    // Every turn but the last ends in a freeze; the last ends the match.
+    EXPECT_EQ(lua_number(L, "freezes"), 49);
+    EXPECT_EQ(lua_number(L, "ends"), 1);
+    EXPECT_EQ(lua_number(L, "kind"), w->result_kind);
+    EXPECT_EQ(lua_text(L, "seq"), expected);
+
+    // The replay fires enter_frame again, and the end is not announced twice.
+    tick(10);
+    EXPECT_EQ(lua_number(L, "frames"), 510);
+    EXPECT_EQ(lua_number(L, "ends"), 1);
+}
+
+// Plays the scripted match and writes every body position of every live
+// frame to the file named by KX_MATCH_DUMP (run by the test below in a
+// process of its own).
+TEST_F(MatchTest, DumpScriptedMatch)
+{
+    const char *path = getenv("KX_MATCH_DUMP");
+    if (!path)
+        GTEST_SKIP() << "run by TwoProcessesGiveBitIdenticalBodies";
+    FILE *f = fopen(path, "wb");
+    ASSERT_NE(f, nullptr);
+    WorldState *w = get_game_state();
+    int t = 0;
+    while (!w->game_over) {
+        script_turn(t);
+        if (t % 7 == 3)
+            toggle_grip(t % 2, t % 3 ? R_HAND : L_HAND);
+        restart_ghost(1);
+        tick(3);
+        commit_turn(0);
+        t++;
+        while (!waiting() && !w->game_over) {
+            const int before = w->frame;
+            tick();
+            if (w->frame == before)
+                continue;
+            const std::vector<double> pos = body_positions();
+            fwrite(pos.data(), sizeof(double), pos.size(), f);
+        }
+    }
+    fclose(f);
+}
+
+static int run_child(const std::string &dump)
+{
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return -1;
+    self[n] = '\0';
+    const std::string env_entry = "KX_MATCH_DUMP=" + dump;
+    std::vector<char *> env;
+    for (char **e = environ; *e; e++)
+        env.push_back(*e);
+    env.push_back(const_cast<char *>(env_entry.c_str()));
+    env.push_back(nullptr);
+    char filter[] = "--gtest_filter=MatchTest.DumpScriptedMatch";
+    char *argv[] = {self, filter, nullptr};
+    pid_t pid;
+    if (posix_spawn(&pid, self, nullptr, nullptr, argv, env.data()) != 0)
+        return -1;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Determinism, TwoProcessesGiveBitIdenticalBodies)
+{
+    kxtest::TempDir dir;
+    const std::string a = dir.file("a.bin"), b = dir.file("b.bin");
+    ASSERT_EQ(run_child(a), 0);
+    ASSERT_EQ(run_child(b), 0);
+    const std::string da = kxtest::read_file(a), db = kxtest::read_file(b);
+    // 500 live frames, 2 fighters, 21 bodies, 3 doubles each
+    EXPECT_EQ(da.size(), 500u * 2 * 21 * 3 * sizeof(double));
+    EXPECT_TRUE(da == db) << "the two runs differ";
+}

@@ -1,0 +1,167 @@
+// The in-memory replay: what takes a slot, the buffer's limit, and playback.
+#include <string>
+#include "gui/chat_log.h"
+#include "match_fixture.h"
+
+static int g_full_messages;
+static int count_full_messages(int, const char *text, MessageType)
+{
+    if (std::string(text).find("Replay buffer full") != std::string::npos)
+        g_full_messages++;
+    return 0;
+}
+
+TEST_F(MatchTest, JointStatesInFirstFrameOnlyTakeOneSlot)
+{
+    WorldState *w = get_game_state();
+    truncate_replay(0);
+    fighter_set_joint_state(0, R_SHOULDER, MOTOR_FWD);
+    fighter_set_joint_state(0, L_SHOULDER, MOTOR_BACK);
+    start_turn_frames(10);
+    tick(10);
+    ASSERT_EQ(w->frame, 10);
+    EXPECT_EQ(w->frames_recorded, 1);
+    const ReplayFrame *rf = get_replay_frame(0);
+    EXPECT_EQ(rf->frame, 0);
+    EXPECT_EQ(rf->joint_states[0][R_SHOULDER], MOTOR_FWD);
+    EXPECT_EQ(rf->joint_states[0][L_SHOULDER], MOTOR_BACK);
+    EXPECT_EQ(rf->joint_states[0][NECK], 0);
+    // fighter 1's holds (set at the start of the match) are in it too
+    EXPECT_EQ(rf->joint_states[1][NECK], MOTOR_HOLD);
+    EXPECT_EQ(rf->change_bits[0] & 0xF, 0xFu);
+    EXPECT_EQ(rf->objects_valid, 1);
+}
+
+TEST_F(MatchTest, HeldGripMakesEveryFrameCount)
+{
+    WorldState *w = get_game_state();
+    ASSERT_EQ(set_grip(0, L_HAND, GRIP_ON), 0);
+    start_turn_frames(10);
+    tick(10);
+    EXPECT_EQ(w->frames_recorded, 10);
+    for (int k = 0; k < 10; k++) {
+        EXPECT_EQ(get_replay_frame(k)->frame, k);
+        EXPECT_EQ(get_replay_frame(k)->left_grip[0], GRIP_ON);
+    }
+    // A release is recorded as such and ends the counting.
+    ASSERT_EQ(set_grip(0, L_HAND, GRIP_RELEASE), 0);
+    start_turn_frames(10);
+    tick(10);
+    EXPECT_EQ(w->frames_recorded, 11);
+    EXPECT_EQ(get_replay_frame(10)->left_grip[0], GRIP_RELEASE);
+}
+
+TEST_F(MatchTest, PlaybackPutsFightersWhereTheyWereRecorded)
+{
+    WorldState *w = get_game_state();
+    std::vector<std::vector<double>> live;
+    // Five turns with changing joints, grips and a break mark.
+    for (int t = 0; t < 5; t++) {
+        script_turn(t);
+        if (t == 1)
+            set_grip(0, R_HAND, GRIP_ON);
+        if (t == 3)
+            set_grip(0, R_HAND, GRIP_RELEASE);
+        if (t == 2)
+            break_joint(1, L_ELBOW, JOINT_DISMEMBERED);
+        restart_ghost(1);
+        tick(4);
+        commit_turn(0);
+        for (int k = 0; k < 10; k++) {
+            live.push_back(body_positions());
+            tick();
+        }
+        tick();   // ends the turn
+        ASSERT_TRUE(waiting());
+    }
+    live.push_back(body_positions());
+    ASSERT_EQ(w->frame, 50);
+    const int recorded = w->frames_recorded;
+    ASSERT_GT(recorded, 4);
+    ASSERT_LT(recorded, 50);
+
+    start_playback(0);
+    EXPECT_EQ(get_game_globals()->replay_mode, 1);
+    EXPECT_EQ(w->frame, 0);
+    EXPECT_EQ(w->play_frame, 0);
+    EXPECT_EQ(w->ghost_mode, 0);
+    EXPECT_EQ(get_player(1)->joints[L_ELBOW].broken, JOINT_INTACT);
+    for (int f = 0; f < 50; f++) {
+        ASSERT_EQ(w->frame, f);
+        ASSERT_EQ(body_positions(), live[f]) << "frame " << f;
+        tick();
+    }
+    ASSERT_EQ(body_positions(), live[50]);
+    EXPECT_EQ(w->play_frame, recorded);
+    EXPECT_EQ(get_player(1)->joints[L_ELBOW].broken, JOINT_DISMEMBERED);
+}
+
+TEST_F(MatchTest, FullBufferStopsRecordingWithOneMessage)
+{
+    WorldState *w = get_game_state();
+    g_full_messages = 0;
+    chat_set_console_filter(count_full_messages);
+    set_grip(0, L_HAND, GRIP_ON);   // every frame counts
+    start_turn_frames(300);
+    tick(260);
+    EXPECT_EQ(w->frames_recorded, REPLAY_FRAMES);
+    EXPECT_EQ(g_full_messages, 1);
+    EXPECT_EQ(get_replay_frame(255)->frame, 255);
+    tick(20);
+    EXPECT_EQ(get_replay_frame(255)->frame, 255);
+    EXPECT_EQ(g_full_messages, 1);
+    EXPECT_EQ(store_replay_frame(0), 1);
+    // A new match records again, and may say so again when full.
+    truncate_replay(0);
+    EXPECT_EQ(store_replay_frame(0), 0);
+    chat_set_console_filter(nullptr);
+}
+
+TEST_F(MatchTest, PlayIndexStopsAtRecordedFramesAndSkipsFramesBehind)
+{
+    WorldState *w = get_game_state();
+    truncate_replay(0);
+    EXPECT_EQ(play_replay_frame(0), 1);
+    EXPECT_EQ(w->play_frame, 0);
+    const int numbers[3] = {5, 7, 9};
+    for (int k = 0; k < 3; k++) {
+        w->frame = numbers[k];
+        ASSERT_GT(record_frame(1, numbers[k]), 0);
+        w->frames_recorded++;
+    }
+    w->play_frame = 0;
+    EXPECT_EQ(play_replay_frame(4), 1);   // ahead of the match frame: wait
+    EXPECT_EQ(w->play_frame, 0);
+    EXPECT_EQ(play_replay_frame(8), 1);   // 5 and 7 lie behind: skipped
+    EXPECT_EQ(w->play_frame, 2);
+    EXPECT_EQ(play_replay_frame(9), 0);
+    EXPECT_EQ(w->play_frame, 3);
+    for (int f = 10; f < 20; f++)
+        EXPECT_EQ(play_replay_frame(f), 1);
+    EXPECT_EQ(w->play_frame, 3);
+    w->play_frame = -7;
+    EXPECT_EQ(play_replay_frame(9), 1);
+    w->play_frame = 9999;
+    EXPECT_EQ(play_replay_frame(9), 1);
+}
+
+TEST_F(MatchTest, VelocityLimitClampsSpinAndDragsTheRest)
+{
+    dBodyID head = get_player(0)->bodies[HEAD];
+    dBodySetAngularVel(head, 200, -300, 20);
+    dBodySetTorque(head, 1, 2, 3);
+    limit_body_velocities();
+    const dReal *w = dBodyGetAngularVel(head);
+    EXPECT_EQ(w[0], 150);
+    EXPECT_EQ(w[1], -150);
+    EXPECT_EQ(w[2], 20);
+    EXPECT_EQ(dBodyGetTorque(head)[0], 0);
+    dBodyID chest = get_player(0)->bodies[CHEST];
+    dBodySetForce(chest, 0, 0, 0);
+    dBodySetLinearVel(chest, 200, 0, 0);
+    limit_body_velocities();
+    dMass m;
+    dBodyGetMass(chest, &m);
+    // a component above 100 counts as 10 for the drag
+    EXPECT_NEAR(dBodyGetForce(chest)[0], -10 * m.mass * 0.001, 1e-12);
+}

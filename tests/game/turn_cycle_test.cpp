@@ -1,0 +1,142 @@
+// The turn and frame cycle: turn lengths, freezing and previews between
+// turns, and what a tick does in each state.
+#include "match_fixture.h"
+
+// Ticks until the world waits again; returns the world steps that ran.
+static int run_until_waiting()
+{
+    int steps = 0;
+    for (int guard = 0; guard < 10000; guard++) {
+        const WorldState *w = get_game_state();
+        if (w->frames_left == 0 && (w->frozen || w->ghost_mode != 0))
+            break;
+        const int before = w->frame;
+        run_match_tick(0);
+        steps += get_game_state()->frame - before;
+    }
+    return steps;
+}
+
+TEST_F(MatchTest, TurnOfTenRunsExactlyTenStepsThenFreezesWithPreview)
+{
+    WorldState *w = get_game_state();
+    start_turn_frames(10);
+    EXPECT_EQ(w->frames_left, 11);
+    EXPECT_EQ(w->frozen, 0);
+    EXPECT_TRUE(game_is_running());
+    EXPECT_EQ(run_until_waiting(), 10);
+    EXPECT_EQ(w->frame, 10);
+    EXPECT_EQ(w->frames_left, 0);
+    // Single play: the preview of the next turn starts at once, with the
+    // live fighters switched off.
+    EXPECT_EQ(w->ghost_mode, 2);
+    EXPECT_FALSE(game_is_running());
+    EXPECT_EQ(get_player(0)->hidden, 1);
+    EXPECT_EQ(get_player(2)->hidden, 0);
+    // The tick that ended the turn ran the first ghost step; ticks of the
+    // preview do not advance the match.
+    EXPECT_EQ(w->ghost_frame, 1.0f);
+    run_match_tick(0);
+    run_match_tick(0);
+    EXPECT_EQ(w->frame, 10);
+    EXPECT_EQ(w->ghost_frame, 3.0f);
+}
+
+TEST_F(MatchTest, TurnFrameListGivesItsEntriesInTurn)
+{
+    MatchRules *r = get_match_rules();
+    r->turnframe_list[0] = 10;
+    r->turnframe_list[1] = 20;
+    r->turnframe_list[2] = 30;
+    r->turnframe_count = 3;
+    std::vector<int> lengths;
+    for (int t = 0; t < 5; t++) {
+        start_turn_frames(0);
+        lengths.push_back(run_until_waiting());
+    }
+    EXPECT_EQ(lengths, (std::vector<int>{10, 20, 30, 10, 20}));
+    EXPECT_EQ(get_game_state()->turn_index, 5);
+}
+
+TEST_F(MatchTest, EmptyTurnListTakesTheNominalLength)
+{
+    MatchRules *r = get_match_rules();
+    r->turnframe_count = 0;
+    rules_set_nominal_turn_length(15);
+    start_turn_frames(0);
+    EXPECT_EQ(run_until_waiting(), 15);
+    // A list entry below 1 (a turn without frames, or one that never ends)
+    // takes the nominal length too.
+    r->turnframe_list[0] = 0;
+    r->turnframe_list[1] = -4;
+    r->turnframe_count = 2;
+    get_game_state()->turn_index = 0;
+    start_turn_frames(0);
+    EXPECT_EQ(run_until_waiting(), 15);
+    start_turn_frames(0);
+    EXPECT_EQ(run_until_waiting(), 15);
+    // Neither the list nor the nominal length: one frame, never zero.
+    rules_set_nominal_turn_length(0);
+    r->turnframe_count = 0;
+    start_turn_frames(0);
+    EXPECT_EQ(run_until_waiting(), 1);
+}
+
+TEST_F(MatchTest, CommitRefusedWhileATurnRunsOrTheMatchIsOver)
+{
+    WorldState *w = get_game_state();
+    commit_turn(0);
+    EXPECT_EQ(w->frames_left, 11);
+    const int turn_index = w->turn_index;
+    commit_turn(0);   // the turn already runs
+    EXPECT_EQ(w->turn_index, turn_index);
+    EXPECT_EQ(w->frames_left, 11);
+    run_until_waiting();
+    w->game_over = 1;
+    commit_turn(0);
+    EXPECT_EQ(w->frames_left, 0);
+}
+
+TEST_F(MatchTest, SelectedFighterGetsTheOnlyPreviewUnlessOptionAll)
+{
+    WorldState *w = get_game_state();
+    select_fighter(1);
+    start_turn_frames(5);
+    run_until_waiting();
+    EXPECT_EQ(w->ghost_mode, 1);
+    EXPECT_EQ(get_player(2)->hidden, 1);   // ghost of fighter 0
+    EXPECT_EQ(get_player(3)->hidden, 0);   // ghost of fighter 1
+    set_ghost_option(GHOST_OPTION_ALL);
+    start_turn_frames(5);
+    EXPECT_EQ(w->ghost_mode, 0);
+    EXPECT_EQ(get_player(0)->hidden, 0);   // leaving the preview restores the live fighters
+    run_until_waiting();
+    EXPECT_EQ(w->ghost_mode, 2);
+}
+
+TEST_F(MatchTest, QuietStepKeepsRecordingButSkipsPhysicsAndCache)
+{
+    WorldState *w = get_game_state();
+    start_turn_frames(3);
+    w->frames_left = 0;   // drive step_world directly
+    fighter_set_joint_state(0, NECK, MOTOR_FWD);
+    const std::vector<double> before = body_positions();
+    step_world(1);
+    EXPECT_EQ(w->frame, 1);
+    EXPECT_EQ(w->frames_recorded, 1);
+    EXPECT_EQ(frame_cache_valid(0), 0u);
+    EXPECT_EQ(body_positions(), before);
+    step_world(0);
+    EXPECT_EQ(frame_cache_valid(1), 1u);
+    EXPECT_NE(body_positions(), before);
+}
+
+TEST_F(MatchTest, NothingRunsWhileFrozen)
+{
+    WorldState *w = get_game_state();
+    const std::vector<double> before = body_positions();
+    for (int k = 0; k < 5; k++)
+        run_match_tick(0);
+    EXPECT_EQ(w->frame, 0);
+    EXPECT_EQ(body_positions(), before);
+}

@@ -1,0 +1,110 @@
+// The script functions that drive the match, through a real Lua state and
+// the real world.
+#include <gtest/gtest.h>
+#include <lua.hpp>
+#include "game/game_state.h"
+#include "game/match_rules.h"
+#include "game/replay_buffer.h"
+#include "game/turn_cycle.h"
+#include "game/turn_seam.h"
+#include "game/world_build.h"
+#include "script/script_context.h"
+#include "script_test_util.h"
+
+class MatchFunctionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(init_game(), 0);
+        MatchRules *r = get_match_rules();
+        r->matchframes = 500;
+        r->turnframe_list[0] = 12;
+        r->turnframe_count = 1;
+        r->gravity[2] = -9.82f;
+        apply_world_forces();
+        get_game_globals()->replay_mode = 0;
+        reset_match(0);
+        truncate_replay(0);
+    }
+    void TearDown() override { free_game(); }
+
+    static double global_number(lua_State *L, const char *name)
+    {
+        lua_getglobal(L, name);
+        const double v = lua_tonumber(L, -1);
+        lua_pop(L, 1);
+        return v;
+    }
+};
+
+TEST_F(MatchFunctionsTest, RunFramesAndStepGameStartTurns)
+{
+    ScriptFolder folder("");
+    folder.script("turns.lua", "exits = 0 set_hook('exit_freeze', function() exits = exits + 1 end) "
+                               "run_frames(7)");
+    folder.script("commit.lua", "step_game()");
+    ScriptContext ctx;
+    WorldState *w = get_game_state();
+    ASSERT_EQ(load_script(&ctx, "turns.lua"), 0);
+    EXPECT_EQ(w->frames_left, 8);
+    EXPECT_EQ(w->frozen, 0);
+    EXPECT_EQ(global_number(ctx.L, "exits"), 0);   // run_frames is no commit
+    for (int k = 0; k < 8; k++)
+        run_match_tick(0);
+    EXPECT_EQ(w->frame, 7);
+    ASSERT_EQ(load_script(&ctx, "commit.lua"), 0);
+    EXPECT_EQ(global_number(ctx.L, "exits"), 1);
+    EXPECT_EQ(w->frames_left, 13);
+    // While the turn runs, a commit changes nothing.
+    ASSERT_EQ(load_script(&ctx, "commit.lua"), 0);
+    EXPECT_EQ(global_number(ctx.L, "exits"), 1);
+    EXPECT_EQ(w->frames_left, 13);
+}
+
+TEST_F(MatchFunctionsTest, GameOverTimeLimitAndGrips)
+{
+    ScriptFolder folder("");
+    folder.script("limit.lua", "set_gameover_timelimit(-1)");
+    folder.script("grip.lua", "ok1 = set_grip(0, 11, 1) ok2 = set_grip(0, 13, 1) "
+                              "ok3 = set_grip(5, 12, 1) ok4 = set_grip(1, 12, 7)");
+    folder.script("bad.lua", "set_grip('x')");
+    ScriptContext ctx;
+    ASSERT_EQ(load_script(&ctx, "limit.lua"), 0);
+    EXPECT_EQ(get_game_state()->gameover_timelimit, -1);
+    get_game_state()->frozen = 1;
+    ASSERT_EQ(load_script(&ctx, "grip.lua"), 0);
+    lua_State *L = ctx.L;
+    const char *names[4] = {"ok1", "ok2", "ok3", "ok4"};
+    const int expected[4] = {1, 0, 0, 0};
+    for (int k = 0; k < 4; k++) {
+        lua_getglobal(L, names[k]);
+        EXPECT_EQ(lua_toboolean(L, -1), expected[k]) << names[k];
+        lua_pop(L, 1);
+    }
+    EXPECT_EQ(get_player(0)->grip_wish[GRIP_RIGHT], GRIP_ON);
+    // The rules may forbid grips.
+    get_match_rules()->flags |= RULE_FLAG_NO_GRIP;
+    folder.script("grip2.lua", "ok5 = set_grip(0, 12, 1)");
+    ASSERT_EQ(load_script(&ctx, "grip2.lua"), 0);
+    lua_getglobal(L, "ok5");
+    EXPECT_EQ(lua_toboolean(L, -1), 0);
+    lua_pop(L, 1);
+    EXPECT_EQ(get_player(0)->grip_wish[GRIP_LEFT], GRIP_NONE);
+    // A bad argument is a script error; the game goes on.
+    EXPECT_EQ(load_script(&ctx, "bad.lua"), 1);
+    EXPECT_EQ(lua_gettop(L), 0);
+}
+
+TEST_F(MatchFunctionsTest, GameOverTimeLimitMinusOneSkipsTheEndReplay)
+{
+    WorldState *w = get_game_state();
+    w->gameover_timelimit = -1;
+    get_match_rules()->matchframes = 20;
+    start_turn_frames(20);
+    for (int k = 0; k < 200; k++)
+        run_match_tick(0);
+    EXPECT_EQ(w->game_over, 1);
+    EXPECT_EQ(w->end_frame, 0);
+    EXPECT_EQ(get_game_globals()->replay_mode, 0);
+    EXPECT_GT(w->frame, 150);
+}
