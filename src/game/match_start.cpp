@@ -32,6 +32,7 @@
 #include "gui/centerprint.h"
 #include "gui/chat_log.h"
 #include "net/custom_record.h"
+#include "net/match_bouts.h"
 #include "net/player_records.h"
 
 static int g_mod_state_word;
@@ -106,7 +107,10 @@ void engage_placement(const MatchRules *rules)
         const double z = rules->engageheight * 0.01 - 0.01;
         for (int i = 0; i < n; i++) {
             if (n == 2) {
-                off[i][0] = i == 0 ? d : -d;
+                // The fighter faces along -y (its arms span x), so two
+                // fighters stand apart along y, face to face; spaced along x
+                // they would stand side by side inside each other.
+                off[i][1] = i == 0 ? d : -d;
                 heading[i] = i == 0 ? 0.0 : 180.0;
             } else {
                 const double a = 360.0 / n * i;
@@ -383,6 +387,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     clear_received_state();
     clear_server_result();
     clear_pending_breaks();
+    clear_match_bouts();
     if (mode == 1)
         g->own_slot = find_own_slot();
     centerprint_clear();
@@ -466,17 +471,22 @@ void reset_match(int keep_fighters)
     set_record_mode(0);
     for (int i = 0; i < g->built_players; i++)
         get_player(i)->dq_time = get_player(i)->dq_start = 0;
-    if (!keep_fighters)
+    // Place first, then re-attach the hinges where the bodies now are: hinges
+    // attached at the pose the last match ended in would pull the placed
+    // fighter back towards that pose on the first step.
+    if (!keep_fighters) {
+        engage_placement(get_match_rules());
         reset_fighters();
+    }
     delete_all_grip_joints();
     clear_contact_records();
+    clear_ground_impacts();
+    clear_pending_breaks();
     reset_blood_drops();
     refresh_env_objects();
     centerprint_clear();
     for (int i = 0; i < g->built_players; i++)
         clear_player_emote(i);
-    if (!keep_fighters)
-        engage_placement(get_match_rules());
     for (int i = 0; i < fighters(); i++)
         relax_all(i);
     for (int i = 0; i < MAX_FIGHTERS; i++)

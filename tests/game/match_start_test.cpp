@@ -5,11 +5,14 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/text.h"
 #include "game/match_start.h"
 #include "game/mod_world.h"
 #include "game/stance.h"
+#include "game/joints.h"
+#include "game/turn_cycle.h"
 #include "gui/chat_log.h"
 #include "support/test_support.h"
 #include "world_fixture.h"
@@ -89,7 +92,8 @@ TEST_F(MatchStart, EqualRulesKeepTheWorldAndOnlyResetTheFighters)
     MatchRules same = *get_match_rules();
     new_match(0, 0, &same, 0);
     EXPECT_TRUE(world_marked());
-    EXPECT_LT(std::fabs(dBodyGetPosition(get_player(0)->bodies[HEAD])[0] - 5), 4.0);
+    const StanceSlot *s = get_stance_slot(get_player(0)->stance_slot);
+    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[0], s->pos[HEAD][0], 1e-9);
 
     MatchRules changed = *get_match_rules();
     changed.matchframes += 10;
@@ -99,9 +103,9 @@ TEST_F(MatchStart, EqualRulesKeepTheWorldAndOnlyResetTheFighters)
     EXPECT_EQ(get_next_match_rules()->matchframes, changed.matchframes);
 }
 
-// Default rules: engagedistance 100 gives d = 0.5; fighter 0 at +d with
-// heading 0, fighter 1 at -d turned half about the vertical through its head;
-// both 0.01 lower than the stance.
+// Default rules: engagedistance 100 gives d = 0.5. The fighter faces -y, so
+// fighter 0 stands at +d in y with heading 0 and fighter 1 at -d in y turned
+// half about the vertical through its head; both 0.01 lower than the stance.
 TEST_F(MatchStart, EngagePlacementOfTwoFighters)
 {
     new_match(0, 0, &rules_, 0);
@@ -109,8 +113,8 @@ TEST_F(MatchStart, EngagePlacementOfTwoFighters)
         const StanceSlot *s = get_stance_slot(get_player(i)->stance_slot);
         const double d = i == 0 ? 0.5 : -0.5;
         const dReal *head = dBodyGetPosition(get_player(i)->bodies[HEAD]);
-        EXPECT_NEAR(head[0], s->pos[HEAD][0] + d, 1e-9);
-        EXPECT_NEAR(head[1], s->pos[HEAD][1], 1e-9);
+        EXPECT_NEAR(head[0], s->pos[HEAD][0], 1e-9);
+        EXPECT_NEAR(head[1], s->pos[HEAD][1] + d, 1e-9);
         EXPECT_NEAR(head[2], s->pos[HEAD][2] - 0.01, 1e-9);
         for (int b = 0; b < BODY_COUNT; b++) {
             const dReal *p = dBodyGetPosition(get_player(i)->bodies[b]);
@@ -122,13 +126,81 @@ TEST_F(MatchStart, EngagePlacementOfTwoFighters)
     }
 }
 
+namespace {
+
+// Where the fighter looks, flat on the floor: up x (right hand - left hand).
+void facing(int i, double f[2])
+{
+    const dReal *r = dBodyGetPosition(get_player(i)->bodies[R_HAND]);
+    const dReal *l = dBodyGetPosition(get_player(i)->bodies[L_HAND]);
+    const double rx = r[0] - l[0], ry = r[1] - l[1];
+    const double n = std::sqrt(rx * rx + ry * ry);
+    f[0] = -ry / n;
+    f[1] = rx / n;
+}
+
+// 1 when any geom of fighter a (bodies and joint spheres) touches any of b.
+bool fighters_touch(int a, int b)
+{
+    std::vector<dGeomID> ga, gb;
+    for (int k = 0; k < BODY_COUNT; k++) {
+        ga.push_back(get_player(a)->body_geoms[k]);
+        gb.push_back(get_player(b)->body_geoms[k]);
+    }
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        ga.push_back(get_player(a)->joint_geoms[j]);
+        gb.push_back(get_player(b)->joint_geoms[j]);
+    }
+    dContactGeom c[4];
+    for (dGeomID x : ga)
+        for (dGeomID y : gb)
+            if (dCollide(x, y, 4, c, sizeof c[0]) > 0)
+                return true;
+    return false;
+}
+
+} // namespace
+
+// The default start of a match: two fighters apart, face to face, and both
+// still standing after a few hundred steps of holding every joint.
+TEST_F(MatchStart, DefaultStartStandsTwoFightersFaceToFace)
+{
+    new_match(0, 0, &rules_, 0);
+    ASSERT_EQ(get_game_state()->players, 2);
+    EXPECT_FALSE(fighters_touch(0, 1));
+    double f0[2], f1[2];
+    facing(0, f0);
+    facing(1, f1);
+    const dReal *h0 = dBodyGetPosition(get_player(0)->bodies[HEAD]);
+    const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
+    const double dx = h1[0] - h0[0], dy = h1[1] - h0[1];
+    const double dist = std::sqrt(dx * dx + dy * dy);
+    EXPECT_NEAR(dist, 1.0, 1e-9);
+    EXPECT_GT((f0[0] * dx + f0[1] * dy) / dist, 0.999);    // 0 looks at 1
+    EXPECT_GT(-(f1[0] * dx + f1[1] * dy) / dist, 0.999);   // 1 looks at 0
+
+    const double start_height = h0[2];
+    for (int i = 0; i < 2; i++)
+        set_all_joint_states(i, MOTOR_HOLD);
+    start_turn_frames(300);
+    for (int k = 0; k < 300; k++)
+        run_match_tick(0);
+    EXPECT_EQ(get_game_state()->frame, 300);
+    for (int i = 0; i < 2; i++) {
+        const dReal *h = dBodyGetPosition(get_player(i)->bodies[HEAD]);
+        EXPECT_GT(h[2], start_height - 0.2) << "fighter " << i << " fell";
+        EXPECT_EQ(get_player(i)->injury, 0.0f) << i;
+    }
+    EXPECT_FALSE(fighters_touch(0, 1));
+}
+
 TEST_F(MatchStart, ExplicitPlacementAndHeight)
 {
     rules_.engageheight = 50;
     rules_.engagedistance = 300;
     new_match(0, 0, &rules_, 0);
     const StanceSlot *s0 = get_stance_slot(get_player(0)->stance_slot);
-    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[0], s0->pos[HEAD][0] + 1.5, 1e-9);
+    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[1], s0->pos[HEAD][1] + 1.5, 1e-9);
     EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[2], s0->pos[HEAD][2] + 0.49, 1e-9);
 
     MatchRules r = *get_match_rules();
