@@ -97,7 +97,7 @@ static const CommandRow g_rows[COMMAND_TABLE_ROWS + 1] = {
     {"EQAT",          NONE,                replay_eqat, NONE,         NONE,           1},
     {"EANGVEL",       NONE,                replay_eangvel, NONE,      NONE,           1},
     {"ELINVEL",       NONE,                replay_elinvel, NONE,      NONE,           1},
-    {"ANNOUNCE",      NONE /*server_announce*/, NONE,           NONE,          NONE,           4},
+    {"ANNOUNCE",      server_announce, NONE,           NONE,          NONE,           4},
     {"RPG_STRENGTH",  line_rpg_strength, line_rpg_strength, NONE, NONE,      4},
     {"RPG_SPEED",     line_rpg_speed, line_rpg_speed, NONE,  NONE,           4},
     {"RPG_DM_THRESH", line_rpg_dm_thresh, line_rpg_dm_thresh, NONE, NONE,    4},

@@ -9,6 +9,7 @@
 #include "app/download_queue.h"
 #include "app/options.h"
 #include "app/text.h"
+#include "game/camera_keys.h"
 #include "game/game_state.h"
 #include "game/line_handlers.h"
 #include "game/line_values.h"
@@ -16,6 +17,7 @@
 #include "gui/centerprint.h"
 #include "gui/chat_log.h"
 #include "net/wire_text.h"
+#include "script/script_context.h"
 
 static std::unique_ptr<MatchRules> g_scratch;
 static int g_server_matches;
@@ -38,6 +40,7 @@ void server_newgame(int, const LineArg *arg)
 {
     MatchRules *r = scratch_rules();
     parse_newgame_line(line_text(arg), r);
+    camera_keys_clear();
     ++g_server_matches;
     new_match(1, 0, r, 0);
     release_scratch_rules();
@@ -157,6 +160,15 @@ void server_centerprint(int, const LineArg *arg)
     char text[CENTERPRINT_LINE_SIZE];
     wire_copy_field(text, line_text(arg), sizeof text);
     centerprint(get_game_state(), 0, 0, 5, text, nullptr, nullptr);
+}
+
+// The script's global announce_callback(n, text); a failure is reported as a
+// script error and the game goes on.
+void server_announce(int number, const LineArg *arg)
+{
+    char text[CMD_LINE_MAX + 1];
+    wire_copy_field(text, line_text(arg), sizeof text);
+    script_call_announce(get_script_ctx(), number, text);
 }
 
 // n = 2: two tab-separated names become fighters 0 and 1's names.

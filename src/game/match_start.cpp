@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <strings.h>
 
 #include "app/clock.h"
@@ -299,6 +300,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     clear_emote_history();
     sound_cache_clear();
     w->ghost_row = 0;
+    rules_clear_config_locks();
 
     // 2. players, places, teams
     rules->players = clamp_players(rules->players);
@@ -329,8 +331,8 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     w->turn_index = 0;
     set_record_mode(0);
     w->net_decision_frame = 0;
-    if (option_get(OPT_TIMER))
-        w->start_time = (int32_t)clock_ms();
+    if (option_get(OPT_BENCHMARK))
+        w->start_time = (int32_t)time(nullptr);
 
     // 4. how much to rebuild
     const bool same = memcmp(rules, live, sizeof *rules) == 0;
@@ -492,7 +494,7 @@ void reset_match(int keep_fighters)
     for (int i = 0; i < MAX_FIGHTERS; i++)
         w->winners[i] = w->losers[i] = -1;
     apply_world_forces();
-    if (option_get(OPT_TIMER))
-        w->start_time = (int32_t)clock_ms();
+    if (option_get(OPT_BENCHMARK))
+        w->start_time = (int32_t)time(nullptr);
     trails_reset();
 }
