@@ -28,6 +28,7 @@
 #include "game/mod_world.h"
 #include "game/received_state.h"
 #include "game/replay_buffer.h"
+#include "game/replay_file.h"
 #include "game/stance.h"
 #include "game/world_build.h"
 #include "gui/centerprint.h"
@@ -416,6 +417,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     // 7. the replay buffer
     if (!keep_mod_name) {
         truncate_replay(0);
+        replay_file_forget_result();
         g->replay_mode = 0;
         w->frames_recorded = 0;
         w->play_frame = 0;

@@ -153,7 +153,7 @@ static int write_replay_to(FILE *f, int use_bout_names)
 
     fprintf(f, "#!/usr/bin/kaelmund\n");
     fprintf(f, "#made with kaelmund-%s\n", KAELMUND_VERSION);
-    if (g->replay_mode == 1 && g_file_score[0] && g_file_win[0]) {
+    if (g->replay_mode != 0 && g_file_score[0] && g_file_win[0]) {
         fprintf(f, "%s\n%s\n", g_file_score, g_file_win);
     } else {
         fprintf(f, "#SCORE %i", n > 0 ? (int)get_player(0)->score : 0);
@@ -292,6 +292,8 @@ int save_replay(void)
     show_message(va_format("> %s", name));
     return 0;
 }
+
+void replay_file_forget_result(void) { g_file_score[0] = g_file_win[0] = '\0'; }
 
 // ---- reading ----
 

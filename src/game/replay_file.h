@@ -23,6 +23,10 @@ int save_replay(void);
 // fighter has no name.
 int autosave_name(char *dst, int size);
 
+// Forgets the result lines of the replay file read last: the match that
+// now starts is not that file's.
+void replay_file_forget_result(void);
+
 // The replay reader's frame being filled; reset before a file is read.
 void replay_reader_reset(void);
 int replay_reader_frame_index(void);

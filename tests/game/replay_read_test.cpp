@@ -6,6 +6,7 @@
 #include <string>
 
 #include "game/match_rules.h"
+#include "game/match_start.h"
 #include "game/replay_buffer.h"
 #include "game/replay_file.h"
 #include "support/test_support.h"
@@ -173,4 +174,19 @@ TEST_F(ReplayRead, MissingFileIsReported)
     CaptureStderr();
     EXPECT_EQ(read_replay_file("nothing-here.rpl"), 1);
     EXPECT_NE(GetCapturedStderr().find("Unable to open nothing-here.rpl"), std::string::npos);
+}
+
+// A replay written again from a file keeps the file's result lines; a live
+// match started afterwards writes its own.
+TEST_F(ReplayRead, ResultLinesBelongToTheFileOnly)
+{
+    std::string text = header();
+    text.replace(text.find("#SCORE 0 0\n#WIN 0\n"), 18, "#SCORE 5 7\n#WIN 0 B\n");
+    const std::string again = read_and_write_again("result.rpl", text + "JOINT 0; 1 1\n");
+    EXPECT_NE(again.find("#SCORE 5 7\n#WIN 0 B\n"), std::string::npos) << again;
+    MatchRules r;
+    fill_default_rules(0, &r);
+    new_match(0, 0, &r, 0);
+    ASSERT_EQ(write_replay("live.rpl", 0), 0);
+    EXPECT_NE(kxtest::read_file("live.rpl").find("#SCORE 0 0\n#WIN 0\n"), std::string::npos);
 }
