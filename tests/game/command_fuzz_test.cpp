@@ -18,6 +18,12 @@
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/match_start.h"
+#include "game/camera_keys.h"
+#include "game/joints.h"
+#include "game/replay_buffer.h"
+#include "game/replay_file.h"
+#include "game/turn_cycle.h"
+#include "net/turn_control.h"
 #include "game/received_state.h"
 #include "game/world_build.h"
 #include "gui/chat_log.h"
@@ -29,18 +35,22 @@
 
 namespace {
 
-// Units of input pushed through parse_cmd in the default run. `make fuzz`
-// runs KX_FUZZ_SCALE times as many.
-constexpr long FUZZ_ITERATIONS = 1000000;
+// Units of input (lines and blocks) in the default run: straight through
+// parse_cmd, and inside replay files through the replay reader; together
+// 1,000,000. `make fuzz` runs KX_FUZZ_SCALE times as many.
+constexpr long FUZZ_ITERATIONS = 900000;
+constexpr long REPLAY_FILE_UNITS = 100000;
 
-long fuzz_iterations()
+long fuzz_scale()
 {
     const char *env = getenv("KX_FUZZ_SCALE");
     long scale = env && *env ? strtol(env, nullptr, 10) : 1;
     if (scale < 1 || scale > 10000)
         scale = 1;
-    return FUZZ_ITERATIONS * scale;
+    return scale;
 }
+
+long fuzz_iterations() { return FUZZ_ITERATIONS * fuzz_scale(); }
 
 // Arguments that look like what each kind of row carries.
 const char *sample_args[] = {
@@ -152,6 +162,33 @@ bool terminated_one_line(const char *s, int size)
     return true;
 }
 
+// The replay frames the replay column fills, and the reader's position.
+void expect_replay_in_range()
+{
+    const WorldState *w = get_game_state();
+    ASSERT_TRUE(w->frames_recorded >= 0 && w->frames_recorded <= REPLAY_FRAMES);
+    ASSERT_TRUE(replay_reader_frame_index() >= 0 && replay_reader_frame_index() < REPLAY_FRAMES);
+    ASSERT_TRUE(camera_key_count() >= 0 && camera_key_count() <= CAMERA_KEYS);
+    for (int k = 0; k < REPLAY_FRAMES; k++) {
+        const ReplayFrame *rf = get_replay_frame(k);
+        ASSERT_TRUE(rf != nullptr);
+        for (int i = 0; i < MAX_FIGHTERS; i++) {
+            ASSERT_TRUE(memchr(rf->emote[i], 0, REPLAY_EMOTE_SIZE) != nullptr);
+            ASSERT_TRUE(rf->left_grip[i] >= GRIP_NONE && rf->left_grip[i] <= GRIP_RELEASE);
+            ASSERT_TRUE(rf->right_grip[i] >= GRIP_NONE && rf->right_grip[i] <= GRIP_RELEASE);
+            ASSERT_TRUE(rf->change_count[i] >= 0);
+            for (int j = 0; j < JOINT_COUNT; j++) {
+                ASSERT_TRUE(rf->joint_states[i][j] >= MOTOR_NONE && rf->joint_states[i][j] <= MOTOR_RELAX);
+                ASSERT_TRUE(rf->break_marks[i][j] >= 0 && rf->break_marks[i][j] <= JOINT_FRACTURED);
+            }
+            for (int b = 0; b < BODY_COUNT; b++)
+                for (int c = 0; c < 3; c++)
+                    ASSERT_TRUE(std::isfinite(rf->positions[i][b][c]) && std::isfinite(rf->linear_vel[i][b][c]) &&
+                                std::isfinite(rf->angular_vel[i][b][c]));
+        }
+    }
+}
+
 void expect_records_in_range()
 {
     for (int p = 0; p < CUSTOM_PLAYERS; p++) {
@@ -211,6 +248,7 @@ void expect_records_in_range()
         for (int b = 0; b < BODY_COUNT; b++)
             ASSERT_TRUE(std::isfinite(dBodyGetPosition(p->bodies[b])[0]));
     }
+    expect_replay_in_range();
 }
 
 // Standard error goes to /dev/null while the fuzz loop runs: every refused
@@ -300,5 +338,107 @@ TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
             ASSERT_TRUE(memchr(e.address, 0, ROOM_WORD_SIZE) && memchr(e.name, 0, ROOM_WORD_SIZE));
         }
     }
+    free_game();
+}
+
+namespace {
+
+// A short headless match written as a replay, split into its lines: the
+// seed of every fuzzed replay file.
+std::vector<std::string> base_replay_lines()
+{
+    MatchRules r;
+    fill_default_rules(0, &r);
+    new_match(0, 0, &r, 0);
+    set_player_name(0, "A");
+    set_player_name(1, "B");
+    for (int t = 0; t < 3; t++) {
+        for (int j = 0; j < JOINT_COUNT; j++)
+            fighter_set_joint_state(t % 2, j, 1 + (t + j) % 4);
+        set_grip(1, L_HAND, GRIP_ON);
+        set_player_emote(0, "fuzz", 5);
+        start_turn_frames(10);
+        for (int k = 0; k < 10; k++)
+            run_match_tick(0);
+    }
+    EXPECT_EQ(write_replay("base.rpl", 0), 0);
+    std::vector<std::string> lines;
+    std::string text = kxtest::read_file("base.rpl"), line;
+    for (char c : text) {
+        line += c;
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    lines.push_back("CAM 4; 1.00 2.00 3.00 4.00 5.00 6.00\n");
+    lines.push_back("EPOS 0; 1 2 3 4 5 6\n");
+    lines.push_back("EQAT 0; 1 0 0 0 1 0 0 0\n");
+    return lines;
+}
+
+const char *block_rows[] = {"P_POS", "P_QAT", "P_LINVEL", "P_ANGVEL", "P_ENV"};
+
+} // namespace
+
+// Replay files made from a real replay with mutated, dropped, duplicated and
+// foreign lines, binary blocks after P_ rows (whole, short, cut, bad counts),
+// CR LF line ends and cut-off ends, read by the replay reader; some are then
+// played for two frames.
+TEST(CommandFuzz, MutatedReplayFilesReadAndPlayWithRecordsInRange)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    ASSERT_EQ(init_game(), 0);
+    const std::vector<std::string> base = base_replay_lines();
+    ASSERT_GT(base.size(), 20u);
+
+    std::mt19937 rng(20240612u);
+    const long target = REPLAY_FILE_UNITS * fuzz_scale();
+    long units = 0, files = 0;
+    {
+        QuietStderr quiet;
+        while (units < target) {
+            std::string file;
+            const bool crlf = rng() % 4 == 0;
+            for (const std::string &seed : base) {
+                const unsigned pick = rng() % 32;
+                if (pick == 0)
+                    continue;   // dropped
+                std::string line = pick == 1 ? seed_line(rng) : seed;
+                if (pick < 10)
+                    mutate(rng, line);
+                if (crlf && !line.empty() && line.back() == '\n')
+                    line.insert(line.size() - 1, "\r");
+                file += line;
+                units++;
+                if (rng() % 12 == 0) {
+                    file += block_rows[rng() % 5];
+                    file += " " + std::to_string((int)(rng() % 4) - 1) + ";\n";
+                    file += random_block(rng);
+                    units += 2;
+                }
+            }
+            if (rng() % 6 == 0)
+                file.resize(rng() % (file.size() + 1));   // the end comes anywhere
+            kxtest::write_file("fuzz.rpl", file);
+            ASSERT_EQ(read_replay_file("fuzz.rpl"), 0);
+            files++;
+            // A few steps of playback: the fuzzed frames reach the bodies.
+            // Mutated positions can pile the bodies into each other, which
+            // makes a step slow, so only every 32nd file plays.
+            if (files % 32 == 0) {
+                start_playback(0);
+                for (int k = 0; k < 2; k++)
+                    run_match_tick(0);
+            }
+            if (files % 64 == 0) {
+                expect_replay_in_range();
+                chat_clear_all();
+            }
+        }
+    }
+    fprintf(stderr, "%ld replay files, %ld lines and blocks\n", files, units);
+    expect_records_in_range();
     free_game();
 }
