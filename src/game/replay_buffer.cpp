@@ -1,3 +1,4 @@
+#include <cmath>
 // The in-memory replay: one fixed allocation of 256 frames made at start-up.
 // Recording copies values only; playback copies them back when the match
 // frame counter reaches a frame's number.
@@ -197,6 +198,29 @@ int store_replay_frame(int full)
     return 0;
 }
 
+// A quaternion the engine can normalise: a frame read from a file may hold
+// zeros (a QAT line that names fewer bodies) or values too small or too
+// large to square, which the engine would abort on. Such a body keeps its
+// rotation.
+static bool usable_quaternion(const double *q)
+{
+    const double n = q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3];
+    return std::isfinite(n) && n > 1e-12;
+}
+
+// Positions and velocities a frame may give a body: a broken file's huge
+// values would carry bodies beyond what the collision space can index (the
+// engine aborts). A vector outside them is not applied.
+static const double k_replay_value_limit = 1e4;
+
+static bool usable_vector(const double *v)
+{
+    for (int k = 0; k < 3; k++)
+        if (!(std::fabs(v[k]) <= k_replay_value_limit))
+            return false;
+    return true;
+}
+
 void apply_replay_frame(const ReplayFrame *rf)
 {
     const WorldState *w = get_game_state();
@@ -228,17 +252,17 @@ void apply_replay_frame(const ReplayFrame *rf)
         }
         for (int b = 0; b < BODY_COUNT; b++) {
             dBodyID body = p->bodies[b];
-            if (bits & RF_POSITIONS) {
+            if ((bits & RF_POSITIONS) && usable_vector(rf->positions[i][b])) {
                 const double *v = rf->positions[i][b];
                 dBodySetPosition(body, v[0], v[1], v[2]);
             }
-            if (bits & RF_ROTATIONS)
+            if ((bits & RF_ROTATIONS) && usable_quaternion(rf->rotations[i][b]))
                 dBodySetQuaternion(body, rf->rotations[i][b]);
-            if (bits & RF_ANGULAR_VEL) {
+            if ((bits & RF_ANGULAR_VEL) && usable_vector(rf->angular_vel[i][b])) {
                 const double *v = rf->angular_vel[i][b];
                 dBodySetAngularVel(body, v[0], v[1], v[2]);
             }
-            if (bits & RF_LINEAR_VEL) {
+            if ((bits & RF_LINEAR_VEL) && usable_vector(rf->linear_vel[i][b])) {
                 const double *v = rf->linear_vel[i][b];
                 dBodySetLinearVel(body, v[0], v[1], v[2]);
             }
@@ -249,11 +273,15 @@ void apply_replay_frame(const ReplayFrame *rf)
             EnvObjectBody *o = moving_object(k);
             if (!o)
                 continue;
-            dBodySetPosition(o->body, rf->object_pos[k][0], rf->object_pos[k][1], rf->object_pos[k][2]);
-            dBodySetQuaternion(o->body, rf->object_rot[k]);
+            if (usable_vector(rf->object_pos[k]))
+                dBodySetPosition(o->body, rf->object_pos[k][0], rf->object_pos[k][1], rf->object_pos[k][2]);
+            if (usable_quaternion(rf->object_rot[k]))
+                dBodySetQuaternion(o->body, rf->object_rot[k]);
             const double *av = rf->object_angular_vel[k], *lv = rf->object_linear_vel[k];
-            dBodySetAngularVel(o->body, av[0], av[1], av[2]);
-            dBodySetLinearVel(o->body, lv[0], lv[1], lv[2]);
+            if (usable_vector(av))
+                dBodySetAngularVel(o->body, av[0], av[1], av[2]);
+            if (usable_vector(lv))
+                dBodySetLinearVel(o->body, lv[0], lv[1], lv[2]);
         }
     }
 }

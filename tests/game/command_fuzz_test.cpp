@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -14,6 +15,17 @@
 #include <vector>
 
 #include "game/command_table.h"
+#include "game/game_state.h"
+#include "game/match_rules.h"
+#include "game/match_start.h"
+#include "game/camera_keys.h"
+#include "game/joints.h"
+#include "game/replay_buffer.h"
+#include "game/replay_file.h"
+#include "game/turn_cycle.h"
+#include "net/turn_control.h"
+#include "game/received_state.h"
+#include "game/world_build.h"
 #include "gui/chat_log.h"
 #include "net/bout_list.h"
 #include "net/custom_record.h"
@@ -23,18 +35,22 @@
 
 namespace {
 
-// Units of input pushed through parse_cmd in the default run. `make fuzz`
-// runs KX_FUZZ_SCALE times as many.
-constexpr long FUZZ_ITERATIONS = 1000000;
+// Units of input (lines and blocks) in the default run: straight through
+// parse_cmd, and inside replay files through the replay reader; together
+// 1,000,000. `make fuzz` runs KX_FUZZ_SCALE times as many.
+constexpr long FUZZ_ITERATIONS = 900000;
+constexpr long REPLAY_FILE_UNITS = 100000;
 
-long fuzz_iterations()
+long fuzz_scale()
 {
     const char *env = getenv("KX_FUZZ_SCALE");
     long scale = env && *env ? strtol(env, nullptr, 10) : 1;
     if (scale < 1 || scale > 10000)
         scale = 1;
-    return FUZZ_ITERATIONS * scale;
+    return scale;
 }
+
+long fuzz_iterations() { return FUZZ_ITERATIONS * fuzz_scale(); }
 
 // Arguments that look like what each kind of row carries.
 const char *sample_args[] = {
@@ -51,6 +67,14 @@ const char *sample_args[] = {
     "",
     "set matchframes 500",
     "100 10 0 0 0 classic.kxm 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21",
+    "0 5 12 3 0.5 1.5 2.5",
+    "0 1 0 0 0 1.0 2.0 3.0 7",
+    "1 0 1 0 1 10 20 30 40 0.5 0.5 0.5 1 1 1 9",
+    " 1.0 2.0 0.5 0 0 180",
+    "0.5 0.5 0.5 0.5 1 0 0 0 0.7 0.7 0 0 1e-300 -0 0 1 0 0 0 1",
+    "300 19",
+    " -1",
+    "vs kaelfan zudfan",
 };
 
 const char *extreme_numbers[] = {"-1", "0", "1", "2", "20", "21", "31", "32", "255", "256", "512", "513",
@@ -69,7 +93,13 @@ std::string random_bytes(std::mt19937 &rng, int n)
 std::string seed_line(std::mt19937 &rng)
 {
     const CommandRow *t = command_table();
-    std::string line = t[rng() % COMMAND_TABLE_ROWS].keyword;
+    int row = (int)(rng() % COMMAND_TABLE_ROWS);
+    // A NEWGAME line starts a whole match (the world is rebuilt, the fighters
+    // placed, the frame cache cleared) in two columns now: seed it a 32nd as
+    // often as other rows so the run stays short.
+    if (row == 0 && rng() % 32 != 0)
+        row = 1 + (int)(rng() % (COMMAND_TABLE_ROWS - 1));
+    std::string line = t[row].keyword;
     line += " ";
     line += extreme_numbers[rng() % (sizeof extreme_numbers / sizeof *extreme_numbers)];
     line += ";";
@@ -133,6 +163,33 @@ bool terminated_one_line(const char *s, int size)
     return true;
 }
 
+// The replay frames the replay column fills, and the reader's position.
+void expect_replay_in_range()
+{
+    const WorldState *w = get_game_state();
+    ASSERT_TRUE(w->frames_recorded >= 0 && w->frames_recorded <= REPLAY_FRAMES);
+    ASSERT_TRUE(replay_reader_frame_index() >= 0 && replay_reader_frame_index() < REPLAY_FRAMES);
+    ASSERT_TRUE(camera_key_count() >= 0 && camera_key_count() <= CAMERA_KEYS);
+    for (int k = 0; k < REPLAY_FRAMES; k++) {
+        const ReplayFrame *rf = get_replay_frame(k);
+        ASSERT_TRUE(rf != nullptr);
+        for (int i = 0; i < MAX_FIGHTERS; i++) {
+            ASSERT_TRUE(memchr(rf->emote[i], 0, REPLAY_EMOTE_SIZE) != nullptr);
+            ASSERT_TRUE(rf->left_grip[i] >= GRIP_NONE && rf->left_grip[i] <= GRIP_RELEASE);
+            ASSERT_TRUE(rf->right_grip[i] >= GRIP_NONE && rf->right_grip[i] <= GRIP_RELEASE);
+            ASSERT_TRUE(rf->change_count[i] >= 0);
+            for (int j = 0; j < JOINT_COUNT; j++) {
+                ASSERT_TRUE(rf->joint_states[i][j] >= MOTOR_NONE && rf->joint_states[i][j] <= MOTOR_RELAX);
+                ASSERT_TRUE(rf->break_marks[i][j] >= 0 && rf->break_marks[i][j] <= JOINT_FRACTURED);
+            }
+            for (int b = 0; b < BODY_COUNT; b++)
+                for (int c = 0; c < 3; c++)
+                    ASSERT_TRUE(std::isfinite(rf->positions[i][b][c]) && std::isfinite(rf->linear_vel[i][b][c]) &&
+                                std::isfinite(rf->angular_vel[i][b][c]));
+        }
+    }
+}
+
 void expect_records_in_range()
 {
     for (int p = 0; p < CUSTOM_PLAYERS; p++) {
@@ -169,6 +226,30 @@ void expect_records_in_range()
     for (int i = 0; i < BOUT_NAMES; i++)
         ASSERT_TRUE(memchr(get_bout_entry(0)->names[i], 0, BOUT_LIST_NAME_SIZE) != nullptr);
     ASSERT_EQ(get_ghost_buffer()->set == 0 || get_ghost_buffer()->set == 1, true);
+    // The match the set-up rows started, and the fighters' received state.
+    const WorldState *w = get_game_state();
+    ASSERT_TRUE(w->players >= 1 && w->players <= MAX_FIGHTERS);
+    ASSERT_EQ(get_game_globals()->built_players, 2 * w->players);
+    const MatchRules *live = get_match_rules();
+    ASSERT_TRUE(live->players >= 1 && live->players <= RULES_PLAYER_SLOTS);
+    ASSERT_TRUE(memchr(live->mod, 0, sizeof live->mod) != nullptr);
+    for (int i = 0; i < w->players; i++) {
+        const Player *p = get_player(i);
+        ASSERT_TRUE(p != nullptr);
+        ASSERT_TRUE(memchr(p->name, 0, PLAYER_NAME_SIZE) && memchr(p->emote, 0, PLAYER_NAME_SIZE));
+        for (int j = 0; j < JOINT_COUNT; j++)
+            ASSERT_TRUE(p->motor_wish[j] >= MOTOR_NONE && p->motor_wish[j] <= MOTOR_RELAX);
+        for (int h = 0; h < 2; h++)
+            ASSERT_TRUE(p->grip_wish[h] >= GRIP_NONE && p->grip_wish[h] <= GRIP_RELEASE);
+        const ReceivedState *r = get_received_state(i);
+        ASSERT_TRUE(r->batch_index >= 0 && r->batch_index < BATCH_COUNT);
+        for (int b = 0; b < BODY_COUNT; b++)
+            for (int c = 0; c < 3; c++)
+                ASSERT_TRUE(std::isfinite(r->positions[b][c]) && std::isfinite(r->linear_vel[b][c]));
+        for (int b = 0; b < BODY_COUNT; b++)
+            ASSERT_TRUE(std::isfinite(dBodyGetPosition(p->bodies[b])[0]));
+    }
+    expect_replay_in_range();
 }
 
 // Standard error goes to /dev/null while the fuzz loop runs: every refused
@@ -199,6 +280,7 @@ TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
 {
     kxtest::TempDir dir;   // console commands from RUN lines write nowhere else
     kxtest::ScopedChdir cd(dir.path());
+    ASSERT_EQ(init_game(), 0);   // the match the per-fighter rows write into
     auto rooms = std::make_unique<ServerList>();
     set_lobby_handler_target(rooms.get());
     CommandCursor cursors[CMD_SOURCES];
@@ -248,6 +330,7 @@ TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
     EXPECT_GT(taken, iterations / 3);
     fprintf(stderr, "%ld units (%ld blocks), %ld taken\n", iterations, blocks, taken);
     expect_records_in_range();
+    release_scratch_rules();
     for (int i = 0; i < SERVER_LIST_ENTRIES; i++) {
         RoomEntry e;
         if (rooms->copy_entry(i, &e) == 0) {
@@ -256,4 +339,121 @@ TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
             ASSERT_TRUE(memchr(e.address, 0, ROOM_WORD_SIZE) && memchr(e.name, 0, ROOM_WORD_SIZE));
         }
     }
+    free_game();
+}
+
+namespace {
+
+// A short headless match written as a replay, split into its lines: the
+// seed of every fuzzed replay file.
+std::vector<std::string> base_replay_lines()
+{
+    MatchRules r;
+    fill_default_rules(0, &r);
+    new_match(0, 0, &r, 0);
+    set_player_name(0, "A");
+    set_player_name(1, "B");
+    for (int t = 0; t < 3; t++) {
+        for (int j = 0; j < JOINT_COUNT; j++)
+            fighter_set_joint_state(t % 2, j, 1 + (t + j) % 4);
+        set_grip(1, L_HAND, GRIP_ON);
+        set_player_emote(0, "fuzz", 5);
+        start_turn_frames(10);
+        for (int k = 0; k < 10; k++)
+            run_match_tick(0);
+    }
+    EXPECT_EQ(write_replay("base.rpl", 0), 0);
+    std::vector<std::string> lines;
+    std::string text = kxtest::read_file("base.rpl"), line;
+    for (char c : text) {
+        line += c;
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    lines.push_back("CAM 4; 1.00 2.00 3.00 4.00 5.00 6.00\n");
+    lines.push_back("EPOS 0; 1 2 3 4 5 6\n");
+    lines.push_back("EQAT 0; 1 0 0 0 1 0 0 0\n");
+    return lines;
+}
+
+const char *block_rows[] = {"P_POS", "P_QAT", "P_LINVEL", "P_ANGVEL", "P_ENV"};
+
+} // namespace
+
+// Replay files made from a real replay with mutated, dropped, duplicated and
+// foreign lines, binary blocks after P_ rows (whole, short, cut, bad counts),
+// CR LF line ends and cut-off ends, read by the replay reader; some are then
+// played for two frames.
+TEST(CommandFuzz, MutatedReplayFilesReadAndPlayWithRecordsInRange)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    ASSERT_EQ(init_game(), 0);
+    const std::vector<std::string> base = base_replay_lines();
+    ASSERT_GT(base.size(), 20u);
+    size_t first_frame_line = 0;
+    while (first_frame_line < base.size() && base[first_frame_line].compare(0, 6, "FRAME ") != 0)
+        first_frame_line++;
+    ASSERT_LT(first_frame_line, base.size());
+
+    std::mt19937 rng(20240612u);
+    const long target = REPLAY_FILE_UNITS * fuzz_scale();
+    long units = 0, files = 0;
+    {
+        QuietStderr quiet;
+        while (units < target) {
+            std::string file;
+            const bool crlf = rng() % 4 == 0;
+            // The header once, the frames three times: every file starts a
+            // match (and clears its frame cache), so longer files keep the
+            // run short.
+            std::vector<const std::string *> seeds;
+            for (const std::string &seed : base)
+                seeds.push_back(&seed);
+            for (int copy = 0; copy < 2; copy++)
+                for (size_t k = first_frame_line; k < base.size(); k++)
+                    seeds.push_back(&base[k]);
+            for (const std::string *seed_ptr : seeds) {
+                const std::string &seed = *seed_ptr;
+                const unsigned pick = rng() % 32;
+                if (pick == 0)
+                    continue;   // dropped
+                std::string line = pick == 1 ? seed_line(rng) : seed;
+                if (pick < 10)
+                    mutate(rng, line);
+                if (crlf && !line.empty() && line.back() == '\n')
+                    line.insert(line.size() - 1, "\r");
+                file += line;
+                units++;
+                if (rng() % 12 == 0) {
+                    file += block_rows[rng() % 5];
+                    file += " " + std::to_string((int)(rng() % 4) - 1) + ";\n";
+                    file += random_block(rng);
+                    units += 2;
+                }
+            }
+            if (rng() % 6 == 0)
+                file.resize(rng() % (file.size() + 1));   // the end comes anywhere
+            kxtest::write_file("fuzz.rpl", file);
+            ASSERT_EQ(read_replay_file("fuzz.rpl"), 0);
+            files++;
+            // A few steps of playback: the fuzzed frames reach the bodies.
+            // Mutated positions can pile the bodies into each other, which
+            // makes a step slow, so only every 64th file plays.
+            if (files % 64 == 0) {
+                start_playback(0);
+                for (int k = 0; k < 2; k++)
+                    run_match_tick(0);
+            }
+            if (files % 64 == 0) {
+                expect_replay_in_range();
+                chat_clear_all();
+            }
+        }
+    }
+    fprintf(stderr, "%ld replay files, %ld lines and blocks\n", files, units);
+    expect_records_in_range();
+    free_game();
 }

@@ -1,0 +1,139 @@
+// The game resets (single play, network, script game, leaving for a script)
+// and the ANNOUNCE row, through a real Lua state whose hooks log what fired.
+#include <gtest/gtest.h>
+#include <lua.hpp>
+#include <string>
+#include <sys/stat.h>
+
+#include "app/user_strings.h"
+#include "game/camera_keys.h"
+#include "game/command_table.h"
+#include "game/game_resets.h"
+#include "game/game_state.h"
+#include "game/joints.h"
+#include "game/match_rules.h"
+#include "game/world_build.h"
+#include "script/script_context.h"
+#include "support/test_support.h"
+
+namespace {
+
+const char *k_logger =
+    "log = '' "
+    "set_hook('leave_game', function() log = log .. 'L' end) "
+    "set_hook('new_game', function() log = log .. 'N' end) "
+    "set_hook('new_mp_game', function() log = log .. 'M' end) ";
+
+class GameResets : public ::testing::Test {
+protected:
+    GameResets() : cd_(dir_.path())
+    {
+        mkdir(dir_.file("data").c_str(), 0755);
+        mkdir(dir_.file("data/script").c_str(), 0755);
+        script("startup.lua", k_logger);
+    }
+    void SetUp() override
+    {
+        ASSERT_EQ(init_game(), 0);
+        fill_default_rules(0, get_next_match_rules());
+    }
+    void TearDown() override { free_game(); }
+
+    void script(const std::string &name, const std::string &text)
+    {
+        kxtest::write_file(dir_.file("data/script/" + name), text);
+    }
+    static std::string global_text(ScriptContext &ctx, const char *name)
+    {
+        lua_getglobal(ctx.L, name);
+        const char *s = lua_tostring(ctx.L, -1);
+        std::string out = s ? s : "";
+        lua_pop(ctx.L, 1);
+        return out;
+    }
+
+    kxtest::TempDir dir_;
+    kxtest::ScopedChdir cd_;
+};
+
+const float k_key[3] = {1, 2, 3};
+
+} // namespace
+
+TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
+{
+    ScriptContext ctx;
+    set_nick("Rook");
+    MatchRules *next = get_next_match_rules();
+    next->teams = 2;
+    next->team_of[0] = next->team_of[1] = 1;
+    get_game_globals()->replay_mode = 1;
+    get_game_globals()->bouts_present = 2;
+    camera_key_add(5, k_key, k_key);
+    reset_game();
+    EXPECT_EQ(global_text(ctx, "log"), "LN");
+    EXPECT_EQ(get_game_globals()->replay_mode, 0);
+    EXPECT_EQ(get_game_globals()->network_mode, 0);
+    EXPECT_EQ(get_game_globals()->bouts_present, 0);
+    EXPECT_EQ(get_match_rules()->team_of[0], 0);
+    EXPECT_EQ(get_match_rules()->team_of[1], 1);
+    EXPECT_STREQ(get_player(0)->name, "Rook");
+    EXPECT_EQ(camera_key_count(), 0);
+    EXPECT_EQ(get_game_state()->frame, 0);
+    EXPECT_EQ(get_game_state()->frozen, 1);
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        EXPECT_NE(get_joint_state(0, j), MOTOR_HOLD) << j;
+        EXPECT_EQ(get_joint_state(1, j), MOTOR_HOLD) << j;
+    }
+}
+
+TEST_F(GameResets, NetworkGameStartsFromTheRoomRulesWithDefaultNames)
+{
+    ScriptContext ctx;
+    set_player_name(1, "[clan]someone");
+    get_game_state()->wins[0] = 3;
+    get_game_state()->wins[1] = 4;
+    get_network_room_rules()->matchframes = 777;
+    camera_key_add(5, k_key, k_key);
+    reset_network_game();
+    EXPECT_EQ(global_text(ctx, "log"), "LM");
+    EXPECT_EQ(get_game_globals()->network_mode, 1);
+    EXPECT_EQ(get_match_rules()->matchframes, 777);
+    EXPECT_EQ(get_game_state()->wins[0], 0);
+    EXPECT_EQ(get_game_state()->wins[1], 0);
+    EXPECT_STREQ(get_player(1)->name, "zud");
+    EXPECT_STREQ(get_player(1)->short_name, "zud");
+    EXPECT_EQ(camera_key_count(), 0);
+}
+
+TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)
+{
+    ScriptContext ctx;
+    script("game.lua", "log = log .. 'S' .. tostring(...)");
+    reset_game();
+    leave_and_load_script("game.lua x");
+    EXPECT_EQ(global_text(ctx, "log"), "LNLSx");
+    load_script_game("game.lua y");
+    EXPECT_EQ(global_text(ctx, "log"), "LNLSxLNSyN");
+    EXPECT_EQ(get_match_rules()->matchframes, 100);
+    EXPECT_EQ(get_joint_state(1, 0), MOTOR_HOLD);
+    // A script that is not there is reported; the game still starts.
+    load_script_game("missing.lua");
+    EXPECT_EQ(get_game_state()->frame, 0);
+}
+
+TEST_F(GameResets, AnnounceCallsTheScriptsCallback)
+{
+    ScriptContext ctx;
+    ASSERT_EQ(parse_cmd(CMD_SOURCE_SERVER, "ANNOUNCE 3;before the callback\n", -1,
+                        command_cursor(CMD_SOURCE_SERVER)), 0);   // reported, no crash
+    script("announce.lua", "function announce_callback(n, text) got = n .. '|' .. text end");
+    ASSERT_EQ(load_script(&ctx, "announce.lua"), 0);
+    ASSERT_EQ(parse_cmd(CMD_SOURCE_SERVER, "ANNOUNCE 3;the next bout\r\n", -1,
+                        command_cursor(CMD_SOURCE_SERVER)), 0);
+    EXPECT_EQ(global_text(ctx, "got"), "3|the next bout");
+    // From a replay file the row does nothing.
+    ASSERT_EQ(parse_cmd(CMD_SOURCE_REPLAY, "ANNOUNCE 4;not for replays\n", -1,
+                        command_cursor(CMD_SOURCE_REPLAY)), 0);
+    EXPECT_EQ(global_text(ctx, "got"), "3|the next bout");
+}

@@ -1,0 +1,256 @@
+// Starting a match: which mod names build the built-in world, the fallback
+// for a missing mod, equal rules keeping the world, and the engage placement.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/text.h"
+#include "game/match_start.h"
+#include "game/mod_world.h"
+#include "game/stance.h"
+#include "game/joints.h"
+#include "game/turn_cycle.h"
+#include "gui/chat_log.h"
+#include "support/test_support.h"
+#include "world_fixture.h"
+
+namespace {
+
+class MatchStart : public WorldTest {
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        fill_default_rules(0, get_next_match_rules());
+        rules_ = *get_next_match_rules();
+    }
+    // Marks the physics world so that a rebuild can be told apart.
+    static void mark_world() { dWorldSetQuickStepNumIterations(get_game_globals()->world, 7); }
+    static bool world_marked() { return dWorldGetQuickStepNumIterations(get_game_globals()->world) == 7; }
+    MatchRules rules_;
+};
+
+std::string echoed_while(const std::function<void()> &fn)
+{
+    kxtest::TempDir dir;
+    const std::string path = dir.file("echo.txt");
+    console_capture_open(path.c_str());
+    fn();
+    console_capture_close();
+    return kxtest::read_file(path);
+}
+
+} // namespace
+
+TEST_F(MatchStart, BuiltinWorldFromItsNamesInAnyCase)
+{
+    for (const char *name : {"classic", "default", "classic.kxm", "default.kxm", "0", "", "CLASSIC", "Default.KXM",
+                             "cLaSsIc.KxM", "DEFAULT"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(is_builtin_mod_name(name), 1);
+        n_strncpyz(rules_.mod, name, sizeof rules_.mod);
+        rules_.matchframes += 1;   // not equal to the live rules: a rebuild
+        const std::string echo = echoed_while([&] { new_match(0, 0, &rules_, 0); });
+        EXPECT_EQ(echo.find("Unable to load mod"), std::string::npos);
+        EXPECT_EQ(get_game_globals()->mod_load_failed, 0);
+        EXPECT_EQ(get_mod_world()->body_tables[0], get_default_body_table());
+        EXPECT_EQ(get_game_globals()->built_players, 4);
+        EXPECT_EQ(get_game_state()->frozen, 1);
+    }
+    for (const char *name : {"classic2", "classic.kx", "0.kxm", " classic"})
+        EXPECT_EQ(is_builtin_mod_name(name), 0) << name;
+}
+
+TEST_F(MatchStart, MissingModFallsBackToClassic)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    n_strncpyz(rules_.mod, "nosuchmod.kxm", sizeof rules_.mod);
+    rules_.matchframes = 777;
+    const std::string echo = echoed_while([&] { new_match(0, 0, &rules_, 0); });
+    EXPECT_NE(echo.find("Unable to load mod nosuchmod.kxm"), std::string::npos) << echo;
+    EXPECT_STREQ(rules_.mod, "classic");
+    EXPECT_STREQ(get_match_rules()->mod, "classic");
+    EXPECT_EQ(get_game_globals()->mod_load_failed, 1);
+    EXPECT_EQ(get_game_globals()->built_players, 4);
+    // The failure forces a rebuild at the next match even with equal rules.
+    mark_world();
+    MatchRules again = *get_match_rules();
+    new_match(0, 0, &again, 0);
+    EXPECT_FALSE(world_marked());
+}
+
+TEST_F(MatchStart, EqualRulesKeepTheWorldAndOnlyResetTheFighters)
+{
+    new_match(0, 0, &rules_, 0);
+    mark_world();
+    // Move a fighter away; the match start puts it back.
+    move_player(0, 5, 5, 5);
+    MatchRules same = *get_match_rules();
+    new_match(0, 0, &same, 0);
+    EXPECT_TRUE(world_marked());
+    const StanceSlot *s = get_stance_slot(get_player(0)->stance_slot);
+    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[0], s->pos[HEAD][0], 1e-9);
+
+    MatchRules changed = *get_match_rules();
+    changed.matchframes += 10;
+    new_match(0, 0, &changed, 0);
+    EXPECT_FALSE(world_marked());
+    EXPECT_EQ(get_match_rules()->matchframes, changed.matchframes);
+    EXPECT_EQ(get_next_match_rules()->matchframes, changed.matchframes);
+}
+
+// Default rules: engagedistance 100 gives d = 0.5. The fighter faces -y, so
+// fighter 0 stands at +d in y with heading 0 and fighter 1 at -d in y turned
+// half about the vertical through its head; both 0.01 lower than the stance.
+TEST_F(MatchStart, EngagePlacementOfTwoFighters)
+{
+    new_match(0, 0, &rules_, 0);
+    for (int i = 0; i < 2; i++) {
+        const StanceSlot *s = get_stance_slot(get_player(i)->stance_slot);
+        const double d = i == 0 ? 0.5 : -0.5;
+        const dReal *head = dBodyGetPosition(get_player(i)->bodies[HEAD]);
+        EXPECT_NEAR(head[0], s->pos[HEAD][0], 1e-9);
+        EXPECT_NEAR(head[1], s->pos[HEAD][1] + d, 1e-9);
+        EXPECT_NEAR(head[2], s->pos[HEAD][2] - 0.01, 1e-9);
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const dReal *p = dBodyGetPosition(get_player(i)->bodies[b]);
+            const double sign = i == 0 ? 1 : -1;
+            EXPECT_NEAR(p[0] - head[0], sign * (s->pos[b][0] - s->pos[HEAD][0]), 1e-9) << i << " " << b;
+            EXPECT_NEAR(p[1] - head[1], sign * (s->pos[b][1] - s->pos[HEAD][1]), 1e-9) << i << " " << b;
+            EXPECT_NEAR(p[2], s->pos[b][2] - 0.01, 1e-9);
+        }
+    }
+}
+
+namespace {
+
+// Where the fighter looks, flat on the floor: up x (right hand - left hand).
+void facing(int i, double f[2])
+{
+    const dReal *r = dBodyGetPosition(get_player(i)->bodies[R_HAND]);
+    const dReal *l = dBodyGetPosition(get_player(i)->bodies[L_HAND]);
+    const double rx = r[0] - l[0], ry = r[1] - l[1];
+    const double n = std::sqrt(rx * rx + ry * ry);
+    f[0] = -ry / n;
+    f[1] = rx / n;
+}
+
+// 1 when any geom of fighter a (bodies and joint spheres) touches any of b.
+bool fighters_touch(int a, int b)
+{
+    std::vector<dGeomID> ga, gb;
+    for (int k = 0; k < BODY_COUNT; k++) {
+        ga.push_back(get_player(a)->body_geoms[k]);
+        gb.push_back(get_player(b)->body_geoms[k]);
+    }
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        ga.push_back(get_player(a)->joint_geoms[j]);
+        gb.push_back(get_player(b)->joint_geoms[j]);
+    }
+    dContactGeom c[4];
+    for (dGeomID x : ga)
+        for (dGeomID y : gb)
+            if (dCollide(x, y, 4, c, sizeof c[0]) > 0)
+                return true;
+    return false;
+}
+
+} // namespace
+
+// The default start of a match: two fighters apart, face to face, and both
+// still standing after a few hundred steps of holding every joint.
+TEST_F(MatchStart, DefaultStartStandsTwoFightersFaceToFace)
+{
+    new_match(0, 0, &rules_, 0);
+    ASSERT_EQ(get_game_state()->players, 2);
+    EXPECT_FALSE(fighters_touch(0, 1));
+    double f0[2], f1[2];
+    facing(0, f0);
+    facing(1, f1);
+    const dReal *h0 = dBodyGetPosition(get_player(0)->bodies[HEAD]);
+    const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
+    const double dx = h1[0] - h0[0], dy = h1[1] - h0[1];
+    const double dist = std::sqrt(dx * dx + dy * dy);
+    EXPECT_NEAR(dist, 1.0, 1e-9);
+    EXPECT_GT((f0[0] * dx + f0[1] * dy) / dist, 0.999);    // 0 looks at 1
+    EXPECT_GT(-(f1[0] * dx + f1[1] * dy) / dist, 0.999);   // 1 looks at 0
+
+    const double start_height = h0[2];
+    for (int i = 0; i < 2; i++)
+        set_all_joint_states(i, MOTOR_HOLD);
+    start_turn_frames(300);
+    for (int k = 0; k < 300; k++)
+        run_match_tick(0);
+    EXPECT_EQ(get_game_state()->frame, 300);
+    for (int i = 0; i < 2; i++) {
+        const dReal *h = dBodyGetPosition(get_player(i)->bodies[HEAD]);
+        EXPECT_GT(h[2], start_height - 0.2) << "fighter " << i << " fell";
+        EXPECT_EQ(get_player(i)->injury, 0.0f) << i;
+    }
+    EXPECT_FALSE(fighters_touch(0, 1));
+}
+
+TEST_F(MatchStart, ExplicitPlacementAndHeight)
+{
+    rules_.engageheight = 50;
+    rules_.engagedistance = 300;
+    new_match(0, 0, &rules_, 0);
+    const StanceSlot *s0 = get_stance_slot(get_player(0)->stance_slot);
+    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[1], s0->pos[HEAD][1] + 1.5, 1e-9);
+    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[2], s0->pos[HEAD][2] + 0.49, 1e-9);
+
+    MatchRules r = *get_match_rules();
+    parse_engage_line(" 1.0 2.0 0.5 0 0 0", 0, &r);
+    parse_engage_line(" -1.0 0.0 0.0 0 0 90", 1, &r);
+    ASSERT_EQ(r.engage_set, 1);
+    new_match(0, 0, &r, 0);
+    const dReal *h0 = dBodyGetPosition(get_player(0)->bodies[HEAD]);
+    EXPECT_NEAR(h0[0], s0->pos[HEAD][0] + 1.0, 1e-6);
+    EXPECT_NEAR(h0[1], s0->pos[HEAD][1] + 2.0, 1e-6);
+    EXPECT_NEAR(h0[2], s0->pos[HEAD][2] + 0.5, 1e-6);
+    // Fighter 1 turned by 90 degrees, its head kept where the offset put it.
+    const StanceSlot *s1 = get_stance_slot(get_player(1)->stance_slot);
+    const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
+    EXPECT_NEAR(h1[0], s1->pos[HEAD][0] - 1.0, 1e-6);
+    EXPECT_NEAR(h1[1], s1->pos[HEAD][1], 1e-6);
+}
+
+TEST_F(MatchStart, ResetMatchPlacesTheFightersAgain)
+{
+    new_match(0, 0, &rules_, 0);
+    const dReal *h = dBodyGetPosition(get_player(1)->bodies[HEAD]);
+    const double x = h[0], y = h[1];
+    move_player(1, 3, 3, 3);
+    get_game_state()->frame = 40;
+    reset_match(0);
+    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[0], x, 1e-9);
+    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[1], y, 1e-9);
+    EXPECT_EQ(get_game_state()->frame, 0);
+    move_player(1, 3, 3, 3);
+    reset_match(1);
+    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[0], 3, 1e-9);
+}
+
+TEST(TeamsLine, WriteAndSet)
+{
+    MatchRules r = {};
+    const int32_t values[] = {2, 2, 1, 0};
+    EXPECT_EQ(set_rules_teams(values, 4, &r), 0);
+    EXPECT_EQ(r.players, 2);
+    EXPECT_EQ(r.teams, 2);
+    char line[64];
+    write_teams_line(line, sizeof line, &r);
+    EXPECT_STREQ(line, "TEAMS 2;1 0\n");
+    const int32_t bad[] = {2, 2, 1, 9};
+    EXPECT_EQ(set_rules_teams(bad, 4, &r), 1);
+    const int32_t too_many[] = {7, 2};
+    EXPECT_EQ(set_rules_teams(too_many, 2, &r), 1);
+    EXPECT_EQ(r.team_of[1], 0);
+    char tiny[5];
+    EXPECT_EQ(write_teams_line(tiny, sizeof tiny, &r), 4);
+    EXPECT_STREQ(tiny, "TEAM");
+}

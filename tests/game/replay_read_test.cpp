@@ -1,0 +1,225 @@
+// Hand-written replay files: line ends, a replay with no FRAME line, a binary
+// P_POS block, and unknown or broken lines among good ones.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "game/match_rules.h"
+#include "game/match_start.h"
+#include "game/replay_buffer.h"
+#include "game/replay_file.h"
+#include "game/turn_cycle.h"
+#include "net/turn_control.h"
+#include "support/test_support.h"
+#include "world_fixture.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+class ReplayRead : public WorldTest {
+protected:
+    ReplayRead() : cd_(dir_.path()) {}
+
+    // Header lines and the NEWGAME line of the single-play defaults.
+    static std::string header()
+    {
+        MatchRules r;
+        fill_default_rules(0, &r);
+        std::string ng = make_newgame_line(0, &r);
+        if (ng.empty() || ng.back() != '\n')
+            ng += '\n';
+        return "#!/usr/bin/kaelmund\n#made with kaelmund-3.9-alpha2\n#SCORE 0 0\n#WIN 0\nVERSION 0\n"
+               "FIGHTNAME 0; by hand\nBOUT 0; A\nBOUT 1; B\nAUTHOR 0; someone\n" +
+               ng;
+    }
+    static std::string numbers(int count, double first, double step)
+    {
+        std::string s;
+        char buf[64];
+        for (int k = 0; k < count; k++) {
+            snprintf(buf, sizeof buf, " %.8f", first + k * step);
+            s += buf;
+        }
+        return s;
+    }
+    static std::string crlf(const std::string &text)
+    {
+        std::string out;
+        for (char c : text) {
+            if (c == '\n')
+                out += '\r';
+            out += c;
+        }
+        return out;
+    }
+    std::string read_and_write_again(const std::string &name, const std::string &text)
+    {
+        kxtest::write_file(name, text);
+        EXPECT_EQ(read_replay_file(name.c_str()), 0);
+        EXPECT_EQ(write_replay("again.rpl", 0), 0);
+        return kxtest::read_file("again.rpl");
+    }
+
+    kxtest::TempDir dir_;
+    kxtest::ScopedChdir cd_;
+};
+
+} // namespace
+
+TEST_F(ReplayRead, CarriageReturnsReadTheSameAsLineFeeds)
+{
+    const std::string body = header() + "FRAME 0; 0 0 0 0\nJOINT 0; 0 1 4 2\nGRIP 1; 1 0\nPOS 0;" +
+                             numbers(63, 0.5, 0.01) + "\nFRAME 10; 5 6 7 8\nEMOTE 1;hello there\nCRUSH 1; 4\n"
+                             "FRACT 0; 7\nCAM 3; 1.00 2.00 3.00 4.00 5.00 6.00\n";
+    const std::string lf = read_and_write_again("lf.rpl", body);
+    const ReplayFrame f1 = *get_replay_frame(1);
+    const std::string cr = read_and_write_again("crlf.rpl", crlf(body));
+    EXPECT_EQ(cr, lf);
+    EXPECT_EQ(get_game_state()->frames_recorded, 2);
+    const ReplayFrame *rf = get_replay_frame(1);
+    EXPECT_EQ(memcmp(rf, &f1, sizeof f1), 0);
+    EXPECT_STREQ(rf->emote[1], "hello there");
+    EXPECT_EQ(rf->break_marks[1][4], JOINT_DISMEMBERED);
+    EXPECT_EQ(rf->break_marks[0][7], JOINT_FRACTURED);
+    EXPECT_EQ(rf->injury[1], 6.0f);
+    EXPECT_EQ(rf->score[1], 8.0f);
+    EXPECT_STREQ(get_player(1)->name, "B");
+    EXPECT_STREQ(get_game_globals()->author, "someone");
+    // The lines written again hold what was read.
+    EXPECT_NE(lf.find("EMOTE 1;hello there\n"), std::string::npos);
+    EXPECT_NE(lf.find("FRACT 0; 7\n"), std::string::npos);
+    EXPECT_NE(lf.find("JOINT 0; 0 1 4 2\n"), std::string::npos);
+    EXPECT_NE(lf.find("CAM 3; 1.00 2.00 3.00 4.00 5.00 6.00\n"), std::string::npos);
+    EXPECT_EQ(lf.find('\r'), std::string::npos);
+}
+
+TEST_F(ReplayRead, NoFrameLineGivesOneFrame)
+{
+    kxtest::write_file("one.rpl", header() + "JOINT 1; 3 3\nPOS 1;" + numbers(63, -1.0, 0.001) + "\n");
+    ASSERT_EQ(read_replay_file("one.rpl"), 0);
+    EXPECT_EQ(get_game_state()->frames_recorded, 1);
+    EXPECT_EQ(get_game_globals()->replay_mode, 1);
+    const ReplayFrame *rf = get_replay_frame(0);
+    EXPECT_EQ(rf->frame, 0);
+    EXPECT_EQ(rf->joint_states[1][3], MOTOR_HOLD);
+    EXPECT_EQ(rf->positions[1][20][2], -1.0 + 62 * 0.001);
+    EXPECT_EQ(rf->change_bits[1] & RF_POSITIONS, (uint32_t)RF_POSITIONS);
+    EXPECT_EQ(get_replay_frame(1)->change_count[1], 0);
+}
+
+TEST_F(ReplayRead, PPosBlockOfSixtyFourWordsIsOneBlock)
+{
+    std::string text = header() + "FRAME 4; 0 0 0 0\nP_POS 0;\n";
+    auto word = [&text](int32_t v) {
+        const uint32_t u = (uint32_t)v;
+        for (int k = 0; k < 4; k++)
+            text += (char)((u >> (8 * k)) & 0xff);
+    };
+    word(64);
+    for (int k = 0; k < 63; k++)
+        word(k % 2 ? -1000 * k : 1000 * k);   // millionths
+    // Reading goes on with the line after the block.
+    text += "EMOTE 0;after the block\n";
+    kxtest::write_file("block.rpl", text);
+    ASSERT_EQ(read_replay_file("block.rpl"), 0);
+    const ReplayFrame *rf = get_replay_frame(0);
+    EXPECT_EQ(rf->frame, 4);
+    for (int b = 0; b < BODY_COUNT; b++)
+        for (int c = 0; c < 3; c++) {
+            const int k = b * 3 + c;
+            EXPECT_DOUBLE_EQ(rf->positions[0][b][c], (k % 2 ? -1000 * k : 1000 * k) * 1e-6) << b << " " << c;
+        }
+    EXPECT_EQ(rf->change_bits[0] & RF_POSITIONS, (uint32_t)RF_POSITIONS);
+    EXPECT_STREQ(rf->emote[0], "after the block");
+    EXPECT_EQ(get_game_state()->frames_recorded, 1);
+}
+
+TEST_F(ReplayRead, UnknownAndBrokenLinesAreReportedAndSkipped)
+{
+    const std::string text = header() + "FRAME 0; 0 0 0 0\n"
+                                        "NOSUCHWORD 0; 1 2 3\n"       // no such keyword
+                                        "just some words\n"           // no number, no semicolon
+                                        "JOINT 9; 1 1\n"              // no such fighter
+                                        "JOINT 0; 1 2 25 3 4 9\n"     // one good pair, two bad
+                                        "GRIP 0; 1\n"                 // one grip only
+                                        "CRUSH 1; 40 5\n"             // joint 40 does not exist
+                                        "JOINT 1; 2 1\n" +
+                             std::string(3000, 'x') + "\n"            // longer than any line
+                             "FRAME 20; 1 1 1 1\nEMOTE 1;still reading\n";
+    kxtest::write_file("broken.rpl", text);
+    CaptureStderr();
+    ASSERT_EQ(read_replay_file("broken.rpl"), 0);
+    const std::string err = GetCapturedStderr();
+    EXPECT_NE(err.find("parse_cmd no op found NOSUCHWORD"), std::string::npos) << err;
+    EXPECT_NE(err.find("parse_cmd wrong start just some words"), std::string::npos) << err;
+    EXPECT_NE(err.find("JOINT: fighter 9 out of range"), std::string::npos) << err;
+    EXPECT_NE(err.find("GRIP: needs two grips"), std::string::npos) << err;
+    EXPECT_NE(err.find("CRUSH: joint 40 out of range"), std::string::npos) << err;
+    EXPECT_NE(err.find("longer than"), std::string::npos) << err;
+
+    EXPECT_EQ(get_game_state()->frames_recorded, 2);
+    const ReplayFrame *f0 = get_replay_frame(0);
+    EXPECT_EQ(f0->joint_states[0][1], 2);
+    EXPECT_EQ(f0->joint_states[0][4], 0);
+    EXPECT_EQ(f0->joint_states[1][2], 1);
+    EXPECT_EQ(f0->left_grip[0], 0);
+    EXPECT_EQ(f0->break_marks[1][5], JOINT_DISMEMBERED);
+    EXPECT_STREQ(get_replay_frame(1)->emote[1], "still reading");
+    EXPECT_EQ(get_replay_frame(1)->frame, 20);
+}
+
+TEST_F(ReplayRead, MissingFileIsReported)
+{
+    CaptureStderr();
+    EXPECT_EQ(read_replay_file("nothing-here.rpl"), 1);
+    EXPECT_NE(GetCapturedStderr().find("Unable to open nothing-here.rpl"), std::string::npos);
+}
+
+// A replay written again from a file keeps the file's result lines; a live
+// match started afterwards writes its own.
+TEST_F(ReplayRead, ResultLinesBelongToTheFileOnly)
+{
+    std::string text = header();
+    text.replace(text.find("#SCORE 0 0\n#WIN 0\n"), 18, "#SCORE 5 7\n#WIN 0 B\n");
+    const std::string again = read_and_write_again("result.rpl", text + "JOINT 0; 1 1\n");
+    EXPECT_NE(again.find("#SCORE 5 7\n#WIN 0 B\n"), std::string::npos) << again;
+    MatchRules r;
+    fill_default_rules(0, &r);
+    new_match(0, 0, &r, 0);
+    ASSERT_EQ(write_replay("live.rpl", 0), 0);
+    EXPECT_NE(kxtest::read_file("live.rpl").find("#SCORE 0 0\n#WIN 0\n"), std::string::npos);
+}
+
+// A broken file's frame may hold zero rotations (a QAT line naming one body)
+// and values far beyond the world; playing it must neither abort the engine
+// nor carry a body away: such values are not applied.
+TEST_F(ReplayRead, PlayingFramesWithUnusableValuesKeepsTheBodies)
+{
+    std::string pos;
+    for (int k = 0; k < 63; k++)
+        pos += k == 4 ? " 1e300" : " 0.5";
+    kxtest::write_file("bad.rpl", header() + "FRAME 0; 0 0 0 0\nJOINT 0; 1 1\nQAT 0; 1 0 0 0\nPOS 1;" + pos +
+                                      "\nLINVEL 1;" + pos + "\nANGVEL 0; 0 0 0 1e-300 1e200 3\n");
+    ASSERT_EQ(read_replay_file("bad.rpl"), 0);
+    start_playback(0);
+    const dReal *before = dBodyGetPosition(get_player(1)->bodies[1]);
+    const double kept[3] = {before[0], before[1], before[2]};
+    run_match_tick(0);   // applies frame 0, then one step
+    run_match_tick(0);
+    for (int i = 0; i < 2; i++)
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const dReal *p = dBodyGetPosition(get_player(i)->bodies[b]);
+            const dReal *q = dBodyGetQuaternion(get_player(i)->bodies[b]);
+            for (int c = 0; c < 3; c++)
+                ASSERT_TRUE(std::isfinite(p[c]) && std::fabs(p[c]) < 10) << i << " " << b;
+            ASSERT_NEAR(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3], 1.0, 1e-9);
+        }
+    // Body 1 of fighter 1 was given 1e300 in y: it stayed near where it was.
+    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[1])[1], kept[1], 0.1);
+    // Body 0 of fighter 1 took its frame position.
+    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[0])[0], 0.5, 0.1);
+}

@@ -1,0 +1,184 @@
+// The game-server column: received state and masks, blocks, breaks, the
+// batch table, results and the match set-up rows, all through parse_cmd.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/command_table.h"
+#include "game/joint_breaks.h"
+#include "game/match_end.h"
+#include "game/match_start.h"
+#include "game/received_state.h"
+#include "world_fixture.h"
+
+namespace {
+
+class ServerLines : public WorldTest {
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        command_cursor_reset(&cursor_);
+        clear_received_state();
+    }
+    int line(const std::string &text) { return parse_cmd(CMD_SOURCE_SERVER, text.c_str(), (int)text.size(), &cursor_); }
+    int block(const std::vector<int32_t> &words)
+    {
+        std::string bytes;
+        for (int32_t w : words)
+            for (int b = 0; b < 4; b++)
+                bytes += (char)(((uint32_t)w >> (8 * b)) & 0xff);
+        return parse_cmd(CMD_SOURCE_SERVER, bytes.data(), (int)bytes.size(), &cursor_);
+    }
+    CommandCursor cursor_;
+};
+
+} // namespace
+
+TEST_F(ServerLines, QatWithFourNumbersSetsOnlyBodyZero)
+{
+    ReceivedState *r = get_received_state(0);
+    r->rotations[1][0] = 0.25;
+    line("QAT 0; 0.5 0.5 -0.5 0.5\n");
+    EXPECT_EQ(r->rotations[0][0], 0.5);
+    EXPECT_EQ(r->rotations[0][2], -0.5);
+    EXPECT_EQ(r->rotations[1][0], 0.25);
+    EXPECT_EQ(get_player(0)->received_mask, RECV_ROTATIONS);
+    // Non-finite values stop the list; a partial group is not taken.
+    line("POS 1; 1 2 3 4 nan 6\n");
+    EXPECT_EQ(get_received_state(1)->positions[0][2], 3.0);
+    EXPECT_EQ(get_received_state(1)->positions[1][0], 0.0);
+}
+
+TEST_F(ServerLines, BadFighterIndicesDropTheLine)
+{
+    testing::internal::CaptureStderr();
+    for (const char *l : {"POS 2; 1 2 3\n", "QAT -1; 1 0 0 0\n", "JOINT 7; 1 1\n", "GRIP 2147483647; 1 1\n",
+                          "CRUSH 3; 4\n", "HINGEVEL 9; 1 2\n", "EMOTE 5;hi\n", "BATCH -3; -1\n"})
+        line(l);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("POS: fighter 2 out of range"), std::string::npos) << err;
+    EXPECT_NE(err.find("BATCH: fighter -3 out of range"), std::string::npos) << err;
+    for (int i = 0; i < 2; i++) {
+        EXPECT_EQ(get_player(i)->received_mask, 0);
+        EXPECT_EQ(get_player(i)->ready, 0);
+    }
+}
+
+TEST_F(ServerLines, PositionBlockOfSixtyFourWords)
+{
+    std::vector<int32_t> words = {64};
+    for (int k = 0; k < 63; k++)
+        words.push_back(k * 1000000 - 31500000);
+    EXPECT_EQ(line("P_POS 1;\n"), 0);
+    EXPECT_EQ(cursor_.pending, 1);
+    EXPECT_EQ(block(words), 0);
+    const ReceivedState *r = get_received_state(1);
+    EXPECT_DOUBLE_EQ(r->positions[0][0], -31.5);
+    EXPECT_DOUBLE_EQ(r->positions[20][2], 62 - 31.5);
+    EXPECT_EQ(get_player(1)->received_mask, RECV_POSITIONS);
+
+    // A block shorter than the 63 values the row needs is refused whole.
+    clear_received_state();
+    testing::internal::CaptureStderr();
+    line("P_POS 0;\n");
+    words.resize(40);
+    words[0] = 40;
+    block(words);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("P_POS: block of 40 words, 64 needed"), std::string::npos);
+    EXPECT_EQ(get_player(0)->received_mask, 0);
+    EXPECT_EQ(get_received_state(0)->positions[0][0], 0.0);
+}
+
+TEST_F(ServerLines, BreaksBatchesAndTurnInput)
+{
+    testing::internal::CaptureStderr();
+    line("CRUSH 0; 4 25 -1 7\n");
+    line("DISCL 1; 300 9\n");
+    line("BREAK 1; 300 20\n");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(get_pending_breaks(0)[4].type, 1);
+    EXPECT_EQ(get_pending_breaks(0)[7].type, 1);
+    EXPECT_EQ(get_pending_breaks(1)[9].type, 2);
+    EXPECT_EQ(get_pending_breaks(1)[9].frame, 300);
+    EXPECT_EQ(get_player(0)->received_mask, RECV_DISMEMBER);
+
+    line("BATCH 0; 5\n");
+    line("B_GRIP 0; 1 2\n");
+    line("B_JOINT 0; 3 1 19 4 20 1\n");
+    line("BATCH 0; -1\n");
+    EXPECT_EQ(get_received_state(0)->batch_index, 5);
+    EXPECT_EQ(get_player(0)->ready, 1);
+    EXPECT_EQ(get_batch(5)[0], 1);
+    EXPECT_EQ(get_batch(5)[2], 2);
+    EXPECT_EQ(get_batch(5)[4 + 3], 1);
+    EXPECT_EQ(get_batch(5)[4 + 19], 4);
+    testing::internal::CaptureStderr();
+    line("BATCH 1; 64\n");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("BATCH: batch 64 out of range"), std::string::npos);
+    EXPECT_EQ(get_received_state(1)->batch_index, 0);
+
+    line("JOINT 1; 0 1 4 2 99 1\n");
+    EXPECT_EQ(get_player(1)->motor_wish[0], 1);
+    EXPECT_EQ(get_player(1)->motor_wish[4], 2);
+    EXPECT_EQ(get_player(1)->ready, 1);
+    line("GRAB 1; 0 5 12 3 0.5 1.5 2.5\n");
+    EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].set, 1);
+    EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].second, 5);
+    EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].point[2], 2.5);
+    line("WORLD 0;\n");
+    EXPECT_EQ(get_game_state()->received_mask, RECV_WORLD);
+}
+
+TEST_F(ServerLines, Results)
+{
+    get_player(0)->score = 111;
+    get_player(1)->score = 222;
+    line("GAME 900; 10 20\n");
+    EXPECT_EQ(get_server_result()->injury[0], 10);
+    EXPECT_EQ(get_server_result()->injury[1], 20);
+    EXPECT_EQ(get_server_result()->score[0], 111);
+    EXPECT_EQ(get_server_result()->score[1], 222);
+    EXPECT_EQ(get_player(0)->received_mask, RECV_RESULT);
+
+    line("WIN 500; 0 1 0 0 0 1.0 2.0 3.0 7\n");
+    EXPECT_EQ(get_game_state()->decision_frame, 500);
+    EXPECT_EQ(get_server_result()->winners[1], 1);
+    EXPECT_EQ(get_server_result()->winners[0], -1);
+    EXPECT_EQ(get_server_result()->losers[0], 0);
+    EXPECT_EQ(get_server_result()->word, 7);
+
+    testing::internal::CaptureStderr();
+    line("LOST 300; 5 1 0 0 0\n");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("LOST"), std::string::npos);
+    line("LOST 300; 1 1 0.5 0.5 0\n");
+    EXPECT_EQ(get_player(1)->received_mask & RECV_GROUND_IMPACT, RECV_GROUND_IMPACT);
+}
+
+TEST_F(ServerLines, TeamsEngageAndNewgame)
+{
+    line("TEAMS 2;0 1\n");
+    EXPECT_EQ(scratch_rules()->players, 2);
+    EXPECT_EQ(scratch_rules()->teams, 2);
+    testing::internal::CaptureStderr();
+    line("TEAMS 2;0 7\n");
+    line("TEAMS 3;0 1 1\n");
+    line("ENGAGE 2; 1 2 3 0 0 0\n");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("TEAMS: team 7 of fighter 1 out of range"), std::string::npos) << err;
+    EXPECT_NE(err.find("ENGAGE: player 2 out of range"), std::string::npos) << err;
+    EXPECT_EQ(scratch_rules()->team_of[1], 1);
+    line("ENGAGE 1; 1 2 3 0 0 90\n");
+    EXPECT_EQ(scratch_rules()->engage_rot[1][2], 90);
+
+    MatchRules r;
+    fill_default_rules(1, &r);
+    r.matchframes = 640;
+    const std::string ng = make_newgame_line(0, &r);
+    line(ng);
+    EXPECT_EQ(get_match_rules()->matchframes, 640);
+    EXPECT_EQ(get_game_globals()->network_mode, 1);
+    EXPECT_EQ(server_matches_started(), 1);
+    EXPECT_EQ(get_game_state()->frozen, 1);
+}
