@@ -259,7 +259,10 @@ void rules_set_engage_rotations(MatchRules *rules, const char *text)
 void rules_set_gravity(MatchRules *rules, const char *text)
 {
     float g[3];
-    if (read_floats(text, g, 3) < 3) {
+    bool usable = read_floats(text, g, 3) == 3;
+    for (int k = 0; usable && k < 3; k++)
+        usable = std::fabs(g[k]) <= GRAVITY_LIMIT;
+    if (!usable) {
         g[0] = 0.0f;
         g[1] = 0.0f;
         g[2] = -9.82f;
