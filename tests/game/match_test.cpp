@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <lua.hpp>
 #include <string>
-#include <unistd.h>
 #include "match_fixture.h"
 #include "script/script_context.h"
 #include "script/script_test_util.h"
