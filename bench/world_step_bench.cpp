@@ -4,11 +4,9 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include "game/collision.h"
-#include "game/game_state.h"
 #include "game/joints.h"
-#include "game/match_rules.h"
-#include "game/world_build.h"
 #include "game/world_options.h"
+#include "game/world_setup.h"
 
 namespace {
 
@@ -16,14 +14,7 @@ namespace {
 // steps so that they stand on the ground.
 void start_standing_world()
 {
-    init_game();
-    MatchRules *r = get_match_rules();
-    r->gravity[0] = 0;
-    r->gravity[1] = 0;
-    r->gravity[2] = -9.81f;
-    apply_world_forces();
-    get_game_state()->frozen = 0;
-    get_game_globals()->replay_mode = 0;
+    start_running_world();
     set_all_joint_states(0, MOTOR_HOLD);
     set_all_joint_states(1, MOTOR_HOLD);
     apply_pending_wishes();

@@ -272,10 +272,59 @@ void near_callback(void *, dGeomID a, dGeomID b)
     }
 }
 
+static bool finite_n(const dReal *v, int n)
+{
+    for (int k = 0; k < n; k++)
+        if (!std::isfinite(v[k]))
+            return false;
+    return true;
+}
+
+// One body: a coordinate beyond the limit is clamped to it (one that is not
+// finite becomes 0) and the body stops; velocities that are not finite are
+// zeroed. 1 when anything changed.
+static int keep_body_in_world(dBodyID b)
+{
+    const dReal *p = dBodyGetPosition(b);
+    bool moved = false;
+    double pos[3];
+    for (int k = 0; k < 3; k++) {
+        pos[k] = p[k];
+        if (!std::isfinite(pos[k]))
+            pos[k] = 0;
+        else if (pos[k] > WORLD_POSITION_LIMIT)
+            pos[k] = WORLD_POSITION_LIMIT;
+        else if (pos[k] < -WORLD_POSITION_LIMIT)
+            pos[k] = -WORLD_POSITION_LIMIT;
+        moved = moved || pos[k] != p[k];
+    }
+    if (!moved && finite_n(dBodyGetLinearVel(b), 3) && finite_n(dBodyGetAngularVel(b), 3))
+        return 0;
+    if (moved)
+        dBodySetPosition(b, pos[0], pos[1], pos[2]);
+    dBodySetLinearVel(b, 0, 0, 0);
+    dBodySetAngularVel(b, 0, 0, 0);
+    return 1;
+}
+
+int keep_bodies_in_world(dSpaceID space)
+{
+    int changed = 0;
+    const int n = space ? dSpaceGetNumGeoms(space) : 0;
+    for (int i = 0; i < n; i++) {
+        dGeomID g = dSpaceGetGeom(space, i);
+        if (dBodyID b = dGeomGetBody(g))
+            changed += keep_body_in_world(b);
+    }
+    return changed;
+}
+
 void collide_space(dSpaceID space)
 {
-    if (space)
-        dSpaceCollide(space, nullptr, near_callback);
+    if (!space)
+        return;
+    keep_bodies_in_world(space);
+    dSpaceCollide(space, nullptr, near_callback);
 }
 
 void world_physics_step(void)

@@ -30,7 +30,17 @@ enum ContactStat {
     CONTACT_STAT_COUNT
 };
 
+// How far from the origin a body may be, in metres on each axis. The hash
+// space numbers its cells (an eighth of a metre at the finest) in 32-bit
+// integers and ODE aborts on a geom beyond them; a huge gravity or step size,
+// a placement far out or a long fall upwards would carry bodies there.
+constexpr double WORLD_POSITION_LIMIT = 1e6;
+
 void near_callback(void *data, dGeomID a, dGeomID b);
+// Brings every body of the space that is outside WORLD_POSITION_LIMIT, or
+// whose state is not finite, back to the limit at rest; returns how many.
+int keep_bodies_in_world(dSpaceID space);
+// Keeps the space's bodies in the world, then collides it.
 void collide_space(dSpaceID space);
 // Collide the live space, one world step, empty the contact group.
 void world_physics_step(void);

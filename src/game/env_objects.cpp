@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 #include "game/body_defs.h"
+#include "game/collision.h"
 
 static EnvObjectBody *g_live[ENV_OBJECT_COUNT];
 static EnvObjectBody *g_ghost[ENV_OBJECT_COUNT];
@@ -20,6 +21,15 @@ EnvObjectLink *get_env_link_ghost(int i) { return (i >= 0 && i < ENV_JOINT_COUNT
 static bool finite_d3(const double *v)
 {
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+// A static object is never moved back into the world: its place must be in it.
+static bool in_world(const double *v)
+{
+    for (int k = 0; k < 3; k++)
+        if (!(std::fabs(v[k]) <= WORLD_POSITION_LIMIT))
+            return false;
+    return true;
 }
 
 int sanitize_env_object(EnvObject *o, int index)
@@ -44,7 +54,8 @@ int sanitize_env_object(EnvObject *o, int index)
         o->mass = 0.1;
         mended++;
     }
-    if (!finite_d3(o->pos)) {
+    if (!in_world(o->pos)) {
+        fprintf(stderr, "Object %d: place %f %f %f refused, keeping 0 0 0.25\n", index, o->pos[0], o->pos[1], o->pos[2]);
         o->pos[0] = o->pos[1] = 0;
         o->pos[2] = 0.25;
         mended++;

@@ -78,18 +78,25 @@ void replay_frame(int number, const LineArg *arg)
 
 // ---- body state ----
 
+// The frame rows of fighter `number` a state keyword fills.
+static double *frame_rows(ReplayFrame *rf, int number, int bit)
+{
+    switch (bit) {
+    case RF_ROTATIONS: return &rf->rotations[number][0][0];
+    case RF_POSITIONS: return &rf->positions[number][0][0];
+    case RF_LINEAR_VEL: return &rf->linear_vel[number][0][0];
+    default: return &rf->angular_vel[number][0][0];
+    }
+}
+
 static void text_state(const char *keyword, int number, const LineArg *arg, int width, int bit)
 {
     ReplayFrame *rf = frame_for(keyword, number);
     if (!rf)
         return;
-    double *dst = bit == RF_ROTATIONS ? &rf->rotations[number][0][0]
-                : bit == RF_POSITIONS ? &rf->positions[number][0][0]
-                : bit == RF_LINEAR_VEL ? &rf->linear_vel[number][0][0]
-                : &rf->angular_vel[number][0][0];
     double v[BODY_COUNT * 4];
     const int n = line_read_doubles(line_text(arg), BODY_COUNT * width, v);
-    memcpy(dst, v, sizeof(double) * (size_t)(n - n % width));
+    memcpy(frame_rows(rf, number, bit), v, sizeof(double) * (size_t)(n - n % width));
     rf->change_count[number]++;
     rf->change_bits[number] |= (uint32_t)bit;
 }
@@ -107,11 +114,7 @@ static void block_state(const char *keyword, int number, const LineArg *arg, int
     double v[BODY_COUNT * 4];
     if (line_block_values(keyword, arg, BODY_COUNT * width, BODY_COUNT * width, v) < 0)
         return;
-    double *dst = bit == RF_ROTATIONS ? &rf->rotations[number][0][0]
-                : bit == RF_POSITIONS ? &rf->positions[number][0][0]
-                : bit == RF_LINEAR_VEL ? &rf->linear_vel[number][0][0]
-                : &rf->angular_vel[number][0][0];
-    memcpy(dst, v, sizeof(double) * BODY_COUNT * (size_t)width);
+    memcpy(frame_rows(rf, number, bit), v, sizeof(double) * BODY_COUNT * (size_t)width);
     rf->change_count[number]++;
     rf->change_bits[number] |= (uint32_t)bit;
 }

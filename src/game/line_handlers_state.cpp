@@ -90,41 +90,36 @@ static void mark(int number, int bits)
     get_player(number)->received_mask |= bits;
 }
 
+// The received rows a state keyword fills.
+static double *received_rows(ReceivedState *r, int bit)
+{
+    switch (bit) {
+    case RECV_ROTATIONS: return &r->rotations[0][0];
+    case RECV_POSITIONS: return &r->positions[0][0];
+    case RECV_LINEAR_VEL: return &r->linear_vel[0][0];
+    default: return &r->angular_vel[0][0];
+    }
+}
+
 // Text rows: up to 21 groups; a group read only in part is not taken.
-static void text_groups(const char *keyword, int number, const LineArg *arg, double *dst, int width, int bit)
+static void text_groups(const char *keyword, int number, const LineArg *arg, int width, int bit)
 {
     ReceivedState *r = received_for(keyword, number);
     if (!r)
         return;
     double v[BODY_COUNT * 4];
     const int n = line_read_doubles(line_text(arg), BODY_COUNT * width, v);
-    memcpy(dst, v, sizeof(double) * (size_t)(n - n % width));
+    memcpy(received_rows(r, bit), v, sizeof(double) * (size_t)(n - n % width));
     mark(number, bit);
 }
 
-void server_qat(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    text_groups("QAT", number, arg, r ? &r->rotations[0][0] : nullptr, 4, RECV_ROTATIONS);
-}
-void server_pos(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    text_groups("POS", number, arg, r ? &r->positions[0][0] : nullptr, 3, RECV_POSITIONS);
-}
-void server_linvel(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    text_groups("LINVEL", number, arg, r ? &r->linear_vel[0][0] : nullptr, 3, RECV_LINEAR_VEL);
-}
-void server_angvel(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    text_groups("ANGVEL", number, arg, r ? &r->angular_vel[0][0] : nullptr, 3, RECV_ANGULAR_VEL);
-}
+void server_qat(int number, const LineArg *arg) { text_groups("QAT", number, arg, 4, RECV_ROTATIONS); }
+void server_pos(int number, const LineArg *arg) { text_groups("POS", number, arg, 3, RECV_POSITIONS); }
+void server_linvel(int number, const LineArg *arg) { text_groups("LINVEL", number, arg, 3, RECV_LINEAR_VEL); }
+void server_angvel(int number, const LineArg *arg) { text_groups("ANGVEL", number, arg, 3, RECV_ANGULAR_VEL); }
 
 // Block rows: the whole 21 groups must have arrived.
-static void block_groups(const char *keyword, int number, const LineArg *arg, double *dst, int width, int bit)
+static void block_groups(const char *keyword, int number, const LineArg *arg, int width, int bit)
 {
     ReceivedState *r = received_for(keyword, number);
     if (!r)
@@ -132,30 +127,14 @@ static void block_groups(const char *keyword, int number, const LineArg *arg, do
     double v[BODY_COUNT * 4];
     if (line_block_values(keyword, arg, BODY_COUNT * width, BODY_COUNT * width, v) < 0)
         return;
-    memcpy(dst, v, sizeof(double) * BODY_COUNT * (size_t)width);
+    memcpy(received_rows(r, bit), v, sizeof(double) * BODY_COUNT * (size_t)width);
     mark(number, bit);
 }
 
-void server_p_qat(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    block_groups("P_QAT", number, arg, r ? &r->rotations[0][0] : nullptr, 4, RECV_ROTATIONS);
-}
-void server_p_pos(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    block_groups("P_POS", number, arg, r ? &r->positions[0][0] : nullptr, 3, RECV_POSITIONS);
-}
-void server_p_linvel(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    block_groups("P_LINVEL", number, arg, r ? &r->linear_vel[0][0] : nullptr, 3, RECV_LINEAR_VEL);
-}
-void server_p_angvel(int number, const LineArg *arg)
-{
-    ReceivedState *r = get_received_state(number);
-    block_groups("P_ANGVEL", number, arg, r ? &r->angular_vel[0][0] : nullptr, 3, RECV_ANGULAR_VEL);
-}
+void server_p_qat(int number, const LineArg *arg) { block_groups("P_QAT", number, arg, 4, RECV_ROTATIONS); }
+void server_p_pos(int number, const LineArg *arg) { block_groups("P_POS", number, arg, 3, RECV_POSITIONS); }
+void server_p_linvel(int number, const LineArg *arg) { block_groups("P_LINVEL", number, arg, 3, RECV_LINEAR_VEL); }
+void server_p_angvel(int number, const LineArg *arg) { block_groups("P_ANGVEL", number, arg, 3, RECV_ANGULAR_VEL); }
 
 // Environment objects that take values: defined and not static, in slot order.
 int env_object_takes_state(int i)

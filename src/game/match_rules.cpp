@@ -1,6 +1,5 @@
 #include "game/match_rules.h"
 
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -115,18 +114,7 @@ int rule_find(const char *key)
 
 // ---------------------------------------------------------------------------
 // Number readers: atoi/atof as the text forms expect, but clamped to the
-// 32-bit range and never yielding a non-finite float.
-
-static int32_t text_to_int(const char *s)
-{
-    errno = 0;
-    long long v = strtoll(s, nullptr, 10);
-    if (v > INT32_MAX)
-        return INT32_MAX;
-    if (v < INT32_MIN)
-        return INT32_MIN;
-    return (int32_t)v;
-}
+// 32-bit range (text_to_int32) and never yielding a non-finite float.
 
 static float text_to_float(const char *s)
 {
@@ -203,7 +191,7 @@ void rules_set_turnframes(MatchRules *rules, const char *text)
     int used = 0, kept = 0;
     joined[0] = '\0';
     for (int i = 0; i < count; i++) {
-        int32_t v = text_to_int(pieces[i]);
+        int32_t v = text_to_int32(pieces[i]);
         int n = snprintf(joined + used, sizeof joined - used, i ? ",%d" : "%d", (int)v);
         if (n < 0 || (size_t)n >= sizeof joined - used) {
             joined[used] = '\0';
@@ -225,41 +213,44 @@ static int rule_players(const MatchRules *rules)
     return n > RULES_PLAYER_SLOTS ? RULES_PLAYER_SLOTS : n;
 }
 
-void rules_set_engage_positions(MatchRules *rules, const char *text)
+// "x,y,z" per player into the positions (as floats) or the rotations (as
+// integers); 1 when every player got its three values, 0 when not, -1 when
+// the rules have no players.
+static int read_engage_values(MatchRules *rules, const char *text, float (*pos)[3], int32_t (*rot)[3])
 {
     n_strncpyz(rules->engage_text, text, RULES_TEXT_SIZE);
-    int players = rule_players(rules);
-    if (players < 1) {
-        rules->engage_set = 0;
-        return;
-    }
+    const int players = rule_players(rules);
+    if (players < 1)
+        return -1;
     char pieces[RULES_PLAYER_SLOTS * 3][64];
-    int count = split_commas(rules->engage_text, pieces, RULES_PLAYER_SLOTS * 3);
-    for (int i = 0; i < count && i < players * 3; i++)
-        rules->engage_pos[i / 3][i % 3] = text_to_float(pieces[i]);
-    rules->engage_set = count == players * 3 ? 1 : 0;
+    const int count = split_commas(rules->engage_text, pieces, RULES_PLAYER_SLOTS * 3);
+    for (int i = 0; i < count && i < players * 3; i++) {
+        if (pos)
+            pos[i / 3][i % 3] = text_to_float(pieces[i]);
+        else
+            rot[i / 3][i % 3] = text_to_int32(pieces[i]);
+    }
+    return count == players * 3 ? 1 : 0;
+}
+
+void rules_set_engage_positions(MatchRules *rules, const char *text)
+{
+    rules->engage_set = read_engage_values(rules, text, rules->engage_pos, nullptr) == 1;
 }
 
 void rules_set_engage_rotations(MatchRules *rules, const char *text)
 {
-    n_strncpyz(rules->engage_text, text, RULES_TEXT_SIZE);
-    int players = rule_players(rules);
-    if (players < 1) {
-        rules->engage_set = 0;
-        return;
-    }
-    char pieces[RULES_PLAYER_SLOTS * 3][64];
-    int count = split_commas(rules->engage_text, pieces, RULES_PLAYER_SLOTS * 3);
-    for (int i = 0; i < count && i < players * 3; i++)
-        rules->engage_rot[i / 3][i % 3] = text_to_int(pieces[i]);
-    if (count != players * 3)
+    if (read_engage_values(rules, text, nullptr, rules->engage_rot) != 1)
         rules->engage_set = 0;
 }
 
 void rules_set_gravity(MatchRules *rules, const char *text)
 {
     float g[3];
-    if (read_floats(text, g, 3) < 3) {
+    bool usable = read_floats(text, g, 3) == 3;
+    for (int k = 0; usable && k < 3; k++)
+        usable = std::fabs(g[k]) <= GRAVITY_LIMIT;
+    if (!usable) {
         g[0] = 0.0f;
         g[1] = 0.0f;
         g[2] = -9.82f;
@@ -321,7 +312,7 @@ static int set_mod(MatchRules *rules, const char *name)
 
 static void set_flag_bit(MatchRules *rules, int bit, const char *value)
 {
-    if (text_to_int(value) == 1)
+    if (text_to_int32(value) == 1)
         rules->flags |= bit;
     else
         rules->flags &= ~bit;
@@ -341,37 +332,37 @@ int set_rule(const char *key, const char *value, MatchRules *rules)
 
     switch (index) {
     case RULE_MOD: return set_mod(rules, value);
-    case RULE_MATCHFRAMES: rules->matchframes = text_to_int(value); break;
+    case RULE_MATCHFRAMES: rules->matchframes = text_to_int32(value); break;
     case RULE_TURNFRAMES:
         rules_set_turnframes(rules, value);
         rules_set_nominal_turn_length(rules->turnframe_list[0]);
         break;
-    case RULE_FLAGS: rules->flags = text_to_int(value); break;
+    case RULE_FLAGS: rules->flags = text_to_int32(value); break;
     case RULE_DISMEMBERMENT: set_flag_bit(rules, RULE_FLAG_DISMEMBER, value); break;
     case RULE_FRACTURE: set_flag_bit(rules, RULE_FLAG_FRACTURE, value); break;
     case RULE_DISQUALIFICATION: set_flag_bit(rules, RULE_FLAG_DQ, value); break;
-    case RULE_DQTIMEOUT: rules->dqtimeout = text_to_int(value); break;
-    case RULE_DQFLAG: rules->dqflag = text_to_int(value); break;
-    case RULE_DISMEMBERTHRESHOLD: rules->dismemberthreshold = text_to_int(value); break;
-    case RULE_FRACTURETHRESHOLD: rules->fracturethreshold = text_to_int(value); break;
-    case RULE_DOJOTYPE: rules->dojotype = text_to_int(value); break;
-    case RULE_DOJOSIZE: rules->dojosize = text_to_int(value); break;
-    case RULE_ENGAGEDISTANCE: rules->engagedistance = text_to_int(value); break;
-    case RULE_ENGAGEHEIGHT: rules->engageheight = text_to_int(value); break;
-    case RULE_ENGAGEROTATION: rules->engagerotation = text_to_int(value); break;
-    case RULE_ENGAGESPACE: rules->engagespace = text_to_int(value); break;
+    case RULE_DQTIMEOUT: rules->dqtimeout = text_to_int32(value); break;
+    case RULE_DQFLAG: rules->dqflag = text_to_int32(value); break;
+    case RULE_DISMEMBERTHRESHOLD: rules->dismemberthreshold = text_to_int32(value); break;
+    case RULE_FRACTURETHRESHOLD: rules->fracturethreshold = text_to_int32(value); break;
+    case RULE_DOJOTYPE: rules->dojotype = text_to_int32(value); break;
+    case RULE_DOJOSIZE: rules->dojosize = text_to_int32(value); break;
+    case RULE_ENGAGEDISTANCE: rules->engagedistance = text_to_int32(value); break;
+    case RULE_ENGAGEHEIGHT: rules->engageheight = text_to_int32(value); break;
+    case RULE_ENGAGEROTATION: rules->engagerotation = text_to_int32(value); break;
+    case RULE_ENGAGESPACE: rules->engagespace = text_to_int32(value); break;
     case RULE_ENGAGEPLAYERPOS: rules_set_engage_positions(rules, value); break;
     case RULE_ENGAGEPLAYERROT: rules_set_engage_rotations(rules, value); break;
-    case RULE_DAMAGE: rules->damage = text_to_int(value); break;
+    case RULE_DAMAGE: rules->damage = text_to_int32(value); break;
     case RULE_GRAVITY: rules_set_gravity(rules, value); break;
     case RULE_SUMO: {
-        int32_t v = text_to_int(value);
+        int32_t v = text_to_int32(value);
         rules->sumo = (v == 0 || v == 1) ? v : 0;
         break;
     }
     case RULE_RPG: rules->rpg = 0; break;   // only a NEWGAME line turns it on
     case RULE_DEFAULT: fill_default_rules(strcmp(value, "multi") == 0, rules); break;
-    case RULE_REACTIONTIME: rules->reactiontime = text_to_int(value); break;
+    case RULE_REACTIONTIME: rules->reactiontime = text_to_int32(value); break;
     }
     return 0;
 }
@@ -596,12 +587,11 @@ static int read_int_field(FieldReader *r, int32_t *out)
 {
     skip_blanks(r);
     char *end;
-    errno = 0;
     long long v = strtoll(r->p, &end, 10);
     if (end == r->p)
         return 0;
     r->p = end;
-    *out = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v;
+    *out = clamp_to_int32(v);
     return 1;
 }
 

@@ -147,7 +147,9 @@ void rules_set_turnframes(MatchRules *rules, const char *text);
 
 // The text setters behind the keys, also used by the configuration file:
 // engage positions and rotations ("x,y,z" per player), gravity ("%f %f %f",
-// fewer than three numbers give 0 0 -9.82).
+// fewer than three numbers, or one beyond GRAVITY_LIMIT, give 0 0 -9.82).
+// The limit, a thousand times the earth's, keeps the world step finite.
+constexpr float GRAVITY_LIMIT = 1e4f;
 void rules_set_engage_positions(MatchRules *rules, const char *text);
 void rules_set_engage_rotations(MatchRules *rules, const char *text);
 void rules_set_gravity(MatchRules *rules, const char *text);

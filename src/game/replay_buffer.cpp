@@ -9,7 +9,7 @@
 #include "app/text.h"
 #include "game/blood.h"
 #include "game/env_objects.h"
-#include "game/turn_seam.h"
+#include "game/joint_breaks.h"
 #include "gui/chat_log.h"
 
 static ReplayFrame *g_frames;

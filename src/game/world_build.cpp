@@ -29,6 +29,15 @@ static bool finite3(const float *v)
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
+// A place in the world (see WORLD_POSITION_LIMIT).
+static bool in_world(const float *v)
+{
+    for (int k = 0; k < 3; k++)
+        if (!(std::fabs(v[k]) <= WORLD_POSITION_LIMIT))
+            return false;
+    return true;
+}
+
 // Sizes a shape needs: sphere the radius, capsule radius and length, box all three.
 static bool sizes_ok(int shape, const float *s)
 {
@@ -73,7 +82,8 @@ int sanitize_body_table(BodyDef *rows)
             r.density = def[i].density;
             mended++;
         }
-        if (!finite3(r.pos)) {
+        if (!in_world(r.pos)) {
+            fprintf(stderr, "Body %s: place %f %f %f refused\n", body_name(i), r.pos[0], r.pos[1], r.pos[2]);
             memcpy(r.pos, def[i].pos, sizeof r.pos);
             mended++;
         }
@@ -104,7 +114,8 @@ int sanitize_joint_table(JointDef *rows)
             r.radius = def[j].radius;
             mended++;
         }
-        if (!finite3(r.pos)) {
+        if (!in_world(r.pos)) {
+            fprintf(stderr, "Joint %s: place %f %f %f refused\n", joint_id_name(j), r.pos[0], r.pos[1], r.pos[2]);
             memcpy(r.pos, def[j].pos, sizeof r.pos);
             mended++;
         }

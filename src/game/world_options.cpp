@@ -6,6 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include "game/game_state.h"
+#include "game/match_rules.h"
+
+// The longest step the world takes, in seconds; longer steps carry the
+// bodies too far in one go for the contacts to hold them.
+static const float STEPSIZE_LIMIT = 0.1f;
 
 static WorldOptions g_options;
 
@@ -39,6 +44,10 @@ static void set_player_bounce_vel(float v) { g_options.player_bounce_vel = v; }
 
 static void set_gravity(float v)
 {
+    if (!(std::fabs(v) <= GRAVITY_LIMIT)) {
+        fprintf(stderr, "world.gravity %f refused: beyond %g\n", v, (double)GRAVITY_LIMIT);
+        return;
+    }
     if (dWorldID w = get_game_globals()->world)
         dWorldSetGravity(w, 0, 0, v);
 }
@@ -55,7 +64,7 @@ static void set_cfm(float v)
 
 static void set_stepsize(float v)
 {
-    if (!(v > 0)) {
+    if (!(v > 0 && v <= STEPSIZE_LIMIT)) {
         fprintf(stderr, "world.stepsize %f refused, keeping %f\n", v, g_options.stepsize);
         return;
     }

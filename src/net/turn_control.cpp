@@ -5,9 +5,9 @@
 #include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/ghost.h"
+#include "game/match_start.h"
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
-#include "game/turn_seam.h"
 #include "script/script_context.h"
 
 static int g_selected_joint = -1;

@@ -103,6 +103,7 @@ TEST_F(WorldTest, BadObjectValuesAreRefused)
     EnvObject &b = define_object(m, 1, 0, 3, 5, 1);
     b.shape = 9;
     b.mass = -4;
+    define_object(m, 2, ENV_FLAG_STATIC, 1e30, 0, 1);  // beyond what the collision can index
     m->env_joints[0].active = 1;
     m->env_joints[0].object_a = 0;
     m->env_joints[0].object_b = 0;  // an object joined to itself
@@ -121,6 +122,7 @@ TEST_F(WorldTest, BadObjectValuesAreRefused)
     EXPECT_EQ(get_env_object(0)->mass, 0.1);
     EXPECT_EQ(get_env_object(0)->sides[1], 0.5);
     EXPECT_EQ(get_env_object(1)->shape, SHAPE_BOX);
+    EXPECT_NE(err.find("Object 2: place"), std::string::npos);
     EXPECT_EQ(get_env_link(0), nullptr);
     EXPECT_EQ(get_env_link(1), nullptr);
     ASSERT_NE(get_env_link(2), nullptr);

@@ -256,6 +256,11 @@ TEST(MatchRulesKeys, ShortKeysAndClamps)
     EXPECT_STREQ(rules_to_text(RULE_GRAVITY, &r), "1.00 2.00 3.00");
     set_rule("gravity", "nan inf 1", &r);
     EXPECT_FLOAT_EQ(r.gravity[2], -9.82f);
+    set_rule("gravity", "0 0 -1e4", &r);
+    EXPECT_FLOAT_EQ(r.gravity[2], -1e4f);
+    set_rule("gravity", "0 1e30 0", &r);   // the world step would not stay finite
+    EXPECT_FLOAT_EQ(r.gravity[1], 0.0f);
+    EXPECT_FLOAT_EQ(r.gravity[2], -9.82f);
     set_rule("re", "15", &r);
     EXPECT_STREQ(rules_to_text(RULE_REACTIONTIME, &r), "15");
     EXPECT_STREQ(rules_to_text(RULE_DEFAULT, &r), "none");

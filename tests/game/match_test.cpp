@@ -4,15 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <lua.hpp>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include "match_fixture.h"
 #include "script/script_context.h"
 #include "script/script_test_util.h"
 
-extern char **environ;
 
 static const char *k_counting_script = R"(
 frames, freezes, exits, ends, kind, seq = 0, 0, 0, 0, -1, ""
@@ -123,26 +119,7 @@ TEST_F(MatchTest, DumpScriptedMatch)
 
 static int run_child(const std::string &dump)
 {
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return -1;
-    self[n] = '\0';
-    const std::string env_entry = "KX_MATCH_DUMP=" + dump;
-    std::vector<char *> env;
-    for (char **e = environ; *e; e++)
-        env.push_back(*e);
-    env.push_back(const_cast<char *>(env_entry.c_str()));
-    env.push_back(nullptr);
-    char filter[] = "--gtest_filter=MatchTest.DumpScriptedMatch";
-    char *argv[] = {self, filter, nullptr};
-    pid_t pid;
-    if (posix_spawn(&pid, self, nullptr, nullptr, argv, env.data()) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return kxtest::run_self("MatchTest.DumpScriptedMatch", "KX_MATCH_DUMP=" + dump);
 }
 
 TEST(Determinism, TwoProcessesGiveBitIdenticalBodies)

@@ -1,5 +1,6 @@
 // The in-memory replay: what takes a slot, the buffer's limit, and playback.
 #include <string>
+#include "game/joint_breaks.h"
 #include "gui/chat_log.h"
 #include "match_fixture.h"
 

@@ -10,10 +10,7 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/options.h"
@@ -28,7 +25,6 @@
 #include "net/turn_control.h"
 #include "support/test_support.h"
 
-extern char **environ;
 
 namespace {
 
@@ -67,26 +63,7 @@ void play_headless_match(void)
 
 int run_child(const std::string &replay)
 {
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return -1;
-    self[n] = '\0';
-    const std::string env_entry = std::string(k_env) + "=" + replay;
-    std::vector<char *> env;
-    for (char **e = environ; *e; e++)
-        env.push_back(*e);
-    env.push_back(const_cast<char *>(env_entry.c_str()));
-    env.push_back(nullptr);
-    char filter[] = "--gtest_filter=ReplayRoundTrip.ReadWriteAndPlayBackInThisProcess";
-    char *argv[] = {self, filter, nullptr};
-    pid_t pid;
-    if (posix_spawn(&pid, self, nullptr, nullptr, argv, env.data()) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return kxtest::run_self("ReplayRoundTrip.ReadWriteAndPlayBackInThisProcess", std::string(k_env) + "=" + replay);
 }
 
 // The body values of one fighter in one frame as the file's text has them.

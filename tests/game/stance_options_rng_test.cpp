@@ -165,10 +165,12 @@ TEST_F(StanceTest, WorldOptionsFile)
     kxtest::write_file("world.txt",
                        "# comment line\n"
                        "world.gravity -5\n"
+                       "world.gravity 1e30\n"
                        "ground.mu 3\n"
                        "player.mu 0.7\n"
                        "player.bounce\n"
                        "world.stepsize 0\n"
+                       "world.stepsize 1e9\n"
                        "world.cfm 0.3\n"
                        "nonsense 1\n");
     const WorldOptions before = *get_world_options();
@@ -188,7 +190,9 @@ TEST_F(StanceTest, WorldOptionsFile)
     EXPECT_EQ(err.find("comment"), std::string::npos);
     EXPECT_NE(err.find("Unknown option nonsense\n"), std::string::npos);
     EXPECT_NE(err.find("player.bounce has no value"), std::string::npos);
-    EXPECT_NE(err.find("world.stepsize"), std::string::npos);
+    EXPECT_NE(err.find("world.stepsize 0.0"), std::string::npos);
+    EXPECT_NE(err.find("world.stepsize 1000000000.0"), std::string::npos);
+    EXPECT_NE(err.find("world.gravity 1000000015047466219876688855040.000000 refused"), std::string::npos);
     EXPECT_EQ(load_world_options("no_such_file"), 1);
 }
 

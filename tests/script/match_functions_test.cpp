@@ -2,30 +2,13 @@
 // the real world.
 #include <gtest/gtest.h>
 #include <lua.hpp>
-#include "game/game_state.h"
-#include "game/match_rules.h"
-#include "game/replay_buffer.h"
-#include "game/turn_cycle.h"
-#include "game/turn_seam.h"
-#include "game/world_build.h"
+#include "game/match_setup.h"
 #include "script/script_context.h"
 #include "script_test_util.h"
 
 class MatchFunctionsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(init_game(), 0);
-        MatchRules *r = get_match_rules();
-        r->matchframes = 500;
-        r->turnframe_list[0] = 12;
-        r->turnframe_count = 1;
-        r->gravity[2] = -9.82f;
-        apply_world_forces();
-        get_game_globals()->replay_mode = 0;
-        reset_match(0);
-        truncate_replay(0);
-    }
+    void SetUp() override { ASSERT_EQ(start_plain_match(12), 0); }
     void TearDown() override { free_game(); }
 
     static double global_number(lua_State *L, const char *name)

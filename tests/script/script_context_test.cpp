@@ -1,34 +1,7 @@
+// The script context: the libraries it opens, the startup script, and
+// load_script with its argument and its failures.
 #include <gtest/gtest.h>
-
-#include <lua.hpp>
-#include <string>
-
-#include "script/script_context.h"
 #include "script/script_test_util.h"
-
-namespace {
-
-// Runs a chunk in the context's state; returns "" or the error message.
-std::string run_lua(ScriptContext &ctx, const std::string &code)
-{
-    if (luaL_dostring(ctx.L, code.c_str()) != 0) {
-        std::string err = lua_tostring(ctx.L, -1);
-        lua_pop(ctx.L, 1);
-        return err;
-    }
-    return "";
-}
-
-std::string global_string(ScriptContext &ctx, const char *name)
-{
-    lua_getglobal(ctx.L, name);
-    const char *s = lua_tostring(ctx.L, -1);
-    std::string out = s ? s : "<nil>";
-    lua_pop(ctx.L, 1);
-    return out;
-}
-
-} // namespace
 
 TEST(ScriptContext, OpensOnlyTheListedLibraries)
 {
@@ -36,7 +9,7 @@ TEST(ScriptContext, OpensOnlyTheListedLibraries)
     ScriptContext ctx;
     ASSERT_NE(ctx.L, nullptr);
     EXPECT_EQ(get_script_ctx(), &ctx);
-    EXPECT_EQ(global_string(ctx, "started"), "yes");
+    EXPECT_EQ(eval(ctx, "started"), "yes");
     EXPECT_EQ(run_lua(ctx,
         "assert(type(print) == 'function' and type(pcall) == 'function')\n"
         "assert(math.floor(2.5) == 2 and string.rep('a', 3) == 'aaa')\n"
@@ -73,8 +46,8 @@ TEST(ScriptContext, MissingOrFailingStartupIsReportedAndTheContextWorks)
     ScriptContext ctx;
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("startup broke"), std::string::npos) << err;
-    EXPECT_EQ(global_string(ctx, "early"), "1");
-    EXPECT_EQ(global_string(ctx, "late"), "<nil>");
+    EXPECT_EQ(eval(ctx, "early"), "1");
+    EXPECT_EQ(eval(ctx, "late"), "nil");
 }
 
 TEST(ScriptContext, LoadScriptPassesTheOptionalArgument)
@@ -86,11 +59,11 @@ TEST(ScriptContext, LoadScriptPassesTheOptionalArgument)
     testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(load_script(&ctx, "args.lua two words  "), 0);
-    EXPECT_EQ(global_string(ctx, "count"), "1");
-    EXPECT_EQ(global_string(ctx, "got"), "two words");
+    EXPECT_EQ(eval(ctx, "count"), "1");
+    EXPECT_EQ(eval(ctx, "got"), "two words");
     EXPECT_EQ(load_script(&ctx, "  args.lua"), 0);
-    EXPECT_EQ(global_string(ctx, "count"), "0");
-    EXPECT_EQ(global_string(ctx, "got"), "<nil>");
+    EXPECT_EQ(eval(ctx, "count"), "0");
+    EXPECT_EQ(eval(ctx, "got"), "nil");
 }
 
 TEST(ScriptContext, LoadScriptFailuresAreReportedNotFatal)
@@ -113,7 +86,7 @@ TEST(ScriptContext, LoadScriptFailuresAreReportedNotFatal)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("runtime.lua"), std::string::npos) << err;
     EXPECT_NE(err.find("refused script name ../outside.lua"), std::string::npos) << err;
-    EXPECT_EQ(global_string(ctx, "escaped"), "<nil>");
+    EXPECT_EQ(eval(ctx, "escaped"), "nil");
     // The state is still usable and balanced after the failures.
     EXPECT_EQ(lua_gettop(ctx.L), 0);
     EXPECT_EQ(run_lua(ctx, "ok = 1"), "");

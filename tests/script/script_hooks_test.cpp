@@ -12,27 +12,6 @@
 
 namespace {
 
-std::string run_lua(ScriptContext &ctx, const std::string &code)
-{
-    if (luaL_dostring(ctx.L, code.c_str()) != 0) {
-        std::string err = lua_tostring(ctx.L, -1);
-        lua_pop(ctx.L, 1);
-        return err;
-    }
-    return "";
-}
-
-std::string eval(ScriptContext &ctx, const std::string &expr)
-{
-    std::string err = run_lua(ctx, "__r = tostring(" + expr + ")");
-    if (!err.empty())
-        return "error: " + err;
-    lua_getglobal(ctx.L, "__r");
-    std::string out = lua_tostring(ctx.L, -1);
-    lua_pop(ctx.L, 1);
-    return out;
-}
-
 std::string console_line(int i)
 {
     ChatLine line;

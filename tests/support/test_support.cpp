@@ -7,8 +7,13 @@
 #include <stdexcept>
 #include <string>
 #include <ftw.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
 #include <unistd.h>
 #include <limits.h>
+
+extern char **environ;
 
 namespace kxtest {
 
@@ -60,6 +65,29 @@ void write_file(const std::string &path, const std::string &content)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
+}
+
+int run_self(const std::string &gtest_filter, const std::string &env_entry)
+{
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return -1;
+    self[n] = '\0';
+    std::vector<char *> env;
+    for (char **e = environ; *e; e++)
+        env.push_back(*e);
+    env.push_back(const_cast<char *>(env_entry.c_str()));
+    env.push_back(nullptr);
+    std::string filter = "--gtest_filter=" + gtest_filter;
+    char *argv[] = {self, &filter[0], nullptr};
+    pid_t pid;
+    if (posix_spawn(&pid, self, nullptr, nullptr, argv, env.data()) != 0)
+        return -1;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace kxtest

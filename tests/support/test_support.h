@@ -30,4 +30,9 @@ private:
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &content);
 
+// Runs this test program again in a fresh process, with one more environment
+// entry ("NAME=value") and only the tests the gtest filter names; returns its
+// exit status, or -1 when it could not be run or did not exit.
+int run_self(const std::string &gtest_filter, const std::string &env_entry);
+
 } // namespace kxtest
