@@ -74,12 +74,25 @@ void reset_blood_drops(void)
         if (!d->body)
             continue;
         dBodySetPosition(d->body, 0, 20 + i, 2 + i);
+        // Unturned and without force, as built. A drop rolls on the ground;
+        // a turn left from the last match rounds its next flight
+        // differently, and through the shared world step the fighters' too
+        // (a scripted match parted from the same match on a new world in
+        // the last bit at frame 392). A disabled drop also keeps the forces
+        // added to it before it was switched off.
+        const dQuaternion unturned = {1, 0, 0, 0};
+        dBodySetQuaternion(d->body, unturned);
         dBodySetLinearVel(d->body, 0, 0, 0);
         dBodySetAngularVel(d->body, 0, 0, 0);
+        dBodySetForce(d->body, 0, 0, 0);
+        dBodySetTorque(d->body, 0, 0, 0);
         dBodyDisable(d->body);
         d->life = 0;
         d->color_index = 0;
         d->body_id = 0;
+        // A contact drop keeps the size it has, so a size left by the last
+        // match's bleeding would change the new match's splash sounds.
+        d->size = d->base_size;
     }
     g_cursor = 0;
 }

@@ -331,6 +331,10 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     w->received_mask = 0;
     w->turn_index = 0;
     set_record_mode(0);
+    // The last match's end frame would start the automatic replay of the
+    // new match at that match's time.
+    if (g->replay_mode == 0)
+        w->end_frame = 0;
     w->net_decision_frame = 0;
     if (option_get(OPT_BENCHMARK))
         w->start_time = (int32_t)time(nullptr);

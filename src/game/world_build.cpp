@@ -22,6 +22,71 @@
 #include "game/world_options.h"
 
 static const int k_fighter_colours[4] = {3, 5, 10, 6};
+
+// The order of the geoms in each hash space as the build left it. ODE keeps
+// a space's geoms in a list and moves a geom to the front whenever it moves
+// while clean (dGeomMoved), so after a match the list is ordered by what
+// moved last. The hash space reports colliding pairs in an order that
+// follows the list, the contact joints are made in that order, and the
+// solver's rounding follows the joint order: a new match on a used world
+// would collide in another order than the same match on a new world.
+// reset_fighters puts the build order back.
+enum { SPACE_ORDER_MAX = GEOM_RECORD_COUNT };
+struct SpaceOrder {
+    dGeomID geoms[SPACE_ORDER_MAX];
+    int count;   // -1: not known (more geoms than the table holds)
+};
+static SpaceOrder g_space_order[2];
+
+static void remember_space_order(SpaceOrder *o, dSpaceID space)
+{
+    const int n = space ? dSpaceGetNumGeoms(space) : 0;
+    if (n > SPACE_ORDER_MAX) {
+        fprintf(stderr, "%d geoms in one space: their order is not restored between matches\n", n);
+        o->count = -1;
+        return;
+    }
+    for (int k = 0; k < n; k++)
+        o->geoms[k] = dSpaceGetGeom(space, k);
+    o->count = n;
+}
+
+// Marks a geom as moved (dirty) without changing where it is: a geom on a
+// body through its body (which marks all the body's geoms), a plane through
+// its own parameters, any other geom through its own position.
+static void touch_geom(dGeomID g)
+{
+    if (dBodyID b = dGeomGetBody(g)) {
+        const dReal *p = dBodyGetPosition(b);
+        dBodySetPosition(b, p[0], p[1], p[2]);
+    } else if (dGeomGetClass(g) == dPlaneClass) {
+        dVector4 v;
+        dGeomPlaneGetParams(g, v);
+        dGeomPlaneSetParams(g, v[0], v[1], v[2], v[3]);
+    } else {
+        const dReal *p = dGeomGetPosition(g);
+        dGeomSetPosition(g, p[0], p[1], p[2]);
+    }
+}
+
+// Puts the space's list back as the build left it: every geom dirty (as new
+// geoms are) and in the build order. The collision only recomputes the
+// bounding boxes of the dirty geoms at the front of the list, so all must be
+// dirty before the order is set: touching a clean geom moves it to the
+// front. Removing and adding keeps a geom's flags; each add puts its geom at
+// the front, so adding last to first gives the build order.
+static void restore_space_order(const SpaceOrder *o, dSpaceID space)
+{
+    if (!space || o->count < 0 || dSpaceGetNumGeoms(space) != o->count)
+        return;
+    for (int k = 0; k < o->count; k++)
+        touch_geom(o->geoms[k]);
+    for (int k = 0; k < o->count; k++)
+        dSpaceRemove(space, o->geoms[k]);
+    for (int k = o->count - 1; k >= 0; k--)
+        dSpaceAdd(space, o->geoms[k]);
+}
+
 static const double k_start_offset[MAX_FIGHTERS][3] = {{0, 0, -0.05}, {0, -1.0, 0}};
 
 static bool finite3(const float *v)
@@ -395,6 +460,9 @@ int init_world(const ModWorld *m)
     dGeomSetCategoryBits(g->ray, 0);
     dGeomSetCollideBits(g->ray, 0);
 
+    remember_space_order(&g_space_order[0], g->space);
+    remember_space_order(&g_space_order[1], g->ghost_space);
+
     clear_stance_slots();
     if (n > 1 && active->body_tables[0] != active->body_tables[1]) {
         for (int i = 0; i < n; i++) {
@@ -434,6 +502,7 @@ void destroy_world(void)
     g->floor_geom = g->ghost_floor_geom = g->ray = nullptr;
     reset_geom_records();
     g->built_players = 0;
+    g_space_order[0].count = g_space_order[1].count = 0;
     clear_contact_records();
     memset(players, 0, sizeof(Player) * MAX_PLAYER_RECORDS);
 }
@@ -477,8 +546,9 @@ void free_game(void)
 
 void reset_fighters(void)
 {
+    GameGlobals *g = get_game_globals();
     const JointDef *builtin_joints = builtin_joint_table();
-    for (int i = 0; i < get_game_globals()->built_players; i++) {
+    for (int i = 0; i < g->built_players; i++) {
         Player *p = get_player(i);
         if (!p || !p->built)
             continue;
@@ -493,6 +563,10 @@ void reset_fighters(void)
         p->broken_joints = 0;
         p->ready = p->ready2 = 0;
         memset(p->ghost_view, 0, sizeof p->ghost_view);
+        // The turn's change counters start again, as on a new fighter.
+        p->joint_changes = p->joint_changes2 = 0;
+        // Feedback of grip joints deleted last match: a new grip starts clean.
+        memset(p->grip_feedback, 0, sizeof p->grip_feedback);
         for (int b = 0; b < BODY_COUNT; b++)
             dGeomSetCollideBits(p->body_geoms[b], p->collide_bits | (p->body_defs[b].floor_contact ? CAT_GROUND : 0));
         for (int j = 0; j < JOINT_COUNT; j++) {
@@ -503,6 +577,10 @@ void reset_fighters(void)
             js.broken_recorded = JOINT_INTACT;
             js.hit_mark = 0;
             js.bleeding = 0;
+            // The speed of the last bleeding frame: left over from the last
+            // match it changes how many drops the first bleeding frame of the
+            // next dismemberment of this joint sheds.
+            js.last_speed = 0;
             memset(&p->hinge_feedback[j], 0, sizeof p->hinge_feedback[j]);
             p->motor_wish[j] = 0;
             dJointSetHingeParam(h, dParamLoStop, -dInfinity);
@@ -518,4 +596,7 @@ void reset_fighters(void)
         apply_grip(i, L_HAND, 0);
         set_fighter_masses(i);
     }
+    // The spaces as built too, so that the match collides as on a new world.
+    restore_space_order(&g_space_order[0], g->space);
+    restore_space_order(&g_space_order[1], g->ghost_space);
 }
