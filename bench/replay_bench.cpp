@@ -45,8 +45,7 @@ bool write_full_replay(const char *path)
 }
 
 // The world and the file are made once per process: the benchmark library
-// calls the function more than once, and a second world build in the same
-// process would start from what the first match left in the module state.
+// calls the function more than once, and one replay file serves every run.
 const char *replay_path(void)
 {
     static std::string path;
