@@ -58,16 +58,7 @@ static void store_geom(CachedTransform *t, dGeomID g)
         return;
     }
     double pos[3], R[12];
-    if (dGeomGetClass(g) == dGeomTransformClass) {
-        geom_transform_world(g, pos, R);
-    } else {
-        const dReal *p = dGeomGetPosition(g);
-        const dReal *r = dGeomGetRotation(g);
-        for (int k = 0; k < 3; k++)
-            pos[k] = p[k];
-        for (int k = 0; k < 12; k++)
-            R[k] = r[k];
-    }
+    geom_world_pose(g, pos, R);
     store_pose(t, pos, R);
 }
 

@@ -393,16 +393,7 @@ int set_ghost_speed_length(float speed, int length)
 
 static void pose_of_geom(dGeomID g, GhostPose *out)
 {
-    if (dGeomGetClass(g) == dGeomTransformClass) {
-        geom_transform_world(g, out->pos, out->R);
-        return;
-    }
-    const dReal *p = dGeomGetPosition(g);
-    const dReal *R = dGeomGetRotation(g);
-    for (int k = 0; k < 3; k++)
-        out->pos[k] = p[k];
-    for (int k = 0; k < 12; k++)
-        out->R[k] = R[k];
+    geom_world_pose(g, out->pos, out->R);
 }
 
 static void save_trail_frame(int k)

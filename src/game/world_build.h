@@ -39,6 +39,9 @@ void air_drag(dBodyID b);
 double contact_distance_sq(dGeomID a, dGeomID b, const double *point);
 // World position (and rotation, when R is given) of the geom in a transform.
 void geom_transform_world(dGeomID transform, double *pos, double *R);
+// World position (and rotation, when R is given) of any geom, a transform
+// included.
+void geom_world_pose(dGeomID g, double *pos, double *R);
 // Sets the body's rotation to R while geom g keeps its world position.
 void rotate_body_keep_geom(dBodyID b, dGeomID g, const dReal *R);
 // Turns a body (position and orientation) about the vertical axis through pivot.

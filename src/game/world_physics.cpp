@@ -187,22 +187,28 @@ void geom_transform_world(dGeomID transform, double *pos, double *R)
     }
 }
 
-static void geom_world_pos(dGeomID g, double *pos)
+void geom_world_pose(dGeomID g, double *pos, double *R)
 {
     if (dGeomGetClass(g) == dGeomTransformClass) {
-        geom_transform_world(g, pos, nullptr);
+        geom_transform_world(g, pos, R);
         return;
     }
     const dReal *p = dGeomGetPosition(g);
-    pos[0] = p[0]; pos[1] = p[1]; pos[2] = p[2];
+    for (int k = 0; k < 3; k++)
+        pos[k] = p[k];
+    if (R) {
+        const dReal *r = dGeomGetRotation(g);
+        for (int k = 0; k < 12; k++)
+            R[k] = r[k];
+    }
 }
 
 void rotate_body_keep_geom(dBodyID b, dGeomID g, const dReal *R)
 {
     double before[3], after[3];
-    geom_world_pos(g, before);
+    geom_world_pose(g, before, nullptr);
     dBodySetRotation(b, R);
-    geom_world_pos(g, after);
+    geom_world_pose(g, after, nullptr);
     const dReal *pos = dBodyGetPosition(b);
     dBodySetPosition(b, pos[0] + before[0] - after[0], pos[1] + before[1] - after[1], pos[2] + before[2] - after[2]);
 }

@@ -13,16 +13,7 @@ struct ShapeSnapshot {
 static void add_geom(ShapeSnapshot &s, dGeomID g)
 {
     double pos[3], R[12];
-    if (dGeomGetClass(g) == dGeomTransformClass) {
-        geom_transform_world(g, pos, R);
-    } else {
-        const dReal *p = dGeomGetPosition(g);
-        const dReal *r = dGeomGetRotation(g);
-        for (int k = 0; k < 3; k++)
-            pos[k] = p[k];
-        for (int k = 0; k < 12; k++)
-            R[k] = r[k];
-    }
+    geom_world_pose(g, pos, R);
     s.pos.insert(s.pos.end(), pos, pos + 3);
     s.rot.insert(s.rot.end(), R, R + 12);
 }
