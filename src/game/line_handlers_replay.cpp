@@ -89,16 +89,19 @@ static double *frame_rows(ReplayFrame *rf, int number, int bit)
     }
 }
 
-static void text_state(const char *keyword, int number, const LineArg *arg, int width, int bit)
+// Text rows take up to 21 whole groups; block rows need all 21.
+static void body_state(const char *keyword, int number, const LineArg *arg, int width, int bit, int block)
 {
     ReplayFrame *rf = frame_for(keyword, number);
-    if (!rf)
+    if (!rf || line_body_rows(keyword, arg, width, block, frame_rows(rf, number, bit)) < 0)
         return;
-    double v[BODY_COUNT * 4];
-    const int n = line_read_doubles(line_text(arg), BODY_COUNT * width, v);
-    memcpy(frame_rows(rf, number, bit), v, sizeof(double) * (size_t)(n - n % width));
     rf->change_count[number]++;
     rf->change_bits[number] |= (uint32_t)bit;
+}
+
+static void text_state(const char *keyword, int number, const LineArg *arg, int width, int bit)
+{
+    body_state(keyword, number, arg, width, bit, 0);
 }
 
 void replay_qat(int number, const LineArg *arg) { text_state("QAT", number, arg, 4, RF_ROTATIONS); }
@@ -108,15 +111,7 @@ void replay_angvel(int number, const LineArg *arg) { text_state("ANGVEL", number
 
 static void block_state(const char *keyword, int number, const LineArg *arg, int width, int bit)
 {
-    ReplayFrame *rf = frame_for(keyword, number);
-    if (!rf)
-        return;
-    double v[BODY_COUNT * 4];
-    if (line_block_values(keyword, arg, BODY_COUNT * width, BODY_COUNT * width, v) < 0)
-        return;
-    memcpy(frame_rows(rf, number, bit), v, sizeof(double) * BODY_COUNT * (size_t)width);
-    rf->change_count[number]++;
-    rf->change_bits[number] |= (uint32_t)bit;
+    body_state(keyword, number, arg, width, bit, 1);
 }
 
 void replay_p_qat(int number, const LineArg *arg) { block_state("P_QAT", number, arg, 4, RF_ROTATIONS); }

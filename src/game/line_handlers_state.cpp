@@ -78,6 +78,18 @@ int line_block_values(const char *keyword, const LineArg *arg, int need, int max
     return n;
 }
 
+int line_body_rows(const char *keyword, const LineArg *arg, int width, int block, double *rows)
+{
+    double v[BODY_COUNT * 4];
+    const int max = BODY_COUNT * width;
+    int n = block ? line_block_values(keyword, arg, max, max, v) : line_read_doubles(line_text(arg), max, v);
+    if (n < 0)
+        return -1;
+    n -= n % width;     // a group read only in part is not taken
+    memcpy(rows, v, sizeof(double) * (size_t)n);
+    return n;
+}
+
 // ---- body state ----
 
 static ReceivedState *received_for(const char *keyword, int number)
@@ -101,16 +113,17 @@ static double *received_rows(ReceivedState *r, int bit)
     }
 }
 
-// Text rows: up to 21 groups; a group read only in part is not taken.
-static void text_groups(const char *keyword, int number, const LineArg *arg, int width, int bit)
+// Text rows take up to 21 whole groups; block rows need all 21.
+static void state_groups(const char *keyword, int number, const LineArg *arg, int width, int bit, int block)
 {
     ReceivedState *r = received_for(keyword, number);
-    if (!r)
-        return;
-    double v[BODY_COUNT * 4];
-    const int n = line_read_doubles(line_text(arg), BODY_COUNT * width, v);
-    memcpy(received_rows(r, bit), v, sizeof(double) * (size_t)(n - n % width));
-    mark(number, bit);
+    if (r && line_body_rows(keyword, arg, width, block, received_rows(r, bit)) >= 0)
+        mark(number, bit);
+}
+
+static void text_groups(const char *keyword, int number, const LineArg *arg, int width, int bit)
+{
+    state_groups(keyword, number, arg, width, bit, 0);
 }
 
 void server_qat(int number, const LineArg *arg) { text_groups("QAT", number, arg, 4, RECV_ROTATIONS); }
@@ -118,17 +131,9 @@ void server_pos(int number, const LineArg *arg) { text_groups("POS", number, arg
 void server_linvel(int number, const LineArg *arg) { text_groups("LINVEL", number, arg, 3, RECV_LINEAR_VEL); }
 void server_angvel(int number, const LineArg *arg) { text_groups("ANGVEL", number, arg, 3, RECV_ANGULAR_VEL); }
 
-// Block rows: the whole 21 groups must have arrived.
 static void block_groups(const char *keyword, int number, const LineArg *arg, int width, int bit)
 {
-    ReceivedState *r = received_for(keyword, number);
-    if (!r)
-        return;
-    double v[BODY_COUNT * 4];
-    if (line_block_values(keyword, arg, BODY_COUNT * width, BODY_COUNT * width, v) < 0)
-        return;
-    memcpy(received_rows(r, bit), v, sizeof(double) * BODY_COUNT * (size_t)width);
-    mark(number, bit);
+    state_groups(keyword, number, arg, width, bit, 1);
 }
 
 void server_p_qat(int number, const LineArg *arg) { block_groups("P_QAT", number, arg, 4, RECV_ROTATIONS); }

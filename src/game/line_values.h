@@ -13,6 +13,10 @@ int line_read_doubles(const char *text, int max, double *out);
 // The block's words after the count in millionths, into out (up to max).
 // -1, with a message, when there is no block or fewer than need values.
 int line_block_values(const char *keyword, const LineArg *arg, int need, int max, double *out);
+// The 21 body groups of width values (3 or 4) of a state line into rows:
+// from text, the whole groups read (up to 21); from a block (block 1), all 21
+// groups, or -1 with a message. Returns the values taken.
+int line_body_rows(const char *keyword, const LineArg *arg, int width, int block, double *rows);
 // The next "%i" word (clamped to 32 bits); *err = 1 when there is none.
 const char *next_line_int(const char *text, int32_t *out, int *err);
 // Skips n blank-separated words.
