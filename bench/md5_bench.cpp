@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/md5.h"
+#include "app/base/md5.h"
 
 static void BM_Md5(benchmark::State &state)
 {

@@ -8,16 +8,16 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
-#include "app/options.h"
+#include "app/base/options.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
 #include "game/match_start.h"
 #include "game/replay_buffer.h"
-#include "game/replay_file.h"
+#include "game/protocol/replay_file.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
-#include "net/turn_control.h"
+#include "game/turn_control.h"
 
 namespace {
 

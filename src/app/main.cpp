@@ -5,8 +5,11 @@
 #include <clocale>
 #include <cstdio>
 
-#include "app/command_line.h"
-#include "app/data_dirs.h"
+#include "app/base/command_line.h"
+#include "app/base/data_dirs.h"
+#include "app/services/services_callbacks.h"
+#include "game/protocol/protocol_callbacks.h"
+#include "render/render_callbacks.h"
 
 int main(int argc, char **argv)
 {
@@ -15,6 +18,9 @@ int main(int argc, char **argv)
         return 1;
     data_dirs_init();
     read_command_line(argc, argv);
+    protocol_install_callbacks();
+    services_install_callbacks();
+    render_install_callbacks();
     fprintf(stderr, "Kaelmund: the game's window is not there yet; "
                     "the match runs headless in the tests (make test).\n");
     return 0;

@@ -4,7 +4,7 @@
 #include <SDL_mixer.h>
 #include <cstdio>
 
-#include "app/sound.h"
+#include "app/services/sound.h"
 
 static Mix_Chunk *g_chunks[SOUND_COUNT];
 static int g_mixer_open;

@@ -7,9 +7,7 @@
 #include "game/game_state.h"
 #include "game/mod_world.h"
 #include "game/world_build.h"
-#include "net/custom_record.h"
-#include "render/blood_draw.h"
-#include "render/color_table.h"
+#include "game/game_callbacks.h"
 
 static BloodDrop g_drops[BLOOD_DROP_COUNT];
 static int g_cursor;
@@ -20,17 +18,11 @@ static int g_splash_count;
 BloodDrop *get_blood_drop(int i) { return (i >= 0 && i < BLOOD_DROP_COUNT) ? &g_drops[i] : nullptr; }
 int get_blood_cursor(void) { return g_cursor; }
 
-static int fighter_blood_color(int fighter)
-{
-    const CustomRecord *c = get_custom_record(fighter);
-    return c ? c->blood_color : 0;
-}
-
 void create_blood_drops(void)
 {
     GameGlobals *g = get_game_globals();
     float rgb[3];
-    get_color_rgb(COLOR_BLOOD, rgb);
+    game_colour_rgb(COLOR_BLOOD, rgb);
     blood_set_default_color(rgb[0], rgb[1], rgb[2]);
     for (int i = 0; i < BLOOD_DROP_COUNT; i++) {
         BloodDrop *d = &g_drops[i];
@@ -114,7 +106,7 @@ void spawn_blood(int fighter, int body, double x, double y, double z)
     if (!d->body)
         return;
     d->life = 50;
-    d->color_index = fighter_blood_color(fighter);
+    d->color_index = game_fighter_blood_colour(fighter);
     d->fighter = fighter;
     d->body_id = body;
     place_drop(d, x, y, z);
@@ -131,8 +123,8 @@ void spawn_bleed_drop(int fighter, int body, const double *point, const double *
         return;
     d->fighter = fighter;
     d->life = 50;
-    d->color_index = fighter_blood_color(fighter);
-    get_color_rgb(d->color_index, d->color);
+    d->color_index = game_fighter_blood_colour(fighter);
+    game_colour_rgb(d->color_index, d->color);
     d->body_id = body;
     float size = (float)(d->base_size * factor);
     if (size < 0.01f)
@@ -149,7 +141,10 @@ void spawn_bleed_drop(int fighter, int body, const double *point, const double *
 static void drop_color(const BloodDrop *d, float *rgb)
 {
     if (d->color_index != 0) {
-        get_color_clamped(d->color_index, rgb);
+        game_colour_rgb(d->color_index, rgb);
+        for (int k = 0; k < 3; k++)
+            if (rgb[k] > 1.0f)
+                rgb[k] = 1.0f;
         return;
     }
     memcpy(rgb, g_default_color, sizeof g_default_color);
@@ -175,7 +170,7 @@ void blood_splash(int drop, double squared_speed)
     float pos[3], vel[3], rgb[3];
     drop_state(d, pos, vel);
     drop_color(d, rgb);
-    add_blood_stain(pos, vel, d->size, rgb);
+    game_blood_stain(pos, vel, d->size, rgb);
 }
 
 double get_blood_splash(void) { return g_splash_amount; }
@@ -230,6 +225,6 @@ void draw_blood_drops(void)
         drop_state(&d, pos, vel);
         pos[2] -= 0.1f - d.size;
         drop_color(&d, rgb);
-        draw_blood_drop(pos, vel, d.size, rgb);
+        game_blood_drop(pos, vel, d.size, rgb);
     }
 }

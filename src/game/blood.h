@@ -2,7 +2,8 @@
 #pragma once
 #include <ode/ode.h>
 
-enum { BLOOD_DROP_COUNT = 256 };
+// COLOR_BLOOD: the colour-table row of blood without a customisation.
+enum { BLOOD_DROP_COUNT = 256, COLOR_BLOOD = 20 };
 
 struct BloodDrop {
     dGeomID geom;

@@ -5,7 +5,7 @@
 #include "game/frame_cache.h"
 #include <cstdlib>
 #include <cstring>
-#include "app/text.h"
+#include "app/base/text.h"
 #include "game/env_objects.h"
 #include "game/world_build.h"
 

@@ -1,13 +1,11 @@
 #include "game/game_resets.h"
 
-#include "app/user_strings.h"
+#include "app/base/user_strings.h"
 #include "game/camera_keys.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/match_start.h"
-#include "gui/chat_log.h"
-#include "net/custom_record.h"
-#include "script/script_context.h"
+#include "game/game_callbacks.h"
 
 static MatchRules g_room_rules;
 static bool g_room_rules_set;
@@ -27,7 +25,7 @@ void reset_network_room_rules(void)
 
 // Every fighter but the first holds all its joints: the player moves
 // fighter 0, the others stand.
-static void others_hold(void)
+void hold_other_fighters(void)
 {
     for (int i = 1; i < get_game_state()->players; i++)
         set_all_joint_states(i, MOTOR_HOLD);
@@ -37,26 +35,26 @@ void reset_game(void)
 {
     GameGlobals *g = get_game_globals();
     g->replay_mode = 0;
-    fire_hook_leave_game(get_script_ctx());
+    game_hook(HOOK_LEAVE_GAME);
     MatchRules *next = get_next_match_rules();
     if (next->teams > 1)
         for (int i = 0; i < next->players && i < RULES_PLAYER_SLOTS; i++)
             next->team_of[i] = i % next->teams;
-    clear_all_customs();
+    game_customs_clear();
     g->bouts_present = 0;
     // The player's nick names the fighter the player moves.
     if (get_nick()[0] && get_player(0))
         set_player_name(0, get_nick());
     new_match(0, 0, next, 0);
-    others_hold();
-    fire_hook_new_game(get_script_ctx());
+    hold_other_fighters();
+    game_hook(HOOK_NEW_GAME);
     camera_keys_clear();
 }
 
 void reset_network_game(void)
 {
-    fire_hook_leave_game(get_script_ctx());
-    clear_all_customs();
+    game_hook(HOOK_LEAVE_GAME);
+    game_customs_clear();
     clear_bouts();
     WorldState *w = get_game_state();
     for (int i = 0; i < 2; i++) {
@@ -65,27 +63,6 @@ void reset_network_game(void)
             set_player_name(i, default_player_name(i));   // name and short name
     }
     new_match(1, 0, get_network_room_rules(), 0);
-    fire_hook_new_mp_game(get_script_ctx());
+    game_hook(HOOK_NEW_MP_GAME);
     camera_keys_clear();
-}
-
-void load_script_game(const char *name)
-{
-    ScriptContext *ctx = get_script_ctx();
-    fire_hook_leave_game(ctx);
-    fire_hook_new_game(ctx);
-    load_script(ctx, name);
-    chat_clear_all();
-    clear_all_customs();
-    new_match(0, 0, get_next_match_rules(), 0);
-    others_hold();
-    set_rule("matchframes", "100", get_match_rules());
-    fire_hook_new_game(get_script_ctx());
-}
-
-void leave_and_load_script(const char *text)
-{
-    ScriptContext *ctx = get_script_ctx();
-    fire_hook_leave_game(ctx);
-    load_script(ctx, text);
 }

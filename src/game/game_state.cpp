@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/clock.h"
-#include "app/text.h"
-#include "gui/chat_log.h"
+#include "app/base/clock.h"
+#include "app/base/text.h"
+#include "app/base/message_type.h"
+#include "game/game_callbacks.h"
 
 static WorldState g_state;
 static GameGlobals g_globals;
@@ -227,7 +228,7 @@ int is_own_bout(int i)
 
 void set_match_deadline(void) { g_state.deadline = clock_ms() + 5000; }
 
-void show_message(const char *text) { console_echo(text, MSG_INGAME); }
+void show_message(const char *text) { game_echo(text, MSG_INGAME); }
 
 void clear_startup_flags(void)
 {

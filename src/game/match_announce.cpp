@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include "app/options.h"
-#include "app/text.h"
+#include "app/base/options.h"
+#include "app/base/text.h"
 #include "game/match_end.h"
-#include "gui/chat_log.h"
-#include "gui/centerprint.h"
-#include "net/belts.h"
-#include "net/match_bouts.h"
+#include "app/base/message_type.h"
+#include "game/game_callbacks.h"
+#include "game/belts.h"
+#include "game/match_bouts.h"
 
 enum { RESULT_LINE_SIZE = 256, DRAW_COLOUR = 16, RESULT_SECONDS = 3, UPGRADE_SECONDS = 100 };
 
@@ -57,7 +57,7 @@ static int announce_upgrade(WorldState *w, int n)
     }
     if (!line[0])
         return 0;
-    centerprint(w, 0, 0, UPGRADE_SECONDS, "UPGRADED!", line, nullptr);
+    game_centerprint(w, 0, 0, UPGRADE_SECONDS, "UPGRADED!", line, nullptr);
     return 1;
 }
 
@@ -78,7 +78,7 @@ void announce_match_result(WorldState *w)
     if (option_get(OPT_BENCHMARK) && w->start_time > 0) {
         const double seconds = difftime(time(nullptr), (time_t)w->start_time);
         if (seconds > 0)
-            console_echo(va_format("framerate %.2f time %.2f", w->frame / seconds, seconds), MSG_INGAME);
+            game_echo(va_format("framerate %.2f time %.2f", w->frame / seconds, seconds), MSG_INGAME);
     }
 
     if (w->server_result == SERVER_RESULT_UPGRADE) {
@@ -133,17 +133,17 @@ void announce_match_result(WorldState *w)
         if (nwin > 0)
             g->selected_player = winners[0];
         if (streak[0])
-            centerprint(w, 0, 0, RESULT_SECONDS, title, streak, money);
+            game_centerprint(w, 0, 0, RESULT_SECONDS, title, streak, money);
         else
-            centerprint(w, 0, 0, RESULT_SECONDS, title, money, nullptr);
+            game_centerprint(w, 0, 0, RESULT_SECONDS, title, money, nullptr);
         break;
     case RESULT_DRAW:
-        centerprint(w, 0, DRAW_COLOUR, RESULT_SECONDS, "DRAW!", nullptr, nullptr);
+        game_centerprint(w, 0, DRAW_COLOUR, RESULT_SECONDS, "DRAW!", nullptr, nullptr);
         break;
     case RESULT_BY_DQ:
         if (nlose > 0)
             g->selected_player = losers[0];
-        centerprint(w, 0, 0, RESULT_SECONDS, "DISQUALIFIED!", title, streak[0] ? streak : money);
+        game_centerprint(w, 0, 0, RESULT_SECONDS, "DISQUALIFIED!", title, streak[0] ? streak : money);
         break;
     default:
         break;

@@ -9,7 +9,7 @@
 #include "game/contact_damage.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
-#include "net/match_bouts.h"
+#include "game/match_bouts.h"
 
 static ServerResult g_server;
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/data_dirs.h"
-#include "app/text.h"
-#include "app/utils.h"
+#include "app/base/data_dirs.h"
+#include "app/base/text.h"
+#include "app/base/utils.h"
 #include "game/game_state.h"
 
 static MatchRules g_live_rules;

@@ -6,11 +6,10 @@
 #include <ctime>
 #include <strings.h>
 
-#include "app/clock.h"
-#include "app/options.h"
-#include "app/sound.h"
-#include "app/text.h"
-#include "app/utils.h"
+#include "app/base/clock.h"
+#include "app/base/options.h"
+#include "app/base/text.h"
+#include "app/base/utils.h"
 #include "game/blood.h"
 #include "game/body_defs.h"
 #include "game/collision.h"
@@ -24,18 +23,15 @@
 #include "game/match_end.h"
 #include "game/mod_file.h"
 #include "game/turn_cycle.h"
-#include "particles/limb_trails.h"
 #include "game/mod_world.h"
 #include "game/received_state.h"
 #include "game/replay_buffer.h"
-#include "game/replay_file.h"
 #include "game/stance.h"
 #include "game/world_build.h"
-#include "gui/centerprint.h"
-#include "gui/chat_log.h"
-#include "net/custom_record.h"
-#include "net/match_bouts.h"
-#include "net/player_records.h"
+#include "game/match_bouts.h"
+#include "game/rpg_stats.h"
+#include "app/base/message_type.h"
+#include "game/game_callbacks.h"
 
 static int g_mod_state_word;
 
@@ -172,7 +168,7 @@ void announce_names(void)
     const int n = fighters();
     WorldState *w = get_game_state();
     if (n == 2) {
-        centerprint(w, 0, 0, 5, get_bout(0)->name, "vs", get_bout(1)->name);
+        game_centerprint(w, 0, 0, 5, get_bout(0)->name, "vs", get_bout(1)->name);
         return;
     }
     char all[CENTERPRINT_LINE_SIZE * 2] = "";
@@ -195,7 +191,7 @@ void announce_names(void)
     n_strncpyz(line1, all, (int)(cut + 1 < sizeof line1 ? cut + 1 : sizeof line1));
     if (cut < total)
         n_strncpyz(line2, all + cut + 1, sizeof line2);
-    centerprint(w, 0, 0, 5, line1, line2, nullptr);
+    game_centerprint(w, 0, 0, 5, line1, line2, nullptr);
 }
 
 // ---- new match ----
@@ -272,7 +268,7 @@ static void load_named_mod(int mode, MatchRules *rules, int rules_changed)
     }
     init_world(get_default_mod_world());
     if (rules_changed)
-        console_echo(va_format("Unable to load mod %s", rules->mod), (MessageType)4);
+        game_echo(va_format("Unable to load mod %s", rules->mod), MSG_INGAME);
     g->mod_load_failed = 1;
     if (mode == 0) {
         n_strncpyz(rules->mod, "classic", RULES_TEXT_SIZE);
@@ -299,7 +295,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     set_frame_cache_playback(0);
     frame_cache_clear();
     clear_emote_history();
-    sound_cache_clear();
+    game_sound_cache_clear();
     w->ghost_row = 0;
     rules_clear_config_locks();
 
@@ -397,9 +393,9 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     clear_match_bouts();
     if (mode == 1)
         g->own_slot = find_own_slot();
-    centerprint_clear();
+    game_centerprint_clear();
     clear_ground_impacts();
-    trails_reset();
+    game_trails_reset();
     for (int i = 0; i < g->built_players; i++)
         clear_player_emote(i);
     g->selected_player = -1;
@@ -421,7 +417,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     // 7. the replay buffer
     if (!keep_mod_name) {
         truncate_replay(0);
-        replay_file_forget_result();
+        game_replay_forget_result();
         g->replay_mode = 0;
         w->frames_recorded = 0;
         w->play_frame = 0;
@@ -440,7 +436,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     if (keep_mod_name || mode == 0) {
         if (mode == 0)
             g->selected_player = 0;
-        apply_customs_all_players(0);
+        game_customs_apply(0);
         return 0;
     }
     bool missing = false;
@@ -463,7 +459,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     } else if (live->int_a) {
         set_record_mode(2);
     }
-    apply_customs_all_players(0);
+    game_customs_apply(0);
     return 0;
 }
 
@@ -492,7 +488,7 @@ void reset_match(int keep_fighters)
     clear_pending_breaks();
     reset_blood_drops();
     refresh_env_objects();
-    centerprint_clear();
+    game_centerprint_clear();
     for (int i = 0; i < g->built_players; i++)
         clear_player_emote(i);
     for (int i = 0; i < fighters(); i++)
@@ -502,5 +498,5 @@ void reset_match(int keep_fighters)
     apply_world_forces();
     if (option_get(OPT_BENCHMARK))
         w->start_time = (int32_t)time(nullptr);
-    trails_reset();
+    game_trails_reset();
 }

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/data_dirs.h"
-#include "app/utils.h"
+#include "app/base/data_dirs.h"
+#include "app/base/utils.h"
 #include "game/body_defs.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"

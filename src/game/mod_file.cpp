@@ -3,9 +3,9 @@
 // reset every new match makes.
 #include <cstdio>
 #include <cstring>
-#include "app/data_dirs.h"
-#include "app/text.h"
-#include "app/utils.h"
+#include "app/base/data_dirs.h"
+#include "app/base/text.h"
+#include "app/base/utils.h"
 #include "game/env_objects.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"

@@ -8,8 +8,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include "app/text.h"
-#include "app/utils.h"
+#include "app/base/text.h"
+#include "app/base/utils.h"
 #include "game/body_defs.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"

@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/text.h"
+#include "app/base/text.h"
 #include "game/blood.h"
 #include "game/env_objects.h"
 #include "game/joint_breaks.h"
-#include "gui/chat_log.h"
+#include "app/base/message_type.h"
+#include "game/game_callbacks.h"
 
 static ReplayFrame *g_frames;
 static int g_full_reported;   // the "buffer full" message was given this match
@@ -188,7 +189,7 @@ int store_replay_frame(int full)
         return 1;
     if (w->frames_recorded >= REPLAY_FRAMES) {
         if (!g_full_reported) {
-            console_echo(va_format("Replay buffer full: recording stopped at %d frames", REPLAY_FRAMES), MSG_INGAME);
+            game_echo(va_format("Replay buffer full: recording stopped at %d frames", REPLAY_FRAMES), MSG_INGAME);
             g_full_reported = 1;
         }
         return 1;

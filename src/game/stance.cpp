@@ -2,13 +2,13 @@
 // poses; the stance files "stance/<name>.sta" hold 21 lines of position and
 // orientation.
 #include "game/stance.h"
-#include "app/data_dirs.h"
-#include "app/utils.h"
+#include "app/base/data_dirs.h"
+#include "app/base/utils.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/text.h"
+#include "app/base/text.h"
 
 static StanceSlot g_slots[STANCE_SLOTS];
 

@@ -3,8 +3,7 @@
 // else a step of the ghost (or of its stored trail).
 #include "game/turn_cycle.h"
 #include <cstring>
-#include "app/clock.h"
-#include "app/sound_frame.h"
+#include "app/base/clock.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
 #include "game/frame_cache.h"
@@ -13,10 +12,8 @@
 #include "game/joints.h"
 #include "game/match_end.h"
 #include "game/match_rules.h"
-#include "game/replay_browse.h"
-#include "net/turn_control.h"
-#include "particles/limb_trails.h"
-#include "script/script_context.h"
+#include "game/turn_control.h"
+#include "game/game_callbacks.h"
 
 static int g_record_mode = RECORD_EVERY_FRAME;
 static int g_turn_just_started;
@@ -173,7 +170,7 @@ void end_turn(void)
         p->joint_changes = 0;
         p->joint_changes2 = 0;
     }
-    fire_hook_enter_freeze(get_script_ctx());
+    game_hook(HOOK_ENTER_FREEZE);
 }
 
 // End of a match: the report, limp losers, the last network frame; end
@@ -181,7 +178,7 @@ void end_turn(void)
 static void handle_match_end(WorldState *w)
 {
     if (!replay_plays())
-        fire_hook_end_game(get_script_ctx(), w->result_kind);
+        game_hook(HOOK_END_GAME, w->result_kind);
     if (w->gameover_timelimit == -1)
         return;
     announce_match_result(w);
@@ -197,14 +194,13 @@ void step_world(int quiet)
 {
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
-    ScriptContext *ctx = get_script_ctx();
     const bool replay = replay_plays();
 
     if (!w->frozen) {
         if (replay) {
             play_replay_frame(w->frame);
             if (!w->game_over)
-                fire_hook_enter_frame(ctx);
+                game_hook(HOOK_ENTER_FRAME);
         } else if (w->ghost_mode == 0) {
             if (g_record_mode == RECORD_EVERY_FRAME || g_record_mode == RECORD_THEN_HOLD) {
                 store_replay_frame(g_turn_just_started);
@@ -213,7 +209,7 @@ void step_world(int quiet)
                 g_held_valid = 1;
             }
             if (!w->game_over)
-                fire_hook_enter_frame(ctx);
+                game_hook(HOOK_ENTER_FRAME);
         }
         apply_thrusts(w->frame + (w->ghost_mode != 0 ? (int)w->ghost_frame : 0));
         apply_pending_wishes();
@@ -228,13 +224,13 @@ void step_world(int quiet)
 
     if (!quiet && !w->frozen) {
         limit_body_velocities();
-        sound_update_frame(w);
+        game_sound_frame(w);
         if (w->ghost_mode == 0) {
             world_physics_step();
             if (get_contact_count() > 0)
                 contact_damage();
             fade_hit_flash();
-            trails_update();
+            game_trails_update();
         }
     }
 
@@ -267,7 +263,7 @@ void step_world(int quiet)
         if (g->replay_mode != 2)
             start_playback(0);
         else
-            replay_next();
+            game_replay_next();
     } else if (!w->game_over) {
         const int over = network_play() ? match_end_network() : match_end_single();
         if (over)
@@ -277,7 +273,7 @@ void step_world(int quiet)
     if (w->deadline != 0 && (int32_t)(clock_ms() - w->deadline) > 0 && !replay_plays() && !network_play()) {
         w->deadline = 0;
         g->replay_mode = 2;
-        replay_next();
+        game_replay_next();
     }
 }
 

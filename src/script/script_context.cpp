@@ -5,8 +5,8 @@
 #include <cstring>
 #include <lua.hpp>
 
-#include "app/text.h"
-#include "gui/chat_log.h"
+#include "app/base/text.h"
+#include "gui/services/chat_log.h"
 #include "script/script_functions.h"
 
 namespace {

@@ -92,6 +92,14 @@ int fire(ScriptContext *ctx, HookId id, const char *fmt, ...)
 
 } // namespace
 
+void fire_game_hook(int hook, int arg)
+{
+    if (hook == HOOK_END_GAME)
+        fire(get_script_ctx(), HOOK_END_GAME, "i", arg);
+    else if (hook >= HOOK_ENTER_FRAME && hook <= HOOK_RESUME)
+        fire(get_script_ctx(), (HookId)hook, "");
+}
+
 void fire_hook_enter_frame(ScriptContext *ctx) { fire(ctx, HOOK_ENTER_FRAME, ""); }
 void fire_hook_end_game(ScriptContext *ctx, int result_kind) { fire(ctx, HOOK_END_GAME, "i", result_kind); }
 void fire_hook_enter_freeze(ScriptContext *ctx) { fire(ctx, HOOK_ENTER_FREEZE, ""); }

@@ -2,35 +2,11 @@
 // function set_hook(name, fn). A hook that no script set does nothing; a
 // failing callback is reported on standard error and the game goes on.
 #pragma once
+#include "game/game_callbacks.h"
 
 struct ScriptContext;
 struct lua_State;
 
-enum HookId {
-    HOOK_ENTER_FRAME,
-    HOOK_END_GAME,
-    HOOK_ENTER_FREEZE,
-    HOOK_EXIT_FREEZE,
-    HOOK_NEW_GAME,
-    HOOK_NEW_MP_GAME,
-    HOOK_LEAVE_GAME,
-    HOOK_PLAY,
-    HOOK_PAUSE,
-    HOOK_RESUME,
-    HOOK_KEY_DOWN,
-    HOOK_KEY_UP,
-    HOOK_MOUSE_BUTTON_DOWN,
-    HOOK_MOUSE_BUTTON_UP,
-    HOOK_MOUSE_MOVE,
-    HOOK_PLAYER_SELECT,
-    HOOK_JOINT_SELECT,
-    HOOK_BODY_SELECT,
-    HOOK_CAMERA,
-    HOOK_DRAW3D,
-    HOOK_DRAW2D,
-    HOOK_CONSOLE,
-    HOOK_COUNT
-};
 
 struct HookName {
     HookId id;
@@ -44,6 +20,9 @@ extern const HookName hook_names[HOOK_COUNT];
 int hook_find(const char *name);
 
 // Hooks of the match and the menus; a null context does nothing.
+// A game event's hook (HOOK_ENTER_FRAME .. HOOK_RESUME) on the one script
+// context; arg is the result kind of HOOK_END_GAME.
+void fire_game_hook(int hook, int arg);
 void fire_hook_enter_frame(ScriptContext *ctx);
 void fire_hook_end_game(ScriptContext *ctx, int result_kind);
 void fire_hook_enter_freeze(ScriptContext *ctx);

@@ -6,7 +6,7 @@
 #include "game/joints.h"
 #include "game/match_rules.h"
 #include "game/turn_cycle.h"
-#include "net/turn_control.h"
+#include "game/turn_control.h"
 
 // Integer arguments are clamped to the 32-bit range before they reach the game.
 static int check_int(lua_State *L, int index)

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "app/base/command_line.h"
 
 inline void run_args(std::vector<std::string> args)
 {

@@ -5,11 +5,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/config_file.h"
-#include "app/options.h"
-#include "app/settings_io.h"
-#include "app/sound.h"
+#include "app/base/command_line.h"
+#include "app/services/config_file.h"
+#include "app/base/options.h"
+#include "app/services/settings.h"
+#include "app/services/settings_io.h"
+#include "app/services/sound.h"
 #include "game/match_rules.h"
 #include "support/test_support.h"
 #include "command_line_util.h"

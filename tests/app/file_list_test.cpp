@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "app/file_list.h"
-#include "app/platform_fs.h"
+#include "app/base/file_list.h"
+#include "app/base/platform_fs.h"
 #include "support/test_support.h"
 
 using kxtest::TempDir;

@@ -7,16 +7,16 @@
 #include <thread>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/download_queue.h"
-#include "app/login_store.h"
-#include "app/options.h"
-#include "app/settings_io.h"
-#include "app/user_strings.h"
+#include "app/base/command_line.h"
+#include "app/base/download_queue.h"
+#include "app/services/login_store.h"
+#include "app/base/options.h"
+#include "app/services/settings_io.h"
+#include "app/base/user_strings.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
-#include "gui/chat_log.h"
-#include "gui/menu_state.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/menu_state.h"
 #include "support/test_support.h"
 
 namespace {

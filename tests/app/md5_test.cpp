@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "app/md5.h"
+#include "app/base/md5.h"
 #include "support/test_support.h"
 
 using kxtest::TempDir;

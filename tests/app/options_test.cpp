@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/options.h"
-#include "app/sound.h"
+#include "app/base/command_line.h"
+#include "app/base/options.h"
+#include "app/services/settings.h"
+#include "app/services/sound.h"
 #include "support/test_support.h"
 #include "command_line_util.h"
 

@@ -10,9 +10,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/data_dirs.h"
-#include "app/registry.h"
-#include "app/shell_launch.h"
+#include "app/base/data_dirs.h"
+#include "app/base/registry.h"
+#include "app/base/shell_launch.h"
 #include "support/test_support.h"
 
 using kxtest::TempDir;

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/sound.h"
-#include "app/sound_frame.h"
+#include "app/services/sound.h"
+#include "app/services/sound_frame.h"
 #include "game/blood.h"
 #include "game/game_state.h"
 #include "game/world_build.h"

@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "app/sound.h"
+#include "app/services/sound.h"
 
 // The sound core against a small in-memory playback interface: the logic of
 // which effect plays is the core's, independent of any mixer.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_encoding.h"
+#include "app/base/text_encoding.h"
 #include "support/test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "app/text.h"
+#include "app/base/text.h"
 
 TEST(Text, BoundedCopyCutsAndTerminates)
 {

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "app/line_queue.h"
-#include "app/threads.h"
+#include "app/base/line_queue.h"
+#include "app/base/threads.h"
 
 // ---- LineQueue ----
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/alloc_hooks.h"
-#include "app/user_strings.h"
+#include "app/base/alloc_hooks.h"
+#include "app/base/user_strings.h"
 
 TEST(UserStrings, KeepAtMost31Characters)
 {

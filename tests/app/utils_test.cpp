@@ -6,7 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "app/utils.h"
+#include "app/base/utils.h"
 #include "support/test_support.h"
 
 TEST(Utils, IntListStopsAndFills)

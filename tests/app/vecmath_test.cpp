@@ -3,7 +3,7 @@
 #include <cmath>
 #include <random>
 
-#include "app/vecmath.h"
+#include "app/base/vecmath.h"
 
 static void expect_near(const Matrix4 &a, const Matrix4 &b, float tol)
 {

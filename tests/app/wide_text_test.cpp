@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/text.h"
-#include "app/text_encoding.h"
-#include "app/wide_text.h"
+#include "app/base/text.h"
+#include "app/base/text_encoding.h"
+#include "app/base/wide_text.h"
 
 static std::u16string W(const char16_t *s) { return s; }
 static wchar16 *wp(std::u16string &s) { return (wchar16 *)&s[0]; }

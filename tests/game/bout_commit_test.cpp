@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "game/command_table.h"
+#include "game/protocol/command_table.h"
 #include "game/game_state.h"
 
 static void send_server(const std::string &line)

@@ -14,23 +14,23 @@
 #include <string>
 #include <vector>
 
-#include "game/command_table.h"
+#include "game/protocol/command_table.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/match_start.h"
 #include "game/camera_keys.h"
 #include "game/joints.h"
 #include "game/replay_buffer.h"
-#include "game/replay_file.h"
+#include "game/protocol/replay_file.h"
 #include "game/turn_cycle.h"
-#include "net/turn_control.h"
+#include "game/turn_control.h"
 #include "game/received_state.h"
 #include "game/world_build.h"
-#include "gui/chat_log.h"
-#include "net/bout_list.h"
-#include "net/custom_record.h"
-#include "net/player_records.h"
-#include "net/server_list.h"
+#include "gui/services/chat_log.h"
+#include "net/records/bout_list.h"
+#include "net/records/custom_record.h"
+#include "net/records/player_records.h"
+#include "net/records/server_list.h"
 #include "support/test_support.h"
 
 namespace {

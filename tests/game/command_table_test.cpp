@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "game/command_table.h"
-#include "gui/chat_log.h"
-#include "net/bout_list.h"
-#include "net/custom_record.h"
-#include "net/player_records.h"
-#include "net/server_list.h"
+#include "game/protocol/command_table.h"
+#include "gui/services/chat_log.h"
+#include "net/records/bout_list.h"
+#include "net/records/custom_record.h"
+#include "net/records/player_records.h"
+#include "net/records/server_list.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

@@ -5,10 +5,11 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "app/user_strings.h"
+#include "app/base/user_strings.h"
 #include "game/camera_keys.h"
-#include "game/command_table.h"
+#include "game/protocol/command_table.h"
 #include "game/game_resets.h"
+#include "script/script_games.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/match_rules.h"

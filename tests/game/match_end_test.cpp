@@ -1,11 +1,11 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include "app/options.h"
-#include "gui/centerprint.h"
-#include "gui/chat_log.h"
-#include "net/belts.h"
-#include "net/match_bouts.h"
+#include "app/base/options.h"
+#include "gui/services/centerprint.h"
+#include "gui/services/chat_log.h"
+#include "game/belts.h"
+#include "game/match_bouts.h"
 #include "match_step.h"
 
 static std::string cp_line(int k) { return centerprint_state()->lines[k]; }

@@ -12,7 +12,7 @@
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
-#include "net/turn_control.h"
+#include "game/turn_control.h"
 
 // The built-in world with only the match length (500 frames), one turn
 // length and gravity set on the rules, reset to frame 0. 0 on success.

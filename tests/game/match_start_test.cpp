@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "app/base/text.h"
 #include "game/match_start.h"
 #include "game/mod_world.h"
 #include "game/stance.h"
 #include "game/joints.h"
 #include "game/turn_cycle.h"
-#include "gui/chat_log.h"
+#include "gui/services/chat_log.h"
 #include "support/test_support.h"
 #include "world_fixture.h"
 

@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/clock.h"
-#include "app/text.h"
+#include "app/base/clock.h"
+#include "app/base/text.h"
 #include "game/match_start.h"
 #include "match_setup.h"
 #include "support/test_support.h"

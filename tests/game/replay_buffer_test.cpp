@@ -1,7 +1,7 @@
 // The in-memory replay: what takes a slot, the buffer's limit, and playback.
 #include <string>
 #include "game/joint_breaks.h"
-#include "gui/chat_log.h"
+#include "gui/services/chat_log.h"
 #include "match_fixture.h"
 
 static int g_full_messages;

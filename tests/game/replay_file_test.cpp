@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "app/options.h"
-#include "app/text.h"
+#include "app/base/options.h"
+#include "app/base/text.h"
 #include "game/match_start.h"
-#include "game/replay_file.h"
+#include "game/protocol/replay_file.h"
 #include "game/turn_cycle.h"
 #include "game/joints.h"
 #include "support/test_support.h"

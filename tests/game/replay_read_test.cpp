@@ -9,9 +9,9 @@
 #include "game/match_rules.h"
 #include "game/match_start.h"
 #include "game/replay_buffer.h"
-#include "game/replay_file.h"
+#include "game/protocol/replay_file.h"
 #include "game/turn_cycle.h"
-#include "net/turn_control.h"
+#include "game/turn_control.h"
 #include "support/test_support.h"
 #include "world_fixture.h"
 

@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
+#include "app/base/options.h"
 #include "game/joint_breaks.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
 #include "game/match_start.h"
 #include "game/replay_buffer.h"
-#include "game/replay_file.h"
+#include "game/protocol/replay_file.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
-#include "net/turn_control.h"
+#include "game/turn_control.h"
 #include "support/test_support.h"
 
 

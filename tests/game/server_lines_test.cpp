@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/command_table.h"
+#include "game/protocol/command_table.h"
 #include "game/joint_breaks.h"
 #include "game/match_end.h"
 #include "game/match_start.h"

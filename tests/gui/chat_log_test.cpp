@@ -3,11 +3,11 @@
 #include <string>
 #include <thread>
 
-#include "app/clock.h"
-#include "gui/centerprint.h"
-#include "gui/chat_log.h"
-#include "app/text.h"
-#include "app/text_encoding.h"
+#include "app/base/clock.h"
+#include "gui/services/centerprint.h"
+#include "gui/services/chat_log.h"
+#include "app/base/text.h"
+#include "app/base/text_encoding.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 
 #include "game/match_rules.h"
-#include "gui/chat_log.h"
-#include "gui/console_commands.h"
-#include "app/text.h"
-#include "app/text_encoding.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/console_commands.h"
+#include "app/base/text.h"
+#include "app/base/text_encoding.h"
 #include "support/test_support.h"
 
 using kxtest::read_file;

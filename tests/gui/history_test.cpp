@@ -3,9 +3,9 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "gui/history.h"
-#include "app/text.h"
-#include "app/text_encoding.h"
+#include "gui/services/history.h"
+#include "app/base/text.h"
+#include "app/base/text_encoding.h"
 #include "support/test_support.h"
 
 using kxtest::read_file;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "gui/line_buffer.h"
-#include "gui/menu_state.h"
-#include "gui/scroll_list.h"
+#include "gui/services/line_buffer.h"
+#include "gui/services/menu_state.h"
+#include "gui/services/scroll_list.h"
 
 namespace {
 int entered, backed;

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "net/bout_list.h"
-#include "net/server_list.h"
+#include "net/records/bout_list.h"
+#include "net/records/server_list.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

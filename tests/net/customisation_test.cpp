@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "net/custom_record.h"
-#include "net/player_records.h"
+#include "net/records/custom_record.h"
+#include "net/records/player_records.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

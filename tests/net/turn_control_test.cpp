@@ -2,7 +2,7 @@
 // joint-change test, fighter selection and the frame time.
 #include <gtest/gtest.h>
 #include <lua.hpp>
-#include "app/clock.h"
+#include "app/base/clock.h"
 #include "game/joint_breaks.h"
 #include "game/match_setup.h"
 #include "script/script_context.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <thread>
 
-#include "gui/chat_log.h"
-#include "app/text_encoding.h"
+#include "gui/services/chat_log.h"
+#include "app/base/text_encoding.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 #include "script/script_test_util.h"

@@ -1,4 +1,7 @@
 #include "support/test_support.h"
+#include "app/services/services_callbacks.h"
+#include "game/protocol/protocol_callbacks.h"
+#include "render/render_callbacks.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,16 @@
 #include <limits.h>
 
 extern char **environ;
+
+// Every test program runs with the callback table filled as the program
+// fills it, so that the game's hooks, messages, sounds and colours reach the
+// layers above as they do in the game.
+static const bool g_callbacks_installed = [] {
+    protocol_install_callbacks();
+    services_install_callbacks();
+    render_install_callbacks();
+    return true;
+}();
 
 namespace kxtest {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sound.h"
+#include "app/services/sound.h"
 #include "app/sound_mixer.h"
 #include "support/test_support.h"
 

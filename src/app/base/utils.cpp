@@ -1,0 +1,528 @@
+#include "app/base/utils.h"
+
+#include "app/base/platform_fs.h"
+#include "app/base/text.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+
+// ---- numbers from text ----
+
+int32_t clamp_to_int32(long long v)
+{
+    if (v > INT32_MAX)
+        return INT32_MAX;
+    if (v < INT32_MIN)
+        return INT32_MIN;
+    return (int32_t)v;
+}
+
+int32_t text_to_int32(const char *text)
+{
+    return text ? clamp_to_int32(strtoll(text, nullptr, 10)) : 0;
+}
+
+static const char *skip_blanks(const char *p)
+{
+    while (*p == ' ' || *p == '\t')
+        p++;
+    return p;
+}
+
+static int at_list_end(const char *p)
+{
+    return *p == '\0' || *p == '\r' || *p == '\n';
+}
+
+// One reader for every integer list: sep 0 means no separator.
+static int parse_ints(const char *text, char sep, int max, int32_t *out)
+{
+    int n = 0;
+    const char *p = text ? text : "";
+    while (n < max) {
+        p = skip_blanks(p);
+        if (sep && *p == sep)
+            p = skip_blanks(p + 1);
+        if (at_list_end(p))
+            break;
+        char *end;
+        long long v = strtoll(p, &end, 10);
+        if (end == p) {
+            while (n < max)
+                out[n++] = 0;
+            break;
+        }
+        out[n++] = clamp_to_int32(v);
+        p = end;
+    }
+    return n;
+}
+
+// Reads one finite number at p that fits the target type (limit: the type's
+// largest magnitude); returns the end, or p when none is there.
+static const char *read_real(const char *p, double limit, double *v)
+{
+    char *end;
+    double d = strtod(p, &end);
+    if (end == p || !std::isfinite(d) || std::fabs(d) > limit)
+        return p;
+    *v = d;
+    return end;
+}
+
+static const double DOUBLE_LIMIT = 1.7976931348623157e308;
+static const double FLOAT_LIMIT = 3.4028234663852886e38;
+
+template <typename Real>
+static int parse_reals(const char *text, int max, Real *out, double limit, const char **rest)
+{
+    int n = 0;
+    const char *p = text ? text : "";
+    while (n < max) {
+        p = skip_blanks(p);
+        if (at_list_end(p))
+            break;
+        double d;
+        const char *end = read_real(p, limit, &d);
+        if (end == p) {
+            while (n < max)
+                out[n++] = 0;
+            break;
+        }
+        out[n++] = (Real)d;
+        p = end;
+    }
+    if (rest)
+        *rest = p;
+    return n;
+}
+
+static int parse_doubles(const char *text, int max, double *out, const char **rest)
+{
+    return parse_reals(text, max, out, DOUBLE_LIMIT, rest);
+}
+
+int parse_int_list(const char *text, int max, int32_t *out)
+{
+    return parse_ints(text, 0, max, out);
+}
+
+int parse_int_list_sep(const char *text, char sep, int max, int32_t *out)
+{
+    for (int i = 0; i < max; i++)
+        out[i] = 0;
+    return parse_ints(text, sep, max, out);
+}
+
+int parse_int_pairs(const char *text, int max_pairs, int32_t *out)
+{
+    if (max_pairs < 1)
+        return 0;
+    return parse_ints(text, 0, 2 * max_pairs, out) / 2;
+}
+
+int parse_double_list(const char *text, int max, double *out)
+{
+    return parse_doubles(text, max, out, nullptr);
+}
+
+int parse_float_list(const char *text, int max, float *out)
+{
+    return parse_reals(text, max, out, FLOAT_LIMIT, nullptr);
+}
+
+int parse_vec3_list(const char *text, int max_groups, double *out)
+{
+    return max_groups < 1 ? 0 : parse_doubles(text, 3 * max_groups, out, nullptr);
+}
+
+int parse_vec4_list(const char *text, int max_groups, double *out)
+{
+    return max_groups < 1 ? 0 : parse_doubles(text, 4 * max_groups, out, nullptr);
+}
+
+const char *parse_doubles_n(const char *text, int n, double *out)
+{
+    const char *rest = text ? text : "";
+    if (n < 1)
+        return rest;
+    int got = parse_doubles(text, n, out, &rest);
+    for (int i = got; i < n; i++)
+        out[i] = 0.0;
+    return rest;
+}
+
+static int is_word_blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Finds the next word: returns its start and sets *end past it; copies at
+// most 255 characters of it into word.
+static const char *next_word(const char *text, const char **end, char *word)
+{
+    const char *p = text ? text : "";
+    while (is_word_blank(*p))
+        p++;
+    const char *q = p;
+    while (*q && !is_word_blank(*q))
+        q++;
+    size_t len = (size_t)(q - p);
+    if (len > 255)
+        len = 255;
+    memcpy(word, p, len);
+    word[len] = '\0';
+    *end = q;
+    return p;
+}
+
+static const char *after_blanks(const char *q)
+{
+    while (is_word_blank(*q))
+        q++;
+    return q;
+}
+
+const char *next_int_word(const char *text, int32_t *out, int *err)
+{
+    char word[256];
+    const char *q;
+    const char *p = next_word(text, &q, word);
+    char *end;
+    long long v = strtoll(word, &end, 0);
+    if (!word[0] || end == word) {
+        *err = 1;
+        return p;
+    }
+    *out = clamp_to_int32(v);
+    *err = 0;
+    return after_blanks(q);
+}
+
+const char *next_float_word(const char *text, float *out, int *err)
+{
+    char word[256];
+    const char *q;
+    const char *p = next_word(text, &q, word);
+    char *end;
+    double d = 0.0;
+    end = const_cast<char *>(read_real(word, FLOAT_LIMIT, &d));
+    if (!word[0] || end == word) {
+        *err = 1;
+        return p;
+    }
+    *out = (float)d;
+    *err = 0;
+    return after_blanks(q);
+}
+
+int ints_to_text(char *dst, int size, const int32_t *values, int n)
+{
+    if (size < 1)
+        return 0;
+    int len = 0;
+    dst[0] = '\0';
+    for (int i = 0; i < n; i++) {
+        char piece[16];
+        int k = snprintf(piece, sizeof piece, "%i ", (int)values[i]);
+        if (len + k >= size)
+            break;
+        memcpy(dst + len, piece, (size_t)k + 1);
+        len += k;
+    }
+    if (len > 0 && dst[len - 1] == ' ')
+        dst[--len] = '\0';
+    return len;
+}
+
+// ---- fixed point ----
+
+int32_t double_to_micro(double d)
+{
+    double v = d * 1000000.0;
+    if (std::isnan(v))
+        return 0;
+    if (v >= 2147483647.0)
+        return INT32_MAX;
+    if (v <= -2147483648.0)
+        return INT32_MIN;
+    return (int32_t)v;
+}
+
+double micro_to_double(int32_t i)
+{
+    return i * 1e-6;
+}
+
+static int micro_block(const int32_t *ints, int n_ints, double *out, int out_cap)
+{
+    if (!ints || n_ints < 1 || ints[0] < 1)
+        return 0;
+    int words = ints[0] < n_ints ? ints[0] : n_ints;
+    int values = words - 1;
+    if (values > out_cap)
+        values = out_cap;
+    for (int k = 0; k < values; k++)
+        out[k] = micro_to_double(ints[k + 1]);
+    return values < 0 ? 0 : values;
+}
+
+int micro_ints_to_vec3s(const int32_t *ints, int n_ints, double *out, int out_cap)
+{
+    return micro_block(ints, n_ints, out, out_cap);
+}
+
+int micro_ints_to_vec4s(const int32_t *ints, int n_ints, double *out, int out_cap)
+{
+    return micro_block(ints, n_ints, out, out_cap);
+}
+
+int micro_ints_to_body_state(const int32_t *ints, int n_ints, double pos[3], double quat[4], double lin[3],
+                             double ang[3])
+{
+    if (!ints || n_ints < 13)
+        return 1;
+    for (int k = 0; k < 3; k++) {
+        pos[k] = micro_to_double(ints[k]);
+        lin[k] = micro_to_double(ints[7 + k]);
+        ang[k] = micro_to_double(ints[10 + k]);
+    }
+    for (int k = 0; k < 4; k++)
+        quat[k] = micro_to_double(ints[3 + k]);
+    return 0;
+}
+
+// ---- files ----
+
+int file_exists(const char *path)
+{
+    return fs_is_file(path);
+}
+
+int is_writable(const char *path)
+{
+    return fs_is_writable(path);
+}
+
+enum { PATH_BUF = 1024 };
+
+void mkdir_each_prefix(const char *path)
+{
+    char buf[PATH_BUF];
+    size_t len = strlen(path);
+    if (len >= PATH_BUF) {
+        fprintf(stderr, "mkdir_each_prefix: path too long: %s\n", path);
+        return;
+    }
+    for (size_t i = 1; i < len; i++) {
+        if (path[i] != '/' || path[i - 1] == '/')
+            continue;
+        memcpy(buf, path, i);
+        buf[i] = '\0';
+        fs_mkdir(buf);
+    }
+}
+
+void ensure_parent_dirs(const char *path)
+{
+    if (!path || fs_exists(path))
+        return;
+    const char *slash = strrchr(path, '/');
+    if (!slash || slash == path)
+        return;
+    char parent[PATH_BUF];
+    size_t len = (size_t)(slash - path);
+    if (len >= PATH_BUF) {
+        fprintf(stderr, "ensure_parent_dirs: path too long: %s\n", path);
+        return;
+    }
+    memcpy(parent, path, len);
+    parent[len] = '\0';
+    if (!fs_exists(parent))
+        mkdir_each_prefix(path);
+}
+
+static int safe_path_char(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.';
+}
+
+bool is_safe_path(const char *path, int allow_folders)
+{
+    if (!path || !*path)
+        return false;
+    const char *part = path;
+    for (const char *p = path;; p++) {
+        if (*p == '/' || *p == '\\' || *p == '\0') {
+            if (p == part || *part == '.')
+                return false;
+            if (*p == '\0')
+                return true;
+            if (!allow_folders)
+                return false;
+            part = p + 1;
+        } else if (!safe_path_char(*p)) {
+            return false;
+        }
+    }
+}
+
+static int temp_name(char *tmp, size_t size, const char *path)
+{
+    int n = path ? snprintf(tmp, size, "%s.tmp", path) : -1;
+    return n > 4 && (size_t)n < size;
+}
+
+FILE *replace_file_open(const char *path)
+{
+    char tmp[PATH_BUF];
+    return temp_name(tmp, sizeof tmp, path) ? fopen(tmp, "wb") : nullptr;
+}
+
+int replace_file_commit(FILE *f, const char *path)
+{
+    char tmp[PATH_BUF];
+    if (!f)
+        return 1;
+    int failed = ferror(f);
+    failed |= fflush(f) != 0;
+    failed |= fsync(fileno(f)) != 0;
+    failed |= fclose(f) != 0;
+    if (!temp_name(tmp, sizeof tmp, path))
+        return 1;
+    if (failed || rename(tmp, path) != 0) {
+        unlink(tmp);
+        return 1;
+    }
+    return 0;
+}
+
+void append_log_line(const char *path, const char *text)
+{
+    FILE *f = fopen(path, "a");
+    if (!f)
+        return;
+    time_t now = time(nullptr);
+    struct tm tm;
+    localtime_r(&now, &tm);
+    fprintf(f, "%02i-%02i-%i %02i:%02i:%02i %s\n", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900, tm.tm_hour,
+            tm.tm_min, tm.tm_sec, text ? text : "");
+    fclose(f);
+}
+
+// ---- text ----
+
+void sanitize_nick(char *text)
+{
+    static const char banned[] = "~!./\\*&| +'/:;<>";
+    char *out = text;
+    for (char *p = text; *p; p++)
+        if (!strchr(banned, *p))
+            *out++ = *p;
+    *out = '\0';
+}
+
+void collapse_blanks(char *text)
+{
+    char *out = text;
+    for (char *p = text; *p; p++)
+        if (!(*p == ' ' && out > text && out[-1] == ' '))
+            *out++ = *p;
+    *out = '\0';
+}
+
+bool str_cut_tail(char *text, int n)
+{
+    if (!text || n < 0)
+        return false;
+    size_t len = strlen(text);
+    if (len < (size_t)n)
+        return false;
+    text[len - (size_t)n] = '\0';
+    return true;
+}
+
+void str_toupper(char *s)
+{
+    for (; *s; s++)
+        if (*s >= 'a' && *s <= 'z')
+            *s = (char)(*s - 'a' + 'A');
+}
+
+void str_tolower(char *s)
+{
+    for (; *s; s++)
+        if (*s >= 'A' && *s <= 'Z')
+            *s = (char)(*s - 'A' + 'a');
+}
+
+const char *split_at_tab(const char *text, char *dst, int dst_size)
+{
+    const char *tab = strchr(text, '\t');
+    size_t len = tab ? (size_t)(tab - text) : strlen(text);
+    if (dst_size > 0) {
+        if (len > (size_t)dst_size - 1)
+            len = (size_t)dst_size - 1;
+        memcpy(dst, text, len);
+        dst[len] = '\0';
+    }
+    return tab ? tab + 1 : nullptr;
+}
+
+template <typename Unit>
+static int find_ascii(const Unit *text, int len, const char *pat)
+{
+    int pl = (int)strlen(pat);
+    for (int i = 0; i + pl <= len; i++) {
+        int k = 0;
+        while (k < pl && text[i + k] == (Unit)pat[k])
+            k++;
+        if (k == pl)
+            return i;
+    }
+    return -1;
+}
+
+template <typename Unit>
+static void url_span(const Unit *text, int len, int *start, int *end)
+{
+    int s = find_ascii(text, len, "http://");
+    if (s < 0)
+        s = find_ascii(text, len, "www.");
+    *start = s;
+    if (s < 0) {
+        *end = -1;
+        return;
+    }
+    int e = s;
+    while (e < len && text[e] != (Unit)' ')
+        e++;
+    *end = e - 1;
+}
+
+void find_url_span(const wchar16 *text, int *start, int *end)
+{
+    url_span(text, wstr_len(text), start, end);
+}
+
+void find_url_span_narrow(const char *text, int *start, int *end)
+{
+    url_span(text ? text : "", text ? (int)strlen(text) : 0, start, end);
+}
+
+int is_ascii_alnum(unsigned unit)
+{
+    return (unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z') || (unit >= '0' && unit <= '9');
+}
+
+int is_power_of_two(long long n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}

@@ -1,0 +1,100 @@
+// Shared small utilities: number-list parsers and word readers for the
+// line protocol, mod and customisation readers; the 10^-6 fixed point of the
+// wire format; small text and file-system helpers.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+#include "app/base/wide_text.h"
+
+// ---- numbers from text ----
+// Every integer read from text saturates at the 32-bit range.
+int32_t clamp_to_int32(long long v);
+// A decimal integer at the start of text (strtoll), saturated; 0 for null or
+// no number.
+int32_t text_to_int32(const char *text);
+
+// The list parsers skip blanks between numbers and stop at CR, LF, the end
+// of the text or the count; a character that cannot start a number stops
+// progress and the remaining slots up to the count are filled with 0 (and
+// counted). Non-finite doubles count as unreadable.
+int parse_int_list(const char *text, int max, int32_t *out);
+// out is zeroed first; one sep character is skipped where a number is expected.
+int parse_int_list_sep(const char *text, char sep, int max, int32_t *out);
+// Up to 2 * max_pairs integers; returns the complete pairs.
+int parse_int_pairs(const char *text, int max_pairs, int32_t *out);
+int parse_double_list(const char *text, int max, double *out);
+int parse_float_list(const char *text, int max, float *out);
+// Groups of 3 or 4 doubles; return the doubles filled.
+int parse_vec3_list(const char *text, int max_groups, double *out);
+int parse_vec4_list(const char *text, int max_groups, double *out);
+// Exactly n doubles (unreadable ones are 0); returns the text after the last
+// one read.
+const char *parse_doubles_n(const char *text, int n, double *out);
+
+// Skips blanks and reads the next blank-delimited word as "%i" (0x hex,
+// leading 0 octal). Success: *err = 0, returns the text after the word and
+// its trailing blanks. No word or no number: *err = 1, returns the text at
+// the word.
+const char *next_int_word(const char *text, int32_t *out, int *err);
+const char *next_float_word(const char *text, float *out, int *err);
+
+// Writes each value as "%i " while it fits in size, then drops the last
+// blank. Returns the length written.
+int ints_to_text(char *dst, int size, const int32_t *values, int n);
+
+// ---- the wire format's fixed point (one unit = 10^-6) ----
+int32_t double_to_micro(double d); // truncated toward zero, saturated
+double micro_to_double(int32_t i);
+// ints[0] is the block's word count including itself; the words after it
+// are scaled into out. The count is bounded by n_ints (the words that
+// arrived) and the result by out_cap (doubles). Returns the doubles written.
+int micro_ints_to_vec3s(const int32_t *ints, int n_ints, double *out, int out_cap);
+int micro_ints_to_vec4s(const int32_t *ints, int n_ints, double *out, int out_cap);
+// 13 words: position 3, quaternion 4, linear 3, angular velocity 3.
+// Returns 0, or 1 (nothing written) when fewer than 13 words arrived.
+int micro_ints_to_body_state(const int32_t *ints, int n_ints, double pos[3], double quat[4], double lin[3],
+                             double ang[3]);
+
+// ---- files ----
+// 1 when path is a regular file, else 0.
+int file_exists(const char *path);
+int is_writable(const char *path);
+// Creates the folder named by every prefix of path that ends before a '/'.
+void mkdir_each_prefix(const char *path);
+// When path does not exist and neither does its parent folder, creates
+// every folder of the parent.
+void ensure_parent_dirs(const char *path);
+// True when every '/'- or '\'-separated part is made of ASCII letters,
+// digits, '-', '_' and '.' and does not start with '.'; with allow_folders
+// 0 any separator makes it false. Empty names and empty parts are false.
+bool is_safe_path(const char *path, int allow_folders);
+// Rewriting a file so that a failure never loses what was saved: write to
+// the stream replace_file_open gives (path + ".tmp"; null when it cannot be
+// made), then replace_file_commit closes it, syncs it and renames it over
+// path. Returns 0, or 1 when anything failed: the old file is then kept and
+// the temporary file removed.
+FILE *replace_file_open(const char *path);
+int replace_file_commit(FILE *f, const char *path);
+// Appends "dd-mm-yyyy hh:mm:ss text" as one line; dropped when the file
+// cannot be opened.
+void append_log_line(const char *path, const char *text);
+
+// ---- text ----
+// Removes every character of "~!./\*&| +'/:;<>" in place.
+void sanitize_nick(char *text);
+// Every run of blanks becomes one blank, in place.
+void collapse_blanks(char *text);
+// Removes the last n characters when the text has at least n; false otherwise.
+bool str_cut_tail(char *text, int n);
+void str_toupper(char *s);
+void str_tolower(char *s);
+// Copies the text before the first TAB into dst (dst_size bytes, cut to fit)
+// and returns the text after it; without a TAB copies all and returns null.
+const char *split_at_tab(const char *text, char *dst, int dst_size);
+// The first "http://", else the first "www.": *start its index, *end the
+// index before the next blank or the last index; *start = -1 when neither.
+void find_url_span(const wchar16 *text, int *start, int *end);
+void find_url_span_narrow(const char *text, int *start, int *end);
+int is_ascii_alnum(unsigned unit);
+int is_power_of_two(long long n);

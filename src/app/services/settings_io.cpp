@@ -1,0 +1,110 @@
+#include "app/services/settings_io.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/base/command_line.h"
+#include "app/services/config_file.h"
+#include "app/base/download_queue.h"
+#include "app/services/game_rule_rows.h"
+#include "app/services/login_store.h"
+#include "app/base/options.h"
+#include "app/services/settings.h"
+#include "app/base/text.h"
+#include "app/base/user_strings.h"
+#include "game/game_state.h"
+#include "game/match_rules.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/console_commands.h"
+#include "gui/services/menu_state.h"
+
+void options_load(void)
+{
+    fill_default_rules(0, get_next_match_rules());
+    fill_default_rules(0, get_mod_rules());
+
+    const SettingRow *settings = settings_table();
+    char value[CONFIG_VALUE_SIZE];
+    for (int i = 0; settings[i].key; i++) {
+        if (config_get(settings[i].key, value, sizeof value) == 0)
+            option_set_text(settings[i].index, value);
+    }
+    graphics_reload_reset();
+
+    if (option_get(OPT_REMEMBERRULES) == 1) {
+        const GameRuleRow *rows = game_rule_rows();
+        for (int i = 0; rows[i].key; i++) {
+            rules_set_config_lock(i, 1);
+            if (config_get(rows[i].key, value, sizeof value) == 0)
+                rule_set_text(i, value);
+        }
+    }
+
+    const CommandLineNames *names = get_command_line_names();
+    if (names->mod[0])
+        rules_set_mod_name(get_next_match_rules(), names->mod);
+}
+
+void options_save(void)
+{
+    const SettingRow *settings = settings_table();
+    char text[256];
+    for (int i = 0; settings[i].key; i++) {
+        option_get_text(settings[i].index, text, sizeof text);
+        config_set(settings[i].key, text);
+    }
+    if (option_get(OPT_REMEMBERRULES) == 1) {
+        const GameRuleRow *rows = game_rule_rows();
+        for (int i = 0; rows[i].key; i++)
+            config_set(rows[i].key, get_rule_text(rows[i].key, 0, get_next_match_rules()));
+    }
+    config_save();
+}
+
+static ProfileHooks g_hooks;
+
+void profile_set_hooks(const ProfileHooks *hooks)
+{
+    if (hooks)
+        g_hooks = *hooks;
+    else
+        memset(&g_hooks, 0, sizeof g_hooks);
+}
+
+void profile_start(void)
+{
+    if (g_hooks.reset_network_rules)
+        g_hooks.reset_network_rules();
+    WorldState *w = get_game_state();
+    w->end_frame = 0;
+    w->deadline = 0;
+    w->frames_recorded = 0;
+    w->play_frame = 0;
+    w->gameover_timelimit = 4;
+    w->net_decision_frame = 0;
+
+    char nick[32], password[32];
+    const int logged_in = login_load(nick, sizeof nick, password, sizeof password) == 0;
+    if (logged_in) {
+        set_nick(nick);
+        set_password(password);
+        if (g_hooks.load_user_equipment)
+            g_hooks.load_user_equipment();
+        if (g_hooks.apply_player_textures)
+            g_hooks.apply_player_textures();
+        download_enqueue(0, get_nick_escaped());
+    }
+
+    exec_file("profile.kxs");
+    chat_clear_all();
+
+    if (get_command_line_names()->replay[0])
+        menu_set_state(MENU_STATE_NONE);
+    else if (logged_in)
+        menu_set_state(MENU_STATE_LOGGED_IN);
+    else
+        menu_set_state_arg(MENU_STATE_WELCOME, MENU_STATE_LOGGED_IN);
+
+    if (g_hooks.set_version_text)
+        g_hooks.set_version_text("3.9-alpha2");
+}

@@ -1,0 +1,110 @@
+// What the game and the protocol ask of the layers above them: script hooks,
+// messages, the centre print, console commands, sounds, limb trails, colours, floor stains,
+// customisations, the chat tabs and the replay folder. The layers above fill
+// the table at start-up (each its own entries); an empty entry does nothing,
+// so a headless match needs none of them.
+#pragma once
+#include <cstdint>
+
+// The hooks a script can register, in the order of their names table. The
+// game fires HOOK_ENTER_FRAME .. HOOK_RESUME; the window fires the rest.
+enum HookId {
+    HOOK_ENTER_FRAME,
+    HOOK_END_GAME,
+    HOOK_ENTER_FREEZE,
+    HOOK_EXIT_FREEZE,
+    HOOK_NEW_GAME,
+    HOOK_NEW_MP_GAME,
+    HOOK_LEAVE_GAME,
+    HOOK_PLAY,
+    HOOK_PAUSE,
+    HOOK_RESUME,
+    HOOK_KEY_DOWN,
+    HOOK_KEY_UP,
+    HOOK_MOUSE_BUTTON_DOWN,
+    HOOK_MOUSE_BUTTON_UP,
+    HOOK_MOUSE_MOVE,
+    HOOK_PLAYER_SELECT,
+    HOOK_JOINT_SELECT,
+    HOOK_BODY_SELECT,
+    HOOK_CAMERA,
+    HOOK_DRAW3D,
+    HOOK_DRAW2D,
+    HOOK_CONSOLE,
+    HOOK_COUNT
+};
+
+struct WorldState;
+
+// The centre print shows up to three lines of this many bytes (UTF-8).
+enum { CENTERPRINT_LINES = 3, CENTERPRINT_LINE_SIZE = 512 };
+
+struct GameCallbacks {
+    // Script side.
+    void (*fire_hook)(int hook, int arg);          // arg: the result kind of HOOK_END_GAME
+    void (*script_announce)(int number, const char *text);
+    // Messages for the player: a line of a MessageType bit set in the
+    // current chat tab or in a given one (0 is the console), the chat tab of
+    // a player id, and the centre print.
+    void (*echo)(const char *text, int type);
+    void (*echo_tab)(int tab, const char *text, int type);
+    int (*chat_tab_find)(int id);
+    int (*chat_tab_open)(int id, const char *title);
+    void (*chat_clear)(void);
+    void (*centerprint)(WorldState *w, int mode, int colour, int seconds,
+                        const char *line1, const char *line2, const char *line3);
+    void (*centerprint_clear)(void);
+    // A console command line, as if the player had typed it.
+    void (*run_command)(const char *line);
+    // Sound: one effect, the events of the frame just stepped, the breaks of
+    // the turn, and forgetting the per-frame sound cache.
+    void (*sound_play)(int channel, int sound, int forced, int record);
+    void (*sound_frame)(WorldState *w);
+    void (*sound_cache_clear)(void);
+    // Limb trails: one step, and back to empty.
+    void (*trails_update)(void);
+    void (*trails_reset)(void);
+    // Drawing: a colour-table row as RGB, a flying blood drop, and a drop's
+    // stain on the floor.
+    void (*colour_rgb)(int row, float *rgb);
+    void (*blood_drop)(const float *pos, const float *vel, float size, const float *rgb);
+    void (*blood_stain)(const float *pos, const float *vel, float size, const float *rgb);
+    // Customisations: a fighter's blood colour row (0: the default), all of
+    // them forgotten, all of them applied to the fighters.
+    int (*fighter_blood_colour)(int fighter);
+    void (*customs_clear)(void);
+    void (*customs_apply)(int mode);
+    // Replays: on to the next file of the replay folder; the result lines
+    // kept from the last file read are forgotten.
+    void (*replay_next)(void);
+    void (*replay_forget_result)(void);
+};
+
+// The one table; entries left null do nothing.
+GameCallbacks *game_callbacks(void);
+
+// The calls the game makes through the table.
+void game_hook(int hook, int arg = 0);
+void game_script_announce(int number, const char *text);
+void game_echo(const char *text, int type);
+void game_echo_tab(int tab, const char *text, int type);
+int game_chat_tab_find(int id);          // -1 without a chat side
+int game_chat_tab_open(int id, const char *title);
+void game_chat_clear(void);
+void game_centerprint(WorldState *w, int mode, int colour, int seconds,
+                      const char *line1, const char *line2, const char *line3);
+void game_centerprint_clear(void);
+void game_run_command(const char *line);
+void game_sound(int channel, int sound, int forced, int record);
+void game_sound_frame(WorldState *w);
+void game_sound_cache_clear(void);
+void game_trails_update(void);
+void game_trails_reset(void);
+void game_colour_rgb(int row, float *rgb);          // black without a colour table
+void game_blood_drop(const float *pos, const float *vel, float size, const float *rgb);
+void game_blood_stain(const float *pos, const float *vel, float size, const float *rgb);
+int game_fighter_blood_colour(int fighter);
+void game_customs_clear(void);
+void game_customs_apply(int mode);
+void game_replay_next(void);
+void game_replay_forget_result(void);

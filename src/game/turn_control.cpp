@@ -1,0 +1,131 @@
+// The player's control of the match, as far as it acts on the match.
+#include "game/turn_control.h"
+#include "app/base/clock.h"
+#include "game/frame_cache.h"
+#include "game/game_state.h"
+#include "game/ghost.h"
+#include "game/match_start.h"
+#include "game/replay_buffer.h"
+#include "game/turn_cycle.h"
+#include "game/game_callbacks.h"
+
+static int g_selected_joint = -1;
+static uint32_t g_last_frame_ms;
+static int g_frame_time = 200;
+
+static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
+static bool network_play(void) { return get_game_globals()->network_mode != 0; }
+
+void commit_turn(int)
+{
+    WorldState *w = get_game_state();
+    if (network_play() || replay_plays() || w->game_over || w->frames_left > 0 || game_is_running())
+        return;
+    game_hook(HOOK_EXIT_FREEZE);
+    start_turn_frames(0);
+}
+
+int toggle_game_running(int)
+{
+    WorldState *w = get_game_state();
+    if (!replay_plays())
+        return game_is_running();
+    if (w->frozen) {
+        w->frozen = 0;
+        game_hook(HOOK_RESUME);
+    } else {
+        w->frozen = 1;
+        game_hook(HOOK_PAUSE);
+    }
+    return w->frozen ? 0 : 1;
+}
+
+void start_playback(int)
+{
+    WorldState *w = get_game_state();
+    GameGlobals *g = get_game_globals();
+    if (g->replay_mode == 0)
+        g->replay_mode = 1;
+    if (w->ghost_mode != 0)
+        leave_ghost_mode();
+    set_frame_cache_playback(0);
+    reset_match(0);
+    w->play_frame = 0;
+    w->frames_left = 0;
+    w->end_frame = 0;
+    w->frozen = 0;
+}
+
+void enter_edit_mode(void)
+{
+    WorldState *w = get_game_state();
+    GameGlobals *g = get_game_globals();
+    if (network_play())
+        return;
+    if (replay_plays()) {
+        truncate_replay(w->play_frame);
+        g->replay_mode = 0;
+    }
+    w->frames_left = 0;
+    if (w->ghost_mode != 0)
+        leave_ghost_mode();
+    w->frozen = 1;
+}
+
+// Sound 28 (select player) on channel 6, forced, not recorded.
+static void play_select_sound(void) { game_sound(6, 28, 1, 0); }
+
+void set_player_flag(int fighter, int value)
+{
+    const int n = get_game_state()->players;
+    if (fighter < 0 || fighter >= n)
+        return;
+    if (Player *p = get_player(fighter))
+        p->ready = value;
+    for (int i = 0; i < n; i++) {
+        if (get_player(i) && get_player(i)->ready == 1) {
+            play_select_sound();
+            break;
+        }
+    }
+}
+
+void select_fighter(int i)
+{
+    if (i < -1 || i >= get_game_state()->players)
+        return;
+    get_game_globals()->selected_player = i;
+    play_select_sound();
+}
+
+int get_selected_joint(void) { return g_selected_joint; }
+
+void set_selected_joint(int j)
+{
+    g_selected_joint = (j >= 0 && j < JOINT_COUNT) ? j : -1;
+}
+
+int can_change_joint(int need_joint, int own_only)
+{
+    const WorldState *w = get_game_state();
+    const GameGlobals *g = get_game_globals();
+    const int sel = g->selected_player;
+    const Player *p = (sel >= 0 && sel < w->players) ? get_player(sel) : nullptr;
+    if (!p || replay_plays() || game_is_running() || w->game_over || p->ready)
+        return 0;
+    if (need_joint && (g_selected_joint < 0 || p->joints[g_selected_joint].broken == JOINT_DISMEMBERED))
+        return 0;
+    if (network_play() && (!all_bouts_present() || (own_only && g->own_slot != sel)))
+        return 0;
+    return 1;
+}
+
+void update_frame_time(void)
+{
+    const uint32_t now = clock_ms();
+    const uint32_t d = now - g_last_frame_ms;
+    g_frame_time = (d >= 1 && d <= 200) ? (int)d : 200;
+    g_last_frame_ms = now;
+}
+
+int get_frame_time(void) { return g_frame_time; }

@@ -1,0 +1,84 @@
+// The chat log: 8 chat tabs of 128 stored lines each, tab 0 being the
+// console. Every line passes the console filter (the script hook `console`,
+// installed by the script context) first, which may veto it.
+#pragma once
+#include <cstdint>
+
+#include "app/base/message_type.h"
+#include "gui/services/scroll_list.h"
+
+enum {
+    CHAT_TABS = 8,
+    CHAT_TAB_LINES = 128,
+    CHAT_LINE_UNITS = 1024,     // 16-bit units per stored line, terminator included
+    CHAT_TITLE_SIZE = 64,
+    CHAT_VISIBLE_MAX = 20,
+    CHAT_TAB_WHISPER = 2,       // tab kind word of a whisper tab
+};
+
+struct ChatLine {
+    uint16_t text[CHAT_LINE_UNITS];
+    MessageType type;
+    uint32_t time_ms;           // clock_ms() when the line arrived
+};
+
+struct ChatTab {
+    ChatLine lines[CHAT_TAB_LINES];   // ring: oldest at `first`
+    int32_t first;
+    int32_t count;
+    int32_t in_use;             // tab 0 always; others while bound to an id
+    int32_t bound_id;           // connection or player id, -1 when none
+    int32_t kind;
+    char title[CHAT_TITLE_SIZE];
+    ScrollList scroll;
+};
+
+// Called with every line before it is stored; a non-zero result vetoes the
+// line. The text is UTF-8. Lines echoed while the filter runs on the same
+// thread do not pass it again.
+typedef int (*ConsoleFilter)(int tab, const char *text, MessageType type);
+
+// Installs the filter (null removes it); returns the one it replaces.
+ConsoleFilter chat_set_console_filter(ConsoleFilter filter);
+ConsoleFilter chat_get_console_filter(void);
+
+// Adds a UTF-8 text as one line to the current tab (or, while console
+// output is captured, writes it to the capture file instead).
+void console_echo(const char *text, MessageType type);
+// The same into the given tab (0 is the console); a bad tab drops the line.
+void console_echo_tab(int tab, const char *text, MessageType type);
+
+// Sets up the 8 tabs: all empty, only the console in use, 5 visible lines,
+// the console current. Also clears the centre-print lines.
+void chat_init(void);
+// Empties every tab's ring; no current line, 5 visible lines.
+void chat_clear_all(void);
+
+int chat_current_tab(void);
+// Makes a tab in use current; returns 0, or 1 for a bad or unused tab.
+int chat_set_current_tab(int tab);
+
+// Index of the tab bound to the id, -1 when none.
+int chat_tab_find(int id);
+// The tab bound to the id: an existing one, else a free one (1..7) bound
+// now with the title; -1 when no tab is free.
+int chat_tab_open(int id, const char *title);
+void chat_tab_set_flag(int tab, int kind);
+int chat_tab_kind(int tab);
+
+// Stored lines of a tab (0 for a bad tab); line 0 is the oldest.
+int chat_line_count(int tab);
+// Copies line i of the tab; 0 on success, 1 when there is no such line.
+int chat_line_copy(int tab, int i, ChatLine *out);
+
+ScrollList *chat_current_scroll(void);
+int chat_visible_lines(void);
+// Sets the visible lines of every tab, 1 to CHAT_VISIBLE_MAX.
+void chat_set_visible_lines(int n);
+
+// Console output capture (the `>` of a console command line): while a
+// capture file is open, console_echo writes lines there, one per line.
+// Returns 0, or 1 when the file cannot be opened.
+int console_capture_open(const char *path);
+void console_capture_close(void);
+int console_capture_active(void);

@@ -1,0 +1,139 @@
+#include "gui/services/console_commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+#include "app/base/text.h"
+#include "app/base/text_encoding.h"
+#include "app/base/utils.h"
+#include "game/match_rules.h"
+#include "gui/services/chat_log.h"
+
+namespace {
+
+// Splits "word rest" in place: returns the rest (trimmed, "" when none) and
+// leaves the word terminated in s.
+char *split_word(char *s)
+{
+    char *p = s;
+    while (*p && *p != ' ' && *p != '\t')
+        p++;
+    if (!*p)
+        return p;
+    *p++ = '\0';
+    return strip_blanks(p);
+}
+
+// set <rule> <value>: changes a game rule of the next match.
+void cmd_set(const char *arg)
+{
+    char buf[CONSOLE_LINE_SIZE];
+    n_strncpyz(buf, arg, (int)sizeof buf);
+    char *key = strip_blanks(buf);
+    char *value = split_word(key);
+    if (!key[0] || !value[0]) {
+        console_echo("usage: set <rule> <value>", MSG_INGAME);
+        return;
+    }
+    if (set_rules_option(key, value, get_next_match_rules()) != 0)
+        console_echo(va_format("No such option %s", key), MSG_INGAME);
+}
+
+} // namespace
+
+const ConsoleCommand console_commands[] = {
+    {"set", nullptr, cmd_set},
+    {nullptr, nullptr, nullptr},
+};
+
+const ConsoleCommand *console_find_command(const char *word)
+{
+    for (const ConsoleCommand *c = console_commands; c->name; c++) {
+        if (strcasecmp(word, c->name) == 0)
+            return c;
+        if (c->alias && strcasecmp(word, c->alias) == 0)
+            return c;
+    }
+    return nullptr;
+}
+
+int run_command(const char *line)
+{
+    if (!line)
+        return 1;
+    if (strlen(line) >= CONSOLE_LINE_SIZE) {
+        console_echo("Command line too long", MSG_INGAME);
+        return 0;
+    }
+    char buf[CONSOLE_LINE_SIZE];
+    n_strncpyz(buf, line, (int)sizeof buf);
+    char *cmd = strip_blanks(buf);
+    if (*cmd == '/')
+        cmd = strip_blanks(cmd + 1);
+    if (!*cmd)
+        return 1;
+
+    // "command args > file": the output of the command goes to the file.
+    char *capture = strrchr(cmd, '>');
+    if (capture) {
+        *capture = '\0';
+        capture = strip_blanks(capture + 1);
+        cmd = strip_blanks(cmd);
+    }
+    char *arg = split_word(cmd);
+    const ConsoleCommand *row = console_find_command(cmd);
+    if (!row)
+        return 1;
+
+    if (capture) {
+        if (!is_safe_path(capture, 1)) {
+            console_echo(va_format("Unable to open %s", capture), MSG_INGAME);
+            return 0;
+        }
+        if (console_capture_open(capture) != 0) {
+            console_echo(va_format("Unable to open %s", capture), MSG_INGAME);
+            return 0;
+        }
+    }
+    row->handler(arg);
+    if (capture)
+        console_capture_close();
+    return 0;
+}
+
+void exec_file(const char *path)
+{
+    FILE *f = path ? fopen(path, "r") : nullptr;
+    if (!f) {
+        console_echo(va_format("Unable to open %s", path ? path : ""), MSG_INGAME);
+        return;
+    }
+    char buf[CONSOLE_FILE_LINE + 2];
+    int line_no = 0;
+    bool skipping = false;
+    while (fgets(buf, sizeof buf, f)) {
+        size_t len = strlen(buf);
+        bool whole = (len > 0 && buf[len - 1] == '\n') || feof(f);
+        if (skipping) {
+            // The rest of an over-long line: never run on its own.
+            skipping = !whole;
+            continue;
+        }
+        line_no++;
+        if (!whole) {
+            fprintf(stderr, "%s:%i: line longer than %i characters skipped\n",
+                    path, line_no, CONSOLE_FILE_LINE);
+            console_echo(va_format("%s: line %i too long, skipped", path, line_no), MSG_INGAME);
+            skipping = true;
+            continue;
+        }
+        char *text = strip_blanks(buf);
+        if (!*text || *text == '#')
+            continue;
+        console_echo(text, MSG_NOTYPE);
+        if (run_command(text) != 0)
+            console_echo(va_format("Unknown command %s", text), MSG_INGAME);
+    }
+    fclose(f);
+}
