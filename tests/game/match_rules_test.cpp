@@ -70,20 +70,20 @@ TEST(NewgameLine, MakeParseMakeRoundTripsRandomRules)
         r.sumo = num(0, 1);
         std::string mod = "m" + std::to_string(num(0, 1 << 30)) + ".kxm";
         snprintf(r.mod, sizeof r.mod, "%s", mod.c_str());
-        r.int_b = num(-9, 9);
+        r.carried_field_11 = num(-9, 9);
         r.dojosize = num(0, 1000);
         r.dismemberthreshold = num(0, 500);
         r.fracturethreshold = num(0, 500);
         r.engageheight = num(0, 300);
-        r.int_e = num(-9, 9);
+        r.carried_field_16 = num(-9, 9);
         r.places = 1;
-        r.int_a = num(0, 20);
+        r.hold_frame = num(0, 20);
         r.players = num(1, 2);
         r.engagerotation = num(-360, 360);
         r.teams = 0;
         r.engagespace = num(0, 100);
         r.dqtimeout = num(0, 100);
-        r.int_f = num(-9, 9);
+        r.carried_field_24 = num(-9, 9);
         r.dojotype = num(0, 1);
         for (float &g : r.gravity)
             g = (float)num(-200000, 200000) / 1000.0f;
