@@ -100,6 +100,35 @@ TEST(NewgameLine, MakeParseMakeRoundTripsRandomRules)
     }
 }
 
+TEST(NewgameLine, EveryFieldHasItsOwnPlaceAndReadsBack)
+{
+    // Field n holds n, so a field written or read at another place shows.
+    MatchRules r = defaults(0);
+    int32_t *ints[] = {&r.matchframes, nullptr, &r.reactiontime, &r.opening_frames, &r.opening_turnframes,
+                       &r.flags, &r.engagedistance, &r.damage, &r.sumo, nullptr, &r.carried_field_11,
+                       &r.dojosize, &r.dismemberthreshold, &r.fracturethreshold, &r.engageheight,
+                       &r.carried_field_16, &r.places, &r.hold_frame, &r.players, &r.engagerotation, &r.teams,
+                       &r.engagespace, &r.dqtimeout, &r.carried_field_24, &r.dojotype};
+    for (int field = 1; field <= 25; field++)
+        if (ints[field - 1])
+            *ints[field - 1] = field;
+    rules_set_turnframes(&r, "2");
+    snprintf(r.mod, sizeof r.mod, "m10");
+    r.gravity[0] = 26.5f;
+    r.gravity[1] = 27.5f;
+    r.gravity[2] = 28.5f;
+    r.dqflag = 29;
+    r.rpg = 30;
+    const std::string head = "NEWGAME 0;1 2 3 4 5 6 7 8 9 m10 11 12 13 14 15 16 ";
+    const std::string tail = " 22 23 24 25 26.500000 27.500000 28.500000 29 30\n";
+    std::string line = make_newgame_line(0, &r);
+    EXPECT_EQ(line, head + "17 18 19 20 21" + tail);
+    MatchRules back{};
+    ASSERT_EQ(parse_newgame_line(line.substr(line.find(';') + 1).c_str(), &back), NEWGAME_FIELD_COUNT);
+    // Read back, only the counts of the two player slots are clamped.
+    EXPECT_EQ(make_newgame_line(0, &back), head + "1 18 2 20 0" + tail);
+}
+
 TEST(NewgameLine, LongestValidLineIsWholeAndBounded)
 {
     MatchRules r = defaults(0);
