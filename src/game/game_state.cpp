@@ -71,7 +71,6 @@ void reset_world_state(void)
     g_state.frozen = 1;
     g_state.ghost_restart = 1.0f;
     g_state.ghost_length = 100;
-    g_state.handler_words[0] = 1;
     g_globals.own_slot = -1;
     g_globals.own_id = -1;
     g_globals.replay_mode = 2;

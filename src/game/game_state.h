@@ -171,7 +171,8 @@ struct WorldState {
     int32_t play_frame;
     int32_t wins[MAX_FIGHTERS];
     int32_t end_frame;
-    int32_t handler_words[3];   // start-up 1, 0, 0; used by the line handlers
+    int32_t replay_read_frame;  // the replay frame the replay reader fills
+    int32_t replay_read_number; // the number of the last FRAME line it read
 };
 
 struct Bout {

@@ -1,6 +1,7 @@
 #include "game/match_rules.h"
 
 #include <climits>
+#include <cstddef>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -61,60 +62,130 @@ static int rule_locked(int index)
 }
 
 // ---------------------------------------------------------------------------
-// The key table.
+// The rule table: one row per rule. Setting, copying under a lock, printing,
+// the defaults and both directions of the NEWGAME line loop over it.
 
-static const RuleKey k_rule_keys[RULES_KEY_COUNT + 1] = {
-    {0, "mod", "mo", RULE_KIND_TEXT},
-    {1, "matchframes", "mf", RULE_KIND_NUMBER},
-    {2, "turnframes", "tf", RULE_KIND_NUMBER},
-    {3, "flags", "fl", RULE_KIND_NUMBER},
-    {4, "dismemberment", "di", RULE_KIND_ONOFF},
-    {5, "fracture", "fr", RULE_KIND_ONOFF},
-    {6, "disqualification", "dq", RULE_KIND_ONOFF},
-    {7, "dqtimeout", "dqt", RULE_KIND_NUMBER},
-    {8, "dqflag", "dqf", RULE_KIND_NUMBER},
-    {9, "dismemberthreshold", "dt", RULE_KIND_NUMBER},
-    {10, "fracturethreshold", "ft", RULE_KIND_NUMBER},
-    {11, "dojotype", "dt", RULE_KIND_NUMBER},
-    {12, "dojosize", "ds", RULE_KIND_NUMBER},
-    {13, "engagedistance", "ed", RULE_KIND_NUMBER},
-    {14, "engageheight", "eh", RULE_KIND_NUMBER},
-    {15, "engagerotation", "er", RULE_KIND_NUMBER},
-    {16, "engagespace", "es", RULE_KIND_NUMBER},
-    {17, "engageplayerpos", "pp", RULE_KIND_TEXT},
-    {18, "engageplayerrot", "pr", RULE_KIND_TEXT},
-    {19, "damage", "da", RULE_KIND_NUMBER},
-    {20, "gravity", "gr", RULE_KIND_TEXT},
-    {21, "sumo", "su", RULE_KIND_ONOFF},
-    {22, "rpg", "rp", RULE_KIND_NUMBER},
-    {23, "default", "de", RULE_KIND_TEXT},
-    {24, "desc", "des", RULE_KIND_TEXT},
-    {25, "motd", "mot", RULE_KIND_TEXT},
-    {26, "balance", "bal", RULE_KIND_NUMBER},
-    {27, "maxclients", "mc", RULE_KIND_NUMBER},
-    {28, "minbelt", "min", RULE_KIND_NUMBER},
-    {29, "maxbelt", "max", RULE_KIND_NUMBER},
-    {30, "queuejump", "qj", RULE_KIND_NUMBER},
-    {31, "reactiontime", "re", RULE_KIND_NUMBER},
-    {-1, nullptr, nullptr, 0},
+#define FIELD(m) (int)offsetof(MatchRules, m), (int)sizeof(MatchRules::m)
+#define SPAN(first, last)                                                                       \
+    (int)offsetof(MatchRules, first),                                                           \
+        (int)(offsetof(MatchRules, last) + sizeof(MatchRules::last) - offsetof(MatchRules, first))
+#define NO_FIELD -1, 0
+
+// The spans hold exactly their members: nothing was put between them.
+static_assert(offsetof(MatchRules, turnframe_text) + RULES_TEXT_SIZE - offsetof(MatchRules, turnframe_list) ==
+                  sizeof(MatchRules::turnframe_list) + sizeof(int32_t) + RULES_TEXT_SIZE,
+              "turn list members are not together");
+static_assert(offsetof(MatchRules, engage_set) + sizeof(int32_t) - offsetof(MatchRules, engage_text) ==
+                  RULES_TEXT_SIZE + sizeof(MatchRules::engage_pos) + sizeof(MatchRules::engage_rot) +
+                      sizeof(int32_t),
+              "engage members are not together");
+
+static const RuleRow k_rules[RULE_ROW_COUNT] = {
+    // index, key, short key, kind, where, bit, NEWGAME field, replay lock, defaults single, multi
+    {RULE_MOD, "mod", "mo", RULE_KIND_MOD, FIELD(mod), 0, 10, 1, "classic", "classic"},
+    {RULE_MATCHFRAMES, "matchframes", "mf", RULE_KIND_INT, FIELD(matchframes), 0, 1, 1, "500", "120"},
+    {RULE_TURNFRAMES, "turnframes", "tf", RULE_KIND_TURN_LIST, SPAN(turnframe_list, turnframe_text), 0, 2, 1,
+     "10", "10"},
+    {RULE_FLAGS, "flags", "fl", RULE_KIND_INT, FIELD(flags), 0, 6, 1, "2", "3"},
+    {RULE_DISMEMBERMENT, "dismemberment", "di", RULE_KIND_FLAG_BIT, FIELD(flags), RULE_FLAG_DISMEMBER, 0, 0,
+     nullptr, nullptr},
+    {RULE_FRACTURE, "fracture", "fr", RULE_KIND_FLAG_BIT, FIELD(flags), RULE_FLAG_FRACTURE, 0, 0, nullptr,
+     nullptr},
+    {RULE_DISQUALIFICATION, "disqualification", "dq", RULE_KIND_FLAG_BIT, FIELD(flags), RULE_FLAG_DQ, 0, 0,
+     nullptr, nullptr},
+    {RULE_DQTIMEOUT, "dqtimeout", "dqt", RULE_KIND_INT, FIELD(dqtimeout), 0, 23, 1, "0", "0"},
+    {RULE_DQFLAG, "dqflag", "dqf", RULE_KIND_INT, FIELD(dqflag), 0, 29, 1, nullptr, nullptr},
+    {RULE_DISMEMBERTHRESHOLD, "dismemberthreshold", "dt", RULE_KIND_INT, FIELD(dismemberthreshold), 0, 13, 1,
+     "100", "100"},
+    {RULE_FRACTURETHRESHOLD, "fracturethreshold", "ft", RULE_KIND_INT, FIELD(fracturethreshold), 0, 14, 1, "0",
+     "0"},
+    // "dt" is taken by dismemberthreshold above: the first match wins.
+    {RULE_DOJOTYPE, "dojotype", "dt", RULE_KIND_INT, FIELD(dojotype), 0, 25, 1, "0", "0"},
+    {RULE_DOJOSIZE, "dojosize", "ds", RULE_KIND_INT, FIELD(dojosize), 0, 12, 1, "0", "0"},
+    {RULE_ENGAGEDISTANCE, "engagedistance", "ed", RULE_KIND_INT, FIELD(engagedistance), 0, 7, 1, "100", "100"},
+    {RULE_ENGAGEHEIGHT, "engageheight", "eh", RULE_KIND_INT, FIELD(engageheight), 0, 15, 1, "0", "0"},
+    {RULE_ENGAGEROTATION, "engagerotation", "er", RULE_KIND_INT, FIELD(engagerotation), 0, 20, 1, "0", "0"},
+    {RULE_ENGAGESPACE, "engagespace", "es", RULE_KIND_INT, FIELD(engagespace), 0, 22, 1, nullptr, nullptr},
+    {RULE_ENGAGEPLAYERPOS, "engageplayerpos", "pp", RULE_KIND_ENGAGE_POS, SPAN(engage_text, engage_set), 0, 0, 0,
+     nullptr, nullptr},
+    {RULE_ENGAGEPLAYERROT, "engageplayerrot", "pr", RULE_KIND_ENGAGE_ROT, SPAN(engage_text, engage_set), 0, 0, 0,
+     nullptr, nullptr},
+    {RULE_DAMAGE, "damage", "da", RULE_KIND_INT, FIELD(damage), 0, 8, 1, "0", "0"},
+    {RULE_GRAVITY, "gravity", "gr", RULE_KIND_GRAVITY, FIELD(gravity), 0, 26, 1, "0 0 -9.82", "0 0 -9.82"},
+    {RULE_SUMO, "sumo", "su", RULE_KIND_ONOFF, FIELD(sumo), 0, 9, 1, "0", "0"},
+    {RULE_RPG, "rpg", "rp", RULE_KIND_LINE_INT, FIELD(rpg), 0, 30, 0, "0", "0"},
+    {RULE_DEFAULT, "default", "de", RULE_KIND_DEFAULTS, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    {24, "desc", "des", RULE_KIND_SERVER, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    {25, "motd", "mot", RULE_KIND_SERVER, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    {26, "balance", "bal", RULE_KIND_SERVER, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    {27, "maxclients", "mc", RULE_KIND_SERVER, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    {28, "minbelt", "min", RULE_KIND_SERVER, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    {29, "maxbelt", "max", RULE_KIND_SERVER, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    {30, "queuejump", "qj", RULE_KIND_SERVER, NO_FIELD, 0, 0, 0, nullptr, nullptr},
+    // A replay's NEWGAME line does not lock the reaction time.
+    {RULE_REACTIONTIME, "reactiontime", "re", RULE_KIND_INT, FIELD(reactiontime), 0, 3, 0, "0", "20"},
+    // NEWGAME fields without a key. The counts are clamped after a line is read.
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(opening_frames), 0, 4, 0, nullptr, nullptr},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(opening_turnframes), 0, 5, 0, nullptr, nullptr},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(carried_field_11), 0, 11, 0, nullptr, nullptr},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(carried_field_16), 0, 16, 0, nullptr, nullptr},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(places), 0, 17, 0, "1", "1"},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(hold_frame), 0, 18, 0, nullptr, nullptr},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(players), 0, 19, 0, "2", "2"},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(teams), 0, 21, 0, nullptr, nullptr},
+    {-1, nullptr, nullptr, RULE_KIND_INT, FIELD(carried_field_24), 0, 24, 0, nullptr, nullptr},
 };
 
-const RuleKey *rule_key_table(void) { return k_rule_keys; }
+#undef FIELD
+#undef SPAN
+#undef NO_FIELD
+
+const RuleRow *rule_table(void) { return k_rules; }
 
 int rule_find(const char *key)
 {
     if (!key)
         return -1;
-    for (const RuleKey *r = k_rule_keys; r->key; r++) {
-        if (strcmp(key, r->key) == 0 || strcmp(key, r->short_key) == 0)
-            return r->index;
+    for (int i = 0; i < RULES_KEY_COUNT; i++) {
+        if (strcmp(key, k_rules[i].key) == 0 || strcmp(key, k_rules[i].short_key) == 0)
+            return i;
     }
     return -1;
 }
 
+static const RuleRow *key_row(int index)
+{
+    return index >= 0 && index < RULES_KEY_COUNT ? &k_rules[index] : nullptr;
+}
+
+static int32_t *int_at(MatchRules *rules, const RuleRow *row)
+{
+    return (int32_t *)((char *)rules + row->offset);
+}
+
+static const int32_t *int_at(const MatchRules *rules, const RuleRow *row)
+{
+    return (const int32_t *)((const char *)rules + row->offset);
+}
+
+// The row that holds a NEWGAME field and which of its values the field is.
+static const RuleRow *newgame_row(int field, int *part)
+{
+    for (const RuleRow &row : k_rules) {
+        const int width = row.kind == RULE_KIND_GRAVITY ? 3 : 1;
+        if (row.newgame && field >= row.newgame && field < row.newgame + width) {
+            *part = field - row.newgame;
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // Number readers: atoi/atof as the text forms expect, but clamped to the
-// 32-bit range (text_to_int32) and never yielding a non-finite float.
+// 32-bit range (text_to_int32) and never yielding a non-finite float. The
+// list readers of app/base/utils.h differ where the rules' texts depend on
+// it: they count an unreadable entry as 0 and read floats through doubles.
 
 static float text_to_float(const char *s)
 {
@@ -307,64 +378,66 @@ static int set_mod(MatchRules *rules, const char *name)
     return 0;
 }
 
-// ---------------------------------------------------------------------------
-// set_rule and friends.
 
-static void set_flag_bit(MatchRules *rules, int bit, const char *value)
+// ---------------------------------------------------------------------------
+// Setting, copying and printing, each by the row's kind.
+
+enum { FROM_KEY = 0, FROM_CONFIG = 1 };
+
+// Sets the rule of a row from text (never null). 0 taken, 1 refused.
+static int apply_rule(const RuleRow *row, const char *value, MatchRules *rules, int from)
 {
-    if (text_to_int32(value) == 1)
-        rules->flags |= bit;
-    else
-        rules->flags &= ~bit;
+    switch (row->kind) {
+    case RULE_KIND_INT: *int_at(rules, row) = text_to_int32(value); return 0;
+    case RULE_KIND_ONOFF: {
+        const int32_t v = text_to_int32(value);
+        *int_at(rules, row) = (v == 0 || v == 1) ? v : 0;
+        return 0;
+    }
+    case RULE_KIND_LINE_INT:
+        if (from == FROM_KEY)
+            *int_at(rules, row) = 0;
+        return 0;
+    case RULE_KIND_FLAG_BIT: {
+        const bool on = from == FROM_CONFIG ? strcmp(value, "1") == 0 : text_to_int32(value) == 1;
+        if (on)
+            *int_at(rules, row) |= row->bit;
+        else
+            *int_at(rules, row) &= ~row->bit;
+        return 0;
+    }
+    case RULE_KIND_MOD:
+        if (from == FROM_CONFIG) {
+            rules_set_mod_name(rules, value);
+            return 0;
+        }
+        return set_mod(rules, value);
+    case RULE_KIND_TURN_LIST:
+        rules_set_turnframes(rules, value);
+        if (from == FROM_KEY)
+            rules_set_nominal_turn_length(rules->turnframe_list[0]);
+        return 0;
+    case RULE_KIND_ENGAGE_POS: rules_set_engage_positions(rules, value); return 0;
+    case RULE_KIND_ENGAGE_ROT: rules_set_engage_rotations(rules, value); return 0;
+    case RULE_KIND_GRAVITY: rules_set_gravity(rules, value); return 0;
+    case RULE_KIND_DEFAULTS:
+        if (from == FROM_KEY)
+            fill_default_rules(strcmp(value, "multi") == 0, rules);
+        return 0;
+    default: return 0;   // RULE_KIND_SERVER: refused before it gets here
+    }
 }
 
 int set_rule(const char *key, const char *value, MatchRules *rules)
 {
-    int index = rule_find(key);
-    if (index < 0 || (index >= 24 && index <= 30)) {
+    const RuleRow *row = key_row(rule_find(key));
+    if (!row || row->kind == RULE_KIND_SERVER) {
         fprintf(stderr, "No such option %s\n", key ? key : "");
         return 1;
     }
-    if (!value)
-        value = "";
-    if (rule_locked(index))
+    if (rule_locked(row->index))
         return 0;
-
-    switch (index) {
-    case RULE_MOD: return set_mod(rules, value);
-    case RULE_MATCHFRAMES: rules->matchframes = text_to_int32(value); break;
-    case RULE_TURNFRAMES:
-        rules_set_turnframes(rules, value);
-        rules_set_nominal_turn_length(rules->turnframe_list[0]);
-        break;
-    case RULE_FLAGS: rules->flags = text_to_int32(value); break;
-    case RULE_DISMEMBERMENT: set_flag_bit(rules, RULE_FLAG_DISMEMBER, value); break;
-    case RULE_FRACTURE: set_flag_bit(rules, RULE_FLAG_FRACTURE, value); break;
-    case RULE_DISQUALIFICATION: set_flag_bit(rules, RULE_FLAG_DQ, value); break;
-    case RULE_DQTIMEOUT: rules->dqtimeout = text_to_int32(value); break;
-    case RULE_DQFLAG: rules->dqflag = text_to_int32(value); break;
-    case RULE_DISMEMBERTHRESHOLD: rules->dismemberthreshold = text_to_int32(value); break;
-    case RULE_FRACTURETHRESHOLD: rules->fracturethreshold = text_to_int32(value); break;
-    case RULE_DOJOTYPE: rules->dojotype = text_to_int32(value); break;
-    case RULE_DOJOSIZE: rules->dojosize = text_to_int32(value); break;
-    case RULE_ENGAGEDISTANCE: rules->engagedistance = text_to_int32(value); break;
-    case RULE_ENGAGEHEIGHT: rules->engageheight = text_to_int32(value); break;
-    case RULE_ENGAGEROTATION: rules->engagerotation = text_to_int32(value); break;
-    case RULE_ENGAGESPACE: rules->engagespace = text_to_int32(value); break;
-    case RULE_ENGAGEPLAYERPOS: rules_set_engage_positions(rules, value); break;
-    case RULE_ENGAGEPLAYERROT: rules_set_engage_rotations(rules, value); break;
-    case RULE_DAMAGE: rules->damage = text_to_int32(value); break;
-    case RULE_GRAVITY: rules_set_gravity(rules, value); break;
-    case RULE_SUMO: {
-        int32_t v = text_to_int32(value);
-        rules->sumo = (v == 0 || v == 1) ? v : 0;
-        break;
-    }
-    case RULE_RPG: rules->rpg = 0; break;   // only a NEWGAME line turns it on
-    case RULE_DEFAULT: fill_default_rules(strcmp(value, "multi") == 0, rules); break;
-    case RULE_REACTIONTIME: rules->reactiontime = text_to_int32(value); break;
-    }
-    return 0;
+    return apply_rule(row, value ? value : "", rules, FROM_KEY);
 }
 
 int set_rules_option(const char *key, const char *value, MatchRules *rules)
@@ -375,164 +448,109 @@ int set_rules_option(const char *key, const char *value, MatchRules *rules)
     return result;
 }
 
-// Copies the field(s) that rule index i governs from src to dst.
-static void copy_rule_field(int i, MatchRules *dst, const MatchRules *src)
+void rules_set_remembered(int index, const char *text, MatchRules *rules)
 {
-    switch (i) {
-    case RULE_MOD: memcpy(dst->mod, src->mod, sizeof dst->mod); break;
-    case RULE_MATCHFRAMES: dst->matchframes = src->matchframes; break;
-    case RULE_TURNFRAMES:
-        memcpy(dst->turnframe_list, src->turnframe_list, sizeof dst->turnframe_list);
-        dst->turnframe_count = src->turnframe_count;
-        memcpy(dst->turnframe_text, src->turnframe_text, sizeof dst->turnframe_text);
-        break;
-    case RULE_FLAGS: dst->flags = src->flags; break;
-    case RULE_DISMEMBERMENT:
-        dst->flags = (dst->flags & ~RULE_FLAG_DISMEMBER) | (src->flags & RULE_FLAG_DISMEMBER);
-        break;
-    case RULE_FRACTURE:
-        dst->flags = (dst->flags & ~RULE_FLAG_FRACTURE) | (src->flags & RULE_FLAG_FRACTURE);
-        break;
-    case RULE_DISQUALIFICATION: dst->flags = (dst->flags & ~RULE_FLAG_DQ) | (src->flags & RULE_FLAG_DQ); break;
-    case RULE_DQTIMEOUT: dst->dqtimeout = src->dqtimeout; break;
-    case RULE_DQFLAG: dst->dqflag = src->dqflag; break;
-    case RULE_DISMEMBERTHRESHOLD: dst->dismemberthreshold = src->dismemberthreshold; break;
-    case RULE_FRACTURETHRESHOLD: dst->fracturethreshold = src->fracturethreshold; break;
-    case RULE_DOJOTYPE: dst->dojotype = src->dojotype; break;
-    case RULE_DOJOSIZE: dst->dojosize = src->dojosize; break;
-    case RULE_ENGAGEDISTANCE: dst->engagedistance = src->engagedistance; break;
-    case RULE_ENGAGEHEIGHT: dst->engageheight = src->engageheight; break;
-    case RULE_ENGAGEROTATION: dst->engagerotation = src->engagerotation; break;
-    case RULE_ENGAGESPACE: dst->engagespace = src->engagespace; break;
-    case RULE_ENGAGEPLAYERPOS:
-    case RULE_ENGAGEPLAYERROT:
-        memcpy(dst->engage_text, src->engage_text, sizeof dst->engage_text);
-        memcpy(dst->engage_pos, src->engage_pos, sizeof dst->engage_pos);
-        memcpy(dst->engage_rot, src->engage_rot, sizeof dst->engage_rot);
-        dst->engage_set = src->engage_set;
-        break;
-    case RULE_DAMAGE: dst->damage = src->damage; break;
-    case RULE_GRAVITY: memcpy(dst->gravity, src->gravity, sizeof dst->gravity); break;
-    case RULE_SUMO: dst->sumo = src->sumo; break;
-    case RULE_RPG: dst->rpg = src->rpg; break;
-    case RULE_REACTIONTIME: dst->reactiontime = src->reactiontime; break;
-    default: break;
-    }
+    if (const RuleRow *row = key_row(index))
+        apply_rule(row, text ? text : "", rules, FROM_CONFIG);
+}
+
+// Copies what the rule of a row governs from src to dst.
+static void copy_rule(const RuleRow *row, MatchRules *dst, const MatchRules *src)
+{
+    if (row->size == 0)
+        return;
+    if (row->kind == RULE_KIND_FLAG_BIT)
+        *int_at(dst, row) = (*int_at(dst, row) & ~row->bit) | (*int_at(src, row) & row->bit);
+    else
+        memcpy((char *)dst + row->offset, (const char *)src + row->offset, (size_t)row->size);
 }
 
 void fill_default_rules(int set, MatchRules *rules)
 {
-    const int multi = set != 0;
     // A locked rule keeps the value it had: clearing it to 0 would wipe a
     // remembered rule and leave, say, a match of 0 frames.
     const MatchRules old = *rules;
     memset(rules, 0, sizeof *rules);
-    n_strncpyz(rules->mod, "classic", RULES_TEXT_SIZE);
-    rules->int_b = 0;
-
-    set_rule("matchframes", multi ? "120" : "500", rules);
-    if (rule_locked(RULE_TURNFRAMES)) {
-        snprintf(rules->turnframe_text, RULES_TEXT_SIZE, "%d", (int)rules->turnframe_list[0]);
-        rules->turnframe_count = 1;
-    } else {
-        set_rule("turnframes", "10", rules);
+    for (const RuleRow &row : k_rules) {
+        const char *value = set ? row.multi_default : row.single_default;
+        if (value && !rule_locked(row.index))
+            apply_rule(&row, value, rules, FROM_KEY);
     }
-    set_rule("reactiontime", multi ? "20" : "0", rules);
-    set_rule("engagedistance", "100", rules);
-    set_rule("engageheight", "0", rules);
-    set_rule("engagerotation", "0", rules);
-    set_rule("flags", multi ? "3" : "2", rules);
-    set_rule("sumo", "0", rules);
-    set_rule("damage", "0", rules);
-    set_rule("dqtimeout", "0", rules);
-    set_rule("dojotype", "0", rules);
-    set_rule("dojosize", "0", rules);
-    set_rule("fracturethreshold", "0", rules);
-    set_rule("rpg", "0", rules);
-    set_rule("gravity", "0 0 -9.82", rules);
-    set_rule("dismemberthreshold", "100", rules);
-    rules->opening_frames = 0;
-    rules->opening_turnframes = 0;
-    rules->teams = 0;
-    rules->places = 1;
-    rules->players = 2;
     for (int i = 0; i < RULES_KEY_COUNT; i++)
         if (rule_locked(i))
-            copy_rule_field(i, rules, &old);
+            copy_rule(&k_rules[i], rules, &old);
 }
 
-// ---------------------------------------------------------------------------
-// Text forms.
+// Appends to a fixed buffer with a bound; the text is cut, never overrun.
+struct TextOut {
+    char *buf;
+    size_t size;
+    size_t used;
+};
 
-const char *rules_to_text(int index, const MatchRules *rules)
+template <typename... Args>
+static void put(TextOut *out, const char *fmt, Args... args)
 {
-    static char buf[RULE_TEXT_BUFFER_SIZE];
-    const size_t size = sizeof buf;
-    size_t used = 0;
-    buf[0] = '\0';
-    // Appends with a bound; the buffer is sized for the longest valid text.
-    auto put = [&](const char *fmt, auto... args) {
-        if (used >= size - 1)
-            return;
-        int n = snprintf(buf + used, size - used, fmt, args...);
-        if (n > 0)
-            used += (size_t)n < size - used ? (size_t)n : size - used - 1;
-    };
-    int players = rule_players(rules);
-    switch (index) {
-    case RULE_MOD: put("%s", rules->mod); break;
-    case RULE_MATCHFRAMES: put("%i", (int)rules->matchframes); break;
-    case RULE_TURNFRAMES: {
+    if (out->used >= out->size - 1)
+        return;
+    int n = snprintf(out->buf + out->used, out->size - out->used, fmt, args...);
+    if (n > 0)
+        out->used += (size_t)n < out->size - out->used ? (size_t)n : out->size - out->used - 1;
+}
+
+static void put_rule_text(TextOut *out, const RuleRow *row, const MatchRules *rules)
+{
+    const int players = rule_players(rules);
+    switch (row->kind) {
+    case RULE_KIND_INT:
+    case RULE_KIND_ONOFF:
+    case RULE_KIND_LINE_INT: put(out, "%i", (int)*int_at(rules, row)); break;
+    case RULE_KIND_FLAG_BIT: put(out, "%i", (*int_at(rules, row) & row->bit) ? 1 : 0); break;
+    case RULE_KIND_MOD: put(out, "%s", rules->mod); break;
+    case RULE_KIND_TURN_LIST: {
         int count = rules->turnframe_count;
         if (count < 1)
             count = 1;
         if (count > RULES_TURN_LIST_MAX)
             count = RULES_TURN_LIST_MAX;
-        put("%i", (int)rules->turnframe_list[0]);
+        put(out, "%i", (int)rules->turnframe_list[0]);
         for (int i = 1; i < count; i++)
-            put(",%i", (int)rules->turnframe_list[i]);
+            put(out, ",%i", (int)rules->turnframe_list[i]);
         break;
     }
-    case RULE_FLAGS: put("%i", (int)rules->flags); break;
-    case RULE_DISMEMBERMENT: put("%i", (rules->flags & RULE_FLAG_DISMEMBER) ? 1 : 0); break;
-    case RULE_FRACTURE: put("%i", (rules->flags & RULE_FLAG_FRACTURE) ? 1 : 0); break;
-    case RULE_DISQUALIFICATION: put("%i", (rules->flags & RULE_FLAG_DQ) ? 1 : 0); break;
-    case RULE_DQTIMEOUT: put("%i", (int)rules->dqtimeout); break;
-    case RULE_DQFLAG: put("%i", (int)rules->dqflag); break;
-    case RULE_DISMEMBERTHRESHOLD: put("%i", (int)rules->dismemberthreshold); break;
-    case RULE_FRACTURETHRESHOLD: put("%i", (int)rules->fracturethreshold); break;
-    case RULE_DOJOTYPE: put("%i", (int)rules->dojotype); break;
-    case RULE_DOJOSIZE: put("%i", (int)rules->dojosize); break;
-    case RULE_ENGAGEDISTANCE: put("%i", (int)rules->engagedistance); break;
-    case RULE_ENGAGEHEIGHT: put("%i", (int)rules->engageheight); break;
-    case RULE_ENGAGEROTATION: put("%i", (int)rules->engagerotation); break;
-    case RULE_ENGAGESPACE: put("%i", (int)rules->engagespace); break;
-    case RULE_ENGAGEPLAYERPOS:
-        put("%.2f,%.2f,%.2f", (double)rules->engage_pos[0][0], (double)rules->engage_pos[0][1],
+    case RULE_KIND_ENGAGE_POS:
+        put(out, "%.2f,%.2f,%.2f", (double)rules->engage_pos[0][0], (double)rules->engage_pos[0][1],
             (double)rules->engage_pos[0][2]);
         if (rules->engage_set) {
             for (int p = 1; p < players; p++)
-                put(",%.2f,%.2f,%.2f", (double)rules->engage_pos[p][0],
-                    (double)rules->engage_pos[p][1], (double)rules->engage_pos[p][2]);
+                put(out, ",%.2f,%.2f,%.2f", (double)rules->engage_pos[p][0], (double)rules->engage_pos[p][1],
+                    (double)rules->engage_pos[p][2]);
         }
         break;
-    case RULE_ENGAGEPLAYERROT:
-        put("%i,%i,%i", (int)rules->engage_rot[0][0], (int)rules->engage_rot[0][1],
+    case RULE_KIND_ENGAGE_ROT:
+        put(out, "%i,%i,%i", (int)rules->engage_rot[0][0], (int)rules->engage_rot[0][1],
             (int)rules->engage_rot[0][2]);
         for (int p = 1; p < players; p++)
-            put(",%i,%i,%i", (int)rules->engage_rot[p][0], (int)rules->engage_rot[p][1],
+            put(out, ",%i,%i,%i", (int)rules->engage_rot[p][0], (int)rules->engage_rot[p][1],
                 (int)rules->engage_rot[p][2]);
         break;
-    case RULE_DAMAGE: put("%i", (int)rules->damage); break;
-    case RULE_GRAVITY:
-        put("%.2f %.2f %.2f", (double)rules->gravity[0], (double)rules->gravity[1],
+    case RULE_KIND_GRAVITY:
+        put(out, "%.2f %.2f %.2f", (double)rules->gravity[0], (double)rules->gravity[1],
             (double)rules->gravity[2]);
         break;
-    case RULE_SUMO: put("%i", (int)rules->sumo); break;
-    case RULE_RPG: put("%i", (int)rules->rpg); break;
-    case RULE_REACTIONTIME: put("%i", (int)rules->reactiontime); break;
-    default: put("%s", "none"); break;
+    default: put(out, "%s", "none"); break;   // the defaults command and the server keys
     }
+}
+
+const char *rules_to_text(int index, const MatchRules *rules)
+{
+    static char buf[RULE_TEXT_BUFFER_SIZE];
+    TextOut out = {buf, sizeof buf, 0};
+    buf[0] = '\0';
+    if (const RuleRow *row = key_row(index))
+        put_rule_text(&out, row, rules);
+    else
+        put(&out, "%s", "none");
     return buf;
 }
 
@@ -551,22 +569,23 @@ const char *get_rule_text(const char *key, int game_type, const MatchRules *rule
 const char *make_newgame_line(int number, const MatchRules *rules)
 {
     static char buf[NEWGAME_LINE_SIZE];
-    char turn[RULES_TEXT_SIZE], mod[RULES_TEXT_SIZE];
-    n_strncpyz(turn, rules->turnframe_text, sizeof turn);
-    n_strncpyz(mod, rules->mod, sizeof mod);
-    snprintf(buf, sizeof buf,
-             "NEWGAME %i;%i %s %i %i %i %i %i %i %i %s %i %i %i %i %i %i %i %i %i %i %i %i %i %i %i "
-             "%f %f %f %i %i\n",
-             number, (int)rules->matchframes, turn, (int)rules->reactiontime,
-             (int)rules->opening_frames, (int)rules->opening_turnframes, (int)rules->flags,
-             (int)rules->engagedistance, (int)rules->damage, (int)rules->sumo, mod,
-             (int)rules->int_b, (int)rules->dojosize, (int)rules->dismemberthreshold,
-             (int)rules->fracturethreshold, (int)rules->engageheight, (int)rules->int_e,
-             (int)rules->places, (int)rules->int_a, (int)rules->players,
-             (int)rules->engagerotation, (int)rules->teams, (int)rules->engagespace,
-             (int)rules->dqtimeout, (int)rules->int_f, (int)rules->dojotype,
-             (double)rules->gravity[0], (double)rules->gravity[1], (double)rules->gravity[2],
-             (int)rules->dqflag, (int)rules->rpg);
+    TextOut out = {buf, sizeof buf, 0};
+    buf[0] = '\0';
+    put(&out, "NEWGAME %i;", number);
+    for (int field = 1; field <= NEWGAME_FIELD_COUNT; field++) {
+        int part = 0;
+        const RuleRow *row = newgame_row(field, &part);
+        const char *gap = field > 1 ? " " : "";
+        switch (row->kind) {
+        case RULE_KIND_MOD: put(&out, "%s%.*s", gap, RULES_TEXT_SIZE - 1, rules->mod); break;
+        case RULE_KIND_TURN_LIST:
+            put(&out, "%s%.*s", gap, RULES_TEXT_SIZE - 1, rules->turnframe_text);
+            break;
+        case RULE_KIND_GRAVITY: put(&out, "%s%f", gap, (double)rules->gravity[part]); break;
+        default: put(&out, "%s%i", gap, (int)*int_at(rules, row)); break;
+        }
+    }
+    put(&out, "\n");
     return buf;
 }
 
@@ -622,56 +641,44 @@ static int read_word_field(FieldReader *r, char *out, int size)
     return 1;
 }
 
+// Reads one NEWGAME field into the value of its row; 1 when read.
+static int read_newgame_field(FieldReader *r, const RuleRow *row, int part, MatchRules *rules)
+{
+    switch (row->kind) {
+    case RULE_KIND_MOD: return read_word_field(r, rules->mod, RULES_TEXT_SIZE);
+    case RULE_KIND_TURN_LIST: {
+        char turn[RULES_TEXT_SIZE];
+        if (!read_word_field(r, turn, sizeof turn))
+            return 0;
+        rules_set_turnframes(rules, turn);
+        rules_set_nominal_turn_length(rules->turnframe_list[0]);
+        return 1;
+    }
+    case RULE_KIND_GRAVITY: return read_float_field(r, &rules->gravity[part]);
+    default: return read_int_field(r, int_at(rules, row));
+    }
+}
+
 int parse_newgame_line(const char *text, MatchRules *rules)
 {
     fill_default_rules(0, rules);
-    if (!text)
-        text = "";
-
-    char turn[RULES_TEXT_SIZE] = "";
-    FieldReader r = {text};
+    FieldReader r = {text ? text : ""};
     int count = 0;
-    int32_t *ints[] = {
-        &rules->matchframes, nullptr, &rules->reactiontime, &rules->opening_frames,
-        &rules->opening_turnframes, &rules->flags, &rules->engagedistance, &rules->damage,
-        &rules->sumo, nullptr, &rules->int_b, &rules->dojosize, &rules->dismemberthreshold,
-        &rules->fracturethreshold, &rules->engageheight, &rules->int_e, &rules->places,
-        &rules->int_a, &rules->players, &rules->engagerotation, &rules->teams,
-        &rules->engagespace, &rules->dqtimeout, &rules->int_f, &rules->dojotype,
-        nullptr, nullptr, nullptr, &rules->dqflag, &rules->rpg,
-    };
-    for (int field = 1; field <= 30; field++) {
-        int ok;
-        if (field == 2) {
-            ok = read_word_field(&r, turn, sizeof turn);
-        } else if (field == 10) {
-            char mod[RULES_TEXT_SIZE];
-            ok = read_word_field(&r, mod, sizeof mod);
-            if (ok)
-                n_strncpyz(rules->mod, mod, RULES_TEXT_SIZE);
-        } else if (field >= 26 && field <= 28) {
-            ok = read_float_field(&r, &rules->gravity[field - 26]);
-        } else {
-            ok = read_int_field(&r, ints[field - 1]);
-        }
-        if (!ok)
+    while (count < NEWGAME_FIELD_COUNT) {
+        int part = 0;
+        const RuleRow *row = newgame_row(count + 1, &part);
+        if (!read_newgame_field(&r, row, part, rules))
             break;
         count++;
     }
 
     if (rules_replay_playing()) {
-        static const int field_to_index[31] = {
-            -1,
-            RULE_MATCHFRAMES, RULE_TURNFRAMES, -1, -1, -1, RULE_FLAGS, RULE_ENGAGEDISTANCE,
-            RULE_DAMAGE, RULE_SUMO, RULE_MOD, -1, RULE_DOJOSIZE, RULE_DISMEMBERTHRESHOLD,
-            RULE_FRACTURETHRESHOLD, RULE_ENGAGEHEIGHT, -1, -1, -1, -1, RULE_ENGAGEROTATION, -1,
-            RULE_ENGAGESPACE, RULE_DQTIMEOUT, -1, RULE_DOJOTYPE, RULE_GRAVITY, RULE_GRAVITY,
-            RULE_GRAVITY, RULE_DQFLAG, -1,
-        };
         memset(g_replay_locks, 0, sizeof g_replay_locks);
         for (int field = 1; field <= count; field++) {
-            if (field_to_index[field] >= 0)
-                g_replay_locks[field_to_index[field]] = 1;
+            int part = 0;
+            const RuleRow *row = newgame_row(field, &part);
+            if (row->replay_lock)
+                g_replay_locks[row->index] = 1;
         }
     }
 
@@ -685,11 +692,6 @@ int parse_newgame_line(const char *text, MatchRules *rules)
 
     g_gravity_from_mod = count < 26;
     g_dqflag_from_mod = count < 27;
-
-    if (count >= 2) {
-        rules_set_turnframes(rules, turn);
-        rules_set_nominal_turn_length(rules->turnframe_list[0]);
-    }
     return count;
 }
 

@@ -19,7 +19,7 @@ enum {
     RULE_FLAG_FRACTURE = 8,
 };
 
-// Index of each game-rule key (the row of the key table).
+// Index of each game-rule key (its row of the rule table).
 enum RuleIndex {
     RULE_MOD = 0,
     RULE_MATCHFRAMES = 1,
@@ -48,20 +48,14 @@ enum RuleIndex {
     RULE_REACTIONTIME = 31,
 };
 
-// Kind of a game-rule key.
-enum RuleKind {
-    RULE_KIND_TEXT = 0,
-    RULE_KIND_ONOFF = 1,
-    RULE_KIND_NUMBER = 2,
-};
-
 // A plain value: copied whole (live, next-match, mod rules, room list).
+// The turn-list members and the engage members stay together and in this
+// order: the rule table copies each group as one span.
 struct MatchRules {
     int32_t matchframes;
     int32_t turnframe_list[RULES_TURN_LIST_MAX];
     int32_t turnframe_count;
     char turnframe_text[RULES_TEXT_SIZE];
-    int32_t int_a;            // NEWGAME field 18: network record mode / frames per commit
     int32_t opening_frames;
     int32_t opening_turnframes;
     int32_t reactiontime;
@@ -77,29 +71,62 @@ struct MatchRules {
     int32_t flags;
     int32_t sumo;
     char mod[RULES_TEXT_SIZE];
-    int32_t int_b;            // NEWGAME field 11, passed through
     int32_t dojotype;
     int32_t dojosize;
-    int32_t int_f;            // NEWGAME field 24, passed through
     int32_t dismemberthreshold;
     int32_t fracturethreshold;
     int32_t players;
     int32_t places;
     int32_t teams;
     int32_t team_of[RULES_PLAYER_SLOTS];
-    int32_t int_e;            // NEWGAME field 16, passed through
     int32_t dqtimeout;
     float gravity[3];
     int32_t dqflag;
     int32_t rpg;
+    // Non-zero: in network play the client holds one frame per turn for the
+    // server instead of recording every frame (the turn cycle's record modes).
+    int32_t hold_frame;
+    // NEWGAME fields 11, 16 and 24 carry values no rule of this game reads;
+    // they are kept so that a line read and written again stays the same.
+    int32_t carried_field_11;
+    int32_t carried_field_16;
+    int32_t carried_field_24;
 };
 
-// One row of the game-rule key table.
-struct RuleKey {
-    int index;
-    const char *key;
+// How a rule's value is set, printed, copied and carried on a NEWGAME line.
+enum RuleKind {
+    RULE_KIND_INT = 0,        // int32_t: text_to_int32, "%i"
+    RULE_KIND_ONOFF,          // int32_t that takes 0 or 1 (anything else gives 0)
+    RULE_KIND_LINE_INT,       // int32_t that only a NEWGAME line sets; the key clears it
+    RULE_KIND_FLAG_BIT,       // one bit of flags, set by 1 and cleared by anything else
+    RULE_KIND_MOD,            // mod name: one word naming a file under data/mod
+    RULE_KIND_TURN_LIST,      // turn frame list "10,20,30" (list, count and text)
+    RULE_KIND_ENGAGE_POS,     // "x,y,z" per player into the engage positions
+    RULE_KIND_ENGAGE_ROT,     // "x,y,z" per player into the engage rotations
+    RULE_KIND_GRAVITY,        // three floats: "%.2f" as text, "%f" in three NEWGAME fields
+    RULE_KIND_DEFAULTS,       // a command: fills the defaults ("multi" or single player)
+    RULE_KIND_SERVER,         // a game-server key: refused here, text "none"
+};
+
+// One row per rule: every key, then every NEWGAME field that has no key.
+// Key row i holds RuleIndex i.
+struct RuleRow {
+    int index;                // RuleIndex; -1 for a NEWGAME field without a key
+    const char *key;          // null for a NEWGAME field without a key
     const char *short_key;
     int kind;                 // RuleKind
+    int offset;               // where the value lives: byte offset into MatchRules, -1 none
+    int size;                 // bytes from offset that a locked rule keeps, 0 none
+    int32_t bit;              // RULE_KIND_FLAG_BIT: its bit of flags
+    int newgame;              // NEWGAME field (1-based; gravity: the first of three), 0 none
+    int replay_lock;          // 1: a replay's NEWGAME line that holds the field locks the key
+    const char *single_default;   // what the single-player defaults set, null nothing
+    const char *multi_default;    // what the multiplayer defaults set, null nothing
+};
+
+enum {
+    RULE_ROW_COUNT = RULES_KEY_COUNT + 9,
+    NEWGAME_FIELD_COUNT = 30,
 };
 
 // The rules of the running match, of the next new game, and of the loaded mod.
@@ -107,8 +134,9 @@ MatchRules *get_match_rules(void);
 MatchRules *get_next_match_rules(void);
 MatchRules *get_mod_rules(void);
 
-// The 32 rows of the key table and a terminating row whose key is null.
-const RuleKey *rule_key_table(void);
+// The RULE_ROW_COUNT rows: the RULES_KEY_COUNT key rows (row i holds
+// RuleIndex i), then the NEWGAME fields that have no key.
+const RuleRow *rule_table(void);
 // Row index of a key or short key (first row that matches wins), -1 if none.
 int rule_find(const char *key);
 
@@ -118,6 +146,11 @@ int rule_find(const char *key);
 int set_rule(const char *key, const char *value, MatchRules *rules);
 // set_rule on rules; when accepted, the same on the mod rules record.
 int set_rules_option(const char *key, const char *value, MatchRules *rules);
+// Sets key row index from a text the configuration file remembered. No lock
+// applies (remembered rules are locked as they load); a mod name is checked
+// but not looked for on disk; a flag bit takes exactly "1"; the turn list
+// leaves the nominal turn length; rpg, default and the server keys do nothing.
+void rules_set_remembered(int index, const char *text, MatchRules *rules);
 // set 0: single-player defaults, non-zero: multiplayer defaults.
 void fill_default_rules(int set, MatchRules *rules);
 

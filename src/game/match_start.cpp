@@ -454,9 +454,9 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     g->own_slot = find_own_slot();
     if (g->own_slot >= 0) {
         g->selected_player = g->own_slot;
-        if (live->int_a)
+        if (live->hold_frame)
             set_record_mode(1);
-    } else if (live->int_a) {
+    } else if (live->hold_frame) {
         set_record_mode(2);
     }
     game_customs_apply(0);

@@ -159,8 +159,7 @@ int write_gamerule_file(const char *path)
         return 1;
     const MatchRules *rules = get_match_rules();
     fprintf(f, "gamerule\r\n");
-    for (const RuleKey *k = rule_key_table(); k->key; k++)
-        if (k->index >= RULE_MATCHFRAMES && k->index <= RULE_RPG)
-            fprintf(f, "   %s %s\r\n", k->key, rules_to_text(k->index, rules));
+    for (int i = RULE_MATCHFRAMES; i <= RULE_RPG; i++)
+        fprintf(f, "   %s %s\r\n", rule_table()[i].key, rules_to_text(i, rules));
     return finish_writing(f, path);
 }

@@ -48,7 +48,7 @@ std::string block_bytes(const std::vector<int32_t> &words)
 }
 
 // The rows as the protocol lists them: keyword, flags, and the columns that
-// may hold a handler (S server, R replay, L lobby, 4 fourth).
+// may hold a handler (S server, R replay, L lobby).
 struct ExpectedRow {
     const char *keyword;
     int flags;
@@ -64,9 +64,9 @@ const ExpectedRow expected_rows[COMMAND_TABLE_ROWS] = {
     {"FRACT", 1, "SR"}, {"WHISPER", 4, "S"}, {"CENTERPRINT", 4, "S"}, {"BREAK", 1, "S"},
     {"DISCL", 1, "S"}, {"GRIP", 2, "SR"}, {"B_GRIP", 2, "S"}, {"GRAB", 1, "SR"}, {"SIZE", 1, "S"},
     {"JOINT", 2, "SR"}, {"B_JOINT", 2, "S"}, {"READY", 4, "S"}, {"BATCH", 2, "S"}, {"GAME", 4, "S"},
-    {"LOST", 4, "S"}, {"BODCOL", 4, "SR4"}, {"GRADCOL1", 4, "SR4"}, {"GRADCOL2", 4, "SR4"},
-    {"JFORCE", 4, "S"}, {"JRELAX", 4, "S"}, {"JREPLAY", 4, "S"}, {"TRAILCOL", 4, "SR4"},
-    {"ITEM", 4, "SR4"}, {"DECAL", 4, "SR4"}, {"TEXT", 4, "SR4"}, {"SIG", 4, "S"}, {"BELTNAME", 4, "S"},
+    {"LOST", 4, "S"}, {"BODCOL", 4, "SR"}, {"GRADCOL1", 4, "SR"}, {"GRADCOL2", 4, "SR"},
+    {"JFORCE", 4, "S"}, {"JRELAX", 4, "S"}, {"JREPLAY", 4, "S"}, {"TRAILCOL", 4, "SR"},
+    {"ITEM", 4, "SR"}, {"DECAL", 4, "SR"}, {"TEXT", 4, "SR"}, {"SIG", 4, "S"}, {"BELTNAME", 4, "S"},
     {"GHOST", 4, "S"}, {"MONEY", 4, "S"}, {"TEXBODY", 4, "S"}, {"BMAPBODY", 4, "S"},
     {"TEXJOINT", 4, "S"}, {"BMAPJOINT", 4, "S"}, {"TEXTRAIL", 4, "S"}, {"TEXGROUND", 4, "S"},
     {"UGC", 4, "S"}, {"ECHO", 4, "S"}, {"KAELMUND", 4, "SL"}, {"SERVER", 4, "L"},
@@ -99,12 +99,6 @@ TEST(CommandTable, HoldsTheProtocolRowsInOrder)
         }
         if (!strchr(cols, 'L')) {
             EXPECT_EQ(t[i].lobby, nullptr);
-        }
-        // The fourth column repeats the replay handler.
-        if (strchr(cols, '4')) {
-            EXPECT_EQ(t[i].fourth, t[i].replay);
-        } else {
-            EXPECT_EQ(t[i].fourth, nullptr);
         }
         EXPECT_EQ(command_find(expected_rows[i].keyword), i);
     }
@@ -146,7 +140,7 @@ TEST(CommandTable, CommentsAreIgnoredAndLinesReachTheirColumn)
 
     EXPECT_EQ(send(CMD_SOURCE_SERVER, "BODCOL 0;1 5\n"), 0);
     EXPECT_EQ(send(CMD_SOURCE_REPLAY, "GRADCOL1 1;2 6\n"), 0);
-    EXPECT_EQ(send(CMD_SOURCE_FOURTH, "GRADCOL2 1;3 7\n"), 0);
+    EXPECT_EQ(send(CMD_SOURCE_REPLAY, "GRADCOL2 1;3 7\n"), 0);
     EXPECT_EQ(get_custom_record(0)->body_color[1], 5);
     EXPECT_EQ(get_custom_record(1)->grad_color1[2], 6);
     EXPECT_EQ(get_custom_record(1)->grad_color2[3], 7);

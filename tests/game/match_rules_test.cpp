@@ -70,20 +70,20 @@ TEST(NewgameLine, MakeParseMakeRoundTripsRandomRules)
         r.sumo = num(0, 1);
         std::string mod = "m" + std::to_string(num(0, 1 << 30)) + ".kxm";
         snprintf(r.mod, sizeof r.mod, "%s", mod.c_str());
-        r.int_b = num(-9, 9);
+        r.carried_field_11 = num(-9, 9);
         r.dojosize = num(0, 1000);
         r.dismemberthreshold = num(0, 500);
         r.fracturethreshold = num(0, 500);
         r.engageheight = num(0, 300);
-        r.int_e = num(-9, 9);
+        r.carried_field_16 = num(-9, 9);
         r.places = 1;
-        r.int_a = num(0, 20);
+        r.hold_frame = num(0, 20);
         r.players = num(1, 2);
         r.engagerotation = num(-360, 360);
         r.teams = 0;
         r.engagespace = num(0, 100);
         r.dqtimeout = num(0, 100);
-        r.int_f = num(-9, 9);
+        r.carried_field_24 = num(-9, 9);
         r.dojotype = num(0, 1);
         for (float &g : r.gravity)
             g = (float)num(-200000, 200000) / 1000.0f;
@@ -98,6 +98,35 @@ TEST(NewgameLine, MakeParseMakeRoundTripsRandomRules)
         EXPECT_FALSE(rules_gravity_from_mod());
         EXPECT_FALSE(rules_dqflag_from_mod());
     }
+}
+
+TEST(NewgameLine, EveryFieldHasItsOwnPlaceAndReadsBack)
+{
+    // Field n holds n, so a field written or read at another place shows.
+    MatchRules r = defaults(0);
+    int32_t *ints[] = {&r.matchframes, nullptr, &r.reactiontime, &r.opening_frames, &r.opening_turnframes,
+                       &r.flags, &r.engagedistance, &r.damage, &r.sumo, nullptr, &r.carried_field_11,
+                       &r.dojosize, &r.dismemberthreshold, &r.fracturethreshold, &r.engageheight,
+                       &r.carried_field_16, &r.places, &r.hold_frame, &r.players, &r.engagerotation, &r.teams,
+                       &r.engagespace, &r.dqtimeout, &r.carried_field_24, &r.dojotype};
+    for (int field = 1; field <= 25; field++)
+        if (ints[field - 1])
+            *ints[field - 1] = field;
+    rules_set_turnframes(&r, "2");
+    snprintf(r.mod, sizeof r.mod, "m10");
+    r.gravity[0] = 26.5f;
+    r.gravity[1] = 27.5f;
+    r.gravity[2] = 28.5f;
+    r.dqflag = 29;
+    r.rpg = 30;
+    const std::string head = "NEWGAME 0;1 2 3 4 5 6 7 8 9 m10 11 12 13 14 15 16 ";
+    const std::string tail = " 22 23 24 25 26.500000 27.500000 28.500000 29 30\n";
+    std::string line = make_newgame_line(0, &r);
+    EXPECT_EQ(line, head + "17 18 19 20 21" + tail);
+    MatchRules back{};
+    ASSERT_EQ(parse_newgame_line(line.substr(line.find(';') + 1).c_str(), &back), NEWGAME_FIELD_COUNT);
+    // Read back, only the counts of the two player slots are clamped.
+    EXPECT_EQ(make_newgame_line(0, &back), head + "1 18 2 20 0" + tail);
 }
 
 TEST(NewgameLine, LongestValidLineIsWholeAndBounded)

@@ -1,11 +1,11 @@
 // The 23 game rules that default.cfg remembers, with the texts the rules
-// windows show, and the text setter of each rule on the next-match rules.
+// windows show. Key, setter and text form come from the rule table.
 #pragma once
 
 enum { GAME_RULE_ROWS = 23 };
 
 struct GameRuleRow {
-    const char *key;          // null in the terminating row
+    int rule;                 // RuleIndex, -1 in the terminating row
     const char *label;
     const char *description;
     const char *hint;         // "" when there is none
@@ -13,7 +13,3 @@ struct GameRuleRow {
 };
 
 const GameRuleRow *game_rule_rows(void);
-
-// Sets game rule index (0..21) of the next-match rules from text; larger
-// indices do nothing.
-void rule_set_text(int index, const char *text);

@@ -32,11 +32,11 @@ void options_load(void)
     graphics_reload_reset();
 
     if (option_get(OPT_REMEMBERRULES) == 1) {
-        const GameRuleRow *rows = game_rule_rows();
-        for (int i = 0; rows[i].key; i++) {
-            rules_set_config_lock(i, 1);
-            if (config_get(rows[i].key, value, sizeof value) == 0)
-                rule_set_text(i, value);
+        for (const GameRuleRow *row = game_rule_rows(); row->rule >= 0; row++) {
+            const RuleRow *rule = &rule_table()[row->rule];
+            rules_set_config_lock(rule->index, 1);
+            if (config_get(rule->key, value, sizeof value) == 0)
+                rules_set_remembered(rule->index, value, get_next_match_rules());
         }
     }
 
@@ -54,9 +54,8 @@ void options_save(void)
         config_set(settings[i].key, text);
     }
     if (option_get(OPT_REMEMBERRULES) == 1) {
-        const GameRuleRow *rows = game_rule_rows();
-        for (int i = 0; rows[i].key; i++)
-            config_set(rows[i].key, get_rule_text(rows[i].key, 0, get_next_match_rules()));
+        for (const GameRuleRow *row = game_rule_rows(); row->rule >= 0; row++)
+            config_set(rule_table()[row->rule].key, rules_to_text(row->rule, get_next_match_rules()));
     }
     config_save();
 }

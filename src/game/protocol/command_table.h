@@ -3,7 +3,7 @@
 //
 // A line is a keyword, a blank, a signed number (as a rule the player or
 // frame index), a semicolon and the arguments; '#' starts a comment line.
-// After a line of a row flagged CMD_FLAG_BLOCK the next unit of input is a
+// After a line of a row flagged CMD_FLAG_BLOCK_FOLLOWS the next unit of input is a
 // binary block of little-endian 32-bit words: a count N, then N - 1 words.
 #pragma once
 #include <cstdint>
@@ -12,15 +12,16 @@ enum CommandSource {
     CMD_SOURCE_REPLAY = 0,
     CMD_SOURCE_SERVER = 1,
     CMD_SOURCE_LOBBY = 2,
-    CMD_SOURCE_FOURTH = 3,      // a column no caller selects
-    CMD_SOURCES = 4,
+    CMD_SOURCES = 3,
 };
 
+// Bits of CommandRow::flags: what a row carries. Only CMD_FLAG_BLOCK_FOLLOWS
+// changes how parse_cmd reads the input; the others class the rows.
 enum {
-    CMD_FLAG_FRAME_STATE = 1,   // per-frame body state
-    CMD_FLAG_TURN_INPUT = 2,
-    CMD_FLAG_OTHER = 4,
-    CMD_FLAG_BLOCK = 8,         // a binary block follows the line
+    CMD_FLAG_FRAME_STATE = 1,   // per-frame body or object state
+    CMD_FLAG_TURN_INPUT = 2,    // a fighter's moves for the turn (joints, grips)
+    CMD_FLAG_TEXT_LINE = 4,     // set-up, chat, names, customisation, lobby
+    CMD_FLAG_BLOCK_FOLLOWS = 8, // a binary block follows the line
 };
 
 enum {
@@ -47,7 +48,6 @@ struct CommandRow {
     LineHandler server;         // source 1
     LineHandler replay;         // source 0
     LineHandler lobby;          // source 2
-    LineHandler fourth;         // source 3
     int32_t flags;
 };
 

@@ -14,10 +14,6 @@
 #include "net/records/player_records.h"
 #include "net/records/server_list.h"
 
-// Reads the text after the semicolon of a NEWGAME line into rules; returns
-// the fields read. Defined with the game rules.
-int parse_newgame_line(const char *text, MatchRules *rules);
-
 static const char *arg_text(const LineArg *arg)
 {
     return arg && arg->text ? arg->text : "";
