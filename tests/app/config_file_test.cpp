@@ -25,27 +25,6 @@ struct CfgDir {
 
 } // namespace
 
-TEST(ConfigFile, FirstRunWritesTheSettingsInTableOrder)
-{
-    CfgDir d;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(config_open("default.cfg"), 1);
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "unable to open default.cfg\n");
-    options_load();
-    options_save();
-    EXPECT_EQ(kxtest::read_file("default.cfg"),
-              std::string(kHeader) +
-                  "mousebuttons \"3\"\r\nbackgroundclick \"1\"\r\nvolume \"128\"\r\n"
-                  "fullscreen \"0\"\r\nautosave_rpl \"1\"\r\nrememberrules \"0\"\r\n"
-                  "framerate \"30\"\r\nfluid \"1\"\r\nreflection \"1\"\r\nsoftshadow \"1\"\r\n"
-                  "ambientocclusion \"1\"\r\nbumpmapping \"1\"\r\nraytracing \"0\"\r\n"
-                  "width \"960\"\r\nheight \"540\"\r\nshaders \"0\"\r\nnoreload \"1\"\r\n"
-                  "beginner \"1\"\r\n");
-    struct stat st;
-    EXPECT_NE(stat("default.cfg.tmp", &st), 0);
-}
-
 TEST(ConfigFile, ReaderTrimsSkipsAndBounds)
 {
     CfgDir d;
@@ -149,17 +128,6 @@ TEST(ConfigFile, RuleKeysOnlyWhileRememberRulesIsOne)
     EXPECT_FALSE(rules_config_locked(RULE_MATCHFRAMES));
 }
 
-TEST(ConfigFile, EngagePositionNeedsThreeNumbersPerPlayer)
-{
-    CfgDir d;
-    kxtest::write_file("default.cfg", "rememberrules 1\nengageplayerpos \"1,2,3,4,5\"\n");
-    config_open("default.cfg");
-    testing::internal::CaptureStderr();
-    options_load();
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(get_next_match_rules()->engage_set, 0);
-}
-
 TEST(ConfigFile, TheFileWinsOverTheCommandLine)
 {
     CfgDir d;
@@ -190,16 +158,4 @@ TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
     rmdir("default.cfg.tmp");
     EXPECT_EQ(config_save(), 0);
     EXPECT_NE(kxtest::read_file("default.cfg").find("width \"800\"\r\n"), std::string::npos);
-}
-
-TEST(ConfigFile, SetAndGetBounds)
-{
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(config_set("nosuch", "1"), 1);
-    char buf[8];
-    EXPECT_EQ(config_get("nosuch", buf, sizeof buf), 1);
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "no such key nosuch\nno such key nosuch\n");
-    EXPECT_EQ(config_set("nick", std::string(500, 'n').c_str()), 0);
-    EXPECT_EQ(strlen(config_find("nick")->value), 127u);
 }

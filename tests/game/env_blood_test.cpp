@@ -163,19 +163,6 @@ TEST_F(WorldTest, ContactBloodNeverUsesDrop255AndStartsAtRest)
     EXPECT_EQ(dBodyGetPosition(d->body)[0], 2);
 }
 
-TEST_F(WorldTest, BleedDropSizeIsClamped)
-{
-    const double point[3] = {1, 1, 1}, dir[3] = {1, 0, 0};
-    BloodDrop *d = get_blood_drop(0);
-    spawn_bleed_drop(0, 21, point, dir, 5, 0.06 / d->base_size);
-    EXPECT_FLOAT_EQ(d->size, 0.03f);
-    spawn_bleed_drop(0, 21, point, dir, 5, 0.001);
-    EXPECT_FLOAT_EQ(get_blood_drop(1)->size, 0.01f);
-    EXPECT_NEAR(dBodyGetLinearVel(d->body)[0], 5, 1e-9);
-    EXPECT_NEAR(dBodyGetPosition(d->body)[0], 1 + d->base_size, 1e-6);
-    EXPECT_NEAR(d->base_size, std::fabs(2 * std::sin(std::tan(0.0))) * 0.01 + 0.005, 1e-7);
-}
-
 TEST_F(WorldTest, BloodDropsSplashOnTheGroundOnly)
 {
     reset_blood_splash(0);

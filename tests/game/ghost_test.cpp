@@ -119,23 +119,6 @@ TEST_F(MatchTest, LongRowStoresOnlyHundredFramesAndWrapsAfterThem)
     EXPECT_EQ(w->ghost_mode, 0);
 }
 
-TEST_F(MatchTest, TrailIndexIsCheckedAgainstItsHundredFrames)
-{
-    WorldState *w = get_game_state();
-    play_turn(0, 0);
-    w->ghost_length = 1000;
-    w->ghost_frame = 150.0f;   // beyond the trail: nothing stored, no overrun
-    step_ghost();
-    EXPECT_EQ(w->ghost_frame, 151.0f);
-    w->ghost_frame = -3.0f;
-    step_ghost();
-    w->ghost_frame = 5000.0f;
-    step_ghost_trail();
-    EXPECT_EQ(w->ghost_frame, 1.0f);
-    EXPECT_EQ(ghost_trail_frame(100), nullptr);
-    EXPECT_EQ(ghost_trail_frame(-1), nullptr);
-}
-
 TEST_F(MatchTest, PreviewOfNoFighterCopiesNothing)
 {
     WorldState *w = get_game_state();

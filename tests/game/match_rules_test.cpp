@@ -171,33 +171,6 @@ TEST(NewgameLine, ShortLinesRaiseTheOldFormatFlags)
     EXPECT_EQ(back.matchframes, 500);
 }
 
-TEST(NewgameLine, CountsAreClamped)
-{
-    MatchRules r = defaults(0);
-    auto parse_with = [&](int players, int places, int teams) {
-        r.players = players;
-        r.places = places;
-        r.teams = teams;
-        std::string line = make_newgame_line(0, &r);
-        MatchRules back{};
-        parse_newgame_line(line.substr(line.find(';') + 1).c_str(), &back);
-        return back;
-    };
-    MatchRules b = parse_with(3, 0, 2);
-    EXPECT_EQ(b.players, 2);
-    EXPECT_EQ(b.places, 1);
-    EXPECT_EQ(b.teams, 0);
-    b = parse_with(0, 2, 1);
-    EXPECT_EQ(b.players, 2);
-    EXPECT_EQ(b.places, 1);
-    b = parse_with(-4, -1, -1);
-    EXPECT_EQ(b.players, 2);
-    EXPECT_EQ(b.places, 1);
-    EXPECT_EQ(b.teams, 0);
-    b = parse_with(1, 1, 0);
-    EXPECT_EQ(b.players, 1);
-}
-
 TEST(NewgameLine, ReplayPlaybackLocksTheFieldsItRead)
 {
     get_game_globals()->replay_mode = 1;
@@ -330,18 +303,6 @@ TEST(MatchRulesKeys, ModNames)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("refused"), std::string::npos);
     EXPECT_STREQ(r.mod, "classic");
-}
-
-TEST(MatchRulesKeys, SetRulesOptionFollowsIntoTheModRules)
-{
-    fill_default_rules(0, get_mod_rules());
-    MatchRules r = defaults(0);
-    EXPECT_EQ(set_rules_option("matchframes", "321", &r), 0);
-    EXPECT_EQ(r.matchframes, 321);
-    EXPECT_EQ(get_mod_rules()->matchframes, 321);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(set_rules_option("desc", "x", &r), 1);
-    testing::internal::GetCapturedStderr();
 }
 
 TEST(MatchRulesKeys, ConfigLocksKeepRememberedRulesThroughDefaults)

@@ -94,25 +94,6 @@ static const char k_every_statement[] =
     "   matchframes 1200\r\n"
     "   turnframes 20\r\n";
 
-TEST(ModStatements, TableHasTheRowsInOrder)
-{
-    static const char *const names[MOD_STATEMENT_COUNT] = {
-        "joint", "body", "world", "gravity", "friction", "bounce", "version", "message", "sides",
-        "alt_sides", "range", "strength", "velocity", "pos", "radius", "shape", "material", "flag",
-        "color", "visible", "force", "thrust", "blood", "rot", "axis", "hold", "relax", "hold_active",
-        "relax_active", "player", "gamerule", "env_obj", "mass", "density", "dm_threshold", "env_obj_joint"};
-    static const int no_arg[] = {2, 22, 25, 26, 27, 28, 30};
-    const ModStatement *t = mod_statement_table();
-    for (int i = 0; i < MOD_STATEMENT_COUNT; i++) {
-        EXPECT_STREQ(t[i].name, names[i]) << i;
-        bool takes = true;
-        for (int k : no_arg)
-            takes = takes && k != i;
-        EXPECT_EQ(t[i].takes_arg, takes ? 1 : 0) << names[i];
-        EXPECT_NE(t[i].run, nullptr);
-    }
-}
-
 TEST_F(ModTest, EveryStatementLoadsTheWorldItDescribes)
 {
     write_mod("every.kxm", k_every_statement);

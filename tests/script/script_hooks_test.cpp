@@ -184,23 +184,6 @@ TEST(ScriptHooks, DeletingTheContextRemovesTheConsoleHook)
     EXPECT_EQ(fire_hook_key(1, 1), 0);
 }
 
-TEST(ScriptHooks, AnnounceCallbackGetsNumberAndText)
-{
-    ScriptFolder folder("function announce_callback(n, text) got = n .. ':' .. text end");
-    ScriptContext ctx;
-    EXPECT_EQ(script_call_announce(&ctx, 7, "the winner"), 0);
-    EXPECT_EQ(eval(ctx, "got"), "7:the winner");
-    ASSERT_EQ(run_lua(ctx, "function announce_callback(n, t) error('bad announce ' .. n) end"), "");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(script_call_announce(&ctx, 9, "x"), 1);
-    ASSERT_EQ(run_lua(ctx, "announce_callback = nil"), "");
-    EXPECT_EQ(script_call_announce(&ctx, 9, "x"), 1);
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("bad announce 9"), std::string::npos) << err;
-    EXPECT_NE(err.find("announce_callback is not a function"), std::string::npos) << err;
-    EXPECT_EQ(lua_gettop(ctx.L), 0);
-}
-
 TEST(ScriptHooks, ScriptCountsMatchEvents)
 {
     // A loaded script counts what the turn cycle fires; here the cycle's
