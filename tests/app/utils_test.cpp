@@ -144,20 +144,14 @@ TEST(Utils, MicroBlocksAreBoundedByInputAndOutput)
 
 TEST(Utils, SafePaths)
 {
-    EXPECT_TRUE(is_safe_path("replay1.rpl", 0));
-    EXPECT_FALSE(is_safe_path(".hidden", 0));
-    EXPECT_FALSE(is_safe_path("folder/file.lua", 0));
-    EXPECT_TRUE(is_safe_path("folder/file.lua", 1));
-    EXPECT_TRUE(is_safe_path("a\\b", 1));
-    EXPECT_FALSE(is_safe_path("../etc/passwd", 1));
-    EXPECT_FALSE(is_safe_path("a/../b", 1));
-    EXPECT_FALSE(is_safe_path("/etc/passwd", 1));
-    EXPECT_FALSE(is_safe_path("a//b", 1));
-    EXPECT_FALSE(is_safe_path("a/", 1));
-    EXPECT_FALSE(is_safe_path("", 1));
-    EXPECT_FALSE(is_safe_path(nullptr, 1));
-    EXPECT_FALSE(is_safe_path("a b", 0));
-    EXPECT_FALSE(is_safe_path("caf\xc3\xa9", 0));
+    struct { const char *path; int folders, safe; } cases[] = {
+        {"replay1.rpl", 0, 1},     {".hidden", 0, 0}, {"folder/file.lua", 0, 0}, {"folder/file.lua", 1, 1},
+        {"a\\b", 1, 1},            {"../etc/passwd", 1, 0}, {"a/../b", 1, 0}, {"/etc/passwd", 1, 0},
+        {"a//b", 1, 0},            {"a/", 1, 0},      {"", 1, 0},     {nullptr, 1, 0},
+        {"a b", 0, 0},             {"caf\xc3\xa9", 0, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(is_safe_path(c.path, c.folders) ? 1 : 0, c.safe) << (c.path ? c.path : "null") << " " << c.folders;
 }
 
 TEST(Utils, FilesAndFolders)
