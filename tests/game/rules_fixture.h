@@ -17,15 +17,7 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        MatchRules *r = get_match_rules();
-        r->matchframes = 500;
-        r->turnframe_list[0] = 10;
-        r->turnframe_count = 1;
-        r->engagedistance = 100;
-        r->flags = RULE_FLAG_DISMEMBER;
-        r->dismemberthreshold = 100;
-        r->players = 2;
-        r->places = 1;
+        fill_default_rules(0, get_match_rules());   // 500 frames, dismemberment on
         clear_ground_impacts();
         clear_server_result();
         clear_contact_records();

@@ -183,26 +183,3 @@ TEST(ScriptHooks, DeletingTheContextRemovesTheConsoleHook)
     fire_hook_enter_frame(nullptr);
     EXPECT_EQ(fire_hook_key(1, 1), 0);
 }
-
-TEST(ScriptHooks, ScriptCountsMatchEvents)
-{
-    // A loaded script counts what the turn cycle fires; here the cycle's
-    // calls are made by hand (two turns of three frames and the end).
-    ScriptFolder folder;
-    folder.script("count.lua",
-        "frames, freezes, ends, kind = 0, 0, 0, nil\n"
-        "set_hook('enter_frame', function() frames = frames + 1 end)\n"
-        "set_hook('enter_freeze', function() freezes = freezes + 1 end)\n"
-        "set_hook('end_game', function(k) ends = ends + 1; kind = k end)\n");
-    testing::internal::CaptureStderr();
-    ScriptContext ctx;
-    testing::internal::GetCapturedStderr();
-    ASSERT_EQ(load_script(&ctx, "count.lua"), 0);
-    for (int turn = 0; turn < 2; turn++) {
-        for (int f = 0; f < 3; f++)
-            fire_hook_enter_frame(&ctx);
-        fire_hook_enter_freeze(&ctx);
-    }
-    fire_hook_end_game(&ctx, 1);
-    EXPECT_EQ(eval(ctx, "frames .. ' ' .. freezes .. ' ' .. ends .. ' ' .. kind"), "6 2 1 1");
-}
