@@ -1,5 +1,4 @@
-// The user folder, the program's folder, the do-nothing registry calls and the
-// shell launch.
+// The user folder, the program's folder and the shell launch.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +10,6 @@
 #include <unistd.h>
 
 #include "app/data_dirs.h"
-#include "app/registry.h"
 #include "app/shell_launch.h"
 #include "support/test_support.h"
 
