@@ -66,19 +66,6 @@ TEST(FileList, LongNamesAreSkippedAndARescanReplaces)
     EXPECT_EQ(list.count, 0);
 }
 
-TEST(FileList, MissingFolderCountsMinusOne)
-{
-    TempDir dir;
-    std::string missing = dir.file("nope");
-    FileList list;
-    write_file(dir.file("x.rpl"), "");
-    list_directory(&list, dir.path().c_str(), "rpl");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(list_directory(&list, missing.c_str(), "rpl"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "cant open the directory " + missing + "\n");
-    EXPECT_EQ(list.count, 0);
-}
-
 TEST(FileList, ProgramListsScanTheirFolders)
 {
     TempDir dir;
@@ -116,28 +103,4 @@ TEST(PlatformFs, ListingLeavesOutDotEntriesAndReportsMissingFolders)
     EXPECT_EQ(dir_close(d), 0);
     EXPECT_EQ(dir_open(dir.file("missing").c_str()), nullptr);
     EXPECT_EQ(dir_close(nullptr), -1);
-}
-
-TEST(PlatformFs, FileTestsAndFolders)
-{
-    TempDir dir;
-    write_file(dir.file("f"), "");
-    EXPECT_EQ(fs_is_file(dir.file("f").c_str()), 1);
-    EXPECT_EQ(fs_is_dir(dir.file("f").c_str()), 0);
-    EXPECT_EQ(fs_mkdir(dir.file("d").c_str()), 0);
-    EXPECT_EQ(fs_mkdir(dir.file("d").c_str()), 0); // already there
-    EXPECT_EQ(fs_mkdir(dir.file("f").c_str()), 1); // a file is in the way
-    EXPECT_EQ(fs_is_dir(dir.file("d").c_str()), 1);
-    char exe[1024];
-    ASSERT_EQ(fs_exe_path(exe, sizeof exe), 0);
-    EXPECT_NE(strstr(exe, "kx_tests_app"), nullptr);
-    char small[4];
-    EXPECT_EQ(fs_exe_path(small, sizeof small), 1);
-    char folder[64];
-    fs_dir_of("a/b/c.txt", folder, sizeof folder);
-    EXPECT_STREQ(folder, "a/b");
-    fs_dir_of("c.txt", folder, sizeof folder);
-    EXPECT_STREQ(folder, ".");
-    fs_dir_of("/c.txt", folder, sizeof folder);
-    EXPECT_STREQ(folder, "/");
 }

@@ -1,5 +1,4 @@
-// The user folder, the program's folder, the do-nothing registry calls and the
-// shell launch.
+// The user folder, the program's folder and the shell launch.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +10,6 @@
 #include <unistd.h>
 
 #include "app/base/data_dirs.h"
-#include "app/base/registry.h"
 #include "app/base/shell_launch.h"
 #include "support/test_support.h"
 
@@ -60,18 +58,6 @@ TEST(DataDirs, ChangesIntoTheProgramsFolder)
     char real[PATH_MAX];
     ASSERT_TRUE(realpath(dir.file("sub").c_str(), real));
     EXPECT_EQ(cwd(), std::string(real));
-}
-
-TEST(Registry, AssociationCallsSucceedAndInstallPathIsNotFound)
-{
-    EXPECT_EQ(set_regedit_key(REG_CLASSES_ROOT, ".rpl", "", "Kaelmund.Replay"), 0);
-    EXPECT_EQ(register_replay_type(), 0);
-    EXPECT_EQ(register_if_installed(), 0);
-    char buf[16] = "junk";
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(read_install_path(REG_LOCAL_MACHINE, "Software\\Kaelmund", sizeof buf, buf), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to locate Kaelmund directory\n");
-    EXPECT_STREQ(buf, "");
 }
 
 static int g_leaves;

@@ -163,16 +163,3 @@ TEST_F(SoundCore, FrameCacheKeepsTheFirstTwoAndReplaysThem)
     sound_cache_clear();
     EXPECT_FALSE(sound_cache_slot(5, 0)->used);
 }
-
-TEST(SoundTable, FortyEightRowsInIdOrder)
-{
-    const SoundRow *t = sound_table();
-    for (int i = 0; i < SOUND_COUNT; i++)
-        EXPECT_EQ(t[i].id, i);
-    EXPECT_STREQ(t[31].file, "fight_alert.wav");
-    EXPECT_STREQ(t[47].file, "neck_fracture.wav");
-    // Without a playback interface or a cache nothing happens and nothing fails.
-    sound_enable();
-    sound_play(0, 0, 1, 1);
-    sound_cache_play(0);
-}

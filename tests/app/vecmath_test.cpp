@@ -169,15 +169,6 @@ TEST(Matrix4, EulerIsRzRyRx)
     }
 }
 
-TEST(Matrix4, RotationAboutAZeroAxisIsIdentity)
-{
-    Matrix4 m;
-    m.set_rotation_axis(45, {0, 0, 0});
-    EXPECT_EQ(m, Matrix4());
-    Vec3f v = vec3_rotated_axis({1, 2, 3}, 45, {0, 0, 0});
-    EXPECT_TRUE(vec3_equal(v, {1, 2, 3}));
-}
-
 TEST(Matrix4, PointsAndDirections)
 {
     Matrix4 r, t;
@@ -276,14 +267,4 @@ TEST(VecDouble, HeadingAndCompose)
     EXPECT_NEAR(out[0], 1, 1e-12);
     EXPECT_NEAR(out[1], 2, 1e-12);
     EXPECT_NEAR(out[2], 3, 1e-12);
-}
-
-TEST(Interpolation, EndsAndMiddle)
-{
-    EXPECT_FLOAT_EQ(interp_linear(2, 4, 0.25f), 2.5f);
-    EXPECT_FLOAT_EQ(interp_cosine(2, 4, 0), 2);
-    EXPECT_FLOAT_EQ(interp_cosine(2, 4, 0.5f), 3);
-    EXPECT_FLOAT_EQ(interp_hermite(0, 1, 2, 3, 0, 0, 0), 1);
-    EXPECT_FLOAT_EQ(interp_hermite(0, 1, 2, 3, 1, 0, 0), 2);
-    EXPECT_FLOAT_EQ(interp_hermite(0, 1, 2, 3, 0.5f, 0, 0), 1.5f); // a straight line stays straight
 }

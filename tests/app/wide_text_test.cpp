@@ -61,14 +61,6 @@ TEST(WideText, Tokenizer)
     EXPECT_EQ(wstr_tok(nullptr, cwp(u" ")), nullptr);
 }
 
-TEST(WideText, Trim)
-{
-    std::u16string s = W(u" \t hi there \r\n");
-    EXPECT_EQ(std::u16string((char16_t *)wstr_trim(wp(s))), u"hi there");
-    std::u16string e = W(u"   ");
-    EXPECT_EQ(std::u16string((char16_t *)wstr_trim(wp(e))), u"");
-}
-
 TEST(WideText, UrlEncodeWide)
 {
     char dst[64];

@@ -3,11 +3,8 @@
 // the handlers fill is still in range.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -41,16 +38,7 @@ namespace {
 constexpr long FUZZ_ITERATIONS = 900000;
 constexpr long REPLAY_FILE_UNITS = 100000;
 
-long fuzz_scale()
-{
-    const char *env = getenv("KX_FUZZ_SCALE");
-    long scale = env && *env ? strtol(env, nullptr, 10) : 1;
-    if (scale < 1 || scale > 10000)
-        scale = 1;
-    return scale;
-}
-
-long fuzz_iterations() { return FUZZ_ITERATIONS * fuzz_scale(); }
+long fuzz_iterations() { return FUZZ_ITERATIONS * kxtest::fuzz_scale(); }
 
 // Arguments that look like what each kind of row carries.
 const char *sample_args[] = {
@@ -252,28 +240,6 @@ void expect_records_in_range()
     expect_replay_in_range();
 }
 
-// Standard error goes to /dev/null while the fuzz loop runs: every refused
-// line prints a message.
-class QuietStderr {
-public:
-    QuietStderr()
-    {
-        fflush(stderr);
-        saved_ = dup(2);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
-        close(null);
-    }
-    ~QuietStderr()
-    {
-        fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-    }
-private:
-    int saved_;
-};
-
 } // namespace
 
 TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
@@ -291,7 +257,7 @@ TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
     const long iterations = fuzz_iterations();
     long blocks = 0, lines = 0, taken = 0;
     {
-        QuietStderr quiet;
+        kxtest::QuietStreams quiet(false);
         for (long i = 0; i < iterations; i++) {
             int source = (int)(rng() % CMD_SOURCES);
             CommandCursor *c = &cursors[source];
@@ -399,10 +365,10 @@ TEST(CommandFuzz, MutatedReplayFilesReadAndPlayWithRecordsInRange)
     ASSERT_LT(first_frame_line, base.size());
 
     std::mt19937 rng(20240612u);
-    const long target = REPLAY_FILE_UNITS * fuzz_scale();
+    const long target = REPLAY_FILE_UNITS * kxtest::fuzz_scale();
     long units = 0, files = 0;
     {
-        QuietStderr quiet;
+        kxtest::QuietStreams quiet(false);
         while (units < target) {
             std::string file;
             const bool crlf = rng() % 4 == 0;

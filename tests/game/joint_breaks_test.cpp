@@ -1,46 +1,37 @@
+#include <array>
 #include <cmath>
 #include "game/blood.h"
 #include "game/body_defs.h"
-#include "match_step.h"
+#include "rules_fixture.h"
 
-TEST_F(RulesTest, NeckThresholdIsHundredAndAQuarterRightAfterAHit)
+// Thresholds: 100 for the neck (a quarter right after a hit on it, for that
+// fighter only), 220 to 420 over the angle range for elbows and knees, 350
+// for the anchors whatever the flash; the rules' percentage scales (0 or
+// below means 100) and a joint's own percentage wins.
+TEST_F(RulesTest, DismemberThresholds)
 {
+    Player *p = get_player(0);
+    MatchRules *r = get_match_rules();
     EXPECT_DOUBLE_EQ(dismember_threshold(0, NECK, 0.0), 100.0);
-    get_player(0)->hit_flash[21 + NECK] = 1.0f;
+    p->hit_flash[21 + NECK] = 1.0f;
+    p->hit_flash[21 + R_ANCHOR] = 1.0f;
     EXPECT_DOUBLE_EQ(dismember_threshold(0, NECK, 0.0), 25.0);
-    // The flash of fighter 0 leaves fighter 1 alone.
     EXPECT_DOUBLE_EQ(dismember_threshold(1, NECK, 0.0), 100.0);
-}
-
-TEST_F(RulesTest, ElbowAndKneeThresholdsFollowTheAngle)
-{
-    const Player *p = get_player(0);
+    EXPECT_DOUBLE_EQ(dismember_threshold(0, R_ANCHOR, 0.0), 350.0);
+    p->hit_flash[21 + NECK] = 0.0f;
     for (int j : {R_ELBOW, L_ELBOW, R_KNEE, L_KNEE}) {
         const double lo = p->joints[j].lo_stop, hi = p->joints[j].hi_stop;
         ASSERT_LT(lo, hi);
-        EXPECT_DOUBLE_EQ(dismember_threshold(0, j, lo), 220.0) << j;
-        EXPECT_DOUBLE_EQ(dismember_threshold(0, j, hi), 420.0) << j;
-        EXPECT_DOUBLE_EQ(dismember_threshold(0, j, hi + 1.0), 420.0) << j;
-        EXPECT_NEAR(dismember_threshold(0, j, (lo + hi) / 2), 320.0, 1e-9) << j;
-        // Overshooting the low stop never makes the joint weaker.
-        EXPECT_DOUBLE_EQ(dismember_threshold(0, j, lo - 0.3), 220.0) << j;
+        const double angles[][2] = {{lo, 220}, {hi, 420}, {hi + 1.0, 420}, {(lo + hi) / 2, 320}, {lo - 0.3, 220}};
+        for (const auto &a : angles)
+            EXPECT_NEAR(dismember_threshold(0, j, a[0]), a[1], 1e-9) << j << " " << a[0];
     }
     EXPECT_DOUBLE_EQ(dismember_threshold(0, R_SHOULDER, 0.3), 220.0);
-}
-
-TEST_F(RulesTest, AnchorsIgnoreTheFlashAndPercentagesScale)
-{
-    Player *p = get_player(0);
-    p->hit_flash[21 + R_ANCHOR] = 1.0f;
-    EXPECT_DOUBLE_EQ(dismember_threshold(0, R_ANCHOR, 0.0), 350.0);
-    MatchRules *r = get_match_rules();
-    r->dismemberthreshold = 50;
-    EXPECT_DOUBLE_EQ(dismember_threshold(0, NECK, 0.0), 50.0);
-    r->dismemberthreshold = 0;
-    EXPECT_DOUBLE_EQ(dismember_threshold(0, NECK, 0.0), 100.0);
-    r->dismemberthreshold = -40;
-    EXPECT_DOUBLE_EQ(dismember_threshold(0, NECK, 0.0), 100.0);
-    // A joint's own percentage wins over the rules'.
+    const int percentages[][2] = {{50, 50}, {0, 100}, {-40, 100}};
+    for (const auto &pc : percentages) {
+        r->dismemberthreshold = pc[0];
+        EXPECT_DOUBLE_EQ(dismember_threshold(0, NECK, 0.0), pc[1]) << pc[0];
+    }
     r->dismemberthreshold = 100;
     p->joint_defs[NECK].dm_threshold = 200;
     EXPECT_DOUBLE_EQ(dismember_threshold(0, NECK, 0.0), 200.0);
@@ -50,58 +41,42 @@ TEST_F(RulesTest, AnchorsIgnoreTheFlashAndPercentagesScale)
     EXPECT_EQ(dismember_threshold(0, 20, 0.0), 0.0);
 }
 
-// The neck's hinge axis is x: only y and z count while it is inside its stops.
-static void neck_force(double fx, double fy)
-{
-    dJointFeedback &fb = get_player(0)->hinge_feedback[NECK];
-    fb.f1[0] = fx;
-    fb.f1[1] = fy;
-    fb.f1[2] = 0;
-    fb.t1[0] = fb.t1[1] = fb.t1[2] = 0;
-}
-
+// The neck's hinge axis is x: only y and z count while it is inside its
+// stops. 100 breaks it, a quarter of that right after a hit.
 TEST_F(RulesTest, NeckBreaksPastItsThreshold)
 {
-    neck_force(0, 9.99);   // 99.8
-    check_joint_breaks(0);
-    EXPECT_EQ(get_player(0)->joints[NECK].broken, JOINT_INTACT);
-    neck_force(50, 0);     // the hinge axis itself does not count
-    check_joint_breaks(0);
-    EXPECT_EQ(get_player(0)->joints[NECK].broken, JOINT_INTACT);
-    neck_force(0, 10.01);  // 100.2
-    check_joint_breaks(0);
-    EXPECT_EQ(get_player(0)->joints[NECK].broken, JOINT_DISMEMBERED);
-}
-
-TEST_F(RulesTest, HitNeckBreaksAtAQuarter)
-{
-    get_player(0)->hit_flash[21 + NECK] = 1.0f;
-    neck_force(0, 4.99);
-    check_joint_breaks(0);
-    EXPECT_EQ(get_player(0)->joints[NECK].broken, JOINT_INTACT);
-    neck_force(0, 5.01);
-    check_joint_breaks(0);
-    EXPECT_EQ(get_player(0)->joints[NECK].broken, JOINT_DISMEMBERED);
-}
-
-TEST_F(RulesTest, FractureOnlyRulesFracture)
-{
+    struct { float flash; double fx, fy; int broken; } cases[] = {
+        {0, 0, 9.99, JOINT_INTACT},  {0, 50, 0, JOINT_INTACT}, {0, 0, 10.01, JOINT_DISMEMBERED},
+        {1, 0, 4.99, JOINT_INTACT}, {1, 0, 5.01, JOINT_DISMEMBERED},
+    };
+    for (const auto &c : cases) {
+        reset_fighters();
+        Player *p = get_player(0);
+        p->hit_flash[21 + NECK] = c.flash;
+        dJointFeedback &fb = p->hinge_feedback[NECK];
+        fb = dJointFeedback{};
+        fb.f1[0] = c.fx;
+        fb.f1[1] = c.fy;
+        check_joint_breaks(0);
+        EXPECT_EQ(p->joints[NECK].broken, c.broken) << c.flash << " " << c.fx << " " << c.fy;
+    }
+    // Under fracture-only rules the same force fractures, for the neck's
+    // 15000 points.
+    reset_fighters();
     get_match_rules()->flags = RULE_FLAG_FRACTURE;
-    neck_force(0, 10.01);
+    get_player(0)->hinge_feedback[NECK].f1[1] = 10.01;
     check_joint_breaks(0);
-    const Player *p = get_player(0);
-    EXPECT_EQ(p->joints[NECK].broken, JOINT_FRACTURED);
-    EXPECT_EQ(p->pending_sound, 47);
-    EXPECT_FLOAT_EQ(p->score, -15000.0f);
+    EXPECT_EQ(get_player(0)->joints[NECK].broken, JOINT_FRACTURED);
+    EXPECT_EQ(get_player(0)->pending_sound, 47);
+    EXPECT_FLOAT_EQ(get_player(0)->score, -15000.0f);
 }
 
 TEST_F(RulesTest, DismemberedJointLetsGoAndItsBodiesCollideWithEverything)
 {
     set_all_joint_states(0, MOTOR_HOLD);
     set_all_joint_states(1, MOTOR_HOLD);
-    apply_pending_wishes();
     for (int k = 0; k < 5; k++)
-        rules_step();
+        step();
     Player *p = get_player(0);
     const int cursor = get_blood_cursor();
     ASSERT_EQ(break_joint(0, R_ELBOW, JOINT_DISMEMBERED), 0);
@@ -118,31 +93,30 @@ TEST_F(RulesTest, DismemberedJointLetsGoAndItsBodiesCollideWithEverything)
     EXPECT_FLOAT_EQ(p->score, -5000.0f);
     EXPECT_EQ(dJointGetBody(p->hinges[R_ELBOW], 0), nullptr);
     EXPECT_EQ(dJointGetBody(p->hinges[R_ELBOW], 1), nullptr);
-    EXPECT_EQ(dGeomGetCollideBits(p->body_geoms[R_TRICEPS]), (unsigned long)CATEGORY_ALL);
-    EXPECT_EQ(dGeomGetCollideBits(p->body_geoms[R_BICEPS]), (unsigned long)CATEGORY_ALL);
-    EXPECT_EQ(dGeomGetCollideBits(p->joint_geoms[R_ELBOW]), (unsigned long)CATEGORY_ALL);
+    for (dGeomID g : {p->body_geoms[R_TRICEPS], p->body_geoms[R_BICEPS], p->joint_geoms[R_ELBOW]})
+        EXPECT_EQ(dGeomGetCollideBits(g), (unsigned long)CATEGORY_ALL);
     // The whole fighter goes limp.
     for (int j = 0; j < JOINT_COUNT; j++)
         EXPECT_EQ(dJointGetHingeParam(p->hinges[j], dParamFMax), 0.0) << j;
     // A dismembered joint still takes states; its hinge holds nothing.
     EXPECT_EQ(fighter_set_joint_state(0, R_ELBOW, MOTOR_HOLD), 0);
 
-    const dReal *a = dBodyGetPosition(p->bodies[R_TRICEPS]);
-    const dReal *b = dBodyGetPosition(p->bodies[R_BICEPS]);
-    const double before = std::hypot(std::hypot(a[0] - b[0], a[1] - b[1]), a[2] - b[2]);
+    auto gap = [&] {
+        const dReal *a = dBodyGetPosition(p->bodies[R_TRICEPS]);
+        const dReal *b = dBodyGetPosition(p->bodies[R_BICEPS]);
+        return std::hypot(std::hypot(a[0] - b[0], a[1] - b[1]), a[2] - b[2]);
+    };
+    const double before = gap();
     // The forearm falls away and the joint bleeds while the parts move.
     int bleeding_drops = 0;
     for (int k = 0; k < 150; k++) {
         const int c = get_blood_cursor();
-        rules_step();
+        step();
         for (int d = c; d != get_blood_cursor(); d = (d + 1) % BLOOD_DROP_COUNT)
             if (get_blood_drop(d)->body_id == 21 + R_ELBOW && get_blood_drop(d)->fighter == 0)
                 bleeding_drops++;
     }
-    a = dBodyGetPosition(p->bodies[R_TRICEPS]);
-    b = dBodyGetPosition(p->bodies[R_BICEPS]);
-    const double after = std::hypot(std::hypot(a[0] - b[0], a[1] - b[1]), a[2] - b[2]);
-    EXPECT_GT(after, before + 0.3);
+    EXPECT_GT(gap(), before + 0.3);
     EXPECT_GT(bleeding_drops, 0);
     EXPECT_FLOAT_EQ(p->joints[R_ELBOW].bleeding, 30.0f - 150.0f);
 }
@@ -156,17 +130,19 @@ TEST_F(RulesTest, FracturedJointTakesItsFractureStopsAndRefusesStates)
     EXPECT_DOUBLE_EQ(dJointGetHingeParam(h, dParamHiStop), p->joints[L_KNEE].fracture_hi);
     EXPECT_LT(p->joints[L_KNEE].fracture_lo, p->joints[L_KNEE].lo_stop);
     EXPECT_EQ(dJointGetHingeParam(h, dParamFMax), 0.0);
-    EXPECT_EQ(p->motor_wish[L_KNEE], MOTOR_RELAX);
     EXPECT_EQ(fighter_set_joint_state(0, L_KNEE, MOTOR_FWD), -1);
     EXPECT_EQ(p->motor_wish[L_KNEE], MOTOR_RELAX);
     EXPECT_NE(dJointGetBody(h, 0), nullptr);
     EXPECT_EQ(p->pending_sound, 22);
     EXPECT_FLOAT_EQ(p->score, -5000.0f);
-    // The other hinges keep their motors.
     EXPECT_EQ(p->joints[R_KNEE].broken, JOINT_INTACT);
     // A broken joint is not checked again.
     p->joints[L_KNEE].hit_mark = 1;
     check_joint_breaks(0);
+    EXPECT_EQ(p->broken_joints, 1);
+    // Bad fighters, joints and kinds break nothing.
+    for (const auto &b : {std::array<int, 3>{0, -1, 1}, {0, 20, 1}, {7, 0, 1}, {0, 0, 3}})
+        EXPECT_EQ(break_joint(b[0], b[1], b[2]), 1);
     EXPECT_EQ(p->broken_joints, 1);
 }
 
@@ -183,24 +159,7 @@ TEST_F(RulesTest, BreaksAfterTheGameIsOverCostNothing)
     EXPECT_EQ(p->broken_joints, 2);
 }
 
-TEST_F(RulesTest, BreakPointsAndBadBreaks)
-{
-    EXPECT_EQ(break_points(NECK), 15000);
-    EXPECT_EQ(break_points(R_WRIST), 2000);
-    EXPECT_EQ(break_points(L_WRIST), 2000);
-    EXPECT_EQ(break_points(L_ANCHOR), 5000);
-    EXPECT_EQ(break_joint(0, -1, 1), 1);
-    EXPECT_EQ(break_joint(0, 20, 1), 1);
-    EXPECT_EQ(break_joint(7, 0, 1), 1);
-    EXPECT_EQ(break_joint(0, 0, 3), 1);
-    EXPECT_EQ(get_player(0)->broken_joints, 0);
-    // Type 0 only counts.
-    EXPECT_EQ(break_joint(0, 3, 0), 0);
-    EXPECT_EQ(get_player(0)->broken_joints, 1);
-    EXPECT_EQ(get_player(0)->joints[3].broken, JOINT_INTACT);
-    EXPECT_EQ(get_player(0)->score, 0.0f);
-}
-
+// In network play the server's breaks apply in the live step of their frame.
 TEST_F(RulesTest, ServerBreaksApplyWhenDue)
 {
     EXPECT_EQ(set_pending_break(1, R_HIP, JOINT_DISMEMBERED, 30), 0);
@@ -208,15 +167,16 @@ TEST_F(RulesTest, ServerBreaksApplyWhenDue)
     EXPECT_EQ(set_pending_break(2, NECK, 1, 0), 1);
     EXPECT_EQ(set_pending_break(0, 20, 1, 0), 1);
     EXPECT_EQ(set_pending_break(0, 1, 5, 0), 1);
-    EXPECT_EQ(get_pending_breaks(-1), nullptr);
-    apply_pending_breaks(29);
+    get_game_globals()->network_mode = 1;
+    get_game_state()->frame = 28;
+    step();
     EXPECT_EQ(get_player(1)->broken_joints, 0);
-    apply_pending_breaks(30);
+    step();
     EXPECT_EQ(get_player(1)->joints[R_HIP].broken, JOINT_DISMEMBERED);
     EXPECT_EQ(get_player(1)->joints[NECK].broken, JOINT_INTACT);
-    apply_pending_breaks(40);
+    step();
     EXPECT_EQ(get_player(1)->joints[NECK].broken, JOINT_FRACTURED);
-    apply_pending_breaks(41);
+    step();
     EXPECT_EQ(get_player(1)->broken_joints, 2);
 }
 

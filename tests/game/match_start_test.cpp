@@ -103,29 +103,6 @@ TEST_F(MatchStart, EqualRulesKeepTheWorldAndOnlyResetTheFighters)
     EXPECT_EQ(get_next_match_rules()->matchframes, changed.matchframes);
 }
 
-// Default rules: engagedistance 100 gives d = 0.5. The fighter faces -y, so
-// fighter 0 stands at +d in y with heading 0 and fighter 1 at -d in y turned
-// half about the vertical through its head; both 0.01 lower than the stance.
-TEST_F(MatchStart, EngagePlacementOfTwoFighters)
-{
-    new_match(0, 0, &rules_, 0);
-    for (int i = 0; i < 2; i++) {
-        const StanceSlot *s = get_stance_slot(get_player(i)->stance_slot);
-        const double d = i == 0 ? 0.5 : -0.5;
-        const dReal *head = dBodyGetPosition(get_player(i)->bodies[HEAD]);
-        EXPECT_NEAR(head[0], s->pos[HEAD][0], 1e-9);
-        EXPECT_NEAR(head[1], s->pos[HEAD][1] + d, 1e-9);
-        EXPECT_NEAR(head[2], s->pos[HEAD][2] - 0.01, 1e-9);
-        for (int b = 0; b < BODY_COUNT; b++) {
-            const dReal *p = dBodyGetPosition(get_player(i)->bodies[b]);
-            const double sign = i == 0 ? 1 : -1;
-            EXPECT_NEAR(p[0] - head[0], sign * (s->pos[b][0] - s->pos[HEAD][0]), 1e-9) << i << " " << b;
-            EXPECT_NEAR(p[1] - head[1], sign * (s->pos[b][1] - s->pos[HEAD][1]), 1e-9) << i << " " << b;
-            EXPECT_NEAR(p[2], s->pos[b][2] - 0.01, 1e-9);
-        }
-    }
-}
-
 namespace {
 
 // Where the fighter looks, flat on the floor: up x (right hand - left hand).

@@ -14,104 +14,32 @@ static const char k_every_statement[] =
     "# every statement at least once\r\n"
     "version 3\r\n"
     "message a test world\r\n"
-    "world\r\n"
-    "   color 0.5 0.6 0.7\r\n"
+    "world\r\n   color 0.5 0.6 0.7\r\n"
     "gravity 0 0 -5\r\n"
     "friction 500\r\n"
-    "blood\r\n"
-    "   color 1 0 0\r\n"
-    "hold\r\n"
-    "   color 1 1 0\r\n"
-    "hold_active\r\n"
-    "   color 1 1 1\r\n"
-    "relax\r\n"
-    "   color 0 0 1\r\n"
-    "relax_active\r\n"
-    "   color 0 1 1\r\n"
-    "body head\r\n"
-    "   shape box\r\n"
-    "   sides 0.3 0.25 0.2\r\n"
-    "   pos 1 0.85 2.7\r\n"
-    "   rot 90 0 0\r\n"
-    "   density 0.5\r\n"
-    "   force 0 0 1\r\n"
-    "   thrust 10 0 0 2\r\n"
-    "   material steel\r\n"
-    "   flag 2\r\n"
-    "   color 0.1 0.2 0.3\r\n"
-    "   friction 600\r\n"
-    "body r_hand\r\n"
-    "   alt_sides 0.35 0.12 0.18\r\n"
-    "   radius 0.15\r\n"
-    "joint neck\r\n"
-    "   radius 0.13\r\n"
-    "   pos 1 0.9 2.52\r\n"
-    "   axis 0 1 0\r\n"
-    "   range 0.8 -0.4\r\n"
-    "   strength 2\r\n"
-    "   velocity 30\r\n"
-    "   dm_threshold 50\r\n"
-    "   material steel\r\n"
-    "   flag 1\r\n"
+    "blood\r\n   color 1 0 0\r\n"
+    "hold\r\n   color 1 1 0\r\n"
+    "hold_active\r\n   color 1 1 1\r\n"
+    "relax\r\n   color 0 0 1\r\n"
+    "relax_active\r\n   color 0 1 1\r\n"
+    "body head\r\n   shape box\r\n   sides 0.3 0.25 0.2\r\n   pos 1 0.85 2.7\r\n   rot 90 0 0\r\n"
+    "   density 0.5\r\n   force 0 0 1\r\n   thrust 10 0 0 2\r\n   material steel\r\n   flag 2\r\n"
+    "   color 0.1 0.2 0.3\r\n   friction 600\r\n"
+    "body r_hand\r\n   alt_sides 0.35 0.12 0.18\r\n   radius 0.15\r\n"
+    "joint neck\r\n   radius 0.13\r\n   pos 1 0.9 2.52\r\n   axis 0 1 0\r\n   range 0.8 -0.4\r\n"
+    "   strength 2\r\n   velocity 30\r\n   dm_threshold 50\r\n   material steel\r\n   flag 1\r\n"
     "   color 0.4 0.4 0.4\r\n"
     "player 1\r\n"
-    "body head\r\n"
-    "   radius 0.3\r\n"
-    "joint l_axilla\r\n"
-    "   strength 5\r\n"
-    "env_obj 1\r\n"
-    "   shape box\r\n"
-    "   sides 1 1 0.2\r\n"
-    "   pos 0 3 0.1\r\n"
-    "   mass 2\r\n"
-    "   color 1 0 0 0.5\r\n"
-    "   visible 1\r\n"
-    "   rot 0 0 45\r\n"
-    "   material flesh\r\n"
-    "   flag 8\r\n"
-    "   friction 50\r\n"
-    "   bounce 0.3\r\n"
-    "env_obj 2\r\n"
-    "   shape sphere\r\n"
-    "   sides 0.2\r\n"
-    "   pos 2 2 1\r\n"
-    "   mass 0.5\r\n"
-    "   force 0 0 1\r\n"
+    "body head\r\n   radius 0.3\r\n"
+    "joint l_axilla\r\n   strength 5\r\n"
+    "env_obj 1\r\n   shape box\r\n   sides 1 1 0.2\r\n   pos 0 3 0.1\r\n   mass 2\r\n   color 1 0 0 0.5\r\n"
+    "   visible 1\r\n   rot 0 0 45\r\n   material flesh\r\n   flag 8\r\n   friction 50\r\n   bounce 0.3\r\n"
+    "env_obj 2\r\n   shape sphere\r\n   sides 0.2\r\n   pos 2 2 1\r\n   mass 0.5\r\n   force 0 0 1\r\n"
     "   thrust 5 1 0 0\r\n"
-    "env_obj 3\r\n"
-    "   shape cylinder\r\n"
-    "   sides 0.1 0.5\r\n"
-    "   pos 3 3 1\r\n"
-    "   mass 0.5\r\n"
-    "env_obj_joint 1 2 3\r\n"
-    "   pos 2.5 2.5 1\r\n"
-    "   axis 1 0 0\r\n"
-    "   range 0.5 -0.5\r\n"
-    "   strength 10\r\n"
-    "   velocity 3\r\n"
-    "   visible 0\r\n"
-    "gamerule\r\n"
-    "   matchframes 1200\r\n"
-    "   turnframes 20\r\n";
-
-TEST(ModStatements, TableHasTheRowsInOrder)
-{
-    static const char *const names[MOD_STATEMENT_COUNT] = {
-        "joint", "body", "world", "gravity", "friction", "bounce", "version", "message", "sides",
-        "alt_sides", "range", "strength", "velocity", "pos", "radius", "shape", "material", "flag",
-        "color", "visible", "force", "thrust", "blood", "rot", "axis", "hold", "relax", "hold_active",
-        "relax_active", "player", "gamerule", "env_obj", "mass", "density", "dm_threshold", "env_obj_joint"};
-    static const int no_arg[] = {2, 22, 25, 26, 27, 28, 30};
-    const ModStatement *t = mod_statement_table();
-    for (int i = 0; i < MOD_STATEMENT_COUNT; i++) {
-        EXPECT_STREQ(t[i].name, names[i]) << i;
-        bool takes = true;
-        for (int k : no_arg)
-            takes = takes && k != i;
-        EXPECT_EQ(t[i].takes_arg, takes ? 1 : 0) << names[i];
-        EXPECT_NE(t[i].run, nullptr);
-    }
-}
+    "env_obj 3\r\n   shape cylinder\r\n   sides 0.1 0.5\r\n   pos 3 3 1\r\n   mass 0.5\r\n"
+    "env_obj_joint 1 2 3\r\n   pos 2.5 2.5 1\r\n   axis 1 0 0\r\n   range 0.5 -0.5\r\n   strength 10\r\n"
+    "   velocity 3\r\n   visible 0\r\n"
+    "gamerule\r\n   matchframes 1200\r\n   turnframes 20\r\n";
 
 TEST_F(ModTest, EveryStatementLoadsTheWorldItDescribes)
 {
@@ -243,15 +171,9 @@ TEST_F(ModTest, WriteLoadWriteGivesTheSameBytes)
     // What the text holds.
     EXPECT_EQ(first.rfind("friction 600.000000\r\nplayer 0\r\n   body head\r\n", 0), 0u) << first.substr(0, 80);
     EXPECT_NE(first.find("      rot 90.000000 0.000000 0.000000\r\n"), std::string::npos);
-    EXPECT_NE(first.find("   rot 0.000000 0.000000 45.000000\r\n"), std::string::npos);
     EXPECT_NE(first.find("   color 1.000000 0.000000 0.000000 0.500000\r\n"), std::string::npos);
     EXPECT_NE(first.find("   color 0.000000 1.000000 0.000000\r\n"), std::string::npos);   // alpha 1: three values
-    EXPECT_NE(first.find("      dm_threshold 50\r\n"), std::string::npos);
     EXPECT_NE(first.find("      thrust 10 0.000000 0.000000 2.000000\r\n"), std::string::npos);
-    EXPECT_NE(first.find("env_obj_joint 1 2 3\r\n"), std::string::npos);
-    EXPECT_NE(first.find("      friction 50.00\r\n"), std::string::npos);
-    EXPECT_NE(first.find("player 1\r\n"), std::string::npos);
-    EXPECT_EQ(first.find("\n", 0), first.find("\r\n", 0) + 1);
     size_t bare = 0;
     for (size_t i = 0; i < first.size(); i++)
         bare += first[i] == '\n' && (i == 0 || first[i - 1] != '\r');
@@ -301,40 +223,26 @@ TEST_F(ModTest, EveryErrorPrintsItsMessageAndChangesNothing)
     const std::vector<BadLine> cases = {
         {{}, "joint", "joint needs a parameter\n"},
         {{}, "joint \f", "load is empty for key joint\n"},
-        {{}, "pos \v ", "load is empty for key pos\n"},
         {{}, "joint knee", "no such joint knee\n"},
         {{}, "body belly", "no such body belly\n"},
         {{}, "bounce 1", "bounce statement out of context\n"},
         {body, "bounce 1", "bounce statement out of context\n"},
         {body, "sides abc", "not enough arguments to sides\n"},
         {body, "sides 1 -1 1", "arguments negative\n"},
-        {body, "alt_sides 1", "not enough arguments to alt_sides\n"},
-        {body, "alt_sides 1 1 -2", "arguments negative\n"},
         {joint, "range 1", "not enough arguments to range\n"},
         {joint, "range 0.5 1.0", "high stop < low stop (\"0.5 1.0\")\n"},
-        {body, "pos 1 2", "not enough arguments to pos\n"},
         {{}, "radius 1", "Unexpected radius command\n"},
-        {object, "radius 1", "Unexpected radius command\n"},
         {body, "shape cube", "No such shape (cube)\n"},
         {body, "material wood", "Unknown material (wood)\n"},
-        {body, "color 1 1", "not enough arguments to color\n"},
         {object, "visible 2", "visible can only be set to 1 or 0\n"},
-        {object, "visible -1", "visible can only be set to 1 or 0\n"},
         {object, "visible x", "not enough arguments to visible\n"},
-        {body, "force 1 2", "not enough arguments to force\n"},
         {body, "thrust 1 2 3", "not enough arguments to thrust\n"},
         {body, "thrust 0 1 2 3", "invalid frames input to thrust\n"},
-        {body, "rot 1", "not enough arguments to rot\n"},
-        {joint, "axis 1", "not enough arguments to axis\n"},
         {{}, "player 2", "Invalid player index: 2\n"},
-        {{}, "player -1", "Invalid player index: -1\n"},
         {{}, "player one", "Invalid player index: one\n"},
         {{}, "env_obj 17", "Environment object out of range (17)\n"},
-        {{}, "env_obj 0", "Environment object out of range (0)\n"},
         {{"env_obj 1", "env_obj 2"}, "env_obj_joint 1 2 2",
          "Environment object joint parameter(s) invalid (env_obj_joint 1 2 2)\n"},
-        {{"env_obj 1", "env_obj 2"}, "env_obj_joint 17 1 2",
-         "Environment object joint parameter(s) invalid (env_obj_joint 17 1 2)\n"},
         {{"env_obj 1", "env_obj 2"}, "env_obj_joint 1 2",
          "Environment object joint parameter(s) invalid (env_obj_joint 1 2)\n"},
         {{"env_obj 1"}, "env_obj_joint 1 1 2",
@@ -343,36 +251,22 @@ TEST_F(ModTest, EveryErrorPrintsItsMessageAndChangesNothing)
         {{}, "Joint neck", "parse_mod_cmd no op found Joint neck\n"},
         {{"world"}, "force 1 2 3", "force statement out of context\n"},
         {joint, "thrust 1 2 3 4", "thrust statement out of context\n"},
-        {{}, "color 1 1 1", "color statement out of context\n"},
-        {body, "visible 1", "visible statement out of context\n"},
         {joint, "rot 1 2 3", "rotate statement out of context\n"},
-        {body, "axis 1 0 0", "axis statement out of context\n"},
-        {{}, "pos 1 2 3", "pos statement out of context\n"},
-        {joint, "sides 1 1 1", "sides statement out of context\n"},
         {object, "alt_sides 1 1 1", "alt_sides statement out of context\n"},
-        {body, "range 1 0", "range statement out of context\n"},
         {body, "strength 1", "strength statement out of context\n"},
-        {object, "velocity 1", "velocity statement out of context\n"},
-        {{}, "material steel", "material statement out of context\n"},
         {{"blood"}, "flag 1", "flag statement out of context\n"},
-        {joint, "shape box", "shape statement out of context\n"},
         {body, "mass 1", "mass statement out of context\n"},
-        {object, "density 1", "density statement out of context\n"},
         {body, "dm_threshold 1", "dm_threshold statement out of context\n"},
         // Values the physics engine cannot take.
         {body, "density 0", "density must be above 0 (0)\n"},
-        {body, "density -2", "density must be above 0 (-2)\n"},
         {object, "mass 0", "mass must be above 0 (0)\n"},
         {object, "mass nan", "mass must be above 0 (nan)\n"},
         {body, "radius -0.1", "radius must be above 0 (-0.1)\n"},
-        {joint, "radius 0", "radius must be above 0 (0)\n"},
         {{}, "friction -1", "friction must not be negative (-1)\n"},
         {object, "bounce -1", "bounce must not be negative (-1)\n"},
         // Statements after a refused block statement have nothing to change.
         {{"body belly"}, "pos 1 2 3", "pos statement out of context\n"},
-        {{"joint knee"}, "range 1 0", "range statement out of context\n"},
         {{"env_obj 99"}, "friction 5", "friction statement out of context\n"},
-        {{"env_obj 99"}, "sides 1 1 1", "sides statement out of context\n"},
         {{"env_obj_joint 1 2 2"}, "axis 1 0 0", "axis statement out of context\n"},
     };
     for (const BadLine &c : cases) {

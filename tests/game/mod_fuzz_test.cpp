@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cmath>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,14 +18,7 @@ namespace {
 // as many.
 constexpr long FUZZ_FILES = 100000;
 
-long fuzz_files()
-{
-    const char *env = getenv("KX_FUZZ_SCALE");
-    long scale = env && *env ? strtol(env, nullptr, 10) : 1;
-    if (scale < 1 || scale > 10000)
-        scale = 1;
-    return FUZZ_FILES * scale;
-}
+long fuzz_files() { return FUZZ_FILES * kxtest::fuzz_scale(); }
 
 const char *const k_seed_lines[] = {
     "version 3", "message hello", "world", "color 0.5 0.6 0.7", "gravity 0 0 -5", "friction 500", "blood",
@@ -166,33 +158,6 @@ std::string check_in_range()
     return "";
 }
 
-// The standard streams go to /dev/null while the loaders talk.
-class QuietStreams {
-public:
-    QuietStreams()
-    {
-        fflush(stdout);
-        fflush(stderr);
-        out_ = dup(1);
-        err_ = dup(2);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        close(null);
-    }
-    ~QuietStreams()
-    {
-        fflush(stdout);
-        fflush(stderr);
-        dup2(out_, 1);
-        dup2(err_, 2);
-        close(out_);
-        close(err_);
-    }
-private:
-    int out_, err_;
-};
-
 // Replaces the file's contents without truncating it to nothing first,
 // which makes some file systems flush the file to disk at every close.
 void overwrite(int fd, const std::string &text)
@@ -219,7 +184,7 @@ TEST_F(ModFuzz, MutatedModFilesLeaveEveryRecordInRange)
     ASSERT_GE(mod_fd, 0);
     ASSERT_GE(overlay_fd, 0);
     {
-        QuietStreams quiet;
+        kxtest::QuietStreams quiet(true);
         for (long i = 0; i < files && fault.empty(); i++) {
             const std::string text = fuzz_file(rng);
             const bool overlay = i % 8 == 7;

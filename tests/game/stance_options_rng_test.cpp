@@ -27,22 +27,6 @@ TEST(Ranmar, PublishedTestValues)
         EXPECT_EQ((int)(rng.next() * 16777216.0), v);
 }
 
-TEST(Ranmar, OutOfRangeSeedUsesFallbackPair)
-{
-    UniformRng a, b, c;
-    a.seed(31329, 5);
-    b.seed(1231, 7354);
-    c.seed(17985, 21338);
-    UniformRng d;  // default seeds
-    for (int k = 0; k < 1000; k++) {
-        const float x = a.next();
-        EXPECT_EQ(x, b.next());
-        EXPECT_GE(x, 0.0f);
-        EXPECT_LT(x, 1.0f);
-        EXPECT_EQ(c.next(), d.next());
-    }
-}
-
 class StanceTest : public WorldTest {
 protected:
     void SetUp() override

@@ -42,44 +42,31 @@ TEST_F(MatchTest, TurnOfTenRunsExactlyTenStepsThenFreezesWithPreview)
     EXPECT_EQ(w->ghost_frame, 3.0f);
 }
 
-TEST_F(MatchTest, TurnFrameListGivesItsEntriesInTurn)
+// Turns take the entries of the rules' list in turn; an empty list, or an
+// entry below 1, takes the nominal length; with neither a turn is one frame.
+TEST_F(MatchTest, TurnLengthsComeFromTheListOrTheNominalLength)
 {
-    MatchRules *r = get_match_rules();
-    r->turnframe_list[0] = 10;
-    r->turnframe_list[1] = 20;
-    r->turnframe_list[2] = 30;
-    r->turnframe_count = 3;
-    std::vector<int> lengths;
-    for (int t = 0; t < 5; t++) {
-        start_turn_frames(0);
-        lengths.push_back(run_until_waiting());
+    struct { std::vector<int> list; int nominal; std::vector<int> lengths; } cases[] = {
+        {{10, 20, 30}, 10, {10, 20, 30, 10, 20}},
+        {{}, 15, {15, 15}},
+        {{0, -4}, 15, {15, 15}},
+        {{}, 0, {1}},
+    };
+    for (const auto &c : cases) {
+        MatchRules *r = get_match_rules();
+        r->turnframe_count = (int)c.list.size();
+        for (size_t k = 0; k < c.list.size(); k++)
+            r->turnframe_list[k] = c.list[k];
+        rules_set_nominal_turn_length(c.nominal);
+        get_game_state()->turn_index = 0;
+        std::vector<int> lengths;
+        for (size_t t = 0; t < c.lengths.size(); t++) {
+            start_turn_frames(0);
+            lengths.push_back(run_until_waiting());
+        }
+        EXPECT_EQ(lengths, c.lengths);
+        EXPECT_EQ(get_game_state()->turn_index, (int)c.lengths.size());
     }
-    EXPECT_EQ(lengths, (std::vector<int>{10, 20, 30, 10, 20}));
-    EXPECT_EQ(get_game_state()->turn_index, 5);
-}
-
-TEST_F(MatchTest, EmptyTurnListTakesTheNominalLength)
-{
-    MatchRules *r = get_match_rules();
-    r->turnframe_count = 0;
-    rules_set_nominal_turn_length(15);
-    start_turn_frames(0);
-    EXPECT_EQ(run_until_waiting(), 15);
-    // A list entry below 1 (a turn without frames, or one that never ends)
-    // takes the nominal length too.
-    r->turnframe_list[0] = 0;
-    r->turnframe_list[1] = -4;
-    r->turnframe_count = 2;
-    get_game_state()->turn_index = 0;
-    start_turn_frames(0);
-    EXPECT_EQ(run_until_waiting(), 15);
-    start_turn_frames(0);
-    EXPECT_EQ(run_until_waiting(), 15);
-    // Neither the list nor the nominal length: one frame, never zero.
-    rules_set_nominal_turn_length(0);
-    r->turnframe_count = 0;
-    start_turn_frames(0);
-    EXPECT_EQ(run_until_waiting(), 1);
 }
 
 TEST_F(MatchTest, CommitRefusedWhileATurnRunsOrTheMatchIsOver)
@@ -114,13 +101,19 @@ TEST_F(MatchTest, SelectedFighterGetsTheOnlyPreviewUnlessOptionAll)
     EXPECT_EQ(w->ghost_mode, 2);
 }
 
+// Ticks while frozen run nothing; a quiet step keeps recording but skips
+// the physics and the frame cache.
 TEST_F(MatchTest, QuietStepKeepsRecordingButSkipsPhysicsAndCache)
 {
     WorldState *w = get_game_state();
+    const std::vector<double> before = body_positions();
+    for (int k = 0; k < 5; k++)
+        run_match_tick(0);
+    EXPECT_EQ(w->frame, 0);
+    EXPECT_EQ(body_positions(), before);
     start_turn_frames(3);
     w->frames_left = 0;   // drive step_world directly
     fighter_set_joint_state(0, NECK, MOTOR_FWD);
-    const std::vector<double> before = body_positions();
     step_world(1);
     EXPECT_EQ(w->frame, 1);
     EXPECT_EQ(w->frames_recorded, 1);
@@ -129,14 +122,4 @@ TEST_F(MatchTest, QuietStepKeepsRecordingButSkipsPhysicsAndCache)
     step_world(0);
     EXPECT_EQ(frame_cache_valid(1), 1u);
     EXPECT_NE(body_positions(), before);
-}
-
-TEST_F(MatchTest, NothingRunsWhileFrozen)
-{
-    WorldState *w = get_game_state();
-    const std::vector<double> before = body_positions();
-    for (int k = 0; k < 5; k++)
-        run_match_tick(0);
-    EXPECT_EQ(w->frame, 0);
-    EXPECT_EQ(body_positions(), before);
 }

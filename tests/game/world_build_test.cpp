@@ -39,32 +39,6 @@ TEST_F(WorldTest, TotalMassEqualsTableSumByOdeFormulas)
     EXPECT_GT(expected, 0.05);
 }
 
-TEST_F(WorldTest, CategoriesAndCollideBitsFollowTheScheme)
-{
-    for (int i = 0; i < 4; i++) {
-        Player *p = get_player(i);
-        const bool ghost = i >= 2;
-        const int own = ghost ? (256 << (i - 2)) : (1 << i);
-        const int collide = ghost ? (i == 2 ? 4640 : 4384) : (i == 0 ? 50 : 49);
-        for (int b = 0; b < 21; b++) {
-            const bool end = b == 11 || b == 12 || b == 19 || b == 20;
-            const bool floor = b == 0 || b == 11 || b == 12 || b == 19 || b == 20;
-            EXPECT_EQ(dGeomGetCategoryBits(p->body_geoms[b]), (unsigned long)(end ? own | collide : own)) << i << " " << b;
-            EXPECT_EQ(dGeomGetCollideBits(p->body_geoms[b]), (unsigned long)(floor ? collide | 128 : collide)) << i << " " << b;
-        }
-        for (int j = 0; j < 20; j++) {
-            EXPECT_EQ(dGeomGetCategoryBits(p->joint_geoms[j]), (unsigned long)own);
-            EXPECT_EQ(dGeomGetCollideBits(p->joint_geoms[j]), (unsigned long)(collide | 128));
-        }
-    }
-    EXPECT_EQ(dGeomGetCategoryBits(get_floor_geom()), 128ul);
-    EXPECT_EQ(dGeomGetCollideBits(get_floor_geom()), 0ul);
-    EXPECT_EQ(dGeomGetCategoryBits(get_blood_drop(0)->geom), 64ul);
-    EXPECT_EQ(dGeomGetCollideBits(get_blood_drop(0)->geom), 128ul);
-    for (int k = 0; k < 14; k++)
-        EXPECT_EQ(category_bits(k), k == 0 ? 0 : 1 << (k - 1));
-}
-
 struct Pair { int kind_a, id_a, kind_b, id_b; };
 
 static void collect_pairs(void *data, dGeomID a, dGeomID b)
@@ -114,23 +88,8 @@ TEST_F(WorldTest, GhostsAreBuiltSwitchedOff)
         EXPECT_EQ(dGeomGetSpace(g->body_geoms[0]), get_game_globals()->ghost_space);
         EXPECT_STREQ(g->name, get_player(i - 2)->name);
     }
-    EXPECT_STREQ(get_player(0)->name, "vako");
-    EXPECT_STREQ(get_player(1)->name, "zud");
-    EXPECT_STREQ(get_player(1)->short_name, "zud");
-    EXPECT_STREQ(get_player(3)->short_name, "zud");
-    EXPECT_EQ(get_player(0)->colour, 3);
-    EXPECT_EQ(get_player(1)->colour, 5);
     EXPECT_EQ(get_first_ghost(), get_player(2));
-    EXPECT_EQ(get_player(-1), nullptr);
     EXPECT_EQ(get_player(4), nullptr);
-    EXPECT_EQ(get_player(1000), nullptr);
-}
-
-TEST_F(WorldTest, StartingPoseIsStoredAsInit)
-{
-    EXPECT_STREQ(get_stance_slot(0)->name, "INIT");
-    EXPECT_EQ(get_stance_slot(1)->name[0], '\0');
-    EXPECT_NEAR(get_stance_slot(0)->pos[HEAD][2], 2.6, 1e-6);
 }
 
 TEST_F(WorldTest, HingesJoinBuiltInPairsWhateverTheTableSays)
@@ -265,96 +224,4 @@ TEST_F(WorldTest, MoveAndTurnPlayer)
     EXPECT_NEAR(body_pos(0, HEAD)[0], 3, 1e-9);
     // Negating x and y is itself a half turn: the hand swings to the other side.
     EXPECT_NEAR(body_pos(0, R_HAND)[0] - 3, -(rx - 3), 1e-9);
-}
-
-TEST(NameTables, EdgesAndLookups)
-{
-    EXPECT_STREQ(body_name(21), "BODYPARTS");
-    EXPECT_STREQ(body_name(22), "NONE");
-    EXPECT_STREQ(body_name(-1), "NONE");
-    EXPECT_STREQ(body_name(17), "L_LEG");
-    EXPECT_STREQ(joint_id_name(20), "JOINTS");
-    EXPECT_STREQ(joint_id_name(-3), "NONE");
-    EXPECT_STREQ(motor_state_name(5), "NO_SUCH_MOTOR_STATE");
-    EXPECT_STREQ(motor_state_name(-1), "NO_SUCH_MOTOR_STATE");
-    EXPECT_STREQ(body_or_joint_name(-1), "GROUND");
-    EXPECT_STREQ(body_or_joint_name(21), "BODYPARTS");
-    EXPECT_STREQ(body_or_joint_name(22), "SPLEX");
-    EXPECT_EQ(selected_joint_of_body(17), 17);
-    EXPECT_EQ(selected_joint_of_body(18), 16);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(selected_joint_of_body(21), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "selected_body missing joint for body nr 21\n");
-    EXPECT_EQ(joint_order_map(19), 20);
-    EXPECT_EQ(joint_order_map(20), -1);
-    EXPECT_EQ(part_weight(0), 100);
-    EXPECT_EQ(part_weight(21 + R_KNEE), 0);
-    EXPECT_EQ(part_weight(21 + L_ANCHOR), 10);
-    EXPECT_EQ(part_weight(21 + NECK), 40);
-}
-
-TEST_F(WorldTest, PlayerNamesAndSelection)
-{
-    EXPECT_EQ(set_player_name(0, "vako"), 1);
-    EXPECT_EQ(set_player_name(0, "[KX]fighter"), 0);
-    EXPECT_STREQ(get_player(0)->short_name, "fighter");
-    EXPECT_EQ(set_player_name(0, "[KX]fighter"), 1);
-    EXPECT_EQ(set_player_name(0, "a very long name that does not fit in thirty-one"), 0);
-    EXPECT_EQ(strlen(get_player(0)->name), 31u);
-    EXPECT_EQ(set_player_selection(0, 22), 1);
-    EXPECT_EQ(set_player_selection(-1, 2), 1);
-    EXPECT_EQ(set_player_selection(1, 21), 0);
-    EXPECT_EQ(parse_grip_pair(0, "1 2"), 0);
-    EXPECT_EQ(get_player(0)->grip_wish[GRIP_LEFT], 1);
-    EXPECT_EQ(parse_grip_pair(0, "3 0"), 1);
-    EXPECT_EQ(get_player(0)->grip_wish[GRIP_LEFT], 1);
-}
-
-TEST(BodyTemplate, UnitScaleLowersYAndWidensRightArm)
-{
-    BodyDef bodies[21];
-    JointDef joints[20];
-    scale_body_template(bodies, joints, 1, 1, 1);
-    const BodyDef *tb = builtin_body_table();
-    for (int b = 0; b < 21; b++) {
-        EXPECT_FLOAT_EQ(bodies[b].pos[1], tb[b].pos[1] - 1);
-        EXPECT_FLOAT_EQ(bodies[b].pos[0], tb[b].pos[0]);
-        const float f = (b == 6 || b == 7) ? 1.6f : 1.0f;
-        EXPECT_FLOAT_EQ(bodies[b].sides[0], tb[b].sides[0] * f) << b;
-    }
-    scale_body_template(bodies, joints, 1, 1, 2);
-    const JointDef *tj = builtin_joint_table();
-    EXPECT_FLOAT_EQ(joints[R_WRIST].pos[0], 0.65f + (tj[R_WRIST].pos[0] - 0.65f) * 2);
-    EXPECT_FLOAT_EQ(joints[R_WRIST].pos[2], tj[R_WRIST].pos[2] * 2);
-    // Capsule: length so that the whole capsule scales by c.
-    scale_body_template(bodies, joints, 1, 1, 0.5f);
-    EXPECT_FLOAT_EQ(bodies[R_THIGH].sides[1], (2 * 0.12f + 0.3f) * 0.5f - 2 * 0.12f);
-    scale_body_template(bodies, joints, 2, 1, 0.1f);
-    EXPECT_FLOAT_EQ(bodies[R_THIGH].sides[1], 0.01f);
-    EXPECT_FLOAT_EQ(bodies[R_THIGH].sides[0], 0.24f);
-}
-
-TEST(ModWorldRecord, ResetForANewLoad)
-{
-    ModWorld m;
-    mod_world_reset(&m);
-    for (const EnvObject &o : m.env_objects) {
-        EXPECT_EQ(o.defined, 0);
-        EXPECT_EQ(o.shape, SHAPE_BOX);
-        EXPECT_EQ(o.sides[1], 0.5);
-        EXPECT_EQ(o.mass, 0.1);
-        EXPECT_EQ(o.color[1], 1.0f);
-        EXPECT_EQ(o.color[0], 0.0f);
-        EXPECT_EQ(o.visible, 1u);
-        EXPECT_EQ(o.material, 1u);
-        EXPECT_EQ(o.pos[2], 0.25);
-    }
-    for (const EnvObjectJoint &j : m.env_joints) {
-        EXPECT_EQ(j.active, 0u);
-        EXPECT_EQ(j.strength, 0.0f);
-    }
-    EXPECT_EQ(m.friction, 10000.0f);
-    EXPECT_EQ(m.colors[0][0], 1.0f);
-    EXPECT_EQ(m.colors[19][2], 1.0f);
-    EXPECT_GT(m.colors[20][0], m.colors[20][2]);
 }

@@ -158,16 +158,3 @@ TEST(ConsoleCommands, ExecFileSkipsOverlongLinesWhole)
     struct stat st;
     EXPECT_NE(stat(dir.file("stolen.txt").c_str(), &st), 0);
 }
-
-TEST(ConsoleCommands, ExecFileEchoIsCapturedWhileCaptureIsOpen)
-{
-    TempDir dir;
-    ScopedChdir cd(dir.path());
-    chat_init();
-    write_file(dir.file("a.kxs"), "set one 1\n");
-    ASSERT_EQ(console_capture_open("log.txt"), 0);
-    exec_file("a.kxs");
-    console_capture_close();
-    EXPECT_EQ(read_file(dir.file("log.txt")), "set one 1\nNo such option one\n");
-    EXPECT_EQ(chat_line_count(0), 0);
-}

@@ -86,21 +86,6 @@ TEST(History, LongLinesAreCutNotSplit)
     EXPECT_EQ(line(1), "after");
 }
 
-TEST(History, MissingFileAndEmptyAdds)
-{
-    TempDir dir;
-    ScopedChdir cd(dir.path());
-    add("kept");
-    history_load();                      // no file: empty history
-    EXPECT_EQ(history_count(), 0);
-    const uint16_t empty[] = {0};
-    history_add(empty);
-    history_add(nullptr);
-    EXPECT_EQ(history_count(), 0);
-    history_save();
-    EXPECT_EQ(read_file(dir.file("history.log")), "");
-}
-
 TEST(History, FailedSaveKeepsTheOldFile)
 {
     TempDir dir;

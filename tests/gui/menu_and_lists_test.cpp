@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "gui/services/line_buffer.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
 
@@ -41,25 +40,6 @@ TEST(MenuState, SetStateRunsEnterAndResetsSelection)
     EXPECT_EQ(menu_set_state(-1), 1);
     EXPECT_EQ(menu_state_row(32), nullptr);
     EXPECT_EQ(get_menu_mode(), 0);
-}
-
-TEST(LineBuffer, MadeWithZeroedLinesAndDestroyedOnce)
-{
-    LineBuffer lb(LINE_BUFFER_LINES);
-    ASSERT_EQ(lb.count, 32);
-    uint16_t *last = line_buffer_line(&lb, 31);
-    ASSERT_NE(last, nullptr);
-    for (int i = 0; i < LINE_BUFFER_UNITS; i++)
-        ASSERT_EQ(last[i], 0);
-    last[LINE_BUFFER_UNITS - 1] = 1;   // the whole line is ours
-    EXPECT_EQ(line_buffer_line(&lb, 32), nullptr);
-    EXPECT_EQ(line_buffer_line(&lb, -1), nullptr);
-    line_buffer_destroy(&lb);
-    EXPECT_EQ(lb.count, 0);
-    EXPECT_EQ(lb.lines, nullptr);
-    line_buffer_destroy(&lb);          // and the destructor runs it again
-    LineBuffer none(-3);
-    EXPECT_EQ(none.count, 0);
 }
 
 TEST(ScrollList, StepsWithoutWrapping)

@@ -34,28 +34,6 @@ TEST(BoutList, EntryReadsSixNumbersANameAndANumber)
     EXPECT_STREQ(e.name, "");
 }
 
-TEST(BoutList, EntriesAreCommittedByMinusOne)
-{
-    BoutLine e;
-    parse_bout_entry("5 0 0 0 0 0 alpha 0", &e);
-    EXPECT_EQ(bout_list_set(0, &e), 0);
-    parse_bout_entry("6 0 0 0 0 0 beta 0", &e);
-    EXPECT_EQ(bout_list_set(31, &e), 0);
-    EXPECT_EQ(bout_list_count(), 0);   // not committed yet
-    CaptureStderr();
-    EXPECT_EQ(bout_list_set(32, &e), 1);
-    EXPECT_EQ(bout_list_set(-2, &e), 1);
-    EXPECT_NE(GetCapturedStderr().find("BOUT entry 32 out of range"), std::string::npos);
-    EXPECT_EQ(bout_list_set(-1, nullptr), 0);
-    EXPECT_EQ(bout_list_count(), 2);
-    EXPECT_STREQ(get_bout_line(0)->name, "alpha");
-    EXPECT_STREQ(get_bout_line(31)->name, "beta");
-    EXPECT_EQ(get_bout_line(32), nullptr);
-    // The next list starts empty.
-    bout_list_set(-1, nullptr);
-    EXPECT_EQ(bout_list_count(), 0);
-}
-
 TEST(BoutList, SpectatorNamesAreSplitAtTabsAndBounded)
 {
     EXPECT_EQ(set_spectators("ann\tbob\t\tcyd\r\nzz"), 3);

@@ -10,14 +10,6 @@
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
-TEST(CustomRecord, RecordsExistOnlyForPlayers)
-{
-    EXPECT_NE(get_custom_record(0), nullptr);
-    EXPECT_NE(get_custom_record(CUSTOM_PLAYERS - 1), nullptr);
-    EXPECT_EQ(get_custom_record(-1), nullptr);
-    EXPECT_EQ(get_custom_record(CUSTOM_PLAYERS), nullptr);
-}
-
 TEST(CustomRecord, ColourPairsStoreGoodValuesAndDropBadOnes)
 {
     CustomRecord *rec = get_custom_record(0);
@@ -128,19 +120,6 @@ TEST(CustomRecord, FlamesTakeFiftyTwoScaledParameters)
     EXPECT_NE(GetCapturedStderr().find("FLAME: flame 5 out of range"), std::string::npos);
 }
 
-TEST(CustomRecord, ClearAllEmptiesEveryPlayer)
-{
-    parse_custom_bodcol("1 1", get_custom_record(0));
-    parse_custom_sig("x", get_custom_record(1));
-    clear_all_customs();
-    CustomRecord zero;
-    memset(&zero, 0, sizeof zero);
-    for (int p = 0; p < CUSTOM_PLAYERS; p++)
-        EXPECT_EQ(memcmp(get_custom_record(p), &zero, sizeof zero), 0);
-    apply_customs_all_players(0);   // changes nothing in the records
-    EXPECT_EQ(memcmp(get_custom_record(0), &zero, sizeof zero), 0);
-}
-
 TEST(PlayerRecords, RpgStatsReadAndFormat)
 {
     EXPECT_EQ(get_rpg_stats(-1), nullptr);
@@ -155,19 +134,4 @@ TEST(PlayerRecords, RpgStatsReadAndFormat)
     EXPECT_EQ(s->value[1], INT32_MIN);
     clear_rpg_stats();
     EXPECT_STREQ(format_rpg_message(0, get_rpg_stats(0)), "RPG 0;0 0 0 0 0 0\n");
-}
-
-TEST(PlayerRecords, GhostAndMoney)
-{
-    parse_ghost_line("3 4 5 6", get_ghost_buffer());
-    EXPECT_EQ(get_ghost_buffer()->set, 1);
-    EXPECT_EQ(get_ghost_buffer()->value[2], 5);
-
-    MoneyRecord *m = get_money_record();
-    parse_money_reply("250", m);
-    EXPECT_EQ(m->received, 0);   // half a reply is not a reply
-    parse_money_reply("250 -3", m);
-    EXPECT_EQ(m->received, 1);
-    EXPECT_EQ(m->value[0], 250);
-    EXPECT_EQ(m->value[1], -3);
 }

@@ -2,7 +2,6 @@
 // joint-change test, fighter selection and the frame time.
 #include <gtest/gtest.h>
 #include <lua.hpp>
-#include "app/base/clock.h"
 #include "game/joint_breaks.h"
 #include "game/match_setup.h"
 #include "script/script_context.h"
@@ -13,9 +12,6 @@ protected:
     void SetUp() override { ASSERT_EQ(start_plain_match(10), 0); }
     void TearDown() override { free_game(); }
 };
-
-static uint32_t g_now;
-static uint32_t test_clock(void) { return g_now; }
 
 TEST_F(TurnControlTest, PauseAndResumeAReplayFireTheirHooks)
 {
@@ -112,42 +108,4 @@ TEST_F(TurnControlTest, JointChangeAllowedOnlyWhileTheLiveWorldWaits)
     EXPECT_EQ(can_change_joint(1, 0), 0);
     set_selected_joint(20);
     EXPECT_EQ(get_selected_joint(), -1);
-}
-
-TEST_F(TurnControlTest, SelectionStaysWithinTheFighters)
-{
-    select_fighter(1);
-    EXPECT_EQ(get_game_globals()->selected_player, 1);
-    select_fighter(2);
-    select_fighter(-5);
-    EXPECT_EQ(get_game_globals()->selected_player, 1);
-    select_fighter(-1);
-    EXPECT_EQ(get_game_globals()->selected_player, -1);
-    set_player_flag(7, 1);   // no such fighter: nothing
-    set_player_flag(-1, 1);
-}
-
-TEST_F(TurnControlTest, FrameTimeIsKeptBetweenOneAndTwoHundred)
-{
-    clock_set_source(test_clock);
-    g_now = 1000;
-    update_frame_time();
-    g_now = 1016;
-    update_frame_time();
-    EXPECT_EQ(get_frame_time(), 16);
-    update_frame_time();   // no time passed
-    EXPECT_EQ(get_frame_time(), 200);
-    g_now += 201;
-    update_frame_time();
-    EXPECT_EQ(get_frame_time(), 200);
-    g_now += 200;
-    update_frame_time();
-    EXPECT_EQ(get_frame_time(), 200);
-    g_now += 1;
-    update_frame_time();
-    EXPECT_EQ(get_frame_time(), 1);
-    g_now = 5;   // the clock wrapped
-    update_frame_time();
-    EXPECT_EQ(get_frame_time(), 200);
-    clock_set_source(nullptr);
 }

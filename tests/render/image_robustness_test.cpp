@@ -9,7 +9,6 @@
 #include <png.h>
 #include <zlib.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,15 +17,9 @@
 #include "render/png_decode.h"
 #include "render/png_test_util.h"
 #include "render/tga_read.h"
+#include "support/test_support.h"
 
 namespace {
-
-long fuzz_scale()
-{
-    const char *s = getenv("KX_FUZZ_SCALE");
-    long n = s ? strtol(s, nullptr, 10) : 1;
-    return n < 1 ? 1 : n;
-}
 
 // Changes a copy of the input in one to four places: bytes set, bits
 // flipped, 32-bit fields overwritten with edge values, ranges cut or
@@ -182,7 +175,7 @@ TEST(ImageRobustness, PngCutAtEveryOffsetAndMutated)
             ASSERT_NO_FATAL_FAILURE(png_must_be_sound(file.substr(0, cut)));
     }
     pngtest::Rng rng(20240601);
-    const long total = 100000 * fuzz_scale();
+    const long total = 100000 * kxtest::fuzz_scale();
     for (long i = 0; i < total; i++, inputs++) {
         const std::string &file = corpus[rng.below((uint32_t)corpus.size())];
         // Half the mutations land in the chunks after the header.
@@ -204,7 +197,7 @@ TEST(ImageRobustness, TgaCutAtEveryOffsetAndMutated)
         }
     }
     pngtest::Rng rng(777);
-    const long total = 100000 * fuzz_scale();
+    const long total = 100000 * kxtest::fuzz_scale();
     for (long i = 0; i < total; i++, inputs++) {
         const std::string &file = corpus[rng.below((uint32_t)corpus.size())];
         ASSERT_NO_FATAL_FAILURE(tga_must_be_sound(mutate(file, rng)));
@@ -225,7 +218,7 @@ TEST(ImageRobustness, MutatedDeflateStreamsMatchZlib)
         streams.push_back(deflatetest::zlib_deflate_raw(data, i % 3 == 0 ? 0 : 9, strategies[i % 4]));
     }
     const size_t limit = 1 << 16;
-    const long total = 30000 * fuzz_scale();
+    const long total = 30000 * kxtest::fuzz_scale();
     long both_ok = 0;
     for (long i = 0; i < total; i++) {
         std::string s = mutate(streams[rng.below((uint32_t)streams.size())], rng);

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <fcntl.h>
 #include <ftw.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -101,6 +102,39 @@ int run_self(const std::string &gtest_filter, const std::string &env_entry)
     if (waitpid(pid, &status, 0) != pid)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+long fuzz_scale()
+{
+    const char *env = getenv("KX_FUZZ_SCALE");
+    const long scale = env && *env ? strtol(env, nullptr, 10) : 1;
+    return scale < 1 || scale > 10000 ? 1 : scale;
+}
+
+QuietStreams::QuietStreams(bool stdout_too)
+{
+    fflush(stdout);
+    fflush(stderr);
+    const int null = open("/dev/null", O_WRONLY);
+    if (stdout_too) {
+        out_ = dup(1);
+        dup2(null, 1);
+    }
+    err_ = dup(2);
+    dup2(null, 2);
+    close(null);
+}
+
+QuietStreams::~QuietStreams()
+{
+    fflush(stdout);
+    fflush(stderr);
+    if (out_ >= 0) {
+        dup2(out_, 1);
+        close(out_);
+    }
+    dup2(err_, 2);
+    close(err_);
 }
 
 } // namespace kxtest

@@ -35,4 +35,20 @@ void write_file(const std::string &path, const std::string &content);
 // exit status, or -1 when it could not be run or did not exit.
 int run_self(const std::string &gtest_filter, const std::string &env_entry);
 
+// KX_FUZZ_SCALE (1 to 10000; anything else counts as 1): how many times
+// their default number of inputs the fuzz tests run (`make fuzz` raises it).
+long fuzz_scale();
+
+// Sends standard error (and standard output when asked) to /dev/null for
+// the lifetime of the object: the fuzz loops make every reader complain.
+class QuietStreams {
+public:
+    explicit QuietStreams(bool stdout_too);
+    ~QuietStreams();
+    QuietStreams(const QuietStreams &) = delete;
+    QuietStreams &operator=(const QuietStreams &) = delete;
+private:
+    int out_ = -1, err_ = -1;
+};
+
 } // namespace kxtest
