@@ -76,7 +76,3 @@ void fill_category_table(void);
 int category_bits(int k);
 int fighter_collide_bits(int i);
 int ghost_collide_bits(int i);
-
-// Builds 21 bodies and 20 joints from the built-in templates scaled by the
-// proportion factors a, b, c.
-void scale_body_template(BodyDef *bodies, JointDef *joints, float a, float b, float c);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include "app/base/text.h"
 #include "game/env_objects.h"
-#include "game/world_build.h"
+#include "game/world_physics.h"
 
 static FrameCacheEntry *g_cache;
 static EmoteHistoryEntry *g_emotes;

@@ -14,6 +14,7 @@
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 #include "game/world_options.h"
 
 static const GhostModeRow k_ghost_rows[GHOST_ROW_COUNT] = {

@@ -7,6 +7,7 @@
 #include <ctime>
 #include "app/base/options.h"
 #include "app/base/text.h"
+#include "game/match_announce.h"
 #include "game/match_end.h"
 #include "app/base/message_type.h"
 #include "game/game_callbacks.h"

@@ -10,6 +10,7 @@
 #include <cstring>
 #include "app/base/text.h"
 #include "app/base/utils.h"
+#include "game/mod_statements.h"
 #include "game/body_defs.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"

@@ -6,6 +6,7 @@
 // that the collision reports and the frame cache moves.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/protocol/line_handlers.h"
+#include "game/protocol/line_handlers_match.h"
+#include "game/protocol/line_handlers_replay.h"
+#include "game/protocol/line_handlers_services.h"
+#include "game/protocol/line_handlers_state.h"
 
 // Cells left null are filled once the game-state records they write exist;
 // the comment names the handler that goes there.

@@ -7,7 +7,7 @@
 #include "app/base/text.h"
 #include "game/camera_keys.h"
 #include "game/game_state.h"
-#include "game/protocol/line_handlers.h"
+#include "game/protocol/line_handlers_replay.h"
 #include "game/protocol/line_values.h"
 #include "game/mod_world.h"
 #include "game/replay_buffer.h"
@@ -67,7 +67,7 @@ void replay_frame(int number, const LineArg *arg)
     rf->frame = number;
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_text(arg), 2 * n, v);
+    const int got = wire_read_ints(line_arg_text(arg), 2 * n, v);
     for (int i = 0; i < n; i++) {
         if (i < got)
             rf->injury[i] = (float)v[i];
@@ -127,7 +127,7 @@ void replay_joint(int number, const LineArg *arg)
     if (!rf)
         return;
     int32_t v[JOINT_COUNT * 2];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT * 2, v);
+    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT * 2, v);
     for (int k = 0; k + 1 < n; k += 2) {
         if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
             fprintf(stderr, "JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
@@ -144,7 +144,7 @@ void replay_grip(int number, const LineArg *arg)
     if (!rf)
         return;
     int32_t v[2];
-    if (wire_read_ints(line_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
+    if (wire_read_ints(line_arg_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
         v[1] > GRIP_RELEASE) {
         fprintf(stderr, "GRIP: needs two grips 0..2, dropped\n");
         return;
@@ -159,7 +159,7 @@ static void break_marks(const char *keyword, int number, const LineArg *arg, int
     if (!rf)
         return;
     int32_t v[JOINT_COUNT];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT, v);
+    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT, v);
     for (int k = 0; k < n; k++) {
         if (v[k] < 0 || v[k] >= JOINT_COUNT) {
             fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, v[k]);
@@ -179,7 +179,7 @@ void replay_emote(int number, const LineArg *arg)
     ReplayFrame *rf = frame_for("EMOTE", number);
     if (!rf)
         return;
-    wire_copy_field(rf->emote[number], line_text(arg), REPLAY_EMOTE_SIZE);
+    wire_copy_field(rf->emote[number], line_arg_text(arg), REPLAY_EMOTE_SIZE);
     rf->change_count[number]++;
     rf->change_bits[number] |= RF_EMOTE;
 }
@@ -211,7 +211,7 @@ static void env_line(const char *keyword, const LineArg *arg, int which)
         return;
     double v[ENV_OBJECT_COUNT * 4];
     const int width = which == 1 ? 4 : 3;
-    const int n = line_read_doubles(line_text(arg), ENV_OBJECT_COUNT * width, v);
+    const int n = line_read_doubles(line_arg_text(arg), ENV_OBJECT_COUNT * width, v);
     switch (which) {
     case 0: object_values(keyword, v, n, 3, rf->object_pos, nullptr); break;
     case 1: object_values(keyword, v, n, 4, nullptr, rf->object_rot); break;
@@ -255,7 +255,7 @@ void replay_p_env(int, const LineArg *arg)
 void replay_cam(int number, const LineArg *arg)
 {
     double v[6];
-    if (line_read_doubles(line_text(arg), 6, v) < 6) {
+    if (line_read_doubles(line_arg_text(arg), 6, v) < 6) {
         fprintf(stderr, "CAM: needs six numbers, dropped\n");
         return;
     }

@@ -13,7 +13,7 @@
 #include "game/env_objects.h"
 #include "game/game_state.h"
 #include "game/joints.h"
-#include "game/protocol/line_handlers.h"
+#include "game/protocol/line_handlers_state.h"
 #include "game/protocol/line_values.h"
 #include "game/contact_damage.h"
 #include "game/joint_breaks.h"
@@ -22,73 +22,6 @@
 #include "game/mod_world.h"
 #include "game/received_state.h"
 #include "net/records/wire_text.h"
-
-// ---- shared readers (line_values.h) ----
-
-const char *line_text(const LineArg *arg)
-{
-    return arg && arg->text ? arg->text : "";
-}
-
-int line_fighter_ok(const char *keyword, int number)
-{
-    const WorldState *w = get_game_state();
-    const int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
-    if (number < 0 || number >= n || !get_player(number)) {
-        fprintf(stderr, "%s: fighter %d out of range, line dropped\n", keyword, number);
-        return 0;
-    }
-    return 1;
-}
-
-int line_read_doubles(const char *text, int max, double *out)
-{
-    const char *s = text ? text : "";
-    int n = 0;
-    while (n < max) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        if (*s == '\0' || *s == '\r' || *s == '\n')
-            break;
-        char *end = nullptr;
-        errno = 0;
-        const double v = strtod(s, &end);
-        if (end == s || !std::isfinite(v))
-            break;
-        out[n++] = v;
-        s = end;
-    }
-    return n;
-}
-
-int line_block_values(const char *keyword, const LineArg *arg, int need, int max, double *out)
-{
-    if (!arg || !arg->words || arg->word_count < 1) {
-        fprintf(stderr, "%s: no block, dropped\n", keyword);
-        return -1;
-    }
-    const int have = arg->word_count - 1;
-    if (have < need) {
-        fprintf(stderr, "%s: block of %d words, %d needed, dropped\n", keyword, arg->word_count, need + 1);
-        return -1;
-    }
-    const int n = have < max ? have : max;
-    for (int i = 0; i < n; i++)
-        out[i] = arg->words[1 + i] * 1e-6;
-    return n;
-}
-
-int line_body_rows(const char *keyword, const LineArg *arg, int width, int block, double *rows)
-{
-    double v[BODY_COUNT * 4];
-    const int max = BODY_COUNT * width;
-    int n = block ? line_block_values(keyword, arg, max, max, v) : line_read_doubles(line_text(arg), max, v);
-    if (n < 0)
-        return -1;
-    n -= n % width;     // a group read only in part is not taken
-    memcpy(rows, v, sizeof(double) * (size_t)n);
-    return n;
-}
 
 // ---- body state ----
 
@@ -141,13 +74,6 @@ void server_p_pos(int number, const LineArg *arg) { block_groups("P_POS", number
 void server_p_linvel(int number, const LineArg *arg) { block_groups("P_LINVEL", number, arg, 3, RECV_LINEAR_VEL); }
 void server_p_angvel(int number, const LineArg *arg) { block_groups("P_ANGVEL", number, arg, 3, RECV_ANGULAR_VEL); }
 
-// Environment objects that take values: defined and not static, in slot order.
-int env_object_takes_state(int i)
-{
-    const EnvObject *o = get_env_object_def(i);
-    return o && o->defined && !(o->flag & ENV_FLAG_STATIC);
-}
-
 void server_p_env(int, const LineArg *arg)
 {
     double v[CMD_BLOCK_MAX_WORDS];
@@ -180,7 +106,7 @@ static void hinge_values(const char *keyword, int number, const LineArg *arg, in
     if (!r)
         return;
     double v[JOINT_COUNT];
-    const int n = line_read_doubles(line_text(arg), JOINT_COUNT, v);
+    const int n = line_read_doubles(line_arg_text(arg), JOINT_COUNT, v);
     Player *p = get_player(number);
     for (int j = 0; j < n; j++) {
         if (param == dParamFMax && v[j] < 0) {
@@ -204,7 +130,7 @@ static void break_list(const char *keyword, int number, const LineArg *arg, int 
     if (!line_fighter_ok(keyword, number))
         return;
     int32_t joints[JOINT_COUNT];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT, joints);
+    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT, joints);
     for (int k = 0; k < n; k++) {
         if (joints[k] < 0 || joints[k] >= JOINT_COUNT) {
             fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, joints[k]);
@@ -223,7 +149,7 @@ static void timed_break(const char *keyword, int number, const LineArg *arg, int
     if (!line_fighter_ok(keyword, number))
         return;
     int32_t v[2];
-    if (wire_read_ints(line_text(arg), 2, v) < 2 || v[1] < 0 || v[1] >= JOINT_COUNT) {
+    if (wire_read_ints(line_arg_text(arg), 2, v) < 2 || v[1] < 0 || v[1] >= JOINT_COUNT) {
         fprintf(stderr, "%s: needs a frame and a joint 0..19, dropped\n", keyword);
         return;
     }
@@ -238,14 +164,14 @@ void server_discl(int number, const LineArg *arg) { timed_break("DISCL", number,
 void server_grip(int number, const LineArg *arg)
 {
     if (line_fighter_ok("GRIP", number))
-        parse_grip_pair(number, line_text(arg));
+        parse_grip_pair(number, line_arg_text(arg));
 }
 
 void server_joint(int number, const LineArg *arg)
 {
     if (!line_fighter_ok("JOINT", number))
         return;
-    parse_joint_pairs(number, line_text(arg));
+    parse_joint_pairs(number, line_arg_text(arg));
     get_player(number)->ready = 1;
 }
 
@@ -255,7 +181,7 @@ static int read_grab(const char *keyword, int number, const LineArg *arg, GrabRe
     if (!line_fighter_ok(keyword, number))
         return 1;
     int32_t v[4];
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     if (wire_read_ints(s, 4, v) < 4) {
         fprintf(stderr, "%s: needs four numbers and a point, dropped\n", keyword);
         return 1;
@@ -301,7 +227,7 @@ void server_size(int number, const LineArg *arg)
     if (!line_fighter_ok("SIZE", number))
         return;
     int32_t v[4];
-    const int n = wire_read_ints(line_text(arg), 4, v);
+    const int n = wire_read_ints(line_arg_text(arg), 4, v);
     for (int k = 0; k + 1 < n; k += 2) {
         if (grip_hand_slot(v[k]) < 0) {
             fprintf(stderr, "SIZE: hand %d is no hand (11 or 12), pair dropped\n", v[k]);
@@ -322,7 +248,7 @@ void server_batch(int number, const LineArg *arg)
     if (!line_fighter_ok("BATCH", number))
         return;
     int32_t v = 0;
-    if (wire_read_ints(line_text(arg), 1, &v) < 1) {
+    if (wire_read_ints(line_arg_text(arg), 1, &v) < 1) {
         fprintf(stderr, "BATCH: no value, dropped\n");
         return;
     }
@@ -352,7 +278,7 @@ void server_b_grip(int number, const LineArg *arg)
     if (!b)
         return;
     int32_t v[2];
-    if (wire_read_ints(line_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
+    if (wire_read_ints(line_arg_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
         v[1] > GRIP_RELEASE) {
         fprintf(stderr, "B_GRIP: needs two grips 0..2, dropped\n");
         return;
@@ -367,7 +293,7 @@ void server_b_joint(int number, const LineArg *arg)
     if (!b)
         return;
     int32_t v[JOINT_COUNT * 2];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT * 2, v);
+    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT * 2, v);
     for (int k = 0; k + 1 < n; k += 2) {
         if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
             fprintf(stderr, "B_JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
@@ -393,7 +319,7 @@ void server_frame(int, const LineArg *arg)
 {
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_text(arg), 2 * n, v);
+    const int got = wire_read_ints(line_arg_text(arg), 2 * n, v);
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         if (!p)
@@ -428,7 +354,7 @@ static void one_mark(int32_t fighter, int32_t *marks)
 // "%i %i %i %i %i %f %f %f %i"
 void server_win(int number, const LineArg *arg)
 {
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     int32_t v[5] = {0, -1, -1, 0, 0};
     int err = 0;
     for (int k = 0; k < 5 && !err; k++)
@@ -455,7 +381,7 @@ void server_win(int number, const LineArg *arg)
 void server_win2(int number, const LineArg *arg)
 {
     const int n = fighter_count();
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     int32_t kind = 0;
     int err = 0;
     s = next_line_int(s, &kind, &err);
@@ -497,7 +423,7 @@ void server_game(int number, const LineArg *arg)
 {
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_text(arg), 2 * n, v);
+    const int got = wire_read_ints(line_arg_text(arg), 2 * n, v);
     if (got < n) {
         fprintf(stderr, "GAME: needs %d injuries, dropped\n", n);
         return;
@@ -514,7 +440,7 @@ void server_game(int number, const LineArg *arg)
 // "%i %i %f %f %f": fighter, mark, point.
 void server_lost(int number, const LineArg *arg)
 {
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     int32_t fighter = -1, value = 0;
     int err = 0;
     s = next_line_int(s, &fighter, &err);
@@ -531,31 +457,7 @@ void server_lost(int number, const LineArg *arg)
     get_game_state()->received_mask |= RECV_GROUND_IMPACT;
 }
 
-const char *next_line_int(const char *text, int32_t *out, int *err)
-{
-    return next_int_word(text ? text : "", out, err);
-}
-
-const char *skip_line_values(const char *text, int n)
-{
-    const char *s = text ? text : "";
-    for (int k = 0; k < n; k++) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        while (*s && *s != ' ' && *s != '\t' && *s != '\r' && *s != '\n')
-            s++;
-    }
-    return s;
-}
-
-// ---- the per-player rpg joint tables ----
-
-static RpgJointValues g_rpg_joints[MAX_FIGHTERS];
-
-RpgJointValues *get_rpg_joint_values(int player)
-{
-    return player >= 0 && player < MAX_FIGHTERS ? &g_rpg_joints[player] : nullptr;
-}
+// ---- the per-player rpg joint rows ----
 
 // 20 blank-separated values, one per joint.
 static void rpg_joint_line(const char *keyword, int number, const LineArg *arg, int field)
@@ -567,13 +469,13 @@ static void rpg_joint_line(const char *keyword, int number, const LineArg *arg, 
     }
     if (field == 2) {
         int32_t v[JOINT_COUNT];
-        const int n = wire_read_ints(line_text(arg), JOINT_COUNT, v);
+        const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT, v);
         for (int j = 0; j < n; j++)
             t->dm_threshold[j] = v[j];
         return;
     }
     double v[JOINT_COUNT];
-    const int n = line_read_doubles(line_text(arg), JOINT_COUNT, v);
+    const int n = line_read_doubles(line_arg_text(arg), JOINT_COUNT, v);
     for (int j = 0; j < n; j++)
         (field == 0 ? t->strength : t->velocity)[j] = (float)v[j];
 }

@@ -4,7 +4,7 @@
 #include "game/protocol/command_table.h"
 
 // The text after the semicolon, "" when the line has none.
-const char *line_text(const LineArg *arg);
+const char *line_arg_text(const LineArg *arg);
 // 1 when number is a fighter of the match, else 0 with a message.
 int line_fighter_ok(const char *keyword, int number);
 // Up to max finite doubles; stops at CR, LF, the end or an unreadable or
@@ -21,6 +21,3 @@ int line_body_rows(const char *keyword, const LineArg *arg, int width, int block
 const char *next_line_int(const char *text, int32_t *out, int *err);
 // Skips n blank-separated words.
 const char *skip_line_values(const char *text, int n);
-// 1 when environment object i is defined and not static: the objects that
-// state lines and blocks walk, in slot order.
-int env_object_takes_state(int i);
