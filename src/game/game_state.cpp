@@ -208,9 +208,21 @@ int set_turn_owner(int i)
     return 0;
 }
 
+int fighter_count(void)
+{
+    const int n = g_state.players;
+    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
+}
+
+int built_fighter_count(void)
+{
+    const int n = fighter_count();
+    return n < g_globals.built_players ? n : g_globals.built_players;
+}
+
 int find_own_slot(void)
 {
-    for (int i = 0; i < g_state.players && i < MAX_FIGHTERS; i++)
+    for (int i = 0; i < fighter_count(); i++)
         if (g_players[i].bout_id == g_globals.own_id)
             return i;
     return -1;

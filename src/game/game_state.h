@@ -211,6 +211,11 @@ struct GameGlobals {
 
 WorldState *get_game_state(void);
 GameGlobals *get_game_globals(void);
+// The fighters of the match: the players count held to 0..MAX_FIGHTERS.
+int fighter_count(void);
+// The fighters whose Player records the last world build made: what a
+// result may name while the players count runs ahead of the build.
+int built_fighter_count(void);
 // Player record i for 0 <= i < the records built; none otherwise.
 Player *get_player(int i);
 Player *get_players(void);

@@ -43,12 +43,6 @@ static ReplayFrame *frame_for(const char *keyword, int number)
     return current();
 }
 
-static int fighter_count(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
-
 void replay_frame(int number, const LineArg *arg)
 {
     ReplayFrame *rf = current();

@@ -309,12 +309,6 @@ void server_world(int, const LineArg *)
 }
 
 // Per fighter its injury, then (when more text follows) per fighter its score.
-static int fighter_count(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
-
 void server_frame(int, const LineArg *arg)
 {
     const int n = fighter_count();

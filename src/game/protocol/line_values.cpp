@@ -17,8 +17,7 @@ const char *line_arg_text(const LineArg *arg)
 
 int line_fighter_ok(const char *keyword, int number)
 {
-    const WorldState *w = get_game_state();
-    const int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     if (number < 0 || number >= n || !get_player(number)) {
         fprintf(stderr, "%s: fighter %d out of range, line dropped\n", keyword, number);
         return 0;

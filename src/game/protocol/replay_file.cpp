@@ -27,12 +27,6 @@ const char *const KAELMUND_VERSION = "3.9-alpha2";
 static char g_file_score[REPLAY_LINE_SIZE];
 static char g_file_win[REPLAY_LINE_SIZE];
 
-static int fighter_count(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
-
 // A name or text as one line: CR, LF and other control characters become
 // blanks, so that no text can start a line of its own.
 static const char *one_line(const char *text, char *dst, int size)
