@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/base/bytes.h"
 #include "app/base/data_dirs.h"
 #include "app/base/options.h"
 #include "app/base/text.h"
@@ -336,8 +337,7 @@ int read_replay_file(const char *path)
             const size_t got = fread(head, 1, 4, f);
             if (got < 4)
                 break;
-            const int32_t count = (int32_t)((uint32_t)head[0] | (uint32_t)head[1] << 8 | (uint32_t)head[2] << 16 |
-                                            (uint32_t)head[3] << 24);
+            const int32_t count = (int32_t)le32_at(head, got, 0);
             memcpy(buf, head, 4);
             int bytes = 4;
             if (count >= 1 && count <= CMD_BLOCK_MAX_WORDS)
