@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/base/text.h"
-#include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "game/match_rules.h"
 
 static const GameRuleRow k_rows[GAME_RULE_ROWS + 1] = {

@@ -17,6 +17,7 @@
 #include "app/base/message_type.h"
 #include "game/game_callbacks.h"
 #include "net/records/wire_text.h"
+#include "app/base/number_text.h"
 
 static std::unique_ptr<MatchRules> g_scratch;
 static int g_server_matches;
@@ -67,7 +68,7 @@ void line_teams(int number, const LineArg *arg)
     }
     int32_t teams[RULES_PLAYER_SLOTS] = {0, 0};
     const int n = number < 1 ? 0 : number;
-    if (wire_read_ints(line_arg_text(arg), n, teams) < n) {
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, n, teams) < n) {
         fprintf(stderr, "TEAMS: needs %d team indices, dropped\n", n);
         return;
     }
@@ -207,7 +208,7 @@ void server_whisper(int, const LineArg *arg)
     const char *s = line_arg_text(arg);
     int32_t sender = 0;
     int err = 0;
-    s = next_line_int(s, &sender, &err);
+    s = next_int_word(s, &sender, &err);
     char name[33] = "";
     char text[1024] = "";
     if (!err && *s == '*') {

@@ -13,6 +13,7 @@
 #include "game/replay_buffer.h"
 #include "game/protocol/replay_file.h"
 #include "net/records/wire_text.h"
+#include "app/base/number_text.h"
 
 // The reader's position: the frame being filled and the last FRAME number,
 // kept in the game state's handler words.
@@ -61,7 +62,7 @@ void replay_frame(int number, const LineArg *arg)
     rf->frame = number;
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_arg_text(arg), 2 * n, v);
+    const int got = read_int_list(line_arg_text(arg), BASE_C_FORMS, 2 * n, v);
     for (int i = 0; i < n; i++) {
         if (i < got)
             rf->injury[i] = (float)v[i];
@@ -121,7 +122,7 @@ void replay_joint(int number, const LineArg *arg)
     if (!rf)
         return;
     int32_t v[JOINT_COUNT * 2];
-    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT * 2, v);
+    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT * 2, v);
     for (int k = 0; k + 1 < n; k += 2) {
         if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
             fprintf(stderr, "JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
@@ -138,7 +139,7 @@ void replay_grip(int number, const LineArg *arg)
     if (!rf)
         return;
     int32_t v[2];
-    if (wire_read_ints(line_arg_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
         v[1] > GRIP_RELEASE) {
         fprintf(stderr, "GRIP: needs two grips 0..2, dropped\n");
         return;
@@ -153,7 +154,7 @@ static void break_marks(const char *keyword, int number, const LineArg *arg, int
     if (!rf)
         return;
     int32_t v[JOINT_COUNT];
-    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT, v);
+    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT, v);
     for (int k = 0; k < n; k++) {
         if (v[k] < 0 || v[k] >= JOINT_COUNT) {
             fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, v[k]);
@@ -205,7 +206,7 @@ static void env_line(const char *keyword, const LineArg *arg, int which)
         return;
     double v[ENV_OBJECT_COUNT * 4];
     const int width = which == 1 ? 4 : 3;
-    const int n = line_read_doubles(line_arg_text(arg), ENV_OBJECT_COUNT * width, v);
+    const int n = read_double_list(line_arg_text(arg), ENV_OBJECT_COUNT * width, v);
     switch (which) {
     case 0: object_values(keyword, v, n, 3, rf->object_pos, nullptr); break;
     case 1: object_values(keyword, v, n, 4, nullptr, rf->object_rot); break;
@@ -249,7 +250,7 @@ void replay_p_env(int, const LineArg *arg)
 void replay_cam(int number, const LineArg *arg)
 {
     double v[6];
-    if (line_read_doubles(line_arg_text(arg), 6, v) < 6) {
+    if (read_double_list(line_arg_text(arg), 6, v) < 6) {
         fprintf(stderr, "CAM: needs six numbers, dropped\n");
         return;
     }

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "app/base/text.h"
-#include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "game/env_objects.h"
 #include "game/game_state.h"
 #include "game/joints.h"
@@ -21,7 +21,6 @@
 #include "game/mod_file.h"
 #include "game/mod_world.h"
 #include "game/received_state.h"
-#include "net/records/wire_text.h"
 
 // ---- body state ----
 
@@ -106,7 +105,7 @@ static void hinge_values(const char *keyword, int number, const LineArg *arg, in
     if (!r)
         return;
     double v[JOINT_COUNT];
-    const int n = line_read_doubles(line_arg_text(arg), JOINT_COUNT, v);
+    const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
     Player *p = get_player(number);
     for (int j = 0; j < n; j++) {
         if (param == dParamFMax && v[j] < 0) {
@@ -130,7 +129,7 @@ static void break_list(const char *keyword, int number, const LineArg *arg, int 
     if (!line_fighter_ok(keyword, number))
         return;
     int32_t joints[JOINT_COUNT];
-    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT, joints);
+    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT, joints);
     for (int k = 0; k < n; k++) {
         if (joints[k] < 0 || joints[k] >= JOINT_COUNT) {
             fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, joints[k]);
@@ -149,7 +148,7 @@ static void timed_break(const char *keyword, int number, const LineArg *arg, int
     if (!line_fighter_ok(keyword, number))
         return;
     int32_t v[2];
-    if (wire_read_ints(line_arg_text(arg), 2, v) < 2 || v[1] < 0 || v[1] >= JOINT_COUNT) {
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 2, v) < 2 || v[1] < 0 || v[1] >= JOINT_COUNT) {
         fprintf(stderr, "%s: needs a frame and a joint 0..19, dropped\n", keyword);
         return;
     }
@@ -182,7 +181,7 @@ static int read_grab(const char *keyword, int number, const LineArg *arg, GrabRe
         return 1;
     int32_t v[4];
     const char *s = line_arg_text(arg);
-    if (wire_read_ints(s, 4, v) < 4) {
+    if (read_int_list(s, BASE_C_FORMS, 4, v) < 4) {
         fprintf(stderr, "%s: needs four numbers and a point, dropped\n", keyword);
         return 1;
     }
@@ -192,14 +191,8 @@ static int read_grab(const char *keyword, int number, const LineArg *arg, GrabRe
         return 1;
     }
     // The point follows the four integers.
-    for (int k = 0; k < 4; k++) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        while (*s && *s != ' ' && *s != '\t' && *s != '\r' && *s != '\n')
-            s++;
-    }
     double point[3] = {0, 0, 0};
-    line_read_doubles(s, 3, point);
+    read_double_list(skip_words(s, 4), 3, point);
     GrabRecord &g = hands[hand];
     g.first = v[0];
     g.second = v[1];
@@ -227,7 +220,7 @@ void server_size(int number, const LineArg *arg)
     if (!line_fighter_ok("SIZE", number))
         return;
     int32_t v[4];
-    const int n = wire_read_ints(line_arg_text(arg), 4, v);
+    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, 4, v);
     for (int k = 0; k + 1 < n; k += 2) {
         if (grip_hand_slot(v[k]) < 0) {
             fprintf(stderr, "SIZE: hand %d is no hand (11 or 12), pair dropped\n", v[k]);
@@ -248,7 +241,7 @@ void server_batch(int number, const LineArg *arg)
     if (!line_fighter_ok("BATCH", number))
         return;
     int32_t v = 0;
-    if (wire_read_ints(line_arg_text(arg), 1, &v) < 1) {
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 1, &v) < 1) {
         fprintf(stderr, "BATCH: no value, dropped\n");
         return;
     }
@@ -278,7 +271,7 @@ void server_b_grip(int number, const LineArg *arg)
     if (!b)
         return;
     int32_t v[2];
-    if (wire_read_ints(line_arg_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
         v[1] > GRIP_RELEASE) {
         fprintf(stderr, "B_GRIP: needs two grips 0..2, dropped\n");
         return;
@@ -293,7 +286,7 @@ void server_b_joint(int number, const LineArg *arg)
     if (!b)
         return;
     int32_t v[JOINT_COUNT * 2];
-    const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT * 2, v);
+    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT * 2, v);
     for (int k = 0; k + 1 < n; k += 2) {
         if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
             fprintf(stderr, "B_JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
@@ -313,7 +306,7 @@ void server_frame(int, const LineArg *arg)
 {
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_arg_text(arg), 2 * n, v);
+    const int got = read_int_list(line_arg_text(arg), BASE_C_FORMS, 2 * n, v);
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         if (!p)
@@ -352,16 +345,16 @@ void server_win(int number, const LineArg *arg)
     int32_t v[5] = {0, -1, -1, 0, 0};
     int err = 0;
     for (int k = 0; k < 5 && !err; k++)
-        s = next_line_int(s, &v[k], &err);
+        s = next_int_word(s, &v[k], &err);
     if (err) {
         fprintf(stderr, "WIN: needs five numbers, dropped\n");
         return;
     }
     double point[3] = {0, 0, 0};
-    const int got = line_read_doubles(s, 3, point);
+    const int got = read_double_list(s, 3, point);
     int32_t last = 0;
-    s = skip_line_values(s, got);
-    next_line_int(s, &last, &err);
+    s = skip_words(s, got);
+    next_int_word(s, &last, &err);
     int32_t winners[MAX_FIGHTERS], losers[MAX_FIGHTERS];
     one_mark(v[1], winners);
     one_mark(v[2], losers);
@@ -378,14 +371,14 @@ void server_win2(int number, const LineArg *arg)
     const char *s = line_arg_text(arg);
     int32_t kind = 0;
     int err = 0;
-    s = next_line_int(s, &kind, &err);
+    s = next_int_word(s, &kind, &err);
     int32_t lists[4][MAX_FIGHTERS];
     for (int l = 0; l < 4; l++)
         for (int i = 0; i < MAX_FIGHTERS; i++)
             lists[l][i] = l < 2 ? -1 : 0;
     for (int l = 0; l < 4 && !err; l++)
         for (int i = 0; i < n && !err; i++)
-            s = next_line_int(s, &lists[l][i], &err);
+            s = next_int_word(s, &lists[l][i], &err);
     if (err) {
         fprintf(stderr, "WIN2: needs the kind and four lists of %d numbers, dropped\n", n);
         return;
@@ -402,10 +395,10 @@ void server_win2(int number, const LineArg *arg)
         injuries[i] = (float)lists[2][i];
         scores[i] = (float)lists[3][i];
     }
-    const int got = line_read_doubles(s, 3 * n, &positions[0][0]);
-    s = skip_line_values(s, got);
+    const int got = read_double_list(s, 3 * n, &positions[0][0]);
+    s = skip_words(s, got);
     int32_t last = 0;
-    next_line_int(s, &last, &err);
+    next_int_word(s, &last, &err);
     record_server_result(number, kind, lists[0], lists[1], injuries, scores, positions, last);
     get_game_state()->decision_frame = number;
     mark_result();
@@ -417,7 +410,7 @@ void server_game(int number, const LineArg *arg)
 {
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_arg_text(arg), 2 * n, v);
+    const int got = read_int_list(line_arg_text(arg), BASE_C_FORMS, 2 * n, v);
     if (got < n) {
         fprintf(stderr, "GAME: needs %d injuries, dropped\n", n);
         return;
@@ -437,15 +430,15 @@ void server_lost(int number, const LineArg *arg)
     const char *s = line_arg_text(arg);
     int32_t fighter = -1, value = 0;
     int err = 0;
-    s = next_line_int(s, &fighter, &err);
+    s = next_int_word(s, &fighter, &err);
     if (!err)
-        s = next_line_int(s, &value, &err);
+        s = next_int_word(s, &value, &err);
     if (err || fighter < 0 || fighter >= fighter_count()) {
         fprintf(stderr, "LOST: needs a fighter 0..%d and a value, dropped\n", fighter_count() - 1);
         return;
     }
     double point[3] = {0, 0, 0};
-    const int got = line_read_doubles(s, 3, point);
+    const int got = read_double_list(s, 3, point);
     record_lost_mark(number, fighter, value, got == 3 ? point : nullptr);
     get_player(fighter)->received_mask |= RECV_GROUND_IMPACT;
     get_game_state()->received_mask |= RECV_GROUND_IMPACT;
@@ -463,13 +456,13 @@ static void rpg_joint_line(const char *keyword, int number, const LineArg *arg, 
     }
     if (field == 2) {
         int32_t v[JOINT_COUNT];
-        const int n = wire_read_ints(line_arg_text(arg), JOINT_COUNT, v);
+        const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT, v);
         for (int j = 0; j < n; j++)
             t->dm_threshold[j] = v[j];
         return;
     }
     double v[JOINT_COUNT];
-    const int n = line_read_doubles(line_arg_text(arg), JOINT_COUNT, v);
+    const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
     for (int j = 0; j < n; j++)
         (field == 0 ? t->strength : t->velocity)[j] = (float)v[j];
 }

@@ -1,13 +1,10 @@
 // Small readers the line handlers share.
 #include "game/protocol/line_values.h"
 
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "game/game_state.h"
 
 const char *line_arg_text(const LineArg *arg)
@@ -23,26 +20,6 @@ int line_fighter_ok(const char *keyword, int number)
         return 0;
     }
     return 1;
-}
-
-int line_read_doubles(const char *text, int max, double *out)
-{
-    const char *s = text ? text : "";
-    int n = 0;
-    while (n < max) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        if (*s == '\0' || *s == '\r' || *s == '\n')
-            break;
-        char *end = nullptr;
-        errno = 0;
-        const double v = strtod(s, &end);
-        if (end == s || !std::isfinite(v))
-            break;
-        out[n++] = v;
-        s = end;
-    }
-    return n;
 }
 
 int line_block_values(const char *keyword, const LineArg *arg, int need, int max, double *out)
@@ -66,27 +43,10 @@ int line_body_rows(const char *keyword, const LineArg *arg, int width, int block
 {
     double v[BODY_COUNT * 4];
     const int max = BODY_COUNT * width;
-    int n = block ? line_block_values(keyword, arg, max, max, v) : line_read_doubles(line_arg_text(arg), max, v);
+    int n = block ? line_block_values(keyword, arg, max, max, v) : read_double_list(line_arg_text(arg), max, v);
     if (n < 0)
         return -1;
     n -= n % width;     // a group read only in part is not taken
     memcpy(rows, v, sizeof(double) * (size_t)n);
     return n;
-}
-
-const char *next_line_int(const char *text, int32_t *out, int *err)
-{
-    return next_int_word(text ? text : "", out, err);
-}
-
-const char *skip_line_values(const char *text, int n)
-{
-    const char *s = text ? text : "";
-    for (int k = 0; k < n; k++) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        while (*s && *s != ' ' && *s != '\t' && *s != '\r' && *s != '\n')
-            s++;
-    }
-    return s;
 }
