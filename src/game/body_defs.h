@@ -45,7 +45,6 @@ struct JointDef {
     float strength;           // motor force limit
     float velocity;           // motor speed
     float fracture_range[2];  // high stop, low stop after a fracture
-    int32_t spare_word;
     int32_t material;
     float color[3];
     int32_t flag;

@@ -71,7 +71,6 @@ void reset_world_state(void)
     g_state.frozen = 1;
     g_state.ghost_restart = 1.0f;
     g_state.ghost_length = 100;
-    g_state.handler_words[0] = 1;
     g_globals.own_slot = -1;
     g_globals.own_id = -1;
     g_globals.replay_mode = 2;
@@ -241,12 +240,6 @@ int is_own_bout(int i)
 void set_match_deadline(void) { g_state.deadline = clock_ms() + 5000; }
 
 void show_message(const char *text) { game_echo(text, MSG_INGAME); }
-
-void clear_startup_flags(void)
-{
-    g_globals.startup_flags[0] = 0;
-    g_globals.startup_flags[1] = 0;
-}
 
 int parse_grip_pair(int i, const char *text)
 {

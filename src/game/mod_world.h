@@ -30,7 +30,6 @@ struct EnvObject {
     uint32_t visible;
     uint32_t material;        // 0 flesh, 1 steel
     double rot[3];            // radians
-    uint32_t spare_word;
     float force[3];
     int32_t thrust_period;
     float thrust[3];

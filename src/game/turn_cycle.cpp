@@ -93,7 +93,6 @@ void turn_countdown(void)
         for (int i = 0; i < fighter_count(); i++) {
             Player *p = get_player(i);
             p->ready = 0;
-            p->ready2 = 0;
         }
         start_turn_frames(0);
         g_turn_just_started = 1;
@@ -164,7 +163,6 @@ void end_turn(void)
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         p->joint_changes = 0;
-        p->joint_changes2 = 0;
     }
     game_hook(HOOK_ENTER_FREEZE);
 }

@@ -16,9 +16,9 @@
 #include "app/base/number_text.h"
 
 // The reader's position: the frame being filled and the last FRAME number,
-// kept in the game state's handler words.
-static int32_t &frame_index(void) { return get_game_state()->handler_words[1]; }
-static int32_t &last_frame_number(void) { return get_game_state()->handler_words[2]; }
+// kept in the game state.
+static int32_t &frame_index(void) { return get_game_state()->replay_read_frame; }
+static int32_t &last_frame_number(void) { return get_game_state()->replay_last_frame_number; }
 
 void replay_reader_reset(void)
 {
