@@ -121,15 +121,10 @@ void replay_joint(int number, const LineArg *arg)
     ReplayFrame *rf = frame_for("JOINT", number);
     if (!rf)
         return;
-    int32_t v[JOINT_COUNT * 2];
-    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT * 2, v);
-    for (int k = 0; k + 1 < n; k += 2) {
-        if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
-            fprintf(stderr, "JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
-            continue;
-        }
-        rf->joint_states[number][v[k]] = v[k + 1];
-    }
+    int32_t pairs[JOINT_COUNT][2];
+    const int n = line_joint_pairs("JOINT", arg, pairs);
+    for (int k = 0; k < n; k++)
+        rf->joint_states[number][pairs[k][0]] = pairs[k][1];
     rf->change_count[number]++;
 }
 
@@ -139,11 +134,8 @@ void replay_grip(int number, const LineArg *arg)
     if (!rf)
         return;
     int32_t v[2];
-    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
-        v[1] > GRIP_RELEASE) {
-        fprintf(stderr, "GRIP: needs two grips 0..2, dropped\n");
+    if (line_grip_pair("GRIP", arg, v))
         return;
-    }
     rf->left_grip[number] = v[0];
     rf->right_grip[number] = v[1];
 }
@@ -153,15 +145,10 @@ static void break_marks(const char *keyword, int number, const LineArg *arg, int
     ReplayFrame *rf = frame_for(keyword, number);
     if (!rf)
         return;
-    int32_t v[JOINT_COUNT];
-    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT, v);
-    for (int k = 0; k < n; k++) {
-        if (v[k] < 0 || v[k] >= JOINT_COUNT) {
-            fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, v[k]);
-            continue;
-        }
-        rf->break_marks[number][v[k]] = mark;
-    }
+    int32_t joints[JOINT_COUNT];
+    const int n = line_joint_list(keyword, arg, joints);
+    for (int k = 0; k < n; k++)
+        rf->break_marks[number][joints[k]] = mark;
     rf->change_count[number]++;
     rf->change_bits[number] |= bit;
 }

@@ -129,14 +129,9 @@ static void break_list(const char *keyword, int number, const LineArg *arg, int 
     if (!line_fighter_ok(keyword, number))
         return;
     int32_t joints[JOINT_COUNT];
-    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT, joints);
-    for (int k = 0; k < n; k++) {
-        if (joints[k] < 0 || joints[k] >= JOINT_COUNT) {
-            fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, joints[k]);
-            continue;
-        }
+    const int n = line_joint_list(keyword, arg, joints);
+    for (int k = 0; k < n; k++)
         set_pending_break(number, joints[k], type, 0);
-    }
     mark(number, bit);
 }
 
@@ -271,11 +266,8 @@ void server_b_grip(int number, const LineArg *arg)
     if (!b)
         return;
     int32_t v[2];
-    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
-        v[1] > GRIP_RELEASE) {
-        fprintf(stderr, "B_GRIP: needs two grips 0..2, dropped\n");
+    if (line_grip_pair("B_GRIP", arg, v))
         return;
-    }
     b[number] = v[0];
     b[MAX_FIGHTERS + number] = v[1];
 }
@@ -285,15 +277,10 @@ void server_b_joint(int number, const LineArg *arg)
     int32_t *b = current_batch("B_JOINT", number);
     if (!b)
         return;
-    int32_t v[JOINT_COUNT * 2];
-    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT * 2, v);
-    for (int k = 0; k + 1 < n; k += 2) {
-        if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
-            fprintf(stderr, "B_JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
-            continue;
-        }
-        b[2 * MAX_FIGHTERS + JOINT_COUNT * number + v[k]] = v[k + 1];
-    }
+    int32_t pairs[JOINT_COUNT][2];
+    const int n = line_joint_pairs("B_JOINT", arg, pairs);
+    for (int k = 0; k < n; k++)
+        b[2 * MAX_FIGHTERS + JOINT_COUNT * number + pairs[k][0]] = pairs[k][1];
 }
 
 void server_world(int, const LineArg *)
