@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include "game/collision.h"
+#include "game/world_physics.h"
 #include "game/joints.h"
 #include "game/world_options.h"
 #include "game/world_setup.h"

@@ -1,4 +1,4 @@
-#include "app/sound_mixer.h"
+#include "app/sound_mixer_sdl.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

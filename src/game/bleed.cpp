@@ -5,7 +5,7 @@
 #include "game/blood.h"
 #include "game/body_defs.h"
 #include "game/game_state.h"
-#include "game/world_build.h"
+#include "game/world_physics.h"
 
 void bleed(int i, int j)
 {

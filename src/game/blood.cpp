@@ -6,7 +6,7 @@
 #include "game/body_defs.h"
 #include "game/game_state.h"
 #include "game/mod_world.h"
-#include "game/world_build.h"
+#include "game/world_physics.h"
 #include "game/game_callbacks.h"
 
 static BloodDrop g_drops[BLOOD_DROP_COUNT];

@@ -45,7 +45,6 @@ struct JointDef {
     float strength;           // motor force limit
     float velocity;           // motor speed
     float fracture_range[2];  // high stop, low stop after a fracture
-    int32_t spare_word;
     int32_t material;
     float color[3];
     int32_t flag;
@@ -76,7 +75,3 @@ void fill_category_table(void);
 int category_bits(int k);
 int fighter_collide_bits(int i);
 int ghost_collide_bits(int i);
-
-// Builds 21 bodies and 20 joints from the built-in templates scaled by the
-// proportion factors a, b, c.
-void scale_body_template(BodyDef *bodies, JointDef *joints, float a, float b, float c);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include "game/body_template.h"
 #include "game/body_defs.h"
 
 static float scale_about(float x, float pivot, float f) { return pivot + (x - pivot) * f; }

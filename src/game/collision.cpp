@@ -326,13 +326,3 @@ void collide_space(dSpaceID space)
     keep_bodies_in_world(space);
     dSpaceCollide(space, nullptr, near_callback);
 }
-
-void world_physics_step(void)
-{
-    GameGlobals *g = get_game_globals();
-    if (!g->world)
-        return;
-    collide_space(g->space);
-    dWorldStep(g->world, get_world_options()->stepsize);
-    dJointGroupEmpty(g->contact_group);
-}

@@ -1,5 +1,4 @@
-// Colliding a space: the near callback, the contact records, and one physics
-// step of the live world.
+// Colliding a space: the near callback and the contact records.
 #pragma once
 #include <ode/ode.h>
 
@@ -42,8 +41,6 @@ void near_callback(void *data, dGeomID a, dGeomID b);
 int keep_bodies_in_world(dSpaceID space);
 // Keeps the space's bodies in the world, then collides it.
 void collide_space(dSpaceID space);
-// Collide the live space, one world step, empty the contact group.
-void world_physics_step(void);
 ContactRecord *get_contact_records(void);
 int get_contact_count(void);
 void clear_contact_records(void);

@@ -190,8 +190,7 @@ void contact_damage(void)
 
 void fade_hit_flash(void)
 {
-    const WorldState *w = get_game_state();
-    const int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         if (!p)

@@ -200,7 +200,6 @@ EnvObjectLink::EnvObjectLink(const EnvObjectJoint &p, int index, dWorldID w, dSp
     strength = p.strength;
     velocity = p.velocity;
     visible = (int)p.visible;
-    spare_word = 0;
     record = take_geom_record();
     if (record) {
         record->kind = GEOM_ENV_JOINT;

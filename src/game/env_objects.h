@@ -59,7 +59,6 @@ public:
     float axis[3];
     float hi_stop, lo_stop, strength, velocity;
     int visible;
-    int spare_word;
     dJointID hinge;
 };
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include "app/base/text.h"
 #include "game/env_objects.h"
-#include "game/world_build.h"
+#include "game/world_physics.h"
 
 static FrameCacheEntry *g_cache;
 static EmoteHistoryEntry *g_emotes;
@@ -78,7 +78,7 @@ void frame_cache_store(int frame)
     if (!g_cache || !frame_ok(frame))
         return;
     FrameCacheEntry &e = g_cache[frame];
-    const int n = get_game_state()->players < MAX_FIGHTERS ? get_game_state()->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         const Player *p = get_player(i);
         if (!p)
@@ -145,7 +145,7 @@ void frame_cache_restore(int frame)
     if (!g_cache || !frame_ok(frame))
         return;
     const FrameCacheEntry &e = g_cache[frame];
-    const int n = get_game_state()->players < MAX_FIGHTERS ? get_game_state()->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         if (!p)
@@ -215,7 +215,7 @@ void record_emote_history(int frame)
 {
     if (!g_emotes || !frame_ok(frame))
         return;
-    const int n = get_game_state()->players < MAX_FIGHTERS ? get_game_state()->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         const Player *p = get_player(i);
         if (p && p->emote[0] && p->emote_frame == frame)
@@ -227,7 +227,7 @@ void apply_emote_history(int frame)
 {
     if (!g_emotes || !frame_ok(frame))
         return;
-    const int n = get_game_state()->players < MAX_FIGHTERS ? get_game_state()->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         char text[EMOTE_TEXT_SIZE];
         n_strncpyz(text, g_emotes[frame].text[i], sizeof text);

@@ -207,9 +207,21 @@ int set_turn_owner(int i)
     return 0;
 }
 
+int fighter_count(void)
+{
+    const int n = g_state.players;
+    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
+}
+
+int built_fighter_count(void)
+{
+    const int n = fighter_count();
+    return n < g_globals.built_players ? n : g_globals.built_players;
+}
+
 int find_own_slot(void)
 {
-    for (int i = 0; i < g_state.players && i < MAX_FIGHTERS; i++)
+    for (int i = 0; i < fighter_count(); i++)
         if (g_players[i].bout_id == g_globals.own_id)
             return i;
     return -1;
@@ -228,12 +240,6 @@ int is_own_bout(int i)
 void set_match_deadline(void) { g_state.deadline = clock_ms() + 5000; }
 
 void show_message(const char *text) { game_echo(text, MSG_INGAME); }
-
-void clear_startup_flags(void)
-{
-    g_globals.startup_flags[0] = 0;
-    g_globals.startup_flags[1] = 0;
-}
 
 int parse_grip_pair(int i, const char *text)
 {

@@ -68,25 +68,20 @@ struct JointState {
     double last_speed;      // speed of the body carrying the sphere (bleeding)
     double hi_stop;         // stops as built
     double lo_stop;
-    double unused0;
     double fracture_lo;     // stops after a fracture
     double fracture_hi;
     float bleeding;         // bleeding counter
     int32_t broken;         // JointBreak
-    int32_t unused1;
     int32_t broken_recorded;
     int32_t hit_mark;       // 1: a harmful contact asks for a break
-    int32_t unused2;
 };
 
 struct Player {
     int32_t team;
     int32_t ready;
-    int32_t ready2;
     int32_t colour;          // ColorTable row
     int32_t colour_built;    // the colour given at world build
     int32_t joint_changes;
-    int32_t joint_changes2;
     double total_mass;
     char name[PLAYER_NAME_SIZE];
     char short_name[PLAYER_NAME_SIZE];
@@ -171,8 +166,8 @@ struct WorldState {
     int32_t play_frame;
     int32_t wins[MAX_FIGHTERS];
     int32_t end_frame;
-    int32_t replay_read_frame;  // the replay frame the replay reader fills
-    int32_t replay_read_number; // the number of the last FRAME line it read
+    int32_t replay_read_frame;        // the replay frame the file reader fills
+    int32_t replay_last_frame_number; // the number of the last FRAME line read
 };
 
 struct Bout {
@@ -198,7 +193,6 @@ struct GameGlobals {
     int32_t mod_load_failed;
     char fight_name[LONG_TEXT_SIZE];
     char author[LONG_TEXT_SIZE];
-    int32_t startup_flags[2];
     dWorldID world;
     dSpaceID space;           // live space
     dSpaceID ghost_space;
@@ -212,6 +206,11 @@ struct GameGlobals {
 
 WorldState *get_game_state(void);
 GameGlobals *get_game_globals(void);
+// The fighters of the match: the players count held to 0..MAX_FIGHTERS.
+int fighter_count(void);
+// The fighters whose Player records the last world build made: what a
+// result may name while the players count runs ahead of the build.
+int built_fighter_count(void);
 // Player record i for 0 <= i < the records built; none otherwise.
 Player *get_player(int i);
 Player *get_players(void);
@@ -257,6 +256,5 @@ void set_own_id(int id);
 int is_own_bout(int i);
 void set_match_deadline(void);
 void show_message(const char *text);
-void clear_startup_flags(void);
 // Reads "left right" grip values into fighter i's grip wishes.
 int parse_grip_pair(int i, const char *text);

@@ -14,6 +14,7 @@
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 #include "game/world_options.h"
 
 static const GhostModeRow k_ghost_rows[GHOST_ROW_COUNT] = {
@@ -43,12 +44,6 @@ int ghost_trail_complete(void) { return g_trail_complete; }
 void set_ghost_trail_complete(int v) { g_trail_complete = v ? 1 : 0; }
 int get_ghost_option(void) { return g_ghost_option; }
 void set_ghost_option(int option) { g_ghost_option = option; }
-
-static int fighters(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
 
 // ---- copying a fighter into its ghost ----
 
@@ -135,7 +130,7 @@ void copy_player_state(int from, int to)
 // The fighter record and body that own an engine body, -1 when none.
 static int find_fighter_body(dBodyID body, int *body_index)
 {
-    const int n = fighters();
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         const Player *p = get_player(i);
         if (!p)
@@ -156,7 +151,7 @@ static int find_fighter_body(dBodyID body, int *body_index)
 // copied: the joint would wake that ghost.
 static void copy_grip_joints(int i)
 {
-    const int n = fighters();
+    const int n = fighter_count();
     Player *a = get_player(i);
     Player *b = get_player(n + i);
     if (!a || !b)
@@ -201,7 +196,7 @@ static void copy_grip_joints(int i)
 // ghost switched off and its grip joints deleted.
 static void switch_to_ghost_world(void)
 {
-    const int n = fighters();
+    const int n = fighter_count();
     g_trail_complete = 0;
     for (int i = 0; i < n; i++)
         player_switch_off(i);
@@ -217,7 +212,7 @@ static void switch_to_ghost_world(void)
 void start_ghost_all(void)
 {
     WorldState *w = get_game_state();
-    const int n = fighters();
+    const int n = fighter_count();
     switch_to_ghost_world();
     for (int i = 0; i < n; i++)
         player_switch_on(n + i);
@@ -234,7 +229,7 @@ void start_ghost_all(void)
 void start_ghost_player(int i)
 {
     WorldState *w = get_game_state();
-    const int n = fighters();
+    const int n = fighter_count();
     switch_to_ghost_world();
     const bool valid = i >= 0 && i < n && get_player(i) && get_player(n + i);
     if (valid)
@@ -253,7 +248,7 @@ void start_ghost_player(int i)
 void leave_ghost_mode(void)
 {
     WorldState *w = get_game_state();
-    const int n = fighters();
+    const int n = fighter_count();
     w->ghost_frame = 0;
     w->ghost_mode = 0;
     // The live fighters come back; the ghosts go off.
@@ -332,7 +327,7 @@ void ghost_pick_player(int i)
 {
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
-    const int n = fighters();
+    const int n = fighter_count();
     if (w->game_over || replay_plays() || game_is_running() || i < 0 || i >= n)
         return;
     if (w->ghost_mode == 0) {
@@ -399,7 +394,7 @@ static void pose_of_geom(dGeomID g, GhostPose *out)
 static void save_trail_frame(int k)
 {
     GhostTrailFrame &t = g_trail[k];
-    const int n = fighters();
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         const Player *p = get_player(n + i);
         if (!p || p->hidden)
@@ -459,7 +454,7 @@ void step_ghost_trail(void)
     if (w->ghost_frame > (float)(len - 1) || w->ghost_frame < 0)
         w->ghost_frame = 0;
     const GhostTrailFrame &t = g_trail[(int)w->ghost_frame];
-    const int n = fighters();
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         Player *p = get_player(n + i);
         if (!p || p->hidden)

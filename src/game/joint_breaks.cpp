@@ -198,7 +198,7 @@ void clear_pending_breaks(void) { memset(g_pending, 0, sizeof g_pending); }
 
 void apply_pending_breaks(int frame)
 {
-    const int n = std::min<int>(get_game_state()->players, MAX_FIGHTERS);
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         if (!p)
@@ -213,7 +213,7 @@ void apply_pending_breaks(int frame)
 
 void bleed_dismembered_joints(void)
 {
-    const int n = std::min<int>(get_game_state()->players, MAX_FIGHTERS);
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         const Player *p = get_player(i);
         if (!p)

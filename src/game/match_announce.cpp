@@ -7,6 +7,7 @@
 #include <ctime>
 #include "app/base/options.h"
 #include "app/base/text.h"
+#include "game/match_announce.h"
 #include "game/match_end.h"
 #include "app/base/message_type.h"
 #include "game/game_callbacks.h"
@@ -66,9 +67,7 @@ void announce_match_result(WorldState *w)
     if (!w)
         return;
     GameGlobals *g = get_game_globals();
-    int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
-    if (n > g->built_players)
-        n = g->built_players;
+    const int n = built_fighter_count();
     int winners[MAX_FIGHTERS], losers[MAX_FIGHTERS];
     const int nwin = list_fighters(w->winners, n, winners);
     const int nlose = list_fighters(w->losers, n, losers);

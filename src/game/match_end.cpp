@@ -24,14 +24,9 @@ void clear_server_result(void)
     g_server.matches_played = played;
 }
 
-// Fighters of the match: the players count held to the records built.
-static int fighter_count(void)
-{
-    const int n = std::min<int>(get_game_state()->players, MAX_FIGHTERS);
-    return std::min(n, get_game_globals()->built_players);
-}
-
-static bool is_fighter(int p) { return p >= 0 && p < fighter_count(); }
+// Results count only fighters whose records were built, so that get_player
+// is never null here even while the players count runs ahead of the build.
+static bool is_fighter(int p) { return p >= 0 && p < built_fighter_count(); }
 
 int set_result(int kind, const int32_t *winners, const int32_t *losers)
 {
@@ -200,7 +195,7 @@ int match_end_single(void)
 {
     WorldState *w = get_game_state();
     const MatchRules *rules = get_match_rules();
-    const int n = fighter_count();
+    const int n = built_fighter_count();
     const bool dq_rules = (rules->flags & RULE_FLAG_DQ) || rules->dojosize != 0;
     if (n > 0 && w->frame >= rules->matchframes)
         decide_by_score(n);
@@ -215,7 +210,7 @@ int match_end_network(void)
 {
     WorldState *w = get_game_state();
     const MatchRules *rules = get_match_rules();
-    const int n = fighter_count();
+    const int n = built_fighter_count();
     if ((rules->flags & RULE_FLAG_DQ) || rules->dojosize != 0) {
         for (int i = 0; i < n; i++) {
             const LostMark &m = g_server.lost[i];
@@ -271,7 +266,7 @@ int record_server_result(int frame, int kind, const int32_t *winners, const int3
                          int word)
 {
     WorldState *w = get_game_state();
-    const int n = fighter_count();
+    const int n = built_fighter_count();
     g_server.frame = frame;
     g_server.kind = kind;
     for (int k = 0; k < MAX_FIGHTERS; k++) {
@@ -307,7 +302,7 @@ int record_server_result(int frame, int kind, const int32_t *winners, const int3
 
 int record_server_scores(int word, const float *injuries, const float *scores)
 {
-    const int n = fighter_count();
+    const int n = built_fighter_count();
     for (int i = 0; i < n; i++) {
         const Player *p = get_player(i);
         if (injuries)

@@ -48,9 +48,6 @@ int set_result(int kind, const int32_t *winners, const int32_t *losers);
 int match_end_single(void);
 int match_end_network(void);
 
-// The result on the centre print (and the selected fighter).
-void announce_match_result(WorldState *w);
-
 // The WIN and WIN2 lines: injuries, scores and positions may be none. An
 // index outside the fighters is dropped. Returns 0.
 int record_server_result(int frame, int kind, const int32_t *winners, const int32_t *losers,

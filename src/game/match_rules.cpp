@@ -10,6 +10,7 @@
 #include "app/base/data_dirs.h"
 #include "app/base/text.h"
 #include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "game/game_state.h"
 
 static MatchRules g_live_rules;
@@ -182,31 +183,8 @@ static const RuleRow *newgame_row(int field, int *part)
 }
 
 // ---------------------------------------------------------------------------
-// Number readers: atoi/atof as the text forms expect, but clamped to the
-// 32-bit range (text_to_int32) and never yielding a non-finite float. The
-// list readers of app/base/utils.h differ where the rules' texts depend on
-// it: they count an unreadable entry as 0 and read floats through doubles.
-
-static float text_to_float(const char *s)
-{
-    float v = strtof(s, nullptr);
-    return std::isfinite(v) ? v : 0.0f;
-}
-
-// Reads up to n finite floats separated by blanks; returns how many were read.
-static int read_floats(const char *s, float *out, int n)
-{
-    int got = 0;
-    while (got < n) {
-        char *end;
-        float v = strtof(s, &end);
-        if (end == s || !std::isfinite(v))
-            break;
-        out[got++] = v;
-        s = end;
-    }
-    return got;
-}
+// Numbers are read as atoi/atof would, but clamped to the 32-bit range and
+// never as a non-finite float (number_text.h).
 
 // Splits text at commas into at most max pieces of at most piece_size - 1
 // characters each; an empty text gives no pieces. Returns the piece count,
@@ -318,7 +296,7 @@ void rules_set_engage_rotations(MatchRules *rules, const char *text)
 void rules_set_gravity(MatchRules *rules, const char *text)
 {
     float g[3];
-    bool usable = read_floats(text, g, 3) == 3;
+    bool usable = read_float_list(text, 3, g) == 3;
     for (int k = 0; usable && k < 3; k++)
         usable = std::fabs(g[k]) <= GRAVITY_LIMIT;
     if (!usable) {
@@ -604,25 +582,19 @@ static void skip_blanks(FieldReader *r)
 
 static int read_int_field(FieldReader *r, int32_t *out)
 {
-    skip_blanks(r);
-    char *end;
-    long long v = strtoll(r->p, &end, 10);
-    if (end == r->p)
+    const char *end = scan_int32(r->p, BASE_DECIMAL, out);
+    if (!end)
         return 0;
     r->p = end;
-    *out = clamp_to_int32(v);
     return 1;
 }
 
 static int read_float_field(FieldReader *r, float *out)
 {
-    skip_blanks(r);
-    char *end;
-    float v = strtof(r->p, &end);
-    if (end == r->p || !std::isfinite(v))
+    const char *end = scan_float(r->p, out);
+    if (!end)
         return 0;
     r->p = end;
-    *out = v;
     return 1;
 }
 

@@ -12,6 +12,7 @@
 #include "app/base/utils.h"
 #include "game/blood.h"
 #include "game/body_defs.h"
+#include "game/body_template.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
 #include "game/game_state.h"
@@ -28,6 +29,7 @@
 #include "game/replay_buffer.h"
 #include "game/stance.h"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 #include "game/match_bouts.h"
 #include "game/rpg_stats.h"
 #include "app/base/message_type.h"
@@ -48,12 +50,6 @@ int is_builtin_mod_name(const char *name)
         if (strcasecmp(name, b) == 0)
             return 1;
     return 0;
-}
-
-static int fighters(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
 }
 
 // ---- teams ----
@@ -95,7 +91,7 @@ int write_teams_line(char *dst, int size, const MatchRules *rules)
 
 void engage_placement(const MatchRules *rules)
 {
-    const int n = fighters();
+    const int n = fighter_count();
     double off[MAX_FIGHTERS][3] = {};
     double heading[MAX_FIGHTERS] = {};
     const bool exact = rules->engage_set != 0;
@@ -165,7 +161,7 @@ void rpg_scale_world(ModWorld *m, int p, const int32_t *stats)
 
 void announce_names(void)
 {
-    const int n = fighters();
+    const int n = fighter_count();
     WorldState *w = get_game_state();
     if (n == 2) {
         game_centerprint(w, 0, 0, 5, get_bout(0)->name, "vs", get_bout(1)->name);
@@ -206,7 +202,7 @@ static void keep_names(char names[MAX_FIGHTERS][PLAYER_NAME_SIZE])
 
 static void restore_names(char names[MAX_FIGHTERS][PLAYER_NAME_SIZE])
 {
-    for (int i = 0; i < fighters(); i++)
+    for (int i = 0; i < fighter_count(); i++)
         if (names[i][0])
             set_player_name(i, names[i]);
 }
@@ -223,7 +219,7 @@ static void build_builtin_world(const MatchRules *rules, char names[MAX_FIGHTERS
     restore_names(names);
     reset_env_objects();
     int overlays = 0;
-    for (int i = 0; i < fighters(); i++) {
+    for (int i = 0; i < fighter_count(); i++) {
         if (!is_safe_path(names[i], 0)) {
             fprintf(stderr, "Fighter name %s is no safe folder name, no rpg overlay\n", names[i]);
             continue;
@@ -237,13 +233,13 @@ static void build_builtin_world(const MatchRules *rules, char names[MAX_FIGHTERS
     }
     if (!overlays)
         memcpy(m->colors, builtin_world_colors(), sizeof m->colors);
-    for (int i = 0; i < fighters(); i++) {
+    for (int i = 0; i < fighter_count(); i++) {
         const RpgStats *s = get_rpg_stats(i);
         if (s)
             rpg_scale_world(m, i, s->value);
     }
     init_world(m);
-    for (int i = 0; i < fighters(); i++) {
+    for (int i = 0; i < fighter_count(); i++) {
         const RpgStats *s = get_rpg_stats(i);
         if (s && get_player(i))
             memcpy(get_player(i)->rpg_stats, s->value, sizeof get_player(i)->rpg_stats);
@@ -372,8 +368,8 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
         n_strncpyz(g->loaded_mod, keep_mod_name ? " " : rules->mod, LONG_TEXT_SIZE);
         restore_names(names);
         if (w->teams > 1) {
-            for (int i = 0; i < fighters(); i++) {
-                Player *p = get_player(i), *gh = get_player(fighters() + i);
+            for (int i = 0; i < fighter_count(); i++) {
+                Player *p = get_player(i), *gh = get_player(fighter_count() + i);
                 p->team = live->team_of[i];
                 p->colour = get_player(p->team)->colour_built;
                 if (gh) {
@@ -403,7 +399,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     engage_placement(live);
     reset_fighters();
     clear_contact_records();
-    for (int i = 0; i < fighters(); i++) {
+    for (int i = 0; i < fighter_count(); i++) {
         relax_all(i);
         Player *p = get_player(i);
         for (int j = 0; j < JOINT_COUNT; j++) {
@@ -440,9 +436,9 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
         return 0;
     }
     bool missing = false;
-    for (int i = 0; i < fighters(); i++)
+    for (int i = 0; i < fighter_count(); i++)
         missing = missing || get_bout(i)->name[0] == '\0';
-    for (int i = 0; i < fighters(); i++) {
+    for (int i = 0; i < fighter_count(); i++) {
         const char *name = get_bout(i)->name[0] ? get_bout(i)->name : default_player_name(i);
         if (missing || g->replay_mode == 0)
             set_player_name(i, name);
@@ -491,7 +487,7 @@ void reset_match(int keep_fighters)
     game_centerprint_clear();
     for (int i = 0; i < g->built_players; i++)
         clear_player_emote(i);
-    for (int i = 0; i < fighters(); i++)
+    for (int i = 0; i < fighter_count(); i++)
         relax_all(i);
     for (int i = 0; i < MAX_FIGHTERS; i++)
         w->winners[i] = w->losers[i] = -1;

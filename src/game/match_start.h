@@ -40,11 +40,3 @@ int get_mod_state_word(void);
 
 // The names announcement of a network match start (centre print, 5 s).
 void announce_names(void);
-
-// The scratch rules that NEWGAME, ENGAGE and TEAMS lines fill: created
-// zeroed on first use, released after the NEWGAME that consumes it and at
-// the end of a replay file.
-MatchRules *scratch_rules(void);
-void release_scratch_rules(void);
-// Matches the game server has started since start-up.
-int server_matches_started(void);

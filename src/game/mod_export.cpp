@@ -7,6 +7,7 @@
 #include <cstring>
 #include "app/base/data_dirs.h"
 #include "app/base/utils.h"
+#include "game/mod_export.h"
 #include "game/body_defs.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"

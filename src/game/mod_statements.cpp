@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include "app/base/text.h"
-#include "app/base/utils.h"
+#include "app/base/number_text.h"
+#include "game/mod_statements.h"
 #include "game/body_defs.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
@@ -76,26 +77,11 @@ static EnvObjectJoint *cur_object_joint(const ModParser *ps)
 
 // ---- numbers ----
 
-// Reads up to max numbers, stopping at the first word that is not a finite
-// number (as a "%f" list does); returns the count read.
-static int read_floats(const char *arg, int max, float *out)
-{
-    int n = 0, err = 0;
-    const char *p = arg;
-    while (n < max) {
-        p = next_float_word(p, &out[n], &err);
-        if (err)
-            break;
-        n++;
-    }
-    return n;
-}
-
 // atof: a text that is not a number gives 0.
 static float arg_float(const char *arg)
 {
     float v = 0;
-    return read_floats(arg, 1, &v) == 1 ? v : 0.0f;
+    return read_float_words(arg, 1, &v) == 1 ? v : 0.0f;
 }
 
 // atoi: a text that is not a number gives 0.
@@ -208,15 +194,7 @@ static int st_env_obj_joint(ModParser *ps, const char *arg)
 {
     open_block(ps, MOD_MODE_ENV_OBJ_JOINT);
     int32_t v[3];
-    int n = 0, err = 0;
-    const char *p = arg;
-    while (n < 3) {
-        p = next_int_word(p, &v[n], &err);
-        if (err)
-            break;
-        n++;
-    }
-    bool ok = n == 3;
+    bool ok = read_int_words(arg, 3, v) == 3;
     for (int i = 0; ok && i < 3; i++)
         ok = v[i] >= 1 && v[i] <= ENV_OBJECT_COUNT;
     if (!ok || v[1] == v[2]) {
@@ -303,7 +281,7 @@ static int st_sides(ModParser *ps, const char *arg)
     if (t == TGT_NONE)
         return 1;
     float v[3] = {0, 0, 0};
-    if (read_floats(arg, 3, v) < 1) {
+    if (read_float_words(arg, 3, v) < 1) {
         mod_error("not enough arguments to sides\n");
         return 1;
     }
@@ -325,7 +303,7 @@ static int st_alt_sides(ModParser *ps, const char *arg)
     if (target_for(ps, ON_BODY, "alt_sides") == TGT_NONE)
         return 1;
     float v[3] = {0, 0, 0};
-    if (read_floats(arg, 3, v) < 2) {
+    if (read_float_words(arg, 3, v) < 2) {
         mod_error("not enough arguments to alt_sides\n");
         return 1;
     }
@@ -343,7 +321,7 @@ static int st_range(ModParser *ps, const char *arg)
     if (t == TGT_NONE)
         return 1;
     float v[2];
-    if (read_floats(arg, 2, v) < 2) {
+    if (read_float_words(arg, 2, v) < 2) {
         mod_error("not enough arguments to range\n");
         return 1;
     }
@@ -385,7 +363,7 @@ static int st_pos(ModParser *ps, const char *arg)
     if (t == TGT_NONE)
         return 1;
     float v[3];
-    if (read_floats(arg, 3, v) < 3) {
+    if (read_float_words(arg, 3, v) < 3) {
         mod_error("not enough arguments to pos\n");
         return 1;
     }
@@ -429,7 +407,7 @@ static int st_rot(ModParser *ps, const char *arg)
         return 1;
     float v[3];
     double deg[3];
-    if (read_floats(arg, 3, v) < 3) {
+    if (read_float_words(arg, 3, v) < 3) {
         mod_error("not enough arguments to rot\n");
         return 1;
     }
@@ -453,7 +431,7 @@ static int st_axis(ModParser *ps, const char *arg)
     if (t == TGT_NONE)
         return 1;
     float v[3];
-    if (read_floats(arg, 3, v) < 3) {
+    if (read_float_words(arg, 3, v) < 3) {
         mod_error("not enough arguments to axis\n");
         return 1;
     }
@@ -532,7 +510,7 @@ static int st_color(ModParser *ps, const char *arg)
     if (!world && !ignored && t == TGT_NONE)
         return 1;
     float v[4] = {0, 0, 0, 1};
-    if (read_floats(arg, 4, v) < 3) {
+    if (read_float_words(arg, 4, v) < 3) {
         mod_error("not enough arguments to color\n");
         return 1;
     }
@@ -583,7 +561,7 @@ static int st_force(ModParser *ps, const char *arg)
     if (t == TGT_NONE)
         return 1;
     float v[3];
-    if (read_floats(arg, 3, v) < 3) {
+    if (read_float_words(arg, 3, v) < 3) {
         mod_error("not enough arguments to force\n");
         return 1;
     }
@@ -600,7 +578,7 @@ static int st_thrust(ModParser *ps, const char *arg)
     int err = 0;
     float v[3];
     const char *rest = next_int_word(arg, &period, &err);
-    if (err || read_floats(rest, 3, v) < 3) {
+    if (err || read_float_words(rest, 3, v) < 3) {
         mod_error("not enough arguments to thrust\n");
         return 1;
     }

@@ -22,6 +22,12 @@ EnvObject *get_env_object_def(int i)
     return &g_active_world.env_objects[i];
 }
 
+int env_object_takes_state(int i)
+{
+    const EnvObject *o = get_env_object_def(i);
+    return o && o->defined && !(o->flag & ENV_FLAG_STATIC);
+}
+
 BodyDef *get_default_body_table(void) { return g_default_bodies; }
 JointDef *get_default_joint_table(void) { return g_default_joints; }
 

@@ -30,7 +30,6 @@ struct EnvObject {
     uint32_t visible;
     uint32_t material;        // 0 flesh, 1 steel
     double rot[3];            // radians
-    uint32_t spare_word;
     float force[3];
     int32_t thrust_period;
     float thrust[3];
@@ -69,6 +68,9 @@ ModWorld *get_mod_world(void);
 // The record init_game sets up with the built-in fighter.
 ModWorld *get_default_mod_world(void);
 EnvObject *get_env_object_def(int i);
+// 1 when environment object i is defined and not static: the objects that
+// state lines and blocks walk, in slot order.
+int env_object_takes_state(int i);
 
 void env_object_reset(EnvObject *o);
 // Reset for a new load: default objects and joints, world colours, friction

@@ -74,8 +74,7 @@ int record_frame_into(ReplayFrame *rf, int full, int frame)
 {
     if (!rf)
         return 0;
-    const WorldState *w = get_game_state();
-    const int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     int total = 0;
     for (int i = 0; i < MAX_FIGHTERS; i++) {
         rf->change_count[i] = full ? 1 : 0;
@@ -224,8 +223,7 @@ static bool usable_vector(const double *v)
 
 void apply_replay_frame(const ReplayFrame *rf)
 {
-    const WorldState *w = get_game_state();
-    const int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
+    const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         if (!p || p->hidden)

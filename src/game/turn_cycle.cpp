@@ -5,12 +5,14 @@
 #include <cstring>
 #include "app/base/clock.h"
 #include "game/collision.h"
+#include "game/world_physics.h"
 #include "game/env_objects.h"
 #include "game/frame_cache.h"
 #include "game/ghost.h"
 #include "game/joint_breaks.h"
 #include "game/joints.h"
 #include "game/match_end.h"
+#include "game/match_announce.h"
 #include "game/match_rules.h"
 #include "game/turn_control.h"
 #include "game/game_callbacks.h"
@@ -27,12 +29,6 @@ const ReplayFrame *get_held_frame(void) { return g_held_valid ? &g_held_frame : 
 
 static bool network_play(void) { return get_game_globals()->network_mode != 0; }
 static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
-
-static int fighters(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
 
 int game_is_running(void)
 {
@@ -78,7 +74,7 @@ void start_turn_frames(int n)
 
 static bool all_fighters_ready(void)
 {
-    const int n = fighters();
+    const int n = fighter_count();
     if (n == 0)
         return false;
     for (int i = 0; i < n; i++) {
@@ -94,10 +90,9 @@ void turn_countdown(void)
     WorldState *w = get_game_state();
     g_turn_just_started = 0;
     if (network_play() && all_fighters_ready()) {
-        for (int i = 0; i < fighters(); i++) {
+        for (int i = 0; i < fighter_count(); i++) {
             Player *p = get_player(i);
             p->ready = 0;
-            p->ready2 = 0;
         }
         start_turn_frames(0);
         g_turn_just_started = 1;
@@ -130,7 +125,7 @@ void end_turn(void)
 {
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
-    const int n = fighters();
+    const int n = fighter_count();
     set_ghost_trail_complete(0);
     if (!network_play()) {
         // The preview switches the live fighters off while it runs.
@@ -168,7 +163,6 @@ void end_turn(void)
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         p->joint_changes = 0;
-        p->joint_changes2 = 0;
     }
     game_hook(HOOK_ENTER_FREEZE);
 }
@@ -182,7 +176,7 @@ static void handle_match_end(WorldState *w)
     if (w->gameover_timelimit == -1)
         return;
     announce_match_result(w);
-    for (int i = 0; i < fighters(); i++)
+    for (int i = 0; i < fighter_count(); i++)
         if (w->losers[i] == i)
             relax_all(i);
     if (network_play())
@@ -250,7 +244,7 @@ void step_world(int quiet)
         if (network_play()) {
             apply_pending_breaks(w->frame);
         } else if (get_match_rules()->flags & (RULE_FLAG_DISMEMBER | RULE_FLAG_FRACTURE)) {
-            for (int i = 0; i < fighters(); i++)
+            for (int i = 0; i < fighter_count(); i++)
                 check_joint_breaks(i);
         }
     }

@@ -6,6 +6,7 @@
 // that the collision reports and the frame cache moves.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -561,10 +562,10 @@ void reset_fighters(void)
         p->ground_speed = 0;
         p->head_impact = 0;
         p->broken_joints = 0;
-        p->ready = p->ready2 = 0;
+        p->ready = 0;
         memset(p->ghost_view, 0, sizeof p->ghost_view);
         // The turn's change counters start again, as on a new fighter.
-        p->joint_changes = p->joint_changes2 = 0;
+        p->joint_changes = 0;
         // Feedback of grip joints deleted last match: a new grip starts clean.
         memset(p->grip_feedback, 0, sizeof p->grip_feedback);
         for (int b = 0; b < BODY_COUNT; b++)

@@ -1,14 +1,27 @@
-// Physics operations on fighters: forces, masses, drag, moving and turning.
+// Physics operations on fighters: forces, masses, drag, moving and turning;
+// one physics step of the live world.
 // The joint spheres sit in geom transforms, which ODE 0.16 marks deprecated
 // in favour of geom offsets; the transform keeps the sphere a geom of its own
 // that the collision reports and the frame cache moves.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cmath>
 #include <cstdio>
+#include "game/world_physics.h"
+#include "game/collision.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/env_objects.h"
-#include "game/world_build.h"
+#include "game/world_options.h"
+
+void world_physics_step(void)
+{
+    GameGlobals *g = get_game_globals();
+    if (!g->world)
+        return;
+    collide_space(g->space);
+    dWorldStep(g->world, get_world_options()->stepsize);
+    dJointGroupEmpty(g->contact_group);
+}
 
 void apply_world_forces(void)
 {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "support/test_support.h"
 
 TEST(Utils, IntListStopsAndFills)
@@ -45,17 +46,6 @@ TEST(Utils, IntegersSaturateAtThe32BitRange)
     EXPECT_EQ(text_to_int32(nullptr), 0);
 }
 
-TEST(Utils, SeparatedListsAndPairs)
-{
-    int32_t out[5] = {9, 9, 9, 9, 9};
-    EXPECT_EQ(parse_int_list_sep("1,2, 3 ,4", ',', 5, out), 4);
-    EXPECT_EQ(out[3], 4);
-    EXPECT_EQ(out[4], 0); // zeroed first
-    int32_t pairs[6];
-    EXPECT_EQ(parse_int_pairs("1 2 3 4 5", 3, pairs), 2);
-    EXPECT_EQ(pairs[3], 4);
-}
-
 TEST(Utils, RealLists)
 {
     double d[4];
@@ -67,16 +57,6 @@ TEST(Utils, RealLists)
     EXPECT_EQ(d[2], 0.0);
     EXPECT_EQ(parse_double_list("inf", 1, d), 1);
     EXPECT_EQ(d[0], 0.0);
-    float f[3];
-    EXPECT_EQ(parse_float_list("0.5 1e39 2", 3, f), 3);
-    EXPECT_FLOAT_EQ(f[0], 0.5f);
-    EXPECT_EQ(f[1], 0.0f); // beyond the float range
-    double v[8];
-    EXPECT_EQ(parse_vec3_list("1 2 3 4 5 6 7", 2, v), 6);
-    EXPECT_EQ(parse_vec4_list("1 2 3 4 5", 2, v), 5);
-    const char *rest = parse_doubles_n("1 2 3 rest", 3, v);
-    EXPECT_STREQ(rest, " rest");
-    EXPECT_DOUBLE_EQ(v[2], 3.0);
 }
 
 TEST(Utils, WordReaders)

@@ -2,6 +2,7 @@
 #include "game/bleed.h"
 #include "game/blood.h"
 #include "game/collision.h"
+#include "game/world_physics.h"
 #include "game/env_objects.h"
 #include "game/mod_world.h"
 #include "world_fixture.h"

@@ -1,5 +1,6 @@
 #include "game/body_defs.h"
 #include "game/collision.h"
+#include "game/world_physics.h"
 #include "game/env_objects.h"
 #include "game/joints.h"
 #include "game/mod_world.h"

@@ -5,6 +5,7 @@
 #include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
 #include "game/belts.h"
+#include "game/match_announce.h"
 #include "game/match_bouts.h"
 #include "rules_fixture.h"
 

@@ -12,6 +12,7 @@
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 #include "game/turn_control.h"
 
 // The built-in world with only the match length (500 frames), one turn

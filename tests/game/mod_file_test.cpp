@@ -4,9 +4,12 @@
 #include <vector>
 #include "game/body_defs.h"
 #include "game/collision.h"
+#include "game/world_physics.h"
 #include "game/env_objects.h"
 #include "game/match_rules.h"
 #include "game/mod_file.h"
+#include "game/mod_export.h"
+#include "game/mod_statements.h"
 #include "mod_test_util.h"
 
 // A mod that uses every one of the 36 statements.

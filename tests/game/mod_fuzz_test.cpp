@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include "game/collision.h"
+#include "game/world_physics.h"
 #include "game/env_objects.h"
 #include "mod_test_util.h"
 

@@ -3,6 +3,8 @@
 #include "game/body_defs.h"
 #include "game/match_rules.h"
 #include "game/mod_file.h"
+#include "game/mod_export.h"
+#include "game/mod_statements.h"
 #include "mod_test_util.h"
 
 static const char k_overlay[] =

@@ -10,6 +10,7 @@
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/mod_file.h"
+#include "game/mod_statements.h"
 #include "game/world_build.h"
 #include "support/test_support.h"
 

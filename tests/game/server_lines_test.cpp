@@ -9,6 +9,7 @@
 #include "game/joint_breaks.h"
 #include "game/match_end.h"
 #include "game/match_start.h"
+#include "game/protocol/line_handlers_match.h"
 #include "game/received_state.h"
 #include "world_fixture.h"
 

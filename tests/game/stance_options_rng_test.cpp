@@ -9,6 +9,7 @@
 #include <string>
 #include "game/joints.h"
 #include "game/mod_file.h"
+#include "game/mod_export.h"
 #include "game/mod_world.h"
 #include "game/ranmar.h"
 #include "game/stance.h"

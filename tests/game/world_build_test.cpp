@@ -5,7 +5,9 @@
 #include <vector>
 #include "game/blood.h"
 #include "game/collision.h"
+#include "game/world_physics.h"
 #include "game/body_defs.h"
+#include "game/body_template.h"
 #include "game/joints.h"
 #include "game/mod_world.h"
 #include "game/stance.h"

@@ -4,6 +4,7 @@
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 
 // Builds the world; 0 on success, as init_game.
 inline int start_running_world()

@@ -3,6 +3,7 @@
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/world_build.h"
+#include "game/world_physics.h"
 #include "particles/limb_trails.h"
 
 class TrailTest : public ::testing::Test {

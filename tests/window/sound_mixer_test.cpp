@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/services/sound.h"
-#include "app/sound_mixer.h"
+#include "app/sound_mixer_sdl.h"
 #include "support/test_support.h"
 
 // The sound effects through the real SDL_mixer: the dummy audio driver for

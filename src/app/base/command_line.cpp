@@ -6,7 +6,7 @@
 
 #include "app/base/options.h"
 #include "app/base/text.h"
-#include "app/base/utils.h"
+#include "app/base/number_text.h"
 
 static CommandLineNames g_names;
 

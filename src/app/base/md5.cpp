@@ -1,4 +1,5 @@
 #include "app/base/md5.h"
+#include "app/base/bytes.h"
 
 #include "app/base/text.h"
 
@@ -32,8 +33,7 @@ static void md5_block(uint32_t state[4], const uint8_t block[64])
 {
     uint32_t w[16];
     for (int i = 0; i < 16; i++)
-        w[i] = (uint32_t)block[i * 4] | (uint32_t)block[i * 4 + 1] << 8 | (uint32_t)block[i * 4 + 2] << 16 |
-               (uint32_t)block[i * 4 + 3] << 24;
+        w[i] = le32_at(block, 64, (size_t)i * 4);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     for (int i = 0; i < 64; i++) {
         uint32_t f;

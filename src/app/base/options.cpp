@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "app/base/text.h"
-#include "app/base/utils.h"
 
 static OptionRow g_options[OPTION_COUNT + 1] = {
     {"altimeter", 0, 1, 1},

@@ -1,47 +1,10 @@
-// Shared small utilities: number-list parsers and word readers for the
-// line protocol, mod and customisation readers; the 10^-6 fixed point of the
-// wire format; small text and file-system helpers.
+// Shared small utilities: the 10^-6 fixed point of the wire format; small
+// text and file-system helpers. Numbers read from text are in number_text.h.
 #pragma once
 #include <cstdint>
 #include <cstdio>
 
 #include "app/base/wide_text.h"
-
-// ---- numbers from text ----
-// Every integer read from text saturates at the 32-bit range.
-int32_t clamp_to_int32(long long v);
-// A decimal integer at the start of text (strtoll), saturated; 0 for null or
-// no number.
-int32_t text_to_int32(const char *text);
-
-// The list parsers skip blanks between numbers and stop at CR, LF, the end
-// of the text or the count; a character that cannot start a number stops
-// progress and the remaining slots up to the count are filled with 0 (and
-// counted). Non-finite doubles count as unreadable.
-int parse_int_list(const char *text, int max, int32_t *out);
-// out is zeroed first; one sep character is skipped where a number is expected.
-int parse_int_list_sep(const char *text, char sep, int max, int32_t *out);
-// Up to 2 * max_pairs integers; returns the complete pairs.
-int parse_int_pairs(const char *text, int max_pairs, int32_t *out);
-int parse_double_list(const char *text, int max, double *out);
-int parse_float_list(const char *text, int max, float *out);
-// Groups of 3 or 4 doubles; return the doubles filled.
-int parse_vec3_list(const char *text, int max_groups, double *out);
-int parse_vec4_list(const char *text, int max_groups, double *out);
-// Exactly n doubles (unreadable ones are 0); returns the text after the last
-// one read.
-const char *parse_doubles_n(const char *text, int n, double *out);
-
-// Skips blanks and reads the next blank-delimited word as "%i" (0x hex,
-// leading 0 octal). Success: *err = 0, returns the text after the word and
-// its trailing blanks. No word or no number: *err = 1, returns the text at
-// the word.
-const char *next_int_word(const char *text, int32_t *out, int *err);
-const char *next_float_word(const char *text, float *out, int *err);
-
-// Writes each value as "%i " while it fits in size, then drops the last
-// blank. Returns the length written.
-int ints_to_text(char *dst, int size, const int32_t *values, int n);
 
 // ---- the wire format's fixed point (one unit = 10^-6) ----
 int32_t double_to_micro(double d); // truncated toward zero, saturated

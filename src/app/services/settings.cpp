@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/base/options.h"
-#include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "app/services/sound.h"
 
 static const SettingRow k_settings[SETTINGS_COUNT + 1] = {

@@ -30,14 +30,6 @@ static double g_splash_last;
 // swing wins when both choose.
 static const int k_limbs[LIMBS] = {L_FOOT, R_FOOT, L_HAND, R_HAND};
 
-static int fighter_count(const WorldState *w)
-{
-    int n = w->players;
-    if (n > MAX_FIGHTERS)
-        n = MAX_FIGHTERS;
-    return n < 0 ? 0 : n;
-}
-
 static double body_speed(const Player *p, int body)
 {
     if (!p->bodies[body])
@@ -62,20 +54,20 @@ void sound_break_one(int fighter)
     m.breaks_last = p->broken_joints;
 }
 
-void sound_breaks(WorldState *w)
+void sound_breaks(void)
 {
-    for (int i = 0; i < fighter_count(w); i++)
+    for (int i = 0; i < fighter_count(); i++)
         sound_break_one(i);
 }
 
 // A new match starts at frame 1: what was remembered of the last one would
 // only produce stray effects.
-static void restart_memory(const WorldState *w)
+static void restart_memory(void)
 {
     for (int i = 0; i < MAX_FIGHTERS; i++) {
         FighterSoundMemory &m = g_memory[i];
         m = FighterSoundMemory{};
-        Player *p = i < fighter_count(w) ? get_player(i) : nullptr;
+        Player *p = i < fighter_count() ? get_player(i) : nullptr;
         if (p) {
             m.ground_prev = p->ground_speed;
             m.head_last = p->head_impact;
@@ -140,9 +132,9 @@ static void fighter_sounds(Player *p, int i, int f)
 }
 
 // Head hits on channel 4: fighter 1 first, fighter 0 when 1 played nothing.
-static void head_sounds(const WorldState *w)
+static void head_sounds(void)
 {
-    for (int i = fighter_count(w) - 1; i >= 0; i--) {
+    for (int i = fighter_count() - 1; i >= 0; i--) {
         Player *p = get_player(i);
         if (!p)
             continue;
@@ -195,14 +187,14 @@ void sound_update_frame(WorldState *w)
         return;
     const int f = w->frame;
     if (f == 1)
-        restart_memory(w);
-    sound_breaks(w);
-    for (int i = 0; i < fighter_count(w); i++) {
+        restart_memory();
+    sound_breaks();
+    for (int i = 0; i < fighter_count(); i++) {
         Player *p = get_player(i);
         if (p)
             fighter_sounds(p, i, f);
     }
     if (f % 3 == 0)
-        head_sounds(w);
+        head_sounds();
     splash_sounds(f);
 }

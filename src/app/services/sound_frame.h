@@ -11,5 +11,5 @@ struct WorldState;
 void sound_update_frame(WorldState *w);
 // The break sound of every fighter whose broken-joint count changed since
 // its last break sound.
-void sound_breaks(WorldState *w);
+void sound_breaks(void);
 void sound_break_one(int fighter);

@@ -4,7 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/protocol/line_handlers.h"
+#include "app/base/bytes.h"
+#include "game/protocol/line_handlers_match.h"
+#include "game/protocol/line_handlers_replay.h"
+#include "game/protocol/line_handlers_services.h"
+#include "game/protocol/line_handlers_state.h"
 
 // A null cell: the source sends no such line, and parse_cmd takes it silently.
 #define NONE nullptr
@@ -154,13 +158,11 @@ int read_block_words(const char *data, int length, int32_t *words)
 {
     if (!data || length < 4)
         return -1;
-    const unsigned char *b = (const unsigned char *)data;
-    uint32_t count = (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
-    int32_t n = (int32_t)count;
+    const int32_t n = (int32_t)le32_at(data, (size_t)length, 0);
     if (n < 1 || n > CMD_BLOCK_MAX_WORDS || n > length / 4)
         return -1;
-    for (int i = 0; i < n; i++, b += 4)
-        words[i] = (int32_t)((uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24);
+    for (int i = 0; i < n; i++)
+        words[i] = (int32_t)le32_at(data, (size_t)length, (size_t)i * 4);
     return n;
 }
 
@@ -175,10 +177,7 @@ static int dispatch_block(int source, const char *data, int length, CommandCurso
     int32_t words[CMD_BLOCK_MAX_WORDS];
     int n = read_block_words(data, length, words);
     if (n < 0) {
-        int32_t count = 0;
-        if (data && length >= 4)
-            count = (int32_t)((uint32_t)(unsigned char)data[0] | (uint32_t)(unsigned char)data[1] << 8 |
-                              (uint32_t)(unsigned char)data[2] << 16 | (uint32_t)(unsigned char)data[3] << 24);
+        const int32_t count = length > 0 ? (int32_t)le32_at(data, (size_t)length, 0) : 0;
         fprintf(stderr, "parse_cmd bad block for %s (count %d, %d bytes), dropped\n", keyword, (int)count,
                 length < 0 ? 0 : length);
         return 1;

@@ -11,12 +11,13 @@
 #include "app/base/text.h"
 #include "game/camera_keys.h"
 #include "game/game_state.h"
-#include "game/protocol/line_handlers.h"
+#include "game/protocol/line_handlers_match.h"
 #include "game/protocol/line_values.h"
 #include "game/match_start.h"
 #include "app/base/message_type.h"
 #include "game/game_callbacks.h"
 #include "net/records/wire_text.h"
+#include "app/base/number_text.h"
 
 static std::unique_ptr<MatchRules> g_scratch;
 static int g_server_matches;
@@ -38,7 +39,7 @@ int server_matches_started(void) { return g_server_matches; }
 void server_newgame(int, const LineArg *arg)
 {
     MatchRules *r = scratch_rules();
-    parse_newgame_line(line_text(arg), r);
+    parse_newgame_line(line_arg_text(arg), r);
     camera_keys_clear();
     ++g_server_matches;
     new_match(1, 0, r, 0);
@@ -53,7 +54,7 @@ void replay_newgame(int, const LineArg *arg)
     if (g->replay_mode == 0)
         g->replay_mode = 1;
     MatchRules *r = scratch_rules();
-    parse_newgame_line(line_text(arg), r);
+    parse_newgame_line(line_arg_text(arg), r);
     new_match(0, 1, r, 1);
     release_scratch_rules();
 }
@@ -67,7 +68,7 @@ void line_teams(int number, const LineArg *arg)
     }
     int32_t teams[RULES_PLAYER_SLOTS] = {0, 0};
     const int n = number < 1 ? 0 : number;
-    if (wire_read_ints(line_text(arg), n, teams) < n) {
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, n, teams) < n) {
         fprintf(stderr, "TEAMS: needs %d team indices, dropped\n", n);
         return;
     }
@@ -92,7 +93,7 @@ void line_engage(int number, const LineArg *arg)
         fprintf(stderr, "ENGAGE: player %d out of range, dropped\n", number);
         return;
     }
-    parse_engage_line(line_text(arg), number, scratch_rules());
+    parse_engage_line(line_arg_text(arg), number, scratch_rules());
 }
 
 // ---- replay header rows ----
@@ -105,7 +106,7 @@ static void copy_trimmed(char *dst, const char *text, int size)
 void replay_bout(int number, const LineArg *arg)
 {
     char name[PLAYER_NAME_SIZE];
-    copy_trimmed(name, line_text(arg), sizeof name);
+    copy_trimmed(name, line_arg_text(arg), sizeof name);
     if (number < 0 || number > 1 || !get_player(number)) {
         fprintf(stderr, "BOUT parameter out of range (%d ; \"%s\")\n", number, name);
         return;
@@ -117,7 +118,7 @@ void replay_bout(int number, const LineArg *arg)
 void replay_fight(int, const LineArg *arg)
 {
     char words[3][PLAYER_NAME_SIZE] = {};
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     for (int k = 0; k < 3 && s; k++)
         s = wire_read_word(s, words[k], PLAYER_NAME_SIZE);
     set_fight_name(words[0]);
@@ -129,14 +130,14 @@ void replay_fight(int, const LineArg *arg)
 void replay_fightname(int, const LineArg *arg)
 {
     char text[LONG_TEXT_SIZE];
-    copy_trimmed(text, line_text(arg), sizeof text);
+    copy_trimmed(text, line_arg_text(arg), sizeof text);
     set_fight_name(text);
 }
 
 void replay_author(int, const LineArg *arg)
 {
     char text[LONG_TEXT_SIZE];
-    copy_trimmed(text, line_text(arg), sizeof text);
+    copy_trimmed(text, line_arg_text(arg), sizeof text);
     set_author(text);
 }
 
@@ -149,7 +150,7 @@ void server_id(int number, const LineArg *) { set_own_id(number); }
 void server_say(int number, const LineArg *arg)
 {
     char text[1024];
-    wire_copy_field(text, line_text(arg), sizeof text);
+    wire_copy_field(text, line_arg_text(arg), sizeof text);
     const MessageType type = number == 0 ? MSG_SERVER : (number == get_own_id() ? MSG_PLAYER : MSG_USER);
     game_echo_tab(0, text, type);
 }
@@ -157,7 +158,7 @@ void server_say(int number, const LineArg *arg)
 void server_centerprint(int, const LineArg *arg)
 {
     char text[CENTERPRINT_LINE_SIZE];
-    wire_copy_field(text, line_text(arg), sizeof text);
+    wire_copy_field(text, line_arg_text(arg), sizeof text);
     game_centerprint(get_game_state(), 0, 0, 5, text, nullptr, nullptr);
 }
 
@@ -166,7 +167,7 @@ void server_centerprint(int, const LineArg *arg)
 void server_announce(int number, const LineArg *arg)
 {
     char text[CMD_LINE_MAX + 1];
-    wire_copy_field(text, line_text(arg), sizeof text);
+    wire_copy_field(text, line_arg_text(arg), sizeof text);
     game_script_announce(number, text);
 }
 
@@ -175,7 +176,7 @@ void server_clients(int number, const LineArg *arg)
 {
     if (number != 2)
         return;
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     for (int i = 0; i < 2; i++) {
         char name[PLAYER_NAME_SIZE];
         int k = 0;
@@ -197,17 +198,17 @@ void server_emote(int number, const LineArg *arg)
     if (!line_fighter_ok("EMOTE", number))
         return;
     char text[PLAYER_NAME_SIZE];
-    wire_copy_field(text, line_text(arg), sizeof text);
+    wire_copy_field(text, line_arg_text(arg), sizeof text);
     set_player_emote(number, text, 10.0f);
 }
 
 // "%i *%32s %[^\n]": sender id, the other party's name, the text.
 void server_whisper(int, const LineArg *arg)
 {
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     int32_t sender = 0;
     int err = 0;
-    s = next_line_int(s, &sender, &err);
+    s = next_int_word(s, &sender, &err);
     char name[33] = "";
     char text[1024] = "";
     if (!err && *s == '*') {
@@ -216,7 +217,7 @@ void server_whisper(int, const LineArg *arg)
     }
     if (err || strlen(name) < 3 || sender == get_own_id()) {
         char line[1100];
-        wire_copy_field(line, line_text(arg), sizeof line);
+        wire_copy_field(line, line_arg_text(arg), sizeof line);
         game_echo_tab(0, line, MSG_WHISPER);
         return;
     }
@@ -232,7 +233,7 @@ void server_whisper(int, const LineArg *arg)
 void server_disconnect(int number, const LineArg *arg)
 {
     char text[1024];
-    wire_copy_field(text, line_text(arg), sizeof text);
+    wire_copy_field(text, line_arg_text(arg), sizeof text);
     game_echo_tab(0, text, MSG_SERVER);
     const int tab = game_chat_tab_find(number);
     if (tab > 0)
@@ -241,19 +242,17 @@ void server_disconnect(int number, const LineArg *arg)
 
 // The connection itself comes with the game-server socket; here the line's
 // message and flags.
-void server_kick(int number, const LineArg *arg)
+void server_kick(int, const LineArg *arg)
 {
     char text[1024];
-    wire_copy_field(text, line_text(arg), sizeof text);
+    wire_copy_field(text, line_arg_text(arg), sizeof text);
     game_echo(text, MSG_SERVER);
-    if (number == 1)
-        clear_startup_flags();
 }
 
 void server_forward(int, const LineArg *arg)
 {
     char address[256];
-    wire_read_word(line_text(arg), address, sizeof address);
+    wire_read_word(line_arg_text(arg), address, sizeof address);
     game_echo(va_format("forwarding to %s", address), MSG_SERVER);
 }
 
@@ -269,7 +268,7 @@ void server_ugc(int number, const LineArg *arg)
     if (number == -1 || !option_get(OPT_AUTOUPDATE))
         return;
     char line[256];
-    wire_copy_field(line, line_text(arg), sizeof line);
+    wire_copy_field(line, line_arg_text(arg), sizeof line);
     if (line[0])
         download_enqueue(0, line);
 }

@@ -7,17 +7,18 @@
 #include "app/base/text.h"
 #include "game/camera_keys.h"
 #include "game/game_state.h"
-#include "game/protocol/line_handlers.h"
+#include "game/protocol/line_handlers_replay.h"
 #include "game/protocol/line_values.h"
 #include "game/mod_world.h"
 #include "game/replay_buffer.h"
 #include "game/protocol/replay_file.h"
 #include "net/records/wire_text.h"
+#include "app/base/number_text.h"
 
 // The reader's position: the frame being filled and the last FRAME number,
 // kept in the game state.
 static int32_t &frame_index(void) { return get_game_state()->replay_read_frame; }
-static int32_t &last_frame_number(void) { return get_game_state()->replay_read_number; }
+static int32_t &last_frame_number(void) { return get_game_state()->replay_last_frame_number; }
 
 void replay_reader_reset(void)
 {
@@ -43,12 +44,6 @@ static ReplayFrame *frame_for(const char *keyword, int number)
     return current();
 }
 
-static int fighter_count(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
-
 void replay_frame(int number, const LineArg *arg)
 {
     ReplayFrame *rf = current();
@@ -67,7 +62,7 @@ void replay_frame(int number, const LineArg *arg)
     rf->frame = number;
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_text(arg), 2 * n, v);
+    const int got = read_int_list(line_arg_text(arg), BASE_C_FORMS, 2 * n, v);
     for (int i = 0; i < n; i++) {
         if (i < got)
             rf->injury[i] = (float)v[i];
@@ -126,15 +121,10 @@ void replay_joint(int number, const LineArg *arg)
     ReplayFrame *rf = frame_for("JOINT", number);
     if (!rf)
         return;
-    int32_t v[JOINT_COUNT * 2];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT * 2, v);
-    for (int k = 0; k + 1 < n; k += 2) {
-        if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
-            fprintf(stderr, "JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
-            continue;
-        }
-        rf->joint_states[number][v[k]] = v[k + 1];
-    }
+    int32_t pairs[JOINT_COUNT][2];
+    const int n = line_joint_pairs("JOINT", arg, pairs);
+    for (int k = 0; k < n; k++)
+        rf->joint_states[number][pairs[k][0]] = pairs[k][1];
     rf->change_count[number]++;
 }
 
@@ -144,11 +134,8 @@ void replay_grip(int number, const LineArg *arg)
     if (!rf)
         return;
     int32_t v[2];
-    if (wire_read_ints(line_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
-        v[1] > GRIP_RELEASE) {
-        fprintf(stderr, "GRIP: needs two grips 0..2, dropped\n");
+    if (line_grip_pair("GRIP", arg, v))
         return;
-    }
     rf->left_grip[number] = v[0];
     rf->right_grip[number] = v[1];
 }
@@ -158,15 +145,10 @@ static void break_marks(const char *keyword, int number, const LineArg *arg, int
     ReplayFrame *rf = frame_for(keyword, number);
     if (!rf)
         return;
-    int32_t v[JOINT_COUNT];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT, v);
-    for (int k = 0; k < n; k++) {
-        if (v[k] < 0 || v[k] >= JOINT_COUNT) {
-            fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, v[k]);
-            continue;
-        }
-        rf->break_marks[number][v[k]] = mark;
-    }
+    int32_t joints[JOINT_COUNT];
+    const int n = line_joint_list(keyword, arg, joints);
+    for (int k = 0; k < n; k++)
+        rf->break_marks[number][joints[k]] = mark;
     rf->change_count[number]++;
     rf->change_bits[number] |= bit;
 }
@@ -179,7 +161,7 @@ void replay_emote(int number, const LineArg *arg)
     ReplayFrame *rf = frame_for("EMOTE", number);
     if (!rf)
         return;
-    wire_copy_field(rf->emote[number], line_text(arg), REPLAY_EMOTE_SIZE);
+    wire_copy_field(rf->emote[number], line_arg_text(arg), REPLAY_EMOTE_SIZE);
     rf->change_count[number]++;
     rf->change_bits[number] |= RF_EMOTE;
 }
@@ -211,7 +193,7 @@ static void env_line(const char *keyword, const LineArg *arg, int which)
         return;
     double v[ENV_OBJECT_COUNT * 4];
     const int width = which == 1 ? 4 : 3;
-    const int n = line_read_doubles(line_text(arg), ENV_OBJECT_COUNT * width, v);
+    const int n = read_double_list(line_arg_text(arg), ENV_OBJECT_COUNT * width, v);
     switch (which) {
     case 0: object_values(keyword, v, n, 3, rf->object_pos, nullptr); break;
     case 1: object_values(keyword, v, n, 4, nullptr, rf->object_rot); break;
@@ -255,7 +237,7 @@ void replay_p_env(int, const LineArg *arg)
 void replay_cam(int number, const LineArg *arg)
 {
     double v[6];
-    if (line_read_doubles(line_text(arg), 6, v) < 6) {
+    if (read_double_list(line_arg_text(arg), 6, v) < 6) {
         fprintf(stderr, "CAM: needs six numbers, dropped\n");
         return;
     }

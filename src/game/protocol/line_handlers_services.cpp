@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "app/base/text.h"
-#include "game/protocol/line_handlers.h"
+#include "game/protocol/line_handlers_services.h"
+#include "game/protocol/line_values.h"
 #include "game/match_rules.h"
 #include "app/base/message_type.h"
 #include "game/game_callbacks.h"
@@ -14,10 +15,6 @@
 #include "net/records/player_records.h"
 #include "net/records/server_list.h"
 
-static const char *arg_text(const LineArg *arg)
-{
-    return arg && arg->text ? arg->text : "";
-}
 
 void server_no_action(int, const LineArg *) {}
 void replay_no_action(int, const LineArg *) {}
@@ -31,7 +28,7 @@ static void custom_line(const char *keyword, int player, const LineArg *arg, Cus
         fprintf(stderr, "%s: player %d out of range\n", keyword, player);
         return;
     }
-    parser(arg_text(arg), rec);
+    parser(line_arg_text(arg), rec);
 }
 
 #define CUSTOM_LINE(handler, keyword, parser) \
@@ -72,17 +69,17 @@ void line_rpg(int number, const LineArg *arg)
         fprintf(stderr, "RPG: player %d out of range\n", number);
         return;
     }
-    parse_rpg_stats(arg_text(arg), stats);
+    parse_rpg_stats(line_arg_text(arg), stats);
 }
 
 void server_ghost(int, const LineArg *arg)
 {
-    parse_ghost_line(arg_text(arg), get_ghost_buffer());
+    parse_ghost_line(line_arg_text(arg), get_ghost_buffer());
 }
 
 void server_money(int, const LineArg *arg)
 {
-    parse_money_reply(arg_text(arg), get_money_record());
+    parse_money_reply(line_arg_text(arg), get_money_record());
 }
 
 // ---- bout list ----
@@ -90,13 +87,13 @@ void server_money(int, const LineArg *arg)
 void server_bout(int number, const LineArg *arg)
 {
     BoutLine entry;
-    parse_bout_entry(arg_text(arg), &entry);
+    parse_bout_entry(line_arg_text(arg), &entry);
     bout_list_set(number, &entry);
 }
 
 void server_specs(int, const LineArg *arg)
 {
-    set_spectators(arg_text(arg));
+    set_spectators(line_arg_text(arg));
 }
 
 // ---- console ----
@@ -109,7 +106,7 @@ void server_connect(int, const LineArg *)
 void server_run(int, const LineArg *arg)
 {
     char line[CMD_LINE_MAX + 1];
-    n_strncpyz(line, arg_text(arg), sizeof line);
+    n_strncpyz(line, line_arg_text(arg), sizeof line);
     line[strcspn(line, "\r\n")] = '\0';
     game_run_command(line);
 }
@@ -119,7 +116,7 @@ void server_run(int, const LineArg *arg)
 // passes.
 void server_echo(int, const LineArg *arg)
 {
-    const char *t = arg_text(arg);
+    const char *t = line_arg_text(arg);
     if (strnlen(t, 1501) == 1501 && t[1499] == 'A' && t[1500] == '\n')
         game_echo("echo test succeded", MSG_SERVER);
     else
@@ -135,7 +132,7 @@ void lobby_newgame(int, const LineArg *arg)
         return;
     MatchRules rules{};
     memset(&rules, 0, sizeof rules);
-    parse_newgame_line(arg_text(arg), &rules);
+    parse_newgame_line(line_arg_text(arg), &rules);
     list->set_rules(rules);
 }
 
@@ -148,23 +145,23 @@ void lobby_kaelmund(int, const LineArg *)
 void lobby_server(int, const LineArg *arg)
 {
     if (ServerList *list = get_lobby_handler_target())
-        list->set_server(arg_text(arg));
+        list->set_server(line_arg_text(arg));
 }
 
 void lobby_info(int number, const LineArg *arg)
 {
     if (ServerList *list = get_lobby_handler_target())
-        list->set_info(number, arg_text(arg));
+        list->set_info(number, line_arg_text(arg));
 }
 
 void lobby_desc(int, const LineArg *arg)
 {
     if (ServerList *list = get_lobby_handler_target())
-        list->set_desc(arg_text(arg));
+        list->set_desc(line_arg_text(arg));
 }
 
 void lobby_clients(int, const LineArg *arg)
 {
     if (ServerList *list = get_lobby_handler_target())
-        list->set_clients(arg_text(arg));
+        list->set_clients(line_arg_text(arg));
 }

@@ -9,11 +9,11 @@
 #include <cstring>
 
 #include "app/base/text.h"
-#include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "game/env_objects.h"
 #include "game/game_state.h"
 #include "game/joints.h"
-#include "game/protocol/line_handlers.h"
+#include "game/protocol/line_handlers_state.h"
 #include "game/protocol/line_values.h"
 #include "game/contact_damage.h"
 #include "game/joint_breaks.h"
@@ -21,74 +21,6 @@
 #include "game/mod_file.h"
 #include "game/mod_world.h"
 #include "game/received_state.h"
-#include "net/records/wire_text.h"
-
-// ---- shared readers (line_values.h) ----
-
-const char *line_text(const LineArg *arg)
-{
-    return arg && arg->text ? arg->text : "";
-}
-
-int line_fighter_ok(const char *keyword, int number)
-{
-    const WorldState *w = get_game_state();
-    const int n = w->players < MAX_FIGHTERS ? w->players : MAX_FIGHTERS;
-    if (number < 0 || number >= n || !get_player(number)) {
-        fprintf(stderr, "%s: fighter %d out of range, line dropped\n", keyword, number);
-        return 0;
-    }
-    return 1;
-}
-
-int line_read_doubles(const char *text, int max, double *out)
-{
-    const char *s = text ? text : "";
-    int n = 0;
-    while (n < max) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        if (*s == '\0' || *s == '\r' || *s == '\n')
-            break;
-        char *end = nullptr;
-        errno = 0;
-        const double v = strtod(s, &end);
-        if (end == s || !std::isfinite(v))
-            break;
-        out[n++] = v;
-        s = end;
-    }
-    return n;
-}
-
-int line_block_values(const char *keyword, const LineArg *arg, int need, int max, double *out)
-{
-    if (!arg || !arg->words || arg->word_count < 1) {
-        fprintf(stderr, "%s: no block, dropped\n", keyword);
-        return -1;
-    }
-    const int have = arg->word_count - 1;
-    if (have < need) {
-        fprintf(stderr, "%s: block of %d words, %d needed, dropped\n", keyword, arg->word_count, need + 1);
-        return -1;
-    }
-    const int n = have < max ? have : max;
-    for (int i = 0; i < n; i++)
-        out[i] = arg->words[1 + i] * 1e-6;
-    return n;
-}
-
-int line_body_rows(const char *keyword, const LineArg *arg, int width, int block, double *rows)
-{
-    double v[BODY_COUNT * 4];
-    const int max = BODY_COUNT * width;
-    int n = block ? line_block_values(keyword, arg, max, max, v) : line_read_doubles(line_text(arg), max, v);
-    if (n < 0)
-        return -1;
-    n -= n % width;     // a group read only in part is not taken
-    memcpy(rows, v, sizeof(double) * (size_t)n);
-    return n;
-}
 
 // ---- body state ----
 
@@ -141,13 +73,6 @@ void server_p_pos(int number, const LineArg *arg) { block_groups("P_POS", number
 void server_p_linvel(int number, const LineArg *arg) { block_groups("P_LINVEL", number, arg, 3, RECV_LINEAR_VEL); }
 void server_p_angvel(int number, const LineArg *arg) { block_groups("P_ANGVEL", number, arg, 3, RECV_ANGULAR_VEL); }
 
-// Environment objects that take values: defined and not static, in slot order.
-int env_object_takes_state(int i)
-{
-    const EnvObject *o = get_env_object_def(i);
-    return o && o->defined && !(o->flag & ENV_FLAG_STATIC);
-}
-
 void server_p_env(int, const LineArg *arg)
 {
     double v[CMD_BLOCK_MAX_WORDS];
@@ -180,7 +105,7 @@ static void hinge_values(const char *keyword, int number, const LineArg *arg, in
     if (!r)
         return;
     double v[JOINT_COUNT];
-    const int n = line_read_doubles(line_text(arg), JOINT_COUNT, v);
+    const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
     Player *p = get_player(number);
     for (int j = 0; j < n; j++) {
         if (param == dParamFMax && v[j] < 0) {
@@ -204,14 +129,9 @@ static void break_list(const char *keyword, int number, const LineArg *arg, int 
     if (!line_fighter_ok(keyword, number))
         return;
     int32_t joints[JOINT_COUNT];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT, joints);
-    for (int k = 0; k < n; k++) {
-        if (joints[k] < 0 || joints[k] >= JOINT_COUNT) {
-            fprintf(stderr, "%s: joint %d out of range, dropped\n", keyword, joints[k]);
-            continue;
-        }
+    const int n = line_joint_list(keyword, arg, joints);
+    for (int k = 0; k < n; k++)
         set_pending_break(number, joints[k], type, 0);
-    }
     mark(number, bit);
 }
 
@@ -223,7 +143,7 @@ static void timed_break(const char *keyword, int number, const LineArg *arg, int
     if (!line_fighter_ok(keyword, number))
         return;
     int32_t v[2];
-    if (wire_read_ints(line_text(arg), 2, v) < 2 || v[1] < 0 || v[1] >= JOINT_COUNT) {
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 2, v) < 2 || v[1] < 0 || v[1] >= JOINT_COUNT) {
         fprintf(stderr, "%s: needs a frame and a joint 0..19, dropped\n", keyword);
         return;
     }
@@ -238,14 +158,14 @@ void server_discl(int number, const LineArg *arg) { timed_break("DISCL", number,
 void server_grip(int number, const LineArg *arg)
 {
     if (line_fighter_ok("GRIP", number))
-        parse_grip_pair(number, line_text(arg));
+        parse_grip_pair(number, line_arg_text(arg));
 }
 
 void server_joint(int number, const LineArg *arg)
 {
     if (!line_fighter_ok("JOINT", number))
         return;
-    parse_joint_pairs(number, line_text(arg));
+    parse_joint_pairs(number, line_arg_text(arg));
     get_player(number)->ready = 1;
 }
 
@@ -255,8 +175,8 @@ static int read_grab(const char *keyword, int number, const LineArg *arg, GrabRe
     if (!line_fighter_ok(keyword, number))
         return 1;
     int32_t v[4];
-    const char *s = line_text(arg);
-    if (wire_read_ints(s, 4, v) < 4) {
+    const char *s = line_arg_text(arg);
+    if (read_int_list(s, BASE_C_FORMS, 4, v) < 4) {
         fprintf(stderr, "%s: needs four numbers and a point, dropped\n", keyword);
         return 1;
     }
@@ -266,14 +186,8 @@ static int read_grab(const char *keyword, int number, const LineArg *arg, GrabRe
         return 1;
     }
     // The point follows the four integers.
-    for (int k = 0; k < 4; k++) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        while (*s && *s != ' ' && *s != '\t' && *s != '\r' && *s != '\n')
-            s++;
-    }
     double point[3] = {0, 0, 0};
-    line_read_doubles(s, 3, point);
+    read_double_list(skip_words(s, 4), 3, point);
     GrabRecord &g = hands[hand];
     g.first = v[0];
     g.second = v[1];
@@ -301,7 +215,7 @@ void server_size(int number, const LineArg *arg)
     if (!line_fighter_ok("SIZE", number))
         return;
     int32_t v[4];
-    const int n = wire_read_ints(line_text(arg), 4, v);
+    const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, 4, v);
     for (int k = 0; k + 1 < n; k += 2) {
         if (grip_hand_slot(v[k]) < 0) {
             fprintf(stderr, "SIZE: hand %d is no hand (11 or 12), pair dropped\n", v[k]);
@@ -322,7 +236,7 @@ void server_batch(int number, const LineArg *arg)
     if (!line_fighter_ok("BATCH", number))
         return;
     int32_t v = 0;
-    if (wire_read_ints(line_text(arg), 1, &v) < 1) {
+    if (read_int_list(line_arg_text(arg), BASE_C_FORMS, 1, &v) < 1) {
         fprintf(stderr, "BATCH: no value, dropped\n");
         return;
     }
@@ -352,11 +266,8 @@ void server_b_grip(int number, const LineArg *arg)
     if (!b)
         return;
     int32_t v[2];
-    if (wire_read_ints(line_text(arg), 2, v) < 2 || v[0] < GRIP_NONE || v[0] > GRIP_RELEASE || v[1] < GRIP_NONE ||
-        v[1] > GRIP_RELEASE) {
-        fprintf(stderr, "B_GRIP: needs two grips 0..2, dropped\n");
+    if (line_grip_pair("B_GRIP", arg, v))
         return;
-    }
     b[number] = v[0];
     b[MAX_FIGHTERS + number] = v[1];
 }
@@ -366,15 +277,10 @@ void server_b_joint(int number, const LineArg *arg)
     int32_t *b = current_batch("B_JOINT", number);
     if (!b)
         return;
-    int32_t v[JOINT_COUNT * 2];
-    const int n = wire_read_ints(line_text(arg), JOINT_COUNT * 2, v);
-    for (int k = 0; k + 1 < n; k += 2) {
-        if (v[k] < 0 || v[k] >= JOINT_COUNT || v[k + 1] < MOTOR_NONE || v[k + 1] > MOTOR_RELAX) {
-            fprintf(stderr, "B_JOINT: pair %d %d refused (joint 0..19, state 0..4)\n", v[k], v[k + 1]);
-            continue;
-        }
-        b[2 * MAX_FIGHTERS + JOINT_COUNT * number + v[k]] = v[k + 1];
-    }
+    int32_t pairs[JOINT_COUNT][2];
+    const int n = line_joint_pairs("B_JOINT", arg, pairs);
+    for (int k = 0; k < n; k++)
+        b[2 * MAX_FIGHTERS + JOINT_COUNT * number + pairs[k][0]] = pairs[k][1];
 }
 
 void server_world(int, const LineArg *)
@@ -383,17 +289,11 @@ void server_world(int, const LineArg *)
 }
 
 // Per fighter its injury, then (when more text follows) per fighter its score.
-static int fighter_count(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
-
 void server_frame(int, const LineArg *arg)
 {
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_text(arg), 2 * n, v);
+    const int got = read_int_list(line_arg_text(arg), BASE_C_FORMS, 2 * n, v);
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);
         if (!p)
@@ -428,20 +328,20 @@ static void one_mark(int32_t fighter, int32_t *marks)
 // "%i %i %i %i %i %f %f %f %i"
 void server_win(int number, const LineArg *arg)
 {
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     int32_t v[5] = {0, -1, -1, 0, 0};
     int err = 0;
     for (int k = 0; k < 5 && !err; k++)
-        s = next_line_int(s, &v[k], &err);
+        s = next_int_word(s, &v[k], &err);
     if (err) {
         fprintf(stderr, "WIN: needs five numbers, dropped\n");
         return;
     }
     double point[3] = {0, 0, 0};
-    const int got = line_read_doubles(s, 3, point);
+    const int got = read_double_list(s, 3, point);
     int32_t last = 0;
-    s = skip_line_values(s, got);
-    next_line_int(s, &last, &err);
+    s = skip_words(s, got);
+    next_int_word(s, &last, &err);
     int32_t winners[MAX_FIGHTERS], losers[MAX_FIGHTERS];
     one_mark(v[1], winners);
     one_mark(v[2], losers);
@@ -455,17 +355,17 @@ void server_win(int number, const LineArg *arg)
 void server_win2(int number, const LineArg *arg)
 {
     const int n = fighter_count();
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     int32_t kind = 0;
     int err = 0;
-    s = next_line_int(s, &kind, &err);
+    s = next_int_word(s, &kind, &err);
     int32_t lists[4][MAX_FIGHTERS];
     for (int l = 0; l < 4; l++)
         for (int i = 0; i < MAX_FIGHTERS; i++)
             lists[l][i] = l < 2 ? -1 : 0;
     for (int l = 0; l < 4 && !err; l++)
         for (int i = 0; i < n && !err; i++)
-            s = next_line_int(s, &lists[l][i], &err);
+            s = next_int_word(s, &lists[l][i], &err);
     if (err) {
         fprintf(stderr, "WIN2: needs the kind and four lists of %d numbers, dropped\n", n);
         return;
@@ -482,10 +382,10 @@ void server_win2(int number, const LineArg *arg)
         injuries[i] = (float)lists[2][i];
         scores[i] = (float)lists[3][i];
     }
-    const int got = line_read_doubles(s, 3 * n, &positions[0][0]);
-    s = skip_line_values(s, got);
+    const int got = read_double_list(s, 3 * n, &positions[0][0]);
+    s = skip_words(s, got);
     int32_t last = 0;
-    next_line_int(s, &last, &err);
+    next_int_word(s, &last, &err);
     record_server_result(number, kind, lists[0], lists[1], injuries, scores, positions, last);
     get_game_state()->decision_frame = number;
     mark_result();
@@ -497,7 +397,7 @@ void server_game(int number, const LineArg *arg)
 {
     const int n = fighter_count();
     int32_t v[2 * MAX_FIGHTERS];
-    const int got = wire_read_ints(line_text(arg), 2 * n, v);
+    const int got = read_int_list(line_arg_text(arg), BASE_C_FORMS, 2 * n, v);
     if (got < n) {
         fprintf(stderr, "GAME: needs %d injuries, dropped\n", n);
         return;
@@ -514,48 +414,24 @@ void server_game(int number, const LineArg *arg)
 // "%i %i %f %f %f": fighter, mark, point.
 void server_lost(int number, const LineArg *arg)
 {
-    const char *s = line_text(arg);
+    const char *s = line_arg_text(arg);
     int32_t fighter = -1, value = 0;
     int err = 0;
-    s = next_line_int(s, &fighter, &err);
+    s = next_int_word(s, &fighter, &err);
     if (!err)
-        s = next_line_int(s, &value, &err);
+        s = next_int_word(s, &value, &err);
     if (err || fighter < 0 || fighter >= fighter_count()) {
         fprintf(stderr, "LOST: needs a fighter 0..%d and a value, dropped\n", fighter_count() - 1);
         return;
     }
     double point[3] = {0, 0, 0};
-    const int got = line_read_doubles(s, 3, point);
+    const int got = read_double_list(s, 3, point);
     record_lost_mark(number, fighter, value, got == 3 ? point : nullptr);
     get_player(fighter)->received_mask |= RECV_GROUND_IMPACT;
     get_game_state()->received_mask |= RECV_GROUND_IMPACT;
 }
 
-const char *next_line_int(const char *text, int32_t *out, int *err)
-{
-    return next_int_word(text ? text : "", out, err);
-}
-
-const char *skip_line_values(const char *text, int n)
-{
-    const char *s = text ? text : "";
-    for (int k = 0; k < n; k++) {
-        while (*s == ' ' || *s == '\t')
-            s++;
-        while (*s && *s != ' ' && *s != '\t' && *s != '\r' && *s != '\n')
-            s++;
-    }
-    return s;
-}
-
-// ---- the per-player rpg joint tables ----
-
-static RpgJointValues g_rpg_joints[MAX_FIGHTERS];
-
-RpgJointValues *get_rpg_joint_values(int player)
-{
-    return player >= 0 && player < MAX_FIGHTERS ? &g_rpg_joints[player] : nullptr;
-}
+// ---- the per-player rpg joint rows ----
 
 // 20 blank-separated values, one per joint.
 static void rpg_joint_line(const char *keyword, int number, const LineArg *arg, int field)
@@ -567,13 +443,13 @@ static void rpg_joint_line(const char *keyword, int number, const LineArg *arg, 
     }
     if (field == 2) {
         int32_t v[JOINT_COUNT];
-        const int n = wire_read_ints(line_text(arg), JOINT_COUNT, v);
+        const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT, v);
         for (int j = 0; j < n; j++)
             t->dm_threshold[j] = v[j];
         return;
     }
     double v[JOINT_COUNT];
-    const int n = line_read_doubles(line_text(arg), JOINT_COUNT, v);
+    const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
     for (int j = 0; j < n; j++)
         (field == 0 ? t->strength : t->velocity)[j] = (float)v[j];
 }

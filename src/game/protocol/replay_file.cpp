@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/base/bytes.h"
 #include "app/base/data_dirs.h"
 #include "app/base/options.h"
 #include "app/base/text.h"
@@ -10,7 +11,9 @@
 #include "game/camera_keys.h"
 #include "game/protocol/command_table.h"
 #include "game/game_state.h"
-#include "game/protocol/line_values.h"
+#include "game/protocol/line_handlers_match.h"
+#include "game/protocol/line_handlers_replay.h"
+#include "game/mod_world.h"
 #include "game/match_rules.h"
 #include "game/match_start.h"
 #include "game/replay_buffer.h"
@@ -24,12 +27,6 @@ const char *const KAELMUND_VERSION = "3.9-alpha2";
 // which its playback (from values rounded in the file) need not reproduce.
 static char g_file_score[REPLAY_LINE_SIZE];
 static char g_file_win[REPLAY_LINE_SIZE];
-
-static int fighter_count(void)
-{
-    const int n = get_game_state()->players;
-    return n < 0 ? 0 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
-}
 
 // A name or text as one line: CR, LF and other control characters become
 // blanks, so that no text can start a line of its own.
@@ -340,8 +337,7 @@ int read_replay_file(const char *path)
             const size_t got = fread(head, 1, 4, f);
             if (got < 4)
                 break;
-            const int32_t count = (int32_t)((uint32_t)head[0] | (uint32_t)head[1] << 8 | (uint32_t)head[2] << 16 |
-                                            (uint32_t)head[3] << 24);
+            const int32_t count = (int32_t)le32_at(head, got, 0);
             memcpy(buf, head, 4);
             int bytes = 4;
             if (count >= 1 && count <= CMD_BLOCK_MAX_WORDS)

@@ -26,7 +26,3 @@ int autosave_name(char *dst, int size);
 // Forgets the result lines of the replay file read last: the match that
 // now starts is not that file's.
 void replay_file_forget_result(void);
-
-// The replay reader's frame being filled; reset before a file is read.
-void replay_reader_reset(void);
-int replay_reader_frame_index(void);

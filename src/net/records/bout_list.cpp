@@ -6,6 +6,7 @@
 #include "app/base/text.h"
 #include "net/records/bout_records.h"
 #include "net/records/wire_text.h"
+#include "app/base/number_text.h"
 
 static BoutLine g_receiving[BOUT_LINE_ENTRIES];
 static BoutLine g_committed[BOUT_LINE_ENTRIES];
@@ -18,7 +19,7 @@ int parse_bout_entry(const char *text, BoutLine *entry)
     if (!text)
         return 0;
     int32_t v[6];
-    int n = wire_read_ints(text, 6, v);
+    int n = read_int_list(text, BASE_C_FORMS, 6, v);
     int32_t *fields[6] = {&entry->server_id, &entry->qi,    &entry->streak,
                           &entry->winnings,  &entry->flags, &entry->word5};
     for (int i = 0; i < n; i++)
@@ -34,7 +35,7 @@ int parse_bout_entry(const char *text, BoutLine *entry)
     if (!p)
         return n;
     n++;
-    if (wire_read_ints(p, 1, &entry->word7) == 1)
+    if (read_int_list(p, BASE_C_FORMS, 1, &entry->word7) == 1)
         n++;
     return n;
 }

@@ -5,6 +5,7 @@
 
 #include "app/base/text.h"
 #include "app/base/utils.h"
+#include "app/base/number_text.h"
 #include "net/records/wire_text.h"
 
 static CustomRecord g_customs[CUSTOM_PLAYERS];
@@ -51,7 +52,7 @@ static int parse_color_pairs(const char *keyword, const char *what, const char *
     if (!text)
         return 0;
     int32_t v[2 * CUSTOM_BODY_PARTS];
-    int n = wire_read_ints(text, 2 * count, v);
+    int n = read_int_list(text, BASE_C_FORMS, 2 * count, v);
     int dropped = 0;
     for (int i = 0; i + 1 < n; i += 2) {
         if (!index_ok(keyword, what, v[i], count) || !color_row_ok(keyword, v[i + 1])) {
@@ -66,7 +67,7 @@ static int parse_color_pairs(const char *keyword, const char *what, const char *
 static int parse_one_color(const char *keyword, const char *text, int32_t *out)
 {
     int32_t v;
-    if (wire_read_ints(text, 1, &v) < 1)
+    if (read_int_list(text, BASE_C_FORMS, 1, &v) < 1)
         return 0;
     if (!color_row_ok(keyword, v))
         return 1;
@@ -77,7 +78,7 @@ static int parse_one_color(const char *keyword, const char *text, int32_t *out)
 static int parse_flags(const char *text, int32_t *flags, int count)
 {
     int32_t v[CUSTOM_BODY_PARTS];
-    int n = wire_read_ints(text, count, v);
+    int n = read_int_list(text, BASE_C_FORMS, count, v);
     for (int i = 0; i < n; i++)
         flags[i] = v[i] != 0;
     return 0;
@@ -116,7 +117,7 @@ int parse_custom_repcol(const char *text, CustomRecord *rec)
 int parse_custom_trailcol(const char *text, CustomRecord *rec)
 {
     int32_t v[3 * CUSTOM_TRAILS];
-    int n = wire_read_ints(text, 3 * CUSTOM_TRAILS, v);
+    int n = read_int_list(text, BASE_C_FORMS, 3 * CUSTOM_TRAILS, v);
     int dropped = 0;
     for (int i = 0; i + 2 < n; i += 3) {
         if (!index_ok("TRAILCOL", "trail", v[i], CUSTOM_TRAILS) || !color_row_ok("TRAILCOL", v[i + 1]) ||
@@ -208,7 +209,7 @@ int parse_custom_flame(const char *text, int flame, CustomRecord *rec)
     if (!index_ok("FLAME", "flame", flame, CUSTOM_FLAMES))
         return 1;
     FlameRecord *f = &rec->flame[flame];
-    int n = wire_read_ints(text, FLAME_PARAMS, f->raw);
+    int n = read_int_list(text, BASE_C_FORMS, FLAME_PARAMS, f->raw);
     for (int i = 0; i < FLAME_PARAMS; i++)
         f->value[i] = (float)f->raw[i] * flame_param_scale(i);
     if (n > 0)

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "net/records/wire_text.h"
+#include "app/base/number_text.h"
 
 static GhostBuffer g_ghost;
 static MoneyRecord g_money;
@@ -11,7 +11,7 @@ static MoneyRecord g_money;
 void parse_rpg_stats(const char *text, RpgStats *stats)
 {
     if (stats)
-        wire_read_ints(text, RPG_STATS, stats->value);
+        read_int_list(text, BASE_C_FORMS, RPG_STATS, stats->value);
 }
 
 const char *format_rpg_message(int player, const RpgStats *stats)
@@ -28,7 +28,7 @@ void parse_ghost_line(const char *text, GhostBuffer *buffer)
 {
     if (!buffer)
         return;
-    if (wire_read_ints(text, GHOST_VALUES, buffer->value) > 0)
+    if (read_int_list(text, BASE_C_FORMS, GHOST_VALUES, buffer->value) > 0)
         buffer->set = 1;
 }
 
@@ -42,7 +42,7 @@ void parse_money_reply(const char *text, MoneyRecord *money)
     if (!money)
         return;
     int32_t v[2];
-    if (wire_read_ints(text, 2, v) == 2) {
+    if (read_int_list(text, BASE_C_FORMS, 2, v) == 2) {
         money->value[0] = v[0];
         money->value[1] = v[1];
         money->received = 1;

@@ -6,6 +6,7 @@
 
 #include "app/base/text.h"
 #include "net/records/wire_text.h"
+#include "app/base/number_text.h"
 
 static std::atomic<ServerList *> g_lobby_target{nullptr};
 
@@ -89,7 +90,7 @@ int ServerList::set_info(int number, const char *text)
     if (!e)
         return 1;
     e->info_number = number;
-    wire_read_ints(text, 2, e->info);
+    read_int_list(text, BASE_C_FORMS, 2, e->info);
     return 0;
 }
 

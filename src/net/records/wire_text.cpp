@@ -1,34 +1,11 @@
 #include "net/records/wire_text.h"
 
-#include <cstdlib>
 #include <cstring>
 
-#include "app/base/utils.h"
 
 static bool is_blank(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-int wire_read_ints(const char *text, int max, int32_t *out)
-{
-    if (!text || !out)
-        return 0;
-    int n = 0;
-    const char *p = text;
-    while (n < max) {
-        while (is_blank(*p))
-            p++;
-        if (*p == '\0' || *p == '\r' || *p == '\n')
-            break;
-        char *end = nullptr;
-        long long v = strtoll(p, &end, 0);
-        if (end == p)
-            break;
-        out[n++] = clamp_to_int32(v);
-        p = end;
-    }
-    return n;
 }
 
 const char *wire_read_word(const char *text, char *dst, int size)

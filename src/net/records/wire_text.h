@@ -1,13 +1,7 @@
-// Small readers for the text arguments of protocol lines: integer lists,
-// bounded words and one-line text fields.
+// Small readers for the text arguments of protocol lines: bounded words and
+// one-line text fields. Numbers are read by number_text.h.
 #pragma once
 #include <cstdint>
-
-// Reads up to max integers ("%i" forms: sign, 0x hex, leading-0 octal),
-// blank- or tab-separated, each clamped to the 32-bit range. Stops at CR,
-// LF, the end of the text, or a character that cannot start a number.
-// Returns how many were read; the slots after them are left as they were.
-int wire_read_ints(const char *text, int max, int32_t *out);
 
 // Skips blanks and tabs, then copies the next word (up to a blank, tab, CR,
 // LF or the end) into dst, cut to size - 1 characters. Returns the text
