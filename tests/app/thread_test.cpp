@@ -53,13 +53,10 @@ TEST(LineQueue, HundredThousandLinesBetweenTwoThreads)
         lock.lock();
         int rc = q.pop(buf, sizeof buf);
         lock.unlock();
-        if (rc != 0) {
+        if (rc == 0)
+            in_order = atoi(buf) == expected++ && in_order;
+        else
             std::this_thread::yield();
-            continue;
-        }
-        if (atoi(buf) != expected)
-            in_order = false;
-        expected++;
     }
     producer.join();
     EXPECT_TRUE(in_order);
