@@ -9,10 +9,10 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "render/deflate_test_util.h"
 #include "render/inflate.h"
 #include "render/png_decode.h"
 #include "render/png_test_util.h"
@@ -84,80 +84,67 @@ void tga_must_be_sound(const std::string &file)
 
 std::vector<std::string> png_corpus()
 {
-    struct F {
-        int ct, depth, trns;
-        bool key;
-    };
-    const F formats[] = {{0, 1, -1, false}, {0, 2, -1, true}, {0, 4, -1, false}, {0, 8, -1, true},
-                         {0, 16, -1, true}, {2, 8, -1, true}, {2, 16, -1, false}, {3, 1, -1, false},
-                         {3, 2, 2, false},  {3, 4, -1, false}, {3, 8, 5, false},  {4, 8, -1, false},
-                         {4, 16, -1, false}, {6, 8, -1, false}, {6, 16, -1, false}};
+    // Colour type, depth, palette alpha values (-1 none), colour key; each plain and interlaced.
+    const int formats[][4] = {{0, 1, -1, 0}, {0, 2, -1, 1}, {0, 4, -1, 0}, {0, 8, -1, 1}, {0, 16, -1, 1},
+                              {2, 8, -1, 1}, {2, 16, -1, 0}, {3, 1, -1, 0}, {3, 2, 2, 0},  {3, 4, -1, 0},
+                              {3, 8, 5, 0},  {4, 8, -1, 0}, {4, 16, -1, 0}, {6, 8, -1, 0}, {6, 16, -1, 0}};
     const int strategies[] = {-1, Z_FIXED, Z_HUFFMAN_ONLY, Z_RLE};
     std::vector<std::string> corpus;
-    int k = 0;
-    for (const F &f : formats) {
-        for (int variant = 0; variant < 2; variant++, k++) {
-            pngtest::PngParams s;
-            s.width = 3 + k % 9;
-            s.height = 2 + (k * 5) % 9;
-            s.color_type = f.ct;
-            s.bit_depth = f.depth;
-            s.interlace = variant == 1;
-            s.filters = PNG_ALL_FILTERS;
-            s.trns_count = f.trns;
-            s.color_key = f.key;
-            s.key[0] = s.key[1] = s.key[2] = 1;
-            s.strategy = strategies[k % 4];
-            s.level = k % 3 == 0 ? 0 : 9;
-            corpus.push_back(pngtest::write_png(s, pngtest::make_samples(s, 100 + k)));
-        }
+    for (int k = 0; k < 30; k++) {
+        const int *f = formats[k / 2];
+        pngtest::PngParams s;
+        s.width = 3 + k % 9;
+        s.height = 2 + (k * 5) % 9;
+        s.color_type = f[0];
+        s.bit_depth = f[1];
+        s.interlace = k % 2 == 1;
+        s.filters = PNG_ALL_FILTERS;
+        s.trns_count = f[2];
+        s.color_key = f[3];
+        s.key[0] = s.key[1] = s.key[2] = 1;
+        s.strategy = strategies[k % 4];
+        s.level = k % 3 == 0 ? 0 : 9;
+        corpus.push_back(pngtest::write_png(s, pngtest::make_samples(s, 100 + k)));
     }
     return corpus;
 }
 
+// Every image type and depth at sides 1, 4 (with an image id) and 8.
 std::vector<std::string> tga_corpus()
 {
     std::vector<std::string> corpus;
     pngtest::Rng rng(5);
     const int kinds[][2] = {{2, 16}, {2, 24}, {2, 32}, {3, 8}, {3, 16}, {10, 16}, {10, 24}, {10, 32}, {11, 8},
                             {11, 16}, {1, 8}, {9, 8}};
-    for (const auto &kd : kinds) {
+    for (const auto &kd : kinds)
         for (int side : {1, 4, 8}) {
-            int type = kd[0], depth = kd[1];
-            bool mapped = type == 1 || type == 9;
-            std::string h(18, '\0');
-            h[0] = (char)(side == 4 ? 3 : 0);
-            h[1] = mapped ? 1 : 0;
-            h[2] = (char)type;
-            h[5] = mapped ? 6 : 0;
-            h[7] = mapped ? 24 : 0;
-            h[12] = (char)side;
-            h[14] = (char)side;
-            h[16] = (char)depth;
-            std::string body = side == 4 ? "abc" : "";
-            if (mapped)
-                for (int i = 0; i < 18; i++)
-                    body += (char)rng.next();
-            const size_t bpp = depth / 8, n = (size_t)side * side;
-            if (type < 9) {
-                for (size_t i = 0; i < n * bpp; i++)
-                    body += mapped ? (char)rng.below(6) : (char)rng.next();
-            } else {
-                size_t done = 0;
-                while (done < n) {
-                    size_t c = 1 + rng.below(5);
-                    if (c > n - done)
-                        c = n - done;
-                    bool run = rng.below(2);
-                    body += (char)((run ? 0x80 : 0) | (c - 1));
-                    for (size_t i = 0; i < (run ? 1 : c) * bpp; i++)
-                        body += mapped ? (char)rng.below(6) : (char)rng.next();
-                    done += c;
-                }
+            const int type = kd[0], bpp = kd[1] / 8, n = side * side;
+            const bool mapped = type == 1 || type == 9;
+            std::string file(18, '\0');
+            file[0] = (char)(side == 4 ? 3 : 0);
+            file[1] = mapped;
+            file[2] = (char)type;
+            file[5] = mapped ? 6 : 0;
+            file[7] = mapped ? 24 : 0;
+            file[12] = file[14] = (char)side;
+            file[16] = (char)kd[1];
+            file += side == 4 ? "abc" : "";
+            for (int i = 0; mapped && i < 18; i++)
+                file += (char)rng.next();
+            auto pixels = [&](int count) {
+                for (int i = 0; i < count * bpp; i++)
+                    file += mapped ? (char)rng.below(6) : (char)rng.next();
+            };
+            if (type < 9)
+                pixels(n);
+            for (int done = 0, c; type >= 9 && done < n; done += c) {
+                c = std::min<int>(1 + rng.below(5), n - done);
+                const bool run = rng.below(2);
+                file += (char)((run ? 0x80 : 0) | (c - 1));
+                pixels(run ? 1 : c);
             }
-            corpus.push_back(h + body);
+            corpus.push_back(file);
         }
-    }
     return corpus;
 }
 
@@ -215,7 +202,7 @@ TEST(ImageRobustness, MutatedDeflateStreamsMatchZlib)
         size_t n = 20 + rng.below(300);
         for (size_t k = 0; k < n; k++)
             data += (char)(rng.below(3) ? 'a' + rng.below(4) : rng.next());
-        streams.push_back(deflatetest::zlib_deflate_raw(data, i % 3 == 0 ? 0 : 9, strategies[i % 4]));
+        streams.push_back(pngtest::zlib_deflate_raw(data, i % 3 == 0 ? 0 : 9, strategies[i % 4]));
     }
     const size_t limit = 1 << 16;
     const long total = 30000 * kxtest::fuzz_scale();
@@ -225,7 +212,7 @@ TEST(ImageRobustness, MutatedDeflateStreamsMatchZlib)
         std::vector<uint8_t> got;
         std::string want;
         unsigned rc = inflate_raw(got, reinterpret_cast<const uint8_t *>(s.data()), s.size(), limit);
-        bool zlib_ok = deflatetest::zlib_inflate_raw(s, limit, &want);
+        bool zlib_ok = pngtest::zlib_inflate_raw(s, limit, &want);
         if (rc == INFLATE_OUTPUT_LIMIT) {
             // zlib ran out of room at the same point, or the stream ends
             // badly after it; either way the bytes up to the limit agree.
