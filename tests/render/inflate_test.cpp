@@ -86,29 +86,36 @@ std::vector<uint8_t> lens(size_t n, std::initializer_list<std::pair<int, int>> s
     return v;
 }
 
-// A final dynamic block for these code lengths (each length sent as its own
-// code-length symbol through a complete code of 4- and 5-bit codes), then
-// the given literal/length symbols; 1000 + d stands for distance symbol d
-// and 2000 + v for one bit of value v. No symbols: 32 zero bits follow.
-std::string dynamic_block(const std::vector<uint8_t> &lit, const std::vector<uint8_t> &dist,
-                          std::initializer_list<unsigned> symbols)
+// A final block: fixed Huffman when lit is empty, else dynamic with these
+// code lengths (each sent as its own code-length symbol through a complete
+// code of 4- and 5-bit codes). Then the literal/length symbols given, where
+// 1000 + d stands for distance symbol d and 2000 + v for one bit of value v;
+// with no symbols, 32 zero bits.
+std::string block(std::vector<uint8_t> lit, std::vector<uint8_t> dist, std::initializer_list<unsigned> symbols)
 {
     static const int ORDER[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-    std::vector<uint8_t> cl(19);
-    for (int i = 0; i < 19; i++)
-        cl[i] = i <= 12 ? 4 : 5;
-    const auto cl_codes = canonical_codes(cl), lit_codes = canonical_codes(lit), dist_codes = canonical_codes(dist);
     BitWriter w;
     w.bits(1, 1);
-    w.bits(2, 2);
-    w.bits((uint32_t)lit.size() - 257, 5);
-    w.bits((uint32_t)dist.size() - 1, 5);
-    w.bits(19 - 4, 4);
-    for (int i = 0; i < 19; i++)
-        w.bits(cl[ORDER[i]], 3);
-    for (const auto *set : {&lit, &dist})
-        for (uint8_t l : *set)
-            w.code(cl_codes[l], cl[l]);
+    w.bits(lit.empty() ? 1 : 2, 2);
+    if (lit.empty()) {
+        for (int i = 0; i < 288; i++)
+            lit.push_back(i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8);
+        dist.assign(32, 5);
+    } else {
+        std::vector<uint8_t> cl(19);
+        for (int i = 0; i < 19; i++)
+            cl[i] = i <= 12 ? 4 : 5;
+        const auto cl_codes = canonical_codes(cl);
+        w.bits((uint32_t)lit.size() - 257, 5);
+        w.bits((uint32_t)dist.size() - 1, 5);
+        w.bits(19 - 4, 4);
+        for (int i = 0; i < 19; i++)
+            w.bits(cl[ORDER[i]], 3);
+        for (const auto *set : {&lit, &dist})
+            for (uint8_t l : *set)
+                w.code(cl_codes[l], cl[l]);
+    }
+    const auto lit_codes = canonical_codes(lit), dist_codes = canonical_codes(dist);
     for (unsigned s : symbols)
         if (s >= 2000)
             w.bits(s - 2000, 1);
@@ -118,30 +125,6 @@ std::string dynamic_block(const std::vector<uint8_t> &lit, const std::vector<uin
             w.code(lit_codes[s], lit[s]);
     if (!symbols.size())
         w.bits(0, 32);
-    return w.out;
-}
-
-// A final fixed-Huffman block of these literal/length symbols; 1000 + d is
-// the 5-bit distance symbol d and 2000 + v one extra bit of value v.
-std::string fixed_block(std::initializer_list<unsigned> symbols)
-{
-    BitWriter w;
-    w.bits(1, 1);
-    w.bits(1, 2);
-    for (unsigned s : symbols) {
-        if (s >= 2000)
-            w.bits(s - 2000, 1);
-        else if (s >= 1000)
-            w.code(s - 1000, 5);
-        else if (s < 144)
-            w.code(0x30 + s, 8);
-        else if (s < 256)
-            w.code(0x190 + s - 144, 9);
-        else if (s < 280)
-            w.code(s - 256, 7);
-        else
-            w.code(0xC0 + s - 280, 8);
-    }
     return w.out;
 }
 
@@ -206,27 +189,27 @@ TEST(Inflate, HandBuiltStreamsDecodeOrFailAsZlibDoes)
         const char *want;
     } rows[] = {
         // A single one-bit distance code: its code 0 is distance 1, the unused half is none.
-        {dynamic_block(a_lit, one_dist, {'a', 257, 1000, 256}), 0, "aaaa"},
-        {dynamic_block(a_lit, one_dist, {'a', 257, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
+        {block(a_lit, one_dist, {'a', 257, 1000, 256}), 0, "aaaa"},
+        {block(a_lit, one_dist, {'a', 257, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
         // No distance codes at all: a block of literals only.
-        {dynamic_block(b_lit, lens(1, {}), {'b', 'b', 256}), 0, "bb"},
+        {block(b_lit, lens(1, {}), {'b', 'b', 256}), 0, "bb"},
         // Over-subscribed and incomplete literal/length and distance codes.
-        {dynamic_block(lens(257, {{0, 1}, {1, 1}, {256, 1}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
-        {dynamic_block(lens(257, {{0, 2}, {256, 2}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
-        {dynamic_block(ok_lit, lens(2, {{0, 2}, {1, 2}}), {}), PNG_ERR_HUFFMAN_TREE, nullptr},
-        {dynamic_block(ok_lit, lens(3, {{0, 1}, {1, 1}, {2, 1}}), {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(lens(257, {{0, 1}, {1, 1}, {256, 1}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(lens(257, {{0, 2}, {256, 2}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(ok_lit, lens(2, {{0, 2}, {1, 2}}), {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(ok_lit, lens(3, {{0, 1}, {1, 1}, {2, 1}}), {}), PNG_ERR_HUFFMAN_TREE, nullptr},
         // No code for end-of-block; more than 286 literal/length codes.
-        {dynamic_block(lens(257, {{0, 1}, {1, 1}}), two_dist, {}), PNG_ERR_NO_END_CODE, nullptr},
-        {dynamic_block(lens(287, {{0, 1}, {256, 1}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(lens(257, {{0, 1}, {1, 1}}), two_dist, {}), PNG_ERR_NO_END_CODE, nullptr},
+        {block(lens(287, {{0, 1}, {256, 1}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
         // Length symbols 286 and 287, distance symbols 30 and 31 of the fixed code.
-        {fixed_block({'a', 286, 256}), PNG_ERR_NO_SYMBOL, nullptr},
-        {fixed_block({'a', 287, 256}), PNG_ERR_NO_SYMBOL, nullptr},
-        {fixed_block({'a', 257, 1030, 256}), PNG_ERR_DISTANCE, nullptr},
-        {fixed_block({'a', 257, 1031, 256}), PNG_ERR_DISTANCE, nullptr},
+        {block({}, {}, {'a', 286, 256}), PNG_ERR_NO_SYMBOL, nullptr},
+        {block({}, {}, {'a', 287, 256}), PNG_ERR_NO_SYMBOL, nullptr},
+        {block({}, {}, {'a', 257, 1030, 256}), PNG_ERR_DISTANCE, nullptr},
+        {block({}, {}, {'a', 257, 1031, 256}), PNG_ERR_DISTANCE, nullptr},
         // Distance 6 (symbol 4, extra bit 1) after 0, 1 and 5 bytes of output.
-        {fixed_block({257, 1004, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
-        {fixed_block({'a', 257, 1004, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
-        {fixed_block({'a', 'a', 'a', 'a', 'a', 257, 1004, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
+        {block({}, {}, {257, 1004, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
+        {block({}, {}, {'a', 257, 1004, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
+        {block({}, {}, {'a', 'a', 'a', 'a', 'a', 257, 1004, 2001, 256}), PNG_ERR_DISTANCE, nullptr},
         // Block type 3; stored blocks whose LEN and NLEN disagree, past the
         // end, and empty and final at the very end (valid); no data at all.
         {std::string(1, '\x07'), PNG_ERR_BLOCK_TYPE, nullptr},
