@@ -61,19 +61,15 @@ struct BitWriter {
     }
 };
 
+// Canonical Huffman codes of these code lengths: by length, then by symbol.
 std::vector<uint32_t> canonical_codes(const std::vector<uint8_t> &lens)
 {
-    unsigned count[16] = {0};
-    uint32_t next[16] = {0};
-    for (uint8_t l : lens)
-        count[l]++;
-    count[0] = 0;
-    for (int len = 1; len < 16; len++)
-        next[len] = (next[len - 1] + count[len - 1]) << 1;
     std::vector<uint32_t> codes(lens.size(), 0);
-    for (size_t i = 0; i < lens.size(); i++)
-        if (lens[i])
-            codes[i] = next[lens[i]]++;
+    uint32_t code = 0;
+    for (unsigned len = 1; len < 16; len++, code <<= 1)
+        for (size_t i = 0; i < lens.size(); i++)
+            if (lens[i] == len)
+                codes[i] = code++;
     return codes;
 }
 

@@ -43,28 +43,15 @@ constexpr int FORMAT_COUNT = sizeof FORMATS / sizeof FORMATS[0];
 const int FILTERS[] = {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH,
                        PNG_ALL_FILTERS};
 
+// The key (written only when the format asks for one) is a third, a fifth
+// and nearly all of the range; grey takes the first.
 PngParams params_of(const Format &f, uint32_t w, uint32_t h, bool interlace, int filters, int level = -1,
                     int strategy = -1)
 {
-    PngParams s;
-    s.width = w;
-    s.height = h;
-    s.color_type = f.color_type;
-    s.bit_depth = f.depth;
-    s.interlace = interlace;
-    s.filters = filters;
-    s.level = level;
-    s.strategy = strategy;
-    s.palette_size = f.palette_size;
-    s.trns_count = f.trns_count;
-    s.color_key = f.key;
-    // The key (used when asked for): grey takes its first value.
     const bool grey = f.color_type == PNG_COLOR_TYPE_GRAY;
-    const uint16_t maxv = (uint16_t)((1u << f.depth) - 1);
-    s.key[0] = (uint16_t)(maxv / 3);
-    s.key[1] = (uint16_t)(grey ? maxv / 3 : maxv / 5);
-    s.key[2] = (uint16_t)(grey ? maxv / 3 : maxv - 1);
-    return s;
+    const uint16_t maxv = (uint16_t)((1u << f.depth) - 1), k0 = maxv / 3;
+    return PngParams{w, h, f.color_type, f.depth, interlace, filters, level, strategy, 0, f.palette_size,
+                     f.trns_count, f.key, {k0, (uint16_t)(grey ? k0 : maxv / 5), (uint16_t)(grey ? k0 : maxv - 1)}};
 }
 
 // Writes the image with libpng, decodes it with both, compares.

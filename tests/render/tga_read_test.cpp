@@ -35,14 +35,6 @@ std::string pixels_of(const TgaImage &image)
     return std::string(image.pixels.begin(), image.pixels.end());
 }
 
-std::string repeat(const std::string &s, int n)
-{
-    std::string out;
-    while (n-- > 0)
-        out += s;
-    return out;
-}
-
 } // namespace
 
 TEST(TgaRead, HandBuiltFilesGiveTheirPixels)
@@ -60,8 +52,8 @@ TEST(TgaRead, HandBuiltFilesGiveTheirPixels)
         // rows 2 and 3; 0xFF: 128 asked, one pixel left.
         {tga(10, 24, 4, 4, bytes({0x83, 1, 2, 3, 0x03, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 0x86, 7, 8, 9,
                                   0xFF, 4, 5, 6})), 3,
-         repeat(bytes({3, 2, 1}), 4) + bytes({12, 11, 10, 15, 14, 13, 18, 17, 16, 21, 20, 19}) +
-             repeat(bytes({9, 8, 7}), 7) + bytes({6, 5, 4})},
+         bytes({3, 2, 1, 3, 2, 1, 3, 2, 1, 3, 2, 1, 12, 11, 10, 15, 14, 13, 18, 17, 16, 21, 20, 19, 9, 8, 7, 9, 8, 7,
+                9, 8, 7, 9, 8, 7, 9, 8, 7, 9, 8, 7, 9, 8, 7, 6, 5, 4})},
         // A raw packet reaching past the end is cut there too.
         {tga(11, 8, 1, 1, bytes({0x05, 9, 8, 7})), 1, bytes({9})},
         // Colour maps after an image id: 24-bit, 32-bit (colour kept), 16-bit 5-5-5 words.
