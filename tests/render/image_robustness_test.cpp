@@ -85,17 +85,16 @@ bool tga_sound(const std::string &file)
 void cut_and_mutate(const std::vector<std::string> &corpus, bool (*sound)(const std::string &), bool cuts_fail,
                     uint64_t seed, size_t hot_begin)
 {
-    using ::testing::Test;
     long inputs = 0;
     for (const std::string &file : corpus) {
         ASSERT_TRUE(sound(file));
-        for (size_t cut = 0; cut < file.size() && !Test::HasFailure(); cut++, inputs++)
+        for (size_t cut = 0; cut < file.size() && !::testing::Test::HasFailure(); cut++, inputs++)
             EXPECT_FALSE(sound(file.substr(0, cut)) && cuts_fail) << "cut " << cut;
-        ASSERT_FALSE(Test::HasFailure());
+        ASSERT_FALSE(::testing::Test::HasFailure());
     }
     pngtest::Rng rng(seed);
     const long total = 100000 * kxtest::fuzz_scale();
-    for (long i = 0; i < total && !Test::HasFailure(); i++, inputs++)
+    for (long i = 0; i < total && !::testing::Test::HasFailure(); i++, inputs++)
         sound(mutate(corpus[rng.below((uint32_t)corpus.size())], rng, hot_begin));
     EXPECT_GE(inputs, 100000);
 }
@@ -129,14 +128,8 @@ std::vector<std::string> tga_corpus()
         for (int side : {1, 4, 8}) {
             const int type = kd[0], bpp = kd[1] / 8, n = side * side;
             const bool mapped = type == 1 || type == 9;
-            std::string file(18, '\0');
-            file[0] = (char)(side == 4 ? 3 : 0);
-            file[1] = mapped;
-            file[2] = (char)type;
-            file[5] = mapped ? 6 : 0;
-            file[7] = mapped ? 24 : 0;
-            file[12] = file[14] = (char)side;
-            file[16] = (char)kd[1];
+            std::string file = pngtest::bytes({side == 4 ? 3 : 0, mapped, type, 0, 0, mapped ? 6 : 0, 0,
+                                               mapped ? 24 : 0, 0, 0, 0, 0, side, 0, side, 0, kd[1], 0});
             file += side == 4 ? "abc" : "";
             for (int i = 0; mapped && i < 18; i++)
                 file += (char)rng.next();

@@ -178,7 +178,7 @@ TEST(Inflate, HandBuiltStreamsDecodeOrFailAsZlibDoes)
 {
     // 'a' under one bit, the end and 257 (length 3) under two; 'b' and the end.
     const auto a_lit = lens(258, {{'a', 1}, {256, 2}, {257, 2}}), b_lit = lens(257, {{'b', 1}, {256, 1}});
-    const auto ok_lit = lens(257, {{0, 1}, {256, 1}}), one_dist = lens(1, {{0, 1}}), two_dist = lens(2, {{0, 1}, {1, 1}});
+    const auto ok_lit = lens(257, {{0, 1}, {256, 1}}), one_dist = lens(1, {{0, 1}}), dist2 = lens(2, {{0, 1}, {1, 1}});
     const struct {
         std::string stream;
         unsigned code;
@@ -190,13 +190,13 @@ TEST(Inflate, HandBuiltStreamsDecodeOrFailAsZlibDoes)
         // No distance codes at all: a block of literals only.
         {block(b_lit, lens(1, {}), {'b', 'b', 256}), 0, "bb"},
         // Over-subscribed and incomplete literal/length and distance codes.
-        {block(lens(257, {{0, 1}, {1, 1}, {256, 1}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
-        {block(lens(257, {{0, 2}, {256, 2}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(lens(257, {{0, 1}, {1, 1}, {256, 1}}), dist2, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(lens(257, {{0, 2}, {256, 2}}), dist2, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
         {block(ok_lit, lens(2, {{0, 2}, {1, 2}}), {}), PNG_ERR_HUFFMAN_TREE, nullptr},
         {block(ok_lit, lens(3, {{0, 1}, {1, 1}, {2, 1}}), {}), PNG_ERR_HUFFMAN_TREE, nullptr},
         // No code for end-of-block; more than 286 literal/length codes.
-        {block(lens(257, {{0, 1}, {1, 1}}), two_dist, {}), PNG_ERR_NO_END_CODE, nullptr},
-        {block(lens(287, {{0, 1}, {256, 1}}), two_dist, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
+        {block(lens(257, {{0, 1}, {1, 1}}), dist2, {}), PNG_ERR_NO_END_CODE, nullptr},
+        {block(lens(287, {{0, 1}, {256, 1}}), dist2, {}), PNG_ERR_HUFFMAN_TREE, nullptr},
         // Length symbols 286 and 287, distance symbols 30 and 31 of the fixed code.
         {block({}, {}, {'a', 286, 256}), PNG_ERR_NO_SYMBOL, nullptr},
         {block({}, {}, {'a', 287, 256}), PNG_ERR_NO_SYMBOL, nullptr},
@@ -222,21 +222,6 @@ TEST(Inflate, HandBuiltStreamsDecodeOrFailAsZlibDoes)
         if (row.want) {
             EXPECT_EQ(got, row.want);
             EXPECT_EQ(ref, row.want);
-        }
-    }
-}
-
-TEST(Inflate, EveryTruncationFailsCleanly)
-{
-    std::string data = random_bytes(3000, 11, 8) + std::string(500, 'z') + random_bytes(2000, 12);
-    for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED}) {
-        std::string stream = zlib_deflate_raw(data, 9, strategy);
-        for (size_t cut = 0; cut < stream.size(); cut++) {
-            std::string got, ref;
-            unsigned rc = ours(stream.substr(0, cut), &got, data.size());
-            ASSERT_EQ(rc == 0, zlib_inflate_raw(stream.substr(0, cut), data.size(), &ref)) << "cut " << cut;
-            ASSERT_TRUE(got.size() <= data.size());
-            ASSERT_TRUE(got == data.substr(0, got.size()));
         }
     }
 }

@@ -39,8 +39,8 @@ const std::vector<uint8_t> RGB_PIXELS = {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 25
 TEST(PngDecode, FaultsGiveTheirCode)
 {
     const std::string good = png_from_scanlines(2, 2, 8, 2, RGB_ROWS), head = png_head(2, 2, 8, 2);
-    const std::string iend = chunk("IEND", ""), idat = chunk("IDAT", zlib_compress(RGB_ROWS)), z = zlib_compress(bytes({0, 7}));
-    const std::string plte = chunk("PLTE", bytes({10, 20, 30, 40, 50, 60, 70, 80, 90}));
+    const std::string iend = chunk("IEND", ""), idat = chunk("IDAT", zlib_compress(RGB_ROWS));
+    const std::string plte = chunk("PLTE", bytes({10, 20, 30, 40, 50, 60, 70, 80, 90})), z = zlib_compress(bytes({0, 7}));
     auto grey_z = [&](const std::string &zlib) { return png_head(1, 1, 8, 0) + chunk("IDAT", zlib) + iend; };
     std::vector<std::pair<std::string, unsigned>> rows = {
         {"", PNG_ERR_EMPTY},
@@ -73,7 +73,8 @@ TEST(PngDecode, FaultsGiveTheirCode)
         {png_from_scanlines(1, 1, 4, 3, bytes({0, 0x30}), plte), PNG_ERR_PALETTE_INDEX_LOW},
         {png_from_scanlines(1, 1, 8, 3, bytes({0, 0})), PNG_ERR_PALETTE_INDEX},
         {png_from_scanlines(1, 1, 8, 3, bytes({0, 0}), chunk("PLTE", std::string(257 * 3, 'a'))), PNG_ERR_PLTE_SIZE},
-        {png_from_scanlines(1, 1, 8, 3, bytes({0, 0}), plte + chunk("tRNS", bytes({1, 2, 3, 4}))), PNG_ERR_TRNS_PALETTE},
+        {png_from_scanlines(1, 1, 8, 3, bytes({0, 0}), plte + chunk("tRNS", bytes({1, 2, 3, 4}))),
+         PNG_ERR_TRNS_PALETTE},
         {png_from_scanlines(1, 1, 8, 0, bytes({0, 0}), chunk("tRNS", bytes({0, 0, 0}))), PNG_ERR_TRNS_GREY},
         {png_from_scanlines(1, 1, 8, 2, bytes({0, 0, 0, 0}), chunk("tRNS", bytes({0, 0, 0, 0}))), PNG_ERR_TRNS_RGB},
         {png_from_scanlines(1, 1, 8, 6, bytes({0, 0, 0, 0, 0}), chunk("tRNS", bytes({0, 0}))), PNG_ERR_TRNS_ALPHA},
@@ -89,9 +90,8 @@ TEST(PngDecode, FaultsGiveTheirCode)
         rows.push_back({png_head(1, 1, cd[1], cd[0]) + iend, PNG_ERR_BIT_DEPTH});
     for (size_t i = 0; i < rows.size(); i++)
         EXPECT_EQ(decode(rows[i].first).error, rows[i].second) << "row " << i;
-    std::vector<uint8_t> out;
-    unsigned w, h;
-    EXPECT_EQ(decode_png(out, w, h, nullptr, 10), (unsigned)PNG_ERR_EMPTY);
+    Decoded d;
+    EXPECT_EQ(decode_png(d.rgba, d.width, d.height, nullptr, 10), (unsigned)PNG_ERR_EMPTY);
 }
 
 TEST(PngDecode, UntrustedSizesAreRefusedBeforeAnythingIsReserved)
