@@ -10,43 +10,32 @@
 #include "render/image_file.h"
 #include "support/test_support.h"
 
-TEST(ImageFile, ReadsTheWholeFileExactly)
+TEST(ImageFile, ReadsTheWholeFileExactlyOrFailsWithAnEmptyBuffer)
 {
     kxtest::TempDir dir;
     std::string content("\x89PNG\0\0\x01\xff", 8);
     for (int i = 0; i < 100000; i++)
         content += (char)(i * 7);
     kxtest::write_file(dir.file("a.png"), content);
+    kxtest::write_file(dir.file("empty.png"), "");
     std::vector<uint8_t> buf;
     ASSERT_EQ(load_file_to_buffer(buf, dir.file("a.png").c_str()), 0);
     EXPECT_EQ(std::string(buf.begin(), buf.end()), content);
-}
-
-TEST(ImageFile, FailsAndLeavesTheBufferEmpty)
-{
-    kxtest::TempDir dir;
-    kxtest::write_file(dir.file("empty.png"), "");
-    std::vector<uint8_t> buf(10, 1);
-    EXPECT_EQ(load_file_to_buffer(buf, dir.file("missing.png").c_str()), 1);
-    EXPECT_TRUE(buf.empty());
-    buf.assign(10, 1);
-    EXPECT_EQ(load_file_to_buffer(buf, dir.file("empty.png").c_str()), 1);
-    EXPECT_TRUE(buf.empty());
     // A folder opens for reading on Linux but is no file.
-    buf.assign(10, 1);
-    EXPECT_EQ(load_file_to_buffer(buf, dir.path().c_str()), 1);
-    EXPECT_TRUE(buf.empty());
-    EXPECT_EQ(load_file_to_buffer(buf, "/dev/null"), 1);
-    EXPECT_EQ(load_file_to_buffer(buf, nullptr), 1);
+    const std::string missing = dir.file("missing.png"), empty = dir.file("empty.png");
+    for (const char *path : {missing.c_str(), empty.c_str(), dir.path().c_str(), "/dev/null", (const char *)nullptr}) {
+        buf.assign(10, 1);
+        EXPECT_EQ(load_file_to_buffer(buf, path), 1) << (path ? path : "null");
+        EXPECT_TRUE(buf.empty()) << (path ? path : "null");
+    }
 }
 
 // Files under /sys report a size of a page but deliver a few bytes: a real
 // short read of a regular file.
 TEST(ImageFile, FailsOnAShortRead)
 {
-    const char *candidates[] = {"/sys/kernel/mm/transparent_hugepage/enabled", "/sys/devices/system/cpu/online",
-                                "/sys/kernel/profiling", "/sys/power/state"};
-    for (const char *path : candidates) {
+    for (const char *path : {"/sys/kernel/mm/transparent_hugepage/enabled", "/sys/devices/system/cpu/online",
+                             "/sys/kernel/profiling", "/sys/power/state"}) {
         struct stat st;
         if (stat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
             continue;

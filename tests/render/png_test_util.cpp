@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include <png.h>
 #include <zlib.h>
@@ -19,13 +20,9 @@ unsigned channels_of(int color_type)
     }
 }
 
-static uint32_t max_sample(const PngParams &params)
+static int palette_entries(const PngParams &params)
 {
-    if (params.color_type == PNG_COLOR_TYPE_PALETTE) {
-        int n = params.palette_size ? params.palette_size : (1 << params.bit_depth);
-        return (uint32_t)n - 1;
-    }
-    return (1u << params.bit_depth) - 1;
+    return params.palette_size ? params.palette_size : 1 << params.bit_depth;
 }
 
 Samples make_samples(const PngParams &params, uint64_t seed)
@@ -33,7 +30,8 @@ Samples make_samples(const PngParams &params, uint64_t seed)
     Samples s;
     s.channels = channels_of(params.color_type);
     Rng rng(seed);
-    const uint32_t maxv = max_sample(params);
+    const uint32_t maxv = params.color_type == PNG_COLOR_TYPE_PALETTE ? palette_entries(params) - 1
+                                                                      : (1u << params.bit_depth) - 1;
     const unsigned style = rng.below(4);
     s.v.resize((size_t)params.width * params.height * s.channels);
     size_t i = 0;
@@ -58,18 +56,13 @@ Samples make_samples(const PngParams &params, uint64_t seed)
                 s.v[i++] = (uint16_t)(v % (maxv + 1));
             }
     // Make the colour key occur.
-    if (params.color_key && !s.v.empty())
+    if (params.color_key)
         for (size_t p = 0; p < s.v.size() / s.channels; p += 3)
             for (unsigned c = 0; c < s.channels; c++)
                 s.v[p * s.channels + c] = params.key[c];
     return s;
 }
 
-static void write_to_string(png_structp png, png_bytep data, png_size_t len)
-{
-    static_cast<std::string *>(png_get_io_ptr(png))->append(reinterpret_cast<char *>(data), len);
-}
-static void flush_nothing(png_structp) {}
 static void quiet_warning(png_structp, png_const_charp) {}
 static void throwing_error(png_structp png, png_const_charp)
 {
@@ -81,23 +74,20 @@ std::string write_png(const PngParams &params, const Samples &samples)
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, throwing_error, quiet_warning);
     png_infop info = png_create_info_struct(png);
-    const unsigned ch = samples.channels;
-    const size_t row_bytes = ((size_t)params.width * ch * params.bit_depth + 7) / 8;
+    const unsigned ch = samples.channels, depth = params.bit_depth;
+    const size_t row_bytes = ((size_t)params.width * ch * depth + 7) / 8;
     std::vector<uint8_t> packed(row_bytes * params.height);
     std::vector<png_bytep> rows(params.height);
     for (uint32_t y = 0; y < params.height; y++) {
-        uint8_t *row = packed.data() + y * row_bytes;
-        rows[y] = row;
+        rows[y] = packed.data() + y * row_bytes;
         for (uint32_t k = 0; k < params.width * ch; k++) {
-            uint16_t v = samples.v[(size_t)y * params.width * ch + k];
-            if (params.bit_depth == 16) {
-                row[2 * k] = (uint8_t)(v >> 8);
-                row[2 * k + 1] = (uint8_t)v;
-            } else if (params.bit_depth == 8) {
-                row[k] = (uint8_t)v;
+            const uint16_t v = samples.v[(size_t)y * params.width * ch + k];
+            if (depth == 16) {
+                rows[y][2 * k] = (uint8_t)(v >> 8);
+                rows[y][2 * k + 1] = (uint8_t)v;
             } else {
-                size_t bit = (size_t)k * params.bit_depth;
-                row[bit / 8] |= (uint8_t)(v << (8 - params.bit_depth - bit % 8));
+                const size_t bit = (size_t)k * depth;
+                rows[y][bit / 8] |= (uint8_t)(v << (8 - depth - bit % 8));
             }
         }
     }
@@ -107,8 +97,13 @@ std::string write_png(const PngParams &params, const Samples &samples)
         png_destroy_write_struct(&png, &info);
         throw std::runtime_error("libpng refused to write");
     }
-    png_set_write_fn(png, &out, write_to_string, flush_nothing);
-    png_set_IHDR(png, info, params.width, params.height, params.bit_depth, params.color_type,
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t len) {
+            static_cast<std::string *>(png_get_io_ptr(p))->append(reinterpret_cast<char *>(data), len);
+        },
+        [](png_structp) {});
+    png_set_IHDR(png, info, params.width, params.height, depth, params.color_type,
                  params.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (params.filters >= 0)
@@ -120,23 +115,17 @@ std::string write_png(const PngParams &params, const Samples &samples)
     if (params.idat_buffer)
         png_set_compression_buffer_size(png, params.idat_buffer);
     if (params.color_type == PNG_COLOR_TYPE_PALETTE) {
-        int n = params.palette_size ? params.palette_size : (1 << params.bit_depth);
+        const int n = palette_entries(params);
         Rng rng(n * 7 + params.width);
         for (int i = 0; i < n; i++)
             palette.push_back(png_color{(png_byte)rng.next(), (png_byte)rng.next(), (png_byte)rng.next()});
         png_set_PLTE(png, info, palette.data(), n);
-        if (params.trns_count >= 0) {
-            for (int i = 0; i < params.trns_count; i++)
-                alpha.push_back((png_byte)rng.next());
+        for (int i = 0; i < params.trns_count; i++)
+            alpha.push_back((png_byte)rng.next());
+        if (params.trns_count >= 0)
             png_set_tRNS(png, info, alpha.data(), params.trns_count, nullptr);
-        }
     } else if (params.color_key) {
-        png_color_16 key;
-        memset(&key, 0, sizeof key);
-        key.gray = params.key[0];
-        key.red = params.key[0];
-        key.green = params.key[1];
-        key.blue = params.key[2];
+        png_color_16 key{0, params.key[0], params.key[1], params.key[2], params.key[0]};
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
     png_write_info(png, info);
@@ -146,31 +135,23 @@ std::string write_png(const PngParams &params, const Samples &samples)
     return out;
 }
 
-struct ReadSource {
-    const std::string *file;
-    size_t pos;
-};
-
-static void read_from_string(png_structp png, png_bytep data, png_size_t len)
-{
-    ReadSource *src = static_cast<ReadSource *>(png_get_io_ptr(png));
-    if (src->file->size() - src->pos < len)
-        png_error(png, "read past end");
-    memcpy(data, src->file->data() + src->pos, len);
-    src->pos += len;
-}
-
 bool libpng_decode_rgba(const std::string &file, std::vector<uint8_t> &rgba, unsigned &width, unsigned &height)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, throwing_error, quiet_warning);
     png_infop info = png_create_info_struct(png);
-    ReadSource src{&file, 0};
+    std::pair<const std::string *, size_t> src{&file, 0};  // the file and the bytes read
     std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
-    png_set_read_fn(png, &src, read_from_string);
+    png_set_read_fn(png, &src, [](png_structp p, png_bytep data, png_size_t len) {
+        auto *src = static_cast<std::pair<const std::string *, size_t> *>(png_get_io_ptr(p));
+        if (src->first->size() - src->second < len)
+            png_error(p, "read past end");
+        memcpy(data, src->first->data() + src->second, len);
+        src->second += len;
+    });
     png_read_info(png, info);
     png_set_expand(png);
     png_set_strip_16(png);
@@ -183,52 +164,78 @@ bool libpng_decode_rgba(const std::string &file, std::vector<uint8_t> &rgba, uns
     if (png_get_rowbytes(png, info) != (size_t)width * 4)
         png_error(png, "not RGBA after the transforms");
     rgba.assign((size_t)width * height * 4, 0);
-    rows.resize(height);
     for (unsigned y = 0; y < height; y++)
-        rows[y] = rgba.data() + (size_t)y * width * 4;
+        rows.push_back(rgba.data() + (size_t)y * width * 4);
     png_read_image(png, rows.data());
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }
 
+std::string zlib_deflate_raw(const std::string &data, int level, int strategy)
+{
+    z_stream z = {};
+    if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy) != Z_OK)
+        throw std::runtime_error("deflateInit2");
+    std::string out(deflateBound(&z, (uLong)data.size()) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+    z.avail_in = (uInt)data.size();
+    z.next_out = reinterpret_cast<Bytef *>(&out[0]);
+    z.avail_out = (uInt)out.size();
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END)
+        throw std::runtime_error("deflate");
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+bool zlib_inflate_raw(const std::string &stream, size_t max_out, std::string *out)
+{
+    z_stream z = {};
+    if (inflateInit2(&z, -15) != Z_OK)
+        throw std::runtime_error("inflateInit2");
+    out->assign(max_out, '\0');
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(stream.data()));
+    z.avail_in = (uInt)stream.size();
+    z.next_out = reinterpret_cast<Bytef *>(&(*out)[0]);
+    z.avail_out = (uInt)max_out;
+    const int rc = inflate(&z, Z_FINISH);
+    out->resize(z.total_out);
+    inflateEnd(&z);
+    return rc == Z_STREAM_END;
+}
+
+std::string bytes(std::initializer_list<int> values)
+{
+    std::string s;
+    for (int b : values)
+        s += (char)b;
+    return s;
+}
+
 std::string be32(uint32_t v)
 {
-    std::string s(4, '\0');
-    s[0] = (char)(v >> 24);
-    s[1] = (char)(v >> 16);
-    s[2] = (char)(v >> 8);
-    s[3] = (char)v;
-    return s;
+    return bytes({(int)(v >> 24), (int)(v >> 16 & 255), (int)(v >> 8 & 255), (int)(v & 255)});
 }
 
 std::string chunk(const char *type, const std::string &data)
 {
-    std::string body = std::string(type, 4) + data;
-    uLong crc = crc32(0, reinterpret_cast<const Bytef *>(body.data()), (uInt)body.size());
-    return be32((uint32_t)data.size()) + body + be32((uint32_t)crc);
+    const std::string body = std::string(type, 4) + data;
+    return be32((uint32_t)data.size()) + body +
+           be32((uint32_t)crc32(0, reinterpret_cast<const Bytef *>(body.data()), (uInt)body.size()));
 }
 
 std::string png_head(uint32_t width, uint32_t height, int depth, int color_type, int interlace)
 {
-    std::string ihdr = be32(width) + be32(height);
-    ihdr += (char)depth;
-    ihdr += (char)color_type;
-    ihdr += '\0';
-    ihdr += '\0';
-    ihdr += (char)interlace;
-    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr);
+    return std::string("\x89PNG\r\n\x1a\n", 8) +
+           chunk("IHDR", be32(width) + be32(height) + bytes({depth, color_type, 0, 0, interlace}));
 }
 
-std::string zlib_compress(const std::string &data, int level)
+// compress2 at level 6 writes the same: header 78 9C, the raw stream, Adler-32.
+std::string zlib_compress(const std::string &data)
 {
-    uLongf n = compressBound((uLong)data.size());
-    std::string out(n, '\0');
-    if (compress2(reinterpret_cast<Bytef *>(&out[0]), &n, reinterpret_cast<const Bytef *>(data.data()),
-                  (uLong)data.size(), level) != Z_OK)
-        throw std::runtime_error("compress2 failed");
-    out.resize(n);
-    return out;
+    const uLong adler = adler32(1, reinterpret_cast<const Bytef *>(data.data()), (uInt)data.size());
+    return "\x78\x9c" + zlib_deflate_raw(data, 6, Z_DEFAULT_STRATEGY) + be32((uint32_t)adler);
 }
 
 std::string png_from_scanlines(uint32_t width, uint32_t height, int depth, int color_type,

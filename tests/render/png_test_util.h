@@ -1,8 +1,10 @@
-// Test helpers for the image decoders: PNG files written by libpng (the
-// independent reference), libpng's own decode to RGBA, hand-built chunks,
-// and a small deterministic random generator.
+// Test helpers for the image decoders: PNG files written by libpng and
+// deflate streams made by zlib (the independent references), libpng's and
+// zlib's own decodes, hand-built chunks, and a small deterministic random
+// generator.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -57,13 +59,20 @@ std::string write_png(const PngParams &params, const Samples &samples);
 // byte). Returns false when libpng refuses the file.
 bool libpng_decode_rgba(const std::string &file, std::vector<uint8_t> &rgba, unsigned &width, unsigned &height);
 
+// Raw deflate (no zlib wrapper) by zlib at the given level and strategy.
+std::string zlib_deflate_raw(const std::string &data, int level, int strategy);
+// zlib's raw inflate with an output limit; false when zlib refuses the
+// stream or it does not end within the data.
+bool zlib_inflate_raw(const std::string &stream, size_t max_out, std::string *out);
+
+std::string bytes(std::initializer_list<int> values);
+std::string be32(uint32_t v);
 // One chunk with its length and CRC.
 std::string chunk(const char *type, const std::string &data);
-std::string be32(uint32_t v);
 // The signature and an IHDR chunk.
 std::string png_head(uint32_t width, uint32_t height, int depth, int color_type, int interlace = 0);
 // zlib compression (default level) of data.
-std::string zlib_compress(const std::string &data, int level = 6);
+std::string zlib_compress(const std::string &data);
 // A complete PNG of the given raw filtered scanlines.
 std::string png_from_scanlines(uint32_t width, uint32_t height, int depth, int color_type,
                                const std::string &scanlines, const std::string &extra_chunks = "",
