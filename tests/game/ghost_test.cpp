@@ -95,41 +95,6 @@ TEST_F(MatchTest, TrailCompletesAfterHundredFramesAndLoops)
     EXPECT_EQ(w->ghost_frame, 1.0f);
 }
 
-TEST_F(MatchTest, LongRowStoresOnlyHundredFramesAndWrapsAfterThem)
-{
-    WorldState *w = get_game_state();
-    play_turn(0, 0);
-    ASSERT_EQ(set_ghost_mode(1), 0);
-    EXPECT_EQ(w->ghost_length, 400);
-    tick(100);   // the row's restart: from 0, 100 frames
-    EXPECT_TRUE(ghost_trail_complete());
-    EXPECT_EQ(w->ghost_frame, 100.0f);
-    tick();   // the trail replay starts over at 0
-    EXPECT_EQ(w->ghost_frame, 1.0f);
-    // Selecting the active row with flag 8 ends the preview; "long" has no 8.
-    ASSERT_EQ(set_ghost_mode(4), 0);
-    ASSERT_EQ(set_ghost_mode(4), 0);
-    EXPECT_EQ(w->ghost_mode, 0);
-}
-
-TEST_F(MatchTest, PreviewOfNoFighterCopiesNothing)
-{
-    WorldState *w = get_game_state();
-    Player *ghost0 = get_player(2);
-    const dReal before = dBodyGetPosition(ghost0->bodies[HEAD])[2];
-    dBodySetPosition(get_player(0)->bodies[HEAD], 5, 5, 5);
-    start_ghost_player(-1);
-    EXPECT_EQ(w->ghost_mode, 1);
-    EXPECT_EQ(w->frozen, 0);
-    for (int i = 0; i < 4; i++)
-        EXPECT_EQ(get_player(i)->hidden, 1) << i;
-    EXPECT_EQ(dBodyGetPosition(ghost0->bodies[HEAD])[2], before);
-    tick(3);   // steps nothing visible and does not crash
-    leave_ghost_mode();
-    EXPECT_EQ(get_player(0)->hidden, 0);
-    EXPECT_EQ(w->frozen, 1);
-}
-
 TEST_F(MatchTest, ToggledGripRestartsPreviewFromCurrentState)
 {
     WorldState *w = get_game_state();
@@ -173,30 +138,3 @@ TEST_F(MatchTest, GrippingHandKeepsItsGripInTheGhost)
     leave_ghost_mode();
 }
 
-TEST_F(MatchTest, PickingFightersCyclesThePreviews)
-{
-    WorldState *w = get_game_state();
-    GameGlobals *g = get_game_globals();
-    ghost_pick_player(1);
-    EXPECT_EQ(w->ghost_mode, 1);
-    EXPECT_EQ(g->selected_player, 1);
-    ghost_pick_player(0);   // another fighter while one is shown: all
-    EXPECT_EQ(w->ghost_mode, 2);
-    EXPECT_EQ(g->selected_player, -1);
-    ghost_pick_player(0);   // from all: the other fighter
-    EXPECT_EQ(w->ghost_mode, 1);
-    EXPECT_EQ(g->selected_player, 1);
-    ghost_pick_player(1);   // the shown fighter again: off
-    EXPECT_EQ(w->ghost_mode, 0);
-    EXPECT_EQ(get_ghost_option(), GHOST_OPTION_NONE);
-    toggle_ghost_all();
-    EXPECT_EQ(w->ghost_mode, 2);
-    toggle_ghost_all();
-    EXPECT_EQ(w->ghost_mode, 0);
-    // Nothing while a replay plays.
-    g->replay_mode = 1;
-    ghost_pick_player(0);
-    toggle_ghost_selected();
-    EXPECT_EQ(w->ghost_mode, 0);
-    EXPECT_EQ(set_ghost_mode(0), 1);
-}

@@ -180,17 +180,3 @@ TEST_F(RulesTest, ServerBreaksApplyWhenDue)
     EXPECT_EQ(get_player(1)->broken_joints, 2);
 }
 
-TEST_F(RulesTest, ResetFightersMendsBrokenJoints)
-{
-    Player *p = get_player(0);
-    const unsigned long bits = dGeomGetCollideBits(p->body_geoms[R_TRICEPS]);
-    break_joint(0, R_ELBOW, JOINT_DISMEMBERED);
-    break_joint(0, L_KNEE, JOINT_FRACTURED);
-    reset_fighters();
-    EXPECT_EQ(dGeomGetCollideBits(p->body_geoms[R_TRICEPS]), bits);
-    EXPECT_EQ(dJointGetBody(p->hinges[R_ELBOW], 0), p->bodies[R_TRICEPS]);
-    EXPECT_DOUBLE_EQ(dJointGetHingeParam(p->hinges[L_KNEE], dParamLoStop), p->joints[L_KNEE].lo_stop);
-    EXPECT_EQ(p->joints[R_ELBOW].broken, JOINT_INTACT);
-    EXPECT_EQ(p->broken_joints, 0);
-    EXPECT_EQ(p->score, 0.0f);
-}

@@ -1,9 +1,6 @@
 #include <cstring>
-#include <ctime>
 #include <string>
-#include "app/base/options.h"
 #include "gui/services/centerprint.h"
-#include "gui/services/chat_log.h"
 #include "game/belts.h"
 #include "game/match_bouts.h"
 #include "rules_fixture.h"
@@ -89,33 +86,6 @@ TEST_F(ResultTest, ReplaysCountNoWins)
     EXPECT_EQ(end_with(20.0f, 1.0f), 1);
     EXPECT_EQ(get_game_state()->winners[0], 0);
     EXPECT_EQ(get_game_state()->wins[0], 0);
-}
-
-static std::string last_console_line(void)
-{
-    const int tab = chat_current_tab();
-    const int n = chat_line_count(tab);
-    if (n <= 0)
-        return "";
-    ChatLine line;
-    chat_line_copy(tab, n - 1, &line);
-    std::string out;
-    for (int k = 0; k < CHAT_LINE_UNITS && line.text[k]; k++)
-        out += (char)line.text[k];
-    return out;
-}
-
-TEST_F(ResultTest, BenchmarkOptionEchoesFrameRateAndTime)
-{
-    get_game_state()->start_time = (int32_t)time(nullptr) - 10;
-    end_with(1.0f, 2.0f);
-    announce_match_result(get_game_state());
-    EXPECT_EQ(last_console_line().find("framerate"), std::string::npos);
-    option_set(OPT_BENCHMARK, 1);
-    announce_match_result(get_game_state());
-    // 100 frames in 10 s, give or take the second the test may straddle.
-    const std::string line = last_console_line();
-    EXPECT_TRUE(line == "framerate 10.00 time 10.00" || line == "framerate 9.09 time 11.00") << line;
 }
 
 // Disqualification (with the rule, or a dojo alone) ends the match at once;
@@ -290,18 +260,6 @@ TEST_F(NetworkResultTest, BelowMinimumTurnsAndUpgrade)
     EXPECT_EQ(cp_line(1), "vako - Yellow BELT");
     EXPECT_EQ(centerprint_state()->duration_ms, 100000u);
     EXPECT_EQ(get_game_globals()->selected_player, 0);
-}
-
-TEST_F(NetworkResultTest, GameLineKeepsCurrentScoresWhenNoneGiven)
-{
-    get_player(0)->score = 7.5f;
-    get_player(1)->score = 2.0f;
-    const float injuries[2] = {10, 20};
-    record_server_scores(0, injuries, nullptr);
-    EXPECT_EQ(get_server_result()->injury[0], 10.0f);
-    EXPECT_EQ(get_server_result()->injury[1], 20.0f);
-    EXPECT_EQ(get_server_result()->score[0], 7.5f);
-    EXPECT_EQ(get_server_result()->score[1], 2.0f);
 }
 
 // Every belt is reached after the one below it; past the last there is none.

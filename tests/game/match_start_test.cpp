@@ -83,26 +83,6 @@ TEST_F(MatchStart, MissingModFallsBackToClassic)
     EXPECT_FALSE(world_marked());
 }
 
-TEST_F(MatchStart, EqualRulesKeepTheWorldAndOnlyResetTheFighters)
-{
-    new_match(0, 0, &rules_, 0);
-    mark_world();
-    // Move a fighter away; the match start puts it back.
-    move_player(0, 5, 5, 5);
-    MatchRules same = *get_match_rules();
-    new_match(0, 0, &same, 0);
-    EXPECT_TRUE(world_marked());
-    const StanceSlot *s = get_stance_slot(get_player(0)->stance_slot);
-    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[0], s->pos[HEAD][0], 1e-9);
-
-    MatchRules changed = *get_match_rules();
-    changed.matchframes += 10;
-    new_match(0, 0, &changed, 0);
-    EXPECT_FALSE(world_marked());
-    EXPECT_EQ(get_match_rules()->matchframes, changed.matchframes);
-    EXPECT_EQ(get_next_match_rules()->matchframes, changed.matchframes);
-}
-
 namespace {
 
 // Where the fighter looks, flat on the floor: up x (right hand - left hand).
@@ -194,22 +174,6 @@ TEST_F(MatchStart, ExplicitPlacementAndHeight)
     const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
     EXPECT_NEAR(h1[0], s1->pos[HEAD][0] - 1.0, 1e-6);
     EXPECT_NEAR(h1[1], s1->pos[HEAD][1], 1e-6);
-}
-
-TEST_F(MatchStart, ResetMatchPlacesTheFightersAgain)
-{
-    new_match(0, 0, &rules_, 0);
-    const dReal *h = dBodyGetPosition(get_player(1)->bodies[HEAD]);
-    const double x = h[0], y = h[1];
-    move_player(1, 3, 3, 3);
-    get_game_state()->frame = 40;
-    reset_match(0);
-    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[0], x, 1e-9);
-    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[1], y, 1e-9);
-    EXPECT_EQ(get_game_state()->frame, 0);
-    move_player(1, 3, 3, 3);
-    reset_match(1);
-    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[0], 3, 1e-9);
 }
 
 TEST(TeamsLine, WriteAndSet)

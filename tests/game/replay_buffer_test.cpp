@@ -12,27 +12,6 @@ static int count_full_messages(int, const char *text, MessageType)
     return 0;
 }
 
-TEST_F(MatchTest, JointStatesInFirstFrameOnlyTakeOneSlot)
-{
-    WorldState *w = get_game_state();
-    truncate_replay(0);
-    fighter_set_joint_state(0, R_SHOULDER, MOTOR_FWD);
-    fighter_set_joint_state(0, L_SHOULDER, MOTOR_BACK);
-    start_turn_frames(10);
-    tick(10);
-    ASSERT_EQ(w->frame, 10);
-    EXPECT_EQ(w->frames_recorded, 1);
-    const ReplayFrame *rf = get_replay_frame(0);
-    EXPECT_EQ(rf->frame, 0);
-    EXPECT_EQ(rf->joint_states[0][R_SHOULDER], MOTOR_FWD);
-    EXPECT_EQ(rf->joint_states[0][L_SHOULDER], MOTOR_BACK);
-    EXPECT_EQ(rf->joint_states[0][NECK], 0);
-    // fighter 1's holds (set at the start of the match) are in it too
-    EXPECT_EQ(rf->joint_states[1][NECK], MOTOR_HOLD);
-    EXPECT_EQ(rf->change_bits[0] & 0xF, 0xFu);
-    EXPECT_EQ(rf->objects_valid, 1);
-}
-
 TEST_F(MatchTest, HeldGripMakesEveryFrameCount)
 {
     WorldState *w = get_game_state();
@@ -116,34 +95,6 @@ TEST_F(MatchTest, FullBufferStopsRecordingWithOneMessage)
     truncate_replay(0);
     EXPECT_EQ(store_replay_frame(0), 0);
     chat_set_console_filter(nullptr);
-}
-
-TEST_F(MatchTest, PlayIndexStopsAtRecordedFramesAndSkipsFramesBehind)
-{
-    WorldState *w = get_game_state();
-    truncate_replay(0);
-    EXPECT_EQ(play_replay_frame(0), 1);
-    EXPECT_EQ(w->play_frame, 0);
-    const int numbers[3] = {5, 7, 9};
-    for (int k = 0; k < 3; k++) {
-        w->frame = numbers[k];
-        ASSERT_GT(record_frame(1, numbers[k]), 0);
-        w->frames_recorded++;
-    }
-    w->play_frame = 0;
-    EXPECT_EQ(play_replay_frame(4), 1);   // ahead of the match frame: wait
-    EXPECT_EQ(w->play_frame, 0);
-    EXPECT_EQ(play_replay_frame(8), 1);   // 5 and 7 lie behind: skipped
-    EXPECT_EQ(w->play_frame, 2);
-    EXPECT_EQ(play_replay_frame(9), 0);
-    EXPECT_EQ(w->play_frame, 3);
-    for (int f = 10; f < 20; f++)
-        EXPECT_EQ(play_replay_frame(f), 1);
-    EXPECT_EQ(w->play_frame, 3);
-    w->play_frame = -7;
-    EXPECT_EQ(play_replay_frame(9), 1);
-    w->play_frame = 9999;
-    EXPECT_EQ(play_replay_frame(9), 1);
 }
 
 TEST_F(MatchTest, VelocityLimitClampsSpinAndDragsTheRest)

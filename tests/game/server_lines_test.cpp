@@ -51,21 +51,6 @@ TEST_F(ServerLines, QatWithFourNumbersSetsOnlyBodyZero)
     EXPECT_EQ(get_received_state(1)->positions[1][0], 0.0);
 }
 
-TEST_F(ServerLines, BadFighterIndicesDropTheLine)
-{
-    testing::internal::CaptureStderr();
-    for (const char *l : {"POS 2; 1 2 3\n", "QAT -1; 1 0 0 0\n", "JOINT 7; 1 1\n", "GRIP 2147483647; 1 1\n",
-                          "CRUSH 3; 4\n", "HINGEVEL 9; 1 2\n", "EMOTE 5;hi\n", "BATCH -3; -1\n"})
-        line(l);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("POS: fighter 2 out of range"), std::string::npos) << err;
-    EXPECT_NE(err.find("BATCH: fighter -3 out of range"), std::string::npos) << err;
-    for (int i = 0; i < 2; i++) {
-        EXPECT_EQ(get_player(i)->received_mask, 0);
-        EXPECT_EQ(get_player(i)->ready, 0);
-    }
-}
-
 TEST_F(ServerLines, PositionBlockOfSixtyFourWords)
 {
     std::vector<int32_t> words = {64};

@@ -17,31 +17,6 @@ static int run_until_waiting()
     return steps;
 }
 
-TEST_F(MatchTest, TurnOfTenRunsExactlyTenStepsThenFreezesWithPreview)
-{
-    WorldState *w = get_game_state();
-    start_turn_frames(10);
-    EXPECT_EQ(w->frames_left, 11);
-    EXPECT_EQ(w->frozen, 0);
-    EXPECT_TRUE(game_is_running());
-    EXPECT_EQ(run_until_waiting(), 10);
-    EXPECT_EQ(w->frame, 10);
-    EXPECT_EQ(w->frames_left, 0);
-    // Single play: the preview of the next turn starts at once, with the
-    // live fighters switched off.
-    EXPECT_EQ(w->ghost_mode, 2);
-    EXPECT_FALSE(game_is_running());
-    EXPECT_EQ(get_player(0)->hidden, 1);
-    EXPECT_EQ(get_player(2)->hidden, 0);
-    // The tick that ended the turn ran the first ghost step; ticks of the
-    // preview do not advance the match.
-    EXPECT_EQ(w->ghost_frame, 1.0f);
-    run_match_tick(0);
-    run_match_tick(0);
-    EXPECT_EQ(w->frame, 10);
-    EXPECT_EQ(w->ghost_frame, 3.0f);
-}
-
 // Turns take the entries of the rules' list in turn; an empty list, or an
 // entry below 1, takes the nominal length; with neither a turn is one frame.
 TEST_F(MatchTest, TurnLengthsComeFromTheListOrTheNominalLength)
