@@ -99,6 +99,9 @@ TEST_F(ReplayRead, CarriageReturnsReadTheSameAsLineFeeds)
 
 TEST_F(ReplayRead, NoFrameLineGivesOneFrame)
 {
+    CaptureStderr();
+    EXPECT_EQ(read_replay_file("nothing-here.rpl"), 1);
+    EXPECT_NE(GetCapturedStderr().find("Unable to open nothing-here.rpl"), std::string::npos);
     kxtest::write_file("one.rpl", header() + "JOINT 1; 3 3\nPOS 1;" + numbers(63, -1.0, 0.001) + "\n");
     ASSERT_EQ(read_replay_file("one.rpl"), 0);
     EXPECT_EQ(get_game_state()->frames_recorded, 1);
@@ -172,13 +175,6 @@ TEST_F(ReplayRead, UnknownAndBrokenLinesAreReportedAndSkipped)
     EXPECT_EQ(get_replay_frame(1)->frame, 20);
 }
 
-TEST_F(ReplayRead, MissingFileIsReported)
-{
-    CaptureStderr();
-    EXPECT_EQ(read_replay_file("nothing-here.rpl"), 1);
-    EXPECT_NE(GetCapturedStderr().find("Unable to open nothing-here.rpl"), std::string::npos);
-}
-
 // A replay written again from a file keeps the file's result lines; a live
 // match started afterwards writes its own.
 TEST_F(ReplayRead, ResultLinesBelongToTheFileOnly)
@@ -222,4 +218,30 @@ TEST_F(ReplayRead, PlayingFramesWithUnusableValuesKeepsTheBodies)
     EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[1])[1], kept[1], 0.1);
     // Body 0 of fighter 1 took its frame position.
     EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[0])[0], 0.5, 0.1);
+}
+
+// The autosave name is made of the fighters' names and injuries, with the
+// characters that would leave the folder replaced; an emote never carries a
+// line end into the file.
+TEST_F(ReplayRead, AutosaveNameAndEmotesStayOneLine)
+{
+    set_player_name(0, ".x/y\\z");
+    set_player_name(1, "B");
+    get_player(0)->injury = 300;
+    get_player(1)->injury = 1200;
+    char name[256];
+    ASSERT_EQ(autosave_name(name, sizeof name), 0);
+    EXPECT_STREQ(name, "autosave/_x_y_z_vs_B-1200_300.rpl");
+    MatchRules r;
+    fill_default_rules(0, &r);
+    new_match(0, 0, &r, 0);
+    set_player_emote(0, "hi\r\nFRAME 9;", 5);
+    start_turn_frames(10);
+    for (int k = 0; k < 10; k++)
+        run_match_tick(0);
+    ASSERT_EQ(write_replay("emote.rpl", 0), 0);
+    const std::string text = kxtest::read_file("emote.rpl");
+    EXPECT_EQ(text.find("\nFRAME 9;"), std::string::npos);
+    EXPECT_NE(text.find("\nEMOTE 0;hi"), std::string::npos);
+    EXPECT_EQ(read_and_write_again("emote.rpl", text), text);
 }
