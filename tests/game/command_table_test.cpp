@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "game/protocol/command_table.h"
-#include "gui/services/chat_log.h"
 #include "net/records/custom_record.h"
 #include "net/records/server_list.h"
 
@@ -16,18 +15,6 @@ using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
 namespace {
-
-struct Echoed {
-    std::string text;
-    MessageType type;
-};
-std::vector<Echoed> g_echoed;
-
-int record_echo(int, const char *text, MessageType type)
-{
-    g_echoed.push_back({text, type});
-    return 0;
-}
 
 int send(int source, const std::string &line, CommandCursor *cursor = nullptr)
 {
@@ -157,30 +144,6 @@ TEST(CommandTable, ServerLineFromAGameServerIsDroppedAndFromTheLobbyReachesTheRo
     EXPECT_EQ(send(CMD_SOURCE_LOBBY, "DESC 0;nowhere\n"), 0);
 }
 
-TEST(CommandTable, EchoAnswersTheConnectionTest)
-{
-    chat_set_console_filter(record_echo);
-    g_echoed.clear();
-    std::string text(1501, 'z');
-    text[1499] = 'A';
-    text[1500] = '\n';
-    send(CMD_SOURCE_SERVER, "ECHO 0;" + text);
-    std::string cut = text.substr(0, 1400) + "\n";
-    send(CMD_SOURCE_SERVER, "ECHO 0;" + cut);
-    send(CMD_SOURCE_SERVER, "ECHO 0\n");
-    text[1499] = 'B';
-    send(CMD_SOURCE_SERVER, "ECHO 0;" + text);
-    send(CMD_SOURCE_REPLAY, "ECHO 0;" + text);   // the server column only
-    chat_set_console_filter(nullptr);
-    ASSERT_EQ(g_echoed.size(), 4u);
-    EXPECT_EQ(g_echoed[0].text, "echo test succeded");
-    EXPECT_EQ(g_echoed[0].type, MSG_SERVER);
-    for (int i = 1; i < 4; i++) {
-        EXPECT_EQ(g_echoed[i].text, "echo test failed");   // the chat keeps the line without its LF
-        EXPECT_EQ(g_echoed[i].type, MSG_INGAME);
-    }
-}
-
 TEST(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)
 {
     CommandCursor c;
@@ -245,4 +208,3 @@ TEST(CommandTable, BlocksAreBoundedByTheirCountAndWhatArrived)
     EXPECT_NE(GetCapturedStderr().find("parse_cmd bad block for P_QAT (count 85, 12 bytes)"), std::string::npos);
     EXPECT_EQ(c.pending, 0);
 }
-

@@ -53,49 +53,6 @@ TEST_F(RulesTest, ContactRecordsMoveOwnOrNoDamage)
     EXPECT_EQ(push_contact_record(&r), 1);
 }
 
-TEST_F(RulesTest, HitBetweenFightersMovesWeightTimesForceToInjuryAndScore)
-{
-    // f2 exactly 1.0 and speed exactly 1.0 count.
-    const ContactRecord edge = make_record(0, R_BICEPS, 1, STOMACH, 1.0, 1.0);
-    const ContactRecord head = make_record(1, HEAD, 0, 21 + R_ELBOW, 4.0, 3.0);
-    push_contact_record(&edge);
-    push_contact_record(&head);
-    const int cursor = get_blood_cursor();
-    contact_damage();
-    const Player *p0 = get_player(0), *p1 = get_player(1);
-    // Fighter 0: its biceps (20) took 1, its elbow sphere (0) took 4 x 0.
-    // Fighter 1: its stomach (50) took 1, its head (100) took 4.
-    EXPECT_FLOAT_EQ(p0->injury, 20.0f);
-    EXPECT_FLOAT_EQ(p1->injury, 50.0f + 400.0f);
-    EXPECT_FLOAT_EQ(p0->score, 50.0f + 400.0f);
-    EXPECT_FLOAT_EQ(p1->score, 20.0f);
-    EXPECT_EQ(p0->hit_flash[R_BICEPS], 1.0f);
-    EXPECT_EQ(p0->hit_flash[21 + R_ELBOW], 1.0f);
-    EXPECT_EQ(p1->hit_flash[HEAD], 1.0f);
-    EXPECT_EQ(p1->hit_flash[STOMACH], 1.0f);
-    EXPECT_FLOAT_EQ(p1->head_impact, 4.0f);
-    EXPECT_EQ(p0->head_impact, 0.0f);
-    // One blood drop per contact, from the side that took more damage.
-    EXPECT_EQ(get_blood_cursor(), cursor + 2);
-    EXPECT_EQ(get_blood_drop(cursor)->fighter, 1);
-    EXPECT_EQ(get_blood_drop(cursor)->body_id, STOMACH);
-    EXPECT_EQ(get_blood_drop(cursor + 1)->body_id, HEAD);
-}
-
-TEST_F(RulesTest, NetworkDamageCountsFromTheOpeningFramesOn)
-{
-    get_game_globals()->network_mode = 1;
-    get_match_rules()->opening_frames = 10;
-    const ContactRecord r = make_record(0, HEAD, 1, BREAST, 1.0, 2.0);
-    for (int frame : {9, 10}) {
-        get_game_state()->frame = frame;
-        push_contact_record(&r);
-        contact_damage();
-    }
-    EXPECT_FLOAT_EQ(get_player(0)->injury, 100.0f);
-    EXPECT_FLOAT_EQ(get_player(1)->score, 100.0f);
-}
-
 TEST(Dojo, SquareAndCircleBorders)
 {
     struct { int size, type; double x, y; int outside; } cases[] = {
@@ -112,33 +69,6 @@ TEST(Dojo, SquareAndCircleBorders)
         r.dojotype = c.type;
         EXPECT_EQ(dojo_point_outside(&r, c.x, c.y), c.outside) << c.type << " " << c.x << " " << c.y;
     }
-}
-
-// A foot on the floor at (x, -0.1): with dqflag 1, outside the dojo it
-// disqualifies at once.
-static void foot_on_floor_at(double x)
-{
-    ContactRecord r = make_record(0, R_FOOT, -1, -1, 0.0, 0.0, GEOM_FLOOR);
-    r.pos[0] = x;
-    r.pos[1] = -0.1;
-    push_contact_record(&r);
-    contact_damage();
-}
-
-TEST_F(RulesTest, NetworkPlayJudgesOnlyWithLocalJudging)
-{
-    MatchRules *r = get_match_rules();
-    r->dojosize = 100;
-    r->dqflag = 1;
-    foot_on_floor_at(1.5);   // on the border: inside
-    EXPECT_EQ(get_player(0)->disqualified, 0);
-    get_game_globals()->network_mode = 1;
-    foot_on_floor_at(3.0);
-    EXPECT_EQ(get_player(0)->disqualified, 0);
-    EXPECT_NE(get_ground_impact(0)->frame, -1);
-    set_local_judging(1);
-    foot_on_floor_at(3.0);
-    EXPECT_EQ(get_player(0)->disqualified, 1);
 }
 
 // Records of this step with fighter 0's part against the floor.

@@ -154,22 +154,6 @@ TEST_F(WorldTest, BloodRingsWrapAndReuseDropZero)
     EXPECT_EQ(dBodyGetPosition(d->body)[0], 2);
 }
 
-TEST_F(WorldTest, BloodDropsSplashOnTheGroundOnly)
-{
-    reset_blood_splash(0);
-    spawn_blood(0, 3, 3, 3, 0.5);
-    for (int k = 0; k < 100; k++) {
-        world_physics_step();
-        clear_contact_records();
-    }
-    EXPECT_GT(get_blood_splash_count(), 0);
-    EXPECT_GT(get_blood_splash(), 0);
-    reset_blood_drops();
-    EXPECT_EQ(get_blood_splash(), 0);
-    EXPECT_FALSE(dBodyIsEnabled(get_blood_drop(0)->body));
-    EXPECT_EQ(get_blood_cursor(), 0);
-}
-
 TEST_F(WorldTest, BleedingFromASphereAtItsBodyCentreGoesUp)
 {
     Player *p = get_player(0);

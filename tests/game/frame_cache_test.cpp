@@ -76,32 +76,6 @@ TEST_F(MatchTest, RestoreBringsEveryGeomBack)
     EXPECT_EQ(get_ground_impact(1)->countdown, stored_impact.countdown);
 }
 
-TEST_F(MatchTest, ValidOnlyForStoredFramesInRange)
-{
-    EXPECT_EQ(frame_cache_valid(0), 0u);
-    EXPECT_EQ(frame_cache_first_valid(), 0u);
-    start_turn_frames(3);
-    tick(3);
-    EXPECT_EQ(frame_cache_valid(0), 1u);
-    EXPECT_EQ(frame_cache_valid(2), 1u);
-    EXPECT_EQ(frame_cache_valid(3), 0u);
-    EXPECT_EQ(frame_cache_valid(2048), 0u);
-    EXPECT_EQ(frame_cache_valid(-1), 0u);
-    // Out-of-range frames are neither stored nor played.
-    frame_cache_store(2048);
-    frame_cache_store(-5);
-    frame_cache_restore(2048);
-    frame_cache_restore(-5);
-    record_emote_history(2048);
-    apply_emote_history(4096);
-    EXPECT_EQ(frame_cache_entry(2048), nullptr);
-    EXPECT_EQ(emote_history_entry(2048), nullptr);
-    frame_cache_store(2047);
-    EXPECT_EQ(frame_cache_valid(2047), 1u);
-    frame_cache_clear();
-    EXPECT_EQ(frame_cache_valid(0), 0u);
-}
-
 TEST_F(MatchTest, EmoteSetAtFrameTenShowsOnPlaybackForFiveSeconds)
 {
     WorldState *w = get_game_state();

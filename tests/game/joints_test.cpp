@@ -34,35 +34,6 @@ TEST_F(WorldTest, SettingJointStatesCountsAndRefuses)
     EXPECT_EQ(get_joint_state(0, 1), MOTOR_BACK);
 }
 
-TEST_F(WorldTest, CyclingAndTogglingJointStates)
-{
-    get_game_state()->frozen = 1;
-    drive_joint(0, 2, MOTOR_RELAX);
-    ASSERT_EQ(cycle_joint_state(0, 0, 2), 0);
-    EXPECT_EQ(get_joint_state(0, 2), MOTOR_FWD);
-    ASSERT_EQ(cycle_joint_state(1, 0, 2), 0);
-    EXPECT_EQ(get_joint_state(0, 2), MOTOR_RELAX);
-    ASSERT_EQ(cycle_joint_state(1, 0, 2), 0);
-    EXPECT_EQ(get_joint_state(0, 2), MOTOR_HOLD);
-    ASSERT_EQ(toggle_joint_hold_relax(0, 2), 0);
-    EXPECT_EQ(get_joint_state(0, 2), MOTOR_RELAX);
-    ASSERT_EQ(toggle_joint_hold_relax(0, 2), 0);
-    EXPECT_EQ(get_joint_state(0, 2), MOTOR_HOLD);
-    ASSERT_EQ(toggle_joint_fwd_back(0, 2), 0);
-    EXPECT_EQ(get_joint_state(0, 2), MOTOR_FWD);
-    ASSERT_EQ(toggle_joint_fwd_back(0, 2), 0);
-    EXPECT_EQ(get_joint_state(0, 2), MOTOR_BACK);
-    // Refusals: a joint above 19, a bad fighter, a broken joint, a running game.
-    EXPECT_EQ(cycle_joint_state(0, 0, 20), 1);
-    EXPECT_EQ(cycle_joint_state(0, 0, -1), 1);
-    EXPECT_EQ(toggle_joint_hold_relax(4, 1), 1);
-    get_player(0)->joints[9].broken = JOINT_DISMEMBERED;
-    EXPECT_EQ(toggle_joint_fwd_back(0, 9), 1);
-    get_game_state()->frozen = 0;
-    EXPECT_EQ(cycle_joint_state(0, 0, 3), 1);
-    EXPECT_EQ(toggle_grip(0, L_HAND), 1);
-}
-
 // A static box right where fighter 0's left hand is.
 static void add_static_box_at_left_hand(ModWorld *m)
 {
@@ -158,4 +129,3 @@ TEST_F(WorldTest, HandDoesNotGripObjectsOrBodiesMarkedNoGrip)
     EXPECT_EQ(set_grip(1, R_HAND, 3), 1);
     EXPECT_EQ(set_grip(1, HEAD, 1), 1);
 }
-

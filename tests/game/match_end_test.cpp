@@ -157,22 +157,6 @@ TEST_F(ResultTest, TeamScoresAndBadTeamIndices)
     EXPECT_EQ(w->winners[0], 0);
 }
 
-TEST_F(ResultTest, ResultListsDropIndicesOutsideTheMatch)
-{
-    const int32_t winners[2] = {9, -1};
-    const int32_t losers[2] = {-5, 1};
-    set_result(RESULT_BY_SCORE, winners, losers);
-    const WorldState *w = get_game_state();
-    EXPECT_EQ(w->winners[0], -1);
-    EXPECT_EQ(w->winners[1], -1);
-    EXPECT_EQ(w->losers[1], 1);
-    EXPECT_EQ(w->game_over, 1);
-    get_game_state()->players = 7;   // never reaches past the two records
-    set_result(RESULT_BY_SCORE, winners, losers);
-    EXPECT_EQ(record_lost_mark(10, 2, 1, nullptr), 1);
-    EXPECT_EQ(record_lost_mark(10, -1, 1, nullptr), 1);
-}
-
 class NetworkResultTest : public ResultTest {
 protected:
     void SetUp() override
@@ -278,16 +262,4 @@ TEST(Belts, EachBeltFollowsTheOneBelow)
         }
         last = qi;
     }
-}
-
-TEST(MatchBouts, FighterIndicesAreChecked)
-{
-    clear_match_bouts();
-    EXPECT_EQ(get_match_bout(2), nullptr);
-    EXPECT_EQ(get_match_bout(-1), nullptr);
-    EXPECT_EQ(set_match_bout(2, 0, "x", 1, 1, 1), 1);
-    EXPECT_EQ(get_match_bout(0)->bout, -1);
-    std::string longname(300, 'n');
-    EXPECT_EQ(set_match_bout(1, 3, longname.c_str(), 5, 6, 7), 0);
-    EXPECT_EQ(strlen(get_match_bout(1)->name), (size_t)MATCH_BOUT_NAME_SIZE - 1);
 }

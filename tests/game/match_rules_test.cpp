@@ -224,30 +224,6 @@ TEST(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
     EXPECT_EQ(r.matchframes, 500);
 }
 
-TEST(MatchRulesKeys, UnknownServerKeysAndTurnListsOverTheLimit)
-{
-    MatchRules r = defaults(0);
-    const MatchRules before = r;
-    testing::internal::CaptureStderr();
-    for (const char *key : {"nosuch", "motd", "qj"})
-        EXPECT_EQ(set_rule(key, "1", &r), 1) << key;
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("No such option qj\n"), std::string::npos);
-    EXPECT_EQ(memcmp(&r, &before, sizeof r), 0);
-    // Turn lists are stored as numbers and commas, 32 entries at most; the
-    // NEWGAME line keeps its 30 fields.
-    set_rule("tf", " 15 , 25", &r);
-    EXPECT_STREQ(r.turnframe_text, "15,25");
-    EXPECT_EQ(r.turnframe_count, 2);
-    std::string many;
-    for (int i = 0; i < 40; i++)
-        many += std::to_string(i + 1) + ",";
-    set_rule("tf", many.c_str(), &r);
-    EXPECT_EQ(r.turnframe_count, 32);
-    EXPECT_EQ(r.turnframe_list[31], 32);
-    EXPECT_EQ(count_fields(make_newgame_line(0, &r)), 30);
-}
-
 TEST(MatchRulesKeys, ModNames)
 {
     kxtest::TempDir dir;
@@ -293,30 +269,6 @@ TEST(MatchRulesKeys, ConfigLocksKeepRememberedRulesThroughDefaults)
     rules_clear_config_locks();
     EXPECT_EQ(set_rule("mf", "10", &r), 0);
     EXPECT_EQ(r.matchframes, 10);
-}
-
-TEST(EngageRules, PositionAndRotationLists)
-{
-    MatchRules r = defaults(0);
-    set_rule("engageplayerpos", "0,2,0, 0,0,4", &r);
-    EXPECT_EQ(r.engage_set, 1);
-    EXPECT_FLOAT_EQ(r.engage_pos[1][2], 4.0f);
-    EXPECT_STREQ(rules_to_text(RULE_ENGAGEPLAYERPOS, &r), "0.00,2.00,0.00,0.00,0.00,4.00");
-    set_rule("engageplayerrot", "0,0,90,0,0,180", &r);
-    EXPECT_EQ(r.engage_set, 1);
-    EXPECT_EQ(r.engage_rot[1][2], 180);
-    EXPECT_STREQ(rules_to_text(RULE_ENGAGEPLAYERROT, &r), "0,0,90,0,0,180");
-    EXPECT_STREQ(r.engage_text, "0,0,90,0,0,180");
-    set_rule("pr", "0,0,90,0,0", &r);
-    EXPECT_EQ(r.engage_set, 0);
-    set_rule("pp", "1,2,3,4,5", &r);
-    EXPECT_EQ(r.engage_set, 0);
-    EXPECT_STREQ(rules_to_text(RULE_ENGAGEPLAYERPOS, &r), "1.00,2.00,3.00");
-    set_rule("pp", "1,2,3,4,5,6,7", &r);
-    EXPECT_EQ(r.engage_set, 0);
-    r.players = 0;
-    set_rule("pp", "1,2,3", &r);
-    EXPECT_EQ(r.engage_set, 0);
 }
 
 TEST(EngageRules, EngageLinesWriteAndParse)

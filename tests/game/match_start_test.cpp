@@ -175,23 +175,3 @@ TEST_F(MatchStart, ExplicitPlacementAndHeight)
     EXPECT_NEAR(h1[0], s1->pos[HEAD][0] - 1.0, 1e-6);
     EXPECT_NEAR(h1[1], s1->pos[HEAD][1], 1e-6);
 }
-
-TEST(TeamsLine, WriteAndSet)
-{
-    MatchRules r = {};
-    const int32_t values[] = {2, 2, 1, 0};
-    EXPECT_EQ(set_rules_teams(values, 4, &r), 0);
-    EXPECT_EQ(r.players, 2);
-    EXPECT_EQ(r.teams, 2);
-    char line[64];
-    write_teams_line(line, sizeof line, &r);
-    EXPECT_STREQ(line, "TEAMS 2;1 0\n");
-    const int32_t bad[] = {2, 2, 1, 9};
-    EXPECT_EQ(set_rules_teams(bad, 4, &r), 1);
-    const int32_t too_many[] = {7, 2};
-    EXPECT_EQ(set_rules_teams(too_many, 2, &r), 1);
-    EXPECT_EQ(r.team_of[1], 0);
-    char tiny[5];
-    EXPECT_EQ(write_teams_line(tiny, sizeof tiny, &r), 4);
-    EXPECT_STREQ(tiny, "TEAM");
-}

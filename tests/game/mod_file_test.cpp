@@ -323,33 +323,6 @@ TEST_F(ModTest, MissingAndUnsafeModsLeaveTheResetRecord)
     EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[0], 0.35f);
 }
 
-// A mod naming no player gives every slot player 0's tables; a lone fighter
-// uses player 0's tables whatever the mod; no world for a bad player count.
-TEST_F(ModTest, PlayerSlotsFollowThePlayerStatements)
-{
-    write_mod("one.kxm", "body head\nsides 0.3\n");
-    write_mod("two.kxm", "player 1\nbody head\nsides 0.3\n");
-    ASSERT_EQ(load_mod("one.kxm"), 0);
-    ModWorld *m = build_mod_world();
-    ASSERT_NE(m, nullptr);
-    for (int s = 0; s < MOD_PLAYER_SLOTS; s++) {
-        EXPECT_EQ(m->body_tables[s], get_loaded_body_table(0)) << s;
-        EXPECT_EQ(m->joint_tables[s], get_loaded_joint_table(0)) << s;
-    }
-    ASSERT_EQ(load_mod("two.kxm"), 0);
-    get_game_state()->players = 1;
-    m = build_mod_world();
-    for (int s = 0; s < MOD_PLAYER_SLOTS; s++)
-        EXPECT_EQ(m->body_tables[s], get_loaded_body_table(0));
-    for (int bad : {0, -1, 3}) {
-        get_game_state()->players = bad;
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(build_mod_world(), nullptr);
-        EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot build a mod world"), std::string::npos);
-    }
-    get_game_state()->players = 2;
-}
-
 TEST_F(ModTest, BuildRefusesSizesTheEngineCannotTake)
 {
     // A box with a missing side and an object box of size zero: the world

@@ -155,26 +155,3 @@ TEST_F(ModTest, ResetEnvObjectsKeepsTheWorldSettings)
     EXPECT_FLOAT_EQ(m->friction, 300.0f);
     EXPECT_FLOAT_EQ(m->colors[0][2], 0.3f);
 }
-
-TEST_F(ModTest, WritersReportFilesThatCannotBeOpened)
-{
-    load_mod("none.kxm");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(write_mod_file(build_mod_world(), "no_such_folder/out.kxm"), 1);
-    EXPECT_EQ(write_gamerule_file("no_such_folder/rules.kxm"), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Unable to open no_such_folder/out.kxm No such file or directory\n"
-              "Unable to open no_such_folder/rules.kxm No such file or directory\n");
-
-    // The built-in world writes as two players with their bodies and joints
-    // and nothing else; -1 thresholds are left out, and it reads back as is.
-    ASSERT_EQ(write_mod_file(build_mod_world(), "data/mod/plain.kxm"), 0);
-    const std::string text = kxtest::read_file("data/mod/plain.kxm");
-    EXPECT_EQ(text.rfind("player 0\r\n   body head\r\n      sides 0.200000 0.000000 0.000000\r\n", 0), 0u);
-    EXPECT_EQ(text.find("dm_threshold"), std::string::npos);
-    EXPECT_EQ(text.find("env_obj"), std::string::npos);
-    EXPECT_EQ(text.find("friction"), std::string::npos);
-    ASSERT_EQ(load_mod("plain.kxm"), 0);
-    EXPECT_EQ(memcmp(get_loaded_body_table(1), builtin_body_table(), sizeof(BodyDef) * BODY_DEF_ROWS), 0);
-    EXPECT_EQ(memcmp(get_loaded_joint_table(0), builtin_joint_table(), sizeof(JointDef) * JOINT_DEF_ROWS), 0);
-}

@@ -114,33 +114,6 @@ TEST_F(ReplayRead, NoFrameLineGivesOneFrame)
     EXPECT_EQ(get_replay_frame(1)->change_count[1], 0);
 }
 
-TEST_F(ReplayRead, PPosBlockOfSixtyFourWordsIsOneBlock)
-{
-    std::string text = header() + "FRAME 4; 0 0 0 0\nP_POS 0;\n";
-    auto word = [&text](int32_t v) {
-        const uint32_t u = (uint32_t)v;
-        for (int k = 0; k < 4; k++)
-            text += (char)((u >> (8 * k)) & 0xff);
-    };
-    word(64);
-    for (int k = 0; k < 63; k++)
-        word(k % 2 ? -1000 * k : 1000 * k);   // millionths
-    // Reading goes on with the line after the block.
-    text += "EMOTE 0;after the block\n";
-    kxtest::write_file("block.rpl", text);
-    ASSERT_EQ(read_replay_file("block.rpl"), 0);
-    const ReplayFrame *rf = get_replay_frame(0);
-    EXPECT_EQ(rf->frame, 4);
-    for (int b = 0; b < BODY_COUNT; b++)
-        for (int c = 0; c < 3; c++) {
-            const int k = b * 3 + c;
-            EXPECT_DOUBLE_EQ(rf->positions[0][b][c], (k % 2 ? -1000 * k : 1000 * k) * 1e-6) << b << " " << c;
-        }
-    EXPECT_EQ(rf->change_bits[0] & RF_POSITIONS, (uint32_t)RF_POSITIONS);
-    EXPECT_STREQ(rf->emote[0], "after the block");
-    EXPECT_EQ(get_game_state()->frames_recorded, 1);
-}
-
 TEST_F(ReplayRead, UnknownAndBrokenLinesAreReportedAndSkipped)
 {
     const std::string text = header() + "FRAME 0; 0 0 0 0\n"

@@ -98,42 +98,6 @@ TEST_F(StanceTest, BrokenStanceFilesChangeNothing)
     EXPECT_STREQ(get_stance_slot(1)->name, "ok");
 }
 
-TEST_F(StanceTest, FullSlotsRefuseNewStancesAndKeepTheStart)
-{
-    char name[16];
-    for (int k = 1; k < STANCE_SLOTS; k++) {
-        snprintf(name, sizeof name, "s%d", k);
-        ASSERT_EQ(store_stance_pose(1, name), k);
-    }
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(store_stance_pose(1, "one_more"), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("full"), std::string::npos);
-    EXPECT_STREQ(get_stance_slot(0)->name, "INIT");
-    EXPECT_NEAR(get_stance_slot(0)->pos[HEAD][1], 0.85, 1e-6);
-    // A stance of a known name is stored in its own slot.
-    EXPECT_EQ(store_stance_pose(1, "s7"), 7);
-    kxtest::write_file("stance/extra.sta", std::string(21 * 14, ' '));
-    std::string line = "1 2 3 1 0 0 0\n", text;
-    for (int k = 0; k < 21; k++)
-        text += line;
-    kxtest::write_file("stance/extra.sta", text);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(load_stance("extra.sta"), 1);
-    testing::internal::GetCapturedStderr();
-    EXPECT_STREQ(get_stance_slot(0)->name, "INIT");
-}
-
-TEST_F(StanceTest, InitPosesOfTwoFightersGoToSlotsZeroAndOne)
-{
-    clear_stance_slots();
-    EXPECT_EQ(store_stance_pose(0, "INIT0"), 0);
-    EXPECT_EQ(store_stance_pose(1, "INIT1"), 1);
-    EXPECT_EQ(find_free_stance_slot(), 2);
-    stance_hold_motors(0);
-    EXPECT_EQ(dJointGetHingeParam(get_player(0)->hinges[5], dParamFMax), 5.0);
-    EXPECT_EQ(get_joint_state(0, 5), MOTOR_HOLD);
-}
-
 TEST_F(StanceTest, DifferentTablesGiveEachFighterItsOwnStartingStance)
 {
     ModWorld *m = get_default_mod_world();

@@ -1,7 +1,5 @@
 #include <cmath>
 #include <cstring>
-#include <set>
-#include <utility>
 #include <vector>
 #include "game/blood.h"
 #include "game/collision.h"
@@ -46,23 +44,6 @@ TEST_F(WorldTest, ChestNeverTouchesGroundWhileItsJointSpheresDo)
     }
     EXPECT_FALSE(chest_floor);
     EXPECT_TRUE(sphere_floor);
-}
-
-TEST_F(WorldTest, GhostsAreBuiltSwitchedOff)
-{
-    for (int i = 2; i < 4; i++) {
-        Player *g = get_player(i);
-        ASSERT_NE(g, nullptr);
-        EXPECT_EQ(g->hidden, 1);
-        for (int b = 0; b < 21; b++) {
-            EXPECT_FALSE(dBodyIsEnabled(g->bodies[b]));
-            EXPECT_FALSE(dGeomIsEnabled(g->body_geoms[b]));
-        }
-        EXPECT_EQ(dGeomGetSpace(g->body_geoms[0]), get_game_globals()->ghost_space);
-        EXPECT_STREQ(g->name, get_player(i - 2)->name);
-    }
-    EXPECT_EQ(get_first_ghost(), get_player(2));
-    EXPECT_EQ(get_player(4), nullptr);
 }
 
 TEST_F(WorldTest, HingesJoinBuiltInPairsWhateverTheTableSays)
@@ -141,19 +122,6 @@ TEST_F(WorldTest, BodiesOutsideTheWorldAreBroughtBack)
             ASSERT_TRUE(std::isfinite(p[0] + p[1] + p[2] + q[0] + q[1] + q[2] + q[3]));
         }
     EXPECT_EQ(keep_bodies_in_world(get_game_globals()->space), 0);
-}
-
-TEST_F(WorldTest, DestroyAndRebuildHundredTimes)
-{
-    for (int k = 0; k < 100; k++) {
-        destroy_world();
-        EXPECT_EQ(get_player(0), nullptr);
-        EXPECT_EQ(get_game_globals()->world, nullptr);
-        ASSERT_EQ(init_world(get_default_mod_world()), 0);
-        world_physics_step();
-    }
-    EXPECT_NE(get_player(3), nullptr);
-    EXPECT_EQ(get_game_globals()->built_players, 4);
 }
 
 TEST_F(WorldTest, ResetFightersRestoresHandsStopsAndGrips)
