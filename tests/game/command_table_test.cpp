@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/protocol/command_table.h"
 #include "net/records/custom_record.h"
-#include "net/records/server_list.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -118,30 +116,6 @@ TEST(CommandTable, LinesOverTheLimitAreDroppedWhole)
     EXPECT_EQ(parse_cmd(CMD_SOURCE_SERVER, over.c_str(), -1, command_cursor(CMD_SOURCE_SERVER)), 1);
     GetCapturedStderr();
     EXPECT_STREQ(get_custom_record(1)->sig, "");
-}
-
-// Only the lobby column fills the rooms (ServerList's own tests check the
-// fields); a greeting starts the next room.
-TEST(CommandTable, ServerLineFromAGameServerIsDroppedAndFromTheLobbyReachesTheRooms)
-{
-    auto rooms = std::make_unique<ServerList>();
-    set_lobby_handler_target(rooms.get());
-    CaptureStderr();
-    EXPECT_EQ(send(CMD_SOURCE_LOBBY, "KAELMUND 30;hello\n"), 0);
-    EXPECT_EQ(send(CMD_SOURCE_SERVER, "SERVER 0;9.9.9.9 fake\n"), 0);
-    EXPECT_EQ(GetCapturedStderr(), "");
-    RoomEntry e;
-    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
-    EXPECT_EQ(e.is_server, 0);
-    send(CMD_SOURCE_LOBBY, "SERVER 0;10.1.1.1 arena\n");
-    send(CMD_SOURCE_LOBBY, "NEWGAME 0;100 10 0 0 0 classic.kxm\n");
-    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
-    EXPECT_STREQ(e.address, "10.1.1.1");
-    EXPECT_EQ(e.has_rules, 1);
-    send(CMD_SOURCE_LOBBY, "KAELMUND 30;hello\n");
-    EXPECT_EQ(rooms->count(), 2);
-    set_lobby_handler_target(nullptr);
-    EXPECT_EQ(send(CMD_SOURCE_LOBBY, "DESC 0;nowhere\n"), 0);
 }
 
 TEST(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)

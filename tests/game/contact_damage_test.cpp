@@ -71,43 +71,6 @@ TEST(Dojo, SquareAndCircleBorders)
     }
 }
 
-// Records of this step with fighter 0's part against the floor.
-static int floor_records_of_fighter0(void)
-{
-    int n = 0;
-    for (int k = 0; k < get_contact_count(); k++) {
-        const ContactRecord &c = get_contact_records()[k];
-        if (c.other_kind == GEOM_FLOOR && (c.fighter[0] == 0 || c.fighter[1] == 0))
-            n++;
-    }
-    return n;
-}
-
-TEST_F(RulesTest, StandingFeetAreNotRecordedButGroundSpeedGrows)
-{
-    set_all_joint_states(0, MOTOR_HOLD);
-    set_all_joint_states(1, MOTOR_HOLD);
-    apply_pending_wishes();
-    int floor_records = 0;
-    for (int k = 0; k < 100; k++) {
-        world_physics_step();
-        floor_records += floor_records_of_fighter0();
-        clear_contact_records();
-    }
-    EXPECT_EQ(floor_records, 0);
-    EXPECT_GT(get_player(0)->ground_speed, 0.0f);
-    EXPECT_GT(get_contact_stats()[STAT_TOUCHING], 0);
-    // With a dojo (reaching y 1.4, past the feet) and disqualification off,
-    // every foot contact counts; with disqualification on, none inside.
-    get_match_rules()->dojosize = 300;
-    world_physics_step();
-    EXPECT_GT(floor_records_of_fighter0(), 0);
-    clear_contact_records();
-    get_match_rules()->flags |= RULE_FLAG_DQ;
-    world_physics_step();
-    EXPECT_EQ(floor_records_of_fighter0(), 0);
-}
-
 TEST_F(RulesTest, CollapsedFighterIsDisqualifiedAfterTheTimeout)
 {
     MatchRules *r = get_match_rules();

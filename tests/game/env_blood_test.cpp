@@ -88,44 +88,6 @@ TEST_F(WorldTest, ThrustPeriodTenActsOnMultiplesOfTen)
     EXPECT_EQ(acted, (std::vector<int>{0, 10, 20}));
 }
 
-TEST_F(WorldTest, BadObjectValuesAreRefused)
-{
-    ModWorld *m = get_default_mod_world();
-    EnvObject &a = define_object(m, 0, 0, 3, 3, 1);
-    a.mass = 0;
-    a.sides[1] = -1;
-    EnvObject &b = define_object(m, 1, 0, 3, 5, 1);
-    b.shape = 9;
-    b.mass = -4;
-    define_object(m, 2, ENV_FLAG_STATIC, 1e30, 0, 1);  // beyond what the collision can index
-    m->env_joints[0].active = 1;
-    m->env_joints[0].object_a = 0;
-    m->env_joints[0].object_b = 0;  // an object joined to itself
-    m->env_joints[1].active = 1;
-    m->env_joints[1].object_a = 0;
-    m->env_joints[1].object_b = 15; // not defined
-    m->env_joints[2].active = 1;
-    m->env_joints[2].object_a = 0;
-    m->env_joints[2].object_b = 1;
-    m->env_joints[2].axis[2] = 1;
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(init_world(m), 0);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("mass"), std::string::npos);
-    EXPECT_NE(err.find("unknown shape"), std::string::npos);
-    EXPECT_EQ(get_env_object(0)->mass, 0.1);
-    EXPECT_EQ(get_env_object(0)->sides[1], 0.5);
-    EXPECT_EQ(get_env_object(1)->shape, SHAPE_BOX);
-    EXPECT_NE(err.find("Object 2: place"), std::string::npos);
-    EXPECT_EQ(get_env_link(0), nullptr);
-    EXPECT_EQ(get_env_link(1), nullptr);
-    ASSERT_NE(get_env_link(2), nullptr);
-    ASSERT_NE(get_env_link_ghost(2), nullptr);
-    refresh_env_objects();
-    for (int k = 0; k < 20; k++)
-        world_physics_step();
-}
-
 // Both rings wrap to drop 0 and reuse it: bleeding after 256 drops, contact
 // blood after 255 (it never takes drop 255), starting at rest.
 TEST_F(WorldTest, BloodRingsWrapAndReuseDropZero)

@@ -122,19 +122,3 @@ TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)
     load_script_game("missing.lua");
     EXPECT_EQ(get_game_state()->frame, 0);
 }
-
-TEST_F(GameResets, AnnounceCallsTheScriptsCallback)
-{
-    ScriptContext ctx;
-    ASSERT_EQ(parse_cmd(CMD_SOURCE_SERVER, "ANNOUNCE 3;before the callback\n", -1,
-                        command_cursor(CMD_SOURCE_SERVER)), 0);   // reported, no crash
-    script("announce.lua", "function announce_callback(n, text) got = n .. '|' .. text end");
-    ASSERT_EQ(load_script(&ctx, "announce.lua"), 0);
-    ASSERT_EQ(parse_cmd(CMD_SOURCE_SERVER, "ANNOUNCE 3;the next bout\r\n", -1,
-                        command_cursor(CMD_SOURCE_SERVER)), 0);
-    EXPECT_EQ(global_text(ctx, "got"), "3|the next bout");
-    // From a replay file the row does nothing.
-    ASSERT_EQ(parse_cmd(CMD_SOURCE_REPLAY, "ANNOUNCE 4;not for replays\n", -1,
-                        command_cursor(CMD_SOURCE_REPLAY)), 0);
-    EXPECT_EQ(global_text(ctx, "got"), "3|the next bout");
-}

@@ -112,29 +112,3 @@ TEST_F(MatchTest, ToggledGripRestartsPreviewFromCurrentState)
     }
     EXPECT_EQ(get_player(2)->grip_wish[GRIP_RIGHT], GRIP_ON);
 }
-
-TEST_F(MatchTest, GrippingHandKeepsItsGripInTheGhost)
-{
-    const double point[3] = {0, 0, 1};
-    Player *p = get_player(0);
-    p->grip_state[GRIP_RIGHT] = GRIP_ON;
-    ASSERT_EQ(grip_contact(0, 1, R_HAND, CHEST, point), 0);
-    ASSERT_NE(p->grip_joints[R_HAND], nullptr);
-    start_ghost_all();
-    Player *g0 = get_player(2);
-    ASSERT_NE(g0->grip_joints[R_HAND], nullptr);
-    EXPECT_EQ(dJointGetBody(g0->grip_joints[R_HAND], 0), g0->bodies[R_HAND]);
-    EXPECT_EQ(dJointGetBody(g0->grip_joints[R_HAND], 1), get_player(3)->bodies[CHEST]);
-    EXPECT_EQ(g0->grip_state[GRIP_RIGHT], GRIP_ON);
-    // The preview of fighter 0 alone has no ghost 1 to hold: no joint that
-    // would wake it.
-    leave_ghost_mode();
-    get_game_globals()->selected_player = 0;
-    start_ghost_player(0);
-    EXPECT_EQ(get_player(2)->grip_joints[R_HAND], nullptr);
-    EXPECT_EQ(get_player(3)->hidden, 1);
-    tick(5);
-    EXPECT_EQ(get_player(3)->hidden, 1);
-    leave_ghost_mode();
-}
-

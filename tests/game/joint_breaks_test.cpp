@@ -146,19 +146,6 @@ TEST_F(RulesTest, FracturedJointTakesItsFractureStopsAndRefusesStates)
     EXPECT_EQ(p->broken_joints, 1);
 }
 
-TEST_F(RulesTest, BreaksAfterTheGameIsOverCostNothing)
-{
-    get_game_state()->game_over = 1;
-    Player *p = get_player(1);
-    p->score = 12.5f;
-    p->injury = 3.0f;
-    break_joint(1, NECK, JOINT_DISMEMBERED);
-    break_joint(1, R_WRIST, JOINT_FRACTURED);
-    EXPECT_FLOAT_EQ(p->score, 12.5f);
-    EXPECT_FLOAT_EQ(p->injury, 3.0f);
-    EXPECT_EQ(p->broken_joints, 2);
-}
-
 // In network play the server's breaks apply in the live step of their frame.
 TEST_F(RulesTest, ServerBreaksApplyWhenDue)
 {
@@ -179,4 +166,3 @@ TEST_F(RulesTest, ServerBreaksApplyWhenDue)
     step();
     EXPECT_EQ(get_player(1)->broken_joints, 2);
 }
-

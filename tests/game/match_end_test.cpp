@@ -1,7 +1,6 @@
 #include <cstring>
 #include <string>
 #include "gui/services/centerprint.h"
-#include "game/belts.h"
 #include "game/match_bouts.h"
 #include "rules_fixture.h"
 
@@ -224,42 +223,5 @@ TEST_F(NetworkResultTest, ServerResultAppliesInTheStepOfItsFrame)
             EXPECT_FLOAT_EQ(get_player(0)->injury, 500.0f);
             EXPECT_FLOAT_EQ(get_player(1)->score, 500.0f);
         }
-    }
-}
-
-TEST_F(NetworkResultTest, BelowMinimumTurnsAndUpgrade)
-{
-    const int32_t winners[2] = {0, -1}, losers[2] = {1, -1};
-    record_server_result(5, RESULT_BY_SCORE, winners, losers, nullptr, nullptr, nullptr, 2);
-    get_game_state()->frame = 5;
-    match_end_network();
-    announce_match_result(get_game_state());
-    EXPECT_EQ(cp_line(0), "Match won below minimum turns.");
-    EXPECT_EQ(cp_line(1), "");
-
-    // qi 19 reaches the next belt with one more game.
-    get_game_state()->server_result = 1;
-    announce_match_result(get_game_state());
-    EXPECT_EQ(cp_line(0), "UPGRADED!");
-    EXPECT_EQ(cp_line(1), "vako - Yellow BELT");
-    EXPECT_EQ(centerprint_state()->duration_ms, 100000u);
-    EXPECT_EQ(get_game_globals()->selected_player, 0);
-}
-
-// Every belt is reached after the one below it; past the last there is none.
-TEST(Belts, EachBeltFollowsTheOneBelow)
-{
-    EXPECT_STREQ(belt_name_for_qi(-5), belt_name_for_qi(0));
-    EXPECT_EQ(qi_to_next_belt(-5), qi_to_next_belt(0));
-    EXPECT_EQ(qi_to_next_belt(1 << 30), 0);
-    EXPECT_STREQ(next_belt_name(1 << 30), belt_name_for_qi(1 << 30));
-    int last = -1;
-    for (int qi = 0; qi < 30000; qi += qi_to_next_belt(qi) ? qi_to_next_belt(qi) : 30000) {
-        EXPECT_GT(qi, last);
-        EXPECT_STRNE(belt_name_for_qi(qi), qi > 0 ? belt_name_for_qi(qi - 1) : "");
-        if (qi_to_next_belt(qi) > 0) {
-            EXPECT_STREQ(belt_name_for_qi(qi + qi_to_next_belt(qi) - 1), belt_name_for_qi(qi));
-        }
-        last = qi;
     }
 }

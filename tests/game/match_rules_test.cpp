@@ -101,41 +101,6 @@ TEST(NewgameLine, EveryFieldHasItsOwnPlaceAndReadsBack)
     EXPECT_EQ(make_newgame_line(0, &back), head + "1 18 2 20 0" + tail);
 }
 
-TEST(NewgameLine, LongestValidLineIsWholeAndBounded)
-{
-    MatchRules r = defaults(0);
-    std::string turns;
-    for (int i = 0; i < 40; i++)
-        turns += (i ? "," : "") + std::string("-2147483648");
-    set_rule("turnframes", turns.c_str(), &r);
-    // The stored text never passes its 256 bytes; entries that would not fit
-    // are left out of both the text and the list.
-    EXPECT_LT(strlen(r.turnframe_text), (size_t)RULES_TEXT_SIZE);
-    EXPECT_EQ(r.turnframe_count, 21);
-    std::string long_mod(RULES_TEXT_SIZE - 1, 'x');
-    memcpy(r.mod, long_mod.c_str(), long_mod.size() + 1);
-    for (float &g : r.gravity)
-        g = -3.0e38f;
-    r.matchframes = INT32_MIN;
-    std::string line = make_newgame_line(-2147483647, &r);
-    EXPECT_EQ(line.back(), '\n');
-    EXPECT_EQ(count_fields(line), 30);
-    EXPECT_NE(line.find(long_mod), std::string::npos);
-    MatchRules back{};
-    EXPECT_EQ(parse_newgame_line(line.substr(line.find(';') + 1).c_str(), &back), 30);
-    EXPECT_EQ(line, make_newgame_line(-2147483647, &back));
-
-    const char *text = rules_to_text(RULE_TURNFRAMES, &r);
-    EXPECT_EQ(std::string(text), std::string(r.turnframe_text));
-    r.players = 2;
-    r.engage_set = 1;
-    for (auto &p : r.engage_pos)
-        for (float &v : p)
-            v = -3.4e38f;
-    std::string pos = rules_to_text(RULE_ENGAGEPLAYERPOS, &r);
-    EXPECT_EQ(std::count(pos.begin(), pos.end(), ','), 5);
-}
-
 // Lines of the older formats end before the gravity (25 fields) or the
 // disqualification flag (26): the mod then gives them.
 TEST(NewgameLine, ShortLinesRaiseTheOldFormatFlags)
@@ -269,29 +234,4 @@ TEST(MatchRulesKeys, ConfigLocksKeepRememberedRulesThroughDefaults)
     rules_clear_config_locks();
     EXPECT_EQ(set_rule("mf", "10", &r), 0);
     EXPECT_EQ(r.matchframes, 10);
-}
-
-TEST(EngageRules, EngageLinesWriteAndParse)
-{
-    MatchRules r = defaults(0);
-    char buf[512];
-    EXPECT_EQ(write_engage_lines(buf, sizeof buf, &r), 0);
-    EXPECT_STREQ(buf, "");
-    MatchRules back = defaults(0);
-    EXPECT_EQ(parse_engage_line("1.5 -2 0.25 10 20 30", 1, &back), 6);
-    EXPECT_EQ(parse_engage_line("0 0 0", 0, &back), 3);
-    EXPECT_EQ(back.engage_set, 1);
-    EXPECT_EQ(back.engage_rot[1][1], 20);
-    write_engage_lines(buf, sizeof buf, &back);
-    EXPECT_STREQ(buf,
-                 "ENGAGE 0; 0.000000 0.000000 0.000000 0 0 0\n"
-                 "ENGAGE 1; 1.500000 -2.000000 0.250000 10 20 30\n");
-    MatchRules before = back;
-    EXPECT_EQ(parse_engage_line("9 9 9 9 9 9", 2, &back), 0);
-    EXPECT_EQ(parse_engage_line("9 9 9 9 9 9", -1, &back), 0);
-    EXPECT_EQ(memcmp(&before, &back, sizeof back), 0);
-    // A buffer too small for the second line holds only whole lines.
-    char small[50];
-    write_engage_lines(small, sizeof small, &back);
-    EXPECT_STREQ(small, "ENGAGE 0; 0.000000 0.000000 0.000000 0 0 0\n");
 }

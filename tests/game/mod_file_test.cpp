@@ -273,27 +273,6 @@ TEST_F(ModTest, CommentsBlankLinesAndLineEnds)
     EXPECT_EQ(get_mod_parser()->body, L_FOOT);   // the last line has no line end
 }
 
-TEST_F(ModTest, LongLinesAreDroppedWholeAndReadingGoesOn)
-{
-    const std::string big = "message " + std::string(5000, 'x');
-    // The tail would be a statement of its own if the line were split.
-    const std::string sides = "sides 0.3" + std::string(3000, ' ') + "0.4 0.5";
-    write_mod("long.kxm", "body head\n" + big + "\n" + sides + "\nsides 0.31\n" + std::string(2039, ' ') +
-                              "version 9\n");
-    EXPECT_EQ(load_errors("long.kxm"),
-              "data/mod/long.kxm: line 2 longer than 2048 characters ignored\n"
-              "data/mod/long.kxm: line 3 longer than 2048 characters ignored\n");
-    EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[0], 0.31f);
-    EXPECT_FLOAT_EQ(get_loaded_body_table(0)[HEAD].sides[1], 0.0f);
-    EXPECT_EQ(get_mod_parser()->version, 9);   // exactly 2048 characters: still read
-    EXPECT_STREQ(get_mod_parser()->message, "");
-
-    // A long message is cut to its 255 characters.
-    parse_mod_cmd(("message " + std::string(600, 'y')).c_str());
-    EXPECT_EQ(strlen(get_mod_parser()->message), 255u);
-    EXPECT_EQ(run_lines({std::string(3000, 'z')}), "Mod line longer than 2048 characters ignored\n");
-}
-
 TEST_F(ModTest, MissingAndUnsafeModsLeaveTheResetRecord)
 {
     write_mod("some.kxm", "body head\nsides 0.4\nenv_obj 1\nfriction 5\n");

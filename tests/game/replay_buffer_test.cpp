@@ -96,24 +96,3 @@ TEST_F(MatchTest, FullBufferStopsRecordingWithOneMessage)
     EXPECT_EQ(store_replay_frame(0), 0);
     chat_set_console_filter(nullptr);
 }
-
-TEST_F(MatchTest, VelocityLimitClampsSpinAndDragsTheRest)
-{
-    dBodyID head = get_player(0)->bodies[HEAD];
-    dBodySetAngularVel(head, 200, -300, 20);
-    dBodySetTorque(head, 1, 2, 3);
-    limit_body_velocities();
-    const dReal *w = dBodyGetAngularVel(head);
-    EXPECT_EQ(w[0], 150);
-    EXPECT_EQ(w[1], -150);
-    EXPECT_EQ(w[2], 20);
-    EXPECT_EQ(dBodyGetTorque(head)[0], 0);
-    dBodyID chest = get_player(0)->bodies[CHEST];
-    dBodySetForce(chest, 0, 0, 0);
-    dBodySetLinearVel(chest, 200, 0, 0);
-    limit_body_velocities();
-    dMass m;
-    dBodyGetMass(chest, &m);
-    // a component above 100 counts as 10 for the drag
-    EXPECT_NEAR(dBodyGetForce(chest)[0], -10 * m.mass * 0.001, 1e-12);
-}

@@ -36,46 +36,6 @@ protected:
 
 } // namespace
 
-TEST_F(ServerLines, QatWithFourNumbersSetsOnlyBodyZero)
-{
-    ReceivedState *r = get_received_state(0);
-    r->rotations[1][0] = 0.25;
-    line("QAT 0; 0.5 0.5 -0.5 0.5\n");
-    EXPECT_EQ(r->rotations[0][0], 0.5);
-    EXPECT_EQ(r->rotations[0][2], -0.5);
-    EXPECT_EQ(r->rotations[1][0], 0.25);
-    EXPECT_EQ(get_player(0)->received_mask, RECV_ROTATIONS);
-    // Non-finite values stop the list; a partial group is not taken.
-    line("POS 1; 1 2 3 4 nan 6\n");
-    EXPECT_EQ(get_received_state(1)->positions[0][2], 3.0);
-    EXPECT_EQ(get_received_state(1)->positions[1][0], 0.0);
-}
-
-TEST_F(ServerLines, PositionBlockOfSixtyFourWords)
-{
-    std::vector<int32_t> words = {64};
-    for (int k = 0; k < 63; k++)
-        words.push_back(k * 1000000 - 31500000);
-    EXPECT_EQ(line("P_POS 1;\n"), 0);
-    EXPECT_EQ(cursor_.pending, 1);
-    EXPECT_EQ(block(words), 0);
-    const ReceivedState *r = get_received_state(1);
-    EXPECT_DOUBLE_EQ(r->positions[0][0], -31.5);
-    EXPECT_DOUBLE_EQ(r->positions[20][2], 62 - 31.5);
-    EXPECT_EQ(get_player(1)->received_mask, RECV_POSITIONS);
-
-    // A block shorter than the 63 values the row needs is refused whole.
-    clear_received_state();
-    testing::internal::CaptureStderr();
-    line("P_POS 0;\n");
-    words.resize(40);
-    words[0] = 40;
-    block(words);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("P_POS: block of 40 words, 64 needed"), std::string::npos);
-    EXPECT_EQ(get_player(0)->received_mask, 0);
-    EXPECT_EQ(get_received_state(0)->positions[0][0], 0.0);
-}
-
 TEST_F(ServerLines, BreaksBatchesAndTurnInput)
 {
     testing::internal::CaptureStderr();

@@ -98,16 +98,6 @@ TEST_F(StanceTest, BrokenStanceFilesChangeNothing)
     EXPECT_STREQ(get_stance_slot(1)->name, "ok");
 }
 
-TEST_F(StanceTest, DifferentTablesGiveEachFighterItsOwnStartingStance)
-{
-    ModWorld *m = get_default_mod_world();
-    mod_world_reset(m);
-    ASSERT_EQ(init_world(m), 0);
-    EXPECT_STREQ(get_stance_slot(0)->name, "INIT0");
-    EXPECT_STREQ(get_stance_slot(1)->name, "INIT1");
-    EXPECT_EQ(get_player(1)->stance_slot, 1);
-}
-
 TEST_F(StanceTest, WorldOptionsFile)
 {
     kxtest::write_file("world.txt",

@@ -44,21 +44,6 @@ TEST_F(MatchTest, TurnLengthsComeFromTheListOrTheNominalLength)
     }
 }
 
-TEST_F(MatchTest, CommitRefusedWhileATurnRunsOrTheMatchIsOver)
-{
-    WorldState *w = get_game_state();
-    commit_turn(0);
-    EXPECT_EQ(w->frames_left, 11);
-    const int turn_index = w->turn_index;
-    commit_turn(0);   // the turn already runs
-    EXPECT_EQ(w->turn_index, turn_index);
-    EXPECT_EQ(w->frames_left, 11);
-    run_until_waiting();
-    w->game_over = 1;
-    commit_turn(0);
-    EXPECT_EQ(w->frames_left, 0);
-}
-
 TEST_F(MatchTest, SelectedFighterGetsTheOnlyPreviewUnlessOptionAll)
 {
     WorldState *w = get_game_state();

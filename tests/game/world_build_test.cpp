@@ -46,17 +46,6 @@ TEST_F(WorldTest, ChestNeverTouchesGroundWhileItsJointSpheresDo)
     EXPECT_TRUE(sphere_floor);
 }
 
-TEST_F(WorldTest, HingesJoinBuiltInPairsWhateverTheTableSays)
-{
-    JointDef *rows = get_default_joint_table();
-    rows[NECK].body[0] = 5;
-    rows[NECK].body[1] = 6;
-    ASSERT_EQ(init_world(get_default_mod_world()), 0);
-    Player *p = get_player(0);
-    EXPECT_EQ(dJointGetBody(p->hinges[NECK], 0), p->bodies[BREAST]);
-    EXPECT_EQ(dJointGetBody(p->hinges[NECK], 1), p->bodies[HEAD]);
-}
-
 TEST_F(WorldTest, WorldForcesNegateYForOddRecords)
 {
     BodyDef *rows = get_default_body_table();
@@ -152,21 +141,4 @@ TEST_F(WorldTest, ResetFightersRestoresHandsStopsAndGrips)
     EXPECT_EQ(dJointGetBody(p->hinges[R_KNEE], 0), p->bodies[R_LEG]);
     EXPECT_NEAR(dJointGetHingeParam(p->hinges[R_KNEE], dParamLoStop), 0.0, 1e-9);
     EXPECT_NEAR(dJointGetHingeParam(p->hinges[R_KNEE], dParamHiStop), 2.3, 1e-6);
-}
-
-TEST_F(WorldTest, MoveAndTurnPlayer)
-{
-    EXPECT_EQ(move_player(5, 0, 0, 0), 1);
-    ASSERT_EQ(move_player(0, 3, 4, 2.6), 0);
-    EXPECT_NEAR(body_pos(0, HEAD)[0], 3, 1e-9);
-    const double foot_x = body_pos(0, R_FOOT)[0];
-    const double head_x = body_pos(0, HEAD)[0];
-    ASSERT_EQ(turn_player(0, 180), 0);
-    EXPECT_NEAR(body_pos(0, R_FOOT)[0] - body_pos(0, HEAD)[0], -(foot_x - head_x), 1e-9);
-    EXPECT_NEAR(body_pos(0, HEAD)[0], 3, 1e-9);
-    const double rx = body_pos(0, R_HAND)[0];
-    ASSERT_EQ(turn_player_mirrored(0, 180), 0);
-    EXPECT_NEAR(body_pos(0, HEAD)[0], 3, 1e-9);
-    // Negating x and y is itself a half turn: the hand swings to the other side.
-    EXPECT_NEAR(body_pos(0, R_HAND)[0] - 3, -(rx - 3), 1e-9);
 }
