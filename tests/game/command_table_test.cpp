@@ -97,27 +97,6 @@ TEST(CommandTable, CommentsAreIgnoredAndLinesReachTheirColumn)
     EXPECT_STREQ(get_custom_record(0)->text, "");
 }
 
-TEST(CommandTable, LinesOverTheLimitAreDroppedWhole)
-{
-    std::string at_limit = "SIG 0;" + std::string(CMD_LINE_MAX - 6, 'x') + "\r\n";
-    ASSERT_EQ(at_limit.size(), (size_t)CMD_LINE_MAX + 2);
-    CaptureStderr();
-    EXPECT_EQ(send(CMD_SOURCE_SERVER, at_limit), 0);
-    EXPECT_EQ(GetCapturedStderr(), "");
-    EXPECT_EQ(strlen(get_custom_record(0)->sig), (size_t)CUSTOM_TEXT_SIZE - 1);
-
-    std::string over = "SIG 1;" + std::string(CMD_LINE_MAX - 5, 'y') + "\n";
-    CaptureStderr();
-    EXPECT_EQ(send(CMD_SOURCE_SERVER, over), 1);
-    EXPECT_NE(GetCapturedStderr().find("parse_cmd line too long"), std::string::npos);
-    EXPECT_STREQ(get_custom_record(1)->sig, "");
-    // Without a length the line is measured up to its terminator.
-    CaptureStderr();
-    EXPECT_EQ(parse_cmd(CMD_SOURCE_SERVER, over.c_str(), -1, command_cursor(CMD_SOURCE_SERVER)), 1);
-    GetCapturedStderr();
-    EXPECT_STREQ(get_custom_record(1)->sig, "");
-}
-
 TEST(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)
 {
     CommandCursor c;

@@ -204,17 +204,3 @@ TEST_F(RulesTest, HarmfulObjectMarksTheNeck)
         get_default_body_table()[HEAD].flag = head_flag;
     }
 }
-
-TEST_F(RulesTest, HitFlashFadesInTheStepNotTheDrawing)
-{
-    const ContactRecord r = make_record(0, 21 + NECK, 1, HEAD, 4.0, 2.0);
-    push_contact_record(&r);
-    contact_damage();
-    EXPECT_NEAR(dismember_threshold(0, NECK, 0), 25.0, 1e-4);
-    step();
-    EXPECT_FLOAT_EQ(get_player(0)->hit_flash[21 + NECK], 0.95f);
-    EXPECT_NEAR(dismember_threshold(0, NECK, 0), 100 - 0.95 * 75, 1e-4);
-    for (int k = 0; k < 300; k++)
-        fade_hit_flash();
-    EXPECT_NEAR(dismember_threshold(0, NECK, 0), 100.0, 1e-3);
-}

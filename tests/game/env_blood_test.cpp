@@ -1,5 +1,4 @@
 #include <cmath>
-#include "game/bleed.h"
 #include "game/blood.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
@@ -61,33 +60,6 @@ TEST_F(WorldTest, StaticObjectNeverMovesButStillCollides)
     EXPECT_TRUE(fighter_hit);
 }
 
-TEST_F(WorldTest, ThrustPeriodTenActsOnMultiplesOfTen)
-{
-    BodyDef *rows = get_default_body_table();
-    rows[CHEST].thrust_period = 10;
-    rows[CHEST].thrust[2] = 4;
-    ModWorld *m = get_default_mod_world();
-    EnvObject &o = define_object(m, 0, 0, 4, 4, 1);
-    o.thrust_period = 10;
-    o.thrust[0] = 2;
-    ASSERT_EQ(init_world(m), 0);
-    refresh_env_objects();
-    dBodyID chest = get_player(0)->bodies[CHEST];
-    dBodyID obj = get_env_object(0)->body;
-    std::vector<int> acted;
-    for (int f = 0; f <= 25; f++) {
-        dBodySetForce(chest, 0, 0, 0);
-        dBodySetForce(obj, 0, 0, 0);
-        apply_thrusts(f);
-        const bool c = dBodyGetForce(chest)[2] == 4;
-        const bool e = dBodyGetForce(obj)[0] == 2;
-        EXPECT_EQ(c, e) << f;
-        if (c)
-            acted.push_back(f);
-    }
-    EXPECT_EQ(acted, (std::vector<int>{0, 10, 20}));
-}
-
 // Both rings wrap to drop 0 and reuse it: bleeding after 256 drops, contact
 // blood after 255 (it never takes drop 255), starting at rest.
 TEST_F(WorldTest, BloodRingsWrapAndReuseDropZero)
@@ -114,23 +86,4 @@ TEST_F(WorldTest, BloodRingsWrapAndReuseDropZero)
     EXPECT_TRUE(dBodyIsEnabled(d->body));
     EXPECT_EQ(dBodyGetLinearVel(d->body)[2], 0);
     EXPECT_EQ(dBodyGetPosition(d->body)[0], 2);
-}
-
-TEST_F(WorldTest, BleedingFromASphereAtItsBodyCentreGoesUp)
-{
-    Player *p = get_player(0);
-    // Move the neck sphere onto the head's centre.
-    dGeomSetPosition(p->joint_spheres[NECK], 0, 0, 0);
-    dBodySetLinearVel(p->bodies[HEAD], 5, 0, 0);
-    p->joints[NECK].last_speed = 0;
-    bleed(0, NECK);
-    const BloodDrop *d = get_blood_drop(0);
-    ASSERT_EQ(d->life, 50);
-    const dReal *v = dBodyGetLinearVel(d->body);
-    EXPECT_TRUE(std::isfinite(v[0]) && std::isfinite(v[2]));
-    EXPECT_EQ(v[0], 0);
-    EXPECT_EQ(v[1], 0);
-    EXPECT_NEAR(v[2], 4, 1e-9);
-    EXPECT_NEAR(p->joints[NECK].last_speed, 5, 1e-9);
-    EXPECT_FLOAT_EQ(p->joints[NECK].bleeding, -1.0f);
 }

@@ -88,25 +88,6 @@ TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
     }
 }
 
-TEST_F(GameResets, NetworkGameStartsFromTheRoomRulesWithDefaultNames)
-{
-    ScriptContext ctx;
-    set_player_name(1, "[clan]someone");
-    get_game_state()->wins[0] = 3;
-    get_game_state()->wins[1] = 4;
-    get_network_room_rules()->matchframes = 777;
-    camera_key_add(5, k_key, k_key);
-    reset_network_game();
-    EXPECT_EQ(global_text(ctx, "log"), "LM");
-    EXPECT_EQ(get_game_globals()->network_mode, 1);
-    EXPECT_EQ(get_match_rules()->matchframes, 777);
-    EXPECT_EQ(get_game_state()->wins[0], 0);
-    EXPECT_EQ(get_game_state()->wins[1], 0);
-    EXPECT_STREQ(get_player(1)->name, "zud");
-    EXPECT_STREQ(get_player(1)->short_name, "zud");
-    EXPECT_EQ(camera_key_count(), 0);
-}
-
 TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)
 {
     ScriptContext ctx;

@@ -94,21 +94,3 @@ TEST_F(MatchTest, TrailCompletesAfterHundredFramesAndLoops)
     tick();   // wraps after frame 99
     EXPECT_EQ(w->ghost_frame, 1.0f);
 }
-
-TEST_F(MatchTest, ToggledGripRestartsPreviewFromCurrentState)
-{
-    WorldState *w = get_game_state();
-    play_turn(0, 0);
-    tick(29);
-    ASSERT_EQ(w->ghost_frame, 30.0f);
-    ASSERT_EQ(toggle_grip(0, R_HAND), 0);
-    EXPECT_EQ(w->ghost_frame, 0.0f);
-    EXPECT_FALSE(ghost_trail_complete());
-    for (int b = 0; b < BODY_COUNT; b++) {
-        const dReal *live = dBodyGetPosition(get_player(0)->bodies[b]);
-        const dReal *ghost = dBodyGetPosition(get_player(2)->bodies[b]);
-        for (int c = 0; c < 3; c++)
-            EXPECT_EQ(live[c], ghost[c]);
-    }
-    EXPECT_EQ(get_player(2)->grip_wish[GRIP_RIGHT], GRIP_ON);
-}

@@ -145,24 +145,3 @@ TEST_F(RulesTest, FracturedJointTakesItsFractureStopsAndRefusesStates)
         EXPECT_EQ(break_joint(b[0], b[1], b[2]), 1);
     EXPECT_EQ(p->broken_joints, 1);
 }
-
-// In network play the server's breaks apply in the live step of their frame.
-TEST_F(RulesTest, ServerBreaksApplyWhenDue)
-{
-    EXPECT_EQ(set_pending_break(1, R_HIP, JOINT_DISMEMBERED, 30), 0);
-    EXPECT_EQ(set_pending_break(1, NECK, JOINT_FRACTURED, 31), 0);
-    EXPECT_EQ(set_pending_break(2, NECK, 1, 0), 1);
-    EXPECT_EQ(set_pending_break(0, 20, 1, 0), 1);
-    EXPECT_EQ(set_pending_break(0, 1, 5, 0), 1);
-    get_game_globals()->network_mode = 1;
-    get_game_state()->frame = 28;
-    step();
-    EXPECT_EQ(get_player(1)->broken_joints, 0);
-    step();
-    EXPECT_EQ(get_player(1)->joints[R_HIP].broken, JOINT_DISMEMBERED);
-    EXPECT_EQ(get_player(1)->joints[NECK].broken, JOINT_INTACT);
-    step();
-    EXPECT_EQ(get_player(1)->joints[NECK].broken, JOINT_FRACTURED);
-    step();
-    EXPECT_EQ(get_player(1)->broken_joints, 2);
-}

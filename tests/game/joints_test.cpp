@@ -101,31 +101,3 @@ TEST_F(WorldTest, GrippingHandOnStaticObjectMakesOneGripJointAndNoRecord)
     dGeomBoxGetLengths(p->body_geoms[L_HAND], s);
     EXPECT_NEAR(s[0], 0.22, 1e-6);
 }
-
-TEST_F(WorldTest, HandDoesNotGripObjectsOrBodiesMarkedNoGrip)
-{
-    ModWorld *m = get_default_mod_world();
-    add_static_box_at_left_hand(m);
-    m->env_objects[0].flag |= ENV_FLAG_NO_GRIP;
-    ASSERT_EQ(init_world(m), 0);
-    set_grip(0, L_HAND, GRIP_ON);
-    apply_pending_wishes();
-    clear_contact_records();
-    world_physics_step();
-    EXPECT_EQ(get_player(0)->grip_joints[L_HAND], nullptr);
-    EXPECT_GT(hand_object_records(), 0);
-
-    const double point[3] = {0, 0, 0};
-    get_default_body_table()[HEAD].flag |= BODY_FLAG_NO_GRIP;
-    EXPECT_EQ(grip_contact(0, 1, R_HAND, HEAD, point), 0);
-    EXPECT_EQ(get_player(0)->grip_joints[R_HAND], nullptr);
-    EXPECT_EQ(grip_contact(0, 1, R_HAND, CHEST, point), 0);
-    ASSERT_NE(get_player(0)->grip_joints[R_HAND], nullptr);
-    EXPECT_EQ(get_player(0)->grip_target[R_HAND], -1);
-    EXPECT_EQ(dJointGetBody(get_player(0)->grip_joints[R_HAND], 1), get_player(1)->bodies[CHEST]);
-    delete_all_grip_joints();
-    EXPECT_EQ(get_player(0)->grip_joints[R_HAND], nullptr);
-    // Only hands grip, and only with a grip state.
-    EXPECT_EQ(set_grip(1, R_HAND, 3), 1);
-    EXPECT_EQ(set_grip(1, HEAD, 1), 1);
-}

@@ -79,14 +79,6 @@ TEST_F(ResultTest, LastFrameDecidesOnTruncatedScores)
     }
 }
 
-TEST_F(ResultTest, ReplaysCountNoWins)
-{
-    get_game_globals()->replay_mode = 1;
-    EXPECT_EQ(end_with(20.0f, 1.0f), 1);
-    EXPECT_EQ(get_game_state()->winners[0], 0);
-    EXPECT_EQ(get_game_state()->wins[0], 0);
-}
-
 // Disqualification (with the rule, or a dojo alone) ends the match at once;
 // the loser is the fighter shown. A lone fighter is not out at once.
 TEST_F(ResultTest, DisqualificationEndsAtOnce)
@@ -131,29 +123,6 @@ TEST_F(ResultTest, DisqualificationEndsAtOnce)
     get_game_state()->losers[0] = -1;
     EXPECT_EQ(end_with(5.0f, 0.0f), 1);
     EXPECT_EQ(get_game_state()->result_kind, RESULT_DRAW);
-}
-
-TEST_F(ResultTest, TeamScoresAndBadTeamIndices)
-{
-    WorldState *w = get_game_state();
-    w->teams = 2;
-    get_player(0)->team = 1;
-    get_player(1)->team = 0;
-    end_with(3.0f, 9.0f);
-    EXPECT_EQ(w->winners[1], 1);
-    EXPECT_EQ(w->losers[0], 0);
-    // A team index beyond the match's teams counts for no team and loses.
-    w->game_over = 0;
-    get_player(1)->team = 7;
-    get_player(0)->team = -2;
-    end_with(3.0f, 9.0f);
-    EXPECT_EQ(w->result_kind, RESULT_DRAW);
-    w->game_over = 0;
-    w->teams = 50;
-    get_player(0)->team = 0;
-    get_player(1)->team = 1;
-    end_with(30.0f, 9.0f);
-    EXPECT_EQ(w->winners[0], 0);
 }
 
 class NetworkResultTest : public ResultTest {

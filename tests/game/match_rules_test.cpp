@@ -211,27 +211,3 @@ TEST(MatchRulesKeys, ModNames)
     EXPECT_NE(err.find("refused"), std::string::npos);
     EXPECT_STREQ(r.mod, "classic");
 }
-
-TEST(MatchRulesKeys, ConfigLocksKeepRememberedRulesThroughDefaults)
-{
-    // The configuration file remembered a match length and turn list; filling
-    // the defaults must not wipe them (a locked rule would otherwise be 0).
-    MatchRules r = defaults(0);
-    set_rule("mf", "900", &r);
-    set_rule("tf", "15,25", &r);
-    set_rule("dismemberment", "0", &r);
-    rules_set_config_lock(RULE_MATCHFRAMES, 1);
-    rules_set_config_lock(RULE_TURNFRAMES, 1);
-    rules_set_config_lock(RULE_DISMEMBERMENT, 1);
-    fill_default_rules(1, &r);
-    EXPECT_EQ(r.matchframes, 900);
-    EXPECT_STREQ(r.turnframe_text, "15,25");
-    EXPECT_EQ(r.turnframe_count, 2);
-    EXPECT_EQ(r.flags, 1);              // multiplayer flags 3, dismemberment kept off
-    EXPECT_EQ(r.reactiontime, 20);      // unlocked rules take the defaults
-    EXPECT_EQ(set_rule("mf", "10", &r), 0);
-    EXPECT_EQ(r.matchframes, 900);
-    rules_clear_config_locks();
-    EXPECT_EQ(set_rule("mf", "10", &r), 0);
-    EXPECT_EQ(r.matchframes, 10);
-}

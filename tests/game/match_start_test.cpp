@@ -1,5 +1,5 @@
-// Starting a match: which mod names build the built-in world, the fallback
-// for a missing mod, equal rules keeping the world, and the engage placement.
+// Starting a match: the fallback for a missing mod, the default start and
+// the engage placement.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +9,6 @@
 
 #include "app/base/text.h"
 #include "game/match_start.h"
-#include "game/mod_world.h"
 #include "game/stance.h"
 #include "game/joints.h"
 #include "game/turn_cycle.h"
@@ -44,25 +43,6 @@ std::string echoed_while(const std::function<void()> &fn)
 }
 
 } // namespace
-
-TEST_F(MatchStart, BuiltinWorldFromItsNamesInAnyCase)
-{
-    for (const char *name : {"classic", "default", "classic.kxm", "default.kxm", "0", "", "CLASSIC", "Default.KXM",
-                             "cLaSsIc.KxM", "DEFAULT"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(is_builtin_mod_name(name), 1);
-        n_strncpyz(rules_.mod, name, sizeof rules_.mod);
-        rules_.matchframes += 1;   // not equal to the live rules: a rebuild
-        const std::string echo = echoed_while([&] { new_match(0, 0, &rules_, 0); });
-        EXPECT_EQ(echo.find("Unable to load mod"), std::string::npos);
-        EXPECT_EQ(get_game_globals()->mod_load_failed, 0);
-        EXPECT_EQ(get_mod_world()->body_tables[0], get_default_body_table());
-        EXPECT_EQ(get_game_globals()->built_players, 4);
-        EXPECT_EQ(get_game_state()->frozen, 1);
-    }
-    for (const char *name : {"classic2", "classic.kx", "0.kxm", " classic"})
-        EXPECT_EQ(is_builtin_mod_name(name), 0) << name;
-}
 
 TEST_F(MatchStart, MissingModFallsBackToClassic)
 {

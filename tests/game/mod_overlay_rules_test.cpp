@@ -87,32 +87,6 @@ TEST_F(ModTest, OverlayNamesAndPlayersAreChecked)
     EXPECT_EQ(get_mod_parser()->overlay, 0);   // a later main mod may use every statement again
 }
 
-TEST_F(ModTest, GameruleBlockSetsTheModRules)
-{
-    write_mod("rules.kxm",
-              "gamerule\n"
-              "   matchframes 1500\n"
-              "   dt 50\n"
-              "   sumo 1\n"
-              "joint r_knee\n"
-              "   strength 3\n"
-              "   matchframes 7\n");
-    EXPECT_EQ(load_errors("rules.kxm"), "No such option joint\nparse_mod_cmd no op found matchframes 7\n");
-    const MatchRules *mr = get_mod_rules();
-    EXPECT_EQ(mr->matchframes, 1500);
-    EXPECT_EQ(mr->dismemberthreshold, 50);
-    EXPECT_EQ(mr->sumo, 1);
-    EXPECT_EQ(get_match_rules()->matchframes, 500);   // the live rules stay
-    EXPECT_FLOAT_EQ(get_loaded_joint_table(0)[R_KNEE].strength, 3.0f);
-    EXPECT_EQ(get_mod_parser()->mode, MOD_MODE_JOINT);
-
-    // Every load starts from the single-player defaults.
-    write_mod("plain.kxm", "version 1\n");
-    ASSERT_EQ(load_mod("plain.kxm"), 0);
-    EXPECT_EQ(get_mod_rules()->matchframes, 500);
-    EXPECT_EQ(get_mod_rules()->sumo, 0);
-}
-
 TEST_F(ModTest, GameruleFileWritesTheLiveRulesAndReadsBack)
 {
     MatchRules *live = get_match_rules();
@@ -133,25 +107,4 @@ TEST_F(ModTest, GameruleFileWritesTheLiveRulesAndReadsBack)
     EXPECT_FLOAT_EQ(mr->gravity[2], -3.0f);
     EXPECT_EQ(mr->flags, live->flags);
     EXPECT_EQ(err, "") << err;
-}
-
-TEST_F(ModTest, ResetEnvObjectsKeepsTheWorldSettings)
-{
-    write_mod("objs.kxm",
-              "friction 300\nworld\ncolor 0.1 0.2 0.3\nbody head\nsides 0.4\n"
-              "env_obj 1\nfriction 20\nenv_obj 2\nenv_obj_joint 1 1 2\naxis 0 0 1\n");
-    ASSERT_EQ(load_mod("objs.kxm"), 0);
-    ModWorld *m = get_loaded_mod_world();
-    ASSERT_EQ(m->env_joints[0].active, 1u);
-    reset_env_objects();
-    for (int i = 0; i < ENV_OBJECT_COUNT; i++)
-        EXPECT_EQ(m->env_objects[i].defined, 0);
-    static const EnvObjectJoint zero = {};
-    EXPECT_EQ(memcmp(m->env_joints, &zero, sizeof zero), 0);
-    EXPECT_EQ(memcmp(get_loaded_body_table(0), builtin_body_table(), sizeof(BodyDef) * BODY_DEF_ROWS), 0);
-    for (int j = 0; j < JOINT_DEF_ROWS; j++)
-        EXPECT_EQ(get_loaded_joint_table(1)[j].dm_threshold, -1);
-    EXPECT_EQ(m->object_surface, 1u);
-    EXPECT_FLOAT_EQ(m->friction, 300.0f);
-    EXPECT_FLOAT_EQ(m->colors[0][2], 0.3f);
 }

@@ -12,25 +12,6 @@ static int count_full_messages(int, const char *text, MessageType)
     return 0;
 }
 
-TEST_F(MatchTest, HeldGripMakesEveryFrameCount)
-{
-    WorldState *w = get_game_state();
-    ASSERT_EQ(set_grip(0, L_HAND, GRIP_ON), 0);
-    start_turn_frames(10);
-    tick(10);
-    EXPECT_EQ(w->frames_recorded, 10);
-    for (int k = 0; k < 10; k++) {
-        EXPECT_EQ(get_replay_frame(k)->frame, k);
-        EXPECT_EQ(get_replay_frame(k)->left_grip[0], GRIP_ON);
-    }
-    // A release is recorded as such and ends the counting.
-    ASSERT_EQ(set_grip(0, L_HAND, GRIP_RELEASE), 0);
-    start_turn_frames(10);
-    tick(10);
-    EXPECT_EQ(w->frames_recorded, 11);
-    EXPECT_EQ(get_replay_frame(10)->left_grip[0], GRIP_RELEASE);
-}
-
 TEST_F(MatchTest, PlaybackPutsFightersWhereTheyWereRecorded)
 {
     WorldState *w = get_game_state();

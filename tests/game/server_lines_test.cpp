@@ -127,27 +127,3 @@ TEST_F(ServerLines, TeamsEngageAndNewgame)
     EXPECT_EQ(server_matches_started(), 1);
     EXPECT_EQ(get_game_state()->frozen, 1);
 }
-
-// The committed BOUT list fills the game's bout records; a new list
-// replaces the old one whole.
-TEST_F(ServerLines, CommittedBoutListFillsTheBoutRecords)
-{
-    line("BOUT 0;11 100 2 50 1 0 ann 0\n");
-    line("BOUT 3;12 200 5 70 0 0 bob 0\n");
-    EXPECT_EQ(get_game_globals()->bouts_present, 0);
-    line("BOUT -1;\n");
-    EXPECT_EQ(get_game_globals()->bouts_present, 2);
-    EXPECT_STREQ(get_bout(0)->name, "ann");
-    EXPECT_EQ(get_bout(0)->qi, 100);
-    EXPECT_EQ(get_bout(0)->flags, 1);
-    EXPECT_STREQ(get_bout(3)->name, "bob");
-    EXPECT_EQ(get_bout(3)->server_id, 12);
-    EXPECT_EQ(get_bout(3)->streak, 5);
-    EXPECT_EQ(get_bout(3)->winnings, 70);
-    EXPECT_STREQ(get_bout(1)->name, "");
-    line("BOUT 1;13 0 0 0 0 0 cyd 0\n");
-    line("BOUT -1;\n");
-    EXPECT_EQ(get_game_globals()->bouts_present, 1);
-    EXPECT_STREQ(get_bout(0)->name, "");
-    EXPECT_STREQ(get_bout(1)->name, "cyd");
-}

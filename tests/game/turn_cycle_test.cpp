@@ -44,23 +44,6 @@ TEST_F(MatchTest, TurnLengthsComeFromTheListOrTheNominalLength)
     }
 }
 
-TEST_F(MatchTest, SelectedFighterGetsTheOnlyPreviewUnlessOptionAll)
-{
-    WorldState *w = get_game_state();
-    select_fighter(1);
-    start_turn_frames(5);
-    run_until_waiting();
-    EXPECT_EQ(w->ghost_mode, 1);
-    EXPECT_EQ(get_player(2)->hidden, 1);   // ghost of fighter 0
-    EXPECT_EQ(get_player(3)->hidden, 0);   // ghost of fighter 1
-    set_ghost_option(GHOST_OPTION_ALL);
-    start_turn_frames(5);
-    EXPECT_EQ(w->ghost_mode, 0);
-    EXPECT_EQ(get_player(0)->hidden, 0);   // leaving the preview restores the live fighters
-    run_until_waiting();
-    EXPECT_EQ(w->ghost_mode, 2);
-}
-
 // Ticks while frozen run nothing; a quiet step keeps recording but skips
 // the physics and the frame cache.
 TEST_F(MatchTest, QuietStepKeepsRecordingButSkipsPhysicsAndCache)

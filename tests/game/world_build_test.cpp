@@ -46,27 +46,6 @@ TEST_F(WorldTest, ChestNeverTouchesGroundWhileItsJointSpheresDo)
     EXPECT_TRUE(sphere_floor);
 }
 
-TEST_F(WorldTest, WorldForcesNegateYForOddRecords)
-{
-    BodyDef *rows = get_default_body_table();
-    rows[STOMACH].force[0] = 1;
-    rows[STOMACH].force[1] = 2;
-    rows[STOMACH].force[2] = 3;
-    apply_world_forces();
-    const dReal *f0 = dBodyGetForce(get_player(0)->bodies[STOMACH]);
-    const dReal *f1 = dBodyGetForce(get_player(1)->bodies[STOMACH]);
-    EXPECT_DOUBLE_EQ(f0[1], 2);
-    EXPECT_DOUBLE_EQ(f1[1], -2);
-    EXPECT_DOUBLE_EQ(f1[2], 3);
-    const dReal *none = dBodyGetForce(get_player(0)->bodies[CHEST]);
-    EXPECT_EQ(none[0], 0);
-    EXPECT_EQ(none[1], 0);
-    EXPECT_EQ(none[2], 0);
-    dVector3 g;
-    dWorldGetGravity(get_game_globals()->world, g);
-    EXPECT_NEAR(g[2], -9.81, 1e-6);
-}
-
 TEST_F(WorldTest, BadTableValuesAreRefusedAndDefaultsKept)
 {
     const double mass = get_player(0)->total_mass;
