@@ -1,5 +1,5 @@
-// The line-command table and parse_cmd: rows, messages, comments, long
-// lines, sources, binary blocks and the per-caller cursors.
+// The line-command table and parse_cmd: rows, messages, comments, columns
+// and binary blocks.
 #include <gtest/gtest.h>
 
 #include <cstring>

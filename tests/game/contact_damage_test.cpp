@@ -1,6 +1,5 @@
 #include <cmath>
 #include <vector>
-#include "game/blood.h"
 #include "game/body_defs.h"
 #include "game/env_objects.h"
 #include "game/mod_world.h"

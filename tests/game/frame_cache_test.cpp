@@ -1,5 +1,4 @@
-// The frame cache puts every shape back as it was stored; the emote history
-// shows a frame's emotes again.
+// The frame cache puts every shape back as it was stored.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cmath>
 #include "game/blood.h"

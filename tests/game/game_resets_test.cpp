@@ -1,5 +1,5 @@
-// The game resets (single play, network, script game, leaving for a script)
-// and the ANNOUNCE row, through a real Lua state whose hooks log what fired.
+// The game resets (single play, script game, leaving for a script), through
+// a real Lua state whose hooks log what fired.
 #include <gtest/gtest.h>
 #include <lua.hpp>
 #include <string>
@@ -7,7 +7,6 @@
 
 #include "app/base/user_strings.h"
 #include "game/camera_keys.h"
-#include "game/protocol/command_table.h"
 #include "game/game_resets.h"
 #include "script/script_games.h"
 #include "game/game_state.h"

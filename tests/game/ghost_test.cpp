@@ -1,5 +1,4 @@
-// The ghost preview predicts the coming turn; the trail stores it; the
-// preview restarts on grip changes and carries grips.
+// The ghost preview predicts the coming turn; the trail stores it.
 #include <cmath>
 #include <cstdio>
 #include "match_fixture.h"

@@ -5,35 +5,6 @@
 #include "game/mod_world.h"
 #include "world_fixture.h"
 
-TEST_F(WorldTest, SettingJointStatesCountsAndRefuses)
-{
-    Player *p = get_player(0);
-    EXPECT_EQ(fighter_set_joint_state(0, 3, MOTOR_FWD), 0);
-    EXPECT_EQ(fighter_set_joint_state(0, 3, MOTOR_FWD), 1);
-    EXPECT_EQ(p->joint_changes, 2);
-    EXPECT_EQ(get_joint_state(0, 3), MOTOR_FWD);
-    EXPECT_EQ(fighter_set_joint_state(0, 20, MOTOR_FWD), -1);
-    EXPECT_EQ(fighter_set_joint_state(0, -1, MOTOR_FWD), -1);
-    EXPECT_EQ(fighter_set_joint_state(0, 3, 5), -1);
-    EXPECT_EQ(fighter_set_joint_state(0, 3, -1), -1);
-    EXPECT_EQ(fighter_set_joint_state(7, 3, 1), -1);
-    p->joints[4].broken = JOINT_FRACTURED;
-    EXPECT_EQ(fighter_set_joint_state(0, 4, MOTOR_HOLD), -1);
-    EXPECT_EQ(p->joint_changes, 2);
-    ASSERT_EQ(set_all_joint_states(0, MOTOR_HOLD), 0);
-    EXPECT_EQ(p->motor_wish[4], 0);
-    EXPECT_EQ(p->motor_wish[5], MOTOR_HOLD);
-    EXPECT_EQ(set_all_joint_states(0, 9), 1);
-    EXPECT_EQ(parse_joint_pairs(0, "1 2 25 3 6 4 2 9"), 0);
-    EXPECT_EQ(p->motor_wish[1], MOTOR_BACK);
-    EXPECT_EQ(p->motor_wish[6], MOTOR_RELAX);
-    EXPECT_EQ(p->motor_wish[2], MOTOR_HOLD);  // the pair "2 9" is refused
-    apply_pending_wishes();
-    EXPECT_EQ(p->motor_wish[6], 0);
-    EXPECT_EQ(get_joint_state(0, 6), MOTOR_RELAX);
-    EXPECT_EQ(get_joint_state(0, 1), MOTOR_BACK);
-}
-
 // A static box right where fighter 0's left hand is.
 static void add_static_box_at_left_hand(ModWorld *m)
 {

@@ -1,8 +1,6 @@
 #include <cstring>
 #include <string>
 #include "game/body_defs.h"
-#include "game/match_rules.h"
-#include "game/mod_file.h"
 #include "mod_test_util.h"
 
 static const char k_overlay[] =

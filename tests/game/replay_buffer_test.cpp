@@ -1,16 +1,6 @@
-// The in-memory replay: what takes a slot, the buffer's limit, and playback.
-#include <string>
+// The in-memory replay played back.
 #include "game/joint_breaks.h"
-#include "gui/services/chat_log.h"
 #include "match_fixture.h"
-
-static int g_full_messages;
-static int count_full_messages(int, const char *text, MessageType)
-{
-    if (std::string(text).find("Replay buffer full") != std::string::npos)
-        g_full_messages++;
-    return 0;
-}
 
 TEST_F(MatchTest, PlaybackPutsFightersWhereTheyWereRecorded)
 {
@@ -55,25 +45,4 @@ TEST_F(MatchTest, PlaybackPutsFightersWhereTheyWereRecorded)
     ASSERT_EQ(body_positions(), live[50]);
     EXPECT_EQ(w->play_frame, recorded);
     EXPECT_EQ(get_player(1)->joints[L_ELBOW].broken, JOINT_DISMEMBERED);
-}
-
-TEST_F(MatchTest, FullBufferStopsRecordingWithOneMessage)
-{
-    WorldState *w = get_game_state();
-    g_full_messages = 0;
-    chat_set_console_filter(count_full_messages);
-    set_grip(0, L_HAND, GRIP_ON);   // every frame counts
-    start_turn_frames(300);
-    tick(260);
-    EXPECT_EQ(w->frames_recorded, REPLAY_FRAMES);
-    EXPECT_EQ(g_full_messages, 1);
-    EXPECT_EQ(get_replay_frame(255)->frame, 255);
-    tick(20);
-    EXPECT_EQ(get_replay_frame(255)->frame, 255);
-    EXPECT_EQ(g_full_messages, 1);
-    EXPECT_EQ(store_replay_frame(0), 1);
-    // A new match records again, and may say so again when full.
-    truncate_replay(0);
-    EXPECT_EQ(store_replay_frame(0), 0);
-    chat_set_console_filter(nullptr);
 }

@@ -1,5 +1,5 @@
-// Hand-written replay files: line ends, a replay with no FRAME line, a binary
-// P_POS block, and unknown or broken lines among good ones.
+// Hand-written replay files: line ends, unknown or broken lines among good
+// ones, unusable values played back; the autosave name and emote lines.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -131,21 +131,6 @@ TEST_F(ReplayRead, UnknownAndBrokenLinesAreReportedAndSkipped)
     EXPECT_EQ(f0->break_marks[1][5], JOINT_DISMEMBERED);
     EXPECT_STREQ(get_replay_frame(1)->emote[1], "still reading");
     EXPECT_EQ(get_replay_frame(1)->frame, 20);
-}
-
-// A replay written again from a file keeps the file's result lines; a live
-// match started afterwards writes its own.
-TEST_F(ReplayRead, ResultLinesBelongToTheFileOnly)
-{
-    std::string text = header();
-    text.replace(text.find("#SCORE 0 0\n#WIN 0\n"), 18, "#SCORE 5 7\n#WIN 0 B\n");
-    const std::string again = read_and_write_again("result.rpl", text + "JOINT 0; 1 1\n");
-    EXPECT_NE(again.find("#SCORE 5 7\n#WIN 0 B\n"), std::string::npos) << again;
-    MatchRules r;
-    fill_default_rules(0, &r);
-    new_match(0, 0, &r, 0);
-    ASSERT_EQ(write_replay("live.rpl", 0), 0);
-    EXPECT_NE(kxtest::read_file("live.rpl").find("#SCORE 0 0\n#WIN 0\n"), std::string::npos);
 }
 
 // A broken file's frame may hold zero rotations (a QAT line naming one body)

@@ -1,9 +1,8 @@
-// The game-server column: received state and masks, blocks, breaks, the
-// batch table, results and the match set-up rows, all through parse_cmd.
+// The game-server column: breaks, the batch table, turn input, results and
+// the match set-up rows, all through parse_cmd.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "game/protocol/command_table.h"
 #include "game/joint_breaks.h"
@@ -23,14 +22,6 @@ protected:
         clear_received_state();
     }
     int line(const std::string &text) { return parse_cmd(CMD_SOURCE_SERVER, text.c_str(), (int)text.size(), &cursor_); }
-    int block(const std::vector<int32_t> &words)
-    {
-        std::string bytes;
-        for (int32_t w : words)
-            for (int b = 0; b < 4; b++)
-                bytes += (char)(((uint32_t)w >> (8 * b)) & 0xff);
-        return parse_cmd(CMD_SOURCE_SERVER, bytes.data(), (int)bytes.size(), &cursor_);
-    }
     CommandCursor cursor_;
 };
 

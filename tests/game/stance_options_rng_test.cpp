@@ -7,7 +7,6 @@
 #include <memory>
 #include <cstring>
 #include <string>
-#include "game/joints.h"
 #include "game/mod_file.h"
 #include "game/mod_world.h"
 #include "game/ranmar.h"
