@@ -2,8 +2,6 @@
 // mutated binary blocks from every source, then a check that every record
 // the handlers fill is still in range.
 #include <gtest/gtest.h>
-
-
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -44,32 +42,19 @@ long fuzz_iterations() { return FUZZ_ITERATIONS * kxtest::fuzz_scale(); }
 
 // Arguments that look like what each kind of row carries.
 const char *sample_args[] = {
-    "1 5 2 7 20 124",
-    "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20",
-    "0.5 0.25 -1.0 1e300 nan inf 3",
-    "17 2500 3 120 1 0 kaelfan 9",
-    "ann\tbob\tcyd",
-    "10.0.0.1:20184 dojo",
-    "3 8",
-    "skull.png",
-    "hello there",
-    "110 40 95 100 120 90",
-    "",
-    "set matchframes 500",
-    "100 10 0 0 0 classic.kxm 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21",
-    "0 5 12 3 0.5 1.5 2.5",
-    "0 1 0 0 0 1.0 2.0 3.0 7",
-    "1 0 1 0 1 10 20 30 40 0.5 0.5 0.5 1 1 1 9",
-    " 1.0 2.0 0.5 0 0 180",
-    "0.5 0.5 0.5 0.5 1 0 0 0 0.7 0.7 0 0 1e-300 -0 0 1 0 0 0 1",
-    "300 19",
-    " -1",
-    "vs kaelfan zudfan",
+    "1 5 2 7 20 124", "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20", "0.5 0.25 -1.0 1e300 nan inf 3",
+    "17 2500 3 120 1 0 kaelfan 9", "ann\tbob\tcyd", "10.0.0.1:20184 dojo", "3 8", "skull.png", "hello there",
+    "110 40 95 100 120 90", "", "set matchframes 500",
+    "100 10 0 0 0 classic.kxm 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21", "0 5 12 3 0.5 1.5 2.5",
+    "0 1 0 0 0 1.0 2.0 3.0 7", "1 0 1 0 1 10 20 30 40 0.5 0.5 0.5 1 1 1 9", " 1.0 2.0 0.5 0 0 180",
+    "0.5 0.5 0.5 0.5 1 0 0 0 0.7 0.7 0 0 1e-300 -0 0 1 0 0 0 1", "300 19", " -1", "vs kaelfan zudfan",
 };
 
 const char *extreme_numbers[] = {"-1", "0", "1", "2", "20", "21", "31", "32", "255", "256", "512", "513",
                                  "2147483647", "2147483648", "-2147483649", "99999999999999999999",
                                  "0x7fffffff", "0xffffffff", "-0", "010", "+5"};
+
+template <typename T, size_t N> const T &pick(std::mt19937 &rng, T (&table)[N]) { return table[rng() % N]; }
 
 std::string random_bytes(std::mt19937 &rng, int n)
 {
@@ -91,9 +76,9 @@ std::string seed_line(std::mt19937 &rng)
         row = 1 + (int)(rng() % (COMMAND_TABLE_ROWS - 1));
     std::string line = t[row].keyword;
     line += " ";
-    line += extreme_numbers[rng() % (sizeof extreme_numbers / sizeof *extreme_numbers)];
+    line += pick(rng, extreme_numbers);
     line += ";";
-    line += sample_args[rng() % (sizeof sample_args / sizeof *sample_args)];
+    line += pick(rng, sample_args);
     line += "\n";
     return line;
 }
@@ -108,7 +93,7 @@ void mutate(std::mt19937 &rng, std::string &s)
         case 1: s.insert(pos, random_bytes(rng, 1 + (int)(rng() % 8))); break;
         case 2: if (pos < s.size()) s.erase(pos, 1 + rng() % 16); break;
         case 3: if (pos < s.size()) s.insert(pos, s.substr(pos, 1 + rng() % 32)); break;
-        case 4: s.insert(pos, extreme_numbers[rng() % (sizeof extreme_numbers / sizeof *extreme_numbers)]); break;
+        case 4: s.insert(pos, pick(rng, extreme_numbers)); break;
         case 5: s.insert(pos, std::string(1 + rng() % 3000, "x\tA;"[rng() % 4])); break;
         case 6: s.resize(pos); break;
         case 7: s.insert(pos, " "); break;
@@ -142,6 +127,8 @@ std::string random_block(std::mt19937 &rng)
     return out;
 }
 
+template <typename T> bool in(T v, T lo, T hi) { return v >= lo && v <= hi; }
+
 bool terminated_one_line(const char *s, int size)
 {
     const void *nul = memchr(s, 0, (size_t)size);
@@ -165,13 +152,11 @@ void expect_replay_in_range()
         ASSERT_TRUE(rf != nullptr);
         for (int i = 0; i < MAX_FIGHTERS; i++) {
             ASSERT_TRUE(memchr(rf->emote[i], 0, REPLAY_EMOTE_SIZE) != nullptr);
-            ASSERT_TRUE(rf->left_grip[i] >= GRIP_NONE && rf->left_grip[i] <= GRIP_RELEASE);
-            ASSERT_TRUE(rf->right_grip[i] >= GRIP_NONE && rf->right_grip[i] <= GRIP_RELEASE);
-            ASSERT_TRUE(rf->change_count[i] >= 0);
-            for (int j = 0; j < JOINT_COUNT; j++) {
-                ASSERT_TRUE(rf->joint_states[i][j] >= MOTOR_NONE && rf->joint_states[i][j] <= MOTOR_RELAX);
-                ASSERT_TRUE(rf->break_marks[i][j] >= 0 && rf->break_marks[i][j] <= JOINT_FRACTURED);
-            }
+            ASSERT_TRUE(in<int>(rf->left_grip[i], GRIP_NONE, GRIP_RELEASE) &&
+                        in<int>(rf->right_grip[i], GRIP_NONE, GRIP_RELEASE) && rf->change_count[i] >= 0);
+            for (int j = 0; j < JOINT_COUNT; j++)
+                ASSERT_TRUE(in<int>(rf->joint_states[i][j], MOTOR_NONE, MOTOR_RELAX) &&
+                            in<int>(rf->break_marks[i][j], 0, JOINT_FRACTURED));
             for (int b = 0; b < BODY_COUNT; b++)
                 for (int c = 0; c < 3; c++)
                     ASSERT_TRUE(std::isfinite(rf->positions[i][b][c]) && std::isfinite(rf->linear_vel[i][b][c]) &&
@@ -184,22 +169,19 @@ void expect_records_in_range()
 {
     for (int p = 0; p < CUSTOM_PLAYERS; p++) {
         const CustomRecord *r = get_custom_record(p);
-        for (int i = 0; i < CUSTOM_BODY_PARTS; i++) {
-            ASSERT_TRUE(r->body_color[i] >= 0 && r->body_color[i] < CUSTOM_COLOR_ROWS);
-            ASSERT_TRUE(r->grad_color1[i] >= 0 && r->grad_color1[i] < CUSTOM_COLOR_ROWS);
-            ASSERT_TRUE(r->grad_color2[i] >= 0 && r->grad_color2[i] < CUSTOM_COLOR_ROWS);
-            ASSERT_TRUE(r->tex_body[i] == 0 || r->tex_body[i] == 1);
-            ASSERT_TRUE(r->bmap_body[i] == 0 || r->bmap_body[i] == 1);
-        }
+        const int last = CUSTOM_COLOR_ROWS - 1;
+        for (int i = 0; i < CUSTOM_BODY_PARTS; i++)
+            ASSERT_TRUE(in<int>(r->body_color[i], 0, last) && in<int>(r->grad_color1[i], 0, last) &&
+                        in<int>(r->grad_color2[i], 0, last) && in<int>(r->tex_body[i], 0, 1) &&
+                        in<int>(r->bmap_body[i], 0, 1));
         for (int j = 0; j < CUSTOM_JOINTS; j++)
             ASSERT_TRUE((r->tex_joint[j] | r->bmap_joint[j]) <= 1 && r->tex_joint[j] >= 0 && r->bmap_joint[j] >= 0);
         for (int c : {r->force_color, r->relax_color, r->replay_color})
-            ASSERT_TRUE(c >= 0 && c < CUSTOM_COLOR_ROWS);
+            ASSERT_TRUE(in(c, 0, last));
         for (int t = 0; t < CUSTOM_TRAILS; t++)
-            for (int k = 0; k < 2; k++)
-                ASSERT_TRUE(r->trail_color[t][k] >= 0 && r->trail_color[t][k] < CUSTOM_COLOR_ROWS);
+            ASSERT_TRUE(in<int>(r->trail_color[t][0], 0, last) && in<int>(r->trail_color[t][1], 0, last));
         for (int i = 0; i < CUSTOM_ITEMS; i++)
-            ASSERT_TRUE(r->item_color[i] >= 0 && r->item_color[i] < CUSTOM_COLOR_ROWS);
+            ASSERT_TRUE(in<int>(r->item_color[i], 0, last));
         ASSERT_TRUE(terminated_one_line(r->text, CUSTOM_TEXT_SIZE));
         ASSERT_TRUE(terminated_one_line(r->sig, CUSTOM_TEXT_SIZE));
         ASSERT_TRUE(terminated_one_line(r->belt_name, CUSTOM_BELT_SIZE));
@@ -228,16 +210,15 @@ void expect_records_in_range()
         ASSERT_TRUE(p != nullptr);
         ASSERT_TRUE(memchr(p->name, 0, PLAYER_NAME_SIZE) && memchr(p->emote, 0, PLAYER_NAME_SIZE));
         for (int j = 0; j < JOINT_COUNT; j++)
-            ASSERT_TRUE(p->motor_wish[j] >= MOTOR_NONE && p->motor_wish[j] <= MOTOR_RELAX);
-        for (int h = 0; h < 2; h++)
-            ASSERT_TRUE(p->grip_wish[h] >= GRIP_NONE && p->grip_wish[h] <= GRIP_RELEASE);
+            ASSERT_TRUE(in<int>(p->motor_wish[j], MOTOR_NONE, MOTOR_RELAX));
+        ASSERT_TRUE(in<int>(p->grip_wish[0], GRIP_NONE, GRIP_RELEASE) && in<int>(p->grip_wish[1], GRIP_NONE, GRIP_RELEASE));
         const ReceivedState *r = get_received_state(i);
-        ASSERT_TRUE(r->batch_index >= 0 && r->batch_index < BATCH_COUNT);
-        for (int b = 0; b < BODY_COUNT; b++)
+        ASSERT_TRUE(in(r->batch_index, 0, BATCH_COUNT - 1));
+        for (int b = 0; b < BODY_COUNT; b++) {
+            ASSERT_TRUE(std::isfinite(dBodyGetPosition(p->bodies[b])[0]));
             for (int c = 0; c < 3; c++)
                 ASSERT_TRUE(std::isfinite(r->positions[b][c]) && std::isfinite(r->linear_vel[b][c]));
-        for (int b = 0; b < BODY_COUNT; b++)
-            ASSERT_TRUE(std::isfinite(dBodyGetPosition(p->bodies[b])[0]));
+        }
     }
     expect_replay_in_range();
 }

@@ -1,35 +1,18 @@
-// The line-command table and parse_cmd: rows, messages, comments, long
-// lines, sources, binary blocks and the per-caller cursors.
+// The line-command table and parse_cmd: rows, messages, comments, columns
+// and binary blocks.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/protocol/command_table.h"
-#include "gui/services/chat_log.h"
-#include "net/records/bout_list.h"
 #include "net/records/custom_record.h"
-#include "net/records/player_records.h"
-#include "net/records/server_list.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
 namespace {
-
-struct Echoed {
-    std::string text;
-    MessageType type;
-};
-std::vector<Echoed> g_echoed;
-
-int record_echo(int, const char *text, MessageType type)
-{
-    g_echoed.push_back({text, type});
-    return 0;
-}
 
 int send(int source, const std::string &line, CommandCursor *cursor = nullptr)
 {
@@ -114,124 +97,6 @@ TEST(CommandTable, CommentsAreIgnoredAndLinesReachTheirColumn)
     EXPECT_STREQ(get_custom_record(0)->text, "");
 }
 
-TEST(CommandTable, BadPlayerIndicesAreDroppedWithAMessage)
-{
-    CaptureStderr();
-    send(CMD_SOURCE_SERVER, "BODCOL 2;1 5\n");
-    send(CMD_SOURCE_SERVER, "FLAME3 -1;1 2 3\n");
-    send(CMD_SOURCE_REPLAY, "RPG 99999999999;1 2 3 4 5 6\n");
-    std::string err = GetCapturedStderr();
-    EXPECT_NE(err.find("BODCOL: player 2 out of range"), std::string::npos);
-    EXPECT_NE(err.find("FLAME3: player -1 out of range"), std::string::npos);
-    EXPECT_NE(err.find("RPG: player 2147483647 out of range"), std::string::npos);
-}
-
-TEST(CommandTable, LinesOverTheLimitAreDroppedWhole)
-{
-    std::string at_limit = "SIG 0;" + std::string(CMD_LINE_MAX - 6, 'x') + "\r\n";
-    ASSERT_EQ(at_limit.size(), (size_t)CMD_LINE_MAX + 2);
-    CaptureStderr();
-    EXPECT_EQ(send(CMD_SOURCE_SERVER, at_limit), 0);
-    EXPECT_EQ(GetCapturedStderr(), "");
-    EXPECT_EQ(strlen(get_custom_record(0)->sig), (size_t)CUSTOM_TEXT_SIZE - 1);
-
-    std::string over = "SIG 1;" + std::string(CMD_LINE_MAX - 5, 'y') + "\n";
-    CaptureStderr();
-    EXPECT_EQ(send(CMD_SOURCE_SERVER, over), 1);
-    EXPECT_NE(GetCapturedStderr().find("parse_cmd line too long"), std::string::npos);
-    EXPECT_STREQ(get_custom_record(1)->sig, "");
-    // Without a length the line is measured up to its terminator.
-    CaptureStderr();
-    EXPECT_EQ(parse_cmd(CMD_SOURCE_SERVER, over.c_str(), -1, command_cursor(CMD_SOURCE_SERVER)), 1);
-    GetCapturedStderr();
-    EXPECT_STREQ(get_custom_record(1)->sig, "");
-}
-
-TEST(CommandTable, ServerLineFromAGameServerIsDroppedAndFromTheLobbyReachesTheRooms)
-{
-    auto rooms = std::make_unique<ServerList>();
-    set_lobby_handler_target(rooms.get());
-    CaptureStderr();
-    EXPECT_EQ(send(CMD_SOURCE_LOBBY, "KAELMUND 30;hello\n"), 0);
-    EXPECT_EQ(send(CMD_SOURCE_SERVER, "SERVER 0;9.9.9.9 fake\n"), 0);
-    EXPECT_EQ(GetCapturedStderr(), "");
-    RoomEntry e;
-    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
-    EXPECT_EQ(e.is_server, 0);
-
-    send(CMD_SOURCE_LOBBY, "SERVER 0;10.1.1.1 arena\n");
-    send(CMD_SOURCE_LOBBY, "INFO 7;12 30\n");
-    send(CMD_SOURCE_LOBBY, "DESC 0;Friendly\n");
-    send(CMD_SOURCE_LOBBY, "CLIENTS 0;ann\tbob\tcyd\n");
-    send(CMD_SOURCE_LOBBY, "NEWGAME 0;100 10 0 0 0 classic.kxm\n");
-    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
-    EXPECT_EQ(e.is_server, 1);
-    EXPECT_STREQ(e.address, "10.1.1.1");
-    EXPECT_STREQ(e.name, "arena");
-    EXPECT_EQ(e.info_number, 7);
-    EXPECT_EQ(e.info[0], 12);
-    EXPECT_STREQ(e.desc, "Friendly");
-    EXPECT_EQ(e.client_count, 3);
-    EXPECT_EQ(e.has_rules, 1);
-    // The next greeting starts the next room.
-    send(CMD_SOURCE_LOBBY, "KAELMUND 30;hello\n");
-    EXPECT_EQ(rooms->count(), 2);
-    set_lobby_handler_target(nullptr);
-    EXPECT_EQ(send(CMD_SOURCE_LOBBY, "DESC 0;nowhere\n"), 0);
-}
-
-TEST(CommandTable, EchoAnswersTheConnectionTest)
-{
-    chat_set_console_filter(record_echo);
-    g_echoed.clear();
-    std::string text(1501, 'z');
-    text[1499] = 'A';
-    text[1500] = '\n';
-    send(CMD_SOURCE_SERVER, "ECHO 0;" + text);
-    std::string cut = text.substr(0, 1400) + "\n";
-    send(CMD_SOURCE_SERVER, "ECHO 0;" + cut);
-    send(CMD_SOURCE_SERVER, "ECHO 0\n");
-    text[1499] = 'B';
-    send(CMD_SOURCE_SERVER, "ECHO 0;" + text);
-    send(CMD_SOURCE_REPLAY, "ECHO 0;" + text);   // the server column only
-    chat_set_console_filter(nullptr);
-    ASSERT_EQ(g_echoed.size(), 4u);
-    EXPECT_EQ(g_echoed[0].text, "echo test succeded");
-    EXPECT_EQ(g_echoed[0].type, MSG_SERVER);
-    for (int i = 1; i < 4; i++) {
-        EXPECT_EQ(g_echoed[i].text, "echo test failed");   // the chat keeps the line without its LF
-        EXPECT_EQ(g_echoed[i].type, MSG_INGAME);
-    }
-}
-
-TEST(CommandTable, ConnectBoutSpecsRpgGhostAndMoneyLines)
-{
-    chat_set_console_filter(record_echo);
-    g_echoed.clear();
-    send(CMD_SOURCE_SERVER, "CONNECT 3;\n");
-    chat_set_console_filter(nullptr);
-    ASSERT_EQ(g_echoed.size(), 1u);
-    EXPECT_EQ(g_echoed[0].text, "Player connected");
-
-    send(CMD_SOURCE_SERVER, "BOUT 0;11 100 2 50 0 0 ann 0\n");
-    send(CMD_SOURCE_SERVER, "BOUT 1;12 200 0 0 0 0 bob 0\n");
-    EXPECT_EQ(bout_list_count(), 0);
-    send(CMD_SOURCE_SERVER, "BOUT -1;\n");
-    EXPECT_EQ(bout_list_count(), 2);
-    EXPECT_EQ(get_bout_line(1)->server_id, 12);
-
-    send(CMD_SOURCE_SERVER, "SPECS 0;x\ty\tz\n");
-    EXPECT_EQ(get_spectator_count(), 3);
-
-    send(CMD_SOURCE_REPLAY, "RPG 1;110 40 95 100 120 90\n");
-    EXPECT_STREQ(format_rpg_message(1, get_rpg_stats(1)), "RPG 1;110 40 95 100 120 90\n");
-    send(CMD_SOURCE_SERVER, "GHOST 0;1 2 3\n");
-    EXPECT_EQ(get_ghost_buffer()->value[2], 3);
-    send(CMD_SOURCE_SERVER, "MONEY 0;500 20\n");
-    EXPECT_EQ(get_money_record()->received, 1);
-    EXPECT_EQ(get_money_record()->value[0], 500);
-}
-
 TEST(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)
 {
     CommandCursor c;
@@ -295,35 +160,4 @@ TEST(CommandTable, BlocksAreBoundedByTheirCountAndWhatArrived)
     EXPECT_EQ(parse_cmd(CMD_SOURCE_SERVER, shortblock.data(), (int)shortblock.size(), &c), 1);
     EXPECT_NE(GetCapturedStderr().find("parse_cmd bad block for P_QAT (count 85, 12 bytes)"), std::string::npos);
     EXPECT_EQ(c.pending, 0);
-}
-
-TEST(CommandTable, EachCallerKeepsItsOwnPendingBlock)
-{
-    // The game server's P_POS is waiting for its block when a lobby line
-    // and a replay line arrive; neither touches the server's cursor.
-    auto rooms = std::make_unique<ServerList>();
-    set_lobby_handler_target(rooms.get());
-    CommandCursor *server = command_cursor(CMD_SOURCE_SERVER);
-    CommandCursor *lobby = command_cursor(CMD_SOURCE_LOBBY);
-    CommandCursor *replay = command_cursor(CMD_SOURCE_REPLAY);
-    command_cursor_reset(server);
-    send(CMD_SOURCE_SERVER, "P_POS 1;\n");
-    send(CMD_SOURCE_LOBBY, "KAELMUND 30;\n");
-    send(CMD_SOURCE_LOBBY, "DESC 0;room\n");
-    send(CMD_SOURCE_REPLAY, "BODCOL 1;0 3\n");
-    EXPECT_EQ(server->pending, 1);
-    EXPECT_EQ(server->row, command_find("P_POS"));
-    EXPECT_EQ(server->number, 1);
-    EXPECT_EQ(lobby->pending, 0);
-    EXPECT_EQ(replay->pending, 0);
-    EXPECT_EQ(get_custom_record(1)->body_color[0], 3);
-    RoomEntry e;
-    ASSERT_EQ(rooms->copy_entry(0, &e), 0);
-    EXPECT_STREQ(e.desc, "room");
-    std::vector<int32_t> words(64, 0);
-    words[0] = 64;
-    EXPECT_EQ(send(CMD_SOURCE_SERVER, block_bytes(words)), 0);
-    EXPECT_EQ(server->pending, 0);
-    set_lobby_handler_target(nullptr);
-    EXPECT_EQ(command_cursor(CMD_SOURCES), nullptr);
 }

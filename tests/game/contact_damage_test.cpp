@@ -1,6 +1,5 @@
 #include <cmath>
 #include <vector>
-#include "game/blood.h"
 #include "game/body_defs.h"
 #include "game/env_objects.h"
 #include "game/mod_world.h"
@@ -53,49 +52,6 @@ TEST_F(RulesTest, ContactRecordsMoveOwnOrNoDamage)
     EXPECT_EQ(push_contact_record(&r), 1);
 }
 
-TEST_F(RulesTest, HitBetweenFightersMovesWeightTimesForceToInjuryAndScore)
-{
-    // f2 exactly 1.0 and speed exactly 1.0 count.
-    const ContactRecord edge = make_record(0, R_BICEPS, 1, STOMACH, 1.0, 1.0);
-    const ContactRecord head = make_record(1, HEAD, 0, 21 + R_ELBOW, 4.0, 3.0);
-    push_contact_record(&edge);
-    push_contact_record(&head);
-    const int cursor = get_blood_cursor();
-    contact_damage();
-    const Player *p0 = get_player(0), *p1 = get_player(1);
-    // Fighter 0: its biceps (20) took 1, its elbow sphere (0) took 4 x 0.
-    // Fighter 1: its stomach (50) took 1, its head (100) took 4.
-    EXPECT_FLOAT_EQ(p0->injury, 20.0f);
-    EXPECT_FLOAT_EQ(p1->injury, 50.0f + 400.0f);
-    EXPECT_FLOAT_EQ(p0->score, 50.0f + 400.0f);
-    EXPECT_FLOAT_EQ(p1->score, 20.0f);
-    EXPECT_EQ(p0->hit_flash[R_BICEPS], 1.0f);
-    EXPECT_EQ(p0->hit_flash[21 + R_ELBOW], 1.0f);
-    EXPECT_EQ(p1->hit_flash[HEAD], 1.0f);
-    EXPECT_EQ(p1->hit_flash[STOMACH], 1.0f);
-    EXPECT_FLOAT_EQ(p1->head_impact, 4.0f);
-    EXPECT_EQ(p0->head_impact, 0.0f);
-    // One blood drop per contact, from the side that took more damage.
-    EXPECT_EQ(get_blood_cursor(), cursor + 2);
-    EXPECT_EQ(get_blood_drop(cursor)->fighter, 1);
-    EXPECT_EQ(get_blood_drop(cursor)->body_id, STOMACH);
-    EXPECT_EQ(get_blood_drop(cursor + 1)->body_id, HEAD);
-}
-
-TEST_F(RulesTest, NetworkDamageCountsFromTheOpeningFramesOn)
-{
-    get_game_globals()->network_mode = 1;
-    get_match_rules()->opening_frames = 10;
-    const ContactRecord r = make_record(0, HEAD, 1, BREAST, 1.0, 2.0);
-    for (int frame : {9, 10}) {
-        get_game_state()->frame = frame;
-        push_contact_record(&r);
-        contact_damage();
-    }
-    EXPECT_FLOAT_EQ(get_player(0)->injury, 100.0f);
-    EXPECT_FLOAT_EQ(get_player(1)->score, 100.0f);
-}
-
 TEST(Dojo, SquareAndCircleBorders)
 {
     struct { int size, type; double x, y; int outside; } cases[] = {
@@ -112,94 +68,6 @@ TEST(Dojo, SquareAndCircleBorders)
         r.dojotype = c.type;
         EXPECT_EQ(dojo_point_outside(&r, c.x, c.y), c.outside) << c.type << " " << c.x << " " << c.y;
     }
-}
-
-// A foot on the floor at (x, -0.1) with dqflag 1: outside the dojo it
-// disqualifies at once.
-static void foot_on_floor_at(double x)
-{
-    ContactRecord r = make_record(0, R_FOOT, -1, -1, 0.0, 0.0, GEOM_FLOOR);
-    r.pos[0] = x;
-    r.pos[1] = -0.1;
-    push_contact_record(&r);
-    contact_damage();
-}
-
-TEST_F(RulesTest, FootAtDojoBorderIsInsideAndJustBeyondIsOut)
-{
-    MatchRules *r = get_match_rules();
-    r->dojosize = 100;
-    r->dojotype = 0;
-    r->dqflag = 1;
-    r->dqtimeout = 50;
-    get_game_state()->frame = 5;
-    foot_on_floor_at(1.5);
-    EXPECT_EQ(get_player(0)->disqualified, 0);
-    EXPECT_EQ(get_ground_impact(0)->frame, -1);
-    foot_on_floor_at(1.51);
-    const Player *p = get_player(0);
-    EXPECT_EQ(p->disqualified, 1);
-    EXPECT_FLOAT_EQ(p->injury, 3000.0f);
-    EXPECT_FLOAT_EQ(p->score, -3000.0f);
-    EXPECT_DOUBLE_EQ(get_game_state()->impact_points[0][0], 1.51);
-    EXPECT_EQ(get_ground_impact(0)->frame, 5);
-    EXPECT_EQ(get_ground_impact(0)->countdown, GROUND_IMPACT_COUNTDOWN);
-    // The match ends in the same step, by disqualification.
-    EXPECT_EQ(step(), 1);
-    EXPECT_EQ(get_game_state()->result_kind, RESULT_BY_DQ);
-    EXPECT_EQ(get_game_state()->winners[1], 1);
-    EXPECT_EQ(get_game_state()->losers[0], 0);
-}
-
-TEST_F(RulesTest, NetworkPlayJudgesOnlyWithLocalJudging)
-{
-    MatchRules *r = get_match_rules();
-    r->dojosize = 100;
-    r->dqflag = 1;
-    get_game_globals()->network_mode = 1;
-    foot_on_floor_at(3.0);
-    EXPECT_EQ(get_player(0)->disqualified, 0);
-    EXPECT_NE(get_ground_impact(0)->frame, -1);
-    set_local_judging(1);
-    foot_on_floor_at(3.0);
-    EXPECT_EQ(get_player(0)->disqualified, 1);
-}
-
-// Records of this step with fighter 0's part against the floor.
-static int floor_records_of_fighter0(void)
-{
-    int n = 0;
-    for (int k = 0; k < get_contact_count(); k++) {
-        const ContactRecord &c = get_contact_records()[k];
-        if (c.other_kind == GEOM_FLOOR && (c.fighter[0] == 0 || c.fighter[1] == 0))
-            n++;
-    }
-    return n;
-}
-
-TEST_F(RulesTest, StandingFeetAreNotRecordedButGroundSpeedGrows)
-{
-    set_all_joint_states(0, MOTOR_HOLD);
-    set_all_joint_states(1, MOTOR_HOLD);
-    apply_pending_wishes();
-    int floor_records = 0;
-    for (int k = 0; k < 100; k++) {
-        world_physics_step();
-        floor_records += floor_records_of_fighter0();
-        clear_contact_records();
-    }
-    EXPECT_EQ(floor_records, 0);
-    EXPECT_GT(get_player(0)->ground_speed, 0.0f);
-    EXPECT_GT(get_contact_stats()[STAT_TOUCHING], 0);
-    // With a dojo (reaching y 1.4, past the feet) and disqualification off,
-    // every foot contact counts; with disqualification on, none inside.
-    get_match_rules()->dojosize = 300;
-    world_physics_step();
-    EXPECT_GT(floor_records_of_fighter0(), 0);
-    clear_contact_records();
-    get_match_rules()->flags |= RULE_FLAG_DQ;
-    world_physics_step();
-    EXPECT_EQ(floor_records_of_fighter0(), 0);
 }
 
 TEST_F(RulesTest, CollapsedFighterIsDisqualifiedAfterTheTimeout)
@@ -334,18 +202,4 @@ TEST_F(RulesTest, HarmfulObjectMarksTheNeck)
         }
         get_default_body_table()[HEAD].flag = head_flag;
     }
-}
-
-TEST_F(RulesTest, HitFlashFadesInTheStepNotTheDrawing)
-{
-    const ContactRecord r = make_record(0, 21 + NECK, 1, HEAD, 4.0, 2.0);
-    push_contact_record(&r);
-    contact_damage();
-    EXPECT_NEAR(dismember_threshold(0, NECK, 0), 25.0, 1e-4);
-    step();
-    EXPECT_FLOAT_EQ(get_player(0)->hit_flash[21 + NECK], 0.95f);
-    EXPECT_NEAR(dismember_threshold(0, NECK, 0), 100 - 0.95 * 75, 1e-4);
-    for (int k = 0; k < 300; k++)
-        fade_hit_flash();
-    EXPECT_NEAR(dismember_threshold(0, NECK, 0), 100.0, 1e-3);
 }

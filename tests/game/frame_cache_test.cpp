@@ -1,5 +1,4 @@
-// The frame cache puts every shape back as it was stored; the emote history
-// shows a frame's emotes again.
+// The frame cache puts every shape back as it was stored.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <cmath>
 #include "game/blood.h"
@@ -74,68 +73,4 @@ TEST_F(MatchTest, RestoreBringsEveryGeomBack)
     EXPECT_EQ(get_ground_impact(1)->frame, stored_impact.frame);
     EXPECT_EQ(get_ground_impact(1)->pos[0], 0.5);
     EXPECT_EQ(get_ground_impact(1)->countdown, stored_impact.countdown);
-}
-
-TEST_F(MatchTest, ValidOnlyForStoredFramesInRange)
-{
-    EXPECT_EQ(frame_cache_valid(0), 0u);
-    EXPECT_EQ(frame_cache_first_valid(), 0u);
-    start_turn_frames(3);
-    tick(3);
-    EXPECT_EQ(frame_cache_valid(0), 1u);
-    EXPECT_EQ(frame_cache_valid(2), 1u);
-    EXPECT_EQ(frame_cache_valid(3), 0u);
-    EXPECT_EQ(frame_cache_valid(2048), 0u);
-    EXPECT_EQ(frame_cache_valid(-1), 0u);
-    // Out-of-range frames are neither stored nor played.
-    frame_cache_store(2048);
-    frame_cache_store(-5);
-    frame_cache_restore(2048);
-    frame_cache_restore(-5);
-    record_emote_history(2048);
-    apply_emote_history(4096);
-    EXPECT_EQ(frame_cache_entry(2048), nullptr);
-    EXPECT_EQ(emote_history_entry(2048), nullptr);
-    frame_cache_store(2047);
-    EXPECT_EQ(frame_cache_valid(2047), 1u);
-    frame_cache_clear();
-    EXPECT_EQ(frame_cache_valid(0), 0u);
-}
-
-TEST_F(MatchTest, EmoteSetAtFrameTenShowsOnPlaybackForFiveSeconds)
-{
-    WorldState *w = get_game_state();
-    start_turn_frames(20);
-    tick(10);
-    ASSERT_EQ(w->frame, 10);
-    set_player_emote(0, "hello there", 2.0f);
-    tick(10);
-    for (int f = 0; f < 20; f++) {
-        const EmoteHistoryEntry *e = emote_history_entry(f);
-        EXPECT_STREQ(e->text[0], f == 10 ? "hello there" : "") << f;
-        EXPECT_STREQ(e->text[1], "");
-    }
-    // From the emote history (the frame-cache playback).
-    clear_player_emote(0);
-    apply_emote_history(9);
-    EXPECT_STREQ(get_player(0)->emote, "");
-    apply_emote_history(10);
-    EXPECT_STREQ(get_player(0)->emote, "hello there");
-    EXPECT_EQ(get_player(0)->emote_duration, 5000);
-
-    // From the replay buffer: the frame at 10 carries the emote.
-    int slot = -1;
-    for (int k = 0; k < w->frames_recorded; k++)
-        if (get_replay_frame(k)->frame == 10)
-            slot = k;
-    ASSERT_GE(slot, 0);
-    EXPECT_TRUE(get_replay_frame(slot)->change_bits[0] & RF_EMOTE);
-    start_playback(0);
-    EXPECT_STREQ(get_player(0)->emote, "");
-    while (w->frame < 10)
-        tick();
-    EXPECT_STREQ(get_player(0)->emote, "");
-    tick();
-    EXPECT_STREQ(get_player(0)->emote, "hello there");
-    EXPECT_EQ(get_player(0)->emote_duration, 5000);
 }

@@ -1,5 +1,5 @@
-// The game resets (single play, network, script game, leaving for a script)
-// and the ANNOUNCE row, through a real Lua state whose hooks log what fired.
+// The game resets (single play, script game, leaving for a script), through
+// a real Lua state whose hooks log what fired.
 #include <gtest/gtest.h>
 #include <lua.hpp>
 #include <string>
@@ -7,7 +7,6 @@
 
 #include "app/base/user_strings.h"
 #include "game/camera_keys.h"
-#include "game/protocol/command_table.h"
 #include "game/game_resets.h"
 #include "script/script_games.h"
 #include "game/game_state.h"
@@ -88,25 +87,6 @@ TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
     }
 }
 
-TEST_F(GameResets, NetworkGameStartsFromTheRoomRulesWithDefaultNames)
-{
-    ScriptContext ctx;
-    set_player_name(1, "[clan]someone");
-    get_game_state()->wins[0] = 3;
-    get_game_state()->wins[1] = 4;
-    get_network_room_rules()->matchframes = 777;
-    camera_key_add(5, k_key, k_key);
-    reset_network_game();
-    EXPECT_EQ(global_text(ctx, "log"), "LM");
-    EXPECT_EQ(get_game_globals()->network_mode, 1);
-    EXPECT_EQ(get_match_rules()->matchframes, 777);
-    EXPECT_EQ(get_game_state()->wins[0], 0);
-    EXPECT_EQ(get_game_state()->wins[1], 0);
-    EXPECT_STREQ(get_player(1)->name, "zud");
-    EXPECT_STREQ(get_player(1)->short_name, "zud");
-    EXPECT_EQ(camera_key_count(), 0);
-}
-
 TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)
 {
     ScriptContext ctx;
@@ -121,20 +101,4 @@ TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)
     // A script that is not there is reported; the game still starts.
     load_script_game("missing.lua");
     EXPECT_EQ(get_game_state()->frame, 0);
-}
-
-TEST_F(GameResets, AnnounceCallsTheScriptsCallback)
-{
-    ScriptContext ctx;
-    ASSERT_EQ(parse_cmd(CMD_SOURCE_SERVER, "ANNOUNCE 3;before the callback\n", -1,
-                        command_cursor(CMD_SOURCE_SERVER)), 0);   // reported, no crash
-    script("announce.lua", "function announce_callback(n, text) got = n .. '|' .. text end");
-    ASSERT_EQ(load_script(&ctx, "announce.lua"), 0);
-    ASSERT_EQ(parse_cmd(CMD_SOURCE_SERVER, "ANNOUNCE 3;the next bout\r\n", -1,
-                        command_cursor(CMD_SOURCE_SERVER)), 0);
-    EXPECT_EQ(global_text(ctx, "got"), "3|the next bout");
-    // From a replay file the row does nothing.
-    ASSERT_EQ(parse_cmd(CMD_SOURCE_REPLAY, "ANNOUNCE 4;not for replays\n", -1,
-                        command_cursor(CMD_SOURCE_REPLAY)), 0);
-    EXPECT_EQ(global_text(ctx, "got"), "3|the next bout");
 }

@@ -1,10 +1,6 @@
 #include <cstring>
-#include <ctime>
 #include <string>
-#include "app/base/options.h"
 #include "gui/services/centerprint.h"
-#include "gui/services/chat_log.h"
-#include "game/belts.h"
 #include "game/match_announce.h"
 #include "game/match_bouts.h"
 #include "rules_fixture.h"
@@ -84,41 +80,6 @@ TEST_F(ResultTest, LastFrameDecidesOnTruncatedScores)
     }
 }
 
-TEST_F(ResultTest, ReplaysCountNoWins)
-{
-    get_game_globals()->replay_mode = 1;
-    EXPECT_EQ(end_with(20.0f, 1.0f), 1);
-    EXPECT_EQ(get_game_state()->winners[0], 0);
-    EXPECT_EQ(get_game_state()->wins[0], 0);
-}
-
-static std::string last_console_line(void)
-{
-    const int tab = chat_current_tab();
-    const int n = chat_line_count(tab);
-    if (n <= 0)
-        return "";
-    ChatLine line;
-    chat_line_copy(tab, n - 1, &line);
-    std::string out;
-    for (int k = 0; k < CHAT_LINE_UNITS && line.text[k]; k++)
-        out += (char)line.text[k];
-    return out;
-}
-
-TEST_F(ResultTest, BenchmarkOptionEchoesFrameRateAndTime)
-{
-    get_game_state()->start_time = (int32_t)time(nullptr) - 10;
-    end_with(1.0f, 2.0f);
-    announce_match_result(get_game_state());
-    EXPECT_EQ(last_console_line().find("framerate"), std::string::npos);
-    option_set(OPT_BENCHMARK, 1);
-    announce_match_result(get_game_state());
-    // 100 frames in 10 s, give or take the second the test may straddle.
-    const std::string line = last_console_line();
-    EXPECT_TRUE(line == "framerate 10.00 time 10.00" || line == "framerate 9.09 time 11.00") << line;
-}
-
 // Disqualification (with the rule, or a dojo alone) ends the match at once;
 // the loser is the fighter shown. A lone fighter is not out at once.
 TEST_F(ResultTest, DisqualificationEndsAtOnce)
@@ -163,45 +124,6 @@ TEST_F(ResultTest, DisqualificationEndsAtOnce)
     get_game_state()->losers[0] = -1;
     EXPECT_EQ(end_with(5.0f, 0.0f), 1);
     EXPECT_EQ(get_game_state()->result_kind, RESULT_DRAW);
-}
-
-TEST_F(ResultTest, TeamScoresAndBadTeamIndices)
-{
-    WorldState *w = get_game_state();
-    w->teams = 2;
-    get_player(0)->team = 1;
-    get_player(1)->team = 0;
-    end_with(3.0f, 9.0f);
-    EXPECT_EQ(w->winners[1], 1);
-    EXPECT_EQ(w->losers[0], 0);
-    // A team index beyond the match's teams counts for no team and loses.
-    w->game_over = 0;
-    get_player(1)->team = 7;
-    get_player(0)->team = -2;
-    end_with(3.0f, 9.0f);
-    EXPECT_EQ(w->result_kind, RESULT_DRAW);
-    w->game_over = 0;
-    w->teams = 50;
-    get_player(0)->team = 0;
-    get_player(1)->team = 1;
-    end_with(30.0f, 9.0f);
-    EXPECT_EQ(w->winners[0], 0);
-}
-
-TEST_F(ResultTest, ResultListsDropIndicesOutsideTheMatch)
-{
-    const int32_t winners[2] = {9, -1};
-    const int32_t losers[2] = {-5, 1};
-    set_result(RESULT_BY_SCORE, winners, losers);
-    const WorldState *w = get_game_state();
-    EXPECT_EQ(w->winners[0], -1);
-    EXPECT_EQ(w->winners[1], -1);
-    EXPECT_EQ(w->losers[1], 1);
-    EXPECT_EQ(w->game_over, 1);
-    get_game_state()->players = 7;   // never reaches past the two records
-    set_result(RESULT_BY_SCORE, winners, losers);
-    EXPECT_EQ(record_lost_mark(10, 2, 1, nullptr), 1);
-    EXPECT_EQ(record_lost_mark(10, -1, 1, nullptr), 1);
 }
 
 class NetworkResultTest : public ResultTest {
@@ -272,65 +194,4 @@ TEST_F(NetworkResultTest, ServerResultAppliesInTheStepOfItsFrame)
             EXPECT_FLOAT_EQ(get_player(1)->score, 500.0f);
         }
     }
-}
-
-TEST_F(NetworkResultTest, BelowMinimumTurnsAndUpgrade)
-{
-    const int32_t winners[2] = {0, -1}, losers[2] = {1, -1};
-    record_server_result(5, RESULT_BY_SCORE, winners, losers, nullptr, nullptr, nullptr, 2);
-    get_game_state()->frame = 5;
-    match_end_network();
-    announce_match_result(get_game_state());
-    EXPECT_EQ(cp_line(0), "Match won below minimum turns.");
-    EXPECT_EQ(cp_line(1), "");
-
-    // qi 19 reaches the next belt with one more game.
-    get_game_state()->server_result = 1;
-    announce_match_result(get_game_state());
-    EXPECT_EQ(cp_line(0), "UPGRADED!");
-    EXPECT_EQ(cp_line(1), "vako - Yellow BELT");
-    EXPECT_EQ(centerprint_state()->duration_ms, 100000u);
-    EXPECT_EQ(get_game_globals()->selected_player, 0);
-}
-
-TEST_F(NetworkResultTest, GameLineKeepsCurrentScoresWhenNoneGiven)
-{
-    get_player(0)->score = 7.5f;
-    get_player(1)->score = 2.0f;
-    const float injuries[2] = {10, 20};
-    record_server_scores(0, injuries, nullptr);
-    EXPECT_EQ(get_server_result()->injury[0], 10.0f);
-    EXPECT_EQ(get_server_result()->injury[1], 20.0f);
-    EXPECT_EQ(get_server_result()->score[0], 7.5f);
-    EXPECT_EQ(get_server_result()->score[1], 2.0f);
-}
-
-// Every belt is reached after the one below it; past the last there is none.
-TEST(Belts, EachBeltFollowsTheOneBelow)
-{
-    EXPECT_STREQ(belt_name_for_qi(-5), belt_name_for_qi(0));
-    EXPECT_EQ(qi_to_next_belt(-5), qi_to_next_belt(0));
-    EXPECT_EQ(qi_to_next_belt(1 << 30), 0);
-    EXPECT_STREQ(next_belt_name(1 << 30), belt_name_for_qi(1 << 30));
-    int last = -1;
-    for (int qi = 0; qi < 30000; qi += qi_to_next_belt(qi) ? qi_to_next_belt(qi) : 30000) {
-        EXPECT_GT(qi, last);
-        EXPECT_STRNE(belt_name_for_qi(qi), qi > 0 ? belt_name_for_qi(qi - 1) : "");
-        if (qi_to_next_belt(qi) > 0) {
-            EXPECT_STREQ(belt_name_for_qi(qi + qi_to_next_belt(qi) - 1), belt_name_for_qi(qi));
-        }
-        last = qi;
-    }
-}
-
-TEST(MatchBouts, FighterIndicesAreChecked)
-{
-    clear_match_bouts();
-    EXPECT_EQ(get_match_bout(2), nullptr);
-    EXPECT_EQ(get_match_bout(-1), nullptr);
-    EXPECT_EQ(set_match_bout(2, 0, "x", 1, 1, 1), 1);
-    EXPECT_EQ(get_match_bout(0)->bout, -1);
-    std::string longname(300, 'n');
-    EXPECT_EQ(set_match_bout(1, 3, longname.c_str(), 5, 6, 7), 0);
-    EXPECT_EQ(strlen(get_match_bout(1)->name), (size_t)MATCH_BOUT_NAME_SIZE - 1);
 }

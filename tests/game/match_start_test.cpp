@@ -1,5 +1,5 @@
-// Starting a match: which mod names build the built-in world, the fallback
-// for a missing mod, equal rules keeping the world, and the engage placement.
+// Starting a match: the fallback for a missing mod, the default start and
+// the engage placement.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +9,6 @@
 
 #include "app/base/text.h"
 #include "game/match_start.h"
-#include "game/mod_world.h"
 #include "game/stance.h"
 #include "game/joints.h"
 #include "game/turn_cycle.h"
@@ -45,25 +44,6 @@ std::string echoed_while(const std::function<void()> &fn)
 
 } // namespace
 
-TEST_F(MatchStart, BuiltinWorldFromItsNamesInAnyCase)
-{
-    for (const char *name : {"classic", "default", "classic.kxm", "default.kxm", "0", "", "CLASSIC", "Default.KXM",
-                             "cLaSsIc.KxM", "DEFAULT"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(is_builtin_mod_name(name), 1);
-        n_strncpyz(rules_.mod, name, sizeof rules_.mod);
-        rules_.matchframes += 1;   // not equal to the live rules: a rebuild
-        const std::string echo = echoed_while([&] { new_match(0, 0, &rules_, 0); });
-        EXPECT_EQ(echo.find("Unable to load mod"), std::string::npos);
-        EXPECT_EQ(get_game_globals()->mod_load_failed, 0);
-        EXPECT_EQ(get_mod_world()->body_tables[0], get_default_body_table());
-        EXPECT_EQ(get_game_globals()->built_players, 4);
-        EXPECT_EQ(get_game_state()->frozen, 1);
-    }
-    for (const char *name : {"classic2", "classic.kx", "0.kxm", " classic"})
-        EXPECT_EQ(is_builtin_mod_name(name), 0) << name;
-}
-
 TEST_F(MatchStart, MissingModFallsBackToClassic)
 {
     kxtest::TempDir dir;
@@ -81,26 +61,6 @@ TEST_F(MatchStart, MissingModFallsBackToClassic)
     MatchRules again = *get_match_rules();
     new_match(0, 0, &again, 0);
     EXPECT_FALSE(world_marked());
-}
-
-TEST_F(MatchStart, EqualRulesKeepTheWorldAndOnlyResetTheFighters)
-{
-    new_match(0, 0, &rules_, 0);
-    mark_world();
-    // Move a fighter away; the match start puts it back.
-    move_player(0, 5, 5, 5);
-    MatchRules same = *get_match_rules();
-    new_match(0, 0, &same, 0);
-    EXPECT_TRUE(world_marked());
-    const StanceSlot *s = get_stance_slot(get_player(0)->stance_slot);
-    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[0], s->pos[HEAD][0], 1e-9);
-
-    MatchRules changed = *get_match_rules();
-    changed.matchframes += 10;
-    new_match(0, 0, &changed, 0);
-    EXPECT_FALSE(world_marked());
-    EXPECT_EQ(get_match_rules()->matchframes, changed.matchframes);
-    EXPECT_EQ(get_next_match_rules()->matchframes, changed.matchframes);
 }
 
 namespace {
@@ -194,40 +154,4 @@ TEST_F(MatchStart, ExplicitPlacementAndHeight)
     const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
     EXPECT_NEAR(h1[0], s1->pos[HEAD][0] - 1.0, 1e-6);
     EXPECT_NEAR(h1[1], s1->pos[HEAD][1], 1e-6);
-}
-
-TEST_F(MatchStart, ResetMatchPlacesTheFightersAgain)
-{
-    new_match(0, 0, &rules_, 0);
-    const dReal *h = dBodyGetPosition(get_player(1)->bodies[HEAD]);
-    const double x = h[0], y = h[1];
-    move_player(1, 3, 3, 3);
-    get_game_state()->frame = 40;
-    reset_match(0);
-    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[0], x, 1e-9);
-    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[1], y, 1e-9);
-    EXPECT_EQ(get_game_state()->frame, 0);
-    move_player(1, 3, 3, 3);
-    reset_match(1);
-    EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[0], 3, 1e-9);
-}
-
-TEST(TeamsLine, WriteAndSet)
-{
-    MatchRules r = {};
-    const int32_t values[] = {2, 2, 1, 0};
-    EXPECT_EQ(set_rules_teams(values, 4, &r), 0);
-    EXPECT_EQ(r.players, 2);
-    EXPECT_EQ(r.teams, 2);
-    char line[64];
-    write_teams_line(line, sizeof line, &r);
-    EXPECT_STREQ(line, "TEAMS 2;1 0\n");
-    const int32_t bad[] = {2, 2, 1, 9};
-    EXPECT_EQ(set_rules_teams(bad, 4, &r), 1);
-    const int32_t too_many[] = {7, 2};
-    EXPECT_EQ(set_rules_teams(too_many, 2, &r), 1);
-    EXPECT_EQ(r.team_of[1], 0);
-    char tiny[5];
-    EXPECT_EQ(write_teams_line(tiny, sizeof tiny, &r), 4);
-    EXPECT_STREQ(tiny, "TEAM");
 }

@@ -1,14 +1,10 @@
 // Whole matches, headless: the default match played turn by turn fires its
-// hooks in order and replays itself after the end; the same scripted match
-// in two separate processes gives bit-identical bodies at every frame.
-#include <cstdio>
-#include <cstdlib>
+// hooks in order and replays itself after the end.
 #include <lua.hpp>
 #include <string>
 #include "match_fixture.h"
 #include "script/script_context.h"
 #include "script/script_test_util.h"
-
 
 static const char *k_counting_script = R"(
 frames, freezes, exits, ends, kind, seq = 0, 0, 0, 0, -1, ""
@@ -83,53 +79,4 @@ TEST_F(MatchTest, DefaultMatchRunsToItsEndFiringHooksInOrderThenReplays)
     tick(10);
     EXPECT_EQ(lua_number(L, "frames"), 510);
     EXPECT_EQ(lua_number(L, "ends"), 1);
-}
-
-// Plays the scripted match and writes every body position of every live
-// frame to the file named by KX_MATCH_DUMP (run by the test below in a
-// process of its own).
-TEST_F(MatchTest, DumpScriptedMatch)
-{
-    const char *path = getenv("KX_MATCH_DUMP");
-    if (!path)
-        GTEST_SKIP() << "run by TwoProcessesGiveBitIdenticalBodies";
-    FILE *f = fopen(path, "wb");
-    ASSERT_NE(f, nullptr);
-    WorldState *w = get_game_state();
-    int t = 0;
-    while (!w->game_over) {
-        script_turn(t);
-        if (t % 7 == 3)
-            toggle_grip(t % 2, t % 3 ? R_HAND : L_HAND);
-        restart_ghost(1);
-        tick(3);
-        commit_turn(0);
-        t++;
-        while (!waiting() && !w->game_over) {
-            const int before = w->frame;
-            tick();
-            if (w->frame == before)
-                continue;
-            const std::vector<double> pos = body_positions();
-            fwrite(pos.data(), sizeof(double), pos.size(), f);
-        }
-    }
-    fclose(f);
-}
-
-static int run_child(const std::string &dump)
-{
-    return kxtest::run_self("MatchTest.DumpScriptedMatch", "KX_MATCH_DUMP=" + dump);
-}
-
-TEST(Determinism, TwoProcessesGiveBitIdenticalBodies)
-{
-    kxtest::TempDir dir;
-    const std::string a = dir.file("a.bin"), b = dir.file("b.bin");
-    ASSERT_EQ(run_child(a), 0);
-    ASSERT_EQ(run_child(b), 0);
-    const std::string da = kxtest::read_file(a), db = kxtest::read_file(b);
-    // 500 live frames, 2 fighters, 21 bodies, 3 doubles each
-    EXPECT_EQ(da.size(), 500u * 2 * 21 * 3 * sizeof(double));
-    EXPECT_TRUE(da == db) << "the two runs differ";
 }

@@ -4,6 +4,7 @@
 // world built from the result and stepped.
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -76,20 +77,9 @@ std::string fuzz_file(std::mt19937 &rng)
     return text;
 }
 
-bool finite_f(const float *v, int n)
+template <typename T> bool finite(const T *v, int n)
 {
-    for (int i = 0; i < n; i++)
-        if (!std::isfinite(v[i]))
-            return false;
-    return true;
-}
-
-bool finite_d(const double *v, int n)
-{
-    for (int i = 0; i < n; i++)
-        if (!std::isfinite(v[i]))
-            return false;
-    return true;
+    return std::all_of(v, v + n, [](T x) { return std::isfinite(x); });
 }
 
 // Everything a load can write, against its table's range. Returns the first
@@ -113,20 +103,20 @@ std::string check_in_range()
     if (!std::isfinite(m->friction) || m->friction < 0 || m->object_surface > 1 || m->message[MOD_MESSAGE_SIZE - 1])
         return "world";
     for (int i = 0; i < WORLD_COLOR_COUNT; i++)
-        if (!finite_f(m->colors[i], 3))
+        if (!finite(m->colors[i], 3))
             return "colours";
     for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
         const EnvObject &o = m->env_objects[i];
         if (o.defined > 1 || o.shape > 2 || o.visible > 1 || o.material > 1 || o.thrust_period < 0 ||
-            !finite_d(o.pos, 3) || !finite_d(o.sides, 3) || o.sides[0] < 0 || o.sides[1] < 0 || o.sides[2] < 0 ||
-            !(o.mass > 0) || !std::isfinite(o.mass) || !finite_d(o.rot, 3) || !finite_f(o.color, 4) ||
-            !finite_f(o.force, 3) || !finite_f(o.thrust, 3) || !(o.bounce >= 0) || !(o.friction >= 0) ||
+            !finite(o.pos, 3) || !finite(o.sides, 3) || o.sides[0] < 0 || o.sides[1] < 0 || o.sides[2] < 0 ||
+            !(o.mass > 0) || !std::isfinite(o.mass) || !finite(o.rot, 3) || !finite(o.color, 4) ||
+            !finite(o.force, 3) || !finite(o.thrust, 3) || !(o.bounce >= 0) || !(o.friction >= 0) ||
             !std::isfinite(o.bounce) || !std::isfinite(o.friction))
             return "object " + std::to_string(i);
     }
     for (int i = 0; i < ENV_JOINT_COUNT; i++) {
         const EnvObjectJoint &j = m->env_joints[i];
-        if (j.active > 1 || j.visible > 1 || !finite_f(j.pos, 3) || !finite_f(j.axis, 3) || !(j.hi_stop >= j.lo_stop))
+        if (j.active > 1 || j.visible > 1 || !finite(j.pos, 3) || !finite(j.axis, 3) || !(j.hi_stop >= j.lo_stop))
             return "object joint " + std::to_string(i);
         if (j.active && (j.object_a < 0 || j.object_a > 15 || j.object_b < 0 || j.object_b > 15 ||
                          j.object_a == j.object_b || !m->env_objects[j.object_a].defined ||
@@ -137,24 +127,24 @@ std::string check_in_range()
         for (int b = 0; b < BODY_COUNT; b++) {
             const BodyDef &r = get_loaded_body_table(p)[b];
             if (r.shape < 0 || r.shape > 2 || r.material < 0 || r.material > 1 || !(r.density > 0) ||
-                !std::isfinite(r.density) || r.thrust_period < 0 || !finite_f(r.pos, 3) || !finite_f(r.rot, 3) ||
-                !finite_f(r.sides, 3) || !finite_f(r.alt_sides, 3) || !finite_f(r.color, 3) ||
-                !finite_f(r.force, 3) || !finite_f(r.thrust, 3) || r.sides[0] < 0 || r.sides[1] < 0 ||
+                !std::isfinite(r.density) || r.thrust_period < 0 || !finite(r.pos, 3) || !finite(r.rot, 3) ||
+                !finite(r.sides, 3) || !finite(r.alt_sides, 3) || !finite(r.color, 3) ||
+                !finite(r.force, 3) || !finite(r.thrust, 3) || r.sides[0] < 0 || r.sides[1] < 0 ||
                 r.sides[2] < 0 || r.alt_sides[0] < 0 || r.alt_sides[1] < 0 || r.alt_sides[2] < 0 || r.index != b)
                 return "body " + std::to_string(p) + " " + std::to_string(b);
         }
         for (int j = 0; j < JOINT_COUNT; j++) {
             const JointDef &r = get_loaded_joint_table(p)[j];
-            if (!(r.radius > 0) || !std::isfinite(r.radius) || !(r.range[0] >= r.range[1]) || !finite_f(r.pos, 3) ||
-                !finite_f(r.axis, 3) || !std::isfinite(r.strength) || !std::isfinite(r.velocity) ||
-                r.dm_threshold < -1 || r.material < 0 || r.material > 1 || !finite_f(r.color, 3) || r.index != j)
+            if (!(r.radius > 0) || !std::isfinite(r.radius) || !(r.range[0] >= r.range[1]) || !finite(r.pos, 3) ||
+                !finite(r.axis, 3) || !std::isfinite(r.strength) || !std::isfinite(r.velocity) ||
+                r.dm_threshold < -1 || r.material < 0 || r.material > 1 || !finite(r.color, 3) || r.index != j)
                 return "joint " + std::to_string(p) + " " + std::to_string(j);
         }
         if (get_loaded_body_table(p)[BODY_COUNT].shape != -1)
             return "body table end";
     }
     const MatchRules *mr = get_mod_rules();
-    if (!finite_f(mr->gravity, 3) || mr->mod[RULES_TEXT_SIZE - 1] != 0)
+    if (!finite(mr->gravity, 3) || mr->mod[RULES_TEXT_SIZE - 1] != 0)
         return "mod rules";
     return "";
 }
@@ -212,7 +202,7 @@ TEST_F(ModFuzz, MutatedModFilesLeaveEveryRecordInRange)
                         clear_contact_records();
                     }
                     for (int b = 0; b < BODY_COUNT && fault.empty(); b++)
-                        if (!finite_d(dBodyGetPosition(get_player(0)->bodies[b]), 3))
+                        if (!finite(dBodyGetPosition(get_player(0)->bodies[b]), 3))
                             fault = "world step";
                     worlds++;
                 }

@@ -1,8 +1,6 @@
 #include <cstring>
 #include <string>
 #include "game/body_defs.h"
-#include "game/match_rules.h"
-#include "game/mod_file.h"
 #include "game/mod_export.h"
 #include "game/mod_statements.h"
 #include "mod_test_util.h"
@@ -25,17 +23,19 @@ TEST_F(ModTest, OverlayChangesOnlyItsOwnPlayer)
 {
     // The mod names no player, so both fighters use player 0's tables; the
     // overlay for player 1 must still leave fighter 0 alone.
+    // It is loaded after the world was built: the slots split at once.
     write_mod("base.kxm", "body head\nsides 0.3\nbody chest\nsides 0.6 0.2 0.2\n");
     write_overlay("zud", k_overlay);
     ASSERT_EQ(load_mod("base.kxm"), 0);
     const float world_friction = get_loaded_mod_world()->friction;
     const int matchframes = get_mod_rules()->matchframes;
+    ModWorld *m = build_mod_world();
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(m->body_tables[1], get_loaded_body_table(0));
 
     testing::internal::CaptureStderr();
     ASSERT_EQ(load_rpg_mod(1, "zud"), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), k_overlay_messages);
-    ModWorld *m = build_mod_world();
-    ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->body_tables[0], get_loaded_body_table(0));
     EXPECT_EQ(m->body_tables[1], get_loaded_body_table(1));
     EXPECT_EQ(m->body_tables[2], get_loaded_body_table(0));
@@ -58,20 +58,6 @@ TEST_F(ModTest, OverlayChangesOnlyItsOwnPlayer)
     ASSERT_EQ(init_world(m), 0);
     EXPECT_NEAR(dGeomSphereGetRadius(get_player(0)->body_geoms[HEAD]), 0.3, 1e-6);
     EXPECT_NEAR(dGeomSphereGetRadius(get_player(1)->body_geoms[HEAD]), 0.25, 1e-6);
-}
-
-TEST_F(ModTest, OverlayAfterTheBuildSplitsTheSlots)
-{
-    write_mod("base.kxm", "body head\nsides 0.3\n");
-    write_overlay("vako", "body head\nsides 0.22\n");
-    ASSERT_EQ(load_mod("base.kxm"), 0);
-    ModWorld *m = build_mod_world();
-    ASSERT_EQ(m->body_tables[1], get_loaded_body_table(0));
-    ASSERT_EQ(load_rpg_mod(0, "vako"), 0);
-    EXPECT_EQ(m->body_tables[1], get_loaded_body_table(1));
-    EXPECT_FLOAT_EQ(m->body_tables[0][HEAD].sides[0], 0.22f);
-    EXPECT_FLOAT_EQ(m->body_tables[1][HEAD].sides[0], 0.3f);
-    EXPECT_FLOAT_EQ(m->body_tables[3][HEAD].sides[0], 0.3f);
 }
 
 TEST_F(ModTest, OverlayNamesAndPlayersAreChecked)
@@ -101,35 +87,6 @@ TEST_F(ModTest, OverlayNamesAndPlayersAreChecked)
     EXPECT_EQ(get_mod_parser()->overlay, 0);   // a later main mod may use every statement again
 }
 
-TEST_F(ModTest, GameruleBlockSetsTheModRules)
-{
-    write_mod("rules.kxm",
-              "gamerule\n"
-              "   matchframes 1500\n"
-              "   dt 50\n"
-              "   sumo 1\n"
-              "joint r_knee\n"
-              "   strength 3\n"
-              "   matchframes 7\n");
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(load_mod("rules.kxm"), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "No such option joint\nparse_mod_cmd no op found matchframes 7\n");
-    const MatchRules *mr = get_mod_rules();
-    EXPECT_EQ(mr->matchframes, 1500);
-    EXPECT_EQ(mr->dismemberthreshold, 50);
-    EXPECT_EQ(mr->sumo, 1);
-    EXPECT_EQ(get_match_rules()->matchframes, 500);   // the live rules stay
-    EXPECT_FLOAT_EQ(get_loaded_joint_table(0)[R_KNEE].strength, 3.0f);
-    EXPECT_EQ(get_mod_parser()->mode, MOD_MODE_JOINT);
-
-    // Every load starts from the single-player defaults.
-    write_mod("plain.kxm", "version 1\n");
-    ASSERT_EQ(load_mod("plain.kxm"), 0);
-    EXPECT_EQ(get_mod_rules()->matchframes, 500);
-    EXPECT_EQ(get_mod_rules()->sumo, 0);
-}
-
 TEST_F(ModTest, GameruleFileWritesTheLiveRulesAndReadsBack)
 {
     MatchRules *live = get_match_rules();
@@ -142,9 +99,7 @@ TEST_F(ModTest, GameruleFileWritesTheLiveRulesAndReadsBack)
     EXPECT_EQ(text.rfind("gamerule\r\n   matchframes 777\r\n   turnframes 10,20,30\r\n", 0), 0u) << text;
     EXPECT_NE(text.find("   gravity 0.00 0.00 -3.00\r\n"), std::string::npos) << text;
 
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(load_mod("rules.kxm"), 0);
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = load_errors("rules.kxm");
     const MatchRules *mr = get_mod_rules();
     EXPECT_EQ(mr->matchframes, 777);
     EXPECT_EQ(mr->turnframe_count, 3);
@@ -152,48 +107,4 @@ TEST_F(ModTest, GameruleFileWritesTheLiveRulesAndReadsBack)
     EXPECT_FLOAT_EQ(mr->gravity[2], -3.0f);
     EXPECT_EQ(mr->flags, live->flags);
     EXPECT_EQ(err, "") << err;
-}
-
-TEST_F(ModTest, ResetEnvObjectsKeepsTheWorldSettings)
-{
-    write_mod("objs.kxm",
-              "friction 300\nworld\ncolor 0.1 0.2 0.3\nbody head\nsides 0.4\n"
-              "env_obj 1\nfriction 20\nenv_obj 2\nenv_obj_joint 1 1 2\naxis 0 0 1\n");
-    ASSERT_EQ(load_mod("objs.kxm"), 0);
-    ModWorld *m = get_loaded_mod_world();
-    ASSERT_EQ(m->env_joints[0].active, 1u);
-    reset_env_objects();
-    for (int i = 0; i < ENV_OBJECT_COUNT; i++)
-        EXPECT_EQ(m->env_objects[i].defined, 0);
-    static const EnvObjectJoint zero = {};
-    EXPECT_EQ(memcmp(m->env_joints, &zero, sizeof zero), 0);
-    EXPECT_EQ(memcmp(get_loaded_body_table(0), builtin_body_table(), sizeof(BodyDef) * BODY_DEF_ROWS), 0);
-    for (int j = 0; j < JOINT_DEF_ROWS; j++)
-        EXPECT_EQ(get_loaded_joint_table(1)[j].dm_threshold, -1);
-    EXPECT_EQ(m->object_surface, 1u);
-    EXPECT_FLOAT_EQ(m->friction, 300.0f);
-    EXPECT_FLOAT_EQ(m->colors[0][2], 0.3f);
-}
-
-TEST_F(ModTest, WritersReportFilesThatCannotBeOpened)
-{
-    load_mod("none.kxm");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(write_mod_file(build_mod_world(), "no_such_folder/out.kxm"), 1);
-    EXPECT_EQ(write_gamerule_file("no_such_folder/rules.kxm"), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Unable to open no_such_folder/out.kxm No such file or directory\n"
-              "Unable to open no_such_folder/rules.kxm No such file or directory\n");
-
-    // The built-in world writes as two players with their bodies and joints
-    // and nothing else; -1 thresholds are left out, and it reads back as is.
-    ASSERT_EQ(write_mod_file(build_mod_world(), "data/mod/plain.kxm"), 0);
-    const std::string text = kxtest::read_file("data/mod/plain.kxm");
-    EXPECT_EQ(text.rfind("player 0\r\n   body head\r\n      sides 0.200000 0.000000 0.000000\r\n", 0), 0u);
-    EXPECT_EQ(text.find("dm_threshold"), std::string::npos);
-    EXPECT_EQ(text.find("env_obj"), std::string::npos);
-    EXPECT_EQ(text.find("friction"), std::string::npos);
-    ASSERT_EQ(load_mod("plain.kxm"), 0);
-    EXPECT_EQ(memcmp(get_loaded_body_table(1), builtin_body_table(), sizeof(BodyDef) * BODY_DEF_ROWS), 0);
-    EXPECT_EQ(memcmp(get_loaded_joint_table(0), builtin_joint_table(), sizeof(JointDef) * JOINT_DEF_ROWS), 0);
 }

@@ -63,6 +63,13 @@ protected:
         add(get_mod_rules(), sizeof(MatchRules));
         return s;
     }
+    // Loads a mod; returns what it printed on standard error.
+    static std::string load_errors(const std::string &name, int expected = 0)
+    {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(load_mod(name.c_str()), expected) << name;
+        return testing::internal::GetCapturedStderr();
+    }
     // Runs the lines and returns what they printed on standard error.
     static std::string run_lines(const std::vector<std::string> &lines)
     {

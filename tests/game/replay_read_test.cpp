@@ -1,5 +1,5 @@
-// Hand-written replay files: line ends, a replay with no FRAME line, a binary
-// P_POS block, and unknown or broken lines among good ones.
+// Hand-written replay files: line ends, unknown or broken lines among good
+// ones, unusable values played back; the autosave name and emote lines.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -97,47 +97,6 @@ TEST_F(ReplayRead, CarriageReturnsReadTheSameAsLineFeeds)
     EXPECT_EQ(lf.find('\r'), std::string::npos);
 }
 
-TEST_F(ReplayRead, NoFrameLineGivesOneFrame)
-{
-    kxtest::write_file("one.rpl", header() + "JOINT 1; 3 3\nPOS 1;" + numbers(63, -1.0, 0.001) + "\n");
-    ASSERT_EQ(read_replay_file("one.rpl"), 0);
-    EXPECT_EQ(get_game_state()->frames_recorded, 1);
-    EXPECT_EQ(get_game_globals()->replay_mode, 1);
-    const ReplayFrame *rf = get_replay_frame(0);
-    EXPECT_EQ(rf->frame, 0);
-    EXPECT_EQ(rf->joint_states[1][3], MOTOR_HOLD);
-    EXPECT_EQ(rf->positions[1][20][2], -1.0 + 62 * 0.001);
-    EXPECT_EQ(rf->change_bits[1] & RF_POSITIONS, (uint32_t)RF_POSITIONS);
-    EXPECT_EQ(get_replay_frame(1)->change_count[1], 0);
-}
-
-TEST_F(ReplayRead, PPosBlockOfSixtyFourWordsIsOneBlock)
-{
-    std::string text = header() + "FRAME 4; 0 0 0 0\nP_POS 0;\n";
-    auto word = [&text](int32_t v) {
-        const uint32_t u = (uint32_t)v;
-        for (int k = 0; k < 4; k++)
-            text += (char)((u >> (8 * k)) & 0xff);
-    };
-    word(64);
-    for (int k = 0; k < 63; k++)
-        word(k % 2 ? -1000 * k : 1000 * k);   // millionths
-    // Reading goes on with the line after the block.
-    text += "EMOTE 0;after the block\n";
-    kxtest::write_file("block.rpl", text);
-    ASSERT_EQ(read_replay_file("block.rpl"), 0);
-    const ReplayFrame *rf = get_replay_frame(0);
-    EXPECT_EQ(rf->frame, 4);
-    for (int b = 0; b < BODY_COUNT; b++)
-        for (int c = 0; c < 3; c++) {
-            const int k = b * 3 + c;
-            EXPECT_DOUBLE_EQ(rf->positions[0][b][c], (k % 2 ? -1000 * k : 1000 * k) * 1e-6) << b << " " << c;
-        }
-    EXPECT_EQ(rf->change_bits[0] & RF_POSITIONS, (uint32_t)RF_POSITIONS);
-    EXPECT_STREQ(rf->emote[0], "after the block");
-    EXPECT_EQ(get_game_state()->frames_recorded, 1);
-}
-
 TEST_F(ReplayRead, UnknownAndBrokenLinesAreReportedAndSkipped)
 {
     const std::string text = header() + "FRAME 0; 0 0 0 0\n"
@@ -152,8 +111,10 @@ TEST_F(ReplayRead, UnknownAndBrokenLinesAreReportedAndSkipped)
                              "FRAME 20; 1 1 1 1\nEMOTE 1;still reading\n";
     kxtest::write_file("broken.rpl", text);
     CaptureStderr();
+    EXPECT_EQ(read_replay_file("nothing-here.rpl"), 1);
     ASSERT_EQ(read_replay_file("broken.rpl"), 0);
     const std::string err = GetCapturedStderr();
+    EXPECT_NE(err.find("Unable to open nothing-here.rpl"), std::string::npos) << err;
     EXPECT_NE(err.find("parse_cmd no op found NOSUCHWORD"), std::string::npos) << err;
     EXPECT_NE(err.find("parse_cmd wrong start just some words"), std::string::npos) << err;
     EXPECT_NE(err.find("JOINT: fighter 9 out of range"), std::string::npos) << err;
@@ -170,28 +131,6 @@ TEST_F(ReplayRead, UnknownAndBrokenLinesAreReportedAndSkipped)
     EXPECT_EQ(f0->break_marks[1][5], JOINT_DISMEMBERED);
     EXPECT_STREQ(get_replay_frame(1)->emote[1], "still reading");
     EXPECT_EQ(get_replay_frame(1)->frame, 20);
-}
-
-TEST_F(ReplayRead, MissingFileIsReported)
-{
-    CaptureStderr();
-    EXPECT_EQ(read_replay_file("nothing-here.rpl"), 1);
-    EXPECT_NE(GetCapturedStderr().find("Unable to open nothing-here.rpl"), std::string::npos);
-}
-
-// A replay written again from a file keeps the file's result lines; a live
-// match started afterwards writes its own.
-TEST_F(ReplayRead, ResultLinesBelongToTheFileOnly)
-{
-    std::string text = header();
-    text.replace(text.find("#SCORE 0 0\n#WIN 0\n"), 18, "#SCORE 5 7\n#WIN 0 B\n");
-    const std::string again = read_and_write_again("result.rpl", text + "JOINT 0; 1 1\n");
-    EXPECT_NE(again.find("#SCORE 5 7\n#WIN 0 B\n"), std::string::npos) << again;
-    MatchRules r;
-    fill_default_rules(0, &r);
-    new_match(0, 0, &r, 0);
-    ASSERT_EQ(write_replay("live.rpl", 0), 0);
-    EXPECT_NE(kxtest::read_file("live.rpl").find("#SCORE 0 0\n#WIN 0\n"), std::string::npos);
 }
 
 // A broken file's frame may hold zero rotations (a QAT line naming one body)
@@ -222,4 +161,30 @@ TEST_F(ReplayRead, PlayingFramesWithUnusableValuesKeepsTheBodies)
     EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[1])[1], kept[1], 0.1);
     // Body 0 of fighter 1 took its frame position.
     EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[0])[0], 0.5, 0.1);
+}
+
+// The autosave name is made of the fighters' names and injuries, with the
+// characters that would leave the folder replaced; an emote never carries a
+// line end into the file.
+TEST_F(ReplayRead, AutosaveNameAndEmotesStayOneLine)
+{
+    set_player_name(0, ".x/y\\z");
+    set_player_name(1, "B");
+    get_player(0)->injury = 300;
+    get_player(1)->injury = 1200;
+    char name[256];
+    ASSERT_EQ(autosave_name(name, sizeof name), 0);
+    EXPECT_STREQ(name, "autosave/_x_y_z_vs_B-1200_300.rpl");
+    MatchRules r;
+    fill_default_rules(0, &r);
+    new_match(0, 0, &r, 0);
+    set_player_emote(0, "hi\r\nFRAME 9;", 5);
+    start_turn_frames(10);
+    for (int k = 0; k < 10; k++)
+        run_match_tick(0);
+    ASSERT_EQ(write_replay("emote.rpl", 0), 0);
+    const std::string text = kxtest::read_file("emote.rpl");
+    EXPECT_EQ(text.find("\nFRAME 9;"), std::string::npos);
+    EXPECT_NE(text.find("\nEMOTE 0;hi"), std::string::npos);
+    EXPECT_EQ(read_and_write_again("emote.rpl", text), text);
 }

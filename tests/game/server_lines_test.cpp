@@ -1,9 +1,8 @@
-// The game-server column: received state and masks, blocks, breaks, the
-// batch table, results and the match set-up rows, all through parse_cmd.
+// The game-server column: breaks, the batch table, turn input, results and
+// the match set-up rows, all through parse_cmd.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "game/protocol/command_table.h"
 #include "game/joint_breaks.h"
@@ -24,73 +23,10 @@ protected:
         clear_received_state();
     }
     int line(const std::string &text) { return parse_cmd(CMD_SOURCE_SERVER, text.c_str(), (int)text.size(), &cursor_); }
-    int block(const std::vector<int32_t> &words)
-    {
-        std::string bytes;
-        for (int32_t w : words)
-            for (int b = 0; b < 4; b++)
-                bytes += (char)(((uint32_t)w >> (8 * b)) & 0xff);
-        return parse_cmd(CMD_SOURCE_SERVER, bytes.data(), (int)bytes.size(), &cursor_);
-    }
     CommandCursor cursor_;
 };
 
 } // namespace
-
-TEST_F(ServerLines, QatWithFourNumbersSetsOnlyBodyZero)
-{
-    ReceivedState *r = get_received_state(0);
-    r->rotations[1][0] = 0.25;
-    line("QAT 0; 0.5 0.5 -0.5 0.5\n");
-    EXPECT_EQ(r->rotations[0][0], 0.5);
-    EXPECT_EQ(r->rotations[0][2], -0.5);
-    EXPECT_EQ(r->rotations[1][0], 0.25);
-    EXPECT_EQ(get_player(0)->received_mask, RECV_ROTATIONS);
-    // Non-finite values stop the list; a partial group is not taken.
-    line("POS 1; 1 2 3 4 nan 6\n");
-    EXPECT_EQ(get_received_state(1)->positions[0][2], 3.0);
-    EXPECT_EQ(get_received_state(1)->positions[1][0], 0.0);
-}
-
-TEST_F(ServerLines, BadFighterIndicesDropTheLine)
-{
-    testing::internal::CaptureStderr();
-    for (const char *l : {"POS 2; 1 2 3\n", "QAT -1; 1 0 0 0\n", "JOINT 7; 1 1\n", "GRIP 2147483647; 1 1\n",
-                          "CRUSH 3; 4\n", "HINGEVEL 9; 1 2\n", "EMOTE 5;hi\n", "BATCH -3; -1\n"})
-        line(l);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("POS: fighter 2 out of range"), std::string::npos) << err;
-    EXPECT_NE(err.find("BATCH: fighter -3 out of range"), std::string::npos) << err;
-    for (int i = 0; i < 2; i++) {
-        EXPECT_EQ(get_player(i)->received_mask, 0);
-        EXPECT_EQ(get_player(i)->ready, 0);
-    }
-}
-
-TEST_F(ServerLines, PositionBlockOfSixtyFourWords)
-{
-    std::vector<int32_t> words = {64};
-    for (int k = 0; k < 63; k++)
-        words.push_back(k * 1000000 - 31500000);
-    EXPECT_EQ(line("P_POS 1;\n"), 0);
-    EXPECT_EQ(cursor_.pending, 1);
-    EXPECT_EQ(block(words), 0);
-    const ReceivedState *r = get_received_state(1);
-    EXPECT_DOUBLE_EQ(r->positions[0][0], -31.5);
-    EXPECT_DOUBLE_EQ(r->positions[20][2], 62 - 31.5);
-    EXPECT_EQ(get_player(1)->received_mask, RECV_POSITIONS);
-
-    // A block shorter than the 63 values the row needs is refused whole.
-    clear_received_state();
-    testing::internal::CaptureStderr();
-    line("P_POS 0;\n");
-    words.resize(40);
-    words[0] = 40;
-    block(words);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("P_POS: block of 40 words, 64 needed"), std::string::npos);
-    EXPECT_EQ(get_player(0)->received_mask, 0);
-    EXPECT_EQ(get_received_state(0)->positions[0][0], 0.0);
-}
 
 TEST_F(ServerLines, BreaksBatchesAndTurnInput)
 {

@@ -7,13 +7,11 @@
 #include <memory>
 #include <cstring>
 #include <string>
-#include "game/joints.h"
 #include "game/mod_file.h"
 #include "game/mod_export.h"
 #include "game/mod_world.h"
 #include "game/ranmar.h"
 #include "game/stance.h"
-#include "game/world_options.h"
 #include "support/test_support.h"
 #include "world_fixture.h"
 
@@ -71,114 +69,6 @@ TEST_F(StanceTest, SaveAndLoadRoundTrip)
     ASSERT_EQ(apply_stance(1, 0, 0, 0, 0), 0);
     EXPECT_NEAR(dBodyGetPosition(get_player(1)->bodies[HEAD])[0], 2.5, 1e-6);
     EXPECT_EQ(apply_stance(1, 5, 0, 0, 0), 1);
-}
-
-TEST_F(StanceTest, BrokenStanceFilesChangeNothing)
-{
-    std::string line = "1 2 3 1 0 0 0\n";
-    std::string twenty, twentytwo, bad;
-    for (int k = 0; k < 20; k++)
-        twenty += line;
-    twentytwo = twenty + line + line;
-    bad = twenty + "1 2 3 1 0 0\n";
-    kxtest::write_file("stance/short.sta", twenty);
-    kxtest::write_file("stance/long.sta", twentytwo);
-    kxtest::write_file("stance/bad.sta", bad);
-    kxtest::write_file("stance/zeroq.sta", twenty + "1 2 3 0 0 0 0\n");
-    kxtest::write_file("stance/nan.sta", twenty + "nan 2 3 1 0 0 0\n");
-    kxtest::write_file("stance/ok.sta", twenty + line + "\n");
-    const StanceSlot before = *get_stance_slot(1);
-    for (const char *name : {"short.sta", "long.sta", "bad.sta", "zeroq.sta", "nan.sta", "missing.sta", "../x.sta", ".hidden"}) {
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(load_stance(name), 1) << name;
-        const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(err.find(std::string("Unable to open stance ") + name), 0u) << err;
-        EXPECT_EQ(memcmp(get_stance_slot(1), &before, sizeof before), 0) << name;
-    }
-    EXPECT_EQ(load_stance("ok.sta"), 0);
-    EXPECT_STREQ(get_stance_slot(1)->name, "ok");
-}
-
-TEST_F(StanceTest, FullSlotsRefuseNewStancesAndKeepTheStart)
-{
-    char name[16];
-    for (int k = 1; k < STANCE_SLOTS; k++) {
-        snprintf(name, sizeof name, "s%d", k);
-        ASSERT_EQ(store_stance_pose(1, name), k);
-    }
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(store_stance_pose(1, "one_more"), -1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("full"), std::string::npos);
-    EXPECT_STREQ(get_stance_slot(0)->name, "INIT");
-    EXPECT_NEAR(get_stance_slot(0)->pos[HEAD][1], 0.85, 1e-6);
-    // A stance of a known name is stored in its own slot.
-    EXPECT_EQ(store_stance_pose(1, "s7"), 7);
-    kxtest::write_file("stance/extra.sta", std::string(21 * 14, ' '));
-    std::string line = "1 2 3 1 0 0 0\n", text;
-    for (int k = 0; k < 21; k++)
-        text += line;
-    kxtest::write_file("stance/extra.sta", text);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(load_stance("extra.sta"), 1);
-    testing::internal::GetCapturedStderr();
-    EXPECT_STREQ(get_stance_slot(0)->name, "INIT");
-}
-
-TEST_F(StanceTest, InitPosesOfTwoFightersGoToSlotsZeroAndOne)
-{
-    clear_stance_slots();
-    EXPECT_EQ(store_stance_pose(0, "INIT0"), 0);
-    EXPECT_EQ(store_stance_pose(1, "INIT1"), 1);
-    EXPECT_EQ(find_free_stance_slot(), 2);
-    stance_hold_motors(0);
-    EXPECT_EQ(dJointGetHingeParam(get_player(0)->hinges[5], dParamFMax), 5.0);
-    EXPECT_EQ(get_joint_state(0, 5), MOTOR_HOLD);
-}
-
-TEST_F(StanceTest, DifferentTablesGiveEachFighterItsOwnStartingStance)
-{
-    ModWorld *m = get_default_mod_world();
-    mod_world_reset(m);
-    ASSERT_EQ(init_world(m), 0);
-    EXPECT_STREQ(get_stance_slot(0)->name, "INIT0");
-    EXPECT_STREQ(get_stance_slot(1)->name, "INIT1");
-    EXPECT_EQ(get_player(1)->stance_slot, 1);
-}
-
-TEST_F(StanceTest, WorldOptionsFile)
-{
-    kxtest::write_file("world.txt",
-                       "# comment line\n"
-                       "world.gravity -5\n"
-                       "world.gravity 1e30\n"
-                       "ground.mu 3\n"
-                       "player.mu 0.7\n"
-                       "player.bounce\n"
-                       "world.stepsize 0\n"
-                       "world.stepsize 1e9\n"
-                       "world.cfm 0.3\n"
-                       "nonsense 1\n");
-    const WorldOptions before = *get_world_options();
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(load_world_options("world.txt"), 0);
-    const std::string err = testing::internal::GetCapturedStderr();
-    dVector3 g;
-    dWorldGetGravity(get_game_globals()->world, g);
-    EXPECT_EQ(g[0], 0);
-    EXPECT_EQ(g[2], -5);
-    EXPECT_NEAR(dWorldGetCFM(get_game_globals()->world), 0.3, 1e-6);
-    const WorldOptions *o = get_world_options();
-    EXPECT_FLOAT_EQ(o->player_mu, 0.7f);
-    EXPECT_FLOAT_EQ(o->player_bounce, before.player_bounce);
-    EXPECT_FLOAT_EQ(o->stepsize, 0.006f);
-    EXPECT_FLOAT_EQ(o->ground_bounce, before.ground_bounce);
-    EXPECT_EQ(err.find("comment"), std::string::npos);
-    EXPECT_NE(err.find("Unknown option nonsense\n"), std::string::npos);
-    EXPECT_NE(err.find("player.bounce has no value"), std::string::npos);
-    EXPECT_NE(err.find("world.stepsize 0.0"), std::string::npos);
-    EXPECT_NE(err.find("world.stepsize 1000000000.0"), std::string::npos);
-    EXPECT_NE(err.find("world.gravity 1000000015047466219876688855040.000000 refused"), std::string::npos);
-    EXPECT_EQ(load_world_options("no_such_file"), 1);
 }
 
 // A save that fails part-way (here: the process may not grow files past 64

@@ -17,31 +17,6 @@ static int run_until_waiting()
     return steps;
 }
 
-TEST_F(MatchTest, TurnOfTenRunsExactlyTenStepsThenFreezesWithPreview)
-{
-    WorldState *w = get_game_state();
-    start_turn_frames(10);
-    EXPECT_EQ(w->frames_left, 11);
-    EXPECT_EQ(w->frozen, 0);
-    EXPECT_TRUE(game_is_running());
-    EXPECT_EQ(run_until_waiting(), 10);
-    EXPECT_EQ(w->frame, 10);
-    EXPECT_EQ(w->frames_left, 0);
-    // Single play: the preview of the next turn starts at once, with the
-    // live fighters switched off.
-    EXPECT_EQ(w->ghost_mode, 2);
-    EXPECT_FALSE(game_is_running());
-    EXPECT_EQ(get_player(0)->hidden, 1);
-    EXPECT_EQ(get_player(2)->hidden, 0);
-    // The tick that ended the turn ran the first ghost step; ticks of the
-    // preview do not advance the match.
-    EXPECT_EQ(w->ghost_frame, 1.0f);
-    run_match_tick(0);
-    run_match_tick(0);
-    EXPECT_EQ(w->frame, 10);
-    EXPECT_EQ(w->ghost_frame, 3.0f);
-}
-
 // Turns take the entries of the rules' list in turn; an empty list, or an
 // entry below 1, takes the nominal length; with neither a turn is one frame.
 TEST_F(MatchTest, TurnLengthsComeFromTheListOrTheNominalLength)
@@ -67,38 +42,6 @@ TEST_F(MatchTest, TurnLengthsComeFromTheListOrTheNominalLength)
         EXPECT_EQ(lengths, c.lengths);
         EXPECT_EQ(get_game_state()->turn_index, (int)c.lengths.size());
     }
-}
-
-TEST_F(MatchTest, CommitRefusedWhileATurnRunsOrTheMatchIsOver)
-{
-    WorldState *w = get_game_state();
-    commit_turn(0);
-    EXPECT_EQ(w->frames_left, 11);
-    const int turn_index = w->turn_index;
-    commit_turn(0);   // the turn already runs
-    EXPECT_EQ(w->turn_index, turn_index);
-    EXPECT_EQ(w->frames_left, 11);
-    run_until_waiting();
-    w->game_over = 1;
-    commit_turn(0);
-    EXPECT_EQ(w->frames_left, 0);
-}
-
-TEST_F(MatchTest, SelectedFighterGetsTheOnlyPreviewUnlessOptionAll)
-{
-    WorldState *w = get_game_state();
-    select_fighter(1);
-    start_turn_frames(5);
-    run_until_waiting();
-    EXPECT_EQ(w->ghost_mode, 1);
-    EXPECT_EQ(get_player(2)->hidden, 1);   // ghost of fighter 0
-    EXPECT_EQ(get_player(3)->hidden, 0);   // ghost of fighter 1
-    set_ghost_option(GHOST_OPTION_ALL);
-    start_turn_frames(5);
-    EXPECT_EQ(w->ghost_mode, 0);
-    EXPECT_EQ(get_player(0)->hidden, 0);   // leaving the preview restores the live fighters
-    run_until_waiting();
-    EXPECT_EQ(w->ghost_mode, 2);
 }
 
 // Ticks while frozen run nothing; a quiet step keeps recording but skips

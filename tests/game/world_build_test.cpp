@@ -1,45 +1,13 @@
 #include <cmath>
 #include <cstring>
-#include <set>
-#include <utility>
 #include <vector>
-#include "game/blood.h"
 #include "game/collision.h"
-#include "game/world_physics.h"
 #include "game/body_defs.h"
-#include "game/body_template.h"
+#include "game/joint_breaks.h"
 #include "game/joints.h"
 #include "game/mod_world.h"
-#include "game/stance.h"
+#include "game/world_physics.h"
 #include "world_fixture.h"
-
-// Total mass from the body table alone, with ODE's formulas.
-static double table_mass(const BodyDef *rows)
-{
-    double total = 0;
-    for (int b = 0; b < 21; b++) {
-        const BodyDef &r = rows[b];
-        const double rho = r.density;
-        switch (r.shape) {
-        case SHAPE_SPHERE: total += rho * 4.0 / 3.0 * M_PI * std::pow((double)r.sides[0], 3); break;
-        case SHAPE_BOX: total += rho * (double)r.sides[0] * r.sides[1] * r.sides[2]; break;
-        case SHAPE_CAPSULE: {
-            const double rad = r.sides[0], len = r.sides[1];
-            total += rho * (M_PI * rad * rad * len + 4.0 / 3.0 * M_PI * rad * rad * rad);
-            break;
-        }
-        }
-    }
-    return total;
-}
-
-TEST_F(WorldTest, TotalMassEqualsTableSumByOdeFormulas)
-{
-    const double expected = table_mass(builtin_body_table());
-    for (int i = 0; i < 4; i++)
-        EXPECT_NEAR(get_player(i)->total_mass, expected, 1e-9) << "record " << i;
-    EXPECT_GT(expected, 0.05);
-}
 
 struct Pair { int kind_a, id_a, kind_b, id_b; };
 
@@ -77,57 +45,9 @@ TEST_F(WorldTest, ChestNeverTouchesGroundWhileItsJointSpheresDo)
     EXPECT_TRUE(sphere_floor);
 }
 
-TEST_F(WorldTest, GhostsAreBuiltSwitchedOff)
-{
-    for (int i = 2; i < 4; i++) {
-        Player *g = get_player(i);
-        ASSERT_NE(g, nullptr);
-        EXPECT_EQ(g->hidden, 1);
-        for (int b = 0; b < 21; b++) {
-            EXPECT_FALSE(dBodyIsEnabled(g->bodies[b]));
-            EXPECT_FALSE(dGeomIsEnabled(g->body_geoms[b]));
-        }
-        EXPECT_EQ(dGeomGetSpace(g->body_geoms[0]), get_game_globals()->ghost_space);
-        EXPECT_STREQ(g->name, get_player(i - 2)->name);
-    }
-    EXPECT_EQ(get_first_ghost(), get_player(2));
-    EXPECT_EQ(get_player(4), nullptr);
-}
-
-TEST_F(WorldTest, HingesJoinBuiltInPairsWhateverTheTableSays)
-{
-    JointDef *rows = get_default_joint_table();
-    rows[NECK].body[0] = 5;
-    rows[NECK].body[1] = 6;
-    ASSERT_EQ(init_world(get_default_mod_world()), 0);
-    Player *p = get_player(0);
-    EXPECT_EQ(dJointGetBody(p->hinges[NECK], 0), p->bodies[BREAST]);
-    EXPECT_EQ(dJointGetBody(p->hinges[NECK], 1), p->bodies[HEAD]);
-}
-
-TEST_F(WorldTest, WorldForcesNegateYForOddRecords)
-{
-    BodyDef *rows = get_default_body_table();
-    rows[STOMACH].force[0] = 1;
-    rows[STOMACH].force[1] = 2;
-    rows[STOMACH].force[2] = 3;
-    apply_world_forces();
-    const dReal *f0 = dBodyGetForce(get_player(0)->bodies[STOMACH]);
-    const dReal *f1 = dBodyGetForce(get_player(1)->bodies[STOMACH]);
-    EXPECT_DOUBLE_EQ(f0[1], 2);
-    EXPECT_DOUBLE_EQ(f1[1], -2);
-    EXPECT_DOUBLE_EQ(f1[2], 3);
-    const dReal *none = dBodyGetForce(get_player(0)->bodies[CHEST]);
-    EXPECT_EQ(none[0], 0);
-    EXPECT_EQ(none[1], 0);
-    EXPECT_EQ(none[2], 0);
-    dVector3 g;
-    dWorldGetGravity(get_game_globals()->world, g);
-    EXPECT_NEAR(g[2], -9.81, 1e-6);
-}
-
 TEST_F(WorldTest, BadTableValuesAreRefusedAndDefaultsKept)
 {
+    const double mass = get_player(0)->total_mass;
     BodyDef *rows = get_default_body_table();
     rows[CHEST].density = 0;
     rows[HEAD].sides[0] = -0.2f;
@@ -143,50 +63,15 @@ TEST_F(WorldTest, BadTableValuesAreRefusedAndDefaultsKept)
     EXPECT_FLOAT_EQ(rows[HEAD].sides[0], 0.2f);
     EXPECT_EQ(rows[STOMACH].shape, SHAPE_BOX);
     EXPECT_FLOAT_EQ(get_default_joint_table()[NECK].radius, 0.11f);
-    EXPECT_NEAR(get_player(0)->total_mass, table_mass(builtin_body_table()), 1e-9);
+    EXPECT_NEAR(get_player(0)->total_mass, mass, 1e-9);
     for (int k = 0; k < 10; k++)
         world_physics_step();
-}
-
-// Bodies thrown beyond the collision space's reach, or with a place or speed
-// that is not finite, are brought back before the next collision instead of
-// aborting the engine.
-TEST_F(WorldTest, BodiesOutsideTheWorldAreBroughtBack)
-{
-    const double nan = std::nan("");
-    dBodySetPosition(get_player(0)->bodies[0], 1e30, 0, 1);
-    dBodySetPosition(get_player(1)->bodies[3], 0, -1e30, nan);
-    dBodySetLinearVel(get_player(0)->bodies[5], nan, 0, 0);
-    dBodySetAngularVel(get_player(1)->bodies[7], 0, 0, -nan);
-    for (int k = 0; k < 5; k++)
-        world_physics_step();
-    for (int i = 0; i < 2; i++)
-        for (int b = 0; b < BODY_COUNT; b++) {
-            const dReal *p = body_pos(i, b);
-            for (int c = 0; c < 3; c++)
-                ASSERT_TRUE(std::fabs(p[c]) <= WORLD_POSITION_LIMIT) << i << " " << b << " " << p[c];
-            const dReal *q = dBodyGetQuaternion(get_player(i)->bodies[b]);
-            ASSERT_TRUE(std::isfinite(p[0] + p[1] + p[2] + q[0] + q[1] + q[2] + q[3]));
-        }
-    EXPECT_EQ(keep_bodies_in_world(get_game_globals()->space), 0);
-}
-
-TEST_F(WorldTest, DestroyAndRebuildHundredTimes)
-{
-    for (int k = 0; k < 100; k++) {
-        destroy_world();
-        EXPECT_EQ(get_player(0), nullptr);
-        EXPECT_EQ(get_game_globals()->world, nullptr);
-        ASSERT_EQ(init_world(get_default_mod_world()), 0);
-        world_physics_step();
-    }
-    EXPECT_NE(get_player(3), nullptr);
-    EXPECT_EQ(get_game_globals()->built_players, 4);
 }
 
 TEST_F(WorldTest, ResetFightersRestoresHandsStopsAndGrips)
 {
     Player *p = get_player(0);
+    const unsigned long bits = dGeomGetCollideBits(p->body_geoms[R_LEG]);
     get_game_state()->frozen = 1;
     set_grip(0, L_HAND, GRIP_ON);
     apply_pending_wishes();
@@ -195,11 +80,13 @@ TEST_F(WorldTest, ResetFightersRestoresHandsStopsAndGrips)
     EXPECT_NEAR(s[0], 0.3, 1e-6);
     p->injury = 50;
     p->score = 7;
-    p->joints[R_KNEE].broken = JOINT_DISMEMBERED;
-    dJointAttach(p->hinges[R_KNEE], nullptr, nullptr);
-    dJointSetHingeParam(p->hinges[R_KNEE], dParamLoStop, -1.8);
+    break_joint(0, R_KNEE, JOINT_DISMEMBERED);
+    break_joint(0, L_KNEE, JOINT_FRACTURED);
     p->grip_joints[L_HAND] = dJointCreateHinge(get_game_globals()->world, nullptr);
     reset_fighters();
+    EXPECT_EQ(p->broken_joints, 0);
+    EXPECT_EQ(dGeomGetCollideBits(p->body_geoms[R_LEG]), bits);
+    EXPECT_DOUBLE_EQ(dJointGetHingeParam(p->hinges[L_KNEE], dParamLoStop), p->joints[L_KNEE].lo_stop);
     dGeomBoxGetLengths(p->body_geoms[L_HAND], s);
     EXPECT_NEAR(s[0], 0.22, 1e-6);
     EXPECT_EQ(p->grip_joints[L_HAND], nullptr);
@@ -209,21 +96,4 @@ TEST_F(WorldTest, ResetFightersRestoresHandsStopsAndGrips)
     EXPECT_EQ(dJointGetBody(p->hinges[R_KNEE], 0), p->bodies[R_LEG]);
     EXPECT_NEAR(dJointGetHingeParam(p->hinges[R_KNEE], dParamLoStop), 0.0, 1e-9);
     EXPECT_NEAR(dJointGetHingeParam(p->hinges[R_KNEE], dParamHiStop), 2.3, 1e-6);
-}
-
-TEST_F(WorldTest, MoveAndTurnPlayer)
-{
-    EXPECT_EQ(move_player(5, 0, 0, 0), 1);
-    ASSERT_EQ(move_player(0, 3, 4, 2.6), 0);
-    EXPECT_NEAR(body_pos(0, HEAD)[0], 3, 1e-9);
-    const double foot_x = body_pos(0, R_FOOT)[0];
-    const double head_x = body_pos(0, HEAD)[0];
-    ASSERT_EQ(turn_player(0, 180), 0);
-    EXPECT_NEAR(body_pos(0, R_FOOT)[0] - body_pos(0, HEAD)[0], -(foot_x - head_x), 1e-9);
-    EXPECT_NEAR(body_pos(0, HEAD)[0], 3, 1e-9);
-    const double rx = body_pos(0, R_HAND)[0];
-    ASSERT_EQ(turn_player_mirrored(0, 180), 0);
-    EXPECT_NEAR(body_pos(0, HEAD)[0], 3, 1e-9);
-    // Negating x and y is itself a half turn: the hand swings to the other side.
-    EXPECT_NEAR(body_pos(0, R_HAND)[0] - 3, -(rx - 3), 1e-9);
 }
