@@ -17,11 +17,3 @@ void get_color_rgb(int i, float *rgb)
         }
     }
 }
-
-void get_color_clamped(int i, float *rgb)
-{
-    get_color_rgb(i, rgb);
-    for (int k = 0; k < 3; k++)
-        if (rgb[k] > 1.0f)
-            rgb[k] = 1.0f;
-}

@@ -5,5 +5,3 @@ enum { COLOR_TABLE_ROWS = 125 };
 
 // Row i's r, g, b (rows 0..124; another row gives row 0).
 void get_color_rgb(int i, float *rgb);
-// The same with every component above 1 given as 1.
-void get_color_clamped(int i, float *rgb);
