@@ -1,27 +1,22 @@
-// Program entry. It settles the working folder and the user folder and reads
-// the command line (so "-h" lists every option). The window, main loop and
-// renderer are not built yet: the entry says so plainly instead of pretending
-// to start a game.
+// Program entry: the locale, the user folder, SIGTERM as a quit request,
+// then the program's life from start-up to shutdown around the window.
 #include <clocale>
-#include <cstdio>
+#include <csignal>
 
-#include "app/base/command_line.h"
 #include "app/base/data_dirs.h"
-#include "app/services/services_callbacks.h"
-#include "game/protocol/protocol_callbacks.h"
-#include "render/render_callbacks.h"
+#include "app/main_loop.h"
+#include "app/program.h"
+#include "app/window_sdl.h"
+
+static void on_sigterm(int) { quit_request_from_signal(); }
 
 int main(int argc, char **argv)
 {
     setlocale(LC_CTYPE, "");
-    if (chdir_to_exe_dir(nullptr) != 0)
-        return 1;
+    struct sigaction sa = {};
+    sa.sa_handler = on_sigterm;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
     data_dirs_init();
-    read_command_line(argc, argv);
-    protocol_install_callbacks();
-    services_install_callbacks();
-    render_install_callbacks();
-    fprintf(stderr, "Kaelmund: the game's window is not there yet; "
-                    "the match runs headless in the tests (make test).\n");
-    return 0;
+    return program_startup(argc, argv, run_window);
 }

@@ -4,6 +4,8 @@
 // The joint spheres sit in geom transforms, which ODE 0.16 marks deprecated.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "game/ghost.h"
+
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include "game/blood.h"
@@ -440,6 +442,13 @@ void step_ghost(void)
 static void place_geom(dGeomID g, const GhostPose &pose)
 {
     if (!g || dGeomGetClass(g) == dGeomTransformClass)
+        return;
+    // A trail frame never saved for this ghost holds no rotation: ODE would
+    // end the program on it, so the geom keeps its pose.
+    double norm = 0;
+    for (int k = 0; k < 12; k++)
+        norm += pose.R[k] * pose.R[k];
+    if (!(norm > 0) || !std::isfinite(norm))
         return;
     dGeomSetPosition(g, pose.pos[0], pose.pos[1], pose.pos[2]);
     dGeomSetRotation(g, pose.R);

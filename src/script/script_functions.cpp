@@ -5,6 +5,7 @@
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 #include "script/script_match_functions.h"
+#include "script/script_world_functions.h"
 
 const ScriptFunction script_functions[] = {
     {"set_hook", script_set_hook},
@@ -12,6 +13,9 @@ const ScriptFunction script_functions[] = {
     {"step_game", script_step_game},
     {"set_gameover_timelimit", script_set_gameover_timelimit},
     {"set_grip", script_set_grip},
+    {"get_world_state", script_get_world_state},
+    {"get_joint_info", script_get_joint_info},
+    {"get_joint_screen_pos", script_get_joint_screen_pos},
     {nullptr, nullptr},
 };
 

@@ -1,0 +1,601 @@
+#include "app/key_bindings.h"
+
+#include <cmath>
+#include <initializer_list>
+
+#include "app/base/clock.h"
+#include "app/base/options.h"
+#include "app/camera.h"
+#include "app/services/sound.h"
+#include "app/tick.h"
+#include "app/window_hooks.h"
+#include "game/game_resets.h"
+#include "game/game_state.h"
+#include "game/ghost.h"
+#include "game/joints.h"
+#include "game/match_rules.h"
+#include "game/turn_control.h"
+#include "game/turn_cycle.h"
+#include "game/world_physics.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/menu_state.h"
+#include "gui/services/scroll_list.h"
+#include "script/script_hooks.h"
+
+namespace {
+
+int g_camera_keys;
+int g_drag;
+int g_ui_flag = 1;
+int g_last_pressed, g_last_sym;
+uint32_t g_space_deadline;
+int g_camera_disabled;
+int g_hover;
+int g_selected_body = -1;
+int g_pick_disabled = -1;
+
+void hook_call(void (*fn)(void))
+{
+    if (fn)
+        fn();
+}
+
+int network_game(void) { return get_game_globals()->network_mode == 1; }
+
+void restart_preview(void)
+{
+    if (get_game_state()->ghost_mode != 0)
+        restart_ghost(1);
+}
+
+// The camera bit of a key, 0 for another key.
+int camera_bit(int sym)
+{
+    switch (sym) {
+    case KEY_W: case KEY_UP: case KEY_KP8: return CAMKEY_W;
+    case KEY_S: case KEY_DOWN: case KEY_KP2: return CAMKEY_S;
+    case KEY_A: case KEY_LEFT: case KEY_KP4: return CAMKEY_A;
+    case KEY_D: case KEY_RIGHT: case KEY_KP6: return CAMKEY_D;
+    case KEY_Q: return CAMKEY_Q;
+    case KEY_E: return CAMKEY_E;
+    default: return 0;
+    }
+}
+
+int is_alt_or_meta(int sym) { return sym >= KEY_RALT && sym <= KEY_LMETA; }
+
+// A held key keeps moving when Shift is pressed or released.
+void apply_shift_state(int mods)
+{
+    const int plain = g_camera_keys & CAMKEY_PLAIN;
+    const int shift = (g_camera_keys >> CAMKEY_SHIFT_SHIFT) & CAMKEY_PLAIN;
+    if (mods & MOD_SHIFT)
+        g_camera_keys = (plain | shift) << CAMKEY_SHIFT_SHIFT;
+    else
+        g_camera_keys = plain | shift;
+}
+
+void chat_scroll_key(int sym)
+{
+    ScrollList *list = chat_current_scroll();
+    if (!list)
+        return;
+    switch (sym) {
+    case KEY_PAGEDOWN: list_move_down(list); break;
+    case KEY_PAGEUP: list_move_up(list); break;
+    case KEY_HOME: list_reset(list); break;
+    case KEY_END: list_select_last(list); break;
+    default: break;
+    }
+}
+
+void set_fov_mode(int mode, float fov, const char *text)
+{
+    CameraState *cam = get_camera();
+    cam->view_mode = mode;
+    if (cam->keyframe_state == KEYFRAMES_PLAYING)
+        cam->keyframe_state = KEYFRAMES_OFF;
+    cam->fov = fov;
+    console_echo(text, MSG_INGAME);
+}
+
+void key_space(WorldState *w, int mods)
+{
+    GameGlobals *g = get_game_globals();
+    const uint32_t now = clock_ms();
+    if (g->replay_mode == 0) {
+        if (w->game_over) {
+            if (w->gameover_timelimit != -1) {
+                start_playback(0);
+                g_space_deadline = now + 3000;
+            }
+        } else if (w->frozen) {
+            commit_turn((mods & MOD_SHIFT) ? 1 : 0);
+        }
+        return;
+    }
+    if (g_space_deadline == 0 || (int32_t)(now - g_space_deadline) > 0)
+        reset_game();
+}
+
+void camera_command(int sym, int mods)
+{
+    CameraState *cam = get_camera();
+    switch (sym) {
+    case KEY_1:
+        if (cam->view_mode != VIEW_DEFAULT) {
+            camera_face_lookat();
+            set_fov_mode(VIEW_DEFAULT, 50, "Default Camera enabled");
+            camera_update(get_game_state(), 0.97f);
+        }
+        break;
+    case KEY_2:
+        if (mods & MOD_SHIFT) {
+            if (cam->view_mode == VIEW_ORBIT || cam->view_mode == VIEW_ORBIT2) {
+                cam->view_mode = cam->view_mode == VIEW_ORBIT ? VIEW_ORBIT2 : VIEW_ORBIT;
+            } else {
+                aim_camera_at(cam->look);
+                set_fov_mode(VIEW_ORBIT, 50, "Free Orbital Camera enabled, use W/S/A/D/Q/E + SHIFT to control");
+            }
+            if (cam->keyframe_state == KEYFRAMES_PLAYING)
+                cam->keyframe_state = KEYFRAMES_OFF;
+        } else if (cam->view_mode != VIEW_FREE) {
+            aim_camera_at(cam->look);
+            set_fov_mode(VIEW_FREE, 50, "Free Camera enabled, use W/S/A/D/Q/E + SHIFT to control");
+        }
+        break;
+    case KEY_3:
+        if (cam->view_mode != VIEW_FIGHTER0)
+            set_fov_mode(VIEW_FIGHTER0, 90, "Vako Camera enabled");
+        break;
+    case KEY_4:
+        if (cam->view_mode != VIEW_FIGHTER1)
+            set_fov_mode(VIEW_FIGHTER1, 90, "Zud Camera enabled");
+        break;
+    case KEY_5:
+        if (cam->keyframe_state == KEYFRAMES_PLAYING) {
+            cam->keyframe_state = KEYFRAMES_OFF;
+        } else {
+            cam->keyframe_state = KEYFRAMES_PLAYING;
+            cam->view_mode = VIEW_DEFAULT;
+        }
+        console_echo(camera_mode_text(), MSG_INGAME);
+        break;
+    default:
+        break;
+    }
+}
+
+// Joint and grip keys on the selected fighter, live play only.
+void fighter_command(WorldState *w, int sym, int ctrl)
+{
+    GameGlobals *g = get_game_globals();
+    const int sel = g->selected_player;
+    Player *p = sel >= 0 ? get_player(sel) : nullptr;
+    if (g->replay_mode != 0 || !p)
+        return;
+    if (network_game() && (g->own_slot == -1 || g->own_slot != sel || p->ready))
+        return;
+    const int joint = get_selected_joint();
+    const int allowed = can_change_joint(1, 0);
+    switch (sym) {
+    case KEY_B:
+        toggle_ghost_all();
+        break;
+    case KEY_C:
+        if (can_change_joint(0, 0)) {
+            int any_hold = 0;
+            for (int j = 0; j < JOINT_COUNT; j++)
+                any_hold |= get_joint_state(sel, j) == MOTOR_HOLD;
+            set_all_joint_states(sel, any_hold ? MOTOR_RELAX : MOTOR_HOLD);
+            restart_preview();
+        }
+        break;
+    case KEY_Z:
+    case KEY_X:
+        if (allowed) {
+            if (option_get(OPT_JOINTSOUND))
+                sound_play(7, SOUND_BUTTON_CLICK, 1, 0);
+            const int s = get_joint_state(sel, joint);
+            const int next = sym == KEY_Z ? (s == MOTOR_FWD ? MOTOR_BACK : MOTOR_FWD)
+                                          : (s == MOTOR_HOLD ? MOTOR_RELAX : MOTOR_HOLD);
+            fighter_set_joint_state(sel, joint, next);
+            restart_preview();
+        }
+        break;
+    case KEY_L:
+        if (!ctrl && allowed && (joint == R_WRIST || joint == L_WRIST) &&
+            !(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
+            const int hand = joint == R_WRIST ? R_HAND : L_HAND;
+            const int slot = grip_hand_slot(hand);
+            int v;
+            if (p->grip_wish[slot] == GRIP_ON || p->grip_wish[slot] == GRIP_RELEASE)
+                v = p->grip_wish[slot] == GRIP_ON ? GRIP_RELEASE : GRIP_ON;
+            else
+                v = p->grip_state[slot] == 1 ? 2 : (p->grip_state[slot] == 0 || p->grip_state[slot] == 2) ? 1 : 0;
+            set_grip(sel, hand, v);
+        }
+        break;
+    default:
+        break;
+    }
+    (void)w;
+}
+
+void release_command(WorldState *w, int sym, int unicode, int mods)
+{
+    const int ctrl = (mods & MOD_CTRL) != 0;
+    const int shift = (mods & MOD_SHIFT) != 0;
+    GameGlobals *g = get_game_globals();
+    CameraState *cam = get_camera();
+    if (sym == KEY_SPACE) {
+        key_space(w, mods);
+    } else if (sym == KEY_F && !ctrl) {
+        menu_set_state(6);
+    } else if (sym == KEY_T) {
+        menu_set_state(MENU_CHAT_INPUT);
+    } else if (sym == KEY_SLASH) {
+        menu_set_state(MENU_CHAT_INPUT);
+    } else if (sym == KEY_N && ctrl) {
+        if (!network_game())
+            reset_game();
+    } else if (sym == KEY_M && ctrl) {
+        menu_set_state(3);
+    } else if (sym == KEY_H && ctrl) {
+        menu_set_state(4);
+    } else if (sym == KEY_G) {
+        if (ctrl)
+            menu_set_state(13);
+        else
+            set_ghost_mode(0);
+    } else if (sym == KEY_E && !network_game() && cam->view_mode != VIEW_FREE && cam->view_mode != VIEW_ORBIT &&
+               cam->view_mode != VIEW_ORBIT2) {
+        enter_edit_mode();
+    } else if (sym == KEY_I) {
+        clear_camera_keyframes();
+        cam->keyframe_state = KEYFRAMES_ARMED;
+        console_echo(camera_mode_text(), MSG_INGAME);
+        console_echo("keyframes cleared!", MSG_INGAME);
+    } else if (sym == KEY_K && !shift) {
+        if (cam->key_count == 0)
+            save_camera_keyframe(0, cam->look, cam->eye);
+        save_camera_keyframe(w->frame, cam->look, cam->eye);
+        console_echo("keyframe saved!", MSG_INGAME);
+    } else if (sym == KEY_K) {
+        clear_camera_keyframes();
+        cam->keyframe_state = KEYFRAMES_OFF;
+        console_echo("keyframes cleared!", MSG_INGAME);
+    } else if (sym == KEY_P) {
+        if (shift && g->replay_mode == 0)
+            commit_turn(1);
+        else
+            toggle_game_running(shift ? 1 : 0);
+    } else if (sym == KEY_R && !network_game()) {
+        start_playback(0);
+    } else if (ctrl && !network_game() && (sym == KEY_RIGHTBRACKET || unicode == ']' || unicode == '}')) {
+        replay_next_file();
+    } else if (ctrl && !network_game() && (sym == KEY_LEFTBRACKET || unicode == '[' || unicode == '{')) {
+        replay_prev_file();
+    } else if (sym == KEY_J && ctrl) {
+        menu_set_state(5);
+    } else if (sym >= KEY_1 && sym <= KEY_5) {
+        camera_command(sym, mods);
+    } else {
+        fighter_command(w, sym, ctrl);
+    }
+}
+
+} // namespace
+
+int camera_keys_held(void) { return g_camera_keys; }
+void camera_keys_clear_all(void) { g_camera_keys = 0; }
+int camera_drag_on(void) { return g_drag; }
+void camera_drag_set(int on) { g_drag = on; }
+int ui_flag(void) { return g_ui_flag; }
+int hover_kind(void) { return g_hover; }
+int get_selected_body(void) { return g_selected_body; }
+void set_pick_disabled_fighter(int i) { g_pick_disabled = i; }
+void set_camera_movement_disabled(int on) { g_camera_disabled = on; }
+void set_space_deadline(unsigned ms) { g_space_deadline = ms; }
+
+void ui_flag_set(void)
+{
+    if (!g_ui_flag) {
+        g_camera_keys = 0;
+        g_ui_flag = 1;
+    }
+}
+
+void ui_flag_clear(void)
+{
+    if (g_ui_flag) {
+        g_camera_keys = 0;
+        g_ui_flag = 0;
+    }
+}
+
+void key_bindings_reset(void)
+{
+    g_camera_keys = g_drag = 0;
+    g_ui_flag = 1;
+    g_last_pressed = g_last_sym = 0;
+    g_space_deadline = 0;
+    g_camera_disabled = 0;
+    g_hover = 0;
+    g_selected_body = g_pick_disabled = -1;
+}
+
+int on_key(int sym, int unicode, int mods, int pressed)
+{
+    return handle_key_command(get_game_state(), sym, unicode, mods, pressed);
+}
+
+int handle_key_command(WorldState *w, int sym, int unicode, int mods, int pressed)
+{
+    if (option_get(OPT_EXHIBITION))
+        set_match_deadline();
+    if (!g_ui_flag)
+        return 0;
+    const int menu = get_menu_mode();
+    if (pressed) {
+        if (menu == 0 || menu == MENU_CHAT_INPUT)
+            chat_scroll_key(sym);
+        const int repeat = g_last_pressed && g_last_sym == sym;
+        if (!repeat && menu == 0 && fire_hook_key(sym, 1)) {
+            g_last_pressed = 1;
+            g_last_sym = sym;
+            return 1;
+        }
+        if (menu == 0 && !g_camera_disabled && sym >= 97 && sym <= 310) {
+            g_camera_keys |= camera_bit(sym);
+            if (is_alt_or_meta(sym)) {
+                hook_call(window_hooks()->grab_mouse);
+                g_drag = 1;
+            }
+        }
+    }
+    apply_shift_state(mods);
+    g_last_pressed = pressed;
+    g_last_sym = sym;
+    if (pressed)
+        return 0;
+
+    if (sym == KEY_F8) {
+        hook_call(window_hooks()->take_screenshot);
+        return 0;
+    }
+    // A camera key let go is let go in every menu state: a menu opened
+    // while the key was held must not leave the camera moving.
+    const int bit = camera_bit(sym);
+    if (bit)
+        g_camera_keys &= ~(bit | (bit << CAMKEY_SHIFT_SHIFT));
+    if (is_alt_or_meta(sym) && g_drag) {
+        hook_call(window_hooks()->release_mouse);
+        g_drag = 0;
+    }
+    if (sym == KEY_TAB && !(mods & (MOD_SHIFT | MOD_LALT))) {
+        if (menu == 0 || menu == MENU_CHAT_INPUT)
+            chat_set_visible_lines(chat_visible_lines() > 5 ? 5 : 22);
+    } else if (sym == KEY_RETURN || sym == KEY_KP_ENTER) {
+        if (menu == 0)
+            menu_set_state(MENU_CHAT_INPUT);
+        else if (menu == MENU_CHAT_INPUT)
+            menu_set_state(0);
+    } else if (sym == KEY_ESCAPE) {
+        menu_back();
+    }
+    if (menu != 0 || get_menu_mode() != 0)
+        return 0;
+    if (fire_hook_key(sym, 0))
+        return 0;
+    release_command(w, sym, unicode, mods);
+    return 0;
+}
+
+void on_pick(int mods, int pressed, const double *near_pt, const double *far_pt, int x, int y)
+{
+    const int menu = get_menu_mode();
+    if (menu != 0 && menu != MENU_CHAT_INPUT)
+        return;
+    ScrollList *list = chat_current_scroll();
+    if (list)
+        list_mouse_hit(list, x, y);
+    if (pressed) {
+        if (fire_hook_mouse_button(1, 1, x, y))
+            return;
+    } else {
+        WindowHooks *h = window_hooks();
+        if ((!h->window_has_mouse || h->window_has_mouse()) && fire_hook_mouse_move(x, y))
+            return;
+    }
+    mouse_pick_joint(mods, pressed, near_pt, far_pt, x, y);
+}
+
+namespace {
+
+// Squared distance of the ray's hit on g, or -1 when it misses.
+double ray_hit(dGeomID ray, dGeomID g, const double *from)
+{
+    if (!g)
+        return -1;
+    return contact_distance_sq(ray, g, from);
+}
+
+void after_pick(int fighter, int old_body, int old_joint)
+{
+    dGeomRaySetLength(get_game_globals()->ray, 0);
+    if (g_selected_body != old_body) {
+        fire_hook_body_select(fighter, g_selected_body);
+        hook_call(window_hooks()->hide_chat_input);
+        menu_set_state(0);
+        ui_flag_set();
+    }
+    const int joint = get_selected_joint();
+    if (joint != old_joint) {
+        if (joint >= 0 && option_get(OPT_JOINTSOUND) && can_change_joint(1, 0))
+            sound_play(6, SOUND_MENU_CLICK, 1, 0);
+        fire_hook_joint_select(fighter, joint);
+        hook_call(window_hooks()->hide_chat_input);
+        menu_set_state(0);
+        ui_flag_set();
+    }
+}
+
+} // namespace
+
+void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double *far_pt, int x, int y)
+{
+    (void)x;
+    (void)y;
+    WorldState *w = get_game_state();
+    GameGlobals *g = get_game_globals();
+    if (!g->ray)
+        return;
+    if (network_game() && (g->replay_mode != 0 || !all_bouts_present() || w->game_over))
+        return;
+    double dir[3] = {far_pt[0] - near_pt[0], far_pt[1] - near_pt[1], far_pt[2] - near_pt[2]};
+    const double len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
+    if (!(len > 0))
+        return;
+    dGeomRaySet(g->ray, near_pt[0], near_pt[1], near_pt[2], dir[0] / len, dir[1] / len, dir[2] / len);
+    dGeomRaySetLength(g->ray, 100);
+    g_hover = HOVER_NONE;
+    const int old_body = g_selected_body, old_joint = get_selected_joint();
+    int sel = g->selected_player;
+
+    if (pressed) {
+        int hit_fighter = -1, hit_joint = -1, hit_body = -1, joint_hit = 0;
+        double best = 100000;
+        for (int i = 0; i < fighter_count(); i++) {
+            if ((i == 0 && option_get(OPT_VAKO) == 0) || (i == 1 && option_get(OPT_ZUD) == 0))
+                continue;
+            if (network_game() && g->own_slot >= 0 && i != g->own_slot)
+                continue;
+            Player *p = get_player(i);
+            if (!p)
+                continue;
+            for (int j = 0; j < JOINT_COUNT; j++) {
+                const double d = ray_hit(g->ray, p->joint_geoms[j], near_pt);
+                if (d > 0 && d < best) {
+                    best = d;
+                    hit_fighter = i;
+                    hit_joint = j;
+                    hit_body = -1;
+                    joint_hit = 1;
+                    g_hover = HOVER_JOINT;
+                }
+            }
+            if (joint_hit)
+                continue;
+            for (int b = 0; b < BODY_COUNT; b++) {
+                const double d = ray_hit(g->ray, p->body_geoms[b], near_pt);
+                if (d > 0 && d < best) {
+                    best = d;
+                    hit_fighter = i;
+                    hit_body = b;
+                    hit_joint = -1;
+                }
+            }
+        }
+        if (hit_fighter < 0) {
+            if (network_game()) {
+                dGeomRaySetLength(g->ray, 0);
+                return;
+            }
+            if (option_get(OPT_BACKGROUNDCLICK) == 1) {
+                g->selected_player = -1;
+                set_selected_joint(-1);
+            }
+            after_pick(g->selected_player, old_body, old_joint);
+            return;
+        }
+        hook_call(window_hooks()->hide_chat_input);
+        if (g->replay_mode != 0) {
+            if (hit_fighter != sel)
+                g->selected_player = hit_fighter;
+            dGeomRaySetLength(g->ray, 0);
+            return;
+        }
+        if (hit_fighter != sel) {
+            fire_hook_player_select(hit_fighter);
+            if (hit_fighter == g_pick_disabled) {
+                dGeomRaySetLength(g->ray, 0);
+                return;
+            }
+            sound_play(6, SOUND_SELECT_PLAYER, 1, 0);
+            if (w->ghost_mode == 1)
+                leave_ghost_mode();
+            else if (w->ghost_mode == 2)
+                start_ghost_all();
+            if (w->ghost_mode == 0 || w->ghost_mode == 1)
+                start_ghost_player(hit_fighter);
+            g->selected_player = hit_fighter;
+            set_selected_joint(hit_joint);
+            joint_click(mods, hit_fighter, hit_joint, pressed);
+        } else if (!game_is_running()) {
+            if ((hit_body == R_HAND || hit_body == L_HAND) && !(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
+                toggle_grip(hit_fighter, hit_body);
+                g_hover = HOVER_HAND;
+            }
+            if (hit_joint >= 0 && hit_joint == get_selected_joint())
+                joint_click(mods, hit_fighter, hit_joint, pressed);
+        }
+        g_selected_body = hit_body;
+        set_selected_joint(hit_joint);
+        set_player_selection(hit_fighter, hit_body < 0 ? 0 : hit_body);
+        set_ghost_trail_complete(0);
+        after_pick(hit_fighter, old_body, old_joint);
+        return;
+    }
+
+    // Hover: the joint or hand of the selected fighter under the cursor.
+    Player *p = sel >= 0 ? get_player(sel) : nullptr;
+    if (!p || (network_game() ? (g->own_slot < 0 || p->ready) : w->game_over)) {
+        dGeomRaySetLength(g->ray, 0);
+        return;
+    }
+    double best = 1000000;
+    int joint = -1, body = -1;
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        const double d = ray_hit(g->ray, p->joint_geoms[j], near_pt);
+        if (d > 0 && d < best) {
+            best = d;
+            joint = j;
+            g_hover = HOVER_JOINT;
+        }
+    }
+    if (!(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
+        for (int hand : {L_HAND, R_HAND}) {
+            const double d = ray_hit(g->ray, p->body_geoms[hand], near_pt);
+            if (d > 0 && d < best) {
+                best = d;
+                body = hand;
+                joint = -1;
+                g_hover = HOVER_HAND;
+            }
+        }
+    }
+    g_selected_body = body;
+    set_selected_joint(joint);
+    after_pick(sel, old_body, old_joint);
+}
+
+void joint_click(int mods, int fighter, int joint, int pressed)
+{
+    if (pressed != 1 || joint < 0)
+        return;
+    int r;
+    switch (option_get(OPT_MOUSEBUTTONS)) {
+    case 1: r = cycle_joint_state((mods & MOD_SHIFT) ? 1 : 0, fighter, joint); break;
+    case 2: r = toggle_joint_hold_relax(fighter, joint); break;
+    default: r = toggle_joint_fwd_back(fighter, joint); break;
+    }
+    if (r == 0)
+        restart_preview();
+}
+
+void on_mouse_button(int type, int button, int x, int y)
+{
+    if (type == 6)
+        fire_hook_mouse_button(0, button, x, y);
+}

@@ -1,0 +1,52 @@
+#include "app/main_loop.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include "app/base/text.h"
+
+static int g_running = 1;
+static volatile sig_atomic_t g_quit_signal;
+static int g_caption_frames = 1;
+static unsigned g_caption_time;
+static int g_caption_started;
+static char g_version[128];
+
+int main_loop_running(void) { return g_running; }
+void main_loop_set_running(int on) { g_running = on; }
+void quit_request(void) { g_running = 0; }
+void quit_request_from_signal(void) { g_quit_signal = 1; }
+
+int quit_signal_take(void)
+{
+    if (!g_quit_signal)
+        return 0;
+    g_quit_signal = 0;
+    g_running = 0;
+    return 1;
+}
+
+void caption_reset(void)
+{
+    g_caption_frames = 1;
+    g_caption_started = 0;
+}
+
+int caption_frame(unsigned now, const char *version, char *dst, int size)
+{
+    if (!g_caption_started) {
+        g_caption_started = 1;
+        g_caption_time = now;
+    }
+    if (++g_caption_frames % 100 != 0)
+        return 0;
+    unsigned span = now - g_caption_time;
+    if (span == 0)
+        span = 1;
+    snprintf(dst, (size_t)size, "KAELMUND %s fps:%.0f", version ? version : "", 100000.0 / span);
+    g_caption_time = now;
+    return 1;
+}
+
+void caption_set_version(const char *text) { n_strncpyz(g_version, text ? text : "", (int)sizeof g_version); }
+const char *caption_version(void) { return g_version; }

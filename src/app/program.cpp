@@ -1,0 +1,113 @@
+#include "app/program.h"
+
+#include <cstdio>
+
+#include "app/base/command_line.h"
+#include "app/base/data_dirs.h"
+#include "app/base/download_queue.h"
+#include "app/base/file_list.h"
+#include "app/base/registry.h"
+#include "app/base/threads.h"
+#include "app/camera.h"
+#include "app/key_bindings.h"
+#include "app/services/config_file.h"
+#include "app/services/services_callbacks.h"
+#include "app/services/settings_io.h"
+#include "app/services/sound.h"
+#include "app/tick.h"
+#include "game/game_callbacks.h"
+#include "game/protocol/protocol_callbacks.h"
+#include "game/world_build.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/history.h"
+#include "gui/services/line_buffer.h"
+#include "gui/services/scroll_list.h"
+#include "net/records/server_list.h"
+#include "render/render_callbacks.h"
+#include "script/script_context.h"
+
+static ProgramObjects g_objects;
+static MainLoopCallbacks g_callbacks;
+
+ProgramObjects *program_objects(void) { return &g_objects; }
+MainLoopCallbacks *program_callbacks(void) { return &g_callbacks; }
+
+void program_create_objects(void)
+{
+    g_callbacks.init = on_loop_init;
+    g_callbacks.tick = on_tick;
+    g_callbacks.key = on_key;
+    g_callbacks.mouse_button = on_mouse_button;
+    g_callbacks.pick = on_pick;
+    g_callbacks.quit = nullptr;
+
+    protocol_install_callbacks();
+    services_install_callbacks();
+    render_install_callbacks();
+    game_callbacks()->replay_next = replay_next_file;
+
+    g_objects.line_buffer = new LineBuffer(LINE_BUFFER_LINES);
+    g_objects.scroll_list = new ScrollList();
+    config_open("default.cfg");
+    g_objects.server_list = new ServerList();
+    set_lobby_handler_target(g_objects.server_list);
+    sound_cache_alloc();
+    download_queue_clear();
+    g_objects.download_thread = new OneShotThread();
+    for (int i = 0; i < FILE_LIST_KINDS; i++)
+        file_list_clear(get_file_list(i));
+    g_objects.script = new ScriptContext();
+
+    // The world (replay buffer, frame cache, emote history, fighters),
+    // then the chat and the typed-line history.
+    if (init_game() != 0) {
+        fprintf(stderr, "Unable to start the game\n");
+    }
+    chat_init();
+    history_load();
+}
+
+void program_destroy_objects(void)
+{
+    // Threads first: the download worker is stopped and joined before the
+    // queue and everything it reads are freed.
+    if (g_objects.download_thread)
+        g_objects.download_thread->stop();
+    history_save();
+    delete g_objects.script;
+    g_objects.script = nullptr;
+    if (g_objects.line_buffer)
+        line_buffer_destroy(g_objects.line_buffer);
+    delete g_objects.line_buffer;
+    g_objects.line_buffer = nullptr;
+    if (g_objects.scroll_list)
+        list_release(g_objects.scroll_list);
+    delete g_objects.scroll_list;
+    g_objects.scroll_list = nullptr;
+    config_close();
+    delete g_objects.download_thread;
+    g_objects.download_thread = nullptr;
+    download_queue_clear();
+    set_lobby_handler_target(nullptr);
+    delete g_objects.server_list;
+    g_objects.server_list = nullptr;
+    for (int i = 0; i < FILE_LIST_KINDS; i++)
+        file_list_clear(get_file_list(i));
+    free_game();
+    sound_cache_free();
+}
+
+int program_startup(int argc, char **argv, RunWindowFn run_window)
+{
+    if (chdir_to_exe_dir(nullptr) == 0)
+        register_if_installed();
+    read_command_line(argc, argv);
+    program_create_objects();
+
+    // The last preparations before the loop.
+    camera_defaults();
+    int status = run_window ? run_window(&g_callbacks) : 0;
+
+    program_destroy_objects();
+    return status;
+}

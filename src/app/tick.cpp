@@ -1,0 +1,220 @@
+#include "app/tick.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/base/clock.h"
+#include "app/base/command_line.h"
+#include "app/base/file_list.h"
+#include "app/base/options.h"
+#include "app/base/text.h"
+#include "app/base/utils.h"
+#include "app/camera.h"
+#include "app/services/sound.h"
+#include "app/window_hooks.h"
+#include "game/frame_cache.h"
+#include "game/game_callbacks.h"
+#include "game/game_resets.h"
+#include "game/game_state.h"
+#include "game/match_announce.h"
+#include "game/match_end.h"
+#include "game/protocol/replay_file.h"
+#include "game/replay_buffer.h"
+#include "game/turn_control.h"
+#include "game/turn_cycle.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/menu_state.h"
+#include "gui/services/scroll_list.h"
+
+static int g_replay_index;
+static uint32_t g_alert_check;
+static int g_scroll_counter;
+
+int replay_index(void) { return g_replay_index; }
+
+// A replay that held no frame line leaves every recorded frame without
+// changes: nothing of it can be shown.
+static int replay_has_frames(void)
+{
+    const WorldState *w = get_game_state();
+    for (int i = 0; i < w->frames_recorded && i < REPLAY_FRAMES; i++) {
+        const ReplayFrame *rf = get_replay_frame(i);
+        for (int f = 0; rf && f < MAX_FIGHTERS; f++)
+            if (rf->change_bits[f])
+                return 1;
+    }
+    return 0;
+}
+
+int read_replay_checked(const char *path)
+{
+    if (read_replay_file(path) != 0)
+        return 1;
+    if (!replay_has_frames()) {
+        fprintf(stderr, "%s holds no replay frames\n", path);
+        return 1;
+    }
+    return 0;
+}
+
+static void start_replay(void)
+{
+    start_playback(0);
+    camera_take_replay_keys();
+}
+
+void on_loop_init(void)
+{
+    GameGlobals *g = get_game_globals();
+    const CommandLineNames *names = get_command_line_names();
+    scan_replay_dir();
+    if (names->replay[0]) {
+        if (read_replay_checked(names->replay) == 0) {
+            g->replay_mode = 1;
+            start_replay();
+        } else {
+            fprintf(stderr, "Unable to load replay %s, starting a new game\n", names->replay);
+            console_echo("Unable to load replay", MSG_INGAME);
+            reset_game();
+        }
+    } else if (get_file_count(FILE_LIST_REPLAYS) < 0) {
+        fprintf(stderr, "No replays found in replay/\n");
+        reset_game();
+    } else {
+        g->replay_mode = 2;
+        if (open_replay_index(0) != 0)
+            reset_game();
+    }
+    camera_fit_default(get_game_state(), 180.0f);
+    sound_enable();
+}
+
+// While a list asks to scroll, one row every tenth tick.
+static void list_auto_scroll(void)
+{
+    ScrollList *list = chat_current_scroll();
+    if (!list || get_menu_mode() == 0)
+        return;
+    if (list->scroll_up_request && ++g_scroll_counter % 10 == 0) {
+        list_step_up(list);
+        if (list_selected_index(list) < 1)
+            list->scroll_up_request = 0;
+    }
+    if (list->scroll_down_request && ++g_scroll_counter % 10 == 0) {
+        list_step_down(list);
+        if (list_selected_index(list) >= list->count - 1)
+            list->scroll_down_request = 0;
+    }
+}
+
+void on_tick(int arg)
+{
+    WindowHooks *hooks = window_hooks();
+    const uint32_t now = clock_ms();
+    get_game_globals()->now_ms = now;
+    if ((int32_t)(now - g_alert_check) > 0) {
+        if (hooks->update_turn_alert)
+            hooks->update_turn_alert();
+        g_alert_check = now + 3000;
+    }
+    list_auto_scroll();
+    if (!menu_current_row()->world_runs) {
+        if (hooks->draw_menu_overlay)
+            hooks->draw_menu_overlay();
+        return;
+    }
+    if (frame_cache_playback()) {
+        turn_countdown();
+        check_turn_timeout();
+        playback_step();
+    } else {
+        run_match_tick(arg);
+    }
+    if (hooks->draw_frame)
+        hooks->draw_frame(arg);
+    CameraState *cam = get_camera();
+    const int frame = get_game_state()->frame;
+    if (cam->keyframe_state == KEYFRAMES_RECORDING && frame % 10 == 0)
+        save_camera_keyframe(frame, cam->look, cam->eye);
+}
+
+void end_of_match_sound(WorldState *w)
+{
+    if (w->server_result)
+        sound_play(7, SOUND_GRADING, 1, 0);
+    else
+        sound_play(7, SOUND_GAMEOVER, 1, 1);
+}
+
+void playback_step(void)
+{
+    WorldState *w = get_game_state();
+    const int f = w->frame;
+    frame_cache_restore(f);
+    apply_emote_history(f);
+    sound_cache_play(f);
+    game_trails_update();
+    w->frame = f + 1;
+    if (get_game_globals()->network_mode == 1 && !w->game_over && match_end_network()) {
+        end_of_match_sound(w);
+        announce_match_result(w);
+    }
+    if (!frame_cache_valid(w->frame))
+        start_playback(0);
+}
+
+int open_replay(const char *name)
+{
+    FileList *list = get_file_list(FILE_LIST_REPLAYS);
+    for (int i = 0; list && i < list->count; i++) {
+        if (strcmp(list->items[i], name) == 0)
+            g_replay_index = i;
+    }
+    GameGlobals *g = get_game_globals();
+    g->bouts_present = 0;
+    if (!is_safe_path(name, 1)) {
+        fprintf(stderr, "Refusing replay name %s\n", name);
+        return 1;
+    }
+    char path[512];
+    snprintf(path, sizeof path, "replay/%s", name);
+    if (read_replay_checked(path) != 0)
+        return 1;
+    start_replay();
+    return 0;
+}
+
+int open_replay_index(int i)
+{
+    FileList *list = get_file_list(FILE_LIST_REPLAYS);
+    if (!list || list->count <= 0) {
+        fprintf(stderr, "replay folder is empty\n");
+        return 1;
+    }
+    if (i < 0 || i >= list->count) {
+        fprintf(stderr, "no replay %d in the replay list\n", i);
+        return 1;
+    }
+    g_replay_index = i;
+    char path[512];
+    snprintf(path, sizeof path, "replay/%s", list->items[i]);
+    if (read_replay_checked(path) != 0)
+        return 1;
+    start_replay();
+    return 0;
+}
+
+static void replay_step(int delta)
+{
+    const int count = scan_replay_dir();
+    if (count <= 0) {
+        fprintf(stderr, "replay folder is empty\n");
+        return;
+    }
+    g_replay_index = ((g_replay_index + delta) % count + count) % count;
+    open_replay_index(g_replay_index);
+    camera_fit_default(get_game_state(), 180.0f);
+}
+
+void replay_next_file(void) { replay_step(1); }
+void replay_prev_file(void) { replay_step(-1); }

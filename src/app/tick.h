@@ -1,0 +1,27 @@
+// The game's side of the main loop: the start of play, one tick (once or
+// twice per displayed frame), the hand-off step that shows a finished
+// network match from the frame cache, and browsing the replay folder.
+#pragma once
+
+struct WorldState;
+
+// Opens the replay named on the command line, else the first replay of
+// replay/, else a fresh game; frames the fighters and turns sound on.
+void on_loop_init(void);
+void on_tick(int arg);
+void playback_step(void);
+void end_of_match_sound(WorldState *w);
+
+// Reads "replay/<name>" and plays it; 0, or 1 when it cannot be read (a
+// missing file, a name that leaves the folder, a file without frames).
+int open_replay(const char *name);
+// The replay at index i of the replay list (checked against the list as it
+// is now); 0, or 1 when there is none or it cannot be read.
+int open_replay_index(int i);
+// Forward and back over the replay folder, wrapping at both ends; the
+// folder is listed again first, so files added or removed count.
+void replay_next_file(void);
+void replay_prev_file(void);
+int replay_index(void);
+// Reads a replay at a path as given; 0 when it opened and held frames.
+int read_replay_checked(const char *path);

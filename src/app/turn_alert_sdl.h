@@ -1,0 +1,10 @@
+// The turn alert: the X11 urgency hint on the game window (where SDL gives
+// the window), raised when the player's turn starts and kept while the
+// window has no focus; elsewhere it does nothing.
+#pragma once
+
+void turn_alert_set(void);
+// Raises the hint again while the alert is on and the window has no focus.
+void turn_alert_update(void);
+void turn_alert_clear(void);
+int turn_alert_on(void);

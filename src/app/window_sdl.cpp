@@ -1,0 +1,429 @@
+#include "app/window_sdl.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/base/clock.h"
+#include "app/base/options.h"
+#include "app/camera.h"
+#include "app/key_bindings.h"
+#include "app/scene_gl.h"
+#include "app/screenshot_sdl.h"
+#include "app/services/settings_io.h"
+#include "app/services/sound.h"
+#include "app/sound_mixer_sdl.h"
+#include "app/turn_alert_sdl.h"
+#include "app/window_hooks.h"
+#include "game/turn_control.h"
+#include "gui/services/menu_state.h"
+#include "script/script_hooks.h"
+#include "script/script_world_functions.h"
+
+static_assert((int)KEY_F8 == (int)SDLK_F8 && (int)KEY_LMETA == (int)SDLK_LMETA &&
+                  (int)KEY_KP_ENTER == (int)SDLK_KP_ENTER && (int)KEY_PAGEDOWN == (int)SDLK_PAGEDOWN &&
+                  (int)KEY_RIGHTBRACKET == (int)SDLK_RIGHTBRACKET,
+              "key symbols follow SDL 1.2");
+static_assert((int)MOD_LCTRL == (int)KMOD_LCTRL && (int)MOD_RSHIFT == (int)KMOD_RSHIFT &&
+                  (int)MOD_LALT == (int)KMOD_LALT && (int)MOD_NUM == (int)KMOD_NUM,
+              "modifier bits follow SDL 1.2");
+
+namespace {
+
+SDL_Surface *g_screen;
+int g_pending_reset, g_pending_w, g_pending_h;
+int g_saved_w, g_saved_h, g_saved;
+SDL_Cursor *g_cursors[2];
+int g_cursor_kind = -1;
+uint32_t g_last_frame;
+int g_mode_w, g_mode_h;     // the last mode that was set
+
+const char *const k_arrow[2][19] = {
+    {"X", "XX", "XXX", "XXXX", "XX.XX", "XX..XX", "XX...XX", "XX....XX", "XX.....XX",
+     "XX......XX", "XX.......XX", "XX........XX", "XX........XXX", "XX......XXX", "XX....XXX",
+     "XX..XXX", "XXXXX", "XXX", "X"},
+    {".", "..", ".X.", ".XX.", ".XXX.", ".XXXX.", ".XXXXX.", ".XXXXXX.", ".XXXXXXX.",
+     ".XXXXXXXX.", ".XXXXXXXXX.", ".XXXXXXXXXX.", ".XXXXXXXXXXX.", ".XXXXXXXXX.", ".XXXXXXX.",
+     ".XXXXX.", ".XXX.", ".X.", "."},
+};
+
+SDL_Cursor *make_cursor(int kind)
+{
+    Uint8 data[4 * 32] = {0}, mask[4 * 32] = {0};
+    for (int row = 0; row < 19; row++) {
+        const char *line = k_arrow[kind][row];
+        for (int col = 0; line[col] && col < 32; col++) {
+            const int byte = row * 4 + col / 8, bit = 0x80 >> (col % 8);
+            if (line[col] == 'X') {
+                data[byte] |= bit;
+                mask[byte] |= bit;
+            } else if (line[col] == '.') {
+                mask[byte] |= bit;
+            }
+        }
+    }
+    int hx = 0, hy = 0;
+    sscanf("0,0", "%d,%d", &hx, &hy);
+    return SDL_CreateCursor(data, mask, 32, 32, hx, hy);
+}
+
+uint32_t sdl_clock(void) { return SDL_GetTicks(); }
+
+int clamp_size(int v, int lo) { return v < lo ? lo : v > OPTION_SIZE_MAX ? OPTION_SIZE_MAX : v; }
+
+SDL_Surface *try_mode(int width, int height)
+{
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, option_get(OPT_SHADERS) ? 8 : 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    const int aa = option_get(OPT_ANTIALIASING) != 0;
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, aa);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, aa ? 4 : 0);
+    const Uint32 flags = option_get(OPT_FULLSCREEN) ? (SDL_OPENGL | SDL_FULLSCREEN) : (SDL_OPENGL | SDL_HWSURFACE);
+    SDL_Surface *s = SDL_SetVideoMode(width, height, 0, flags);
+    if (!s && aa) {
+        fprintf(stderr, "Unable to create OpenGL FSAA screen: %s\n", SDL_GetError());
+        fprintf(stderr, "Trying without FSAA instead\n");
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+        s = SDL_SetVideoMode(width, height, 0, flags);
+    }
+    return s;
+}
+
+void init_glew(void)
+{
+    const GLenum err = glewInit();
+    if (err != GLEW_OK)
+        fprintf(stderr, "GLEW: %s\n", glewGetErrorString(err));
+}
+
+void pace_frame(void)
+{
+    if (!option_get(OPT_FIXEDFRAMERATE))
+        return;
+    const uint32_t budget = option_get(OPT_FRAMERATE) == 30 ? 32 : 16;
+    const uint32_t elapsed = SDL_GetTicks() - g_last_frame;
+    if (elapsed < budget)
+        SDL_Delay(budget - elapsed);
+    g_last_frame = SDL_GetTicks();
+}
+
+int shift_speed(void) { return (SDL_GetModState() & KMOD_SHIFT) ? 2 : 1; }
+
+void pick_at(MainLoopCallbacks *cb, int mods, int pressed, int x, int y)
+{
+    if (!cb->pick)
+        return;
+    double near_pt[3], far_pt[3];
+    unproject_cursor((float)x, (float)y, near_pt, far_pt);
+    cb->pick(mods, pressed, near_pt, far_pt, x, y);
+}
+
+void key_up_event(MainLoopCallbacks *cb, const SDL_keysym &k)
+{
+    const int mods = k.mod;
+    const int one_ctrl = mods == KMOD_LCTRL || mods == KMOD_RCTRL;
+    if ((k.sym == SDLK_RETURN && one_ctrl) ||
+        (mods == (KMOD_NUM | KMOD_LCTRL) && (k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER))) {
+        toggle_fullscreen();
+        return;
+    }
+    if (cb->key)
+        cb->key(k.sym, k.unicode, mods, 0);
+}
+
+void mouse_camera_update(void)
+{
+    CameraState *cam = get_camera();
+    const int keys = camera_keys_held();
+    if (cam->keyframe_state == KEYFRAMES_PLAYING) {
+        if (!keys)
+            return;
+        cam->keyframe_state = KEYFRAMES_OFF;
+    }
+    update_frame_time();
+    move_camera_keys(keys, get_frame_time());
+    if (ui_flag() && keys) {
+        int x, y;
+        SDL_GetMouseState(&x, &y);
+        double near_pt[3], far_pt[3];
+        unproject_cursor((float)x, (float)y, near_pt, far_pt);
+        mouse_pick_joint(0, 0, near_pt, far_pt, x, y);
+    }
+}
+
+void video_reset(void);
+
+void main_loop_step(MainLoopCallbacks *cb)
+{
+    pace_frame();
+    quit_signal_take();
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_QUIT:
+            quit_request();
+            break;
+        case SDL_KEYDOWN:
+            if (cb->key)
+                cb->key(e.key.keysym.sym, e.key.keysym.unicode, e.key.keysym.mod, 1);
+            break;
+        case SDL_KEYUP:
+            key_up_event(cb, e.key.keysym);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button == SDL_BUTTON_LEFT)
+                pick_at(cb, SDL_GetModState() & 3, 1, e.button.x, e.button.y);
+            if (e.button.button == SDL_BUTTON_RIGHT) {
+                camera_drag_set(1);
+                grab_mouse();
+            }
+            if (cb->mouse_button)
+                cb->mouse_button(SDL_MOUSEBUTTONDOWN, e.button.button, e.button.x, e.button.y);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (cb->mouse_button)
+                cb->mouse_button(SDL_MOUSEBUTTONUP, e.button.button, e.button.x, e.button.y);
+            if (camera_drag_on() && (e.button.button == SDL_BUTTON_RIGHT || e.button.button == 4)) {
+                release_mouse();
+                camera_drag_set(0);
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            if (!camera_drag_on()) {
+                if (SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE)
+                    SDL_ShowCursor(SDL_ENABLE);
+                if (e.motion.state)
+                    fire_hook_mouse_move(e.motion.x, e.motion.y);
+                else
+                    pick_at(cb, 0, 0, e.motion.x, e.motion.y);
+            } else {
+                drag_camera(shift_speed(), e.motion.xrel, e.motion.yrel);
+            }
+            break;
+        case SDL_ACTIVEEVENT:
+            if (e.active.gain && (e.active.state & SDL_APPACTIVE) && option_get(OPT_NORELOAD) == 0)
+                video_reset();
+            break;
+        default:
+            break;
+        }
+    }
+    mouse_camera_update();
+}
+
+void run_frame(MainLoopCallbacks *cb)
+{
+    setup_scene(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), cb, 0);
+    if (!menu_current_row()->world_runs) {
+        push_ortho();
+        pop_ortho();
+    }
+    screenshot_flush();
+    SDL_GL_SwapBuffers();
+    char caption[192];
+    if (caption_frame(SDL_GetTicks(), caption_version(), caption, (int)sizeof caption))
+        SDL_WM_SetCaption(caption, nullptr);
+    if (g_pending_reset) {
+        option_set(OPT_WIDTH, g_pending_w);
+        option_set(OPT_HEIGHT, g_pending_h);
+        video_reset();
+        g_pending_reset = 0;
+    }
+}
+
+void video_reset(void)
+{
+    const int menu = get_menu_mode();
+    if (menu)
+        menu_set_state(0);
+    int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
+    if (option_get(OPT_FULLSCREEN) == 1) {
+        if (!g_saved) {
+            g_saved_w = w;
+            g_saved_h = h;
+            g_saved = 1;
+        }
+        SDL_Rect **modes = SDL_ListModes(nullptr, SDL_OPENGL | SDL_FULLSCREEN);
+        if (modes && modes != (SDL_Rect **)-1 && modes[0]) {
+            int bw = modes[0]->w, bh = modes[0]->h;
+            for (int i = 1; modes[i]; i++) {
+                if (modes[i]->w >= w && modes[i]->w < bw) {
+                    bw = modes[i]->w;
+                    bh = modes[i]->h;
+                }
+            }
+            w = bw;
+            h = bh;
+        }
+    } else if (g_saved) {
+        w = g_saved_w;
+        h = g_saved_h;
+        g_saved = 0;
+    }
+    set_video_mode(w, h);
+    gl_init_state();
+    turn_alert_clear();
+    if (menu)
+        menu_set_state(menu);
+}
+
+void sdl_init(int width, int height)
+{
+    // Video alone first: a machine without sound still gets its window.
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE) < 0) {
+        fprintf(stderr, "Unable to initialize SDL: %s\n", SDL_GetError());
+        exit(1);
+    }
+    if (set_video_mode(width, height) != 0) {
+        SDL_Quit();
+        exit(1);
+    }
+    if (sound_mixer_open() != 0)
+        fprintf(stderr, "No audio device: the game runs without sound\n");
+    SDL_EnableKeyRepeat(500, 30);
+    SDL_EnableUNICODE(1);
+    g_cursors[0] = make_cursor(0);
+    g_cursors[1] = make_cursor(1);
+    if (g_cursors[0])
+        SDL_SetCursor(g_cursors[0]);
+    else
+        fprintf(stderr, "Failed to create custom cursor\n");
+    if (!sound_audio_failed())
+        sound_mixer_load_all();
+    SDL_WM_SetCaption("KAELMUND", nullptr);
+}
+
+void hide_chat_input(void)
+{
+    if (get_menu_mode() == MENU_CHAT_INPUT)
+        menu_set_state(0);
+}
+
+} // namespace
+
+int set_video_mode(int width, int height)
+{
+    width = clamp_size(width, OPTION_WIDTH_MIN);
+    height = clamp_size(height, OPTION_HEIGHT_MIN);
+    SDL_Surface *s = try_mode(width, height);
+    if (!s) {
+        fprintf(stderr, "Unable to create OpenGL screen: %s\n", SDL_GetError());
+        if (g_mode_w <= 0)
+            return 1;
+        // Back to the mode that worked: the game and its settings go on.
+        fprintf(stderr, "Keeping the previous video mode %dx%d\n", g_mode_w, g_mode_h);
+        width = g_mode_w;
+        height = g_mode_h;
+        s = try_mode(width, height);
+        if (!s)
+            return 1;
+    }
+    g_screen = s;
+    g_mode_w = width;
+    g_mode_h = height;
+    option_set(OPT_WIDTH, width);
+    option_set(OPT_HEIGHT, height);
+    init_glew();
+    return 0;
+}
+
+void window_resize_request(int width, int height)
+{
+    g_pending_w = clamp_size(width, OPTION_WIDTH_MIN);
+    g_pending_h = clamp_size(height, OPTION_HEIGHT_MIN);
+    g_pending_reset = 1;
+}
+
+void toggle_fullscreen(void)
+{
+    option_set(OPT_FULLSCREEN, !option_get(OPT_FULLSCREEN));
+    window_resize_request(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
+}
+
+void grab_mouse(void)
+{
+    SDL_ShowCursor(SDL_DISABLE);
+    if (SDL_WM_GrabInput(SDL_GRAB_ON) != SDL_GRAB_ON)
+        fprintf(stderr, "Failed to set GrabInput to SDL_GRAB_ON\n");
+}
+
+void release_mouse(void)
+{
+    if (SDL_WM_GrabInput(SDL_GRAB_OFF) != SDL_GRAB_OFF)
+        fprintf(stderr, "Failed to unset GrabInput\n");
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+int window_has_focus(void) { return (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0; }
+int window_has_mouse(void) { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0; }
+
+void set_cursor_kind(int kind)
+{
+    if (!window_has_mouse()) {
+        g_cursor_kind = -1;
+        return;
+    }
+    if (kind == g_cursor_kind || kind < 0 || kind > 1)
+        return;
+    g_cursor_kind = kind;
+    if (g_cursors[kind])
+        SDL_SetCursor(g_cursors[kind]);
+}
+
+int run_window(MainLoopCallbacks *cb)
+{
+    option_set(OPT_CHATCACHE, 3);
+    options_load();
+    sdl_init(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
+    clock_set_source(sdl_clock);
+    gl_init_state();
+    camera_set_projector(world_to_screen);
+    script_set_projector(world_to_screen);
+
+    WindowHooks *hooks = window_hooks();
+    hooks->draw_frame = draw_frame;
+    hooks->grab_mouse = grab_mouse;
+    hooks->release_mouse = release_mouse;
+    hooks->take_screenshot = take_screenshot;
+    hooks->window_has_mouse = window_has_mouse;
+    hooks->hide_chat_input = hide_chat_input;
+    hooks->update_turn_alert = turn_alert_update;
+    hooks->clear_turn_alert = turn_alert_clear;
+    hooks->toggle_fullscreen = toggle_fullscreen;
+
+    ProfileHooks profile = {};
+    profile.set_version_text = caption_set_version;
+    profile_set_hooks(&profile);
+    profile_start();
+    if (cb->init)
+        cb->init();
+
+    g_last_frame = SDL_GetTicks();
+    while (main_loop_running()) {
+        main_loop_step(cb);
+        run_frame(cb);
+    }
+
+    options_save();
+    if (cb->quit)
+        cb->quit();
+    *hooks = WindowHooks{};
+    camera_set_projector(nullptr);
+    script_set_projector(nullptr);
+    for (SDL_Cursor *&c : g_cursors) {
+        if (c)
+            SDL_FreeCursor(c);
+        c = nullptr;
+    }
+    sound_disable();
+    sound_mixer_close();
+    clock_set_source(nullptr);
+    SDL_Quit();
+    g_screen = nullptr;
+    g_mode_w = g_mode_h = 0;
+    return 0;
+}

@@ -1,0 +1,21 @@
+// The SDL window with its OpenGL context, the audio device, the cursors
+// and the main loop: pacing, event dispatch, one displayed frame, the
+// caption and video-mode changes between frames.
+#pragma once
+#include "app/main_loop.h"
+
+// Runs the loop until the running flag drops; returns 0.
+int run_window(MainLoopCallbacks *cb);
+
+// Pending video-mode change (carried out at the end of the frame), with the
+// size held within what the window can take.
+void window_resize_request(int width, int height);
+void toggle_fullscreen(void);
+// Sets the mode; 0, or 1 when neither the size asked for nor the previous
+// mode could be set.
+int set_video_mode(int width, int height);
+void grab_mouse(void);
+void release_mouse(void);
+int window_has_focus(void);
+int window_has_mouse(void);
+void set_cursor_kind(int kind);

@@ -1,0 +1,237 @@
+#include "window/game_run.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+namespace fs = std::filesystem;
+
+static void sleep_ms(int ms) { usleep((useconds_t)ms * 1000); }
+
+// Windows come and go while the tree is read: a request on one that is
+// gone is not a failure of the test.
+static int ignore_x_error(Display *, XErrorEvent *) { return 0; }
+
+GameRun::GameRun()
+{
+    // A private X server: Xvfb writes its display number to the pipe.
+    int fds[2];
+    if (pipe(fds) != 0)
+        return;
+    std::string fd = std::to_string(fds[1]);
+    const char *argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+                          "-nolisten", "tcp", nullptr};
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addclose(&fa, fds[0]);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&xvfb_, "Xvfb", &fa, nullptr, const_cast<char **>(argv), environ) != 0)
+        xvfb_ = -1;
+    posix_spawn_file_actions_destroy(&fa);
+    close(fds[1]);
+    char buf[32] = {0};
+    ssize_t n = xvfb_ > 0 ? read(fds[0], buf, sizeof buf - 1) : 0;
+    close(fds[0]);
+    if (n > 0) {
+        display_ = ":" + std::string(buf, strcspn(buf, "\n"));
+        dpy_ = XOpenDisplay(display_.c_str());
+        XSetErrorHandler(ignore_x_error);
+    }
+    // The run folder: the program beside its data, a script folder of the
+    // test's own and the folders the game writes into.
+    const std::string run = std::string(KX_RUN_DIR);
+    fs::copy_file(run + "/kaelmund", path("kaelmund"));
+    fs::permissions(path("kaelmund"), fs::perms::owner_all);
+    for (const char *d : {"data", "data/script", "replay"})
+        fs::create_directories(path(d));
+    for (const char *d : {"data/sounds", "data/fonts"})
+        fs::create_directory_symlink(run + "/" + d, path(d));
+    fs::copy_file(run + "/data/script/startup.lua", path("data/script/startup.lua"));
+}
+
+GameRun::~GameRun()
+{
+    if (game_ > 0) {
+        kill(game_, SIGKILL);
+        waitpid(game_, nullptr, 0);
+    }
+    if (dpy_)
+        XCloseDisplay((Display *)dpy_);
+    if (xvfb_ > 0) {
+        kill(xvfb_, SIGTERM);
+        waitpid(xvfb_, nullptr, 0);
+    }
+}
+
+void GameRun::write(const std::string &rel, const std::string &text) { kxtest::write_file(path(rel), text); }
+
+bool GameRun::start(const std::vector<std::string> &args, const std::vector<std::string> &env)
+{
+    if (!dpy_) {
+        fprintf(stderr, "no X server for the program\n");
+        return false;
+    }
+    // The given entries first: the first of two equal names is the one read.
+    std::vector<std::string> all_env = env;
+    for (std::string e : {"DISPLAY=" + display_, std::string("SDL_AUDIODRIVER=dummy"), "HOME=" + dir(),
+                          "XDG_DATA_HOME=" + dir() + "/user", std::string("PATH=/usr/bin:/bin")})
+        all_env.push_back(e);
+    std::vector<char *> envp, argv;
+    for (std::string &e : all_env)
+        envp.push_back(&e[0]);
+    envp.push_back(nullptr);
+    std::string exe = path("kaelmund");
+    std::vector<std::string> all_args = args;
+    argv.push_back(&exe[0]);
+    for (std::string &a : all_args)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, path("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, path("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int r = posix_spawn(&game_, exe.c_str(), &fa, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&fa);
+    if (r != 0) {
+        fprintf(stderr, "cannot start %s: %s\n", exe.c_str(), strerror(r));
+        game_ = -1;
+    }
+    return r == 0;
+}
+
+// The top-level window whose _NET_WM_PID is the program's.
+unsigned long GameRun::find_window()
+{
+    Display *d = (Display *)dpy_;
+    Window root_ret, parent, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root_ret, &parent, &children, &n))
+        return 0;
+    const Atom pid_atom = XInternAtom(d, "_NET_WM_PID", False);
+    unsigned long found = 0;
+    for (unsigned int i = 0; i < n && !found; i++) {
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char *data = nullptr;
+        if (XGetWindowProperty(d, children[i], pid_atom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                               &after, &data) == Success && data && items == 1) {
+            if ((pid_t) * (unsigned long *)data == game_)
+                found = children[i];
+        }
+        if (data)
+            XFree(data);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+std::string GameRun::caption()
+{
+    if (!window_ && !(window_ = find_window()))
+        return "";
+    char *name = nullptr;
+    std::string s;
+    if (XFetchName((Display *)dpy_, window_, &name) && name) {
+        s = name;
+        XFree(name);
+    } else {
+        window_ = 0;    // gone (the program made its window again): look anew
+    }
+    return s;
+}
+
+bool GameRun::wait_caption(const std::string &prefix, int timeout_ms)
+{
+    for (int t = 0; t < timeout_ms; t += 50) {
+        if (caption().rfind(prefix, 0) == 0)
+            return true;
+        if (game_ > 0 && waitpid(game_, nullptr, WNOHANG) == game_) {
+            game_ = -1;
+            return false;
+        }
+        sleep_ms(50);
+    }
+    return false;
+}
+
+void GameRun::window_size(int *w, int *h)
+{
+    XWindowAttributes a = {};
+    if (window_)
+        XGetWindowAttributes((Display *)dpy_, window_, &a);
+    *w = a.width;
+    *h = a.height;
+}
+
+bool GameRun::wait_text(const std::string &rel, const std::string &needle, int timeout_ms)
+{
+    for (int t = 0; t < timeout_ms; t += 50) {
+        if (kxtest::read_file(path(rel)).find(needle) != std::string::npos)
+            return true;
+        sleep_ms(50);
+    }
+    return false;
+}
+
+void GameRun::close_window()
+{
+    Display *d = (Display *)dpy_;
+    XEvent e = {};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window_;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, window_, False, NoEventMask, &e);
+    XFlush(d);
+}
+
+void GameRun::terminate()
+{
+    if (game_ > 0)
+        kill(game_, SIGTERM);
+}
+
+int GameRun::wait_exit(int timeout_ms)
+{
+    for (int t = 0; game_ > 0 && t < timeout_ms; t += 20) {
+        int status = 0;
+        if (waitpid(game_, &status, WNOHANG) == game_) {
+            game_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        sleep_ms(20);
+    }
+    return -1;
+}
+
+int GameRun::xdotool(const std::string &args)
+{
+    const std::string cmd = "DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1";
+    return system(cmd.c_str());
+}
+
+std::string GameRun::value(const std::string &rel, const std::string &key)
+{
+    std::istringstream in(kxtest::read_file(path(rel)));
+    std::string line, found;
+    while (std::getline(in, line))
+        if (line.rfind(key + " ", 0) == 0)
+            found = line.substr(key.size() + 1);
+    return found;
+}

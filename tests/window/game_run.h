@@ -1,0 +1,49 @@
+// The real program in a run folder of its own, on an X server of its own
+// (so tests that move the pointer or the focus never meet): the folder is
+// made, the program started with arguments and environment entries, its
+// window found by process id, and real input sent with xdotool.
+#pragma once
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "support/test_support.h"
+
+class GameRun {
+public:
+    GameRun();
+    ~GameRun();
+    GameRun(const GameRun &) = delete;
+    GameRun &operator=(const GameRun &) = delete;
+
+    const std::string &dir() const { return run_.path(); }
+    std::string path(const std::string &rel) const { return run_.file(rel); }
+    void write(const std::string &rel, const std::string &text);
+    // Starts the program; false when it could not be started.
+    bool start(const std::vector<std::string> &args, const std::vector<std::string> &env = {});
+    // Waits until the window's caption starts with prefix; false on time-out
+    // or when the program ended.
+    bool wait_caption(const std::string &prefix, int timeout_ms = 30000);
+    std::string caption();
+    void window_size(int *w, int *h);
+    // Waits until the file holds needle; false on time-out.
+    bool wait_text(const std::string &rel, const std::string &needle, int timeout_ms = 20000);
+    // The window manager's close request (the program sees SDL_QUIT).
+    void close_window();
+    void terminate();
+    // The exit status, -1 on time-out or a signal.
+    int wait_exit(int timeout_ms = 20000);
+    std::string err() const { return kxtest::read_file(run_.file("stderr.txt")); }
+    // xdotool with these arguments on this run's display; its status.
+    int xdotool(const std::string &args);
+    // Reads "key value" lines the test scripts write (the last one wins).
+    std::string value(const std::string &rel, const std::string &key);
+
+private:
+    unsigned long find_window();
+    kxtest::TempDir run_;
+    pid_t xvfb_ = -1, game_ = -1;
+    std::string display_;
+    void *dpy_ = nullptr;
+    unsigned long window_ = 0;
+};
