@@ -109,7 +109,8 @@ void key_space(WorldState *w, int mods)
                 start_playback(0);
                 g_space_deadline = now + 3000;
             }
-        } else if (w->frozen) {
+        } else if (!game_is_running()) {
+            // Between turns (the world waits, the ghost preview may run).
             commit_turn((mods & MOD_SHIFT) ? 1 : 0);
         }
         return;

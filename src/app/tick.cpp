@@ -5,6 +5,7 @@
 
 #include "app/base/clock.h"
 #include "app/base/command_line.h"
+#include "app/base/data_dirs.h"
 #include "app/base/file_list.h"
 #include "app/base/options.h"
 #include "app/base/text.h"
@@ -32,29 +33,34 @@ static int g_scroll_counter;
 
 int replay_index(void) { return g_replay_index; }
 
-// A replay that held no frame line leaves every recorded frame without
-// changes: nothing of it can be shown.
-static int replay_has_frames(void)
+// A file without a single FRAME line is no replay: nothing of it can be
+// shown, so it is refused rather than played as an empty match.
+static int replay_file_has_frames(const char *path)
 {
-    const WorldState *w = get_game_state();
-    for (int i = 0; i < w->frames_recorded && i < REPLAY_FRAMES; i++) {
-        const ReplayFrame *rf = get_replay_frame(i);
-        for (int f = 0; rf && f < MAX_FIGHTERS; f++)
-            if (rf->change_bits[f])
-                return 1;
+    FILE *f = fopen(data_path(path), "rb");
+    if (!f) {
+        fprintf(stderr, "Unable to open %s\n", path);
+        return 0;
     }
-    return 0;
+    char line[4096];
+    int at_start = 1, found = 0;
+    while (!found && fgets(line, sizeof line, f)) {
+        found = at_start && strncmp(line, "FRAME ", 6) == 0;
+        at_start = strchr(line, '\n') != nullptr;
+    }
+    fclose(f);
+    return found;
 }
 
 int read_replay_checked(const char *path)
 {
-    if (read_replay_file(path) != 0)
-        return 1;
-    if (!replay_has_frames()) {
-        fprintf(stderr, "%s holds no replay frames\n", path);
+    // Checked before reading, so that a refused file leaves the replay
+    // that plays now whole.
+    if (!replay_file_has_frames(path)) {
+        fprintf(stderr, "Refusing %s: no replay frames in it\n", path);
         return 1;
     }
-    return 0;
+    return read_replay_file(path);
 }
 
 static void start_replay(void)

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+#include "app/base/command_line.h"
+#include "app/base/file_list.h"
+#include "app/camera.h"
+#include "app/key_bindings.h"
+#include "app/program.h"
+#include "app/services/settings_io.h"
+#include "app/services/sound.h"
+#include "app/tick.h"
+#include "game/game_resets.h"
+#include "game/game_state.h"
+#include "game/joints.h"
+#include "game/protocol/replay_file.h"
+#include "game/turn_control.h"
+#include "game/turn_cycle.h"
+#include "gui/services/menu_state.h"
+#include "support/test_support.h"
+
+// The game side of the loop, headless: the program's objects made and freed
+// in their order, replays read from a real replay folder, keys through the
+// real turn cycle.
+namespace {
+
+struct ProgramDir {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd{dir.path()};
+    ProgramDir()
+    {
+        mkdir("replay", 0755);
+        program_create_objects();
+        options_load();     // as the window does before the first frame
+        camera_defaults();
+        key_bindings_reset();
+        menu_set_state(0);
+    }
+    ~ProgramDir() { program_destroy_objects(); }
+};
+
+// A short single-play match under the fight name, saved as replay/<file>.
+void save_match(const char *fight, const char *file)
+{
+    reset_game();
+    set_fight_name(fight);
+    commit_turn(0);
+    for (int i = 0; i < 40 && game_is_running(); i++)
+        on_tick(0);
+    ASSERT_EQ(write_replay((std::string("replay/") + file).c_str(), 0), 0);
+}
+
+std::string fight_name() { return get_game_globals()->fight_name; }
+
+void key(int sym, int mods = 0)
+{
+    on_key(sym, 0, mods, 1);
+    on_key(sym, 0, mods, 0);
+}
+
+} // namespace
+
+TEST(ProgramPlay, ReplayFolderBrowsesForwardAndBackWithWrap)
+{
+    ProgramDir d;
+    save_match("first", "a.rpl");
+    save_match("second", "b.rpl");
+    save_match("third", "c.rpl");
+    kxtest::write_file("replay/d.rpl", "no replay in here\n");
+    scan_replay_dir();
+    ASSERT_EQ(open_replay_index(0), 0);
+    EXPECT_EQ(fight_name(), "first");
+    const char *forward[] = {"second", "third"};
+    for (const char *name : forward) {
+        replay_next_file();
+        EXPECT_EQ(fight_name(), name);
+    }
+    replay_next_file();     // d.rpl holds no frames: refused, the last one stays
+    EXPECT_EQ(replay_index(), 3);
+    EXPECT_EQ(fight_name(), "third");
+    replay_next_file();     // wraps to the first
+    EXPECT_EQ(fight_name(), "first");
+    replay_prev_file();     // back over the unreadable one...
+    replay_prev_file();     // ...to the third
+    EXPECT_EQ(fight_name(), "third");
+    // An index the list no longer holds is refused, not read.
+    EXPECT_EQ(open_replay_index(4), 1);
+    EXPECT_EQ(open_replay("../a.rpl"), 1);
+}
+
+TEST(ProgramPlay, CommandLineReplayPlaysOrAFreshGameStarts)
+{
+    ProgramDir d;
+    save_match("named", "x.rpl");
+    struct Row {
+        const char *arg;
+        int replay_mode;
+    } rows[] = {{"replay/x.rpl", 1}, {"replay/missing.rpl", 0}};
+    for (const Row &r : rows) {
+        set_fight_name("");
+        const char *argv[] = {"kaelmund", r.arg};
+        read_command_line(2, const_cast<char **>(argv));
+        sound_disable();
+        testing::internal::CaptureStderr();
+        on_loop_init();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(get_game_globals()->replay_mode, r.replay_mode) << r.arg;
+        EXPECT_EQ(err.find("Unable to load replay") != std::string::npos, r.replay_mode == 0) << err;
+        EXPECT_TRUE(sound_is_on()) << r.arg;
+    }
+    read_command_line(1, nullptr);
+}
+
+TEST(ProgramPlay, KeysDriveTheTurnAndLetTheCameraGo)
+{
+    ProgramDir d;
+    reset_game();
+    select_fighter(0);
+    set_selected_joint(R_KNEE);
+    const int before = get_joint_state(0, R_KNEE);
+    key(KEY_X);
+    EXPECT_NE(get_joint_state(0, R_KNEE), before);
+    ASSERT_FALSE(game_is_running());
+    key(KEY_SPACE);
+    EXPECT_TRUE(game_is_running());
+
+    // W held, Shift pressed: the plain bit becomes the Shift bit; a menu
+    // opened meanwhile does not keep the key held after its release.
+    on_key(KEY_W, 0, 0, 1);
+    EXPECT_EQ(camera_keys_held(), CAMKEY_W);
+    on_key(KEY_LSHIFT, 0, MOD_LSHIFT, 1);
+    EXPECT_EQ(camera_keys_held(), CAMKEY_W << CAMKEY_SHIFT_SHIFT);
+    menu_set_state(6);
+    on_key(KEY_W, 0, MOD_LSHIFT, 0);
+    EXPECT_EQ(camera_keys_held(), 0);
+}
+
+TEST(ProgramPlay, CameraKeyframesKeepTheirRange)
+{
+    ProgramDir d;
+    const float look[3] = {0, 0, 1}, eye[3] = {4, 0, 2}, eye2[3] = {5, 1, 2};
+    testing::internal::CaptureStderr();
+    save_camera_keyframe(2049, look, eye);
+    save_camera_keyframe(-1, look, eye);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("invalid keyframe 2049"), std::string::npos);
+    save_camera_keyframe(2048, look, eye);
+    save_camera_keyframe(10, look, eye);
+    save_camera_keyframe(10, look, eye2);
+    EXPECT_EQ(get_camera_keyframe_count(), 2);
+    save_camera_keyframe(0, look, eye);
+    build_camera_path();
+    float e[3], l[3];
+    ASSERT_EQ(get_camera_keyframe(10, e, l), 0);
+    EXPECT_FLOAT_EQ(e[0], 5.0f);
+    EXPECT_EQ(get_camera_keyframe(2048, e, l), 1);
+    // Turning by A for a long time keeps the heading within 0..360.
+    for (int i = 0; i < 2000; i++)
+        move_camera_keys_default(CAMKEY_A, 1.0f);
+    EXPECT_GE(get_camera()->yaw, 0.0f);
+    EXPECT_LT(get_camera()->yaw, 360.0f);
+}
