@@ -184,22 +184,37 @@ static void joint_colour(int state, int selected)
         glColor3fv(c);
 }
 
+// The fighters where they stand (also while the ghost preview has them
+// switched off), then their ghosts, see-through, while the preview runs.
 static void draw_fighters(void)
 {
     static const float body_colours[2][3] = {{0.85f, 0.35f, 0.25f}, {0.25f, 0.45f, 0.85f}};
     const int sel = get_game_globals()->selected_player;
-    for (int i = 0; i < fighter_count(); i++) {
-        Player *p = get_player(i);
-        if (!p || p->hidden)
+    const int n = fighter_count();
+    for (int r = 0; r < 2 * n; r++) {
+        Player *p = get_player(r);
+        const int ghost = r >= n;
+        if (!p || (ghost && p->hidden))
             continue;
-        glColor3fv(body_colours[i & 1]);
+        if (ghost) {
+            glEnable(GL_BLEND);
+            glDepthMask(GL_FALSE);
+            glColor4f(0.5f, 0.5f, 0.5f, 0.25f);
+        } else {
+            glColor3fv(body_colours[r & 1]);
+        }
         for (int b = 0; b < BODY_COUNT; b++)
             draw_geom(p->body_geoms[b], p->body_geoms[b]);
         for (int j = 0; j < JOINT_COUNT; j++) {
             if (p->joints[j].broken == JOINT_DISMEMBERED)
                 continue;
-            joint_colour(get_joint_state(i, j), i == sel && j == get_selected_joint());
+            if (!ghost)
+                joint_colour(get_joint_state(r, j), r == sel && j == get_selected_joint());
             draw_geom(p->joint_geoms[j], p->joint_spheres[j]);
+        }
+        if (ghost) {
+            glDepthMask(GL_TRUE);
+            glDisable(GL_BLEND);
         }
     }
 }

@@ -24,12 +24,13 @@ static void sleep_ms(int ms) { usleep((useconds_t)ms * 1000); }
 // gone is not a failure of the test.
 static int ignore_x_error(Display *, XErrorEvent *) { return 0; }
 
-GameRun::GameRun()
+// Starts Xvfb on a free display (it writes the number to the pipe);
+// true when a connection to it is open.
+bool GameRun::start_x_server()
 {
-    // A private X server: Xvfb writes its display number to the pipe.
     int fds[2];
     if (pipe(fds) != 0)
-        return;
+        return false;
     std::string fd = std::to_string(fds[1]);
     const char *argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
                           "-nolisten", "tcp", nullptr};
@@ -41,14 +42,33 @@ GameRun::GameRun()
         xvfb_ = -1;
     posix_spawn_file_actions_destroy(&fa);
     close(fds[1]);
-    char buf[32] = {0};
-    ssize_t n = xvfb_ > 0 ? read(fds[0], buf, sizeof buf - 1) : 0;
+    std::string number;
+    char c;
+    while (xvfb_ > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
     close(fds[0]);
-    if (n > 0) {
-        display_ = ":" + std::string(buf, strcspn(buf, "\n"));
+    if (!number.empty()) {
+        display_ = ":" + number;
         dpy_ = XOpenDisplay(display_.c_str());
-        XSetErrorHandler(ignore_x_error);
     }
+    if (dpy_)
+        return true;
+    if (xvfb_ > 0) {
+        kill(xvfb_, SIGTERM);
+        waitpid(xvfb_, nullptr, 0);
+        xvfb_ = -1;
+    }
+    return false;
+}
+
+GameRun::GameRun()
+{
+    // A private X server; servers started at the same moment may race for
+    // a display number, so a failed start is tried again.
+    for (int i = 0; i < 5 && !start_x_server(); i++)
+        sleep_ms(200);
+    if (dpy_)
+        XSetErrorHandler(ignore_x_error);
     // The run folder: the program beside its data, a script folder of the
     // test's own and the folders the game writes into.
     const std::string run = std::string(KX_RUN_DIR);

@@ -34,6 +34,7 @@ public:
     // The exit status, -1 on time-out or a signal.
     int wait_exit(int timeout_ms = 20000);
     std::string err() const { return kxtest::read_file(run_.file("stderr.txt")); }
+    unsigned long window_id() const { return window_; }
     // xdotool with these arguments on this run's display; its status.
     int xdotool(const std::string &args);
     // Reads "key value" lines the test scripts write (the last one wins).
@@ -41,6 +42,7 @@ public:
 
 private:
     unsigned long find_window();
+    bool start_x_server();
     kxtest::TempDir run_;
     pid_t xvfb_ = -1, game_ = -1;
     std::string display_;
