@@ -12,6 +12,7 @@
 #include "game/joints.h"
 #include "game/turn_control.h"
 #include "game/world_physics.h"
+#include "gui/hud_gl.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 
@@ -253,6 +254,7 @@ void draw_frame(int arg)
     fire_hook_draw3d(get_script_ctx());
     glDisable(GL_LIGHTING);
     push_ortho();
+    draw_hud(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     fire_hook_draw2d(get_script_ctx());
     pop_ortho();
 }

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
+#include <SDL_ttf.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,8 @@
 #include "app/turn_alert_sdl.h"
 #include "app/window_hooks.h"
 #include "game/turn_control.h"
+#include "gui/gui_manager_gl.h"
+#include "gui/truetype_font_gl.h"
 #include "gui/services/menu_state.h"
 #include "script/script_hooks.h"
 #include "script/script_world_functions.h"
@@ -211,6 +214,8 @@ void main_loop_step(MainLoopCallbacks *cb)
         default:
             break;
         }
+        if (GuiManager *gui = get_gui_manager())
+            gui->pushInput(e);
     }
     mouse_camera_update();
 }
@@ -218,10 +223,14 @@ void main_loop_step(MainLoopCallbacks *cb)
 void run_frame(MainLoopCallbacks *cb)
 {
     setup_scene(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), cb, 0);
-    if (!menu_current_row()->world_runs) {
-        push_ortho();
-        pop_ortho();
-    }
+    if (GuiManager *gui = get_gui_manager())
+        gui->frame();
+    // While the chat input has the keys, they do not act on the game.
+    if (get_menu_mode() == MENU_CHAT_INPUT)
+        ui_flag_clear();
+    else
+        ui_flag_set();
+    set_cursor_kind(hover_kind() != HOVER_NONE ? 1 : 0);
     screenshot_flush();
     SDL_GL_SwapBuffers();
     char caption[192];
@@ -233,6 +242,27 @@ void run_frame(MainLoopCallbacks *cb)
         video_reset();
         g_pending_reset = 0;
     }
+}
+
+// With the world stopped by a menu, only the menu is drawn.
+void draw_menu_overlay(void)
+{
+    push_ortho();
+    if (const MenuHook draw = menu_current_row()->draw2d)
+        draw();
+    pop_ortho();
+}
+
+void make_gui(void)
+{
+    delete get_gui_manager();
+    set_gui_manager(new GuiManager(option_get(OPT_WIDTH), option_get(OPT_HEIGHT)));
+}
+
+void free_gui(void)
+{
+    delete get_gui_manager();
+    set_gui_manager(nullptr);
 }
 
 void video_reset(void)
@@ -264,8 +294,13 @@ void video_reset(void)
         h = g_saved_h;
         g_saved = 0;
     }
+    // A new mode is a new GL context: the GUI and the glyph textures are
+    // made again in it.
+    free_gui();
+    fonts_context_lost();
     set_video_mode(w, h);
     gl_init_state();
+    make_gui();
     turn_alert_clear();
     if (menu)
         menu_set_state(menu);
@@ -299,8 +334,8 @@ void sdl_init(int width, int height)
 
 void hide_chat_input(void)
 {
-    if (get_menu_mode() == MENU_CHAT_INPUT)
-        menu_set_state(0);
+    if (GuiManager *gui = get_gui_manager())
+        gui->hideChatInput();
 }
 
 } // namespace
@@ -381,11 +416,18 @@ int run_window(MainLoopCallbacks *cb)
     sdl_init(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     clock_set_source(sdl_clock);
     gl_init_state();
+    if (init_font_ttf() != 0) {
+        fprintf(stderr, "No fonts: the game cannot show its text\n");
+        SDL_Quit();
+        exit(1);
+    }
+    make_gui();
     camera_set_projector(world_to_screen);
     script_set_projector(world_to_screen);
 
     WindowHooks *hooks = window_hooks();
     hooks->draw_frame = draw_frame;
+    hooks->draw_menu_overlay = draw_menu_overlay;
     hooks->grab_mouse = grab_mouse;
     hooks->release_mouse = release_mouse;
     hooks->take_screenshot = take_screenshot;
@@ -419,6 +461,9 @@ int run_window(MainLoopCallbacks *cb)
             SDL_FreeCursor(c);
         c = nullptr;
     }
+    free_gui();
+    free_fonts();
+    TTF_Quit();
     sound_disable();
     sound_mixer_close();
     clock_set_source(nullptr);

@@ -22,6 +22,7 @@ local function log(text)
 end
 set_hook("joint_select", function(fighter, joint) log("select " .. fighter .. " " .. joint) end)
 set_hook("exit_freeze", function() log("commit") end)
+set_hook("console", function(text) log("console " .. text) end)
 set_hook("draw2d", function()
     local f = io.open("joints.txt", "w")
     for j = 0, 19 do
@@ -75,6 +76,13 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     const std::string win = std::to_string(run.window_id());
     ASSERT_EQ(run.xdotool("windowfocus --sync " + win), 0);
     run.xdotool("key Escape");      // from the welcome menu to the game
+
+    // A line typed into the chat input reaches the chat (and its hook).
+    run.xdotool("key t");
+    usleep(300000);
+    run.xdotool("type --delay 30 hello");
+    run.xdotool("key Return");
+    EXPECT_TRUE(run.wait_text("events.log", "console hello"));
 
     // Hover each joint of the player's fighter until the game reports it
     // under the pointer.

@@ -1,0 +1,85 @@
+#include "gui/hud_gl.h"
+
+#include <GL/glew.h>
+#include <cstdio>
+
+#include "app/base/clock.h"
+#include "app/base/options.h"
+#include "game/game_state.h"
+#include "gui/services/centerprint.h"
+#include "gui/services/chat_log.h"
+#include "gui/truetype_font_gl.h"
+#include "render/color_table.h"
+
+static const float k_black[4] = {0.1f, 0.1f, 0.1f, 1.0f};
+
+static void hud_draw_player_names(int width)
+{
+    const WorldState *w = get_game_state();
+    for (int i = 0; i < fighter_count(); i++) {
+        const Player *p = get_player(i);
+        if (!p)
+            continue;
+        char text[96];
+        snprintf(text, sizeof text, "%s  %.0f", p->name, p->score);
+        const float colour[4] = {i == 0 ? 0.7f : 0.15f, 0.2f, i == 0 ? 0.15f : 0.7f, 1.0f};
+        const int x = i == 0 ? 16 : width - 16 - text_width(FONT_NORMAL, text);
+        draw_text(FONT_NORMAL, text, (float)x, 8.0f, colour);
+    }
+    char frames[64];
+    snprintf(frames, sizeof frames, "%d", w->frame);
+    draw_text(FONT_NORMAL, frames, (float)(width / 2 - text_width(FONT_NORMAL, frames) / 2), 8.0f, k_black);
+}
+
+static void hud_draw_replay_title(int width)
+{
+    const GameGlobals *g = get_game_globals();
+    if (g->replay_mode == 0)
+        return;
+    const char *text = g->fight_name[0] ? g->fight_name : "REPLAY";
+    draw_text(FONT_NORMAL, text, (float)(width / 2 - text_width(FONT_NORMAL, text) / 2),
+              (float)(12 + font_height(FONT_NORMAL)), k_black);
+}
+
+void chat_draw(int x, int y, int)
+{
+    const int tab = chat_current_tab();
+    const int n = chat_line_count(tab), shown = chat_visible_lines();
+    const int line_h = font_height(FONT_NORMAL);
+    static ChatLine line;
+    for (int i = n > shown ? n - shown : 0, row = 0; i < n; i++, row++) {
+        if (chat_line_copy(tab, i, &line) != 0)
+            continue;
+        float rgba[4] = {0.1f, 0.1f, 0.1f, 1.0f};
+        if (line.type & MSG_SERVER)
+            rgba[2] = 0.6f;
+        draw_text_wide(FONT_NORMAL, line.text, (float)x, (float)(y + row * line_h), rgba);
+    }
+}
+
+static void centerprint_draw_lines(int width, int height)
+{
+    if (!centerprint_active())
+        return;
+    const CenterPrint *cp = centerprint_state();
+    float rgba[4] = {0, 0, 0, 1};
+    get_color_rgb(cp->colour, rgba);
+    for (int i = 0; i < CENTERPRINT_LINES; i++) {
+        const char *text = cp->lines[i];
+        if (!text[0])
+            continue;
+        const int font = i == 0 ? FONT_BIG : FONT_NORMAL;
+        draw_text(font, text, (float)(width / 2 - text_width(font, text) / 2),
+                  (float)(height / 3 + i * font_height(FONT_BIG)), rgba);
+    }
+}
+
+void draw_hud(int width, int height)
+{
+    if (option_get(OPT_HUD) == 0)
+        return;
+    hud_draw_player_names(width);
+    hud_draw_replay_title(width);
+    chat_draw(8, height - 8 - (chat_visible_lines() + 2) * font_height(FONT_NORMAL), 0);
+    centerprint_draw_lines(width, height);
+}

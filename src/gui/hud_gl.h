@@ -1,0 +1,8 @@
+// The heads-up display over the scene, in 2D: the fighters' names and
+// scores, the frame and turn counters, the replay title, the chat lines of
+// the current tab and the centre print.
+#pragma once
+
+void draw_hud(int width, int height);
+// The chat lines of the current tab from (x, y) downwards.
+void chat_draw(int x, int y, int mode);

@@ -1,0 +1,24 @@
+// The TrueType text layer that draws all 2D text: three fonts through
+// SDL_ttf (data/fonts, DejaVu from Debian's fonts-dejavu-core), each glyph
+// rendered once into an OpenGL texture, and text drawn with the inline
+// markup of text_markup.h. Main thread only, inside push_ortho.
+#pragma once
+#include <cstdint>
+
+enum { FONT_NORMAL = 1, FONT_BIG = 2, FONT_MONO = 3 };
+
+// 0, or non-zero when a font cannot be opened (a message names it).
+int init_font_ttf(void);
+// Deletes every glyph texture and closes the fonts (safe to call twice).
+void free_fonts(void);
+// Forgets the glyph textures without deleting them: the GL context they
+// lived in is gone (a new video mode).
+void fonts_context_lost(void);
+int font_height(int font);
+// Width in pixels of 16-bit text with markup, starting in font.
+int text_width_wide(int font, const uint16_t *text);
+int text_width(int font, const char *utf8);
+// Draws text with markup at (x, y) (top left) in the colour rgba; markup
+// colour rows replace the colour. Returns the width drawn.
+int draw_text_wide(int font, const uint16_t *text, float x, float y, const float *rgba);
+int draw_text(int font, const char *utf8, float x, float y, const float *rgba);
