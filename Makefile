@@ -72,6 +72,9 @@ bench: deps
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DKX_BENCH=ON -DKX_TESTS=OFF
 	cmake --build $(BUILD_BENCH) -j $(JOBS)
 	cd $(BUILD_BENCH)/run && ../bench/kx_bench
+	cd $(BUILD_BENCH)/run && if [ -z "$$DISPLAY" ]; then \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ../bench/kx_startup_bench; \
+	else ../bench/kx_startup_bench; fi
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_BENCH)

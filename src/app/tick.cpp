@@ -16,6 +16,10 @@
 #include "game/frame_cache.h"
 #include "game/game_callbacks.h"
 #include "game/game_resets.h"
+#include "game/ghost.h"
+#include "game/joint_breaks.h"
+#include "game/match_rules.h"
+#include "game/match_start.h"
 #include "game/game_state.h"
 #include "game/match_announce.h"
 #include "game/match_end.h"
@@ -26,10 +30,13 @@
 #include "gui/services/chat_log.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
+#include "particles/limb_trails.h"
+#include "script/script_context.h"
 
 static int g_replay_index;
 static uint32_t g_alert_check;
 static int g_scroll_counter;
+static int g_trail_lengths[TRAIL_LIMBS];
 
 int replay_index(void) { return g_replay_index; }
 
@@ -224,3 +231,62 @@ static void replay_step(int delta)
 
 void replay_next_file(void) { replay_step(1); }
 void replay_prev_file(void) { replay_step(-1); }
+
+void play_shop_replay(const char *script)
+{
+    open_replay("system/vakoshop.rpl");
+    game_hook(HOOK_LEAVE_GAME);
+    load_script(get_script_ctx(), script);
+    GameGlobals *g = get_game_globals();
+    WorldState *w = get_game_state();
+    g->selected_player = 0;
+    if (w->ghost_mode != 0)
+        leave_ghost_mode();
+    reset_match(0);
+    static const float head[4] = {1, 1, 1, 1}, tail[4] = {1, 1, 1, 0.55f};
+    for (int k = 0; k < TRAIL_LIMBS; k++) {
+        LimbTrail *t = get_limb_trail(0, k);
+        if (!t)
+            continue;
+        if (!t->colors_set)
+            t->set_colors(head, tail);
+        g_trail_lengths[k] = t->length;
+        trail_set_length(t, 300);
+    }
+    if (g->replay_mode == 0)
+        g->replay_mode = 1;
+    w->frozen = 0;
+    for (int j = 0; j < 3; j++)
+        dismember_fighter_joint(0, j);
+    enter_edit_mode();
+    start_turn_frames(50);
+    game_hook(HOOK_PLAY);
+}
+
+int use_mod_index(int i)
+{
+    FileList *list = get_file_list(FILE_LIST_MODS);
+    if (!list || i < 0 || i >= list->count) {
+        fprintf(stderr, "no mod %d in the mod list\n", i);
+        return 1;
+    }
+    forget_loaded_mod();
+    if (rules_set_mod_name(get_next_match_rules(), list->items[i]) != 0)
+        return 1;
+    reset_game();
+    return 0;
+}
+
+int load_script_index(int i)
+{
+    FileList *list = get_file_list(FILE_LIST_SCRIPTS);
+    if (!list || i < 0 || i >= list->count) {
+        fprintf(stderr, "no script %d in the script list\n", i);
+        return 1;
+    }
+    if (load_script(get_script_ctx(), list->items[i]) != 0) {
+        console_echo(va_format("Error loading script: %s", list->items[i]), MSG_INGAME);
+        return 1;
+    }
+    return 0;
+}

@@ -23,5 +23,12 @@ int open_replay_index(int i);
 void replay_next_file(void);
 void replay_prev_file(void);
 int replay_index(void);
+// The shop view: its replay, the named script, fighter 0 shown with its
+// limb trails and three joints off, running 50 frames.
+void play_shop_replay(const char *script);
+// A new game with the mod, or a run of the script, at index i of its folder
+// list as the list is now; 1 when the index is not in the list.
+int use_mod_index(int i);
+int load_script_index(int i);
 // Reads a replay at a path as given; 0 when it opened and held frames.
 int read_replay_checked(const char *path);

@@ -233,6 +233,14 @@ void run_frame(MainLoopCallbacks *cb)
     set_cursor_kind(hover_kind() != HOVER_NONE ? 1 : 0);
     screenshot_flush();
     SDL_GL_SwapBuffers();
+    // With -benchmark the first displayed frame is announced, so that the
+    // start-up can be timed from outside.
+    static int announced;
+    if (!announced && option_get(OPT_BENCHMARK)) {
+        announced = 1;
+        printf("first frame\n");
+        fflush(stdout);
+    }
     char caption[192];
     if (caption_frame(SDL_GetTicks(), caption_version(), caption, (int)sizeof caption))
         SDL_WM_SetCaption(caption, nullptr);
