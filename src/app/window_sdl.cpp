@@ -42,6 +42,7 @@ SDL_Cursor *g_cursors[2];
 int g_cursor_kind = -1;
 uint32_t g_last_frame;
 int g_mode_w, g_mode_h;     // the last mode that was set
+unsigned char g_gui_key[SDLK_LAST];   // keys pressed while the GUI had them
 
 const char *const k_arrow[2][19] = {
     {"X", "XX", "XXX", "XXXX", "XX.XX", "XX..XX", "XX...XX", "XX....XX", "XX.....XX",
@@ -160,6 +161,16 @@ void mouse_camera_update(void)
 
 void video_reset(void);
 
+// The keyboard-to-game flag follows the chat input line: keys go to the
+// game unless the line is open.
+void sync_ui_flag(void)
+{
+    if (get_menu_mode() == MENU_CHAT_INPUT)
+        ui_flag_clear();
+    else
+        ui_flag_set();
+}
+
 void main_loop_step(MainLoopCallbacks *cb)
 {
     pace_frame();
@@ -171,11 +182,18 @@ void main_loop_step(MainLoopCallbacks *cb)
             quit_request();
             break;
         case SDL_KEYDOWN:
-            if (cb->key)
+            // While a text field has the keys, a key (and its release)
+            // belongs to the GUI alone.
+            if (!ui_flag())
+                g_gui_key[e.key.keysym.sym % SDLK_LAST] = 1;
+            else if (cb->key)
                 cb->key(e.key.keysym.sym, e.key.keysym.unicode, e.key.keysym.mod, 1);
             break;
         case SDL_KEYUP:
-            key_up_event(cb, e.key.keysym);
+            if (g_gui_key[e.key.keysym.sym % SDLK_LAST])
+                g_gui_key[e.key.keysym.sym % SDLK_LAST] = 0;
+            else
+                key_up_event(cb, e.key.keysym);
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT)
@@ -214,8 +232,12 @@ void main_loop_step(MainLoopCallbacks *cb)
         default:
             break;
         }
+        // The GUI sees every event at once, in order with the game's own
+        // handling (the key that opens the chat input comes before the
+        // first letter typed into it, even in one batch of events).
         if (GuiManager *gui = get_gui_manager())
             gui->pushInput(e);
+        sync_ui_flag();
     }
     mouse_camera_update();
 }
@@ -225,11 +247,7 @@ void run_frame(MainLoopCallbacks *cb)
     setup_scene(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), cb, 0);
     if (GuiManager *gui = get_gui_manager())
         gui->frame();
-    // While the chat input has the keys, they do not act on the game.
-    if (get_menu_mode() == MENU_CHAT_INPUT)
-        ui_flag_clear();
-    else
-        ui_flag_set();
+    sync_ui_flag();
     set_cursor_kind(hover_kind() != HOVER_NONE ? 1 : 0);
     screenshot_flush();
     SDL_GL_SwapBuffers();

@@ -143,31 +143,15 @@ GuiManager::~GuiManager()
     delete impl_;
 }
 
+// Shows the windows and the chat input of the current menu state.
+static void sync_state(GuiManager::Impl &m);
+
 void GuiManager::frame()
 {
     Impl &m = *impl_;
+    sync_state(m);
     try {
-        // The input queued so far goes to the widgets as they were when it
-        // came: the key that opens the chat is not typed into it.
         m.gui.logic();
-    } catch (const gcn::Exception &e) {
-        fprintf(stderr, "GUI: %s\n", e.getMessage().c_str());
-    }
-    const int state = get_menu_mode();
-    if (state != m.shown_state) {
-        for (size_t i = 0; i < m.windows.size(); i++)
-            m.windows[i]->setVisible(k_displays[i].state == state && !m.hidden[k_displays[i].display]);
-        const bool chat = state == MENU_CHAT;
-        m.chat.setVisible(chat);
-        if (chat)
-            m.chat.requestFocus();
-        else if (m.chat.isFocused())
-            m.top._getFocusHandler()->focusNone();
-        m.shown_state = state;
-        for (int &h : m.hidden)
-            h = 0;
-    }
-    try {
         m.gui.draw();
     } catch (const gcn::Exception &e) {
         fprintf(stderr, "GUI: %s\n", e.getMessage().c_str());
@@ -176,11 +160,17 @@ void GuiManager::frame()
 
 void GuiManager::pushInput(const SDL_Event &event)
 {
+    // Each event is dispatched at once, to the widgets of the menu state as
+    // it is when the event comes.
+    Impl &m = *impl_;
+    sync_state(m);
     try {
-        impl_->input.pushInput(event);
+        m.input.pushInput(event);
+        m.gui.logic();
     } catch (const gcn::Exception &e) {
         fprintf(stderr, "GUI: %s\n", e.getMessage().c_str());
     }
+    sync_state(m);
 }
 
 void GuiManager::hideChatInput()
@@ -199,6 +189,24 @@ void GuiManager::hideDisplay(int n)
     for (size_t i = 0; i < impl_->windows.size(); i++)
         if (k_displays[i].display == n)
             impl_->windows[i]->setVisible(false);
+}
+
+static void sync_state(GuiManager::Impl &m)
+{
+    const int state = get_menu_mode();
+    if (state == m.shown_state)
+        return;
+    for (size_t i = 0; i < m.windows.size(); i++)
+        m.windows[i]->setVisible(k_displays[i].state == state && !m.hidden[k_displays[i].display]);
+    const bool chat = state == MENU_CHAT;
+    m.chat.setVisible(chat);
+    if (chat)
+        m.chat.requestFocus();
+    else if (m.chat.isFocused())
+        m.top._getFocusHandler()->focusNone();
+    m.shown_state = state;
+    for (int &h : m.hidden)
+        h = 0;
 }
 
 GuiManager *get_gui_manager(void) { return g_gui; }

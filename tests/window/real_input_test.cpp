@@ -11,7 +11,8 @@
 
 // The running program driven by real X events: a joint picked under the
 // pointer, its state changed by a click and by a key, the turn committed by
-// Space, and an F8 screenshot. A test script logs what the game reports.
+// Space, full screen and a chat line typed, and an F8 screenshot. A test
+// script logs what the game reports.
 namespace {
 
 const char kScript[] = R"(
@@ -77,19 +78,13 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     ASSERT_EQ(run.xdotool("windowfocus --sync " + win), 0);
     run.xdotool("key Escape");      // from the welcome menu to the game
 
-    // A line typed into the chat input reaches the chat (and its hook).
-    run.xdotool("key t");
-    usleep(300000);
-    run.xdotool("type --delay 30 hello");
-    run.xdotool("key Return");
-    EXPECT_TRUE(run.wait_text("events.log", "console hello"));
 
     // Hover each joint of the player's fighter until the game reports it
     // under the pointer.
     int joint = -1;
     for (int j = 0; j < 20 && joint < 0; j++) {
         const JointView v = joint_view(run, j);
-        if (v.x < 0 || v.y < 0 || v.x >= 960 || v.y >= 540)
+        if (v.x < 0 || v.y < 0 || v.x >= 960 || v.y >= 540)     // the window's size
             continue;
         run.xdotool("mousemove --window " + win + " " + std::to_string(v.x) + " " + std::to_string(v.y));
         if (run.wait_text("events.log", "select 0 " + std::to_string(j), 1500))
@@ -108,6 +103,19 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     run.xdotool("key space");
     EXPECT_TRUE(run.wait_text("events.log", "commit"));
 
+    // Ctrl+Return: full screen, a new video mode and GL context; the GUI and
+    // the text are made again in it, so the chat input still works.
+    run.xdotool("keydown ctrl key Return keyup ctrl");
+    int w = 0, h = 0;
+    for (int t = 0; t < 100 && w != 1280; t++, usleep(50000))
+        run.window_size(&w, &h);
+    EXPECT_EQ(w, 1280);
+    run.xdotool("key t");
+    usleep(300000);
+    run.xdotool("type --delay 30 hello");
+    run.xdotool("key Return");
+    EXPECT_TRUE(run.wait_text("events.log", "console hello")) << kxtest::read_file(run.path("events.log")) << run.err();
+
     // Once the turn has run, the picture shows the fighter where the game
     // projects the joint.
     usleep(1500000);
@@ -123,8 +131,9 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     const std::string bmp = kxtest::read_file(shot);
     ASSERT_GT(bmp.size(), 54u);
     ASSERT_EQ(bmp.substr(0, 2), "BM");
-    const int w = (int)le32(bmp, 18), h = (int)le32(bmp, 22);
-    ASSERT_EQ(w, 960);
+    w = (int)le32(bmp, 18);
+    h = (int)le32(bmp, 22);
+    ASSERT_EQ(w, 1280);
     const size_t pitch = ((size_t)w * 3 + 3) & ~(size_t)3;
     auto pixel = [&](int x, int y) {     // rows bottom-up, blue first
         const size_t p = le32(bmp, 10) + (size_t)(h - 1 - y) * pitch + (size_t)x * 3;
