@@ -19,6 +19,7 @@
 #include "game/protocol/protocol_callbacks.h"
 #include "game/world_build.h"
 #include "gui/services/chat_log.h"
+#include "gui/services/console_commands.h"
 #include "gui/services/history.h"
 #include "gui/services/line_buffer.h"
 #include "gui/services/scroll_list.h"
@@ -40,6 +41,7 @@ void program_create_objects(void)
     g_callbacks.mouse_button = on_mouse_button;
     g_callbacks.pick = on_pick;
     g_callbacks.quit = nullptr;
+    console_set_quit_handler(quit_request);
 
     protocol_install_callbacks();
     services_install_callbacks();
@@ -54,8 +56,12 @@ void program_create_objects(void)
     sound_cache_alloc();
     download_queue_clear();
     g_objects.download_thread = new OneShotThread();
-    for (int i = 0; i < FILE_LIST_KINDS; i++)
-        file_list_clear(get_file_list(i));
+    // The folder lists the menus show (the replay list is read again when
+    // play starts and when replays are browsed).
+    scan_replay_dir();
+    scan_script_dir();
+    scan_mod_dir();
+    scan_shader_dir();
     g_objects.script = new ScriptContext();
 
     // The world (replay buffer, frame cache, emote history, fighters),

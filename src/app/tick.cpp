@@ -191,10 +191,12 @@ int open_replay(const char *name)
     }
     char path[512];
     snprintf(path, sizeof path, "replay/%s", name);
-    if (read_replay_checked(path) != 0)
-        return 1;
-    start_replay();
-    return 0;
+    const int failed = read_replay_checked(path);
+    if (!failed)
+        start_replay();
+    if (window_hooks()->hide_display)
+        window_hooks()->hide_display(16);
+    return failed;
 }
 
 int open_replay_index(int i)

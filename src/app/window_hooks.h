@@ -15,6 +15,7 @@ struct WindowHooks {
     void (*update_turn_alert)(void);
     void (*clear_turn_alert)(void);
     void (*toggle_fullscreen)(void);
+    void (*hide_display)(int n);
 };
 
 WindowHooks *window_hooks(void);

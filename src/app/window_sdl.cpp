@@ -18,6 +18,7 @@
 #include "app/sound_mixer_sdl.h"
 #include "app/turn_alert_sdl.h"
 #include "app/window_hooks.h"
+#include "game/game_resets.h"
 #include "game/turn_control.h"
 #include "gui/gui_manager_gl.h"
 #include "gui/truetype_font_gl.h"
@@ -36,7 +37,7 @@ static_assert((int)MOD_LCTRL == (int)KMOD_LCTRL && (int)MOD_RSHIFT == (int)KMOD_
 namespace {
 
 SDL_Surface *g_screen;
-int g_pending_reset, g_pending_w, g_pending_h;
+int g_pending_reset, g_pending_w = 960, g_pending_h = 540;
 int g_saved_w, g_saved_h, g_saved;
 SDL_Cursor *g_cursors[2];
 int g_cursor_kind = -1;
@@ -358,6 +359,12 @@ void sdl_init(int width, int height)
     SDL_WM_SetCaption("KAELMUND", nullptr);
 }
 
+void hide_display(int n)
+{
+    if (GuiManager *gui = get_gui_manager())
+        gui->hideDisplay(n);
+}
+
 void hide_chat_input(void)
 {
     if (GuiManager *gui = get_gui_manager())
@@ -462,8 +469,10 @@ int run_window(MainLoopCallbacks *cb)
     hooks->update_turn_alert = turn_alert_update;
     hooks->clear_turn_alert = turn_alert_clear;
     hooks->toggle_fullscreen = toggle_fullscreen;
+    hooks->hide_display = hide_display;
 
     ProfileHooks profile = {};
+    profile.reset_network_rules = reset_network_room_rules;
     profile.set_version_text = caption_set_version;
     profile_set_hooks(&profile);
     profile_start();

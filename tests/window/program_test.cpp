@@ -2,16 +2,20 @@
 
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 #include "window/game_run.h"
 
 // The real program in its window: start-up to a running caption, the end by
-// the window's close request or by SIGTERM, and what it leaves behind.
+// the window's close request, SIGTERM or the quit command, and what it
+// leaves behind.
 namespace {
+
+enum EndBy { CLOSE_REQUEST, SIGTERM_SIGNAL, QUIT_COMMAND };
 
 struct EndCase {
     const char *name;
-    bool by_signal;
+    EndBy by;
     const char *audio;
 };
 
@@ -32,10 +36,18 @@ TEST_P(ProgramEnd, RunsAndShutsDownInOrder)
     run.window_size(&w, &h);
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 600);
-    if (c.by_signal)
+    if (c.by == SIGTERM_SIGNAL) {
         run.terminate();
-    else
+    } else if (c.by == CLOSE_REQUEST) {
         run.close_window();
+    } else {
+        // The console command typed into the chat input line.
+        run.xdotool("windowfocus --sync " + std::to_string(run.window_id()));
+        run.xdotool("key Escape t");
+        usleep(300000);
+        run.xdotool("type --delay 30 /quit");
+        run.xdotool("key Return");
+    }
     EXPECT_EQ(run.wait_exit(), 0) << run.err();
 
     const std::string cfg = kxtest::read_file(run.path("default.cfg"));
@@ -43,13 +55,17 @@ TEST_P(ProgramEnd, RunsAndShutsDownInOrder)
     EXPECT_NE(cfg.find("width \"800\"\r\n"), std::string::npos) << cfg;
     EXPECT_NE(cfg.find("height \"600\"\r\n"), std::string::npos) << cfg;
     EXPECT_TRUE(std::ifstream(run.path("history.log")).good());
+    if (c.by == QUIT_COMMAND) {     // the typed line is kept for the next run
+        EXPECT_NE(kxtest::read_file(run.path("history.log")).find("/quit"), std::string::npos);
+    }
     const bool silent = run.err().find("runs without sound") != std::string::npos;
     EXPECT_EQ(silent, std::string(c.audio) != "dummy") << run.err();
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, ProgramEnd,
-                         testing::Values(EndCase{"CloseRequest", false, "dummy"},
-                                         EndCase{"SigtermWithoutAudioDevice", true, "no-such-device"}),
+                         testing::Values(EndCase{"CloseRequest", CLOSE_REQUEST, "dummy"},
+                                         EndCase{"SigtermWithoutAudioDevice", SIGTERM_SIGNAL, "no-such-device"},
+                                         EndCase{"QuitTypedInTheChat", QUIT_COMMAND, "dummy"}),
                          [](const testing::TestParamInfo<EndCase> &i) { return std::string(i.param.name); });
 
 } // namespace

@@ -40,10 +40,24 @@ void cmd_set(const char *arg)
         console_echo(va_format("No such option %s", key), MSG_INGAME);
 }
 
+void (*g_quit_handler)(void);
+
+// quit: ends the program after the current frame.
+void cmd_quit(const char *)
+{
+    if (g_quit_handler)
+        g_quit_handler();
+    else
+        console_echo("Nothing to quit", MSG_INGAME);
+}
+
 } // namespace
+
+void console_set_quit_handler(void (*handler)(void)) { g_quit_handler = handler; }
 
 const ConsoleCommand console_commands[] = {
     {"set", nullptr, cmd_set},
+    {"quit", "exit", cmd_quit},
     {nullptr, nullptr, nullptr},
 };
 

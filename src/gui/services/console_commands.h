@@ -34,3 +34,7 @@ int run_command(const char *line);
 // reported and skipped whole.
 void exec_file(const char *path);
 
+
+// What "quit" (alias "exit") runs: the program's quit request. Without a
+// handler the command says that there is nothing to quit.
+void console_set_quit_handler(void (*handler)(void));
