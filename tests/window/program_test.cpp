@@ -11,6 +11,19 @@
 // leaves behind.
 namespace {
 
+// A replay written by hand: the rules line and two frame lines.
+const char kReplay[] = "#!/usr/bin/kaelmund\nVERSION 0\nFIGHTNAME 0; by hand\n"
+                       "NEWGAME 0;500 10 0 0 0 2 100 0 0 classic 0 0 100 0 0 0 1 0 2 0 0 0 0 0 0 0 0 -9.82 0 0\n"
+                       "FRAME 0; 0 0 0 0\nFRAME 100; 0 0 0 0\n";
+
+// Logs the replay mode and frame of every drawn frame.
+const char kScript[] = "set_hook('draw2d', function()\n"
+                       "  local w = get_world_state()\n"
+                       "  local f = io.open('frames.log', 'a')\n"
+                       "  f:write('mode ', w.replay_mode, ' frame ', w.frame, '\\n')\n"
+                       "  f:close()\n"
+                       "end)\n";
+
 enum EndBy { CLOSE_REQUEST, SIGTERM_SIGNAL, QUIT_COMMAND };
 
 struct EndCase {
@@ -28,10 +41,15 @@ TEST_P(ProgramEnd, RunsAndShutsDownInOrder)
     // The file holds the width, the command line gives both sizes: the
     // file wins for its key, the command line keeps the other.
     run.write("default.cfg", "#settings\r\nwidth \"800\"\r\n");
-    ASSERT_TRUE(run.start({"-width", "1024", "-height", "600"}, {std::string("SDL_AUDIODRIVER=") + c.audio}));
+    run.write("fight.rpl", kReplay);
+    run.write("data/script/startup.lua", kScript);
+    ASSERT_TRUE(run.start({"-width", "1024", "-height", "600", "fight.rpl"},
+                          {std::string("SDL_AUDIODRIVER=") + c.audio}));
     ASSERT_TRUE(run.wait_caption("KAELMUND 3.9-alpha2 fps:")) << run.err();
     const std::string caption = run.caption();
     EXPECT_GT(std::stoi(caption.substr(caption.find("fps:") + 4)), 0) << caption;
+    // The replay named on the command line plays.
+    EXPECT_TRUE(run.wait_text("frames.log", "mode 1 frame 60")) << run.err();
     int w = 0, h = 0;
     run.window_size(&w, &h);
     EXPECT_EQ(w, 800);
@@ -43,7 +61,7 @@ TEST_P(ProgramEnd, RunsAndShutsDownInOrder)
     } else {
         // The console command typed into the chat input line.
         run.xdotool("windowfocus --sync " + std::to_string(run.window_id()));
-        run.xdotool("key Escape t");
+        run.xdotool("key t");
         usleep(300000);
         run.xdotool("type --delay 30 /quit");
         run.xdotool("key Return");
