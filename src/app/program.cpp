@@ -33,7 +33,7 @@ static MainLoopCallbacks g_callbacks;
 ProgramObjects *program_objects(void) { return &g_objects; }
 MainLoopCallbacks *program_callbacks(void) { return &g_callbacks; }
 
-void program_create_objects(void)
+int program_create_objects(void)
 {
     g_callbacks.init = on_loop_init;
     g_callbacks.tick = on_tick;
@@ -67,10 +67,12 @@ void program_create_objects(void)
     // The world (replay buffer, frame cache, emote history, fighters),
     // then the chat and the typed-line history.
     if (init_game() != 0) {
-        fprintf(stderr, "Unable to start the game\n");
+        fprintf(stderr, "Unable to start the game: no memory for the replay buffer and frame cache\n");
+        return 1;
     }
     chat_init();
     history_load();
+    return 0;
 }
 
 void program_destroy_objects(void)
@@ -108,11 +110,12 @@ int program_startup(int argc, char **argv, RunWindowFn run_window)
     if (chdir_to_exe_dir(nullptr) == 0)
         register_if_installed();
     read_command_line(argc, argv);
-    program_create_objects();
-
-    // The last preparations before the loop.
-    camera_defaults();
-    int status = run_window ? run_window(&g_callbacks) : 0;
+    int status = 1;
+    if (program_create_objects() == 0) {
+        // The last preparations before the loop.
+        camera_defaults();
+        status = run_window ? run_window(&g_callbacks) : 0;
+    }
 
     program_destroy_objects();
     return status;

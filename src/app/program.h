@@ -14,11 +14,12 @@ typedef int (*RunWindowFn)(MainLoopCallbacks *callbacks);
 
 // Settles the working folder, reads the command line, makes the objects,
 // starts the game, runs the loop through run_window and shuts down. Returns
-// run_window's status (0 for a normal run).
+// run_window's status (0 for a normal run), 1 when the game cannot start.
 int program_startup(int argc, char **argv, RunWindowFn run_window);
 
 // The two halves around the loop (program_startup calls them in order).
-void program_create_objects(void);
+// 0, or 1 when the game cannot start (what was made is freed by destroy).
+int program_create_objects(void);
 void program_destroy_objects(void);
 // The callback record the loop is driven with.
 MainLoopCallbacks *program_callbacks(void);

@@ -32,7 +32,7 @@ struct ProgramDir {
     ProgramDir()
     {
         mkdir("replay", 0755);
-        program_create_objects();
+        EXPECT_EQ(program_create_objects(), 0);
         options_load();     // as the window does before the first frame
         camera_defaults();
         key_bindings_reset();
