@@ -323,6 +323,24 @@ void camera_fit(WorldState *w, float yaw, float d)
 
 void camera_fit_default(WorldState *w, float yaw) { camera_fit(w, yaw, 4.5f); }
 
+void camera_fit_match(int yaw)
+{
+    if (g_cam.view_mode != VIEW_DEFAULT || g_cam.keyframe_state == KEYFRAMES_PLAYING)
+        return;
+    camera_fit_default(get_game_state(), (float)yaw);
+}
+
+static int project_body(int i, int j, double lift, double out[3])
+{
+    double p[3];
+    if (j < 0 || j >= BODY_COUNT || !g_projector || body_pos(i, j, p) != 0)
+        return 1;
+    return g_projector((float)p[0], (float)p[1], (float)(p[2] + lift), out);
+}
+
+int body_screen_pos(int i, int j, double out[3]) { return project_body(i, j, 0.0, out); }
+int body_label_screen_pos(int i, int j, double out[3]) { return project_body(i, j, 0.5, out); }
+
 // Speed of a pair of keys: +1 for plus alone, -1 for minus alone, else 0.
 static float pair(int keys, int minus, int plus)
 {

@@ -83,6 +83,13 @@ void camera_set_projector(CameraProjector p);
 void camera_update(WorldState *w, float smoothing);
 void camera_fit(WorldState *w, float yaw, float distance);
 void camera_fit_default(WorldState *w, float yaw);
+// At the start of a match: the default framing from the heading, unless
+// the view is fixed (another view mode, or keyframes playing).
+void camera_fit_match(int yaw);
+// Fighter i's body j on screen (window pixels, y down), and 0.5 above it
+// for its label; 0, or 1 when it is not there or nothing projects yet.
+int body_screen_pos(int i, int j, double out[3]);
+int body_label_screen_pos(int i, int j, double out[3]);
 
 // Key movers take the held camera key bits and the frame time in ms; drag
 // movers take speed 1 (2 with Shift) and the relative mouse motion.

@@ -15,6 +15,7 @@
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
 #include "app/tick.h"
+#include "app/window_hooks.h"
 #include "game/game_callbacks.h"
 #include "game/protocol/protocol_callbacks.h"
 #include "game/world_build.h"
@@ -28,6 +29,12 @@
 #include "script/script_context.h"
 
 static ProgramObjects g_objects;
+
+static void turn_alert(void)
+{
+    if (window_hooks()->set_turn_alert)
+        window_hooks()->set_turn_alert();
+}
 static MainLoopCallbacks g_callbacks;
 
 ProgramObjects *program_objects(void) { return &g_objects; }
@@ -47,6 +54,8 @@ int program_create_objects(void)
     services_install_callbacks();
     render_install_callbacks();
     game_callbacks()->replay_next = replay_next_file;
+    game_callbacks()->camera_fit = camera_fit_match;
+    game_callbacks()->turn_alert = turn_alert;
 
     g_objects.line_buffer = new LineBuffer(LINE_BUFFER_LINES);
     g_objects.scroll_list = new ScrollList();

@@ -466,6 +466,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->take_screenshot = take_screenshot;
     hooks->window_has_mouse = window_has_mouse;
     hooks->hide_chat_input = hide_chat_input;
+    hooks->set_turn_alert = turn_alert_set;
     hooks->update_turn_alert = turn_alert_update;
     hooks->clear_turn_alert = turn_alert_clear;
     hooks->toggle_fullscreen = toggle_fullscreen;

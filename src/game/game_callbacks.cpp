@@ -64,3 +64,5 @@ void game_customs_clear(void) { call(g_callbacks.customs_clear); }
 void game_customs_apply(int mode) { call(g_callbacks.customs_apply, mode); }
 void game_replay_next(void) { call(g_callbacks.replay_next); }
 void game_replay_forget_result(void) { call(g_callbacks.replay_forget_result); }
+void game_camera_fit(int yaw) { call(g_callbacks.camera_fit, yaw); }
+void game_turn_alert(void) { call(g_callbacks.turn_alert); }

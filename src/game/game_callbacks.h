@@ -77,6 +77,10 @@ struct GameCallbacks {
     // kept from the last file read are forgotten.
     void (*replay_next)(void);
     void (*replay_forget_result)(void);
+    // The window: frame the fighters from a heading (degrees) at the start
+    // of a match, and the turn alert of the player whose turn it is.
+    void (*camera_fit)(int yaw);
+    void (*turn_alert)(void);
 };
 
 // The one table; entries left null do nothing.
@@ -106,3 +110,5 @@ void game_customs_clear(void);
 void game_customs_apply(int mode);
 void game_replay_next(void);
 void game_replay_forget_result(void);
+void game_camera_fit(int yaw);
+void game_turn_alert(void);

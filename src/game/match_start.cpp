@@ -419,6 +419,10 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
         w->play_frame = 0;
         set_fight_name("");
         set_author("");
+        // The player in slot 1 sees the match from the other side.
+        game_camera_fit(g->own_slot == 1 ? -45 : 45);
+        if (g->own_slot == 1)
+            game_turn_alert();
     }
 
     // 8. ghost preview and the turn deadline

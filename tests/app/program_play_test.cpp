@@ -117,6 +117,7 @@ TEST(ProgramPlay, KeysDriveTheTurnAndLetTheCameraGo)
 {
     ProgramDir d;
     reset_game();
+    EXPECT_FLOAT_EQ(get_camera()->yaw, 45.0f);     // the match start framed the fighters
     select_fighter(0);
     set_selected_joint(R_KNEE);
     const int before = get_joint_state(0, R_KNEE);
