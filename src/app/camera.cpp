@@ -606,6 +606,23 @@ const char *camera_mode_text(void)
     }
 }
 
+const char *camera_on_rewind(void)
+{
+    switch (g_cam.keyframe_state) {
+    case KEYFRAMES_ARMED:
+        g_cam.keyframe_state = KEYFRAMES_RECORDING;
+        break;
+    case KEYFRAMES_RECORDING:
+    case KEYFRAMES_PLAYING:
+        build_camera_path();
+        g_cam.keyframe_state = KEYFRAMES_PLAYING;
+        break;
+    default:
+        return nullptr;
+    }
+    return camera_mode_text();
+}
+
 void camera_take_replay_keys(void)
 {
     if (camera_key_count() <= 0)

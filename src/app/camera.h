@@ -112,6 +112,10 @@ int get_camera_keyframe(int frame, float *eye, float *look);
 void clear_camera_keyframes(void);
 void build_camera_path(void);
 const char *camera_mode_text(void);
+// A match shown again from its start: armed keyframes start recording,
+// recorded ones become the camera path that plays; returns the mode text
+// to show, or null when keyframes are off.
+const char *camera_on_rewind(void);
 // Takes the keyframes a replay file carried (its CAM lines) and, when there
 // are any, plays them as the camera path.
 void camera_take_replay_keys(void);

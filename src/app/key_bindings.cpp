@@ -42,6 +42,14 @@ void hook_call(void (*fn)(void))
 
 int network_game(void) { return get_game_globals()->network_mode == 1; }
 
+// The match again from its first frame, with the camera keyframes' turn.
+void rewind_match(void)
+{
+    start_playback(0);
+    if (const char *text = camera_on_rewind())
+        console_echo(text, MSG_INGAME);
+}
+
 void restart_preview(void)
 {
     if (get_game_state()->ghost_mode != 0)
@@ -106,7 +114,7 @@ void key_space(WorldState *w, int mods)
     if (g->replay_mode == 0) {
         if (w->game_over) {
             if (w->gameover_timelimit != -1) {
-                start_playback(0);
+                rewind_match();
                 g_space_deadline = now + 3000;
             }
         } else if (!game_is_running()) {
@@ -272,7 +280,7 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
         else
             toggle_game_running(shift ? 1 : 0);
     } else if (sym == KEY_R && !network_game()) {
-        start_playback(0);
+        rewind_match();
     } else if (ctrl && !network_game() && (sym == KEY_RIGHTBRACKET || unicode == ']' || unicode == '}')) {
         replay_next_file();
     } else if (ctrl && !network_game() && (sym == KEY_LEFTBRACKET || unicode == '[' || unicode == '{')) {

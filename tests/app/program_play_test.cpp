@@ -162,3 +162,19 @@ TEST(ProgramPlay, CameraKeyframesKeepTheirRange)
     EXPECT_GE(get_camera()->yaw, 0.0f);
     EXPECT_LT(get_camera()->yaw, 360.0f);
 }
+
+TEST(ProgramPlay, KeyframesRecordOnRewindAndPlayOnTheNext)
+{
+    ProgramDir d;
+    save_match("played", "k.rpl");
+    key(KEY_I);                 // armed: recording starts at the next rewind
+    key(KEY_R);
+    EXPECT_EQ(get_camera()->keyframe_state, KEYFRAMES_RECORDING);
+    for (int i = 0; i < 25; i++)
+        on_tick(0);
+    EXPECT_GE(get_camera_keyframe_count(), 2);     // frames 10 and 20
+    key(KEY_R);
+    EXPECT_EQ(get_camera()->keyframe_state, KEYFRAMES_PLAYING);
+    float e[3], l[3];
+    EXPECT_EQ(get_camera_keyframe(15, e, l), 0);
+}
