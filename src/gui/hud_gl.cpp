@@ -6,6 +6,8 @@
 #include "app/base/clock.h"
 #include "app/base/options.h"
 #include "game/game_state.h"
+#include "game/joints.h"
+#include "game/turn_control.h"
 #include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
 #include "gui/truetype_font_gl.h"
@@ -29,6 +31,32 @@ static void hud_draw_player_names(int width)
     char frames[64];
     snprintf(frames, sizeof frames, "%d", w->frame);
     draw_text(FONT_NORMAL, frames, (float)(width / 2 - text_width(FONT_NORMAL, frames) / 2), 8.0f, k_black);
+}
+
+// The frames left in the running turn, or the frames to go in the match.
+static void hud_draw_turn_timer(int width)
+{
+    const WorldState *w = get_game_state();
+    char text[64];
+    if (w->game_over)
+        snprintf(text, sizeof text, "game over");
+    else if (w->frames_left > 0)
+        snprintf(text, sizeof text, "turn: %d", w->frames_left);
+    else
+        return;
+    draw_text(FONT_NORMAL, text, (float)(width / 2 - text_width(FONT_NORMAL, text) / 2),
+              (float)(12 + 2 * font_height(FONT_NORMAL)), k_black);
+}
+
+// The joint under the pointer (or clicked) and its state.
+static void hud_draw_joint_info(int height)
+{
+    const int sel = get_game_globals()->selected_player, j = get_selected_joint();
+    if (sel < 0 || j < 0)
+        return;
+    char text[96];
+    snprintf(text, sizeof text, "%s: %s", joint_id_name(j), motor_state_name(get_joint_state(sel, j)));
+    draw_text(FONT_NORMAL, text, 16.0f, (float)(height - 8 - font_height(FONT_NORMAL)), k_black);
 }
 
 static void hud_draw_replay_title(int width)
@@ -80,6 +108,8 @@ void draw_hud(int width, int height)
         return;
     hud_draw_player_names(width);
     hud_draw_replay_title(width);
+    hud_draw_turn_timer(width);
+    hud_draw_joint_info(height);
     chat_draw(8, height - 8 - (chat_visible_lines() + 2) * font_height(FONT_NORMAL), 0);
     centerprint_draw_lines(width, height);
 }
