@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 
@@ -110,7 +111,13 @@ TEST(ProgramPlay, CommandLineReplayPlaysOrAFreshGameStarts)
         EXPECT_EQ(err.find("Unable to load replay") != std::string::npos, r.replay_mode == 0) << err;
         EXPECT_TRUE(sound_is_on()) << r.arg;
     }
+    // No replay folder at all: a fresh game, and sound is still turned on.
     read_command_line(1, nullptr);
+    std::filesystem::remove_all("replay");
+    sound_disable();
+    on_loop_init();
+    EXPECT_EQ(get_game_globals()->replay_mode, 0);
+    EXPECT_TRUE(sound_is_on());
 }
 
 TEST(ProgramPlay, KeysDriveTheTurnAndLetTheCameraGo)
