@@ -1,7 +1,6 @@
+// Keys: the key callback, the camera keys held and the commands that act
+// on key release.
 #include "app/key_bindings.h"
-
-#include <cmath>
-#include <initializer_list>
 
 #include "app/base/clock.h"
 #include "app/base/options.h"
@@ -16,7 +15,6 @@
 #include "game/match_rules.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
-#include "game/world_physics.h"
 #include "gui/services/chat_log.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
@@ -30,9 +28,6 @@ int g_ui_flag = 1;
 int g_last_pressed, g_last_sym;
 uint32_t g_space_deadline;
 int g_camera_disabled;
-int g_hover;
-int g_selected_body = -1;
-int g_pick_disabled = -1;
 
 void hook_call(void (*fn)(void))
 {
@@ -50,11 +45,15 @@ void rewind_match(void)
         console_echo(text, MSG_INGAME);
 }
 
+} // namespace
+
 void restart_preview(void)
 {
     if (get_game_state()->ghost_mode != 0)
         restart_ghost(1);
 }
+
+namespace {
 
 // The camera bit of a key, 0 for another key.
 int camera_bit(int sym)
@@ -301,9 +300,6 @@ void camera_keys_clear_all(void) { g_camera_keys = 0; }
 int camera_drag_on(void) { return g_drag; }
 void camera_drag_set(int on) { g_drag = on; }
 int ui_flag(void) { return g_ui_flag; }
-int hover_kind(void) { return g_hover; }
-int get_selected_body(void) { return g_selected_body; }
-void set_pick_disabled_fighter(int i) { g_pick_disabled = i; }
 void set_camera_movement_disabled(int on) { g_camera_disabled = on; }
 void set_space_deadline(unsigned ms) { g_space_deadline = ms; }
 
@@ -330,8 +326,7 @@ void key_bindings_reset(void)
     g_last_pressed = g_last_sym = 0;
     g_space_deadline = 0;
     g_camera_disabled = 0;
-    g_hover = 0;
-    g_selected_body = g_pick_disabled = -1;
+    mouse_pick_reset();
 }
 
 int on_key(int sym, int unicode, int mods, int pressed)
@@ -399,212 +394,4 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
         return 0;
     release_command(w, sym, unicode, mods);
     return 0;
-}
-
-void on_pick(int mods, int pressed, const double *near_pt, const double *far_pt, int x, int y)
-{
-    const int menu = get_menu_mode();
-    if (menu != 0 && menu != MENU_CHAT_INPUT)
-        return;
-    ScrollList *list = chat_current_scroll();
-    if (list)
-        list_mouse_hit(list, x, y);
-    if (pressed) {
-        if (fire_hook_mouse_button(1, 1, x, y))
-            return;
-    } else {
-        WindowHooks *h = window_hooks();
-        if ((!h->window_has_mouse || h->window_has_mouse()) && fire_hook_mouse_move(x, y))
-            return;
-    }
-    mouse_pick_joint(mods, pressed, near_pt, far_pt, x, y);
-}
-
-namespace {
-
-// Squared distance of the ray's hit on g, or -1 when it misses.
-double ray_hit(dGeomID ray, dGeomID g, const double *from)
-{
-    if (!g)
-        return -1;
-    return contact_distance_sq(ray, g, from);
-}
-
-void after_pick(int fighter, int old_body, int old_joint)
-{
-    dGeomRaySetLength(get_game_globals()->ray, 0);
-    if (g_selected_body != old_body) {
-        fire_hook_body_select(fighter, g_selected_body);
-        hook_call(window_hooks()->hide_chat_input);
-        menu_set_state(0);
-        ui_flag_set();
-    }
-    const int joint = get_selected_joint();
-    if (joint != old_joint) {
-        if (joint >= 0 && option_get(OPT_JOINTSOUND) && can_change_joint(1, 0))
-            sound_play(6, SOUND_MENU_CLICK, 1, 0);
-        fire_hook_joint_select(fighter, joint);
-        hook_call(window_hooks()->hide_chat_input);
-        menu_set_state(0);
-        ui_flag_set();
-    }
-}
-
-} // namespace
-
-void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double *far_pt, int x, int y)
-{
-    (void)x;
-    (void)y;
-    WorldState *w = get_game_state();
-    GameGlobals *g = get_game_globals();
-    if (!g->ray)
-        return;
-    if (network_game() && (g->replay_mode != 0 || !all_bouts_present() || w->game_over))
-        return;
-    double dir[3] = {far_pt[0] - near_pt[0], far_pt[1] - near_pt[1], far_pt[2] - near_pt[2]};
-    const double len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
-    if (!(len > 0))
-        return;
-    dGeomRaySet(g->ray, near_pt[0], near_pt[1], near_pt[2], dir[0] / len, dir[1] / len, dir[2] / len);
-    dGeomRaySetLength(g->ray, 100);
-    g_hover = HOVER_NONE;
-    const int old_body = g_selected_body, old_joint = get_selected_joint();
-    int sel = g->selected_player;
-
-    if (pressed) {
-        int hit_fighter = -1, hit_joint = -1, hit_body = -1, joint_hit = 0;
-        double best = 100000;
-        for (int i = 0; i < fighter_count(); i++) {
-            if ((i == 0 && option_get(OPT_VAKO) == 0) || (i == 1 && option_get(OPT_ZUD) == 0))
-                continue;
-            if (network_game() && g->own_slot >= 0 && i != g->own_slot)
-                continue;
-            Player *p = get_player(i);
-            if (!p)
-                continue;
-            for (int j = 0; j < JOINT_COUNT; j++) {
-                const double d = ray_hit(g->ray, p->joint_geoms[j], near_pt);
-                if (d > 0 && d < best) {
-                    best = d;
-                    hit_fighter = i;
-                    hit_joint = j;
-                    hit_body = -1;
-                    joint_hit = 1;
-                    g_hover = HOVER_JOINT;
-                }
-            }
-            if (joint_hit)
-                continue;
-            for (int b = 0; b < BODY_COUNT; b++) {
-                const double d = ray_hit(g->ray, p->body_geoms[b], near_pt);
-                if (d > 0 && d < best) {
-                    best = d;
-                    hit_fighter = i;
-                    hit_body = b;
-                    hit_joint = -1;
-                }
-            }
-        }
-        if (hit_fighter < 0) {
-            if (network_game()) {
-                dGeomRaySetLength(g->ray, 0);
-                return;
-            }
-            if (option_get(OPT_BACKGROUNDCLICK) == 1) {
-                g->selected_player = -1;
-                set_selected_joint(-1);
-            }
-            after_pick(g->selected_player, old_body, old_joint);
-            return;
-        }
-        hook_call(window_hooks()->hide_chat_input);
-        if (g->replay_mode != 0) {
-            if (hit_fighter != sel)
-                g->selected_player = hit_fighter;
-            dGeomRaySetLength(g->ray, 0);
-            return;
-        }
-        if (hit_fighter != sel) {
-            fire_hook_player_select(hit_fighter);
-            if (hit_fighter == g_pick_disabled) {
-                dGeomRaySetLength(g->ray, 0);
-                return;
-            }
-            sound_play(6, SOUND_SELECT_PLAYER, 1, 0);
-            if (w->ghost_mode == 1)
-                leave_ghost_mode();
-            else if (w->ghost_mode == 2)
-                start_ghost_all();
-            if (w->ghost_mode == 0 || w->ghost_mode == 1)
-                start_ghost_player(hit_fighter);
-            g->selected_player = hit_fighter;
-            set_selected_joint(hit_joint);
-            joint_click(mods, hit_fighter, hit_joint, pressed);
-        } else if (!game_is_running()) {
-            if ((hit_body == R_HAND || hit_body == L_HAND) && !(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
-                toggle_grip(hit_fighter, hit_body);
-                g_hover = HOVER_HAND;
-            }
-            if (hit_joint >= 0 && hit_joint == get_selected_joint())
-                joint_click(mods, hit_fighter, hit_joint, pressed);
-        }
-        g_selected_body = hit_body;
-        set_selected_joint(hit_joint);
-        set_player_selection(hit_fighter, hit_body < 0 ? 0 : hit_body);
-        set_ghost_trail_complete(0);
-        after_pick(hit_fighter, old_body, old_joint);
-        return;
-    }
-
-    // Hover: the joint or hand of the selected fighter under the cursor.
-    Player *p = sel >= 0 ? get_player(sel) : nullptr;
-    if (!p || (network_game() ? (g->own_slot < 0 || p->ready) : w->game_over)) {
-        dGeomRaySetLength(g->ray, 0);
-        return;
-    }
-    double best = 1000000;
-    int joint = -1, body = -1;
-    for (int j = 0; j < JOINT_COUNT; j++) {
-        const double d = ray_hit(g->ray, p->joint_geoms[j], near_pt);
-        if (d > 0 && d < best) {
-            best = d;
-            joint = j;
-            g_hover = HOVER_JOINT;
-        }
-    }
-    if (!(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
-        for (int hand : {L_HAND, R_HAND}) {
-            const double d = ray_hit(g->ray, p->body_geoms[hand], near_pt);
-            if (d > 0 && d < best) {
-                best = d;
-                body = hand;
-                joint = -1;
-                g_hover = HOVER_HAND;
-            }
-        }
-    }
-    g_selected_body = body;
-    set_selected_joint(joint);
-    after_pick(sel, old_body, old_joint);
-}
-
-void joint_click(int mods, int fighter, int joint, int pressed)
-{
-    if (pressed != 1 || joint < 0)
-        return;
-    int r;
-    switch (option_get(OPT_MOUSEBUTTONS)) {
-    case 1: r = cycle_joint_state((mods & MOD_SHIFT) ? 1 : 0, fighter, joint); break;
-    case 2: r = toggle_joint_hold_relax(fighter, joint); break;
-    default: r = toggle_joint_fwd_back(fighter, joint); break;
-    }
-    if (r == 0)
-        restart_preview();
-}
-
-void on_mouse_button(int type, int button, int x, int y)
-{
-    if (type == 6)
-        fire_hook_mouse_button(0, button, x, y);
 }

@@ -53,3 +53,6 @@ void set_camera_movement_disabled(int on);
 void set_space_deadline(unsigned ms);
 // Forgets the last key event and the selection (a new program run).
 void key_bindings_reset(void);
+void mouse_pick_reset(void);
+// Restarts a running ghost preview after a joint or grip change.
+void restart_preview(void);
