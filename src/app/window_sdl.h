@@ -14,6 +14,9 @@ void toggle_fullscreen(void);
 // Sets the mode; 0, or 1 when neither the size asked for nor the previous
 // mode could be set.
 int set_video_mode(int width, int height);
+// The mode set again (full screen or back, a new size): a new GL context
+// with the GUI and glyphs made again in it.
+void video_reset(void);
 void grab_mouse(void);
 void release_mouse(void);
 int window_has_focus(void);
