@@ -28,6 +28,8 @@ int script_get_world_state(lua_State *L)
     set_field(L, "selected_player", g->selected_player);
     set_field(L, "ghost_mode", w->ghost_mode);
     set_field(L, "turn_index", w->turn_index);
+    lua_pushstring(L, g->fight_name);
+    lua_setfield(L, -2, "fight_name");
     return 1;
 }
 

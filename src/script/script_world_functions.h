@@ -5,7 +5,7 @@
 struct lua_State;
 
 // get_world_state(): {frame, frozen, game_over, replay_mode, selected_player,
-// ghost_mode, turn_index}.
+// ghost_mode, turn_index, fight_name}.
 int script_get_world_state(lua_State *L);
 // get_joint_info(fighter, joint): {state, name}; nil for a bad index.
 int script_get_joint_info(lua_State *L);

@@ -87,3 +87,39 @@ INSTANTIATE_TEST_SUITE_P(Window, ProgramEnd,
                          [](const testing::TestParamInfo<EndCase> &i) { return std::string(i.param.name); });
 
 } // namespace
+
+TEST(Window, ReplayFolderBrowsedByKeysWraps)
+{
+    GameRun run;
+    for (const char *name : {"a", "b", "c"}) {
+        std::string replay = kReplay;
+        replay.replace(replay.find("by hand"), 7, std::string("fight ") + name);
+        run.write(std::string("replay/") + name + ".rpl", replay);
+    }
+    run.write("data/script/startup.lua",
+              "local last = ''\n"
+              "set_hook('draw2d', function()\n"
+              "  set_gameover_timelimit(-1)  -- no automatic move to the next replay\n"
+              "  local name = get_world_state().fight_name\n"
+              "  if name ~= last then\n"
+              "    last = name\n"
+              "    local f = io.open('fights.log', 'a')\n"
+              "    f:write(name, '\\n')\n"
+              "    f:close()\n"
+              "  end\n"
+              "end)\n");
+    ASSERT_TRUE(run.start({}));
+    ASSERT_TRUE(run.wait_caption("KAELMUND")) << run.err();
+    ASSERT_TRUE(run.wait_text("fights.log", "fight a\n"));     // the folder's first replay plays
+    run.xdotool("windowfocus --sync " + std::to_string(run.window_id()));
+    run.xdotool("key Escape");
+    const char *keys[] = {"bracketright", "bracketright", "bracketright", "bracketleft"};
+    const char *seen[] = {"fight a\nfight b\n", "fight b\nfight c\n", "fight c\nfight a\n",
+                          "fight a\nfight c\n"};
+    for (int i = 0; i < 4; i++) {
+        run.xdotool(std::string("keydown ctrl key ") + keys[i] + " keyup ctrl");
+        EXPECT_TRUE(run.wait_text("fights.log", seen[i], 5000)) << keys[i];
+    }
+    run.terminate();
+    EXPECT_EQ(run.wait_exit(), 0);
+}
