@@ -41,11 +41,18 @@ struct JointView {
     int x = -1, y = -1, state = -1;
 };
 
+// The script rewrites the file every frame: a read that meets it half
+// written is tried again.
 JointView joint_view(GameRun &run, int j)
 {
     JointView v;
-    std::istringstream in(run.value("joints.txt", "joint" + std::to_string(j)));
-    in >> v.x >> v.y >> v.state;
+    for (int t = 0; t < 40 && v.state < 0; t++) {
+        if (t)
+            usleep(25000);
+        std::istringstream in(run.value("joints.txt", "joint" + std::to_string(j)));
+        v = JointView();
+        in >> v.x >> v.y >> v.state;
+    }
     return v;
 }
 
