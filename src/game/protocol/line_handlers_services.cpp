@@ -125,6 +125,8 @@ void server_echo(int, const LineArg *arg)
 
 // ---- lobby column ----
 
+// The room's rules only: nothing of the running match is touched from the
+// lobby reader's thread.
 void lobby_newgame(int, const LineArg *arg)
 {
     ServerList *list = get_lobby_handler_target();
@@ -132,7 +134,7 @@ void lobby_newgame(int, const LineArg *arg)
         return;
     MatchRules rules{};
     memset(&rules, 0, sizeof rules);
-    parse_newgame_line(line_arg_text(arg), &rules);
+    read_newgame_fields(line_arg_text(arg), &rules);
     list->set_rules(rules);
 }
 
