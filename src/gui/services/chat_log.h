@@ -63,6 +63,9 @@ int chat_tab_find(int id);
 // The tab bound to the id: an existing one, else a free one (1..7) bound
 // now with the title; -1 when no tab is free.
 int chat_tab_open(int id, const char *title);
+// The tab bound to the id keeps its lines and title but no longer belongs
+// to the id: the id's next whisper opens a tab of its own.
+void chat_tab_unbind(int id);
 void chat_tab_set_flag(int tab, int kind);
 int chat_tab_kind(int tab);
 
