@@ -46,9 +46,20 @@ TEST_F(LobbyThread, RoomRulesArriveWhileAMatchPlaysAndLeaveItsRulesAlone)
     WorkerThread lobby(lobby_init, lobby_step, lobby_more, 1);
     ASSERT_EQ(lobby.start(), 0);
 
+    // The main thread starts its own matches from NEWGAME lines (as a replay
+    // or the game server would) and plays them, turns of 10 frames.
+    MatchRules mine;
+    fill_default_rules(0, &mine);
+    const std::string own = make_newgame_line(0, &mine);
     int turns = 0;
-    while (lobby.is_running() && !get_game_state()->game_over)
+    while (lobby.is_running() && turns < 2000) {
+        if (turns % 4 == 0) {
+            MatchRules r{};
+            parse_newgame_line(own.c_str() + own.find(';') + 1, &r);
+            new_match(0, 0, &r, 0);
+        }
         EXPECT_EQ(play_turn(turns++, 0), 10);
+    }
     for (int k = 0; k < 20000 && lobby.is_running(); k++)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     lobby.stop();
