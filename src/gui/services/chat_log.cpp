@@ -192,6 +192,8 @@ void chat_tab_unbind(int id)
 int chat_tab_open(int id, const char *title)
 {
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
+    if (id == -1)
+        return -1;   // no one: a tab for it could never be found again
     int tab = chat_tab_find(id);
     if (tab >= 0)
         return tab;
