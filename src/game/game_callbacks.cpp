@@ -25,6 +25,7 @@ void game_echo(const char *text, int type) { call(g_callbacks.echo, text, type);
 void game_echo_tab(int tab, const char *text, int type) { call(g_callbacks.echo_tab, tab, text, type); }
 int game_chat_tab_find(int id) { return call_or(-1, g_callbacks.chat_tab_find, id); }
 int game_chat_tab_open(int id, const char *title) { return call_or(-1, g_callbacks.chat_tab_open, id, title); }
+void game_chat_tab_unbind(int id) { call(g_callbacks.chat_tab_unbind, id); }
 
 void game_centerprint(WorldState *w, int mode, int colour, int seconds,
                       const char *line1, const char *line2, const char *line3)

@@ -50,6 +50,7 @@ struct GameCallbacks {
     void (*echo_tab)(int tab, const char *text, int type);
     int (*chat_tab_find)(int id);
     int (*chat_tab_open)(int id, const char *title);
+    void (*chat_tab_unbind)(int id);
     void (*centerprint)(WorldState *w, int mode, int colour, int seconds,
                         const char *line1, const char *line2, const char *line3);
     void (*centerprint_clear)(void);
@@ -89,6 +90,7 @@ void game_echo(const char *text, int type);
 void game_echo_tab(int tab, const char *text, int type);
 int game_chat_tab_find(int id);          // -1 without a chat side
 int game_chat_tab_open(int id, const char *title);
+void game_chat_tab_unbind(int id);
 void game_centerprint(WorldState *w, int mode, int colour, int seconds,
                       const char *line1, const char *line2, const char *line3);
 void game_centerprint_clear(void);

@@ -279,7 +279,9 @@ void apply_pending_wishes(void)
     }
 }
 
-int grip_contact(int i, int other, int hand, int target, const double *point)
+// A grip of fighter i's hand on a fighter's body or, for other < 0, on an
+// environment object of the ghost space or the live one.
+static int grip_to(int i, int other, int hand, int target, const double *point, bool ghost)
 {
     Player *p = get_player(i);
     if (!p || grip_hand_slot(hand) < 0)
@@ -292,7 +294,6 @@ int grip_contact(int i, int other, int hand, int target, const double *point)
 
     dBodyID target_body = nullptr;
     if (other < 0) {
-        const bool ghost = get_game_state()->ghost_mode != 0;
         EnvObjectBody *o = ghost ? get_env_object_ghost(target) : get_env_object(target);
         if (!o || (o->flag & ENV_FLAG_NO_GRIP))
             return 0;
@@ -322,6 +323,16 @@ int grip_contact(int i, int other, int hand, int target, const double *point)
     dJointSetFeedback(h, &p->grip_feedback[hand]);
     p->grip_joints[hand] = h;
     return other < 0 ? 1 : 0;
+}
+
+int grip_contact(int i, int other, int hand, int target, const double *point)
+{
+    return grip_to(i, other, hand, target, point, get_game_state()->ghost_mode != 0);
+}
+
+int grip_from_record(int i, int other, int hand, int target, const double *point)
+{
+    return grip_to(i, other, hand, target, point, false);
 }
 
 void delete_player_grip_joints(int i)

@@ -146,6 +146,8 @@ void rpg_scale_world(ModWorld *m, int p, const int32_t *stats)
     if (stats[3] > 0 && stats[4] > 0 && stats[5] > 0)
         scale_body_template(m->body_tables[p], m->joint_tables[p], stats[3] * 0.01f, stats[4] * 0.01f,
                             stats[5] * 0.01f);
+    // The player's per-joint values from the server, then the percentages.
+    apply_rpg_joint_table(p, m->joint_tables[p]);
     for (int j = 0; j < JOINT_COUNT; j++) {
         JointDef &jd = m->joint_tables[p][j];
         if (stats[2] > 0)

@@ -4,16 +4,10 @@
 
 static ReceivedState g_received[MAX_FIGHTERS];
 static int32_t g_batches[BATCH_COUNT][BATCH_WORDS];
-static RpgJointValues g_rpg_joints[MAX_FIGHTERS];
 
 ReceivedState *get_received_state(int i)
 {
     return i >= 0 && i < MAX_FIGHTERS ? &g_received[i] : nullptr;
-}
-
-RpgJointValues *get_rpg_joint_values(int player)
-{
-    return player >= 0 && player < MAX_FIGHTERS ? &g_rpg_joints[player] : nullptr;
 }
 
 int32_t *get_batch(int b)

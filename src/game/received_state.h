@@ -57,11 +57,3 @@ ReceivedState *get_received_state(int i);
 int32_t *get_batch(int b);
 // Clears every fighter's received state, the batch table and the masks.
 void clear_received_state(void);
-
-// A player's rpg joint values (RPG_STRENGTH, RPG_SPEED, RPG_DM_THRESH).
-struct RpgJointValues {
-    float strength[JOINT_COUNT];
-    float velocity[JOINT_COUNT];
-    int32_t dm_threshold[JOINT_COUNT];
-};
-RpgJointValues *get_rpg_joint_values(int player);

@@ -10,6 +10,7 @@
 #include "game/match_start.h"
 #include "game/protocol/line_handlers_match.h"
 #include "game/received_state.h"
+#include "game/body_defs.h"
 #include "world_fixture.h"
 
 namespace {
@@ -64,6 +65,11 @@ TEST_F(ServerLines, BreaksBatchesAndTurnInput)
     EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].set, 1);
     EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].second, 5);
     EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].point[2], 2.5);
+    // The grip code holds fighter 1's left hand to fighter 0's body 5.
+    EXPECT_TRUE(dAreConnected(get_player(1)->bodies[12], get_player(0)->bodies[5]));
+    testing::internal::CaptureStderr();
+    line("GRAB 0; -1 3 11 0 0 0 0\n");   // no such environment object
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("GRAB: nothing to grip"), std::string::npos);
     line("WORLD 0;\n");
     EXPECT_EQ(get_game_state()->received_mask, RECV_WORLD);
 }
@@ -91,6 +97,42 @@ TEST_F(ServerLines, Results)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("LOST"), std::string::npos);
     line("LOST 300; 1 1 0.5 0.5 0\n");
     EXPECT_EQ(get_player(1)->received_mask & RECV_GROUND_IMPACT, RECV_GROUND_IMPACT);
+}
+
+// The entry -1 commits the bout list; with fewer bouts than fighters the
+// match starts again at frame 0.
+TEST_F(ServerLines, CommittedBoutListShortOfFightersResetsTheMatch)
+{
+    for (int bouts : {2, 1}) {
+        get_game_state()->frame = 37;
+        for (int b = 0; b < bouts; b++)
+            line("BOUT " + std::to_string(b) + ";1 0 0 0 0 0 ann 0\n");
+        line("BOUT -1;\n");
+        EXPECT_EQ(get_game_state()->frame, bouts == 2 ? 37 : 0);
+    }
+}
+
+// The rpg joint rows a server sends build the rpg match's fighter, before
+// the strength percentage of its statistics applies.
+TEST_F(ServerLines, RpgJointLinesShapeTheRpgMatchFighter)
+{
+    testing::internal::CaptureStderr();
+    line("RPG_STRENGTH 1; 500 -3\n");
+    line("RPG_SPEED 1; 7.5\n");
+    line("RPG_DM_THRESH 1; 40\n");
+    line("RPG 1;0 0 200 0 0 0\n");
+    testing::internal::GetCapturedStderr();
+    MatchRules r;
+    fill_default_rules(0, &r);
+    r.rpg = 1;
+    new_match(0, 0, &r, 0);
+    const JointDef *b = builtin_joint_table(), *j = get_player(1)->joint_defs;
+    EXPECT_FLOAT_EQ(j[0].strength, 1000);
+    EXPECT_FLOAT_EQ(j[1].strength, b[1].strength * 2);   // -3 refused
+    EXPECT_FLOAT_EQ(j[0].velocity, 7.5f);
+    EXPECT_FLOAT_EQ(j[1].velocity, b[1].velocity);
+    EXPECT_EQ(j[0].dm_threshold, 40);
+    EXPECT_FLOAT_EQ(get_player(0)->joint_defs[0].strength, b[0].strength);
 }
 
 TEST_F(ServerLines, TeamsEngageAndNewgame)

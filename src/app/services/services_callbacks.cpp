@@ -24,6 +24,7 @@ void services_install_callbacks(void)
     cb->echo_tab = echo_tab;
     cb->chat_tab_find = chat_tab_find;
     cb->chat_tab_open = chat_tab_open;
+    cb->chat_tab_unbind = chat_tab_unbind;
     cb->centerprint = centerprint;
     cb->centerprint_clear = centerprint_clear;
     cb->run_command = run_console_line;

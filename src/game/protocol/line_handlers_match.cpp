@@ -202,8 +202,10 @@ void server_emote(int number, const LineArg *arg)
     set_player_emote(number, text, 10.0f);
 }
 
-// "%i *%32s %[^\n]": sender id, the other party's name, the text.
-void server_whisper(int, const LineArg *arg)
+// "%i *%32s %[^\n]": sender id, a name, the text. An incoming whisper goes
+// to the sender's tab (opened when there is none), one the player sent to
+// the tab of the line's id when there is one; else into the console.
+void server_whisper(int number, const LineArg *arg)
 {
     const char *s = line_arg_text(arg);
     int32_t sender = 0;
@@ -215,14 +217,16 @@ void server_whisper(int, const LineArg *arg)
         s = wire_read_word(s + 1, name, sizeof name);
         wire_copy_field(text, s ? s : "", sizeof text);
     }
-    if (err || strlen(name) < 3 || sender == get_own_id()) {
+    const int own = get_own_id();
+    if (err || strlen(name) < 3 || (sender == own && number == own)) {
         char line[1100];
         wire_copy_field(line, line_arg_text(arg), sizeof line);
         game_echo_tab(0, line, MSG_WHISPER);
         return;
     }
-    int tab = game_chat_tab_find(sender);
-    if (tab < 0)
+    const bool incoming = sender != own;
+    int tab = game_chat_tab_find(incoming ? sender : number);
+    if (tab < 0 && incoming)
         tab = game_chat_tab_open(sender, name);
     if (tab >= 0)
         game_echo_tab(tab, va_format("%s: %s", name, text), MSG_USER);
@@ -238,6 +242,7 @@ void server_disconnect(int number, const LineArg *arg)
     const int tab = game_chat_tab_find(number);
     if (tab > 0)
         game_echo_tab(tab, text, MSG_SERVER);
+    game_chat_tab_unbind(number);
 }
 
 // The connection itself comes with the game-server socket; here the line's
