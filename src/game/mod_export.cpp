@@ -87,10 +87,11 @@ static void write_fighter(FILE *f, int p, const BodyDef *bodies, const JointDef 
         fprintf(f, "      range %f %f\r\n", r.range[0], r.range[1]);
         fprintf(f, "      strength %f\r\n", r.strength);
         fprintf(f, "      velocity %f\r\n", r.velocity);
-        // -1 (take the rules' threshold) is what a load starts from; the
-        // statement cannot carry it, since a negative value reads as 0.
-        if (r.dm_threshold >= 0)
-            fprintf(f, "      dm_threshold %i\r\n", (int)r.dm_threshold);
+        // -1 (take the rules' threshold) is what a load starts from, so it
+        // is left out; the statement cannot carry it, since a negative value
+        // reads as 0. Any other negative value breaks like 0 and is written so.
+        if (r.dm_threshold != -1)
+            fprintf(f, "      dm_threshold %i\r\n", r.dm_threshold < 0 ? 0 : (int)r.dm_threshold);
     }
 }
 
@@ -100,10 +101,14 @@ static void write_object(FILE *f, int i, const EnvObject &o, bool surface)
     fprintf(f, "   shape %s\r\n", shape_word(o.shape));
     fprintf(f, "   pos %f %f %f\r\n", o.pos[0], o.pos[1], o.pos[2]);
     fprintf(f, "   mass %f\r\n", o.mass);
-    if (o.color[3] != 1.0f)
-        fprintf(f, "   color %f %f %f %f\r\n", o.color[0], o.color[1], o.color[2], o.color[3]);
-    else
-        fprintf(f, "   color %f %f %f\r\n", o.color[0], o.color[1], o.color[2]);
+    // Three values read back with alpha 1: the alpha is written only when
+    // its text reads back as something else (an alpha of 0.9999999 written
+    // as "1.000000" would come back as 1 and be left out the next time).
+    char alpha[64];
+    snprintf(alpha, sizeof alpha, " %f", o.color[3]);
+    if (strtof(alpha, nullptr) == 1.0f)
+        alpha[0] = '\0';
+    fprintf(f, "   color %f %f %f%s\r\n", o.color[0], o.color[1], o.color[2], alpha);
     fprintf(f, "   visible %i\r\n", (int)o.visible);
     fprintf(f, "   rot %f %f %f\r\n", o.rot[0] / DEG_TO_RAD, o.rot[1] / DEG_TO_RAD, o.rot[2] / DEG_TO_RAD);
     fprintf(f, "   sides %f %f %f\r\n", o.sides[0], o.sides[1], o.sides[2]);
