@@ -189,38 +189,8 @@ TEST(ReplayRoundTrip, ReadWriteAndPlayBackInThisProcess)
     free_game();
 }
 
-namespace {
-
-// The first line of a that differs from b, "" when the texts are the same.
-std::string first_difference(const std::string &a, const std::string &b)
-{
-    std::istringstream ia(a), ib(b);
-    std::string la, lb;
-    while (std::getline(ia, la)) {
-        if (!std::getline(ib, lb) || la != lb)
-            return la.substr(0, 120) + " | " + lb.substr(0, 120);
-    }
-    return std::getline(ib, lb) ? "(more lines) " + lb.substr(0, 120) : "";
-}
-
-// The numbers after the ';' of the first line that starts with key.
-std::vector<double> line_values(const std::string &text, const std::string &key)
-{
-    std::vector<double> out;
-    const size_t at = text.find("\n" + key);
-    if (at == std::string::npos)
-        return out;
-    std::istringstream values(text.substr(text.find(';', at) + 1, text.find('\n', at + 1) - text.find(';', at) - 1));
-    double v;
-    while (values >> v)
-        out.push_back(v);
-    return out;
-}
-
-} // namespace
-
 // A match in a mod with a static and two moving objects, with RPG statistics,
-// an explicit placement and teams: every header line and the objects' state
+// an explicit placement and teams: the header lines and the objects' state
 // lines read back and are written again the same; playback puts the objects
 // where the file has them.
 TEST(ReplayRoundTrip, ObjectsAndHeaderLinesReadBackTheSame)
@@ -229,9 +199,8 @@ TEST(ReplayRoundTrip, ObjectsAndHeaderLinesReadBackTheSame)
     kxtest::ScopedChdir cd(dir.path());
     mkdir("data", 0755);
     mkdir("data/mod", 0755);
-    kxtest::write_file("data/mod/arena.kxm", "env_obj 1\nflag 8\npos 0 3 0.2\n"
-                                             "env_obj 2\nshape sphere\nsides 0.2\npos 1.5 0 1.5\nmass 1\n"
-                                             "env_obj 3\npos -1.5 0 0.5\nmass 1\nthrust 5 0 0 30\n");
+    kxtest::write_file("data/mod/arena.kxm", "env_obj 1\nflag 8\nenv_obj 2\npos 1.5 0 1.5\n"
+                                             "env_obj 3\npos -1.5 0 0.5\nthrust 5 0 0 3\n");
     ASSERT_EQ(init_game(), 0);
     MatchRules r;
     fill_default_rules(0, &r);
@@ -245,7 +214,6 @@ TEST(ReplayRoundTrip, ObjectsAndHeaderLinesReadBackTheSame)
     parse_engage_line(" 0.0 -0.6 0.0 0 0 180", 1, live);
     live->teams = 2;
     live->team_of[0] = 1;
-    live->team_of[1] = 0;
     const int32_t stats[RPG_STATS] = {120, 30, 110, 100, 105, 95};
     memcpy(get_rpg_stats(1)->value, stats, sizeof stats);
     for (int t = 0; t < 4; t++) {
@@ -256,29 +224,26 @@ TEST(ReplayRoundTrip, ObjectsAndHeaderLinesReadBackTheSame)
             run_match_tick(0);
     }
     ASSERT_EQ(write_replay("first.rpl", 0), 0);
-    const std::string first = kxtest::read_file("first.rpl");
     free_game();
     clear_rpg_stats();
-    for (const char *line : {"\nRPG 1;120 30 110 100 105 95\n", "\nENGAGE 0; 0.000000 0.600000", "\nENGAGE 1;",
-                             "\nTEAMS 2;1 0\n", "\nEQAT 0;", "\nEANGVEL 0;", "\nELINVEL 0;"})
+    const std::string first = kxtest::read_file("first.rpl");
+    for (const char *line : {"\nRPG 1;120 30 110 100 105 95\n", "\nENGAGE 1; 0.000000 -0.600000", "\nTEAMS 2;1 0\n",
+                             "\nEQAT 0;", "\nEANGVEL 0;", "\nELINVEL 0;"})
         EXPECT_NE(first.find(line), std::string::npos) << line;
-    const std::vector<double> epos = line_values(first, "EPOS 0;");
-    ASSERT_EQ(epos.size(), 6u);   // the static object takes no state
+    double epos[7];   // the static object takes no state: two objects
+    ASSERT_EQ(sscanf(first.c_str() + first.find("\nEPOS 0;"), "\nEPOS 0;%lf %lf %lf %lf %lf %lf %lf", &epos[0],
+                     &epos[1], &epos[2], &epos[3], &epos[4], &epos[5], &epos[6]), 6);
 
     ASSERT_EQ(init_game(), 0);
     forget_loaded_mod();   // as at start-up
     ASSERT_EQ(read_replay_file("first.rpl"), 0);
     ASSERT_EQ(write_replay("second.rpl", 0), 0);
-    EXPECT_EQ(first_difference(first, kxtest::read_file("second.rpl")), "");
-    EXPECT_EQ(get_rpg_stats(1)->value[2], 110);
-    EXPECT_EQ(get_match_rules()->engage_set, 1);
-
+    EXPECT_TRUE(kxtest::read_file("second.rpl") == first) << "written again, the replay differs";
     start_playback(0);
     ASSERT_EQ(play_replay_frame(get_replay_frame(0)->frame), 0);
     ASSERT_NE(get_env_object(2), nullptr);
-    for (int k = 0; k < 2; k++)
-        for (int c = 0; c < 3 && get_env_object(1 + k); c++)
-            EXPECT_NEAR(dGeomGetPosition(get_env_object(1 + k)->geom)[c], epos[k * 3 + c], 1e-8) << k;
+    for (int k = 0; k < 6; k++)
+        EXPECT_NEAR(dGeomGetPosition(get_env_object(1 + k / 3)->geom)[k % 3], epos[k], 1e-8) << k;
     free_game();
     clear_rpg_stats();
 }
