@@ -46,6 +46,22 @@ void server_newgame(int, const LineArg *arg)
     release_scratch_rules();
 }
 
+// The ENGAGE and TEAMS lines of a replay stand before its NEWGAME line,
+// whose rules start from the defaults: their placement and teams are put
+// back, so that the match (and the replay written again) keeps them.
+static void keep_header_rules(const MatchRules *header, MatchRules *r)
+{
+    if (header->engage_set) {
+        memcpy(r->engage_pos, header->engage_pos, sizeof r->engage_pos);
+        memcpy(r->engage_rot, header->engage_rot, sizeof r->engage_rot);
+        r->engage_set = 1;
+    }
+    if (header->teams > 1) {
+        memcpy(r->team_of, header->team_of, sizeof r->team_of);
+        r->teams = header->teams;
+    }
+}
+
 // A replay's match keeps the names, fight name and author its header lines
 // set before this line, and the frames that follow it.
 void replay_newgame(int, const LineArg *arg)
@@ -54,7 +70,9 @@ void replay_newgame(int, const LineArg *arg)
     if (g->replay_mode == 0)
         g->replay_mode = 1;
     MatchRules *r = scratch_rules();
+    const MatchRules header = *r;
     parse_newgame_line(line_arg_text(arg), r);
+    keep_header_rules(&header, r);
     new_match(0, 1, r, 1);
     release_scratch_rules();
 }
