@@ -60,6 +60,7 @@ void game_blood_stain(const float *pos, const float *vel, float size, const floa
 }
 
 int game_fighter_blood_colour(int fighter) { return call_or(0, g_callbacks.fighter_blood_colour, fighter); }
+int game_fighter_custom_colour(int fighter) { return call_or(0, g_callbacks.fighter_custom_colour, fighter); }
 void game_customs_clear(void) { call(g_callbacks.customs_clear); }
 void game_customs_apply(int mode) { call(g_callbacks.customs_apply, mode); }
 void game_replay_next(void) { call(g_callbacks.replay_next); }

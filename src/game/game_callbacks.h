@@ -71,6 +71,8 @@ struct GameCallbacks {
     // Customisations: a fighter's blood colour row (0: the default), all of
     // them forgotten, all of them applied to the fighters.
     int (*fighter_blood_colour)(int fighter);
+    // The colour row a fighter's customisation gives it (0: none).
+    int (*fighter_custom_colour)(int fighter);
     void (*customs_clear)(void);
     void (*customs_apply)(int mode);
     // Replays: on to the next file of the replay folder; the result lines
@@ -102,6 +104,7 @@ void game_colour_rgb(int row, float *rgb);          // black without a colour ta
 void game_blood_drop(const float *pos, const float *vel, float size, const float *rgb);
 void game_blood_stain(const float *pos, const float *vel, float size, const float *rgb);
 int game_fighter_blood_colour(int fighter);
+int game_fighter_custom_colour(int fighter);     // 0 without a customisation side
 void game_customs_clear(void);
 void game_customs_apply(int mode);
 void game_replay_next(void);
