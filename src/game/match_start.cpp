@@ -159,12 +159,14 @@ void rpg_scale_world(ModWorld *m, int p, const int32_t *stats)
 
 // ---- names announcement ----
 
+enum { NAMES_MODE = 2, NAMES_SECONDS = 5 };
+
 void announce_names(void)
 {
     const int n = fighter_count();
     WorldState *w = get_game_state();
     if (n == 2) {
-        game_centerprint(w, 0, 0, 5, get_bout(0)->name, "vs", get_bout(1)->name);
+        game_centerprint(w, NAMES_MODE, 0, NAMES_SECONDS, get_bout(0)->name, "vs", get_bout(1)->name);
         return;
     }
     char all[CENTERPRINT_LINE_SIZE * 2] = "";
@@ -187,7 +189,7 @@ void announce_names(void)
     n_strncpyz(line1, all, (int)(cut + 1 < sizeof line1 ? cut + 1 : sizeof line1));
     if (cut < total)
         n_strncpyz(line2, all + cut + 1, sizeof line2);
-    game_centerprint(w, 0, 0, 5, line1, line2, nullptr);
+    game_centerprint(w, NAMES_MODE, 0, NAMES_SECONDS, line1, line2, nullptr);
 }
 
 // ---- new match ----
