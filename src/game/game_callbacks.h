@@ -59,6 +59,7 @@ struct GameCallbacks {
     // the turn, and forgetting the per-frame sound cache.
     void (*sound_play)(int channel, int sound, int forced, int record);
     void (*sound_frame)(WorldState *w);
+    void (*sound_breaks)(void);
     void (*sound_cache_clear)(void);
     // Limb trails: one step, and back to empty.
     void (*trails_update)(void);
@@ -79,6 +80,8 @@ struct GameCallbacks {
     // kept from the last file read are forgotten.
     void (*replay_next)(void);
     void (*replay_forget_result)(void);
+    // The automatic save of the match just ended; 0 when saved.
+    int (*replay_autosave)(void);
 };
 
 // The one table; entries left null do nothing.
@@ -97,6 +100,7 @@ void game_centerprint_clear(void);
 void game_run_command(const char *line);
 void game_sound(int channel, int sound, int forced, int record);
 void game_sound_frame(WorldState *w);
+void game_sound_breaks(void);
 void game_sound_cache_clear(void);
 void game_trails_update(void);
 void game_trails_reset(void);
@@ -109,3 +113,4 @@ void game_customs_clear(void);
 void game_customs_apply(int mode);
 void game_replay_next(void);
 void game_replay_forget_result(void);
+int game_replay_autosave(void);                  // 1 without a replay side

@@ -159,3 +159,19 @@ void announce_match_result(WorldState *w)
         break;
     }
 }
+
+void end_of_match_sound(const WorldState *w)
+{
+    // Only the game-over sound goes into the frame sound cache, so that the
+    // match shown again from the cache ends with it.
+    if (w && w->server_result != 0)
+        game_sound(REPORT_CHANNEL, SOUND_GRADING, 1, 0);
+    else
+        game_sound(REPORT_CHANNEL, SOUND_GAMEOVER, 1, 1);
+}
+
+void end_of_match(WorldState *w)
+{
+    end_of_match_sound(w);
+    announce_match_result(w);
+}

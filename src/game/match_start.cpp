@@ -387,6 +387,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     w->frames_left = 0;
     clear_received_state();
     clear_server_result();
+    w->server_result = 0;   // a belt result belongs to the match it ended
     clear_pending_breaks();
     clear_match_bouts();
     if (mode == 1)

@@ -4,6 +4,7 @@
 #include "game/turn_cycle.h"
 #include <cstring>
 #include "app/base/clock.h"
+#include "app/base/options.h"
 #include "game/collision.h"
 #include "game/world_physics.h"
 #include "game/env_objects.h"
@@ -103,8 +104,10 @@ void turn_countdown(void)
         return;
     if (w->frames_left > 0) {
         w->frames_left--;
-        if (w->frames_left == 0)
+        if (w->frames_left == 0) {
             end_turn();
+            game_sound_breaks();
+        }
     }
 }
 
@@ -167,20 +170,23 @@ void end_turn(void)
     game_hook(HOOK_ENTER_FREEZE);
 }
 
-// End of a match: the report, limp losers, the last network frame; end
-// frame set so that the automatic replay follows.
+// End of a match: the report (sound and result), limp losers, the last
+// network frame, the automatic save; end frame set so that the automatic
+// replay follows.
 static void handle_match_end(WorldState *w)
 {
     if (!replay_plays())
         game_hook(HOOK_END_GAME, w->result_kind);
     if (w->gameover_timelimit == -1)
         return;
-    announce_match_result(w);
+    end_of_match(w);
     for (int i = 0; i < fighter_count(); i++)
         if (w->losers[i] == i)
             relax_all(i);
     if (network_play())
         store_replay_frame(1);
+    if (!replay_plays() && option_get(OPT_AUTOSAVE))
+        game_replay_autosave();
     w->end_frame = w->frame;
 }
 

@@ -27,4 +27,5 @@ void protocol_install_callbacks(void)
     cb->customs_apply = apply_customs_all_players;
     cb->replay_next = replay_next;
     cb->replay_forget_result = replay_file_forget_result;
+    cb->replay_autosave = save_replay;
 }
