@@ -389,6 +389,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     clear_server_result();
     w->server_result = 0;   // a belt result belongs to the match it ended
     clear_pending_breaks();
+    clear_body_fractures();
     clear_match_bouts();
     if (mode == 1)
         g->own_slot = find_own_slot();
@@ -485,6 +486,7 @@ void reset_match(int keep_fighters)
     clear_contact_records();
     clear_ground_impacts();
     clear_pending_breaks();
+    clear_body_fractures();
     reset_blood_drops();
     refresh_env_objects();
     game_centerprint_clear();

@@ -225,6 +225,7 @@ void step_world(int quiet)
     if (!quiet && !w->frozen) {
         limit_body_velocities();
         game_sound_frame(w);
+        reset_contact_stats();
         if (w->ghost_mode == 0) {
             world_physics_step();
             if (get_contact_count() > 0)
