@@ -16,6 +16,7 @@
 #include "game/match_announce.h"
 #include "game/match_rules.h"
 #include "game/turn_control.h"
+#include "game/turn_handover.h"
 #include "game/game_callbacks.h"
 
 static int g_record_mode = RECORD_EVERY_FRAME;
@@ -100,7 +101,9 @@ void turn_countdown(void)
     }
     if (replay_plays())
         return;
-    if (!network_play() && w->game_over)
+    // Network play waits while the server's result is pending; single play
+    // stops once the game is over.
+    if (network_play() ? get_server_result()->pending != 0 : w->game_over != 0)
         return;
     if (w->frames_left > 0) {
         w->frames_left--;
@@ -137,8 +140,13 @@ void end_turn(void)
         else
             start_ghost_all();
     } else {
-        // The received state is applied by the network hand-over once every
-        // fighter's state lines are complete.
+        // The server's state for the turn is taken only when it arrived
+        // complete for every fighter.
+        if (received_state_complete()) {
+            for (int i = 0; i < n; i++)
+                apply_received_fighter_state(i);
+            apply_received_env_state();
+        }
         for (int i = 0; i < n; i++)
             get_player(i)->received_mask = 0;
         w->received_mask = 0;
@@ -154,10 +162,12 @@ void end_turn(void)
             else
                 start_ghost_player(g->selected_player);
         }
+        // A spectator records in mode 2 (when the rules hold a frame): its
+        // turn end both sets the deadline and switches to holding the frame.
         const uint32_t deadline = (uint32_t)get_match_rules()->reactiontime * 1000u + clock_ms();
-        if (g_record_mode == RECORD_EVERY_FRAME || g->own_slot == -1) {
+        if (g_record_mode == RECORD_EVERY_FRAME || g->own_slot == -1)
             g->turn_deadline = deadline;
-        } else if (g_record_mode == RECORD_THEN_HOLD) {
+        if (g_record_mode == RECORD_THEN_HOLD) {
             g->turn_deadline = deadline;
             w->net_decision_frame = w->frame;
             g_record_mode = RECORD_HOLD_FRAME;
