@@ -138,11 +138,18 @@ void spawn_bleed_drop(int fighter, int body, const double *point, const double *
     g_cursor++;
 }
 
+// A fighter's blood colour row may be brighter than 1; it is held to 1
+// while the colour clamp is on.
+static int g_colour_clamp = 1;
+
+void set_blood_colour_clamp(int on) { g_colour_clamp = on ? 1 : 0; }
+int blood_colour_clamp(void) { return g_colour_clamp; }
+
 static void drop_color(const BloodDrop *d, float *rgb)
 {
     if (d->color_index != 0) {
         game_colour_rgb(d->color_index, rgb);
-        for (int k = 0; k < 3; k++)
+        for (int k = 0; g_colour_clamp && k < 3; k++)
             if (rgb[k] > 1.0f)
                 rgb[k] = 1.0f;
         return;

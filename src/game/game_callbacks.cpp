@@ -40,6 +40,7 @@ void game_sound(int channel, int sound, int forced, int record)
     call(g_callbacks.sound_play, channel, sound, forced, record);
 }
 void game_sound_frame(WorldState *w) { call(g_callbacks.sound_frame, w); }
+void game_sound_breaks(void) { call(g_callbacks.sound_breaks); }
 void game_sound_cache_clear(void) { call(g_callbacks.sound_cache_clear); }
 void game_trails_update(void) { call(g_callbacks.trails_update); }
 void game_trails_reset(void) { call(g_callbacks.trails_reset); }
@@ -61,7 +62,9 @@ void game_blood_stain(const float *pos, const float *vel, float size, const floa
 }
 
 int game_fighter_blood_colour(int fighter) { return call_or(0, g_callbacks.fighter_blood_colour, fighter); }
+int game_fighter_custom_colour(int fighter) { return call_or(0, g_callbacks.fighter_custom_colour, fighter); }
 void game_customs_clear(void) { call(g_callbacks.customs_clear); }
 void game_customs_apply(int mode) { call(g_callbacks.customs_apply, mode); }
 void game_replay_next(void) { call(g_callbacks.replay_next); }
 void game_replay_forget_result(void) { call(g_callbacks.replay_forget_result); }
+int game_replay_autosave(void) { return call_or(1, g_callbacks.replay_autosave); }

@@ -60,6 +60,7 @@ struct GameCallbacks {
     // the turn, and forgetting the per-frame sound cache.
     void (*sound_play)(int channel, int sound, int forced, int record);
     void (*sound_frame)(WorldState *w);
+    void (*sound_breaks)(void);
     void (*sound_cache_clear)(void);
     // Limb trails: one step, and back to empty.
     void (*trails_update)(void);
@@ -72,12 +73,16 @@ struct GameCallbacks {
     // Customisations: a fighter's blood colour row (0: the default), all of
     // them forgotten, all of them applied to the fighters.
     int (*fighter_blood_colour)(int fighter);
+    // The colour row a fighter's customisation gives it (0: none).
+    int (*fighter_custom_colour)(int fighter);
     void (*customs_clear)(void);
     void (*customs_apply)(int mode);
     // Replays: on to the next file of the replay folder; the result lines
     // kept from the last file read are forgotten.
     void (*replay_next)(void);
     void (*replay_forget_result)(void);
+    // The automatic save of the match just ended; 0 when saved.
+    int (*replay_autosave)(void);
 };
 
 // The one table; entries left null do nothing.
@@ -97,6 +102,7 @@ void game_centerprint_clear(void);
 void game_run_command(const char *line);
 void game_sound(int channel, int sound, int forced, int record);
 void game_sound_frame(WorldState *w);
+void game_sound_breaks(void);
 void game_sound_cache_clear(void);
 void game_trails_update(void);
 void game_trails_reset(void);
@@ -104,7 +110,9 @@ void game_colour_rgb(int row, float *rgb);          // black without a colour ta
 void game_blood_drop(const float *pos, const float *vel, float size, const float *rgb);
 void game_blood_stain(const float *pos, const float *vel, float size, const float *rgb);
 int game_fighter_blood_colour(int fighter);
+int game_fighter_custom_colour(int fighter);     // 0 without a customisation side
 void game_customs_clear(void);
 void game_customs_apply(int mode);
 void game_replay_next(void);
 void game_replay_forget_result(void);
+int game_replay_autosave(void);                  // 1 without a replay side

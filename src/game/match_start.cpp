@@ -161,12 +161,14 @@ void rpg_scale_world(ModWorld *m, int p, const int32_t *stats)
 
 // ---- names announcement ----
 
+enum { NAMES_MODE = 2, NAMES_SECONDS = 5 };
+
 void announce_names(void)
 {
     const int n = fighter_count();
     WorldState *w = get_game_state();
     if (n == 2) {
-        game_centerprint(w, 0, 0, 5, get_bout(0)->name, "vs", get_bout(1)->name);
+        game_centerprint(w, NAMES_MODE, 0, NAMES_SECONDS, get_bout(0)->name, "vs", get_bout(1)->name);
         return;
     }
     char all[CENTERPRINT_LINE_SIZE * 2] = "";
@@ -189,7 +191,7 @@ void announce_names(void)
     n_strncpyz(line1, all, (int)(cut + 1 < sizeof line1 ? cut + 1 : sizeof line1));
     if (cut < total)
         n_strncpyz(line2, all + cut + 1, sizeof line2);
-    game_centerprint(w, 0, 0, 5, line1, line2, nullptr);
+    game_centerprint(w, NAMES_MODE, 0, NAMES_SECONDS, line1, line2, nullptr);
 }
 
 // ---- new match ----
@@ -387,7 +389,9 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     w->frames_left = 0;
     clear_received_state();
     clear_server_result();
+    w->server_result = 0;   // a belt result belongs to the match it ended
     clear_pending_breaks();
+    clear_body_fractures();
     clear_match_bouts();
     if (mode == 1)
         g->own_slot = find_own_slot();
@@ -484,6 +488,7 @@ void reset_match(int keep_fighters)
     clear_contact_records();
     clear_ground_impacts();
     clear_pending_breaks();
+    clear_body_fractures();
     reset_blood_drops();
     refresh_env_objects();
     game_centerprint_clear();

@@ -126,7 +126,12 @@ int record_frame_into(ReplayFrame *rf, int full, int frame)
             }
             for (int k = 0; k < 4; k++)
                 rf->rotations[i][b][k] = q[k];
-            rf->body_breaks[i][b] = 0;   // no body fracture events exist in this game yet
+            rf->body_breaks[i][b] = take_body_fracture(i, b);
+            if (rf->body_breaks[i][b] != 0) {
+                if (rf->body_breaks[i][b] == 1)
+                    bits |= RF_BODY_FRACTURE;
+                count++;
+            }
         }
         bits |= RF_POSITIONS | RF_ROTATIONS | RF_LINEAR_VEL | RF_ANGULAR_VEL;
         rf->change_count[i] = count;

@@ -30,6 +30,7 @@ void services_install_callbacks(void)
     cb->run_command = run_console_line;
     cb->sound_play = sound_play;
     cb->sound_frame = sound_update_frame;
+    cb->sound_breaks = sound_breaks;
     cb->sound_cache_clear = sound_cache_clear;
     cb->trails_update = trails_update;
     cb->trails_reset = trails_reset;

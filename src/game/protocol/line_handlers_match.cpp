@@ -177,7 +177,8 @@ void server_centerprint(int, const LineArg *arg)
 {
     char text[CENTERPRINT_LINE_SIZE];
     wire_copy_field(text, line_arg_text(arg), sizeof text);
-    game_centerprint(get_game_state(), 0, 0, 5, text, nullptr, nullptr);
+    // Mode 2, colour row 78, for 10 seconds; the other two lines empty.
+    game_centerprint(get_game_state(), 2, 78, 10, text, "", "");
 }
 
 // The script's global announce_callback(n, text); a failure is reported as a
