@@ -1,5 +1,8 @@
 // Blood drops: a ring of 256 small bodies in the live space that collide only
 // with the ground. Hits and dismemberments take the next drop of the ring.
+// A drop's geom is enabled from its first placement to the next reset, so
+// that the space's collision passes over the unused ones: the pairs it tests
+// and their order are otherwise the same.
 #include "game/blood.h"
 #include <cmath>
 #include <cstring>
@@ -46,6 +49,8 @@ void create_blood_drops(void)
         }
         dGeomSetData(d->geom, rec);
         dBodyDisable(d->body);
+        // An unused drop stays out of the collision until it is placed.
+        dGeomDisable(d->geom);
         d->base_size = (float)(std::fabs(2.0 * std::sin(std::tan((double)i))) * 0.01 + 0.005);
         d->size = d->base_size;
     }
@@ -79,6 +84,7 @@ void reset_blood_drops(void)
         dBodySetForce(d->body, 0, 0, 0);
         dBodySetTorque(d->body, 0, 0, 0);
         dBodyDisable(d->body);
+        dGeomDisable(d->geom);
         d->life = 0;
         d->color_index = 0;
         d->body_id = 0;
@@ -95,6 +101,7 @@ static void place_drop(BloodDrop *d, double x, double y, double z)
     dBodySetLinearVel(d->body, 0, 0, 0);
     dBodySetAngularVel(d->body, 0, 0, 0);
     dBodyEnable(d->body);
+    dGeomEnable(d->geom);
 }
 
 void spawn_blood(int fighter, int body, double x, double y, double z)
