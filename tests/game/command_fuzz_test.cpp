@@ -39,6 +39,8 @@ namespace {
 // 1,000,000. `make fuzz` runs KX_FUZZ_SCALE times as many.
 constexpr long FUZZ_ITERATIONS = 900000;
 constexpr long REPLAY_FILE_UNITS = 100000;
+// Inputs that are read and then played on: the game ticks after each.
+constexpr long PLAYED_INPUTS = 40;
 
 long fuzz_iterations() { return FUZZ_ITERATIONS * kxtest::fuzz_scale(); }
 
@@ -401,6 +403,26 @@ void tick(int n)
         run_match_tick(0);
 }
 
+// The game goes on after an input: a loaded replay plays back for a while
+// and is taken over, the preview of all fighters makes a short trail and
+// replays it, then a turn is committed and played.
+void play_on(std::mt19937 &rng)
+{
+    if (get_game_globals()->replay_mode != 0) {
+        start_playback(0);
+        tick(6 + (int)(rng() % 12));
+        enter_edit_mode();
+    }
+    const int length = 3 + (int)(rng() % 10);
+    set_ghost_speed_length(1.0f, length);
+    start_ghost_all();
+    tick(2 * length + 2);
+    leave_ghost_mode();
+    commit_turn(0);
+    for (int k = 0; k < 30 && game_is_running(); k++)
+        tick(1);
+}
+
 bool finite_n(const dReal *v, int n) { return std::all_of(v, v + n, [](dReal x) { return std::isfinite(x); }); }
 
 void expect_bodies_finite(long input)
@@ -467,3 +489,39 @@ TEST(CommandFuzz, MutatedReplayFilesReadWithRecordsInRange)
     free_game();
 }
 
+// The whole game after hostile input: each fuzzed replay file and each batch
+// of server lines (with the network hand-over of the state they carry) is
+// played on; no input may end the program or leave a body not finite.
+TEST(CommandFuzz, FuzzedReplaysAndServerLinesPlayOnWithFiniteBodies)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    ASSERT_EQ(init_game(), 0);
+    const std::vector<std::string> base = base_replay_lines();
+    CommandCursor cursor;
+    command_cursor_reset(&cursor);
+    std::mt19937 rng(20261207u);
+    long units = 0;
+    kxtest::QuietStreams quiet(false);
+    for (long input = 0; input < PLAYED_INPUTS * kxtest::fuzz_scale(); input++) {
+        if (input % 2 == 0) {
+            kxtest::write_file("fuzz.rpl", fuzzed_replay(rng, base, first_frame_line(base), &units));
+            ASSERT_EQ(read_replay_file("fuzz.rpl"), 0);
+        } else {
+            for (int k = 8 + (int)(rng() % 24); k > 0; k--) {
+                std::string line = rng() % 4 ? hostile_line(rng) : seed_line(rng);
+                if (rng() % 4 == 0)
+                    mutate(rng, line);
+                parse_cmd(CMD_SOURCE_SERVER, line.c_str(), (int)line.size(), &cursor);
+            }
+            for (int i = 0; i < get_game_state()->players; i++)
+                apply_received_fighter_state(i);
+            apply_received_env_state();
+        }
+        play_on(rng);
+        expect_bodies_finite(input);
+        if (HasFatalFailure())
+            return;
+    }
+    free_game();
+}
