@@ -40,7 +40,7 @@ namespace {
 constexpr long FUZZ_ITERATIONS = 900000;
 constexpr long REPLAY_FILE_UNITS = 100000;
 // Inputs that are read and then played on: the game ticks after each.
-constexpr long PLAYED_INPUTS = 40;
+constexpr long PLAYED_INPUTS = 24;
 
 long fuzz_iterations() { return FUZZ_ITERATIONS * kxtest::fuzz_scale(); }
 
