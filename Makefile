@@ -60,7 +60,8 @@ test-tsan: deps
 	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app kx_tests_net kx_tests_gui kx_tests_game
 	$(call run_ctest,$(BUILD_TSAN),-L 'app|net|gui|game' -R 'Thread|LineQueue|Mutex')
 
-# Longer robustness runs of the image decoders under the sanitizers:
+# Longer robustness runs under the sanitizers: the image decoders, the line,
+# replay and mod readers, and the whole game played on after hostile input;
 # FUZZ_SCALE times the default number of broken inputs.
 FUZZ_SCALE ?= 50
 fuzz: deps

@@ -7,6 +7,7 @@
 #include <cstring>
 #include "app/base/text.h"
 #include "game/env_objects.h"
+#include "game/pose_check.h"
 #include "game/world_physics.h"
 
 static FrameCacheEntry *g_cache;
@@ -85,13 +86,14 @@ static void store_geom(CachedTransform *t, dGeomID g)
     store_pose(t, pos, R);
 }
 
-// Places a plain geom (and so its body) at a stored pose.
+// Places a plain geom (and so its body) at a stored pose; an entry that was
+// never filled (no rotation) or a place beyond the world leaves it.
 static void restore_geom(dGeomID g, const CachedTransform *t)
 {
     if (!g || dGeomGetClass(g) == dGeomTransformClass || dGeomGetClass(g) == dPlaneClass)
         return;
-    dGeomSetPosition(g, t->pos[0], t->pos[1], t->pos[2]);
-    dGeomSetRotation(g, t->R);
+    const double pos[3] = {t->pos[0], t->pos[1], t->pos[2]};
+    pose_set_geom(g, pos, t->R);
 }
 
 static const int k_hands[2] = {R_HAND, L_HAND};
@@ -204,7 +206,9 @@ void frame_cache_restore(int frame)
         BloodDrop *drop = get_blood_drop(d);
         if (!drop || !drop->geom)
             continue;
-        dGeomSetPosition(drop->geom, e.drops[d].pos[0], e.drops[d].pos[1], e.drops[d].pos[2]);
+        const double pos[3] = {e.drops[d].pos[0], e.drops[d].pos[1], e.drops[d].pos[2]};
+        if (pose_position_ok(pos))
+            dGeomSetPosition(drop->geom, pos[0], pos[1], pos[2]);
         drop->size = e.drops[d].size;
     }
     for (int k = 0; k < ENV_OBJECT_COUNT; k++) {

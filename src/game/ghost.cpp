@@ -11,6 +11,7 @@
 #include "game/collision.h"
 #include "game/env_objects.h"
 #include "game/joints.h"
+#include "game/pose_check.h"
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
@@ -94,11 +95,11 @@ void copy_player_state(int from, int to)
         const dReal *lv = dBodyGetLinearVel(s);
         const dReal *av = dBodyGetAngularVel(s);
         dBodySetForce(d, f[0], f[1], f[2]);
-        dBodySetPosition(d, p[0], p[1], p[2]);
         dBodySetTorque(d, t[0], t[1], t[2]);
-        dBodySetLinearVel(d, lv[0], lv[1], lv[2]);
-        dBodySetAngularVel(d, av[0], av[1], av[2]);
-        dBodySetQuaternion(d, dBodyGetQuaternion(s));
+        pose_set_position(d, p);
+        pose_set_linear_vel(d, lv);
+        pose_set_angular_vel(d, av);
+        pose_set_quaternion(d, dBodyGetQuaternion(s));
     }
 
     const JointDef *builtin = builtin_joint_table();
@@ -437,12 +438,12 @@ void step_ghost(void)
 }
 
 // Places a plain geom (and so its body); geom transforms ride on their body.
+// A pose that was never stored or holds no rotation leaves the geom where it is.
 static void place_geom(dGeomID g, const GhostPose &pose)
 {
     if (!g || dGeomGetClass(g) == dGeomTransformClass)
         return;
-    dGeomSetPosition(g, pose.pos[0], pose.pos[1], pose.pos[2]);
-    dGeomSetRotation(g, pose.R);
+    pose_set_geom(g, pose.pos, pose.R);
 }
 
 void step_ghost_trail(void)

@@ -139,21 +139,29 @@ void engage_placement(const MatchRules *rules)
 
 // ---- RPG scaling ----
 
+// A percentage held to what the physics can take: bodies scaled far from
+// their size come out so light (or heavy) beside the others that the step's
+// solution is not finite, and the engine ends the program on it.
+static float rpg_factor(int32_t percent, int32_t lo, int32_t hi)
+{
+    return (float)(percent < lo ? lo : percent > hi ? hi : percent) * 0.01f;
+}
+
 void rpg_scale_world(ModWorld *m, int p, const int32_t *stats)
 {
     if (!m || p < 0 || p >= MOD_PLAYER_SLOTS || !m->body_tables[p] || !m->joint_tables[p])
         return;
     if (stats[3] > 0 && stats[4] > 0 && stats[5] > 0)
-        scale_body_template(m->body_tables[p], m->joint_tables[p], stats[3] * 0.01f, stats[4] * 0.01f,
-                            stats[5] * 0.01f);
+        scale_body_template(m->body_tables[p], m->joint_tables[p], rpg_factor(stats[3], 25, 400),
+                            rpg_factor(stats[4], 25, 400), rpg_factor(stats[5], 25, 400));
     // The player's per-joint values from the server, then the percentages.
     apply_rpg_joint_table(p, m->joint_tables[p]);
     for (int j = 0; j < JOINT_COUNT; j++) {
         JointDef &jd = m->joint_tables[p][j];
         if (stats[2] > 0)
-            jd.strength *= stats[2] * 0.01f;
+            jd.strength *= rpg_factor(stats[2], 1, 1000);
         if (stats[0] > 0)
-            jd.velocity *= stats[0] * 0.01f;
+            jd.velocity *= rpg_factor(stats[0], 1, 1000);
         if (stats[1] > 0)
             jd.dm_threshold = stats[1];
     }

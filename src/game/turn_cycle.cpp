@@ -15,8 +15,8 @@
 #include "game/match_end.h"
 #include "game/match_announce.h"
 #include "game/match_rules.h"
+#include "game/received_state.h"
 #include "game/turn_control.h"
-#include "game/turn_handover.h"
 #include "game/game_callbacks.h"
 
 static int g_record_mode = RECORD_EVERY_FRAME;

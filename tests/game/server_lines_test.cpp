@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "game/protocol/command_table.h"
 #include "game/joint_breaks.h"
@@ -160,4 +161,20 @@ TEST_F(ServerLines, TeamsEngageAndNewgame)
     EXPECT_EQ(get_game_globals()->network_mode, 1);
     EXPECT_EQ(server_matches_started(), 1);
     EXPECT_EQ(get_game_state()->frozen, 1);
+}
+
+// The hand-over sets what arrived; a rotation that cannot be normalised (the
+// zero groups QAT did not fill) leaves the body's own.
+TEST_F(ServerLines, HandOverSetsArrivedStateAndKeepsUnusableRotations)
+{
+    dBodyID head = get_player(0)->bodies[0], chest = get_player(0)->bodies[1], foot = get_player(0)->bodies[20];
+    const std::vector<double> foot_q(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4);
+    line("POS 0; 1 2 3 4 5 6\n");
+    line("QAT 0; 0 0 1 0 0 1 0 0\n");
+    apply_received_fighter_state(0);
+    EXPECT_EQ(std::vector<double>(dBodyGetPosition(head), dBodyGetPosition(head) + 3), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(std::vector<double>(dBodyGetPosition(chest), dBodyGetPosition(chest) + 3), (std::vector<double>{4, 5, 6}));
+    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(chest), dBodyGetQuaternion(chest) + 4), (std::vector<double>{0, 1, 0, 0}));
+    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4), foot_q);
+    EXPECT_EQ(get_player(0)->received_mask, 0);
 }

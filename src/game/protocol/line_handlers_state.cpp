@@ -21,6 +21,7 @@
 #include "game/mod_file.h"
 #include "game/mod_world.h"
 #include "game/received_state.h"
+#include "game/pose_check.h"
 #include "game/rpg_stats.h"
 
 // ---- body state ----
@@ -100,6 +101,11 @@ void server_p_env(int, const LineArg *arg)
 
 // ---- motors ----
 
+// The largest motor force limit a server may set. Far above any joint's
+// strength; beyond it the engine's torques overflow to infinity in one step
+// on the lightest bodies and the step ends the program.
+static const double k_motor_force_limit = 1e6;
+
 static void hinge_values(const char *keyword, int number, const LineArg *arg, int param, int bit)
 {
     ReceivedState *r = received_for(keyword, number);
@@ -109,8 +115,12 @@ static void hinge_values(const char *keyword, int number, const LineArg *arg, in
     const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
     Player *p = get_player(number);
     for (int j = 0; j < n; j++) {
-        if (param == dParamFMax && v[j] < 0) {
-            fprintf(stderr, "%s: negative force limit for joint %d ignored\n", keyword, j);
+        if (param == dParamFMax && !(v[j] >= 0 && v[j] <= k_motor_force_limit)) {
+            fprintf(stderr, "%s: force limit %g for joint %d ignored\n", keyword, v[j], j);
+            continue;
+        }
+        if (param == dParamVel && !(std::fabs(v[j]) <= POSE_VELOCITY_LIMIT)) {
+            fprintf(stderr, "%s: velocity %g for joint %d ignored\n", keyword, v[j], j);
             continue;
         }
         (param == dParamFMax ? r->hinge_fmax : r->hinge_vel)[j] = v[j];
