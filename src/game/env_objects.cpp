@@ -212,8 +212,8 @@ EnvObjectLink::EnvObjectLink(const EnvObjectJoint &p, int index, dWorldID w, dSp
     dJointSetHingeAxis(hinge, axis[0], axis[1], axis[2]);
     dJointSetHingeParam(hinge, dParamLoStop, lo_stop);
     dJointSetHingeParam(hinge, dParamHiStop, hi_stop);
-    dJointSetHingeParam(hinge, dParamFMax, strength);
-    dJointSetHingeParam(hinge, dParamVel, velocity);
+    dJointSetHingeParam(hinge, dParamFMax, motor_force_bounded(strength));
+    dJointSetHingeParam(hinge, dParamVel, motor_velocity_bounded(velocity));
     dJointSetHingeParam(hinge, dParamFudgeFactor, 0.05);
     dJointSetHingeParam(hinge, dParamStopERP, 0.1);
     dJointSetHingeParam(hinge, dParamCFM, 0.9);

@@ -9,6 +9,7 @@
 #include "game/body_defs.h"
 #include "game/env_objects.h"
 #include "game/ghost.h"
+#include "game/pose_check.h"
 #include "game/turn_cycle.h"
 
 static bool joint_ok(int j) { return j >= 0 && j < JOINT_COUNT; }
@@ -122,18 +123,22 @@ int drive_joint(int i, int j, int state)
         return 1;
     const JointDef &d = p->joint_defs[j];
     dJointID h = p->hinges[j];
+    // Mods, rpg statistics and servers can give any number: the motor takes
+    // only what the engine can step.
+    const dReal velocity = motor_velocity_bounded(d.velocity);
+    const dReal strength = motor_force_bounded(d.strength);
     switch (state) {
     case MOTOR_FWD:
-        dJointSetHingeParam(h, dParamVel, -d.velocity);
-        dJointSetHingeParam(h, dParamFMax, d.strength);
+        dJointSetHingeParam(h, dParamVel, -velocity);
+        dJointSetHingeParam(h, dParamFMax, strength);
         break;
     case MOTOR_BACK:
-        dJointSetHingeParam(h, dParamVel, d.velocity);
-        dJointSetHingeParam(h, dParamFMax, d.strength);
+        dJointSetHingeParam(h, dParamVel, velocity);
+        dJointSetHingeParam(h, dParamFMax, strength);
         break;
     case MOTOR_HOLD:
         dJointSetHingeParam(h, dParamVel, 0);
-        dJointSetHingeParam(h, dParamFMax, std::fabs(d.strength * 0.33333334f));
+        dJointSetHingeParam(h, dParamFMax, motor_force_bounded(std::fabs(d.strength * 0.33333334f)));
         break;
     case MOTOR_RELAX:
         dJointSetHingeParam(h, dParamVel, 0);

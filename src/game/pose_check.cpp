@@ -80,3 +80,17 @@ int pose_set_geom(dGeomID g, const double *pos, const double *R)
     dGeomSetRotation(g, R);
     return 0;
 }
+
+double motor_velocity_bounded(double v)
+{
+    if (!std::isfinite(v))
+        return 0;
+    return v < -POSE_VELOCITY_LIMIT ? -POSE_VELOCITY_LIMIT : v > POSE_VELOCITY_LIMIT ? POSE_VELOCITY_LIMIT : v;
+}
+
+double motor_force_bounded(double f)
+{
+    if (!(f > 0))
+        return 0;
+    return f > MOTOR_FORCE_LIMIT ? MOTOR_FORCE_LIMIT : f;
+}

@@ -11,6 +11,17 @@
 // radians per second on each axis.
 constexpr double POSE_VELOCITY_LIMIT = 1e4;
 
+// The largest motor force limit any joint may take, from a table, a mod, rpg
+// statistics or a server. Far above any joint's strength; beyond it the
+// engine's torques overflow to infinity in one step on the lightest bodies
+// and the step ends the program.
+constexpr double MOTOR_FORCE_LIMIT = 1e6;
+// A motor's speed (and force limit) held to what the engine can take: a
+// non-finite value gives 0, others are cut to +-POSE_VELOCITY_LIMIT
+// (0..MOTOR_FORCE_LIMIT for the force limit).
+double motor_velocity_bounded(double v);
+double motor_force_bounded(double f);
+
 // Finite and inside the world (WORLD_POSITION_LIMIT on each axis).
 bool pose_position_ok(const double *p);
 // Finite and within POSE_VELOCITY_LIMIT on each axis.

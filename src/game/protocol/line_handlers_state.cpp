@@ -101,11 +101,6 @@ void server_p_env(int, const LineArg *arg)
 
 // ---- motors ----
 
-// The largest motor force limit a server may set. Far above any joint's
-// strength; beyond it the engine's torques overflow to infinity in one step
-// on the lightest bodies and the step ends the program.
-static const double k_motor_force_limit = 1e6;
-
 static void hinge_values(const char *keyword, int number, const LineArg *arg, int param, int bit)
 {
     ReceivedState *r = received_for(keyword, number);
@@ -115,7 +110,7 @@ static void hinge_values(const char *keyword, int number, const LineArg *arg, in
     const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
     Player *p = get_player(number);
     for (int j = 0; j < n; j++) {
-        if (param == dParamFMax && !(v[j] >= 0 && v[j] <= k_motor_force_limit)) {
+        if (param == dParamFMax && !(v[j] >= 0 && v[j] <= MOTOR_FORCE_LIMIT)) {
             fprintf(stderr, "%s: force limit %g for joint %d ignored\n", keyword, v[j], j);
             continue;
         }
