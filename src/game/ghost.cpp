@@ -29,6 +29,9 @@ static const GhostModeRow k_ghost_rows[GHOST_ROW_COUNT] = {
 
 static GhostTrailFrame g_trail[GHOST_TRAIL_FRAMES];
 static int g_trail_complete;
+// Set while a started preview has the ghosts switched on and the live
+// fighters off; a new match only names the preview mode.
+static int g_preview_started;
 static int g_ghost_option = GHOST_OPTION_ONE;
 
 const GhostModeRow *ghost_mode_row(int i)
@@ -224,6 +227,7 @@ void start_ghost_all(void)
     copy_env_objects_to_ghost();
     for (int i = 0; i < n; i++)
         copy_grip_joints(i);
+    g_preview_started = 1;
     w->frozen = 0;
 }
 
@@ -243,6 +247,7 @@ void start_ghost_player(int i)
         copy_env_objects_to_ghost();
         copy_grip_joints(i);
     }
+    g_preview_started = 1;
     w->frozen = 0;
 }
 
@@ -252,6 +257,7 @@ void leave_ghost_mode(void)
     const int n = fighter_count();
     w->ghost_frame = 0;
     w->ghost_mode = 0;
+    g_preview_started = 0;
     // The live fighters come back; the ghosts go off.
     for (int i = 0; i < n; i++) {
         player_switch_on(i);
@@ -262,6 +268,17 @@ void leave_ghost_mode(void)
     enable_env_objects(false, true);
     enable_env_objects(true, false);
     w->frozen = 1;
+}
+
+int ghost_preview_started(void) { return g_preview_started; }
+
+void start_single_play_preview(void)
+{
+    const int selected = get_game_globals()->selected_player;
+    if (g_ghost_option != GHOST_OPTION_ALL && selected >= 0)
+        start_ghost_player(selected);
+    else
+        start_ghost_all();
 }
 
 void restart_ghost(int clear_trail)

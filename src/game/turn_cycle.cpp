@@ -135,10 +135,7 @@ void end_turn(void)
     set_ghost_trail_complete(0);
     if (!network_play()) {
         // The preview switches the live fighters off while it runs.
-        if (get_ghost_option() != GHOST_OPTION_ALL && g->selected_player >= 0)
-            start_ghost_player(g->selected_player);
-        else
-            start_ghost_all();
+        start_single_play_preview();
     } else {
         // The server's state for the turn is taken only when it arrived
         // complete for every fighter.
@@ -305,6 +302,12 @@ void run_match_tick(int arg)
     get_game_globals()->now_ms = clock_ms();
     turn_countdown();
     check_turn_timeout();
+    // A new single-play match names the preview mode without starting the
+    // preview. Stepping the preview then would move the live fighters, which
+    // are still on, through a ghost space without their floor, and the first
+    // turn would break them on it: the first tick starts it as a turn end does.
+    if (w->ghost_mode != 0 && !ghost_preview_started())
+        start_single_play_preview();
     if (w->ghost_mode == 0)
         step_world(arg);
     else if (ghost_trail_complete())

@@ -6,7 +6,9 @@
 #include "app/base/options.h"
 #include "app/base/text.h"
 #include "app/services/sound.h"
+#include "game/game_resets.h"
 #include "game/joint_breaks.h"
+#include "game/turn_control.h"
 #include "game/protocol/command_table.h"
 #include "game/protocol/replay_file.h"
 #include "match_fixture.h"
@@ -214,4 +216,21 @@ TEST_F(MatchTest, BodyFractureEventsAreRecordedOnce)
     ASSERT_EQ(get_game_state()->frames_recorded, 2);
     EXPECT_EQ(get_replay_frame(1)->body_breaks[1][R_THIGH], 1);
     EXPECT_EQ(get_replay_frame(1)->change_bits[1] & RF_BODY_FRACTURE, (uint32_t)RF_BODY_FRACTURE);
+}
+
+// A new single-play match opens on the first fighter's preview: a full pass
+// of it leaves the live fighters where they stand, and the first turn after
+// it breaks nothing.
+TEST_F(MatchTest, OpeningPreviewLeavesTheLiveFightersStill)
+{
+    reset_game();
+    ASSERT_NE(get_game_state()->ghost_mode, 0);
+    const std::vector<double> before = body_positions();
+    tick(150);
+    EXPECT_EQ(body_positions(), before);
+    commit_turn(0);
+    tick(3);
+    for (int i = 0; i < fighter_count(); i++)
+        for (int j = 0; j < JOINT_COUNT; j++)
+            EXPECT_EQ(get_player(i)->joints[j].broken, 0) << i << " " << j;
 }
