@@ -53,13 +53,15 @@ test-asan: deps
 	$(call run_ctest,$(BUILD_ASAN),)
 
 # The thread tests again under ThreadSanitizer: the thread types and line
-# queue, the download queue, the room list and the chat log.
+# queue, the download queue, the room list, the chat log, and the lobby
+# reader's thread dispatching room lines while a match plays.
 test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DKX_TSAN=ON
-	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app kx_tests_net kx_tests_gui
-	$(call run_ctest,$(BUILD_TSAN),-L 'app|net|gui' -R 'Thread|LineQueue|Mutex')
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app kx_tests_net kx_tests_gui kx_tests_game
+	$(call run_ctest,$(BUILD_TSAN),-L 'app|net|gui|game' -R 'Thread|LineQueue|Mutex')
 
-# Longer robustness runs of the image decoders under the sanitizers:
+# Longer robustness runs under the sanitizers: the image decoders, the line,
+# replay and mod readers, and the whole game played on after hostile input;
 # FUZZ_SCALE times the default number of broken inputs.
 FUZZ_SCALE ?= 50
 fuzz: deps

@@ -151,14 +151,6 @@ void on_tick(int arg)
         save_camera_keyframe(frame, cam->look, cam->eye);
 }
 
-void end_of_match_sound(WorldState *w)
-{
-    if (w->server_result)
-        sound_play(7, SOUND_GRADING, 1, 0);
-    else
-        sound_play(7, SOUND_GAMEOVER, 1, 1);
-}
-
 void playback_step(void)
 {
     WorldState *w = get_game_state();
@@ -169,8 +161,7 @@ void playback_step(void)
     game_trails_update();
     w->frame = f + 1;
     if (get_game_globals()->network_mode == 1 && !w->game_over && match_end_network()) {
-        end_of_match_sound(w);
-        announce_match_result(w);
+        end_of_match(w);
     }
     if (!frame_cache_valid(w->frame))
         start_playback(0);

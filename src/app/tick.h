@@ -3,14 +3,11 @@
 // network match from the frame cache, and browsing the replay folder.
 #pragma once
 
-struct WorldState;
-
 // Opens the replay named on the command line, else the first replay of
 // replay/, else a fresh game; frames the fighters and turns sound on.
 void on_loop_init(void);
 void on_tick(int arg);
 void playback_step(void);
-void end_of_match_sound(WorldState *w);
 
 // Reads "replay/<name>" and plays it; 0, or 1 when it cannot be read (a
 // missing file, a name that leaves the folder, a file without frames).

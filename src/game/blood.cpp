@@ -1,5 +1,8 @@
 // Blood drops: a ring of 256 small bodies in the live space that collide only
 // with the ground. Hits and dismemberments take the next drop of the ring.
+// A drop's geom is enabled from its first placement to the next reset, so
+// that the space's collision passes over the unused ones: the pairs it tests
+// and their order are otherwise the same.
 #include "game/blood.h"
 #include <cmath>
 #include <cstring>
@@ -46,6 +49,8 @@ void create_blood_drops(void)
         }
         dGeomSetData(d->geom, rec);
         dBodyDisable(d->body);
+        // An unused drop stays out of the collision until it is placed.
+        dGeomDisable(d->geom);
         d->base_size = (float)(std::fabs(2.0 * std::sin(std::tan((double)i))) * 0.01 + 0.005);
         d->size = d->base_size;
     }
@@ -79,6 +84,7 @@ void reset_blood_drops(void)
         dBodySetForce(d->body, 0, 0, 0);
         dBodySetTorque(d->body, 0, 0, 0);
         dBodyDisable(d->body);
+        dGeomDisable(d->geom);
         d->life = 0;
         d->color_index = 0;
         d->body_id = 0;
@@ -95,6 +101,7 @@ static void place_drop(BloodDrop *d, double x, double y, double z)
     dBodySetLinearVel(d->body, 0, 0, 0);
     dBodySetAngularVel(d->body, 0, 0, 0);
     dBodyEnable(d->body);
+    dGeomEnable(d->geom);
 }
 
 void spawn_blood(int fighter, int body, double x, double y, double z)
@@ -138,11 +145,18 @@ void spawn_bleed_drop(int fighter, int body, const double *point, const double *
     g_cursor++;
 }
 
+// A fighter's blood colour row may be brighter than 1; it is held to 1
+// while the colour clamp is on.
+static int g_colour_clamp = 1;
+
+void set_blood_colour_clamp(int on) { g_colour_clamp = on ? 1 : 0; }
+int blood_colour_clamp(void) { return g_colour_clamp; }
+
 static void drop_color(const BloodDrop *d, float *rgb)
 {
     if (d->color_index != 0) {
         game_colour_rgb(d->color_index, rgb);
-        for (int k = 0; k < 3; k++)
+        for (int k = 0; g_colour_clamp && k < 3; k++)
             if (rgb[k] > 1.0f)
                 rgb[k] = 1.0f;
         return;

@@ -29,6 +29,10 @@ double get_blood_splash(void);
 int get_blood_splash_count(void);
 void reset_blood_splash(double value);
 void set_blood_use_player_color(int flag);
+// The colour clamp (on at start): a fighter's blood colour is held to 1 per
+// channel where drops are drawn and stains are left.
+void set_blood_colour_clamp(int on);
+int blood_colour_clamp(void);
 void blood_set_default_color(float r, float g, float b);
 void disable_blood_drops(void);
 void enable_live_blood_drops(void);

@@ -18,6 +18,10 @@
 static ContactRecord g_records[CONTACT_RECORDS];
 static int g_record_count;
 static int g_stats[CONTACT_STAT_COUNT];
+// Contact joints made in this collision pass: bodies piled into each other
+// (a broken replay can place them so) touch in thousands of points, and the
+// step's solver time grows with the cube of their number.
+static int g_step_contacts;
 
 const int *get_contact_stats(void) { return g_stats; }
 void reset_contact_stats(void) { memset(g_stats, 0, sizeof g_stats); }
@@ -211,12 +215,16 @@ void near_callback(void *, dGeomID a, dGeomID b)
         c.surface.soft_cfm = soft_cfm;
     }
     g_stats[STAT_SURFACES]++;
-    const int n = dCollide(a, b, CONTACTS_PER_PAIR, &contacts[0].geom, sizeof(dContact));
+    const int room = CONTACT_JOINTS_PER_STEP - g_step_contacts;
+    if (room <= 0)
+        return;
+    const int n = dCollide(a, b, room < CONTACTS_PER_PAIR ? room : CONTACTS_PER_PAIR, &contacts[0].geom, sizeof(dContact));
     if (n <= 0) {
         g_stats[STAT_NOT_TOUCHING]++;
         return;
     }
     g_stats[STAT_TOUCHING]++;
+    g_step_contacts += n;
     if (ra->owner != rb->owner)
         g_stats[STAT_OWNERS_TOUCHING]++;
     const bool harm_marks = (get_match_rules()->flags & RULE_FLAG_DISMEMBER) && ra->owner != rb->owner;
@@ -324,5 +332,6 @@ void collide_space(dSpaceID space)
     if (!space)
         return;
     keep_bodies_in_world(space);
+    g_step_contacts = 0;
     dSpaceCollide(space, nullptr, near_callback);
 }

@@ -2,7 +2,11 @@
 #pragma once
 #include <ode/ode.h>
 
-enum { CONTACT_RECORDS = 16, CONTACTS_PER_PAIR = 8 };
+enum {
+    CONTACT_RECORDS = 16,
+    CONTACTS_PER_PAIR = 8,
+    CONTACT_JOINTS_PER_STEP = 256,   // far above a fight's; pairs beyond it get none
+};
 
 struct ContactRecord {
     dJointFeedback feedback;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include "game/blood.h"
 #include "game/body_defs.h"
+#include "game/game_callbacks.h"
 #include "game/match_rules.h"
 
 static GroundImpact g_impacts[MAX_FIGHTERS];
@@ -47,7 +48,9 @@ void record_ground_impact(int i, const double *pos)
     g->frame = get_game_state()->frame;
     for (int c = 0; c < 3; c++)
         g->pos[c] = pos[c];
-    g->colour = p->colour;
+    // The colour the fighter's customisation gives it, else its own.
+    const int custom = game_fighter_custom_colour(i);
+    g->colour = custom != 0 ? custom : p->colour;
     g->countdown = GROUND_IMPACT_COUNTDOWN;
 }
 

@@ -1,6 +1,7 @@
 // Environment objects: each defined object has a twin in the live space and
 // one in the ghost space; static objects have a geom but no body.
 #include "game/env_objects.h"
+#include "game/pose_check.h"
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -211,8 +212,8 @@ EnvObjectLink::EnvObjectLink(const EnvObjectJoint &p, int index, dWorldID w, dSp
     dJointSetHingeAxis(hinge, axis[0], axis[1], axis[2]);
     dJointSetHingeParam(hinge, dParamLoStop, lo_stop);
     dJointSetHingeParam(hinge, dParamHiStop, hi_stop);
-    dJointSetHingeParam(hinge, dParamFMax, strength);
-    dJointSetHingeParam(hinge, dParamVel, velocity);
+    dJointSetHingeParam(hinge, dParamFMax, motor_force_bounded(strength));
+    dJointSetHingeParam(hinge, dParamVel, motor_velocity_bounded(velocity));
     dJointSetHingeParam(hinge, dParamFudgeFactor, 0.05);
     dJointSetHingeParam(hinge, dParamStopERP, 0.1);
     dJointSetHingeParam(hinge, dParamCFM, 0.9);
@@ -342,10 +343,10 @@ void copy_env_objects_to_ghost(void)
         const dReal *av = dBodyGetAngularVel(a->body);
         dBodySetForce(b->body, f[0], f[1], f[2]);
         dBodySetTorque(b->body, t[0], t[1], t[2]);
-        dBodySetPosition(b->body, p[0], p[1], p[2]);
-        dBodySetLinearVel(b->body, lv[0], lv[1], lv[2]);
-        dBodySetAngularVel(b->body, av[0], av[1], av[2]);
-        dBodySetQuaternion(b->body, dBodyGetQuaternion(a->body));
+        pose_set_position(b->body, p);
+        pose_set_linear_vel(b->body, lv);
+        pose_set_angular_vel(b->body, av);
+        pose_set_quaternion(b->body, dBodyGetQuaternion(a->body));
     }
 }
 

@@ -7,18 +7,38 @@
 #include <cstring>
 #include "app/base/text.h"
 #include "game/env_objects.h"
+#include "game/pose_check.h"
 #include "game/world_physics.h"
 
 static FrameCacheEntry *g_cache;
 static EmoteHistoryEntry *g_emotes;
 static int g_cache_playback;
 
+// A clear does not touch the 2048 entries (some 30 MB): it starts a new
+// generation. An entry belongs to the current match only when its slot
+// carries the current generation; any other entry reads as a zeroed one
+// (not valid, every field 0) and is zeroed before its first store.
+static uint32_t g_slot_generation[FRAME_CACHE_FRAMES];
+static uint32_t g_generation = 1;
+static const FrameCacheEntry k_zero_entry = {};
+
 static bool frame_ok(int frame) { return frame >= 0 && frame < FRAME_CACHE_FRAMES; }
+
+static bool slot_current(int frame) { return g_slot_generation[frame] == g_generation; }
+
+// The entry as the current match sees it; frame must be in range.
+static const FrameCacheEntry *entry_for_reading(int frame)
+{
+    return slot_current(frame) ? &g_cache[frame] : &k_zero_entry;
+}
 
 int frame_cache_alloc(void)
 {
-    if (!g_cache)
+    if (!g_cache) {
         g_cache = static_cast<FrameCacheEntry *>(calloc(FRAME_CACHE_FRAMES, sizeof(FrameCacheEntry)));
+        memset(g_slot_generation, 0, sizeof g_slot_generation);
+        g_generation = 1;
+    }
     return g_cache ? 0 : 1;
 }
 
@@ -30,8 +50,12 @@ void frame_cache_free(void)
 
 void frame_cache_clear(void)
 {
-    if (g_cache)
-        memset(g_cache, 0, FRAME_CACHE_FRAMES * sizeof(FrameCacheEntry));
+    // Generation 0 marks the slots of no match; after the counter wraps
+    // every slot is marked so before counting on.
+    if (++g_generation == 0) {
+        memset(g_slot_generation, 0, sizeof g_slot_generation);
+        g_generation = 1;
+    }
     g_cache_playback = 0;
 }
 
@@ -40,7 +64,7 @@ void set_frame_cache_playback(int on) { g_cache_playback = on ? 1 : 0; }
 
 const FrameCacheEntry *frame_cache_entry(int frame)
 {
-    return (g_cache && frame_ok(frame)) ? &g_cache[frame] : nullptr;
+    return (g_cache && frame_ok(frame)) ? entry_for_reading(frame) : nullptr;
 }
 
 static void store_pose(CachedTransform *t, const double *pos, const double *R)
@@ -62,13 +86,14 @@ static void store_geom(CachedTransform *t, dGeomID g)
     store_pose(t, pos, R);
 }
 
-// Places a plain geom (and so its body) at a stored pose.
+// Places a plain geom (and so its body) at a stored pose; an entry that was
+// never filled (no rotation) or a place beyond the world leaves it.
 static void restore_geom(dGeomID g, const CachedTransform *t)
 {
     if (!g || dGeomGetClass(g) == dGeomTransformClass || dGeomGetClass(g) == dPlaneClass)
         return;
-    dGeomSetPosition(g, t->pos[0], t->pos[1], t->pos[2]);
-    dGeomSetRotation(g, t->R);
+    const double pos[3] = {t->pos[0], t->pos[1], t->pos[2]};
+    pose_set_geom(g, pos, t->R);
 }
 
 static const int k_hands[2] = {R_HAND, L_HAND};
@@ -78,6 +103,10 @@ void frame_cache_store(int frame)
     if (!g_cache || !frame_ok(frame))
         return;
     FrameCacheEntry &e = g_cache[frame];
+    if (!slot_current(frame)) {
+        memset(&e, 0, sizeof e);
+        g_slot_generation[frame] = g_generation;
+    }
     const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         const Player *p = get_player(i);
@@ -135,14 +164,16 @@ void frame_cache_store(int frame)
 
 uint32_t frame_cache_valid(int frame)
 {
-    return (g_cache && frame_ok(frame)) ? g_cache[frame].valid : 0;
+    return (g_cache && frame_ok(frame)) ? entry_for_reading(frame)->valid : 0;
 }
 
 uint32_t frame_cache_first_valid(void) { return frame_cache_valid(0); }
 
 void frame_cache_restore(int frame)
 {
-    if (!g_cache || !frame_ok(frame))
+    // A frame not stored has no shapes to show (its zero rotations would
+    // stop the engine).
+    if (frame_cache_valid(frame) == 0)
         return;
     const FrameCacheEntry &e = g_cache[frame];
     const int n = fighter_count();
@@ -175,7 +206,9 @@ void frame_cache_restore(int frame)
         BloodDrop *drop = get_blood_drop(d);
         if (!drop || !drop->geom)
             continue;
-        dGeomSetPosition(drop->geom, e.drops[d].pos[0], e.drops[d].pos[1], e.drops[d].pos[2]);
+        const double pos[3] = {e.drops[d].pos[0], e.drops[d].pos[1], e.drops[d].pos[2]};
+        if (pose_position_ok(pos))
+            dGeomSetPosition(drop->geom, pos[0], pos[1], pos[2]);
         drop->size = e.drops[d].size;
     }
     for (int k = 0; k < ENV_OBJECT_COUNT; k++) {

@@ -45,15 +45,18 @@ struct EmoteHistoryEntry {
 // 0 on success, 1 when there is no memory for them.
 int frame_cache_alloc(void);
 void frame_cache_free(void);
-// Zeroes every entry and lowers the frame-cache playback flag.
+// Makes every entry read as zeroed (not valid) and lowers the frame-cache
+// playback flag. The bytes of old entries stay until their slot is stored.
 void frame_cache_clear(void);
 // Nothing for frames outside 0..2047.
 void frame_cache_store(int frame);
 // The valid word; 0 for frames outside 0..2047.
 uint32_t frame_cache_valid(int frame);
 uint32_t frame_cache_first_valid(void);
+// Nothing for a frame not stored since the last clear.
 void frame_cache_restore(int frame);
-// The entry of a frame, none outside 0..2047 or before allocation.
+// The entry of a frame, none outside 0..2047 or before allocation; an entry
+// not stored since the last clear reads as all zero.
 const FrameCacheEntry *frame_cache_entry(int frame);
 // Raised while a finished match is shown from the cache.
 int frame_cache_playback(void);

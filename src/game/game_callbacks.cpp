@@ -25,6 +25,7 @@ void game_echo(const char *text, int type) { call(g_callbacks.echo, text, type);
 void game_echo_tab(int tab, const char *text, int type) { call(g_callbacks.echo_tab, tab, text, type); }
 int game_chat_tab_find(int id) { return call_or(-1, g_callbacks.chat_tab_find, id); }
 int game_chat_tab_open(int id, const char *title) { return call_or(-1, g_callbacks.chat_tab_open, id, title); }
+void game_chat_tab_unbind(int id) { call(g_callbacks.chat_tab_unbind, id); }
 
 void game_centerprint(WorldState *w, int mode, int colour, int seconds,
                       const char *line1, const char *line2, const char *line3)
@@ -39,6 +40,7 @@ void game_sound(int channel, int sound, int forced, int record)
     call(g_callbacks.sound_play, channel, sound, forced, record);
 }
 void game_sound_frame(WorldState *w) { call(g_callbacks.sound_frame, w); }
+void game_sound_breaks(void) { call(g_callbacks.sound_breaks); }
 void game_sound_cache_clear(void) { call(g_callbacks.sound_cache_clear); }
 void game_trails_update(void) { call(g_callbacks.trails_update); }
 void game_trails_reset(void) { call(g_callbacks.trails_reset); }
@@ -60,9 +62,11 @@ void game_blood_stain(const float *pos, const float *vel, float size, const floa
 }
 
 int game_fighter_blood_colour(int fighter) { return call_or(0, g_callbacks.fighter_blood_colour, fighter); }
+int game_fighter_custom_colour(int fighter) { return call_or(0, g_callbacks.fighter_custom_colour, fighter); }
 void game_customs_clear(void) { call(g_callbacks.customs_clear); }
 void game_customs_apply(int mode) { call(g_callbacks.customs_apply, mode); }
 void game_replay_next(void) { call(g_callbacks.replay_next); }
 void game_replay_forget_result(void) { call(g_callbacks.replay_forget_result); }
 void game_camera_fit(int yaw) { call(g_callbacks.camera_fit, yaw); }
 void game_turn_alert(void) { call(g_callbacks.turn_alert); }
+int game_replay_autosave(void) { return call_or(1, g_callbacks.replay_autosave); }

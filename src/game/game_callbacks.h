@@ -50,6 +50,7 @@ struct GameCallbacks {
     void (*echo_tab)(int tab, const char *text, int type);
     int (*chat_tab_find)(int id);
     int (*chat_tab_open)(int id, const char *title);
+    void (*chat_tab_unbind)(int id);
     void (*centerprint)(WorldState *w, int mode, int colour, int seconds,
                         const char *line1, const char *line2, const char *line3);
     void (*centerprint_clear)(void);
@@ -59,6 +60,7 @@ struct GameCallbacks {
     // the turn, and forgetting the per-frame sound cache.
     void (*sound_play)(int channel, int sound, int forced, int record);
     void (*sound_frame)(WorldState *w);
+    void (*sound_breaks)(void);
     void (*sound_cache_clear)(void);
     // Limb trails: one step, and back to empty.
     void (*trails_update)(void);
@@ -71,6 +73,8 @@ struct GameCallbacks {
     // Customisations: a fighter's blood colour row (0: the default), all of
     // them forgotten, all of them applied to the fighters.
     int (*fighter_blood_colour)(int fighter);
+    // The colour row a fighter's customisation gives it (0: none).
+    int (*fighter_custom_colour)(int fighter);
     void (*customs_clear)(void);
     void (*customs_apply)(int mode);
     // Replays: on to the next file of the replay folder; the result lines
@@ -81,6 +85,8 @@ struct GameCallbacks {
     // of a match, and the turn alert of the player whose turn it is.
     void (*camera_fit)(int yaw);
     void (*turn_alert)(void);
+    // The automatic save of the match just ended; 0 when saved.
+    int (*replay_autosave)(void);
 };
 
 // The one table; entries left null do nothing.
@@ -93,12 +99,14 @@ void game_echo(const char *text, int type);
 void game_echo_tab(int tab, const char *text, int type);
 int game_chat_tab_find(int id);          // -1 without a chat side
 int game_chat_tab_open(int id, const char *title);
+void game_chat_tab_unbind(int id);
 void game_centerprint(WorldState *w, int mode, int colour, int seconds,
                       const char *line1, const char *line2, const char *line3);
 void game_centerprint_clear(void);
 void game_run_command(const char *line);
 void game_sound(int channel, int sound, int forced, int record);
 void game_sound_frame(WorldState *w);
+void game_sound_breaks(void);
 void game_sound_cache_clear(void);
 void game_trails_update(void);
 void game_trails_reset(void);
@@ -106,9 +114,11 @@ void game_colour_rgb(int row, float *rgb);          // black without a colour ta
 void game_blood_drop(const float *pos, const float *vel, float size, const float *rgb);
 void game_blood_stain(const float *pos, const float *vel, float size, const float *rgb);
 int game_fighter_blood_colour(int fighter);
+int game_fighter_custom_colour(int fighter);     // 0 without a customisation side
 void game_customs_clear(void);
 void game_customs_apply(int mode);
 void game_replay_next(void);
 void game_replay_forget_result(void);
 void game_camera_fit(int yaw);
 void game_turn_alert(void);
+int game_replay_autosave(void);                  // 1 without a replay side

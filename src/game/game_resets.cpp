@@ -31,6 +31,14 @@ void hold_other_fighters(void)
         set_all_joint_states(i, MOTOR_HOLD);
 }
 
+void name_players_from_nick(void)
+{
+    const char *nick = get_nick();
+    set_player_name(0, nick[0] ? nick : default_player_name(0));
+    for (int i = 1; i < get_game_state()->players && i < MAX_FIGHTERS; i++)
+        set_player_name(i, default_player_name(i));
+}
+
 void reset_game(void)
 {
     GameGlobals *g = get_game_globals();
@@ -42,9 +50,7 @@ void reset_game(void)
             next->team_of[i] = i % next->teams;
     game_customs_clear();
     g->bouts_present = 0;
-    // The player's nick names the fighter the player moves.
-    if (get_nick()[0] && get_player(0))
-        set_player_name(0, get_nick());
+    name_players_from_nick();
     new_match(0, 0, next, 0);
     hold_other_fighters();
     game_hook(HOOK_NEW_GAME);

@@ -9,6 +9,9 @@ void reset_game(void);
 // New network game from the network room rules; both fighter slots get back
 // their default names and a win count of 0. Fires leave_game, new_mp_game.
 void reset_network_game(void);
+// Fighter 0 takes the player's nick (the first default name when there is
+// none), every further fighter of the match its default name.
+void name_players_from_nick(void);
 // Every fighter but the first holds all its joints: the player moves
 // fighter 0, the others stand.
 void hold_other_fighters(void);

@@ -4,8 +4,6 @@
 // The joint spheres sit in geom transforms, which ODE 0.16 marks deprecated.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "game/ghost.h"
-
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include "game/blood.h"
@@ -13,6 +11,7 @@
 #include "game/collision.h"
 #include "game/env_objects.h"
 #include "game/joints.h"
+#include "game/pose_check.h"
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
@@ -30,6 +29,9 @@ static const GhostModeRow k_ghost_rows[GHOST_ROW_COUNT] = {
 
 static GhostTrailFrame g_trail[GHOST_TRAIL_FRAMES];
 static int g_trail_complete;
+// Set while a started preview has the ghosts switched on and the live
+// fighters off; a new match only names the preview mode.
+static int g_preview_started;
 static int g_ghost_option = GHOST_OPTION_ONE;
 
 const GhostModeRow *ghost_mode_row(int i)
@@ -96,11 +98,11 @@ void copy_player_state(int from, int to)
         const dReal *lv = dBodyGetLinearVel(s);
         const dReal *av = dBodyGetAngularVel(s);
         dBodySetForce(d, f[0], f[1], f[2]);
-        dBodySetPosition(d, p[0], p[1], p[2]);
         dBodySetTorque(d, t[0], t[1], t[2]);
-        dBodySetLinearVel(d, lv[0], lv[1], lv[2]);
-        dBodySetAngularVel(d, av[0], av[1], av[2]);
-        dBodySetQuaternion(d, dBodyGetQuaternion(s));
+        pose_set_position(d, p);
+        pose_set_linear_vel(d, lv);
+        pose_set_angular_vel(d, av);
+        pose_set_quaternion(d, dBodyGetQuaternion(s));
     }
 
     const JointDef *builtin = builtin_joint_table();
@@ -225,6 +227,7 @@ void start_ghost_all(void)
     copy_env_objects_to_ghost();
     for (int i = 0; i < n; i++)
         copy_grip_joints(i);
+    g_preview_started = 1;
     w->frozen = 0;
 }
 
@@ -244,6 +247,7 @@ void start_ghost_player(int i)
         copy_env_objects_to_ghost();
         copy_grip_joints(i);
     }
+    g_preview_started = 1;
     w->frozen = 0;
 }
 
@@ -253,6 +257,7 @@ void leave_ghost_mode(void)
     const int n = fighter_count();
     w->ghost_frame = 0;
     w->ghost_mode = 0;
+    g_preview_started = 0;
     // The live fighters come back; the ghosts go off.
     for (int i = 0; i < n; i++) {
         player_switch_on(i);
@@ -263,6 +268,17 @@ void leave_ghost_mode(void)
     enable_env_objects(false, true);
     enable_env_objects(true, false);
     w->frozen = 1;
+}
+
+int ghost_preview_started(void) { return g_preview_started; }
+
+void start_single_play_preview(void)
+{
+    const int selected = get_game_globals()->selected_player;
+    if (g_ghost_option != GHOST_OPTION_ALL && selected >= 0)
+        start_ghost_player(selected);
+    else
+        start_ghost_all();
 }
 
 void restart_ghost(int clear_trail)
@@ -439,19 +455,12 @@ void step_ghost(void)
 }
 
 // Places a plain geom (and so its body); geom transforms ride on their body.
+// A pose that was never stored or holds no rotation leaves the geom where it is.
 static void place_geom(dGeomID g, const GhostPose &pose)
 {
     if (!g || dGeomGetClass(g) == dGeomTransformClass)
         return;
-    // A trail frame never saved for this ghost holds no rotation: ODE would
-    // end the program on it, so the geom keeps its pose.
-    double norm = 0;
-    for (int k = 0; k < 12; k++)
-        norm += pose.R[k] * pose.R[k];
-    if (!(norm > 0) || !std::isfinite(norm))
-        return;
-    dGeomSetPosition(g, pose.pos[0], pose.pos[1], pose.pos[2]);
-    dGeomSetRotation(g, pose.R);
+    pose_set_geom(g, pose.pos, pose.R);
 }
 
 void step_ghost_trail(void)

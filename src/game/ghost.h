@@ -54,6 +54,11 @@ void start_ghost_all(void);
 // Fighter i only; -1 switches every fighter and ghost off and copies nothing.
 void start_ghost_player(int i);
 void leave_ghost_mode(void);
+// The preview of a single-play turn: the selected fighter's, or every
+// fighter's with the all-fighters option or when none is selected.
+void start_single_play_preview(void);
+// 1 while a started preview runs (the ghosts on, the live fighters off).
+int ghost_preview_started(void);
 // Restarts a running preview from the fighters' current state.
 void restart_ghost(int clear_trail);
 void toggle_ghost_selected(void);

@@ -12,6 +12,7 @@
 #include "game/match_rules.h"
 
 static PendingBreak g_pending[MAX_FIGHTERS][JOINT_COUNT];
+static int32_t g_body_fractures[MAX_FIGHTERS][BODY_COUNT];
 
 static bool joint_ok(int j) { return j >= 0 && j < JOINT_COUNT; }
 
@@ -210,6 +211,25 @@ void apply_pending_breaks(int frame)
         }
     }
 }
+
+int mark_body_fracture(int i, int body)
+{
+    if (i < 0 || i >= MAX_FIGHTERS || body < 0 || body >= BODY_COUNT)
+        return 1;
+    g_body_fractures[i][body] = 1;
+    return 0;
+}
+
+int take_body_fracture(int i, int body)
+{
+    if (i < 0 || i >= MAX_FIGHTERS || body < 0 || body >= BODY_COUNT)
+        return 0;
+    const int v = g_body_fractures[i][body];
+    g_body_fractures[i][body] = 0;
+    return v;
+}
+
+void clear_body_fractures(void) { memset(g_body_fractures, 0, sizeof g_body_fractures); }
 
 void bleed_dismembered_joints(void)
 {

@@ -32,5 +32,11 @@ int set_pending_break(int i, int j, int type, int frame);
 void clear_pending_breaks(void);
 void apply_pending_breaks(int frame);
 
+// Body fracture events: a body part marked here waits until the next
+// recorded replay frame takes the event (value 1) and clears it.
+int mark_body_fracture(int i, int body);   // 1 for a bad fighter or body
+int take_body_fracture(int i, int body);   // the event, now cleared
+void clear_body_fractures(void);
+
 // bleed (bleed.h) for every dismembered joint of every fighter.
 void bleed_dismembered_joints(void);

@@ -9,6 +9,7 @@
 #include "game/body_defs.h"
 #include "game/env_objects.h"
 #include "game/ghost.h"
+#include "game/pose_check.h"
 #include "game/turn_cycle.h"
 
 static bool joint_ok(int j) { return j >= 0 && j < JOINT_COUNT; }
@@ -122,18 +123,22 @@ int drive_joint(int i, int j, int state)
         return 1;
     const JointDef &d = p->joint_defs[j];
     dJointID h = p->hinges[j];
+    // Mods, rpg statistics and servers can give any number: the motor takes
+    // only what the engine can step.
+    const dReal velocity = motor_velocity_bounded(d.velocity);
+    const dReal strength = motor_force_bounded(d.strength);
     switch (state) {
     case MOTOR_FWD:
-        dJointSetHingeParam(h, dParamVel, -d.velocity);
-        dJointSetHingeParam(h, dParamFMax, d.strength);
+        dJointSetHingeParam(h, dParamVel, -velocity);
+        dJointSetHingeParam(h, dParamFMax, strength);
         break;
     case MOTOR_BACK:
-        dJointSetHingeParam(h, dParamVel, d.velocity);
-        dJointSetHingeParam(h, dParamFMax, d.strength);
+        dJointSetHingeParam(h, dParamVel, velocity);
+        dJointSetHingeParam(h, dParamFMax, strength);
         break;
     case MOTOR_HOLD:
         dJointSetHingeParam(h, dParamVel, 0);
-        dJointSetHingeParam(h, dParamFMax, std::fabs(d.strength * 0.33333334f));
+        dJointSetHingeParam(h, dParamFMax, motor_force_bounded(std::fabs(d.strength * 0.33333334f)));
         break;
     case MOTOR_RELAX:
         dJointSetHingeParam(h, dParamVel, 0);
@@ -279,7 +284,9 @@ void apply_pending_wishes(void)
     }
 }
 
-int grip_contact(int i, int other, int hand, int target, const double *point)
+// A grip of fighter i's hand on a fighter's body or, for other < 0, on an
+// environment object of the ghost space or the live one.
+static int grip_to(int i, int other, int hand, int target, const double *point, bool ghost)
 {
     Player *p = get_player(i);
     if (!p || grip_hand_slot(hand) < 0)
@@ -292,7 +299,6 @@ int grip_contact(int i, int other, int hand, int target, const double *point)
 
     dBodyID target_body = nullptr;
     if (other < 0) {
-        const bool ghost = get_game_state()->ghost_mode != 0;
         EnvObjectBody *o = ghost ? get_env_object_ghost(target) : get_env_object(target);
         if (!o || (o->flag & ENV_FLAG_NO_GRIP))
             return 0;
@@ -322,6 +328,16 @@ int grip_contact(int i, int other, int hand, int target, const double *point)
     dJointSetFeedback(h, &p->grip_feedback[hand]);
     p->grip_joints[hand] = h;
     return other < 0 ? 1 : 0;
+}
+
+int grip_contact(int i, int other, int hand, int target, const double *point)
+{
+    return grip_to(i, other, hand, target, point, get_game_state()->ghost_mode != 0);
+}
+
+int grip_from_record(int i, int other, int hand, int target, const double *point)
+{
+    return grip_to(i, other, hand, target, point, false);
 }
 
 void delete_player_grip_joints(int i)

@@ -19,6 +19,9 @@ void clear_player_grips(int i);
 int parse_joint_pairs(int i, const char *text);
 void apply_pending_wishes(void);
 int grip_contact(int i, int other, int hand, int target, const double *point);
+// The grip a grab record names (the game server's GRAB line): as a contact
+// would make it, always on the live objects, even during a ghost preview.
+int grip_from_record(int i, int other, int hand, int target, const double *point);
 void delete_player_grip_joints(int i);
 void delete_all_grip_joints(void);
 // GRIP_LEFT for body 12, GRIP_RIGHT for body 11, -1 for any other body.

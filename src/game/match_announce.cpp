@@ -14,7 +14,18 @@
 #include "game/belts.h"
 #include "game/match_bouts.h"
 
-enum { RESULT_LINE_SIZE = 256, DRAW_COLOUR = 16, RESULT_SECONDS = 3, UPGRADE_SECONDS = 100 };
+enum {
+    RESULT_LINE_SIZE = 256,
+    RESULT_MODE = 2,
+    DRAW_COLOUR = 16,
+    RESULT_SECONDS = 3,
+    UPGRADE_SECONDS = 100,
+    // The report sound: grading after a belt result, else game over, on
+    // channel 7.
+    REPORT_CHANNEL = 7,
+    SOUND_GAMEOVER = 32,
+    SOUND_GRADING = 46,
+};
 
 // Appends formatted text to a bounded line; the line stays terminated.
 __attribute__((format(printf, 2, 3)))
@@ -58,7 +69,7 @@ static int announce_upgrade(WorldState *w, int n)
     }
     if (!line[0])
         return 0;
-    game_centerprint(w, 0, 0, UPGRADE_SECONDS, "UPGRADED!", line, nullptr);
+    game_centerprint(w, RESULT_MODE, 0, UPGRADE_SECONDS, "UPGRADED!", line, nullptr);
     return 1;
 }
 
@@ -132,19 +143,35 @@ void announce_match_result(WorldState *w)
         if (nwin > 0)
             g->selected_player = winners[0];
         if (streak[0])
-            game_centerprint(w, 0, 0, RESULT_SECONDS, title, streak, money);
+            game_centerprint(w, RESULT_MODE, 0, RESULT_SECONDS, title, streak, money);
         else
-            game_centerprint(w, 0, 0, RESULT_SECONDS, title, money, nullptr);
+            game_centerprint(w, RESULT_MODE, 0, RESULT_SECONDS, title, money, nullptr);
         break;
     case RESULT_DRAW:
-        game_centerprint(w, 0, DRAW_COLOUR, RESULT_SECONDS, "DRAW!", nullptr, nullptr);
+        game_centerprint(w, RESULT_MODE, DRAW_COLOUR, RESULT_SECONDS, "DRAW!", nullptr, nullptr);
         break;
     case RESULT_BY_DQ:
         if (nlose > 0)
             g->selected_player = losers[0];
-        game_centerprint(w, 0, 0, RESULT_SECONDS, "DISQUALIFIED!", title, streak[0] ? streak : money);
+        game_centerprint(w, RESULT_MODE, 0, RESULT_SECONDS, "DISQUALIFIED!", title, streak[0] ? streak : money);
         break;
     default:
         break;
     }
+}
+
+void end_of_match_sound(const WorldState *w)
+{
+    // Only the game-over sound goes into the frame sound cache, so that the
+    // match shown again from the cache ends with it.
+    if (w && w->server_result != 0)
+        game_sound(REPORT_CHANNEL, SOUND_GRADING, 1, 0);
+    else
+        game_sound(REPORT_CHANNEL, SOUND_GAMEOVER, 1, 1);
+}
+
+void end_of_match(WorldState *w)
+{
+    end_of_match_sound(w);
+    announce_match_result(w);
 }

@@ -443,20 +443,36 @@ static void copy_rule(const RuleRow *row, MatchRules *dst, const MatchRules *src
         memcpy((char *)dst + row->offset, (const char *)src + row->offset, (size_t)row->size);
 }
 
-void fill_default_rules(int set, MatchRules *rules)
+// The defaults of a set into a cleared record. With apply_locks they go in
+// as the keys would set them: a locked rule keeps the value it had, and the
+// turn list sets the nominal turn length.
+static void fill_defaults(int set, MatchRules *rules, bool apply_locks)
 {
-    // A locked rule keeps the value it had: clearing it to 0 would wipe a
-    // remembered rule and leave, say, a match of 0 frames.
     const MatchRules old = *rules;
     memset(rules, 0, sizeof *rules);
     for (const RuleRow &row : k_rules) {
         const char *value = set ? row.multi_default : row.single_default;
-        if (value && !rule_locked(row.index))
+        if (!value || (apply_locks && rule_locked(row.index)))
+            continue;
+        // Unlocked, only the record is filled: the turn list goes in
+        // without the nominal turn length.
+        if (row.kind == RULE_KIND_TURN_LIST && !apply_locks)
+            rules_set_turnframes(rules, value);
+        else
             apply_rule(&row, value, rules, FROM_KEY);
     }
+    if (!apply_locks)
+        return;
     for (int i = 0; i < RULES_KEY_COUNT; i++)
         if (rule_locked(i))
             copy_rule(&k_rules[i], rules, &old);
+}
+
+void fill_default_rules(int set, MatchRules *rules)
+{
+    // A locked rule keeps the value it had: clearing it to 0 would wipe a
+    // remembered rule and leave, say, a match of 0 frames.
+    fill_defaults(set, rules, true);
 }
 
 // Appends to a fixed buffer with a bound; the text is cut, never overrun.
@@ -623,7 +639,6 @@ static int read_newgame_field(FieldReader *r, const RuleRow *row, int part, Matc
         if (!read_word_field(r, turn, sizeof turn))
             return 0;
         rules_set_turnframes(rules, turn);
-        rules_set_nominal_turn_length(rules->turnframe_list[0]);
         return 1;
     }
     case RULE_KIND_GRAVITY: return read_float_field(r, &rules->gravity[part]);
@@ -631,9 +646,9 @@ static int read_newgame_field(FieldReader *r, const RuleRow *row, int part, Matc
     }
 }
 
-int parse_newgame_line(const char *text, MatchRules *rules)
+int read_newgame_fields(const char *text, MatchRules *rules)
 {
-    fill_default_rules(0, rules);
+    fill_defaults(0, rules, false);
     FieldReader r = {text ? text : ""};
     int count = 0;
     while (count < NEWGAME_FIELD_COUNT) {
@@ -643,7 +658,19 @@ int parse_newgame_line(const char *text, MatchRules *rules)
             break;
         count++;
     }
+    // Counts reach arrays of two player slots: keep them in range.
+    if (rules->players < 1 || rules->players > RULES_PLAYER_SLOTS)
+        rules->players = RULES_PLAYER_SLOTS;
+    if (rules->places < 1 || rules->places >= 2)
+        rules->places = 1;
+    if (rules->teams < 2 || rules->teams > rules->players - 1)
+        rules->teams = 0;
+    return count;
+}
 
+int parse_newgame_line(const char *text, MatchRules *rules)
+{
+    const int count = read_newgame_fields(text, rules);
     if (rules_replay_playing()) {
         memset(g_replay_locks, 0, sizeof g_replay_locks);
         for (int field = 1; field <= count; field++) {
@@ -653,15 +680,7 @@ int parse_newgame_line(const char *text, MatchRules *rules)
                 g_replay_locks[row->index] = 1;
         }
     }
-
-    // Counts reach arrays of two player slots: keep them in range.
-    if (rules->players < 1 || rules->players > RULES_PLAYER_SLOTS)
-        rules->players = RULES_PLAYER_SLOTS;
-    if (rules->places < 1 || rules->places >= 2)
-        rules->places = 1;
-    if (rules->teams < 2 || rules->teams > rules->players - 1)
-        rules->teams = 0;
-
+    rules_set_nominal_turn_length(rules->turnframe_list[0]);
     g_gravity_from_mod = count < 26;
     g_dqflag_from_mod = count < 27;
     return count;

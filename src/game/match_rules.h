@@ -164,7 +164,15 @@ enum { NEWGAME_LINE_SIZE = 2048, RULE_TEXT_BUFFER_SIZE = 1024 };
 
 // "NEWGAME %i; ..." in a static buffer, valid until the next call.
 const char *make_newgame_line(int number, const MatchRules *rules);
-// Reads the text after the semicolon into rules; returns the fields read.
+// Reads the text after the semicolon into rules (the single-player defaults
+// for the fields the line lacks, the player, place and team counts kept in
+// range) and returns the fields read. Touches nothing but the record, so
+// any thread may call it: the lobby reader fills its room entries with it.
+int read_newgame_fields(const char *text, MatchRules *rules);
+// The NEWGAME line of the match about to start (main thread only):
+// read_newgame_fields, then the state the line sets for that match: the
+// replay locks during playback, the old-format flags and the nominal turn
+// length.
 int parse_newgame_line(const char *text, MatchRules *rules);
 // Reads "%f %f %f %i %i %i" into the player's engage slot; returns the
 // fields read (0 and nothing changed for a player outside the slots).

@@ -139,19 +139,29 @@ void engage_placement(const MatchRules *rules)
 
 // ---- RPG scaling ----
 
+// A percentage held to what the physics can take: bodies scaled far from
+// their size come out so light (or heavy) beside the others that the step's
+// solution is not finite, and the engine ends the program on it.
+static float rpg_factor(int32_t percent, int32_t lo, int32_t hi)
+{
+    return (float)(percent < lo ? lo : percent > hi ? hi : percent) * 0.01f;
+}
+
 void rpg_scale_world(ModWorld *m, int p, const int32_t *stats)
 {
     if (!m || p < 0 || p >= MOD_PLAYER_SLOTS || !m->body_tables[p] || !m->joint_tables[p])
         return;
     if (stats[3] > 0 && stats[4] > 0 && stats[5] > 0)
-        scale_body_template(m->body_tables[p], m->joint_tables[p], stats[3] * 0.01f, stats[4] * 0.01f,
-                            stats[5] * 0.01f);
+        scale_body_template(m->body_tables[p], m->joint_tables[p], rpg_factor(stats[3], 25, 400),
+                            rpg_factor(stats[4], 25, 400), rpg_factor(stats[5], 25, 400));
+    // The player's per-joint values from the server, then the percentages.
+    apply_rpg_joint_table(p, m->joint_tables[p]);
     for (int j = 0; j < JOINT_COUNT; j++) {
         JointDef &jd = m->joint_tables[p][j];
         if (stats[2] > 0)
-            jd.strength *= stats[2] * 0.01f;
+            jd.strength *= rpg_factor(stats[2], 1, 1000);
         if (stats[0] > 0)
-            jd.velocity *= stats[0] * 0.01f;
+            jd.velocity *= rpg_factor(stats[0], 1, 1000);
         if (stats[1] > 0)
             jd.dm_threshold = stats[1];
     }
@@ -159,12 +169,14 @@ void rpg_scale_world(ModWorld *m, int p, const int32_t *stats)
 
 // ---- names announcement ----
 
+enum { NAMES_MODE = 2, NAMES_SECONDS = 5 };
+
 void announce_names(void)
 {
     const int n = fighter_count();
     WorldState *w = get_game_state();
     if (n == 2) {
-        game_centerprint(w, 0, 0, 5, get_bout(0)->name, "vs", get_bout(1)->name);
+        game_centerprint(w, NAMES_MODE, 0, NAMES_SECONDS, get_bout(0)->name, "vs", get_bout(1)->name);
         return;
     }
     char all[CENTERPRINT_LINE_SIZE * 2] = "";
@@ -187,7 +199,7 @@ void announce_names(void)
     n_strncpyz(line1, all, (int)(cut + 1 < sizeof line1 ? cut + 1 : sizeof line1));
     if (cut < total)
         n_strncpyz(line2, all + cut + 1, sizeof line2);
-    game_centerprint(w, 0, 0, 5, line1, line2, nullptr);
+    game_centerprint(w, NAMES_MODE, 0, NAMES_SECONDS, line1, line2, nullptr);
 }
 
 // ---- new match ----
@@ -385,7 +397,9 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     w->frames_left = 0;
     clear_received_state();
     clear_server_result();
+    w->server_result = 0;   // a belt result belongs to the match it ended
     clear_pending_breaks();
+    clear_body_fractures();
     clear_match_bouts();
     if (mode == 1)
         g->own_slot = find_own_slot();
@@ -486,6 +500,7 @@ void reset_match(int keep_fighters)
     clear_contact_records();
     clear_ground_impacts();
     clear_pending_breaks();
+    clear_body_fractures();
     reset_blood_drops();
     refresh_env_objects();
     game_centerprint_clear();

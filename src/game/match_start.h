@@ -28,7 +28,8 @@ int set_rules_teams(const int32_t *values, int count, MatchRules *rules);
 int write_teams_line(char *dst, int size, const MatchRules *rules);
 
 // Scales the mod world's tables of player slot p by its six RPG stats (a
-// value <= 0 leaves its field).
+// value <= 0 leaves its field); the values the player's rpg joint table
+// holds (rpg_stats.h) replace the joints' before the percentages apply.
 void rpg_scale_world(ModWorld *m, int p, const int32_t *stats);
 
 // Empties the loaded mod name so that the next match loads the mod again.

@@ -53,6 +53,17 @@ static double body_degrees(float radians)
     return deg;
 }
 
+// A mass or density: "%f", unless that reads back as 0 (a value below
+// 0.0000005), which the reader refuses; then the digits that read back to
+// the same 32-bit float, as the reader keeps it.
+static const char *positive_text(double v, char *dst, size_t size)
+{
+    snprintf(dst, size, "%f", v);
+    if (v > 0 && strtod(dst, nullptr) == 0)
+        snprintf(dst, size, "%.9g", (double)(float)v);
+    return dst;
+}
+
 static const char *shape_word(int shape)
 {
     switch (shape) {
@@ -73,7 +84,8 @@ static void write_fighter(FILE *f, int p, const BodyDef *bodies, const JointDef 
         fprintf(f, "      sides %f %f %f\r\n", r.sides[0], r.sides[1], r.sides[2]);
         fprintf(f, "      pos %f %f %f\r\n", r.pos[0], r.pos[1], r.pos[2]);
         fprintf(f, "      rot %f %f %f\r\n", body_degrees(r.rot[0]), body_degrees(r.rot[1]), body_degrees(r.rot[2]));
-        fprintf(f, "      density %f\r\n", r.density);
+        char number[512];   // "%f" of the largest double fits
+        fprintf(f, "      density %s\r\n", positive_text(r.density, number, sizeof number));
         fprintf(f, "      force %f %f %f\r\n", r.force[0], r.force[1], r.force[2]);
         if (r.thrust_period != 0)
             fprintf(f, "      thrust %i %f %f %f\r\n", (int)r.thrust_period, r.thrust[0], r.thrust[1], r.thrust[2]);
@@ -87,10 +99,11 @@ static void write_fighter(FILE *f, int p, const BodyDef *bodies, const JointDef 
         fprintf(f, "      range %f %f\r\n", r.range[0], r.range[1]);
         fprintf(f, "      strength %f\r\n", r.strength);
         fprintf(f, "      velocity %f\r\n", r.velocity);
-        // -1 (take the rules' threshold) is what a load starts from; the
-        // statement cannot carry it, since a negative value reads as 0.
-        if (r.dm_threshold >= 0)
-            fprintf(f, "      dm_threshold %i\r\n", (int)r.dm_threshold);
+        // -1 (take the rules' threshold) is what a load starts from, so it
+        // is left out; the statement cannot carry it, since a negative value
+        // reads as 0. Any other negative value breaks like 0 and is written so.
+        if (r.dm_threshold != -1)
+            fprintf(f, "      dm_threshold %i\r\n", r.dm_threshold < 0 ? 0 : (int)r.dm_threshold);
     }
 }
 
@@ -99,11 +112,16 @@ static void write_object(FILE *f, int i, const EnvObject &o, bool surface)
     fprintf(f, "env_obj %d\r\n", i + 1);
     fprintf(f, "   shape %s\r\n", shape_word(o.shape));
     fprintf(f, "   pos %f %f %f\r\n", o.pos[0], o.pos[1], o.pos[2]);
-    fprintf(f, "   mass %f\r\n", o.mass);
-    if (o.color[3] != 1.0f)
-        fprintf(f, "   color %f %f %f %f\r\n", o.color[0], o.color[1], o.color[2], o.color[3]);
-    else
-        fprintf(f, "   color %f %f %f\r\n", o.color[0], o.color[1], o.color[2]);
+    char number[512];   // "%f" of the largest double fits
+    fprintf(f, "   mass %s\r\n", positive_text(o.mass, number, sizeof number));
+    // Three values read back with alpha 1: the alpha is written only when
+    // its text reads back as something else (an alpha of 0.9999999 written
+    // as "1.000000" would come back as 1 and be left out the next time).
+    char alpha[64];
+    snprintf(alpha, sizeof alpha, " %f", o.color[3]);
+    if (strtof(alpha, nullptr) == 1.0f)
+        alpha[0] = '\0';
+    fprintf(f, "   color %f %f %f%s\r\n", o.color[0], o.color[1], o.color[2], alpha);
     fprintf(f, "   visible %i\r\n", (int)o.visible);
     fprintf(f, "   rot %f %f %f\r\n", o.rot[0] / DEG_TO_RAD, o.rot[1] / DEG_TO_RAD, o.rot[2] / DEG_TO_RAD);
     fprintf(f, "   sides %f %f %f\r\n", o.sides[0], o.sides[1], o.sides[2]);

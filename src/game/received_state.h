@@ -57,11 +57,14 @@ ReceivedState *get_received_state(int i);
 int32_t *get_batch(int b);
 // Clears every fighter's received state, the batch table and the masks.
 void clear_received_state(void);
-
-// A player's rpg joint values (RPG_STRENGTH, RPG_SPEED, RPG_DM_THRESH).
-struct RpgJointValues {
-    float strength[JOINT_COUNT];
-    float velocity[JOINT_COUNT];
-    int32_t dm_threshold[JOINT_COUNT];
-};
-RpgJointValues *get_rpg_joint_values(int player);
+// The network turn hand-over, once the game server has sent every fighter's
+// state for the turn: 1 when every fighter's received mask holds all of the
+// complete-state bits.
+int received_state_complete(void);
+// Fighter i's bodies take the rotations,
+// places and velocities that arrived (by the fighter's received mask) and
+// the mask is cleared. A value the engine cannot take leaves the body's own.
+void apply_received_fighter_state(int i);
+// Every object that takes state gets the one P_ENV gave it; the world's
+// object-state flag is cleared. Nothing when none arrived.
+void apply_received_env_state(void);

@@ -1,4 +1,3 @@
-#include <cmath>
 // The in-memory replay: one fixed allocation of 256 frames made at start-up.
 // Recording copies values only; playback copies them back when the match
 // frame counter reaches a frame's number.
@@ -10,6 +9,7 @@
 #include "game/blood.h"
 #include "game/env_objects.h"
 #include "game/joint_breaks.h"
+#include "game/pose_check.h"
 #include "app/base/message_type.h"
 #include "game/game_callbacks.h"
 
@@ -126,7 +126,12 @@ int record_frame_into(ReplayFrame *rf, int full, int frame)
             }
             for (int k = 0; k < 4; k++)
                 rf->rotations[i][b][k] = q[k];
-            rf->body_breaks[i][b] = 0;   // no body fracture events exist in this game yet
+            rf->body_breaks[i][b] = take_body_fracture(i, b);
+            if (rf->body_breaks[i][b] != 0) {
+                if (rf->body_breaks[i][b] == 1)
+                    bits |= RF_BODY_FRACTURE;
+                count++;
+            }
         }
         bits |= RF_POSITIONS | RF_ROTATIONS | RF_LINEAR_VEL | RF_ANGULAR_VEL;
         rf->change_count[i] = count;
@@ -198,29 +203,6 @@ int store_replay_frame(int full)
     return 0;
 }
 
-// A quaternion the engine can normalise: a frame read from a file may hold
-// zeros (a QAT line that names fewer bodies) or values too small or too
-// large to square, which the engine would abort on. Such a body keeps its
-// rotation.
-static bool usable_quaternion(const double *q)
-{
-    const double n = q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3];
-    return std::isfinite(n) && n > 1e-12;
-}
-
-// Positions and velocities a frame may give a body: a broken file's huge
-// values would carry bodies beyond what the collision space can index (the
-// engine aborts). A vector outside them is not applied.
-static const double k_replay_value_limit = 1e4;
-
-static bool usable_vector(const double *v)
-{
-    for (int k = 0; k < 3; k++)
-        if (!(std::fabs(v[k]) <= k_replay_value_limit))
-            return false;
-    return true;
-}
-
 void apply_replay_frame(const ReplayFrame *rf)
 {
     const int n = fighter_count();
@@ -249,22 +231,18 @@ void apply_replay_frame(const ReplayFrame *rf)
                 p->joints[j].broken_recorded = JOINT_INTACT;   // it came from the frame
             }
         }
+        // A value the frame cannot give (never read, not finite, beyond the
+        // world) leaves the body as it is.
         for (int b = 0; b < BODY_COUNT; b++) {
             dBodyID body = p->bodies[b];
-            if ((bits & RF_POSITIONS) && usable_vector(rf->positions[i][b])) {
-                const double *v = rf->positions[i][b];
-                dBodySetPosition(body, v[0], v[1], v[2]);
-            }
-            if ((bits & RF_ROTATIONS) && usable_quaternion(rf->rotations[i][b]))
-                dBodySetQuaternion(body, rf->rotations[i][b]);
-            if ((bits & RF_ANGULAR_VEL) && usable_vector(rf->angular_vel[i][b])) {
-                const double *v = rf->angular_vel[i][b];
-                dBodySetAngularVel(body, v[0], v[1], v[2]);
-            }
-            if ((bits & RF_LINEAR_VEL) && usable_vector(rf->linear_vel[i][b])) {
-                const double *v = rf->linear_vel[i][b];
-                dBodySetLinearVel(body, v[0], v[1], v[2]);
-            }
+            if (bits & RF_POSITIONS)
+                pose_set_position(body, rf->positions[i][b]);
+            if (bits & RF_ROTATIONS)
+                pose_set_quaternion(body, rf->rotations[i][b]);
+            if (bits & RF_ANGULAR_VEL)
+                pose_set_angular_vel(body, rf->angular_vel[i][b]);
+            if (bits & RF_LINEAR_VEL)
+                pose_set_linear_vel(body, rf->linear_vel[i][b]);
         }
     }
     if (rf->objects_valid) {
@@ -272,15 +250,10 @@ void apply_replay_frame(const ReplayFrame *rf)
             EnvObjectBody *o = moving_object(k);
             if (!o)
                 continue;
-            if (usable_vector(rf->object_pos[k]))
-                dBodySetPosition(o->body, rf->object_pos[k][0], rf->object_pos[k][1], rf->object_pos[k][2]);
-            if (usable_quaternion(rf->object_rot[k]))
-                dBodySetQuaternion(o->body, rf->object_rot[k]);
-            const double *av = rf->object_angular_vel[k], *lv = rf->object_linear_vel[k];
-            if (usable_vector(av))
-                dBodySetAngularVel(o->body, av[0], av[1], av[2]);
-            if (usable_vector(lv))
-                dBodySetLinearVel(o->body, lv[0], lv[1], lv[2]);
+            pose_set_position(o->body, rf->object_pos[k]);
+            pose_set_quaternion(o->body, rf->object_rot[k]);
+            pose_set_angular_vel(o->body, rf->object_angular_vel[k]);
+            pose_set_linear_vel(o->body, rf->object_linear_vel[k]);
         }
     }
 }

@@ -2,6 +2,7 @@
 // poses; the stance files "stance/<name>.sta" hold 21 lines of position and
 // orientation.
 #include "game/stance.h"
+#include "game/pose_check.h"
 #include "app/base/data_dirs.h"
 #include "app/base/utils.h"
 #include <cmath>
@@ -82,18 +83,28 @@ int apply_stance(int fighter, int slot, double ox, double oy, double oz)
     const StanceSlot *s = get_stance_slot(slot);
     if (!p || !s || s->name[0] == '\0')
         return 1;
+    // A body whose stored pose cannot be set (or lands beyond the world
+    // with the offset) keeps its own.
+    int refused = 0;
     for (int b = 0; b < BODY_COUNT; b++) {
-        dQuaternion q = {s->quat[b][0], s->quat[b][1], s->quat[b][2], s->quat[b][3]};
-        dBodySetQuaternion(p->bodies[b], q);
-        dBodySetPosition(p->bodies[b], s->pos[b][0] + ox, s->pos[b][1] + oy, s->pos[b][2] + oz);
+        const double pos[3] = {s->pos[b][0] + ox, s->pos[b][1] + oy, s->pos[b][2] + oz};
+        if (!pose_quaternion_ok(s->quat[b]) || !pose_position_ok(pos)) {
+            refused++;
+            continue;
+        }
+        pose_set_quaternion(p->bodies[b], s->quat[b]);
+        pose_set_position(p->bodies[b], pos);
         dBodySetLinearVel(p->bodies[b], 0, 0, 0);
         dBodySetAngularVel(p->bodies[b], 0, 0, 0);
     }
+    if (refused)
+        fprintf(stderr, "Stance %s: %d bodies refused (rotation or place unusable)\n", s->name, refused);
     return 0;
 }
 
-// One body line: position x, y, z, then quaternion w, x, y, z; all finite,
-// the quaternion not zero, nothing after the seven numbers.
+// One body line: position x, y, z, then quaternion w, x, y, z; a place in
+// the world, a quaternion that can be normalised, nothing after the seven
+// numbers.
 static bool parse_stance_line(const char *line, double *pos, double *quat)
 {
     double v[7];
@@ -109,8 +120,7 @@ static bool parse_stance_line(const char *line, double *pos, double *quat)
         s++;
     if (*s != '\0')
         return false;
-    const double n = v[3] * v[3] + v[4] * v[4] + v[5] * v[5] + v[6] * v[6];
-    if (!(n > 1e-12))
+    if (!pose_position_ok(v) || !pose_quaternion_ok(v + 3))
         return false;
     for (int k = 0; k < 3; k++)
         pos[k] = v[k];

@@ -37,6 +37,7 @@ int toggle_game_running(int)
         w->frozen = 1;
         game_hook(HOOK_PAUSE);
     }
+    game_sound_breaks();
     return w->frozen ? 0 : 1;
 }
 
@@ -70,6 +71,7 @@ void enter_edit_mode(void)
     if (w->ghost_mode != 0)
         leave_ghost_mode();
     w->frozen = 1;
+    game_sound_breaks();
 }
 
 // Sound 28 (select player) on channel 6, forced, not recorded.

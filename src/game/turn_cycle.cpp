@@ -4,6 +4,7 @@
 #include "game/turn_cycle.h"
 #include <cstring>
 #include "app/base/clock.h"
+#include "app/base/options.h"
 #include "game/collision.h"
 #include "game/world_physics.h"
 #include "game/env_objects.h"
@@ -14,6 +15,7 @@
 #include "game/match_end.h"
 #include "game/match_announce.h"
 #include "game/match_rules.h"
+#include "game/received_state.h"
 #include "game/turn_control.h"
 #include "game/game_callbacks.h"
 
@@ -99,12 +101,16 @@ void turn_countdown(void)
     }
     if (replay_plays())
         return;
-    if (!network_play() && w->game_over)
+    // Network play waits while the server's result is pending; single play
+    // stops once the game is over.
+    if (network_play() ? get_server_result()->pending != 0 : w->game_over != 0)
         return;
     if (w->frames_left > 0) {
         w->frames_left--;
-        if (w->frames_left == 0)
+        if (w->frames_left == 0) {
             end_turn();
+            game_sound_breaks();
+        }
     }
 }
 
@@ -129,13 +135,15 @@ void end_turn(void)
     set_ghost_trail_complete(0);
     if (!network_play()) {
         // The preview switches the live fighters off while it runs.
-        if (get_ghost_option() != GHOST_OPTION_ALL && g->selected_player >= 0)
-            start_ghost_player(g->selected_player);
-        else
-            start_ghost_all();
+        start_single_play_preview();
     } else {
-        // The received state is applied by the network hand-over once every
-        // fighter's state lines are complete.
+        // The server's state for the turn is taken only when it arrived
+        // complete for every fighter.
+        if (received_state_complete()) {
+            for (int i = 0; i < n; i++)
+                apply_received_fighter_state(i);
+            apply_received_env_state();
+        }
         for (int i = 0; i < n; i++)
             get_player(i)->received_mask = 0;
         w->received_mask = 0;
@@ -151,10 +159,12 @@ void end_turn(void)
             else
                 start_ghost_player(g->selected_player);
         }
+        // A spectator records in mode 2 (when the rules hold a frame): its
+        // turn end both sets the deadline and switches to holding the frame.
         const uint32_t deadline = (uint32_t)get_match_rules()->reactiontime * 1000u + clock_ms();
-        if (g_record_mode == RECORD_EVERY_FRAME || g->own_slot == -1) {
+        if (g_record_mode == RECORD_EVERY_FRAME || g->own_slot == -1)
             g->turn_deadline = deadline;
-        } else if (g_record_mode == RECORD_THEN_HOLD) {
+        if (g_record_mode == RECORD_THEN_HOLD) {
             g->turn_deadline = deadline;
             w->net_decision_frame = w->frame;
             g_record_mode = RECORD_HOLD_FRAME;
@@ -167,20 +177,23 @@ void end_turn(void)
     game_hook(HOOK_ENTER_FREEZE);
 }
 
-// End of a match: the report, limp losers, the last network frame; end
-// frame set so that the automatic replay follows.
+// End of a match: the report (sound and result), limp losers, the last
+// network frame, the automatic save; end frame set so that the automatic
+// replay follows.
 static void handle_match_end(WorldState *w)
 {
     if (!replay_plays())
         game_hook(HOOK_END_GAME, w->result_kind);
     if (w->gameover_timelimit == -1)
         return;
-    announce_match_result(w);
+    end_of_match(w);
     for (int i = 0; i < fighter_count(); i++)
         if (w->losers[i] == i)
             relax_all(i);
     if (network_play())
         store_replay_frame(1);
+    if (!replay_plays() && option_get(OPT_AUTOSAVE))
+        game_replay_autosave();
     w->end_frame = w->frame;
 }
 
@@ -219,6 +232,7 @@ void step_world(int quiet)
     if (!quiet && !w->frozen) {
         limit_body_velocities();
         game_sound_frame(w);
+        reset_contact_stats();
         if (w->ghost_mode == 0) {
             world_physics_step();
             if (get_contact_count() > 0)
@@ -288,6 +302,12 @@ void run_match_tick(int arg)
     get_game_globals()->now_ms = clock_ms();
     turn_countdown();
     check_turn_timeout();
+    // A new single-play match names the preview mode without starting the
+    // preview. Stepping the preview then would move the live fighters, which
+    // are still on, through a ghost space without their floor, and the first
+    // turn would break them on it: the first tick starts it as a turn end does.
+    if (w->ghost_mode != 0 && !ghost_preview_started())
+        start_single_play_preview();
     if (w->ghost_mode == 0)
         step_world(arg);
     else if (ghost_trail_complete())

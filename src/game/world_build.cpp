@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "app/base/alloc_hooks.h"
 #include "game/blood.h"
 #include "game/collision.h"
 #include "game/env_objects.h"
@@ -401,6 +402,18 @@ static dGeomID create_ground(dSpaceID space, float friction)
     return plane;
 }
 
+// The engine's memory goes through the counting functions, and its errors
+// and messages through our printers: a message is printed and play goes on.
+static void install_engine_handlers(void)
+{
+    dSetAllocHandler(counting_alloc);
+    dSetReallocHandler(counting_realloc);
+    dSetFreeHandler(counting_free);
+    dSetErrorHandler(print_engine_error);
+    dSetDebugHandler(print_engine_debug);
+    dSetMessageHandler(print_engine_message);
+}
+
 int init_world(const ModWorld *m)
 {
     GameGlobals *g = get_game_globals();
@@ -420,6 +433,7 @@ int init_world(const ModWorld *m)
         sanitize_joint_table(active->joint_tables[s]);
     }
 
+    install_engine_handlers();
     dInitODE2(0);
     g->world = dWorldCreate();
     g->space = dHashSpaceCreate(0);

@@ -63,7 +63,7 @@ TEST(Login, StoredLoginReadsAsUtf8)
     };
     bool loaded = false;
     for (const auto &r : rows) {
-        kxtest::write_file(LOGIN_FILE, r.bytes);
+        kxtest::write_file("kx_login.dat", r.bytes);
         testing::internal::CaptureStderr();
         EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), r.rc) << r.bytes;
         testing::internal::GetCapturedStderr();

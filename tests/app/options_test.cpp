@@ -53,3 +53,17 @@ TEST(CommandLine, OverlongFileNamesAreRefused)
     EXPECT_STREQ(get_command_line_names()->replay, "ok.rpl");
     EXPECT_EQ(get_command_line_names()->replay_count, 2);
 }
+
+// The renderer's features (fluid .. shaders) are switched by the renderer,
+// never by name; the rows around them are.
+TEST(Options, SetByNameRefusesTheRendererFeatures)
+{
+    const struct { const char *name; int row, result; } rows[] = {
+        {"avatar", OPT_AVATAR, 0}, {"fluid", OPT_FLUID, 2}, {"shaders", OPT_SHADERS, 2}, {"noreload", OPT_NORELOAD, 0}};
+    for (const auto &r : rows) {
+        const int before = option_get(r.row);
+        EXPECT_EQ(set_option_by_name(r.name, 7), r.result) << r.name;
+        EXPECT_EQ(option_get(r.row), r.result ? before : 7) << r.name;
+    }
+    EXPECT_EQ(set_option_by_name("Shaders", 1), 1);
+}

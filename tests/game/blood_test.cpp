@@ -30,3 +30,16 @@ TEST_F(WorldTest, BloodRingsWrapAndReuseDropZero)
     EXPECT_EQ(dBodyGetLinearVel(d->body)[2], 0);
     EXPECT_EQ(dBodyGetPosition(d->body)[0], 2);
 }
+
+// Drops sit out of the collision until placed: one placed after a reset
+// lands on the ground and splashes instead of falling through it.
+TEST_F(WorldTest, DropPlacedAfterResetLandsAndSplashes)
+{
+    reset_blood_drops();
+    reset_blood_splash(0);
+    spawn_blood(0, 3, 2.5, 2.5, 0.4);
+    for (int k = 0; k < 100; k++)
+        world_physics_step();
+    EXPECT_GT(get_blood_splash_count(), 0);
+    EXPECT_GT(dBodyGetPosition(get_blood_drop(0)->body)[2], 0.0);
+}

@@ -2,6 +2,7 @@
 // mutated binary blocks from every source, then a check that every record
 // the handlers fill is still in range.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -23,6 +24,7 @@
 #include "game/turn_control.h"
 #include "game/received_state.h"
 #include "game/world_build.h"
+#include "game/ghost.h"
 #include "gui/services/chat_log.h"
 #include "net/records/bout_list.h"
 #include "net/records/custom_record.h"
@@ -37,6 +39,8 @@ namespace {
 // 1,000,000. `make fuzz` runs KX_FUZZ_SCALE times as many.
 constexpr long FUZZ_ITERATIONS = 900000;
 constexpr long REPLAY_FILE_UNITS = 100000;
+// Inputs that are read and then played on: the game ticks after each.
+constexpr long PLAYED_INPUTS = 24;
 
 long fuzz_iterations() { return FUZZ_ITERATIONS * kxtest::fuzz_scale(); }
 
@@ -81,6 +85,24 @@ std::string seed_line(std::mt19937 &rng)
     line += pick(rng, sample_args);
     line += "\n";
     return line;
+}
+
+// Arguments that attack the values: extreme, non-finite and zero numbers
+// (zero quaternions), huge and negative indexes.
+const char *hostile_args[] = {
+    "1e308 -1e308 1e308 1e308 -1e308 1e308 1e308", "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0", "1e-320 1e-320 1e-320",
+    "nan nan nan nan", "1 nan 2 inf 3 -inf", "-2147483648 2147483647 -1 21 20 99999", "1e5 1e5 1e5 1 0 0 0",
+    "0 0 0 0 1e200 1e200 1e200 1e200", "1.7976931348623157e308 4.9e-324 -0 0", "999 2 -999 1",
+};
+
+// A line of any keyword but NEWGAME with a few hostile arguments.
+std::string hostile_line(std::mt19937 &rng)
+{
+    std::string line = command_table()[1 + rng() % (COMMAND_TABLE_ROWS - 1)].keyword;
+    line += " " + std::string(rng() % 2 ? pick(rng, extreme_numbers) : rng() % 2 ? "0" : "1") + ";";
+    for (int k = 1 + (int)(rng() % 12); k > 0; k--)
+        line += std::string(pick(rng, hostile_args)) + " ";
+    return line + "\n";
 }
 
 void mutate(std::mt19937 &rng, std::string &s)
@@ -329,23 +351,122 @@ std::vector<std::string> base_replay_lines()
 
 const char *block_rows[] = {"P_POS", "P_QAT", "P_LINVEL", "P_ANGVEL", "P_ENV"};
 
+size_t first_frame_line(const std::vector<std::string> &base)
+{
+    size_t k = 0;
+    while (k < base.size() && base[k].compare(0, 6, "FRAME ") != 0)
+        k++;
+    return k;
+}
+
+// A replay file from the base replay with mutated, dropped, duplicated,
+// foreign and hostile lines, blocks after P_ rows, CR LF line ends and a
+// cut-off end. *units grows by the lines and blocks in it.
+std::string fuzzed_replay(std::mt19937 &rng, const std::vector<std::string> &base, size_t first_frame, long *units)
+{
+    std::string file;
+    const bool crlf = rng() % 4 == 0;
+    // The header once, the frames three times: every file starts a match
+    // (and clears its frame cache), so longer files keep the run short.
+    std::vector<const std::string *> seeds;
+    for (const std::string &seed : base)
+        seeds.push_back(&seed);
+    for (int copy = 0; copy < 2; copy++)
+        for (size_t k = first_frame; k < base.size(); k++)
+            seeds.push_back(&base[k]);
+    for (const std::string *seed_ptr : seeds) {
+        const unsigned pick = rng() % 32;
+        if (pick == 0)
+            continue;   // dropped
+        std::string line = pick == 1 ? seed_line(rng) : pick == 2 ? hostile_line(rng) : *seed_ptr;
+        if (pick < 10)
+            mutate(rng, line);
+        if (crlf && !line.empty() && line.back() == '\n')
+            line.insert(line.size() - 1, "\r");
+        file += line;
+        (*units)++;
+        if (rng() % 12 == 0) {
+            file += block_rows[rng() % 5];
+            file += " " + std::to_string((int)(rng() % 4) - 1) + ";\n";
+            file += random_block(rng);
+            *units += 2;
+        }
+    }
+    if (rng() % 6 == 0)
+        file.resize(rng() % (file.size() + 1));   // the end comes anywhere
+    return file;
+}
+
+void tick(int n)
+{
+    for (int k = 0; k < n; k++)
+        run_match_tick(0);
+}
+
+// The game goes on after an input: a loaded replay plays back for a while
+// and is taken over, the preview of all fighters makes a short trail and
+// replays it, then a turn is committed and played.
+void play_on(std::mt19937 &rng)
+{
+    if (get_game_globals()->replay_mode != 0) {
+        start_playback(0);
+        tick(6 + (int)(rng() % 12));
+        enter_edit_mode();
+    }
+    const int length = 3 + (int)(rng() % 10);
+    set_ghost_speed_length(1.0f, length);
+    start_ghost_all();
+    tick(2 * length + 2);
+    leave_ghost_mode();
+    commit_turn(0);
+    for (int k = 0; k < 30 && game_is_running(); k++)
+        tick(1);
+}
+
+bool finite_n(const dReal *v, int n) { return std::all_of(v, v + n, [](dReal x) { return std::isfinite(x); }); }
+
+void expect_bodies_finite(long input)
+{
+    for (int i = 0; i < get_game_globals()->built_players; i++)
+        for (dBodyID b : get_player(i)->bodies)
+            ASSERT_TRUE(finite_n(dBodyGetPosition(b), 3) && finite_n(dBodyGetLinearVel(b), 3) &&
+                        finite_n(dBodyGetAngularVel(b), 3) && finite_n(dBodyGetQuaternion(b), 4))
+                << "input " << input << ", record " << i;
+}
+
 } // namespace
 
-// Replay files made from a real replay with mutated, dropped, duplicated and
-// foreign lines, binary blocks after P_ rows (whole, short, cut, bad counts),
-// CR LF line ends and cut-off ends, read by the replay reader; some are then
-// played for two frames.
-TEST(CommandFuzz, MutatedReplayFilesReadAndPlayWithRecordsInRange)
+// Reading a replay starts its match with the preview of fighter 0 set but
+// its ghost off: the trail holds no pose for that ghost when the preview
+// restarts it and the trail is replayed.
+TEST(CommandFuzz, ReplayReadThenTickedReplaysTrailWithoutUnusablePoses)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    ASSERT_EQ(init_game(), 0);
+    std::string text;
+    for (const std::string &line : base_replay_lines())
+        text += line;
+    kxtest::write_file("match.rpl", text);
+    ASSERT_EQ(read_replay_file("match.rpl"), 0);
+    tick(GHOST_TRAIL_FRAMES + 20);
+    EXPECT_TRUE(ghost_trail_complete());
+    expect_bodies_finite(0);
+    free_game();
+}
+
+// Replay files made from a real replay with mutated, dropped, duplicated,
+// foreign and hostile lines, binary blocks after P_ rows (whole, short, cut,
+// bad counts), CR LF line ends and cut-off ends, read by the replay reader.
+TEST(CommandFuzz, MutatedReplayFilesReadWithRecordsInRange)
 {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd(dir.path());
     ASSERT_EQ(init_game(), 0);
     const std::vector<std::string> base = base_replay_lines();
     ASSERT_GT(base.size(), 20u);
-    size_t first_frame_line = 0;
-    while (first_frame_line < base.size() && base[first_frame_line].compare(0, 6, "FRAME ") != 0)
-        first_frame_line++;
-    ASSERT_LT(first_frame_line, base.size());
+    const size_t first_frame = first_frame_line(base);
+    ASSERT_LT(first_frame, base.size());
 
     std::mt19937 rng(20240612u);
     const long target = REPLAY_FILE_UNITS * kxtest::fuzz_scale();
@@ -353,49 +474,10 @@ TEST(CommandFuzz, MutatedReplayFilesReadAndPlayWithRecordsInRange)
     {
         kxtest::QuietStreams quiet(false);
         while (units < target) {
-            std::string file;
-            const bool crlf = rng() % 4 == 0;
-            // The header once, the frames three times: every file starts a
-            // match (and clears its frame cache), so longer files keep the
-            // run short.
-            std::vector<const std::string *> seeds;
-            for (const std::string &seed : base)
-                seeds.push_back(&seed);
-            for (int copy = 0; copy < 2; copy++)
-                for (size_t k = first_frame_line; k < base.size(); k++)
-                    seeds.push_back(&base[k]);
-            for (const std::string *seed_ptr : seeds) {
-                const std::string &seed = *seed_ptr;
-                const unsigned pick = rng() % 32;
-                if (pick == 0)
-                    continue;   // dropped
-                std::string line = pick == 1 ? seed_line(rng) : seed;
-                if (pick < 10)
-                    mutate(rng, line);
-                if (crlf && !line.empty() && line.back() == '\n')
-                    line.insert(line.size() - 1, "\r");
-                file += line;
-                units++;
-                if (rng() % 12 == 0) {
-                    file += block_rows[rng() % 5];
-                    file += " " + std::to_string((int)(rng() % 4) - 1) + ";\n";
-                    file += random_block(rng);
-                    units += 2;
-                }
-            }
-            if (rng() % 6 == 0)
-                file.resize(rng() % (file.size() + 1));   // the end comes anywhere
+            const std::string file = fuzzed_replay(rng, base, first_frame, &units);
             kxtest::write_file("fuzz.rpl", file);
             ASSERT_EQ(read_replay_file("fuzz.rpl"), 0);
             files++;
-            // A few steps of playback: the fuzzed frames reach the bodies.
-            // Mutated positions can pile the bodies into each other, which
-            // makes a step slow, so only every 64th file plays.
-            if (files % 64 == 0) {
-                start_playback(0);
-                for (int k = 0; k < 2; k++)
-                    run_match_tick(0);
-            }
             if (files % 64 == 0) {
                 expect_replay_in_range();
                 chat_clear_all();
@@ -404,5 +486,42 @@ TEST(CommandFuzz, MutatedReplayFilesReadAndPlayWithRecordsInRange)
     }
     fprintf(stderr, "%ld replay files, %ld lines and blocks\n", files, units);
     expect_records_in_range();
+    free_game();
+}
+
+// The whole game after hostile input: each fuzzed replay file and each batch
+// of server lines (with the network hand-over of the state they carry) is
+// played on; no input may end the program or leave a body not finite.
+TEST(CommandFuzz, FuzzedReplaysAndServerLinesPlayOnWithFiniteBodies)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    ASSERT_EQ(init_game(), 0);
+    const std::vector<std::string> base = base_replay_lines();
+    CommandCursor cursor;
+    command_cursor_reset(&cursor);
+    std::mt19937 rng(20261207u);
+    long units = 0;
+    kxtest::QuietStreams quiet(false);
+    for (long input = 0; input < PLAYED_INPUTS * kxtest::fuzz_scale(); input++) {
+        if (input % 2 == 0) {
+            kxtest::write_file("fuzz.rpl", fuzzed_replay(rng, base, first_frame_line(base), &units));
+            ASSERT_EQ(read_replay_file("fuzz.rpl"), 0);
+        } else {
+            for (int k = 8 + (int)(rng() % 24); k > 0; k--) {
+                std::string line = rng() % 4 ? hostile_line(rng) : seed_line(rng);
+                if (rng() % 4 == 0)
+                    mutate(rng, line);
+                parse_cmd(CMD_SOURCE_SERVER, line.c_str(), (int)line.size(), &cursor);
+            }
+            for (int i = 0; i < get_game_state()->players; i++)
+                apply_received_fighter_state(i);
+            apply_received_env_state();
+        }
+        play_on(rng);
+        expect_bodies_finite(input);
+        if (HasFatalFailure())
+            return;
+    }
     free_game();
 }

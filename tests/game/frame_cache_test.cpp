@@ -74,3 +74,26 @@ TEST_F(MatchTest, RestoreBringsEveryGeomBack)
     EXPECT_EQ(get_ground_impact(1)->pos[0], 0.5);
     EXPECT_EQ(get_ground_impact(1)->countdown, stored_impact.countdown);
 }
+
+// A new match leaves nothing of the last one's snapshots: an entry not yet
+// stored reads as zero and restores nothing, and a stored one keeps no field
+// that its store did not write (here a grip anchor).
+TEST_F(MatchTest, ClearedEntriesReadAsZeroAndRestoreNothing)
+{
+    Player *p = get_player(0);
+    p->grip_joints[R_HAND] = dJointCreateHinge(get_game_globals()->world, nullptr);
+    dJointSetHingeAnchor(p->grip_joints[R_HAND], 0.5, 0.25, 1.5);
+    frame_cache_store(5);
+    delete_all_grip_joints();
+    frame_cache_clear();
+    p->injury = 3;
+    static const FrameCacheEntry zero = {};
+    EXPECT_EQ(memcmp(frame_cache_entry(5), &zero, sizeof zero), 0);
+    const std::vector<double> before = body_positions();
+    frame_cache_restore(5);
+    EXPECT_EQ(p->injury, 3);
+    EXPECT_EQ(body_positions(), before);
+    frame_cache_store(5);
+    EXPECT_EQ(frame_cache_valid(5), 1u);
+    EXPECT_EQ(frame_cache_entry(5)->grip_anchor[0][0][1], 0.0);
+}

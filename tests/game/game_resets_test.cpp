@@ -64,6 +64,7 @@ TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
 {
     ScriptContext ctx;
     set_nick("Rook");
+    set_player_name(1, "Guest");
     MatchRules *next = get_next_match_rules();
     next->teams = 2;
     next->team_of[0] = next->team_of[1] = 1;
@@ -78,6 +79,7 @@ TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
     EXPECT_EQ(get_match_rules()->team_of[0], 0);
     EXPECT_EQ(get_match_rules()->team_of[1], 1);
     EXPECT_STREQ(get_player(0)->name, "Rook");
+    EXPECT_STREQ(get_player(1)->name, "zud");
     EXPECT_EQ(camera_key_count(), 0);
     EXPECT_EQ(get_game_state()->frame, 0);
     EXPECT_EQ(get_game_state()->frozen, 1);
@@ -85,6 +87,9 @@ TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
         EXPECT_NE(get_joint_state(0, j), MOTOR_HOLD) << j;
         EXPECT_EQ(get_joint_state(1, j), MOTOR_HOLD) << j;
     }
+    set_nick("");
+    reset_game();
+    EXPECT_STREQ(get_player(0)->name, "vako");
 }
 
 TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)

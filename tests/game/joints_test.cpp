@@ -4,6 +4,8 @@
 #include "game/env_objects.h"
 #include "game/joints.h"
 #include "game/mod_world.h"
+#include "game/pose_check.h"
+#include <cmath>
 #include "world_fixture.h"
 
 // A static box right where fighter 0's left hand is.
@@ -72,4 +74,26 @@ TEST_F(WorldTest, GrippingHandOnStaticObjectMakesOneGripJointAndNoRecord)
     dVector3 s;
     dGeomBoxGetLengths(p->body_geoms[L_HAND], s);
     EXPECT_NEAR(s[0], 0.22, 1e-6);
+}
+
+// Joint rows from a mod, rpg statistics or a server can hold any number: the
+// motor takes a bounded one and the world steps on, finite.
+TEST_F(WorldTest, UnboundedJointRowsDriveBoundedMotors)
+{
+    Player *p = get_player(0);
+    const float rows[][2] = {{1e30f, 1e30f}, {INFINITY, -INFINITY}, {NAN, NAN}, {-5.0f, 3.0f}};
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        p->joint_defs[j].strength = rows[j % 4][0];
+        p->joint_defs[j].velocity = rows[j % 4][1];
+        ASSERT_EQ(drive_joint(0, j, j % 2 ? MOTOR_FWD : MOTOR_HOLD), 0);
+        const dReal f = dJointGetHingeParam(p->hinges[j], dParamFMax);
+        const dReal v = dJointGetHingeParam(p->hinges[j], dParamVel);
+        EXPECT_TRUE(f >= 0 && f <= MOTOR_FORCE_LIMIT) << j;
+        EXPECT_TRUE(std::fabs(v) <= POSE_VELOCITY_LIMIT) << j;
+    }
+    for (int k = 0; k < 50; k++)
+        world_physics_step();
+    for (int b = 0; b < BODY_COUNT; b++)
+        for (int c = 0; c < 3; c++)
+            ASSERT_TRUE(std::isfinite(body_pos(0, b)[c])) << b;
 }

@@ -74,6 +74,7 @@ TEST_F(ResultTest, LastFrameDecidesOnTruncatedScores)
         if (c.winner >= 0) {
             EXPECT_EQ(get_game_globals()->selected_player, c.winner);
         } else {
+            EXPECT_EQ(centerprint_state()->mode, 2);
             EXPECT_EQ(centerprint_state()->colour, 16);
             EXPECT_EQ(centerprint_state()->duration_ms, 3000u);
         }

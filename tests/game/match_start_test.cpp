@@ -1,14 +1,19 @@
 // Starting a match: the fallback for a missing mod, the default start and
 // the engage placement.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/base/text.h"
+#include "game/env_objects.h"
+#include "game/game_callbacks.h"
 #include "game/match_start.h"
+#include "game/rpg_stats.h"
 #include "game/stance.h"
 #include "game/joints.h"
 #include "game/turn_cycle.h"
@@ -154,4 +159,72 @@ TEST_F(MatchStart, ExplicitPlacementAndHeight)
     const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
     EXPECT_NEAR(h1[0], s1->pos[HEAD][0] - 1.0, 1e-6);
     EXPECT_NEAR(h1[1], s1->pos[HEAD][1], 1e-6);
+}
+
+// The worlds a match is built from, each a rebuild: an rpg match shaped by
+// an overlay and the statistics, a named mod, and the built-in world again.
+TEST_F(MatchStart, RpgAndNamedModWorldsAndTheWayBack)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    for (const char *d : {"custom", "custom/Beta", "data", "data/mod"})
+        mkdir(d, 0755);
+    kxtest::write_file("custom/Beta/rpg.kxm", "joint neck\nstrength 3\nbody head\nsides 0.3\n");
+    kxtest::write_file("data/mod/arena.kxm", "env_obj 1\npos 0 3 0.5\ngamerule\nmatchframes 321\n");
+    set_player_name(0, "Alpha");
+    set_player_name(1, "Beta");
+    const int32_t alpha[RPG_STATS] = {200, 40, 150, 110, 110, 110}, beta[RPG_STATS] = {0, 0, 200, 0, 0, 0};
+    memcpy(get_rpg_stats(0)->value, alpha, sizeof alpha);
+    memcpy(get_rpg_stats(1)->value, beta, sizeof beta);
+    const double plain_mass = get_player(0)->total_mass;
+    rules_.rpg = 1;
+    new_match(0, 0, &rules_, 0);
+    clear_rpg_stats();
+    const JointDef &a = get_player(0)->joint_defs[NECK], &b = get_player(1)->joint_defs[NECK];
+    EXPECT_EQ(std::vector<float>({a.velocity, a.strength, (float)a.dm_threshold, b.strength}),
+              std::vector<float>({100, 1.5f, 40, 6}));   // Beta's: the overlay's 3, doubled
+    EXPECT_GT(get_player(0)->total_mass, plain_mass * 1.2);
+    EXPECT_NEAR(dGeomSphereGetRadius(get_player(1)->body_geoms[HEAD]), 0.3, 1e-6);
+
+    MatchRules r = rules_;
+    n_strncpyz(r.mod, "arena.kxm", sizeof r.mod);
+    new_match(0, 0, &r, 0);
+    EXPECT_NE(get_env_object(0), nullptr);
+    EXPECT_EQ(get_match_rules()->matchframes, 321);
+    EXPECT_NEAR(dGeomSphereGetRadius(get_player(1)->body_geoms[HEAD]), 0.2, 1e-6);
+
+    n_strncpyz(r.mod, "Classic.KXM", sizeof r.mod);
+    new_match(0, 0, &r, 0);
+    EXPECT_EQ(get_env_object(0), nullptr);
+    EXPECT_EQ(get_match_rules()->matchframes, rules_.matchframes);
+    EXPECT_NEAR(get_player(0)->total_mass, plain_mass, 1e-9);
+}
+
+namespace {
+std::string g_printed;
+void keep_centerprint(WorldState *, int, int, int seconds, const char *l1, const char *l2, const char *)
+{
+    g_printed = std::to_string(seconds) + "|" + l1 + "|" + l2;
+}
+} // namespace
+
+// Other than two fighters (the game holds at most two): a lone fighter of a
+// network match stands on the circle, turned by the rules, and is announced.
+TEST_F(MatchStart, LoneFighterStandsOnTheCircleAndIsAnnounced)
+{
+    game_callbacks()->centerprint = keep_centerprint;
+    n_strncpyz(get_bout(0)->name, "Solo", sizeof get_bout(0)->name);
+    rules_.players = 1;
+    rules_.engagerotation = 90;
+    new_match(1, 0, &rules_, 0);
+    game_callbacks()->centerprint = nullptr;
+    get_game_globals()->network_mode = 0;
+    clear_bouts();
+    ASSERT_EQ(fighter_count(), 1);
+    EXPECT_EQ(g_printed, "5|Solo|");
+    const StanceSlot *s = get_stance_slot(get_player(0)->stance_slot);
+    EXPECT_NEAR(dBodyGetPosition(get_player(0)->bodies[HEAD])[0], s->pos[HEAD][0] + 0.5, 1e-6);
+    double f[2];
+    facing(0, f);
+    EXPECT_NEAR(std::fabs(f[0]), 1.0, 1e-6);   // a quarter turn from facing along y
 }

@@ -182,10 +182,18 @@ TEST_F(ModTest, WriteLoadWriteGivesTheSameBytes)
     ASSERT_EQ(load_mod("every.kxm"), 0);
     ModWorld *m = build_mod_world();
     ASSERT_NE(m, nullptr);
+    // An alpha that prints as 1 and a threshold below -1 (breaks as 0).
+    m->env_objects[2].color[3] = 0.9999999f;
+    m->joint_tables[1][R_KNEE].dm_threshold = -5;
+    m->env_objects[1].mass = 2e-7;   // "%f" would write 0, which reads as an error
     ASSERT_EQ(write_mod_file(m, "data/mod/first.kxm"), 0);
     const std::string first = kxtest::read_file("data/mod/first.kxm");
 
     EXPECT_EQ(load_errors("first.kxm"), "");
+    EXPECT_EQ(get_loaded_joint_table(1)[R_KNEE].dm_threshold, 0);
+    EXPECT_EQ(get_loaded_joint_table(1)[L_KNEE].dm_threshold, -1);
+    EXPECT_EQ(get_loaded_joint_table(0)[NECK].dm_threshold, 50);
+    EXPECT_NEAR(get_loaded_mod_world()->env_objects[1].mass, 2e-7, 1e-13);
     ASSERT_EQ(write_mod_file(build_mod_world(), "data/mod/second.kxm"), 0);
     EXPECT_EQ(kxtest::read_file("data/mod/second.kxm"), first);
 

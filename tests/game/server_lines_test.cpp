@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "game/protocol/command_table.h"
 #include "game/joint_breaks.h"
@@ -10,6 +11,7 @@
 #include "game/match_start.h"
 #include "game/protocol/line_handlers_match.h"
 #include "game/received_state.h"
+#include "game/body_defs.h"
 #include "world_fixture.h"
 
 namespace {
@@ -64,6 +66,11 @@ TEST_F(ServerLines, BreaksBatchesAndTurnInput)
     EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].set, 1);
     EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].second, 5);
     EXPECT_EQ(get_received_state(1)->grab[GRIP_LEFT].point[2], 2.5);
+    // The grip code holds fighter 1's left hand to fighter 0's body 5.
+    EXPECT_TRUE(dAreConnected(get_player(1)->bodies[12], get_player(0)->bodies[5]));
+    testing::internal::CaptureStderr();
+    line("GRAB 0; -1 3 11 0 0 0 0\n");   // no such environment object
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("GRAB: nothing to grip"), std::string::npos);
     line("WORLD 0;\n");
     EXPECT_EQ(get_game_state()->received_mask, RECV_WORLD);
 }
@@ -93,6 +100,42 @@ TEST_F(ServerLines, Results)
     EXPECT_EQ(get_player(1)->received_mask & RECV_GROUND_IMPACT, RECV_GROUND_IMPACT);
 }
 
+// The entry -1 commits the bout list; with fewer bouts than fighters the
+// match starts again at frame 0.
+TEST_F(ServerLines, CommittedBoutListShortOfFightersResetsTheMatch)
+{
+    for (int bouts : {2, 1}) {
+        get_game_state()->frame = 37;
+        for (int b = 0; b < bouts; b++)
+            line("BOUT " + std::to_string(b) + ";1 0 0 0 0 0 ann 0\n");
+        line("BOUT -1;\n");
+        EXPECT_EQ(get_game_state()->frame, bouts == 2 ? 37 : 0);
+    }
+}
+
+// The rpg joint rows a server sends build the rpg match's fighter, before
+// the strength percentage of its statistics applies.
+TEST_F(ServerLines, RpgJointLinesShapeTheRpgMatchFighter)
+{
+    testing::internal::CaptureStderr();
+    line("RPG_STRENGTH 1; 500 -3\n");
+    line("RPG_SPEED 1; 7.5\n");
+    line("RPG_DM_THRESH 1; 40\n");
+    line("RPG 1;0 0 200 0 0 0\n");
+    testing::internal::GetCapturedStderr();
+    MatchRules r;
+    fill_default_rules(0, &r);
+    r.rpg = 1;
+    new_match(0, 0, &r, 0);
+    const JointDef *b = builtin_joint_table(), *j = get_player(1)->joint_defs;
+    EXPECT_FLOAT_EQ(j[0].strength, 1000);
+    EXPECT_FLOAT_EQ(j[1].strength, b[1].strength * 2);   // -3 refused
+    EXPECT_FLOAT_EQ(j[0].velocity, 7.5f);
+    EXPECT_FLOAT_EQ(j[1].velocity, b[1].velocity);
+    EXPECT_EQ(j[0].dm_threshold, 40);
+    EXPECT_FLOAT_EQ(get_player(0)->joint_defs[0].strength, b[0].strength);
+}
+
 TEST_F(ServerLines, TeamsEngageAndNewgame)
 {
     line("TEAMS 2;0 1\n");
@@ -118,4 +161,20 @@ TEST_F(ServerLines, TeamsEngageAndNewgame)
     EXPECT_EQ(get_game_globals()->network_mode, 1);
     EXPECT_EQ(server_matches_started(), 1);
     EXPECT_EQ(get_game_state()->frozen, 1);
+}
+
+// The hand-over sets what arrived; a rotation that cannot be normalised (the
+// zero groups QAT did not fill) leaves the body's own.
+TEST_F(ServerLines, HandOverSetsArrivedStateAndKeepsUnusableRotations)
+{
+    dBodyID head = get_player(0)->bodies[0], chest = get_player(0)->bodies[1], foot = get_player(0)->bodies[20];
+    const std::vector<double> foot_q(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4);
+    line("POS 0; 1 2 3 4 5 6\n");
+    line("QAT 0; 0 0 1 0 0 1 0 0\n");
+    apply_received_fighter_state(0);
+    EXPECT_EQ(std::vector<double>(dBodyGetPosition(head), dBodyGetPosition(head) + 3), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(std::vector<double>(dBodyGetPosition(chest), dBodyGetPosition(chest) + 3), (std::vector<double>{4, 5, 6}));
+    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(chest), dBodyGetQuaternion(chest) + 4), (std::vector<double>{0, 1, 0, 0}));
+    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4), foot_q);
+    EXPECT_EQ(get_player(0)->received_mask, 0);
 }

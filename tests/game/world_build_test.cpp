@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#include "app/base/alloc_hooks.h"
 #include "game/collision.h"
 #include "game/body_defs.h"
 #include "game/joint_breaks.h"
@@ -96,4 +97,22 @@ TEST_F(WorldTest, ResetFightersRestoresHandsStopsAndGrips)
     EXPECT_EQ(dJointGetBody(p->hinges[R_KNEE], 0), p->bodies[R_LEG]);
     EXPECT_NEAR(dJointGetHingeParam(p->hinges[R_KNEE], dParamLoStop), 0.0, 1e-9);
     EXPECT_NEAR(dJointGetHingeParam(p->hinges[R_KNEE], dParamHiStop), 2.3, 1e-6);
+}
+
+// The world builder hands the engine our allocation functions and printers:
+// a message is printed and play goes on; an error is printed before the
+// engine ends the program.
+TEST_F(WorldTest, EngineMemoryAndMessagesGoThroughOurHandlers)
+{
+    const uint32_t allocs = get_alloc_counters().allocs;
+    dBodyDestroy(dBodyCreate(get_game_globals()->world));
+    EXPECT_GT(get_alloc_counters().allocs, allocs);
+
+    testing::internal::CaptureStderr();
+    dMessage(3, "odd value %d", 7);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Physics engine message 3: odd value 7\n");
+    for (int k = 0; k < 5; k++)
+        world_physics_step();
+
+    EXPECT_EXIT(dError(2, "bad %s", "thing"), testing::ExitedWithCode(1), "Physics engine error 2: bad thing");
 }

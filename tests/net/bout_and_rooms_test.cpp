@@ -1,11 +1,10 @@
-// The bout list, the spectator names and the lobby room list.
+// The bout list, the spectator names and the lobby room list (filled by the
+// lobby reader's thread while the main thread reads it: LobbyThread).
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "net/records/bout_list.h"
 #include "net/records/server_list.h"
@@ -47,8 +46,7 @@ TEST(BoutList, SpectatorNamesAreSplitAtTabsAndBounded)
     EXPECT_EQ(get_spectator_count(), 0);
 }
 
-// (Lobby lines filling a whole room entry through parse_cmd are checked in
-// CommandTable.ServerLineFromAGameServerIsDroppedAndFromTheLobbyReachesTheRooms.)
+// (Lobby lines reach the room entries through parse_cmd in LobbyThread.)
 TEST(ServerList, LobbyLinesNeedAnEntryAndAreTrimmed)
 {
     auto list = std::make_unique<ServerList>();
@@ -96,30 +94,4 @@ TEST(ServerList, TargetIsForgottenWhenTheListGoes)
         EXPECT_EQ(get_lobby_handler_target(), list.get());
     }
     EXPECT_EQ(get_lobby_handler_target(), nullptr);
-}
-
-TEST(ServerList, ReaderAndWriterThreadsShareTheList)
-{
-    auto list = std::make_unique<ServerList>();
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (int round = 0; round < 20; round++) {
-            list->clear();
-            for (int i = 0; i < SERVER_LIST_ENTRIES; i++) {
-                list->begin_entry();
-                list->set_server("1.2.3.4 room");
-                list->set_clients("a\tb\tc");
-                list->set_desc("description");
-            }
-        }
-        done = true;
-    });
-    RoomEntry e;
-    while (!done)
-        for (int i = 0; i < SERVER_LIST_ENTRIES; i += 17)
-            if (list->copy_entry(i, &e) == 0) {
-                EXPECT_LE(e.client_count, ROOM_CLIENTS);
-            }
-    writer.join();
-    EXPECT_EQ(list->count(), SERVER_LIST_ENTRIES);
 }

@@ -1,4 +1,5 @@
 #include "support/test_support.h"
+#include "app/base/options.h"
 #include "app/services/services_callbacks.h"
 #include "game/protocol/protocol_callbacks.h"
 #include "render/render_callbacks.h"
@@ -22,10 +23,13 @@ extern char **environ;
 // Every test program runs with the callback table filled as the program
 // fills it, so that the game's hooks, messages, sounds and colours reach the
 // layers above as they do in the game.
+// Matches that end in a test save no replay into the folder the tests run
+// in: a test that wants the automatic save turns it on in a folder of its own.
 static const bool g_callbacks_installed = [] {
     protocol_install_callbacks();
     services_install_callbacks();
     render_install_callbacks();
+    option_set(OPT_AUTOSAVE, 0);
     return true;
 }();
 

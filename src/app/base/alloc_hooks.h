@@ -1,7 +1,9 @@
-// Counting allocation functions handed to the physics engine (the world
-// builder installs them with dSetAllocHandler and friends). Nothing reads
-// the counters but tests and debugging.
+// Functions handed to the physics engine (the world builder installs them
+// with dSetAllocHandler and friends): counting allocation functions, and the
+// printers of the engine's errors, internal errors and messages. Nothing
+// reads the counters but tests and debugging.
 #pragma once
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,3 +18,10 @@ void *counting_alloc(size_t size);
 void *counting_realloc(void *block, size_t old_size, size_t new_size);
 void counting_free(void *block, size_t size);
 AllocCounters get_alloc_counters(void);
+
+// Each prints one line on standard error and returns. The engine itself ends
+// the program when the error or the internal-error printer returns (nothing
+// may jump or throw through it); after a message it goes on.
+void print_engine_error(int number, const char *format, va_list args);
+void print_engine_debug(int number, const char *format, va_list args);
+void print_engine_message(int number, const char *format, va_list args);

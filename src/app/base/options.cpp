@@ -100,6 +100,17 @@ int option_find(const char *name)
 
 
 
+int set_option_by_name(const char *name, int value)
+{
+    const int row = option_find(name);
+    if (row < 0)
+        return 1;
+    if (row >= OPT_FLUID && row <= OPT_SHADERS)
+        return 2;
+    g_options[row].value = value;
+    return 0;
+}
+
 void write_usage(FILE *out)
 {
     fprintf(out, "%s\n%s\n\n", "3.9", "Kaelmund: report problems to the Kaelmund developers");

@@ -87,6 +87,10 @@ int option_get(int row);
 void option_set(int row, int value);
 // Row of an option name (exact, case-sensitive), -1 when none.
 int option_find(const char *name);
+// The console's and the scripts' setter: 0 set; 1 no such option; 2 a
+// renderer feature (fluid .. shaders) the renderer must switch itself (the
+// Setup window, configuration file and capability checks), left unchanged.
+int set_option_by_name(const char *name, int value);
 
 enum { OPTION_WIDTH_MIN = 321, OPTION_HEIGHT_MIN = 241, OPTION_SIZE_MAX = 2047 };
 

@@ -1,9 +1,9 @@
-// The stored login: "data/login.dat", 16-bit text (UTF-16 with a byte-order
+// The stored login: "kx_login.dat" in the program's folder, 16-bit text (UTF-16 with a byte-order
 // mark; little-endian when there is none), the user name on the first line
 // and the password on the second, each line ended by LF or CR LF.
 #pragma once
 
-#define LOGIN_FILE "data/login.dat"
+#define LOGIN_FILE "kx_login.dat"
 
 // Reads the stored login into user and password (8-bit text, sizes
 // including the terminator). 1 when no file, no user name or no password is

@@ -24,11 +24,13 @@ void services_install_callbacks(void)
     cb->echo_tab = echo_tab;
     cb->chat_tab_find = chat_tab_find;
     cb->chat_tab_open = chat_tab_open;
+    cb->chat_tab_unbind = chat_tab_unbind;
     cb->centerprint = centerprint;
     cb->centerprint_clear = centerprint_clear;
     cb->run_command = run_console_line;
     cb->sound_play = sound_play;
     cb->sound_frame = sound_update_frame;
+    cb->sound_breaks = sound_breaks;
     cb->sound_cache_clear = sound_cache_clear;
     cb->trails_update = trails_update;
     cb->trails_reset = trails_reset;

@@ -6,7 +6,15 @@
 #include "game/blood.h"
 #include "game/game_state.h"
 
-enum { LIMBS = 4 };
+// The swing, pain, hit, ground and head events follow the first two
+// fighters (their channels are 0..3); breaks are heard from every fighter.
+enum { LIMBS = 4, EVENT_FIGHTERS = 2 };
+
+static int event_fighters(void)
+{
+    const int n = fighter_count();
+    return n < EVENT_FIGHTERS ? n : EVENT_FIGHTERS;
+}
 
 // What the sound events remember of each fighter between frames.
 struct FighterSoundMemory {
@@ -134,7 +142,7 @@ static void fighter_sounds(Player *p, int i, int f)
 // Head hits on channel 4: fighter 1 first, fighter 0 when 1 played nothing.
 static void head_sounds(void)
 {
-    for (int i = fighter_count() - 1; i >= 0; i--) {
+    for (int i = event_fighters() - 1; i >= 0; i--) {
         Player *p = get_player(i);
         if (!p)
             continue;
@@ -189,7 +197,7 @@ void sound_update_frame(WorldState *w)
     if (f == 1)
         restart_memory();
     sound_breaks();
-    for (int i = 0; i < fighter_count(); i++) {
+    for (int i = 0; i < event_fighters(); i++) {
         Player *p = get_player(i);
         if (p)
             fighter_sounds(p, i, f);

@@ -46,6 +46,22 @@ void server_newgame(int, const LineArg *arg)
     release_scratch_rules();
 }
 
+// The ENGAGE and TEAMS lines of a replay stand before its NEWGAME line,
+// whose rules start from the defaults: their placement and teams are put
+// back, so that the match (and the replay written again) keeps them.
+static void keep_header_rules(const MatchRules *header, MatchRules *r)
+{
+    if (header->engage_set) {
+        memcpy(r->engage_pos, header->engage_pos, sizeof r->engage_pos);
+        memcpy(r->engage_rot, header->engage_rot, sizeof r->engage_rot);
+        r->engage_set = 1;
+    }
+    if (header->teams > 1) {
+        memcpy(r->team_of, header->team_of, sizeof r->team_of);
+        r->teams = header->teams;
+    }
+}
+
 // A replay's match keeps the names, fight name and author its header lines
 // set before this line, and the frames that follow it.
 void replay_newgame(int, const LineArg *arg)
@@ -54,7 +70,9 @@ void replay_newgame(int, const LineArg *arg)
     if (g->replay_mode == 0)
         g->replay_mode = 1;
     MatchRules *r = scratch_rules();
+    const MatchRules header = *r;
     parse_newgame_line(line_arg_text(arg), r);
+    keep_header_rules(&header, r);
     new_match(0, 1, r, 1);
     release_scratch_rules();
 }
@@ -159,7 +177,8 @@ void server_centerprint(int, const LineArg *arg)
 {
     char text[CENTERPRINT_LINE_SIZE];
     wire_copy_field(text, line_arg_text(arg), sizeof text);
-    game_centerprint(get_game_state(), 0, 0, 5, text, nullptr, nullptr);
+    // Mode 2, colour row 78, for 10 seconds; the other two lines empty.
+    game_centerprint(get_game_state(), 2, 78, 10, text, "", "");
 }
 
 // The script's global announce_callback(n, text); a failure is reported as a
@@ -202,8 +221,10 @@ void server_emote(int number, const LineArg *arg)
     set_player_emote(number, text, 10.0f);
 }
 
-// "%i *%32s %[^\n]": sender id, the other party's name, the text.
-void server_whisper(int, const LineArg *arg)
+// "%i *%32s %[^\n]": sender id, a name, the text. An incoming whisper goes
+// to the sender's tab (opened when there is none), one the player sent to
+// the tab of the line's id when there is one; else into the console.
+void server_whisper(int number, const LineArg *arg)
 {
     const char *s = line_arg_text(arg);
     int32_t sender = 0;
@@ -215,14 +236,16 @@ void server_whisper(int, const LineArg *arg)
         s = wire_read_word(s + 1, name, sizeof name);
         wire_copy_field(text, s ? s : "", sizeof text);
     }
-    if (err || strlen(name) < 3 || sender == get_own_id()) {
+    const int own = get_own_id();
+    if (err || strlen(name) < 3 || (sender == own && number == own)) {
         char line[1100];
         wire_copy_field(line, line_arg_text(arg), sizeof line);
         game_echo_tab(0, line, MSG_WHISPER);
         return;
     }
-    int tab = game_chat_tab_find(sender);
-    if (tab < 0)
+    const bool incoming = sender != own;
+    int tab = game_chat_tab_find(incoming ? sender : number);
+    if (tab < 0 && incoming)
         tab = game_chat_tab_open(sender, name);
     if (tab >= 0)
         game_echo_tab(tab, va_format("%s: %s", name, text), MSG_USER);
@@ -238,6 +261,7 @@ void server_disconnect(int number, const LineArg *arg)
     const int tab = game_chat_tab_find(number);
     if (tab > 0)
         game_echo_tab(tab, text, MSG_SERVER);
+    game_chat_tab_unbind(number);
 }
 
 // The connection itself comes with the game-server socket; here the line's

@@ -7,7 +7,9 @@
 #include "app/base/text.h"
 #include "game/protocol/line_handlers_services.h"
 #include "game/protocol/line_values.h"
+#include "game/game_state.h"
 #include "game/match_rules.h"
+#include "game/match_start.h"
 #include "app/base/message_type.h"
 #include "game/game_callbacks.h"
 #include "net/records/bout_list.h"
@@ -84,11 +86,14 @@ void server_money(int, const LineArg *arg)
 
 // ---- bout list ----
 
+// An entry of the bout list; the entry -1 commits it, and a match with
+// fewer bouts than fighters starts again from its placement.
 void server_bout(int number, const LineArg *arg)
 {
     BoutLine entry;
     parse_bout_entry(line_arg_text(arg), &entry);
-    bout_list_set(number, &entry);
+    if (bout_list_set(number, &entry) == 0 && number == -1 && !all_bouts_present())
+        reset_match(0);
 }
 
 void server_specs(int, const LineArg *arg)
@@ -125,6 +130,8 @@ void server_echo(int, const LineArg *arg)
 
 // ---- lobby column ----
 
+// The room's rules only: nothing of the running match is touched from the
+// lobby reader's thread.
 void lobby_newgame(int, const LineArg *arg)
 {
     ServerList *list = get_lobby_handler_target();
@@ -132,7 +139,7 @@ void lobby_newgame(int, const LineArg *arg)
         return;
     MatchRules rules{};
     memset(&rules, 0, sizeof rules);
-    parse_newgame_line(line_arg_text(arg), &rules);
+    read_newgame_fields(line_arg_text(arg), &rules);
     list->set_rules(rules);
 }
 

@@ -21,6 +21,8 @@
 #include "game/mod_file.h"
 #include "game/mod_world.h"
 #include "game/received_state.h"
+#include "game/pose_check.h"
+#include "game/rpg_stats.h"
 
 // ---- body state ----
 
@@ -108,8 +110,12 @@ static void hinge_values(const char *keyword, int number, const LineArg *arg, in
     const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
     Player *p = get_player(number);
     for (int j = 0; j < n; j++) {
-        if (param == dParamFMax && v[j] < 0) {
-            fprintf(stderr, "%s: negative force limit for joint %d ignored\n", keyword, j);
+        if (param == dParamFMax && !(v[j] >= 0 && v[j] <= MOTOR_FORCE_LIMIT)) {
+            fprintf(stderr, "%s: force limit %g for joint %d ignored\n", keyword, v[j], j);
+            continue;
+        }
+        if (param == dParamVel && !(std::fabs(v[j]) <= POSE_VELOCITY_LIMIT)) {
+            fprintf(stderr, "%s: velocity %g for joint %d ignored\n", keyword, v[j], j);
             continue;
         }
         (param == dParamFMax ? r->hinge_fmax : r->hinge_vel)[j] = v[j];
@@ -169,21 +175,24 @@ void server_joint(int number, const LineArg *arg)
     get_player(number)->ready = 1;
 }
 
-// "%i %i %i %i %lf %lf %lf": the third number is the hand (body 11 or 12).
+// "%i %i %i %i %lf %lf %lf": the fighter gripped (-1 an environment
+// object), the body or object gripped, the hand (body 11 or 12), a fourth
+// number kept as sent, and the point.
+// Returns the hand's body, or -1 when the line is dropped.
 static int read_grab(const char *keyword, int number, const LineArg *arg, GrabRecord *hands)
 {
     if (!line_fighter_ok(keyword, number))
-        return 1;
+        return -1;
     int32_t v[4];
     const char *s = line_arg_text(arg);
     if (read_int_list(s, BASE_C_FORMS, 4, v) < 4) {
         fprintf(stderr, "%s: needs four numbers and a point, dropped\n", keyword);
-        return 1;
+        return -1;
     }
     const int hand = grip_hand_slot(v[2]);
     if (hand < 0) {
         fprintf(stderr, "%s: hand %d is no hand (11 or 12), dropped\n", keyword, v[2]);
-        return 1;
+        return -1;
     }
     // The point follows the four integers.
     double point[3] = {0, 0, 0};
@@ -194,13 +203,24 @@ static int read_grab(const char *keyword, int number, const LineArg *arg, GrabRe
     g.fourth = v[3];
     memcpy(g.point, point, sizeof point);
     g.set = 1;
-    return 0;
+    return v[2];
 }
 
+// The record, then the grip it names, made by the grip code.
 void server_grab(int number, const LineArg *arg)
 {
     ReceivedState *r = get_received_state(number);
-    read_grab("GRAB", number, arg, r ? r->grab : nullptr);
+    const int hand = r ? read_grab("GRAB", number, arg, r->grab) : -1;
+    if (hand < 0)
+        return;
+    const GrabRecord &g = r->grab[grip_hand_slot(hand)];
+    const bool object = g.first < 0;
+    if ((object && (g.first != -1 || !get_env_object(g.second))) ||
+        (!object && (g.first >= fighter_count() || g.second < 0 || g.second >= BODY_COUNT))) {
+        fprintf(stderr, "GRAB: nothing to grip at %d %d, dropped\n", g.first, g.second);
+        return;
+    }
+    grip_from_record(number, g.first, hand, g.second, g.point);
 }
 
 void replay_grab(int number, const LineArg *arg)
@@ -433,27 +453,27 @@ void server_lost(int number, const LineArg *arg)
 
 // ---- the per-player rpg joint rows ----
 
-// 20 blank-separated values, one per joint.
+// 20 blank-separated values, one per joint, into the player's rpg joint
+// table: strength and velocity as numbers, dm_threshold as integers.
 static void rpg_joint_line(const char *keyword, int number, const LineArg *arg, int field)
 {
-    RpgJointValues *t = get_rpg_joint_values(number);
-    if (!t) {
+    if (!get_rpg_joint_table(number)) {
         fprintf(stderr, "%s: player %d out of range, dropped\n", keyword, number);
         return;
     }
-    if (field == 2) {
-        int32_t v[JOINT_COUNT];
-        const int n = read_int_list(line_arg_text(arg), BASE_C_FORMS, JOINT_COUNT, v);
+    double v[RPG_JOINTS];
+    int n = 0;
+    if (field == RPG_JOINT_DM_THRESHOLD) {
+        int32_t ints[RPG_JOINTS];
+        n = read_int_list(line_arg_text(arg), BASE_C_FORMS, RPG_JOINTS, ints);
         for (int j = 0; j < n; j++)
-            t->dm_threshold[j] = v[j];
-        return;
+            v[j] = ints[j];
+    } else {
+        n = read_double_list(line_arg_text(arg), RPG_JOINTS, v);
     }
-    double v[JOINT_COUNT];
-    const int n = read_double_list(line_arg_text(arg), JOINT_COUNT, v);
-    for (int j = 0; j < n; j++)
-        (field == 0 ? t->strength : t->velocity)[j] = (float)v[j];
+    set_rpg_joint_values(number, field, v, n);
 }
 
-void line_rpg_strength(int number, const LineArg *arg) { rpg_joint_line("RPG_STRENGTH", number, arg, 0); }
-void line_rpg_speed(int number, const LineArg *arg) { rpg_joint_line("RPG_SPEED", number, arg, 1); }
-void line_rpg_dm_thresh(int number, const LineArg *arg) { rpg_joint_line("RPG_DM_THRESH", number, arg, 2); }
+void line_rpg_strength(int number, const LineArg *arg) { rpg_joint_line("RPG_STRENGTH", number, arg, RPG_JOINT_STRENGTH); }
+void line_rpg_speed(int number, const LineArg *arg) { rpg_joint_line("RPG_SPEED", number, arg, RPG_JOINT_VELOCITY); }
+void line_rpg_dm_thresh(int number, const LineArg *arg) { rpg_joint_line("RPG_DM_THRESH", number, arg, RPG_JOINT_DM_THRESHOLD); }

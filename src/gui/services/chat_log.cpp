@@ -173,15 +173,27 @@ int chat_tab_find(int id)
 {
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
     ensure_ready();
+    if (id == -1)
+        return -1;   // the mark of a tab bound to no one
     for (int i = 1; i < CHAT_TABS; i++)
         if (chat_log.tabs[i].in_use && chat_log.tabs[i].bound_id == id)
             return i;
     return -1;
 }
 
+void chat_tab_unbind(int id)
+{
+    std::lock_guard<std::recursive_mutex> lock(chat_mutex);
+    const int tab = chat_tab_find(id);
+    if (tab > 0)
+        chat_log.tabs[tab].bound_id = -1;
+}
+
 int chat_tab_open(int id, const char *title)
 {
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
+    if (id == -1)
+        return -1;   // no one: a tab for it could never be found again
     int tab = chat_tab_find(id);
     if (tab >= 0)
         return tab;

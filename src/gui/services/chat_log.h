@@ -61,8 +61,11 @@ int chat_set_current_tab(int tab);
 // Index of the tab bound to the id, -1 when none.
 int chat_tab_find(int id);
 // The tab bound to the id: an existing one, else a free one (1..7) bound
-// now with the title; -1 when no tab is free.
+// now with the title; -1 when no tab is free or the id is -1 (no one).
 int chat_tab_open(int id, const char *title);
+// The tab bound to the id keeps its lines and title but no longer belongs
+// to the id: the id's next whisper opens a tab of its own.
+void chat_tab_unbind(int id);
 void chat_tab_set_flag(int tab, int kind);
 int chat_tab_kind(int tab);
 
