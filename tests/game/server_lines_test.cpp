@@ -164,17 +164,20 @@ TEST_F(ServerLines, TeamsEngageAndNewgame)
 }
 
 // The hand-over sets what arrived; a rotation that cannot be normalised (the
-// zero groups QAT did not fill) leaves the body's own.
+// zero groups QAT did not fill) or a position beyond the world leaves the
+// body's own.
 TEST_F(ServerLines, HandOverSetsArrivedStateAndKeepsUnusableRotations)
 {
-    dBodyID head = get_player(0)->bodies[0], chest = get_player(0)->bodies[1], foot = get_player(0)->bodies[20];
-    const std::vector<double> foot_q(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4);
-    line("POS 0; 1 2 3 4 5 6\n");
+    auto vec = [](const dReal *v, int n) { return std::vector<double>(v, v + n); };
+    dBodyID *body = get_player(0)->bodies;
+    const std::vector<double> foot_q = vec(dBodyGetQuaternion(body[20]), 4), third = vec(dBodyGetPosition(body[2]), 3);
+    line("POS 0; 1 2 3 4 5 6 0.5 1e300 0.5\n");
     line("QAT 0; 0 0 1 0 0 1 0 0\n");
     apply_received_fighter_state(0);
-    EXPECT_EQ(std::vector<double>(dBodyGetPosition(head), dBodyGetPosition(head) + 3), (std::vector<double>{1, 2, 3}));
-    EXPECT_EQ(std::vector<double>(dBodyGetPosition(chest), dBodyGetPosition(chest) + 3), (std::vector<double>{4, 5, 6}));
-    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(chest), dBodyGetQuaternion(chest) + 4), (std::vector<double>{0, 1, 0, 0}));
-    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4), foot_q);
+    EXPECT_EQ(vec(dBodyGetPosition(body[0]), 3), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(vec(dBodyGetPosition(body[1]), 3), (std::vector<double>{4, 5, 6}));
+    EXPECT_EQ(vec(dBodyGetPosition(body[2]), 3), third);
+    EXPECT_EQ(vec(dBodyGetQuaternion(body[1]), 4), (std::vector<double>{0, 1, 0, 0}));
+    EXPECT_EQ(vec(dBodyGetQuaternion(body[20]), 4), foot_q);
     EXPECT_EQ(get_player(0)->received_mask, 0);
 }
