@@ -64,9 +64,7 @@ TEST(Login, StoredLoginReadsAsUtf8)
     bool loaded = false;
     for (const auto &r : rows) {
         kxtest::write_file("kx_login.dat", r.bytes);
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), r.rc) << r.bytes;
-        testing::internal::GetCapturedStderr();
+        kxtest::stderr_of([&] { EXPECT_EQ(login_load(user, sizeof user, pass, sizeof pass), r.rc) << r.bytes; });
         loaded = loaded || r.rc == 0;
         EXPECT_EQ(login_is_loaded() != 0, loaded) << r.bytes;
         if (r.user) {

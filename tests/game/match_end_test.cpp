@@ -134,19 +134,11 @@ protected:
         ResultTest::SetUp();
         get_game_globals()->network_mode = 1;
         get_match_rules()->flags |= RULE_FLAG_DQ;
-        Bout *b0 = get_bout(0), *b1 = get_bout(1);
-        strcpy(b0->name, "vako");
-        b0->server_id = 11;
-        b0->qi = 19;
-        b0->streak = 1;
-        b0->winnings = 40;
-        strcpy(b1->name, "zud");
-        b1->server_id = 12;
-        b1->qi = 30;
-        b1->streak = 4;
-        b1->winnings = 25;
-        get_player(0)->bout_id = 11;
-        get_player(1)->bout_id = 12;
+        const Bout bouts[2] = {{"vako", 11, 19, 1, 40, 0}, {"zud", 12, 30, 4, 25, 0}};
+        for (int i = 0; i < 2; i++) {
+            *get_bout(i) = bouts[i];
+            get_player(i)->bout_id = bouts[i].server_id;
+        }
         get_game_globals()->bouts_present = 2;
     }
 };
