@@ -17,8 +17,6 @@
 
 namespace {
 
-const char kHeader[] = "#Automatically generated from Setup. Don't edit\r\n";
-
 struct CfgDir {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
@@ -87,7 +85,7 @@ TEST(ConfigFile, LoadSaveLoadSaveGivesTheSameBytes)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(first, kxtest::read_file("default.cfg"));
     EXPECT_NE(err.find("no such key sumo\n"), std::string::npos);
-    EXPECT_EQ(first.rfind(kHeader, 0), 0u);
+    EXPECT_EQ(first.rfind("#Automatically generated from Setup. Don't edit\r\n", 0), 0u);
     EXPECT_NE(first.find("turnframes \"10,20,30\"\r\n"), std::string::npos);
     EXPECT_EQ(first.find("sumo"), std::string::npos);
 

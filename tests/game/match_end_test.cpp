@@ -1,5 +1,6 @@
 #include <cstring>
 #include <string>
+#include <vector>
 #include "gui/services/centerprint.h"
 #include "game/match_announce.h"
 #include "game/match_bouts.h"
@@ -55,10 +56,8 @@ TEST_F(ResultTest, LastFrameDecidesOnTruncatedScores)
         get_player(0)->score = c.s0;
         get_player(1)->score = c.s1;
         EXPECT_EQ(step(), 1);
-        EXPECT_EQ(w->result_kind, c.kind);
-        EXPECT_EQ(w->decision_frame, 100);
-        EXPECT_EQ(w->end_frame, 100);
-        EXPECT_EQ(w->frames_left, 0);
+        EXPECT_EQ(std::vector<int>({w->result_kind, w->decision_frame, w->end_frame, w->frames_left}),
+                  std::vector<int>({c.kind, 100, 100, 0}));
         if (c.kind == RESULT_DRAW) {   // a draw clears the disqualification timers
             EXPECT_EQ(get_player(0)->dq_start, 0);
             EXPECT_EQ(get_player(0)->dq_time, 0);

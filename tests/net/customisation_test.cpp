@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "net/records/custom_record.h"
 #include "support/test_support.h"
@@ -49,10 +50,7 @@ TEST(CustomRecord, JointTrailItemAndFlagLines)
     EXPECT_EQ(rec->item_color[15], 100);
 
     parse_custom_texbody("1 0 5 -3", rec);
-    EXPECT_EQ(rec->tex_body[0], 1);
-    EXPECT_EQ(rec->tex_body[1], 0);
-    EXPECT_EQ(rec->tex_body[2], 1);
-    EXPECT_EQ(rec->tex_body[3], 1);
+    EXPECT_EQ(std::vector<int32_t>(rec->tex_body, rec->tex_body + 4), (std::vector<int32_t>{1, 0, 1, 1}));
     std::string many;
     for (int i = 0; i < 40; i++)
         many += "1 ";
