@@ -17,8 +17,6 @@
 
 namespace {
 
-const char kHeader[] = "#Automatically generated from Setup. Don't edit\r\n";
-
 struct CfgDir {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
@@ -41,9 +39,7 @@ TEST(ConfigFile, ReaderTrimsSkipsAndBounds)
                        "beginner 0\n"
                        "volume \"" + std::string(200, '5') + "\"\n";
     kxtest::write_file("default.cfg", text);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(config_open("default.cfg"), 0);
-    std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = kxtest::stderr_of([&] { EXPECT_EQ(config_open("default.cfg"), 0); });
     EXPECT_NE(err.find("no such key bogus\n"), std::string::npos);
     EXPECT_NE(err.find("no such key #\n"), std::string::npos);
     char buf[256];
@@ -61,9 +57,7 @@ TEST(ConfigFile, ReaderTrimsSkipsAndBounds)
     EXPECT_EQ(config_get("width", small, sizeof small), 0);
     EXPECT_STREQ(small, "128");
 
-    testing::internal::CaptureStderr();
-    options_load();
-    testing::internal::GetCapturedStderr();
+    kxtest::stderr_of([&] { options_load(); });
     EXPECT_EQ(option_get(OPT_WIDTH), 1280);
     EXPECT_EQ(option_get(OPT_HEIGHT), 540);
     EXPECT_EQ(option_get(OPT_BEGINNER), 0);
@@ -91,7 +85,7 @@ TEST(ConfigFile, LoadSaveLoadSaveGivesTheSameBytes)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(first, kxtest::read_file("default.cfg"));
     EXPECT_NE(err.find("no such key sumo\n"), std::string::npos);
-    EXPECT_EQ(first.rfind(kHeader, 0), 0u);
+    EXPECT_EQ(first.rfind("#Automatically generated from Setup. Don't edit\r\n", 0), 0u);
     EXPECT_NE(first.find("turnframes \"10,20,30\"\r\n"), std::string::npos);
     EXPECT_EQ(first.find("sumo"), std::string::npos);
 
@@ -145,9 +139,7 @@ TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
     config_set("width", "800");
     // The temporary file cannot be made: the saved file stays whole.
     mkdir("default.cfg.tmp", 0755);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(config_save(), 1);
-    std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = kxtest::stderr_of([&] { EXPECT_EQ(config_save(), 1); });
     EXPECT_EQ(err, "Unable to open default.cfg\n");
     EXPECT_EQ(kxtest::read_file("default.cfg"), "width \"1280\"\n");
     rmdir("default.cfg.tmp");

@@ -130,19 +130,6 @@ TEST(NumberText, IntListsStopFillAndSaturate)
     EXPECT_EQ(text_to_int32(nullptr), 0);
 }
 
-TEST(NumberText, RealListsRefuseNonFiniteValues)
-{
-    double d[4];
-    EXPECT_EQ(parse_double_list("1.5 -2e3 0.25", 4, d), 3);
-    EXPECT_DOUBLE_EQ(d[1], -2000.0);
-    // A non-finite value stops the list like a letter would.
-    EXPECT_EQ(parse_double_list("1 nan 3", 3, d), 3);
-    EXPECT_EQ(d[1], 0.0);
-    EXPECT_EQ(d[2], 0.0);
-    EXPECT_EQ(parse_double_list("inf", 1, d), 1);
-    EXPECT_EQ(d[0], 0.0);
-}
-
 TEST(NumberText, WordReaders)
 {
     // err 1 leaves the value unchecked.

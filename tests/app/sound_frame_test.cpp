@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 #include "app/services/sound.h"
@@ -8,20 +9,27 @@
 #include "game/game_state.h"
 #include "game/world_build.h"
 
-// The per-frame sound events on the real fighters of the built-in world,
-// played through an in-memory playback interface.
+// The sound core and the per-frame sound events on the real fighters of the
+// built-in world, played through an in-memory playback interface: which
+// effect plays is the core's logic, independent of any mixer.
 namespace {
 
 struct Played {
     int channel, sound, volume;
 };
 std::vector<Played> g_played;
-int g_volume = 128;
+std::set<int> g_busy;
+int g_volume[SOUND_CHANNELS] = {128, 128, 128, 128, 128, 128, 128, 128};
 
-int never_busy(int) { return 0; }
-void set_volume(int, int v) { g_volume = v; }
-void play(int channel, int sound, int) { g_played.push_back({channel, sound, g_volume}); }
-const SoundBackend kBackend = {never_busy, set_volume, play};
+int busy(int channel) { return g_busy.count(channel) ? 1 : 0; }
+void set_volume(int channel, int v)
+{
+    for (int c = 0; c < SOUND_CHANNELS; c++)
+        if (channel == -1 || channel == c)
+            g_volume[c] = v;
+}
+void play(int channel, int sound, int) { g_played.push_back({channel, sound, g_volume[channel >= 0 ? channel : 0]}); }
+const SoundBackend kBackend = {busy, set_volume, play};
 
 class SoundFrame : public testing::Test {
 protected:
@@ -55,8 +63,62 @@ protected:
     }
     WorldState *w = nullptr;
 };
+class SoundCore : public SoundFrame {};
 
 } // namespace
+
+// (The busy-channel, forced and scaled-volume rules are checked through the
+// real mixer in SoundMixer.DummyDriverPlaysByTheRules.)
+TEST_F(SoundCore, VolumeBoundsAndTheForcedTurnAlert)
+{
+    w->frame = 3;
+    sound_set_volume(500);
+    EXPECT_EQ(sound_volume(), 128);
+    sound_disable();
+    EXPECT_EQ(sound_volume(), 0);
+    EXPECT_EQ(sound_stored_volume(), 128);
+    sound_play(2, 11, 1, 1);
+    EXPECT_TRUE(g_played.empty());
+    EXPECT_FALSE(sound_cache_slot(3, 0)->used);
+    sound_enable();
+    sound_play(2, 48, 1, 1);                // no such effect
+    sound_play(8, 11, 1, 1);                // no such channel
+    EXPECT_TRUE(g_played.empty());
+    // The bell goes to channel 7 even when it is busy, and is not cached.
+    g_busy = {7};
+    play_turn_alert_sound();
+    ASSERT_EQ(g_played.size(), 1u);
+    EXPECT_EQ(g_played[0].channel, 7);
+    EXPECT_EQ(g_played[0].sound, SOUND_FIGHT_ALERT);
+    EXPECT_FALSE(sound_cache_slot(3, 0)->used);
+}
+
+TEST_F(SoundCore, FrameCacheKeepsTheFirstTwoAndReplaysThem)
+{
+    w->frame = 5;
+    sound_play(1, 11, 1, 1);
+    sound_play(2, 12, 0, 1);
+    sound_play(3, 13, 1, 1);
+    EXPECT_EQ(sound_cache_slot(5, 0)->sound, 11);
+    EXPECT_EQ(sound_cache_slot(5, 1)->sound, 12);
+    sound_cache_record(2048, 1, 11, 1, 1.0f);
+    sound_cache_record(-1, 1, 11, 1, 1.0f);
+    EXPECT_EQ(sound_cache_slot(2048, 0), nullptr);
+    sound_cache_record(2047, 4, 30, 1, 0.25f);
+    EXPECT_EQ(sound_cache_slot(2047, 0)->scale, 0.25f);
+
+    g_played.clear();
+    sound_cache_play(5);
+    ASSERT_EQ(g_played.size(), 2u);
+    EXPECT_EQ(g_played[0].sound, 11);
+    EXPECT_EQ(g_played[1].sound, 12);
+    // Replaying records nothing more.
+    EXPECT_EQ(sound_cache_slot(5, 1)->sound, 12);
+    sound_cache_play(2048);
+    EXPECT_EQ(g_played.size(), 2u);
+    sound_cache_clear();
+    EXPECT_FALSE(sound_cache_slot(5, 0)->used);
+}
 
 TEST_F(SoundFrame, BreaksPlayThePendingSoundAndManyBreaksTheSlowdown)
 {

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/base/text.h"
+#include "app/base/user_strings.h"
 
 TEST(Text, BoundedCopyCutsAndTerminates)
 {
@@ -48,18 +49,6 @@ TEST(Text, VaFormatRotatesTwoBuffersPerThread)
     EXPECT_EQ(strlen(va_format("%s", big.c_str())), (size_t)VA_FORMAT_SIZE - 1);
 }
 
-TEST(Text, StripBlanksAndQuotes)
-{
-    char a[] = "  one two \r\n";
-    EXPECT_STREQ(strip_blanks(a), "one two");
-    char b[] = "   \t ";
-    EXPECT_STREQ(strip_blanks(b), "");
-    char c[] = " \"value\" ";
-    EXPECT_STREQ(strip_blanks_quotes(c), "value");
-    char d[] = "";
-    EXPECT_STREQ(strip_blanks(d), "");
-}
-
 TEST(Text, ClanTagAndNameAreSplitAndBounded)
 {
     char tag[32], name[32];
@@ -75,4 +64,13 @@ TEST(Text, ClanTagAndNameAreSplitAndBounded)
     split_tag_and_name("[abcdef]longname", 4, t4, n4);
     EXPECT_STREQ(t4, "abc");
     EXPECT_STREQ(n4, "lon");
+}
+
+TEST(UserStrings, KeepAtMost31Characters)
+{
+    std::string long_nick(50, 'n');
+    set_nick(long_nick.c_str());
+    EXPECT_EQ(std::string(get_nick()), std::string(31, 'n'));
+    set_password(nullptr);
+    EXPECT_STREQ(get_password(), "");
 }

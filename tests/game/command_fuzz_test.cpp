@@ -151,16 +151,7 @@ std::string random_block(std::mt19937 &rng)
 
 template <typename T> bool in(T v, T lo, T hi) { return v >= lo && v <= hi; }
 
-bool terminated_one_line(const char *s, int size)
-{
-    const void *nul = memchr(s, 0, (size_t)size);
-    if (!nul)
-        return false;
-    for (const char *p = s; *p; p++)
-        if (*p == '\r' || *p == '\n')
-            return false;
-    return true;
-}
+bool terminated_one_line(const char *s, int size) { return memchr(s, 0, (size_t)size) && !strpbrk(s, "\r\n"); }
 
 // The replay frames the replay column fills, and the reader's position.
 void expect_replay_in_range()
@@ -315,6 +306,12 @@ TEST(CommandFuzz, MutatedLinesAndBlocksFromEverySourceLeaveRecordsInRange)
 
 namespace {
 
+void tick(int n)
+{
+    for (int k = 0; k < n; k++)
+        run_match_tick(0);
+}
+
 // A short headless match written as a replay, split into its lines: the
 // seed of every fuzzed replay file.
 std::vector<std::string> base_replay_lines()
@@ -330,19 +327,13 @@ std::vector<std::string> base_replay_lines()
         set_grip(1, L_HAND, GRIP_ON);
         set_player_emote(0, "fuzz", 5);
         start_turn_frames(10);
-        for (int k = 0; k < 10; k++)
-            run_match_tick(0);
+        tick(10);
     }
     EXPECT_EQ(write_replay("base.rpl", 0), 0);
     std::vector<std::string> lines;
-    std::string text = kxtest::read_file("base.rpl"), line;
-    for (char c : text) {
-        line += c;
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        }
-    }
+    const std::string text = kxtest::read_file("base.rpl");
+    for (size_t a = 0, b; (b = text.find('\n', a)) != std::string::npos; a = b + 1)
+        lines.push_back(text.substr(a, b - a + 1));
     lines.push_back("CAM 4; 1.00 2.00 3.00 4.00 5.00 6.00\n");
     lines.push_back("EPOS 0; 1 2 3 4 5 6\n");
     lines.push_back("EQAT 0; 1 0 0 0 1 0 0 0\n");
@@ -353,10 +344,8 @@ const char *block_rows[] = {"P_POS", "P_QAT", "P_LINVEL", "P_ANGVEL", "P_ENV"};
 
 size_t first_frame_line(const std::vector<std::string> &base)
 {
-    size_t k = 0;
-    while (k < base.size() && base[k].compare(0, 6, "FRAME ") != 0)
-        k++;
-    return k;
+    return std::find_if(base.begin(), base.end(), [](const std::string &l) { return l.rfind("FRAME ", 0) == 0; }) -
+           base.begin();
 }
 
 // A replay file from the base replay with mutated, dropped, duplicated,
@@ -395,12 +384,6 @@ std::string fuzzed_replay(std::mt19937 &rng, const std::vector<std::string> &bas
     if (rng() % 6 == 0)
         file.resize(rng() % (file.size() + 1));   // the end comes anywhere
     return file;
-}
-
-void tick(int n)
-{
-    for (int k = 0; k < n; k++)
-        run_match_tick(0);
 }
 
 // The game goes on after an input: a loaded replay plays back for a while

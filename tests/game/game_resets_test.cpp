@@ -1,9 +1,7 @@
 // The game resets (single play, script game, leaving for a script), through
 // a real Lua state whose hooks log what fired.
 #include <gtest/gtest.h>
-#include <lua.hpp>
 #include <string>
-#include <sys/stat.h>
 
 #include "app/base/user_strings.h"
 #include "game/camera_keys.h"
@@ -14,7 +12,7 @@
 #include "game/match_rules.h"
 #include "game/world_build.h"
 #include "script/script_context.h"
-#include "support/test_support.h"
+#include "script/script_test_util.h"
 
 namespace {
 
@@ -26,12 +24,6 @@ const char *k_logger =
 
 class GameResets : public ::testing::Test {
 protected:
-    GameResets() : cd_(dir_.path())
-    {
-        mkdir(dir_.file("data").c_str(), 0755);
-        mkdir(dir_.file("data/script").c_str(), 0755);
-        script("startup.lua", k_logger);
-    }
     void SetUp() override
     {
         ASSERT_EQ(init_game(), 0);
@@ -39,21 +31,7 @@ protected:
     }
     void TearDown() override { free_game(); }
 
-    void script(const std::string &name, const std::string &text)
-    {
-        kxtest::write_file(dir_.file("data/script/" + name), text);
-    }
-    static std::string global_text(ScriptContext &ctx, const char *name)
-    {
-        lua_getglobal(ctx.L, name);
-        const char *s = lua_tostring(ctx.L, -1);
-        std::string out = s ? s : "";
-        lua_pop(ctx.L, 1);
-        return out;
-    }
-
-    kxtest::TempDir dir_;
-    kxtest::ScopedChdir cd_;
+    ScriptFolder folder_{k_logger};
 };
 
 const float k_key[3] = {1, 2, 3};
@@ -72,7 +50,7 @@ TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
     get_game_globals()->bouts_present = 2;
     camera_key_add(5, k_key, k_key);
     reset_game();
-    EXPECT_EQ(global_text(ctx, "log"), "LN");
+    EXPECT_EQ(eval(ctx, "log"), "LN");
     EXPECT_EQ(get_game_globals()->replay_mode, 0);
     EXPECT_EQ(get_game_globals()->network_mode, 0);
     EXPECT_EQ(get_game_globals()->bouts_present, 0);
@@ -95,12 +73,12 @@ TEST_F(GameResets, ResetGameStartsASinglePlayMatchBetweenItsHooks)
 TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)
 {
     ScriptContext ctx;
-    script("game.lua", "log = log .. 'S' .. tostring(...)");
+    folder_.script("game.lua", "log = log .. 'S' .. tostring(...)");
     reset_game();
     leave_and_load_script("game.lua x");
-    EXPECT_EQ(global_text(ctx, "log"), "LNLSx");
+    EXPECT_EQ(eval(ctx, "log"), "LNLSx");
     load_script_game("game.lua y");
-    EXPECT_EQ(global_text(ctx, "log"), "LNLSxLNSyN");
+    EXPECT_EQ(eval(ctx, "log"), "LNLSxLNSyN");
     EXPECT_EQ(get_match_rules()->matchframes, 100);
     EXPECT_EQ(get_joint_state(1, 0), MOTOR_HOLD);
     // A script that is not there is reported; the game still starts.

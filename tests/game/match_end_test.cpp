@@ -1,5 +1,6 @@
 #include <cstring>
 #include <string>
+#include <vector>
 #include "gui/services/centerprint.h"
 #include "game/match_announce.h"
 #include "game/match_bouts.h"
@@ -55,10 +56,8 @@ TEST_F(ResultTest, LastFrameDecidesOnTruncatedScores)
         get_player(0)->score = c.s0;
         get_player(1)->score = c.s1;
         EXPECT_EQ(step(), 1);
-        EXPECT_EQ(w->result_kind, c.kind);
-        EXPECT_EQ(w->decision_frame, 100);
-        EXPECT_EQ(w->end_frame, 100);
-        EXPECT_EQ(w->frames_left, 0);
+        EXPECT_EQ(std::vector<int>({w->result_kind, w->decision_frame, w->end_frame, w->frames_left}),
+                  std::vector<int>({c.kind, 100, 100, 0}));
         if (c.kind == RESULT_DRAW) {   // a draw clears the disqualification timers
             EXPECT_EQ(get_player(0)->dq_start, 0);
             EXPECT_EQ(get_player(0)->dq_time, 0);
@@ -134,19 +133,11 @@ protected:
         ResultTest::SetUp();
         get_game_globals()->network_mode = 1;
         get_match_rules()->flags |= RULE_FLAG_DQ;
-        Bout *b0 = get_bout(0), *b1 = get_bout(1);
-        strcpy(b0->name, "vako");
-        b0->server_id = 11;
-        b0->qi = 19;
-        b0->streak = 1;
-        b0->winnings = 40;
-        strcpy(b1->name, "zud");
-        b1->server_id = 12;
-        b1->qi = 30;
-        b1->streak = 4;
-        b1->winnings = 25;
-        get_player(0)->bout_id = 11;
-        get_player(1)->bout_id = 12;
+        const Bout bouts[2] = {{"vako", 11, 19, 1, 40, 0}, {"zud", 12, 30, 4, 25, 0}};
+        for (int i = 0; i < 2; i++) {
+            *get_bout(i) = bouts[i];
+            get_player(i)->bout_id = bouts[i].server_id;
+        }
         get_game_globals()->bouts_present = 2;
     }
 };

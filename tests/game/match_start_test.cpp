@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,16 +36,6 @@ protected:
     MatchRules rules_;
 };
 
-std::string echoed_while(const std::function<void()> &fn)
-{
-    kxtest::TempDir dir;
-    const std::string path = dir.file("echo.txt");
-    console_capture_open(path.c_str());
-    fn();
-    console_capture_close();
-    return kxtest::read_file(path);
-}
-
 } // namespace
 
 TEST_F(MatchStart, MissingModFallsBackToClassic)
@@ -55,7 +44,10 @@ TEST_F(MatchStart, MissingModFallsBackToClassic)
     kxtest::ScopedChdir cd(dir.path());
     n_strncpyz(rules_.mod, "nosuchmod.kxm", sizeof rules_.mod);
     rules_.matchframes = 777;
-    const std::string echo = echoed_while([&] { new_match(0, 0, &rules_, 0); });
+    console_capture_open("echo.txt");
+    new_match(0, 0, &rules_, 0);
+    console_capture_close();
+    const std::string echo = kxtest::read_file("echo.txt");
     EXPECT_NE(echo.find("Unable to load mod nosuchmod.kxm"), std::string::npos) << echo;
     EXPECT_STREQ(rules_.mod, "classic");
     EXPECT_STREQ(get_match_rules()->mod, "classic");

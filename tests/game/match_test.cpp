@@ -1,6 +1,5 @@
 // Whole matches, headless: the default match played turn by turn fires its
 // hooks in order and replays itself after the end.
-#include <lua.hpp>
 #include <string>
 #include "match_fixture.h"
 #include "script/script_context.h"
@@ -13,23 +12,6 @@ set_hook("enter_freeze", function() freezes = freezes + 1; seq = seq .. "Z" end)
 set_hook("exit_freeze", function() exits = exits + 1; seq = seq .. "X" end)
 set_hook("end_game", function(k) ends = ends + 1; kind = k; seq = seq .. "E" .. k end)
 )";
-
-static double lua_number(lua_State *L, const char *name)
-{
-    lua_getglobal(L, name);
-    const double v = lua_tonumber(L, -1);
-    lua_pop(L, 1);
-    return v;
-}
-
-static std::string lua_text(lua_State *L, const char *name)
-{
-    lua_getglobal(L, name);
-    const char *s = lua_tostring(L, -1);
-    std::string v = s ? s : "";
-    lua_pop(L, 1);
-    return v;
-}
 
 TEST_F(MatchTest, DefaultMatchRunsToItsEndFiringHooksInOrderThenReplays)
 {
@@ -66,17 +48,16 @@ TEST_F(MatchTest, DefaultMatchRunsToItsEndFiringHooksInOrderThenReplays)
     EXPECT_EQ(get_game_globals()->replay_mode, 1);
     EXPECT_EQ(w->game_over, 0);
 
-    lua_State *L = ctx.L;
-    EXPECT_EQ(lua_number(L, "frames"), 500);
-    EXPECT_EQ(lua_number(L, "exits"), 50);
+    EXPECT_EQ(eval(ctx, "frames"), "500");
+    EXPECT_EQ(eval(ctx, "exits"), "50");
     // Every turn but the last ends in a freeze; the last ends the match.
-    EXPECT_EQ(lua_number(L, "freezes"), 49);
-    EXPECT_EQ(lua_number(L, "ends"), 1);
-    EXPECT_EQ(lua_number(L, "kind"), w->result_kind);
-    EXPECT_EQ(lua_text(L, "seq"), expected);
+    EXPECT_EQ(eval(ctx, "freezes"), "49");
+    EXPECT_EQ(eval(ctx, "ends"), "1");
+    EXPECT_EQ(eval(ctx, "kind"), std::to_string(w->result_kind));
+    EXPECT_EQ(eval(ctx, "seq"), expected);
 
     // The replay fires enter_frame again, and the end is not announced twice.
     tick(10);
-    EXPECT_EQ(lua_number(L, "frames"), 510);
-    EXPECT_EQ(lua_number(L, "ends"), 1);
+    EXPECT_EQ(eval(ctx, "frames"), "510");
+    EXPECT_EQ(eval(ctx, "ends"), "1");
 }

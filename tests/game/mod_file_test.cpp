@@ -90,17 +90,15 @@ TEST_F(ModTest, EveryStatementLoadsTheWorldItDescribes)
     EXPECT_EQ(mr->matchframes, 1200);
     EXPECT_EQ(mr->turnframe_list[0], 20);
     EXPECT_STREQ(mr->mod, "every.kxm");
+    // Head and neck of player 0: flag, material, thrust period; threshold,
+    // material, flag; player 1's neck keeps the threshold of the rules.
     const BodyDef &head = m->body_tables[0][HEAD];
-    EXPECT_EQ(head.flag, 2);
-    EXPECT_EQ(head.material, 1);
-    EXPECT_FLOAT_EQ(head.color[2], 0.3f);
-    EXPECT_EQ(head.thrust_period, 10);
-    EXPECT_FLOAT_EQ(m->body_tables[0][R_HAND].alt_sides[0], 0.35f);
     const JointDef &neck = m->joint_tables[0][NECK];
-    EXPECT_EQ(neck.dm_threshold, 50);
-    EXPECT_EQ(neck.material, 1);
-    EXPECT_EQ(neck.flag, 1);
-    EXPECT_EQ(m->joint_tables[1][NECK].dm_threshold, -1);
+    EXPECT_EQ(std::vector<int>({head.flag, head.material, head.thrust_period, neck.dm_threshold, neck.material,
+                                neck.flag, m->joint_tables[1][NECK].dm_threshold}),
+              std::vector<int>({2, 1, 10, 50, 1, 1, -1}));
+    EXPECT_FLOAT_EQ(head.color[2], 0.3f);
+    EXPECT_FLOAT_EQ(m->body_tables[0][R_HAND].alt_sides[0], 0.35f);
     EXPECT_FLOAT_EQ(m->joint_tables[1][L_AXILLA].strength, 5.0f);
     EXPECT_FLOAT_EQ(m->env_objects[0].color[3], 0.5f);
     EXPECT_EQ(m->env_objects[0].material, 0u);

@@ -18,7 +18,6 @@ class ModTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        cd_ = new kxtest::ScopedChdir(dir_.path());
         mkdir("data", 0755);
         mkdir("data/mod", 0755);
         mkdir("custom", 0755);
@@ -26,11 +25,7 @@ protected:
         fill_default_rules(0, get_match_rules());
         fill_default_rules(0, get_mod_rules());
     }
-    void TearDown() override
-    {
-        free_game();
-        delete cd_;
-    }
+    void TearDown() override { free_game(); }
 
     static void write_mod(const std::string &name, const std::string &text)
     {
@@ -80,5 +75,5 @@ protected:
     }
 
     kxtest::TempDir dir_;
-    kxtest::ScopedChdir *cd_ = nullptr;
+    kxtest::ScopedChdir cd_{dir_.path()};
 };

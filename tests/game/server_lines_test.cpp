@@ -37,10 +37,9 @@ TEST_F(ServerLines, BreaksBatchesAndTurnInput)
     line("DISCL 1; 300 9\n");
     line("BREAK 1; 300 20\n");
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(get_pending_breaks(0)[4].type, 1);
-    EXPECT_EQ(get_pending_breaks(0)[7].type, 1);
-    EXPECT_EQ(get_pending_breaks(1)[9].type, 2);
-    EXPECT_EQ(get_pending_breaks(1)[9].frame, 300);
+    EXPECT_EQ(std::vector<int>({get_pending_breaks(0)[4].type, get_pending_breaks(0)[7].type,
+                                get_pending_breaks(1)[9].type, get_pending_breaks(1)[9].frame}),
+              std::vector<int>({1, 1, 2, 300}));
     EXPECT_EQ(get_player(0)->received_mask, RECV_DISMEMBER);
 
     line("BATCH 0; 5\n");
@@ -49,10 +48,8 @@ TEST_F(ServerLines, BreaksBatchesAndTurnInput)
     line("BATCH 0; -1\n");
     EXPECT_EQ(get_received_state(0)->batch_index, 5);
     EXPECT_EQ(get_player(0)->ready, 1);
-    EXPECT_EQ(get_batch(5)[0], 1);
-    EXPECT_EQ(get_batch(5)[2], 2);
-    EXPECT_EQ(get_batch(5)[4 + 3], 1);
-    EXPECT_EQ(get_batch(5)[4 + 19], 4);
+    const int32_t *batch = get_batch(5);   // grips, then joint states from 4 on
+    EXPECT_EQ(std::vector<int>({batch[0], batch[2], batch[4 + 3], batch[4 + 19]}), std::vector<int>({1, 2, 1, 4}));
     testing::internal::CaptureStderr();
     line("BATCH 1; 64\n");
     EXPECT_NE(testing::internal::GetCapturedStderr().find("BATCH: batch 64 out of range"), std::string::npos);
@@ -80,18 +77,14 @@ TEST_F(ServerLines, Results)
     get_player(0)->score = 111;
     get_player(1)->score = 222;
     line("GAME 900; 10 20\n");
-    EXPECT_EQ(get_server_result()->injury[0], 10);
-    EXPECT_EQ(get_server_result()->injury[1], 20);
-    EXPECT_EQ(get_server_result()->score[0], 111);
-    EXPECT_EQ(get_server_result()->score[1], 222);
+    const ServerResult *s = get_server_result();
+    EXPECT_EQ(std::vector<float>({s->injury[0], s->injury[1], s->score[0], s->score[1]}),
+              std::vector<float>({10, 20, 111, 222}));
     EXPECT_EQ(get_player(0)->received_mask, RECV_RESULT);
 
     line("WIN 500; 0 1 0 0 0 1.0 2.0 3.0 7\n");
     EXPECT_EQ(get_game_state()->decision_frame, 500);
-    EXPECT_EQ(get_server_result()->winners[1], 1);
-    EXPECT_EQ(get_server_result()->winners[0], -1);
-    EXPECT_EQ(get_server_result()->losers[0], 0);
-    EXPECT_EQ(get_server_result()->word, 7);
+    EXPECT_EQ(std::vector<int>({s->winners[0], s->winners[1], s->losers[0], s->word}), std::vector<int>({-1, 1, 0, 7}));
 
     testing::internal::CaptureStderr();
     line("LOST 300; 5 1 0 0 0\n");
@@ -164,17 +157,20 @@ TEST_F(ServerLines, TeamsEngageAndNewgame)
 }
 
 // The hand-over sets what arrived; a rotation that cannot be normalised (the
-// zero groups QAT did not fill) leaves the body's own.
+// zero groups QAT did not fill) or a position beyond the world leaves the
+// body's own.
 TEST_F(ServerLines, HandOverSetsArrivedStateAndKeepsUnusableRotations)
 {
-    dBodyID head = get_player(0)->bodies[0], chest = get_player(0)->bodies[1], foot = get_player(0)->bodies[20];
-    const std::vector<double> foot_q(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4);
-    line("POS 0; 1 2 3 4 5 6\n");
+    auto vec = [](const dReal *v, int n) { return std::vector<double>(v, v + n); };
+    dBodyID *body = get_player(0)->bodies;
+    const std::vector<double> foot_q = vec(dBodyGetQuaternion(body[20]), 4), third = vec(dBodyGetPosition(body[2]), 3);
+    line("POS 0; 1 2 3 4 5 6 0.5 1e300 0.5\n");
     line("QAT 0; 0 0 1 0 0 1 0 0\n");
     apply_received_fighter_state(0);
-    EXPECT_EQ(std::vector<double>(dBodyGetPosition(head), dBodyGetPosition(head) + 3), (std::vector<double>{1, 2, 3}));
-    EXPECT_EQ(std::vector<double>(dBodyGetPosition(chest), dBodyGetPosition(chest) + 3), (std::vector<double>{4, 5, 6}));
-    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(chest), dBodyGetQuaternion(chest) + 4), (std::vector<double>{0, 1, 0, 0}));
-    EXPECT_EQ(std::vector<double>(dBodyGetQuaternion(foot), dBodyGetQuaternion(foot) + 4), foot_q);
+    EXPECT_EQ(vec(dBodyGetPosition(body[0]), 3), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(vec(dBodyGetPosition(body[1]), 3), (std::vector<double>{4, 5, 6}));
+    EXPECT_EQ(vec(dBodyGetPosition(body[2]), 3), third);
+    EXPECT_EQ(vec(dBodyGetQuaternion(body[1]), 4), (std::vector<double>{0, 1, 0, 0}));
+    EXPECT_EQ(vec(dBodyGetQuaternion(body[20]), 4), foot_q);
     EXPECT_EQ(get_player(0)->received_mask, 0);
 }

@@ -4,7 +4,6 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <cstring>
 #include <string>
 #include "game/mod_file.h"
@@ -31,16 +30,10 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        chdir_.reset(new kxtest::ScopedChdir(dir_.path()));
         mkdir("stance", 0755);
     }
-    void TearDown() override
-    {
-        chdir_.reset();
-        WorldTest::TearDown();
-    }
     kxtest::TempDir dir_;
-    std::unique_ptr<kxtest::ScopedChdir> chdir_;
+    kxtest::ScopedChdir cd_{dir_.path()};
 };
 
 TEST_F(StanceTest, SaveAndLoadRoundTrip)

@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 
 #include "game/match_rules.h"
-#include "gui/services/chat_log.h"
+#include "gui/chat_text.h"
 #include "gui/services/console_commands.h"
 #include "app/base/text.h"
-#include "app/base/text_encoding.h"
 #include "support/test_support.h"
 
 using kxtest::read_file;
@@ -20,13 +19,8 @@ namespace {
 std::vector<std::string> console_lines()
 {
     std::vector<std::string> out;
-    for (int i = 0; i < chat_line_count(0); i++) {
-        ChatLine line;
-        chat_line_copy(0, i, &line);
-        char buf[CHAT_LINE_UNITS * 3];
-        utf16_to_local(buf, line.text, (int)(sizeof buf) - 1);
-        out.push_back(buf);
-    }
+    for (int i = 0; i < chat_line_count(0); i++)
+        out.push_back(chat_text(0, i));
     return out;
 }
 
@@ -39,23 +33,6 @@ bool has_line(const std::string &text)
 }
 
 } // namespace
-
-TEST(ConsoleCommands, TableRowsAreFoundByNameIgnoringCase)
-{
-    ASSERT_NE(console_find_command("set"), nullptr);
-    EXPECT_EQ(console_find_command("SET"), console_find_command("set"));
-    EXPECT_EQ(console_find_command("nosuch"), nullptr);
-    // Every row has a name and a handler, and no name or alias is used twice.
-    for (const ConsoleCommand *a = console_commands; a->name; a++) {
-        EXPECT_NE(a->handler, nullptr);
-        for (const ConsoleCommand *b = a + 1; b->name; b++) {
-            EXPECT_STRCASENE(a->name, b->name);
-            if (a->alias) {
-                EXPECT_EQ(console_find_command(a->alias), a);
-            }
-        }
-    }
-}
 
 TEST(ConsoleCommands, RunCommandTellsLocalFromOtherLines)
 {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/records/bout_list.h"
 #include "net/records/server_list.h"
@@ -16,13 +17,9 @@ TEST(BoutList, EntryReadsSixNumbersANameAndANumber)
 {
     BoutLine e;
     EXPECT_EQ(parse_bout_entry("17 2500 3 120 1 0 kaelfan 9\n", &e), 8);
-    EXPECT_EQ(e.server_id, 17);
-    EXPECT_EQ(e.qi, 2500);
-    EXPECT_EQ(e.streak, 3);
-    EXPECT_EQ(e.winnings, 120);
-    EXPECT_EQ(e.flags, 1);
+    EXPECT_EQ(std::vector<int>({e.server_id, e.qi, e.streak, e.winnings, e.flags, e.word7}),
+              std::vector<int>({17, 2500, 3, 120, 1, 9}));
     EXPECT_STREQ(e.name, "kaelfan");
-    EXPECT_EQ(e.word7, 9);
 
     std::string longname(1000, 'n');
     EXPECT_EQ(parse_bout_entry(("1 2 3 4 5 6 " + longname + " 7").c_str(), &e), 8);

@@ -4,11 +4,10 @@
 
 #include <string>
 
-#include "app/base/text_encoding.h"
 #include "game/game_callbacks.h"
 #include "game/game_state.h"
 #include "game/protocol/command_table.h"
-#include "gui/services/chat_log.h"
+#include "gui/chat_text.h"
 
 static void echo_tab(int tab, const char *text, int type) { console_echo_tab(tab, text, (MessageType)type); }
 
@@ -34,10 +33,9 @@ TEST(ChatLines, WhispersFindTheirTabAndADisconnectionFreesIt)
     for (const auto &r : rows) {
         parse_cmd(CMD_SOURCE_SERVER, r.line, -1, nullptr);
         ChatLine line;
-        ASSERT_EQ(chat_line_copy(r.tab, chat_line_count(r.tab) - 1, &line), 0) << r.line;
-        char text[CHAT_LINE_UNITS * 3];
-        utf16_to_local(text, line.text, (int)sizeof text - 1);
-        EXPECT_EQ(std::to_string(line.type) + ":" + text, r.shown) << r.line;
+        const int last = chat_line_count(r.tab) - 1;
+        ASSERT_EQ(chat_line_copy(r.tab, last, &line), 0) << r.line;
+        EXPECT_EQ(std::to_string(line.type) + ":" + chat_text(r.tab, last), r.shown) << r.line;
     }
     *cb = saved;
 }

@@ -1,11 +1,12 @@
-// Customisation, RPG, ghost and money records as the protocol lines fill them.
+// Customisation records as the protocol lines fill them.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "net/records/custom_record.h"
-#include "net/records/player_records.h"
+#include "support/test_support.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -40,9 +41,7 @@ TEST(CustomRecord, JointTrailItemAndFlagLines)
     EXPECT_EQ(rec->replay_color, 0);
     EXPECT_EQ(find_custom_parser("JFORCE"), nullptr);   // a protocol keyword, not a customisation one
 
-    CaptureStderr();
-    EXPECT_EQ(parse_custom_trailcol("3 1 2 4 1 2 0 7", rec), 1);
-    GetCapturedStderr();
+    kxtest::stderr_of([&] { EXPECT_EQ(parse_custom_trailcol("3 1 2 4 1 2 0 7", rec), 1); });
     EXPECT_EQ(rec->trail_color[3][0], 1);
     EXPECT_EQ(rec->trail_color[3][1], 2);
     EXPECT_EQ(rec->trail_color[0][0], 0);   // incomplete triple ignored
@@ -51,10 +50,7 @@ TEST(CustomRecord, JointTrailItemAndFlagLines)
     EXPECT_EQ(rec->item_color[15], 100);
 
     parse_custom_texbody("1 0 5 -3", rec);
-    EXPECT_EQ(rec->tex_body[0], 1);
-    EXPECT_EQ(rec->tex_body[1], 0);
-    EXPECT_EQ(rec->tex_body[2], 1);
-    EXPECT_EQ(rec->tex_body[3], 1);
+    EXPECT_EQ(std::vector<int32_t>(rec->tex_body, rec->tex_body + 4), (std::vector<int32_t>{1, 0, 1, 1}));
     std::string many;
     for (int i = 0; i < 40; i++)
         many += "1 ";
@@ -118,17 +114,3 @@ TEST(CustomRecord, FlamesTakeFiftyTwoScaledParameters)
     EXPECT_NE(GetCapturedStderr().find("FLAME: flame 5 out of range"), std::string::npos);
 }
 
-TEST(PlayerRecords, RpgStatsReadAndFormat)
-{
-    EXPECT_EQ(get_rpg_stats(-1), nullptr);
-    EXPECT_EQ(get_rpg_stats(RPG_PLAYERS), nullptr);
-    RpgStats *s = get_rpg_stats(1);
-    parse_rpg_stats("110 40 95 100 120 90\n", s);
-    parse_rpg_stats("5 6", s);   // the rest keep their values
-    EXPECT_STREQ(format_rpg_message(1, s), "RPG 1;5 6 95 100 120 90\n");
-    parse_rpg_stats("99999999999 -99999999999", s);
-    EXPECT_EQ(s->value[0], INT32_MAX);
-    EXPECT_EQ(s->value[1], INT32_MIN);
-    clear_rpg_stats();
-    EXPECT_STREQ(format_rpg_message(0, get_rpg_stats(0)), "RPG 0;0 0 0 0 0 0\n");
-}

@@ -1,7 +1,6 @@
 // The player's control of the match: pausing replays, edit mode, the
 // joint-change test, fighter selection and the frame time.
 #include <gtest/gtest.h>
-#include <lua.hpp>
 #include "game/joint_breaks.h"
 #include "game/match_setup.h"
 #include "script/script_context.h"
@@ -37,9 +36,7 @@ TEST_F(TurnControlTest, PauseAndResumeAReplayFireTheirHooks)
     EXPECT_EQ(toggle_game_running(1), 1);
     run_match_tick(0);
     EXPECT_EQ(w->frame, frame + 1);
-    lua_getglobal(ctx.L, "log");
-    EXPECT_STREQ(lua_tostring(ctx.L, -1), "PR");
-    lua_pop(ctx.L, 1);
+    EXPECT_EQ(eval(ctx, "log"), "PR");
 }
 
 TEST_F(TurnControlTest, ReplayRunsItsGivenFramesThenPauses)

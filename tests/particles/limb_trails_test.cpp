@@ -39,7 +39,7 @@ TEST_F(TrailTest, SegmentsFollowTheLimbsAndAge)
     EXPECT_EQ(trail_segment(t, -1), nullptr);
 }
 
-TEST_F(TrailTest, LengthBoundsTheTrailAndResetEmptiesAll)
+TEST_F(TrailTest, LengthBoundsTheTrailResetEmptiesAllAndOnlyFightersOfTheMatchLeaveTrails)
 {
     LimbTrail *t = get_limb_trail(0, 3);
     trail_set_length(t, 3);
@@ -62,10 +62,7 @@ TEST_F(TrailTest, LengthBoundsTheTrailAndResetEmptiesAll)
             EXPECT_EQ(get_limb_trail(i, k)->count, 0);
     EXPECT_EQ(get_limb_trail(2, 0), nullptr);
     EXPECT_EQ(get_limb_trail(0, 4), nullptr);
-}
-
-TEST_F(TrailTest, OnlyFightersOfTheMatchLeaveTrails)
-{
+    // Only fighters of the match leave trails.
     get_game_state()->players = 1;
     trails_update();
     EXPECT_EQ(get_limb_trail(0, 0)->count, 1);

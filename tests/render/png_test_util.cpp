@@ -12,12 +12,8 @@ namespace pngtest {
 
 unsigned channels_of(int color_type)
 {
-    switch (color_type) {
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;
-    }
+    static const unsigned channels[7] = {1, 1, 3, 1, 2, 1, 4};   // by PNG colour type
+    return color_type >= 0 && color_type < 7 ? channels[color_type] : 1;
 }
 
 static int palette_entries(const PngParams &params)

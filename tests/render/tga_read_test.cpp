@@ -141,23 +141,6 @@ TEST(TgaRead, BlendToWhite)
     EXPECT_EQ(rgb.pixels, std::vector<uint8_t>({1, 2, 3}));
 }
 
-TEST(TgaRead, ReadsFilesAndReportsRefusals)
-{
-    kxtest::TempDir dir;
-    TgaImage img;
-    kxtest::write_file(dir.file("a.tga"), tga(2, 24, 1, 1, bytes({3, 2, 1})));
-    ASSERT_EQ(tga_read(dir.file("a.tga").c_str(), &img), 0);
-    EXPECT_EQ(pixels_of(img), bytes({1, 2, 3}));
-    EXPECT_EQ(img.bits, 24u);
-    // A missing file and a folder fail silently; a refused file says why.
-    kxtest::write_file(dir.file("b.tga"), tga(2, 24, 256, 128, ""));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(tga_read(dir.file("missing.tga").c_str(), &img), 1);
-    EXPECT_EQ(tga_read(dir.path().c_str(), &img), 1);
-    EXPECT_EQ(tga_read(dir.file("b.tga").c_str(), &img), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "texture is not power of two 256 128\n");
-}
-
 // ImageMagick writes true-colour TGA files (plain and run-length), grey and
 // colour-mapped ones; our reader must give back the image's pixels.
 // ImageMagick stores the top row first.

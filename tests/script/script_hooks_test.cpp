@@ -4,25 +4,10 @@
 #include <string>
 #include <thread>
 
-#include "gui/services/chat_log.h"
-#include "app/base/text_encoding.h"
+#include "gui/chat_text.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 #include "script/script_test_util.h"
-
-namespace {
-
-std::string console_line(int i)
-{
-    ChatLine line;
-    if (chat_line_copy(0, i, &line) != 0)
-        return "<none>";
-    char buf[CHAT_LINE_UNITS * 3];
-    utf16_to_local(buf, line.text, (int)sizeof buf - 1);
-    return buf;
-}
-
-} // namespace
 
 // Every hook is set by its name and fired here or in the next test (or as
 // the console hook below): a wrong or repeated name would lose a call.
@@ -130,13 +115,11 @@ TEST(ScriptHooks, ConsoleHookVetoesLines)
     EXPECT_EQ(chat_get_console_filter(), script_console_filter);
     console_echo("shown", 4);
     console_echo("hide me", 4);
-    testing::internal::CaptureStderr();
-    console_echo_tab(0, "please crash", 1);
-    std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = kxtest::stderr_of([&] { console_echo_tab(0, "please crash", 1); });
     EXPECT_NE(err.find("console hook failed"), std::string::npos) << err;
     ASSERT_EQ(chat_line_count(0), 2);
-    EXPECT_EQ(console_line(0), "shown");
-    EXPECT_EQ(console_line(1), "please crash");      // a failing hook vetoes nothing
+    EXPECT_EQ(chat_text(0, 0), "shown");
+    EXPECT_EQ(chat_text(0, 1), "please crash");      // a failing hook vetoes nothing
     EXPECT_EQ(eval(ctx, "table.concat(seen, ';')"), "shown|4|0;hide me|4|0;please crash|1|0");
 
     // Lines from another thread never enter the Lua state; they are kept.

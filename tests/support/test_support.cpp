@@ -1,4 +1,5 @@
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 #include "app/base/options.h"
 #include "app/services/services_callbacks.h"
 #include "game/protocol/protocol_callbacks.h"
@@ -77,6 +78,13 @@ std::string read_file(const std::string &path)
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+std::string stderr_of(const std::function<void()> &fn)
+{
+    testing::internal::CaptureStderr();
+    fn();
+    return testing::internal::GetCapturedStderr();
 }
 
 void write_file(const std::string &path, const std::string &content)

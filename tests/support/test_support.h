@@ -1,5 +1,6 @@
 // Helpers shared by the tests: temporary folders and whole-file reads.
 #pragma once
+#include <functional>
 #include <string>
 
 namespace kxtest {
@@ -28,6 +29,8 @@ private:
 };
 
 std::string read_file(const std::string &path);
+// What fn prints on standard error.
+std::string stderr_of(const std::function<void()> &fn);
 void write_file(const std::string &path, const std::string &content);
 
 // Runs this test program again in a fresh process, with one more environment

@@ -100,9 +100,7 @@ TEST(SoundMixer, MissingFilesLeaveTheirChunksEmpty)
     kxtest::ScopedChdir cd(dir.path());
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     ASSERT_EQ(sound_mixer_open(), 0);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(sound_mixer_load_all(), 0);
-    std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = kxtest::stderr_of([&] { EXPECT_EQ(sound_mixer_load_all(), 0); });
     EXPECT_NE(err.find("Mix_LoadWAV: data/sounds/pain1.wav"), std::string::npos);
     sound_enable();
     sound_play(1, 0, 1, 0);
@@ -113,9 +111,7 @@ TEST(SoundMixer, MissingFilesLeaveTheirChunksEmpty)
 TEST(SoundMixer, NoAudioDeviceMeansSilenceNotFailure)
 {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(sound_mixer_open(), 1);
-    std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = kxtest::stderr_of([&] { EXPECT_EQ(sound_mixer_open(), 1); });
     EXPECT_EQ(err.rfind("Unable to open audio: ", 0), 0u);
     EXPECT_TRUE(sound_audio_failed());
     sound_enable();
