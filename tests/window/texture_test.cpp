@@ -174,4 +174,20 @@ TEST_F(GlTextureTest, FighterTableLoadersCheckTheirEntries)
     EXPECT_EQ(fighter_textures(0), nullptr);
 }
 
+TEST_F(GlTextureTest, GeneratedInterfaceTexturesLoadFromTheRunFolder)
+{
+    const std::string run = KX_RUN_DIR;
+    for (const char *name : {"splatt1", "logo", "background", "header", "indicator", "av_shadow", "trail"}) {
+        Texture t;
+        texture_create(&t, (run + "/data/textures").c_str(), name);
+        EXPECT_TRUE(texture_is_loaded(&t)) << name;
+        EXPECT_EQ(t.bits, 32u) << name;
+        texture_delete(&t);
+    }
+    Texture flame;
+    texture_init(&flame);
+    EXPECT_TRUE(texture_load_named(&flame, (run + "/custom/zud").c_str(), "flame", false));
+    texture_delete(&flame);
+}
+
 } // namespace
