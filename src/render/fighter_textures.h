@@ -37,3 +37,12 @@ int load_icon_texture(int fighter, const char *name, const char *folder);
 int get_body_texture_info(int fighter, int body, const float *a, const float *b);
 // The fighter's gradient texture from two colours; returns 1.
 int get_custom_texture_size(int fighter, const float *a, const float *b);
+
+// Loads what the player's customisation record asks for into fighter's
+// tables: body and joint textures and bump maps whose flags are set, the
+// ground texture, from "custom/<player>" under base (a player name that is
+// not a safe path loads nothing), and a gradient body texture from the two
+// gradient colour rows where a part has both and no texture file. Entries
+// not asked for are emptied, so drawing falls back to colours. Returns the
+// number of textures asked for that did not load.
+int apply_player_textures(int fighter, int player, const char *base, const char *player_name);

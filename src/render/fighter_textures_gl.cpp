@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+#include "app/base/utils.h"
 #include "game/body_defs.h"
+#include "net/records/custom_record.h"
+#include "render/color_table.h"
 
 static FighterTextures g_ft[FIGHTER_TEXTURE_PLAYERS];
 static bool g_ready = false;
@@ -141,4 +144,48 @@ int get_custom_texture_size(int fighter, const float *a, const float *b)
     if (f)
         texture_make_gradient_small(&f->gradient, a, b);
     return 1;
+}
+
+// Reloading an entry always reads the file again (the customisation may
+// have changed it): the entry is emptied first.
+static void forget(Texture *t)
+{
+    t->loaded = false;
+    t->path[0] = 0;
+}
+
+int apply_player_textures(int fighter, int player, const char *base, const char *player_name)
+{
+    FighterTextures *f = fighter_textures(fighter);
+    const CustomRecord *rec = get_custom_record(player);
+    if (!f || !rec)
+        return 0;
+    char folder[512];
+    const bool safe = player_name && player_name[0] && is_safe_path(player_name, 0);
+    snprintf(folder, sizeof folder, "%s/custom/%s", base, safe ? player_name : "");
+    int missing = 0;
+    auto want = [&](bool asked, Texture *t, int (*loader)(int, int, const char *), int i) {
+        forget(t);
+        if (asked && (!safe || loader(fighter, i, folder) != 0))
+            missing++;
+    };
+    for (int b = 0; b < FT_BODIES; b++) {
+        want(rec->tex_body[b] != 0, &f->body[b], load_body_texture, b);
+        want(rec->bmap_body[b] != 0, &f->body_bump[b], load_body_bump_texture, b);
+        const int c1 = rec->grad_color1[b], c2 = rec->grad_color2[b];
+        if (!texture_is_loaded(&f->body[b]) && c1 > 0 && c2 > 0) {
+            float a[3], z[3];
+            get_color_rgb(c1, a);
+            get_color_rgb(c2, z);
+            get_body_texture_info(fighter, b, a, z);
+        }
+    }
+    for (int j = 0; j < FT_JOINTS; j++) {
+        want(rec->tex_joint[j] != 0, &f->joint[j], load_joint_texture, j);
+        want(rec->bmap_joint[j] != 0, &f->joint_bump[j], load_joint_bump_texture, j);
+    }
+    forget(&f->ground);
+    if (rec->tex_ground && (!safe || load_player_ground_texture(fighter, folder, "ground") != 0))
+        missing++;
+    return missing;
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "net/records/custom_record.h"
 #include "render/fighter_textures.h"
 #include "render/png_decode.h"
 #include "render/image_file.h"
@@ -172,6 +173,32 @@ TEST_F(GlTextureTest, FighterTableLoadersCheckTheirEntries)
     EXPECT_EQ(get_body_texture_info(-1, 0, a, b), 1);
     fighter_textures_free();
     EXPECT_EQ(fighter_textures(0), nullptr);
+}
+
+TEST_F(GlTextureTest, PlayerTexturesFollowTheCustomisationRecord)
+{
+    fighter_textures_init();
+    clear_all_customs();
+    mkdir(dir.file("custom").c_str(), 0755);
+    mkdir(dir.file("custom/Hero").c_str(), 0755);
+    kxtest::write_file(dir.file("custom/Hero/head.tga"), tga_rgb(4, 8));
+    kxtest::write_file(dir.file("custom/Hero/j_neck_bump.tga"), tga_rgb(4, 9));
+    CustomRecord *rec = get_custom_record(1);
+    rec->tex_body[0] = rec->tex_body[1] = 1;  // breast has no file
+    rec->bmap_joint[0] = 1;
+    rec->grad_color1[2] = 2;
+    rec->grad_color2[2] = 4;
+    FighterTextures *f = fighter_textures(0);
+    EXPECT_EQ(apply_player_textures(0, 1, dir.path().c_str(), "Hero"), 1);
+    EXPECT_TRUE(texture_is_loaded(&f->body[0]));
+    EXPECT_FALSE(texture_is_loaded(&f->body[1]));
+    EXPECT_TRUE(texture_is_loaded(&f->body[2]));  // gradient of red and blue
+    EXPECT_TRUE(texture_is_loaded(&f->joint_bump[0]));
+    EXPECT_FALSE(texture_is_loaded(&f->joint[0]));
+    // A name that would leave the custom folder loads nothing.
+    EXPECT_EQ(apply_player_textures(0, 1, dir.path().c_str(), "../custom/Hero"), 3);
+    EXPECT_FALSE(texture_is_loaded(&f->body[0]));
+    fighter_textures_free();
 }
 
 TEST_F(GlTextureTest, GeneratedInterfaceTexturesLoadFromTheRunFolder)
