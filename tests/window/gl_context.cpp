@@ -8,6 +8,7 @@ namespace kxtest {
 
 static int g_errors = 0;
 static std::string g_last;
+static bool g_open = false;  // one window per process, kept until exit
 
 static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar *message, const void *)
 {
@@ -17,46 +18,28 @@ static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, co
     }
 }
 
-// One window per process, kept until exit: opening and closing X
-// connections test after test can meet a display that refuses a moment.
-static bool g_open = false;
-
 GlContext::GlContext(int width, int height)
 {
-    g_errors = 0;
-    g_last.clear();
-    if (g_open) {
-        ok_ = true;
-        errors();
-        g_errors = 0;
-        return;
-    }
-    // A display that was just started may not take connections yet.
-    for (int tries = 0; SDL_Init(SDL_INIT_VIDEO) != 0; tries++) {
-        g_last = SDL_GetError();
-        if (tries == 50)
+    if (!g_open) {
+        // A display that was just started may not take connections yet.
+        for (int tries = 0; SDL_Init(SDL_INIT_VIDEO) != 0 && tries < 50; tries++)
+            SDL_Delay(100);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        glewExperimental = GL_TRUE;
+        if (!SDL_SetVideoMode(width, height, 0, SDL_OPENGL) || glewInit() != GLEW_OK || !glDebugMessageCallback) {
+            g_last = SDL_GetError();
             return;
-        SDL_Delay(100);
-    }
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    if (!SDL_SetVideoMode(width, height, 0, SDL_OPENGL)) {
-        g_last = SDL_GetError();
-        return;
-    }
-    glewExperimental = GL_TRUE;
-    GLenum e = glewInit();
-    if (e != GLEW_OK) {
-        g_last = (const char *)glewGetErrorString(e);
-        return;
-    }
-    glGetError();
-    if (glDebugMessageCallback) {
+        }
         glEnable(GL_DEBUG_OUTPUT);
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(on_debug, nullptr);
+        g_open = true;
     }
-    ok_ = g_open = true;
+    errors();
+    g_errors = 0;
+    g_last.clear();
+    ok_ = true;
 }
 
 GlContext::~GlContext() {}

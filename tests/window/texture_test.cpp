@@ -9,6 +9,7 @@
 
 #include "net/records/custom_record.h"
 #include "render/fighter_textures.h"
+#include "render/gl_state_check.h"
 #include "render/png_decode.h"
 #include "render/image_file.h"
 #include "render/png_test_util.h"
@@ -154,27 +155,6 @@ TEST_F(GlTextureTest, SlotsHoldNamesAndRefuseThe129th)
     texture_slots_free_all();
 }
 
-TEST_F(GlTextureTest, FighterTableLoadersCheckTheirEntries)
-{
-    fighter_textures_init();
-    kxtest::write_file(dir.file("head.tga"), tga_rgb(4, 2));
-    kxtest::write_file(dir.file("j_neck.tga"), tga_rgb(4, 5));
-    const char *d = dir.path().c_str();
-    EXPECT_EQ(load_body_texture(0, 0, d), 0);
-    EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[0]));
-    EXPECT_EQ(load_joint_texture(1, 0, d), 0);
-    EXPECT_EQ(load_body_texture(0, 1, d), 1);  // no breast file
-    EXPECT_FALSE(texture_is_loaded(&fighter_textures(0)->body[1]));
-    EXPECT_EQ(load_body_texture(2, 0, d), 1);
-    EXPECT_EQ(load_body_texture(0, 21, d), 1);
-    EXPECT_EQ(load_joint_bump_texture(0, -1, d), 1);
-    const float a[3] = {1, 0, 0}, b[3] = {0, 0, 1};
-    EXPECT_EQ(get_body_texture_info(0, 19, a, b), 0);
-    EXPECT_EQ(get_body_texture_info(-1, 0, a, b), 1);
-    fighter_textures_free();
-    EXPECT_EQ(fighter_textures(0), nullptr);
-}
-
 TEST_F(GlTextureTest, PlayerTexturesFollowTheCustomisationRecord)
 {
     fighter_textures_init();
@@ -198,6 +178,9 @@ TEST_F(GlTextureTest, PlayerTexturesFollowTheCustomisationRecord)
     // A name that would leave the custom folder loads nothing.
     EXPECT_EQ(apply_player_textures(0, 1, dir.path().c_str(), "../custom/Hero"), 3);
     EXPECT_FALSE(texture_is_loaded(&f->body[0]));
+    for (int bad : {-1, 2})  // only fighters 0 and 1 have tables
+        EXPECT_EQ(load_body_texture(bad, 0, dir.path().c_str()), 1);
+    EXPECT_EQ(load_joint_bump_texture(0, FT_JOINTS, dir.path().c_str()), 1);
     fighter_textures_free();
 }
 
@@ -211,10 +194,25 @@ TEST_F(GlTextureTest, GeneratedInterfaceTexturesLoadFromTheRunFolder)
         EXPECT_EQ(t.bits, 32u) << name;
         texture_delete(&t);
     }
-    Texture flame;
-    texture_init(&flame);
-    EXPECT_TRUE(texture_load_named(&flame, (run + "/custom/zud").c_str(), "flame", false));
-    texture_delete(&flame);
+}
+
+TEST_F(GlTextureTest, DrawersLeaveTheStateTheyPromise)
+{
+    Texture t;
+    texture_init(&t);
+    GlStateSnapshot before, after;
+    glEnable(GL_TEXTURE_GEN_T);
+    gl_state_snapshot(&before);
+    texture_draw_quad3d(&t, 0, 0, 0, 1, 1);
+    texture_draw_quad2d(&t, 0, 0, 1, 1);
+    gl_state_snapshot(&after);
+    testing::internal::CaptureStdout();
+    const int differ = gl_state_compare(&before, &after, "quad", stdout);
+    const std::string out = testing::internal::GetCapturedStdout();
+    // Generation T off; blending, culling, depth test and lighting on.
+    EXPECT_EQ(differ, 5) << out;
+    EXPECT_NE(out.find("quad: GL_TEXTURE_GEN_T 1 -> 0"), std::string::npos);
+    texture_delete(&t);
 }
 
 } // namespace
