@@ -201,6 +201,8 @@ TEST_F(GlTextureTest, DrawersLeaveTheStateTheyPromise)
     Texture t;
     texture_init(&t);
     GlStateSnapshot before, after;
+    for (GLenum cap : {GL_BLEND, GL_CULL_FACE, GL_DEPTH_TEST, GL_LIGHTING})
+        glDisable(cap);
     glEnable(GL_TEXTURE_GEN_T);
     gl_state_snapshot(&before);
     texture_draw_quad3d(&t, 0, 0, 0, 1, 1);
