@@ -52,7 +52,8 @@ void texture_draw_2d(Texture *t, int x, int y);
 void texture_draw_billboard(Texture *t, float x, float y, float z, float size, float r, float g, float b,
                             float a, int subtract);
 
-// Every GL name that texture_init ever made, for leak checks; the count of
-// names made so far.
+// The GL names texture_init made (the first TEXTURE_NAMES_KEPT of them),
+// for leak checks; the count kept so far.
+enum { TEXTURE_NAMES_KEPT = 65536 };
 int texture_names_made(void);
 unsigned texture_name_made(int i);

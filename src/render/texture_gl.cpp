@@ -39,7 +39,8 @@ void texture_init(Texture *t)
     t->width = t->height = 128;
     t->r = t->g = t->b = 1.0f;
     glGenTextures(1, &t->gl_id);
-    g_names_made.push_back(t->gl_id);
+    if (g_names_made.size() < TEXTURE_NAMES_KEPT)
+        g_names_made.push_back(t->gl_id);
 }
 
 bool texture_load_png(unsigned gl_id, const char *path, unsigned *width, unsigned *height)

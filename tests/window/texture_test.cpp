@@ -114,6 +114,9 @@ TEST_F(GlTextureTest, GeneratedGradientUploadsItsPixels)
     ASSERT_TRUE(gradient_fill(want.data(), a, b, 0, 0));
     EXPECT_EQ(want[0], 255);  // 1.3 clamps to 1, not wrapped
     EXPECT_EQ(want[2], 0);    // -0.2 clamps to 0
+    ASSERT_TRUE(gradient_fill(want.data(), a, b, 1, 0));  // the body layout leaves no pixel unset
+    EXPECT_EQ(memcmp(&want[4 * (128 * 100 + 120)], &want[4 * (128 * 30 + 120)], 4), 0);
+    ASSERT_TRUE(gradient_fill(want.data(), a, b, 0, 0));
     Texture t;
     texture_init(&t);
     texture_make_gradient(&t, a, b, 0, 0);
