@@ -1,0 +1,51 @@
+// What the fighter drawing decides before it draws: the draw kinds, colour
+// blends, each body's and joint's colour, the shown joint state, the ghost
+// alpha and the scene light. No GL here, so it runs headless.
+#pragma once
+#include "game/game_state.h"
+
+// The kind every shape drawer is handed.
+enum DrawKind {
+    DRAW_NORMAL = 1,
+    DRAW_SHADOW = 4,        // flattened onto the floor
+    DRAW_TEXTURED = 8,
+    DRAW_ALPHA = 32,
+    DRAW_AXIS_SIDE = 64,    // the joint hemisphere on the axis side
+    DRAW_OPPOSITE = 128,    // the opposite hemisphere
+};
+
+// out = a t + b (1 - t) for t up to 1, a above 1.
+void blend_colors(const float *a, const float *b, float t, float *out);
+// rgb = rgb (1 - t) + row t, the row red when it is 0.
+void tint_color_toward_row(int row, float *rgb, float t);
+
+// A fighter's body colour: its customisation's colour row, else its own.
+void body_colour(const WorldState *w, int fighter, int body, float *rgb);
+// body_colour blended towards red by the body's bruise (above 0.001).
+void body_colour_blended(const WorldState *w, int fighter, int body, float *rgb);
+
+// The state a joint shows: its own state, or for MOTOR_NONE the one its
+// hinge motor has (velocity < 0 forward, > 0 back, a held force hold, else
+// relax).
+int shown_joint_state(int state, double motor_velocity, double max_force);
+
+// The two colours of a joint's state display: force and relax rows (hold
+// and relax by default), lightened for the hovered joint, tinted red by its
+// bruise when `bruise` is on.
+void joint_colours(int fighter, int joint, int hovered, int bruise, float *force, float *relax);
+
+// The see-through alpha of the ghosts: 0.3, or fading from 0.5 to 0 over
+// the preview while the fade flag is set. A preview of length 0 or less
+// shows at 0.5.
+float ghost_alpha(const WorldState *w);
+enum { GHOST_FLAG_FADE = 2 };   // the ghost row flag that fades the ghosts
+
+// Light 0's position (w = 0) for a camera eye.
+void scene_light_position(const float *eye, float *out4);
+
+// Whether a fighter is drawn at all (`vako` for the first, `zud` for the others).
+int fighter_shown(int fighter);
+
+// The head frame shown at a match frame: one every 10 frames over 8,
+// stepped down to the nearest loaded one; -1 when none is loaded.
+int head_frame_index(int match_frame, const int *loaded8);
