@@ -193,11 +193,13 @@ void draw_ghost_bodies(int record, int kind, float alpha)
 
 void draw_floor(void)
 {
+    // Unlit: the floor shows the world's floor colour as it is.
     const float *c = world_floor_colour();
     gl_set_color(c[0], c[1], c[2], 1);
-    glPushMatrix();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
     shapes_draw_quad(40.0f);
-    glPopMatrix();
+    glPopAttrib();
 }
 
 void draw_marker_sphere(const double *pos, float radius)

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+#include <SDL.h>
+#include <filesystem>
+#include <vector>
+
+#include "app/base/options.h"
+#include "app/camera.h"
+#include "app/program.h"
+#include "app/scene_gl.h"
+#include "app/services/settings_io.h"
+#include "game/game_resets.h"
+#include "game/game_state.h"
+#include "gui/services/menu_state.h"
+#include "gui/truetype_font_gl.h"
+#include "particles/particles_draw_gl.h"
+#include "render/color_table.h"
+#include "render/fighter_draw_gl.h"
+#include "render/graphics_gl.h"
+#include "render/shapes_gl.h"
+#include "render/world_colours.h"
+#include "support/test_support.h"
+#include "window/game_run.h"
+
+// The renderer in a real GL context (Mesa under Xvfb): start-up and release
+// over many video modes, and the default match as it is drawn.
+namespace {
+
+int g_gl_errors;
+bool g_expect_error;
+
+void GLAPIENTRY on_gl_message(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar *msg, const void *)
+{
+    if (type == GL_DEBUG_TYPE_ERROR) {
+        g_gl_errors++;
+        if (!g_expect_error)
+            ADD_FAILURE() << "GL error: " << msg;
+    }
+}
+
+// A window with a GL context, the game's objects and the default match.
+struct GlMatch {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd{dir.path()};
+    int w = 640, h = 480;
+    GlMatch()
+    {
+        std::filesystem::create_directories("data");
+        std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts",
+                              std::filesystem::copy_options::recursive);
+        EXPECT_EQ(program_create_objects(), 0);
+        options_load();
+        option_set(OPT_WIDTH, w);
+        option_set(OPT_HEIGHT, h);
+        camera_defaults();
+        menu_set_state(0);
+        EXPECT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        EXPECT_NE(SDL_SetVideoMode(w, h, 0, SDL_OPENGL), nullptr) << SDL_GetError();
+        EXPECT_EQ(glewInit(), (GLenum)GLEW_OK);
+        glEnable(GL_DEBUG_OUTPUT);
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+        glDebugMessageCallback(on_gl_message, nullptr);
+        gl_init_state();
+        graphics_set_font_hooks(init_font_ttf, free_fonts);
+        init_graphics();
+        reset_game();
+    }
+    ~GlMatch()
+    {
+        free_graphics();
+        SDL_Quit();
+        program_destroy_objects();
+    }
+    // One displayed frame: the scene set up, the tick draws it.
+    std::vector<unsigned char> frame()
+    {
+        MainLoopCallbacks cb = {};
+        cb.tick = draw_frame;
+        setup_scene(w, h, &cb, 0);
+        glFinish();
+        std::vector<unsigned char> px((size_t)w * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        return px;
+    }
+    // The pixel under a body's centre (window y down) as 0..1 floats.
+    bool body_pixel(const std::vector<unsigned char> &px, int fighter, int body, float *rgb)
+    {
+        double pos[3], s[3];
+        const dReal *p = dBodyGetPosition(get_player(fighter)->bodies[body]);
+        for (int k = 0; k < 3; k++)
+            pos[k] = p[k];
+        if (world_to_screen((float)pos[0], (float)pos[1], (float)pos[2], s) != 0)
+            return false;
+        return pixel(px, (int)s[0], (int)s[1], rgb);
+    }
+    bool pixel(const std::vector<unsigned char> &px, int x, int y, float *rgb)
+    {
+        if (x < 0 || y < 0 || x >= w || y >= h)
+            return false;
+        const unsigned char *c = &px[((size_t)(h - 1 - y) * w + x) * 3];
+        for (int k = 0; k < 3; k++)
+            rgb[k] = c[k] / 255.0f;
+        return true;
+    }
+};
+
+// Lit, a body's pixel is its colour scaled by the light: compare hues.
+bool same_hue(const float *pixel, const float *colour)
+{
+    float best = 0;
+    int arg_pixel = 0, arg_colour = 0;
+    for (int k = 0; k < 3; k++) {
+        if (pixel[k] > pixel[arg_pixel]) arg_pixel = k;
+        if (colour[k] > colour[arg_colour]) arg_colour = k;
+        best = std::max(best, pixel[k]);
+    }
+    return best > 0.05f && arg_pixel == arg_colour;
+}
+
+} // namespace
+
+TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
+{
+    GlMatch m;
+    const std::vector<unsigned char> px = m.frame();
+    for (int f = 0; f < 2; f++)
+        for (int body : {0, 19, 20}) {      // head, right foot, left foot
+            float at[3], colour[3];
+            ASSERT_TRUE(m.body_pixel(px, f, body, at)) << f << " " << body;
+            get_color_rgb(get_player(f)->colour, colour);
+            EXPECT_TRUE(same_hue(at, colour)) << "fighter " << f << " body " << body << ": "
+                                              << at[0] << " " << at[1] << " " << at[2];
+        }
+    // Top left is sky, the bottom centre floor (the HUD sits elsewhere).
+    float sky[3], floor[3];
+    ASSERT_TRUE(m.pixel(px, 4, 4, sky));
+    ASSERT_TRUE(m.pixel(px, m.w / 2, m.h - 4, floor));
+    for (int k = 0; k < 3; k++) {
+        EXPECT_NEAR(sky[k], world_background_colour()[k], 1.5 / 255);
+        EXPECT_NEAR(floor[k], world_floor_colour()[k], 1.5 / 255);
+    }
+    EXPECT_EQ(g_gl_errors, 0);
+}
+
+TEST(Renderer, HitBodyIsDrawnRedder)
+{
+    GlMatch m;
+    option_set(OPT_BRUISE, 1);
+    float before[3], after[3];
+    ASSERT_TRUE(m.body_pixel(m.frame(), 1, 0, before));
+    get_player(1)->hit_flash[0] = 0.8f;     // as a hit leaves the head
+    ASSERT_TRUE(m.body_pixel(m.frame(), 1, 0, after));
+    EXPECT_GT(after[0] - after[2], before[0] - before[2] + 0.2f)
+        << before[0] << " " << before[2] << " -> " << after[0] << " " << after[2];
+}
+
+TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
+{
+    GlMatch m;
+    // The callback sees errors at the call that makes them.
+    g_expect_error = true;
+    glEnable(0xFFFF);
+    g_expect_error = false;
+    ASSERT_EQ(g_gl_errors, 1);
+    g_gl_errors = 0;
+    std::vector<GLuint> textures, lists;
+    for (int cycle = 0; cycle < 20; cycle++) {
+        free_graphics();
+        init_graphics();
+        m.frame();
+        for (int k = 0; k < 2; k++)
+            textures.push_back(shapes_texture(k));
+        for (int k = 0; k < PARTICLE_TEXTURES; k++)
+            textures.push_back(particles_texture(k));
+        for (int k = 0; k < shapes_list_count(); k++)
+            lists.push_back(shapes_list_base() + k);
+    }
+    free_graphics();
+    for (GLuint t : textures)
+        EXPECT_FALSE(glIsTexture(t)) << t;
+    for (GLuint l : lists)
+        EXPECT_FALSE(glIsList(l)) << l;
+    init_graphics();     // the fixture releases again
+    EXPECT_EQ(g_gl_errors, 0);
+}
+
+TEST(Renderer, MissingFontsEndTheProgramWithStatus1)
+{
+    GameRun run;
+    std::filesystem::remove_all(run.path("data/fonts"));
+    ASSERT_TRUE(run.start({}));
+    EXPECT_EQ(run.wait_exit(), 1);
+    EXPECT_NE(run.err().find("Failed to load fonts"), std::string::npos) << run.err();
+}
