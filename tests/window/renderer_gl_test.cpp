@@ -195,3 +195,15 @@ TEST(Renderer, MissingFontsEndTheProgramWithStatus1)
     EXPECT_EQ(run.wait_exit(), 1);
     EXPECT_NE(run.err().find("Failed to load fonts"), std::string::npos) << run.err();
 }
+
+TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
+{
+    GlMatch m;
+    option_set(OPT_AVATAR, 1);
+    option_set(OPT_SHADERS, 0);
+    for (int flag : {1, 0}) {
+        set_shaders_active(flag);
+        m.frame();
+        EXPECT_EQ(shaders_active(), flag);
+    }
+}
