@@ -10,13 +10,14 @@
 
 namespace {
 
-enum { LIST_SPHERE, LIST_CYLINDER, LIST_BOX, LIST_DISC, LIST_QUAD, LIST_COUNT };
+enum { LIST_SPHERE, LIST_SPHERE_COARSE, LIST_HEMISPHERE, LIST_CYLINDER, LIST_BOX, LIST_DISC, LIST_QUAD, LIST_COUNT };
 
 float g_color[4] = {1, 1, 1, 1};
 float g_clear[3] = {1, 1, 1};
 GLuint g_lists;
 GLuint g_textures[2];
 float g_light[4] = {1, 0.4f, 5, 0};
+bool g_attrib_pushed;
 
 // A unit cube centred on the origin, one normal per face.
 void emit_cube(void)
@@ -63,6 +64,26 @@ void emit_quad(void)
     glTexCoord2f(1, 1); glVertex3f(1, 1, 0);
     glTexCoord2f(0, 1); glVertex3f(-1, 1, 0);
     glEnd();
+}
+
+// The upper half (z >= 0) of a unit sphere, closed by nothing: quad strips
+// from the equator to the pole.
+void emit_hemisphere(void)
+{
+    enum { SLICES = 16, STACKS = 6 };
+    for (int i = 0; i < STACKS; i++) {
+        const float a0 = (float)(i * M_PI / 2 / STACKS), a1 = (float)((i + 1) * M_PI / 2 / STACKS);
+        glBegin(GL_QUAD_STRIP);
+        for (int j = 0; j <= SLICES; j++) {
+            const float b = (float)(j * 2 * M_PI / SLICES);
+            for (float a : {a1, a0}) {
+                const float x = std::cos(a) * std::cos(b), y = std::cos(a) * std::sin(b), z = std::sin(a);
+                glNormal3f(x, y, z);
+                glVertex3f(x, y, z);
+            }
+        }
+        glEnd();
+    }
 }
 
 GLuint make_alpha_texture(int w, int h, const std::vector<unsigned char> &alpha)
@@ -120,9 +141,10 @@ void push_pose(const float *pos, const float *R)
 void begin_kind(int kind)
 {
     if (kind == DRAW_SHADOW) {
+        g_attrib_pushed = true;
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
         glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
+        glDisable(GL_BLEND);
         glDepthMask(GL_FALSE);
         glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
         const float lz = std::fabs(g_light[2]) > 1e-3f ? g_light[2] : 1e-3f;
@@ -132,18 +154,28 @@ void begin_kind(int kind)
         glMultMatrixf(m);
         return;
     }
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
-    if (kind == DRAW_ALPHA || g_color[3] < 1) {
+    // See-through shapes blend without writing depth; opaque ones skip the
+    // blending the frame leaves on. Attribute pushes are kept to the first
+    // kind: they make the driver check all its state again.
+    g_attrib_pushed = kind == DRAW_ALPHA || g_color[3] < 1;
+    if (g_attrib_pushed) {
+        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_BLEND);
         glDepthMask(GL_FALSE);
+    } else {
+        glDisable(GL_BLEND);
     }
 }
 
 void end_kind(void)
 {
     glPopMatrix();
-    glPopAttrib();
+    if (g_attrib_pushed)
+        glPopAttrib();
+    else
+        glEnable(GL_BLEND);
+    g_attrib_pushed = false;
 }
 
 void call_scaled(int list, float sx, float sy, float sz)
@@ -195,7 +227,7 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
         return;
     begin_kind(kind);
     push_pose(pos, R);
-    call_scaled(LIST_SPHERE, radius, radius, radius);
+    call_scaled(kind == DRAW_SHADOW ? LIST_SPHERE_COARSE : LIST_SPHERE, radius, radius, radius);
     glPopMatrix();
     end_kind();
 }
@@ -210,7 +242,7 @@ void render_capsule(const float *pos, const float *R, float length, float radius
     for (float end : {-0.5f, 0.5f}) {
         glPushMatrix();
         glTranslatef(0, 0, end * length);
-        call_scaled(LIST_SPHERE, radius, radius, radius);
+        call_scaled(kind == DRAW_SHADOW ? LIST_SPHERE_COARSE : LIST_SPHERE, radius, radius, radius);
         glPopMatrix();
     }
     glPopMatrix();
@@ -223,13 +255,21 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
         return;
     begin_kind(kind);
     push_pose(pos, R);
-    // Keep the half where axis . p >= 0 (the plane through the centre).
-    const GLdouble plane[4] = {axis[0], axis[1], axis[2], 0};
-    glClipPlane(GL_CLIP_PLANE0, plane);
-    glEnable(GL_CLIP_PLANE0);
+    // The list's +z turned onto the axis; its open side faces the other half.
+    const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    if (len > 0) {
+        const float z = axis[2] / len;
+        const float deg = (float)(std::acos(z < -1 ? -1 : z > 1 ? 1 : z) * 180 / M_PI);
+        if (std::fabs(axis[0]) + std::fabs(axis[1]) > 1e-6f)
+            glRotatef(deg, -axis[1], axis[0], 0);
+        else if (z < 0)
+            glRotatef(180, 1, 0, 0);
+    }
+    const GLboolean cull = glIsEnabled(GL_CULL_FACE);
     glDisable(GL_CULL_FACE);
-    call_scaled(LIST_SPHERE, radius, radius, radius);
-    glDisable(GL_CLIP_PLANE0);
+    call_scaled(LIST_HEMISPHERE, radius, radius, radius);
+    if (cull)
+        glEnable(GL_CULL_FACE);
     glPopMatrix();
     end_kind();
 }
@@ -243,7 +283,13 @@ void shapes_create(void)
     GLUquadric *q = gluNewQuadric();
     gluQuadricTexture(q, GL_TRUE);
     glNewList(g_lists + LIST_SPHERE, GL_COMPILE);
-    gluSphere(q, 1.0, 20, 14);
+    gluSphere(q, 1.0, 16, 12);
+    glEndList();
+    glNewList(g_lists + LIST_SPHERE_COARSE, GL_COMPILE);
+    gluSphere(q, 1.0, 8, 6);
+    glEndList();
+    glNewList(g_lists + LIST_HEMISPHERE, GL_COMPILE);
+    emit_hemisphere();
     glEndList();
     glNewList(g_lists + LIST_CYLINDER, GL_COMPILE);
     glTranslatef(0, 0, -0.5f);

@@ -55,7 +55,7 @@ struct GlMatch {
         option_set(OPT_HEIGHT, h);
         camera_defaults();
         menu_set_state(0);
-        EXPECT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+        EXPECT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         EXPECT_NE(SDL_SetVideoMode(w, h, 0, SDL_OPENGL), nullptr) << SDL_GetError();
         EXPECT_EQ(glewInit(), (GLenum)GLEW_OK);
@@ -187,15 +187,6 @@ TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
     EXPECT_EQ(g_gl_errors, 0);
 }
 
-TEST(Renderer, MissingFontsEndTheProgramWithStatus1)
-{
-    GameRun run;
-    std::filesystem::remove_all(run.path("data/fonts"));
-    ASSERT_TRUE(run.start({}));
-    EXPECT_EQ(run.wait_exit(), 1);
-    EXPECT_NE(run.err().find("Failed to load fonts"), std::string::npos) << run.err();
-}
-
 TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
 {
     GlMatch m;
@@ -206,4 +197,13 @@ TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
         m.frame();
         EXPECT_EQ(shaders_active(), flag);
     }
+}
+
+TEST(Renderer, MissingFontsEndTheProgramWithStatus1)
+{
+    GameRun run;
+    std::filesystem::remove_all(run.path("data/fonts"));
+    ASSERT_TRUE(run.start({}));
+    EXPECT_EQ(run.wait_exit(), 1);
+    EXPECT_NE(run.err().find("Failed to load fonts"), std::string::npos) << run.err();
 }
