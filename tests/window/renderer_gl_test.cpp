@@ -10,8 +10,11 @@
 #include "app/program.h"
 #include "app/scene_gl.h"
 #include "app/services/settings_io.h"
+#include "app/tick.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
+#include "game/joints.h"
+#include "game/turn_control.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "particles/particles_draw_gl.h"
@@ -145,16 +148,33 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
     EXPECT_EQ(g_gl_errors, 0);
 }
 
+// A scripted match: both fighters throw every joint forward, then back,
+// until the second is hit; the same frame drawn with and without bruises shows
+// the hit body redder where it projects.
 TEST(Renderer, HitBodyIsDrawnRedder)
 {
     GlMatch m;
+    Player *victim = get_player(1);
+    int hit = -1;
+    for (int turn = 0; turn < 40 && hit < 0; turn++) {
+        set_all_joint_states(0, turn % 4 < 2 ? 1 : 2);
+        set_all_joint_states(1, turn % 4 < 2 ? 1 : 2);
+        commit_turn(0);
+        for (int t = 0; t < 60 && hit < 0; t++) {
+            on_tick(0);
+            for (int b = 0; b < BODY_COUNT; b++)
+                if (victim->hit_flash[b] > 0.5f)
+                    hit = b;
+        }
+    }
+    ASSERT_GE(hit, 0) << "no hit in eight turns";
+    float plain[3], bruised[3];
+    option_set(OPT_BRUISE, 0);
+    ASSERT_TRUE(m.body_pixel(m.frame(), 1, hit, plain));
     option_set(OPT_BRUISE, 1);
-    float before[3], after[3];
-    ASSERT_TRUE(m.body_pixel(m.frame(), 1, 0, before));
-    get_player(1)->hit_flash[0] = 0.8f;     // as a hit leaves the head
-    ASSERT_TRUE(m.body_pixel(m.frame(), 1, 0, after));
-    EXPECT_GT(after[0] - after[2], before[0] - before[2] + 0.2f)
-        << before[0] << " " << before[2] << " -> " << after[0] << " " << after[2];
+    ASSERT_TRUE(m.body_pixel(m.frame(), 1, hit, bruised));
+    EXPECT_GT(bruised[0] - bruised[2], plain[0] - plain[2] + 0.2f)
+        << "body " << hit << ": " << plain[0] << " " << plain[2] << " -> " << bruised[0] << " " << bruised[2];
 }
 
 TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
