@@ -8,6 +8,7 @@
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "game/blood.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/turn_control.h"
@@ -15,6 +16,7 @@
 #include "gui/hud_gl.h"
 #include "particles/flames.h"
 #include "particles/particles_draw_gl.h"
+#include "render/blood_draw_gl.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
 #include "render/graphics_gl.h"
@@ -218,6 +220,11 @@ void draw_frame(int arg)
             flames_draw();
         draw_body_overlay(get_match_rules());
         draw_object_overlay(w);
+    }
+    if (option_get(OPT_BLOOD)) {
+        blood_sprite_begin();
+        draw_blood_drops();
+        blood_sprite_end();
     }
     draw_ghosts(w);
     draw_camera_keyframes(w);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "particles/particles_draw_gl.h"
+#include "render/blood_draw_gl.h"
 #include "render/shapes_gl.h"
 #include "render/world_colours.h"
 
@@ -32,10 +33,12 @@ void init_graphics(void)
     }
     trails_init();
     flames_init();
+    blood_draw_gl_install(1);
 }
 
 void free_graphics(void)
 {
+    blood_draw_gl_install(0);
     shapes_free();
     if (g_close_fonts)
         g_close_fonts();

@@ -11,6 +11,7 @@
 #include "app/scene_gl.h"
 #include "app/services/settings_io.h"
 #include "app/tick.h"
+#include "game/blood.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
 #include "game/joints.h"
@@ -175,6 +176,32 @@ TEST(Renderer, HitBodyIsDrawnRedder)
     ASSERT_TRUE(m.body_pixel(m.frame(), 1, hit, bruised));
     EXPECT_GT(bruised[0] - bruised[2], plain[0] - plain[2] + 0.2f)
         << "body " << hit << ": " << plain[0] << " " << plain[2] << " -> " << bruised[0] << " " << bruised[2];
+}
+
+// A drop of blood above the fighters shows as a blood-red sprite where it
+// projects, and only with the blood option on.
+TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
+{
+    GlMatch m;
+    const double at[3] = {0, 0, 3.2};
+    spawn_blood(-1, 0, at[0], at[1], at[2]);
+    BloodDrop *d = get_blood_drop(get_blood_cursor() - 1);
+    ASSERT_EQ(d->life, 50);
+    d->size = 0.05f;                                    // the largest a bleed makes
+    double s[3];
+    const float z = (float)at[2] - (0.1f - d->size);     // where the drawing places it
+    float on[3], off[3], blood[3];
+    get_color_rgb(COLOR_BLOOD, blood);
+    option_set(OPT_BLOOD, 1);
+    std::vector<unsigned char> px = m.frame();
+    ASSERT_EQ(world_to_screen((float)at[0], (float)at[1], z, s), 0);
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], on));
+    option_set(OPT_BLOOD, 0);
+    ASSERT_TRUE(m.pixel(m.frame(), (int)s[0], (int)s[1], off));
+    for (int k = 0; k < 3; k++) {
+        EXPECT_NEAR(on[k], blood[k], 2.0 / 255);
+        EXPECT_NEAR(off[k], world_background_colour()[k], 2.0 / 255);
+    }
 }
 
 TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
