@@ -9,6 +9,7 @@
 #include "app/camera.h"
 #include "app/key_bindings.h"
 #include "game/blood.h"
+#include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/turn_control.h"
@@ -20,6 +21,7 @@
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
 #include "render/graphics_gl.h"
+#include "render/markers_gl.h"
 #include "render/shapes_gl.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
@@ -99,6 +101,8 @@ void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
     }
 }
 
+int is_extra_tick(void) { return g_suppress_3d; }
+
 int world_to_screen(float x, float y, float z, double out[3])
 {
     if (!g_have_matrices)
@@ -155,6 +159,7 @@ static void draw_occluders(WorldState *w)
 // joint-state display for play, plain joints for a replay.
 static void draw_fighters(WorldState *w, int replay)
 {
+    frame_maxima_reset();
     const int n = fighter_count();
     for (int i = 0; i < n; i++) {
         draw_fighter_bodies(w, i, DRAW_NORMAL, 1);
@@ -212,7 +217,10 @@ void draw_frame(int arg)
     draw_floor();
     draw_occluders(w);
     draw_fighters(w, replay);
-    draw_hand_markers(w);
+    if (frame_cache_playback())
+        draw_cached_grip_markers(w->frame);
+    else
+        draw_hand_markers(w);
     if (!shaders_active()) {
         if (option_get(OPT_TRAILS))
             trails_draw();
@@ -228,6 +236,10 @@ void draw_frame(int arg)
     }
     draw_ghosts(w);
     draw_camera_keyframes(w);
+    if (get_view_mode() == 5) {
+        gl_set_color(1, 1, 0, 1);
+        draw_cross_marker(get_camera()->look);
+    }
     fire_hook_draw3d(get_script_ctx());
     // The HUD's figures draw without the shader path; the flag goes back to
     // what it was, not to the option.

@@ -96,6 +96,10 @@ void draw_fighter_bodies(const WorldState *w, int fighter, int kind, float alpha
         gl_set_color(c[0], c[1], c[2], alpha);
         if (first_person_skip(fighter, b))
             continue;
+        if (kind == DRAW_NORMAL && p->bodies[b]) {
+            const dReal *at = dBodyGetPosition(p->bodies[b]), *v = dBodyGetLinearVel(p->bodies[b]);
+            frame_maxima_update(fighter, b, at[2], v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        }
         draw_item_geometry(p->body_geoms[b], kind);
     }
 }

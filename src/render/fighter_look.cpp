@@ -114,3 +114,23 @@ int head_frame_index(int match_frame, const int *loaded8)
         f--;
     return f;
 }
+
+static FrameMax g_maxima[FRAME_MAXIMA];
+
+const FrameMax *get_frame_max(int k) { return k >= 0 && k < FRAME_MAXIMA ? &g_maxima[k] : nullptr; }
+
+void frame_maxima_reset(void)
+{
+    g_maxima[MAX_HEIGHT_FRAME] = FrameMax{0, 0, 0};
+    g_maxima[MAX_SPEED_FRAME] = FrameMax{0, 0, 0};
+}
+
+void frame_maxima_update(int fighter, int body, double z, double speed2)
+{
+    for (int k : {MAX_HEIGHT_FRAME, MAX_HEIGHT_ALL})
+        if (z > g_maxima[k].value)
+            g_maxima[k] = FrameMax{z, fighter, body};
+    for (int k : {MAX_SPEED_FRAME, MAX_SPEED_ALL})
+        if (speed2 > g_maxima[k].value)
+            g_maxima[k] = FrameMax{speed2, fighter, body};
+}

@@ -49,3 +49,17 @@ int fighter_shown(int fighter);
 // The head frame shown at a match frame: one every 10 frames over 8,
 // stepped down to the nearest loaded one; -1 when none is loaded.
 int head_frame_index(int match_frame, const int *loaded8);
+
+// The frame maxima the altimeter and speedometer read: the highest body
+// centre and the fastest body (squared linear speed), of this frame and of
+// all frames.
+enum { MAX_HEIGHT_FRAME, MAX_HEIGHT_ALL, MAX_SPEED_FRAME, MAX_SPEED_ALL, FRAME_MAXIMA };
+struct FrameMax {
+    double value;
+    int fighter;
+    int body;
+};
+const FrameMax *get_frame_max(int k);
+// The per-frame pair back to 0 (the start of every drawn frame).
+void frame_maxima_reset(void);
+void frame_maxima_update(int fighter, int body, double z, double speed2);

@@ -40,3 +40,17 @@ TEST(FighterLook, AnimatedHeadStepsDownToALoadedFrame)
     EXPECT_EQ(head_frame_index(85, loaded), 0);     // frame 8 wraps to 0
     EXPECT_EQ(head_frame_index(60, none), -1);
 }
+
+TEST(FighterLook, FrameMaximaResetPerFrameButKeepTheAllTimeOnes)
+{
+    frame_maxima_update(0, 3, 1.5, 4);
+    frame_maxima_update(1, 0, 2.0, 1);
+    EXPECT_EQ(get_frame_max(MAX_HEIGHT_FRAME)->fighter, 1);
+    EXPECT_EQ(get_frame_max(MAX_SPEED_FRAME)->body, 3);
+    frame_maxima_reset();
+    frame_maxima_update(0, 5, 0.5, 0.25);
+    EXPECT_DOUBLE_EQ(get_frame_max(MAX_HEIGHT_FRAME)->value, 0.5);
+    EXPECT_DOUBLE_EQ(get_frame_max(MAX_HEIGHT_ALL)->value, 2.0);
+    EXPECT_DOUBLE_EQ(get_frame_max(MAX_SPEED_ALL)->value, 4);
+    EXPECT_EQ(get_frame_max(FRAME_MAXIMA), nullptr);
+}

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
+#include <cmath>
 #include <filesystem>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "render/color_table.h"
 #include "render/fighter_draw_gl.h"
 #include "render/graphics_gl.h"
+#include "render/markers_gl.h"
 #include "render/shapes_gl.h"
 #include "render/world_colours.h"
 #include "support/test_support.h"
@@ -201,6 +203,31 @@ TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
     for (int k = 0; k < 3; k++) {
         EXPECT_NEAR(on[k], blood[k], 2.0 / 255);
         EXPECT_NEAR(off[k], world_background_colour()[k], 2.0 / 255);
+    }
+}
+
+// The corner figures: each fighter's template figure in its colour in its
+// top corner, over the frame.
+TEST(Renderer, CornerFiguresInTheFightersColours)
+{
+    GlMatch m;
+    m.frame();
+    draw_player_corner_figures(m.w, m.h, 0);
+    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    const int side = m.h / 4;
+    for (int f = 0; f < 2; f++) {
+        float colour[3];
+        get_color_rgb(get_player(f)->colour, colour);
+        int count = 0;
+        for (int y = 0; y < side; y++)
+            for (int x = 0; x < side; x++) {
+                float at[3];
+                if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && same_hue(at, colour) &&
+                    std::fabs(at[0] - at[2]) > 0.3f)
+                    count++;
+            }
+        EXPECT_GT(count, side * side / 50) << "fighter " << f;
     }
 }
 
