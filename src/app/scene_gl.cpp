@@ -83,6 +83,7 @@ void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glDisable(GL_TEXTURE_2D);
+    glEnable(GL_NORMALIZE);         // shapes are unit lists scaled to size
     glShadeModel(GL_SMOOTH);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);

@@ -155,6 +155,7 @@ void begin_kind(int kind)
         return;
     }
     glPushMatrix();
+    set_material(g_color[0], g_color[1], g_color[2], g_color[3]);
     // See-through shapes blend without writing depth; opaque ones skip the
     // blending the frame leaves on. Attribute pushes are kept to the first
     // kind: they make the driver check all its state again.
@@ -187,6 +188,18 @@ void call_scaled(int list, float sx, float sy, float sz)
 }
 
 } // namespace
+
+void set_material(float r, float g, float b, float a)
+{
+    const GLfloat ambient[4] = {2.5f * r, 2.5f * g, 2.5f * b, 1};
+    const GLfloat diffuse[4] = {0.425f * r, 0.425f * g, 0.425f * b, a};
+    const GLfloat specular[4] = {0.34f, 0.34f, 0.34f, 1};
+    glDisable(GL_COLOR_MATERIAL);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 12.8f);
+}
 
 void gl_set_color(float r, float g, float b, float a)
 {
