@@ -154,6 +154,7 @@ static void draw_occluders(WorldState *w)
         draw_fighter_bodies(w, i, DRAW_SHADOW, 1);
     for (int i = 0; i < n; i++)
         draw_joint_geoms(i, 7, DRAW_SHADOW, 1);
+    draw_env_objects(DRAW_SHADOW);
 }
 
 // The fighters where they stand (also while the ghost preview runs): the
@@ -169,6 +170,7 @@ static void draw_fighters(WorldState *w, int replay)
         else
             draw_fighter_joints(w, i, DRAW_NORMAL, 1);
     }
+    draw_env_objects(DRAW_NORMAL);
 }
 
 // Ghost mode 2: every fighter's ghost; 1: the selected fighter's.
@@ -186,6 +188,7 @@ static void draw_ghosts(WorldState *w)
         draw_ghost_bodies(n + i, DRAW_ALPHA, alpha);
         draw_joint_geoms(n + i, g->colour, DRAW_ALPHA, alpha);
     }
+    draw_ghost_env_objects(DRAW_ALPHA, alpha);
 }
 
 // The free camera's keyframes: the one at this frame larger.

@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "app/base/options.h"
+#include "game/env_objects.h"
 #include "game/joints.h"
 #include "game/turn_control.h"
 #include "game/world_physics.h"
@@ -274,4 +275,26 @@ void draw_body_overlay(const MatchRules *rules)
     }
     glEnd();
     glPopAttrib();
+}
+
+void draw_env_objects(int kind)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        const EnvObjectBody *o = get_env_object(i);
+        if (!o || !o->visible)
+            continue;
+        gl_set_color(o->color[0], o->color[1], o->color[2], o->color[3]);
+        draw_item_geometry(o->geom, kind);
+    }
+}
+
+void draw_ghost_env_objects(int kind, float alpha)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        const EnvObjectBody *o = get_env_object_ghost(i);
+        if (!o || !o->visible || (o->flag & ENV_FLAG_STATIC))
+            continue;
+        gl_set_color(o->color[0], o->color[1], o->color[2], o->color[3] * alpha);
+        draw_item_geometry(o->geom, kind);
+    }
 }

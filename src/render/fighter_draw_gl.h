@@ -24,6 +24,11 @@ void draw_joint_geoms(int fighter, int row, int kind, float alpha);
 // A ghost record (fighters n..2n-1) in its colour.
 void draw_ghost_bodies(int record, int kind, float alpha);
 
+// Every visible environment object in its own colour.
+void draw_env_objects(int kind);
+// The ghost twins that move (not static), their alpha times `alpha`.
+void draw_ghost_env_objects(int kind, float alpha);
+
 // The floor square under the match.
 void draw_floor(void);
 // Spheres of radius 0.1 at both hands of each fighter in its colour.

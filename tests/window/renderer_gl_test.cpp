@@ -7,13 +7,17 @@
 #include <vector>
 
 #include "app/base/options.h"
+#include "app/base/text.h"
 #include "app/camera.h"
 #include "app/program.h"
 #include "app/scene_gl.h"
 #include "app/services/settings_io.h"
 #include "app/tick.h"
 #include "game/blood.h"
+#include "game/env_objects.h"
 #include "game/game_resets.h"
+#include "game/match_rules.h"
+#include "game/match_start.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/turn_control.h"
@@ -229,6 +233,26 @@ TEST(Renderer, CornerFiguresInTheFightersColours)
             }
         EXPECT_GT(count, side * side / 50) << "fighter " << f;
     }
+}
+
+// A mod's environment object shows in its own colour where it projects.
+TEST(Renderer, ModObjectDrawnInItsColour)
+{
+    GlMatch m;
+    std::filesystem::create_directories("data/mod");
+    kxtest::write_file("data/mod/post.kxm", "env_obj 1\nshape box\npos 0 0 3.2\nsides 0.4 0.4 0.4\n"
+                                            "flag 8\ncolor 0 0.8 0 1\n");
+    MatchRules r = *get_match_rules();
+    n_strncpyz(r.mod, "post.kxm", sizeof r.mod);
+    new_match(0, 0, &r, 0);
+    ASSERT_NE(get_env_object(0), nullptr);
+    const std::vector<unsigned char> px = m.frame();
+    double s[3];
+    ASSERT_EQ(world_to_screen(0, 0, 3.2f, s), 0);
+    float at[3];
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], at));
+    const float green[3] = {0, 0.8f, 0};
+    EXPECT_TRUE(same_hue(at, green)) << at[0] << " " << at[1] << " " << at[2];
 }
 
 TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
