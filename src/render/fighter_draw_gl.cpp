@@ -13,6 +13,7 @@
 #include "game/world_physics.h"
 #include "render/color_table.h"
 #include "render/fighter_look.h"
+#include "render/hud_theme.h"
 #include "render/shapes_gl.h"
 #include "render/world_colours.h"
 
@@ -256,7 +257,8 @@ void draw_body_overlay(const MatchRules *rules)
     if (!rules || (rules->dojotype != 0 && rules->dojotype != 1))
         return;
     const float size = rules->dojosize * 0.01f;
-    const float *c = gl_current_color();
+    float c[3];
+    hud_colour_rgb(HUD_TEXT, c);
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
     glColor4f(c[0], c[1], c[2], 1);
