@@ -54,6 +54,8 @@ struct GlMatch {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
     int w = 640, h = 480;
+    bool ok = false;
+    std::string error;
     GlMatch()
     {
         std::filesystem::create_directories("data");
@@ -65,10 +67,22 @@ struct GlMatch {
         option_set(OPT_HEIGHT, h);
         camera_defaults();
         menu_set_state(0);
-        EXPECT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        EXPECT_NE(SDL_SetVideoMode(w, h, 0, SDL_OPENGL), nullptr) << SDL_GetError();
-        EXPECT_EQ(glewInit(), (GLenum)GLEW_OK);
+        // The shared X server may refuse a connection for a moment while
+        // other test programs start: a few tries.
+        for (int t = 0; t < 10 && !ok; t++, SDL_Delay(200)) {
+            if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+                error = SDL_GetError();
+                continue;
+            }
+            SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+            ok = SDL_SetVideoMode(w, h, 0, SDL_OPENGL) && glewInit() == GLEW_OK;
+            if (!ok) {
+                error = SDL_GetError();
+                SDL_Quit();
+            }
+        }
+        if (!ok)
+            return;
         glEnable(GL_DEBUG_OUTPUT);
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(on_gl_message, nullptr);
@@ -79,8 +93,10 @@ struct GlMatch {
     }
     ~GlMatch()
     {
-        free_graphics();
-        SDL_Quit();
+        if (ok) {
+            free_graphics();
+            SDL_Quit();
+        }
         program_destroy_objects();
     }
     // One displayed frame: the scene set up, the tick draws it.
@@ -135,6 +151,7 @@ bool same_hue(const float *pixel, const float *colour)
 TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
 {
     GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
     const std::vector<unsigned char> px = m.frame();
     for (int f = 0; f < 2; f++)
         for (int body : {0, 19, 20}) {      // head, right foot, left foot
@@ -161,6 +178,7 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
 TEST(Renderer, HitBodyIsDrawnRedder)
 {
     GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
     Player *victim = get_player(1);
     int hit = -1;
     for (int turn = 0; turn < 40 && hit < 0; turn++) {
@@ -189,6 +207,7 @@ TEST(Renderer, HitBodyIsDrawnRedder)
 TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
 {
     GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
     const double at[3] = {0, 0, 3.2};
     spawn_blood(-1, 0, at[0], at[1], at[2]);
     BloodDrop *d = get_blood_drop(get_blood_cursor() - 1);
@@ -215,6 +234,7 @@ TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
 TEST(Renderer, CornerFiguresInTheFightersColours)
 {
     GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
     m.frame();
     draw_player_corner_figures(m.w, m.h, 0);
     std::vector<unsigned char> px((size_t)m.w * m.h * 3);
@@ -239,6 +259,7 @@ TEST(Renderer, CornerFiguresInTheFightersColours)
 TEST(Renderer, ModObjectDrawnInItsColour)
 {
     GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
     std::filesystem::create_directories("data/mod");
     kxtest::write_file("data/mod/post.kxm", "env_obj 1\nshape box\npos 0 0 3.2\nsides 0.4 0.4 0.4\n"
                                             "flag 8\ncolor 0 0.8 0 1\n");
@@ -258,6 +279,7 @@ TEST(Renderer, ModObjectDrawnInItsColour)
 TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
 {
     GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
     // The callback sees errors at the call that makes them.
     g_expect_error = true;
     glEnable(0xFFFF);
@@ -288,6 +310,7 @@ TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
 TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
 {
     GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
     option_set(OPT_AVATAR, 1);
     option_set(OPT_SHADERS, 0);
     for (int flag : {1, 0}) {
