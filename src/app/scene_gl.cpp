@@ -150,11 +150,13 @@ void pop_ortho(void)
 static void draw_occluders(WorldState *w)
 {
     const int n = fighter_count();
+    shadow_pass_begin();
     for (int i = 0; i < n; i++)
         draw_fighter_bodies(w, i, DRAW_SHADOW, 1);
     for (int i = 0; i < n; i++)
         draw_joint_geoms(i, 7, DRAW_SHADOW, 1);
     draw_env_objects(DRAW_SHADOW);
+    shadow_pass_end();
 }
 
 // The fighters where they stand (also while the ghost preview runs): the

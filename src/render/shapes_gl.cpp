@@ -18,6 +18,7 @@ GLuint g_lists;
 GLuint g_textures[2];
 float g_light[4] = {1, 0.4f, 5, 0};
 bool g_attrib_pushed;
+bool g_shadow_pass;
 
 // A unit cube centred on the origin, one normal per face.
 void emit_cube(void)
@@ -138,15 +139,24 @@ void push_pose(const float *pos, const float *R)
 
 // Kind 4 draws the shape flattened onto the floor along the light, in a
 // colour darker than the background; kind 32 (or an alpha below 1) blends.
+void shadow_state(void)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
+}
+
 void begin_kind(int kind)
 {
     if (kind == DRAW_SHADOW) {
-        g_attrib_pushed = true;
-        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
+        // Inside a shadow pass the state is set once for all its shapes.
+        g_attrib_pushed = !g_shadow_pass;
+        if (g_attrib_pushed)
+            shadow_state();
+        else    // the drawers set their own colours between shapes
+            glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
         const float lz = std::fabs(g_light[2]) > 1e-3f ? g_light[2] : 1e-3f;
         const GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, -g_light[0] / lz, -g_light[1] / lz, 0, 0,
                                0, 0, 0.002f, 1};
@@ -199,6 +209,22 @@ void set_material(float r, float g, float b, float a)
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 12.8f);
+}
+
+void shadow_pass_begin(void)
+{
+    if (g_shadow_pass)
+        return;
+    shadow_state();
+    g_shadow_pass = true;
+}
+
+void shadow_pass_end(void)
+{
+    if (!g_shadow_pass)
+        return;
+    glPopAttrib();
+    g_shadow_pass = false;
 }
 
 void gl_set_color(float r, float g, float b, float a)

@@ -17,6 +17,9 @@ const float *gl_current_color(void);
 // The lit material of a colour: ambient 2.5 of it, diffuse 0.425, a grey
 // highlight (colour material off).
 void set_material(float r, float g, float b, float a);
+// A run of kind-4 shapes sharing one state change (the shadow pass).
+void shadow_pass_begin(void);
+void shadow_pass_end(void);
 // The clear colour (alpha 0); shadows are darkened from it.
 void set_clear_color(float r, float g, float b);
 const float *get_clear_color(void);

@@ -26,6 +26,7 @@
 #include "particles/particles_draw_gl.h"
 #include "render/color_table.h"
 #include "render/fighter_draw_gl.h"
+#include "render/fighter_look.h"
 #include "render/graphics_gl.h"
 #include "render/markers_gl.h"
 #include "render/shapes_gl.h"
@@ -56,8 +57,11 @@ struct GlMatch {
     int w = 640, h = 480;
     bool ok = false;
     std::string error;
+    std::vector<int> saved_options;     // tests change options: given back at the end
     GlMatch()
     {
+        for (int r = 0; r < 65; r++)
+            saved_options.push_back(option_get(r));
         std::filesystem::create_directories("data");
         std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts",
                               std::filesystem::copy_options::recursive);
@@ -98,6 +102,8 @@ struct GlMatch {
             SDL_Quit();
         }
         program_destroy_objects();
+        for (int r = 0; r < 65; r++)
+            option_set(r, saved_options[r]);
     }
     // One displayed frame: the scene set up, the tick draws it.
     std::vector<unsigned char> frame()
@@ -170,6 +176,30 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
         EXPECT_NEAR(floor[k], world_floor_colour()[k], 1.5 / 255);
     }
     EXPECT_EQ(g_gl_errors, 0);
+}
+
+// A shape of kind 4 lies flat on the floor along the scene light, in the
+// shadow colour (the fighters off, so nothing stands over it).
+TEST(Renderer, ShadowFallsAlongTheLightInTheShadowColour)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.error;
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    m.frame();
+    const float at[3] = {0.5f, 0.5f, 1.5f}, I[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    render_sphere(at, I, 0.3f, DRAW_SHADOW);
+    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    float light[4];
+    scene_light_position(get_camera()->eye, light);
+    const float t = at[2] / light[2];
+    double s[3];
+    ASSERT_EQ(world_to_screen(at[0] - t * light[0], at[1] - t * light[1], 0, s), 0);
+    float c[3];
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], c));
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(c[k], world_background_colour()[k] * 0.6f, 1.5 / 255);
 }
 
 // A scripted match: both fighters throw every joint forward, then back,
