@@ -9,21 +9,6 @@
 
 enum { ROW_HOLD = 23, ROW_RELAX = 21 };
 
-void blend_colors(const float *a, const float *b, float t, float *out)
-{
-    for (int k = 0; k < 3; k++)
-        out[k] = t > 1.0f ? a[k] : a[k] * t + b[k] * (1.0f - t);
-}
-
-void tint_color_toward_row(int row, float *rgb, float t)
-{
-    float c[3] = {1, 0, 0};
-    if (row != 0)
-        get_color_rgb(row, c);
-    for (int k = 0; k < 3; k++)
-        rgb[k] = rgb[k] * (1.0f - t) + c[k] * t;
-}
-
 void body_colour(const WorldState *, int fighter, int, float *rgb)
 {
     const Player *p = get_player(fighter);

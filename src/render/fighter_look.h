@@ -3,6 +3,7 @@
 // alpha and the scene light. No GL here, so it runs headless.
 #pragma once
 #include "game/game_state.h"
+#include "render/color_table.h"
 
 // The kind every shape drawer is handed.
 enum DrawKind {
@@ -13,11 +14,6 @@ enum DrawKind {
     DRAW_AXIS_SIDE = 64,    // the joint hemisphere on the axis side
     DRAW_OPPOSITE = 128,    // the opposite hemisphere
 };
-
-// out = a t + b (1 - t) for t up to 1, a above 1.
-void blend_colors(const float *a, const float *b, float t, float *out);
-// rgb = rgb (1 - t) + row t, the row red when it is 0.
-void tint_color_toward_row(int row, float *rgb, float t);
 
 // A fighter's body colour: its customisation's colour row, else its own.
 void body_colour(const WorldState *w, int fighter, int body, float *rgb);
