@@ -187,10 +187,10 @@ static void draw_ghosts(WorldState *w)
         Player *g = get_player(n + i);
         if (!g || g->hidden || (w->ghost_mode == 1 && i != sel))
             continue;
-        draw_ghost_bodies(n + i, DRAW_ALPHA, alpha);
-        draw_joint_geoms(n + i, g->colour, DRAW_ALPHA, alpha);
+        draw_ghost_bodies(n + i, DRAW_NORMAL, alpha);
+        draw_joint_geoms(n + i, g->colour, DRAW_NORMAL, alpha);
     }
-    draw_ghost_env_objects(DRAW_ALPHA, alpha);
+    draw_ghost_env_objects(DRAW_NORMAL, alpha);
 }
 
 // The free camera's keyframes: the one at this frame larger.

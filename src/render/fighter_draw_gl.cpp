@@ -142,9 +142,9 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
                     a = -a;
             const float opposite[3] = {-ax[0], -ax[1], -ax[2]};
             gl_set_color(force[0], force[1], force[2], alpha);
-            render_hemisphere(at, k_identity, r, ax, kind == DRAW_NORMAL ? DRAW_NORMAL : kind);
+            render_hemisphere(at, k_identity, r, ax, kind);
             gl_set_color(relax[0], relax[1], relax[2], alpha);
-            render_hemisphere(at, k_identity, r * 0.8f, opposite, kind == DRAW_NORMAL ? DRAW_NORMAL : kind);
+            render_hemisphere(at, k_identity, r * 0.8f, opposite, kind);
         } else if (state == 4) {
             gl_set_color(relax[0], relax[1], relax[2], alpha);
             render_sphere(at, k_identity, r * 0.9f, kind);

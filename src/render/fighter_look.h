@@ -10,7 +10,7 @@ enum DrawKind {
     DRAW_NORMAL = 1,
     DRAW_SHADOW = 4,        // flattened onto the floor
     DRAW_TEXTURED = 8,
-    DRAW_ALPHA = 32,
+    DRAW_ALPHA = 32,        // a sphere as a camera-facing disc
     DRAW_AXIS_SIDE = 64,    // the joint hemisphere on the axis side
     DRAW_OPPOSITE = 128,    // the opposite hemisphere
 };

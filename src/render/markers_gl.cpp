@@ -53,7 +53,7 @@ void draw_cross_marker(const float *pos)
 void draw_joint_axis_marker(const float *anchor, const float *axis)
 {
     gl_set_color(0.4f, 1, 1, 0.8f);
-    render_sphere(anchor, k_identity, 0.1f, DRAW_ALPHA);
+    render_sphere(anchor, k_identity, 0.1f, DRAW_NORMAL);
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
     glLineWidth(10);

@@ -138,7 +138,7 @@ void push_pose(const float *pos, const float *R)
 }
 
 // Kind 4 draws the shape flattened onto the floor along the light, in a
-// colour darker than the background; kind 32 (or an alpha below 1) blends.
+// colour darker than the background; an alpha below 1 blends.
 void shadow_state(void)
 {
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
@@ -169,7 +169,7 @@ void begin_kind(int kind)
     // See-through shapes blend without writing depth; opaque ones skip the
     // blending the frame leaves on. Attribute pushes are kept to the first
     // kind: they make the driver check all its state again.
-    g_attrib_pushed = kind == DRAW_ALPHA || g_color[3] < 1;
+    g_attrib_pushed = g_color[3] < 1;
     if (g_attrib_pushed) {
         glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_BLEND);
@@ -260,10 +260,36 @@ void render_box(const float *pos, const float *R, const float *sides, int kind)
     end_kind();
 }
 
+// Kind 32: a flat disc of the radius facing the camera, unlit, blended.
+static void render_facing_disc(const float *pos, float radius)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDepthMask(GL_TRUE);
+    glColor4fv(g_color);
+    glPushMatrix();
+    glTranslatef(pos[0], pos[1], pos[2]);
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int c = 0; c < 3; c++)         // no rotation left: the disc faces the eye
+        for (int r = 0; r < 3; r++)
+            m[c * 4 + r] = c == r ? 1.0f : 0.0f;
+    glLoadMatrixf(m);
+    call_scaled(LIST_DISC, radius, radius, 1);
+    glPopMatrix();
+    glPopAttrib();
+}
+
 void render_sphere(const float *pos, const float *R, float radius, int kind)
 {
     if (!g_lists)
         return;
+    if (kind == DRAW_ALPHA) {
+        render_facing_disc(pos, radius);
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     call_scaled(kind == DRAW_SHADOW ? LIST_SPHERE_COARSE : LIST_SPHERE, radius, radius, radius);

@@ -179,8 +179,9 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
 }
 
 // A shape of kind 4 lies flat on the floor along the scene light, in the
-// shadow colour (the fighters off, so nothing stands over it).
-TEST(Renderer, ShadowFallsAlongTheLightInTheShadowColour)
+// shadow colour (the fighters off, so nothing stands over it); a sphere of
+// kind 32 is a flat unlit disc in the current colour.
+TEST(Renderer, ShadowAlongTheLightAndFacingDiscInTheirColours)
 {
     GlMatch m;
     ASSERT_TRUE(m.ok) << m.error;
@@ -189,6 +190,9 @@ TEST(Renderer, ShadowFallsAlongTheLightInTheShadowColour)
     m.frame();
     const float at[3] = {0.5f, 0.5f, 1.5f}, I[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
     render_sphere(at, I, 0.3f, DRAW_SHADOW);
+    const float sky_point[3] = {0, 0, 3.2f};     // kind 32: an unlit disc in the colour
+    gl_set_color(0.2f, 0.6f, 0.4f, 1);
+    render_sphere(sky_point, I, 0.2f, DRAW_ALPHA);
     std::vector<unsigned char> px((size_t)m.w * m.h * 3);
     glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
     float light[4];
@@ -200,6 +204,11 @@ TEST(Renderer, ShadowFallsAlongTheLightInTheShadowColour)
     ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], c));
     for (int k = 0; k < 3; k++)
         EXPECT_NEAR(c[k], world_background_colour()[k] * 0.6f, 1.5 / 255);
+    ASSERT_EQ(world_to_screen(sky_point[0], sky_point[1], sky_point[2], s), 0);
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], c));
+    EXPECT_NEAR(c[0], 0.2f, 1.5 / 255);
+    EXPECT_NEAR(c[1], 0.6f, 1.5 / 255);
+    EXPECT_NEAR(c[2], 0.4f, 1.5 / 255);
 }
 
 // A scripted match: both fighters throw every joint forward, then back,
