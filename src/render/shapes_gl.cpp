@@ -304,10 +304,13 @@ void render_capsule(const float *pos, const float *R, float length, float radius
     begin_kind(kind);
     push_pose(pos, R);
     call_scaled(LIST_CYLINDER, radius, radius, length);
+    // The caps: a half sphere at each end, turned outwards.
     for (float end : {-0.5f, 0.5f}) {
         glPushMatrix();
         glTranslatef(0, 0, end * length);
-        call_scaled(kind == DRAW_SHADOW ? LIST_SPHERE_COARSE : LIST_SPHERE, radius, radius, radius);
+        if (end < 0)
+            glRotatef(180, 1, 0, 0);
+        call_scaled(LIST_HEMISPHERE, radius, radius, radius);
         glPopMatrix();
     }
     glPopMatrix();
