@@ -16,6 +16,7 @@ const ScriptFunction script_functions[] = {
     {"get_world_state", script_get_world_state},
     {"get_joint_info", script_get_joint_info},
     {"get_joint_screen_pos", script_get_joint_screen_pos},
+    {"get_body_screen_pos", script_get_body_screen_pos},
     {nullptr, nullptr},
 };
 
