@@ -24,6 +24,7 @@
 #include "gui/gui_manager_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "gui/services/menu_state.h"
+#include "net/records/custom_record.h"
 #include "render/graphics_gl.h"
 #include "script/script_hooks.h"
 #include "script/script_world_functions.h"
@@ -186,6 +187,7 @@ void reset_video_mode(void)
     set_video_mode(w, h);
     gl_init_state();
     init_graphics();
+    apply_customs_all_players(0);    // the fighters' textures, in the new context
     make_gui();
     turn_alert_clear();
     if (menu)

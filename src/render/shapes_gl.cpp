@@ -6,13 +6,13 @@
 #include <initializer_list>
 #include <vector>
 
+#include "render/color_state.h"
 #include "render/fighter_look.h"
 
 namespace {
 
 enum { LIST_SPHERE, LIST_SPHERE_COARSE, LIST_HEMISPHERE, LIST_CYLINDER, LIST_BOX, LIST_DISC, LIST_QUAD, LIST_COUNT };
 
-float g_color[4] = {1, 1, 1, 1};
 float g_clear[3] = {1, 1, 1};
 GLuint g_lists;
 GLuint g_textures[2];
@@ -165,11 +165,12 @@ void begin_kind(int kind)
         return;
     }
     glPushMatrix();
-    set_material(g_color[0], g_color[1], g_color[2], g_color[3]);
+    const float *c = current_color();
+    set_material(c[0], c[1], c[2], c[3]);
     // See-through shapes blend without writing depth; opaque ones skip the
     // blending the frame leaves on. Attribute pushes are kept to the first
     // kind: they make the driver check all its state again.
-    g_attrib_pushed = g_color[3] < 1;
+    g_attrib_pushed = c[3] < 1;
     if (g_attrib_pushed) {
         glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_BLEND);
@@ -229,11 +230,13 @@ void shadow_pass_end(void)
 
 void gl_set_color(float r, float g, float b, float a)
 {
-    g_color[0] = r; g_color[1] = g; g_color[2] = b; g_color[3] = a;
-    glColor4f(r, g, b, a);
+    const float c[4] = {r, g, b, a};
+    set_color4fv(c);
 }
 
-const float *gl_current_color(void) { return g_color; }
+const float *gl_current_color(void) { return current_color(); }
+
+void gl_apply_color(const float *rgba) { glColor4fv(rgba); }
 
 void set_clear_color(float r, float g, float b)
 {
@@ -268,7 +271,7 @@ static void render_facing_disc(const float *pos, float radius)
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
-    glColor4fv(g_color);
+    glColor4fv(current_color());
     glPushMatrix();
     glTranslatef(pos[0], pos[1], pos[2]);
     GLfloat m[16];

@@ -14,6 +14,8 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
 // The current colour (and glColor4f) every drawer derives its material from.
 void gl_set_color(float r, float g, float b, float a);
 const float *gl_current_color(void);
+// The colour state's GL back end (glColor4fv), installed by init_graphics.
+void gl_apply_color(const float *rgba);
 // The lit material of a colour: ambient 2.5 of it, diffuse 0.425, a grey
 // highlight (colour material off).
 void set_material(float r, float g, float b, float a);

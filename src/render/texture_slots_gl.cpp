@@ -36,7 +36,7 @@ int texture_slot_acquire(const char *name)
     }
     if (empty < 0) {
         fprintf(stderr, "Texture slots full\n");
-        return 0;
+        return -1;
     }
     g_slots.slot[empty] = load(name);
     n_strncpyz(g_slots.name[empty], name, TEXTURE_SLOT_NAME_SIZE);
