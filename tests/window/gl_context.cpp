@@ -16,7 +16,7 @@ namespace kxtest {
 
 static int g_errors = 0;
 static std::string g_last;
-static bool g_open = false;  // one window per process, kept until exit
+static int g_width = 0, g_height = 0;  // of the open window; 0 before
 
 static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar *message, const void *)
 {
@@ -26,31 +26,41 @@ static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, co
     }
 }
 
+static bool open_window(int width, int height)
+{
+    // Another size: a fresh context, free of the state earlier tests left.
+    if (g_width)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    g_width = g_height = 0;
+    // A display that was just started, or one shared with other test
+    // programs, may refuse a connection for a moment: a few tries.
+    for (int tries = 0; SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_Init(SDL_INIT_VIDEO) != 0 && tries < 50; tries++)
+        SDL_Delay(100);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    glewExperimental = GL_TRUE;
+    if (!SDL_SetVideoMode(width, height, 0, SDL_OPENGL) || glewInit() != GLEW_OK || !glDebugMessageCallback) {
+        g_last = SDL_GetError();
+        return false;
+    }
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(on_debug, nullptr);
+    g_width = width;
+    g_height = height;
+    return true;
+}
+
 GlContext::GlContext(int width, int height)
 {
-    if (!g_open) {
-        // A display that was just started may not take connections yet.
-        for (int tries = 0; SDL_Init(SDL_INIT_VIDEO) != 0 && tries < 50; tries++)
-            SDL_Delay(100);
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-        glewExperimental = GL_TRUE;
-        if (!SDL_SetVideoMode(width, height, 0, SDL_OPENGL) || glewInit() != GLEW_OK || !glDebugMessageCallback) {
-            g_last = SDL_GetError();
-            return;
-        }
-        glEnable(GL_DEBUG_OUTPUT);
-        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
-        glDebugMessageCallback(on_debug, nullptr);
-        g_open = true;
+    if ((width != g_width || height != g_height) && !open_window(width, height))
+        return;
+    while (glGetError() != GL_NO_ERROR) {
     }
-    errors();
     g_errors = 0;
     g_last.clear();
     ok_ = true;
 }
-
-GlContext::~GlContext() {}
 
 int GlContext::errors()
 {

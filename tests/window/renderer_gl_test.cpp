@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <cmath>
 #include <filesystem>
+#include <lua.hpp>
 #include <vector>
 
 #include "app/base/options.h"
@@ -14,6 +15,8 @@
 #include "app/services/settings_io.h"
 #include "app/tick.h"
 #include "game/blood.h"
+#include "net/records/custom_record.h"
+#include "script/script_context.h"
 #include "game/env_objects.h"
 #include "game/game_resets.h"
 #include "game/match_rules.h"
@@ -24,39 +27,33 @@
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "particles/particles_draw_gl.h"
+#include "render/bump_mesh_gl.h"
+#include "render/chat_cache.h"
 #include "render/color_table.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
+#include "render/fighter_textures.h"
 #include "render/graphics_gl.h"
 #include "render/markers_gl.h"
 #include "render/shapes_gl.h"
+#include "render/texture_slots.h"
 #include "render/world_colours.h"
 #include "support/test_support.h"
 #include "window/game_run.h"
+#include "window/gl_context.h"
 
 // The renderer in a real GL context (Mesa under Xvfb): start-up and release
 // over many video modes, and the default match as it is drawn.
 namespace {
 
-int g_gl_errors;
-bool g_expect_error;
-
-void GLAPIENTRY on_gl_message(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar *msg, const void *)
-{
-    if (type == GL_DEBUG_TYPE_ERROR) {
-        g_gl_errors++;
-        if (!g_expect_error)
-            ADD_FAILURE() << "GL error: " << msg;
-    }
-}
-
-// A window with a GL context, the game's objects and the default match.
+// A window with a GL context, the game's objects and the default match;
+// any GL error while it lives fails the test.
 struct GlMatch {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
     int w = 640, h = 480;
-    bool ok = false;
-    std::string error;
+    kxtest::GlContext gl{w, h};
+    bool ok = gl.ok();
     std::vector<int> saved_options;     // tests change options: given back at the end
     GlMatch()
     {
@@ -71,25 +68,8 @@ struct GlMatch {
         option_set(OPT_HEIGHT, h);
         camera_defaults();
         menu_set_state(0);
-        // The shared X server may refuse a connection for a moment while
-        // other test programs start: a few tries.
-        for (int t = 0; t < 10 && !ok; t++, SDL_Delay(200)) {
-            if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-                error = SDL_GetError();
-                continue;
-            }
-            SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-            ok = SDL_SetVideoMode(w, h, 0, SDL_OPENGL) && glewInit() == GLEW_OK;
-            if (!ok) {
-                error = SDL_GetError();
-                SDL_Quit();
-            }
-        }
         if (!ok)
             return;
-        glEnable(GL_DEBUG_OUTPUT);
-        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
-        glDebugMessageCallback(on_gl_message, nullptr);
         gl_init_state();
         graphics_set_font_hooks(init_font_ttf, free_fonts);
         init_graphics();
@@ -99,7 +79,7 @@ struct GlMatch {
     {
         if (ok) {
             free_graphics();
-            SDL_Quit();
+            EXPECT_EQ(gl.errors(), 0) << gl.last_error();
         }
         program_destroy_objects();
         for (int r = 0; r < 65; r++)
@@ -152,12 +132,18 @@ bool same_hue(const float *pixel, const float *colour)
     return best > 0.05f && arg_pixel == arg_colour;
 }
 
+// An uncompressed 24-bit TGA file of one pixel (blue, green, red bytes).
+std::string one_pixel_tga(const char *bgr)
+{
+    return std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0", 18) + std::string(bgr, 3);
+}
+
 } // namespace
 
 TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
     const std::vector<unsigned char> px = m.frame();
     for (int f = 0; f < 2; f++)
         for (int body : {0, 19, 20}) {      // head, right foot, left foot
@@ -175,7 +161,6 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
         EXPECT_NEAR(sky[k], world_background_colour()[k], 1.5 / 255);
         EXPECT_NEAR(floor[k], world_floor_colour()[k], 1.5 / 255);
     }
-    EXPECT_EQ(g_gl_errors, 0);
 }
 
 // A shape of kind 4 lies flat on the floor along the scene light, in the
@@ -184,7 +169,7 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
 TEST(Renderer, ShadowAlongTheLightAndFacingDiscInTheirColours)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_VAKO, 0);
     option_set(OPT_ZUD, 0);
     m.frame();
@@ -217,7 +202,7 @@ TEST(Renderer, ShadowAlongTheLightAndFacingDiscInTheirColours)
 TEST(Renderer, HitBodyIsDrawnRedder)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
     Player *victim = get_player(1);
     int hit = -1;
     for (int turn = 0; turn < 40 && hit < 0; turn++) {
@@ -246,7 +231,7 @@ TEST(Renderer, HitBodyIsDrawnRedder)
 TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
     const double at[3] = {0, 0, 3.2};
     spawn_blood(-1, 0, at[0], at[1], at[2]);
     BloodDrop *d = get_blood_drop(get_blood_cursor() - 1);
@@ -273,7 +258,7 @@ TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
 TEST(Renderer, CornerFiguresInTheFightersColours)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
     m.frame();
     draw_player_corner_figures(m.w, m.h, 0);
     std::vector<unsigned char> px((size_t)m.w * m.h * 3);
@@ -298,7 +283,7 @@ TEST(Renderer, CornerFiguresInTheFightersColours)
 TEST(Renderer, ModObjectDrawnInItsColour)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
     std::filesystem::create_directories("data/mod");
     kxtest::write_file("data/mod/post.kxm", "env_obj 1\nshape box\npos 0 0 3.2\nsides 0.4 0.4 0.4\n"
                                             "flag 8\ncolor 0 0.8 0 1\n");
@@ -315,41 +300,102 @@ TEST(Renderer, ModObjectDrawnInItsColour)
     EXPECT_TRUE(same_hue(at, green)) << at[0] << " " << at[1] << " " << at[2];
 }
 
+// Each reset makes again what start-up makes (a named slot's texture
+// included); after the last release no name any of them made is alive.
 TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
-    // The callback sees errors at the call that makes them.
-    g_expect_error = true;
-    glEnable(0xFFFF);
-    g_expect_error = false;
-    ASSERT_EQ(g_gl_errors, 1);
-    g_gl_errors = 0;
-    std::vector<GLuint> textures, lists;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    glEnable(0xFFFF);   // the error counter sees errors at the call that makes them
+    ASSERT_GT(m.gl.errors(), 0);
+    kxtest::GlContext counted_again(m.w, m.h);
+    std::filesystem::create_directories("data/script");
+    kxtest::write_file("data/script/mark.tga", one_pixel_tga("abc"));
+    const int slot = texture_slot_acquire("data/script/mark.tga");
+    ASSERT_GE(slot, 0);
+    const int names_before = texture_names_made();
+    std::vector<GLuint> textures, lists, framebuffers, renderbuffers;
     for (int cycle = 0; cycle < 20; cycle++) {
         free_graphics();
         init_graphics();
         m.frame();
+        ASSERT_TRUE(texture_is_loaded(texture_slot_get(slot)));
+        ASSERT_NE(fighter_textures(1), nullptr);
+        ASSERT_NE(ui_texture(UI_AV_SHADOW), nullptr);
         for (int k = 0; k < 2; k++)
             textures.push_back(shapes_texture(k));
         for (int k = 0; k < PARTICLE_TEXTURES; k++)
             textures.push_back(particles_texture(k));
         for (int k = 0; k < shapes_list_count(); k++)
             lists.push_back(shapes_list_base() + k);
+        unsigned chat[4];
+        chat_cache_names(chat);
+        textures.insert(textures.end(), {chat[0], chat[1], normalisation_cube_map_id()});
+        renderbuffers.push_back(chat[2]);
+        framebuffers.push_back(chat[3]);
     }
+    for (int i = 0; i < texture_names_made(); i++)
+        textures.push_back(texture_name_made(i));
+    EXPECT_GE(texture_names_made() - names_before, 20 * (2 * 94 + UI_TEXTURE_COUNT));   // both fighters' tables
     free_graphics();
     for (GLuint t : textures)
         EXPECT_FALSE(glIsTexture(t)) << t;
     for (GLuint l : lists)
         EXPECT_FALSE(glIsList(l)) << l;
+    for (GLuint f : framebuffers)
+        EXPECT_FALSE(glIsFramebuffer(f)) << f;
+    for (GLuint r : renderbuffers)
+        EXPECT_FALSE(glIsRenderbuffer(r)) << r;
+    texture_slot_free(slot);
     init_graphics();     // the fixture releases again
-    EXPECT_EQ(g_gl_errors, 0);
+}
+
+// A script's texture goes into a slot and is drawn as a 2D quad; a fighter
+// wears the body texture its player's customisation asks for.
+TEST(Renderer, ScriptTexturesAndPlayerTexturesReachTheRenderer)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    std::filesystem::create_directories("data/script");
+    std::filesystem::create_directories("custom/Hero");
+    kxtest::write_file("data/script/red.tga", one_pixel_tga("\0\0\xff"));
+    kxtest::write_file("custom/Hero/head.tga", one_pixel_tga("\xff\0\0"));
+    lua_State *L = get_script_ctx()->L;
+    m.frame();
+    push_ortho();
+    gl_set_color(1, 1, 1, 1);
+    ASSERT_EQ(luaL_dostring(L, "s = load_texture('red.tga') same = load_texture('red.tga') "
+                               "bad = load_texture('../red.tga') draw_quad(10, 10, 20, 20, s)"), 0);
+    pop_ortho();
+    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    float at[3];
+    ASSERT_TRUE(m.pixel(px, 20, 20, at));
+    EXPECT_GT(at[0], 0.9f);
+    EXPECT_LT(at[1] + at[2], 0.1f);
+    lua_getglobal(L, "s");
+    lua_getglobal(L, "same");
+    lua_getglobal(L, "bad");
+    const int slot = (int)lua_tointeger(L, -3);
+    EXPECT_EQ(lua_tointeger(L, -2), slot);
+    EXPECT_EQ(lua_tointeger(L, -1), -1);
+    lua_pop(L, 3);
+    ASSERT_TRUE(texture_is_loaded(texture_slot_get(slot)));
+    ASSERT_EQ(luaL_dostring(L, "unload_texture(s)"), 0);
+    EXPECT_EQ(texture_slot_get(slot), nullptr);
+
+    clear_all_customs();
+    get_custom_record(0)->tex_body[0] = 1;
+    n_strncpyz(get_player(0)->name, "Hero", sizeof get_player(0)->name);
+    apply_customs_all_players(0);
+    EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[0]));
+    EXPECT_FALSE(texture_is_loaded(&fighter_textures(1)->body[0]));
 }
 
 TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
 {
     GlMatch m;
-    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_AVATAR, 1);
     option_set(OPT_SHADERS, 0);
     for (int flag : {1, 0}) {
