@@ -165,6 +165,7 @@ static void draw_fighters(WorldState *w, int replay)
 {
     frame_maxima_reset();
     const int n = fighter_count();
+    opaque_pass_begin();
     for (int i = 0; i < n; i++) {
         draw_fighter_bodies(w, i, DRAW_NORMAL, 1);
         if (replay)
@@ -173,6 +174,7 @@ static void draw_fighters(WorldState *w, int replay)
             draw_fighter_joints(w, i, DRAW_NORMAL, 1);
     }
     draw_env_objects(DRAW_NORMAL);
+    opaque_pass_end();
 }
 
 // Ghost mode 2: every fighter's ghost; 1: the selected fighter's.

@@ -199,11 +199,13 @@ void draw_ghost_bodies(int record, int kind, float alpha)
 
 void draw_floor(void)
 {
-    // Unlit: the floor shows the world's floor colour as it is.
+    // Unlit: the floor shows the world's floor colour as it is. Opaque, so
+    // not blended: it covers half the window.
     const float *c = world_floor_colour();
     gl_set_color(c[0], c[1], c[2], 1);
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
     shapes_draw_quad(40.0f);
     glPopAttrib();
 }

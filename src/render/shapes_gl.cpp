@@ -18,7 +18,11 @@ GLuint g_lists;
 GLuint g_textures[2];
 float g_light[4] = {1, 0.4f, 5, 0};
 bool g_attrib_pushed;
+bool g_blend_dropped;       // this shape turned the frame's blending off
 bool g_shadow_pass;
+bool g_opaque_pass;
+float g_material[4];        // the colour the material was last set from, in an opaque pass
+bool g_material_known;
 
 // A unit cube centred on the origin, one normal per face.
 void emit_cube(void)
@@ -166,17 +170,27 @@ void begin_kind(int kind)
     }
     glPushMatrix();
     const float *c = current_color();
-    set_material(c[0], c[1], c[2], c[3]);
+    // In an opaque pass the material is set only when the colour changes:
+    // every material call makes the driver validate its lighting again.
+    if (!(g_opaque_pass && g_material_known && c[0] == g_material[0] && c[1] == g_material[1] &&
+          c[2] == g_material[2] && c[3] == g_material[3])) {
+        set_material(c[0], c[1], c[2], c[3]);
+        for (int k = 0; k < 4; k++)
+            g_material[k] = c[k];
+        g_material_known = g_opaque_pass;
+    }
     // See-through shapes blend without writing depth; opaque ones skip the
-    // blending the frame leaves on. Attribute pushes are kept to the first
-    // kind: they make the driver check all its state again.
+    // blending the frame leaves on (once for an opaque pass). Attribute
+    // pushes are kept to the first kind: they make the driver check all its
+    // state again.
     g_attrib_pushed = c[3] < 1;
     if (g_attrib_pushed) {
         glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_BLEND);
         glDepthMask(GL_FALSE);
-    } else {
+    } else if (!g_opaque_pass) {
         glDisable(GL_BLEND);
+        g_blend_dropped = true;
     }
 }
 
@@ -185,9 +199,9 @@ void end_kind(void)
     glPopMatrix();
     if (g_attrib_pushed)
         glPopAttrib();
-    else
+    else if (g_blend_dropped)
         glEnable(GL_BLEND);
-    g_attrib_pushed = false;
+    g_attrib_pushed = g_blend_dropped = false;
 }
 
 void call_scaled(int list, float sx, float sy, float sz)
@@ -227,6 +241,26 @@ void shadow_pass_end(void)
     glPopAttrib();
     g_shadow_pass = false;
 }
+
+void opaque_pass_begin(void)
+{
+    if (g_opaque_pass)
+        return;
+    glDisable(GL_BLEND);
+    g_opaque_pass = true;
+    g_material_known = false;
+}
+
+void opaque_pass_end(void)
+{
+    if (!g_opaque_pass)
+        return;
+    glEnable(GL_BLEND);
+    g_opaque_pass = false;
+    g_material_known = false;
+}
+
+void shapes_forget_material(void) { g_material_known = false; }
 
 void gl_set_color(float r, float g, float b, float a)
 {

@@ -22,6 +22,13 @@ void set_material(float r, float g, float b, float a);
 // A run of kind-4 shapes sharing one state change (the shadow pass).
 void shadow_pass_begin(void);
 void shadow_pass_end(void);
+// A run of shapes drawn without the frame's blending (see-through ones
+// still blend), whose material is set only when the colour changes. A
+// drawer inside the run that sets materials or colour material itself
+// calls shapes_forget_material after.
+void opaque_pass_begin(void);
+void opaque_pass_end(void);
+void shapes_forget_material(void);
 // The clear colour (alpha 0); shadows are darkened from it.
 void set_clear_color(float r, float g, float b);
 const float *get_clear_color(void);
