@@ -30,7 +30,7 @@ void texture_create(Texture *t, const char *dir, const char *name);
 bool texture_load_named(Texture *t, const char *dir, const char *name, bool blend);
 // Releases the GL name; loaded becomes false. The object stays the owner's.
 void texture_delete(Texture *t);
-bool texture_is_loaded(const Texture *t);
+bool texture_is_loaded(const Texture *t);       // false for none (an empty slot)
 void texture_bind(const Texture *t);
 // GL_MODULATE when flag is non-zero, else GL_DECAL.
 void texture_set_modulate(Texture *t, int flag);

@@ -146,7 +146,7 @@ void texture_delete(Texture *t)
     t->loaded = false;
 }
 
-bool texture_is_loaded(const Texture *t) { return t->loaded; }
+bool texture_is_loaded(const Texture *t) { return t && t->loaded; }
 
 void texture_bind(const Texture *t) { glBindTexture(GL_TEXTURE_2D, t->gl_id); }
 
