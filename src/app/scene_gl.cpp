@@ -23,6 +23,7 @@
 #include "render/graphics_gl.h"
 #include "render/markers_gl.h"
 #include "render/shapes_gl.h"
+#include "render/shapes_textured_gl.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 
@@ -64,6 +65,7 @@ static void place_camera(int width, int height)
     scene_light_position(cam->eye, light);
     glLightfv(GL_LIGHT0, GL_POSITION, light);
     shapes_set_light(light);
+    textured_shapes_set_view(cam->eye);
     glGetDoublev(GL_MODELVIEW_MATRIX, g_model);
     glGetDoublev(GL_PROJECTION_MATRIX, g_proj);
     glGetIntegerv(GL_VIEWPORT, g_view);

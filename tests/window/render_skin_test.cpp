@@ -1,0 +1,156 @@
+#include <GL/glew.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/base/options.h"
+#include "app/camera.h"
+#include "app/main_loop.h"
+#include "app/scene_gl.h"
+#include "game/game_resets.h"
+#include "game/game_state.h"
+#include "game/match_rules.h"
+#include "game/world_build.h"
+#include "render/bump_shapes_gl.h"
+#include "render/fighter_draw_gl.h"
+#include "render/fighter_look.h"
+#include "render/fighter_textures.h"
+#include "render/shapes_gl.h"
+#include "render/shapes_textured_gl.h"
+#include "window/gl_context.h"
+
+// Fighters wearing textures, bump maps and shine, drawn in a real GL context.
+namespace {
+
+enum { W = 160, H = 160 };
+
+struct SkinScene {
+    kxtest::GlContext gl{W, H};
+    SkinScene()
+    {
+        init_game();
+        fill_default_rules(0, get_next_match_rules());
+        reset_game();
+        camera_defaults();
+        option_set(OPT_WIDTH, W);
+        option_set(OPT_HEIGHT, H);
+        gl_init_state();
+        shapes_create();
+        fighter_textures_init();
+        init_bump_mapping();
+    }
+    ~SkinScene()
+    {
+        free_bump_mapping();
+        fighter_textures_free();
+        shapes_free();
+        free_game();
+    }
+    // Fighter 0's bodies drawn as a frame draws them; the pixel at its head.
+    void head_pixel(float *rgb)
+    {
+        MainLoopCallbacks cb = {};
+        cb.tick = [](int) { draw_fighter_bodies(get_game_state(), 0, DRAW_NORMAL, 1); };
+        setup_scene(W, H, &cb, 0);
+        const dReal *p = dBodyGetPosition(get_player(0)->bodies[0]);
+        double s[3];
+        ASSERT_EQ(world_to_screen((float)p[0], (float)p[1], (float)p[2], s), 0);
+        pixel((int)s[0], H - 1 - (int)s[1], rgb);
+    }
+    static void pixel(int x, int y, float *rgb)
+    {
+        unsigned char c[3];
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, c);
+        for (int k = 0; k < 3; k++)
+            rgb[k] = c[k] / 255.0f;
+    }
+};
+
+void fill(Texture *t, float r, float g, float b)
+{
+    const float c[3] = {r, g, b};
+    texture_make_gradient_small(t, c, c);
+}
+
+int brightest(const float *rgb) { return rgb[0] >= rgb[1] && rgb[0] >= rgb[2] ? 0 : rgb[1] >= rgb[2] ? 1 : 2; }
+
+} // namespace
+
+// Head frames 0..3 loaded (red, green, blue, red): one frame every 10 match
+// frames, stepped down to a loaded one.
+TEST(RenderSkin, AnimatedHeadShowsTheFrameOfTheMatchFrame)
+{
+    SkinScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    FighterTextures *ft = fighter_textures(0);
+    const float colours[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 0}};
+    for (int f = 0; f < 4; f++)
+        fill(&ft->head_frame[f], colours[f][0], colours[f][1], colours[f][2]);
+    option_set(OPT_ANIMATEDHEAD, 1);
+    const struct { int frame, channel; } cases[] = {{25, 2}, {60, 0}, {15, 1}, {5, 0}};
+    for (const auto &c : cases) {
+        get_game_state()->frame = c.frame;
+        float at[3];
+        s.head_pixel(at);
+        EXPECT_EQ(brightest(at), c.channel) << c.frame << ": " << at[0] << " " << at[1] << " " << at[2];
+    }
+    EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
+}
+
+// A bump map decides the light: a flat one shows the colour texture, one
+// whose normals point away leaves the head dark.
+TEST(RenderSkin, BumpMappedHeadIsLitByItsNormals)
+{
+    SkinScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    ASSERT_TRUE(bump_mapping_supported());
+    FighterTextures *ft = fighter_textures(0);
+    fill(&ft->body[0], 0, 1, 0);
+    float flat[3], away[3];
+    fill(&ft->body_bump[0], 0.5f, 0.5f, 1);
+    s.head_pixel(flat);
+    fill(&ft->body_bump[0], 0, 0, 0);
+    s.head_pixel(away);
+    EXPECT_GT(flat[1], 0.5f);
+    EXPECT_LT(flat[0] + flat[2], 0.3f);
+    EXPECT_LT(away[1], 0.15f);
+    EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
+}
+
+// A shiny opaque sphere brightens towards its rim; with an alpha below 1
+// the flags make no difference.
+TEST(RenderSkin, ShinePassBrightensOnlyOpaqueShinyShapes)
+{
+    SkinScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    glViewport(0, 0, W, H);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-2, 2, -2, 2, -10, 10);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const float eye[3] = {0, 0, 8}, light[4] = {0, 0, 1, 0};
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_DEPTH_TEST);
+    textured_shapes_set_view(eye);
+    const float at[3] = {0, 0, 0}, I[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    for (float alpha : {1.0f, 0.5f}) {
+        float rim[2][3];
+        for (int flags : {0, 1}) {
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            gl_set_color(0.1f, 0.1f, 0.4f, alpha);
+            render_sphere_skin(at, I, 1.0f, DRAW_NORMAL, nullptr, nullptr, flags);
+            SkinScene::pixel(W / 2 + 36, H / 2 + 4, rim[flags]);
+        }
+        if (alpha == 1.0f)
+            EXPECT_GT(rim[1][0], rim[0][0] + 0.2f) << rim[0][0] << " -> " << rim[1][0];
+        else
+            for (int k = 0; k < 3; k++)
+                EXPECT_NEAR(rim[1][k], rim[0][k], 1.5 / 255);
+    }
+    EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
+}
