@@ -8,6 +8,7 @@
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "app/screen_points_gl.h"
 #include "game/blood.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
@@ -229,6 +230,7 @@ void draw_frame(int arg)
         draw_cached_grip_markers(w->frame);
     else
         draw_hand_markers(w);
+    refresh_screen_points(w);
     if (!shaders_active()) {
         if (option_get(OPT_TRAILS))
             trails_draw();

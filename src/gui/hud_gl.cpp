@@ -10,6 +10,7 @@
 #include "game/turn_control.h"
 #include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
+#include "gui/hud_readouts_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "render/color_table.h"
 
@@ -116,4 +117,5 @@ void draw_hud(int width, int height)
         centerprint_draw_lines(width, height);
     }
     chat_draw(8, height - 8 - (chat_visible_lines() + 2) * font_height(FONT_NORMAL), 0);
+    hud_draw_altimeter(width);
 }

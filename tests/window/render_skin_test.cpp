@@ -8,16 +8,21 @@
 #include "app/camera.h"
 #include "app/main_loop.h"
 #include "app/scene_gl.h"
+#include "gui/boxed_text_gl.h"
+#include "gui/truetype_font_gl.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/world_build.h"
 #include "render/bump_shapes_gl.h"
+#include "render/color_state.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
 #include "render/fighter_textures.h"
+#include "render/screen_points.h"
 #include "render/shapes_gl.h"
 #include "render/shapes_textured_gl.h"
+#include "support/test_support.h"
 #include "window/gl_context.h"
 
 // Fighters wearing textures, bump maps and shine, drawn in a real GL context.
@@ -153,4 +158,67 @@ TEST(RenderSkin, ShinePassBrightensOnlyOpaqueShinyShapes)
                 EXPECT_NEAR(rim[1][k], rim[0][k], 1.5 / 255);
     }
     EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
+}
+
+// After a drawn frame: each fighter's label point stands above its head,
+// and the altimeter's point is where the highest body projects.
+TEST(RenderSkin, FrameRefreshesTheLabelAndAltimeterPoints)
+{
+    SkinScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    option_set(OPT_ALTIMETER, 1);
+    MainLoopCallbacks cb = {};
+    cb.tick = draw_frame;
+    setup_scene(W, H, &cb, 0);
+    double top[3] = {0, 0, -1}, at[3];
+    for (int f = 0; f < 2; f++) {
+        const dReal *head = dBodyGetPosition(get_player(f)->bodies[0]);
+        ASSERT_EQ(world_to_screen((float)head[0], (float)head[1], (float)head[2], at), 0);
+        ASSERT_TRUE(label_point(f)->valid);
+        EXPECT_NEAR(label_point(f)->x, at[0], 3);
+        EXPECT_LT(label_point(f)->y, at[1] - 2);
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const dReal *p = dBodyGetPosition(get_player(f)->bodies[b]);
+            if (p[2] > top[2])
+                top[0] = p[0], top[1] = p[1], top[2] = p[2];
+        }
+    }
+    ASSERT_EQ(world_to_screen((float)top[0], (float)top[1], (float)top[2], at), 0);
+    ASSERT_TRUE(altimeter_point()->valid);
+    EXPECT_NEAR(altimeter_point()->x, at[0], 0.5);
+    EXPECT_NEAR(altimeter_point()->y, at[1], 0.5);
+}
+
+// Boxed text wraps to the box's width and stops at its height; no text, no ink.
+TEST(RenderSkin, BoxedTextWrapsWithinItsBox)
+{
+    SkinScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    kxtest::ScopedChdir cd(KX_RUN_DIR);
+    ASSERT_EQ(init_font_ttf(), 0);
+    const int lh = font_height(FONT_NORMAL);
+    // Box width and height in lines; the lines that show ink.
+    const struct { const char *text; int width, lines, inked; } cases[] = {
+        {"one two three four five six seven eight", 60, 2, 2}, {"one two three four", 150, 10, 1},
+        {"one\ntwo", 150, 10, 2}, {nullptr, 150, 10, 0}};
+    for (const auto &c : cases) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        push_ortho();
+        const float white[3] = {1, 1, 1};
+        set_color3fv(white);
+        render_boxed_text(c.text, 0, 0, (float)c.width, (float)(c.lines * lh), (float)lh, FONT_NORMAL);
+        pop_ortho();
+        int last_ink = -1;
+        for (int y = 0; y < H; y++)
+            for (int x = 0; x < W; x++) {
+                float px[3];
+                SkinScene::pixel(x, H - 1 - y, px);
+                if (px[0] > 0.5f)
+                    last_ink = y;
+            }
+        EXPECT_LT(last_ink, c.inked * lh) << (c.text ? c.text : "null");
+        EXPECT_GE(last_ink, (c.inked - 1) * lh) << (c.text ? c.text : "null");
+    }
+    free_fonts();
 }
