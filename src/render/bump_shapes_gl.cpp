@@ -6,21 +6,24 @@
 
 #include "render/bump_mesh_gl.h"
 
-static BumpMesh g_prims[BUMP_PRIMS];
-static int g_supported;
+static BumpMesh g_prims[BUMP_PRIMITIVES];
+static bool g_supported;
 
 void init_bump_mapping(void)
 {
     free_bump_mapping();
+    static bool told;
     if (!normalisation_cube_map_supported()) {
-        fprintf(stderr, "Extensions for bump mapping unsupported\n");
+        if (!told)
+            fprintf(stderr, "Extensions for bump mapping unsupported\n");
+        told = true;
         return;
     }
     normalisation_cube_map_init();
-    const bool made = bump_mesh_make_sphere(&g_prims[BUMP_PRIM_SPHERE]) &&
-                      bump_mesh_make_box(&g_prims[BUMP_PRIM_BOX]) &&
-                      bump_mesh_make_capsule(&g_prims[BUMP_PRIM_CAPSULE]);
-    g_supported = made ? 1 : 0;
+    const bool made = bump_mesh_make_sphere(&g_prims[BUMP_SPHERE]) &&
+                      bump_mesh_make_box(&g_prims[BUMP_BOX]) &&
+                      bump_mesh_make_capsule(&g_prims[BUMP_CAPSULE]);
+    g_supported = made;
 }
 
 void free_bump_mapping(void)
@@ -28,12 +31,12 @@ void free_bump_mapping(void)
     for (BumpMesh &m : g_prims)
         primitives_free(&m);
     bump_textures_free();
-    g_supported = 0;
+    g_supported = false;
 }
 
-int bump_mapping_supported(void) { return g_supported; }
+bool bump_mapping_supported(void) { return g_supported; }
 
-BumpMesh *bump_primitive(int k)
+BumpMesh *bump_primitive(int which)
 {
-    return g_supported && k >= 0 && k < BUMP_PRIMS ? &g_prims[k] : nullptr;
+    return g_supported && which >= 0 && which < BUMP_PRIMITIVES ? &g_prims[which] : nullptr;
 }

@@ -5,13 +5,13 @@
 #pragma once
 #include "render/bump_mesh.h"
 
-enum { BUMP_PRIM_SPHERE, BUMP_PRIM_BOX, BUMP_PRIM_CAPSULE, BUMP_PRIMS };
+enum { BUMP_SPHERE, BUMP_BOX, BUMP_CAPSULE, BUMP_PRIMITIVES };
 
 // Without the extensions: "Extensions for bump mapping unsupported" on
-// standard error, and every bump draw takes the plain textured path.
-// Otherwise the cube map and the three meshes.
+// standard error (once for the program's life), and every bump draw takes
+// the plain textured path. Otherwise the cube map and the three meshes.
 void init_bump_mapping(void);
 void free_bump_mapping(void);
-int bump_mapping_supported(void);
-// Mesh k, or null when bump mapping is off or k is out of range.
-BumpMesh *bump_primitive(int k);
+bool bump_mapping_supported(void);
+// Mesh `which`, or null when bump mapping is off or which is out of range.
+BumpMesh *bump_primitive(int which);

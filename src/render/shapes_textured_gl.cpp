@@ -16,7 +16,7 @@ namespace {
 float g_eye[3] = {0, 0, 0};
 // The textured path draws from the same meshes as the bump path; these
 // copies hold no GL names, so they are made on first use and kept.
-BumpMesh g_mesh[BUMP_PRIMS];
+BumpMesh g_mesh[BUMP_PRIMITIVES];
 
 struct Shape {
     int prim;
@@ -34,9 +34,9 @@ BumpMesh *mesh(int prim)
 {
     BumpMesh *m = &g_mesh[prim];
     if (m->count == 0) {
-        if (prim == BUMP_PRIM_SPHERE)
+        if (prim == BUMP_SPHERE)
             bump_mesh_make_sphere(m);
-        else if (prim == BUMP_PRIM_BOX)
+        else if (prim == BUMP_BOX)
             bump_mesh_make_box(m);
         else
             bump_mesh_make_capsule(m);
@@ -59,9 +59,9 @@ BumpMesh *sized_mesh(const Shape &s)
     BumpMesh *m = mesh(s.prim);
     if (!m)
         return nullptr;
-    if (s.prim == BUMP_PRIM_SPHERE)
+    if (s.prim == BUMP_SPHERE)
         glScalef(s.sizes[0], s.sizes[0], s.sizes[0]);
-    else if (s.prim == BUMP_PRIM_BOX)
+    else if (s.prim == BUMP_BOX)
         bump_mesh_set_box_size(m, s.sizes);
     else
         bump_mesh_set_capsule_size(m, s.sizes[0], s.sizes[2]);
@@ -95,11 +95,13 @@ void bump_draw(const Shape &s, BumpMesh *m, const Texture *bump, const Texture *
 {
     const unsigned color_id = loaded(color) ? color->gl_id : 0;
     // The combiners take the drawing colour from the colour state.
-    set_color4fv(gl_current_color());
-    if (s.prim == BUMP_PRIM_SPHERE) {
+    const float *c = gl_current_color();
+    const float rgba[4] = {c[0], c[1], c[2], c[3]};
+    set_color4fv(rgba);
+    if (s.prim == BUMP_SPHERE) {
         glScalef(s.sizes[0], s.sizes[0], s.sizes[0]);
         bump_mesh_draw_sphere(m, s.pos, s.R, s.sizes, bump->gl_id, color_id);
-    } else if (s.prim == BUMP_PRIM_BOX) {
+    } else if (s.prim == BUMP_BOX) {
         bump_mesh_draw_box(m, s.pos, s.R, s.sizes, bump->gl_id, color_id);
     } else {
         bump_mesh_draw_capsule(m, s.pos, s.R, s.sizes, bump->gl_id, color_id);
@@ -248,7 +250,7 @@ bool draw_skin(const Shape &s, int kind, const Texture *color, const Texture *bu
 {
     const bool shiny = is_shiny(flags);
     if (kind == DRAW_TEXTURED)
-        lit_pass(s, color, bump, shiny && s.prim != BUMP_PRIM_SPHERE, nullptr, false);
+        lit_pass(s, color, bump, shiny && s.prim != BUMP_SPHERE, nullptr, false);
     else if (kind == DRAW_NORMAL && shiny)
         lit_pass(s, nullptr, nullptr, true, nullptr, false);
     else
@@ -282,7 +284,7 @@ void textured_shapes_set_view(const float *eye)
 void render_sphere_skin(const float *pos, const float *R, float radius, int kind, const Texture *color,
                         const Texture *bump, int flags)
 {
-    const Shape s = {BUMP_PRIM_SPHERE, pos, R, {radius, radius, radius}, radius};
+    const Shape s = {BUMP_SPHERE, pos, R, {radius, radius, radius}, radius};
     if (!draw_skin(s, kind, color, bump, flags))
         render_sphere(pos, R, radius, kind);
 }
@@ -291,7 +293,7 @@ void render_box_skin(const float *pos, const float *R, const float *sides, int k
                      const Texture *bump, int flags)
 {
     const float most = std::fmax(sides[0], std::fmax(sides[1], sides[2]));
-    const Shape s = {BUMP_PRIM_BOX, pos, R, {sides[0], sides[1], sides[2]}, 0.5f * most};
+    const Shape s = {BUMP_BOX, pos, R, {sides[0], sides[1], sides[2]}, 0.5f * most};
     if (!draw_skin(s, kind, color, bump, flags))
         render_box(pos, R, sides, kind);
 }
@@ -299,7 +301,7 @@ void render_box_skin(const float *pos, const float *R, const float *sides, int k
 void render_capsule_skin(const float *pos, const float *R, float length, float radius, int kind,
                          const Texture *color, const Texture *bump, int flags)
 {
-    const Shape s = {BUMP_PRIM_CAPSULE, pos, R, {radius, radius, length}, 0.5f * length + radius};
+    const Shape s = {BUMP_CAPSULE, pos, R, {radius, radius, length}, 0.5f * length + radius};
     if (!draw_skin(s, kind, color, bump, flags))
         render_capsule(pos, R, length, radius, kind);
 }
@@ -311,6 +313,6 @@ void render_hemisphere_skin(const float *pos, const float *R, float radius, cons
         render_hemisphere(pos, R, radius, axis, kind);
         return;
     }
-    const Shape s = {BUMP_PRIM_SPHERE, pos, R, {radius, radius, radius}, radius};
+    const Shape s = {BUMP_SPHERE, pos, R, {radius, radius, radius}, radius};
     lit_pass(s, color, bump, false, axis, kind == DRAW_AXIS_SIDE);
 }
