@@ -20,8 +20,8 @@
 #include "render/fighter_look.h"
 #include "render/fighter_skin_gl.h"
 #include "render/fighter_textures.h"
+#include "render/graphics_gl.h"
 #include "render/screen_points.h"
-#include "render/shapes_gl.h"
 #include "support/test_support.h"
 #include "window/gl_context.h"
 
@@ -43,7 +43,7 @@ struct SkinScene {
         option_set(OPT_WIDTH, W);
         option_set(OPT_HEIGHT, H);
         gl_init_state();
-        shapes_create();
+        init_graphics();
         fighter_textures_init();
         init_bump_mapping();
     }
@@ -51,7 +51,7 @@ struct SkinScene {
     {
         free_bump_mapping();
         fighter_textures_free();
-        shapes_free();
+        free_graphics();
         free_game();
     }
     // Fighter 0's bodies drawn as a frame draws them (or the whole frame);
