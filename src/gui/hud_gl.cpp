@@ -114,6 +114,7 @@ void draw_hud(int width, int height)
     if (option_get(OPT_TEXT)) {
         hud_draw_replay_title(width);
         hud_draw_joint_info(height);
+        hud_draw_emotes();
         centerprint_draw_lines(width, height);
     }
     chat_draw(8, height - 8 - (chat_visible_lines() + 2) * font_height(FONT_NORMAL), 0);

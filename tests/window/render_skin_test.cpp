@@ -143,8 +143,9 @@ TEST(RenderSkin, ShineBrightensOnlyOpaqueShinyShapes)
     EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
 }
 
-// After a drawn frame each fighter's label point stands above its head, and
-// the altimeter's point is where the highest body projects.
+// After a drawn frame each fighter's label point stands above its head (an
+// emote shows there), and the altimeter's point is where the highest body
+// projects.
 TEST(RenderSkin, FrameRefreshesTheLabelAndAltimeterPoints)
 {
     SkinScene s;
@@ -169,6 +170,22 @@ TEST(RenderSkin, FrameRefreshesTheLabelAndAltimeterPoints)
     ASSERT_TRUE(altimeter_point()->valid);
     EXPECT_NEAR(altimeter_point()->x, at[0], 0.5);
     EXPECT_NEAR(altimeter_point()->y, at[1], 0.5);
+    // An emote is written just over the label point.
+    kxtest::ScopedChdir cd(KX_RUN_DIR);
+    ASSERT_EQ(init_font_ttf(), 0);
+    auto ink = [&s]() {
+        float sum = 0, px[3];
+        s.head(px, 0, draw_frame);
+        for (int y = 1; y <= 16; y++)
+            for (int x = -24; x < 24; x++)
+                sum += (SkinScene::pixel((int)label_point(0)->x + x, H - 1 - (int)label_point(0)->y + y, px),
+                        3 - px[0] - px[1] - px[2]);
+        return sum;
+    };
+    const float plain = ink();
+    set_player_emote(0, "HEY", 1000);
+    EXPECT_GT(ink(), plain + 40) << plain;
+    free_fonts();
 }
 
 // Boxed text wraps to its box's width and stops at its height; a text
