@@ -175,11 +175,11 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
                     a = -a;
             const float opposite[3] = {-ax[0], -ax[1], -ax[2]};
             gl_set_color(force[0], force[1], force[2], alpha);
-            render_hemisphere_skin(at, k_identity, r, ax, k == DRAW_TEXTURED ? DRAW_AXIS_SIDE : kind, skin.color,
-                                   skin.bump);
+            const int drawn = k == DRAW_TEXTURED || k == DRAW_NORMAL;
+            render_hemisphere_skin(at, k_identity, r, ax, drawn ? DRAW_AXIS_SIDE : k, skin.color, skin.bump);
             gl_set_color(relax[0], relax[1], relax[2], alpha);
-            render_hemisphere_skin(at, k_identity, r * 0.8f, opposite, k == DRAW_TEXTURED ? DRAW_OPPOSITE : kind,
-                                   skin.color, skin.bump);
+            render_hemisphere_skin(at, k_identity, r * 0.8f, opposite, drawn ? DRAW_OPPOSITE : k, skin.color,
+                                   skin.bump);
         } else if (state == 4) {
             gl_set_color(relax[0], relax[1], relax[2], alpha);
             render_sphere_skin(at, k_identity, r * 0.9f, k, skin.color, skin.bump, 0);
