@@ -38,8 +38,15 @@ BumpMesh *mesh(int prim)
             bump_mesh_make_sphere(m);
         else if (prim == BUMP_BOX)
             bump_mesh_make_box(m);
-        else
-            bump_mesh_make_capsule(m);
+        else if (bump_mesh_make_capsule(m))
+            // Capsule textures run along the length in s (0.2 at the bottom,
+            // 0.8 at the top, the caps beyond) and around it in t; the bump
+            // mesh has them the other way round.
+            for (int i = 0; i < m->count; i++) {
+                const float s = m->v[i].st[0];
+                m->v[i].st[0] = 1 - m->v[i].st[1];
+                m->v[i].st[1] = s;
+            }
     }
     return m->count ? m : nullptr;
 }
