@@ -91,14 +91,18 @@ void fill(Texture *t, float r, float g, float b)
     texture_make_gradient_small(t, c, c);
 }
 
+class RenderSkin : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(s.gl.ok()) << s.gl.last_error(); }
+    SkinScene s;
+};
+
 } // namespace
 
 // Head frames 0..3 loaded (red, green, blue, red): one frame every 10 match
 // frames, stepped down to a loaded one.
-TEST(RenderSkin, AnimatedHeadShowsTheFrameOfTheMatchFrame)
+TEST_F(RenderSkin, AnimatedHeadShowsTheFrameOfTheMatchFrame)
 {
-    SkinScene s;
-    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
     const float colours[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 0}};
     for (int f = 0; f < 4; f++)
         fill(&fighter_textures(0)->head_frame[f], colours[f][0], colours[f][1], colours[f][2]);
@@ -115,10 +119,8 @@ TEST(RenderSkin, AnimatedHeadShowsTheFrameOfTheMatchFrame)
 
 // A bump map decides the light: a flat one shows the colour texture, one
 // whose normals point away leaves the head dark.
-TEST(RenderSkin, BumpMappedHeadIsLitByItsNormals)
+TEST_F(RenderSkin, BumpMappedHeadIsLitByItsNormals)
 {
-    SkinScene s;
-    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
     ASSERT_TRUE(bump_mapping_supported());
     fill(&fighter_textures(0)->body[0], 0, 1, 0);
     float flat[3], away[3];
@@ -133,10 +135,8 @@ TEST(RenderSkin, BumpMappedHeadIsLitByItsNormals)
 
 // A shiny opaque head brightens towards its rim; drawn see-through, its
 // flags make no difference.
-TEST(RenderSkin, ShineBrightensOnlyOpaqueShinyShapes)
+TEST_F(RenderSkin, ShineBrightensOnlyOpaqueShinyShapes)
 {
-    SkinScene s;
-    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
     const float side = 0.8f * (float)dGeomSphereGetRadius(get_player(0)->body_geoms[0]);
     for (float alpha : {1.0f, 0.5f}) {
         float rim[2][3];
@@ -153,10 +153,8 @@ TEST(RenderSkin, ShineBrightensOnlyOpaqueShinyShapes)
 // After a drawn frame each fighter's label point stands above its head (an
 // emote shows there), and the altimeter's point is where the highest body
 // projects.
-TEST(RenderSkin, FrameRefreshesTheLabelAndAltimeterPoints)
+TEST_F(RenderSkin, FrameRefreshesTheLabelAndAltimeterPoints)
 {
-    SkinScene s;
-    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
     option_set(OPT_ALTIMETER, 1);
     float unused[3];
     s.head(unused, 0, draw_frame);
@@ -189,10 +187,8 @@ TEST(RenderSkin, FrameRefreshesTheLabelAndAltimeterPoints)
 
 // Boxed text wraps to its box's width and stops at its height; a text
 // longer than the conversion buffer is cut, and no text leaves no ink.
-TEST(RenderSkin, BoxedTextWrapsWithinItsBox)
+TEST_F(RenderSkin, BoxedTextWrapsWithinItsBox)
 {
-    SkinScene s;
-    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
     kxtest::ScopedChdir cd(KX_RUN_DIR);
     ASSERT_EQ(init_font_ttf(), 0);
     const int lh = font_height(FONT_NORMAL);
