@@ -318,18 +318,6 @@ void render_hemisphere_skin(const float *pos, const float *R, float radius, cons
 {
     if ((!loaded(color) && !loaded(bump)) || kind == DRAW_SHADOW) {
         render_hemisphere(pos, R, radius, axis, kind);
-        if (kind == DRAW_AXIS_SIDE) {
-            // The plain half is open: close its cut in its own lit colour.
-            const float *c = gl_current_color();
-            const Shape s = {BUMP_SPHERE, pos, R, {radius, radius, radius}, radius};
-            glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
-            set_material(c[0], c[1], c[2], c[3]);
-            glDisable(GL_CULL_FACE);
-            push_pose(s);
-            cut_disc(axis, radius, nullptr);
-            glPopMatrix();
-            glPopAttrib();
-        }
         return;
     }
     const Shape s = {BUMP_SPHERE, pos, R, {radius, radius, radius}, radius};
