@@ -165,10 +165,18 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
         dVector3 anchor, axis;
         dJointGetHingeAnchor(h, anchor);
         dJointGetHingeAxis(h, axis);
-        float at[3], ax[3];
+        float at[3], ax[3], rot[12];
         to_float(anchor, at, 3);
         to_float(axis, ax, 3);
         const float r = (float)dGeomSphereGetRadius(p->joint_spheres[j]);
+        // A textured joint turns with its body (its axis then in the body's frame).
+        const float *R = k_identity;
+        if (dBodyID jb = k == DRAW_TEXTURED ? dJointGetBody(h, 0) : nullptr) {
+            to_float(dBodyGetRotation(jb), rot, 12);
+            R = rot;
+            for (int i = 0; i < 3; i++)
+                ax[i] = rot[i] * (float)axis[0] + rot[4 + i] * (float)axis[1] + rot[8 + i] * (float)axis[2];
+        }
         if (state == 1 || state == 2) {
             if (state == 2)
                 for (float &a : ax)
@@ -176,16 +184,15 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
             const float opposite[3] = {-ax[0], -ax[1], -ax[2]};
             gl_set_color(force[0], force[1], force[2], alpha);
             const int drawn = k == DRAW_TEXTURED || k == DRAW_NORMAL;
-            render_hemisphere_skin(at, k_identity, r, ax, drawn ? DRAW_AXIS_SIDE : k, skin.color, skin.bump);
+            render_hemisphere_skin(at, R, r, ax, drawn ? DRAW_AXIS_SIDE : k, skin.color, skin.bump);
             gl_set_color(relax[0], relax[1], relax[2], alpha);
-            render_hemisphere_skin(at, k_identity, r * 0.8f, opposite, drawn ? DRAW_OPPOSITE : k, skin.color,
-                                   skin.bump);
+            render_hemisphere_skin(at, R, r * 0.8f, opposite, drawn ? DRAW_OPPOSITE : k, skin.color, skin.bump);
         } else if (state == 4) {
             gl_set_color(relax[0], relax[1], relax[2], alpha);
-            render_sphere_skin(at, k_identity, r * 0.9f, k, skin.color, skin.bump, 0);
+            render_sphere_skin(at, R, r * 0.9f, k, skin.color, skin.bump, 0);
         } else {
             gl_set_color(force[0], force[1], force[2], alpha);
-            render_sphere_skin(at, k_identity, r, k, skin.color, skin.bump, 0);
+            render_sphere_skin(at, R, r, k, skin.color, skin.bump, 0);
         }
     }
 }
