@@ -8,6 +8,7 @@
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "app/screen_points_gl.h"
 #include "game/blood.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
@@ -23,6 +24,7 @@
 #include "render/graphics_gl.h"
 #include "render/markers_gl.h"
 #include "render/shapes_gl.h"
+#include "render/shapes_textured_gl.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 
@@ -64,6 +66,7 @@ static void place_camera(int width, int height)
     scene_light_position(cam->eye, light);
     glLightfv(GL_LIGHT0, GL_POSITION, light);
     shapes_set_light(light);
+    textured_shapes_set_view(cam->eye);
     glGetDoublev(GL_MODELVIEW_MATRIX, g_model);
     glGetDoublev(GL_PROJECTION_MATRIX, g_proj);
     glGetIntegerv(GL_VIEWPORT, g_view);
@@ -229,6 +232,7 @@ void draw_frame(int arg)
         draw_cached_grip_markers(w->frame);
     else
         draw_hand_markers(w);
+    refresh_screen_points(w);
     if (!shaders_active()) {
         if (option_get(OPT_TRAILS))
             trails_draw();

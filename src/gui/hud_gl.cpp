@@ -10,6 +10,7 @@
 #include "game/turn_control.h"
 #include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
+#include "gui/hud_readouts_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "render/color_table.h"
 
@@ -113,7 +114,9 @@ void draw_hud(int width, int height)
     if (option_get(OPT_TEXT)) {
         hud_draw_replay_title(width);
         hud_draw_joint_info(height);
+        hud_draw_emotes();
         centerprint_draw_lines(width, height);
     }
     chat_draw(8, height - 8 - (chat_visible_lines() + 2) * font_height(FONT_NORMAL), 0);
+    hud_draw_altimeter(width);
 }

@@ -13,8 +13,10 @@
 #include "game/world_physics.h"
 #include "render/color_table.h"
 #include "render/fighter_look.h"
+#include "render/fighter_skin_gl.h"
 #include "render/hud_theme.h"
 #include "render/shapes_gl.h"
+#include "render/shapes_textured_gl.h"
 #include "render/world_colours.h"
 
 namespace {
@@ -34,6 +36,15 @@ bool first_person_skip(int fighter, int part)
     return part == 0 && ((g_view_mode == 1 && fighter == 0) || (g_view_mode == 2 && fighter == 1));
 }
 
+// White, blended towards red by the part's bruise like body_colour_blended.
+void textured_colour(const Player *p, int part, int bruise, float *rgb)
+{
+    rgb[0] = rgb[1] = rgb[2] = 1;
+    const float b = p->hit_flash[part];
+    if (bruise && b > 0.001f)
+        tint_color_toward_row(0, rgb, b > 1 ? 1 : b);
+}
+
 void set_row(int row, float alpha)
 {
     float c[3];
@@ -45,7 +56,7 @@ void set_row(int row, float alpha)
 
 void set_render_view_mode(int mode) { g_view_mode = mode; }
 
-void draw_item_geometry(dGeomID g, int kind)
+void draw_item_geometry(dGeomID g, int kind, const Skin *skin)
 {
     if (!g)
         return;
@@ -56,25 +67,37 @@ void draw_item_geometry(dGeomID g, int kind)
     to_float(R, r, 12);
     switch (dGeomGetClass(g)) {
     case dSphereClass:
-        render_sphere(p, r, (float)dGeomSphereGetRadius(g), kind);
+        if (skin)
+            render_sphere_skin(p, r, (float)dGeomSphereGetRadius(g), kind, skin->color, skin->bump, skin->flags);
+        else
+            render_sphere(p, r, (float)dGeomSphereGetRadius(g), kind);
         break;
     case dBoxClass: {
         dVector3 sides;
         dGeomBoxGetLengths(g, sides);
         float s[3];
         to_float(sides, s, 3);
-        render_box(p, r, s, kind);
+        if (skin)
+            render_box_skin(p, r, s, kind, skin->color, skin->bump, skin->flags);
+        else
+            render_box(p, r, s, kind);
         break;
     }
     case dCapsuleClass: {
         dReal rad, len;
         dGeomCapsuleGetParams(g, &rad, &len);
-        render_capsule(p, r, (float)len, (float)rad, kind);
+        if (skin)
+            render_capsule_skin(p, r, (float)len, (float)rad, kind, skin->color, skin->bump, skin->flags);
+        else
+            render_capsule(p, r, (float)len, (float)rad, kind);
         break;
     }
     case dGeomTransformClass: {
         dGeomID inner = dGeomTransformGetGeom(g);
-        if (inner && dGeomGetClass(inner) == dSphereClass)
+        if (inner && dGeomGetClass(inner) == dSphereClass && skin)
+            render_sphere_skin(p, k_identity, (float)dGeomSphereGetRadius(inner), kind, skin->color, skin->bump,
+                               skin->flags);
+        else if (inner && dGeomGetClass(inner) == dSphereClass)
             render_sphere(p, k_identity, (float)dGeomSphereGetRadius(inner), kind);
         break;
     }
@@ -88,13 +111,18 @@ void draw_fighter_bodies(const WorldState *w, int fighter, int kind, float alpha
     Player *p = get_player(fighter);
     if (!p || !fighter_shown(fighter))
         return;
-    const int bruise = option_get(OPT_BRUISE);
+    const int bruise = option_get(OPT_BRUISE), animated = option_get(OPT_ANIMATEDHEAD);
     for (int b = 0; b < BODY_COUNT; b++) {
+        // A textured part shows its texture under white (bruises still redden it).
+        Skin skin;
+        const int k = kind == DRAW_NORMAL ? body_skin(fighter, b, w->frame, animated, kind, &skin) : kind;
         float c[3];
         if (bruise)
             body_colour_blended(w, fighter, b, c);
         else
             body_colour(w, fighter, b, c);
+        if (k == DRAW_TEXTURED)
+            textured_colour(p, b, bruise, c);
         gl_set_color(c[0], c[1], c[2], alpha);
         if (first_person_skip(fighter, b))
             continue;
@@ -102,7 +130,7 @@ void draw_fighter_bodies(const WorldState *w, int fighter, int kind, float alpha
             const dReal *at = dBodyGetPosition(p->bodies[b]), *v = dBodyGetLinearVel(p->bodies[b]);
             frame_maxima_update(fighter, b, at[2], v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         }
-        draw_item_geometry(p->body_geoms[b], kind);
+        draw_item_geometry(p->body_geoms[b], k, kind == DRAW_NORMAL ? &skin : nullptr);
     }
 }
 
@@ -117,9 +145,11 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
         if (first_person_skip(fighter, j))
             continue;
         const int broken = p->joints[j].broken;
+        Skin skin;
+        const int k = joint_skin(fighter, j, kind, &skin);
         if (broken == JOINT_DISMEMBERED || broken == JOINT_FRACTURED) {
             set_row(broken == JOINT_DISMEMBERED ? 2 : 25, alpha);
-            draw_item_geometry(p->joint_geoms[j], kind);
+            draw_item_geometry(p->joint_geoms[j], k, k == DRAW_TEXTURED ? &skin : nullptr);
             continue;
         }
         dJointID h = p->hinges[j];
@@ -128,29 +158,41 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
         const int state = shown_joint_state(get_joint_state(fighter, j), dJointGetHingeParam(h, dParamVel),
                                             dJointGetHingeParam(h, dParamFMax));
         float force[3], relax[3];
-        joint_colours(fighter, j, j == hovered_joint, bruise, force, relax);
+        if (k == DRAW_TEXTURED)
+            joint_colours_textured(fighter, j, j == hovered_joint, bruise, force, relax);
+        else
+            joint_colours(fighter, j, j == hovered_joint, bruise, force, relax);
         dVector3 anchor, axis;
         dJointGetHingeAnchor(h, anchor);
         dJointGetHingeAxis(h, axis);
-        float at[3], ax[3];
+        float at[3], ax[3], rot[12];
         to_float(anchor, at, 3);
         to_float(axis, ax, 3);
         const float r = (float)dGeomSphereGetRadius(p->joint_spheres[j]);
+        // A textured joint turns with its body (its axis then in the body's frame).
+        const float *R = k_identity;
+        if (dBodyID jb = k == DRAW_TEXTURED ? dJointGetBody(h, 0) : nullptr) {
+            to_float(dBodyGetRotation(jb), rot, 12);
+            R = rot;
+            for (int i = 0; i < 3; i++)
+                ax[i] = rot[i] * (float)axis[0] + rot[4 + i] * (float)axis[1] + rot[8 + i] * (float)axis[2];
+        }
         if (state == 1 || state == 2) {
             if (state == 2)
                 for (float &a : ax)
                     a = -a;
             const float opposite[3] = {-ax[0], -ax[1], -ax[2]};
             gl_set_color(force[0], force[1], force[2], alpha);
-            render_hemisphere(at, k_identity, r, ax, kind);
+            const int drawn = k == DRAW_TEXTURED || k == DRAW_NORMAL;
+            render_hemisphere_skin(at, R, r, ax, drawn ? DRAW_AXIS_SIDE : k, skin.color, skin.bump);
             gl_set_color(relax[0], relax[1], relax[2], alpha);
-            render_hemisphere(at, k_identity, r * 0.8f, opposite, kind);
+            render_hemisphere_skin(at, R, r * 0.8f, opposite, drawn ? DRAW_OPPOSITE : k, skin.color, skin.bump);
         } else if (state == 4) {
             gl_set_color(relax[0], relax[1], relax[2], alpha);
-            render_sphere(at, k_identity, r * 0.9f, kind);
+            render_sphere_skin(at, R, r * 0.9f, k, skin.color, skin.bump, 0);
         } else {
             gl_set_color(force[0], force[1], force[2], alpha);
-            render_sphere(at, k_identity, r, kind);
+            render_sphere_skin(at, R, r, k, skin.color, skin.bump, 0);
         }
     }
 }
@@ -171,7 +213,9 @@ void draw_fighter_joints_plain(const WorldState *, int fighter, int kind, float 
         if (!broken && bruise && b > 0.001f)
             tint_color_toward_row(0, c, b > 1 ? 1 : b);
         gl_set_color(c[0], c[1], c[2], alpha);
-        draw_item_geometry(p->joint_geoms[j], kind);
+        Skin skin;
+        const int k = joint_skin(fighter, j, kind, &skin);
+        draw_item_geometry(p->joint_geoms[j], k, k == DRAW_TEXTURED ? &skin : nullptr);
     }
 }
 

@@ -9,7 +9,9 @@
 
 // One physics geom by its class (sphere, box, capsule; a transform as the
 // sphere it holds); other classes draw nothing.
-void draw_item_geometry(dGeomID geom, int kind);
+// With a skin, its textures and flags go to the textured drawers.
+struct Skin;
+void draw_item_geometry(dGeomID geom, int kind, const Skin *skin = nullptr);
 
 // The view mode the drawers skip the viewer's head and neck in (1 and 2:
 // first person of fighter 0 and 1).

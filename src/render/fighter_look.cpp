@@ -41,15 +41,23 @@ int shown_joint_state(int state, double motor_velocity, double max_force)
     return max_force != 0 ? 3 : 4;
 }
 
-void joint_colours(int fighter, int joint, int hovered, int bruise, float *force, float *relax)
+static void joint_colours_from(int fighter, int joint, int hovered, int bruise, int textured, float *force,
+                               float *relax)
 {
-    get_color_rgb(ROW_HOLD, force);
-    get_color_rgb(ROW_RELAX, relax);
+    if (textured) {
+        get_color_rgb(1, force);
+        get_color_rgb(1, relax);
+    } else {
+        get_color_rgb(ROW_HOLD, force);
+        get_color_rgb(ROW_RELAX, relax);
+    }
     if (hovered) {
-        const float white[3] = {1, 1, 1};
+        // Textured joints are lit towards twice white: the texture shows
+        // through brighter.
+        const float light[3] = {textured ? 2.0f : 1.0f, textured ? 2.0f : 1.0f, textured ? 2.0f : 1.0f};
         for (float *c : {force, relax}) {
             float base[3] = {c[0], c[1], c[2]};
-            blend_colors(base, white, 0.3f, c);
+            blend_colors(base, light, textured ? 0.1f : 0.3f, c);
         }
     }
     const Player *p = get_player(fighter);
@@ -60,6 +68,16 @@ void joint_colours(int fighter, int joint, int hovered, int bruise, float *force
         tint_color_toward_row(0, force, b > 1 ? 1 : b);
         tint_color_toward_row(0, relax, b > 1 ? 1 : b);
     }
+}
+
+void joint_colours(int fighter, int joint, int hovered, int bruise, float *force, float *relax)
+{
+    joint_colours_from(fighter, joint, hovered, bruise, 0, force, relax);
+}
+
+void joint_colours_textured(int fighter, int joint, int hovered, int bruise, float *force, float *relax)
+{
+    joint_colours_from(fighter, joint, hovered, bruise, 1, force, relax);
 }
 
 float ghost_alpha(const WorldState *w)

@@ -29,6 +29,9 @@ int shown_joint_state(int state, double motor_velocity, double max_force);
 // and relax by default), lightened for the hovered joint, tinted red by its
 // bruise when `bruise` is on.
 void joint_colours(int fighter, int joint, int hovered, int bruise, float *force, float *relax);
+// The same for a joint that wears a texture: white, the hovered one 0.1 of
+// it plus 0.9 of twice white.
+void joint_colours_textured(int fighter, int joint, int hovered, int bruise, float *force, float *relax);
 
 // The see-through alpha of the ghosts: 0.3, or fading from 0.5 to 0 over
 // the preview while the fade flag is set. A preview of length 0 or less

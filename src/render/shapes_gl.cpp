@@ -373,6 +373,10 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
     const GLboolean cull = glIsEnabled(GL_CULL_FACE);
     glDisable(GL_CULL_FACE);
     call_scaled(LIST_HEMISPHERE, radius, radius, radius);
+    if (kind == DRAW_AXIS_SIDE) {   // the cut closed, facing away from the half
+        glRotatef(180, 1, 0, 0);
+        call_scaled(LIST_DISC, radius, radius, 1);
+    }
     if (cull)
         glEnable(GL_CULL_FACE);
     glPopMatrix();

@@ -8,7 +8,8 @@ void render_box(const float *pos, const float *R, const float *sides, int kind);
 void render_sphere(const float *pos, const float *R, float radius, int kind);
 // length is that of the cylinder part, along the local z axis.
 void render_capsule(const float *pos, const float *R, float length, float radius, int kind);
-// The half of a sphere on the side of the local axis.
+// The half of a sphere on the side of the local axis; kind 64 closes its
+// cut with a disc.
 void render_hemisphere(const float *pos, const float *R, float radius, const float *axis, int kind);
 
 // The current colour (and glColor4f) every drawer derives its material from.
