@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "render/bump_mesh_gl.h"
-#include "render/bump_shapes_gl.h"
+#include "render/graphics_gl.h"
 #include "render/color_state.h"
 #include "render/fighter_look.h"
 #include "render/shapes_gl.h"

@@ -12,7 +12,6 @@
 #include "game/world_build.h"
 #include "gui/boxed_text_gl.h"
 #include "gui/truetype_font_gl.h"
-#include "render/bump_shapes_gl.h"
 #include "render/color_state.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
@@ -43,12 +42,10 @@ struct SkinScene {
         gl_init_state();
         init_graphics();
         fighter_textures_init();
-        init_bump_mapping();
     }
     ~SkinScene()
     {
         EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        free_bump_mapping();
         fighter_textures_free();
         free_graphics();
         free_game();
