@@ -8,11 +8,23 @@
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "app/screen_points_gl.h"
+#include "game/blood.h"
+#include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/turn_control.h"
 #include "game/world_physics.h"
 #include "gui/hud_gl.h"
+#include "particles/flames.h"
+#include "particles/particles_draw_gl.h"
+#include "render/blood_draw_gl.h"
+#include "render/fighter_draw_gl.h"
+#include "render/fighter_look.h"
+#include "render/graphics_gl.h"
+#include "render/markers_gl.h"
+#include "render/shapes_gl.h"
+#include "render/shapes_textured_gl.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 
@@ -20,7 +32,6 @@ static GLdouble g_model[16], g_proj[16];
 static GLint g_view[4];
 static int g_have_matrices;
 static int g_suppress_3d;
-static GLUquadric *g_quadric;
 
 void gl_init_state(void)
 {
@@ -51,6 +62,11 @@ static void place_camera(int width, int height)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(cam->eye[0], cam->eye[1], cam->eye[2], cam->look[0], cam->look[1], cam->look[2], 0, 0, 1);
+    float light[4];
+    scene_light_position(cam->eye, light);
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    shapes_set_light(light);
+    textured_shapes_set_view(cam->eye);
     glGetDoublev(GL_MODELVIEW_MATRIX, g_model);
     glGetDoublev(GL_PROJECTION_MATRIX, g_proj);
     glGetIntegerv(GL_VIEWPORT, g_view);
@@ -59,9 +75,25 @@ static void place_camera(int width, int height)
 
 void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
 {
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const float *bg = get_clear_color();
+    glClearColor(bg[0], bg[1], bg[2], 0);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glViewport(0, 0, width, height);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_NORMALIZE);         // shapes are unit lists scaled to size
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glEnable(GL_BLEND);
     place_camera(width, height);
     g_suppress_3d = 0;
     if (cb && cb->tick)
@@ -72,6 +104,8 @@ void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
         g_suppress_3d = 0;
     }
 }
+
+int is_extra_tick(void) { return g_suppress_3d; }
 
 int world_to_screen(float x, float y, float z, double out[3])
 {
@@ -115,143 +149,117 @@ void pop_ortho(void)
     glPopMatrix();
 }
 
-static void draw_box(const dReal *sides)
+// The shadow pass: every fighter's bodies and joints flattened onto the floor.
+static void draw_occluders(WorldState *w)
 {
-    const float x = (float)sides[0] / 2, y = (float)sides[1] / 2, z = (float)sides[2] / 2;
-    static const float n[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-    static const int v[6][4][3] = {
-        {{1, -1, -1}, {1, 1, -1}, {1, 1, 1}, {1, -1, 1}},
-        {{-1, -1, -1}, {-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}},
-        {{-1, 1, -1}, {-1, 1, 1}, {1, 1, 1}, {1, 1, -1}},
-        {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}},
-        {{-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}},
-        {{-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}},
-    };
-    glBegin(GL_QUADS);
-    for (int f = 0; f < 6; f++) {
-        glNormal3fv(n[f]);
-        for (int k = 0; k < 4; k++)
-            glVertex3f(v[f][k][0] * x, v[f][k][1] * y, v[f][k][2] * z);
-    }
-    glEnd();
-}
-
-// One geom at its world pose with the shape of `shape`: the geom itself,
-// or for a joint the sphere its transform holds.
-static void draw_geom(dGeomID g, dGeomID shape)
-{
-    if (!g || !shape)
-        return;
-    double pos[3], R[12];
-    geom_world_pose(g, pos, R);
-    const GLdouble m[16] = {R[0], R[4], R[8], 0, R[1], R[5], R[9], 0, R[2], R[6], R[10], 0,
-                            pos[0], pos[1], pos[2], 1};
-    glPushMatrix();
-    glMultMatrixd(m);
-    switch (dGeomGetClass(shape)) {
-    case dSphereClass:
-        gluSphere(g_quadric, dGeomSphereGetRadius(shape), 16, 12);
-        break;
-    case dBoxClass: {
-        dVector3 sides;
-        dGeomBoxGetLengths(shape, sides);
-        draw_box(sides);
-        break;
-    }
-    case dCapsuleClass: {
-        dReal r, len;
-        dGeomCapsuleGetParams(shape, &r, &len);
-        glTranslated(0, 0, -len / 2);
-        gluCylinder(g_quadric, r, r, len, 16, 1);
-        gluSphere(g_quadric, r, 16, 12);
-        glTranslated(0, 0, len);
-        gluSphere(g_quadric, r, 16, 12);
-        break;
-    }
-    default:
-        break;
-    }
-    glPopMatrix();
-}
-
-static void joint_colour(int state, int selected)
-{
-    static const float colours[5][3] = {
-        {0.6f, 0.6f, 0.6f}, {0.9f, 0.1f, 0.1f}, {0.1f, 0.2f, 0.9f}, {0.3f, 0.3f, 0.3f}, {0.95f, 0.95f, 0.95f}};
-    const float *c = colours[state >= 0 && state <= 4 ? state : 0];
-    if (selected)
-        glColor3f(1.0f, 0.9f, 0.0f);
-    else
-        glColor3fv(c);
-}
-
-// The fighters where they stand (also while the ghost preview has them
-// switched off), then their ghosts, see-through, while the preview runs.
-static void draw_fighters(void)
-{
-    static const float body_colours[2][3] = {{0.85f, 0.35f, 0.25f}, {0.25f, 0.45f, 0.85f}};
-    const int sel = get_game_globals()->selected_player;
     const int n = fighter_count();
-    for (int r = 0; r < 2 * n; r++) {
-        Player *p = get_player(r);
-        const int ghost = r >= n;
-        if (!p || (ghost && p->hidden))
-            continue;
-        if (ghost) {
-            glEnable(GL_BLEND);
-            glDepthMask(GL_FALSE);
-            glColor4f(0.5f, 0.5f, 0.5f, 0.25f);
-        } else {
-            glColor3fv(body_colours[r & 1]);
-        }
-        for (int b = 0; b < BODY_COUNT; b++)
-            draw_geom(p->body_geoms[b], p->body_geoms[b]);
-        for (int j = 0; j < JOINT_COUNT; j++) {
-            if (p->joints[j].broken == JOINT_DISMEMBERED)
-                continue;
-            if (!ghost)
-                joint_colour(get_joint_state(r, j), r == sel && j == get_selected_joint());
-            draw_geom(p->joint_geoms[j], p->joint_spheres[j]);
-        }
-        if (ghost) {
-            glDepthMask(GL_TRUE);
-            glDisable(GL_BLEND);
-        }
-    }
+    shadow_pass_begin();
+    for (int i = 0; i < n; i++)
+        draw_fighter_bodies(w, i, DRAW_SHADOW, 1);
+    for (int i = 0; i < n; i++)
+        draw_joint_geoms(i, 7, DRAW_SHADOW, 1);
+    draw_env_objects(DRAW_SHADOW);
+    shadow_pass_end();
 }
 
-static void draw_floor(void)
+// The fighters where they stand (also while the ghost preview runs): the
+// joint-state display for play, plain joints for a replay.
+static void draw_fighters(WorldState *w, int replay)
 {
-    glColor3f(0.55f, 0.55f, 0.5f);
-    glNormal3f(0, 0, 1);
-    glBegin(GL_QUADS);
-    glVertex3f(-20, -20, 0);
-    glVertex3f(20, -20, 0);
-    glVertex3f(20, 20, 0);
-    glVertex3f(-20, 20, 0);
-    glEnd();
+    frame_maxima_reset();
+    const int n = fighter_count();
+    opaque_pass_begin();
+    for (int i = 0; i < n; i++) {
+        draw_fighter_bodies(w, i, DRAW_NORMAL, 1);
+        if (replay)
+            draw_fighter_joints_plain(w, i, DRAW_NORMAL, 1);
+        else
+            draw_fighter_joints(w, i, DRAW_NORMAL, 1);
+    }
+    draw_env_objects(DRAW_NORMAL);
+    opaque_pass_end();
+}
+
+// Ghost mode 2: every fighter's ghost; 1: the selected fighter's.
+static void draw_ghosts(WorldState *w)
+{
+    if (w->ghost_mode == 0)
+        return;
+    const float alpha = ghost_alpha(w);
+    const int n = fighter_count();
+    const int sel = get_game_globals()->selected_player;
+    for (int i = 0; i < n; i++) {
+        Player *g = get_player(n + i);
+        if (!g || g->hidden || (w->ghost_mode == 1 && i != sel))
+            continue;
+        draw_ghost_bodies(n + i, DRAW_NORMAL, alpha);
+        draw_joint_geoms(n + i, g->colour, DRAW_NORMAL, alpha);
+    }
+    draw_ghost_env_objects(DRAW_NORMAL, alpha);
+}
+
+// The free camera's keyframes: the one at this frame larger.
+static void draw_camera_keyframes(const WorldState *w)
+{
+    if (get_camera_keyframe_count() <= 0)
+        return;
+    gl_set_color(1, 1, 0, 1);
+    for (int f = 0; f <= 2048; f++) {
+        float eye[3], look[3];
+        if (get_camera_keyframe(f, eye, look) != 0)
+            continue;
+        const double at[3] = {eye[0], eye[1], eye[2]};
+        draw_marker_sphere(at, f == w->frame ? 0.2f : 0.05f);
+    }
 }
 
 void draw_frame(int arg)
 {
     (void)arg;
+    WorldState *w = get_game_state();
+    if (option_get(OPT_PARTICLES) && ((!w->frozen && w->ghost_mode == 0) || w->frame == 0))
+        flames_update();
     if (g_suppress_3d)
         return;
-    WorldState *w = get_game_state();
-    camera_update(w, 0.9f);
-    if (!g_quadric)
-        g_quadric = gluNewQuadric();
+    camera_update(w, 0.97f);
     place_camera(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
-    const GLfloat light_pos[] = {-3, -5, 10, 0};
-    glLightfv(GL_LIGHT0, GL_POSITION, light_pos);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    glDisable(GL_CULL_FACE);
+    set_render_view_mode(get_view_mode());
+    const int replay = get_game_globals()->replay_mode != 0;
     draw_floor();
-    draw_fighters();
+    draw_occluders(w);
+    draw_fighters(w, replay);
+    if (frame_cache_playback())
+        draw_cached_grip_markers(w->frame);
+    else
+        draw_hand_markers(w);
+    refresh_screen_points(w);
+    if (!shaders_active()) {
+        if (option_get(OPT_TRAILS))
+            trails_draw();
+        if (option_get(OPT_PARTICLES))
+            flames_draw();
+        draw_body_overlay(get_match_rules());
+        draw_object_overlay(w);
+    }
+    if (option_get(OPT_BLOOD)) {
+        blood_sprite_begin();
+        draw_blood_drops();
+        blood_sprite_end();
+    }
+    draw_ghosts(w);
+    draw_camera_keyframes(w);
+    if (get_view_mode() == 5) {
+        gl_set_color(1, 1, 0, 1);
+        draw_cross_marker(get_camera()->look);
+    }
     fire_hook_draw3d(get_script_ctx());
+    // The HUD's figures draw without the shader path; the flag goes back to
+    // what it was, not to the option.
+    if (option_get(OPT_AVATAR)) {
+        const int saved = shaders_active();
+        set_shaders_active(0);
+        set_shaders_active(saved);
+    }
     glDisable(GL_LIGHTING);
     push_ortho();
     draw_hud(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));

@@ -8,6 +8,8 @@
 // Clears, places the camera, runs the tick (twice at framerate 30, the
 // second time with the 3D drawing suppressed).
 void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg);
+// 1 only during the second tick of a frame at framerate 30.
+int is_extra_tick(void);
 // The frame's 3D scene and the 2D pass (the draw3d and draw2d hooks).
 void draw_frame(int arg);
 // Enter and leave 2D drawing in window pixels, origin top left.

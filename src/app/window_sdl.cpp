@@ -24,6 +24,8 @@
 #include "gui/gui_manager_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "gui/services/menu_state.h"
+#include "net/records/custom_record.h"
+#include "render/graphics_gl.h"
 #include "script/script_hooks.h"
 #include "script/script_world_functions.h"
 
@@ -180,9 +182,12 @@ void reset_video_mode(void)
     // A new mode is a new GL context: the GUI and the glyph textures are
     // made again in it.
     free_gui();
+    free_graphics();
     fonts_context_lost();
     set_video_mode(w, h);
     gl_init_state();
+    init_graphics();
+    apply_customs_all_players(0);    // the fighters' textures, in the new context
     make_gui();
     turn_alert_clear();
     if (menu)
@@ -310,11 +315,8 @@ int run_window(MainLoopCallbacks *cb)
     sdl_init(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     clock_set_source(sdl_clock);
     gl_init_state();
-    if (init_font_ttf() != 0) {
-        fprintf(stderr, "No fonts: the game cannot show its text\n");
-        SDL_Quit();
-        exit(1);
-    }
+    graphics_set_font_hooks(init_font_ttf, free_fonts);
+    init_graphics();
     make_gui();
     camera_set_projector(world_to_screen);
     script_set_projector(world_to_screen);
@@ -359,7 +361,7 @@ int run_window(MainLoopCallbacks *cb)
         c = nullptr;
     }
     free_gui();
-    free_fonts();
+    free_graphics();
     TTF_Quit();
     sound_disable();
     sound_mixer_close();

@@ -65,6 +65,10 @@ int game_fighter_blood_colour(int fighter) { return call_or(0, g_callbacks.fight
 int game_fighter_custom_colour(int fighter) { return call_or(0, g_callbacks.fighter_custom_colour, fighter); }
 void game_customs_clear(void) { call(g_callbacks.customs_clear); }
 void game_customs_apply(int mode) { call(g_callbacks.customs_apply, mode); }
+int game_player_textures(int fighter, int player, const char *player_name)
+{
+    return call_or(0, g_callbacks.player_textures, fighter, player, player_name);
+}
 void game_replay_next(void) { call(g_callbacks.replay_next); }
 void game_replay_forget_result(void) { call(g_callbacks.replay_forget_result); }
 void game_camera_fit(int yaw) { call(g_callbacks.camera_fit, yaw); }

@@ -77,6 +77,9 @@ struct GameCallbacks {
     int (*fighter_custom_colour)(int fighter);
     void (*customs_clear)(void);
     void (*customs_apply)(int mode);
+    // The textures a player's customisation asks for, loaded into a
+    // fighter's tables from that player's folder; the number that did not load.
+    int (*player_textures)(int fighter, int player, const char *player_name);
     // Replays: on to the next file of the replay folder; the result lines
     // kept from the last file read are forgotten.
     void (*replay_next)(void);
@@ -117,6 +120,7 @@ int game_fighter_blood_colour(int fighter);
 int game_fighter_custom_colour(int fighter);     // 0 without a customisation side
 void game_customs_clear(void);
 void game_customs_apply(int mode);
+int game_player_textures(int fighter, int player, const char *player_name);  // 0 without a renderer
 void game_replay_next(void);
 void game_replay_forget_result(void);
 void game_camera_fit(int yaw);

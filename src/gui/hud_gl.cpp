@@ -10,6 +10,7 @@
 #include "game/turn_control.h"
 #include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
+#include "gui/hud_readouts_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "render/color_table.h"
 
@@ -106,10 +107,16 @@ void draw_hud(int width, int height)
 {
     if (option_get(OPT_HUD) == 0)
         return;
+    // Names and scores, the turn timer, the texts (when `text` is on), then
+    // the chat over them all.
     hud_draw_player_names(width);
-    hud_draw_replay_title(width);
     hud_draw_turn_timer(width);
-    hud_draw_joint_info(height);
+    if (option_get(OPT_TEXT)) {
+        hud_draw_replay_title(width);
+        hud_draw_joint_info(height);
+        hud_draw_emotes();
+        centerprint_draw_lines(width, height);
+    }
     chat_draw(8, height - 8 - (chat_visible_lines() + 2) * font_height(FONT_NORMAL), 0);
-    centerprint_draw_lines(width, height);
+    hud_draw_altimeter(width);
 }

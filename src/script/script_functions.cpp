@@ -3,6 +3,7 @@
 #include <lua.hpp>
 
 #include "script/script_context.h"
+#include "script/script_draw_functions.h"
 #include "script/script_hooks.h"
 #include "script/script_match_functions.h"
 #include "script/script_world_functions.h"
@@ -16,6 +17,10 @@ const ScriptFunction script_functions[] = {
     {"get_world_state", script_get_world_state},
     {"get_joint_info", script_get_joint_info},
     {"get_joint_screen_pos", script_get_joint_screen_pos},
+    {"get_body_screen_pos", script_get_body_screen_pos},
+    {"load_texture", script_load_texture},
+    {"unload_texture", script_unload_texture},
+    {"draw_quad", script_draw_quad},
     {nullptr, nullptr},
 };
 

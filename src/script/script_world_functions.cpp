@@ -71,3 +71,20 @@ int script_get_joint_screen_pos(lua_State *L)
         lua_pushnumber(L, v);
     return 3;
 }
+
+int script_get_body_screen_pos(lua_State *L)
+{
+    const lua_Number f = luaL_checknumber(L, 1), b = luaL_checknumber(L, 2);
+    if (!(f >= 0 && f < fighter_count() && b >= 0 && b < BODY_COUNT) || !g_projector)
+        return 0;
+    const Player *p = get_player((int)f);
+    if (!p || !p->body_geoms[(int)b])
+        return 0;
+    double pos[3], s[3];
+    geom_world_pose(p->body_geoms[(int)b], pos, nullptr);
+    if (g_projector((float)pos[0], (float)pos[1], (float)pos[2], s) != 0)
+        return 0;
+    for (double v : s)
+        lua_pushnumber(L, v);
+    return 3;
+}

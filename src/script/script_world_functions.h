@@ -12,6 +12,8 @@ int script_get_joint_info(lua_State *L);
 // get_joint_screen_pos(fighter, joint): x, y, z in window pixels (y down);
 // nil for a bad index or before the window drew a frame.
 int script_get_joint_screen_pos(lua_State *L);
+// get_body_screen_pos(fighter, body): the body's centre, as above.
+int script_get_body_screen_pos(lua_State *L);
 
 // The window's projection of a world point to window pixels; 0 on success.
 typedef int (*ScriptProjector)(float x, float y, float z, double out[3]);

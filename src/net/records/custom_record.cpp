@@ -6,6 +6,8 @@
 #include "app/base/text.h"
 #include "app/base/utils.h"
 #include "app/base/number_text.h"
+#include "game/game_callbacks.h"
+#include "game/game_state.h"
 #include "net/records/wire_text.h"
 
 static CustomRecord g_customs[CUSTOM_PLAYERS];
@@ -24,9 +26,12 @@ void clear_all_customs(void)
 
 void apply_customs_all_players(int mode)
 {
-    // The fighters' customisation fields are part of the world records;
-    // the world build copies from get_custom_record once it has them.
+    // The fighters' colour fields are part of the world records (the world
+    // build copies from get_custom_record); the textures are the renderer's.
     (void)mode;
+    for (int i = 0; i < fighter_count() && i < CUSTOM_PLAYERS; i++)
+        if (const Player *p = get_player(i))
+            game_player_textures(i, i, p->name);
 }
 
 static bool color_row_ok(const char *keyword, int32_t row)

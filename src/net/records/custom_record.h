@@ -58,9 +58,10 @@ struct CustomRecord {
 CustomRecord *get_custom_record(int player);
 // Every player's record back to zero (a replay file read, a new game).
 void clear_all_customs(void);
-// Hands every player's record to the fighters at a new match. The fighters'
-// colour and texture fields belong to the world records; until those exist
-// this keeps the records as they are and changes nothing.
+// Hands every player's record to the fighters at a new match: the textures
+// it asks for are loaded into each fighter's tables (through the game's
+// callback table, from "custom/<player name>"). The colour fields are read
+// by the world build.
 void apply_customs_all_players(int mode);
 
 // One parser per customisation keyword. Each returns 0 when the whole line

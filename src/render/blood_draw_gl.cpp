@@ -1,0 +1,55 @@
+#include "render/blood_draw_gl.h"
+
+#include <GL/glew.h>
+
+#include "game/game_callbacks.h"
+#include "render/blood_draw.h"
+#include "render/shapes_gl.h"
+
+// The camera's right and up vectors in world space, read at the start of
+// the drops (the rows of the modelview rotation).
+static float g_right[3] = {1, 0, 0}, g_up[3] = {0, 0, 1};
+
+void blood_sprite_begin(void)
+{
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int k = 0; k < 3; k++) {
+        g_right[k] = m[k * 4];
+        g_up[k] = m[k * 4 + 1];
+    }
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, shapes_texture(1));
+}
+
+void draw_blood_drop_gl(const float *pos, const float *, float size, const float *rgb)
+{
+    static const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    glColor4f(rgb[0], rgb[1], rgb[2], 1);
+    glBegin(GL_QUADS);
+    for (const auto &c : corner) {
+        glTexCoord2f((c[0] + 1) / 2, (c[1] + 1) / 2);
+        glVertex3f(pos[0] + size * (c[0] * g_right[0] + c[1] * g_up[0]),
+                   pos[1] + size * (c[0] * g_right[1] + c[1] * g_up[1]),
+                   pos[2] + size * (c[0] * g_right[2] + c[1] * g_up[2]));
+    }
+    glEnd();
+}
+
+void blood_sprite_end(void)
+{
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPopAttrib();
+}
+
+void blood_draw_gl_install(int on)
+{
+    game_callbacks()->blood_drop = on ? draw_blood_drop_gl : draw_blood_drop;
+}

@@ -1,0 +1,348 @@
+#include "render/fighter_draw_gl.h"
+// The joint spheres sit in geom transforms, which ODE 0.16 marks deprecated.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+#include <GL/glew.h>
+#include <cmath>
+#include <initializer_list>
+
+#include "app/base/options.h"
+#include "game/env_objects.h"
+#include "game/joints.h"
+#include "game/turn_control.h"
+#include "game/world_physics.h"
+#include "render/color_table.h"
+#include "render/fighter_look.h"
+#include "render/fighter_skin_gl.h"
+#include "render/hud_theme.h"
+#include "render/shapes_gl.h"
+#include "render/shapes_textured_gl.h"
+#include "render/world_colours.h"
+
+namespace {
+
+int g_view_mode;
+const float k_identity[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+
+void to_float(const double *in, float *out, int n)
+{
+    for (int k = 0; k < n; k++)
+        out[k] = (float)in[k];
+}
+
+// The viewer's own head (body 0) and neck (joint 0) in first person.
+bool first_person_skip(int fighter, int part)
+{
+    return part == 0 && ((g_view_mode == 1 && fighter == 0) || (g_view_mode == 2 && fighter == 1));
+}
+
+// White, blended towards red by the part's bruise like body_colour_blended.
+void textured_colour(const Player *p, int part, int bruise, float *rgb)
+{
+    rgb[0] = rgb[1] = rgb[2] = 1;
+    const float b = p->hit_flash[part];
+    if (bruise && b > 0.001f)
+        tint_color_toward_row(0, rgb, b > 1 ? 1 : b);
+}
+
+void set_row(int row, float alpha)
+{
+    float c[3];
+    get_color_rgb(row, c);
+    gl_set_color(c[0], c[1], c[2], alpha);
+}
+
+} // namespace
+
+void set_render_view_mode(int mode) { g_view_mode = mode; }
+
+void draw_item_geometry(dGeomID g, int kind, const Skin *skin)
+{
+    if (!g)
+        return;
+    double pos[3], R[12];
+    geom_world_pose(g, pos, R);
+    float p[3], r[12];
+    to_float(pos, p, 3);
+    to_float(R, r, 12);
+    switch (dGeomGetClass(g)) {
+    case dSphereClass:
+        if (skin)
+            render_sphere_skin(p, r, (float)dGeomSphereGetRadius(g), kind, skin->color, skin->bump, skin->flags);
+        else
+            render_sphere(p, r, (float)dGeomSphereGetRadius(g), kind);
+        break;
+    case dBoxClass: {
+        dVector3 sides;
+        dGeomBoxGetLengths(g, sides);
+        float s[3];
+        to_float(sides, s, 3);
+        if (skin)
+            render_box_skin(p, r, s, kind, skin->color, skin->bump, skin->flags);
+        else
+            render_box(p, r, s, kind);
+        break;
+    }
+    case dCapsuleClass: {
+        dReal rad, len;
+        dGeomCapsuleGetParams(g, &rad, &len);
+        if (skin)
+            render_capsule_skin(p, r, (float)len, (float)rad, kind, skin->color, skin->bump, skin->flags);
+        else
+            render_capsule(p, r, (float)len, (float)rad, kind);
+        break;
+    }
+    case dGeomTransformClass: {
+        dGeomID inner = dGeomTransformGetGeom(g);
+        if (inner && dGeomGetClass(inner) == dSphereClass && skin)
+            render_sphere_skin(p, k_identity, (float)dGeomSphereGetRadius(inner), kind, skin->color, skin->bump,
+                               skin->flags);
+        else if (inner && dGeomGetClass(inner) == dSphereClass)
+            render_sphere(p, k_identity, (float)dGeomSphereGetRadius(inner), kind);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void draw_fighter_bodies(const WorldState *w, int fighter, int kind, float alpha)
+{
+    Player *p = get_player(fighter);
+    if (!p || !fighter_shown(fighter))
+        return;
+    const int bruise = option_get(OPT_BRUISE), animated = option_get(OPT_ANIMATEDHEAD);
+    for (int b = 0; b < BODY_COUNT; b++) {
+        // A textured part shows its texture under white (bruises still redden it).
+        Skin skin;
+        const int k = kind == DRAW_NORMAL ? body_skin(fighter, b, w->frame, animated, kind, &skin) : kind;
+        float c[3];
+        if (bruise)
+            body_colour_blended(w, fighter, b, c);
+        else
+            body_colour(w, fighter, b, c);
+        if (k == DRAW_TEXTURED)
+            textured_colour(p, b, bruise, c);
+        gl_set_color(c[0], c[1], c[2], alpha);
+        if (first_person_skip(fighter, b))
+            continue;
+        if (kind == DRAW_NORMAL && p->bodies[b]) {
+            const dReal *at = dBodyGetPosition(p->bodies[b]), *v = dBodyGetLinearVel(p->bodies[b]);
+            frame_maxima_update(fighter, b, at[2], v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        }
+        draw_item_geometry(p->body_geoms[b], k, kind == DRAW_NORMAL ? &skin : nullptr);
+    }
+}
+
+void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
+{
+    Player *p = get_player(fighter);
+    if (!p || !fighter_shown(fighter))
+        return;
+    const int hovered_joint = get_game_globals()->selected_player == fighter ? get_selected_joint() : -1;
+    const int bruise = option_get(OPT_BRUISE);
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        if (first_person_skip(fighter, j))
+            continue;
+        const int broken = p->joints[j].broken;
+        Skin skin;
+        const int k = joint_skin(fighter, j, kind, &skin);
+        if (broken == JOINT_DISMEMBERED || broken == JOINT_FRACTURED) {
+            set_row(broken == JOINT_DISMEMBERED ? 2 : 25, alpha);
+            draw_item_geometry(p->joint_geoms[j], k, k == DRAW_TEXTURED ? &skin : nullptr);
+            continue;
+        }
+        dJointID h = p->hinges[j];
+        if (!h || !p->joint_spheres[j])
+            continue;
+        const int state = shown_joint_state(get_joint_state(fighter, j), dJointGetHingeParam(h, dParamVel),
+                                            dJointGetHingeParam(h, dParamFMax));
+        float force[3], relax[3];
+        if (k == DRAW_TEXTURED)
+            joint_colours_textured(fighter, j, j == hovered_joint, bruise, force, relax);
+        else
+            joint_colours(fighter, j, j == hovered_joint, bruise, force, relax);
+        dVector3 anchor, axis;
+        dJointGetHingeAnchor(h, anchor);
+        dJointGetHingeAxis(h, axis);
+        float at[3], ax[3], rot[12];
+        to_float(anchor, at, 3);
+        to_float(axis, ax, 3);
+        const float r = (float)dGeomSphereGetRadius(p->joint_spheres[j]);
+        // A textured joint turns with its body (its axis then in the body's frame).
+        const float *R = k_identity;
+        if (dBodyID jb = k == DRAW_TEXTURED ? dJointGetBody(h, 0) : nullptr) {
+            to_float(dBodyGetRotation(jb), rot, 12);
+            R = rot;
+            for (int i = 0; i < 3; i++)
+                ax[i] = rot[i] * (float)axis[0] + rot[4 + i] * (float)axis[1] + rot[8 + i] * (float)axis[2];
+        }
+        if (state == 1 || state == 2) {
+            if (state == 2)
+                for (float &a : ax)
+                    a = -a;
+            const float opposite[3] = {-ax[0], -ax[1], -ax[2]};
+            gl_set_color(force[0], force[1], force[2], alpha);
+            const int drawn = k == DRAW_TEXTURED || k == DRAW_NORMAL;
+            render_hemisphere_skin(at, R, r, ax, drawn ? DRAW_AXIS_SIDE : k, skin.color, skin.bump);
+            gl_set_color(relax[0], relax[1], relax[2], alpha);
+            render_hemisphere_skin(at, R, r * 0.8f, opposite, drawn ? DRAW_OPPOSITE : k, skin.color, skin.bump);
+        } else if (state == 4) {
+            gl_set_color(relax[0], relax[1], relax[2], alpha);
+            render_sphere_skin(at, R, r * 0.9f, k, skin.color, skin.bump, 0);
+        } else {
+            gl_set_color(force[0], force[1], force[2], alpha);
+            render_sphere_skin(at, R, r, k, skin.color, skin.bump, 0);
+        }
+    }
+}
+
+void draw_fighter_joints_plain(const WorldState *, int fighter, int kind, float alpha)
+{
+    Player *p = get_player(fighter);
+    if (!p || !fighter_shown(fighter))
+        return;
+    const int bruise = option_get(OPT_BRUISE);
+    for (int j = 0; j < JOINT_COUNT; j++) {
+        if (first_person_skip(fighter, j))
+            continue;
+        const int broken = p->joints[j].broken;
+        float c[3];
+        get_color_rgb(broken == JOINT_DISMEMBERED ? 2 : broken == JOINT_FRACTURED ? 25 : 1, c);
+        const float b = p->hit_flash[BODY_COUNT + j];
+        if (!broken && bruise && b > 0.001f)
+            tint_color_toward_row(0, c, b > 1 ? 1 : b);
+        gl_set_color(c[0], c[1], c[2], alpha);
+        Skin skin;
+        const int k = joint_skin(fighter, j, kind, &skin);
+        draw_item_geometry(p->joint_geoms[j], k, k == DRAW_TEXTURED ? &skin : nullptr);
+    }
+}
+
+void draw_joint_geoms(int fighter, int row, int kind, float alpha)
+{
+    Player *p = get_player(fighter);
+    if (!p || !fighter_shown(fighter))
+        return;
+    set_row(row, alpha);
+    for (int j = 0; j < JOINT_COUNT; j++)
+        if (!first_person_skip(fighter, j) && p->joints[j].broken != JOINT_DISMEMBERED)
+            draw_item_geometry(p->joint_geoms[j], kind);
+}
+
+void draw_ghost_bodies(int record, int kind, float alpha)
+{
+    Player *p = get_player(record);
+    const int n = fighter_count();
+    if (!p || record < n || !fighter_shown(record - n))
+        return;
+    set_row(p->colour, alpha);
+    for (int b = 0; b < BODY_COUNT; b++)
+        draw_item_geometry(p->body_geoms[b], kind);
+}
+
+void draw_floor(void)
+{
+    // Unlit: the floor shows the world's floor colour as it is. Opaque, so
+    // not blended: it covers half the window.
+    const float *c = world_floor_colour();
+    gl_set_color(c[0], c[1], c[2], 1);
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    shapes_draw_quad(40.0f);
+    glPopAttrib();
+}
+
+void draw_marker_sphere(const double *pos, float radius)
+{
+    float p[3];
+    to_float(pos, p, 3);
+    render_sphere(p, k_identity, radius, DRAW_NORMAL);
+}
+
+void draw_hand_markers(const WorldState *)
+{
+    const int n = fighter_count();
+    for (int i = 0; i < n; i++) {
+        Player *p = get_player(i);
+        if (!p || !fighter_shown(i))
+            continue;
+        set_row(p->colour, 1);
+        for (int hand : {11, 12})
+            if (p->grip_joints[hand] && p->bodies[hand])
+                draw_marker_sphere(dBodyGetPosition(p->bodies[hand]), 0.1f);
+    }
+}
+
+void draw_object_overlay(const WorldState *)
+{
+    const int n = fighter_count();
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    for (int i = 0; i < n; i++) {
+        Player *p = get_player(i);
+        if (!p || !fighter_shown(i) || !p->bodies[3])
+            continue;
+        const double *at = dBodyGetPosition(p->bodies[3]);
+        float c[3];
+        get_color_rgb(p->colour, c);
+        glColor4f(c[0], c[1], c[2], 0.25f);
+        glPushMatrix();
+        glTranslatef((float)at[0], (float)at[1], 0.004f);
+        shapes_draw_disc(0.5f);
+        glPopMatrix();
+    }
+    glPopAttrib();
+}
+
+void draw_body_overlay(const MatchRules *rules)
+{
+    if (!rules || (rules->dojotype != 0 && rules->dojotype != 1))
+        return;
+    const float size = rules->dojosize * 0.01f;
+    float c[3];
+    hud_colour_rgb(HUD_TEXT, c);
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glColor4f(c[0], c[1], c[2], 1);
+    glBegin(GL_LINE_LOOP);
+    if (rules->dojotype == 0) {
+        const float h = size * 0.5f * (float)M_SQRT2;
+        glVertex3f(h, 0, 0.003f);
+        glVertex3f(0, h, 0.003f);
+        glVertex3f(-h, 0, 0.003f);
+        glVertex3f(0, -h, 0.003f);
+    } else {
+        for (int i = 0; i < 32; i++) {
+            const float a = (float)(i * 2 * M_PI / 32);
+            glVertex3f(size * std::cos(a), size * std::sin(a), 0.003f);
+        }
+    }
+    glEnd();
+    glPopAttrib();
+}
+
+void draw_env_objects(int kind)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        const EnvObjectBody *o = get_env_object(i);
+        if (!o || !o->visible)
+            continue;
+        gl_set_color(o->color[0], o->color[1], o->color[2], o->color[3]);
+        draw_item_geometry(o->geom, kind);
+    }
+}
+
+void draw_ghost_env_objects(int kind, float alpha)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        const EnvObjectBody *o = get_env_object_ghost(i);
+        if (!o || !o->visible || (o->flag & ENV_FLAG_STATIC))
+            continue;
+        gl_set_color(o->color[0], o->color[1], o->color[2], o->color[3] * alpha);
+        draw_item_geometry(o->geom, kind);
+    }
+}

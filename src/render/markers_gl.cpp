@@ -1,0 +1,149 @@
+#include "render/markers_gl.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include "game/body_template.h"
+#include "game/frame_cache.h"
+#include "game/game_state.h"
+#include "render/color_table.h"
+#include "render/fighter_look.h"
+#include "render/shapes_gl.h"
+
+static const float k_identity[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+
+void draw_cached_grip_markers(int frame)
+{
+    const FrameCacheEntry *e = frame_cache_entry(frame);
+    if (!e || !e->valid)
+        return;
+    const int n = fighter_count();
+    for (int i = 0; i < n && i < MAX_FIGHTERS; i++) {
+        const Player *p = get_player(i);
+        float c[3];
+        get_color_rgb(p ? p->colour : 0, c);
+        gl_set_color(c[0], c[1], c[2], 1);
+        for (int h = 0; h < 2; h++) {
+            if (!e->grip_exists[i][h])
+                continue;
+            const float at[3] = {(float)e->grip_anchor[i][h][0], (float)e->grip_anchor[i][h][1],
+                                 (float)e->grip_anchor[i][h][2]};
+            render_sphere(at, k_identity, 0.1f, DRAW_NORMAL);
+        }
+    }
+}
+
+void draw_cross_marker(const float *pos)
+{
+    render_sphere(pos, k_identity, 0.05f, DRAW_NORMAL);
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_LIGHTING);
+    glBegin(GL_LINES);
+    for (int k = 0; k < 3; k++) {
+        float a[3] = {pos[0], pos[1], pos[2]}, b[3] = {pos[0], pos[1], pos[2]};
+        a[k] -= 0.8f;
+        b[k] += 0.8f;
+        glVertex3fv(a);
+        glVertex3fv(b);
+    }
+    glEnd();
+    glPopAttrib();
+}
+
+void draw_joint_axis_marker(const float *anchor, const float *axis)
+{
+    gl_set_color(0.4f, 1, 1, 0.8f);
+    render_sphere(anchor, k_identity, 0.1f, DRAW_NORMAL);
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glLineWidth(10);
+    glBegin(GL_LINES);
+    glVertex3fv(anchor);
+    glVertex3f(anchor[0] + 0.3f * axis[0], anchor[1] + 0.3f * axis[1], anchor[2] + 0.3f * axis[2]);
+    glEnd();
+    glPopAttrib();
+}
+
+// The template scaled as the default fighter is.
+static void default_template(BodyDef *bodies, JointDef *joints)
+{
+    scale_body_template(bodies, joints, 1, 1, 1);
+}
+
+void draw_pose_figure(const float (*joint_pos)[3], const float (*body_pos)[3])
+{
+    BodyDef bodies[BODY_DEF_ROWS];
+    JointDef joints[JOINT_DEF_ROWS];
+    default_template(bodies, joints);
+    for (int b = 0; b < BODY_COUNT; b++) {
+        const BodyDef &d = bodies[b];
+        if (d.shape == SHAPE_SPHERE)
+            render_sphere(body_pos[b], k_identity, d.sides[0], DRAW_NORMAL);
+        else if (d.shape == SHAPE_BOX)
+            render_box(body_pos[b], k_identity, d.sides, DRAW_NORMAL);
+        else if (d.shape == SHAPE_CAPSULE)
+            render_capsule(body_pos[b], k_identity, d.sides[1], d.sides[0], DRAW_NORMAL);
+    }
+    for (int j = 0; j < JOINT_COUNT; j++)
+        render_sphere(joint_pos[j], k_identity, joints[j].radius, DRAW_NORMAL);
+}
+
+// The template's positions with its middle (the stomach's x and y) moved to
+// (x, y), scaled about that middle.
+static void template_pose(float x, float y, float size, float (*jp)[3], float (*bp)[3])
+{
+    BodyDef bodies[BODY_DEF_ROWS];
+    JointDef joints[JOINT_DEF_ROWS];
+    default_template(bodies, joints);
+    const float mid[3] = {bodies[3].pos[0], bodies[3].pos[1], 0};
+    const float off[3] = {x - mid[0] * size, y - mid[1] * size, 0};
+    for (int b = 0; b < BODY_COUNT; b++)
+        for (int k = 0; k < 3; k++)
+            bp[b][k] = bodies[b].pos[k] * size + off[k];
+    for (int j = 0; j < JOINT_COUNT; j++)
+        for (int k = 0; k < 3; k++)
+            jp[j][k] = joints[j].pos[k] * size + off[k];
+}
+
+void render_vako(float x, float y, float size)
+{
+    float jp[JOINT_COUNT][3], bp[BODY_COUNT][3];
+    template_pose(0, 0, 1, jp, bp);     // the template's own frame
+    glPushMatrix();
+    glTranslatef(x, y, 0);
+    glScalef(size, size, size);
+    draw_pose_figure(jp, bp);
+    glPopMatrix();
+}
+
+void draw_player_corner_figures(int width, int height, float angle)
+{
+    const int side = height / 4 > 0 ? height / 4 : 1;
+    const int n = fighter_count();
+    for (int i = 0; i < n && i < 2; i++) {
+        const Player *p = get_player(i);
+        if (!p || !fighter_shown(i))
+            continue;
+        glViewport(i == 0 ? 0 : width - side, height - side, side, side);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        gluPerspective(50, 1, 0.1, 100);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        gluLookAt(0, -4.5, 1.2, 0, 0, 1.1, 0, 0, 1);
+        glRotatef(angle, 0, 0, 1);
+        float c[3];
+        get_color_rgb(p->colour, c);
+        gl_set_color(c[0], c[1], c[2], 1);
+        float jp[JOINT_COUNT][3], bp[BODY_COUNT][3];
+        template_pose(0, 0, 1, jp, bp);
+        draw_pose_figure(jp, bp);
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
+    glViewport(0, 0, width, height);
+}

@@ -1,0 +1,415 @@
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+#include <SDL.h>
+#include <cmath>
+#include <filesystem>
+#include <lua.hpp>
+#include <vector>
+
+#include "app/base/options.h"
+#include "app/base/text.h"
+#include "app/camera.h"
+#include "app/program.h"
+#include "app/scene_gl.h"
+#include "app/services/settings_io.h"
+#include "app/tick.h"
+#include "game/blood.h"
+#include "net/records/custom_record.h"
+#include "script/script_context.h"
+#include "game/env_objects.h"
+#include "game/game_resets.h"
+#include "game/match_rules.h"
+#include "game/match_start.h"
+#include "game/game_state.h"
+#include "game/joints.h"
+#include "game/turn_control.h"
+#include "gui/services/menu_state.h"
+#include "gui/truetype_font_gl.h"
+#include "particles/particles_draw_gl.h"
+#include "render/bump_mesh_gl.h"
+#include "render/chat_cache.h"
+#include "render/color_table.h"
+#include "render/fighter_draw_gl.h"
+#include "render/fighter_look.h"
+#include "render/fighter_textures.h"
+#include "render/graphics_gl.h"
+#include "render/markers_gl.h"
+#include "render/shapes_gl.h"
+#include "render/texture_slots.h"
+#include "render/world_colours.h"
+#include "support/test_support.h"
+#include "window/game_run.h"
+#include "window/gl_context.h"
+
+// The renderer in a real GL context (Mesa under Xvfb): start-up and release
+// over many video modes, and the default match as it is drawn.
+namespace {
+
+// A window with a GL context, the game's objects and the default match;
+// any GL error while it lives fails the test.
+struct GlMatch {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd{dir.path()};
+    int w = 640, h = 480;
+    kxtest::GlContext gl{w, h};
+    bool ok = gl.ok();
+    std::vector<int> saved_options;     // tests change options: given back at the end
+    GlMatch()
+    {
+        for (int r = 0; r < 65; r++)
+            saved_options.push_back(option_get(r));
+        std::filesystem::create_directories("data");
+        std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts",
+                              std::filesystem::copy_options::recursive);
+        EXPECT_EQ(program_create_objects(), 0);
+        options_load();
+        option_set(OPT_WIDTH, w);
+        option_set(OPT_HEIGHT, h);
+        camera_defaults();
+        menu_set_state(0);
+        if (!ok)
+            return;
+        gl_init_state();
+        graphics_set_font_hooks(init_font_ttf, free_fonts);
+        init_graphics();
+        reset_game();
+    }
+    ~GlMatch()
+    {
+        if (ok) {
+            free_graphics();
+            EXPECT_EQ(gl.errors(), 0) << gl.last_error();
+        }
+        program_destroy_objects();
+        for (int r = 0; r < 65; r++)
+            option_set(r, saved_options[r]);
+    }
+    // One displayed frame: the scene set up, the tick draws it.
+    std::vector<unsigned char> frame()
+    {
+        MainLoopCallbacks cb = {};
+        cb.tick = draw_frame;
+        setup_scene(w, h, &cb, 0);
+        glFinish();
+        std::vector<unsigned char> px((size_t)w * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        return px;
+    }
+    // The pixel under a body's centre (window y down) as 0..1 floats.
+    bool body_pixel(const std::vector<unsigned char> &px, int fighter, int body, float *rgb)
+    {
+        double pos[3], s[3];
+        const dReal *p = dBodyGetPosition(get_player(fighter)->bodies[body]);
+        for (int k = 0; k < 3; k++)
+            pos[k] = p[k];
+        if (world_to_screen((float)pos[0], (float)pos[1], (float)pos[2], s) != 0)
+            return false;
+        return pixel(px, (int)s[0], (int)s[1], rgb);
+    }
+    bool pixel(const std::vector<unsigned char> &px, int x, int y, float *rgb)
+    {
+        if (x < 0 || y < 0 || x >= w || y >= h)
+            return false;
+        const unsigned char *c = &px[((size_t)(h - 1 - y) * w + x) * 3];
+        for (int k = 0; k < 3; k++)
+            rgb[k] = c[k] / 255.0f;
+        return true;
+    }
+};
+
+// Lit, a body's pixel is its colour scaled by the light: compare hues.
+bool same_hue(const float *pixel, const float *colour)
+{
+    float best = 0;
+    int arg_pixel = 0, arg_colour = 0;
+    for (int k = 0; k < 3; k++) {
+        if (pixel[k] > pixel[arg_pixel]) arg_pixel = k;
+        if (colour[k] > colour[arg_colour]) arg_colour = k;
+        best = std::max(best, pixel[k]);
+    }
+    return best > 0.05f && arg_pixel == arg_colour;
+}
+
+// An uncompressed 24-bit TGA file of one pixel (blue, green, red bytes).
+std::string one_pixel_tga(const char *bgr)
+{
+    return std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0", 18) + std::string(bgr, 3);
+}
+
+} // namespace
+
+TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    const std::vector<unsigned char> px = m.frame();
+    for (int f = 0; f < 2; f++)
+        for (int body : {0, 19, 20}) {      // head, right foot, left foot
+            float at[3], colour[3];
+            ASSERT_TRUE(m.body_pixel(px, f, body, at)) << f << " " << body;
+            get_color_rgb(get_player(f)->colour, colour);
+            EXPECT_TRUE(same_hue(at, colour)) << "fighter " << f << " body " << body << ": "
+                                              << at[0] << " " << at[1] << " " << at[2];
+        }
+    // Top left is sky, the bottom centre floor (the HUD sits elsewhere).
+    float sky[3], floor[3];
+    ASSERT_TRUE(m.pixel(px, 4, 4, sky));
+    ASSERT_TRUE(m.pixel(px, m.w / 2, m.h - 4, floor));
+    for (int k = 0; k < 3; k++) {
+        EXPECT_NEAR(sky[k], world_background_colour()[k], 1.5 / 255);
+        EXPECT_NEAR(floor[k], world_floor_colour()[k], 1.5 / 255);
+    }
+}
+
+// A shape of kind 4 lies flat on the floor along the scene light, in the
+// shadow colour (the fighters off, so nothing stands over it); a sphere of
+// kind 32 is a flat unlit disc in the current colour.
+TEST(Renderer, ShadowAlongTheLightAndFacingDiscInTheirColours)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    m.frame();
+    const float at[3] = {0.5f, 0.5f, 1.5f}, I[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    render_sphere(at, I, 0.3f, DRAW_SHADOW);
+    const float sky_point[3] = {0, 0, 3.2f};     // kind 32: an unlit disc in the colour
+    gl_set_color(0.2f, 0.6f, 0.4f, 1);
+    render_sphere(sky_point, I, 0.2f, DRAW_ALPHA);
+    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    float light[4];
+    scene_light_position(get_camera()->eye, light);
+    const float t = at[2] / light[2];
+    double s[3];
+    ASSERT_EQ(world_to_screen(at[0] - t * light[0], at[1] - t * light[1], 0, s), 0);
+    float c[3];
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], c));
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(c[k], world_background_colour()[k] * 0.6f, 1.5 / 255);
+    ASSERT_EQ(world_to_screen(sky_point[0], sky_point[1], sky_point[2], s), 0);
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], c));
+    EXPECT_NEAR(c[0], 0.2f, 1.5 / 255);
+    EXPECT_NEAR(c[1], 0.6f, 1.5 / 255);
+    EXPECT_NEAR(c[2], 0.4f, 1.5 / 255);
+}
+
+// A scripted match: both fighters throw every joint forward, then back,
+// until the second is hit; the same frame drawn with and without bruises shows
+// the hit body redder where it projects.
+TEST(Renderer, HitBodyIsDrawnRedder)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    Player *victim = get_player(1);
+    int hit = -1;
+    for (int turn = 0; turn < 40 && hit < 0; turn++) {
+        set_all_joint_states(0, turn % 4 < 2 ? 1 : 2);
+        set_all_joint_states(1, turn % 4 < 2 ? 1 : 2);
+        commit_turn(0);
+        for (int t = 0; t < 60 && hit < 0; t++) {
+            on_tick(0);
+            for (int b = 0; b < BODY_COUNT; b++)
+                if (victim->hit_flash[b] > 0.5f)
+                    hit = b;
+        }
+    }
+    ASSERT_GE(hit, 0) << "no hit in eight turns";
+    float plain[3], bruised[3];
+    option_set(OPT_BRUISE, 0);
+    ASSERT_TRUE(m.body_pixel(m.frame(), 1, hit, plain));
+    option_set(OPT_BRUISE, 1);
+    ASSERT_TRUE(m.body_pixel(m.frame(), 1, hit, bruised));
+    EXPECT_GT(bruised[0] - bruised[2], plain[0] - plain[2] + 0.2f)
+        << "body " << hit << ": " << plain[0] << " " << plain[2] << " -> " << bruised[0] << " " << bruised[2];
+}
+
+// A drop of blood above the fighters shows as a blood-red sprite where it
+// projects, and only with the blood option on.
+TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    const double at[3] = {0, 0, 3.2};
+    spawn_blood(-1, 0, at[0], at[1], at[2]);
+    BloodDrop *d = get_blood_drop(get_blood_cursor() - 1);
+    ASSERT_EQ(d->life, 50);
+    d->size = 0.05f;                                    // the largest a bleed makes
+    double s[3];
+    const float z = (float)at[2] - (0.1f - d->size);     // where the drawing places it
+    float on[3], off[3], blood[3];
+    get_color_rgb(COLOR_BLOOD, blood);
+    option_set(OPT_BLOOD, 1);
+    std::vector<unsigned char> px = m.frame();
+    ASSERT_EQ(world_to_screen((float)at[0], (float)at[1], z, s), 0);
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], on));
+    option_set(OPT_BLOOD, 0);
+    ASSERT_TRUE(m.pixel(m.frame(), (int)s[0], (int)s[1], off));
+    for (int k = 0; k < 3; k++) {
+        EXPECT_NEAR(on[k], blood[k], 2.0 / 255);
+        EXPECT_NEAR(off[k], world_background_colour()[k], 2.0 / 255);
+    }
+}
+
+// The corner figures: each fighter's template figure in its colour in its
+// top corner, over the frame.
+TEST(Renderer, CornerFiguresInTheFightersColours)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    m.frame();
+    draw_player_corner_figures(m.w, m.h, 0);
+    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    const int side = m.h / 4;
+    for (int f = 0; f < 2; f++) {
+        float colour[3];
+        get_color_rgb(get_player(f)->colour, colour);
+        int count = 0;
+        for (int y = 0; y < side; y++)
+            for (int x = 0; x < side; x++) {
+                float at[3];
+                if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && same_hue(at, colour) &&
+                    std::fabs(at[0] - at[2]) > 0.3f)
+                    count++;
+            }
+        EXPECT_GT(count, side * side / 50) << "fighter " << f;
+    }
+}
+
+// A mod's environment object shows in its own colour where it projects.
+TEST(Renderer, ModObjectDrawnInItsColour)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    std::filesystem::create_directories("data/mod");
+    kxtest::write_file("data/mod/post.kxm", "env_obj 1\nshape box\npos 0 0 3.2\nsides 0.4 0.4 0.4\n"
+                                            "flag 8\ncolor 0 0.8 0 1\n");
+    MatchRules r = *get_match_rules();
+    n_strncpyz(r.mod, "post.kxm", sizeof r.mod);
+    new_match(0, 0, &r, 0);
+    ASSERT_NE(get_env_object(0), nullptr);
+    const std::vector<unsigned char> px = m.frame();
+    double s[3];
+    ASSERT_EQ(world_to_screen(0, 0, 3.2f, s), 0);
+    float at[3];
+    ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], at));
+    const float green[3] = {0, 0.8f, 0};
+    EXPECT_TRUE(same_hue(at, green)) << at[0] << " " << at[1] << " " << at[2];
+}
+
+// Each reset makes again what start-up makes (a named slot's texture
+// included); after the last release no name any of them made is alive.
+TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    glEnable(0xFFFF);   // the error counter sees errors at the call that makes them
+    ASSERT_GT(m.gl.errors(), 0);
+    kxtest::GlContext counted_again(m.w, m.h);
+    std::filesystem::create_directories("data/script");
+    kxtest::write_file("data/script/mark.tga", one_pixel_tga("abc"));
+    const int slot = texture_slot_acquire("data/script/mark.tga");
+    ASSERT_GE(slot, 0);
+    const int names_before = texture_names_made();
+    std::vector<GLuint> textures, lists, framebuffers, renderbuffers;
+    for (int cycle = 0; cycle < 20; cycle++) {
+        free_graphics();
+        init_graphics();
+        m.frame();
+        ASSERT_TRUE(texture_is_loaded(texture_slot_get(slot)));
+        ASSERT_NE(fighter_textures(1), nullptr);
+        ASSERT_NE(ui_texture(UI_AV_SHADOW), nullptr);
+        for (int k = 0; k < 2; k++)
+            textures.push_back(shapes_texture(k));
+        for (int k = 0; k < PARTICLE_TEXTURES; k++)
+            textures.push_back(particles_texture(k));
+        for (int k = 0; k < shapes_list_count(); k++)
+            lists.push_back(shapes_list_base() + k);
+        unsigned chat[4];
+        chat_cache_names(chat);
+        textures.insert(textures.end(), {chat[0], chat[1], normalisation_cube_map_id()});
+        renderbuffers.push_back(chat[2]);
+        framebuffers.push_back(chat[3]);
+    }
+    for (int i = 0; i < texture_names_made(); i++)
+        textures.push_back(texture_name_made(i));
+    EXPECT_GE(texture_names_made() - names_before, 20 * (2 * 94 + UI_TEXTURE_COUNT));   // both fighters' tables
+    free_graphics();
+    for (GLuint t : textures)
+        EXPECT_FALSE(glIsTexture(t)) << t;
+    for (GLuint l : lists)
+        EXPECT_FALSE(glIsList(l)) << l;
+    for (GLuint f : framebuffers)
+        EXPECT_FALSE(glIsFramebuffer(f)) << f;
+    for (GLuint r : renderbuffers)
+        EXPECT_FALSE(glIsRenderbuffer(r)) << r;
+    texture_slot_free(slot);
+    init_graphics();     // the fixture releases again
+}
+
+// A script's texture goes into a slot and is drawn as a 2D quad; a fighter
+// wears the body texture its player's customisation asks for.
+TEST(Renderer, ScriptTexturesAndPlayerTexturesReachTheRenderer)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    std::filesystem::create_directories("data/script");
+    std::filesystem::create_directories("custom/Hero");
+    kxtest::write_file("data/script/red.tga", one_pixel_tga("\0\0\xff"));
+    kxtest::write_file("custom/Hero/head.tga", one_pixel_tga("\xff\0\0"));
+    lua_State *L = get_script_ctx()->L;
+    m.frame();
+    push_ortho();
+    gl_set_color(1, 1, 1, 1);
+    ASSERT_EQ(luaL_dostring(L, "s = load_texture('red.tga') same = load_texture('red.tga') "
+                               "bad = load_texture('../red.tga') draw_quad(10, 10, 20, 20, s)"), 0);
+    pop_ortho();
+    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    float at[3];
+    ASSERT_TRUE(m.pixel(px, 20, 20, at));
+    EXPECT_GT(at[0], 0.9f);
+    EXPECT_LT(at[1] + at[2], 0.1f);
+    lua_getglobal(L, "s");
+    lua_getglobal(L, "same");
+    lua_getglobal(L, "bad");
+    const int slot = (int)lua_tointeger(L, -3);
+    EXPECT_EQ(lua_tointeger(L, -2), slot);
+    EXPECT_EQ(lua_tointeger(L, -1), -1);
+    lua_pop(L, 3);
+    ASSERT_TRUE(texture_is_loaded(texture_slot_get(slot)));
+    ASSERT_EQ(luaL_dostring(L, "unload_texture(s)"), 0);
+    EXPECT_EQ(texture_slot_get(slot), nullptr);
+
+    clear_all_customs();
+    get_custom_record(0)->tex_body[0] = 1;
+    n_strncpyz(get_player(0)->name, "Hero", sizeof get_player(0)->name);
+    apply_customs_all_players(0);
+    EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[0]));
+    EXPECT_FALSE(texture_is_loaded(&fighter_textures(1)->body[0]));
+}
+
+TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    option_set(OPT_AVATAR, 1);
+    option_set(OPT_SHADERS, 0);
+    for (int flag : {1, 0}) {
+        set_shaders_active(flag);
+        m.frame();
+        EXPECT_EQ(shaders_active(), flag);
+    }
+}
+
+TEST(Renderer, MissingFontsEndTheProgramWithStatus1)
+{
+    GameRun run;
+    std::filesystem::remove_all(run.path("data/fonts"));
+    ASSERT_TRUE(run.start({}));
+    EXPECT_EQ(run.wait_exit(), 1);
+    EXPECT_NE(run.err().find("Failed to load fonts"), std::string::npos) << run.err();
+}
