@@ -22,7 +22,10 @@
 #include "game/game_resets.h"
 #include "game/turn_control.h"
 #include "gui/gui_manager_gl.h"
+#include "gui/menu_overlay_gl.h"
 #include "gui/truetype_font_gl.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "net/records/custom_record.h"
 #include "render/graphics_gl.h"
@@ -32,6 +35,7 @@
 namespace {
 
 void reset_video_mode(void);
+void hide_display(int n);
 
 SDL_Surface *g_screen;
 int g_pending_reset, g_pending_w = 960, g_pending_h = 540;
@@ -107,7 +111,6 @@ void run_frame(MainLoopCallbacks *cb)
     if (GuiManager *gui = get_gui_manager())
         gui->frame();
     sync_ui_flag();
-    set_cursor_kind(hover_kind() != HOVER_NONE ? 1 : 0);
     screenshot_flush();
     SDL_GL_SwapBuffers();
     // With -benchmark the first displayed frame is announced, so that the
@@ -132,9 +135,11 @@ void run_frame(MainLoopCallbacks *cb)
 // With the world stopped by a menu, only the menu is drawn.
 void draw_menu_overlay(void)
 {
+    draw_menu_background();
     push_ortho();
     if (const MenuHook draw = menu_current_row()->draw2d)
         draw();
+    update_cursor_shape();
     pop_ortho();
 }
 
@@ -142,6 +147,8 @@ void make_gui(void)
 {
     delete get_gui_manager();
     set_gui_manager(new GuiManager(option_get(OPT_WIDTH), option_get(OPT_HEIGHT)));
+    menu_install_draw_hooks();
+    set_hide_display_handler(hide_display);
 }
 
 void free_gui(void)
@@ -154,7 +161,7 @@ void reset_video_mode(void)
 {
     const int menu = get_menu_mode();
     if (menu)
-        menu_set_state(0);
+        close_to_menu(menu);
     int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
     if (option_get(OPT_FULLSCREEN) == 1) {
         if (!g_saved) {
@@ -192,6 +199,9 @@ void reset_video_mode(void)
     turn_alert_clear();
     if (menu)
         menu_set_state(menu);
+    else
+        show_hud();
+    chat_video_reset(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
 }
 
 void sdl_init(int width, int height)
@@ -294,6 +304,11 @@ void release_mouse(void)
 
 int window_has_focus(void) { return (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0; }
 int window_has_mouse(void) { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0; }
+
+void update_cursor_shape(void)
+{
+    set_cursor_kind(cursor_kind_wanted());
+}
 
 void set_cursor_kind(int kind)
 {

@@ -22,3 +22,6 @@ void release_mouse(void);
 int window_has_focus(void);
 int window_has_mouse(void);
 void set_cursor_kind(int kind);
+// The cursor kind from the menu state, the game and what is under the
+// pointer (once per drawn frame).
+void update_cursor_shape(void);
