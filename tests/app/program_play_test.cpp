@@ -13,6 +13,7 @@
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
 #include "app/tick.h"
+#include "app/window_hooks.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
 #include "game/joints.h"
@@ -250,4 +251,15 @@ TEST(ProgramPlay, MainMenuStopsTheWorldUntilItCloses)
     EXPECT_TRUE(hud_shown());
     on_tick(0);
     EXPECT_GT(get_game_state()->frame, frame);
+}
+
+TEST(ProgramPlay, ReplayWindowClosesAlsoForARefusedName)
+{
+    ProgramDir d;
+    static int hidden;
+    hidden = 0;
+    window_hooks()->hide_display = [](int n) { hidden = n; };
+    EXPECT_NE(open_replay("../outside.rpl"), 0);
+    EXPECT_EQ(hidden, 16);
+    window_hooks()->hide_display = nullptr;
 }
