@@ -9,10 +9,12 @@
 
 #include "app/base/clock.h"
 #include "app/base/options.h"
+#include "app/base/utils.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
 #include "app/scene_gl.h"
 #include "app/screenshot_sdl.h"
+#include "app/services/settings.h"
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
 #include "app/sound_mixer_sdl.h"
@@ -36,6 +38,9 @@ namespace {
 
 void reset_video_mode(void);
 void hide_display(int n);
+void close_setup(void);
+int g_pow2_targets;
+int g_target_w, g_target_h;
 
 SDL_Surface *g_screen;
 int g_pending_reset, g_pending_w = 960, g_pending_h = 540;
@@ -148,6 +153,7 @@ void make_gui(void)
     delete get_gui_manager();
     set_gui_manager(new GuiManager(option_get(OPT_WIDTH), option_get(OPT_HEIGHT)));
     menu_install_draw_hooks();
+    menu_state_row(MENU_SETUP)->back = close_setup;
     set_hide_display_handler(hide_display);
 }
 
@@ -236,6 +242,16 @@ void hide_display(int n)
         gui->hideDisplay(n);
 }
 
+// Leaving the Setup window applies what it changed that needs a new mode.
+void close_setup(void)
+{
+    if (graphics_reload_count() > 0) {
+        graphics_reload_reset();
+        window_resize_request(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
+    }
+    close_to_menu(MENU_SETUP);
+}
+
 void hide_chat_input(void)
 {
     if (GuiManager *gui = get_gui_manager())
@@ -271,8 +287,25 @@ int set_video_mode(int width, int height)
     g_mode_h = height;
     option_set(OPT_WIDTH, width);
     option_set(OPT_HEIGHT, height);
+    g_target_w = g_pow2_targets ? (int)next_power_of_two(width) : width;
+    g_target_h = g_pow2_targets ? (int)next_power_of_two(height) : height;
     init_glew();
     return 0;
+}
+
+void set_pow2_render_targets(int on) { g_pow2_targets = on != 0; }
+
+void render_target_size(int *width, int *height)
+{
+    *width = g_target_w;
+    *height = g_target_h;
+}
+
+int fullscreen_on(void) { return option_get(OPT_FULLSCREEN); }
+
+void gl_reset_viewport(void)
+{
+    glViewport(0, 0, option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
 }
 
 void window_resize_request(int width, int height)
@@ -332,6 +365,7 @@ int run_window(MainLoopCallbacks *cb)
     gl_init_state();
     graphics_set_font_hooks(init_font_ttf, free_fonts);
     init_graphics();
+    chat_update_layout(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
     make_gui();
     camera_set_projector(world_to_screen);
     script_set_projector(world_to_screen);
@@ -367,6 +401,9 @@ int run_window(MainLoopCallbacks *cb)
     options_save();
     if (cb->quit)
         cb->quit();
+    // The alert dropped while the window still exists, so that its hint
+    // goes with it.
+    turn_alert_clear();
     *hooks = WindowHooks{};
     camera_set_projector(nullptr);
     script_set_projector(nullptr);

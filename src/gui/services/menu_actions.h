@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-enum { MENU_MAIN = 3, MENU_FLAME_FORGE = 31, CHAT_PREFILL_MAX = 256 };
+enum { MENU_MAIN = 3, MENU_SETUP = 6, MENU_FLAME_FORGE = 31, CHAT_PREFILL_MAX = 256 };
 
 // The rows' own callbacks and world-runs flags: the main menu stops the
 // world, the chat input and the flame editor go back to the game with the
