@@ -10,6 +10,7 @@
 #include "game/belts.h"
 #include "game/game_state.h"
 #include "game/match_bouts.h"
+#include "game/turn_cycle.h"
 #include "gui/truetype_font_gl.h"
 #include "render/color_table.h"
 #include "render/fighter_look.h"
@@ -86,7 +87,7 @@ const char *hud_status_text(void)
         return "Space: play again   Ctrl+N: new match";
     if (w->game_over)
         return "Space: watch the replay   Ctrl+N: new match";
-    if (w->frozen)
+    if (!game_is_running())     // between turns, the ghost preview may run
         return "Click a joint, Z/X to change it, Space to go on";
     return "";
 }
