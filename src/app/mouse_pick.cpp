@@ -41,13 +41,16 @@ int hover_kind(void) { return g_hover; }
 int get_selected_body(void) { return g_selected_body; }
 void set_pick_disabled_fighter(int i) { g_pick_disabled = i; }
 
-int cursor_kind_wanted(void)
+int cursor_kind_wanted(int over_link)
 {
     // The second arrow marks what a click would change: a joint or a hand
-    // of the fighter in live play, over the game or the chat input.
+    // of the fighter in live play, or a link in the chat, over the game or
+    // the chat input.
     const int menu = get_menu_mode();
     if (menu != 0 && menu != MENU_CHAT_INPUT)
         return 0;
+    if (over_link)
+        return 1;
     if (get_game_globals()->replay_mode != 0 || get_game_state()->game_over)
         return 0;
     return g_hover != HOVER_NONE ? 1 : 0;

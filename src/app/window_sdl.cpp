@@ -340,7 +340,9 @@ int window_has_mouse(void) { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0
 
 void update_cursor_shape(void)
 {
-    set_cursor_kind(cursor_kind_wanted());
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    set_cursor_kind(cursor_kind_wanted(chat_link_at(CHAT_X, CHAT_Y, x, y)));
 }
 
 void set_cursor_kind(int kind)

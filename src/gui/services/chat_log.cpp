@@ -8,6 +8,7 @@
 #include "app/base/clock.h"
 #include "app/base/text.h"
 #include "app/base/text_encoding.h"
+#include "app/base/utils.h"
 #include "gui/services/centerprint.h"
 
 namespace {
@@ -327,4 +328,20 @@ void chat_video_reset(int line_height, int window_width)
 {
     chat_update_layout(line_height, window_width);
     chat_set_visible_lines(LIST_VISIBLE_DEFAULT);
+}
+
+int chat_link_at(int origin_x, int origin_y, int x, int y)
+{
+    if (x < origin_x || x >= origin_x + chat_wrap_w || y < origin_y)
+        return 0;
+    const int row = (y - origin_y) / chat_line_h;
+    const int tab = chat_current_tab();
+    const int n = chat_line_count(tab), shown = chat_visible_lines();
+    const int i = (n > shown ? n - shown : 0) + row;
+    static ChatLine line;
+    if (row >= shown || i >= n || chat_line_copy(tab, i, &line) != 0)
+        return 0;
+    int start = -1, end = -1;
+    find_url_span(line.text, &start, &end);
+    return start >= 0;
 }

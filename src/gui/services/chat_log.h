@@ -97,3 +97,6 @@ int chat_line_height(void);
 int chat_wrap_width(void);
 // After a video reset: the layout again and 5 visible lines.
 void chat_video_reset(int line_height, int window_width);
+// 1 when window point (x, y) is on a drawn chat line (the chat drawn from
+// origin, one line step per row) that holds a link ("http://" or "www.").
+int chat_link_at(int origin_x, int origin_y, int x, int y);
