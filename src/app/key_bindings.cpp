@@ -16,6 +16,7 @@
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
 #include "gui/services/chat_log.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
 #include "script/script_hooks.h"
@@ -238,12 +239,12 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
     CameraState *cam = get_camera();
     if (sym == KEY_SPACE) {
         key_space(w, mods);
-    } else if (sym == KEY_F && !ctrl) {
+    } else if (sym == KEY_F) {
         menu_set_state(6);
     } else if (sym == KEY_T) {
         menu_set_state(MENU_CHAT_INPUT);
     } else if (sym == KEY_SLASH) {
-        menu_set_state(MENU_CHAT_INPUT);
+        chat_input_open_with("/");
     } else if (sym == KEY_N && ctrl) {
         if (!network_game())
             reset_game();
@@ -272,6 +273,13 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
     } else if (sym == KEY_K) {
         clear_camera_keyframes();
         cam->keyframe_state = KEYFRAMES_OFF;
+        if (cam->view_mode == VIEW_FREE || cam->view_mode == VIEW_ORBIT || cam->view_mode == VIEW_ORBIT2) {
+            // The free camera keeps its place, aimed again at its point.
+            const float look[3] = {cam->look[0], cam->look[1], cam->look[2]};
+            const float eye[3] = {cam->eye[0], cam->eye[1], cam->eye[2]};
+            aim_camera_at(look);
+            move_camera_to(eye);
+        }
         console_echo("keyframes cleared!", MSG_INGAME);
     } else if (sym == KEY_P) {
         if (shift && g->replay_mode == 0)
@@ -284,6 +292,8 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
         replay_next_file();
     } else if (ctrl && !network_game() && (sym == KEY_LEFTBRACKET || unicode == '[' || unicode == '{')) {
         replay_prev_file();
+    } else if (sym == KEY_L && ctrl) {
+        open_flame_forge();
     } else if (sym == KEY_J && ctrl) {
         menu_set_state(5);
     } else if (sym >= KEY_1 && sym <= KEY_5) {
@@ -338,7 +348,7 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
 {
     if (option_get(OPT_EXHIBITION))
         set_match_deadline();
-    if (!g_ui_flag)
+    if (!g_ui_flag || get_ui_mode())
         return 0;
     const int menu = get_menu_mode();
     if (pressed) {

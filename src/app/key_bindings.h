@@ -47,6 +47,9 @@ void ui_flag_set(void);
 void ui_flag_clear(void);
 int ui_flag(void);
 int hover_kind(void);
+// The cursor kind the pointer should show now: 1 over a chat link or over
+// a joint or hand that a click would change in live play, else 0.
+int cursor_kind_wanted(int over_link);
 int get_selected_body(void);
 void set_pick_disabled_fighter(int i);
 void set_camera_movement_disabled(int on);

@@ -16,6 +16,7 @@
 #include "game/turn_cycle.h"
 #include "game/world_physics.h"
 #include "gui/services/chat_log.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
 #include "script/script_hooks.h"
@@ -39,6 +40,21 @@ int network_game(void) { return get_game_globals()->network_mode == 1; }
 int hover_kind(void) { return g_hover; }
 int get_selected_body(void) { return g_selected_body; }
 void set_pick_disabled_fighter(int i) { g_pick_disabled = i; }
+
+int cursor_kind_wanted(int over_link)
+{
+    // The second arrow marks what a click would change: a joint or a hand
+    // of the fighter in live play, or a link in the chat, over the game or
+    // the chat input.
+    const int menu = get_menu_mode();
+    if (menu != 0 && menu != MENU_CHAT_INPUT)
+        return 0;
+    if (over_link)
+        return 1;
+    if (get_game_globals()->replay_mode != 0 || get_game_state()->game_over)
+        return 0;
+    return g_hover != HOVER_NONE ? 1 : 0;
+}
 
 void mouse_pick_reset(void)
 {
@@ -164,12 +180,20 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
             return;
         }
         hook_call(window_hooks()->hide_chat_input);
+        if (network_game() && g->own_slot == -1) {
+            // A spectator's pick only chooses whose ghost preview is shown.
+            ghost_pick_player(hit_fighter);
+            remember_picked_joint(hit_fighter);
+            dGeomRaySetLength(g->ray, 0);
+            return;
+        }
         if (g->replay_mode != 0) {
             if (hit_fighter != sel)
                 g->selected_player = hit_fighter;
             dGeomRaySetLength(g->ray, 0);
             return;
         }
+        remember_picked_joint(hit_fighter);
         if (hit_fighter != sel) {
             fire_hook_player_select(hit_fighter);
             if (hit_fighter == g_pick_disabled) {

@@ -6,6 +6,7 @@
 #include "app/base/data_dirs.h"
 #include "app/base/download_queue.h"
 #include "app/base/file_list.h"
+#include "app/base/options.h"
 #include "app/base/registry.h"
 #include "app/base/threads.h"
 #include "app/camera.h"
@@ -120,12 +121,21 @@ int program_startup(int argc, char **argv, RunWindowFn run_window)
         register_if_installed();
     read_command_line(argc, argv);
     int status = 1;
-    if (program_create_objects() == 0) {
-        // The last preparations before the loop.
-        camera_defaults();
-        status = run_window ? run_window(&g_callbacks) : 0;
-    }
+    if (program_create_objects() == 0)
+        status = parse_cmdline(argc, argv, option_get(OPT_WIDTH), option_get(OPT_HEIGHT), &g_callbacks, run_window);
 
     program_destroy_objects();
     return status;
+}
+
+int parse_cmdline(int argc, char **argv, int width, int height, MainLoopCallbacks *cb, RunWindowFn run_window)
+{
+    // The arguments were read before the objects were made; the size is
+    // the options' own, which the window reads itself.
+    (void)argc;
+    (void)argv;
+    (void)width;
+    (void)height;
+    camera_defaults();
+    return run_window ? run_window(cb) : 0;
 }

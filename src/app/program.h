@@ -17,6 +17,10 @@ typedef int (*RunWindowFn)(MainLoopCallbacks *callbacks);
 // run_window's status (0 for a normal run), 1 when the game cannot start.
 int program_startup(int argc, char **argv, RunWindowFn run_window);
 
+// The last preparations before the loop (the camera's start values), then
+// the loop itself; returns when it has ended, with run_window's status.
+int parse_cmdline(int argc, char **argv, int width, int height, MainLoopCallbacks *cb, RunWindowFn run_window);
+
 // The two halves around the loop (program_startup calls them in order).
 // 0, or 1 when the game cannot start (what was made is freed by destroy).
 int program_create_objects(void);

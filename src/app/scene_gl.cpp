@@ -9,6 +9,7 @@
 #include "app/camera.h"
 #include "app/key_bindings.h"
 #include "app/screen_points_gl.h"
+#include "app/window_sdl.h"
 #include "game/blood.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
@@ -16,6 +17,9 @@
 #include "game/turn_control.h"
 #include "game/world_physics.h"
 #include "gui/hud_gl.h"
+#include "gui/menu_overlay_gl.h"
+#include "gui/services/menu_actions.h"
+#include "gui/services/menu_state.h"
 #include "particles/flames.h"
 #include "particles/particles_draw_gl.h"
 #include "render/blood_draw_gl.h"
@@ -221,6 +225,17 @@ void draw_frame(int arg)
         flames_update();
     if (g_suppress_3d)
         return;
+    draw_menu_background();
+    const MenuState *menu = menu_current_row();
+    if (!menu->world_runs) {
+        if (menu->draw2d) {
+            push_ortho();
+            menu->draw2d();
+            update_cursor_shape();
+            pop_ortho();
+        }
+        return;
+    }
     camera_update(w, 0.97f);
     place_camera(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     set_render_view_mode(get_view_mode());
@@ -253,6 +268,14 @@ void draw_frame(int arg)
         draw_cross_marker(get_camera()->look);
     }
     fire_hook_draw3d(get_script_ctx());
+    if (menu->draw2d) {
+        glDisable(GL_LIGHTING);
+        push_ortho();
+        menu->draw2d();
+        update_cursor_shape();
+        pop_ortho();
+        return;
+    }
     // The HUD's figures draw without the shader path; the flag goes back to
     // what it was, not to the option.
     if (option_get(OPT_AVATAR)) {
@@ -262,7 +285,9 @@ void draw_frame(int arg)
     }
     glDisable(GL_LIGHTING);
     push_ortho();
-    draw_hud(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
+    if (hud_shown())
+        draw_hud(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     fire_hook_draw2d(get_script_ctx());
+    update_cursor_shape();
     pop_ortho();
 }

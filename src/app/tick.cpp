@@ -178,6 +178,9 @@ int open_replay(const char *name)
     g->bouts_present = 0;
     if (!is_safe_path(name, 1)) {
         fprintf(stderr, "Refusing replay name %s\n", name);
+        // The replay window closes as for any other failed read.
+        if (window_hooks()->hide_display)
+            window_hooks()->hide_display(16);
         return 1;
     }
     char path[512];

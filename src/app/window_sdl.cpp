@@ -9,10 +9,12 @@
 
 #include "app/base/clock.h"
 #include "app/base/options.h"
+#include "app/base/utils.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
 #include "app/scene_gl.h"
 #include "app/screenshot_sdl.h"
+#include "app/services/settings.h"
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
 #include "app/sound_mixer_sdl.h"
@@ -22,7 +24,10 @@
 #include "game/game_resets.h"
 #include "game/turn_control.h"
 #include "gui/gui_manager_gl.h"
+#include "gui/menu_overlay_gl.h"
 #include "gui/truetype_font_gl.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "net/records/custom_record.h"
 #include "render/graphics_gl.h"
@@ -32,6 +37,10 @@
 namespace {
 
 void reset_video_mode(void);
+void hide_display(int n);
+void close_setup(void);
+int g_pow2_targets;
+int g_target_w, g_target_h;
 
 SDL_Surface *g_screen;
 int g_pending_reset, g_pending_w = 960, g_pending_h = 540;
@@ -107,7 +116,6 @@ void run_frame(MainLoopCallbacks *cb)
     if (GuiManager *gui = get_gui_manager())
         gui->frame();
     sync_ui_flag();
-    set_cursor_kind(hover_kind() != HOVER_NONE ? 1 : 0);
     screenshot_flush();
     SDL_GL_SwapBuffers();
     // With -benchmark the first displayed frame is announced, so that the
@@ -132,9 +140,11 @@ void run_frame(MainLoopCallbacks *cb)
 // With the world stopped by a menu, only the menu is drawn.
 void draw_menu_overlay(void)
 {
+    draw_menu_background();
     push_ortho();
     if (const MenuHook draw = menu_current_row()->draw2d)
         draw();
+    update_cursor_shape();
     pop_ortho();
 }
 
@@ -142,6 +152,9 @@ void make_gui(void)
 {
     delete get_gui_manager();
     set_gui_manager(new GuiManager(option_get(OPT_WIDTH), option_get(OPT_HEIGHT)));
+    menu_install_draw_hooks();
+    menu_state_row(MENU_SETUP)->back = close_setup;
+    set_hide_display_handler(hide_display);
 }
 
 void free_gui(void)
@@ -154,7 +167,7 @@ void reset_video_mode(void)
 {
     const int menu = get_menu_mode();
     if (menu)
-        menu_set_state(0);
+        close_to_menu(menu);
     int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
     if (option_get(OPT_FULLSCREEN) == 1) {
         if (!g_saved) {
@@ -192,6 +205,9 @@ void reset_video_mode(void)
     turn_alert_clear();
     if (menu)
         menu_set_state(menu);
+    else
+        show_hud();
+    chat_video_reset(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
 }
 
 void sdl_init(int width, int height)
@@ -224,6 +240,16 @@ void hide_display(int n)
 {
     if (GuiManager *gui = get_gui_manager())
         gui->hideDisplay(n);
+}
+
+// Leaving the Setup window applies what it changed that needs a new mode.
+void close_setup(void)
+{
+    if (graphics_reload_count() > 0) {
+        graphics_reload_reset();
+        window_resize_request(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
+    }
+    close_to_menu(MENU_SETUP);
 }
 
 void hide_chat_input(void)
@@ -261,8 +287,25 @@ int set_video_mode(int width, int height)
     g_mode_h = height;
     option_set(OPT_WIDTH, width);
     option_set(OPT_HEIGHT, height);
+    g_target_w = g_pow2_targets ? (int)next_power_of_two(width) : width;
+    g_target_h = g_pow2_targets ? (int)next_power_of_two(height) : height;
     init_glew();
     return 0;
+}
+
+void set_pow2_render_targets(int on) { g_pow2_targets = on != 0; }
+
+void render_target_size(int *width, int *height)
+{
+    *width = g_target_w;
+    *height = g_target_h;
+}
+
+int fullscreen_on(void) { return option_get(OPT_FULLSCREEN); }
+
+void gl_reset_viewport(void)
+{
+    glViewport(0, 0, option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
 }
 
 void window_resize_request(int width, int height)
@@ -295,6 +338,13 @@ void release_mouse(void)
 int window_has_focus(void) { return (SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0; }
 int window_has_mouse(void) { return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0; }
 
+void update_cursor_shape(void)
+{
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    set_cursor_kind(cursor_kind_wanted(chat_link_at(CHAT_X, CHAT_Y, x, y)));
+}
+
 void set_cursor_kind(int kind)
 {
     if (!window_has_mouse()) {
@@ -317,6 +367,7 @@ int run_window(MainLoopCallbacks *cb)
     gl_init_state();
     graphics_set_font_hooks(init_font_ttf, free_fonts);
     init_graphics();
+    chat_update_layout(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
     make_gui();
     camera_set_projector(world_to_screen);
     script_set_projector(world_to_screen);
@@ -352,6 +403,9 @@ int run_window(MainLoopCallbacks *cb)
     options_save();
     if (cb->quit)
         cb->quit();
+    // The alert dropped while the window still exists, so that its hint
+    // goes with it.
+    turn_alert_clear();
     *hooks = WindowHooks{};
     camera_set_projector(nullptr);
     script_set_projector(nullptr);

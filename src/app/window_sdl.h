@@ -22,3 +22,14 @@ void release_mouse(void);
 int window_has_focus(void);
 int window_has_mouse(void);
 void set_cursor_kind(int kind);
+// The cursor kind from the menu state, the game and what is under the
+// pointer (once per drawn frame).
+void update_cursor_shape(void);
+// The fullscreen option.
+int fullscreen_on(void);
+// The viewport over the whole window (the width and height options).
+void gl_reset_viewport(void);
+// The size render targets take: the window's, each rounded up to a power
+// of two while that is asked for (kept from the last mode set).
+void set_pow2_render_targets(int on);
+void render_target_size(int *width, int *height);

@@ -14,6 +14,7 @@
 #include "gui/services/chat_log.h"
 #include "gui/services/console_commands.h"
 #include "gui/services/history.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 
@@ -54,6 +55,7 @@ const DisplayRow k_displays[] = {
     {13, 13, "Ghost Settings", "G changes the ghost preview"},
     {15, 15, "Welcome back", "Press Escape to play"},
     {28, 28, "Welcome", "Press Escape to play"},
+    {MENU_FLAME_FORGE, MENU_FLAME_FORGE, "FlameForge", "Flame name:"},
 };
 
 class CloseAction : public gcn::ActionListener {
@@ -83,6 +85,18 @@ private:
     gcn::TextField *field_;
 };
 
+// Escape in a text field of a window leaves the window.
+class FieldEscape : public gcn::KeyListener {
+public:
+    void keyPressed(gcn::KeyEvent &e) override
+    {
+        if (e.getKey().getValue() == gcn::Key::ESCAPE) {
+            menu_back();
+            e.consume();
+        }
+    }
+};
+
 } // namespace
 
 struct GuiManager::Impl {
@@ -94,6 +108,8 @@ struct GuiManager::Impl {
     gcn::TextField chat;
     ChatSubmit chat_listener{&chat};
     CloseAction close;
+    gcn::TextField forge_name;
+    FieldEscape forge_escape;
     std::vector<std::unique_ptr<gcn::Window>> windows;
     std::vector<std::unique_ptr<gcn::Widget>> parts;
     int hidden[DISPLAY_COUNT + 1] = {0};
@@ -124,7 +140,14 @@ GuiManager::GuiManager(int width, int height) : impl_(new Impl)
         auto button = std::make_unique<gcn::Button>("Close");
         button->addActionListener(&m.close);
         w->add(label.get(), 8, 8);
-        w->add(button.get(), 8, 16 + m.font.getHeight());
+        int below = 16 + m.font.getHeight();
+        if (row.display == MENU_FLAME_FORGE) {
+            m.forge_name.setSize(240, m.font.getHeight() + 4);
+            m.forge_name.addKeyListener(&m.forge_escape);
+            w->add(&m.forge_name, 8, below);
+            below += m.font.getHeight() + 12;
+        }
+        w->add(button.get(), 8, below);
         w->resizeToContent();
         w->setWidth(w->getWidth() + 16);
         w->setPosition((width - w->getWidth()) / 2, (height - w->getHeight()) / 3);
@@ -156,6 +179,7 @@ void GuiManager::frame()
     } catch (const gcn::Exception &e) {
         fprintf(stderr, "GUI: %s\n", e.getMessage().c_str());
     }
+    set_ui_mode(m.forge_name.isVisible() && m.forge_name.isFocused());
 }
 
 void GuiManager::pushInput(const SDL_Event &event)
@@ -171,6 +195,7 @@ void GuiManager::pushInput(const SDL_Event &event)
         fprintf(stderr, "GUI: %s\n", e.getMessage().c_str());
     }
     sync_state(m);
+    set_ui_mode(m.forge_name.isVisible() && m.forge_name.isFocused());
 }
 
 void GuiManager::hideChatInput()
@@ -200,9 +225,16 @@ static void sync_state(GuiManager::Impl &m)
         m.windows[i]->setVisible(k_displays[i].state == state && !m.hidden[k_displays[i].display]);
     const bool chat = state == MENU_CHAT;
     m.chat.setVisible(chat);
+    char prefill[CHAT_PREFILL_MAX];
+    if (chat && chat_input_take_prefill(prefill, (int)sizeof prefill) == 0) {
+        m.chat.setText(prefill);
+        m.chat.setCaretPosition((unsigned)strlen(prefill));
+    }
     if (chat)
         m.chat.requestFocus();
-    else if (m.chat.isFocused())
+    else if (state == MENU_FLAME_FORGE)
+        m.forge_name.requestFocus();
+    else if (m.chat.isFocused() || m.forge_name.isFocused())
         m.top._getFocusHandler()->focusNone();
     m.shown_state = state;
     for (int &h : m.hidden)

@@ -10,7 +10,10 @@
 #include "game/turn_control.h"
 #include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
+#include "gui/hud_pieces_gl.h"
 #include "gui/hud_readouts_gl.h"
+#include "gui/menu_overlay_gl.h"
+#include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "render/color_table.h"
 
@@ -105,18 +108,28 @@ static void centerprint_draw_lines(int width, int height)
 
 void draw_hud(int width, int height)
 {
+    const int menu = get_menu_mode();
+    if (option_get(OPT_AVATAR) && (menu == 0 || menu == 27) && get_game_globals()->network_mode != 0)
+        hud_draw_player_icons(width);
     if (option_get(OPT_HUD) == 0)
         return;
     // Names and scores, the turn timer, the texts (when `text` is on), then
     // the chat over them all.
+    hud_draw_debug_numbers(width);
     hud_draw_player_names(width);
     hud_draw_turn_timer(width);
     if (option_get(OPT_TEXT)) {
         hud_draw_replay_title(width);
         hud_draw_joint_info(height);
+        hud_draw_status_line(width, height);
+        hud_draw_belts(width);
         hud_draw_emotes();
         centerprint_draw_lines(width, height);
     }
-    chat_draw(8, height - 8 - (chat_visible_lines() + 2) * font_height(FONT_NORMAL), 0);
+    hud_draw_chat(height);
     hud_draw_altimeter(width);
+    hud_draw_speedometer(width);
+    hud_draw_ghost_mode(width, height);
+    set_player_fade_colour();
+    draw_screen_overlay(width, height);
 }

@@ -168,7 +168,15 @@ void draw_chat_framebuffer(int window_height)
     glDepthMask(GL_FALSE);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, g_fb_tex);
-    quad(0, (float)(window_height - CHAT_CACHE_SIDE), CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
+    // The framebuffer's first row is the window's bottom row: the texture
+    // is laid upside down against the surface's.
+    const float y = (float)(window_height - CHAT_CACHE_SIDE), side = CHAT_CACHE_SIDE;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1); glVertex2f(0, y);
+    glTexCoord2f(1, 1); glVertex2f(side, y);
+    glTexCoord2f(1, 0); glVertex2f(side, y + side);
+    glTexCoord2f(0, 0); glVertex2f(0, y + side);
+    glEnd();
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
     glEnable(GL_CULL_FACE);

@@ -1,4 +1,5 @@
 #include "render/graphics_gl.h"
+#include "render/screen_textures_gl.h"
 
 #include <GL/glew.h>
 #include <cstdio>
@@ -82,6 +83,7 @@ void init_graphics(void)
     }
     create_text_surface();
     create_chat_framebuffer();
+    create_screen_textures();
     trails_init();
     flames_init();
     init_bump_mapping();
@@ -104,6 +106,7 @@ void free_graphics(void)
     texture_slots_free_all();
     free_text_surface();
     delete_chat_framebuffer();
+    delete_screen_textures();
     trails_free();
     flames_free();
     for (BumpMesh &m : g_bump)

@@ -6,6 +6,7 @@
 
 #include "app/base/command_line.h"
 #include "app/base/options.h"
+#include "app/services/option_toggles.h"
 #include "app/services/settings.h"
 #include "app/services/sound.h"
 #include "support/test_support.h"
@@ -54,4 +55,24 @@ TEST(Options, SetByNameRefusesTheRendererFeatures)
         EXPECT_EQ(option_get(r.row), r.result ? before : 7) << r.name;
     }
     EXPECT_EQ(set_option_by_name("Shaders", 1), 1);
+}
+
+TEST(OptionToggles, FlipByNameAndAskForNewGraphicsOnlyWhereTheyDependOnIt)
+{
+    const int bump = option_get(OPT_BUMPMAPPING), noreload = option_get(OPT_NORELOAD);
+    option_set(OPT_BUMPMAPPING, 2);     // a stored 2 counts as on
+    option_set(OPT_NORELOAD, 0);
+    graphics_reload_reset();
+    EXPECT_EQ(toggle_option("bumpmapping"), 0);
+    EXPECT_EQ(option_get(OPT_BUMPMAPPING), 0);
+    toggle_bumpmapping();
+    EXPECT_EQ(option_get(OPT_BUMPMAPPING), 1);
+    EXPECT_EQ(graphics_reload_count(), 2);
+    toggle_noreload();
+    EXPECT_EQ(option_get(OPT_NORELOAD), 1);
+    EXPECT_EQ(graphics_reload_count(), 2);
+    EXPECT_EQ(toggle_option("shadows"), -1);
+    graphics_reload_reset();
+    option_set(OPT_BUMPMAPPING, bump);
+    option_set(OPT_NORELOAD, noreload);
 }

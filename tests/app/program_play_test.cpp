@@ -13,12 +13,14 @@
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
 #include "app/tick.h"
+#include "app/window_hooks.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/protocol/replay_file.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "support/test_support.h"
 
@@ -184,4 +186,80 @@ TEST(ProgramPlay, KeyframesRecordOnRewindAndPlayOnTheNext)
     EXPECT_EQ(get_camera()->keyframe_state, KEYFRAMES_PLAYING);
     float e[3], l[3];
     EXPECT_EQ(get_camera_keyframe(15, e, l), 0);
+}
+
+TEST(ProgramPlay, MenuKeysOpenTheirStatesAndTheEditorKeepsItsKeys)
+{
+    ProgramDir d;
+    menu_rows_init();
+    reset_game();
+    struct Row {
+        int sym, mods, menu;
+    };
+    const Row rows[] = {
+        {KEY_F, 0, 6}, {KEY_F, MOD_LCTRL, 6}, {KEY_T, 0, 27}, {KEY_SLASH, 0, 27},
+        {KEY_M, MOD_RCTRL, 3}, {KEY_H, MOD_LCTRL, 4}, {KEY_J, MOD_LCTRL, 5}, {KEY_G, MOD_LCTRL, 13},
+        {KEY_L, MOD_LCTRL, MENU_FLAME_FORGE},
+    };
+    char text[8];
+    for (const Row &r : rows) {
+        menu_set_state(0);
+        key(r.sym, r.mods);
+        EXPECT_EQ(get_menu_mode(), r.menu) << r.sym << " " << r.mods;
+        // Only '/' leaves text waiting for the chat input line.
+        const int waiting = chat_input_take_prefill(text, (int)sizeof text) == 0;
+        EXPECT_EQ(waiting, r.sym == KEY_SLASH) << r.sym;
+        if (waiting) {
+            EXPECT_STREQ(text, "/");
+        }
+    }
+    // Typing in the editor's text field reaches no game command; Escape
+    // there goes back to the game.
+    set_ui_mode(1);
+    key(KEY_M, MOD_LCTRL);
+    EXPECT_EQ(get_menu_mode(), MENU_FLAME_FORGE);
+    menu_back();
+    EXPECT_EQ(get_menu_mode(), 0);
+    EXPECT_EQ(get_ui_mode(), 0);
+
+    // Shift+K aims the free camera at its point again, where it stands.
+    CameraState *cam = get_camera();
+    set_view_mode(VIEW_FREE);
+    const float eye[3] = {4, 0, 2}, look[3] = {0, 0, 2};
+    move_camera_to(eye);
+    aim_camera_at(look);
+    cam->yaw = 10;
+    key(KEY_K, MOD_LSHIFT);
+    EXPECT_FLOAT_EQ(cam->yaw, 270.0f);
+    EXPECT_FLOAT_EQ(cam->eye[0], 4.0f);
+}
+
+TEST(ProgramPlay, MainMenuStopsTheWorldUntilItCloses)
+{
+    ProgramDir d;
+    menu_rows_init();
+    reset_game();
+    commit_turn(0);
+    on_tick(0);
+    const int frame = get_game_state()->frame;
+    menu_set_state(MENU_MAIN);
+    for (int i = 0; i < 5; i++)
+        on_tick(0);
+    EXPECT_EQ(get_game_state()->frame, frame);
+    close_to_menu(MENU_MAIN);
+    EXPECT_EQ(get_menu_mode(), 0);
+    EXPECT_TRUE(hud_shown());
+    on_tick(0);
+    EXPECT_GT(get_game_state()->frame, frame);
+}
+
+TEST(ProgramPlay, ReplayWindowClosesAlsoForARefusedName)
+{
+    ProgramDir d;
+    static int hidden;
+    hidden = 0;
+    window_hooks()->hide_display = [](int n) { hidden = n; };
+    EXPECT_NE(open_replay("../outside.rpl"), 0);
+    EXPECT_EQ(hidden, 16);
+    window_hooks()->hide_display = nullptr;
 }

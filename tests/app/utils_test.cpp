@@ -24,3 +24,13 @@ TEST(Utils, SafePathsAndFiles)
     EXPECT_EQ(file_exists(dir.path().c_str()), 0); // a folder is no file
     EXPECT_EQ(file_exists(dir.file("none").c_str()), 0);
 }
+
+TEST(Utils, NextPowerOfTwoFromBelowTwoToTheTopOfTheRange)
+{
+    const struct { int32_t n; uint32_t p; } cases[] = {
+        {INT_MIN, 1}, {-5, 1}, {0, 1}, {1, 1}, {2, 2}, {3, 4}, {960, 1024}, {1024, 1024},
+        {1025, 2048}, {INT_MAX, 0x80000000u},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(next_power_of_two(c.n), c.p) << c.n;
+}

@@ -131,3 +131,16 @@ TEST(ChatLog, TabsBindToIdsUntilFull)
     EXPECT_EQ(chat_set_current_tab(8), 1);
 }
 
+
+TEST(ChatLog, LinkUnderThePointerOnlyOnADrawnLineThatHoldsOne)
+{
+    chat_init();
+    chat_update_layout(16, 960);
+    console_echo("plain words", MSG_INGAME);
+    console_echo("see www.example.org", MSG_INGAME);
+    const struct { int x, y, link; } cases[] = {
+        {20, 82, 0}, {20, 98, 1}, {900, 111, 1}, {4, 98, 0}, {20, 114, 0}, {20, 70, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(chat_link_at(8, 80, c.x, c.y), c.link) << c.x << "," << c.y;
+}

@@ -35,6 +35,7 @@
 #include "render/fighter_textures.h"
 #include "render/graphics_gl.h"
 #include "render/markers_gl.h"
+#include "render/screen_textures_gl.h"
 #include "render/shapes_gl.h"
 #include "render/texture_slots.h"
 #include "render/world_colours.h"
@@ -330,7 +331,9 @@ TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
             lists.push_back(shapes_list_base() + k);
         unsigned chat[4];
         chat_cache_names(chat);
-        textures.insert(textures.end(), {chat[0], chat[1], normalisation_cube_map_id()});
+        unsigned grab[SCREEN_TEXTURES];
+        screen_texture_names(grab);
+        textures.insert(textures.end(), {chat[0], chat[1], normalisation_cube_map_id(), grab[0], grab[1], grab[2]});
         renderbuffers.push_back(chat[2]);
         framebuffers.push_back(chat[3]);
     }

@@ -297,3 +297,11 @@ int is_power_of_two(long long n)
 {
     return n > 0 && (n & (n - 1)) == 0;
 }
+
+uint32_t next_power_of_two(int32_t n)
+{
+    uint32_t p = 1;
+    while ((int64_t)p < (int64_t)n)
+        p <<= 1;
+    return p;
+}

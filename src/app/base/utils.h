@@ -61,3 +61,5 @@ void find_url_span(const wchar16 *text, int *start, int *end);
 void find_url_span_narrow(const char *text, int *start, int *end);
 int is_ascii_alnum(unsigned unit);
 int is_power_of_two(long long n);
+// The smallest power of two not below n; 1 for n below 2 (2^31 at most).
+uint32_t next_power_of_two(int32_t n);

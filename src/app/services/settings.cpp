@@ -36,6 +36,7 @@ static int g_shader_path;
 
 const SettingRow *settings_table(void) { return k_settings; }
 int graphics_reload_count(void) { return g_reload_count; }
+void graphics_reload_request(void) { g_reload_count++; }
 void graphics_reload_reset(void) { g_reload_count = 0; }
 int shader_path_on(void) { return g_shader_path; }
 void shader_path_set(int on) { g_shader_path = on ? 1 : 0; }

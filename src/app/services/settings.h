@@ -21,6 +21,8 @@ void option_set_text(int index, const char *text);
 
 // Raised by option_set_text when the video mode must be rebuilt.
 int graphics_reload_count(void);
+// One more reload asked for.
+void graphics_reload_request(void);
 void graphics_reload_reset(void);
 
 // The renderer's shader-path switch, kept here until the window code takes

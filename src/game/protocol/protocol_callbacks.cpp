@@ -1,7 +1,6 @@
 #include "game/protocol/protocol_callbacks.h"
 
 #include "game/game_callbacks.h"
-#include "game/protocol/replay_browse.h"
 #include "game/protocol/replay_file.h"
 #include "net/records/custom_record.h"
 
@@ -25,7 +24,6 @@ void protocol_install_callbacks(void)
     cb->fighter_custom_colour = fighter_custom_colour;
     cb->customs_clear = clear_all_customs;
     cb->customs_apply = apply_customs_all_players;
-    cb->replay_next = replay_next;
     cb->replay_forget_result = replay_file_forget_result;
     cb->replay_autosave = save_replay;
 }

@@ -8,6 +8,7 @@
 #include "app/base/clock.h"
 #include "app/base/text.h"
 #include "app/base/text_encoding.h"
+#include "app/base/utils.h"
 #include "gui/services/centerprint.h"
 
 namespace {
@@ -28,6 +29,10 @@ std::atomic<ConsoleFilter> console_filter{nullptr};
 thread_local bool in_filter = false;
 
 FILE *capture_file = nullptr;
+// Set by every change the drawn chat shows; the chat cache is refilled
+// from it once per drawn frame.
+std::atomic<int> chat_redraw{1};
+int chat_line_h = 16, chat_wrap_w = 944;
 
 void reset_tab(ChatTab *t, int index)
 {
@@ -58,6 +63,7 @@ bool tab_ok(int tab)
 
 void store_line(int tab, const char *text, MessageType type)
 {
+    chat_redraw = 1;
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
     ensure_ready();
     ChatTab *t = &chat_log.tabs[tab];
@@ -142,6 +148,7 @@ void chat_clear_all(void)
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
     ensure_ready();
     chat_log.visible = LIST_VISIBLE_DEFAULT;
+    chat_redraw = 1;
     for (int i = 0; i < CHAT_TABS; i++) {
         ChatTab *t = &chat_log.tabs[i];
         t->first = 0;
@@ -166,6 +173,7 @@ int chat_set_current_tab(int tab)
     if (!tab_ok(tab) || !chat_log.tabs[tab].in_use)
         return 1;
     chat_log.current = tab;
+    chat_redraw = 1;
     return 0;
 }
 
@@ -269,6 +277,7 @@ void chat_set_visible_lines(int n)
     if (n > CHAT_VISIBLE_MAX)
         n = CHAT_VISIBLE_MAX;
     chat_log.visible = n;
+    chat_redraw = 1;
     for (int i = 0; i < CHAT_TABS; i++)
         list_set_visible(&chat_log.tabs[i].scroll, n);
 }
@@ -298,4 +307,41 @@ int console_capture_active(void)
 {
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
     return capture_file != nullptr;
+}
+
+int chat_needs_redraw(void) { return chat_redraw.load(); }
+void chat_mark_redraw(void) { chat_redraw = 1; }
+void chat_redraw_done(void) { chat_redraw = 0; }
+
+void chat_update_layout(int line_height, int window_width)
+{
+    std::lock_guard<std::recursive_mutex> lock(chat_mutex);
+    chat_line_h = line_height > 0 ? line_height : 16;
+    chat_wrap_w = window_width > 16 ? window_width - 16 : 1;
+    chat_redraw = 1;
+}
+
+int chat_line_height(void) { return chat_line_h; }
+int chat_wrap_width(void) { return chat_wrap_w; }
+
+void chat_video_reset(int line_height, int window_width)
+{
+    chat_update_layout(line_height, window_width);
+    chat_set_visible_lines(LIST_VISIBLE_DEFAULT);
+}
+
+int chat_link_at(int origin_x, int origin_y, int x, int y)
+{
+    if (x < origin_x || x >= origin_x + chat_wrap_w || y < origin_y)
+        return 0;
+    const int row = (y - origin_y) / chat_line_h;
+    const int tab = chat_current_tab();
+    const int n = chat_line_count(tab), shown = chat_visible_lines();
+    const int i = (n > shown ? n - shown : 0) + row;
+    static ChatLine line;
+    if (row >= shown || i >= n || chat_line_copy(tab, i, &line) != 0)
+        return 0;
+    int start = -1, end = -1;
+    find_url_span(line.text, &start, &end);
+    return start >= 0;
 }

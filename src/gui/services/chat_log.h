@@ -85,3 +85,18 @@ void chat_set_visible_lines(int n);
 int console_capture_open(const char *path);
 void console_capture_close(void);
 int console_capture_active(void);
+
+// The chat changed since the cache was last filled (set at start).
+int chat_needs_redraw(void);
+void chat_mark_redraw(void);
+void chat_redraw_done(void);
+// The layout from the chat font's line height and the window width: the
+// wrap width and the line step the drawing uses.
+void chat_update_layout(int line_height, int window_width);
+int chat_line_height(void);
+int chat_wrap_width(void);
+// After a video reset: the layout again and 5 visible lines.
+void chat_video_reset(int line_height, int window_width);
+// 1 when window point (x, y) is on a drawn chat line (the chat drawn from
+// origin, one line step per row) that holds a link ("http://" or "www.").
+int chat_link_at(int origin_x, int origin_y, int x, int y);
