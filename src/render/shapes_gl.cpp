@@ -24,6 +24,118 @@ bool g_opaque_pass;
 float g_material[4];        // the colour the material was last set from, in an opaque pass
 bool g_material_known;
 
+// A shadow pass gathers its shapes as world-space triangles and draws them
+// in one call at its end: they share one colour and one state, and one draw
+// per shape costs the driver far more than the vertices do. The unit meshes
+// are those of the lists, as outward-facing triangles.
+enum { MESH_SPHERE_COARSE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_BOX, MESH_COUNT };
+std::vector<float> g_unit[MESH_COUNT];
+std::vector<float> g_shadow_batch;
+
+void add_triangle(std::vector<float> &out, const float *a, const float *b, const float *c)
+{
+    const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const float outward = n[0] * (a[0] + b[0] + c[0]) + n[1] * (a[1] + b[1] + c[1]) + n[2] * (a[2] + b[2] + c[2]);
+    if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] < 1e-12f)
+        return;     // a pole's empty corner
+    for (const float *p : {a, outward < 0 ? c : b, outward < 0 ? b : c})
+        out.insert(out.end(), p, p + 3);
+}
+
+// Quads between the points point(i, j) of a rows x cols grid.
+template <class Point> void add_grid(std::vector<float> &out, int rows, int cols, Point point)
+{
+    for (int i = 0; i < rows; i++)
+        for (int j = 0; j < cols; j++) {
+            float a[3], b[3], c[3], d[3];
+            point(i, j, a);
+            point(i + 1, j, b);
+            point(i + 1, j + 1, c);
+            point(i, j + 1, d);
+            add_triangle(out, a, b, c);
+            add_triangle(out, a, c, d);
+        }
+}
+
+void make_unit_meshes(void)
+{
+    if (!g_unit[MESH_BOX].empty())
+        return;
+    // The coarse sphere as the quadric lays it out: 6 stacks from +z, 8 slices.
+    add_grid(g_unit[MESH_SPHERE_COARSE], 6, 8, [](int i, int j, float *p) {
+        const double rho = i * M_PI / 6, theta = j * 2 * M_PI / 8;
+        p[0] = (float)(std::sin(rho) * std::sin(theta));
+        p[1] = (float)(std::sin(rho) * std::cos(theta));
+        p[2] = (float)std::cos(rho);
+    });
+    add_grid(g_unit[MESH_CYLINDER], 1, 20, [](int i, int j, float *p) {
+        const double theta = j * 2 * M_PI / 20;
+        p[0] = (float)std::sin(theta);
+        p[1] = (float)std::cos(theta);
+        p[2] = i - 0.5f;
+    });
+    add_grid(g_unit[MESH_HEMISPHERE], 6, 16, [](int i, int j, float *p) {
+        const float a = (float)(i * M_PI / 2 / 6), b = (float)(j * 2 * M_PI / 16);
+        p[0] = std::cos(a) * std::cos(b);
+        p[1] = std::cos(a) * std::sin(b);
+        p[2] = std::sin(a);
+    });
+    for (int axis = 0; axis < 3; axis++)
+        for (float side : {-0.5f, 0.5f})
+            add_grid(g_unit[MESH_BOX], 1, 1, [axis, side](int i, int j, float *p) {
+                p[axis] = side;
+                p[(axis + 1) % 3] = i - 0.5f;
+                p[(axis + 2) % 3] = j - 0.5f;
+            });
+}
+
+// The unit mesh scaled, turned half round x when flip, raised by lift along
+// z, and posed, onto the pass's triangles.
+void batch_shadow(int mesh, const float *pos, const float *R, const float *scale, bool flip, float lift)
+{
+    make_unit_meshes();
+    const std::vector<float> &m = g_unit[mesh];
+    const float turn = flip ? -1.0f : 1.0f;
+    const size_t at = g_shadow_batch.size();
+    g_shadow_batch.resize(at + m.size());
+    float *out = &g_shadow_batch[at];
+    for (size_t k = 0; k < m.size(); k += 3, out += 3) {
+        const float l[3] = {scale[0] * m[k], turn * scale[1] * m[k + 1], turn * scale[2] * m[k + 2] + lift};
+        for (int i = 0; i < 3; i++)
+            out[i] = R[4 * i] * l[0] + R[4 * i + 1] * l[1] + R[4 * i + 2] * l[2] + pos[i];
+    }
+}
+
+// The projection of world points along the light onto the floor.
+void multiply_shadow_matrix(void)
+{
+    const float lz = std::fabs(g_light[2]) > 1e-3f ? g_light[2] : 1e-3f;
+    const GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, -g_light[0] / lz, -g_light[1] / lz, 0, 0, 0, 0, 0.002f, 1};
+    glMultMatrixf(m);
+}
+
+void flush_shadow_batch(void)
+{
+    if (g_shadow_batch.empty())
+        return;
+    glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
+    glPushMatrix();
+    multiply_shadow_matrix();
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_SECONDARY_COLOR_ARRAY,
+                         GL_FOG_COORD_ARRAY, GL_EDGE_FLAG_ARRAY, GL_INDEX_ARRAY})
+        glDisableClientState(array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, g_shadow_batch.data());
+    glDrawArrays(GL_TRIANGLES, 0, (GLsizei)(g_shadow_batch.size() / 3));
+    glPopClientAttrib();
+    glPopMatrix();
+    g_shadow_batch.clear();
+}
+
+bool batching_shadows(int kind) { return kind == DRAW_SHADOW && g_shadow_pass; }
+
 // A unit cube centred on the origin, one normal per face.
 void emit_cube(void)
 {
@@ -161,11 +273,8 @@ void begin_kind(int kind)
             shadow_state();
         else    // the drawers set their own colours between shapes
             glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
-        const float lz = std::fabs(g_light[2]) > 1e-3f ? g_light[2] : 1e-3f;
-        const GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, -g_light[0] / lz, -g_light[1] / lz, 0, 0,
-                               0, 0, 0.002f, 1};
         glPushMatrix();
-        glMultMatrixf(m);
+        multiply_shadow_matrix();
         return;
     }
     glPushMatrix();
@@ -238,6 +347,7 @@ void shadow_pass_end(void)
 {
     if (!g_shadow_pass)
         return;
+    flush_shadow_batch();
     glPopAttrib();
     g_shadow_pass = false;
 }
@@ -290,6 +400,10 @@ void render_box(const float *pos, const float *R, const float *sides, int kind)
 {
     if (!g_lists)
         return;
+    if (batching_shadows(kind)) {
+        batch_shadow(MESH_BOX, pos, R, sides, false, 0);
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     call_scaled(LIST_BOX, sides[0], sides[1], sides[2]);
@@ -327,6 +441,11 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
         render_facing_disc(pos, radius);
         return;
     }
+    if (batching_shadows(kind)) {
+        const float scale[3] = {radius, radius, radius};
+        batch_shadow(MESH_SPHERE_COARSE, pos, R, scale, false, 0);
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     call_scaled(kind == DRAW_SHADOW ? LIST_SPHERE_COARSE : LIST_SPHERE, radius, radius, radius);
@@ -338,6 +457,13 @@ void render_capsule(const float *pos, const float *R, float length, float radius
 {
     if (!g_lists)
         return;
+    if (batching_shadows(kind)) {
+        const float tube[3] = {radius, radius, length}, cap[3] = {radius, radius, radius};
+        batch_shadow(MESH_CYLINDER, pos, R, tube, false, 0);
+        batch_shadow(MESH_HEMISPHERE, pos, R, cap, false, 0.5f * length);
+        batch_shadow(MESH_HEMISPHERE, pos, R, cap, true, -0.5f * length);
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     call_scaled(LIST_CYLINDER, radius, radius, length);
@@ -422,6 +548,7 @@ void shapes_free(void)
     if (g_lists)
         glDeleteLists(g_lists, LIST_COUNT);
     g_lists = 0;
+    g_shadow_batch.clear();
     for (GLuint &t : g_textures) {
         if (t)
             glDeleteTextures(1, &t);
