@@ -24,88 +24,148 @@ bool g_opaque_pass;
 float g_material[4];        // the colour the material was last set from, in an opaque pass
 bool g_material_known;
 
-// A shadow pass gathers its shapes as world-space triangles and draws them
-// in one call at its end: they share one colour and one state, and one draw
-// per shape costs the driver far more than the vertices do. The unit meshes
-// are those of the lists, as outward-facing triangles.
-enum { MESH_SPHERE_COARSE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_BOX, MESH_COUNT };
+// The unit meshes of the lists as triangles, position and normal per
+// vertex, outward-facing. The "both" meshes hold every triangle twice, once
+// each way round: drawn with culling they show what the one-sided mesh shows
+// without culling (the inside of a half sphere).
+enum {
+    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_HEMISPHERE_BOTH, MESH_DISC_BOTH,
+    MESH_BOX, MESH_COUNT
+};
 std::vector<float> g_unit[MESH_COUNT];
+// A shadow pass gathers its shapes as world-space triangles (positions) and
+// draws them in one call at its end: they share one colour and one state,
+// and one draw per shape costs the driver far more than the vertices do.
 std::vector<float> g_shadow_batch;
+// An opaque pass gathers its plain lit shapes the same way (positions and
+// normals), drawn whenever the colour changes or another drawer is to draw.
+std::vector<float> g_lit_batch;
+float g_lit_colour[4];
 
-void add_triangle(std::vector<float> &out, const float *a, const float *b, const float *c)
+void add_triangle(std::vector<float> &out, const float *a, const float *b, const float *c, bool both)
 {
     const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
     const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    const float outward = n[0] * (a[0] + b[0] + c[0]) + n[1] * (a[1] + b[1] + c[1]) + n[2] * (a[2] + b[2] + c[2]);
     if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] < 1e-12f)
         return;     // a pole's empty corner
-    for (const float *p : {a, outward < 0 ? c : b, outward < 0 ? b : c})
-        out.insert(out.end(), p, p + 3);
+    float outward = 0;
+    for (int k = 0; k < 3; k++)
+        outward += n[k] * (a[3 + k] + b[3 + k] + c[3 + k]);
+    const float *second = outward < 0 ? c : b, *third = outward < 0 ? b : c;
+    for (const float *p : {a, second, third})
+        out.insert(out.end(), p, p + 6);
+    if (both)
+        for (const float *p : {a, third, second})
+            out.insert(out.end(), p, p + 6);
 }
 
-// Quads between the points point(i, j) of a rows x cols grid.
-template <class Point> void add_grid(std::vector<float> &out, int rows, int cols, Point point)
+// Quads between the vertices point(i, j) of a rows x cols grid, cut along
+// the diagonal the driver cuts the lists' quad strips along (the shading
+// across a quad follows it).
+template <class Point> void add_grid(std::vector<float> &out, int rows, int cols, bool both, Point point)
 {
     for (int i = 0; i < rows; i++)
         for (int j = 0; j < cols; j++) {
-            float a[3], b[3], c[3], d[3];
+            float a[6], b[6], c[6], d[6];
             point(i, j, a);
             point(i + 1, j, b);
             point(i + 1, j + 1, c);
             point(i, j + 1, d);
-            add_triangle(out, a, b, c);
-            add_triangle(out, a, c, d);
+            add_triangle(out, a, b, d, both);
+            add_triangle(out, b, c, d, both);
         }
+}
+
+// The quadric's sphere: stacks from +z, slices from +y towards +x.
+void add_sphere(std::vector<float> &out, int slices, int stacks)
+{
+    add_grid(out, stacks, slices, false, [slices, stacks](int i, int j, float *p) {
+        const double rho = i * M_PI / stacks, theta = j * 2 * M_PI / slices;
+        p[0] = p[3] = (float)(std::sin(rho) * std::sin(theta));
+        p[1] = p[4] = (float)(std::sin(rho) * std::cos(theta));
+        p[2] = p[5] = (float)std::cos(rho);
+    });
+}
+
+void add_hemisphere(std::vector<float> &out, bool both)
+{
+    add_grid(out, 6, 16, both, [](int i, int j, float *p) {
+        const float a = (float)(i * M_PI / 2 / 6), b = (float)(j * 2 * M_PI / 16);
+        p[0] = p[3] = std::cos(a) * std::cos(b);
+        p[1] = p[4] = std::cos(a) * std::sin(b);
+        p[2] = p[5] = std::sin(a);
+    });
 }
 
 void make_unit_meshes(void)
 {
     if (!g_unit[MESH_BOX].empty())
         return;
-    // The coarse sphere as the quadric lays it out: 6 stacks from +z, 8 slices.
-    add_grid(g_unit[MESH_SPHERE_COARSE], 6, 8, [](int i, int j, float *p) {
-        const double rho = i * M_PI / 6, theta = j * 2 * M_PI / 8;
-        p[0] = (float)(std::sin(rho) * std::sin(theta));
-        p[1] = (float)(std::sin(rho) * std::cos(theta));
-        p[2] = (float)std::cos(rho);
-    });
-    add_grid(g_unit[MESH_CYLINDER], 1, 20, [](int i, int j, float *p) {
+    add_sphere(g_unit[MESH_SPHERE_COARSE], 8, 6);
+    add_sphere(g_unit[MESH_SPHERE], 16, 12);
+    add_grid(g_unit[MESH_CYLINDER], 1, 20, false, [](int i, int j, float *p) {
         const double theta = j * 2 * M_PI / 20;
-        p[0] = (float)std::sin(theta);
-        p[1] = (float)std::cos(theta);
+        p[0] = p[3] = (float)std::sin(theta);
+        p[1] = p[4] = (float)std::cos(theta);
         p[2] = i - 0.5f;
+        p[5] = 0;
     });
-    add_grid(g_unit[MESH_HEMISPHERE], 6, 16, [](int i, int j, float *p) {
-        const float a = (float)(i * M_PI / 2 / 6), b = (float)(j * 2 * M_PI / 16);
-        p[0] = std::cos(a) * std::cos(b);
-        p[1] = std::cos(a) * std::sin(b);
-        p[2] = std::sin(a);
-    });
+    add_hemisphere(g_unit[MESH_HEMISPHERE], false);
+    add_hemisphere(g_unit[MESH_HEMISPHERE_BOTH], true);
+    for (int i = 0; i < 24; i++) {
+        const float a0 = (float)(i * M_PI / 12), a1 = (float)((i + 1) * M_PI / 12);
+        const float c[6] = {0, 0, 0, 0, 0, 1}, p0[6] = {std::sin(a0), std::cos(a0), 0, 0, 0, 1},
+                    p1[6] = {std::sin(a1), std::cos(a1), 0, 0, 0, 1};
+        add_triangle(g_unit[MESH_DISC_BOTH], c, p0, p1, true);
+    }
     for (int axis = 0; axis < 3; axis++)
         for (float side : {-0.5f, 0.5f})
-            add_grid(g_unit[MESH_BOX], 1, 1, [axis, side](int i, int j, float *p) {
+            add_grid(g_unit[MESH_BOX], 1, 1, false, [axis, side](int i, int j, float *p) {
                 p[axis] = side;
                 p[(axis + 1) % 3] = i - 0.5f;
                 p[(axis + 2) % 3] = j - 0.5f;
+                p[3 + axis] = side < 0 ? -1.0f : 1.0f;
+                p[3 + (axis + 1) % 3] = p[3 + (axis + 2) % 3] = 0;
             });
 }
 
-// The unit mesh scaled, turned half round x when flip, raised by lift along
-// z, and posed, onto the pass's triangles.
-void batch_shadow(int mesh, const float *pos, const float *R, const float *scale, bool flip, float lift)
+// How a unit mesh is placed: scaled, then turned by the 3x3 rows turn (none
+// when null), raised by lift along z, then posed.
+struct Placement {
+    const float *pos, *R;
+    float scale[3];
+    const float *turn;
+    float lift;
+};
+
+// Appends the placed mesh to out: positions only, or positions and normals
+// (unnormalised: GL_NORMALIZE is on in the scene).
+void place_mesh(std::vector<float> &out, int mesh, const Placement &at, bool normals)
 {
     make_unit_meshes();
+    float M[9];         // R times turn
+    for (int i = 0; i < 3; i++)
+        for (int j = 0; j < 3; j++)
+            M[3 * i + j] = at.turn ? at.R[4 * i] * at.turn[j] + at.R[4 * i + 1] * at.turn[3 + j] +
+                                         at.R[4 * i + 2] * at.turn[6 + j]
+                                   : at.R[4 * i + j];
+    const float lift[3] = {at.R[2] * at.lift, at.R[6] * at.lift, at.R[10] * at.lift};
     const std::vector<float> &m = g_unit[mesh];
-    const float turn = flip ? -1.0f : 1.0f;
-    const size_t at = g_shadow_batch.size();
-    g_shadow_batch.resize(at + m.size());
-    float *out = &g_shadow_batch[at];
-    for (size_t k = 0; k < m.size(); k += 3, out += 3) {
-        const float l[3] = {scale[0] * m[k], turn * scale[1] * m[k + 1], turn * scale[2] * m[k + 2] + lift};
-        for (int i = 0; i < 3; i++)
-            out[i] = R[4 * i] * l[0] + R[4 * i + 1] * l[1] + R[4 * i + 2] * l[2] + pos[i];
+    const size_t stride = normals ? 6 : 3, at_end = out.size();
+    out.resize(at_end + m.size() / 6 * stride);
+    float *o = &out[at_end];
+    for (size_t k = 0; k < m.size(); k += 6, o += stride) {
+        const float l[3] = {at.scale[0] * m[k], at.scale[1] * m[k + 1], at.scale[2] * m[k + 2]};
+        const float n[3] = {m[k + 3] / at.scale[0], m[k + 4] / at.scale[1], m[k + 5] / at.scale[2]};
+        for (int i = 0; i < 3; i++) {
+            o[i] = M[3 * i] * l[0] + M[3 * i + 1] * l[1] + M[3 * i + 2] * l[2] + lift[i] + at.pos[i];
+            if (normals)
+                o[3 + i] = M[3 * i] * n[0] + M[3 * i + 1] * n[1] + M[3 * i + 2] * n[2];
+        }
     }
 }
+
+const float k_flip_x[9] = {1, 0, 0, 0, -1, 0, 0, 0, -1};   // half a turn round x
 
 // The projection of world points along the light onto the floor.
 void multiply_shadow_matrix(void)
@@ -115,6 +175,23 @@ void multiply_shadow_matrix(void)
     glMultMatrixf(m);
 }
 
+// Draws an array of triangles (positions, with normals when stride is 6).
+void draw_triangles(const std::vector<float> &v, int stride)
+{
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_SECONDARY_COLOR_ARRAY,
+                         GL_FOG_COORD_ARRAY, GL_EDGE_FLAG_ARRAY, GL_INDEX_ARRAY})
+        glDisableClientState(array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride * (GLsizei)sizeof(float), v.data());
+    if (stride == 6) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, stride * (GLsizei)sizeof(float), v.data() + 3);
+    }
+    glDrawArrays(GL_TRIANGLES, 0, (GLsizei)(v.size() / stride));
+    glPopClientAttrib();
+}
+
 void flush_shadow_batch(void)
 {
     if (g_shadow_batch.empty())
@@ -122,19 +199,61 @@ void flush_shadow_batch(void)
     glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
     glPushMatrix();
     multiply_shadow_matrix();
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_SECONDARY_COLOR_ARRAY,
-                         GL_FOG_COORD_ARRAY, GL_EDGE_FLAG_ARRAY, GL_INDEX_ARRAY})
-        glDisableClientState(array);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, g_shadow_batch.data());
-    glDrawArrays(GL_TRIANGLES, 0, (GLsizei)(g_shadow_batch.size() / 3));
-    glPopClientAttrib();
+    draw_triangles(g_shadow_batch, 3);
     glPopMatrix();
     g_shadow_batch.clear();
 }
 
-bool batching_shadows(int kind) { return kind == DRAW_SHADOW && g_shadow_pass; }
+// In an opaque pass the material is set only when the colour changes:
+// every material call makes the driver validate its lighting again.
+void apply_material(const float *c)
+{
+    if (g_opaque_pass && g_material_known && c[0] == g_material[0] && c[1] == g_material[1] &&
+        c[2] == g_material[2] && c[3] == g_material[3])
+        return;
+    set_material(c[0], c[1], c[2], c[3]);
+    for (int k = 0; k < 4; k++)
+        g_material[k] = c[k];
+    g_material_known = g_opaque_pass;
+}
+
+void flush_lit_batch(void)
+{
+    if (g_lit_batch.empty())
+        return;
+    apply_material(g_lit_colour);
+    draw_triangles(g_lit_batch, 6);
+    g_lit_batch.clear();
+}
+
+// Shapes of a shadow pass go to its array; opaque, plainly lit shapes of an
+// opaque pass to the lit array (drawn first when the colour changes). Any
+// other shape draws the lit array first, to keep the drawing order.
+enum { DRAW_NOW, BATCH_SHADOW, BATCH_LIT };
+int batch_for(int kind)
+{
+    if (kind == DRAW_SHADOW && g_shadow_pass)
+        return BATCH_SHADOW;
+    const float *c = current_color();
+    if (g_opaque_pass && kind != DRAW_SHADOW && kind != DRAW_ALPHA && c[3] >= 1) {
+        if (!g_lit_batch.empty() &&
+            (c[0] != g_lit_colour[0] || c[1] != g_lit_colour[1] || c[2] != g_lit_colour[2]))
+            flush_lit_batch();
+        for (int k = 0; k < 4; k++)
+            g_lit_colour[k] = c[k];
+        return BATCH_LIT;
+    }
+    flush_lit_batch();
+    return DRAW_NOW;
+}
+
+void batch_mesh(int batch, int mesh, const Placement &at)
+{
+    if (batch == BATCH_SHADOW)
+        place_mesh(g_shadow_batch, mesh, at, false);
+    else
+        place_mesh(g_lit_batch, mesh, at, true);
+}
 
 // A unit cube centred on the origin, one normal per face.
 void emit_cube(void)
@@ -279,15 +398,7 @@ void begin_kind(int kind)
     }
     glPushMatrix();
     const float *c = current_color();
-    // In an opaque pass the material is set only when the colour changes:
-    // every material call makes the driver validate its lighting again.
-    if (!(g_opaque_pass && g_material_known && c[0] == g_material[0] && c[1] == g_material[1] &&
-          c[2] == g_material[2] && c[3] == g_material[3])) {
-        set_material(c[0], c[1], c[2], c[3]);
-        for (int k = 0; k < 4; k++)
-            g_material[k] = c[k];
-        g_material_known = g_opaque_pass;
-    }
+    apply_material(c);
     // See-through shapes blend without writing depth; opaque ones skip the
     // blending the frame leaves on (once for an opaque pass). Attribute
     // pushes are kept to the first kind: they make the driver check all its
@@ -365,12 +476,15 @@ void opaque_pass_end(void)
 {
     if (!g_opaque_pass)
         return;
+    flush_lit_batch();
     glEnable(GL_BLEND);
     g_opaque_pass = false;
     g_material_known = false;
 }
 
 void shapes_forget_material(void) { g_material_known = false; }
+
+void shapes_flush(void) { flush_lit_batch(); }
 
 void gl_set_color(float r, float g, float b, float a)
 {
@@ -400,8 +514,8 @@ void render_box(const float *pos, const float *R, const float *sides, int kind)
 {
     if (!g_lists)
         return;
-    if (batching_shadows(kind)) {
-        batch_shadow(MESH_BOX, pos, R, sides, false, 0);
+    if (const int batch = batch_for(kind)) {
+        batch_mesh(batch, MESH_BOX, {pos, R, {sides[0], sides[1], sides[2]}, nullptr, 0});
         return;
     }
     begin_kind(kind);
@@ -437,13 +551,13 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
 {
     if (!g_lists)
         return;
-    if (kind == DRAW_ALPHA) {
-        render_facing_disc(pos, radius);
+    if (const int batch = batch_for(kind)) {
+        const int mesh = batch == BATCH_SHADOW ? MESH_SPHERE_COARSE : MESH_SPHERE;
+        batch_mesh(batch, mesh, {pos, R, {radius, radius, radius}, nullptr, 0});
         return;
     }
-    if (batching_shadows(kind)) {
-        const float scale[3] = {radius, radius, radius};
-        batch_shadow(MESH_SPHERE_COARSE, pos, R, scale, false, 0);
+    if (kind == DRAW_ALPHA) {
+        render_facing_disc(pos, radius);
         return;
     }
     begin_kind(kind);
@@ -457,11 +571,10 @@ void render_capsule(const float *pos, const float *R, float length, float radius
 {
     if (!g_lists)
         return;
-    if (batching_shadows(kind)) {
-        const float tube[3] = {radius, radius, length}, cap[3] = {radius, radius, radius};
-        batch_shadow(MESH_CYLINDER, pos, R, tube, false, 0);
-        batch_shadow(MESH_HEMISPHERE, pos, R, cap, false, 0.5f * length);
-        batch_shadow(MESH_HEMISPHERE, pos, R, cap, true, -0.5f * length);
+    if (const int batch = batch_for(kind)) {
+        batch_mesh(batch, MESH_CYLINDER, {pos, R, {radius, radius, length}, nullptr, 0});
+        batch_mesh(batch, MESH_HEMISPHERE, {pos, R, {radius, radius, radius}, nullptr, 0.5f * length});
+        batch_mesh(batch, MESH_HEMISPHERE, {pos, R, {radius, radius, radius}, k_flip_x, -0.5f * length});
         return;
     }
     begin_kind(kind);
@@ -480,10 +593,51 @@ void render_capsule(const float *pos, const float *R, float length, float radius
     end_kind();
 }
 
+// The turn of the list's +z onto the axis (rows), as the drawing below
+// makes it with glRotatef; the identity for a null axis.
+static void turn_onto_axis(const float *axis, float *m)
+{
+    const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    float u[3] = {0, 0, 1}, angle = 0;
+    if (len > 0) {
+        const float z = axis[2] / len;
+        const float h = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1]);
+        if (std::fabs(axis[0]) + std::fabs(axis[1]) > 1e-6f) {
+            angle = std::acos(z < -1 ? -1 : z > 1 ? 1 : z);
+            u[0] = -axis[1] / h;
+            u[1] = axis[0] / h;
+            u[2] = 0;
+        } else if (z < 0) {
+            angle = (float)M_PI;
+            u[0] = 1;
+            u[2] = 0;
+        }
+    }
+    const float c = std::cos(angle), s = std::sin(angle), t = 1 - c;
+    const float rows[9] = {u[0] * u[0] * t + c, u[0] * u[1] * t - u[2] * s, u[0] * u[2] * t + u[1] * s,
+                           u[1] * u[0] * t + u[2] * s, u[1] * u[1] * t + c, u[1] * u[2] * t - u[0] * s,
+                           u[2] * u[0] * t - u[1] * s, u[2] * u[1] * t + u[0] * s, u[2] * u[2] * t + c};
+    for (int k = 0; k < 9; k++)
+        m[k] = rows[k];
+}
+
 void render_hemisphere(const float *pos, const float *R, float radius, const float *axis, int kind)
 {
     if (!g_lists)
         return;
+    // Drawn without culling: the inside shows through the open cut.
+    if (const int batch = batch_for(kind)) {
+        float turn[9], disc_turn[9];
+        turn_onto_axis(axis, turn);
+        batch_mesh(batch, MESH_HEMISPHERE_BOTH, {pos, R, {radius, radius, radius}, turn, 0});
+        if (kind == DRAW_AXIS_SIDE) {
+            for (int i = 0; i < 3; i++)
+                for (int j = 0; j < 3; j++)
+                    disc_turn[3 * i + j] = turn[3 * i + j] * k_flip_x[4 * j];
+            batch_mesh(batch, MESH_DISC_BOTH, {pos, R, {radius, radius, 1}, disc_turn, 0});
+        }
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     // The list's +z turned onto the axis; its open side faces the other half.
@@ -549,6 +703,7 @@ void shapes_free(void)
         glDeleteLists(g_lists, LIST_COUNT);
     g_lists = 0;
     g_shadow_batch.clear();
+    g_lit_batch.clear();
     for (GLuint &t : g_textures) {
         if (t)
             glDeleteTextures(1, &t);
