@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "render/color_state.h"
@@ -24,62 +25,70 @@ bool g_opaque_pass;
 float g_material[4];        // the colour the material was last set from, in an opaque pass
 bool g_material_known;
 
-// The unit meshes of the lists as triangles, position and normal per
-// vertex, outward-facing. The "both" meshes hold every triangle twice, once
-// each way round: drawn with culling they show what the one-sided mesh shows
-// without culling (the inside of a half sphere).
+// The unit meshes of the lists as indexed triangles, position and normal
+// per vertex, outward-facing (shared vertices are lit once). The "both"
+// meshes hold every triangle twice, once each way round: drawn with culling
+// they show what the one-sided mesh shows without culling (the inside of a
+// half sphere).
 enum {
     MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_HEMISPHERE_BOTH, MESH_DISC_BOTH,
     MESH_BOX, MESH_COUNT
 };
-std::vector<float> g_unit[MESH_COUNT];
-// A shadow pass gathers its shapes as world-space triangles (positions) and
-// draws them in one call at its end: they share one colour and one state,
-// and one draw per shape costs the driver far more than the vertices do.
-std::vector<float> g_shadow_batch;
-// An opaque pass gathers its plain lit shapes the same way (positions and
-// normals), drawn whenever the colour changes or another drawer is to draw.
-std::vector<float> g_lit_batch;
+struct Mesh {
+    std::vector<float> v;           // x y z nx ny nz
+    std::vector<unsigned> index;
+};
+Mesh g_unit[MESH_COUNT];
+// A shadow pass gathers its shapes as world-space triangles and draws them
+// in one call at its end: they share one colour and one state, and one draw
+// per shape costs the driver far more than the vertices do. An opaque pass
+// gathers its plain lit shapes the same way, drawn whenever the colour
+// changes or another drawer is to draw.
+Mesh g_shadow_batch, g_lit_batch;
 float g_lit_colour[4];
 
-void add_triangle(std::vector<float> &out, const float *a, const float *b, const float *c, bool both)
+void add_triangle(Mesh &m, unsigned a, unsigned b, unsigned c, bool both)
 {
-    const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const float *pa = &m.v[6 * a], *pb = &m.v[6 * b], *pc = &m.v[6 * c];
+    const float u[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
+    const float w[3] = {pc[0] - pa[0], pc[1] - pa[1], pc[2] - pa[2]};
+    const float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
     if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] < 1e-12f)
         return;     // a pole's empty corner
     float outward = 0;
     for (int k = 0; k < 3; k++)
-        outward += n[k] * (a[3 + k] + b[3 + k] + c[3 + k]);
-    const float *second = outward < 0 ? c : b, *third = outward < 0 ? b : c;
-    for (const float *p : {a, second, third})
-        out.insert(out.end(), p, p + 6);
+        outward += n[k] * (pa[3 + k] + pb[3 + k] + pc[3 + k]);
+    if (outward < 0)
+        std::swap(b, c);
+    m.index.insert(m.index.end(), {a, b, c});
     if (both)
-        for (const float *p : {a, third, second})
-            out.insert(out.end(), p, p + 6);
+        m.index.insert(m.index.end(), {a, c, b});
 }
 
 // Quads between the vertices point(i, j) of a rows x cols grid, cut along
 // the diagonal the driver cuts the lists' quad strips along (the shading
 // across a quad follows it).
-template <class Point> void add_grid(std::vector<float> &out, int rows, int cols, bool both, Point point)
+template <class Point> void add_grid(Mesh &m, int rows, int cols, bool both, Point point)
 {
-    for (int i = 0; i < rows; i++)
-        for (int j = 0; j < cols; j++) {
-            float a[6], b[6], c[6], d[6];
-            point(i, j, a);
-            point(i + 1, j, b);
-            point(i + 1, j + 1, c);
-            point(i, j + 1, d);
-            add_triangle(out, a, b, d, both);
-            add_triangle(out, b, c, d, both);
+    const unsigned first = (unsigned)(m.v.size() / 6), across = (unsigned)cols + 1;
+    for (int i = 0; i <= rows; i++)
+        for (int j = 0; j <= cols; j++) {
+            float p[6];
+            point(i, j, p);
+            m.v.insert(m.v.end(), p, p + 6);
+        }
+    for (unsigned i = 0; i < (unsigned)rows; i++)
+        for (unsigned j = 0; j < (unsigned)cols; j++) {
+            const unsigned a = first + i * across + j, b = a + across, c = b + 1, d = a + 1;
+            add_triangle(m, a, b, d, both);
+            add_triangle(m, b, c, d, both);
         }
 }
 
 // The quadric's sphere: stacks from +z, slices from +y towards +x.
-void add_sphere(std::vector<float> &out, int slices, int stacks)
+void add_sphere(Mesh &m, int slices, int stacks)
 {
-    add_grid(out, stacks, slices, false, [slices, stacks](int i, int j, float *p) {
+    add_grid(m, stacks, slices, false, [slices, stacks](int i, int j, float *p) {
         const double rho = i * M_PI / stacks, theta = j * 2 * M_PI / slices;
         p[0] = p[3] = (float)(std::sin(rho) * std::sin(theta));
         p[1] = p[4] = (float)(std::sin(rho) * std::cos(theta));
@@ -87,9 +96,9 @@ void add_sphere(std::vector<float> &out, int slices, int stacks)
     });
 }
 
-void add_hemisphere(std::vector<float> &out, bool both)
+void add_hemisphere(Mesh &m, bool both)
 {
-    add_grid(out, 6, 16, both, [](int i, int j, float *p) {
+    add_grid(m, 6, 16, both, [](int i, int j, float *p) {
         const float a = (float)(i * M_PI / 2 / 6), b = (float)(j * 2 * M_PI / 16);
         p[0] = p[3] = std::cos(a) * std::cos(b);
         p[1] = p[4] = std::cos(a) * std::sin(b);
@@ -99,7 +108,7 @@ void add_hemisphere(std::vector<float> &out, bool both)
 
 void make_unit_meshes(void)
 {
-    if (!g_unit[MESH_BOX].empty())
+    if (!g_unit[MESH_BOX].v.empty())
         return;
     add_sphere(g_unit[MESH_SPHERE_COARSE], 8, 6);
     add_sphere(g_unit[MESH_SPHERE], 16, 12);
@@ -112,11 +121,13 @@ void make_unit_meshes(void)
     });
     add_hemisphere(g_unit[MESH_HEMISPHERE], false);
     add_hemisphere(g_unit[MESH_HEMISPHERE_BOTH], true);
-    for (int i = 0; i < 24; i++) {
-        const float a0 = (float)(i * M_PI / 12), a1 = (float)((i + 1) * M_PI / 12);
-        const float c[6] = {0, 0, 0, 0, 0, 1}, p0[6] = {std::sin(a0), std::cos(a0), 0, 0, 0, 1},
-                    p1[6] = {std::sin(a1), std::cos(a1), 0, 0, 0, 1};
-        add_triangle(g_unit[MESH_DISC_BOTH], c, p0, p1, true);
+    Mesh &disc = g_unit[MESH_DISC_BOTH];
+    disc.v = {0, 0, 0, 0, 0, 1};
+    for (int i = 0; i <= 24; i++) {
+        const float a = (float)(i * M_PI / 12);
+        disc.v.insert(disc.v.end(), {std::sin(a), std::cos(a), 0, 0, 0, 1});
+        if (i > 0)
+            add_triangle(disc, 0, (unsigned)i, (unsigned)i + 1, true);
     }
     for (int axis = 0; axis < 3; axis++)
         for (float side : {-0.5f, 0.5f})
@@ -138,9 +149,9 @@ struct Placement {
     float lift;
 };
 
-// Appends the placed mesh to out: positions only, or positions and normals
-// (unnormalised: GL_NORMALIZE is on in the scene).
-void place_mesh(std::vector<float> &out, int mesh, const Placement &at, bool normals)
+// Appends the placed mesh to out (normals unnormalised: GL_NORMALIZE is on
+// in the scene).
+void place_mesh(Mesh &out, int mesh, const Placement &at)
 {
     make_unit_meshes();
     float M[9];         // R times turn
@@ -150,19 +161,22 @@ void place_mesh(std::vector<float> &out, int mesh, const Placement &at, bool nor
                                          at.R[4 * i + 2] * at.turn[6 + j]
                                    : at.R[4 * i + j];
     const float lift[3] = {at.R[2] * at.lift, at.R[6] * at.lift, at.R[10] * at.lift};
-    const std::vector<float> &m = g_unit[mesh];
-    const size_t stride = normals ? 6 : 3, at_end = out.size();
-    out.resize(at_end + m.size() / 6 * stride);
-    float *o = &out[at_end];
-    for (size_t k = 0; k < m.size(); k += 6, o += stride) {
-        const float l[3] = {at.scale[0] * m[k], at.scale[1] * m[k + 1], at.scale[2] * m[k + 2]};
-        const float n[3] = {m[k + 3] / at.scale[0], m[k + 4] / at.scale[1], m[k + 5] / at.scale[2]};
+    const Mesh &m = g_unit[mesh];
+    const size_t first_v = out.v.size(), first_i = out.index.size();
+    const unsigned base = (unsigned)(first_v / 6);
+    out.v.resize(first_v + m.v.size());
+    float *o = &out.v[first_v];
+    for (size_t k = 0; k < m.v.size(); k += 6, o += 6) {
+        const float l[3] = {at.scale[0] * m.v[k], at.scale[1] * m.v[k + 1], at.scale[2] * m.v[k + 2]};
+        const float n[3] = {m.v[k + 3] / at.scale[0], m.v[k + 4] / at.scale[1], m.v[k + 5] / at.scale[2]};
         for (int i = 0; i < 3; i++) {
             o[i] = M[3 * i] * l[0] + M[3 * i + 1] * l[1] + M[3 * i + 2] * l[2] + lift[i] + at.pos[i];
-            if (normals)
-                o[3 + i] = M[3 * i] * n[0] + M[3 * i + 1] * n[1] + M[3 * i + 2] * n[2];
+            o[3 + i] = M[3 * i] * n[0] + M[3 * i + 1] * n[1] + M[3 * i + 2] * n[2];
         }
     }
+    out.index.resize(first_i + m.index.size());
+    for (size_t k = 0; k < m.index.size(); k++)
+        out.index[first_i + k] = base + m.index[k];
 }
 
 const float k_flip_x[9] = {1, 0, 0, 0, -1, 0, 0, 0, -1};   // half a turn round x
@@ -175,33 +189,35 @@ void multiply_shadow_matrix(void)
     glMultMatrixf(m);
 }
 
-// Draws an array of triangles (positions, with normals when stride is 6).
-void draw_triangles(const std::vector<float> &v, int stride)
+// Draws the gathered triangles, with their normals when lit, and empties them.
+void draw_mesh(Mesh &m, bool lit)
 {
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_SECONDARY_COLOR_ARRAY,
                          GL_FOG_COORD_ARRAY, GL_EDGE_FLAG_ARRAY, GL_INDEX_ARRAY})
         glDisableClientState(array);
+    const GLsizei stride = 6 * sizeof(float);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride * (GLsizei)sizeof(float), v.data());
-    if (stride == 6) {
+    glVertexPointer(3, GL_FLOAT, stride, m.v.data());
+    if (lit) {
         glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, stride * (GLsizei)sizeof(float), v.data() + 3);
+        glNormalPointer(GL_FLOAT, stride, m.v.data() + 3);
     }
-    glDrawArrays(GL_TRIANGLES, 0, (GLsizei)(v.size() / stride));
+    glDrawElements(GL_TRIANGLES, (GLsizei)m.index.size(), GL_UNSIGNED_INT, m.index.data());
     glPopClientAttrib();
+    m.v.clear();
+    m.index.clear();
 }
 
 void flush_shadow_batch(void)
 {
-    if (g_shadow_batch.empty())
+    if (g_shadow_batch.index.empty())
         return;
     glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
     glPushMatrix();
     multiply_shadow_matrix();
-    draw_triangles(g_shadow_batch, 3);
+    draw_mesh(g_shadow_batch, false);
     glPopMatrix();
-    g_shadow_batch.clear();
 }
 
 // In an opaque pass the material is set only when the colour changes:
@@ -219,11 +235,10 @@ void apply_material(const float *c)
 
 void flush_lit_batch(void)
 {
-    if (g_lit_batch.empty())
+    if (g_lit_batch.index.empty())
         return;
     apply_material(g_lit_colour);
-    draw_triangles(g_lit_batch, 6);
-    g_lit_batch.clear();
+    draw_mesh(g_lit_batch, true);
 }
 
 // Shapes of a shadow pass go to its array; opaque, plainly lit shapes of an
@@ -236,7 +251,7 @@ int batch_for(int kind)
         return BATCH_SHADOW;
     const float *c = current_color();
     if (g_opaque_pass && kind != DRAW_SHADOW && kind != DRAW_ALPHA && c[3] >= 1) {
-        if (!g_lit_batch.empty() &&
+        if (!g_lit_batch.index.empty() &&
             (c[0] != g_lit_colour[0] || c[1] != g_lit_colour[1] || c[2] != g_lit_colour[2]))
             flush_lit_batch();
         for (int k = 0; k < 4; k++)
@@ -249,10 +264,7 @@ int batch_for(int kind)
 
 void batch_mesh(int batch, int mesh, const Placement &at)
 {
-    if (batch == BATCH_SHADOW)
-        place_mesh(g_shadow_batch, mesh, at, false);
-    else
-        place_mesh(g_lit_batch, mesh, at, true);
+    place_mesh(batch == BATCH_SHADOW ? g_shadow_batch : g_lit_batch, mesh, at);
 }
 
 // A unit cube centred on the origin, one normal per face.
@@ -702,8 +714,8 @@ void shapes_free(void)
     if (g_lists)
         glDeleteLists(g_lists, LIST_COUNT);
     g_lists = 0;
-    g_shadow_batch.clear();
-    g_lit_batch.clear();
+    g_shadow_batch = Mesh();
+    g_lit_batch = Mesh();
     for (GLuint &t : g_textures) {
         if (t)
             glDeleteTextures(1, &t);
