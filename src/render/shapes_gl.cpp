@@ -237,6 +237,9 @@ void flush_lit_batch(void)
 {
     if (g_lit_batch.index.empty())
         return;
+    // Set even when it seems current: a drawer between may have changed it,
+    // and a run costs one material, not one per shape.
+    g_material_known = false;
     apply_material(g_lit_colour);
     draw_mesh(g_lit_batch, true);
 }
