@@ -16,21 +16,16 @@
 // each shape must come out as it does drawn on its own.
 namespace {
 
-std::vector<unsigned char> draw_lit(const std::function<void()> &shape, bool pass, bool shadow)
+// The window after the shape drawn alone, or inside the pass of its kind.
+std::vector<unsigned char> draw(const std::function<void()> &shape, int kind, bool pass)
 {
-    glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (shadow && pass)
-        shadow_pass_begin();
-    else if (pass)
-        opaque_pass_begin();
+    if (pass)
+        kind == DRAW_SHADOW ? shadow_pass_begin() : opaque_pass_begin();
     shape();
-    if (shadow && pass)
-        shadow_pass_end();
-    else if (pass)
-        opaque_pass_end();
+    if (pass)
+        kind == DRAW_SHADOW ? shadow_pass_end() : opaque_pass_end();
     std::vector<unsigned char> px(128 * 128 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, 128, 128, GL_RGB, GL_UNSIGNED_BYTE, px.data());
     return px;
 }
@@ -52,6 +47,7 @@ TEST(ShapeBatch, GatheredShapesLookAsDrawnOneByOne)
     shapes_set_light(light);
     for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE, GL_DEPTH_TEST, GL_CULL_FACE})
         glEnable(cap);
+    glClearColor(1, 1, 1, 1);
     const float pos[3] = {0.2f, -0.1f, 0.9f}, sides[3] = {1.2f, 0.6f, 0.9f}, axis[3] = {0.5f, -0.7f, 0.4f};
     const float R[12] = {0.8f, -0.6f, 0, 0, 0.48f, 0.64f, -0.6f, 0, 0.36f, 0.48f, 0.8f, 0};   // a turn
     const std::function<void(int)> shapes[] = {
@@ -65,8 +61,7 @@ TEST(ShapeBatch, GatheredShapesLookAsDrawnOneByOne)
         for (size_t s = 0; s < sizeof shapes / sizeof shapes[0]; s++) {
             gl_set_color(0.8f, 0.3f, 0.1f, 1);
             const auto shape = [&] { shapes[s](kind); };
-            const std::vector<unsigned char> alone = draw_lit(shape, false, kind == DRAW_SHADOW);
-            const std::vector<unsigned char> gathered = draw_lit(shape, true, kind == DRAW_SHADOW);
+            const std::vector<unsigned char> alone = draw(shape, kind, false), gathered = draw(shape, kind, true);
             int inked = 0, off = 0;     // off: edge pixels may round the other way
             for (size_t k = 0; k < alone.size(); k++) {
                 inked += alone[k] < 200;
