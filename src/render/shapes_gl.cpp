@@ -22,6 +22,7 @@ bool g_attrib_pushed;
 bool g_blend_dropped;       // this shape turned the frame's blending off
 bool g_shadow_pass;
 bool g_opaque_pass;
+bool g_see_through_pass;
 float g_material[4];        // the colour the material was last set from, in an opaque pass
 bool g_material_known;
 
@@ -240,22 +241,32 @@ void flush_lit_batch(void)
     // Set even when it seems current: a drawer between may have changed it,
     // and a run costs one material, not one per shape.
     g_material_known = false;
+    const bool see_through = g_lit_colour[3] < 1;
+    if (see_through) {     // blended, writing no depth, as one such shape alone
+        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glDepthMask(GL_FALSE);
+    }
     apply_material(g_lit_colour);
     draw_mesh(g_lit_batch, true);
+    if (see_through)
+        glPopAttrib();
 }
 
-// Shapes of a shadow pass go to its array; opaque, plainly lit shapes of an
-// opaque pass to the lit array (drawn first when the colour changes). Any
-// other shape draws the lit array first, to keep the drawing order.
+// Shapes of a shadow pass go to its array; plainly lit shapes, opaque ones
+// of an opaque pass and see-through ones of a see-through pass, to the lit
+// array (drawn first when the colour changes). Any other shape draws the
+// lit array first, to keep the drawing order.
 enum { DRAW_NOW, BATCH_SHADOW, BATCH_LIT };
 int batch_for(int kind)
 {
     if (kind == DRAW_SHADOW && g_shadow_pass)
         return BATCH_SHADOW;
     const float *c = current_color();
-    if (g_opaque_pass && kind != DRAW_SHADOW && kind != DRAW_ALPHA && c[3] >= 1) {
-        if (!g_lit_batch.index.empty() &&
-            (c[0] != g_lit_colour[0] || c[1] != g_lit_colour[1] || c[2] != g_lit_colour[2]))
+    const bool lit = kind != DRAW_SHADOW && kind != DRAW_ALPHA;
+    if (lit && ((g_opaque_pass && c[3] >= 1) || (g_see_through_pass && c[3] < 1))) {
+        if (!g_lit_batch.index.empty() && (c[0] != g_lit_colour[0] || c[1] != g_lit_colour[1] ||
+                                           c[2] != g_lit_colour[2] || c[3] != g_lit_colour[3]))
             flush_lit_batch();
         for (int k = 0; k < 4; k++)
             g_lit_colour[k] = c[k];
@@ -495,6 +506,14 @@ void opaque_pass_end(void)
     glEnable(GL_BLEND);
     g_opaque_pass = false;
     g_material_known = false;
+}
+
+void see_through_pass_begin(void) { g_see_through_pass = true; }
+
+void see_through_pass_end(void)
+{
+    flush_lit_batch();
+    g_see_through_pass = false;
 }
 
 void shapes_forget_material(void) { g_material_known = false; }

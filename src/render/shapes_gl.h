@@ -33,6 +33,10 @@ void shadow_pass_end(void);
 void opaque_pass_begin(void);
 void opaque_pass_end(void);
 void shapes_flush(void);
+// A run of see-through shapes (the ghosts) gathered the same way, each
+// colour run blended in one call; opaque ones among them draw alone.
+void see_through_pass_begin(void);
+void see_through_pass_end(void);
 void shapes_forget_material(void);
 // The clear colour (alpha 0); shadows are darkened from it.
 void set_clear_color(float r, float g, float b);

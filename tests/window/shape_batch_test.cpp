@@ -12,19 +12,25 @@
 #include "render/shapes_gl.h"
 #include "window/gl_context.h"
 
-// The shadow and opaque passes gather their shapes and draw them together:
+// The shadow, opaque and see-through passes gather their shapes and draw them together:
 // each shape must come out as it does drawn on its own.
 namespace {
 
-// The window after the shape drawn alone, or inside the pass of its kind.
-std::vector<unsigned char> draw(const std::function<void()> &shape, int kind, bool pass)
+// The window after the shape drawn alone, or inside the pass of its kind
+// (shadow, opaque, see-through).
+std::vector<unsigned char> draw(const std::function<void()> &shape, int kind, float alpha, bool pass)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl_set_color(0.8f, 0.3f, 0.1f, alpha);
+    void (*const begin)(void) = kind == DRAW_SHADOW ? shadow_pass_begin : alpha < 1 ? see_through_pass_begin
+                                                                                    : opaque_pass_begin;
+    void (*const end)(void) = kind == DRAW_SHADOW ? shadow_pass_end : alpha < 1 ? see_through_pass_end
+                                                                                : opaque_pass_end;
     if (pass)
-        kind == DRAW_SHADOW ? shadow_pass_begin() : opaque_pass_begin();
+        begin();
     shape();
     if (pass)
-        kind == DRAW_SHADOW ? shadow_pass_end() : opaque_pass_end();
+        end();
     std::vector<unsigned char> px(128 * 128 * 3);
     glReadPixels(0, 0, 128, 128, GL_RGB, GL_UNSIGNED_BYTE, px.data());
     return px;
@@ -57,18 +63,18 @@ TEST(ShapeBatch, GatheredShapesLookAsDrawnOneByOne)
         [&](int kind) { render_hemisphere(pos, R, 0.8f, axis, kind == DRAW_SHADOW ? kind : DRAW_AXIS_SIDE); },
         [&](int kind) { render_hemisphere(pos, R, 0.8f, axis, kind == DRAW_SHADOW ? kind : DRAW_OPPOSITE); },
     };
-    for (int kind : {DRAW_NORMAL, DRAW_SHADOW})
+    const struct { int kind; float alpha; } passes[] = {{DRAW_NORMAL, 1}, {DRAW_NORMAL, 0.5f}, {DRAW_SHADOW, 1}};
+    for (auto p : passes)
         for (size_t s = 0; s < sizeof shapes / sizeof shapes[0]; s++) {
-            gl_set_color(0.8f, 0.3f, 0.1f, 1);
-            const auto shape = [&] { shapes[s](kind); };
-            const std::vector<unsigned char> alone = draw(shape, kind, false), gathered = draw(shape, kind, true);
+            const auto shape = [&] { shapes[s](p.kind); };
+            const auto alone = draw(shape, p.kind, p.alpha, false), gathered = draw(shape, p.kind, p.alpha, true);
             int inked = 0, off = 0;     // off: edge pixels may round the other way
             for (size_t k = 0; k < alone.size(); k++) {
                 inked += alone[k] < 200;
                 off += std::abs(alone[k] - gathered[k]) > 6;
             }
-            EXPECT_GT(inked, 300) << "kind " << kind << " shape " << s;
-            EXPECT_LT(off, 12) << "kind " << kind << " shape " << s;
+            EXPECT_GT(inked, 300) << "kind " << p.kind << " alpha " << p.alpha << " shape " << s;
+            EXPECT_LT(off, 12) << "kind " << p.kind << " alpha " << p.alpha << " shape " << s;
         }
     shapes_free();
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();
