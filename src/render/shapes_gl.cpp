@@ -42,9 +42,9 @@ struct Mesh {
 Mesh g_unit[MESH_COUNT];
 // A shadow pass gathers its shapes as world-space triangles and draws them
 // in one call at its end: they share one colour and one state, and one draw
-// per shape costs the driver far more than the vertices do. An opaque pass
-// gathers its plain lit shapes the same way, drawn whenever the colour
-// changes or another drawer is to draw.
+// per shape costs the driver far more than the vertices do. Opaque and
+// see-through passes gather their plain lit shapes the same way, drawn
+// whenever the colour changes or another drawer is to draw.
 Mesh g_shadow_batch, g_lit_batch;
 float g_lit_colour[4];
 
@@ -264,7 +264,10 @@ int batch_for(int kind)
         return BATCH_SHADOW;
     const float *c = current_color();
     const bool lit = kind != DRAW_SHADOW && kind != DRAW_ALPHA;
-    if (lit && ((g_opaque_pass && c[3] >= 1) || (g_see_through_pass && c[3] < 1))) {
+    // Blended, a two-sided mesh is right only with culling on (unblended, the
+    // depth test hides the second side).
+    const bool see_through = g_see_through_pass && c[3] < 1 && glIsEnabled(GL_CULL_FACE);
+    if (lit && ((g_opaque_pass && c[3] >= 1) || see_through)) {
         if (!g_lit_batch.index.empty() && (c[0] != g_lit_colour[0] || c[1] != g_lit_colour[1] ||
                                            c[2] != g_lit_colour[2] || c[3] != g_lit_colour[3]))
             flush_lit_batch();
