@@ -93,7 +93,10 @@ int main(int argc, char **argv)
     camera_defaults();
     menu_set_state(0);
     const int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
-    SDL_Init(SDL_INIT_VIDEO);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "no display: %s\n", SDL_GetError());
+        return 1;
+    }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     if (!SDL_SetVideoMode(w, h, 0, SDL_OPENGL) || glewInit() != GLEW_OK) {
         fprintf(stderr, "no GL window\n");

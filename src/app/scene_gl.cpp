@@ -192,6 +192,7 @@ static void draw_ghosts(WorldState *w)
     const float alpha = ghost_alpha(w);
     const int n = fighter_count();
     const int sel = get_game_globals()->selected_player;
+    see_through_pass_begin();
     for (int i = 0; i < n; i++) {
         Player *g = get_player(n + i);
         if (!g || g->hidden || (w->ghost_mode == 1 && i != sel))
@@ -200,6 +201,7 @@ static void draw_ghosts(WorldState *w)
         draw_joint_geoms(n + i, g->colour, DRAW_NORMAL, alpha);
     }
     draw_ghost_env_objects(DRAW_NORMAL, alpha);
+    see_through_pass_end();
 }
 
 // The free camera's keyframes: the one at this frame larger.

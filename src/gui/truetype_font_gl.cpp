@@ -15,11 +15,21 @@
 
 namespace {
 
+// Glyphs are packed into atlas pages, one texture each, in shelves: a
+// string then draws as one batch of quads per page it uses.
+enum { PAGE_SIZE = 512, PAGE_PAD = 1 };
+
 struct Glyph {
-    GLuint texture;
-    int w, h;           // texture size (the rendered surface)
+    int page;           // -1: nothing to draw (space, or not renderable)
+    int w, h;           // the rendered surface's size
+    float s0, t0, s1, t1;
     int advance;
     int xoff, yoff;     // from the pen and the line's top to the surface
+};
+
+struct Page {
+    GLuint texture;
+    int shelf_y, shelf_h, pen_x;    // the open shelf and where it is filled to
 };
 
 struct FontSlot {
@@ -27,18 +37,66 @@ struct FontSlot {
     int size;
     TTF_Font *font;
     std::unordered_map<uint16_t, Glyph> glyphs;
+    std::vector<Page> pages;
 };
 
 FontSlot g_fonts[MARKUP_FONTS] = {
-    {"data/fonts/DejaVuSans.ttf", 13, nullptr, {}},
-    {"data/fonts/DejaVuSans-Bold.ttf", 26, nullptr, {}},
-    {"data/fonts/DejaVuSansMono.ttf", 12, nullptr, {}},
+    {"data/fonts/DejaVuSans.ttf", 13, nullptr, {}, {}},
+    {"data/fonts/DejaVuSans-Bold.ttf", 26, nullptr, {}, {}},
+    {"data/fonts/DejaVuSansMono.ttf", 12, nullptr, {}, {}},
 };
 
 FontSlot *slot(int font) { return &g_fonts[(font >= 1 && font <= MARKUP_FONTS ? font : 1) - 1]; }
 
-// The glyph of a character, rendered on first use; null when the font has
-// none and cannot render it.
+// A new, fully transparent white page.
+Page new_page(void)
+{
+    Page p = {0, 0, 0, 0};
+    GLint was = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &was);
+    std::vector<unsigned char> clear((size_t)PAGE_SIZE * PAGE_SIZE * 4, 255);
+    for (size_t i = 3; i < clear.size(); i += 4)
+        clear[i] = 0;
+    glGenTextures(1, &p.texture);
+    glBindTexture(GL_TEXTURE_2D, p.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, PAGE_SIZE, PAGE_SIZE, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear.data());
+    glBindTexture(GL_TEXTURE_2D, (GLuint)was);
+    return p;
+}
+
+// A place for a w x h glyph (with padding) on the font's last page, or on
+// a new one; the page's index, -1 when the glyph is larger than a page.
+int place(FontSlot *f, int w, int h, int *x, int *y)
+{
+    const int pw = w + PAGE_PAD, ph = h + PAGE_PAD;
+    if (pw > PAGE_SIZE || ph > PAGE_SIZE)
+        return -1;
+    if (!f->pages.empty()) {
+        Page &p = f->pages.back();
+        if (p.pen_x + pw > PAGE_SIZE) {         // the shelf is full: open the next
+            p.shelf_y += p.shelf_h;
+            p.shelf_h = p.pen_x = 0;
+        }
+        if (p.shelf_y + ph > PAGE_SIZE)
+            f->pages.push_back(new_page());
+    } else {
+        f->pages.push_back(new_page());
+    }
+    Page &p = f->pages.back();
+    *x = p.pen_x;
+    *y = p.shelf_y;
+    p.pen_x += pw;
+    p.shelf_h = ph > p.shelf_h ? ph : p.shelf_h;
+    return (int)f->pages.size() - 1;
+}
+
+// The glyph of a character, rendered into the font's atlas on first use;
+// null when the font is not open.
 const Glyph *get_glyph(int font, uint16_t ch)
 {
     FontSlot *f = slot(font);
@@ -47,7 +105,7 @@ const Glyph *get_glyph(int font, uint16_t ch)
     auto it = f->glyphs.find(ch);
     if (it != f->glyphs.end())
         return &it->second;
-    Glyph g = {0, 0, 0, 0, 0, 0};
+    Glyph g = {-1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     int minx = 0, maxx, miny, maxy = 0;
     if (TTF_GlyphMetrics(f->font, ch, &minx, &maxx, &miny, &maxy, &g.advance) != 0)
         g.advance = 0;
@@ -58,21 +116,29 @@ const Glyph *get_glyph(int font, uint16_t ch)
     SDL_Surface *s = ch > ' ' ? TTF_RenderGlyph_Blended(f->font, ch, white) : nullptr;
     if (s) {
         SDL_Surface *rgba = SDL_CreateRGBSurface(SDL_SWSURFACE, s->w, s->h, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
-        if (rgba) {
+        int x = 0, y = 0;
+        const int page = rgba ? place(f, rgba->w, rgba->h, &x, &y) : -1;
+        if (page >= 0) {
             SDL_SetAlpha(s, 0, 255);
             SDL_BlitSurface(s, nullptr, rgba, nullptr);
-            glGenTextures(1, &g.texture);
-            glBindTexture(GL_TEXTURE_2D, g.texture);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            GLint was = 0;      // measuring text leaves the caller's texture bound
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &was);
+            glBindTexture(GL_TEXTURE_2D, f->pages[page].texture);
             glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
             glPixelStorei(GL_UNPACK_ROW_LENGTH, rgba->pitch / 4);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, rgba->w, rgba->h, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba->pixels);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, rgba->w, rgba->h, GL_RGBA, GL_UNSIGNED_BYTE, rgba->pixels);
             glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+            glBindTexture(GL_TEXTURE_2D, (GLuint)was);
+            g.page = page;
             g.w = rgba->w;
             g.h = rgba->h;
-            SDL_FreeSurface(rgba);
+            g.s0 = (float)x / PAGE_SIZE;
+            g.t0 = (float)y / PAGE_SIZE;
+            g.s1 = (float)(x + g.w) / PAGE_SIZE;
+            g.t1 = (float)(y + g.h) / PAGE_SIZE;
         }
+        if (rgba)
+            SDL_FreeSurface(rgba);
         SDL_FreeSurface(s);
     }
     return &(f->glyphs[ch] = g);
@@ -108,16 +174,18 @@ int init_font_ttf(void)
 
 void fonts_context_lost(void)
 {
-    for (FontSlot &f : g_fonts)
+    for (FontSlot &f : g_fonts) {
         f.glyphs.clear();
+        f.pages.clear();
+    }
 }
 
 void free_fonts(void)
 {
     for (FontSlot &f : g_fonts) {
-        for (auto &g : f.glyphs)
-            if (g.second.texture)
-                glDeleteTextures(1, &g.second.texture);
+        for (Page &p : f.pages)
+            glDeleteTextures(1, &p.texture);
+        f.pages.clear();
         f.glyphs.clear();
         if (f.font)
             TTF_CloseFont(f.font);
@@ -147,6 +215,9 @@ int text_width(int font, const char *utf8) { return text_width_wide(font, widen(
 
 int draw_text_wide(int font, const uint16_t *text, float x, float y, const float *rgba)
 {
+    // Every glyph is in its atlas before the quads begin (no uploads
+    // between glBegin and glEnd).
+    text_width_wide(font, text);
     MarkupState st;
     markup_start(&st, font);
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
@@ -154,34 +225,45 @@ int draw_text_wide(int font, const uint16_t *text, float x, float y, const float
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     float pen = x;
-    int pos = 0;
+    int pos = 0, colour = -2;
+    GLuint bound = 0;
     for (uint16_t ch; (ch = markup_next(text, &pos, &st));) {
         const Glyph *g = get_glyph(st.font, ch);
         if (!g)
             continue;
-        if (st.colour >= 0) {
-            float rgb[3];
-            get_color_rgb(st.colour, rgb);
-            glColor4f(rgb[0], rgb[1], rgb[2], rgba[3]);
-        } else {
-            glColor4fv(rgba);
-        }
-        if (g->texture) {
+        if (g->page >= 0) {
+            const GLuint tex = slot(st.font)->pages[g->page].texture;
+            if (tex != bound) {
+                if (bound)
+                    glEnd();
+                glBindTexture(GL_TEXTURE_2D, tex);
+                glBegin(GL_QUADS);
+                bound = tex;
+            }
+            if (st.colour != colour) {
+                if (st.colour >= 0) {
+                    float rgb[3];
+                    get_color_rgb(st.colour, rgb);
+                    glColor4f(rgb[0], rgb[1], rgb[2], rgba[3]);
+                } else {
+                    glColor4fv(rgba);
+                }
+                colour = st.colour;
+            }
             const float gx = pen + g->xoff, gy = y + g->yoff;
-            glBindTexture(GL_TEXTURE_2D, g->texture);
-            glBegin(GL_QUADS);
-            glTexCoord2f(0, 0);
+            glTexCoord2f(g->s0, g->t0);
             glVertex2f(gx, gy);
-            glTexCoord2f(1, 0);
+            glTexCoord2f(g->s1, g->t0);
             glVertex2f(gx + g->w, gy);
-            glTexCoord2f(1, 1);
+            glTexCoord2f(g->s1, g->t1);
             glVertex2f(gx + g->w, gy + g->h);
-            glTexCoord2f(0, 1);
+            glTexCoord2f(g->s0, g->t1);
             glVertex2f(gx, gy + g->h);
-            glEnd();
         }
         pen += g->advance;
     }
+    if (bound)
+        glEnd();
     glPopAttrib();
     return (int)(pen - x);
 }

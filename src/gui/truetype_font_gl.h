@@ -1,7 +1,8 @@
 // The TrueType text layer that draws all 2D text: three fonts through
 // SDL_ttf (data/fonts, DejaVu from Debian's fonts-dejavu-core), each glyph
-// rendered once into an OpenGL texture, and text drawn with the inline
-// markup of text_markup.h. Main thread only, inside push_ortho.
+// rendered once into its font's atlas (512 x 512 texture pages), and text
+// drawn with the inline markup of text_markup.h, one batch of quads per
+// page a string uses. Main thread only, inside push_ortho.
 #pragma once
 #include <cstdint>
 
@@ -9,9 +10,9 @@ enum { FONT_NORMAL = 1, FONT_BIG = 2, FONT_MONO = 3 };
 
 // 0, or non-zero when a font cannot be opened (a message names it).
 int init_font_ttf(void);
-// Deletes every glyph texture and closes the fonts (safe to call twice).
+// Deletes every atlas page and closes the fonts (safe to call twice).
 void free_fonts(void);
-// Forgets the glyph textures without deleting them: the GL context they
+// Forgets the atlas pages without deleting them: the GL context they
 // lived in is gone (a new video mode).
 void fonts_context_lost(void);
 int font_height(int font);

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <cmath>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "render/color_state.h"
@@ -21,8 +22,267 @@ bool g_attrib_pushed;
 bool g_blend_dropped;       // this shape turned the frame's blending off
 bool g_shadow_pass;
 bool g_opaque_pass;
+bool g_see_through_pass;
 float g_material[4];        // the colour the material was last set from, in an opaque pass
 bool g_material_known;
+
+// The unit meshes of the lists as indexed triangles, position and normal
+// per vertex, outward-facing (shared vertices are lit once). The "both"
+// meshes hold every triangle twice, once each way round: drawn with culling
+// they show what the one-sided mesh shows without culling (the inside of a
+// half sphere).
+enum {
+    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_HEMISPHERE_BOTH, MESH_DISC_BOTH,
+    MESH_BOX, MESH_COUNT
+};
+struct Mesh {
+    std::vector<float> v;           // x y z nx ny nz
+    std::vector<unsigned> index;
+};
+Mesh g_unit[MESH_COUNT];
+// A shadow pass gathers its shapes as world-space triangles and draws them
+// in one call at its end: they share one colour and one state, and one draw
+// per shape costs the driver far more than the vertices do. Opaque and
+// see-through passes gather their plain lit shapes the same way, drawn
+// whenever the colour changes or another drawer is to draw.
+Mesh g_shadow_batch, g_lit_batch;
+float g_lit_colour[4];
+
+void add_triangle(Mesh &m, unsigned a, unsigned b, unsigned c, bool both)
+{
+    const float *pa = &m.v[6 * a], *pb = &m.v[6 * b], *pc = &m.v[6 * c];
+    const float u[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
+    const float w[3] = {pc[0] - pa[0], pc[1] - pa[1], pc[2] - pa[2]};
+    const float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+    if (n[0] * n[0] + n[1] * n[1] + n[2] * n[2] < 1e-12f)
+        return;     // a pole's empty corner
+    float outward = 0;
+    for (int k = 0; k < 3; k++)
+        outward += n[k] * (pa[3 + k] + pb[3 + k] + pc[3 + k]);
+    if (outward < 0)
+        std::swap(b, c);
+    m.index.insert(m.index.end(), {a, b, c});
+    if (both)
+        m.index.insert(m.index.end(), {a, c, b});
+}
+
+// Quads between the vertices point(i, j) of a rows x cols grid, cut along
+// the diagonal the driver cuts the lists' quad strips along (the shading
+// across a quad follows it).
+template <class Point> void add_grid(Mesh &m, int rows, int cols, bool both, Point point)
+{
+    const unsigned first = (unsigned)(m.v.size() / 6), across = (unsigned)cols + 1;
+    for (int i = 0; i <= rows; i++)
+        for (int j = 0; j <= cols; j++) {
+            float p[6];
+            point(i, j, p);
+            m.v.insert(m.v.end(), p, p + 6);
+        }
+    for (unsigned i = 0; i < (unsigned)rows; i++)
+        for (unsigned j = 0; j < (unsigned)cols; j++) {
+            const unsigned a = first + i * across + j, b = a + across, c = b + 1, d = a + 1;
+            add_triangle(m, a, b, d, both);
+            add_triangle(m, b, c, d, both);
+        }
+}
+
+// The quadric's sphere: stacks from +z, slices from +y towards +x.
+void add_sphere(Mesh &m, int slices, int stacks)
+{
+    add_grid(m, stacks, slices, false, [slices, stacks](int i, int j, float *p) {
+        const double rho = i * M_PI / stacks, theta = j * 2 * M_PI / slices;
+        p[0] = p[3] = (float)(std::sin(rho) * std::sin(theta));
+        p[1] = p[4] = (float)(std::sin(rho) * std::cos(theta));
+        p[2] = p[5] = (float)std::cos(rho);
+    });
+}
+
+void add_hemisphere(Mesh &m, bool both)
+{
+    add_grid(m, 6, 16, both, [](int i, int j, float *p) {
+        const float a = (float)(i * M_PI / 2 / 6), b = (float)(j * 2 * M_PI / 16);
+        p[0] = p[3] = std::cos(a) * std::cos(b);
+        p[1] = p[4] = std::cos(a) * std::sin(b);
+        p[2] = p[5] = std::sin(a);
+    });
+}
+
+void make_unit_meshes(void)
+{
+    if (!g_unit[MESH_BOX].v.empty())
+        return;
+    add_sphere(g_unit[MESH_SPHERE_COARSE], 8, 6);
+    add_sphere(g_unit[MESH_SPHERE], 16, 12);
+    add_grid(g_unit[MESH_CYLINDER], 1, 20, false, [](int i, int j, float *p) {
+        const double theta = j * 2 * M_PI / 20;
+        p[0] = p[3] = (float)std::sin(theta);
+        p[1] = p[4] = (float)std::cos(theta);
+        p[2] = i - 0.5f;
+        p[5] = 0;
+    });
+    add_hemisphere(g_unit[MESH_HEMISPHERE], false);
+    add_hemisphere(g_unit[MESH_HEMISPHERE_BOTH], true);
+    Mesh &disc = g_unit[MESH_DISC_BOTH];
+    disc.v = {0, 0, 0, 0, 0, 1};
+    for (int i = 0; i <= 24; i++) {
+        const float a = (float)(i * M_PI / 12);
+        disc.v.insert(disc.v.end(), {std::sin(a), std::cos(a), 0, 0, 0, 1});
+        if (i > 0)
+            add_triangle(disc, 0, (unsigned)i, (unsigned)i + 1, true);
+    }
+    for (int axis = 0; axis < 3; axis++)
+        for (float side : {-0.5f, 0.5f})
+            add_grid(g_unit[MESH_BOX], 1, 1, false, [axis, side](int i, int j, float *p) {
+                p[axis] = side;
+                p[(axis + 1) % 3] = i - 0.5f;
+                p[(axis + 2) % 3] = j - 0.5f;
+                p[3 + axis] = side < 0 ? -1.0f : 1.0f;
+                p[3 + (axis + 1) % 3] = p[3 + (axis + 2) % 3] = 0;
+            });
+}
+
+// How a unit mesh is placed: scaled, then turned by the 3x3 rows turn (none
+// when null), raised by lift along z, then posed.
+struct Placement {
+    const float *pos, *R;
+    float scale[3];
+    const float *turn;
+    float lift;
+};
+
+// Appends the placed mesh to out (normals unnormalised: GL_NORMALIZE is on
+// in the scene).
+void place_mesh(Mesh &out, int mesh, const Placement &at)
+{
+    make_unit_meshes();
+    float M[9];         // R times turn
+    for (int i = 0; i < 3; i++)
+        for (int j = 0; j < 3; j++)
+            M[3 * i + j] = at.turn ? at.R[4 * i] * at.turn[j] + at.R[4 * i + 1] * at.turn[3 + j] +
+                                         at.R[4 * i + 2] * at.turn[6 + j]
+                                   : at.R[4 * i + j];
+    const float lift[3] = {at.R[2] * at.lift, at.R[6] * at.lift, at.R[10] * at.lift};
+    const Mesh &m = g_unit[mesh];
+    const size_t first_v = out.v.size(), first_i = out.index.size();
+    const unsigned base = (unsigned)(first_v / 6);
+    out.v.resize(first_v + m.v.size());
+    float *o = &out.v[first_v];
+    for (size_t k = 0; k < m.v.size(); k += 6, o += 6) {
+        const float l[3] = {at.scale[0] * m.v[k], at.scale[1] * m.v[k + 1], at.scale[2] * m.v[k + 2]};
+        const float n[3] = {m.v[k + 3] / at.scale[0], m.v[k + 4] / at.scale[1], m.v[k + 5] / at.scale[2]};
+        for (int i = 0; i < 3; i++) {
+            o[i] = M[3 * i] * l[0] + M[3 * i + 1] * l[1] + M[3 * i + 2] * l[2] + lift[i] + at.pos[i];
+            o[3 + i] = M[3 * i] * n[0] + M[3 * i + 1] * n[1] + M[3 * i + 2] * n[2];
+        }
+    }
+    out.index.resize(first_i + m.index.size());
+    for (size_t k = 0; k < m.index.size(); k++)
+        out.index[first_i + k] = base + m.index[k];
+}
+
+const float k_flip_x[9] = {1, 0, 0, 0, -1, 0, 0, 0, -1};   // half a turn round x
+
+// The projection of world points along the light onto the floor.
+void multiply_shadow_matrix(void)
+{
+    const float lz = std::fabs(g_light[2]) > 1e-3f ? g_light[2] : 1e-3f;
+    const GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, -g_light[0] / lz, -g_light[1] / lz, 0, 0, 0, 0, 0.002f, 1};
+    glMultMatrixf(m);
+}
+
+// Draws the gathered triangles, with their normals when lit, and empties them.
+void draw_mesh(Mesh &m, bool lit)
+{
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_SECONDARY_COLOR_ARRAY,
+                         GL_FOG_COORD_ARRAY, GL_EDGE_FLAG_ARRAY, GL_INDEX_ARRAY})
+        glDisableClientState(array);
+    const GLsizei stride = 6 * sizeof(float);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, m.v.data());
+    if (lit) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, stride, m.v.data() + 3);
+    }
+    glDrawElements(GL_TRIANGLES, (GLsizei)m.index.size(), GL_UNSIGNED_INT, m.index.data());
+    glPopClientAttrib();
+    m.v.clear();
+    m.index.clear();
+}
+
+void flush_shadow_batch(void)
+{
+    if (g_shadow_batch.index.empty())
+        return;
+    glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
+    glPushMatrix();
+    multiply_shadow_matrix();
+    draw_mesh(g_shadow_batch, false);
+    glPopMatrix();
+}
+
+// In an opaque pass the material is set only when the colour changes:
+// every material call makes the driver validate its lighting again.
+void apply_material(const float *c)
+{
+    if (g_opaque_pass && g_material_known && c[0] == g_material[0] && c[1] == g_material[1] &&
+        c[2] == g_material[2] && c[3] == g_material[3])
+        return;
+    set_material(c[0], c[1], c[2], c[3]);
+    for (int k = 0; k < 4; k++)
+        g_material[k] = c[k];
+    g_material_known = g_opaque_pass;
+}
+
+void flush_lit_batch(void)
+{
+    if (g_lit_batch.index.empty())
+        return;
+    // Set even when it seems current: a drawer between may have changed it,
+    // and a run costs one material, not one per shape.
+    g_material_known = false;
+    const bool see_through = g_lit_colour[3] < 1;
+    if (see_through) {     // blended, writing no depth, as one such shape alone
+        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glDepthMask(GL_FALSE);
+    }
+    apply_material(g_lit_colour);
+    draw_mesh(g_lit_batch, true);
+    if (see_through)
+        glPopAttrib();
+}
+
+// Shapes of a shadow pass go to its array; plainly lit shapes, opaque ones
+// of an opaque pass and see-through ones of a see-through pass, to the lit
+// array (drawn first when the colour changes). Any other shape draws the
+// lit array first, to keep the drawing order.
+enum { DRAW_NOW, BATCH_SHADOW, BATCH_LIT };
+int batch_for(int kind)
+{
+    if (kind == DRAW_SHADOW && g_shadow_pass)
+        return BATCH_SHADOW;
+    const float *c = current_color();
+    const bool lit = kind != DRAW_SHADOW && kind != DRAW_ALPHA;
+    // Blended, a two-sided mesh is right only with culling on (unblended, the
+    // depth test hides the second side).
+    const bool see_through = g_see_through_pass && c[3] < 1 && glIsEnabled(GL_CULL_FACE);
+    if (lit && ((g_opaque_pass && c[3] >= 1) || see_through)) {
+        if (!g_lit_batch.index.empty() && (c[0] != g_lit_colour[0] || c[1] != g_lit_colour[1] ||
+                                           c[2] != g_lit_colour[2] || c[3] != g_lit_colour[3]))
+            flush_lit_batch();
+        for (int k = 0; k < 4; k++)
+            g_lit_colour[k] = c[k];
+        return BATCH_LIT;
+    }
+    flush_lit_batch();
+    return DRAW_NOW;
+}
+
+void batch_mesh(int batch, int mesh, const Placement &at)
+{
+    place_mesh(batch == BATCH_SHADOW ? g_shadow_batch : g_lit_batch, mesh, at);
+}
 
 // A unit cube centred on the origin, one normal per face.
 void emit_cube(void)
@@ -161,24 +421,13 @@ void begin_kind(int kind)
             shadow_state();
         else    // the drawers set their own colours between shapes
             glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
-        const float lz = std::fabs(g_light[2]) > 1e-3f ? g_light[2] : 1e-3f;
-        const GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, -g_light[0] / lz, -g_light[1] / lz, 0, 0,
-                               0, 0, 0.002f, 1};
         glPushMatrix();
-        glMultMatrixf(m);
+        multiply_shadow_matrix();
         return;
     }
     glPushMatrix();
     const float *c = current_color();
-    // In an opaque pass the material is set only when the colour changes:
-    // every material call makes the driver validate its lighting again.
-    if (!(g_opaque_pass && g_material_known && c[0] == g_material[0] && c[1] == g_material[1] &&
-          c[2] == g_material[2] && c[3] == g_material[3])) {
-        set_material(c[0], c[1], c[2], c[3]);
-        for (int k = 0; k < 4; k++)
-            g_material[k] = c[k];
-        g_material_known = g_opaque_pass;
-    }
+    apply_material(c);
     // See-through shapes blend without writing depth; opaque ones skip the
     // blending the frame leaves on (once for an opaque pass). Attribute
     // pushes are kept to the first kind: they make the driver check all its
@@ -238,6 +487,7 @@ void shadow_pass_end(void)
 {
     if (!g_shadow_pass)
         return;
+    flush_shadow_batch();
     glPopAttrib();
     g_shadow_pass = false;
 }
@@ -255,12 +505,23 @@ void opaque_pass_end(void)
 {
     if (!g_opaque_pass)
         return;
+    flush_lit_batch();
     glEnable(GL_BLEND);
     g_opaque_pass = false;
     g_material_known = false;
 }
 
+void see_through_pass_begin(void) { g_see_through_pass = true; }
+
+void see_through_pass_end(void)
+{
+    flush_lit_batch();
+    g_see_through_pass = false;
+}
+
 void shapes_forget_material(void) { g_material_known = false; }
+
+void shapes_flush(void) { flush_lit_batch(); }
 
 void gl_set_color(float r, float g, float b, float a)
 {
@@ -290,6 +551,10 @@ void render_box(const float *pos, const float *R, const float *sides, int kind)
 {
     if (!g_lists)
         return;
+    if (const int batch = batch_for(kind)) {
+        batch_mesh(batch, MESH_BOX, {pos, R, {sides[0], sides[1], sides[2]}, nullptr, 0});
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     call_scaled(LIST_BOX, sides[0], sides[1], sides[2]);
@@ -323,6 +588,11 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
 {
     if (!g_lists)
         return;
+    if (const int batch = batch_for(kind)) {
+        const int mesh = batch == BATCH_SHADOW ? MESH_SPHERE_COARSE : MESH_SPHERE;
+        batch_mesh(batch, mesh, {pos, R, {radius, radius, radius}, nullptr, 0});
+        return;
+    }
     if (kind == DRAW_ALPHA) {
         render_facing_disc(pos, radius);
         return;
@@ -338,6 +608,12 @@ void render_capsule(const float *pos, const float *R, float length, float radius
 {
     if (!g_lists)
         return;
+    if (const int batch = batch_for(kind)) {
+        batch_mesh(batch, MESH_CYLINDER, {pos, R, {radius, radius, length}, nullptr, 0});
+        batch_mesh(batch, MESH_HEMISPHERE, {pos, R, {radius, radius, radius}, nullptr, 0.5f * length});
+        batch_mesh(batch, MESH_HEMISPHERE, {pos, R, {radius, radius, radius}, k_flip_x, -0.5f * length});
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     call_scaled(LIST_CYLINDER, radius, radius, length);
@@ -354,10 +630,51 @@ void render_capsule(const float *pos, const float *R, float length, float radius
     end_kind();
 }
 
+// The turn of the list's +z onto the axis (rows), as the drawing below
+// makes it with glRotatef; the identity for a null axis.
+static void turn_onto_axis(const float *axis, float *m)
+{
+    const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    float u[3] = {0, 0, 1}, angle = 0;
+    if (len > 0) {
+        const float z = axis[2] / len;
+        const float h = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1]);
+        if (std::fabs(axis[0]) + std::fabs(axis[1]) > 1e-6f) {
+            angle = std::acos(z < -1 ? -1 : z > 1 ? 1 : z);
+            u[0] = -axis[1] / h;
+            u[1] = axis[0] / h;
+            u[2] = 0;
+        } else if (z < 0) {
+            angle = (float)M_PI;
+            u[0] = 1;
+            u[2] = 0;
+        }
+    }
+    const float c = std::cos(angle), s = std::sin(angle), t = 1 - c;
+    const float rows[9] = {u[0] * u[0] * t + c, u[0] * u[1] * t - u[2] * s, u[0] * u[2] * t + u[1] * s,
+                           u[1] * u[0] * t + u[2] * s, u[1] * u[1] * t + c, u[1] * u[2] * t - u[0] * s,
+                           u[2] * u[0] * t - u[1] * s, u[2] * u[1] * t + u[0] * s, u[2] * u[2] * t + c};
+    for (int k = 0; k < 9; k++)
+        m[k] = rows[k];
+}
+
 void render_hemisphere(const float *pos, const float *R, float radius, const float *axis, int kind)
 {
     if (!g_lists)
         return;
+    // Drawn without culling: the inside shows through the open cut.
+    if (const int batch = batch_for(kind)) {
+        float turn[9], disc_turn[9];
+        turn_onto_axis(axis, turn);
+        batch_mesh(batch, MESH_HEMISPHERE_BOTH, {pos, R, {radius, radius, radius}, turn, 0});
+        if (kind == DRAW_AXIS_SIDE) {
+            for (int i = 0; i < 3; i++)
+                for (int j = 0; j < 3; j++)
+                    disc_turn[3 * i + j] = turn[3 * i + j] * k_flip_x[4 * j];
+            batch_mesh(batch, MESH_DISC_BOTH, {pos, R, {radius, radius, 1}, disc_turn, 0});
+        }
+        return;
+    }
     begin_kind(kind);
     push_pose(pos, R);
     // The list's +z turned onto the axis; its open side faces the other half.
@@ -422,6 +739,8 @@ void shapes_free(void)
     if (g_lists)
         glDeleteLists(g_lists, LIST_COUNT);
     g_lists = 0;
+    g_shadow_batch = Mesh();
+    g_lit_batch = Mesh();
     for (GLuint &t : g_textures) {
         if (t)
             glDeleteTextures(1, &t);

@@ -20,15 +20,23 @@ void gl_apply_color(const float *rgba);
 // The lit material of a colour: ambient 2.5 of it, diffuse 0.425, a grey
 // highlight (colour material off).
 void set_material(float r, float g, float b, float a);
-// A run of kind-4 shapes sharing one state change (the shadow pass).
+// A run of kind-4 shapes sharing one state change, drawn in one call at its
+// end (the shadow pass).
 void shadow_pass_begin(void);
 void shadow_pass_end(void);
 // A run of shapes drawn without the frame's blending (see-through ones
-// still blend), whose material is set only when the colour changes. A
-// drawer inside the run that sets materials or colour material itself
-// calls shapes_forget_material after.
+// still blend), whose material is set only when the colour changes; its
+// plain lit shapes are gathered and drawn in one call per colour run. A
+// drawer inside the run that draws by itself calls shapes_flush before
+// (the gathered shapes go first) and, when it sets materials or colour
+// material itself, shapes_forget_material after.
 void opaque_pass_begin(void);
 void opaque_pass_end(void);
+void shapes_flush(void);
+// A run of see-through shapes (the ghosts) gathered the same way, each
+// colour run blended in one call; opaque ones among them draw alone.
+void see_through_pass_begin(void);
+void see_through_pass_end(void);
 void shapes_forget_material(void);
 // The clear colour (alpha 0); shadows are darkened from it.
 void set_clear_color(float r, float g, float b);

@@ -148,6 +148,7 @@ void cut_disc(const float *axis, float radius, const Texture *color)
 void lit_pass(const Shape &s, const Texture *color, const Texture *bump, bool shiny, const float *clip_axis,
               bool close_cut)
 {
+    shapes_flush();
     const float *c = gl_current_color();
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT |
                  GL_TRANSFORM_BIT | GL_CURRENT_BIT);
