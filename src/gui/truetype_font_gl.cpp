@@ -190,3 +190,11 @@ int draw_text(int font, const char *utf8, float x, float y, const float *rgba)
 {
     return draw_text_wide(font, widen(utf8).data(), x, y, rgba);
 }
+
+void font_texture_names(std::vector<unsigned> *out)
+{
+    for (const FontSlot &f : g_fonts)
+        for (const auto &g : f.glyphs)
+            if (g.second.texture)
+                out->push_back(g.second.texture);
+}

@@ -331,6 +331,14 @@ TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
         unsigned chat[4];
         chat_cache_names(chat);
         textures.insert(textures.end(), {chat[0], chat[1], normalisation_cube_map_id()});
+        const size_t before = textures.size();
+        font_texture_names(&textures);      // the glyphs the HUD's text made
+        ASSERT_GT(textures.size(), before);
+        if (BumpMesh *bump = bump_primitive(BUMP_SPHERE)) {
+            const float at[3] = {0, 0, 1}, turn[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}, size[3] = {1, 1, 1};
+            bump_mesh_draw_sphere(bump, at, turn, size, 0, 0);
+            textures.push_back(bump_constant_texture_id());
+        }
         renderbuffers.push_back(chat[2]);
         framebuffers.push_back(chat[3]);
     }
