@@ -253,30 +253,32 @@ TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
     }
 }
 
-// The corner figures: each fighter's template figure in its colour in its
-// top corner, over the frame.
-TEST(Renderer, CornerFiguresInTheFightersColours)
+// In a network game each fighter's template figure turns in its colour in
+// its top corner over the frame; in single play the corners hold only text.
+TEST(Renderer, CornerFiguresInTheFightersColoursInNetworkGames)
 {
     GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
-    m.frame();
-    draw_player_corner_figures(m.w, m.h, 0);
-    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
-    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    option_set(OPT_AVATAR, 1);
     const int side = m.h / 4;
-    for (int f = 0; f < 2; f++) {
-        float colour[3];
-        get_color_rgb(get_player(f)->colour, colour);
-        int count = 0;
-        for (int y = 0; y < side; y++)
-            for (int x = 0; x < side; x++) {
-                float at[3];
-                if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && same_hue(at, colour) &&
-                    std::fabs(at[0] - at[2]) > 0.3f)
-                    count++;
-            }
-        EXPECT_GT(count, side * side / 50) << "fighter " << f;
+    int count[2][2] = {};
+    for (int network : {1, 0}) {
+        get_game_globals()->network_mode = network;
+        const std::vector<unsigned char> px = m.frame();
+        for (int f = 0; f < 2; f++) {
+            float colour[3];
+            get_color_rgb(get_player(f)->colour, colour);
+            for (int y = 0; y < side; y++)
+                for (int x = 0; x < side; x++) {
+                    float at[3];
+                    if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && same_hue(at, colour) &&
+                        std::fabs(at[0] - at[2]) > 0.3f)
+                        count[network][f]++;
+                }
+        }
     }
+    for (int f = 0; f < 2; f++)
+        EXPECT_GT(count[1][f], count[0][f] + side * side / 50) << "fighter " << f;
 }
 
 // A mod's environment object shows in its own colour where it projects.
