@@ -17,6 +17,7 @@
 #include "game/blood.h"
 #include "net/records/custom_record.h"
 #include "script/script_context.h"
+#include "script/script_draw_functions.h"
 #include "game/env_objects.h"
 #include "game/game_resets.h"
 #include "game/match_rules.h"
@@ -25,6 +26,7 @@
 #include "game/joints.h"
 #include "game/turn_control.h"
 #include "gui/services/menu_state.h"
+#include "gui/boxed_text_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "particles/particles_draw_gl.h"
 #include "render/bump_mesh_gl.h"
@@ -400,6 +402,58 @@ TEST(Renderer, ScriptTexturesAndPlayerTexturesReachTheRenderer)
     apply_customs_all_players(0);
     EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[0]));
     EXPECT_FALSE(texture_is_loaded(&fighter_textures(1)->body[0]));
+}
+
+// The script's drawing functions reach the renderer: each leaves pixels of
+// the current colour where it draws; the gradients fill the fighters'
+// textures for entries that exist.
+TEST(Renderer, ScriptDrawingFunctionsDrawAndFillGradients)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    script_set_boxed_text_hook(render_boxed_text);
+    lua_State *L = get_script_ctx()->L;
+    struct Case { const char *code; bool flat; int x0, y0, x1, y1, least; } cases[] = {
+        {"draw_disk(100, 100, 10, 30, 24, 2, 0, 180)", true, 100, 70, 130, 130, 300},
+        {"draw_disk(100, 100, 0, 30, 24, 1, 180, 180)", true, 100, 70, 130, 130, 0},
+        {"draw_boxed_text('Wrapped words in a box', 10, 200, 60, 80, 16)", true, 10, 200, 70, 280, 20},
+        {"draw_vako(0, 0, 1)", false, 0, 0, 640, 480, 2000},
+    };
+    for (const Case &c : cases) {
+        const std::vector<unsigned char> before = m.frame();
+        if (c.flat)
+            push_ortho();
+        gl_set_color(0, 1, 0, 1);
+        ASSERT_EQ(luaL_dostring(L, c.code), 0) << c.code;
+        if (c.flat)
+            pop_ortho();
+        std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+        glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        int green = 0, green_before = 0;
+        for (int y = c.y0; y < c.y1; y++)
+            for (int x = c.x0; x < c.x1; x++) {
+                float at[3], was[3];
+                if (m.pixel(px, x, y, at) && m.pixel(before, x, y, was)) {
+                    green += at[1] > 0.5f && at[0] + at[2] < 0.4f * at[1];
+                    green_before += was[1] > 0.5f && was[0] + was[2] < 0.4f * was[1];
+                }
+            }
+        EXPECT_EQ(green_before, 0) << c.code;
+        if (c.least)
+            EXPECT_GT(green, c.least) << c.code;
+        else
+            EXPECT_EQ(green, 0) << c.code;
+    }
+    ASSERT_EQ(luaL_dostring(L, "a = set_gradient_color(0, 4, 1, 0, 0, 0, 0, 1) "
+                               "b = set_gradient_color(0, 21, 1, 0, 0, 0, 0, 1) c = get_head_info(1, 0, 1, 0, 1, 1, 1)"), 0);
+    for (auto [name, want] : {std::pair<const char *, int>{"a", 0}, {"b", 1}, {"c", 1}}) {
+        lua_getglobal(L, name);
+        EXPECT_EQ(lua_tointeger(L, -1), want) << name;
+        lua_pop(L, 1);
+    }
+    EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[4]));
+    EXPECT_TRUE(texture_is_loaded(&fighter_textures(1)->gradient));
+    script_set_boxed_text_hook(nullptr);
 }
 
 TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
