@@ -493,6 +493,16 @@ void render_triangle(const float *pos, const float *R, const float *a, const flo
     glPopAttrib();
 }
 
+// The colour part of set_material, which may change between glBegin and
+// glEnd.
+static void material_colour(const float *c)
+{
+    const GLfloat ambient[4] = {2.5f * c[0], 2.5f * c[1], 2.5f * c[2], 1};
+    const GLfloat diffuse[4] = {0.425f * c[0], 0.425f * c[1], 0.425f * c[2], c[3]};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+}
+
 void render_cylinder(const float *pos, const float *R, float length, float radius)
 {
     // The rim: (1, 0) turned by 15 degrees at each step.
@@ -528,10 +538,10 @@ void render_cylinder(const float *pos, const float *R, float length, float radiu
         for (int i = 0; i < 25; i++) {
             const bool darker = i == 1 || i == 13;
             if (darker)
-                set_material(dark[0], dark[1], dark[2], dark[3]);
+                material_colour(dark);
             glVertex3f(radius * rim[i][0], turn * radius * rim[i][1], z);
             if (darker)
-                set_material(col[0], col[1], col[2], col[3]);
+                material_colour(col);
         }
         glEnd();
     }

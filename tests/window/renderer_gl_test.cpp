@@ -32,6 +32,7 @@
 #include "render/bump_mesh_gl.h"
 #include "render/chat_cache.h"
 #include "render/color_table.h"
+#include "render/deferred_shapes_gl.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
 #include "render/fighter_textures.h"
@@ -454,6 +455,51 @@ TEST(Renderer, ScriptDrawingFunctionsDrawAndFillGradients)
     EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[4]));
     EXPECT_TRUE(texture_is_loaded(&fighter_textures(1)->gradient));
     script_set_boxed_text_hook(nullptr);
+}
+
+// The posed drawers and a deferred record draw at once in their colour at
+// their point over the frame; a record of an unknown kind draws nothing.
+TEST(Renderer, PosedDrawersAndDeferredRecordsDrawInTheirColour)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    static const float p[3] = {0, 0, 3.2f}, turn[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    static float a[3], b[3], c[3];      // a triangle round p facing the eye
+    m.frame();
+    const float *eye = get_camera()->eye;
+    float d[3] = {eye[0] - p[0], eye[1] - p[1], eye[2] - p[2]}, u[3] = {-d[1], d[0], 0}, v[3];
+    const float ld = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]), lu = std::hypot(u[0], u[1]);
+    for (int k = 0; k < 3; k++) {
+        d[k] /= ld;
+        u[k] /= lu;
+    }
+    v[0] = d[1] * u[2] - d[2] * u[1]; v[1] = d[2] * u[0] - d[0] * u[2]; v[2] = d[0] * u[1] - d[1] * u[0];
+    for (int k = 0; k < 3; k++) {
+        a[k] = -0.3f * u[k] - 0.3f * v[k];
+        b[k] = 0.3f * u[k] - 0.3f * v[k];
+        c[k] = 0.4f * v[k];
+    }
+    struct Case { void (*draw)(); bool drawn; } cases[] = {
+        {[] { render_cylinder(p, turn, 0.4f, 0.2f); }, true},
+        {[] { render_triangle(p, turn, a, b, c, 1); }, true},
+        {[] { DeferredShape r = deferred_shape_make(); r.kind = DEFERRED_SPHERE; memcpy(r.pos, p, sizeof p);
+              memcpy(r.rot, turn, sizeof turn); r.sizes[0] = 0.3f; r.color[1] = r.color[3] = 1;
+              deferred_shape_add(r); deferred_shape_draw_all(deferred_shape_draw); }, true},
+        {[] { DeferredShape r = deferred_shape_make(); r.kind = 9; r.color[1] = r.color[3] = 1;
+              deferred_shape_draw(&r); }, false},
+    };
+    double s[3];
+    ASSERT_EQ(world_to_screen(p[0], p[1], p[2], s), 0);
+    for (const Case &k : cases) {
+        m.frame();
+        gl_set_color(0, 1, 0, 1);
+        k.draw();
+        std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+        glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        float at[3];
+        ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], at));
+        EXPECT_EQ(at[1] > 0.2f && at[0] + at[2] < 0.5f * at[1], k.drawn) << at[0] << " " << at[1] << " " << at[2];
+    }
 }
 
 TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
