@@ -49,13 +49,14 @@ static void hud_draw_turn_timer(int width)
         return;
     const float y = (float)(12 + 2 * font_height(FONT_NORMAL));
     draw_text(FONT_NORMAL, text, (float)(width / 2 - text_width(FONT_NORMAL, text) / 2), y, k_black);
-    // The part of the turn still to run, as a pie left of the text.
+    // The part of the turn still to run, as a pie left of the text, from
+    // twelve o'clock clockwise (window y runs down).
     const int length = rules_nominal_turn_length();
     if (!w->game_over && length > 0) {
         const float r = font_height(FONT_NORMAL) * 0.5f, left = w->frames_left < length ? w->frames_left : length;
         gl_set_color(k_black[0], k_black[1], k_black[2], 0.6f);
-        render_disk((float)(width / 2 - text_width(FONT_NORMAL, text) / 2) - 2 * r, y + r, 0, r, 24, 1, 0,
-                    360.0f * left / length, 0);
+        render_disk((float)(width / 2 - text_width(FONT_NORMAL, text) / 2) - 2 * r, y + r, 0, r, 24, 1, 180,
+                    -360.0f * left / length, 0);
     }
 }
 
