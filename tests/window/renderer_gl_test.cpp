@@ -464,21 +464,11 @@ TEST(Renderer, PosedDrawersAndDeferredRecordsDrawInTheirColour)
     GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     static const float p[3] = {0, 0, 3.2f}, turn[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
-    static float a[3], b[3], c[3];      // a triangle round p facing the eye
     m.frame();
-    const float *eye = get_camera()->eye;
-    float d[3] = {eye[0] - p[0], eye[1] - p[1], eye[2] - p[2]}, u[3] = {-d[1], d[0], 0}, v[3];
-    const float ld = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]), lu = std::hypot(u[0], u[1]);
-    for (int k = 0; k < 3; k++) {
-        d[k] /= ld;
-        u[k] /= lu;
-    }
-    v[0] = d[1] * u[2] - d[2] * u[1]; v[1] = d[2] * u[0] - d[0] * u[2]; v[2] = d[0] * u[1] - d[1] * u[0];
-    for (int k = 0; k < 3; k++) {
-        a[k] = -0.3f * u[k] - 0.3f * v[k];
-        b[k] = 0.3f * u[k] - 0.3f * v[k];
-        c[k] = 0.4f * v[k];
-    }
+    const float *eye = get_camera()->eye;     // a triangle round p, upright, facing the eye
+    const float dx = eye[0] - p[0], dy = eye[1] - p[1], l = std::hypot(dx, dy);
+    static float a[3], b[3], c[3] = {0, 0, 0.4f};
+    a[0] = 0.3f * dy / l; a[1] = -0.3f * dx / l; b[0] = -a[0]; b[1] = -a[1];
     struct Case { void (*draw)(); bool drawn; } cases[] = {
         {[] { render_cylinder(p, turn, 0.4f, 0.2f); }, true},
         {[] { render_triangle(p, turn, a, b, c, 1); }, true},
