@@ -9,7 +9,6 @@
 #include "app/base/options.h"
 #include "render/color_state.h"
 #include "render/fighter_look.h"
-#include "render/texture.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // capsule, hemisphere), the current colour they take their material from,
 // the planar floor shadow of kind 4 and the display lists they draw with.
 #pragma once
+#include "render/texture.h"
 
 // Pose: a position and a 3x4 rotation (the physics engine's layout).
 void render_box(const float *pos, const float *R, const float *sides, int kind);
@@ -68,7 +69,6 @@ void render_disk(float x, float y, float inner, float outer, int slices, int loo
 // A flat ring between the radii at the point, unlit in the current colour,
 // optionally textured (the texture repeating 16 times round); the slice,
 // loop and angle arguments are not used: the ring is always whole.
-struct Texture;
 void draw_ring_3d(const float *pos, float ra, float rb, int slices, int loops, float start, float sweep,
                   int additive, const Texture *tex);
 // The projection for small 3D figures over the frame: the modelview pushed
