@@ -253,9 +253,8 @@ void draw_frame(int arg)
     }
     fire_hook_draw3d(get_script_ctx());
     // The HUD's figures draw without the shader path; the flag goes back to
-    // what it was, not to the option.
-    // In a network game the fighters turn as small figures in the top
-    // corners, about a turn every 7.2 seconds.
+    // what it was, not to the option. In a network game the fighters turn
+    // as small figures in the top corners, a turn every 7.2 seconds.
     if (option_get(OPT_AVATAR)) {
         const int saved = shaders_active();
         set_shaders_active(0);
