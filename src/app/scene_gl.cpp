@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "app/base/clock.h"
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
@@ -57,13 +58,11 @@ void gl_init_state(void)
     get_camera()->fov = get_camera()->fov > 0 ? get_camera()->fov : 50.0f;
 }
 
-static void place_camera(int width, int height)
+// The camera's projection has the window's aspect (the options' size).
+static void place_camera(void)
 {
     const CameraState *cam = get_camera();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(cam->fov, height > 0 ? (double)width / height : 1.0, 0.1, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
+    camera_set_fov(cam->fov);
     glLoadIdentity();
     gluLookAt(cam->eye[0], cam->eye[1], cam->eye[2], cam->look[0], cam->look[1], cam->look[2], 0, 0, 1);
     float light[4];
@@ -98,7 +97,7 @@ void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
     glEnable(GL_BLEND);
-    place_camera(width, height);
+    place_camera();
     g_suppress_3d = 0;
     if (cb && cb->tick)
         cb->tick(arg);
@@ -239,7 +238,7 @@ void draw_frame(int arg)
         return;
     }
     camera_update(w, 0.97f);
-    place_camera(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
+    place_camera();
     set_render_view_mode(get_view_mode());
     const int replay = get_game_globals()->replay_mode != 0;
     draw_floor();
@@ -279,10 +278,17 @@ void draw_frame(int arg)
         return;
     }
     // The HUD's figures draw without the shader path; the flag goes back to
-    // what it was, not to the option.
+    // what it was, not to the option. In a network game the fighters turn
+    // as small figures in the top corners, a turn every 7.2 seconds.
     if (option_get(OPT_AVATAR)) {
         const int saved = shaders_active();
         set_shaders_active(0);
+        if (get_game_globals()->network_mode != 0) {
+            push_square_perspective();
+            draw_player_corner_figures(option_get(OPT_WIDTH), option_get(OPT_HEIGHT),
+                                       (float)(clock_ms() / 20 % 360));
+            pop_perspective();
+        }
         set_shaders_active(saved);
     }
     glDisable(GL_LIGHTING);

@@ -23,6 +23,7 @@
 #include "app/window_hooks.h"
 #include "game/game_resets.h"
 #include "game/turn_control.h"
+#include "gui/boxed_text_gl.h"
 #include "gui/gui_manager_gl.h"
 #include "gui/menu_overlay_gl.h"
 #include "gui/truetype_font_gl.h"
@@ -31,6 +32,7 @@
 #include "gui/services/menu_state.h"
 #include "net/records/custom_record.h"
 #include "render/graphics_gl.h"
+#include "script/script_draw_functions.h"
 #include "script/script_hooks.h"
 #include "script/script_world_functions.h"
 
@@ -366,6 +368,7 @@ int run_window(MainLoopCallbacks *cb)
     clock_set_source(sdl_clock);
     gl_init_state();
     graphics_set_font_hooks(init_font_ttf, free_fonts);
+    script_set_boxed_text_hook(render_boxed_text);
     init_graphics();
     chat_update_layout(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
     make_gui();

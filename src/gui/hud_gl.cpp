@@ -7,6 +7,7 @@
 #include "app/base/options.h"
 #include "game/game_state.h"
 #include "game/joints.h"
+#include "game/match_rules.h"
 #include "game/turn_control.h"
 #include "gui/services/centerprint.h"
 #include "gui/services/chat_log.h"
@@ -16,6 +17,7 @@
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "render/color_table.h"
+#include "render/shapes_gl.h"
 
 static const float k_black[4] = {0.1f, 0.1f, 0.1f, 1.0f};
 
@@ -48,8 +50,17 @@ static void hud_draw_turn_timer(int width)
         snprintf(text, sizeof text, "turn: %d", w->frames_left);
     else
         return;
-    draw_text(FONT_NORMAL, text, (float)(width / 2 - text_width(FONT_NORMAL, text) / 2),
-              (float)(12 + 2 * font_height(FONT_NORMAL)), k_black);
+    const float y = (float)(12 + 2 * font_height(FONT_NORMAL));
+    draw_text(FONT_NORMAL, text, (float)(width / 2 - text_width(FONT_NORMAL, text) / 2), y, k_black);
+    // The part of the turn still to run, as a pie left of the text, from
+    // twelve o'clock clockwise (window y runs down).
+    const int length = rules_nominal_turn_length();
+    if (!w->game_over && length > 0) {
+        const float r = font_height(FONT_NORMAL) * 0.5f, left = w->frames_left < length ? w->frames_left : length;
+        gl_set_color(k_black[0], k_black[1], k_black[2], 0.6f);
+        render_disk((float)(width / 2 - text_width(FONT_NORMAL, text) / 2) - 2 * r, y + r, 0, r, 24, 1, 180,
+                    -360.0f * left / length, 0);
+    }
 }
 
 // The joint under the pointer (or clicked) and its state.

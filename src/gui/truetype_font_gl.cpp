@@ -272,3 +272,11 @@ int draw_text(int font, const char *utf8, float x, float y, const float *rgba)
 {
     return draw_text_wide(font, widen(utf8).data(), x, y, rgba);
 }
+
+void font_texture_names(std::vector<unsigned> *out)
+{
+    for (const FontSlot &f : g_fonts)
+        for (const Page &p : f.pages)
+            if (p.texture)
+                out->push_back(p.texture);
+}

@@ -5,6 +5,7 @@
 // page a string uses. Main thread only, inside push_ortho.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 enum { FONT_NORMAL = 1, FONT_BIG = 2, FONT_MONO = 3 };
 
@@ -23,3 +24,5 @@ int text_width(int font, const char *utf8);
 // colour rows replace the colour. Returns the width drawn.
 int draw_text_wide(int font, const uint16_t *text, float x, float y, const float *rgba);
 int draw_text(int font, const char *utf8, float x, float y, const float *rgba);
+// Appends the GL names of the glyph textures alive now (for leak checks).
+void font_texture_names(std::vector<unsigned> *out);

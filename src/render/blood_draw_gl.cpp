@@ -10,7 +10,7 @@
 // the drops (the rows of the modelview rotation).
 static float g_right[3] = {1, 0, 0}, g_up[3] = {0, 0, 1};
 
-void blood_sprite_begin(void)
+void blood_state_begin(void)
 {
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -18,11 +18,17 @@ void blood_sprite_begin(void)
         g_right[k] = m[k * 4];
         g_up[k] = m[k * 4 + 1];
     }
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_LIGHTING);
+}
+
+void blood_sprite_begin(void)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
+    blood_state_begin();
+    glDisable(GL_CULL_FACE);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.5f);
     glEnable(GL_TEXTURE_2D);

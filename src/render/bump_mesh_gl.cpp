@@ -2,8 +2,6 @@
 
 #include "render/bump_mesh_gl.h"
 
-#include <cstdio>
-
 #include "render/color_state.h"
 #include "render/color_table.h"
 
@@ -41,6 +39,7 @@ void normalisation_cube_map_init(void)
 }
 
 unsigned normalisation_cube_map_id(void) { return g_cube_map; }
+unsigned bump_constant_texture_id(void) { return g_constant; }
 
 void bump_textures_free(void)
 {
@@ -95,10 +94,8 @@ static void begin(BumpMesh *m, const float *pos, const float *rot, const float *
     combine_modulate();
 
     glActiveTexture(GL_TEXTURE3);
-    if (g_constant == 0) {
+    if (g_constant == 0)
         glGenTextures(1, &g_constant);
-        printf("gen textures \n");
-    }
     uint8_t texels[16];
     const float *c = current_color();
     for (int i = 0; i < 16; i++)

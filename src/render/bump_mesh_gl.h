@@ -8,6 +8,8 @@ bool normalisation_cube_map_supported(void);
 // fills its six faces.
 void normalisation_cube_map_init(void);
 unsigned normalisation_cube_map_id(void);
+// The constant-colour texture the bump drawers make on first use; 0 before.
+unsigned bump_constant_texture_id(void);
 // Deletes the cube map and the constant-colour texture (the renderer's
 // release, so no GL name outlives it).
 void bump_textures_free(void);

@@ -41,6 +41,24 @@ Texture *ui_texture(int row)
     return g_ui_made && row >= 0 && row < UI_TEXTURE_COUNT ? &g_ui[row] : nullptr;
 }
 
+void draw_ui_texture_2d(int row, int x, int y)
+{
+    if (Texture *t = ui_texture(row))
+        texture_draw_2d(t, x, y);
+}
+
+void draw_ui_texture_scaled(int row, float x, float y, float scale)
+{
+    if (Texture *t = ui_texture(row))
+        texture_draw_quad2d(t, x, y, scale, scale);
+}
+
+void draw_ui_texture_3d(int row, float x, float y, float z, float scale, int multiply)
+{
+    if (Texture *t = ui_texture(row))
+        texture_draw_quad3d(t, x, y, z, scale, multiply);
+}
+
 bool bump_mapping_supported(void) { return g_bump_supported; }
 
 BumpMesh *bump_primitive(int which)

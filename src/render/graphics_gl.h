@@ -26,6 +26,13 @@ void set_shaders_active(int on);
 // or outside start-up and release.
 enum { UI_SPLATT, UI_LOGO, UI_BACKGROUND, UI_HEADER, UI_INDICATOR, UI_AV_SHADOW, UI_TEXTURE_COUNT };
 Texture *ui_texture(int row);
+// An interface texture drawn by the texture drawers: at a 2D point in its
+// own size, as a 2D quad scaled both ways, or as a scaled quad in the
+// scene (multiply: darkens what is behind instead of blending over). A row
+// outside the table draws nothing.
+void draw_ui_texture_2d(int row, int x, int y);
+void draw_ui_texture_scaled(int row, float x, float y, float scale);
+void draw_ui_texture_3d(int row, float x, float y, float z, float scale, int multiply);
 
 // The bump meshes, made at start-up when bump mapping is supported; null
 // otherwise.

@@ -2,12 +2,14 @@
 
 #include <GL/glew.h>
 #include <GL/glu.h>
+#include <cmath>
 
 #include "game/body_template.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "render/color_table.h"
 #include "render/fighter_look.h"
+#include "render/graphics_gl.h"
 #include "render/shapes_gl.h"
 
 static const float k_identity[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
@@ -124,15 +126,9 @@ void draw_player_corner_figures(int width, int height, float angle)
         const Player *p = get_player(i);
         if (!p || !fighter_shown(i))
             continue;
-        glViewport(i == 0 ? 0 : width - side, height - side, side, side);
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        gluPerspective(50, 1, 0.1, 100);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-        gluLookAt(0, -4.5, 1.2, 0, 0, 1.1, 0, 0, 1);
+        const int origin[2] = {i == 0 ? 0 : width - side, 0}, size[2] = {side, side};
+        const float middle[3] = {0, 0, 1.45f};    // half the standing figure's height
+        set_view_from_front(origin, size, middle);
         glRotatef(angle, 0, 0, 1);
         float c[3];
         get_color_rgb(p->colour, c);
@@ -140,10 +136,57 @@ void draw_player_corner_figures(int width, int height, float angle)
         float jp[JOINT_COUNT][3], bp[BODY_COUNT][3];
         template_pose(0, 0, 1, jp, bp);
         draw_pose_figure(jp, bp);
-        glPopMatrix();
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
     }
-    glViewport(0, 0, width, height);
+}
+
+void draw_joint_spin_marker(const float *anchor, const float *R, const float *axis, float phase, float radius)
+{
+    Texture *tex = ui_texture(UI_INDICATOR);
+    const GLfloat pose[16] = {R[0], R[4], R[8], 0, R[1], R[5], R[9], 0, R[2], R[6], R[10], 0,
+                              anchor[0], anchor[1], anchor[2], 1};
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (tex && tex->loaded) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, tex->gl_id);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glPushMatrix();
+    glMultMatrixf(pose);
+    // The hinge axis (in the posed frame) becomes z.
+    const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    if (len > 0) {
+        const float z = axis[2] / len;
+        const float deg = (float)(std::acos(z < -1 ? -1 : z > 1 ? 1 : z) * 180 / M_PI);
+        if (std::fabs(axis[0]) + std::fabs(axis[1]) > 1e-6f)
+            glRotatef(deg, -axis[1], axis[0], 0);
+        else if (z < 0)
+            glRotatef(180, 1, 0, 0);
+    }
+    for (int k = 10; k >= 1; k--) {
+        const float a = (float)((15.0f * k + phase) * M_PI / 180), half = 0.005f * k;
+        glPushMatrix();
+        glTranslatef(radius * std::cos(a), radius * std::sin(a), 0);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        for (int c = 0; c < 3; c++)     // no rotation left: the quad faces the eye
+            for (int r = 0; r < 3; r++)
+                m[c * 4 + r] = c == r ? 1.0f : 0.0f;
+        glLoadMatrixf(m);
+        glColor4f(1, 1, 1, 0.1f * k);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0); glVertex3f(-half, -half, 0);
+        glTexCoord2f(1, 0); glVertex3f(half, -half, 0);
+        glTexCoord2f(1, 1); glVertex3f(half, half, 0);
+        glTexCoord2f(0, 1); glVertex3f(-half, half, 0);
+        glEnd();
+        glPopMatrix();
+    }
+    glPopMatrix();
+    glPopAttrib();
 }

@@ -15,5 +15,11 @@ void draw_pose_figure(const float (*joint_pos)[3], const float (*body_pos)[3]);
 // The default fighter placed at (x, y) on the floor, scaled by size.
 void render_vako(float x, float y, float size);
 // The fighters as small turning figures in the top corners (window size),
-// turned by `angle` degrees.
+// turned by `angle` degrees, each in its own viewport; drawn inside
+// push_square_perspective / pop_perspective, which give the window back.
 void draw_player_corner_figures(int width, int height, float angle);
+// The hover marker of a joint: ten camera-facing quads of the interface
+// texture "indicator" round the hinge axis (in the frame of the rotation)
+// at the radius, from 150 degrees down to 15 plus the phase, shrinking and
+// fading with the angle.
+void draw_joint_spin_marker(const float *anchor, const float *R, const float *axis, float phase, float radius);

@@ -4,6 +4,8 @@
 
 #include "game/game_callbacks.h"
 #include "render/fighter_textures.h"
+#include "render/markers_gl.h"
+#include "render/shapes_gl.h"
 #include "render/texture_slots.h"
 #include "script/script_draw_functions.h"
 
@@ -36,6 +38,8 @@ void render_quad(float x, float y, float width, float height, int slot)
 void render_gl_callbacks_install(int on)
 {
     game_callbacks()->player_textures = on ? player_textures : nullptr;
-    static const ScriptDrawHooks hooks = {texture_slot_acquire, texture_slot_free, render_quad};
+    static const ScriptDrawHooks hooks = {texture_slot_acquire, texture_slot_free,      render_quad,
+                                          render_disk,          render_vako,            get_body_texture_info,
+                                          get_custom_texture_size};
     script_set_draw_hooks(on ? &hooks : nullptr);
 }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/base/options.h"
 #include "render/color_state.h"
 #include "render/fighter_look.h"
 
@@ -762,4 +763,246 @@ void shapes_draw_quad(float half)
 {
     if (g_lists)
         call_scaled(LIST_QUAD, half, half, 1);
+}
+
+// ---- Posed drawers without kinds, and small 3D and 2D utilities ----
+
+// Lighting on, texturing off, the lit material of the current colour,
+// blending for a see-through colour. The caller has pushed the enable,
+// colour-buffer and lighting attributes, so the material the opaque pass
+// keeps comes back with them.
+static void apply_color_material(void)
+{
+    const float *c = current_color();
+    glEnable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    set_material(c[0], c[1], c[2], c[3]);
+    if (c[3] != 1) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+}
+
+static const GLbitfield k_drawer_attribs = GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_LIGHTING_BIT |
+                                           GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT;
+
+void render_triangle(const float *pos, const float *R, const float *a, const float *b, const float *c, int filled)
+{
+    const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+    if (len2 > 0) {
+        const float inv = 1.0f / std::sqrt(len2);
+        for (float &k : n)
+            k *= inv;
+    } else {
+        n[0] = 1; n[1] = n[2] = 0;
+    }
+    glPushAttrib(k_drawer_attribs);
+    apply_color_material();
+    push_pose(pos, R);
+    glBegin(filled ? GL_TRIANGLES : GL_LINE_STRIP);   // open: two edges, c back to a left out
+    glNormal3fv(n);
+    glVertex3fv(a);
+    glVertex3fv(b);
+    glVertex3fv(c);
+    glEnd();
+    glPopMatrix();
+    glPopAttrib();
+}
+
+// The colour part of set_material, which may change between glBegin and
+// glEnd.
+static void material_colour(const float *c)
+{
+    const GLfloat ambient[4] = {2.5f * c[0], 2.5f * c[1], 2.5f * c[2], 1};
+    const GLfloat diffuse[4] = {0.425f * c[0], 0.425f * c[1], 0.425f * c[2], c[3]};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+}
+
+void render_cylinder(const float *pos, const float *R, float length, float radius)
+{
+    // The rim: (1, 0) turned by 15 degrees at each step.
+    float rim[25][2];
+    const float cs = std::cos((float)(M_PI / 12)), sn = std::sin((float)(M_PI / 12));
+    rim[0][0] = 1;
+    rim[0][1] = 0;
+    for (int i = 1; i < 25; i++) {
+        rim[i][0] = rim[i - 1][0] * cs - rim[i - 1][1] * sn;
+        rim[i][1] = rim[i - 1][0] * sn + rim[i - 1][1] * cs;
+    }
+    const float h = length / 2;
+    const float *col = current_color();
+    const float dark[4] = {0.75f * col[0], 0.75f * col[1], 0.75f * col[2], col[3]};
+    glPushAttrib(k_drawer_attribs);
+    apply_color_material();
+    push_pose(pos, R);
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int i = 0; i < 25; i++) {
+        glNormal3f(rim[i][0], rim[i][1], 0);
+        glVertex3f(radius * rim[i][0], radius * rim[i][1], h);
+        glVertex3f(radius * rim[i][0], radius * rim[i][1], -h);
+    }
+    glEnd();
+    glShadeModel(GL_FLAT);
+    // Flat shading takes a fan triangle's colour from its last point: the
+    // points at 15 and 195 degrees darken the wedges that end there.
+    for (int cap = 0; cap < 2; cap++) {
+        const float z = cap == 0 ? h : -h, turn = cap == 0 ? 1.0f : -1.0f;
+        glBegin(GL_TRIANGLE_FAN);
+        glNormal3f(0, 0, turn);
+        glVertex3f(0, 0, z);
+        for (int i = 0; i < 25; i++) {
+            const bool darker = i == 1 || i == 13;
+            if (darker)
+                material_colour(dark);
+            glVertex3f(radius * rim[i][0], turn * radius * rim[i][1], z);
+            if (darker)
+                material_colour(col);
+        }
+        glEnd();
+    }
+    glPopMatrix();
+    glPopAttrib();
+}
+
+// Unlit lines and quads in the current colour.
+static void begin_unlit(void)
+{
+    glPushAttrib(k_drawer_attribs | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glColor4fv(current_color());
+}
+
+void draw_square_outline(float x, float y, float z, int, float, float side)
+{
+    const float h = side / 2;
+    const float corner[4][2] = {{-h, -h}, {h, -h}, {h, h}, {-h, h}};
+    begin_unlit();
+    glBegin(GL_LINES);
+    for (int k = 0; k < 4; k++) {
+        glVertex3f(x + corner[k][0], y + corner[k][1], z);
+        glVertex3f(x + corner[(k + 1) % 4][0], y + corner[(k + 1) % 4][1], z);
+    }
+    glEnd();
+    glPopAttrib();
+}
+
+void draw_line_3d(const float *a, const float *b)
+{
+    begin_unlit();
+    glBegin(GL_LINES);
+    glVertex3fv(a);
+    glVertex3fv(b);
+    glEnd();
+    glPopAttrib();
+}
+
+void render_disk(float x, float y, float inner, float outer, int slices, int loops, float start, float sweep,
+                 int additive)
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(inner) || !std::isfinite(outer) ||
+        !std::isfinite(start) || !std::isfinite(sweep))
+        return;
+    slices = slices < 1 ? 1 : slices > 1024 ? 1024 : slices;
+    loops = loops < 1 ? 1 : loops > 256 ? 256 : loops;
+    begin_unlit();
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    // Angles from +y, turning towards +x, as a partial disk of the quadric.
+    const float a0 = (float)(start * M_PI / 180), da = (float)(sweep * M_PI / 180) / slices;
+    for (int l = 0; l < loops; l++) {
+        const float r0 = inner + (outer - inner) * l / loops, r1 = inner + (outer - inner) * (l + 1) / loops;
+        glBegin(GL_QUAD_STRIP);
+        for (int i = 0; i <= slices; i++) {
+            const float s = std::sin(a0 + i * da), c = std::cos(a0 + i * da);
+            glVertex2f(x + r1 * s, y + r1 * c);
+            glVertex2f(x + r0 * s, y + r0 * c);
+        }
+        glEnd();
+    }
+    glPopAttrib();
+}
+
+void draw_ring_3d(const float *pos, float ra, float rb, int, int, float, float, int additive, const Texture *tex)
+{
+    glPushAttrib(k_drawer_attribs);
+    glDisable(GL_CULL_FACE);
+    glPushMatrix();
+    glTranslatef(pos[0], pos[1], pos[2]);
+    glRotatef(90, 0, 0, 1);
+    glDisable(GL_LIGHTING);
+    glColor4fv(current_color());
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    if (tex && tex->loaded) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, tex->gl_id);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glBegin(GL_QUAD_STRIP);
+    glNormal3f(0, 0, 1);
+    for (int i = 0; i <= 32; i++) {
+        const float t = (float)(i * M_PI / 16), s = std::sin(t), c = std::cos(t);
+        glTexCoord2f(8 * t / (float)M_PI, 1);
+        glVertex3f(ra * s, ra * c, 0);
+        glTexCoord2f(8 * t / (float)M_PI, 0);
+        glVertex3f(rb * s, rb * c, 0);
+    }
+    glEnd();
+    glPopMatrix();
+    glPopAttrib();
+}
+
+// ---- Projections ----
+
+static float g_fov = 50;
+
+static void set_projection(float fov, float aspect)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fov, aspect, 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+static float window_aspect(void)
+{
+    const int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
+    return w > 0 && h > 0 ? (float)w / (float)h : 1.0f;
+}
+
+void push_square_perspective(void)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    set_projection(50, 1);
+}
+
+void pop_perspective(void)
+{
+    set_projection(g_fov, window_aspect());
+    glPopMatrix();
+    glViewport(0, 0, option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
+}
+
+void camera_set_fov(float fov)
+{
+    if (std::isfinite(fov) && fov > 0 && fov < 180)
+        g_fov = fov;
+    set_projection(g_fov, window_aspect());
+}
+
+void set_view_from_front(const int *origin, const int *size, const float *point)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(point[0], point[1] - 3, point[2], point[0], point[1], point[2], 0, 0, 1);
+    glViewport(origin[0], option_get(OPT_HEIGHT) - origin[1] - size[1], size[0], size[1]);
+    glClear(GL_DEPTH_BUFFER_BIT);
 }

@@ -2,6 +2,7 @@
 // capsule, hemisphere), the current colour they take their material from,
 // the planar floor shadow of kind 4 and the display lists they draw with.
 #pragma once
+#include "render/texture.h"
 
 // Pose: a position and a 3x4 rotation (the physics engine's layout).
 void render_box(const float *pos, const float *R, const float *sides, int kind);
@@ -55,3 +56,37 @@ void shapes_set_light(const float *pos4);
 // A disc of the radius at z = 0 facing +z, and a square of half side `half`.
 void shapes_draw_disc(float radius);
 void shapes_draw_quad(float half);
+
+// Posed drawers that draw at once whatever the shader path does, in the
+// current colour's material. A triangle through a, b, c of the posed frame
+// (not filled: the edges a-b and b-c only); a cylinder about the local z
+// axis from -length / 2 to +length / 2, whose caps show two darker wedges
+// (so that its turning can be seen).
+void render_triangle(const float *pos, const float *R, const float *a, const float *b, const float *c, int filled);
+void render_cylinder(const float *pos, const float *R, float length, float radius);
+// Unlit, in the current colour: a square of the side centred on the point
+// in the plane z (line width and the word before it unused), and a line.
+void draw_square_outline(float x, float y, float z, int unused, float width, float side);
+void draw_line_3d(const float *a, const float *b);
+// A 2D partial disk at a window point (angles in degrees from +y towards
+// +x), unlit, without culling or depth test, blended additively or over.
+// Slices are kept to 1..1024 and loops to 1..256; values that are not
+// numbers draw nothing.
+void render_disk(float x, float y, float inner, float outer, int slices, int loops, float start, float sweep,
+                 int additive);
+// A flat ring between the radii at the point, unlit in the current colour,
+// optionally textured (the texture repeating 16 times round); the slice,
+// loop and angle arguments are not used: the ring is always whole.
+void draw_ring_3d(const float *pos, float ra, float rb, int slices, int loops, float start, float sweep,
+                  int additive, const Texture *tex);
+// The projection for small 3D figures over the frame: the modelview pushed
+// and a 50-degree square perspective; pop_perspective gives back the
+// camera's field of view (window aspect), the modelview and the whole
+// window's viewport. camera_set_fov keeps a new field of view (50 at
+// start; refused outside 0..180) and sets its projection.
+void push_square_perspective(void);
+void pop_perspective(void);
+void camera_set_fov(float fov);
+// Looks at the point from 3 units in front (-y), up +z, in the viewport
+// at origin (from the window's top left) of size, its depth cleared.
+void set_view_from_front(const int *origin, const int *size, const float *point);

@@ -125,11 +125,15 @@ static void hoist(SphereTree *t)
         int up = n.parent;
         while (t->node[up].parent >= 0 && t->node[t->node[up].parent].r < 3.0f * n.r)
             up = t->node[up].parent;
+        // Every leaf the node holds (its own and those hoisted into it)
+        // moves while the ancestor's list has room; the rest stay.
         SphereNode &dst = t->node[up];
-        if (dst.leaf_count >= SPHERE_TREE_LEAF_SLOTS)
-            continue;  // the ancestor's list is full: the leaf stays where it is
-        dst.leaf[dst.leaf_count++] = n.leaf[0];
-        n.leaf_count = 0;
+        int moved = 0;
+        while (moved < n.leaf_count && dst.leaf_count < SPHERE_TREE_LEAF_SLOTS)
+            dst.leaf[dst.leaf_count++] = n.leaf[moved++];
+        for (int k = moved; k < n.leaf_count; k++)
+            n.leaf[k - moved] = n.leaf[k];
+        n.leaf_count -= moved;
     }
 }
 

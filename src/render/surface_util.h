@@ -9,7 +9,7 @@ struct SDL_Surface;
 
 // Binds texture, linear filters, uploads level 0 (RGBA or BGRA for 4
 // bytes, RGB or BGR for 3, by the red mask); returns the texture name.
-// Rows are read tightly packed with the surface's own pitch.
+// Rows are read at the surface's own pitch (padded rows included).
 unsigned upload_surface_texture(SDL_Surface *s, unsigned texture);
 // The raw pixel at (x, y); 0 outside the surface or for a pixel size
 // other than 1 to 4.

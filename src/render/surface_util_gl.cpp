@@ -32,8 +32,11 @@ unsigned upload_surface_texture(SDL_Surface *s, unsigned texture)
     GLint align = 4, row = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &align);
     glGetIntegerv(GL_UNPACK_ROW_LENGTH, &row);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, s->pitch / bpp);
+    // A pitch that is a whole number of pixels is read as such; otherwise
+    // (3-byte rows padded to 4 bytes) the rows are 4-byte aligned.
+    const bool whole = s->pitch % bpp == 0;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, whole ? 1 : 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, whole ? s->pitch / bpp : 0);
     SDL_LockSurface(s);
     glTexImage2D(GL_TEXTURE_2D, 0, bpp, s->w, s->h, 0, format, GL_UNSIGNED_BYTE, s->pixels);
     SDL_UnlockSurface(s);

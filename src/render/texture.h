@@ -52,6 +52,11 @@ void texture_draw_2d(Texture *t, int x, int y);
 void texture_draw_billboard(Texture *t, float x, float y, float z, float size, float r, float g, float b,
                             float a, int subtract);
 
+// Level 0 of the bound 2D texture as a 24-bit BMP file, rows flipped (the
+// texture's first row at the bottom of the picture). False with a message
+// when no texture image is bound or the file cannot be written.
+bool save_texture_bmp(const char *path);
+
 // The GL names texture_init made (the first TEXTURE_NAMES_KEPT of them),
 // for leak checks; the count kept so far.
 enum { TEXTURE_NAMES_KEPT = 65536 };

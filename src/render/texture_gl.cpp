@@ -3,6 +3,7 @@
 
 #include "render/texture.h"
 
+#include <SDL.h>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -336,4 +337,33 @@ void texture_draw_billboard(Texture *t, float x, float y, float z, float size, f
     glEnable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
     glEnable(GL_BLEND);
+}
+
+bool save_texture_bmp(const char *path)
+{
+    GLint w = 0, h = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    if (w <= 0 || h <= 0 || w > 16384 || h > 16384) {
+        fprintf(stderr, "save_texture_bmp: no texture image bound\n");
+        return false;
+    }
+    std::vector<uint8_t> px((size_t)w * h * 3);
+    GLint pack = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, pack);
+    // Red in the lowest byte, whatever the order the file is written in.
+    SDL_Surface *s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0x0000FF, 0x00FF00, 0xFF0000, 0);
+    if (!s)
+        return false;
+    // The texture's first row is the image's bottom one.
+    for (int y = 0; y < h; y++)
+        memcpy((uint8_t *)s->pixels + (size_t)y * s->pitch, &px[(size_t)(h - 1 - y) * w * 3], (size_t)w * 3);
+    const bool ok = SDL_SaveBMP(s, path) == 0;
+    SDL_FreeSurface(s);
+    if (!ok)
+        fprintf(stderr, "save_texture_bmp: cannot write %s\n", path);
+    return ok;
 }

@@ -21,6 +21,11 @@ const ScriptFunction script_functions[] = {
     {"load_texture", script_load_texture},
     {"unload_texture", script_unload_texture},
     {"draw_quad", script_draw_quad},
+    {"draw_disk", script_draw_disk},
+    {"draw_boxed_text", script_draw_boxed_text},
+    {"draw_vako", script_draw_vako},
+    {"set_gradient_color", script_set_gradient_color},
+    {"get_head_info", script_get_head_info},
     {nullptr, nullptr},
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -86,6 +87,27 @@ TEST(SphereTree, PoolAndLeafListsRefuseWhatTheyCannotHold)
         held += n.leaf_count;
     }
     EXPECT_EQ(held, 40);  // no leaf index lost
+}
+
+// Hoisting moves a node's whole list, also the leaves hoisted into it.
+TEST(SphereTree, NoLeafIndexLostWhenRandomLeavesAreHoisted)
+{
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> pos(-3, 3), rad(0.2f, 2.0f);
+    for (int round = 0; round < 20; round++) {
+        SphereTree t;
+        ASSERT_TRUE(sphere_tree_init(&t, 64));
+        for (int i = 0; i < 64; i++) {
+            const float c[3] = {pos(rng), pos(rng), pos(rng)};
+            ASSERT_EQ(sphere_tree_add(&t, c, rad(rng), i), 0);
+        }
+        sphere_tree_build(&t);
+        std::vector<int> seen(64, 0);
+        for (int n = 0; n < t.count; n++)
+            for (int k = 0; k < t.node[n].leaf_count; k++)
+                seen[t.node[n].leaf[k]]++;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 64) << "round " << round;
+    }
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "game/blood.h"
 #include "net/records/custom_record.h"
 #include "script/script_context.h"
+#include "script/script_draw_functions.h"
 #include "game/env_objects.h"
 #include "game/game_resets.h"
 #include "game/match_rules.h"
@@ -25,11 +26,13 @@
 #include "game/joints.h"
 #include "game/turn_control.h"
 #include "gui/services/menu_state.h"
+#include "gui/boxed_text_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "particles/particles_draw_gl.h"
 #include "render/bump_mesh_gl.h"
 #include "render/chat_cache.h"
 #include "render/color_table.h"
+#include "render/deferred_shapes_gl.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
 #include "render/fighter_textures.h"
@@ -254,30 +257,32 @@ TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
     }
 }
 
-// The corner figures: each fighter's template figure in its colour in its
-// top corner, over the frame.
-TEST(Renderer, CornerFiguresInTheFightersColours)
+// In a network game each fighter's template figure turns in its colour in
+// its top corner over the frame; in single play the corners hold only text.
+TEST(Renderer, CornerFiguresInTheFightersColoursInNetworkGames)
 {
     GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
-    m.frame();
-    draw_player_corner_figures(m.w, m.h, 0);
-    std::vector<unsigned char> px((size_t)m.w * m.h * 3);
-    glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    option_set(OPT_AVATAR, 1);
     const int side = m.h / 4;
-    for (int f = 0; f < 2; f++) {
-        float colour[3];
-        get_color_rgb(get_player(f)->colour, colour);
-        int count = 0;
-        for (int y = 0; y < side; y++)
-            for (int x = 0; x < side; x++) {
-                float at[3];
-                if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && same_hue(at, colour) &&
-                    std::fabs(at[0] - at[2]) > 0.3f)
-                    count++;
-            }
-        EXPECT_GT(count, side * side / 50) << "fighter " << f;
+    int count[2][2] = {};
+    for (int network : {1, 0}) {
+        get_game_globals()->network_mode = network;
+        const std::vector<unsigned char> px = m.frame();
+        for (int f = 0; f < 2; f++) {
+            float colour[3];
+            get_color_rgb(get_player(f)->colour, colour);
+            for (int y = 0; y < side; y++)
+                for (int x = 0; x < side; x++) {
+                    float at[3];
+                    if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && same_hue(at, colour) &&
+                        std::fabs(at[0] - at[2]) > 0.3f)
+                        count[network][f]++;
+                }
+        }
     }
+    for (int f = 0; f < 2; f++)
+        EXPECT_GT(count[1][f], count[0][f] + side * side / 50) << "fighter " << f;
 }
 
 // A mod's environment object shows in its own colour where it projects.
@@ -334,6 +339,14 @@ TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
         unsigned grab[SCREEN_TEXTURES];
         screen_texture_names(grab);
         textures.insert(textures.end(), {chat[0], chat[1], normalisation_cube_map_id(), grab[0], grab[1], grab[2]});
+        const size_t before = textures.size();
+        font_texture_names(&textures);      // the glyphs the HUD's text made
+        ASSERT_GT(textures.size(), before);
+        if (BumpMesh *bump = bump_primitive(BUMP_SPHERE)) {
+            const float at[3] = {0, 0, 1}, turn[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}, size[3] = {1, 1, 1};
+            bump_mesh_draw_sphere(bump, at, turn, size, 0, 0);
+            textures.push_back(bump_constant_texture_id());
+        }
         renderbuffers.push_back(chat[2]);
         framebuffers.push_back(chat[3]);
     }
@@ -393,6 +406,93 @@ TEST(Renderer, ScriptTexturesAndPlayerTexturesReachTheRenderer)
     apply_customs_all_players(0);
     EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[0]));
     EXPECT_FALSE(texture_is_loaded(&fighter_textures(1)->body[0]));
+}
+
+// The script's drawing functions reach the renderer: each leaves pixels of
+// the current colour where it draws; the gradients fill the fighters'
+// textures for entries that exist.
+TEST(Renderer, ScriptDrawingFunctionsDrawAndFillGradients)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    script_set_boxed_text_hook(render_boxed_text);
+    lua_State *L = get_script_ctx()->L;
+    struct Case { const char *code; bool flat; int x0, y0, x1, y1, least; } cases[] = {
+        {"draw_disk(100, 100, 10, 30, 24, 2, 0, 180)", true, 100, 70, 130, 130, 300},
+        {"draw_disk(100, 100, 0, 30, 24, 1, 180, 180)", true, 100, 70, 130, 130, 0},
+        {"draw_boxed_text('Wrapped words in a box', 10, 200, 60, 80, 16)", true, 10, 200, 70, 280, 20},
+        {"draw_vako(0, 0, 1)", false, 0, 0, 640, 480, 2000},
+    };
+    for (const Case &c : cases) {
+        const std::vector<unsigned char> before = m.frame();
+        if (c.flat)
+            push_ortho();
+        gl_set_color(0, 1, 0, 1);
+        ASSERT_EQ(luaL_dostring(L, c.code), 0) << c.code;
+        if (c.flat)
+            pop_ortho();
+        std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+        glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        int green = 0, green_before = 0;
+        for (int y = c.y0; y < c.y1; y++)
+            for (int x = c.x0; x < c.x1; x++) {
+                float at[3], was[3];
+                if (m.pixel(px, x, y, at) && m.pixel(before, x, y, was)) {
+                    green += at[1] > 0.5f && at[0] + at[2] < 0.4f * at[1];
+                    green_before += was[1] > 0.5f && was[0] + was[2] < 0.4f * was[1];
+                }
+            }
+        EXPECT_EQ(green_before, 0) << c.code;
+        if (c.least)
+            EXPECT_GT(green, c.least) << c.code;
+        else
+            EXPECT_EQ(green, 0) << c.code;
+    }
+    ASSERT_EQ(luaL_dostring(L, "a = set_gradient_color(0, 4, 1, 0, 0, 0, 0, 1) "
+                               "b = set_gradient_color(0, 21, 1, 0, 0, 0, 0, 1) c = get_head_info(1, 0, 1, 0, 1, 1, 1)"), 0);
+    for (auto [name, want] : {std::pair<const char *, int>{"a", 0}, {"b", 1}, {"c", 1}}) {
+        lua_getglobal(L, name);
+        EXPECT_EQ(lua_tointeger(L, -1), want) << name;
+        lua_pop(L, 1);
+    }
+    EXPECT_TRUE(texture_is_loaded(&fighter_textures(0)->body[4]));
+    EXPECT_TRUE(texture_is_loaded(&fighter_textures(1)->gradient));
+    script_set_boxed_text_hook(nullptr);
+}
+
+// The posed drawers and a deferred record draw at once in their colour at
+// their point over the frame; a record of an unknown kind draws nothing.
+TEST(Renderer, PosedDrawersAndDeferredRecordsDrawInTheirColour)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    static const float p[3] = {0, 0, 3.2f}, turn[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    m.frame();
+    const float *eye = get_camera()->eye;     // a triangle round p, upright, facing the eye
+    const float dx = eye[0] - p[0], dy = eye[1] - p[1], l = std::hypot(dx, dy);
+    static float a[3], b[3], c[3] = {0, 0, 0.4f};
+    a[0] = 0.3f * dy / l; a[1] = -0.3f * dx / l; b[0] = -a[0]; b[1] = -a[1];
+    struct Case { void (*draw)(); bool drawn; } cases[] = {
+        {[] { render_cylinder(p, turn, 0.4f, 0.2f); }, true},
+        {[] { render_triangle(p, turn, a, b, c, 1); }, true},
+        {[] { DeferredShape r = deferred_shape_make(); r.kind = DEFERRED_SPHERE; memcpy(r.pos, p, sizeof p);
+              memcpy(r.rot, turn, sizeof turn); r.sizes[0] = 0.3f; r.color[1] = r.color[3] = 1;
+              deferred_shape_add(r); deferred_shape_draw_all(deferred_shape_draw); }, true},
+        {[] { DeferredShape r = deferred_shape_make(); r.kind = 9; r.color[1] = r.color[3] = 1;
+              deferred_shape_draw(&r); }, false},
+    };
+    double s[3];
+    ASSERT_EQ(world_to_screen(p[0], p[1], p[2], s), 0);
+    for (const Case &k : cases) {
+        m.frame();
+        gl_set_color(0, 1, 0, 1);
+        k.draw();
+        std::vector<unsigned char> px((size_t)m.w * m.h * 3);
+        glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        float at[3];
+        ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], at));
+        EXPECT_EQ(at[1] > 0.2f && at[0] + at[2] < 0.5f * at[1], k.drawn) << at[0] << " " << at[1] << " " << at[2];
+    }
 }
 
 TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)

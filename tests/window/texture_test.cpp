@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -13,6 +15,7 @@
 #include "render/png_decode.h"
 #include "render/image_file.h"
 #include "render/png_test_util.h"
+#include "render/surface_util.h"
 #include "render/texture.h"
 #include "render/texture_gradient.h"
 #include "render/texture_slots.h"
@@ -218,6 +221,36 @@ TEST_F(GlTextureTest, DrawersLeaveTheStateTheyPromise)
     EXPECT_EQ(differ, 5) << out;
     EXPECT_NE(out.find("quad: GL_TEXTURE_GEN_T 1 -> 0"), std::string::npos);
     texture_delete(&t);
+}
+
+// A 3-byte surface whose rows are padded to 4 bytes uploads row by row as
+// it is; saved as BMP, the texture's first row is the picture's bottom.
+TEST_F(GlTextureTest, PaddedRgbSurfaceUploadsAndSavesAsBmpPixelForPixel)
+{
+    SDL_Surface *s = SDL_CreateRGBSurface(SDL_SWSURFACE, 5, 3, 24, 0xFF, 0xFF00, 0xFF0000, 0);
+    ASSERT_NE(s, nullptr);
+    ASSERT_NE(s->pitch % 3, 0);
+    for (int y = 0; y < 3; y++)
+        for (int x = 0; x < 5; x++)
+            surface_put_pixel(s, x, y, SDL_MapRGB(s->format, 40 * x, 80 * y, 7 * x + 11 * y));
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    upload_surface_texture(s, id);
+    const std::string bmp = dir.path() + "/t.bmp";
+    ASSERT_TRUE(save_texture_bmp(bmp.c_str()));
+    SDL_Surface *back = SDL_LoadBMP(bmp.c_str());
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->w, 5);
+    ASSERT_EQ(back->h, 3);
+    for (int y = 0; y < 3; y++)
+        for (int x = 0; x < 5; x++) {
+            Uint8 r, g, b;
+            SDL_GetRGB(surface_get_pixel(back, x, 2 - y), back->format, &r, &g, &b);
+            EXPECT_EQ(r * 65536 + g * 256 + b, 40 * x * 65536 + 80 * y * 256 + 7 * x + 11 * y) << x << "," << y;
+        }
+    SDL_FreeSurface(back);
+    SDL_FreeSurface(s);
+    glDeleteTextures(1, &id);
 }
 
 } // namespace
