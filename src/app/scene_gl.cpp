@@ -129,27 +129,12 @@ void unproject_cursor(float x, float y, double near_pt[3], double far_pt[3])
 
 void push_ortho(void)
 {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, option_get(OPT_WIDTH), option_get(OPT_HEIGHT), 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
+    push_ortho_2d((float)option_get(OPT_WIDTH), (float)option_get(OPT_HEIGHT));
 }
 
 void pop_ortho(void)
 {
-    glPopAttrib();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    pop_ortho_2d();
 }
 
 // The shadow pass: every fighter's bodies and joints flattened onto the floor.

@@ -9,6 +9,7 @@
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "render/chat_cache.h"
+#include "render/shapes_gl.h"
 
 static int g_fb_filled;
 
@@ -29,24 +30,9 @@ void draw_menu_background(void)
             glClearColor(0, 0, 0, 0);
             bind_framebuffer();
             glClearColor(clear[0], clear[1], clear[2], clear[3]);
-            glPushMatrix();
-            glMatrixMode(GL_PROJECTION);
-            glPushMatrix();
-            glLoadIdentity();
-            glOrtho(0, view[2], view[3], 0, -1, 1);
-            glMatrixMode(GL_MODELVIEW);
-            glLoadIdentity();
-            glPushAttrib(GL_ENABLE_BIT);
-            glDisable(GL_DEPTH_TEST);
-            glDisable(GL_LIGHTING);
-            glDisable(GL_CULL_FACE);
-            glEnable(GL_BLEND);
+            push_ortho_2d((float)view[2], (float)view[3]);
             chat_draw(CHAT_X, CHAT_Y, 0);
-            glPopAttrib();
-            glMatrixMode(GL_PROJECTION);
-            glPopMatrix();
-            glMatrixMode(GL_MODELVIEW);
-            glPopMatrix();
+            pop_ortho_2d();
             unbind_framebuffer();
             g_fb_filled = 1;
         }

@@ -159,15 +159,7 @@ void draw_joint_spin_marker(const float *anchor, const float *R, const float *ax
     glPushMatrix();
     glMultMatrixf(pose);
     // The hinge axis (in the posed frame) becomes z.
-    const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
-    if (len > 0) {
-        const float z = axis[2] / len;
-        const float deg = (float)(std::acos(z < -1 ? -1 : z > 1 ? 1 : z) * 180 / M_PI);
-        if (std::fabs(axis[0]) + std::fabs(axis[1]) > 1e-6f)
-            glRotatef(deg, -axis[1], axis[0], 0);
-        else if (z < 0)
-            glRotatef(180, 1, 0, 0);
-    }
+    rotate_z_onto(axis);
     for (int k = 10; k >= 1; k--) {
         const float a = (float)((15.0f * k + phase) * M_PI / 180), half = 0.005f * k;
         glPushMatrix();

@@ -464,16 +464,59 @@ void call_scaled(int list, float sx, float sy, float sz)
 
 } // namespace
 
-void set_material(float r, float g, float b, float a)
+void push_ortho_2d(float w, float h)
 {
-    const GLfloat ambient[4] = {2.5f * r, 2.5f * g, 2.5f * b, 1};
-    const GLfloat diffuse[4] = {0.425f * r, 0.425f * g, 0.425f * b, a};
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, w, h, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+}
+
+void pop_ortho_2d(void)
+{
+    glPopAttrib();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+void rotate_z_onto(const float *axis)
+{
+    const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    if (len > 0) {
+        const float z = axis[2] / len;
+        const float deg = (float)(std::acos(z < -1 ? -1 : z > 1 ? 1 : z) * 180 / M_PI);
+        if (std::fabs(axis[0]) + std::fabs(axis[1]) > 1e-6f)
+            glRotatef(deg, -axis[1], axis[0], 0);
+        else if (z < 0)
+            glRotatef(180, 1, 0, 0);
+    }
+}
+
+void apply_material(float r, float g, float b, float a, float ambient_k, float diffuse_k, float shininess)
+{
+    const GLfloat ambient[4] = {ambient_k * r, ambient_k * g, ambient_k * b, 1};
+    const GLfloat diffuse[4] = {diffuse_k * r, diffuse_k * g, diffuse_k * b, a};
     const GLfloat specular[4] = {0.34f, 0.34f, 0.34f, 1};
     glDisable(GL_COLOR_MATERIAL);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 12.8f);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+}
+
+void set_material(float r, float g, float b, float a)
+{
+    apply_material(r, g, b, a, 2.5f, 0.425f, 12.8f);
 }
 
 void shadow_pass_begin(void)
@@ -679,15 +722,7 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
     begin_kind(kind);
     push_pose(pos, R);
     // The list's +z turned onto the axis; its open side faces the other half.
-    const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
-    if (len > 0) {
-        const float z = axis[2] / len;
-        const float deg = (float)(std::acos(z < -1 ? -1 : z > 1 ? 1 : z) * 180 / M_PI);
-        if (std::fabs(axis[0]) + std::fabs(axis[1]) > 1e-6f)
-            glRotatef(deg, -axis[1], axis[0], 0);
-        else if (z < 0)
-            glRotatef(180, 1, 0, 0);
-    }
+    rotate_z_onto(axis);
     const GLboolean cull = glIsEnabled(GL_CULL_FACE);
     glDisable(GL_CULL_FACE);
     call_scaled(LIST_HEMISPHERE, radius, radius, radius);

@@ -21,6 +21,17 @@ void gl_apply_color(const float *rgba);
 // The lit material of a colour: ambient 2.5 of it, diffuse 0.425, a grey
 // highlight (colour material off).
 void set_material(float r, float g, float b, float a);
+// The game's material family: ambient and diffuse scale the colour, the
+// specular part is shared. set_material and the shiny material use it.
+void apply_material(float r, float g, float b, float a, float ambient_k, float diffuse_k, float shininess);
+// 2D drawing in pixels of a w x h area, y down, origin at the top left:
+// no depth test, lighting or culling, blending on. pop_ortho_2d gives back
+// the matrices and enables as they were.
+void push_ortho_2d(float w, float h);
+void pop_ortho_2d(void);
+// Turns the current matrix so that +z points along axis (any length; a zero
+// axis leaves it as it is).
+void rotate_z_onto(const float *axis);
 // A run of kind-4 shapes sharing one state change, drawn in one call at its
 // end (the shadow pass).
 void shadow_pass_begin(void);

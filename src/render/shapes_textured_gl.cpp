@@ -115,10 +115,10 @@ void bump_draw(const Shape &s, BumpMesh *m, const Texture *bump, const Texture *
     }
 }
 
-// The disc that closes a hemisphere's cut, facing away from the kept half.
-void cut_disc(const float *axis, float radius, const Texture *color)
+// The colour texture on unit 0, modulating the lit colour; none when the
+// texture is not loaded.
+void bind_colour_texture(const Texture *color)
 {
-    glDisable(GL_CLIP_PLANE0);
     glActiveTexture(GL_TEXTURE0);
     if (loaded(color)) {
         glEnable(GL_TEXTURE_2D);
@@ -127,18 +127,17 @@ void cut_disc(const float *axis, float radius, const Texture *color)
     } else {
         glDisable(GL_TEXTURE_2D);
     }
+}
+
+// The disc that closes a hemisphere's cut, facing away from the kept half.
+void cut_disc(const float *axis, float radius, const Texture *color)
+{
+    glDisable(GL_CLIP_PLANE0);
+    bind_colour_texture(color);
     glEnable(GL_LIGHTING);
     glPushMatrix();
     const float n[3] = {-axis[0], -axis[1], -axis[2]};
-    const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (len > 0) {
-        const float z = n[2] / len;
-        const float deg = (float)(std::acos(z < -1 ? -1 : z > 1 ? 1 : z) * 180 / M_PI);
-        if (std::fabs(n[0]) + std::fabs(n[1]) > 1e-6f)
-            glRotatef(deg, -n[1], n[0], 0);
-        else if (z < 0)
-            glRotatef(180, 1, 0, 0);
-    }
+    rotate_z_onto(n);
     shapes_draw_disc(radius);
     glPopMatrix();
 }
@@ -180,14 +179,7 @@ void lit_pass(const Shape &s, const Texture *color, const Texture *bump, bool sh
     if (bm) {
         bump_draw(s, bm, bump, color);
     } else if (BumpMesh *m = sized_mesh(s)) {
-        glActiveTexture(GL_TEXTURE0);
-        if (loaded(color)) {
-            glEnable(GL_TEXTURE_2D);
-            glBindTexture(GL_TEXTURE_2D, color->gl_id);
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        } else {
-            glDisable(GL_TEXTURE_2D);
-        }
+        bind_colour_texture(color);
         draw_arrays(m, loaded(color));
     }
     glPopMatrix();
@@ -272,14 +264,7 @@ bool draw_skin(const Shape &s, int kind, const Texture *color, const Texture *bu
 
 void set_shiny_material(float r, float g, float b, float a)
 {
-    const GLfloat ambient[4] = {0.5f * r, 0.5f * g, 0.5f * b, 1};
-    const GLfloat diffuse[4] = {0.765f * r, 0.765f * g, 0.765f * b, a};
-    const GLfloat specular[4] = {0.34f, 0.34f, 0.34f, 1};
-    glDisable(GL_COLOR_MATERIAL);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 25.6f);
+    apply_material(r, g, b, a, 0.5f, 0.765f, 25.6f);
 }
 
 void textured_shapes_set_view(const float *eye)
