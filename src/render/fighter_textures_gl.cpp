@@ -85,34 +85,33 @@ int load_body_texture(int fighter, int body, const char *folder)
     return t ? load(t, folder, builtin_body_table()[body].name, false) : 1;
 }
 
-int load_body_bump_texture(int fighter, int body, const char *folder)
+// Loads the file named by format around a part's name; 1 when the entry
+// does not exist.
+static int load_part(Texture *t, const char *folder, const char *format, const char *part)
 {
-    Texture *t = body_entry(fighter, body, true);
     if (!t)
         return 1;
     char name[64];
-    snprintf(name, sizeof name, "%s_bump", builtin_body_table()[body].name);
+    snprintf(name, sizeof name, format, part);
     return load(t, folder, name, false);
+}
+
+int load_body_bump_texture(int fighter, int body, const char *folder)
+{
+    Texture *t = body_entry(fighter, body, true);
+    return load_part(t, folder, "%s_bump", t ? builtin_body_table()[body].name : "");
 }
 
 int load_joint_texture(int fighter, int joint, const char *folder)
 {
     Texture *t = joint_entry(fighter, joint, false);
-    if (!t)
-        return 1;
-    char name[64];
-    snprintf(name, sizeof name, "j_%s", builtin_joint_table()[joint].name);
-    return load(t, folder, name, false);
+    return load_part(t, folder, "j_%s", t ? builtin_joint_table()[joint].name : "");
 }
 
 int load_joint_bump_texture(int fighter, int joint, const char *folder)
 {
     Texture *t = joint_entry(fighter, joint, true);
-    if (!t)
-        return 1;
-    char name[64];
-    snprintf(name, sizeof name, "j_%s_bump", builtin_joint_table()[joint].name);
-    return load(t, folder, name, false);
+    return load_part(t, folder, "j_%s_bump", t ? builtin_joint_table()[joint].name : "");
 }
 
 int load_icon_texture(int fighter, const char *name, const char *folder)

@@ -164,12 +164,7 @@ void draw_joint_spin_marker(const float *anchor, const float *R, const float *ax
         const float a = (float)((15.0f * k + phase) * M_PI / 180), half = 0.005f * k;
         glPushMatrix();
         glTranslatef(radius * std::cos(a), radius * std::sin(a), 0);
-        GLfloat m[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, m);
-        for (int c = 0; c < 3; c++)     // no rotation left: the quad faces the eye
-            for (int r = 0; r < 3; r++)
-                m[c * 4 + r] = c == r ? 1.0f : 0.0f;
-        glLoadMatrixf(m);
+        face_the_eye();
         glColor4f(1, 1, 1, 0.1f * k);
         glBegin(GL_QUADS);
         glTexCoord2f(0, 0); glVertex3f(-half, -half, 0);

@@ -489,6 +489,16 @@ void pop_ortho_2d(void)
     glPopMatrix();
 }
 
+void face_the_eye(void)
+{
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int c = 0; c < 3; c++)
+        for (int r = 0; r < 3; r++)
+            m[c * 4 + r] = c == r ? 1.0f : 0.0f;
+    glLoadMatrixf(m);
+}
+
 void rotate_z_onto(const float *axis)
 {
     const float len = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
@@ -617,12 +627,7 @@ static void render_facing_disc(const float *pos, float radius)
     glColor4fv(current_color());
     glPushMatrix();
     glTranslatef(pos[0], pos[1], pos[2]);
-    GLfloat m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    for (int c = 0; c < 3; c++)         // no rotation left: the disc faces the eye
-        for (int r = 0; r < 3; r++)
-            m[c * 4 + r] = c == r ? 1.0f : 0.0f;
-    glLoadMatrixf(m);
+    face_the_eye();
     call_scaled(LIST_DISC, radius, radius, 1);
     glPopMatrix();
     glPopAttrib();

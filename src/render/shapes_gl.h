@@ -29,6 +29,9 @@ void apply_material(float r, float g, float b, float a, float ambient_k, float d
 // the matrices and enables as they were.
 void push_ortho_2d(float w, float h);
 void pop_ortho_2d(void);
+// Drops the rotation (and scale) from the modelview matrix, keeping its
+// translation: what is drawn next in the xy plane faces the eye.
+void face_the_eye(void);
 // Turns the current matrix so that +z points along axis (any length; a zero
 // axis leaves it as it is).
 void rotate_z_onto(const float *axis);

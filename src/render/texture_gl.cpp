@@ -12,6 +12,7 @@
 #include "app/base/utils.h"
 #include "render/image_file.h"
 #include "render/png_decode.h"
+#include "render/shapes_gl.h"
 #include "render/texture_gradient.h"
 #include "render/tga_read.h"
 
@@ -316,12 +317,7 @@ void texture_draw_billboard(Texture *t, float x, float y, float z, float size, f
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glTranslatef(x, y, z);
-    GLfloat m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    for (int i = 0; i < 3; i++)
-        for (int j = 0; j < 3; j++)
-            m[i * 4 + j] = i == j ? 1.0f : 0.0f;
-    glLoadMatrixf(m);
+    face_the_eye();
     const float s = size * 0.2f;
     glColor4f(r, g, b, a);
     glBegin(GL_QUADS);
