@@ -80,8 +80,17 @@ TEST(SceneExport, ScreenshotRecordingAndCommandWriteScenesThatRender)
     run.xdotool("key Return");
     EXPECT_TRUE(run.wait_text("console.log", "saved file to raytrace/mine.pov")) << run.err();
 
+    // A second recording keeps the first file, and the program completes
+    // it when it ends while recording.
+    run.xdotool("key ctrl+F7");
+    ASSERT_TRUE(run.wait_text("console.log", "Saving frames to raytrace/animation-1.pov."));
+    usleep(200000);
     run.close_window();
     EXPECT_EQ(run.wait_exit(), 0);
+    const std::string second = kxtest::read_file(run.path("raytrace/animation-1.pov"));
+    ASSERT_GT(second.size(), 5u);
+    EXPECT_EQ(second.substr(second.size() - 5), "#end\n");
+    EXPECT_EQ(kxtest::read_file(run.path("raytrace/animation.pov")), anim);
 
     std::filesystem::copy_file(std::string(KX_RUN_DIR) + "/raytrace/glossy.inc", run.path("raytrace/glossy.inc"));
     for (const std::string &scene : {shot, std::string("mine.pov")}) {
