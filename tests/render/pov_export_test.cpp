@@ -2,6 +2,7 @@
 // Debian's povray with our glossy.inc.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -242,13 +243,20 @@ TEST_F(PovExport, FailedWriteIsReportedAndKeepsTheOldFile)
     EXPECT_EQ(pov_animation_open(), 0);
 }
 
-TEST_F(PovExport, NamesInCommentsCannotBreakTheScene)
+TEST_F(PovExport, NamesAndNumbersCannotBreakTheScene)
 {
     char out[64];
     EXPECT_STREQ(pov_comment_name("L_ANKLE", out, sizeof out), "L_ANKLE");
     EXPECT_STREQ(pov_comment_name("A\n#declare X = 1;", out, sizeof out), "A__declare_X___1_");
     EXPECT_STREQ(pov_comment_name(nullptr, out, sizeof out), "");
-
+    // A value the ray tracer cannot read is written as 0.
+    pov_set_camera_source([](float eye[3], float look[3]) {
+        eye[0] = eye[1] = eye[2] = NAN;
+        look[0] = look[1] = look[2] = INFINITY;
+    });
+    ASSERT_EQ(pov_save_scene(dir_.file("nan.pov").c_str()), 0);
+    EXPECT_EQ(lines_of(read_file(dir_.file("nan.pov")))[1],
+              "Camera(0.000000, 0.000000, 0.000000,  0.000000, 0.000000, 0.000000)");
 }
 
 TEST_F(PovExport, PovrayRendersTheStillSceneAndTheAnimation)
