@@ -10,7 +10,7 @@ DEB_PACKAGES := build-essential cmake pkg-config \
 	libglew-dev libutfcpp-dev liblua5.1-0-dev libcurl4-openssl-dev libglu1-mesa-dev \
 	freeglut3-dev fonts-dejavu-core \
 	libgtest-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri x11-utils \
-	libpng-dev zlib1g-dev imagemagick lua5.1 xdotool libx11-dev
+	libpng-dev zlib1g-dev imagemagick lua5.1 xdotool libx11-dev povray
 
 .PHONY: all deps build run test test-asan test-tsan bench fuzz clean
 

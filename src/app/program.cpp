@@ -11,6 +11,7 @@
 #include "app/base/threads.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "app/pov_recording.h"
 #include "app/services/config_file.h"
 #include "app/services/services_callbacks.h"
 #include "app/services/settings_io.h"
@@ -25,6 +26,7 @@
 #include "gui/services/history.h"
 #include "gui/services/line_buffer.h"
 #include "gui/services/scroll_list.h"
+#include "net/records/buddies.h"
 #include "net/records/server_list.h"
 #include "render/render_callbacks.h"
 #include "script/script_context.h"
@@ -50,6 +52,7 @@ int program_create_objects(void)
     g_callbacks.pick = on_pick;
     g_callbacks.quit = nullptr;
     console_set_quit_handler(quit_request);
+    pov_recording_install();
 
     protocol_install_callbacks();
     services_install_callbacks();
@@ -61,6 +64,7 @@ int program_create_objects(void)
     g_objects.line_buffer = new LineBuffer(LINE_BUFFER_LINES);
     g_objects.scroll_list = new ScrollList();
     config_open("default.cfg");
+    buddies_load();
     g_objects.server_list = new ServerList();
     set_lobby_handler_target(g_objects.server_list);
     sound_cache_alloc();
@@ -91,6 +95,7 @@ void program_destroy_objects(void)
     // queue and everything it reads are freed.
     if (g_objects.download_thread)
         g_objects.download_thread->stop();
+    pov_recording_stop();
     history_save();
     delete g_objects.script;
     g_objects.script = nullptr;
@@ -102,6 +107,7 @@ void program_destroy_objects(void)
         list_release(g_objects.scroll_list);
     delete g_objects.scroll_list;
     g_objects.scroll_list = nullptr;
+    buddies_clear();
     config_close();
     delete g_objects.download_thread;
     g_objects.download_thread = nullptr;

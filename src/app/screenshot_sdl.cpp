@@ -12,6 +12,7 @@
 #include "app/base/data_dirs.h"
 #include "app/base/options.h"
 #include "app/base/text.h"
+#include "app/pov_recording.h"
 #include "gui/services/chat_log.h"
 
 static char g_pending[256];
@@ -103,9 +104,15 @@ void screenshot_flush(void)
 {
     if (!g_pending[0])
         return;
-    if (save_bmp(g_pending) == 0)
-        console_echo(va_format("Wrote %s", g_pending), MSG_INGAME);
-    else
+    if (save_bmp(g_pending) == 0) {
+        // The scene of the same moment, named after the picture.
+        char scene[512];
+        if (pov_save_screenshot_scene(g_pending, scene, (int)sizeof scene) == 0)
+            console_echo(va_format("Wrote %s %s", g_pending, scene), MSG_INGAME);
+        else
+            console_echo(va_format("Wrote %s (unable to write its scene)", g_pending), MSG_INGAME);
+    } else {
         console_echo(va_format("Unable to write %s", g_pending), MSG_INGAME);
+    }
     g_pending[0] = '\0';
 }

@@ -3,7 +3,8 @@
 // made when missing and a failed write is reported.
 #pragma once
 
-// F8: "screenshots/screenshot-DD-HH-MM-SS.bmp", echoed to the console.
+// F8: "screenshots/screenshot-DD-HH-MM-SS.bmp" and its scene in raytrace/,
+// echoed to the console.
 void take_screenshot(void);
 // format 0 BMP, 1 PPM; 0 written, 1 failed, -1 another format.
 int save_screenshot_as(const char *path, int format);

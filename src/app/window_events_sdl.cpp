@@ -8,6 +8,7 @@
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "app/pov_recording.h"
 #include "app/scene_gl.h"
 #include "app/window_sdl.h"
 #include "game/turn_control.h"
@@ -112,8 +113,9 @@ void main_loop_step(MainLoopCallbacks *cb)
             // belongs to the GUI alone.
             if (!ui_flag())
                 g_gui_key[e.key.keysym.sym % SDLK_LAST] = 1;
-            else if (cb->key)
-                cb->key(e.key.keysym.sym, e.key.keysym.unicode, e.key.keysym.mod, 1);
+            else if (!(cb->key && cb->key(e.key.keysym.sym, e.key.keysym.unicode, e.key.keysym.mod, 1)) &&
+                     e.key.keysym.sym == SDLK_F7 && (e.key.keysym.mod & KMOD_CTRL))
+                pov_recording_toggle();
             break;
         case SDL_KEYUP:
             if (g_gui_key[e.key.keysym.sym % SDLK_LAST])

@@ -12,6 +12,7 @@
 #include "app/base/utils.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "app/pov_recording.h"
 #include "app/scene_gl.h"
 #include "app/screenshot_sdl.h"
 #include "app/services/settings.h"
@@ -31,6 +32,7 @@
 #include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "net/records/custom_record.h"
+#include "net/records/user_equipment.h"
 #include "render/graphics_gl.h"
 #include "script/script_draw_functions.h"
 #include "script/script_hooks.h"
@@ -120,6 +122,7 @@ void run_frame(MainLoopCallbacks *cb)
     sync_ui_flag();
     screenshot_flush();
     SDL_GL_SwapBuffers();
+    pov_recording_frame();
     // With -benchmark the first displayed frame is announced, so that the
     // start-up can be timed from outside.
     static int announced;
@@ -211,6 +214,8 @@ void reset_video_mode(void)
         show_hud();
     chat_video_reset(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
 }
+
+static void load_equipment(void) { load_user_equipment(); }
 
 void sdl_init(int width, int height)
 {
@@ -392,6 +397,8 @@ int run_window(MainLoopCallbacks *cb)
     ProfileHooks profile = {};
     profile.reset_network_rules = reset_network_room_rules;
     profile.set_version_text = caption_set_version;
+    profile.load_user_equipment = load_equipment;
+    profile.apply_player_textures = apply_player_textures;
     profile_set_hooks(&profile);
     profile_start();
     if (cb->init)

@@ -16,6 +16,7 @@
 #include "net/records/custom_record.h"
 #include "net/records/player_records.h"
 #include "net/records/server_list.h"
+#include "net/records/user_equipment.h"
 
 
 void server_no_action(int, const LineArg *) {}
@@ -77,6 +78,7 @@ void line_rpg(int number, const LineArg *arg)
 void server_ghost(int, const LineArg *arg)
 {
     parse_ghost_line(line_arg_text(arg), get_ghost_buffer());
+    save_user_equipment();
 }
 
 void server_money(int, const LineArg *arg)

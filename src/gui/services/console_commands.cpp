@@ -51,13 +51,40 @@ void cmd_quit(const char *)
         console_echo("Nothing to quit", MSG_INGAME);
 }
 
+ConsoleSceneWriter g_scene_writer;
+
+// raytrace <file>: the scene as a ray-tracer file in raytrace/. The name is
+// one plain file name (no folders, no leading '.'); a file of that name that
+// exists is kept and the scene gets a counter in its name.
+void cmd_raytrace(const char *arg)
+{
+    if (!arg[0]) {
+        console_echo("usage: raytrace <file>", MSG_INGAME);
+        return;
+    }
+    char path[CONSOLE_LINE_SIZE + 16];
+    snprintf(path, sizeof path, "raytrace/%s", arg);
+    if (!is_safe_path(arg, 0)) {
+        console_echo(va_format("unable to create file %s: not a plain file name", path), MSG_INGAME);
+        return;
+    }
+    char saved[CONSOLE_LINE_SIZE + 32];
+    if (g_scene_writer && g_scene_writer(path, saved, (int)sizeof saved) == 0)
+        console_echo(va_format("saved file to %s", saved), MSG_INGAME);
+    else
+        console_echo(va_format("unable to create file %s", path), MSG_INGAME);
+}
+
 } // namespace
+
+void console_set_scene_writer(ConsoleSceneWriter writer) { g_scene_writer = writer; }
 
 void console_set_quit_handler(void (*handler)(void)) { g_quit_handler = handler; }
 
 const ConsoleCommand console_commands[] = {
     {"set", nullptr, cmd_set},
     {"quit", "exit", cmd_quit},
+    {"raytrace", nullptr, cmd_raytrace},
     {nullptr, nullptr, nullptr},
 };
 

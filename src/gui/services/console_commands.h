@@ -38,3 +38,10 @@ void exec_file(const char *path);
 // What "quit" (alias "exit") runs: the program's quit request. Without a
 // handler the command says that there is nothing to quit.
 void console_set_quit_handler(void (*handler)(void));
+
+// What "raytrace <file>" runs: writes the scene to path, or to a free name
+// beside it when path is taken, and puts the name written into saved.
+// Returns 0, or 1 when nothing was written. Without a writer the command
+// reports that it could not create the file.
+typedef int (*ConsoleSceneWriter)(const char *path, char *saved, int size);
+void console_set_scene_writer(ConsoleSceneWriter writer);

@@ -6,6 +6,7 @@
 #include "app/base/text.h"
 #include "app/base/utils.h"
 #include "app/base/number_text.h"
+#include "app/base/user_strings.h"
 #include "game/game_callbacks.h"
 #include "game/game_state.h"
 #include "net/records/wire_text.h"
@@ -29,9 +30,33 @@ void apply_customs_all_players(int mode)
     // The fighters' colour fields are part of the world records (the world
     // build copies from get_custom_record); the textures are the renderer's.
     (void)mode;
+    apply_all_player_textures();
+}
+
+void apply_all_player_textures(void)
+{
     for (int i = 0; i < fighter_count() && i < CUSTOM_PLAYERS; i++)
         if (const Player *p = get_player(i))
             game_player_textures(i, i, p->name);
+}
+
+int current_player_fighter(void)
+{
+    const GameGlobals *g = get_game_globals();
+    int i = g->network_mode && g->own_slot >= 0 ? g->own_slot : g->selected_player;
+    if (i < 0)
+        i = 0;
+    return i < fighter_count() ? i : -1;
+}
+
+void apply_player_textures(void)
+{
+    const int i = current_player_fighter();
+    if (i < 0 || i >= CUSTOM_PLAYERS)
+        return;
+    // Logged in: the user's own folder; otherwise nothing is loaded and the
+    // fighter shows its colours.
+    game_player_textures(i, i, get_nick_escaped());
 }
 
 static bool color_row_ok(const char *keyword, int32_t row)

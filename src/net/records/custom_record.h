@@ -63,6 +63,18 @@ void clear_all_customs(void);
 // callback table, from "custom/<player name>"). The colour fields are read
 // by the world build.
 void apply_customs_all_players(int mode);
+// Loads every fighter's customisation textures again (a new GL context, a
+// finished download), each from "custom/<fighter name>".
+void apply_all_player_textures(void);
+// The fighter the player at this machine controls: the own slot in a
+// network game, else the selected fighter, else 0; -1 when that fighter is
+// not in the match.
+int current_player_fighter(void);
+// Loads the current player's textures from the logged-in user's own folder
+// ("custom/<nick without clan tag>"); without a login, or with a name that
+// is not a plain file name, the textures are emptied and the fighter shows
+// its colours.
+void apply_player_textures(void);
 
 // One parser per customisation keyword. Each returns 0 when the whole line
 // was taken, 1 when some value was dropped (with a message on standard
