@@ -1,0 +1,140 @@
+// The lobby reader on its real thread against a lobby of our own on
+// 127.0.0.1: the room list it fills, and how it ends on a closed, refused,
+// bad or silent lobby.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/base/clock.h"
+#include "app/base/threads.h"
+#include "loopback_servers.h"
+#include "net/line_socket.h"
+#include "net/lobby_reader.h"
+#include "net/records/server_list.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::atomic<uint32_t> g_now{1000};
+uint32_t test_clock(void) { return g_now.load(); }
+
+// Waits for the condition while the other thread works; a bound only so
+// that a broken reader fails the test instead of hanging it.
+template <class F> bool eventually(F done)
+{
+    for (int i = 0; i < 3000; i++) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+}
+
+struct LobbyFixture : testing::Test {
+    std::unique_ptr<ServerList> rooms = std::make_unique<ServerList>();
+    WorkerThread thread{lobby_reader_init, lobby_reader_step, lobby_reader_keep_going, 1};
+    kxtest::QuietStreams quiet{false};
+    LobbyFixture() { set_lobby_handler_target(rooms.get()); }
+    ~LobbyFixture() override
+    {
+        thread.stop();
+        lobby_reader_close();
+        set_lobby_handler_target(nullptr);
+        clock_set_source(nullptr);
+    }
+    void run(const std::string &address)
+    {
+        lobby_set_address(address.c_str());
+        ASSERT_EQ(thread.start(), 0);
+    }
+};
+
+std::string room_lines(int i)
+{
+    const std::string n = std::to_string(i);
+    return "KAELMUND 0;\nSERVER 0;10.0.0." + n + ":2018" + n + " dojo" + n + "\nINFO 3;" + n + " 9\nDESC 0;room " +
+           n + "\nCLIENTS 0;ann\tbob\nNEWGAME 0;" + std::to_string(500 + i) + " 30 20 0 0 3\n";
+}
+
+} // namespace
+
+using LobbyReaderThread = LobbyFixture;
+
+TEST_F(LobbyReaderThread, FillsTheRoomListFromLinesInPiecesAndEndsWhenTheLobbyCloses)
+{
+    // A room list left from an earlier refresh is replaced.
+    rooms->begin_entry();
+    rooms->set_server("1.1.1.1 stale");
+    std::string all = room_lines(0) + std::string(LINE_MESSAGE_MAX, 'z') + "\n" + room_lines(1) +
+                      "P_JOINT 0;1\n" + room_lines(2) + "SERVER 0;9.9.9.9 cut-off-at-clo";
+    std::vector<std::string> chunks;
+    for (size_t i = 0; i < all.size(); i += 7)
+        chunks.push_back(all.substr(i, 7));
+    kxtest::LoopbackLineServer lobby(chunks, true);
+    run(lobby.address());
+    ASSERT_TRUE(eventually([&] { return !thread.is_running(); }));
+    EXPECT_EQ(lobby_reader_status(), LOBBY_DONE);
+    ASSERT_EQ(rooms->count(), 3);
+    for (int i = 0; i < 3; i++) {
+        RoomEntry e;
+        ASSERT_EQ(rooms->copy_entry(i, &e), 0);
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(std::string(e.address), "10.0.0." + n + ":2018" + n);
+        EXPECT_EQ(std::string(e.name), "dojo" + n);
+        EXPECT_EQ(std::string(e.desc), "room " + n);
+        EXPECT_EQ(e.info[0], i);
+        EXPECT_EQ(e.client_count, 2);
+        EXPECT_EQ(e.rules.matchframes, 500 + i);
+    }
+    // The part line cut off by the close reached nothing.
+    RoomEntry last;
+    rooms->copy_entry(2, &last);
+    EXPECT_EQ(std::string(last.address), "10.0.0.2:20182");
+
+    // The same object refreshes again.
+    kxtest::LoopbackLineServer again({room_lines(7)}, true);
+    run(again.address());
+    ASSERT_TRUE(eventually([&] { return !thread.is_running(); }));
+    EXPECT_EQ(rooms->count(), 1);
+    EXPECT_EQ(lobby_reader_line_count(), 6);
+}
+
+TEST_F(LobbyReaderThread, RefusedAndBadAddressesEndTheReader)
+{
+    for (const std::string &address :
+         {"127.0.0.1:" + std::to_string(kxtest::closed_port()), std::string("lobby.example"), std::string("")}) {
+        run(address);
+        ASSERT_TRUE(eventually([&] { return !thread.is_running(); })) << address;
+        EXPECT_EQ(lobby_reader_status(), LOBBY_FAILED) << address;
+        EXPECT_EQ(rooms->count(), 0);
+    }
+}
+
+TEST_F(LobbyReaderThread, ASilentLobbyTimesOutAndAStopEndsAReaderThatWaits)
+{
+    clock_set_source(test_clock);
+    {
+        // Half a line, then nothing: the silence is counted from the last byte.
+        kxtest::LoopbackLineServer lobby({room_lines(0) + "SERVER 0;1.2"}, false);
+        run(lobby.address());
+        ASSERT_TRUE(eventually([&] { return lobby_reader_line_count() == 6; }));
+        EXPECT_EQ(lobby_reader_status(), LOBBY_READING);
+        g_now += LOBBY_SILENCE_MS;
+        ASSERT_TRUE(eventually([&] { return !thread.is_running(); }));
+        EXPECT_EQ(lobby_reader_status(), LOBBY_FAILED);
+        EXPECT_EQ(rooms->count(), 1);
+    }
+    {
+        kxtest::LoopbackLineServer lobby({}, false);
+        run(lobby.address());
+        ASSERT_TRUE(eventually([&] { return lobby.served(); }));
+        ASSERT_TRUE(eventually([&] { return lobby_reader_status() == LOBBY_READING; }));
+        thread.stop();
+        EXPECT_FALSE(thread.is_running());
+        lobby_reader_close();
+    }
+}
