@@ -250,6 +250,8 @@ void worker_main(const char *)
             continue;
         int replaced = run_request(curl, line);
         DownloadLock lock;
+        if (!g_run)
+            break; // broken off by stop: nothing to report
         if (replaced > 0)
             g_content_flag = DOWNLOAD_CONTENT_NEW;
         else if (g_content_flag == 0)

@@ -201,9 +201,22 @@ void LoopbackHttpServer::serve(int fd)
     out += r.cut_after < 0 ? r.body : r.body.substr(0, (size_t)r.cut_after);
     send_all(fd, out);
     if (r.stall) {
-        std::unique_lock<std::mutex> lk(m_);
-        stalled_++;
-        cv_.wait(lk, [this] { return stop_; });
+        // Held until the client goes away or the server stops.
+        {
+            std::lock_guard<std::mutex> lk(m_);
+            stalled_++;
+        }
+        for (;;) {
+            {
+                std::lock_guard<std::mutex> lk(m_);
+                if (stop_)
+                    break;
+            }
+            pollfd p = {fd, POLLIN, 0};
+            if (poll(&p, 1, 20) > 0 && recv(fd, buf, sizeof buf, 0) <= 0)
+                break;
+        }
+        std::lock_guard<std::mutex> lk(m_);
         stalled_--;
     }
 }
