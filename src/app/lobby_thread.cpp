@@ -41,6 +41,6 @@ int lobby_refresh(const char *address)
     if (g_lobby_thread->is_running())
         return 1;
     lobby_reader_close();
-    lobby_set_address(address);
+    lobby_reader_prepare(address);
     return g_lobby_thread->start();
 }

@@ -53,10 +53,12 @@ void dispatch(const char *line)
 
 } // namespace
 
-void lobby_set_address(const char *address)
+void lobby_reader_prepare(const char *address)
 {
     std::lock_guard<std::mutex> lk(g_lock);
     n_strncpyz(g_address, address ? address : "", sizeof g_address);
+    g_status = LOBBY_CONNECTING;
+    g_lines = 0;
 }
 
 void lobby_get_address(char *out, int size)

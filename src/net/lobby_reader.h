@@ -26,8 +26,10 @@ enum LobbyStatus {
     LOBBY_FAILED = 4,            // unreachable, refused, lost or silent
 };
 
-// The lobby's address ("a.b.c.d" or "a.b.c.d:port"); read by the next init.
-void lobby_set_address(const char *address);
+// Readies the next run, before its thread starts: the lobby's address
+// ("a.b.c.d" or "a.b.c.d:port"), the status LOBBY_CONNECTING and the line
+// count 0, so that nobody reads the last run's results as this one's.
+void lobby_reader_prepare(const char *address);
 void lobby_get_address(char *out, int size);
 
 void lobby_reader_init(void);

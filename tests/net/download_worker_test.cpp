@@ -11,7 +11,7 @@
 #include "app/base/download_queue.h"
 #include "app/base/options.h"
 #include "app/base/threads.h"
-#include "loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "net/download_worker.h"
 #include "support/test_support.h"
 

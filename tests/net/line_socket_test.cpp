@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "net/line_socket.h"
 #include "support/test_support.h"
 

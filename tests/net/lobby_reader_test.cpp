@@ -11,7 +11,7 @@
 
 #include "app/base/clock.h"
 #include "app/base/threads.h"
-#include "loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "net/line_socket.h"
 #include "net/lobby_reader.h"
 #include "net/records/server_list.h"
@@ -48,7 +48,7 @@ struct LobbyFixture : testing::Test {
     }
     void run(const std::string &address)
     {
-        lobby_set_address(address.c_str());
+        lobby_reader_prepare(address.c_str());
         ASSERT_EQ(thread.start(), 0);
     }
 };

@@ -8,7 +8,7 @@
 
 #include "app/base/clock.h"
 #include "gui/services/chat_log.h"
-#include "loopback_servers.h"
+#include "support/loopback_servers.h"
 #include "net/room_link.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "loopback_servers.h"
+#include "support/loopback_servers.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
