@@ -3,6 +3,7 @@
 // bad or silent lobby.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -137,4 +138,38 @@ TEST_F(LobbyReaderThread, ASilentLobbyTimesOutAndAStopEndsAReaderThatWaits)
         EXPECT_FALSE(thread.is_running());
         lobby_reader_close();
     }
+}
+
+TEST_F(LobbyReaderThread, FuzzedLobbyBytesNeverBreakTheReader)
+{
+    // Lobby keywords with random arguments, random bytes and runs without a
+    // line end, in random pieces; the reader keeps going to the close.
+    static const char *const words[] = {"KAELMUND 0;", "SERVER 0;", "NEWGAME 0;", "INFO 1;", "DESC 0;",
+                                        "CLIENTS 0;", "P_JOINT 0;", "SAY 0;", ""};
+    uint32_t seed = 12345;
+    auto rnd = [&seed](uint32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    std::string all;
+    const long lines = 2000 * std::min(kxtest::fuzz_scale(), 50L);
+    for (long i = 0; i < lines; i++) {
+        all += words[rnd(9)];
+        const uint32_t len = rnd(10) == 0 ? rnd(3 * LINE_MESSAGE_MAX) : rnd(40);
+        for (uint32_t k = 0; k < len; k++)
+            all += rnd(4) == 0 ? (char)rnd(256) : (char)(' ' + rnd(95));
+        all += '\n';
+    }
+    std::vector<std::string> chunks;
+    for (size_t i = 0; i < all.size();) {
+        size_t n = 1 + rnd(600);
+        chunks.push_back(all.substr(i, n));
+        i += n;
+    }
+    kxtest::LoopbackLineServer lobby(chunks, true);
+    run(lobby.address());
+    ASSERT_TRUE(eventually([&] { return !thread.is_running(); }));
+    EXPECT_EQ(lobby_reader_status(), LOBBY_DONE);
+    EXPECT_GT(lobby_reader_line_count(), 0);
+    EXPECT_LE(rooms->count(), SERVER_LIST_ENTRIES);
 }
