@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <mutex>
 #include <string>
 #include <sys/socket.h>
@@ -162,6 +163,14 @@ std::string base_url(void)
     return g_base_url;
 }
 
+// A texture list names pictures only: nothing else in the player's folder
+// (the equipment file, the items) can be overwritten through it.
+bool is_texture_name(const char *file)
+{
+    size_t n = strlen(file);
+    return n > 4 && (strcasecmp(file + n - 4, ".tga") == 0 || strcasecmp(file + n - 4, ".png") == 0);
+}
+
 // The files of one texture list: "FILE URL" lines; a URL that does not
 // start with http:// or https:// is taken relative to the base address.
 int fetch_texture_list(CURL *curl, const std::string &base, const char *name, const std::string &list)
@@ -182,8 +191,8 @@ int fetch_texture_list(CURL *curl, const std::string &base, const char *name, co
             fprintf(stderr, "Download: texture list line without a usable address dropped\n");
             continue;
         }
-        if (!is_safe_path(file, 0) || strlen(file) >= sizeof file - 1) {
-            fprintf(stderr, "Download: unsafe file name in the texture list of %s refused\n", name);
+        if (!is_safe_path(file, 0) || strlen(file) >= sizeof file - 1 || !is_texture_name(file)) {
+            fprintf(stderr, "Download: file name %s in the texture list of %s refused\n", file, name);
             continue;
         }
         if (++taken > DOWNLOAD_LIST_FILES) {

@@ -5,7 +5,8 @@
 // each name whose text is a safe file name:
 //   items.php?username=NAME        -> custom/NAME/item.dat
 //   usertextures.php?username=NAME -> a list of "FILE URL" lines; each
-//                                     safe FILE -> custom/NAME/FILE
+//                                     FILE that is a safe name of a .tga
+//                                     or .png picture -> custom/NAME/FILE
 // and once per request flames.php?username=NAME,NAME... -> data/flames.dat.
 // Every file is written beside its place and renamed over it only after a
 // complete, successful transfer, so a failed or cut download never replaces

@@ -85,9 +85,12 @@ TEST_F(DownloadThread, FilesArriveAndNamesFromTheServerStayInTheirFolder)
     http.route("/items.php?username=ann", "items of ann\n");
     http.route("/usertextures.php?username=ann",
                "head.tga /files/head.tga\n../up.tga /files/up\nsub/x.tga /files/x\n.hidden /files/x\n\n"
+               "equipment.dat /files/x\nitem.dat /files/x\n"
                "chest.tga " + http.base_url() + "files/chest.tga\nlonely\nfeet.tga file:///etc/passwd\n");
     http.route("/files/head.tga", head);
     http.route("/files/chest.tga", "chest");
+    http.route("/files/x", "not for this folder");
+    http.route("/files/up", "not for this folder");
     http.route("/flames.php?username=ann,bob", "flames of both\n");
 
     ASSERT_EQ(download_worker_start(&thread), 0);
