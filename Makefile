@@ -53,8 +53,9 @@ test-asan: deps
 	$(call run_ctest,$(BUILD_ASAN),)
 
 # The thread tests again under ThreadSanitizer: the thread types and line
-# queue, the download queue, the room list, the chat log, and the lobby
-# reader's thread dispatching room lines while a match plays.
+# queue, the download queue, the room list, the chat log, the lobby
+# reader's thread dispatching room lines while a match plays, and the lobby
+# reader and download worker against loopback servers.
 test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DKX_TSAN=ON
 	cmake --build $(BUILD_TSAN) -j $(JOBS) --target kx_tests_app kx_tests_net kx_tests_gui kx_tests_game

@@ -11,6 +11,7 @@
 #include "app/base/threads.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
+#include "app/lobby_thread.h"
 #include "app/pov_recording.h"
 #include "app/services/config_file.h"
 #include "app/services/services_callbacks.h"
@@ -26,8 +27,10 @@
 #include "gui/services/history.h"
 #include "gui/services/line_buffer.h"
 #include "gui/services/scroll_list.h"
+#include "net/download_worker.h"
 #include "net/records/buddies.h"
 #include "net/records/server_list.h"
+#include "net/room_link.h"
 #include "render/render_callbacks.h"
 #include "script/script_context.h"
 
@@ -67,9 +70,12 @@ int program_create_objects(void)
     buddies_load();
     g_objects.server_list = new ServerList();
     set_lobby_handler_target(g_objects.server_list);
+    create_lobby_thread();
     sound_cache_alloc();
     download_queue_clear();
     g_objects.download_thread = new OneShotThread();
+    download_worker_start(g_objects.download_thread);
+    g_objects.room_links = new RoomLink[ROOM_LINKS];
     // The folder lists the menus show (the replay list is read again when
     // play starts and when replays are browsed).
     scan_replay_dir();
@@ -91,10 +97,11 @@ int program_create_objects(void)
 
 void program_destroy_objects(void)
 {
-    // Threads first: the download worker is stopped and joined before the
-    // queue and everything it reads are freed.
-    if (g_objects.download_thread)
-        g_objects.download_thread->stop();
+    // Threads first: the download worker is stopped (or, when it does not
+    // end in time, left running with what it uses) before the queue and
+    // everything it reads are freed.
+    download_worker_stop();
+    const bool download_ended = !g_objects.download_thread || !g_objects.download_thread->is_running();
     pov_recording_stop();
     history_save();
     delete g_objects.script;
@@ -108,12 +115,19 @@ void program_destroy_objects(void)
     delete g_objects.scroll_list;
     g_objects.scroll_list = nullptr;
     buddies_clear();
+    delete[] g_objects.room_links;
+    g_objects.room_links = nullptr;
     config_close();
-    delete g_objects.download_thread;
+    const bool lobby_ended = delete_lobby_thread() != 0;
+    // A worker left running keeps its thread object.
+    if (download_ended)
+        delete g_objects.download_thread;
     g_objects.download_thread = nullptr;
     download_queue_clear();
-    set_lobby_handler_target(nullptr);
-    delete g_objects.server_list;
+    if (lobby_ended) {
+        set_lobby_handler_target(nullptr);
+        delete g_objects.server_list;
+    }
     g_objects.server_list = nullptr;
     for (int i = 0; i < FILE_LIST_KINDS; i++)
         file_list_clear(get_file_list(i));

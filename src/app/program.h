@@ -8,6 +8,7 @@ struct LineBuffer;
 struct ScrollList;
 class ServerList;
 class OneShotThread;
+class RoomLink;
 struct ScriptContext;
 
 typedef int (*RunWindowFn)(MainLoopCallbacks *callbacks);
@@ -34,6 +35,7 @@ struct ProgramObjects {
     struct ScrollList *scroll_list;
     ServerList *server_list;
     OneShotThread *download_thread;
+    RoomLink *room_links;               // ROOM_LINKS of them
     ScriptContext *script;
 };
 ProgramObjects *program_objects(void);

@@ -11,6 +11,7 @@
 #include "app/base/text.h"
 #include "app/base/utils.h"
 #include "app/camera.h"
+#include "app/program.h"
 #include "app/services/sound.h"
 #include "app/window_hooks.h"
 #include "game/frame_cache.h"
@@ -30,12 +31,15 @@
 #include "gui/services/chat_log.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
+#include "net/download_worker.h"
+#include "net/room_link.h"
 #include "particles/limb_trails.h"
 #include "script/script_context.h"
 
 static int g_replay_index;
 static uint32_t g_alert_check;
 static int g_scroll_counter;
+static int g_room_link_counter;
 static int g_trail_lengths[TRAIL_LIMBS];
 
 int replay_index(void) { return g_replay_index; }
@@ -120,6 +124,34 @@ static void list_auto_scroll(void)
     }
 }
 
+// The room links on every fifth tick (the first one included).
+static void poll_room_links(void)
+{
+    RoomLink *links = program_objects()->room_links;
+    if (links && g_room_link_counter % 5 == 0)
+        for (int i = 0; i < ROOM_LINKS; i++)
+            room_link_poll(&links[i]);
+    g_room_link_counter++;
+}
+
+// What the download worker has finished since the last tick.
+static void download_notices(void)
+{
+    WindowHooks *hooks = window_hooks();
+    const int content = download_take_content_flag();
+    if (content > 0) {
+        if (content == DOWNLOAD_CONTENT_NEW)
+            console_echo("download complete", MSG_INGAME);
+        if (hooks->reload_player_textures)
+            hooks->reload_player_textures();
+    }
+    if (download_take_flames_flag()) {
+        console_echo("download of flames cache complete", MSG_INGAME);
+        if (hooks->reload_flames)
+            hooks->reload_flames();
+    }
+}
+
 void on_tick(int arg)
 {
     WindowHooks *hooks = window_hooks();
@@ -130,6 +162,8 @@ void on_tick(int arg)
             hooks->update_turn_alert();
         g_alert_check = now + 3000;
     }
+    poll_room_links();
+    download_notices();
     list_auto_scroll();
     if (!menu_current_row()->world_runs) {
         if (hooks->draw_menu_overlay)

@@ -17,6 +17,10 @@ struct WindowHooks {
     void (*clear_turn_alert)(void);
     void (*toggle_fullscreen)(void);
     void (*hide_display)(int n);
+    // After downloads: every player's customisation textures, then the
+    // current player's; and the fighters' flames from the flames cache.
+    void (*reload_player_textures)(void);
+    void (*reload_flames)(void);
 };
 
 WindowHooks *window_hooks(void);

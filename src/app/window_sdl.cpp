@@ -217,6 +217,14 @@ void reset_video_mode(void)
 
 static void load_equipment(void) { load_user_equipment(); }
 
+// A finished download of customisations: every fighter's textures again,
+// then the player's own from the login folder.
+static void reload_downloaded_textures(void)
+{
+    apply_all_player_textures();
+    apply_player_textures();
+}
+
 void sdl_init(int width, int height)
 {
     // Video alone first: a machine without sound still gets its window.
@@ -393,6 +401,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->clear_turn_alert = turn_alert_clear;
     hooks->toggle_fullscreen = toggle_fullscreen;
     hooks->hide_display = hide_display;
+    hooks->reload_player_textures = reload_downloaded_textures;
 
     ProfileHooks profile = {};
     profile.reset_network_rules = reset_network_room_rules;

@@ -164,13 +164,13 @@ int OneShotThread::is_running()
     return st_->busy;
 }
 
-void OneShotThread::stop()
+void OneShotThread::stop(int wait_ms)
 {
     std::unique_lock<std::mutex> lk(st_->m);
     if (st_->busy &&
-        !st_->cv.wait_for(lk, std::chrono::milliseconds(STOP_WAIT_MS), [&] { return !st_->busy; })) {
+        !st_->cv.wait_for(lk, std::chrono::milliseconds(wait_ms), [&] { return !st_->busy; })) {
         lk.unlock();
-        fprintf(stderr, "One-shot thread did not end within %d ms; left running\n", STOP_WAIT_MS);
+        fprintf(stderr, "One-shot thread did not end within %d ms; left running\n", wait_ms);
         thread_.detach();
         return;
     }

@@ -63,8 +63,9 @@ public:
     int start(OneShotFn fn, const char *arg);
     // Whether a job runs; false as soon as the job has returned.
     int is_running();
-    // Waits up to STOP_WAIT_MS for a running job to end.
-    void stop();
+    // Waits up to wait_ms for a running job to end; a job still running
+    // then is reported and left to end on its own.
+    void stop(int wait_ms = STOP_WAIT_MS);
 
     struct State;
 

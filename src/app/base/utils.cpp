@@ -175,6 +175,15 @@ int replace_file_commit(FILE *f, const char *path)
     return 0;
 }
 
+void replace_file_discard(FILE *f, const char *path)
+{
+    char tmp[PATH_BUF];
+    if (f)
+        fclose(f);
+    if (temp_name(tmp, sizeof tmp, path))
+        unlink(tmp);
+}
+
 void append_log_line(const char *path, const char *text)
 {
     FILE *f = fopen(path, "a");

@@ -39,6 +39,9 @@ bool is_safe_path(const char *path, int allow_folders);
 // the temporary file removed.
 FILE *replace_file_open(const char *path);
 int replace_file_commit(FILE *f, const char *path);
+// Gives up a rewrite: closes the stream and removes the temporary file; the
+// file at path stays as it was.
+void replace_file_discard(FILE *f, const char *path);
 // Appends "dd-mm-yyyy hh:mm:ss text" as one line; dropped when the file
 // cannot be opened.
 void append_log_line(const char *path, const char *text);
