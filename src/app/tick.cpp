@@ -30,6 +30,7 @@
 #include "gui/services/chat_log.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
+#include "net/game_connection.h"
 #include "particles/limb_trails.h"
 #include "script/script_context.h"
 
@@ -131,7 +132,11 @@ void on_tick(int arg)
         g_alert_check = now + 3000;
     }
     list_auto_scroll();
-    if (!menu_current_row()->world_runs) {
+    // A connected network game reads its server and goes on whatever menu
+    // is open: the other player does not wait for this one's menus.
+    if (get_game_globals()->network_mode == 1 && net_game_connected()) {
+        net_poll();
+    } else if (!menu_current_row()->world_runs) {
         if (hooks->draw_menu_overlay)
             hooks->draw_menu_overlay();
         return;
