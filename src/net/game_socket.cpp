@@ -215,11 +215,12 @@ static int line_end(const NetSocket *s)
     return 0;
 }
 
-// Drops bytes up to and including the next line end; 1 when it was found.
+// Drops bytes up to and including the next line feed (binary bytes of a
+// broken block may hold NULs); 1 when it was found.
 static int discard_to_line_end(NetSocket *s)
 {
     for (int i = 0; i < s->in_len; i++) {
-        if (s->in[i] == '\n' || s->in[i] == '\0') {
+        if (s->in[i] == '\n') {
             consume(s, i + 1);
             s->discarding = 0;
             return 1;
