@@ -93,7 +93,7 @@ void on_loop_init(void)
         }
     } else if (get_file_count(FILE_LIST_REPLAYS) < 0) {
         fprintf(stderr, "No replays found in replay/\n");
-        reset_game();
+        net_ready_or_reset();
     } else {
         g->replay_mode = 2;
         if (open_replay_index(0) != 0)
@@ -181,6 +181,11 @@ int open_replay(const char *name)
     }
     GameGlobals *g = get_game_globals();
     g->bouts_present = 0;
+    // A replay is watched alone: the game server is left.
+    if (net_game_connected()) {
+        net_close_game();
+        console_echo("disconnected", MSG_INGAME);
+    }
     if (!is_safe_path(name, 1)) {
         fprintf(stderr, "Refusing replay name %s\n", name);
         // The replay window closes as for any other failed read.

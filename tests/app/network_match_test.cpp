@@ -23,6 +23,7 @@
 #include "game/protocol/line_handlers_match.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "net/game_connection.h"
 #include "support/loopback_server.h"
@@ -63,6 +64,7 @@ struct NetProgram {
         options_load();
         camera_defaults();
         key_bindings_reset();
+        menu_rows_init();
         menu_set_state(0);
         g_echoes.clear();
         g_chat_echo = game_callbacks()->echo;
@@ -167,6 +169,10 @@ TEST(NetworkMatch, AWholeMatchAgainstTheLoopbackServer)
         if (last)
             reply.insert(reply.find("GAME "), "WIN " + std::to_string(end) + ";0 1 0 0 0 0.0 0.0 0.0 0\n");
         ASSERT_TRUE(server.send(reply));
+        // The other player does not wait for this one's menus: the turn
+        // runs behind the main menu.
+        menu_set_state(t == 0 ? MENU_MAIN : 0);
+        ASSERT_EQ(menu_current_row()->world_runs, t == 0 ? 0 : 1);
         if (!last) {
             ASSERT_TRUE(tick_until([&] { return w->frame == end && waiting_for_turn(); }));
         } else {

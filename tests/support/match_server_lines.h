@@ -21,6 +21,8 @@ namespace kxtest {
 struct SentState {
     double pos[BODY_COUNT][3];
     double quat[BODY_COUNT][4];
+    double linvel[BODY_COUNT][3];
+    double angvel[BODY_COUNT][3];
 };
 
 inline std::string match_opening(const MatchRules &rules, int own_id, int other_id)
@@ -42,8 +44,13 @@ inline SentState state_from_world(int i, double shift)
     for (int b = 0; b < BODY_COUNT; b++) {
         const dReal *pos = dBodyGetPosition(p->bodies[b]);
         const dReal *q = dBodyGetQuaternion(p->bodies[b]);
-        for (int c = 0; c < 3; c++)
+        const dReal *lv = dBodyGetLinearVel(p->bodies[b]);
+        const dReal *av = dBodyGetAngularVel(p->bodies[b]);
+        for (int c = 0; c < 3; c++) {
             st.pos[b][c] = pos[c] + (c == 1 ? shift : 0.0);
+            st.linvel[b][c] = lv[c];
+            st.angvel[b][c] = av[c];
+        }
         for (int c = 0; c < 4; c++)
             st.quat[b][c] = q[c];
     }
@@ -80,41 +87,43 @@ inline std::string text_line(const char *key, int i, const double *v, int n)
     return s + "\n";
 }
 
-// Fighter i's state lines, at rest, with empty break lists.
+// Fighter i's state lines, with empty break lists.
 inline std::string state_lines(int i, const SentState &st, bool blocks)
 {
-    const double zero[BODY_COUNT * 3] = {};
     std::string s;
     if (blocks) {
         s += block_line("P_POS", i, &st.pos[0][0], BODY_COUNT * 3);
         s += block_line("P_QAT", i, &st.quat[0][0], BODY_COUNT * 4);
-        s += block_line("P_LINVEL", i, zero, BODY_COUNT * 3);
-        s += block_line("P_ANGVEL", i, zero, BODY_COUNT * 3);
+        s += block_line("P_LINVEL", i, &st.linvel[0][0], BODY_COUNT * 3);
+        s += block_line("P_ANGVEL", i, &st.angvel[0][0], BODY_COUNT * 3);
     } else {
         s += text_line("POS", i, &st.pos[0][0], BODY_COUNT * 3);
         s += text_line("QAT", i, &st.quat[0][0], BODY_COUNT * 4);
-        s += text_line("LINVEL", i, zero, BODY_COUNT * 3);
-        s += text_line("ANGVEL", i, zero, BODY_COUNT * 3);
+        s += text_line("LINVEL", i, &st.linvel[0][0], BODY_COUNT * 3);
+        s += text_line("ANGVEL", i, &st.angvel[0][0], BODY_COUNT * 3);
     }
     s += "CRUSH " + std::to_string(i) + ";\n";
     s += "FRACT " + std::to_string(i) + ";\n";
     return s;
 }
 
-// The other fighter's moves for the turn: every joint held.
-inline std::string opponent_moves(int i)
+// The other fighter's moves for the turn: the given joint states (every
+// joint held when none are given).
+inline std::string opponent_moves(int i, const int *states = nullptr)
 {
     std::string s = "JOINT " + std::to_string(i) + ";";
     for (int j = 0; j < JOINT_COUNT; j++)
-        s += " " + std::to_string(j) + " " + std::to_string(MOTOR_HOLD);
+        s += " " + std::to_string(j) + " " + std::to_string(states ? states[j] : (int)MOTOR_HOLD);
     return s + "\n";
 }
 
-// The reply to a committed turn ending at end_frame: fighter 0's state as
-// text, fighter 1's as blocks, then the GAME line with the scores.
-inline std::string turn_reply(int end_frame, const SentState st[2], int score0, int score1)
+// The reply to a committed turn ending at end_frame: fighter 1's moves,
+// fighter 0's state as text, fighter 1's as blocks, then the GAME line with
+// the scores.
+inline std::string turn_reply(int end_frame, const SentState st[2], int score0, int score1,
+                              const int *moves1 = nullptr)
 {
-    std::string s = opponent_moves(1);
+    std::string s = opponent_moves(1, moves1);
     s += state_lines(0, st[0], false);
     s += state_lines(1, st[1], true);
     s += "GAME " + std::to_string(end_frame) + "; 0 0 " + std::to_string(score0) + " " + std::to_string(score1) + "\n";
