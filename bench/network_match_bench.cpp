@@ -24,6 +24,8 @@ namespace {
 constexpr int MATCH_FRAMES = 500;
 constexpr int TURN_FRAMES = 10;
 
+int g_single_frames, g_network_frames;
+
 int script_state(int t, int i, int j) { return 1 + (t * 7 + j * 3 + i * 5) % 4; }
 
 MatchRules bench_rules()
@@ -35,6 +37,9 @@ MatchRules bench_rules()
     r.opening_frames = 0;
     r.reactiontime = 100000;
     r.hold_frame = 0;
+    // The whole 500 frames: no disqualification ends it early.
+    r.flags &= ~RULE_FLAG_DQ;
+    r.dojosize = 0;
     r.gravity[0] = r.gravity[1] = 0;
     r.gravity[2] = -9.82f;
     return r;
@@ -57,8 +62,10 @@ bool waiting_for_turn()
     return !w->game_over && w->frames_left == 0 && !game_is_running();
 }
 
-// Single play; keeps both fighters' state at the end of every turn.
-double single_play(std::vector<std::array<kxtest::SentState, 2>> *states, long *ticks)
+// Single play, with preview_ticks ticks of the ghost preview before every
+// commit (a player looking at the coming turn); keeps both fighters' state
+// at the end of every turn.
+double single_play(int preview_ticks, std::vector<std::array<kxtest::SentState, 2>> *states, long *ticks)
 {
     MatchRules r = bench_rules();
     *get_next_match_rules() = r;
@@ -70,6 +77,11 @@ double single_play(std::vector<std::array<kxtest::SentState, 2>> *states, long *
         for (int i = 0; i < 2; i++)
             for (int j = 0; j < JOINT_COUNT; j++)
                 fighter_set_joint_state(i, j, script_state(t, i, j));
+        restart_ghost(1);
+        for (int k = 0; k < preview_ticks; k++) {
+            timer.run([] { run_match_tick(0); });
+            timer.ticks++;
+        }
         timer.run([] { commit_turn(0); });
         while (!waiting_for_turn() && !w->game_over) {
             timer.run([] { run_match_tick(0); });
@@ -78,6 +90,7 @@ double single_play(std::vector<std::array<kxtest::SentState, 2>> *states, long *
         states->push_back({kxtest::state_from_world(0, 0), kxtest::state_from_world(1, 0)});
     }
     *ticks = timer.ticks;
+    g_single_frames = w->frame;
     return timer.seconds / w->frame;
 }
 
@@ -125,26 +138,41 @@ double network_play(const std::vector<std::array<kxtest::SentState, 2>> &states,
     }
     *ticks = timer.ticks;
     const int frames = w->frame;
+    g_network_frames = frames;
     net_close_game();
     return frames > 0 ? timer.seconds / frames : -1;
 }
+
+// The network client reads two messages on every third tick; its reply to
+// a turn is 14 messages, so it waits about 21 ticks per turn with the ghost
+// preview running, as a player in single play would while deciding. The
+// fair single play of the same turns previews as long; the plain one not
+// at all.
+constexpr int REPLY_MESSAGES = 14;
+constexpr int MATCHED_PREVIEW = (REPLY_MESSAGES + 1) / 2 * 3;
 
 void BM_NetworkMatchAgainstSinglePlay(benchmark::State &state)
 {
     init_game();
     net_install_callbacks();
-    double single = 0, network = 0;
-    long single_ticks = 0, network_ticks = 0;
+    double single = 0, plain = 0, network = 0;
+    long single_ticks = 0, plain_ticks = 0, network_ticks = 0;
     for (auto _ : state) {
-        std::vector<std::array<kxtest::SentState, 2>> states;
-        single += single_play(&states, &single_ticks);
+        std::vector<std::array<kxtest::SentState, 2>> states, unused;
+        plain += single_play(0, &states, &plain_ticks);
+        single += single_play(MATCHED_PREVIEW, &unused, &single_ticks);
         network += network_play(states, &network_ticks);
     }
     const double n = (double)state.iterations();
     state.counters["single_us_per_frame"] = 1e6 * single / n;
+    state.counters["single_no_preview_us_per_frame"] = 1e6 * plain / n;
     state.counters["network_us_per_frame"] = 1e6 * network / n;
     state.counters["ratio"] = network / single;
+    state.counters["ratio_to_no_preview"] = network / plain;
     state.counters["single_ticks"] = (double)single_ticks;
+    state.counters["single_no_preview_ticks"] = (double)plain_ticks;
+    state.counters["single_frames"] = g_single_frames;
+    state.counters["network_frames"] = g_network_frames;
     state.counters["network_ticks"] = (double)network_ticks;
     free_game();
 }
