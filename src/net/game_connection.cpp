@@ -126,6 +126,8 @@ static void forward_now(const char *address)
 {
     char previous[NET_ADDRESS_SIZE + 16];
     net_address_text(previous, sizeof previous);
+    // The server that forwards is left first, as it asked.
+    net_socket_disconnect(&game_socket());
     if (connect_to(address) == 0)
         return;
     if (previous[0] != ':' && connect_to(previous) == 0)

@@ -85,8 +85,6 @@ static void drop_socket(NetSocket *s)
 
 int net_socket_connect(NetSocket *s, const char *address, int wait_ms)
 {
-    if (s->fd >= 0)
-        net_socket_disconnect(s);
     char host[NET_ADDRESS_SIZE];
     int port = 0;
     if (net_parse_address(address, host, sizeof host, &port, s->error, sizeof s->error))
@@ -127,6 +125,9 @@ int net_socket_connect(NetSocket *s, const char *address, int wait_ms)
         close(fd);
         return 1;
     }
+    // The old connection ends only once the new one stands.
+    if (s->fd >= 0)
+        net_socket_disconnect(s);
     s->fd = fd;
     s->connected = 1;
     n_strncpyz(s->host, host, sizeof s->host);

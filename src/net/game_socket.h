@@ -52,9 +52,9 @@ int net_socket_is_connected(const NetSocket *s);
 // error (at least 64 bytes) when the text is no such address.
 int net_parse_address(const char *text, char *host, int host_size, int *port, char *error, int error_size);
 
-// Connects to the address text, closing any socket the object holds first.
-// Waits at most wait_ms for the peer. 0 when connected; 1 with the reason in
-// s->error.
+// Connects to the address text; a connection the object holds is closed
+// once the new one stands and kept when it fails. Waits at most wait_ms for
+// the peer. 0 when connected; 1 with the reason in s->error.
 int net_socket_connect(NetSocket *s, const char *address, int wait_ms);
 
 // Queues bytes and hands the kernel what it takes now. 0 when all were taken

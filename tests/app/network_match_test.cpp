@@ -265,6 +265,10 @@ TEST(NetworkMatch, ConnectionActionsOfTheServerLines)
         kxtest::LoopbackServer refusing;
         const std::string address = refusing.address();
         refusing.stop_listening();
+        // A connect that fails keeps the connection the game has.
+        EXPECT_NE(net_connect_server(address.c_str()), 0);
+        EXPECT_TRUE(net_game_connected());
+        g_echoes.clear();
         ASSERT_TRUE(server.send("FORWARD 0;" + address + "\n"));
         ASSERT_TRUE(tick_until([&] { return echoed("Failed to connect to " + address); }));
         // Back home: the same server takes the client again.
