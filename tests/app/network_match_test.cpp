@@ -108,8 +108,11 @@ void open_match(kxtest::LoopbackServer &server, const MatchRules &r)
     EXPECT_EQ(get_game_globals()->network_mode, 1);
     ASSERT_TRUE(server.send(kxtest::match_opening(r, 7, 9)));
     ASSERT_TRUE(tick_until([&] { return server_matches_started() == started + 1; }));
+    // The fighters take the bouts' names and ids; the own one is selected.
     EXPECT_EQ(get_game_globals()->own_slot, 0);
-    EXPECT_EQ(get_game_state()->players, 2);
+    EXPECT_EQ(get_game_globals()->selected_player, 0);
+    EXPECT_EQ(std::string(get_player(1)->name), "bob");
+    EXPECT_EQ(get_player(1)->bout_id, 9);
 }
 
 } // namespace
