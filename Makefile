@@ -62,14 +62,16 @@ test-tsan: deps
 	$(call run_ctest,$(BUILD_TSAN),-L 'app|net|gui|game' -R 'Thread|LineQueue|Mutex')
 
 # Longer robustness runs under the sanitizers: the image decoders, the line,
-# replay and mod readers, and the whole game played on after hostile input;
+# replay and mod readers, the game-server socket fed fuzzed lines, and the
+# whole game played on after hostile input;
 # FUZZ_SCALE times the default number of broken inputs.
 FUZZ_SCALE ?= 50
 fuzz: deps
 	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DKX_SANITIZE=ON
-	cmake --build $(BUILD_ASAN) -j $(JOBS) --target kx_tests_render kx_tests_game
+	cmake --build $(BUILD_ASAN) -j $(JOBS) --target kx_tests_render kx_tests_game kx_tests_net
 	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_render --gtest_filter='ImageRobustness.*'
 	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_game --gtest_filter='CommandFuzz.*:ModFuzz.*'
+	cd $(BUILD_ASAN) && KX_FUZZ_SCALE=$(FUZZ_SCALE) ./tests/kx_tests_net --gtest_filter='GameSocket.Fuzzed*'
 
 bench: deps
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DKX_BENCH=ON -DKX_TESTS=OFF

@@ -19,6 +19,7 @@
 #include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
+#include "net/game_connection.h"
 #include "script/script_hooks.h"
 
 namespace {
@@ -120,11 +121,15 @@ void key_space(WorldState *w, int mods)
         } else if (!game_is_running()) {
             // Between turns (the world waits, the ghost preview may run).
             commit_turn((mods & MOD_SHIFT) ? 1 : 0);
+        } else if (network_game() && net_game_connected()) {
+            const Player *own = get_player(g->own_slot);
+            if (own && !own->ready)
+                net_send_ready();
         }
         return;
     }
     if (g_space_deadline == 0 || (int32_t)(now - g_space_deadline) > 0)
-        reset_game();
+        net_ready_or_reset();
 }
 
 void camera_command(int sym, int mods)
@@ -246,8 +251,10 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
     } else if (sym == KEY_SLASH) {
         chat_input_open_with("/");
     } else if (sym == KEY_N && ctrl) {
-        if (!network_game())
-            reset_game();
+        if (!(network_game() && net_game_connected())) {
+            g->network_mode = 0;
+            net_ready_or_reset();
+        }
     } else if (sym == KEY_M && ctrl) {
         menu_set_state(3);
     } else if (sym == KEY_H && ctrl) {

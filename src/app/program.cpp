@@ -28,6 +28,7 @@
 #include "gui/services/line_buffer.h"
 #include "gui/services/scroll_list.h"
 #include "net/download_worker.h"
+#include "net/game_connection.h"
 #include "net/records/buddies.h"
 #include "net/records/server_list.h"
 #include "net/room_link.h"
@@ -63,6 +64,7 @@ int program_create_objects(void)
     game_callbacks()->replay_next = replay_next_file;
     game_callbacks()->camera_fit = camera_fit_match;
     game_callbacks()->turn_alert = turn_alert;
+    net_install_callbacks();
 
     g_objects.line_buffer = new LineBuffer(LINE_BUFFER_LINES);
     g_objects.scroll_list = new ScrollList();
@@ -97,6 +99,9 @@ int program_create_objects(void)
 
 void program_destroy_objects(void)
 {
+    // The game server hears the goodbye before anything else ends.
+    if (net_game_connected())
+        net_shutdown();
     // Threads first: the download worker is stopped (or, when it does not
     // end in time, left running with what it uses) before the queue and
     // everything it reads are freed.
@@ -131,6 +136,7 @@ void program_destroy_objects(void)
     g_objects.server_list = nullptr;
     for (int i = 0; i < FILE_LIST_KINDS; i++)
         file_list_clear(get_file_list(i));
+    net_close_game();
     free_game();
     sound_cache_free();
 }

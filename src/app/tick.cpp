@@ -32,6 +32,7 @@
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
 #include "net/download_worker.h"
+#include "net/game_connection.h"
 #include "net/room_link.h"
 #include "particles/limb_trails.h"
 #include "script/script_context.h"
@@ -96,7 +97,7 @@ void on_loop_init(void)
         }
     } else if (get_file_count(FILE_LIST_REPLAYS) < 0) {
         fprintf(stderr, "No replays found in replay/\n");
-        reset_game();
+        net_ready_or_reset();
     } else {
         g->replay_mode = 2;
         if (open_replay_index(0) != 0)
@@ -165,7 +166,11 @@ void on_tick(int arg)
     poll_room_links();
     download_notices();
     list_auto_scroll();
-    if (!menu_current_row()->world_runs) {
+    // A connected network game reads its server and goes on whatever menu
+    // is open: the other player does not wait for this one's menus.
+    if (get_game_globals()->network_mode == 1 && net_game_connected()) {
+        net_poll();
+    } else if (!menu_current_row()->world_runs) {
         if (hooks->draw_menu_overlay)
             hooks->draw_menu_overlay();
         return;
@@ -210,6 +215,11 @@ int open_replay(const char *name)
     }
     GameGlobals *g = get_game_globals();
     g->bouts_present = 0;
+    // A replay is watched alone: the game server is left.
+    if (net_game_connected()) {
+        net_close_game();
+        console_echo("disconnected", MSG_INGAME);
+    }
     if (!is_safe_path(name, 1)) {
         fprintf(stderr, "Refusing replay name %s\n", name);
         // The replay window closes as for any other failed read.

@@ -74,3 +74,9 @@ void game_replay_forget_result(void) { call(g_callbacks.replay_forget_result); }
 void game_camera_fit(int yaw) { call(g_callbacks.camera_fit, yaw); }
 void game_turn_alert(void) { call(g_callbacks.turn_alert); }
 int game_replay_autosave(void) { return call_or(1, g_callbacks.replay_autosave); }
+
+int game_net_connected(void) { return call_or(0, g_callbacks.net_connected); }
+int game_net_send(const char *text) { return call_or(-1, g_callbacks.net_send, text); }
+void game_net_close(void) { call(g_callbacks.net_close); }
+void game_net_end(const char *message) { call(g_callbacks.net_end, message); }
+void game_net_forward(const char *address) { call(g_callbacks.net_forward, address); }

@@ -90,6 +90,18 @@ struct GameCallbacks {
     void (*turn_alert)(void);
     // The automatic save of the match just ended; 0 when saved.
     int (*replay_autosave)(void);
+    // The game-server connection: 1 while connected; a protocol text sent
+    // (0, or -1 when the connection failed, which ends the network game);
+    // the connection closed and the network state reset; the network game
+    // ended by the server (the connection closed, then a fresh single-play
+    // game once the lines in hand are read; the message, when not null, is
+    // echoed); a connection to another game server, back to the current one
+    // when that fails.
+    int (*net_connected)(void);
+    int (*net_send)(const char *text);
+    void (*net_close)(void);
+    void (*net_end)(const char *message);
+    void (*net_forward)(const char *address);
 };
 
 // The one table; entries left null do nothing.
@@ -126,3 +138,8 @@ void game_replay_forget_result(void);
 void game_camera_fit(int yaw);
 void game_turn_alert(void);
 int game_replay_autosave(void);                  // 1 without a replay side
+int game_net_connected(void);                    // 0 without a connection side
+int game_net_send(const char *text);             // -1 without a connection side
+void game_net_close(void);
+void game_net_end(const char *message);
+void game_net_forward(const char *address);

@@ -300,7 +300,7 @@ int record_server_result(int frame, int kind, const int32_t *winners, const int3
     return 0;
 }
 
-int record_server_scores(int word, const float *injuries, const float *scores)
+int record_server_scores(int frame, const float *injuries, const float *scores)
 {
     const int n = built_fighter_count();
     for (int i = 0; i < n; i++) {
@@ -309,7 +309,14 @@ int record_server_scores(int word, const float *injuries, const float *scores)
             g_server.injury[i] = injuries[i];
         g_server.score[i] = scores ? scores[i] : p->score;
     }
-    g_server.word = word;
+    // The line's number is the frame of the state it closes, not a result
+    // word: a result word here would turn every turn into a belt result.
+    if (frame < 0 || frame > RECEIVED_FRAME_MAX) {
+        fprintf(stderr, "GAME: frame %d out of range 0..%d, frame ignored\n", frame, (int)RECEIVED_FRAME_MAX);
+        return 1;
+    }
+    g_server.received_frame = frame;
+    g_server.has_received_frame = 1;
     return 0;
 }
 

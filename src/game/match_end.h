@@ -31,7 +31,12 @@ struct ServerResult {
     int32_t pending;
     LostMark lost[MAX_FIGHTERS];
     int32_t matches_played;          // network matches decided since start
+    int32_t received_frame;          // the match frame of the last GAME line
+    int32_t has_received_frame;
 };
+
+// The largest match frame a GAME line may name.
+enum { RECEIVED_FRAME_MAX = 1 << 24 };
 
 ServerResult *get_server_result(void);
 // Clears the record for a new match (the count of matches played stays).
@@ -53,8 +58,11 @@ int match_end_network(void);
 int record_server_result(int frame, int kind, const int32_t *winners, const int32_t *losers,
                          const float *injuries, const float *scores, const double (*positions)[3],
                          int word);
-// The GAME line: scores may be none (the fighters' current scores are kept).
-int record_server_scores(int word, const float *injuries, const float *scores);
+// The GAME line: the match frame the server's state belongs to (taken by the
+// turn hand-over; a frame outside 0..RECEIVED_FRAME_MAX is refused with a
+// message and the lists are kept); scores may be none (the fighters'
+// current scores are kept).
+int record_server_scores(int frame, const float *injuries, const float *scores);
 // The LOST line: position may be none. Returns 1 for a fighter index outside
 // the match, which changes nothing.
 int record_lost_mark(int frame, int fighter, int mark, const double *position);

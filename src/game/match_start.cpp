@@ -448,8 +448,12 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
 
     // 9. names and customisations
     if (keep_mod_name || mode == 0) {
-        if (mode == 0)
+        if (mode == 0) {
             g->selected_player = 0;
+            // Single play leaves the game server.
+            if (game_net_connected())
+                game_net_close();
+        }
         game_customs_apply(0);
         return 0;
     }
@@ -473,6 +477,8 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     } else if (live->hold_frame) {
         set_record_mode(2);
     }
+    if (!missing)
+        start_ghost_all();
     game_customs_apply(0);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include "game/env_objects.h"
+#include "game/match_end.h"
 #include "game/mod_world.h"
 #include "game/pose_check.h"
 
@@ -41,6 +42,19 @@ int received_state_complete(void)
     return 1;
 }
 
+int network_turn_ready(void)
+{
+    const int n = fighter_count();
+    for (int i = 0; i < n; i++) {
+        const Player *p = get_player(i);
+        if (!p || p->ready != 1)
+            return 0;
+    }
+    if ((get_game_state()->received_mask & RECV_COMPLETE) == RECV_COMPLETE)
+        return 1;
+    return received_state_complete();
+}
+
 void apply_received_fighter_state(int i)
 {
     Player *p = get_player(i);
@@ -48,6 +62,13 @@ void apply_received_fighter_state(int i)
     if (!p || !r || i >= fighter_count())
         return;
     const int32_t mask = p->received_mask;
+    const ServerResult *result = get_server_result();
+    if (result->has_received_frame)
+        get_game_state()->frame = result->received_frame;
+    if (mask & RECV_RESULT) {
+        p->injury = result->injury[i];
+        p->score = result->score[i];
+    }
     for (int b = 0; b < BODY_COUNT; b++) {
         dBodyID body = p->bodies[b];
         if (mask & RECV_ROTATIONS)

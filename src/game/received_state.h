@@ -61,9 +61,15 @@ void clear_received_state(void);
 // state for the turn: 1 when every fighter's received mask holds all of the
 // complete-state bits.
 int received_state_complete(void);
-// Fighter i's bodies take the rotations,
-// places and velocities that arrived (by the fighter's received mask) and
-// the mask is cleared. A value the engine cannot take leaves the body's own.
+// 1 when the next network turn may start: every fighter has committed its
+// turn (its ready word is 1) and the server's state for it is complete,
+// in the world's received mask or in every fighter's. 1 with no fighters.
+int network_turn_ready(void);
+// Fighter i takes what the server sent: the match frame the GAME line named
+// (when one arrived), the injury and score of the result lines, and the
+// rotations, places and velocities of its bodies (by the fighter's received
+// mask); the mask is cleared. A value the engine cannot take leaves the
+// body's own.
 void apply_received_fighter_state(int i);
 // Every object that takes state gets the one P_ENV gave it; the world's
 // object-state flag is cleared. Nothing when none arrived.

@@ -1,9 +1,11 @@
 // The player's control of the match, as far as it acts on the match.
 #include "game/turn_control.h"
+#include <cstdio>
 #include "app/base/clock.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/ghost.h"
+#include "game/joints.h"
 #include "game/match_start.h"
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
@@ -16,11 +18,53 @@ static int g_frame_time = 200;
 static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
 static bool network_play(void) { return get_game_globals()->network_mode != 0; }
 
+// A hand's grip as the turn sends it: the wish set for the turn, else the
+// grip in force.
+static int turn_grip(const Player *p, int slot)
+{
+    return p->grip_wish[slot] != GRIP_NONE ? p->grip_wish[slot] : p->grip_state[slot];
+}
+
+int write_turn_lines(int fighter, char *buf, int size)
+{
+    const Player *p = get_player(fighter);
+    if (!p || fighter >= fighter_count() || !buf || size < TURN_LINES_SIZE)
+        return -1;
+    int n = snprintf(buf, (size_t)size, "B_GRIP %d;%d %d\nB_JOINT %d;", fighter, turn_grip(p, GRIP_LEFT),
+                     turn_grip(p, GRIP_RIGHT), fighter);
+    for (int j = 0; j < JOINT_COUNT; j++)
+        n += snprintf(buf + n, (size_t)(size - n), " %d %d", j, get_joint_state(fighter, j));
+    n += snprintf(buf + n, (size_t)(size - n), "\nBATCH %d;-1\n", fighter);
+    return n;
+}
+
+// Network play: the own fighter's moves go to the game server, which starts
+// the turn for everyone once every fighter has committed. Once per turn: the
+// fighter is marked ready until the turn starts.
+static void commit_network_turn(void)
+{
+    const GameGlobals *g = get_game_globals();
+    const int own = g->own_slot;
+    const Player *p = own >= 0 && own < fighter_count() ? get_player(own) : nullptr;
+    if (!p || p->ready || !game_net_connected())
+        return;
+    char lines[TURN_LINES_SIZE];
+    if (write_turn_lines(own, lines, sizeof lines) < 0)
+        return;
+    if (game_net_send(lines) != 0)
+        return;
+    set_player_flag(own, 1);
+}
+
 void commit_turn(int)
 {
     WorldState *w = get_game_state();
-    if (network_play() || replay_plays() || w->game_over || w->frames_left > 0 || game_is_running())
+    if (replay_plays() || w->game_over || w->frames_left > 0 || game_is_running())
         return;
+    if (network_play()) {
+        commit_network_turn();
+        return;
+    }
     game_hook(HOOK_EXIT_FREEZE);
     start_turn_frames(0);
 }

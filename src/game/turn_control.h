@@ -1,13 +1,19 @@
 // The player's control of the match: committing a turn, pausing, replaying
 // the finished match, edit mode, selecting a fighter and the joint-change
-// test. The network side (sending the turn to the game server) comes with
-// the connection; here they act on the match.
+// test. The game server is reached through the game's callback table.
 #pragma once
 
 // Ends the own turn. Single play: fires exit_freeze and starts a turn of the
-// rules' turn frames; nothing while a turn runs, a replay plays or the match
-// is over. The flag is the caller's (Shift held); single play reads none.
+// rules' turn frames. Network play: sends the own fighter's grips and joint
+// states to the game server (write_turn_lines) and marks it ready, once per
+// turn; a spectator sends nothing. Nothing while a turn runs, a replay plays
+// or the match is over. The flag is the caller's (Shift held); none reads it.
 void commit_turn(int flag);
+// Fighter i's turn as protocol lines: "B_GRIP i;left right", "B_JOINT i;"
+// with the 20 pairs "joint state", and "BATCH i;-1". Returns the length, -1
+// for no such fighter or a buffer under TURN_LINES_SIZE.
+enum { TURN_LINES_SIZE = 512 };
+int write_turn_lines(int fighter, char *buf, int size);
 // Pauses or resumes a playing replay and fires the pause or resume hook.
 // A live match pauses by itself between turns, so live play is left alone.
 // Returns 1 when the world now runs, 0 when it is paused.

@@ -74,24 +74,15 @@ void start_turn_frames(int n)
     w->frozen = 0;
 }
 
-static bool all_fighters_ready(void)
-{
-    const int n = fighter_count();
-    if (n == 0)
-        return false;
-    for (int i = 0; i < n; i++) {
-        const Player *p = get_player(i);
-        if (!p || p->ready != 1)
-            return false;
-    }
-    return true;
-}
-
 void turn_countdown(void)
 {
     WorldState *w = get_game_state();
     g_turn_just_started = 0;
-    if (network_play() && all_fighters_ready()) {
+    // A network turn starts once every fighter has committed and the
+    // server's state for the turn is here, and only while the server can
+    // still be heard.
+    if (network_play() && fighter_count() > 0 && w->frames_left == 0 && !w->game_over && game_net_connected() &&
+        network_turn_ready()) {
         for (int i = 0; i < fighter_count(); i++) {
             Player *p = get_player(i);
             p->ready = 0;
@@ -101,9 +92,10 @@ void turn_countdown(void)
     }
     if (replay_plays())
         return;
-    // Network play waits while the server's result is pending; single play
-    // stops once the game is over.
-    if (network_play() ? get_server_result()->pending != 0 : w->game_over != 0)
+    // Network play also waits while the server's result is pending; once
+    // the match is over no turn ends (its end would start a preview that
+    // stops the world short of the automatic replay).
+    if (w->game_over || (network_play() && get_server_result()->pending != 0))
         return;
     if (w->frames_left > 0) {
         w->frames_left--;
@@ -127,6 +119,18 @@ void check_turn_timeout(void)
     }
 }
 
+// The server's state for the turn, taken only when it arrived complete for
+// every fighter; the frame the GAME line named is used once.
+static void apply_received_turn_state(void)
+{
+    if (received_state_complete()) {
+        for (int i = 0; i < fighter_count(); i++)
+            apply_received_fighter_state(i);
+        apply_received_env_state();
+    }
+    get_server_result()->has_received_frame = 0;
+}
+
 void end_turn(void)
 {
     WorldState *w = get_game_state();
@@ -139,11 +143,7 @@ void end_turn(void)
     } else {
         // The server's state for the turn is taken only when it arrived
         // complete for every fighter.
-        if (received_state_complete()) {
-            for (int i = 0; i < n; i++)
-                apply_received_fighter_state(i);
-            apply_received_env_state();
-        }
+        apply_received_turn_state();
         for (int i = 0; i < n; i++)
             get_player(i)->received_mask = 0;
         w->received_mask = 0;
@@ -195,6 +195,20 @@ static void handle_match_end(WorldState *w)
     if (!replay_plays() && option_get(OPT_AUTOSAVE))
         game_replay_autosave();
     w->end_frame = w->frame;
+}
+
+// A finished network match is shown again from the frame cache (which the
+// tick steps through), not rebuilt from the replay buffer, which in network
+// play may hold only the frame kept for the server.
+static void start_frame_cache_handoff(void)
+{
+    WorldState *w = get_game_state();
+    if (w->ghost_mode != 0)
+        leave_ghost_mode();
+    w->frame = 0;
+    w->play_frame = 0;
+    w->frames_left = 0;
+    set_frame_cache_playback(1);
 }
 
 void step_world(int quiet)
@@ -268,12 +282,22 @@ void step_world(int quiet)
 
     if (w->game_over && w->end_frame > 0 && w->frame > w->end_frame + END_REPLAY_DELAY) {
         w->end_frame = 0;
-        if (g->replay_mode != 2)
-            start_playback(0);
-        else
+        if (g->replay_mode == 2)
             game_replay_next();
+        else if (network_play() && frame_cache_first_valid())
+            start_frame_cache_handoff();
+        else
+            start_playback(0);
     } else if (!w->game_over) {
         const int over = network_play() ? match_end_network() : match_end_single();
+        // The decision frame is the frame the server's last state belongs
+        // to: the fighters end where the server put them.
+        if (over && network_play()) {
+            apply_received_turn_state();
+            for (int i = 0; i < fighter_count(); i++)
+                get_player(i)->received_mask = 0;
+            w->received_mask = 0;
+        }
         if (over)
             handle_match_end(w);
     }

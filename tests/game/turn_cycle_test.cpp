@@ -6,6 +6,7 @@
 #include "app/base/options.h"
 #include "app/base/text.h"
 #include "app/services/sound.h"
+#include "game/game_callbacks.h"
 #include "game/game_resets.h"
 #include "game/joint_breaks.h"
 #include "game/turn_control.h"
@@ -152,16 +153,19 @@ void server_line(const std::string &text)
     command_cursor_reset(&c);
     parse_cmd(CMD_SOURCE_SERVER, text.c_str(), (int)text.size(), &c);
 }
+int connected() { return 1; }
 } // namespace
 
-// A spectator's network match run by server lines alone: the state the
-// server sends complete is taken at the turn's end, which also switches to
-// holding the next frame for the server (the frame set_match_frame returns
-// to); the time-out clears its deadline; a pending result stops the
-// countdown.
+// A spectator's network match run by server lines alone: a turn starts once
+// every fighter committed and the server's state for it is complete; that
+// state is taken at the turn's end (with the frame the GAME line names),
+// which also switches to holding the next frame for the server (the frame
+// set_match_frame returns to); the time-out clears its deadline; a pending
+// result stops the countdown.
 TEST_F(MatchTest, NetworkTurnsFollowTheServerLines)
 {
     clock_set_source(test_clock);
+    game_callbacks()->net_connected = connected;
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
     set_own_id(77);
@@ -171,19 +175,29 @@ TEST_F(MatchTest, NetworkTurnsFollowTheServerLines)
     server_line(make_newgame_line(0, &r));
     g->bouts_present = 2;
     const auto start_turn = [] { server_line("BATCH 0;-1\n"); server_line("BATCH 1;-1\n"); };
+    const auto send_state = [](int frame) {
+        for (int i = 0; i < 2; i++) {
+            std::string pos = "POS " + std::to_string(i) + ";";
+            for (int b = 0; b < BODY_COUNT; b++)
+                pos += va_format(" 0 %d 1", b);
+            server_line(pos + "\n");
+            for (const char *key : {"QAT", "LINVEL", "ANGVEL", "CRUSH", "FRACT"})
+                server_line(std::string(key) + " " + std::to_string(i) + ";\n");
+        }
+        server_line("GAME " + std::to_string(frame) + "; 0 0\n");
+    };
     start_turn();
+    tick();
+    EXPECT_EQ(w->frames_left, 0);   // committed, but no state yet
+    send_state(0);
+    tick();
+    ASSERT_GT(w->frames_left, 1);
+    const int end = w->frame + w->frames_left - 1;
+    server_line("GAME " + std::to_string(end) + "; 0 0\n");
     while (w->frames_left != 1)
         tick();
-    for (int i = 0; i < 2; i++) {
-        std::string pos = "POS " + std::to_string(i) + ";";
-        for (int b = 0; b < BODY_COUNT; b++)
-            pos += va_format(" 0 %d 1", b);
-        server_line(pos + "\n");
-        for (const char *key : {"QAT", "LINVEL", "ANGVEL", "CRUSH", "FRACT"})
-            server_line(std::string(key) + " " + std::to_string(i) + ";\n");
-    }
-    server_line("GAME 0; 0 0\n");
     tick();
+    EXPECT_EQ(w->frame, end);
     EXPECT_EQ(dBodyGetPosition(get_player(1)->bodies[L_FOOT])[1], 20.0);
     EXPECT_EQ(get_record_mode(), RECORD_HOLD_FRAME);
     const int decision = w->net_decision_frame;
@@ -193,6 +207,7 @@ TEST_F(MatchTest, NetworkTurnsFollowTheServerLines)
     tick();
     EXPECT_EQ(g->turn_deadline, 0u);
 
+    send_state(end + 20);
     start_turn();
     tick(3);
     EXPECT_EQ(w->frames_recorded, 1);   // the first turn's only; now the held frame
@@ -203,6 +218,7 @@ TEST_F(MatchTest, NetworkTurnsFollowTheServerLines)
     tick(2);
     EXPECT_EQ(w->frames_left, left);
     EXPECT_EQ(w->winners[1], 1);
+    game_callbacks()->net_connected = nullptr;
 }
 
 // A body fracture event goes into the next stored frame, making one of its

@@ -264,13 +264,13 @@ void server_disconnect(int number, const LineArg *arg)
     game_chat_tab_unbind(number);
 }
 
-// The connection itself comes with the game-server socket; here the line's
-// message and flags.
+// The server's message, then the end of the network game.
 void server_kick(int, const LineArg *arg)
 {
     char text[1024];
     wire_copy_field(text, line_arg_text(arg), sizeof text);
     game_echo(text, MSG_SERVER);
+    game_net_end(nullptr);
 }
 
 void server_forward(int, const LineArg *arg)
@@ -278,13 +278,16 @@ void server_forward(int, const LineArg *arg)
     char address[256];
     wire_read_word(line_arg_text(arg), address, sizeof address);
     game_echo(va_format("forwarding to %s", address), MSG_SERVER);
+    game_net_forward(address);
 }
 
 void server_kaelmund(int number, const LineArg *)
 {
-    if (number != 30)
-        game_echo(va_format("Server protocol version %d, this game speaks 30: please update the game", number),
-                     MSG_INGAME);
+    if (number == 30)
+        return;
+    game_echo(va_format("Server protocol version %d, this game speaks 30: please update the game", number),
+              MSG_INGAME);
+    game_net_end(nullptr);
 }
 
 void server_ugc(int number, const LineArg *arg)

@@ -1,0 +1,146 @@
+// What the tests' own game server says in a network match: the opening (the
+// protocol version, the client's id, the bout list and the match's rules)
+// and the reply to a turn that every fighter committed: the other fighter's
+// moves, each fighter's state at the turn's end (as text lines or as binary
+// blocks), the closing break lines and the GAME line. The state is the
+// client's own at the turn's start, moved by a known shift, so that a test
+// can tell that the client took the server's word for it.
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <ode/ode.h>
+
+#include "game/game_state.h"
+#include "game/match_rules.h"
+
+namespace kxtest {
+
+// The state the server sends for one fighter.
+struct SentState {
+    double pos[BODY_COUNT][3];
+    double quat[BODY_COUNT][4];
+    double linvel[BODY_COUNT][3];
+    double angvel[BODY_COUNT][3];
+};
+
+inline std::string match_opening(const MatchRules &rules, int own_id, int other_id)
+{
+    std::string s = "KAELMUND 30;\n";
+    s += "ID " + std::to_string(own_id) + ";\n";
+    s += "BOUT 0;" + std::to_string(own_id) + " 1200 3 0 0 0 alice 0\n";
+    s += "BOUT 1;" + std::to_string(other_id) + " 900 1 0 0 0 bob 0\n";
+    s += "BOUT -1;\n";
+    s += make_newgame_line(0, &rules);
+    return s;
+}
+
+// Fighter i's bodies now, moved by shift along y.
+inline SentState state_from_world(int i, double shift)
+{
+    SentState st;
+    const Player *p = get_player(i);
+    for (int b = 0; b < BODY_COUNT; b++) {
+        const dReal *pos = dBodyGetPosition(p->bodies[b]);
+        const dReal *q = dBodyGetQuaternion(p->bodies[b]);
+        const dReal *lv = dBodyGetLinearVel(p->bodies[b]);
+        const dReal *av = dBodyGetAngularVel(p->bodies[b]);
+        for (int c = 0; c < 3; c++) {
+            st.pos[b][c] = pos[c] + (c == 1 ? shift : 0.0);
+            st.linvel[b][c] = lv[c];
+            st.angvel[b][c] = av[c];
+        }
+        for (int c = 0; c < 4; c++)
+            st.quat[b][c] = q[c];
+    }
+    return st;
+}
+
+inline void put_word(std::string &s, int32_t v)
+{
+    const uint32_t u = (uint32_t)v;
+    for (int k = 0; k < 4; k++)
+        s += (char)((u >> (8 * k)) & 0xff);
+}
+
+// "P_<key> i;", a NUL, the count word, the values in millionths, "\n".
+inline std::string block_line(const char *key, int i, const double *v, int n)
+{
+    std::string s = std::string(key) + " " + std::to_string(i) + ";";
+    s += '\0';
+    put_word(s, n + 1);
+    for (int k = 0; k < n; k++)
+        put_word(s, (int32_t)std::lround(v[k] * 1e6));
+    s += "\n";
+    return s;
+}
+
+inline std::string text_line(const char *key, int i, const double *v, int n)
+{
+    std::string s = std::string(key) + " " + std::to_string(i) + ";";
+    char num[48];
+    for (int k = 0; k < n; k++) {
+        snprintf(num, sizeof num, " %.8f", v[k]);
+        s += num;
+    }
+    return s + "\n";
+}
+
+// Fighter i's state lines, with empty break lists.
+inline std::string state_lines(int i, const SentState &st, bool blocks)
+{
+    std::string s;
+    if (blocks) {
+        s += block_line("P_POS", i, &st.pos[0][0], BODY_COUNT * 3);
+        s += block_line("P_QAT", i, &st.quat[0][0], BODY_COUNT * 4);
+        s += block_line("P_LINVEL", i, &st.linvel[0][0], BODY_COUNT * 3);
+        s += block_line("P_ANGVEL", i, &st.angvel[0][0], BODY_COUNT * 3);
+    } else {
+        s += text_line("POS", i, &st.pos[0][0], BODY_COUNT * 3);
+        s += text_line("QAT", i, &st.quat[0][0], BODY_COUNT * 4);
+        s += text_line("LINVEL", i, &st.linvel[0][0], BODY_COUNT * 3);
+        s += text_line("ANGVEL", i, &st.angvel[0][0], BODY_COUNT * 3);
+    }
+    s += "CRUSH " + std::to_string(i) + ";\n";
+    s += "FRACT " + std::to_string(i) + ";\n";
+    return s;
+}
+
+// The other fighter's moves for the turn: the given joint states (every
+// joint held when none are given).
+inline std::string opponent_moves(int i, const int *states = nullptr)
+{
+    std::string s = "JOINT " + std::to_string(i) + ";";
+    for (int j = 0; j < JOINT_COUNT; j++)
+        s += " " + std::to_string(j) + " " + std::to_string(states ? states[j] : (int)MOTOR_HOLD);
+    return s + "\n";
+}
+
+// The reply to a committed turn ending at end_frame: fighter 1's moves,
+// fighter 0's state as text, fighter 1's as blocks, then the GAME line with
+// the scores.
+inline std::string turn_reply(int end_frame, const SentState st[2], int score0, int score1,
+                              const int *moves1 = nullptr)
+{
+    std::string s = opponent_moves(1, moves1);
+    s += state_lines(0, st[0], false);
+    s += state_lines(1, st[1], true);
+    s += "GAME " + std::to_string(end_frame) + "; 0 0 " + std::to_string(score0) + " " + std::to_string(score1) + "\n";
+    return s;
+}
+
+// Largest distance between fighter i's bodies and the state sent for it.
+inline double distance_from(int i, const SentState &st)
+{
+    double worst = 0;
+    const Player *p = get_player(i);
+    for (int b = 0; b < BODY_COUNT; b++) {
+        const dReal *pos = dBodyGetPosition(p->bodies[b]);
+        for (int c = 0; c < 3; c++)
+            worst = std::fmax(worst, std::fabs(pos[c] - st.pos[b][c]));
+    }
+    return worst;
+}
+
+} // namespace kxtest
