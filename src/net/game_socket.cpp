@@ -36,7 +36,8 @@ void net_socket_init(NetSocket *s)
 int net_socket_is_connected(const NetSocket *s) { return s && s->connected && s->fd >= 0; }
 int net_socket_fd(const NetSocket *s) { return s ? s->fd : -1; }
 
-int net_parse_address(const char *text, char *host, int host_size, int *port, char *error, int error_size)
+int net_parse_address(const char *text, int default_port, char *host, int host_size, int *port, char *error,
+                      int error_size)
 {
     char copy[NET_ADDRESS_SIZE];
     if (!text || !text[0]) {
@@ -48,7 +49,7 @@ int net_parse_address(const char *text, char *host, int host_size, int *port, ch
         return 1;
     }
     n_strncpyz(copy, text, sizeof copy);
-    int p = NET_DEFAULT_PORT;
+    int p = default_port;
     if (char *colon = strchr(copy, ':')) {
         *colon = '\0';
         char *end = nullptr;
@@ -87,7 +88,7 @@ int net_socket_connect(NetSocket *s, const char *address, int wait_ms)
 {
     char host[NET_ADDRESS_SIZE];
     int port = 0;
-    if (net_parse_address(address, host, sizeof host, &port, s->error, sizeof s->error))
+    if (net_parse_address(address, NET_DEFAULT_PORT, host, sizeof host, &port, s->error, sizeof s->error))
         return 1;
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {

@@ -47,10 +47,12 @@ struct NetSocket {
 void net_socket_init(NetSocket *s);
 int net_socket_is_connected(const NetSocket *s);
 
-// Reads "a.b.c.d" or "a.b.c.d:port" (port 1..65535, default
-// NET_DEFAULT_PORT) into host and port. 0 when good; 1 with a reason in
-// error (at least 64 bytes) when the text is no such address.
-int net_parse_address(const char *text, char *host, int host_size, int *port, char *error, int error_size);
+// Reads "a.b.c.d" or "a.b.c.d:port" (port 1..65535, default_port when none
+// is given) into host and port. 0 when good; 1 with a reason in error (at
+// least 64 bytes) when the text is no such address. Every connection of the
+// program (game server, lobby, room links) reads its address here.
+int net_parse_address(const char *text, int default_port, char *host, int host_size, int *port, char *error,
+                      int error_size);
 
 // Connects to the address text; a connection the object holds is closed
 // once the new one stands and kept when it fails. Waits at most wait_ms for

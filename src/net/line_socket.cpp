@@ -1,4 +1,5 @@
 #include "net/line_socket.h"
+#include "net/game_socket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -16,36 +17,6 @@
 // A send that cannot go out within this time gives up: a peer that stops
 // reading never holds the caller.
 enum { SEND_WAIT_MS = 1000 };
-
-int parse_ipv4_address(const char *text, int default_port, char *host, int *port)
-{
-    if (!text || !host || !port)
-        return 1;
-    const char *colon = strchr(text, ':');
-    size_t len = colon ? (size_t)(colon - text) : strlen(text);
-    if (len == 0 || len > 15)
-        return 1;
-    char h[16];
-    memcpy(h, text, len);
-    h[len] = '\0';
-    in_addr a;
-    if (inet_pton(AF_INET, h, &a) != 1)
-        return 1;
-    int p = default_port;
-    if (colon) {
-        char *end = nullptr;
-        errno = 0;
-        long v = strtol(colon + 1, &end, 10);
-        if (errno || end == colon + 1 || *end != '\0' || v < 1 || v > 65535)
-            return 1;
-        p = (int)v;
-    }
-    if (p < 1 || p > 65535)
-        return 1;
-    memcpy(host, h, len + 1);
-    *port = p;
-    return 0;
-}
 
 void line_socket_init(LineSocket *s)
 {
@@ -71,7 +42,8 @@ int line_socket_begin_connect(LineSocket *s, const char *address, int default_po
     s->received = 0;
     char host[16];
     int port = 0;
-    if (parse_ipv4_address(address, default_port, host, &port) != 0) {
+    char why[64];
+    if (net_parse_address(address, default_port, host, sizeof host, &port, why, sizeof why) != 0) {
         set_error(s, "not an IPv4 address with an optional port", 0);
         return 1;
     }

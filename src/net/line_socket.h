@@ -37,13 +37,8 @@ struct LineSocket {
     char error[LINE_SOCKET_ERROR_SIZE];  // why the last connect or read failed
 };
 
-// Reads "a.b.c.d" or "a.b.c.d:port" (port 1..65535). The host is written
-// into host (16 bytes) and the port into *port (default_port when none is
-// given). 0, or 1 when the text is not such an address.
-int parse_ipv4_address(const char *text, int default_port, char *host, int *port);
-
 void line_socket_init(LineSocket *s);
-// Starts connecting to address (see parse_ipv4_address); nothing waits.
+// Starts connecting to address (see net_parse_address); nothing waits.
 // 0 when under way (state CONNECTING, or OPEN at once), 1 when the address
 // is bad or the connect was refused at once (the reason in s->error).
 int line_socket_begin_connect(LineSocket *s, const char *address, int default_port);

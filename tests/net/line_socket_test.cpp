@@ -7,6 +7,7 @@
 
 #include "support/loopback_servers.h"
 #include "net/line_socket.h"
+#include "net/game_socket.h"
 #include "support/test_support.h"
 
 namespace {
@@ -51,15 +52,16 @@ struct Pair {
 TEST(LineSocket, AddressesAreDottedIpv4WithAnOptionalPort)
 {
     char host[16];
+    char why[64];
     int port = 0;
-    EXPECT_EQ(parse_ipv4_address("10.0.0.7", 20184, host, &port), 0);
+    EXPECT_EQ(net_parse_address("10.0.0.7", 20184, host, sizeof host, &port, why, sizeof why), 0);
     EXPECT_STREQ(host, "10.0.0.7");
     EXPECT_EQ(port, 20184);
-    EXPECT_EQ(parse_ipv4_address("127.0.0.1:5", 20184, host, &port), 0);
+    EXPECT_EQ(net_parse_address("127.0.0.1:5", 20184, host, sizeof host, &port, why, sizeof why), 0);
     EXPECT_EQ(port, 5);
     for (const char *bad : {"", "lobby.example", "1.2.3", "1.2.3.4:", "1.2.3.4:0", "1.2.3.4:65536",
                             "1.2.3.4:12x", "1.2.3.4 :80", "999.1.1.1", ":80"})
-        EXPECT_EQ(parse_ipv4_address(bad, 20184, host, &port), 1) << bad;
+        EXPECT_EQ(net_parse_address(bad, 20184, host, sizeof host, &port, why, sizeof why), 1) << bad;
 }
 
 TEST(LineSocket, LinesCutAtEveryByteArriveWhole)
