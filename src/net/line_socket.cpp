@@ -13,7 +13,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-
 // A send that cannot go out within this time gives up: a peer that stops
 // reading never holds the caller.
 enum { SEND_WAIT_MS = 1000 };
