@@ -10,6 +10,8 @@
 #include "app/base/options.h"
 #include "render/color_state.h"
 #include "render/fighter_look.h"
+#include "render/graphics_gl.h"
+#include "render/shape_queue.h"
 
 namespace {
 
@@ -603,6 +605,10 @@ void shapes_set_light(const float *pos4)
 
 void render_box(const float *pos, const float *R, const float *sides, int kind)
 {
+    if (shaders_active()) {
+        queue_box_pose(pos, R, sides, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
@@ -635,6 +641,10 @@ static void render_facing_disc(const float *pos, float radius)
 
 void render_sphere(const float *pos, const float *R, float radius, int kind)
 {
+    if (shaders_active()) {
+        queue_sphere_pose(pos, R, radius, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
@@ -655,6 +665,10 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
 
 void render_capsule(const float *pos, const float *R, float length, float radius, int kind)
 {
+    if (shaders_active()) {
+        queue_capsule_pose(pos, R, length, radius, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
@@ -709,6 +723,10 @@ static void turn_onto_axis(const float *axis, float *m)
 
 void render_hemisphere(const float *pos, const float *R, float radius, const float *axis, int kind)
 {
+    if (shaders_active()) {
+        queue_hemisphere_pose(pos, R, radius, axis, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     // Drawn without culling: the inside shows through the open cut.
