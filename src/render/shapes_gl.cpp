@@ -11,6 +11,7 @@
 #include "render/color_state.h"
 #include "render/fighter_look.h"
 #include "render/graphics_gl.h"
+#include "render/scene_gl_state_gl.h"
 #include "render/shape_queue.h"
 
 namespace {
@@ -934,8 +935,12 @@ static void begin_unlit(void)
     glColor4fv(current_color());
 }
 
-void draw_square_outline(float x, float y, float z, int, float, float side)
+void draw_square_outline(float x, float y, float z, int, float width, float side)
 {
+    if (shaders_active()) {
+        draw_quad_box(x, y, z, width, side);
+        return;
+    }
     const float h = side / 2;
     const float corner[4][2] = {{-h, -h}, {h, -h}, {h, h}, {-h, h}};
     begin_unlit();
