@@ -9,6 +9,7 @@
 #include "app/base/utils.h"
 #include "game/match_rules.h"
 #include "gui/services/chat_log.h"
+#include "gui/services/console_world_shader.h"
 
 namespace {
 
@@ -58,6 +59,9 @@ void console_set_quit_handler(void (*handler)(void)) { g_quit_handler = handler;
 const ConsoleCommand console_commands[] = {
     {"set", nullptr, cmd_set},
     {"quit", "exit", cmd_quit},
+    {"worldshader", nullptr, cmd_worldshader},
+    {"loadworldshader", nullptr, cmd_loadworldshader},
+    {"exportworldshader", nullptr, cmd_exportworldshader},
     {nullptr, nullptr, nullptr},
 };
 
