@@ -4,8 +4,6 @@
 
 #include <GL/glu.h>
 
-#include "app/base/options.h"
-
 static void load_texture_matrix(const float *rot, const float *t, float zsign)
 {
     const GLfloat m[16] = {rot[0], rot[3], zsign * rot[6], 0, rot[1], rot[4], zsign * rot[7], 0,
@@ -80,49 +78,6 @@ void draw_ground_plane(const float *c)
     glDrawArrays(GL_TRIANGLES, 0, n);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
-}
-
-void draw_screen_quad(int keep_matrices, int width, int height)
-{
-    if (keep_matrices) {
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glMatrixMode(GL_TEXTURE);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-    }
-    const float su = width > 0 ? (float)option_get(OPT_WIDTH) / width : 1;
-    const float sv = height > 0 ? (float)option_get(OPT_HEIGHT) / height : 1;
-    float pos[16 * 6 * 2], uv[16 * 6 * 2];
-    int n = 0;
-    for (int s = 0; s < 16; s++) {
-        const float x0 = -1 + 0.125f * s, x1 = x0 + 0.125f;
-        const float corners[6][2] = {{x0, -1}, {x1, -1}, {x1, 1}, {x1, 1}, {x0, 1}, {x0, -1}};
-        for (const auto &p : corners) {
-            pos[2 * n] = p[0];
-            pos[2 * n + 1] = p[1];
-            uv[2 * n] = (p[0] + 1) * 0.5f * su;
-            uv[2 * n + 1] = (p[1] + 1) * 0.5f * sv;
-            n++;
-        }
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(2, GL_FLOAT, 0, pos);
-    glTexCoordPointer(2, GL_FLOAT, 0, uv);
-    glDrawArrays(GL_TRIANGLES, 0, n);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    if (keep_matrices) {
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
-    }
 }
 
 unsigned create_texture_rgba(uint32_t *pixels, int width, int height)

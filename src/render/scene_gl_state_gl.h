@@ -1,7 +1,7 @@
 // Small GL functions every pass of the shader path shares: the object
 // transform handed to the programs through texture matrix 0 (and its
 // mirror image in the floor), the standard render state, the ground plane,
-// the screen quad of the post effects, texture upload and binding.
+// texture upload and binding.
 #pragma once
 #include <cstdint>
 
@@ -19,11 +19,6 @@ void reset_render_state(void);
 // The floor plane at the centre's height: a 200 x 200 square and four
 // trapezoids out to 20,000 units, from a client array (buffers unbound).
 void draw_ground_plane(const float *centre);
-// The square -1..1 as 16 strips; texture coordinates scaled so that a
-// screen copy of width x height is sampled where the window was. With
-// keep_matrices the modelview and projection are identity meanwhile (and
-// the texture matrix is reset).
-void draw_screen_quad(int keep_matrices, int width, int height);
 // A new mipmapped texture from words whose red and blue bytes are exchanged
 // first, in place (blue in the low byte in, red in the low byte uploaded).
 unsigned create_texture_rgba(uint32_t *pixels, int width, int height);
