@@ -9,6 +9,7 @@
 #include "render/render_queues.h"
 #include "render/scene_gl_state_gl.h"
 #include "render/scene_links_gl.h"
+#include "render/scene_passes_gl.h"
 #include "render/shader_table.h"
 #include "render/sky_gl.h"
 #include "render/world_shader.h"
@@ -89,7 +90,7 @@ void begin_frame(void)
     if (!shaders_active())
         return;
     read_camera_position();
-    draw_sky(1, 3);
+    run_timed_pass(PASS_SKY, [] { draw_sky(1, 3); });
     light_uniforms();
     render_queues_reset();
     if (option_get(OPT_REFLECTION) && !world_shader_flag(WS_SKY_ON))
