@@ -235,4 +235,184 @@ TEST(ShaderPath, TwentySwitchesLeaveNoObjectBehind)
     EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
 }
 
+// Looks along +y with world z up: an orthographic view of -2..2 on x and z.
+void side_view()
+{
+    glViewport(0, 0, W, H);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-2, 2, -2, 2, -10, 10);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(-90, 1, 0, 0);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+// The object transform in texture matrix 0: uniform scale and a move.
+void object_at(float scale, float x, float y, float z)
+{
+    const float m[16] = {scale, 0, 0, 0, 0, scale, 0, 0, 0, 0, scale, 0, x, y, z, 1};
+    glActiveTexture(GL_TEXTURE0);
+    glMatrixMode(GL_TEXTURE);
+    glLoadMatrixf(m);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// Red channel of the pixel where world (x, z) lands in the side view.
+int red_at(float x, float z)
+{
+    unsigned char c[4];
+    glReadPixels((int)((x + 2) / 4 * W), (int)((z + 2) / 4 * H), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, c);
+    return c[0];
+}
+
+TEST(ShaderPath, ObjectProgramDrawsItsMirrorImageBelowTheFloor)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.features(0);
+    option_set(OPT_SHADERS, 1);
+    kxtest::stderr_of(init_renderer);
+    ASSERT_EQ(renderer_started(), 1);
+    for (float mirror : {0.0f, -2.0f}) {
+        side_view();
+        use_program(active_programs().diff);
+        set_uniform_4f("konstant", 0, 0, mirror, 0);
+        set_uniform_4f("globalcolor", 1, 0, 0, 1);
+        set_uniform_3f("lightdir", 0, 0, 1);
+        object_at(0.5f, 0, 0, 1);
+        bind_textured_layout(mesh_draw_part(MESH_SPHERE_1 + 2));
+        draw_mesh(mesh_draw_part(MESH_SPHERE_1 + 2));
+        unbind_layout();
+        use_program(0);
+        EXPECT_EQ(red_at(0, 1) > 100, mirror == 0.0f) << mirror;
+        EXPECT_EQ(red_at(0, -1) > 100, mirror != 0.0f) << mirror;
+        EXPECT_EQ(red_at(1.5f, 1), 0);
+    }
+    object_at(1, 0, 0, 0);
+}
+
+TEST(ShaderPath, GroundShadowComesOnlyFromOccludersWithARadius)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.features(0);
+    option_set(OPT_SHADERS, 1);
+    kxtest::stderr_of(init_renderer);
+    ASSERT_GE(render_target_count(), 1);
+    const RenderTarget *t = render_target(0);
+    for (float radius : {0.0f, 0.5f}) {
+        bind_render_target(0);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-2, 2, -2, 2, -10, 10);   // the floor seen from above
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        object_at(1, 0, 0, 0);
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_BLEND);
+        glDisable(GL_DEPTH_TEST);
+        use_program(shader_row_handle(SH_GROUND_AO4));
+        set_uniform_4f("occa", 0, 0, 0.5f, radius);
+        glBegin(GL_QUADS);
+        glVertex3f(-2, -2, 0);
+        glVertex3f(2, -2, 0);
+        glVertex3f(2, 2, 0);
+        glVertex3f(-2, 2, 0);
+        glEnd();
+        use_program(0);
+        unsigned char centre[4], edge[4];
+        glReadPixels(t->width / 2, t->height / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, edge);
+        if (radius == 0.0f) {
+            EXPECT_EQ(centre[3], 0);
+        } else {
+            EXPECT_GT(centre[3], 60);
+            EXPECT_LT(edge[3], centre[3]);
+        }
+        bind_render_target(-1);
+    }
+    glEnable(GL_DEPTH_TEST);
+}
+
+TEST(ShaderPath, MeshesBeyond65536VerticesUse32BitIndices)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    const int n = 70000;
+    std::vector<TexturedVertex> v((size_t)n, TexturedVertex{});
+    // Only the last three vertices span a triangle over the middle of the view.
+    const float corners[3][3] = {{-1.5f, 0, -1.5f}, {1.5f, 0, -1.5f}, {0, 0, 1.5f}};
+    for (int k = 0; k < 3; k++)
+        for (int c = 0; c < 3; c++)
+            v[(size_t)(n - 3 + k)].pos[c] = corners[k][c];
+    const uint32_t idx[3] = {(uint32_t)n - 3, (uint32_t)n - 2, (uint32_t)n - 1};
+    Mesh m{};
+    ASSERT_EQ(upload_mesh(&m, v.data(), (int)sizeof(TexturedVertex), n, idx, 3, 0), 0);
+    EXPECT_EQ(m.index_size, 4);
+    side_view();
+    glDisable(GL_LIGHTING);
+    glColor4f(1, 0, 0, 1);
+    bind_textured_layout(&m);
+    draw_mesh(&m);
+    unbind_layout();
+    EXPECT_GT(red_at(0, 0), 200);
+    free_mesh(&m);
+    EXPECT_EQ(m.vertex_buffer, 0u);
+}
+
+TEST(ShaderPath, LongProgramTextsAndIncompleteTargets)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    // A shared text far longer than any fixed buffer: handed over as is.
+    const std::string shared = "// " + std::string(40000, 'x') + "\nconst float far_away = 1.0;\n";
+    const unsigned p = compile_shader_program("", "void main() { gl_Position = gl_Vertex; }\n", shared.c_str(), "",
+                                              "void main() { gl_FragColor = vec4(far_away); }\n", "long", "");
+    EXPECT_NE(p, 0u);
+    glDeleteProgram(p);
+    // A target without a size is not complete: said, and refused.
+    std::string err = kxtest::stderr_of([] { EXPECT_EQ(make_render_target(0, 0, 0), 1); });
+    EXPECT_NE(err.find("is not complete"), std::string::npos) << err;
+    err = kxtest::stderr_of([] { unwind_render_targets(0); });
+    EXPECT_EQ(err, "Insufficient Video Memory. Abort.\n");
+    EXPECT_EQ(render_target_count(), 0);
+    // Depth of field asked for without its programs and targets: nothing drawn, no error.
+    option_set(OPT_DEPTHOFFIELD, 1);
+    copy_depth_for_dof();
+    depth_of_field_pass();
+    bind_render_target(-2);
+    EXPECT_EQ(current_render_target(), -9999);
+}
+
+TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.features(0);
+    option_set(OPT_SHADERS, 1);
+    option_set(OPT_DEPTHOFFIELD, 1);
+    kxtest::stderr_of(init_renderer);
+    ASSERT_EQ(active_programs().depthfilter != 0, true);
+    side_view();
+    glDisable(GL_LIGHTING);
+    glColor4f(0, 1, 0, 1);
+    glBegin(GL_TRIANGLES);
+    glVertex3f(-1, 0, -1);
+    glVertex3f(1, 0, -1);
+    glVertex3f(0, 0, 1);
+    glEnd();
+    copy_depth_for_dof();
+    depth_of_field_pass();
+    EXPECT_EQ(current_render_target(), -1);
+    unsigned char c[4];
+    glReadPixels(W / 2, H / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, c);
+    EXPECT_GT(c[1], 100);   // the picture is still there after the blur
+}
+
 } // namespace
