@@ -4,6 +4,7 @@
 
 #include "game/game_callbacks.h"
 #include "render/blood_draw.h"
+#include "render/floor_patches_gl.h"
 #include "render/shapes_gl.h"
 
 // The camera's right and up vectors in world space, read at the start of
@@ -58,4 +59,5 @@ void blood_sprite_end(void)
 void blood_draw_gl_install(int on)
 {
     game_callbacks()->blood_drop = on ? draw_blood_drop_gl : draw_blood_drop;
+    game_callbacks()->blood_stain = on ? add_blood_stain_gl : add_blood_stain;
 }
