@@ -9,12 +9,22 @@
 #include "render/blood_draw_gl.h"
 #include "render/floor_patches.h"
 #include "render/graphics_gl.h"
+#include "render/renderer_gl.h"
+#include "support/test_support.h"
+#include "window/gl_context.h"
 
 TEST(FloorStain, DropOnTheFloorStainsOnlyOnTheShaderPathWithStainsOn)
 {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    kxtest::GlContext gl(64, 64);
+    ASSERT_TRUE(gl.ok()) << gl.last_error();
+    const int saved = option_get(OPT_BLOODSTAINS), saved_shaders = option_get(OPT_SHADERS);
+    option_set(OPT_SHADERS, 1);
+    init_renderer();
+    ASSERT_EQ(renderer_started(), 1);
     ASSERT_EQ(start_running_world(), 0);
     blood_draw_gl_install(1);
-    const int saved = option_get(OPT_BLOODSTAINS);
     struct Case {
         int shaders, stains;
         bool stained;
@@ -37,9 +47,11 @@ TEST(FloorStain, DropOnTheFloorStainsOnlyOnTheShaderPathWithStainsOn)
                       1u);
         }
     }
-    set_shaders_active(0);
     option_set(OPT_BLOODSTAINS, saved);
     blood_draw_gl_install(0);
     clear_floor_patch_data();
     free_game();
+    release_renderer();
+    option_set(OPT_SHADERS, saved_shaders);
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
