@@ -12,6 +12,7 @@
 #include "render/color_state.h"
 #include "render/fighter_textures.h"
 #include "render/render_callbacks_gl.h"
+#include "render/frame_begin_gl.h"
 #include "render/renderer_gl.h"
 #include "render/shapes_gl.h"
 #include "render/texture_slots.h"
@@ -99,6 +100,7 @@ void init_graphics(void)
     set_clear_color(bg[0], bg[1], bg[2]);
     texture_slots_reload();
     init_renderer();
+    scene_renderer_start();
     if (g_open_fonts && g_open_fonts() != 0) {
         fprintf(stderr, "Failed to load fonts\n");
         exit(1);

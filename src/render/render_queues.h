@@ -38,6 +38,7 @@ enum SceneMesh {
     SCENE_MESH_CAPSULE,          // unit hemispheres at z = +-1 joined by a band
     SCENE_MESH_CAPSULE_COARSE,
     SCENE_MESH_DOME,             // a unit half sphere over z = 0, its cut closed
+    SCENE_MESH_SKY,              // the sky's shell (no twin)
     SCENE_MESH_COUNT
 };
 

@@ -4,6 +4,8 @@
 
 #include <GL/glu.h>
 
+#include "render/shader_programs_gl.h"
+
 static void load_texture_matrix(const float *rot, const float *t, float zsign)
 {
     const GLfloat m[16] = {rot[0], rot[3], zsign * rot[6], 0, rot[1], rot[4], zsign * rot[7], 0,
@@ -131,4 +133,10 @@ void draw_quad_box(float x, float y, float z, float width, float side)
     glDrawArrays(GL_QUADS, 0, n);
     glDisableClientState(GL_VERTEX_ARRAY);
     glEnable(GL_LIGHTING);
+}
+
+void set_global_colour(float r, float g, float b, float a)
+{
+    glColor4f(r, g, b, a);
+    set_uniform_4f("globalcolor", r, g, b, a);
 }

@@ -27,3 +27,5 @@ void bind_texture_unit(int unit, unsigned texture);
 // The shader path's square outline: four quads of the given width around
 // the square of the side centred on the point in the plane z, unlit.
 void draw_quad_box(float x, float y, float z, float width, float side);
+// The drawing colour and the current program's "globalcolor" together.
+void set_global_colour(float r, float g, float b, float a);

@@ -1,0 +1,242 @@
+#include <GL/glew.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <filesystem>
+#include <vector>
+
+#include "app/base/options.h"
+#include "app/camera.h"
+#include "app/program.h"
+#include "app/scene_gl.h"
+#include "app/services/settings_io.h"
+#include "app/tick.h"
+#include "game/game_resets.h"
+#include "gui/services/menu_state.h"
+#include "gui/truetype_font_gl.h"
+#include "render/graphics_gl.h"
+#include "render/world_shader.h"
+#include "support/test_support.h"
+#include "window/gl_context.h"
+
+// The default match drawn by the program's own frame through both drawing
+// paths, read back from a real GL context (Mesa under Xvfb).
+namespace {
+
+struct ScenePictures {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd{dir.path()};
+    int w = 320, h = 240;
+    kxtest::GlContext gl{w, h};
+    bool ok = gl.ok();
+    std::vector<int> saved;
+    CameraState camera;   // every frame from the same eye
+    ScenePictures()
+    {
+        for (int r = 0; r < OPTION_COUNT; r++)
+            saved.push_back(option_get(r));
+        std::filesystem::create_directories("data");
+        std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts", std::filesystem::copy_options::recursive);
+        EXPECT_EQ(program_create_objects(), 0);
+        options_load();
+        option_set(OPT_WIDTH, w);
+        option_set(OPT_HEIGHT, h);
+        for (int o : {OPT_REFLECTION, OPT_FLUID, OPT_SOFTSHADOW, OPT_AMBIENTOCCLUSION, OPT_BUMPMAPPING,
+                      OPT_MOTIONBLUR, OPT_DEPTHOFFIELD, OPT_ANAGLYPHIC, OPT_RAYTRACING, OPT_BLOODSTAINS,
+                      OPT_SHADERS, OPT_HUD, OPT_PARTICLES, OPT_TRAILS})
+            option_set(o, 0);
+        camera_defaults();
+        menu_set_state(0);
+        if (!ok)
+            return;
+        gl_init_state();
+        graphics_set_font_hooks(init_font_ttf, free_fonts);
+        init_graphics();
+        apply_world_shader_slot();
+        reset_game();
+        camera = *get_camera();
+    }
+    ~ScenePictures()
+    {
+        if (ok) {
+            free_graphics();
+            EXPECT_EQ(gl.errors(), 0) << gl.last_error();
+        }
+        program_destroy_objects();
+        for (int r = 0; r < OPTION_COUNT; r++)
+            option_set(r, saved[r]);
+    }
+    // The path the next frames take, as a video reset makes it.
+    void path(int shaders)
+    {
+        option_set(OPT_SHADERS, shaders);
+        free_graphics();
+        init_graphics();
+        ASSERT_EQ(shaders_active(), shaders);
+    }
+    void frame(std::vector<unsigned char> *rgb, std::vector<float> *depth)
+    {
+        MainLoopCallbacks cb = {};
+        cb.tick = draw_frame;
+        *get_camera() = camera;
+        setup_scene(w, h, &cb, 0);
+        glFinish();
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        if (rgb) {
+            rgb->resize((size_t)w * h * 3);
+            glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb->data());
+        }
+        if (depth) {
+            depth->resize((size_t)w * h);
+            glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth->data());
+        }
+    }
+    // The fighters' pixels: where the depth with them differs from the
+    // depth without them.
+    std::vector<bool> silhouette()
+    {
+        std::vector<float> with, without;
+        frame(nullptr, &with);
+        option_set(OPT_VAKO, 0);
+        option_set(OPT_ZUD, 0);
+        frame(nullptr, &without);
+        option_set(OPT_VAKO, 1);
+        option_set(OPT_ZUD, 1);
+        std::vector<bool> s(with.size());
+        for (size_t i = 0; i < s.size(); i++)
+            s[i] = std::fabs(with[i] - without[i]) > 1e-5f;
+        return s;
+    }
+    // Window pixel (x, y from the bottom) of a floor point, and back.
+    bool floor_point(int x, int y, float *p)
+    {
+        double a[3], b[3];
+        unproject_cursor((float)x, (float)(h - 1 - y), a, b);
+        if (!(a[2] > 0 && b[2] < 0))
+            return false;
+        const double t = a[2] / (a[2] - b[2]);
+        for (int k = 0; k < 3; k++)
+            p[k] = (float)(a[k] + (b[k] - a[k]) * t);
+        return true;
+    }
+    void dump(const char *name, const std::vector<unsigned char> &rgb)
+    {
+        if (!getenv("KX_SCENE_DUMP")) return;
+        FILE *f = fopen((std::string("/tmp/s2/") + name + ".ppm").c_str(), "wb");
+        fprintf(f, "P6 %d %d 255\n", w, h);
+        for (int y = h - 1; y >= 0; y--) fwrite(&rgb[(size_t)y * w * 3], 1, w * 3, f);
+        fclose(f);
+    }
+    void dump_mask(const char *name, const std::vector<bool> &m)
+    {
+        std::vector<unsigned char> rgb(m.size() * 3);
+        for (size_t i = 0; i < m.size(); i++) rgb[3 * i] = rgb[3 * i + 1] = rgb[3 * i + 2] = m[i] ? 0 : 255;
+        dump(name, rgb);
+    }
+    const unsigned char *at(const std::vector<unsigned char> &rgb, int x, int y)
+    {
+        return &rgb[((size_t)y * w + x) * 3];
+    }
+};
+
+TEST(ScenePictures, BothPathsDrawTheSameFighterSilhouettes)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    const std::vector<bool> fixed = s.silhouette();
+    std::vector<unsigned char> px;
+    s.frame(&px, nullptr); s.dump("fixed", px); s.dump_mask("fixed_mask", fixed);
+    s.path(1);
+    const std::vector<bool> shader = s.silhouette();
+    s.frame(&px, nullptr); s.dump("shader", px); s.dump_mask("shader_mask", shader);
+    long both = 0, either = 0;
+    for (size_t i = 0; i < fixed.size(); i++) {
+        both += fixed[i] && shader[i];
+        either += fixed[i] || shader[i];
+    }
+    ASSERT_GT(either, 1000);   // the fighters cover a good part of the window
+    EXPECT_GE((double)both / either, 0.9) << both << " of " << either;
+}
+
+// Against a black background the fog only darkens: a floor pixel at
+// distance d from the eye keeps exp(d w) of its colour, w = 1 / (fog
+// distance ln 0.5).
+TEST(ScenePictures, FogDarkensTheFloorWithDistance)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.path(1);
+    set_background(WS_BACKGROUND_COLOR, 0, 0, 0);
+    set_background(WS_FOG_DISTANCE, 6, 0, 0);
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    std::vector<unsigned char> rgb;
+    s.frame(&rgb, nullptr);
+    const float *floor = world_shader_value(WS_FLOOR_COLOR), *amb = world_shader_value(WS_AMBIENT_COLOR);
+    const float *eye = get_camera()->eye;
+    const float wgt = 1 / (6 * std::log(0.5f));
+    int checked = 0;
+    float nearest = 1e9f, farthest = 0;
+    for (int y = 0; y < s.h; y += 7)
+        for (int x = 0; x < s.w; x += 11) {
+            float p[3];
+            if (!s.floor_point(x, y, p))
+                continue;
+            const float d = std::sqrt((p[0] - eye[0]) * (p[0] - eye[0]) + (p[1] - eye[1]) * (p[1] - eye[1]) +
+                                      (p[2] - eye[2]) * (p[2] - eye[2]));
+            const float fog = std::exp(d * wgt);
+            for (int k = 0; k < 3; k++)
+                EXPECT_NEAR(s.at(rgb, x, y)[k], 255 * amb[k] * floor[k] * fog, 4) << x << "," << y << " d " << d;
+            nearest = std::fmin(nearest, d);
+            farthest = std::fmax(farthest, d);
+            checked++;
+        }
+    EXPECT_GT(checked, 100);
+    EXPECT_GT(farthest, nearest + 6);   // over more than one halving
+}
+
+// The occluders the fighters leave on the shader path darken the floor at
+// their feet when soft shadows are on.
+TEST(ScenePictures, OccludersDarkenTheFloorNearThem)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.path(1);
+    std::vector<unsigned char> plain, shaded;
+    s.frame(&plain, nullptr);
+    option_set(OPT_SOFTSHADOW, 1);
+    s.path(1);
+    s.frame(&shaded, nullptr);
+    long darker = 0, lighter = 0;
+    for (size_t i = 0; i < plain.size(); i += 3) {
+        const int a = plain[i] + plain[i + 1] + plain[i + 2], b = shaded[i] + shaded[i + 1] + shaded[i + 2];
+        darker += b < a - 15;
+        lighter += b > a + 15;
+    }
+    EXPECT_GT(darker, 200);
+    EXPECT_EQ(lighter, 0);
+}
+
+} // namespace
+namespace {
+TEST(ScenePictures, ZzDumpFeatures)
+{
+    if (!getenv("KX_SCENE_DUMP")) return;
+    ScenePictures s;
+    option_set(OPT_REFLECTION, 1);
+    option_set(OPT_SOFTSHADOW, 1);
+    s.path(1);
+    std::vector<unsigned char> px;
+    s.frame(&px, nullptr); s.dump("refl_soft", px);
+    set_background(WS_SHARP_SHADOW, 1, 0, 0);
+    set_background(WS_SUNSHINE_COLOR, 0.75f, 0.45f, 0);
+    s.frame(&px, nullptr); s.dump("sharp", px);
+    option_set(OPT_RAYTRACING, 1);
+    s.path(1);
+    s.frame(&px, nullptr); s.dump("raytrace", px);
+}
+}
