@@ -401,6 +401,7 @@ void fine_box_geometry(std::vector<BuildVertex> &out)
 void shell_geometry(std::vector<BuildVertex> &out)
 {
     out.clear();
+    // 13 bands of 0.24166098 radians reach from pole to pole.
     const float band = 0.24166098f, sector = 0.1308997f;
     auto point = [&](int i, int j) {
         const float a = band * (float)i, b = sector * (float)j;
@@ -409,7 +410,7 @@ void shell_geometry(std::vector<BuildVertex> &out)
         set_vertex(v, p, p);
         return v;
     };
-    for (int i = 0; i < 12; i++)
+    for (int i = 0; i < 13; i++)
         for (int j = 0; j < 48; j++) {
             push_triangle(out, point(i, j), point(i + 1, j), point(i + 1, j + 1));
             push_triangle(out, point(i + 1, j + 1), point(i, j + 1), point(i, j));

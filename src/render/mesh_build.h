@@ -75,4 +75,4 @@ void dome_geometry(int level, std::vector<BuildVertex> &out);     // with its ow
 void capsule_geometry(int level, std::vector<BuildVertex> &out);  // with texture coordinates, seams fixed
 void box_geometry(std::vector<BuildVertex> &out);                 // 36 vertices, atlas mapping
 void fine_box_geometry(std::vector<BuildVertex> &out);            // 324 vertices
-void shell_geometry(std::vector<BuildVertex> &out);               // 3744 vertices, planar mapping
+void shell_geometry(std::vector<BuildVertex> &out);               // 13 x 48 quads (3744 vertices), planar mapping

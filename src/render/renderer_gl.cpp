@@ -44,7 +44,9 @@ static bool extension(const char *name)
 int probe_shader_support(void)
 {
     ShaderSupport s = {};
-    s.gl20 = GLEW_VERSION_2_0 ? 1 : 0;
+    // The version the driver reports: GLEW's own flag also counts a version
+    // as present when its entry points merely load.
+    s.gl20 = gl_version_at_least(gl_text(GL_VERSION), 2, 0);
     s.gl20_entry_points = gl20_entry_points_present();
     s.arb_shader_objects = extension("GL_ARB_shader_objects");
     s.arb_fragment_shader = extension("GL_ARB_fragment_shader");

@@ -17,6 +17,18 @@ int renderer_wants_pow2_copies(const char *renderer)
     return strstr(lower, "ati") || strstr(lower, "radeon") ? 1 : 0;
 }
 
+int gl_version_at_least(const char *version, int major, int minor)
+{
+    if (!version)
+        return 0;
+    while (*version && !(*version >= '0' && *version <= '9'))
+        version++;
+    int ma = 0, mi = 0;
+    if (sscanf(version, "%3d.%3d", &ma, &mi) != 2)
+        return 0;
+    return ma > major || (ma == major && mi >= minor) ? 1 : 0;
+}
+
 int has_extension(const char *list, const char *name)
 {
     if (!list || !name || !*name)

@@ -5,6 +5,9 @@
 
 // 1 when the lower-cased renderer string holds "ati" or "radeon" anywhere.
 int renderer_wants_pow2_copies(const char *renderer);
+// 1 when a GL_VERSION string ("major.minor ...", possibly after an "OpenGL
+// ES " prefix) names at least major.minor; 0 for anything unreadable.
+int gl_version_at_least(const char *version, int major, int minor);
 // 1 when `name` is one whole space-separated word of `list`.
 int has_extension(const char *list, const char *name);
 

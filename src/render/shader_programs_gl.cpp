@@ -35,7 +35,7 @@ GLint location(const char *name)
 
 int gl20_entry_points_present(void)
 {
-    return GLEW_VERSION_2_0 && glCreateProgram && glCreateShader && glShaderSource && glCompileShader &&
+    return glCreateProgram && glCreateShader && glShaderSource && glCompileShader &&
            glAttachShader && glLinkProgram && glGetProgramiv && glGetShaderiv && glGetShaderInfoLog &&
            glUseProgram && glGetUniformLocation && glUniform1i && glUniform4f && glUniformMatrix4fv &&
            glDeleteProgram && glDeleteShader && glGetAttribLocation && glVertexAttribPointer &&
