@@ -6,6 +6,7 @@
 #include "game/game_callbacks.h"
 #include "render/blood_draw.h"
 #include "render/color_state.h"
+#include "render/floor_patches_gl.h"
 #include "render/graphics_gl.h"
 #include "render/render_queues.h"
 #include "render/shapes_gl.h"
@@ -69,4 +70,5 @@ void blood_sprite_end(void)
 void blood_draw_gl_install(int on)
 {
     game_callbacks()->blood_drop = on ? draw_blood_drop_gl : draw_blood_drop;
+    game_callbacks()->blood_stain = on ? add_blood_stain_gl : add_blood_stain;
 }
