@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include "app/base/options.h"
+#include "render/floor_patches.h"
 #include "render/graphics_gl.h"
 #include "render/shader_programs_gl.h"
 #include "render/render_queues.h"
@@ -12,6 +13,7 @@
 #include "render/scene_passes_gl.h"
 #include "render/shader_table.h"
 #include "render/sky_gl.h"
+#include "render/stain_pass_gl.h"
 #include "render/world_shader.h"
 
 // The camera's world position from the modelview matrix: -R^T t.
@@ -111,6 +113,9 @@ static int rebuild_sky(void)
 void scene_renderer_start(void)
 {
     world_shader_set_sky_hook(rebuild_sky);
-    if (shaders_active())
-        build_sky_textures();
+    if (!shaders_active())
+        return;
+    build_sky_textures();
+    init_floor_patches();
+    clear_floor_patches();
 }

@@ -584,9 +584,3 @@ void run_timed_pass(int pass, void (*fn)(void))
     glFinish();
     g_times[pass] += now_ms() - t;
 }
-
-void draw_stain_pass(void)
-{
-    if (!option_get(OPT_BLOODSTAINS))
-        return;
-}

@@ -18,6 +18,7 @@
 #include "game/game_resets.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
+#include "render/floor_patches.h"
 #include "render/graphics_gl.h"
 #include "render/world_shader.h"
 #include "support/test_support.h"
@@ -219,6 +220,36 @@ TEST(ScenePictures, OccludersDarkenTheFloorNearThem)
     }
     EXPECT_GT(darker, 200);
     EXPECT_EQ(lighter, 0);
+}
+
+// A stain painted on the floor reddens the floor under it on the next
+// frame, and a new game starts on a clean floor.
+TEST(ScenePictures, AFloorStainReddensTheFloorUnderIt)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    option_set(OPT_BLOODSTAINS, 1);
+    s.path(1);
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    std::vector<unsigned char> clean, stained, again;
+    s.frame(&clean, nullptr);
+    const int x = s.w / 2, y = s.h / 4;
+    float p[3];
+    ASSERT_TRUE(s.floor_point(x, y, p));
+    const float still[3] = {0, 0, 0}, red[3] = {0.8f, 0.05f, 0.05f};
+    add_floor_patch(p, still, 0.3f, red);
+    s.frame(&stained, nullptr);
+    s.dump("stain", stained);
+    const unsigned char *a = s.at(clean, x, y), *b = s.at(stained, x, y);
+    EXPECT_GT(b[0] - (b[1] + b[2]) / 2, a[0] - (a[1] + a[2]) / 2 + 60)
+        << (int)a[0] << "," << (int)a[1] << "," << (int)a[2] << " -> " << (int)b[0] << "," << (int)b[1] << ","
+        << (int)b[2];
+    reset_game();
+    EXPECT_TRUE(floor_patch_map().empty());
+    s.frame(&again, nullptr);
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(s.at(again, x, y)[k], a[k], 2);
 }
 
 } // namespace
