@@ -96,10 +96,9 @@ int main(int argc, char **argv)
 
     scene_pass_timing(1);
     const std::vector<double> timed = frames(n, w, h, eye);
-    const double *pass = scene_pass_times();
-    double passes = 0;
+    double pass[PASS_COUNT], passes = 0;
     for (int p = 0; p < PASS_COUNT; p++)
-        passes += pass[p];
+        passes += pass[p] = scene_pass_times()[p];
     scene_pass_timing(0);
 
     printf("default scene %dx%d, median of %d frames: fixed path %.2f ms, shader path %.2f ms, ratio %.2f\n", w,
