@@ -13,6 +13,7 @@
 #include "app/scene_gl.h"
 #include "app/services/settings_io.h"
 #include "app/tick.h"
+#include "game/blood.h"
 #include "game/game_resets.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
@@ -232,6 +233,31 @@ TEST(ScenePictures, AFloorStainReddensTheFloorUnderIt)
     s.frame(&again, nullptr);
     for (int k = 0; k < 3; k++)
         EXPECT_NEAR(s.at(again, x, y)[k], a[k], 2);
+}
+
+// Fluid blood: a strand of drops in the air drawn from the blood queue in
+// the drops' colour, over the white background.
+TEST(ScenePictures, FluidBloodShowsWhereItsDropsAre)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    option_set(OPT_FLUID, 1);
+    option_set(OPT_BLOOD, 1);
+    s.path(1);
+    for (int i = 0; i < 30; i++)
+        spawn_blood(0, 1, 1.5 + 0.01 * i, -1.5, 1.6 + 0.005 * i);
+    std::vector<unsigned char> px;
+    s.frame(&px, nullptr);
+    int red = 0;
+    for (int i = 0; i < 30; i++) {
+        const BloodDrop *d = get_blood_drop(i);
+        const dReal *q = dBodyGetPosition(d->body);
+        double at[3];   // drops are drawn a little lower than their bodies
+        ASSERT_EQ(world_to_screen((float)q[0], (float)q[1], (float)q[2] - 0.1f + d->size, at), 0);
+        const unsigned char *c = s.at(px, (int)(at[0] + 0.5), s.h - 1 - (int)(at[1] + 0.5));
+        red += c[0] > 100 && c[1] < 90 && c[2] < 110;
+    }
+    EXPECT_GT(red, 20);
 }
 
 // Mirror images show below the floor only with reflections on: without
