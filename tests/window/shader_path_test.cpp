@@ -392,6 +392,34 @@ TEST(ShaderPath, LongProgramTextsAndIncompleteTargets)
     EXPECT_EQ(current_render_target(), -9999);
 }
 
+TEST(ShaderPath, ATargetTheDriverRefusesSwitchesItsEffectOff)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    GLint max = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max);
+    // Window-sized targets wider than any texture: the quarter-size one
+    // still fits, the depth-of-field and anaglyph ones do not.
+    option_set(OPT_WIDTH, max + 4);
+    option_set(OPT_HEIGHT, 8);
+    for (int dof : {1, 0}) {
+        option_set(OPT_DEPTHOFFIELD, dof);
+        option_set(OPT_ANAGLYPHIC, 1);
+        int result = 0;
+        const std::string err = kxtest::stderr_of([&] { result = create_render_targets(); });
+        EXPECT_EQ(result, 1);
+        EXPECT_NE(err.find("Insufficient Video Memory. Abort.\n"), std::string::npos) << err;
+        EXPECT_EQ(render_target_count(), 2);
+        EXPECT_EQ(floor_target(), 1);
+        EXPECT_EQ(anaglyph_target(), -1);
+        EXPECT_EQ(option_get(OPT_DEPTHOFFIELD), 0);
+        EXPECT_EQ(option_get(OPT_ANAGLYPHIC), dof ? 1 : 0);   // not tried after the first failure
+    }
+    free_render_textures();
+    EXPECT_EQ(render_target_count(), 0);
+    kxtest::GlContext again{W, H};   // the refused sizes were GL errors: counted afresh from here
+}
+
 TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
 {
     ShaderScene s;
