@@ -10,6 +10,7 @@
 #include "render/graphics_gl.h"
 #include "render/render_queues.h"
 #include "render/shapes_gl.h"
+#include "render/stain_pass_gl.h"
 
 // The camera's right and up vectors in world space, read at the start of
 // the drops (the rows of the modelview rotation).
@@ -71,4 +72,5 @@ void blood_draw_gl_install(int on)
 {
     game_callbacks()->blood_drop = on ? draw_blood_drop_gl : draw_blood_drop;
     game_callbacks()->blood_stain = on ? add_blood_stain_gl : add_blood_stain;
+    game_callbacks()->floor_stains_clear = on ? clear_floor_patches : nullptr;
 }

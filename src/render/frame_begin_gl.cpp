@@ -4,13 +4,16 @@
 
 #include <initializer_list>
 #include "app/base/options.h"
+#include "render/floor_patches.h"
 #include "render/graphics_gl.h"
 #include "render/shader_programs_gl.h"
 #include "render/render_queues.h"
 #include "render/scene_gl_state_gl.h"
 #include "render/scene_links_gl.h"
+#include "render/scene_passes_gl.h"
 #include "render/shader_table.h"
 #include "render/sky_gl.h"
+#include "render/stain_pass_gl.h"
 #include "render/world_shader.h"
 
 // The camera's world position from the modelview matrix: -R^T t.
@@ -89,7 +92,7 @@ void begin_frame(void)
     if (!shaders_active())
         return;
     read_camera_position();
-    draw_sky(1, 3);
+    run_timed_pass(PASS_SKY, [] { draw_sky(1, 3); });
     light_uniforms();
     render_queues_reset();
     if (option_get(OPT_REFLECTION) && !world_shader_flag(WS_SKY_ON))
@@ -110,6 +113,9 @@ static int rebuild_sky(void)
 void scene_renderer_start(void)
 {
     world_shader_set_sky_hook(rebuild_sky);
-    if (shaders_active())
-        build_sky_textures();
+    if (!shaders_active())
+        return;
+    build_sky_textures();
+    init_floor_patches();
+    clear_floor_patches();
 }

@@ -38,19 +38,6 @@ double now_ms(void)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-// Times one pass when timing is on (the GL work finished on both sides).
-template <class F> void timed(int pass, F f)
-{
-    if (!g_timing) {
-        f();
-        return;
-    }
-    glFinish();
-    const double t = now_ms();
-    f();
-    glFinish();
-    g_times[pass] += now_ms() - t;
-}
 
 const float *ws(int id) { return world_shader_value(id); }
 
@@ -387,7 +374,7 @@ void draw_floor_pass(void)
         load_object_texture_matrix(k_identity9, k_origin);
         draw_ground_plane(k_origin);
     }
-    timed(PASS_STAINS, [] { draw_stain_pass(); });
+    run_timed_pass(PASS_STAINS, [] { draw_stain_pass(); });
     if (world_shader_flag(WS_SHARP_SHADOW) && ap.shadow_floor) {
         const float *sun = ws(WS_SUNSHINE_COLOR);
         const float s = sun_height_factor_now();
@@ -517,10 +504,10 @@ void draw_scene(void)
         return;
     glDisable(GL_LIGHTING);
     reset_render_state();
-    timed(PASS_OPAQUE, [] { draw_opaque_pass(); });
+    run_timed_pass(PASS_OPAQUE, [] { draw_opaque_pass(); });
     // The stains are timed inside the floor pass; take them out of it.
     const double stains_before = g_times[PASS_STAINS];
-    timed(PASS_FLOOR, [] { draw_floor_pass(); });
+    run_timed_pass(PASS_FLOOR, [] { draw_floor_pass(); });
     g_times[PASS_FLOOR] -= g_times[PASS_STAINS] - stains_before;
 
     // The overlays draw with the fixed pipeline: no object transform in
@@ -537,8 +524,7 @@ void draw_scene(void)
     if (option_get(OPT_PARTICLES))
         flames_draw();
 
-    const unsigned ghost = active_programs().ghost;
-    timed(PASS_REFLECTION, [ghost] {
+    run_timed_pass(PASS_REFLECTION, [] {
         glPushMatrix();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -546,18 +532,18 @@ void draw_scene(void)
         glMultMatrixf(k_mirror);
         glFrontFace(GL_CW);
         if (option_get(OPT_REFLECTION))
-            draw_queue_pass(ghost, 0, 1, QUEUE_RULE_MIRROR, 0.0f, 0);
+            draw_queue_pass(active_programs().ghost, 0, 1, QUEUE_RULE_MIRROR, 0.0f, 0);
         glFrontFace(GL_CCW);
         glPopMatrix();
     });
-    timed(PASS_TRANSLUCENT, [ghost] {
+    run_timed_pass(PASS_TRANSLUCENT, [] {
         reset_render_state();
         glDepthMask(GL_FALSE);
-        draw_queue_pass(ghost, 0, 1, QUEUE_RULE_COLOUR, 0.0f, 0);
+        draw_queue_pass(active_programs().ghost, 0, 1, QUEUE_RULE_COLOUR, 0.0f, 0);
         glDepthMask(GL_TRUE);
         glEnable(GL_DEPTH_TEST);
     });
-    timed(PASS_BLOOD, [] { draw_blood_pass(0.0f); });
+    run_timed_pass(PASS_BLOOD, [] { draw_blood_pass(0.0f); });
 
     unbind_all_arrays();
     use_program(0);
@@ -586,14 +572,15 @@ void scene_pass_timing(int on)
 
 const double *scene_pass_times(void) { return g_times; }
 
-void scene_pass_time_add(int pass, double ms)
+void run_timed_pass(int pass, void (*fn)(void))
 {
-    if (pass >= 0 && pass < PASS_COUNT)
-        g_times[pass] += ms;
-}
-
-void draw_stain_pass(void)
-{
-    if (!option_get(OPT_BLOODSTAINS))
+    if (!g_timing || pass < 0 || pass >= PASS_COUNT) {
+        fn();
         return;
+    }
+    glFinish();
+    const double t = now_ms();
+    fn();
+    glFinish();
+    g_times[pass] += now_ms() - t;
 }

@@ -30,5 +30,5 @@ void draw_blood_pass(float motion);
 enum { PASS_OPAQUE, PASS_REFLECTION, PASS_FLOOR, PASS_STAINS, PASS_TRANSLUCENT, PASS_BLOOD, PASS_SKY, PASS_COUNT };
 void scene_pass_timing(int on);
 const double *scene_pass_times(void);
-// Adds the time of a piece drawn outside draw_scene (the sky at frame start).
-void scene_pass_time_add(int pass, double ms);
+// Runs one pass, adding its time to the pass's figure when timing is on.
+void run_timed_pass(int pass, void (*fn)(void));

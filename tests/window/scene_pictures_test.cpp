@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <filesystem>
 #include <vector>
 
@@ -15,10 +13,14 @@
 #include "app/scene_gl.h"
 #include "app/services/settings_io.h"
 #include "app/tick.h"
+#include "game/blood.h"
 #include "game/game_resets.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
+#include "render/floor_patches.h"
 #include "render/graphics_gl.h"
+#include "render/scene_gl_state_gl.h"
+#include "render/sky_gl.h"
 #include "render/world_shader.h"
 #include "support/test_support.h"
 #include "window/gl_context.h"
@@ -123,20 +125,6 @@ struct ScenePictures {
             p[k] = (float)(a[k] + (b[k] - a[k]) * t);
         return true;
     }
-    void dump(const char *name, const std::vector<unsigned char> &rgb)
-    {
-        if (!getenv("KX_SCENE_DUMP")) return;
-        FILE *f = fopen((std::string("/tmp/s2/") + name + ".ppm").c_str(), "wb");
-        fprintf(f, "P6 %d %d 255\n", w, h);
-        for (int y = h - 1; y >= 0; y--) fwrite(&rgb[(size_t)y * w * 3], 1, w * 3, f);
-        fclose(f);
-    }
-    void dump_mask(const char *name, const std::vector<bool> &m)
-    {
-        std::vector<unsigned char> rgb(m.size() * 3);
-        for (size_t i = 0; i < m.size(); i++) rgb[3 * i] = rgb[3 * i + 1] = rgb[3 * i + 2] = m[i] ? 0 : 255;
-        dump(name, rgb);
-    }
     const unsigned char *at(const std::vector<unsigned char> &rgb, int x, int y)
     {
         return &rgb[((size_t)y * w + x) * 3];
@@ -148,11 +136,8 @@ TEST(ScenePictures, BothPathsDrawTheSameFighterSilhouettes)
     ScenePictures s;
     ASSERT_TRUE(s.ok) << s.gl.last_error();
     const std::vector<bool> fixed = s.silhouette();
-    std::vector<unsigned char> px;
-    s.frame(&px, nullptr); s.dump("fixed", px); s.dump_mask("fixed_mask", fixed);
     s.path(1);
     const std::vector<bool> shader = s.silhouette();
-    s.frame(&px, nullptr); s.dump("shader", px); s.dump_mask("shader_mask", shader);
     long both = 0, either = 0;
     for (size_t i = 0; i < fixed.size(); i++) {
         both += fixed[i] && shader[i];
@@ -221,22 +206,144 @@ TEST(ScenePictures, OccludersDarkenTheFloorNearThem)
     EXPECT_EQ(lighter, 0);
 }
 
-} // namespace
-namespace {
-TEST(ScenePictures, ZzDumpFeatures)
+// A stain painted on the floor reddens the floor under it on the next
+// frame, and a new game starts on a clean floor.
+TEST(ScenePictures, AFloorStainReddensTheFloorUnderIt)
 {
-    if (!getenv("KX_SCENE_DUMP")) return;
     ScenePictures s;
-    option_set(OPT_REFLECTION, 1);
-    option_set(OPT_SOFTSHADOW, 1);
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    option_set(OPT_BLOODSTAINS, 1);
     s.path(1);
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    std::vector<unsigned char> clean, stained, again;
+    s.frame(&clean, nullptr);
+    const int x = s.w / 2, y = s.h / 4;
+    float p[3];
+    ASSERT_TRUE(s.floor_point(x, y, p));
+    const float still[3] = {0, 0, 0}, red[3] = {0.8f, 0.05f, 0.05f};
+    add_floor_patch(p, still, 0.3f, red);
+    s.frame(&stained, nullptr);
+    const unsigned char *a = s.at(clean, x, y), *b = s.at(stained, x, y);
+    EXPECT_GT(b[0] - (b[1] + b[2]) / 2, a[0] - (a[1] + a[2]) / 2 + 60)
+        << (int)a[0] << "," << (int)a[1] << "," << (int)a[2] << " -> " << (int)b[0] << "," << (int)b[1] << ","
+        << (int)b[2];
+    reset_game();
+    EXPECT_TRUE(floor_patch_map().empty());
+    s.frame(&again, nullptr);
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(s.at(again, x, y)[k], a[k], 2);
+}
+
+// Fluid blood: a strand of drops in the air drawn from the blood queue in
+// the drops' colour, over the white background.
+TEST(ScenePictures, FluidBloodShowsWhereItsDropsAre)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    option_set(OPT_FLUID, 1);
+    option_set(OPT_BLOOD, 1);
+    s.path(1);
+    for (int i = 0; i < 30; i++)
+        spawn_blood(0, 1, 1.5 + 0.01 * i, -1.5, 1.6 + 0.005 * i);
     std::vector<unsigned char> px;
-    s.frame(&px, nullptr); s.dump("refl_soft", px);
+    s.frame(&px, nullptr);
+    int red = 0;
+    for (int i = 0; i < 30; i++) {
+        const BloodDrop *d = get_blood_drop(i);
+        const dReal *q = dBodyGetPosition(d->body);
+        double at[3];   // drops are drawn a little lower than their bodies
+        ASSERT_EQ(world_to_screen((float)q[0], (float)q[1], (float)q[2] - 0.1f + d->size, at), 0);
+        const unsigned char *c = s.at(px, (int)(at[0] + 0.5), s.h - 1 - (int)(at[1] + 0.5));
+        red += c[0] > 100 && c[1] < 90 && c[2] < 110;
+    }
+    EXPECT_GT(red, 20);
+}
+
+// Mirror images show below the floor only with reflections on: without
+// them the fighters change nothing outside their own pixels.
+TEST(ScenePictures, MirrorImagesOnlyWithReflectionsOn)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    long outside[2];
+    s.path(1);
+    const std::vector<bool> fighters = s.silhouette();   // their mirror images write depth too
+    for (int on = 0; on < 2; on++) {
+        option_set(OPT_REFLECTION, on);
+        s.path(1);
+        std::vector<unsigned char> with, without;
+        s.frame(&with, nullptr);
+        option_set(OPT_VAKO, 0);
+        option_set(OPT_ZUD, 0);
+        s.frame(&without, nullptr);
+        option_set(OPT_VAKO, 1);
+        option_set(OPT_ZUD, 1);
+        outside[on] = 0;
+        for (size_t i = 0; i < fighters.size(); i++)
+            if (!fighters[i])
+                for (int k = 0; k < 3; k++)
+                    outside[on] += std::abs(with[3 * i + k] - without[3 * i + k]) > 3;
+    }
+    EXPECT_EQ(outside[0], 0);
+    EXPECT_GT(outside[1], 500);
+}
+
+// Values that would make NaN in the programs: no sun direction (with sharp
+// shadows, which scale by the sun's height) and a fog distance of 0 (all
+// fog: the floor takes the background's colour).
+TEST(ScenePictures, NoSunAndNoFogDistanceStillDraw)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.path(1);
     set_background(WS_SHARP_SHADOW, 1, 0, 0);
     set_background(WS_SUNSHINE_COLOR, 0.75f, 0.45f, 0);
-    s.frame(&px, nullptr); s.dump("sharp", px);
-    option_set(OPT_RAYTRACING, 1);
+    set_background_and_apply(WS_SUN_LIGHT_DIR, 0, 0, 0, 0);
+    set_background(WS_FOG_DISTANCE, 0, 0, 0);
+    set_background(WS_BACKGROUND_COLOR, 0.2f, 0.4f, 0.6f);
+    std::vector<unsigned char> px;
+    s.frame(&px, nullptr);
+    float p[3];
+    ASSERT_TRUE(s.floor_point(5, 5, p));
+    EXPECT_NEAR(s.at(px, 5, 5)[0], 51, 2);
+    EXPECT_NEAR(s.at(px, 5, 5)[1], 102, 2);
+    EXPECT_NEAR(s.at(px, 5, 5)[2], 153, 2);
+}
+
+// The object transform reaches the programs through texture matrix 0;
+// the mirrored form flips z. A change of the world's look remakes both
+// sky textures (the old names released).
+TEST(ScenePictures, ObjectTransformsAndSkyRebuild)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
     s.path(1);
-    s.frame(&px, nullptr); s.dump("raytrace", px);
+    const float rot[9] = {0, -1, 0, 1, 0, 0, 0, 0, 2}, t[3] = {1, 2, 3};
+    GLfloat m[16];
+    load_object_texture_matrix(rot, t);
+    glMatrixMode(GL_TEXTURE);
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    EXPECT_FLOAT_EQ(m[12], 1);
+    EXPECT_FLOAT_EQ(m[14], 3);
+    EXPECT_FLOAT_EQ(m[4], -1);   // row 0, column 1
+    EXPECT_FLOAT_EQ(m[10], 2);
+    load_mirrored_texture_matrix(t, rot);
+    glMatrixMode(GL_TEXTURE);
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    EXPECT_FLOAT_EQ(m[14], -3);
+    EXPECT_FLOAT_EQ(m[10], -2);
+    EXPECT_FLOAT_EQ(m[1], 1);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+
+    const unsigned sky = sky_texture(), sun = sun_texture();
+    ASSERT_TRUE(sky && sun);
+    set_background_and_apply(WS_SKY_COLOR, 0.1f, 0.2f, 0.3f, 0);
+    EXPECT_TRUE(sky_texture() && sun_texture());
+    EXPECT_TRUE(glIsTexture(sky_texture()) && glIsTexture(sun_texture()));
+    EXPECT_FALSE(glIsTexture(sky) && sky != sky_texture() && sky != sun_texture());
+    EXPECT_FALSE(glIsTexture(sun) && sun != sky_texture() && sun != sun_texture());
 }
-}
+
+} // namespace
