@@ -11,7 +11,6 @@ namespace {
 
 unsigned g_handle[SHADER_ROW_COUNT];
 std::vector<GLuint> g_shaders;   // every shader object made, for the release
-unsigned g_current;
 
 GLuint compile_stage(GLenum kind, const char *const *parts, int count)
 {
@@ -24,11 +23,15 @@ GLuint compile_stage(GLenum kind, const char *const *parts, int count)
     return shader;
 }
 
+// The uniform of the program that is current in GL (also one made current
+// with glUseProgram directly).
 GLint location(const char *name)
 {
-    if (!g_current || !name)
+    if (!name || !glGetUniformLocation)
         return -1;
-    return glGetUniformLocation(g_current, name);
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return program ? glGetUniformLocation((GLuint)program, name) : -1;
 }
 
 } // namespace
@@ -103,9 +106,8 @@ int shaders_init(void)
 
 void release_shader_programs(void)
 {
-    if (g_current && glUseProgram)
+    if (glUseProgram)
         glUseProgram(0);
-    g_current = 0;
     for (unsigned &h : g_handle) {
         if (h && glDeleteProgram)
             glDeleteProgram(h);
@@ -126,13 +128,17 @@ unsigned raytrace_program(int kind, int count) { return shader_row_handle(raytra
 
 void use_program(unsigned program)
 {
-    if (!glUseProgram)
-        return;
-    g_current = program;
-    glUseProgram(program);
+    if (glUseProgram)
+        glUseProgram(program);
 }
 
-unsigned current_program(void) { return g_current; }
+unsigned current_program(void)
+{
+    GLint program = 0;
+    if (glUseProgram)
+        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return (unsigned)program;
+}
 
 void set_uniform_1i(const char *name, int v)
 {

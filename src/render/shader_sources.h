@@ -2,6 +2,18 @@
 // Each is a body: the compiler receives "#version 120", the row's defines,
 // the batch prefix, the shared ray-trace library and then the body, as
 // separate strings (shader_table.h).
+//
+// Uniform types (a setter of another size is a GL error):
+//   vec4: konstant, globalcolor, occa..occl, fogcolor, floorcolor,
+//         backgroundcolor, sun_color, ambient_color, mirrorcolor, layer,
+//         boxtexscaler, param, reflectorsphere, capsule, s0..s5, c0..c5,
+//         a0..a3, sa..sp, the blood program's lightdir
+//   vec3: lightdir (every other program), lightdir_sun, vlightdir
+//   vec2: lightfov, step, WinCoord
+//   float: move, focus_depth, fstop, FilterSwitch
+//   int: use_texture0 and every sampler (texture0, texture1, depth_tex,
+//        skytexture, s0..s7 of the motion-blur programs)
+//   mat4: rotmat
 #pragma once
 
 extern const char *const GLSL_VERSION_LINE;   // "#version 120\n"

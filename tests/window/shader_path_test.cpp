@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "render/renderer_gl.h"
 #include "render/shader_programs_gl.h"
 #include "support/test_support.h"
+#include "window/game_run.h"
 #include "window/gl_context.h"
 
 // The shader path in a real GL context (Mesa under Xvfb): every program of
@@ -390,6 +392,34 @@ TEST(ShaderPath, LongProgramTextsAndIncompleteTargets)
     EXPECT_EQ(current_render_target(), -9999);
 }
 
+TEST(ShaderPath, ATargetTheDriverRefusesSwitchesItsEffectOff)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    GLint max = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max);
+    // Window-sized targets wider than any texture: the quarter-size one
+    // still fits, the depth-of-field and anaglyph ones do not.
+    option_set(OPT_WIDTH, max + 4);
+    option_set(OPT_HEIGHT, 8);
+    for (int dof : {1, 0}) {
+        option_set(OPT_DEPTHOFFIELD, dof);
+        option_set(OPT_ANAGLYPHIC, 1);
+        int result = 0;
+        const std::string err = kxtest::stderr_of([&] { result = create_render_targets(); });
+        EXPECT_EQ(result, 1);
+        EXPECT_NE(err.find("Insufficient Video Memory. Abort.\n"), std::string::npos) << err;
+        EXPECT_EQ(render_target_count(), 2);
+        EXPECT_EQ(floor_target(), 1);
+        EXPECT_EQ(anaglyph_target(), -1);
+        EXPECT_EQ(option_get(OPT_DEPTHOFFIELD), 0);
+        EXPECT_EQ(option_get(OPT_ANAGLYPHIC), dof ? 1 : 0);   // not tried after the first failure
+    }
+    free_render_textures();
+    EXPECT_EQ(render_target_count(), 0);
+    kxtest::GlContext again{W, H};   // the refused sizes were GL errors: counted afresh from here
+}
+
 TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
 {
     ShaderScene s;
@@ -413,6 +443,34 @@ TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
     unsigned char c[4];
     glReadPixels(W / 2, H / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, c);
     EXPECT_GT(c[1], 100);   // the picture is still there after the blur
+}
+
+TEST(ShaderPath, TheProgramStartsTheShaderPathAndKeepsItOverAVideoReset)
+{
+    GameRun run;
+    run.write("default.cfg", "#settings\r\nshaders \"1\"\r\n");
+    ASSERT_TRUE(run.start({}, {"SDL_AUDIODRIVER=dummy"}));
+    ASSERT_TRUE(run.wait_caption("KAELMUND 3.9-alpha2 fps:")) << run.err();
+    EXPECT_TRUE(run.wait_text("data/stats.dat", ",SUCCESS\n")) << run.err();
+    // Ctrl+Return: full screen, a new video mode, the renderer made again.
+    ASSERT_EQ(run.xdotool("windowfocus --sync " + std::to_string(run.window_id())), 0);
+    run.xdotool("key Escape");   // from the welcome menu to the game
+    run.xdotool("keydown ctrl key Return keyup ctrl");
+    int w = 0, h = 0;
+    for (int t = 0; t < 100 && w != 1280; t++, usleep(50000))
+        run.window_size(&w, &h);
+    EXPECT_EQ(w, 1280);
+    ASSERT_TRUE(run.wait_caption("KAELMUND 3.9-alpha2 fps:")) << run.err();
+    run.close_window();
+    EXPECT_EQ(run.wait_exit(), 0) << run.err();
+    const std::string stats = kxtest::read_file(run.path("data/stats.dat"));
+    EXPECT_EQ(stats.find(",SUCCESS\n"), stats.size() - 9) << stats;   // one line
+    EXPECT_NE(kxtest::read_file(run.path("default.cfg")).find("shaders \"1\""), std::string::npos);
+    const std::string err = run.err();
+    EXPECT_EQ(err.find("Failed"), std::string::npos) << err;
+    // The floor target was made at start and again after the reset.
+    const std::string floor = "Buffer 1 is dimensions 2048 2048\n";
+    EXPECT_NE(err.find(floor, err.find(floor) + 1), std::string::npos) << err;
 }
 
 } // namespace
