@@ -1,6 +1,7 @@
 #include <GL/glew.h>
 
 #include "render/mesh_gl.h"
+#include "render/raytraced_passes_gl.h"
 #include "render/render_queues.h"
 #include "render/scene_links_gl.h"
 
@@ -21,4 +22,7 @@ static void batch_queue_objects(void)
 void draw_raytraced_passes(void)
 {
     batch_queue_objects();
+    draw_reflector_pass();
+    draw_raytraced_shadows();
+    draw_shiny_pass();
 }

@@ -7,6 +7,7 @@
 #include "gui/services/menu_state.h"
 #include "render/color_table.h"
 #include "render/hud_theme.h"
+#include "render/render_math.h"
 
 const WorldShaderParam world_shader_params[WORLD_SHADER_PARAMS] = {
     {"background_color", WS_KIND_COLOR, 1},
@@ -257,10 +258,7 @@ void world_floor_lit_color(float out[4])
 void world_fog_value(float out[4])
 {
     ensure_ready();
-    float distance = g_values[WS_FOG_DISTANCE][0];
-    if (!(distance >= 0.001f))
-        distance = 0.001f;
     for (int k = 0; k < 3; k++)
         out[k] = g_values[WS_BACKGROUND_COLOR][k];
-    out[3] = (float)(1.0 / (distance * std::log(0.5)));
+    out[3] = fog_weight(g_values[WS_FOG_DISTANCE][0]);
 }

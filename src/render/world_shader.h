@@ -79,6 +79,6 @@ int world_shader_flag(int id);
 // ((sunshine s + ambient) floor, 1) per channel, s the sun's height factor
 // (0 for a zero sun direction).
 void world_floor_lit_color(float out[4]);
-// The fog: (background r, g, b, w), w = 1 / (fog_distance ln 0.5); a fog
-// distance below 0.001 (or negative) counts as 0.001, so w stays finite.
+// The fog: (background r, g, b, w), w = fog_weight(fog_distance) (finite
+// for a fog distance of 0 or below).
 void world_fog_value(float out[4]);
