@@ -16,6 +16,7 @@
 #include "render/graphics_gl.h"
 #include "render/object_program_choice.h"
 #include "render/shader_programs_gl.h"
+#include "render/raytraced_passes_gl.h"
 #include "render/render_queues.h"
 #include "render/scene_gl_state_gl.h"
 #include "render/scene_links_gl.h"
@@ -212,6 +213,10 @@ void draw_opaque_pass(void)
         glEnable(GL_ALPHA_TEST);
         glAlphaFunc(GL_GREATER, 0.5f);
         object_transform(r);
+        // The occlusion programs darken a shape by the occluders around it.
+        const bool occlusion = option_get(OPT_AMBIENTOCCLUSION) != 0;
+        if (program && occlusion)
+            choose_occluders(program, r);
         if (program) {   // a shape without its program is not drawn
             konstant(r, 0);
             set_global_colour(r->colour[0] * amb[0], r->colour[1] * amb[1], r->colour[2] * amb[2], r->colour[3]);
@@ -223,6 +228,8 @@ void draw_opaque_pass(void)
                 bind_material_textures(c);   // the background's sky left unit 0
                 if (c.rotmat)
                     set_uniform_mat4_rows("rotmat", c.rotmat_rows);
+                if (occlusion)
+                    choose_occluders(material, r);
             }
             glDisable(GL_ALPHA_TEST);
             konstant(r, -2);

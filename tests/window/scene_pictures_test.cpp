@@ -260,6 +260,33 @@ TEST(ScenePictures, FluidBloodShowsWhereItsDropsAre)
     EXPECT_GT(red, 20);
 }
 
+// With ambient occlusion on, each shape is darkened by the occluders the
+// fighters leave around it: their pixels only get darker.
+TEST(ScenePictures, AmbientOcclusionDarkensTheFighters)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.path(1);
+    const std::vector<bool> fighters = s.silhouette();
+    std::vector<unsigned char> plain, occluded;
+    s.frame(&plain, nullptr);
+    option_set(OPT_AMBIENTOCCLUSION, 1);
+    s.path(1);
+    ASSERT_EQ(option_get(OPT_AMBIENTOCCLUSION), 1);
+    s.frame(&occluded, nullptr);
+    long darker = 0, lighter = 0;
+    for (size_t i = 0; i < fighters.size(); i++) {
+        if (!fighters[i])
+            continue;
+        const int a = plain[3 * i] + plain[3 * i + 1] + plain[3 * i + 2];
+        const int b = occluded[3 * i] + occluded[3 * i + 1] + occluded[3 * i + 2];
+        darker += b < a - 15;
+        lighter += b > a + 15;
+    }
+    EXPECT_GT(darker, 300);
+    EXPECT_LT(lighter, darker / 50);
+}
+
 // Mirror images show below the floor only with reflections on: without
 // them the fighters change nothing outside their own pixels.
 TEST(ScenePictures, MirrorImagesOnlyWithReflectionsOn)
