@@ -393,7 +393,10 @@ void draw_floor_pass(void)
         glBlendFunc(GL_ONE, GL_ONE);
         glBlendEquation(GL_FUNC_REVERSE_SUBTRACT);
         use_program(ap.shadow_floor);
-        set_uniform_4fv("fogcolor", fog_value_now());
+        // The shadow takes back the sunlight the floor got, faded by the fog
+        // as that light was: it fades to nothing, not to the fog's colour
+        // (which, subtracted, would blacken distant shadows).
+        set_uniform_4f("fogcolor", 0, 0, 0, fog_value_now()[3]);
         for (int i = 0; i < draw_queue_count(); i++) {
             const DrawRecord *r = draw_queue_record(i);
             if (!opaque_record(r))
