@@ -19,6 +19,8 @@
 #include "gui/truetype_font_gl.h"
 #include "render/floor_patches.h"
 #include "render/graphics_gl.h"
+#include "render/render_targets_gl.h"
+#include "render/shader_table.h"
 #include "render/scene_gl_state_gl.h"
 #include "render/sky_gl.h"
 #include "render/world_shader.h"
@@ -374,6 +376,32 @@ TEST(ScenePictures, NoSunAndNoFogDistanceStillDraw)
     EXPECT_NEAR(s.at(px, 5, 5)[0], 51, 2);
     EXPECT_NEAR(s.at(px, 5, 5)[1], 102, 2);
     EXPECT_NEAR(s.at(px, 5, 5)[2], 153, 2);
+}
+
+// Every effect checks that its program and its target exist: with all of
+// them gone the frame draws no scene but raises no GL error (the fixture
+// checks) and leaves no program bound.
+TEST(ScenePictures, MissingProgramsAndTargetsDrawNothing)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    for (int o : {OPT_REFLECTION, OPT_SOFTSHADOW, OPT_FLUID, OPT_BLOODSTAINS, OPT_BLOOD})
+        option_set(o, 1);
+    s.path(1);
+    set_background(WS_SHARP_SHADOW, 1, 0, 0);
+    const ActivePrograms kept = active_programs();
+    active_programs() = ActivePrograms{};
+    delete_render_targets();
+    for (int i = 0; i < 10; i++)
+        spawn_blood(0, 1, 1.5 + 0.01 * i, -1.5, 1.6);
+    const float still[3] = {0, 0, 0}, red[3] = {1, 0, 0}, at[3] = {0.5f, 0.5f, 0};
+    add_floor_patch(at, still, 0.3f, red);
+    std::vector<unsigned char> px;
+    s.frame(&px, nullptr);
+    GLint program = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(program, 0);
+    active_programs() = kept;
 }
 
 // The object transform reaches the programs through texture matrix 0;
