@@ -329,12 +329,9 @@ void dome_geometry(int level, std::vector<BuildVertex> &out)
 {
     out.clear();
     const float zero[3] = {0, 0, 0};
-    for (int i = 0; i < 4; i++) {   // the faces on the +z side
+    for (int i = 0; i < 4; i++) {   // faces 0..3: the +z side
         float a[3], b[3], c[3];
         octahedron_face(i, a, b, c);
-        a[2] = b[2] = 0.0f;
-        c[2] = 1.0f;
-        // Faces 0..3 have z = +1 and keep their winding.
         subdivide_triangle(out, a, b, c, level, zero);
     }
     const int rim = 4 << (level > 1 ? level - 1 : 0);

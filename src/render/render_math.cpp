@@ -117,6 +117,28 @@ float fog_weight(float fog_distance)
     return w;
 }
 
+float sun_height(const float sun_dir[3])
+{
+    const float len = vec3_length(sun_dir);
+    return len > 0.0f ? sun_dir[2] / len : 0.0f;
+}
+
+void floor_colour_value(const float sun[3], const float ambient[3], const float floor[3], const float sun_dir[3],
+                        float out[4])
+{
+    const float s = sun_height(sun_dir);
+    for (int i = 0; i < 3; i++)
+        out[i] = (sun[i] * s + ambient[i]) * floor[i];
+    out[3] = 1.0f;
+}
+
+void fog_value(const float background[3], float fog_distance, float out[4])
+{
+    for (int i = 0; i < 3; i++)
+        out[i] = background[i];
+    out[3] = fog_weight(fog_distance);
+}
+
 void pack_rgba(const float colour[4], uint8_t out[4])
 {
     for (int i = 0; i < 4; i++) {

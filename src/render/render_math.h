@@ -37,6 +37,15 @@ void rotate_matrix_by_vector(float m[9], const float r[3]);
 // no infinity that would turn 0 x weight into NaN in the programs).
 float fog_weight(float fog_distance);
 
+// The sun's height factor S.z / |S|; 0 for a zero direction (no NaN).
+float sun_height(const float sun_dir[3]);
+// The lit floor colour the programs take as "floorcolor":
+// ((sun x s + ambient) x floor per channel, 1) with s = sun_height.
+void floor_colour_value(const float sun[3], const float ambient[3], const float floor[3], const float sun_dir[3],
+                        float out[4]);
+// The "fogcolor" value: (background r, g, b, fog_weight(distance)).
+void fog_value(const float background[3], float fog_distance, float out[4]);
+
 // Four floats in 0..1 to four bytes, each float x 255.99 truncated; values
 // outside 0..1 (and NaN) are clamped first, so a colour never wraps.
 void pack_rgba(const float colour[4], uint8_t out[4]);

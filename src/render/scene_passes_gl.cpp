@@ -16,6 +16,7 @@
 #include "render/graphics_gl.h"
 #include "render/object_program_choice.h"
 #include "render/shader_programs_gl.h"
+#include "render/raytraced_passes_gl.h"
 #include "render/render_queues.h"
 #include "render/scene_gl_state_gl.h"
 #include "render/scene_links_gl.h"
@@ -212,6 +213,10 @@ void draw_opaque_pass(void)
         glEnable(GL_ALPHA_TEST);
         glAlphaFunc(GL_GREATER, 0.5f);
         object_transform(r);
+        // The occlusion programs darken a shape by the occluders around it.
+        const bool occlusion = option_get(OPT_AMBIENTOCCLUSION) != 0;
+        if (program && occlusion)
+            choose_occluders(program, r);
         if (program) {   // a shape without its program is not drawn
             konstant(r, 0);
             set_global_colour(r->colour[0] * amb[0], r->colour[1] * amb[1], r->colour[2] * amb[2], r->colour[3]);
@@ -223,6 +228,8 @@ void draw_opaque_pass(void)
                 bind_material_textures(c);   // the background's sky left unit 0
                 if (c.rotmat)
                     set_uniform_mat4_rows("rotmat", c.rotmat_rows);
+                if (occlusion)
+                    choose_occluders(material, r);
             }
             glDisable(GL_ALPHA_TEST);
             konstant(r, -2);
@@ -386,7 +393,10 @@ void draw_floor_pass(void)
         glBlendFunc(GL_ONE, GL_ONE);
         glBlendEquation(GL_FUNC_REVERSE_SUBTRACT);
         use_program(ap.shadow_floor);
-        set_uniform_4fv("fogcolor", fog_value_now());
+        // The shadow takes back the sunlight the floor got, faded by the fog
+        // as that light was: it fades to nothing, not to the fog's colour
+        // (which, subtracted, would blacken distant shadows).
+        set_uniform_4f("fogcolor", 0, 0, 0, fog_value_now()[3]);
         for (int i = 0; i < draw_queue_count(); i++) {
             const DrawRecord *r = draw_queue_record(i);
             if (!opaque_record(r))

@@ -66,6 +66,23 @@ TEST(RenderMath, FogWeightIsFiniteForEveryDistance)
     }
 }
 
+TEST(RenderMath, FloorAndFogValuesWithoutASun)
+{
+    const float sun[3] = {1, 1, 1}, amb[3] = {0.2f, 0.3f, 0.4f}, floor[3] = {0.5f, 0.5f, 1.0f};
+    const float up[3] = {0, 0, 2}, none[3] = {0, 0, 0};
+    float f[4];
+    floor_colour_value(sun, amb, floor, up, f);
+    EXPECT_FLOAT_EQ(f[0], 0.6f);
+    EXPECT_FLOAT_EQ(f[2], 1.4f);
+    EXPECT_EQ(f[3], 1.0f);
+    floor_colour_value(sun, amb, floor, none, f);   // only the ambient light
+    EXPECT_FLOAT_EQ(f[1], 0.15f);
+    float g[4];
+    fog_value(amb, 0.0f, g);
+    EXPECT_TRUE(std::isfinite(g[3]));
+    EXPECT_FLOAT_EQ(g[0], 0.2f);
+}
+
 TEST(RenderMath, PackRgbaTruncatesAndClamps)
 {
     const float c[4] = {1.0f, 0.5f, 0.0f, 1.0f};

@@ -260,6 +260,71 @@ TEST(ScenePictures, FluidBloodShowsWhereItsDropsAre)
     EXPECT_GT(red, 20);
 }
 
+// With ambient occlusion on, each shape is darkened by the occluders the
+// fighters leave around it: their pixels only get darker.
+TEST(ScenePictures, AmbientOcclusionDarkensTheFighters)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.path(1);
+    const std::vector<bool> fighters = s.silhouette();
+    std::vector<unsigned char> plain, occluded;
+    s.frame(&plain, nullptr);
+    option_set(OPT_AMBIENTOCCLUSION, 1);
+    s.path(1);
+    ASSERT_EQ(option_get(OPT_AMBIENTOCCLUSION), 1);
+    s.frame(&occluded, nullptr);
+    long darker = 0, lighter = 0;
+    for (size_t i = 0; i < fighters.size(); i++) {
+        if (!fighters[i])
+            continue;
+        const int a = plain[3 * i] + plain[3 * i + 1] + plain[3 * i + 2];
+        const int b = occluded[3 * i] + occluded[3 * i + 1] + occluded[3 * i + 2];
+        darker += b < a - 15;
+        lighter += b > a + 15;
+    }
+    EXPECT_GT(darker, 300);
+    EXPECT_LT(lighter, darker / 50);
+}
+
+// Sharp shadows: the fighters' shadow volumes darken the floor by the
+// sun's light (each floor pixel once, however many volumes cover it), and
+// the sun lights the fighters where no volume covers them.
+TEST(ScenePictures, SharpShadowsDarkenTheFloorOnceAndSunlightTheFighters)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.path(1);
+    const std::vector<bool> fighters = s.silhouette();
+    set_background(WS_AMBIENT_COLOR, 0.5f, 0.5f, 0.5f);
+    set_background(WS_SUNSHINE_COLOR, 0.5f, 0.5f, 0.5f);
+    set_background(WS_SUN_LIGHT_DIR, 0.3f, 0.4f, 1);
+    std::vector<unsigned char> plain, shadowed;
+    s.frame(&plain, nullptr);
+    set_background(WS_SHARP_SHADOW, 1, 0, 0);
+    s.frame(&shadowed, nullptr);
+    // The floor lit by the sun is brighter than the plain (ambient) floor;
+    // in a shadow it is the plain floor again, never darker.
+    long lit = 0, sunny_floor = 0, shadow = 0, twice = 0;
+    for (size_t i = 0; i < fighters.size(); i++) {
+        const int a = plain[3 * i], b = shadowed[3 * i];
+        if (fighters[i]) {
+            lit += b > a + 10;
+            continue;
+        }
+        float p[3];
+        if (!s.floor_point((int)(i % s.w), (int)(i / s.w), p) || std::hypot(p[0], p[1]) > 4)
+            continue;
+        sunny_floor += b > a + 40;
+        shadow += std::abs(b - a) <= 4;
+        twice += b < a - 20;
+    }
+    EXPECT_GT(lit, 500);
+    EXPECT_GT(sunny_floor, 1000);
+    EXPECT_GT(shadow, 300);
+    EXPECT_EQ(twice, 0);
+}
+
 // Mirror images show below the floor only with reflections on: without
 // them the fighters change nothing outside their own pixels.
 TEST(ScenePictures, MirrorImagesOnlyWithReflectionsOn)

@@ -342,6 +342,69 @@ TEST(ShaderPath, GroundShadowComesOnlyFromOccludersWithARadius)
     glEnable(GL_DEPTH_TEST);
 }
 
+// A floor seen from above by a camera at height 5: its reflected view rays
+// meet a sphere, capsule or box hanging over the middle, not the corners.
+TEST(ShaderPath, RayTracedBatchesHitWhatHangsOverTheFloor)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.features(0);
+    option_set(OPT_SHADERS, 1);
+    option_set(OPT_RAYTRACING, 1);
+    kxtest::stderr_of(init_renderer);
+    for (int kind = 0; kind < 3; kind++) {
+        glViewport(0, 0, W, H);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-2, 2, -2, 2, 0, 20);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(0, 0, -5);
+        glClearColor(0, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glDisable(GL_CULL_FACE);
+        object_at(1, 0, 0, 0);
+        const unsigned p = raytrace_program(kind, 1);
+        ASSERT_NE(p, 0u);
+        use_program(p);
+        set_uniform_4f("konstant", 0, 0, 0, 0);
+        set_uniform_4f("floorcolor", 0, 10, 0, 1);   // what the hit reflects, bright enough to read
+        set_uniform_4f("fogcolor", 0, 0, 0, -1e-9f);
+        if (kind == 0) {
+            set_uniform_4f("s0", 0, 0, 2.5f, 1);
+            set_uniform_4f("c0", 1, 0, 0, 1);
+        } else if (kind == 1) {
+            set_uniform_4f("s0", 0, 0, 2.5f, 1);
+            set_uniform_4f("a0", 1, 0, 0, 2);
+            set_uniform_4f("c0", 1, 0, 0, 1);
+        } else {
+            set_uniform_4f("sa", 1, 0, 0, 1);
+            set_uniform_4f("sb", 0, 0, 2.5f, 1.8f);
+            const float planes[6][4] = {{1, 0, 0, 1}, {-1, 0, 0, 1}, {0, 1, 0, 1}, {0, -1, 0, 1}, {0, 0, 1, 3.5f}, {0, 0, -1, -1.5f}};
+            const char *names[6] = {"sc", "sd", "se", "sf", "sg", "sh"};
+            for (int m = 0; m < 6; m++)
+                set_uniform_4f(names[m], planes[m][0], planes[m][1], planes[m][2], planes[m][3]);
+        }
+        glNormal3f(0, 0, 1);
+        glBegin(GL_QUADS);
+        glVertex3f(-2, -2, 0);
+        glVertex3f(2, -2, 0);
+        glVertex3f(2, 2, 0);
+        glVertex3f(-2, 2, 0);
+        glEnd();
+        use_program(0);
+        unsigned char centre[4], corner[4];
+        glReadPixels(W / 2, H / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+        glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+        EXPECT_GT(centre[1], 200) << "kind " << kind;
+        EXPECT_EQ(centre[2], 0) << "kind " << kind;
+        EXPECT_EQ(corner[2], 255) << "kind " << kind;   // missed: discarded
+    }
+    glEnable(GL_DEPTH_TEST);
+}
+
 TEST(ShaderPath, MeshesBeyond65536VerticesUse32BitIndices)
 {
     ShaderScene s;
