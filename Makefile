@@ -83,6 +83,9 @@ bench: deps
 	cd $(BUILD_BENCH)/run && if [ -z "$$DISPLAY" ]; then \
 	  xvfb-run -a -s "-screen 0 1280x1024x24" ../bench/kx_frame_bench; \
 	else ../bench/kx_frame_bench; fi
+	cd $(BUILD_BENCH)/run && if [ -z "$$DISPLAY" ]; then \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ../bench/kx_scene_bench; \
+	else ../bench/kx_scene_bench; fi
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_BENCH)

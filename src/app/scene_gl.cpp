@@ -26,8 +26,10 @@
 #include "render/blood_draw_gl.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
+#include "render/frame_begin_gl.h"
 #include "render/graphics_gl.h"
 #include "render/markers_gl.h"
+#include "render/scene_passes_gl.h"
 #include "render/shapes_gl.h"
 #include "render/shapes_textured_gl.h"
 #include "script/script_context.h"
@@ -225,8 +227,10 @@ void draw_frame(int arg)
     camera_update(w, 0.97f);
     place_camera();
     set_render_view_mode(get_view_mode());
+    begin_frame();
     const int replay = get_game_globals()->replay_mode != 0;
-    draw_floor();
+    if (!shaders_active())   // the shader path draws its own floor at the end
+        draw_floor();
     draw_occluders(w);
     draw_fighters(w, replay);
     if (frame_cache_playback())
@@ -254,6 +258,7 @@ void draw_frame(int arg)
         draw_cross_marker(get_camera()->look);
     }
     fire_hook_draw3d(get_script_ctx());
+    draw_scene();
     if (menu->draw2d) {
         glDisable(GL_LIGHTING);
         push_ortho();

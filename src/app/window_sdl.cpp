@@ -34,6 +34,7 @@
 #include "net/records/custom_record.h"
 #include "net/records/user_equipment.h"
 #include "render/graphics_gl.h"
+#include "render/world_shader.h"
 #include "script/script_draw_functions.h"
 #include "script/script_hooks.h"
 #include "script/script_world_functions.h"
@@ -380,6 +381,7 @@ int run_window(MainLoopCallbacks *cb)
     sdl_init(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     clock_set_source(sdl_clock);
     gl_init_state();
+    apply_world_shader_slot();
     graphics_set_font_hooks(init_font_ttf, free_fonts);
     script_set_boxed_text_hook(render_boxed_text);
     init_graphics();

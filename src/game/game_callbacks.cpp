@@ -61,6 +61,8 @@ void game_blood_stain(const float *pos, const float *vel, float size, const floa
     call(g_callbacks.blood_stain, pos, vel, size, rgb);
 }
 
+void game_floor_stains_clear(void) { call(g_callbacks.floor_stains_clear); }
+
 int game_fighter_blood_colour(int fighter) { return call_or(0, g_callbacks.fighter_blood_colour, fighter); }
 int game_fighter_custom_colour(int fighter) { return call_or(0, g_callbacks.fighter_custom_colour, fighter); }
 void game_customs_clear(void) { call(g_callbacks.customs_clear); }

@@ -70,6 +70,8 @@ struct GameCallbacks {
     void (*colour_rgb)(int row, float *rgb);
     void (*blood_drop)(const float *pos, const float *vel, float size, const float *rgb);
     void (*blood_stain)(const float *pos, const float *vel, float size, const float *rgb);
+    // Every stain gone from the floor (a new game starts on a clean floor).
+    void (*floor_stains_clear)(void);
     // Customisations: a fighter's blood colour row (0: the default), all of
     // them forgotten, all of them applied to the fighters.
     int (*fighter_blood_colour)(int fighter);
@@ -128,6 +130,7 @@ void game_trails_reset(void);
 void game_colour_rgb(int row, float *rgb);          // black without a colour table
 void game_blood_drop(const float *pos, const float *vel, float size, const float *rgb);
 void game_blood_stain(const float *pos, const float *vel, float size, const float *rgb);
+void game_floor_stains_clear(void);
 int game_fighter_blood_colour(int fighter);
 int game_fighter_custom_colour(int fighter);     // 0 without a customisation side
 void game_customs_clear(void);

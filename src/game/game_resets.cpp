@@ -52,6 +52,7 @@ void reset_game(void)
     g->bouts_present = 0;
     name_players_from_nick();
     new_match(0, 0, next, 0);
+    game_floor_stains_clear();
     hold_other_fighters();
     game_hook(HOOK_NEW_GAME);
     camera_keys_clear();
@@ -69,6 +70,7 @@ void reset_network_game(void)
             set_player_name(i, default_player_name(i));   // name and short name
     }
     new_match(1, 0, get_network_room_rules(), 0);
+    game_floor_stains_clear();
     game_hook(HOOK_NEW_MP_GAME);
     camera_keys_clear();
 }

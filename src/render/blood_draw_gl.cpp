@@ -2,9 +2,15 @@
 
 #include <GL/glew.h>
 
+#include "app/base/options.h"
 #include "game/game_callbacks.h"
 #include "render/blood_draw.h"
+#include "render/color_state.h"
+#include "render/floor_patches_gl.h"
+#include "render/graphics_gl.h"
+#include "render/render_queues.h"
 #include "render/shapes_gl.h"
+#include "render/stain_pass_gl.h"
 
 // The camera's right and up vectors in world space, read at the start of
 // the drops (the rows of the modelview rotation).
@@ -35,8 +41,15 @@ void blood_sprite_begin(void)
     glBindTexture(GL_TEXTURE_2D, shapes_texture(1));
 }
 
-void draw_blood_drop_gl(const float *pos, const float *, float size, const float *rgb)
+void draw_blood_drop_gl(const float *pos, const float *vel, float size, const float *rgb)
 {
+    // The shader path draws fluid blood from its queue at the frame's end.
+    if (shaders_active() && option_get(OPT_FLUID)) {
+        const float c[4] = {rgb[0], rgb[1], rgb[2], 1};
+        set_color4fv(c);
+        add_blood_drop(pos, vel, size);
+        return;
+    }
     static const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
     glColor4f(rgb[0], rgb[1], rgb[2], 1);
     glBegin(GL_QUADS);
@@ -58,4 +71,6 @@ void blood_sprite_end(void)
 void blood_draw_gl_install(int on)
 {
     game_callbacks()->blood_drop = on ? draw_blood_drop_gl : draw_blood_drop;
+    game_callbacks()->blood_stain = on ? add_blood_stain_gl : add_blood_stain;
+    game_callbacks()->floor_stains_clear = on ? clear_floor_patches : nullptr;
 }

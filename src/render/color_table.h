@@ -5,8 +5,9 @@
 
 enum { COLOR_TABLE_ROWS = 125 };
 
-// Rows that the world shader settings overwrite at run time.
-enum { COLOR_ROW_SHADER_FIRST = 78, COLOR_ROW_SHADER_LAST = 95 };
+// Rows that the world shader settings overwrite at run time: "text" ..
+// "msg_urlsel", each by the parameter of its own name.
+enum { COLOR_ROW_SHADER_FIRST = 77, COLOR_ROW_SHADER_LAST = 94 };
 
 struct ColorRow {
     const char *name;

@@ -12,6 +12,8 @@
 #include "render/color_state.h"
 #include "render/fighter_textures.h"
 #include "render/render_callbacks_gl.h"
+#include "render/frame_begin_gl.h"
+#include "render/renderer_gl.h"
 #include "render/shapes_gl.h"
 #include "render/texture_slots.h"
 #include "render/world_colours.h"
@@ -34,7 +36,9 @@ void graphics_set_font_hooks(int (*open_fonts)(void), void (*close_fonts)(void))
 }
 
 int shaders_active(void) { return g_shaders_active; }
-void set_shaders_active(int on) { g_shaders_active = on != 0; }
+// Only a renderer start-up that completed can turn the shader path on; a
+// request without one keeps the fixed-function path.
+void set_shaders_active(int on) { g_shaders_active = on != 0 && renderer_started(); }
 
 Texture *ui_texture(int row)
 {
@@ -95,6 +99,8 @@ void init_graphics(void)
     const float *bg = world_background_colour();
     set_clear_color(bg[0], bg[1], bg[2]);
     texture_slots_reload();
+    init_renderer();
+    scene_renderer_start();
     if (g_open_fonts && g_open_fonts() != 0) {
         fprintf(stderr, "Failed to load fonts\n");
         exit(1);
@@ -113,6 +119,7 @@ void free_graphics(void)
 {
     render_gl_callbacks_install(0);
     blood_draw_gl_install(0);
+    release_renderer();
     shapes_free();
     if (g_close_fonts)
         g_close_fonts();

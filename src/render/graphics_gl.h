@@ -9,7 +9,8 @@
 void graphics_set_font_hooks(int (*open_fonts)(void), void (*close_fonts)(void));
 // In this order: the colour state's GL back end, shapes, lists and their
 // textures, the fighters' empty texture tables, the interface textures,
-// the clear colour, the named texture slots, the fonts (missing fonts:
+// the clear colour, the named texture slots, the shader path (when the
+// shaders option is on), the fonts (missing fonts:
 // "Failed to load fonts" and exit status 1), the chat cache's text surface
 // and framebuffer, the trails, the flames, the bump-mapping cube map and
 // meshes (when the driver has the extensions), the blood drawer.
@@ -18,7 +19,9 @@ void init_graphics(void);
 // the next start-up loads the same textures again; the fighters'
 // customisation textures are their owners' to load again.
 void free_graphics(void);
-// 1 when the shader path draws (never on this renderer: it queues nothing).
+// 1 when the shader path draws. Turning it on takes effect only after a
+// completed renderer start-up (renderer_gl.h); otherwise the fixed-function
+// path stays.
 int shaders_active(void);
 void set_shaders_active(int on);
 

@@ -1,6 +1,7 @@
 // The HUD's colour set: four colour-table rows (text, background,
-// selection, disabled). Theme A takes rows 82..85, theme B (the default)
-// rows 78..81.
+// selection, disabled). Theme A takes the rows "menu_text" ..
+// "menu_text_disabled" (81..84), theme B (the default) the rows "text" ..
+// "text_disabled" (77..80).
 #pragma once
 
 enum { HUD_TEXT, HUD_BACKGROUND, HUD_SELECTION, HUD_DISABLED, HUD_COLOURS };

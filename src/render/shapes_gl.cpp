@@ -10,6 +10,9 @@
 #include "app/base/options.h"
 #include "render/color_state.h"
 #include "render/fighter_look.h"
+#include "render/graphics_gl.h"
+#include "render/scene_gl_state_gl.h"
+#include "render/shape_queue.h"
 
 namespace {
 
@@ -603,6 +606,10 @@ void shapes_set_light(const float *pos4)
 
 void render_box(const float *pos, const float *R, const float *sides, int kind)
 {
+    if (shaders_active()) {
+        queue_box_pose(pos, R, sides, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
@@ -635,6 +642,10 @@ static void render_facing_disc(const float *pos, float radius)
 
 void render_sphere(const float *pos, const float *R, float radius, int kind)
 {
+    if (shaders_active()) {
+        queue_sphere_pose(pos, R, radius, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
@@ -655,6 +666,10 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
 
 void render_capsule(const float *pos, const float *R, float length, float radius, int kind)
 {
+    if (shaders_active()) {
+        queue_capsule_pose(pos, R, length, radius, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
@@ -709,6 +724,10 @@ static void turn_onto_axis(const float *axis, float *m)
 
 void render_hemisphere(const float *pos, const float *R, float radius, const float *axis, int kind)
 {
+    if (shaders_active()) {
+        queue_hemisphere_pose(pos, R, radius, axis, kind, nullptr, nullptr);
+        return;
+    }
     if (!g_lists)
         return;
     // Drawn without culling: the inside shows through the open cut.
@@ -916,8 +935,12 @@ static void begin_unlit(void)
     glColor4fv(current_color());
 }
 
-void draw_square_outline(float x, float y, float z, int, float, float side)
+void draw_square_outline(float x, float y, float z, int, float width, float side)
 {
+    if (shaders_active()) {
+        draw_quad_box(x, y, z, width, side);
+        return;
+    }
     const float h = side / 2;
     const float corner[4][2] = {{-h, -h}, {h, -h}, {h, h}, {-h, h}};
     begin_unlit();

@@ -79,7 +79,8 @@ void shapes_draw_quad(float half);
 void render_triangle(const float *pos, const float *R, const float *a, const float *b, const float *c, int filled);
 void render_cylinder(const float *pos, const float *R, float length, float radius);
 // Unlit, in the current colour: a square of the side centred on the point
-// in the plane z (line width and the word before it unused), and a line.
+// in the plane z (the word before the width unused; lines, or on the shader
+// path four bars of the width), and a line.
 void draw_square_outline(float x, float y, float z, int unused, float width, float side);
 void draw_line_3d(const float *a, const float *b);
 // A 2D partial disk at a window point (angles in degrees from +y towards

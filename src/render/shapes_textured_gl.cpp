@@ -8,6 +8,7 @@
 #include "render/graphics_gl.h"
 #include "render/color_state.h"
 #include "render/fighter_look.h"
+#include "render/shape_queue.h"
 #include "render/shapes_gl.h"
 #include "render/texture.h"
 
@@ -277,6 +278,10 @@ void textured_shapes_set_view(const float *eye)
 void render_sphere_skin(const float *pos, const float *R, float radius, int kind, const Texture *color,
                         const Texture *bump, int flags)
 {
+    if (shaders_active()) {
+        queue_sphere_pose(pos, R, radius, kind, color, bump);
+        return;
+    }
     const Shape s = {BUMP_SPHERE, pos, R, {radius, radius, radius}, radius};
     if (!draw_skin(s, kind, color, bump, flags))
         render_sphere(pos, R, radius, kind);
@@ -285,6 +290,10 @@ void render_sphere_skin(const float *pos, const float *R, float radius, int kind
 void render_box_skin(const float *pos, const float *R, const float *sides, int kind, const Texture *color,
                      const Texture *bump, int flags)
 {
+    if (shaders_active()) {
+        queue_box_pose(pos, R, sides, kind, color, bump);
+        return;
+    }
     const float most = std::fmax(sides[0], std::fmax(sides[1], sides[2]));
     const Shape s = {BUMP_BOX, pos, R, {sides[0], sides[1], sides[2]}, 0.5f * most};
     if (!draw_skin(s, kind, color, bump, flags))
@@ -294,6 +303,10 @@ void render_box_skin(const float *pos, const float *R, const float *sides, int k
 void render_capsule_skin(const float *pos, const float *R, float length, float radius, int kind,
                          const Texture *color, const Texture *bump, int flags)
 {
+    if (shaders_active()) {
+        queue_capsule_pose(pos, R, length, radius, kind, color, bump);
+        return;
+    }
     const Shape s = {BUMP_CAPSULE, pos, R, {radius, radius, length}, 0.5f * length + radius};
     if (!draw_skin(s, kind, color, bump, flags))
         render_capsule(pos, R, length, radius, kind);
@@ -302,6 +315,10 @@ void render_capsule_skin(const float *pos, const float *R, float length, float r
 void render_hemisphere_skin(const float *pos, const float *R, float radius, const float *axis, int kind,
                             const Texture *color, const Texture *bump)
 {
+    if (shaders_active()) {
+        queue_hemisphere_pose(pos, R, radius, axis, kind, color, bump);
+        return;
+    }
     if ((!loaded(color) && !loaded(bump)) || kind == DRAW_SHADOW) {
         render_hemisphere(pos, R, radius, axis, kind);
         return;

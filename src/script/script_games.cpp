@@ -16,6 +16,7 @@ void load_script_game(const char *name)
     chat_clear_all();
     clear_all_customs();
     new_match(0, 0, get_next_match_rules(), 0);
+    game_floor_stains_clear();
     hold_other_fighters();
     set_rule("matchframes", "100", get_match_rules());
     fire_hook_new_game(get_script_ctx());

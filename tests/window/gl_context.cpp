@@ -39,6 +39,7 @@ static bool open_window(int width, int height)
         SDL_Delay(100);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);   // the shader path's shadows and marks
     glewExperimental = GL_TRUE;
     if (!SDL_SetVideoMode(width, height, 0, SDL_OPENGL) || glewInit() != GLEW_OK || !glDebugMessageCallback) {
         g_last = SDL_GetError();

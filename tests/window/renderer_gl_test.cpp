@@ -500,7 +500,9 @@ TEST(Renderer, FrameGivesBackTheShaderFlagItSaved)
     GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_AVATAR, 1);
-    option_set(OPT_SHADERS, 0);
+    option_set(OPT_SHADERS, 1);
+    free_graphics();
+    init_graphics();    // the shader path started, so that the flag can be on
     for (int flag : {1, 0}) {
         set_shaders_active(flag);
         m.frame();

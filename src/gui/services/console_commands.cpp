@@ -9,6 +9,7 @@
 #include "app/base/utils.h"
 #include "game/match_rules.h"
 #include "gui/services/chat_log.h"
+#include "gui/services/console_world_shader.h"
 
 namespace {
 
@@ -85,6 +86,9 @@ const ConsoleCommand console_commands[] = {
     {"set", nullptr, cmd_set},
     {"quit", "exit", cmd_quit},
     {"raytrace", nullptr, cmd_raytrace},
+    {"worldshader", nullptr, cmd_worldshader},
+    {"loadworldshader", nullptr, cmd_loadworldshader},
+    {"exportworldshader", nullptr, cmd_exportworldshader},
     {nullptr, nullptr, nullptr},
 };
 
