@@ -245,20 +245,12 @@ int world_shader_flag(int id)
 void world_floor_lit_color(float out[4])
 {
     ensure_ready();
-    const float *sun_dir = g_values[WS_SUN_LIGHT_DIR];
-    const double len = std::sqrt((double)sun_dir[0] * sun_dir[0] + (double)sun_dir[1] * sun_dir[1] +
-                                 (double)sun_dir[2] * sun_dir[2]);
-    const float s = len > 0 ? (float)(sun_dir[2] / len) : 0.0f;
-    for (int k = 0; k < 3; k++)
-        out[k] = (g_values[WS_SUNSHINE_COLOR][k] * s + g_values[WS_AMBIENT_COLOR][k]) *
-                 g_values[WS_FLOOR_COLOR][k];
-    out[3] = 1.0f;
+    floor_colour_value(g_values[WS_SUNSHINE_COLOR], g_values[WS_AMBIENT_COLOR], g_values[WS_FLOOR_COLOR],
+                       g_values[WS_SUN_LIGHT_DIR], out);
 }
 
 void world_fog_value(float out[4])
 {
     ensure_ready();
-    for (int k = 0; k < 3; k++)
-        out[k] = g_values[WS_BACKGROUND_COLOR][k];
-    out[3] = fog_weight(g_values[WS_FOG_DISTANCE][0]);
+    fog_value(g_values[WS_BACKGROUND_COLOR], g_values[WS_FOG_DISTANCE][0], out);
 }
