@@ -12,6 +12,7 @@
 #include "game/game_state.h"
 #include "game/ghost.h"
 #include "game/joints.h"
+#include "game/match_mode.h"
 #include "game/match_rules.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
@@ -36,15 +37,10 @@ void hook_call(void (*fn)(void))
         fn();
 }
 
-int network_game(void) { return get_game_globals()->network_mode == 1; }
+int network_game(void) { return match_is_network(); }
 
-// The match again from its first frame, with the camera keyframes' turn.
-void rewind_match(void)
-{
-    start_playback(0);
-    if (const char *text = camera_on_rewind())
-        console_echo(text, MSG_INGAME);
-}
+// The match again from its first frame (the camera takes its keyframes).
+void rewind_match(void) { start_playback(0); }
 
 } // namespace
 
@@ -181,18 +177,18 @@ void fighter_command(WorldState *w, int sym, int ctrl)
     GameGlobals *g = get_game_globals();
     const int sel = g->selected_player;
     Player *p = sel >= 0 ? get_player(sel) : nullptr;
-    if (g->replay_mode != 0 || !p)
+    if (!match_is_live() || !p)
         return;
-    if (network_game() && (g->own_slot == -1 || g->own_slot != sel || p->ready))
+    if (match_is_network() && (g->own_slot == -1 || g->own_slot != sel || p->ready))
         return;
     const int joint = get_selected_joint();
-    const int allowed = can_change_joint(1, 0);
+    const int allowed = can_change_fighter_joint(sel, joint);
     switch (sym) {
     case KEY_B:
         toggle_ghost_all();
         break;
     case KEY_C:
-        if (can_change_joint(0, 0)) {
+        if (fighter_may_act(sel)) {
             int any_hold = 0;
             for (int j = 0; j < JOINT_COUNT; j++)
                 any_hold |= get_joint_state(sel, j) == MOTOR_HOLD;
@@ -213,8 +209,8 @@ void fighter_command(WorldState *w, int sym, int ctrl)
         }
         break;
     case KEY_L:
-        if (!ctrl && allowed && (joint == R_WRIST || joint == L_WRIST) &&
-            !(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
+        if (!ctrl && (joint == R_WRIST || joint == L_WRIST) &&
+            can_change_fighter_grip(sel, joint == R_WRIST ? R_HAND : L_HAND)) {
             const int hand = joint == R_WRIST ? R_HAND : L_HAND;
             const int slot = grip_hand_slot(hand);
             int v;

@@ -60,6 +60,7 @@ int program_create_objects(void)
     game_callbacks()->replay_next = replay_next_file;
     game_callbacks()->camera_fit = camera_fit_match;
     game_callbacks()->turn_alert = turn_alert;
+    game_callbacks()->camera_playback = camera_on_rewind;
 
     g_objects.line_buffer = new LineBuffer(LINE_BUFFER_LINES);
     g_objects.scroll_list = new ScrollList();

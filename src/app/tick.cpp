@@ -24,6 +24,7 @@
 #include "game/match_announce.h"
 #include "game/match_end.h"
 #include "game/protocol/replay_file.h"
+#include "net/records/bout_list.h"
 #include "game/replay_buffer.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
@@ -32,6 +33,7 @@
 #include "gui/services/scroll_list.h"
 #include "particles/limb_trails.h"
 #include "script/script_context.h"
+#include "script/script_games.h"
 
 static int g_replay_index;
 static uint32_t g_alert_check;
@@ -176,6 +178,7 @@ int open_replay(const char *name)
     }
     GameGlobals *g = get_game_globals();
     g->bouts_present = 0;
+    set_spectator_count(0);
     if (!is_safe_path(name, 1)) {
         fprintf(stderr, "Refusing replay name %s\n", name);
         // The replay window closes as for any other failed read.
@@ -231,8 +234,7 @@ void replay_prev_file(void) { replay_step(-1); }
 void play_shop_replay(const char *script)
 {
     open_replay("system/vakoshop.rpl");
-    game_hook(HOOK_LEAVE_GAME);
-    load_script(get_script_ctx(), script);
+    leave_and_load_script(script);
     GameGlobals *g = get_game_globals();
     WorldState *w = get_game_state();
     g->selected_player = 0;

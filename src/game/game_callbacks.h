@@ -88,6 +88,9 @@ struct GameCallbacks {
     // of a match, and the turn alert of the player whose turn it is.
     void (*camera_fit)(int yaw);
     void (*turn_alert)(void);
+    // A playback from the first frame: the camera builds its path from the
+    // keyframes; the text of the keyframe state to show, null for none.
+    const char *(*camera_playback)(void);
     // The automatic save of the match just ended; 0 when saved.
     int (*replay_autosave)(void);
 };
@@ -125,4 +128,5 @@ void game_replay_next(void);
 void game_replay_forget_result(void);
 void game_camera_fit(int yaw);
 void game_turn_alert(void);
+const char *game_camera_playback(void);         // null without a camera
 int game_replay_autosave(void);                  // 1 without a replay side

@@ -266,11 +266,13 @@ void server_disconnect(int number, const LineArg *arg)
 
 // The connection itself comes with the game-server socket; here the line's
 // message and flags.
-void server_kick(int, const LineArg *arg)
+void server_kick(int number, const LineArg *arg)
 {
     char text[1024];
     wire_copy_field(text, line_arg_text(arg), sizeof text);
     game_echo(text, MSG_SERVER);
+    if (number == 1)
+        clear_startup_flags();
 }
 
 void server_forward(int, const LineArg *arg)
