@@ -228,8 +228,8 @@ static void replay_step(int delta)
     camera_fit_default(get_game_state(), 180.0f);
 }
 
-void replay_next_file(void) { replay_step(1); }
-void replay_prev_file(void) { replay_step(-1); }
+void replay_next(void) { replay_step(1); }
+void replay_prev(void) { replay_step(-1); }
 
 void play_shop_replay(const char *script)
 {

@@ -11,6 +11,7 @@
 #include "app/base/options.h"
 #include "app/base/utils.h"
 #include "app/camera.h"
+#include "app/base/shell_launch.h"
 #include "app/key_bindings.h"
 #include "app/pov_recording.h"
 #include "app/scene_gl.h"
@@ -328,6 +329,12 @@ void toggle_fullscreen(void)
     window_resize_request(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
 }
 
+void leave_fullscreen(void)
+{
+    if (fullscreen_on())
+        toggle_fullscreen();
+}
+
 void grab_mouse(void)
 {
     SDL_ShowCursor(SDL_DISABLE);
@@ -393,6 +400,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->clear_turn_alert = turn_alert_clear;
     hooks->toggle_fullscreen = toggle_fullscreen;
     hooks->hide_display = hide_display;
+    shell_set_leave_fullscreen(leave_fullscreen);
 
     ProfileHooks profile = {};
     profile.reset_network_rules = reset_network_room_rules;
@@ -410,13 +418,14 @@ int run_window(MainLoopCallbacks *cb)
         run_frame(cb);
     }
 
-    options_save();
+    options_save_now();
     if (cb->quit)
         cb->quit();
     // The alert dropped while the window still exists, so that its hint
     // goes with it.
     turn_alert_clear();
     *hooks = WindowHooks{};
+    shell_set_leave_fullscreen(nullptr);
     camera_set_projector(nullptr);
     script_set_projector(nullptr);
     for (SDL_Cursor *&c : g_cursors) {

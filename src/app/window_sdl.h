@@ -11,6 +11,9 @@ int run_window(MainLoopCallbacks *cb);
 // size held within what the window can take.
 void window_resize_request(int width, int height);
 void toggle_fullscreen(void);
+// Full screen switched off (when on), so that a program the shell starts is
+// not hidden behind the window.
+void leave_fullscreen(void);
 // Sets the mode; 0, or 1 when neither the size asked for nor the previous
 // mode could be set.
 int set_video_mode(int width, int height);

@@ -37,7 +37,7 @@ void options_load(void)
             const RuleRow *rule = &rule_table()[row->rule];
             rules_set_config_lock(rule->index, 1);
             if (config_get(rule->key, value, sizeof value) == 0)
-                rules_set_remembered(rule->index, value, get_next_match_rules());
+                rule_set_text((int)(row - game_rule_rows()), value);
         }
     }
 
