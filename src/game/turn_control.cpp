@@ -34,9 +34,10 @@ int toggle_game_running(int)
         // nothing to pause.
         if (network_play() || w->game_over || w->ghost_mode != 0 || w->frames_left <= 0)
             return game_is_running();
-        set_match_paused(!match_is_paused());
-        w->frozen = match_is_paused() ? 1 : 0;
-        game_hook(match_is_paused() ? HOOK_PAUSE : HOOK_RESUME);
+        const int pause = !match_is_paused();
+        set_match_paused(pause);
+        w->frozen = pause;
+        game_hook(pause ? HOOK_PAUSE : HOOK_RESUME);
         game_sound_breaks();
         return game_is_running();
     }
