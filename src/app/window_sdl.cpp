@@ -114,6 +114,13 @@ void init_glew(void)
         fprintf(stderr, "GLEW: %s\n", glewGetErrorString(err));
 }
 
+// Counts the displayed frame; every 100th the caption shows the frame rate.
+void update_caption(void)
+{
+    char caption[192];
+    if (caption_frame(SDL_GetTicks(), caption_version(), caption, (int)sizeof caption))
+        SDL_WM_SetCaption(caption, nullptr);
+}
 
 void run_frame(MainLoopCallbacks *cb)
 {
@@ -132,9 +139,7 @@ void run_frame(MainLoopCallbacks *cb)
         printf("first frame\n");
         fflush(stdout);
     }
-    char caption[192];
-    if (caption_frame(SDL_GetTicks(), caption_version(), caption, (int)sizeof caption))
-        SDL_WM_SetCaption(caption, nullptr);
+    update_caption();
     if (g_pending_reset) {
         option_set(OPT_WIDTH, g_pending_w);
         option_set(OPT_HEIGHT, g_pending_h);

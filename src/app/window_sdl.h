@@ -28,6 +28,8 @@ void set_cursor_kind(int kind);
 // The cursor kind from the menu state, the game and what is under the
 // pointer (once per drawn frame).
 void update_cursor_shape(void);
+// Counts a displayed frame into the caption's frame rate.
+void update_caption(void);
 // The fullscreen option.
 int fullscreen_on(void);
 // The viewport over the whole window (the width and height options).

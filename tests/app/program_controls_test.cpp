@@ -244,3 +244,19 @@ TEST(ProgramControls, TurnAlertFollowsItsOption)
     EXPECT_EQ(g_alert_clears, 1);
     *window_hooks() = WindowHooks{};
 }
+
+// The shop's backdrop leaves the game (the script hears leave_game) before
+// it runs the shop's script, then plays.
+TEST(ProgramControls, ShopReplayLeavesTheGameBeforeItsScript)
+{
+    ProgramDir d;
+    kxtest::write_file("data/script/shop.lua", "order = order .. 'script;'\n");
+    ASSERT_EQ(lua("order = '' set_hook('leave_game', function() order = order .. 'leave;' end) "
+                  "set_hook('play', function() order = order .. 'play;' end)"), "");
+    play_shop_replay("shop.lua");
+    lua_State *L = get_script_ctx()->L;
+    lua_getglobal(L, "order");
+    EXPECT_STREQ(lua_tostring(L, -1), "leave;script;play;");
+    lua_pop(L, 1);
+    EXPECT_TRUE(game_is_running());
+}
