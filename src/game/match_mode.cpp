@@ -20,7 +20,8 @@ int match_is_running(void)
 
 int match_is_paused(void)
 {
-    return g_paused && match_is_live() && match_is_frozen() && get_game_state()->frames_left > 0;
+    return g_paused && match_is_live() && !match_is_network() && match_is_frozen() &&
+           get_game_state()->frames_left > 0;
 }
 
 void set_match_paused(int on) { g_paused = on ? 1 : 0; }

@@ -16,8 +16,9 @@ int match_is_over(void);        // the match is decided
 // Live play with the world stepping a turn (no preview, not frozen, not
 // over).
 int match_is_running(void);
-// Live play stopped by the player inside a running turn (the world is
-// frozen with frames of the turn left); the turn goes on when resumed.
+// Live single play stopped by the player inside a running turn (the world
+// is frozen with frames of the turn left); the turn goes on when resumed.
+// A new turn or a new match clears it.
 int match_is_paused(void);
 void set_match_paused(int on);
 // Live play between turns, not over and not paused: the player edits the

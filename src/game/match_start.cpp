@@ -22,6 +22,7 @@
 #include "game/ghost.h"
 #include "game/joint_breaks.h"
 #include "game/match_end.h"
+#include "game/match_mode.h"
 #include "game/mod_file.h"
 #include "game/turn_cycle.h"
 #include "game/mod_world.h"
@@ -406,6 +407,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     // 6. the fighters at their start
     refresh_env_objects();
     w->frames_left = 0;
+    set_match_paused(0);
     clear_received_state();
     clear_server_result();
     w->server_result = 0;   // a belt result belongs to the match it ended

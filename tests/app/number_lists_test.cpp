@@ -125,7 +125,7 @@ TEST(NumberLists, BadValuesAreRefusedAndReadingGoesOn)
     }
     // A double fine as a double but beyond a float is refused by the float
     // reader only.
-    double d[1];
+    double d[3];
     float f[1];
     EXPECT_EQ(parse_vec3_list("1e39 0 0", 1, d), 1);
     EXPECT_EQ(d[0], 1e39);
