@@ -1,3 +1,5 @@
+#include <GL/glew.h>
+
 #include "app/joystick_sdl.h"
 
 #include <SDL.h>
@@ -143,6 +145,23 @@ int joystick_event(MainLoopCallbacks *cb, const SDL_Event *e)
     default:
         return 0;
     }
+}
+
+void joystick_draw_pointer_line(void)
+{
+    int x0, y0, x1, y1;
+    if (!joystick_pointer_line(&x0, &y0, &x1, &y1))
+        return;
+    push_ortho();
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.8f);
+    glLineWidth(2.0f);
+    glBegin(GL_LINES);
+    glVertex2i(x0, y0);
+    glVertex2i(x1, y1);
+    glEnd();
+    glLineWidth(1.0f);
+    pop_ortho();
 }
 
 int joystick_pointer_line(int *x0, int *y0, int *x1, int *y1)

@@ -25,6 +25,8 @@ int joystick_event(MainLoopCallbacks *cb, const SDL_Event *e);
 // The line from the middle of the window to the pointer while the stick is
 // out of its rest; 0 when there is none.
 int joystick_pointer_line(int *x0, int *y0, int *x1, int *y1);
+// Draws that line over the frame (nothing while there is none).
+void joystick_draw_pointer_line(void);
 
 // The buttons' meanings, a row per button.
 enum JoystickAction { JOY_POINTER_BUTTON = 0, JOY_KEY = 1 };

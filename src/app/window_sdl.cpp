@@ -12,6 +12,7 @@
 #include "app/base/utils.h"
 #include "app/camera.h"
 #include "app/base/shell_launch.h"
+#include "app/joystick_sdl.h"
 #include "app/key_bindings.h"
 #include "app/pov_recording.h"
 #include "app/scene_gl.h"
@@ -127,6 +128,7 @@ void run_frame(MainLoopCallbacks *cb)
     setup_scene(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), cb, 0);
     if (GuiManager *gui = get_gui_manager())
         gui->frame();
+    joystick_draw_pointer_line();
     sync_ui_flag();
     screenshot_flush();
     SDL_GL_SwapBuffers();

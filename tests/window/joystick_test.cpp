@@ -4,6 +4,7 @@
 // nothing. Also the listing of the full-screen modes.
 #include <gtest/gtest.h>
 
+#include <GL/glew.h>
 #include <SDL.h>
 #include <cstdio>
 #include <string>
@@ -105,6 +106,17 @@ TEST(Joystick, EventsOfTheOpenDeviceDriveThePointerAndTheCallbacks)
     main_loop_step(&cb);
     joystick_pointer_line(&x0, &y0, &x1, &y1);
     EXPECT_EQ(std::vector<int>({x1, y1}), std::vector<int>({34, 7}));
+
+    // The line from the middle to the pointer is drawn over the frame.
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    joystick_draw_pointer_line();
+    unsigned char px[4] = {};
+    glReadPixels(33, 64 - 1 - 19, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);   // halfway, window y 19
+    EXPECT_GT(px[0], 100);
+    glReadPixels(10, 64 - 1 - 50, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);   // away from it
+    EXPECT_EQ(px[0], 0);
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 
     // Buttons: 0 clicks at the pointer, the others are keys.
     g_calls.clear();
