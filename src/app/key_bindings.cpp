@@ -5,6 +5,7 @@
 #include "app/base/clock.h"
 #include "app/base/options.h"
 #include "app/camera.h"
+#include "app/services/settings_io.h"
 #include "app/services/sound.h"
 #include "app/tick.h"
 #include "app/window_hooks.h"
@@ -12,6 +13,7 @@
 #include "game/game_state.h"
 #include "game/ghost.h"
 #include "game/joints.h"
+#include "game/match_mode.h"
 #include "game/match_rules.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
@@ -37,15 +39,10 @@ void hook_call(void (*fn)(void))
         fn();
 }
 
-int network_game(void) { return get_game_globals()->network_mode == 1; }
+int network_game(void) { return match_is_network(); }
 
-// The match again from its first frame, with the camera keyframes' turn.
-void rewind_match(void)
-{
-    start_playback(0);
-    if (const char *text = camera_on_rewind())
-        console_echo(text, MSG_INGAME);
-}
+// The match again from its first frame (the camera takes its keyframes).
+void rewind_match(void) { start_playback(0); }
 
 } // namespace
 
@@ -82,20 +79,6 @@ void apply_shift_state(int mods)
         g_camera_keys = (plain | shift) << CAMKEY_SHIFT_SHIFT;
     else
         g_camera_keys = plain | shift;
-}
-
-void chat_scroll_key(int sym)
-{
-    ScrollList *list = chat_current_scroll();
-    if (!list)
-        return;
-    switch (sym) {
-    case KEY_PAGEDOWN: list_move_down(list); break;
-    case KEY_PAGEUP: list_move_up(list); break;
-    case KEY_HOME: list_reset(list); break;
-    case KEY_END: list_select_last(list); break;
-    default: break;
-    }
 }
 
 void set_fov_mode(int mode, float fov, const char *text)
@@ -186,18 +169,18 @@ void fighter_command(WorldState *w, int sym, int ctrl)
     GameGlobals *g = get_game_globals();
     const int sel = g->selected_player;
     Player *p = sel >= 0 ? get_player(sel) : nullptr;
-    if (g->replay_mode != 0 || !p)
+    if (!match_is_live() || !p)
         return;
-    if (network_game() && (g->own_slot == -1 || g->own_slot != sel || p->ready))
+    if (match_is_network() && (g->own_slot == -1 || g->own_slot != sel || p->ready))
         return;
     const int joint = get_selected_joint();
-    const int allowed = can_change_joint(1, 0);
+    const int allowed = can_change_fighter_joint(sel, joint);
     switch (sym) {
     case KEY_B:
         toggle_ghost_all();
         break;
     case KEY_C:
-        if (can_change_joint(0, 0)) {
+        if (fighter_may_act(sel)) {
             int any_hold = 0;
             for (int j = 0; j < JOINT_COUNT; j++)
                 any_hold |= get_joint_state(sel, j) == MOTOR_HOLD;
@@ -218,8 +201,8 @@ void fighter_command(WorldState *w, int sym, int ctrl)
         }
         break;
     case KEY_L:
-        if (!ctrl && allowed && (joint == R_WRIST || joint == L_WRIST) &&
-            !(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
+        if (!ctrl && (joint == R_WRIST || joint == L_WRIST) &&
+            can_change_fighter_grip(sel, joint == R_WRIST ? R_HAND : L_HAND)) {
             const int hand = joint == R_WRIST ? R_HAND : L_HAND;
             const int slot = grip_hand_slot(hand);
             int v;
@@ -296,9 +279,9 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
     } else if (sym == KEY_R && !network_game()) {
         rewind_match();
     } else if (ctrl && !network_game() && (sym == KEY_RIGHTBRACKET || unicode == ']' || unicode == '}')) {
-        replay_next_file();
+        replay_next();
     } else if (ctrl && !network_game() && (sym == KEY_LEFTBRACKET || unicode == '[' || unicode == '{')) {
-        replay_prev_file();
+        replay_prev();
     } else if (sym == KEY_L && ctrl) {
         open_flame_forge();
     } else if (sym == KEY_J && ctrl) {
@@ -311,6 +294,55 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
 }
 
 } // namespace
+
+int chat_scroll_keys(int sym)
+{
+    ScrollList *list = chat_current_scroll();
+    if (!list)
+        return 0;
+    switch (sym) {
+    case KEY_PAGEDOWN: list_move_down(list); return 1;
+    case KEY_PAGEUP: list_move_up(list); return 1;
+    case KEY_HOME: list_reset(list); return 1;
+    case KEY_END: list_select_last(list); return 1;
+    default: return 0;
+    }
+}
+
+int input_line_keys(int sym)
+{
+    return get_menu_mode() == MENU_CHAT_INPUT ? chat_scroll_keys(sym) : 0;
+}
+
+int script_hook_mouse_move(int buttons, int x, int y)
+{
+    (void)buttons;
+    return fire_hook_mouse_move(x, y);
+}
+
+namespace {
+int g_remembered_mode;
+}
+
+void remember_mode(int state) { g_remembered_mode = state; }
+
+void restore_previous_mode(void)
+{
+    menu_set_state(g_remembered_mode);
+    ui_flag_set();
+}
+
+void options_save_now(void) { options_save(); }
+
+void enable_camera_movement(void) { g_camera_disabled = 0; }
+void disable_camera_movement(void) { g_camera_disabled = 1; }
+void disable_player_select(int fighter) { set_pick_disabled_fighter(fighter); }
+
+void end_tutorial(void)
+{
+    // Space acts on the replay only once the tutorial's last words are read.
+    g_space_deadline = clock_ms() + 3000;
+}
 
 int camera_keys_held(void) { return g_camera_keys; }
 void camera_keys_clear_all(void) { g_camera_keys = 0; }
@@ -360,7 +392,7 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
     const int menu = get_menu_mode();
     if (pressed) {
         if (menu == 0 || menu == MENU_CHAT_INPUT)
-            chat_scroll_key(sym);
+            chat_scroll_keys(sym);
         const int repeat = g_last_pressed && g_last_sym == sym;
         if (!repeat && menu == 0 && fire_hook_key(sym, 1)) {
             g_last_pressed = 1;

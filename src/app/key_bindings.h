@@ -54,6 +54,26 @@ int get_selected_body(void);
 void set_pick_disabled_fighter(int i);
 void set_camera_movement_disabled(int on);
 void set_space_deadline(unsigned ms);
+// The chat scroll keys (Page Down, Page Up, Home, End) on the current chat
+// tab's list; 1 when the key is one of them. input_line_keys does the same
+// only while the chat input is open.
+int chat_scroll_keys(int sym);
+int input_line_keys(int sym);
+// The script hook mouse_move with the pointer (a button held).
+int script_hook_mouse_move(int buttons, int x, int y);
+// The menu state kept by remember_mode, entered again with the keys back
+// to the game.
+void remember_mode(int state);
+void restore_previous_mode(void);
+// The options written to the configuration file now.
+void options_save_now(void);
+// What scripts ask of the bindings: the camera keys off and on, a fighter
+// that a click no longer selects, and the end of a tutorial (Space acts on
+// the replay 3 s later).
+void enable_camera_movement(void);
+void disable_camera_movement(void);
+void disable_player_select(int fighter);
+void end_tutorial(void);
 // Forgets the last key event and the selection (a new program run).
 void key_bindings_reset(void);
 void mouse_pick_reset(void);

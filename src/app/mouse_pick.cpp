@@ -11,6 +11,7 @@
 #include "game/game_state.h"
 #include "game/ghost.h"
 #include "game/joints.h"
+#include "game/match_mode.h"
 #include "game/match_rules.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
@@ -33,8 +34,6 @@ void hook_call(void (*fn)(void))
         fn();
 }
 
-int network_game(void) { return get_game_globals()->network_mode == 1; }
-
 } // namespace
 
 int hover_kind(void) { return g_hover; }
@@ -51,7 +50,7 @@ int cursor_kind_wanted(int over_link)
         return 0;
     if (over_link)
         return 1;
-    if (get_game_globals()->replay_mode != 0 || get_game_state()->game_over)
+    if (match_is_replay() || match_is_over())
         return 0;
     return g_hover != HOVER_NONE ? 1 : 0;
 }
@@ -121,7 +120,7 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
     GameGlobals *g = get_game_globals();
     if (!g->ray)
         return;
-    if (network_game() && (g->replay_mode != 0 || !all_bouts_present() || w->game_over))
+    if (match_is_network() && (match_is_replay() || !all_bouts_present() || match_is_over()))
         return;
     double dir[3] = {far_pt[0] - near_pt[0], far_pt[1] - near_pt[1], far_pt[2] - near_pt[2]};
     const double len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
@@ -134,12 +133,18 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
     int sel = g->selected_player;
 
     if (pressed) {
+        // A network player whose turn is sent changes nothing more.
+        const Player *own = match_is_network() && g->own_slot >= 0 ? get_player(g->own_slot) : nullptr;
+        if (own && own->ready) {
+            dGeomRaySetLength(g->ray, 0);
+            return;
+        }
         int hit_fighter = -1, hit_joint = -1, hit_body = -1, joint_hit = 0;
         double best = 100000;
         for (int i = 0; i < fighter_count(); i++) {
             if ((i == 0 && option_get(OPT_VAKO) == 0) || (i == 1 && option_get(OPT_ZUD) == 0))
                 continue;
-            if (network_game() && g->own_slot >= 0 && i != g->own_slot)
+            if (match_is_network() && g->own_slot >= 0 && i != g->own_slot)
                 continue;
             Player *p = get_player(i);
             if (!p)
@@ -168,7 +173,7 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
             }
         }
         if (hit_fighter < 0) {
-            if (network_game()) {
+            if (match_is_network()) {
                 dGeomRaySetLength(g->ray, 0);
                 return;
             }
@@ -180,14 +185,14 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
             return;
         }
         hook_call(window_hooks()->hide_chat_input);
-        if (network_game() && g->own_slot == -1) {
+        if (match_is_network() && g->own_slot == -1) {
             // A spectator's pick only chooses whose ghost preview is shown.
             ghost_pick_player(hit_fighter);
             remember_picked_joint(hit_fighter);
             dGeomRaySetLength(g->ray, 0);
             return;
         }
-        if (g->replay_mode != 0) {
+        if (match_is_replay()) {
             if (hit_fighter != sel)
                 g->selected_player = hit_fighter;
             dGeomRaySetLength(g->ray, 0);
@@ -210,9 +215,10 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
             g->selected_player = hit_fighter;
             set_selected_joint(hit_joint);
             joint_click(mods, hit_fighter, hit_joint, pressed);
-        } else if (!game_is_running()) {
+        } else if (!match_is_running()) {
             if ((hit_body == R_HAND || hit_body == L_HAND) && !(get_match_rules()->flags & RULE_FLAG_NO_GRIP)) {
-                toggle_grip(hit_fighter, hit_body);
+                if (can_change_fighter_grip(hit_fighter, hit_body))
+                    toggle_grip(hit_fighter, hit_body);
                 g_hover = HOVER_HAND;
             }
             if (hit_joint >= 0 && hit_joint == get_selected_joint())
@@ -228,7 +234,7 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
 
     // Hover: the joint or hand of the selected fighter under the cursor.
     Player *p = sel >= 0 ? get_player(sel) : nullptr;
-    if (!p || (network_game() ? (g->own_slot < 0 || p->ready) : w->game_over)) {
+    if (!p || (match_is_network() ? (g->own_slot < 0 || p->ready) : match_is_over())) {
         dGeomRaySetLength(g->ray, 0);
         return;
     }
@@ -260,7 +266,7 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
 
 void joint_click(int mods, int fighter, int joint, int pressed)
 {
-    if (pressed != 1 || joint < 0)
+    if (pressed != 1 || !can_change_fighter_joint(fighter, joint))
         return;
     int r;
     switch (option_get(OPT_MOUSEBUTTONS)) {

@@ -10,6 +10,7 @@
 #include "app/base/registry.h"
 #include "app/base/threads.h"
 #include "app/camera.h"
+#include "app/script_bindings.h"
 #include "app/key_bindings.h"
 #include "app/lobby_thread.h"
 #include "app/pov_recording.h"
@@ -42,6 +43,11 @@ static void turn_alert(void)
     if (window_hooks()->set_turn_alert)
         window_hooks()->set_turn_alert();
 }
+static void clear_turn_alert(void)
+{
+    if (window_hooks()->clear_turn_alert)
+        window_hooks()->clear_turn_alert();
+}
 static MainLoopCallbacks g_callbacks;
 
 ProgramObjects *program_objects(void) { return &g_objects; }
@@ -61,10 +67,12 @@ int program_create_objects(void)
     protocol_install_callbacks();
     services_install_callbacks();
     render_install_callbacks();
-    game_callbacks()->replay_next = replay_next_file;
+    game_callbacks()->replay_next = replay_next;
     game_callbacks()->camera_fit = camera_fit_match;
     game_callbacks()->turn_alert = turn_alert;
     net_install_callbacks();
+    game_callbacks()->camera_playback = camera_on_rewind;
+    game_callbacks()->clear_turn_alert = clear_turn_alert;
 
     g_objects.line_buffer = new LineBuffer(LINE_BUFFER_LINES);
     g_objects.scroll_list = new ScrollList();
@@ -85,6 +93,7 @@ int program_create_objects(void)
     scan_mod_dir();
     scan_shader_dir();
     g_objects.script = new ScriptContext();
+    script_register_binding_functions(g_objects.script);
 
     // The world (replay buffer, frame cache, emote history, fighters),
     // then the chat and the typed-line history.

@@ -25,6 +25,7 @@
 #include "game/match_announce.h"
 #include "game/match_end.h"
 #include "game/protocol/replay_file.h"
+#include "net/records/bout_list.h"
 #include "game/replay_buffer.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
@@ -36,6 +37,7 @@
 #include "net/room_link.h"
 #include "particles/limb_trails.h"
 #include "script/script_context.h"
+#include "script/script_games.h"
 
 static int g_replay_index;
 static uint32_t g_alert_check;
@@ -220,6 +222,7 @@ int open_replay(const char *name)
         net_close_game();
         console_echo("disconnected", MSG_INGAME);
     }
+    set_spectator_count(0);
     if (!is_safe_path(name, 1)) {
         fprintf(stderr, "Refusing replay name %s\n", name);
         // The replay window closes as for any other failed read.
@@ -269,14 +272,13 @@ static void replay_step(int delta)
     camera_fit_default(get_game_state(), 180.0f);
 }
 
-void replay_next_file(void) { replay_step(1); }
-void replay_prev_file(void) { replay_step(-1); }
+void replay_next(void) { replay_step(1); }
+void replay_prev(void) { replay_step(-1); }
 
 void play_shop_replay(const char *script)
 {
     open_replay("system/vakoshop.rpl");
-    game_hook(HOOK_LEAVE_GAME);
-    load_script(get_script_ctx(), script);
+    leave_and_load_script(script);
     GameGlobals *g = get_game_globals();
     WorldState *w = get_game_state();
     g->selected_player = 0;

@@ -17,8 +17,8 @@ int open_replay(const char *name);
 int open_replay_index(int i);
 // Forward and back over the replay folder, wrapping at both ends; the
 // folder is listed again first, so files added or removed count.
-void replay_next_file(void);
-void replay_prev_file(void);
+void replay_next(void);
+void replay_prev(void);
 int replay_index(void);
 // The shop view: its replay, the named script, fighter 0 shown with its
 // limb trails and three joints off, running 50 frames.

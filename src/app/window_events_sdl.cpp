@@ -7,6 +7,7 @@
 
 #include "app/base/options.h"
 #include "app/camera.h"
+#include "app/joystick_sdl.h"
 #include "app/key_bindings.h"
 #include "app/pov_recording.h"
 #include "app/scene_gl.h"
@@ -51,6 +52,18 @@ void pick_at(MainLoopCallbacks *cb, int mods, int pressed, int x, int y)
     cb->pick(mods, pressed, near_pt, far_pt, x, y);
 }
 
+} // namespace
+
+void key_down_event(MainLoopCallbacks *cb, const SDL_keysym &k)
+{
+    // While a text field has the keys, a key (and its release) belongs to
+    // the GUI alone.
+    if (!ui_flag())
+        g_gui_key[k.sym % SDLK_LAST] = 1;
+    else if (!(cb->key && cb->key(k.sym, k.unicode, k.mod, 1)) && k.sym == SDLK_F7 && (k.mod & KMOD_CTRL))
+        pov_recording_toggle();
+}
+
 void key_up_event(MainLoopCallbacks *cb, const SDL_keysym &k)
 {
     const int mods = k.mod;
@@ -63,6 +76,8 @@ void key_up_event(MainLoopCallbacks *cb, const SDL_keysym &k)
     if (cb->key)
         cb->key(k.sym, k.unicode, mods, 0);
 }
+
+namespace {
 
 void mouse_camera_update(void)
 {
@@ -109,13 +124,7 @@ void main_loop_step(MainLoopCallbacks *cb)
             quit_request();
             break;
         case SDL_KEYDOWN:
-            // While a text field has the keys, a key (and its release)
-            // belongs to the GUI alone.
-            if (!ui_flag())
-                g_gui_key[e.key.keysym.sym % SDLK_LAST] = 1;
-            else if (!(cb->key && cb->key(e.key.keysym.sym, e.key.keysym.unicode, e.key.keysym.mod, 1)) &&
-                     e.key.keysym.sym == SDLK_F7 && (e.key.keysym.mod & KMOD_CTRL))
-                pov_recording_toggle();
+            key_down_event(cb, e.key.keysym);
             break;
         case SDL_KEYUP:
             if (g_gui_key[e.key.keysym.sym % SDLK_LAST])
@@ -146,12 +155,17 @@ void main_loop_step(MainLoopCallbacks *cb)
                 if (SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE)
                     SDL_ShowCursor(SDL_ENABLE);
                 if (e.motion.state)
-                    fire_hook_mouse_move(e.motion.x, e.motion.y);
+                    script_hook_mouse_move(e.motion.state, e.motion.x, e.motion.y);
                 else
                     pick_at(cb, 0, 0, e.motion.x, e.motion.y);
             } else {
                 drag_camera(shift_speed(), e.motion.xrel, e.motion.yrel);
             }
+            break;
+        case SDL_JOYAXISMOTION:
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            joystick_event(cb, &e);
             break;
         case SDL_ACTIVEEVENT:
             if (e.active.gain && (e.active.state & SDL_APPACTIVE) && option_get(OPT_NORELOAD) == 0)

@@ -11,6 +11,8 @@
 #include "app/base/options.h"
 #include "app/base/utils.h"
 #include "app/camera.h"
+#include "app/base/shell_launch.h"
+#include "app/joystick_sdl.h"
 #include "app/key_bindings.h"
 #include "app/pov_recording.h"
 #include "app/scene_gl.h"
@@ -114,12 +116,20 @@ void init_glew(void)
         fprintf(stderr, "GLEW: %s\n", glewGetErrorString(err));
 }
 
+// Counts the displayed frame; every 100th the caption shows the frame rate.
+void update_caption(void)
+{
+    char caption[192];
+    if (caption_frame(SDL_GetTicks(), caption_version(), caption, (int)sizeof caption))
+        SDL_WM_SetCaption(caption, nullptr);
+}
 
 void run_frame(MainLoopCallbacks *cb)
 {
     setup_scene(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), cb, 0);
     if (GuiManager *gui = get_gui_manager())
         gui->frame();
+    joystick_draw_pointer_line();
     sync_ui_flag();
     screenshot_flush();
     SDL_GL_SwapBuffers();
@@ -132,9 +142,7 @@ void run_frame(MainLoopCallbacks *cb)
         printf("first frame\n");
         fflush(stdout);
     }
-    char caption[192];
-    if (caption_frame(SDL_GetTicks(), caption_version(), caption, (int)sizeof caption))
-        SDL_WM_SetCaption(caption, nullptr);
+    update_caption();
     if (g_pending_reset) {
         option_set(OPT_WIDTH, g_pending_w);
         option_set(OPT_HEIGHT, g_pending_h);
@@ -337,6 +345,12 @@ void toggle_fullscreen(void)
     window_resize_request(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
 }
 
+void leave_fullscreen(void)
+{
+    if (fullscreen_on())
+        toggle_fullscreen();
+}
+
 void grab_mouse(void)
 {
     SDL_ShowCursor(SDL_DISABLE);
@@ -404,6 +418,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->toggle_fullscreen = toggle_fullscreen;
     hooks->hide_display = hide_display;
     hooks->reload_player_textures = reload_downloaded_textures;
+    shell_set_leave_fullscreen(leave_fullscreen);
 
     ProfileHooks profile = {};
     profile.reset_network_rules = reset_network_room_rules;
@@ -421,13 +436,14 @@ int run_window(MainLoopCallbacks *cb)
         run_frame(cb);
     }
 
-    options_save();
+    options_save_now();
     if (cb->quit)
         cb->quit();
     // The alert dropped while the window still exists, so that its hint
     // goes with it.
     turn_alert_clear();
     *hooks = WindowHooks{};
+    shell_set_leave_fullscreen(nullptr);
     camera_set_projector(nullptr);
     script_set_projector(nullptr);
     for (SDL_Cursor *&c : g_cursors) {

@@ -11,6 +11,9 @@ int run_window(MainLoopCallbacks *cb);
 // size held within what the window can take.
 void window_resize_request(int width, int height);
 void toggle_fullscreen(void);
+// Full screen switched off (when on), so that a program the shell starts is
+// not hidden behind the window.
+void leave_fullscreen(void);
 // Sets the mode; 0, or 1 when neither the size asked for nor the previous
 // mode could be set.
 int set_video_mode(int width, int height);
@@ -25,6 +28,8 @@ void set_cursor_kind(int kind);
 // The cursor kind from the menu state, the game and what is under the
 // pointer (once per drawn frame).
 void update_cursor_shape(void);
+// Counts a displayed frame into the caption's frame rate.
+void update_caption(void);
 // The fullscreen option.
 int fullscreen_on(void);
 // The viewport over the whole window (the width and height options).

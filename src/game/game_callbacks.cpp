@@ -75,6 +75,8 @@ void game_replay_next(void) { call(g_callbacks.replay_next); }
 void game_replay_forget_result(void) { call(g_callbacks.replay_forget_result); }
 void game_camera_fit(int yaw) { call(g_callbacks.camera_fit, yaw); }
 void game_turn_alert(void) { call(g_callbacks.turn_alert); }
+void game_clear_turn_alert(void) { call(g_callbacks.clear_turn_alert); }
+const char *game_camera_playback(void) { return g_callbacks.camera_playback ? g_callbacks.camera_playback() : nullptr; }
 int game_replay_autosave(void) { return call_or(1, g_callbacks.replay_autosave); }
 
 int game_net_connected(void) { return call_or(0, g_callbacks.net_connected); }

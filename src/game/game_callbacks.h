@@ -90,6 +90,10 @@ struct GameCallbacks {
     // of a match, and the turn alert of the player whose turn it is.
     void (*camera_fit)(int yaw);
     void (*turn_alert)(void);
+    void (*clear_turn_alert)(void);
+    // A playback from the first frame: the camera builds its path from the
+    // keyframes; the text of the keyframe state to show, null for none.
+    const char *(*camera_playback)(void);
     // The automatic save of the match just ended; 0 when saved.
     int (*replay_autosave)(void);
     // The game-server connection: 1 while connected; a protocol text sent
@@ -140,6 +144,8 @@ void game_replay_next(void);
 void game_replay_forget_result(void);
 void game_camera_fit(int yaw);
 void game_turn_alert(void);
+void game_clear_turn_alert(void);
+const char *game_camera_playback(void);         // null without a camera
 int game_replay_autosave(void);                  // 1 without a replay side
 int game_net_connected(void);                    // 0 without a connection side
 int game_net_send(const char *text);             // -1 without a connection side

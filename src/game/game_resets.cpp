@@ -35,8 +35,7 @@ void name_players_from_nick(void)
 {
     const char *nick = get_nick();
     set_player_name(0, nick[0] ? nick : default_player_name(0));
-    for (int i = 1; i < get_game_state()->players && i < MAX_FIGHTERS; i++)
-        set_player_name(i, default_player_name(i));
+    set_default_player_names();
 }
 
 void reset_game(void)

@@ -369,6 +369,26 @@ void ghost_pick_player(int i)
     }
 }
 
+void apply_ghost_row(int row)
+{
+    WorldState *w = get_game_state();
+    const GhostModeRow *r = ghost_mode_row(row);
+    if (!r)
+        return;
+    w->ghost_speed = r->speed;
+    w->ghost_flags = r->flags;
+    w->ghost_length = (r->flags & GHOST_FLAG_TURN_LENGTH) ? w->ghost_turn_length : r->frames;
+    w->ghost_row = row;
+}
+
+void set_ghost_turn_length(int frames)
+{
+    WorldState *w = get_game_state();
+    w->ghost_turn_length = frames < 1 ? 1 : frames;
+    if (w->ghost_flags & GHOST_FLAG_TURN_LENGTH)
+        w->ghost_length = w->ghost_turn_length;
+}
+
 int set_ghost_mode(int row)
 {
     WorldState *w = get_game_state();
@@ -376,9 +396,7 @@ int set_ghost_mode(int row)
     if (!r || game_is_running() || w->game_over || get_game_globals()->replay_mode == 1)
         return 1;
     const bool already = w->ghost_mode != 0 && w->ghost_row == row;
-    w->ghost_speed = r->speed;
-    w->ghost_flags = r->flags;
-    w->ghost_length = (r->flags & GHOST_FLAG_TURN_LENGTH) ? w->ghost_turn_length : r->frames;
+    apply_ghost_row(row);
     if (w->ghost_mode == 0) {
         get_game_globals()->selected_player = 0;
         start_ghost_player(0);

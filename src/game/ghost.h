@@ -66,6 +66,12 @@ void toggle_ghost_all(void);
 void ghost_pick_player(int i);
 // Chooses a row of the ghost mode table. 1 when refused.
 int set_ghost_mode(int row);
+// Takes row's speed, flags and length (the ghost turn length for a row with
+// GHOST_FLAG_TURN_LENGTH) and stores its index; the preview is left as it is.
+void apply_ghost_row(int row);
+// The frames of the coming turn: the length of a row that previews the
+// turn (at least 1); the row in use takes it at once.
+void set_ghost_turn_length(int frames);
 // Sets the speed and length directly, then restarts. 1 when refused.
 int set_ghost_speed_length(float speed, int length);
 

@@ -9,6 +9,7 @@
 #include "game/body_defs.h"
 #include "game/env_objects.h"
 #include "game/ghost.h"
+#include "game/match_mode.h"
 #include "game/pose_check.h"
 #include "game/turn_cycle.h"
 
@@ -52,11 +53,10 @@ int get_joint_state(int i, int j)
     return fmax != 0 ? MOTOR_HOLD : MOTOR_RELAX;
 }
 
-// The common refusals of the player's joint commands.
+// The player's joint commands take the one rule of what may change now.
 static bool joint_command_refused(int i, int j)
 {
-    Player *p = get_player(i);
-    return !p || !joint_ok(j) || game_is_running() || p->joints[j].broken != JOINT_INTACT;
+    return !can_change_fighter_joint(i, j);
 }
 
 int cycle_joint_state(int reverse, int i, int j)

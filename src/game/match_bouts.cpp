@@ -37,3 +37,5 @@ int set_match_bout(int i, int bout, const char *name, int qi, int streak, int wi
     }
     return 0;
 }
+
+MatchBout *get_match_record(void) { return get_match_bout(0); }

@@ -19,3 +19,5 @@ MatchBout *get_match_bout(int i);
 // as without bout. Returns 1 for a bad fighter index.
 int set_match_bout(int i, int bout, const char *name, int qi, int streak, int winnings);
 void clear_match_bouts(void);
+// The per-match record: the figures of every fighter slot.
+MatchBout *get_match_record(void);

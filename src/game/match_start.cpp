@@ -22,6 +22,7 @@
 #include "game/ghost.h"
 #include "game/joint_breaks.h"
 #include "game/match_end.h"
+#include "game/match_mode.h"
 #include "game/mod_file.h"
 #include "game/turn_cycle.h"
 #include "game/mod_world.h"
@@ -40,6 +41,12 @@ static int g_mod_state_word;
 void forget_loaded_mod(void) { get_game_globals()->loaded_mod[0] = '\0'; }
 void set_mod_state_word(int v) { g_mod_state_word = v; }
 int get_mod_state_word(void) { return g_mod_state_word; }
+
+void clear_startup_flags(void)
+{
+    g_mod_state_word = 0;
+    get_game_state()->net_decision_frame = 0;
+}
 
 int is_builtin_mod_name(const char *name)
 {
@@ -261,9 +268,14 @@ static void build_builtin_world(const MatchRules *rules, char names[MAX_FIGHTERS
 static void load_named_mod(int mode, MatchRules *rules, int rules_changed)
 {
     GameGlobals *g = get_game_globals();
-    if (mode == 1 && strcmp(g->loaded_mod, rules->mod) == 0 && g_mod_state_word)
+    // The loaded world serves only when it was built for this many players:
+    // with fewer records than fighters and ghosts, a ghost would be a live
+    // fighter of the last build.
+    const bool same_mod = strcmp(g->loaded_mod, rules->mod) == 0 &&
+                          g->built_players == 2 * get_game_state()->players;
+    if (mode == 1 && same_mod && g_mod_state_word)
         return;
-    if (strcmp(g->loaded_mod, rules->mod) == 0 && mode == 0 && !g->mod_load_failed)
+    if (same_mod && mode == 0 && !g->mod_load_failed)
         return;
     destroy_world();
     ModWorld *m = nullptr;
@@ -304,7 +316,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     frame_cache_clear();
     clear_emote_history();
     game_sound_cache_clear();
-    w->ghost_row = 0;
+    apply_ghost_row(0);
     rules_clear_config_locks();
 
     // 2. players, places, teams
@@ -395,6 +407,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     // 6. the fighters at their start
     refresh_env_objects();
     w->frames_left = 0;
+    set_match_paused(0);
     clear_received_state();
     clear_server_result();
     w->server_result = 0;   // a belt result belongs to the match it ended
@@ -440,6 +453,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     }
 
     // 8. ghost preview and the turn deadline
+    set_ghost_turn_length(next_turn_frames());
     leave_ghost_mode();
     if (mode == 0)
         w->ghost_mode = 1;

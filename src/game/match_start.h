@@ -38,6 +38,9 @@ void forget_loaded_mod(void);
 // does not load it again. Every new match sets it back to 0.
 void set_mod_state_word(int v);
 int get_mod_state_word(void);
+// The start-up words, cleared together when the game server sends the
+// player away: the mod-keep word and the network decision frame.
+void clear_startup_flags(void);
 
 // The names announcement of a network match start (centre print, 5 s).
 void announce_names(void);

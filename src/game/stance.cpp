@@ -83,6 +83,8 @@ int apply_stance(int fighter, int slot, double ox, double oy, double oz)
     const StanceSlot *s = get_stance_slot(slot);
     if (!p || !s || s->name[0] == '\0')
         return 1;
+    // The fighter holds still in the pose it is put into.
+    stance_hold_motors(fighter);
     // A body whose stored pose cannot be set (or lands beyond the world
     // with the offset) keeps its own.
     int refused = 0;

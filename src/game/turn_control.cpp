@@ -2,6 +2,7 @@
 #include "game/turn_control.h"
 #include <cstdio>
 #include "app/base/clock.h"
+#include "app/base/message_type.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/ghost.h"
@@ -11,12 +12,11 @@
 #include "game/turn_cycle.h"
 #include "game/game_callbacks.h"
 
-static int g_selected_joint = -1;
 static uint32_t g_last_frame_ms;
 static int g_frame_time = 200;
 
-static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
-static bool network_play(void) { return get_game_globals()->network_mode != 0; }
+static bool replay_plays(void) { return match_is_replay(); }
+static bool network_play(void) { return match_is_network(); }
 
 // A hand's grip as the turn sends it: the wish set for the turn, else the
 // grip in force.
@@ -72,8 +72,19 @@ void commit_turn(int)
 int toggle_game_running(int)
 {
     WorldState *w = get_game_state();
-    if (!replay_plays())
+    if (!replay_plays()) {
+        // Live single play pauses inside a running turn and resumes it;
+        // between turns, after the match and in network play there is
+        // nothing to pause.
+        if (network_play() || w->game_over || w->ghost_mode != 0 || w->frames_left <= 0)
+            return game_is_running();
+        const int pause = !match_is_paused();
+        set_match_paused(pause);
+        w->frozen = pause;
+        game_hook(pause ? HOOK_PAUSE : HOOK_RESUME);
+        game_sound_breaks();
         return game_is_running();
+    }
     if (w->frozen) {
         w->frozen = 0;
         game_hook(HOOK_RESUME);
@@ -99,6 +110,8 @@ void start_playback(int)
     w->frames_left = 0;
     w->end_frame = 0;
     w->frozen = 0;
+    if (const char *text = game_camera_playback())
+        game_echo(text, MSG_INGAME);
 }
 
 void enter_edit_mode(void)
@@ -142,28 +155,6 @@ void select_fighter(int i)
         return;
     get_game_globals()->selected_player = i;
     play_select_sound();
-}
-
-int get_selected_joint(void) { return g_selected_joint; }
-
-void set_selected_joint(int j)
-{
-    g_selected_joint = (j >= 0 && j < JOINT_COUNT) ? j : -1;
-}
-
-int can_change_joint(int need_joint, int own_only)
-{
-    const WorldState *w = get_game_state();
-    const GameGlobals *g = get_game_globals();
-    const int sel = g->selected_player;
-    const Player *p = (sel >= 0 && sel < w->players) ? get_player(sel) : nullptr;
-    if (!p || replay_plays() || game_is_running() || w->game_over || p->ready)
-        return 0;
-    if (need_joint && (g_selected_joint < 0 || p->joints[g_selected_joint].broken == JOINT_DISMEMBERED))
-        return 0;
-    if (network_play() && (!all_bouts_present() || (own_only && g->own_slot != sel)))
-        return 0;
-    return 1;
 }
 
 void update_frame_time(void)

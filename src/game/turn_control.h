@@ -2,6 +2,7 @@
 // the finished match, edit mode, selecting a fighter and the joint-change
 // test. The game server is reached through the game's callback table.
 #pragma once
+#include "game/match_mode.h"
 
 // Ends the own turn. Single play: fires exit_freeze and starts a turn of the
 // rules' turn frames. Network play: sends the own fighter's grips and joint
@@ -28,15 +29,6 @@ void enter_edit_mode(void);
 void set_player_flag(int fighter, int value);
 // Selects fighter i (-1 none) for the player.
 void select_fighter(int i);
-// The joint the player selected (-1 none).
-int get_selected_joint(void);
-void set_selected_joint(int j);
-// 1 when the selected fighter's (selected) joint may be changed now: a
-// fighter (and with need_joint a joint not dismembered) is selected, live
-// play, the game is neither running nor over, the fighter is not marked
-// ready, and in a network game every bout is present (and with own_only the
-// fighter is the player's own).
-int can_change_joint(int need_joint, int own_only);
 // The frame delta from the millisecond clock, kept between 1 and 200 ms
 // (200 when outside).
 void update_frame_time(void);

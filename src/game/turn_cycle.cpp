@@ -13,6 +13,7 @@
 #include "game/joint_breaks.h"
 #include "game/joints.h"
 #include "game/match_end.h"
+#include "game/match_mode.h"
 #include "game/match_announce.h"
 #include "game/match_rules.h"
 #include "game/received_state.h"
@@ -32,20 +33,16 @@ const ReplayFrame *get_held_frame(void) { return g_held_valid ? &g_held_frame : 
 static bool network_play(void) { return get_game_globals()->network_mode != 0; }
 static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
 
-int game_is_running(void)
-{
-    const WorldState *w = get_game_state();
-    return !replay_plays() && w->ghost_mode == 0 && !w->frozen && !w->game_over;
-}
+int game_is_running(void) { return match_is_running(); }
 
-int take_turnframes(void)
+// The frames of the turn with the given index in the rules' list.
+static int turnframes_at(int turn_index)
 {
-    WorldState *w = get_game_state();
     const MatchRules *r = get_match_rules();
     int frames = 0;
     if (r->turnframe_count > 0) {
         const int count = r->turnframe_count < RULES_TURN_LIST_MAX ? r->turnframe_count : RULES_TURN_LIST_MAX;
-        const int index = w->turn_index >= 0 ? w->turn_index % count : 0;
+        const int index = turn_index >= 0 ? turn_index % count : 0;
         frames = r->turnframe_list[index];
     }
     // A list with no entries would divide by zero; an entry below 1 would
@@ -55,6 +52,15 @@ int take_turnframes(void)
         frames = rules_nominal_turn_length();
     if (frames < 1)
         frames = 1;
+    return frames;
+}
+
+int next_turn_frames(void) { return turnframes_at(get_game_state()->turn_index); }
+
+int take_turnframes(void)
+{
+    WorldState *w = get_game_state();
+    const int frames = turnframes_at(w->turn_index);
     w->turn_index++;
     return frames + 1;
 }
@@ -71,6 +77,7 @@ void start_turn_frames(int n)
         w->frames_left = take_turnframes();
     if (w->ghost_mode != 0)
         leave_ghost_mode();
+    set_match_paused(0);
     w->frozen = 0;
 }
 
@@ -96,6 +103,9 @@ void turn_countdown(void)
     // the match is over no turn ends (its end would start a preview that
     // stops the world short of the automatic replay).
     if (w->game_over || (network_play() && get_server_result()->pending != 0))
+        return;
+    // A turn the player paused waits with its frames.
+    if (match_is_paused())
         return;
     if (w->frames_left > 0) {
         w->frames_left--;
@@ -137,6 +147,7 @@ void end_turn(void)
     GameGlobals *g = get_game_globals();
     const int n = fighter_count();
     set_ghost_trail_complete(0);
+    set_ghost_turn_length(next_turn_frames());
     if (!network_play()) {
         // The preview switches the live fighters off while it runs.
         start_single_play_preview();

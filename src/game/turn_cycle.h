@@ -23,6 +23,9 @@ void start_turn_frames(int n);
 // The list entry for the current turn index plus 1; the index advances. A
 // list of count 0 (or an entry below 1) gives the nominal turn length.
 int take_turnframes(void);
+// The frames the coming turn will run (the turn list's next entry, at least
+// 1), without taking it.
+int next_turn_frames(void);
 // Every tick: counts the running turn down and ends it at 0.
 void turn_countdown(void);
 // Every tick: the network turn time-out.

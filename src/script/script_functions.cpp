@@ -14,6 +14,7 @@ const ScriptFunction script_functions[] = {
     {"step_game", script_step_game},
     {"set_gameover_timelimit", script_set_gameover_timelimit},
     {"set_grip", script_set_grip},
+    {"set_option", script_set_option},
     {"get_world_state", script_get_world_state},
     {"get_joint_info", script_get_joint_info},
     {"get_joint_screen_pos", script_get_joint_screen_pos},

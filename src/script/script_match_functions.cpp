@@ -3,6 +3,7 @@
 
 #include <lua.hpp>
 
+#include "app/base/options.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
 #include "game/turn_cycle.h"
@@ -19,6 +20,13 @@ static int check_int(lua_State *L, int index)
     if (v < -2147483648.0)
         return -2147483647 - 1;
     return (int)v;
+}
+
+int script_set_option(lua_State *L)
+{
+    const char *name = luaL_checkstring(L, 1);
+    lua_pushinteger(L, set_option_by_name(name, check_int(L, 2)));
+    return 1;
 }
 
 int script_run_frames(lua_State *L)

@@ -16,3 +16,6 @@ int script_set_gameover_timelimit(lua_State *L);
 // value 0 none, 1 grip, 2 release. Returns true when set; false when the
 // rules forbid grips, the match is running or a value is out of range.
 int script_set_grip(lua_State *L);
+// set_option(name, value): sets the named option; returns 0, 1 for a name
+// that no option has, 2 for an option scripts may not set.
+int script_set_option(lua_State *L);

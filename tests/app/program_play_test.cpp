@@ -77,16 +77,16 @@ TEST(ProgramPlay, ReplayFolderBrowsesForwardAndBackWithWrap)
     EXPECT_EQ(fight_name(), "first");
     const char *forward[] = {"second", "third"};
     for (const char *name : forward) {
-        replay_next_file();
+        replay_next();
         EXPECT_EQ(fight_name(), name);
     }
-    replay_next_file();     // d.rpl holds no frames: refused, the last one stays
+    replay_next();     // d.rpl holds no frames: refused, the last one stays
     EXPECT_EQ(replay_index(), 3);
     EXPECT_EQ(fight_name(), "third");
-    replay_next_file();     // wraps to the first
+    replay_next();     // wraps to the first
     EXPECT_EQ(fight_name(), "first");
-    replay_prev_file();     // back over the unreadable one...
-    replay_prev_file();     // ...to the third
+    replay_prev();     // back over the unreadable one...
+    replay_prev();     // ...to the third
     EXPECT_EQ(fight_name(), "third");
     // An index the list no longer holds is refused, not read.
     EXPECT_EQ(open_replay_index(4), 1);

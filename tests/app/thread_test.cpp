@@ -28,6 +28,24 @@ TEST(LineQueue, LongLinesAreCutAndResultsAlwaysTerminated)
     EXPECT_STREQ(small, "abc");
 }
 
+// The ring's two positions: a full ring that keeps evicting has its oldest
+// line where the next push goes.
+TEST(LineQueue, PositionsFollowPushesAndEvictions)
+{
+    LineQueue q;
+    EXPECT_EQ(q.read_pos() + q.write_pos(), 0);
+    for (int i = 0; i < 130; i++)
+        q.push_evict(std::to_string(i).c_str());
+    EXPECT_EQ(q.get_count(), 128);
+    EXPECT_EQ(q.write_pos(), 2);
+    EXPECT_EQ(q.read_pos(), 2);
+    char line[8];
+    q.get_from_oldest(line, sizeof line, 0);
+    EXPECT_STREQ(line, "2");
+    q.pop(line, sizeof line);
+    EXPECT_EQ(q.read_pos(), 3);
+}
+
 // 100,000 lines from one thread to another under one Mutex (taken twice by
 // the producer: its holder may lock again): every line arrives once, in order.
 TEST(LineQueue, HundredThousandLinesBetweenTwoThreads)

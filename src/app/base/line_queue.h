@@ -23,6 +23,9 @@ public:
     // The line n places after the oldest (n above 128 counts as 0).
     int get_from_oldest(char *dst, int len, int n) const;
     int get_count() const { return count_; }
+    // The slot of the oldest line and the slot the next push fills.
+    int read_pos() const { return read_pos_; }
+    int write_pos() const { return write_pos_; }
 
 private:
     char lines_[LINE_QUEUE_LINES][LINE_QUEUE_LINE_SIZE];

@@ -1,6 +1,8 @@
 #include "app/base/number_text.h"
 
 #include <climits>
+#include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -126,6 +128,123 @@ int parse_int_list(const char *text, int max, int32_t *out)
 int parse_double_list(const char *text, int max, double *out)
 {
     return read_list(text, max, out, true, scan_double);
+}
+
+// ---- bounded lists ----
+
+static void refuse_number(const char *what, const char *start, const char *end)
+{
+    const int len = (int)(end - start);
+    fprintf(stderr, "Number refused (%s): %.*s%s\n", what, len > 32 ? 32 : len, start, len > 32 ? "..." : "");
+}
+
+// One number at p (blanks skipped before). Returns the text after it, or
+// null when no number starts there; *ok is false for a refused number.
+static const char *bounded_int(const char *p, int32_t *v, bool *ok)
+{
+    char *end;
+    errno = 0;
+    const long long x = strtoll(p, &end, 10);
+    if (end == p)
+        return nullptr;
+    *ok = false;
+    if (end - p > NUMBER_TEXT_MAX)
+        refuse_number("too long", p, end);
+    else if (errno == ERANGE || x > INT32_MAX || x < INT32_MIN)
+        refuse_number("out of range", p, end);
+    else
+        *ok = true;
+    *v = *ok ? (int32_t)x : 0;
+    return end;
+}
+
+static const char *bounded_double(const char *p, double *v, bool *ok)
+{
+    char *end;
+    const double x = strtod(p, &end);
+    if (end == p)
+        return nullptr;
+    *ok = false;
+    if (end - p > NUMBER_TEXT_MAX)
+        refuse_number("too long", p, end);
+    else if (!std::isfinite(x))
+        refuse_number("not finite", p, end);
+    else
+        *ok = true;
+    *v = *ok ? x : 0.0;
+    return end;
+}
+
+static const char *bounded_float(const char *p, float *v, bool *ok)
+{
+    double d = 0.0;
+    const char *end = bounded_double(p, &d, ok);
+    if (end && *ok && std::fabs(d) > FLT_MAX) {
+        refuse_number("out of range", p, end);
+        *ok = false;
+        d = 0.0;
+    }
+    *v = (float)d;
+    return end;
+}
+
+// The one bounded walk; *rest receives where it stopped.
+template <typename T, typename Scan>
+static int bounded_list(const char *text, char sep, int max, T *out, Scan scan, const char **rest)
+{
+    int n = 0;
+    const char *p = text ? text : "";
+    while (n < max) {
+        p = skip_blanks(p);
+        if (sep && *p == sep)
+            p = skip_blanks(p + 1);
+        if (at_line_end(p))
+            break;
+        T v = 0;
+        bool ok = false;
+        const char *end = scan(p, &v, &ok);
+        if (!end)
+            break;
+        out[n++] = v;
+        p = end;
+    }
+    for (int k = n; k < max; k++)
+        out[k] = 0;
+    if (rest)
+        *rest = p;
+    return n;
+}
+
+int parse_int_list_sep(const char *text, char sep, int max, int32_t *out)
+{
+    return bounded_list(text, sep, max, out, bounded_int, nullptr);
+}
+
+int parse_int_pairs(const char *text, int max_pairs, int32_t *out)
+{
+    return bounded_list(text, '\0', 2 * max_pairs, out, bounded_int, nullptr) / 2;
+}
+
+int parse_float_list(const char *text, int max, float *out)
+{
+    return bounded_list(text, '\0', max, out, bounded_float, nullptr);
+}
+
+int parse_vec3_list(const char *text, int max_groups, double *out)
+{
+    return bounded_list(text, '\0', 3 * max_groups, out, bounded_double, nullptr) / 3;
+}
+
+int parse_vec4_list(const char *text, int max_groups, double *out)
+{
+    return bounded_list(text, '\0', 4 * max_groups, out, bounded_double, nullptr) / 4;
+}
+
+const char *parse_doubles_n(const char *text, int n, double *out)
+{
+    const char *rest = text;
+    bounded_list(text, '\0', n, out, bounded_double, &rest);
+    return rest;
 }
 
 // ---- blank-separated words ----

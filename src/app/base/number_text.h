@@ -36,6 +36,30 @@ int read_float_list(const char *text, int max, float *out);
 int parse_int_list(const char *text, int max, int32_t *out);
 int parse_double_list(const char *text, int max, double *out);
 
+// ---- bounded lists ----
+// The readers of lists that come from files and peers. Numbers are read as
+// above, blanks between them skipped; the list ends at CR, LF, the end of
+// the text or the count. A number that is too long (more than
+// NUMBER_TEXT_MAX characters), not finite, or outside the range of its type
+// (32-bit integers, floats) is refused with a message on standard error:
+// its slot takes 0 and reading goes on after it. A character where no
+// number can start ends the list; the slots after it up to the count are
+// set to 0. Each returns how many numbers were read (refused ones
+// included), or for groups how many complete groups.
+enum { NUMBER_TEXT_MAX = 64 };
+// out is zeroed first; one sep character is skipped wherever a number is
+// expected ("1,2, 3").
+int parse_int_list_sep(const char *text, char sep, int max, int32_t *out);
+// Integers taken pairwise into out[2 * max_pairs]; the complete pairs.
+int parse_int_pairs(const char *text, int max_pairs, int32_t *out);
+int parse_float_list(const char *text, int max, float *out);
+// Doubles in groups of 3 or 4 into out[3 or 4 * max_groups].
+int parse_vec3_list(const char *text, int max_groups, double *out);
+int parse_vec4_list(const char *text, int max_groups, double *out);
+// Exactly n doubles (missing ones 0); returns the text after the last one
+// read.
+const char *parse_doubles_n(const char *text, int n, double *out);
+
 // ---- blank-separated words ----
 // Skips white space and reads the next word (up to 255 characters of it are
 // looked at) as one number in the C forms, or as a float. Success: *err = 0,

@@ -39,3 +39,10 @@ static const GameRuleRow k_rows[GAME_RULE_ROWS + 1] = {
 };
 
 const GameRuleRow *game_rule_rows(void) { return k_rows; }
+
+void rule_set_text(int index, const char *text)
+{
+    if (index < 0 || index > GAME_RULE_TEXT_ROWS - 1 || !text)
+        return;
+    rules_set_remembered(rule_table()[k_rows[index].rule].index, text, get_next_match_rules());
+}

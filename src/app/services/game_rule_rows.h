@@ -13,3 +13,7 @@ struct GameRuleRow {
 };
 
 const GameRuleRow *game_rule_rows(void);
+// Sets game rule index (rows 0..21; rpg and larger indices do nothing) of
+// the next match's rules from its remembered text.
+enum { GAME_RULE_TEXT_ROWS = 22 };
+void rule_set_text(int index, const char *text);

@@ -40,6 +40,12 @@ int toggle_option(const char *name)
     return -1;
 }
 
+void toggle_shaders(void)
+{
+    shader_path_set(!shader_path_on());
+    option_set(OPT_SHADERS, shader_path_on());
+}
+
 void toggle_fluid(void) { toggle_option("fluid"); }
 void toggle_reflection(void) { toggle_option("reflection"); }
 void toggle_softshadow(void) { toggle_option("softshadow"); }

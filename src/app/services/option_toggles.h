@@ -7,6 +7,9 @@
 // "ambientocclusion", "bumpmapping", "noreload", "motionblur"); returns its
 // new value, or -1 for a name the table does not hold.
 int toggle_option(const char *name);
+// The shaders option and the renderer's shader-path flag flipped together
+// (the option takes the flag's new value).
+void toggle_shaders(void);
 void toggle_fluid(void);
 void toggle_reflection(void);
 void toggle_softshadow(void);

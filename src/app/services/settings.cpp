@@ -2,6 +2,7 @@
 // reading and writing each as text. Most map to an option row; the volume
 // belongs to the sound core, the shader path to the renderer's switch.
 #include "app/services/settings.h"
+#include "app/services/option_toggles.h"
 
 #include <cstdio>
 
@@ -42,6 +43,9 @@ int shader_path_on(void) { return g_shader_path; }
 void shader_path_set(int on) { g_shader_path = on ? 1 : 0; }
 
 // The row that settings 3..17 map to (-1: handled apart).
+static const char *const k_toggle_names[] = {"fluid", "reflection", "softshadow", "ambientocclusion",
+                                             "bumpmapping"};
+
 static const int k_setting_rows[SETTINGS_COUNT] = {
     OPT_MOUSEBUTTONS, OPT_BACKGROUNDCLICK, -1, OPT_FULLSCREEN, OPT_AUTOSAVE,
     OPT_REMEMBERRULES, OPT_FRAMERATE, -1, OPT_FLUID, OPT_REFLECTION, OPT_SOFTSHADOW,
@@ -84,21 +88,25 @@ void option_set_text(int index, const char *text)
     case 4: case 5: case 13: case 17: *v = on; break;
     case 6: *v = n == 60 ? 60 : 30; break;
     case 7:
-        // The value given is taken, not toggled: a stored 2 cannot invert it.
-        if (shader_path_on() != on || option_table()[OPT_SHADERS].value != on) {
-            shader_path_set(on);
-            option_table()[OPT_SHADERS].value = on;
-        }
+        if (shader_path_on() != on)
+            toggle_shaders();
+        // A stored 2 reads as on; the option keeps the flag's value.
+        option_table()[OPT_SHADERS].value = on;
         if (option_table()[OPT_SHADERS].value == 1)
             g_reload_count++;
         break;
     case 8: case 9: case 10: case 11: case 12:
-        if (*v != on) {
-            *v = on;
-            g_reload_count++;
-        }
+        // Through the option's toggle (which asks for the reload); a value
+        // other than 0 and 1 already on or off is only put right.
+        if ((*v != 0) != (on != 0))
+            toggle_option(k_toggle_names[index - 8]);
+        *v = on;
         break;
-    case 14: *v = on; break;
+    case 14:
+        if ((*v != 0) != (on != 0))
+            toggle_noreload();
+        *v = on;
+        break;
     case 15:
         if (n >= OPTION_WIDTH_MIN && n <= OPTION_SIZE_MAX) {
             *v = n;

@@ -14,6 +14,7 @@
 #include "app/base/user_strings.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
+#include "game/match_start.h"
 #include "gui/services/chat_log.h"
 #include "gui/services/console_commands.h"
 #include "gui/services/menu_state.h"
@@ -36,7 +37,7 @@ void options_load(void)
             const RuleRow *rule = &rule_table()[row->rule];
             rules_set_config_lock(rule->index, 1);
             if (config_get(rule->key, value, sizeof value) == 0)
-                rules_set_remembered(rule->index, value, get_next_match_rules());
+                rule_set_text((int)(row - game_rule_rows()), value);
         }
     }
 
@@ -81,6 +82,7 @@ void profile_start(void)
     w->play_frame = 0;
     w->gameover_timelimit = 4;
     w->net_decision_frame = 0;
+    set_mod_state_word(1);
 
     char nick[32], password[32];
     const int logged_in = login_load(nick, sizeof nick, password, sizeof password) == 0;

@@ -264,12 +264,15 @@ void server_disconnect(int number, const LineArg *arg)
     game_chat_tab_unbind(number);
 }
 
-// The server's message, then the end of the network game.
-void server_kick(int, const LineArg *arg)
+// The server's message, the start-up flags when the line asks, then the end
+// of the network game.
+void server_kick(int number, const LineArg *arg)
 {
     char text[1024];
     wire_copy_field(text, line_arg_text(arg), sizeof text);
     game_echo(text, MSG_SERVER);
+    if (number == 1)
+        clear_startup_flags();
     game_net_end(nullptr);
 }
 

@@ -1,0 +1,167 @@
+// The README's "How to play" keys are the key table's, one for one, and
+// every key the game takes itself does something when pressed in a match.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "app/base/file_list.h"
+#include "app/camera.h"
+#include "app/key_bindings.h"
+#include "app/key_help.h"
+#include "app/program.h"
+#include "app/services/settings_io.h"
+#include "app/tick.h"
+#include "app/window_hooks.h"
+#include "game/game_resets.h"
+#include "game/game_state.h"
+#include "game/joints.h"
+#include "game/protocol/replay_file.h"
+#include "game/turn_control.h"
+#include "game/turn_cycle.h"
+#include "gui/services/chat_log.h"
+#include "gui/services/menu_state.h"
+#include "gui/services/scroll_list.h"
+#include "support/test_support.h"
+
+namespace {
+
+// The keys of the README's key table: the first cell of each row after the
+// "| key |" header, up to the next blank line.
+std::vector<std::string> readme_keys()
+{
+    const std::string text = kxtest::read_file(std::string(KX_SOURCE_DIR) + "/README.md");
+    std::vector<std::string> keys;
+    const size_t section = text.find("## How to play");
+    size_t pos = section == std::string::npos ? std::string::npos : text.find("| key |", section);
+    if (pos == std::string::npos)
+        return keys;
+    pos = text.find('\n', text.find('\n', pos) + 1) + 1;   // past the header and its rule
+    while (pos < text.size() && text.compare(pos, 3, "| `") == 0) {
+        const size_t end = text.find("` |", pos + 3);
+        keys.push_back(text.substr(pos + 3, end - pos - 3));
+        pos = text.find('\n', pos) + 1;
+    }
+    return keys;
+}
+
+int g_screenshots;
+void count_screenshot(void) { g_screenshots++; }
+
+// Everything a key can change that a player would see.
+std::vector<long> snapshot()
+{
+    const WorldState *w = get_game_state();
+    const GameGlobals *g = get_game_globals();
+    const CameraState *cam = get_camera();
+    ScrollList *list = chat_current_scroll();
+    std::vector<long> s = {get_menu_mode(), camera_keys_held(), camera_drag_on(), cam->view_mode,
+                           cam->keyframe_state, (long)(cam->fov * 10), w->frozen, w->frames_left, w->ghost_mode,
+                           g->replay_mode, g->selected_player, chat_visible_lines(), g_screenshots,
+                           list ? list_selected_index(list) : -2, (long)kxtest::read_file("echo.txt").size(),
+                           (long)std::hash<std::string>()(g->fight_name), w->frame, cam->key_count};
+    for (int j = 0; j < JOINT_COUNT; j++)
+        s.push_back(get_joint_state(0, j));
+    s.push_back(get_player(0)->grip_wish[0]);
+    s.push_back(get_player(0)->grip_wish[1]);
+    return s;
+}
+
+struct ProgramDir {
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd{dir.path()};
+    ProgramDir()
+    {
+        mkdir("replay", 0755);
+        EXPECT_EQ(program_create_objects(), 0);
+        options_load();
+        camera_defaults();
+        window_hooks()->take_screenshot = count_screenshot;
+    }
+    ~ProgramDir()
+    {
+        console_capture_close();
+        *window_hooks() = WindowHooks{};
+        program_destroy_objects();
+    }
+};
+
+void play_a_turn()
+{
+    commit_turn(0);
+    for (int i = 0; i < 100 && game_is_running(); i++)
+        on_tick(0);
+}
+
+// A match waiting for its first turn, fighter 0's right wrist selected, two
+// replays in the folder, a chat long enough to scroll, the console echoes
+// kept in echo.txt.
+void fresh_match()
+{
+    key_bindings_reset();
+    menu_set_state(0);
+    reset_game();
+    play_a_turn();
+    set_fight_name("a");
+    write_replay("replay/a.rpl", 0);
+    set_fight_name("b");
+    write_replay("replay/b.rpl", 0);
+    scan_replay_dir();
+    reset_game();
+    for (int i = 0; i < 30; i++)
+        console_echo("line", 4);
+    get_game_globals()->selected_player = 0;
+    set_selected_joint(R_WRIST);
+    console_capture_close();
+    console_capture_open("echo.txt");
+}
+
+} // namespace
+
+TEST(HowToPlay, TheReadmeNamesEveryKeyOfTheKeyTableOnce)
+{
+    const std::vector<std::string> keys = readme_keys();
+    ASSERT_FALSE(keys.empty());
+    std::set<std::string> seen;
+    for (const std::string &k : keys) {
+        EXPECT_NE(find_key_help(k.c_str()), nullptr) << "README names a key the game does not bind: " << k;
+        EXPECT_TRUE(seen.insert(k).second) << "named twice: " << k;
+    }
+    for (const KeyHelpRow *r = key_help_rows; r->name; r++)
+        EXPECT_EQ(seen.count(r->name), 1u) << "the README does not name " << r->name;
+}
+
+TEST(HowToPlay, EveryKeyTheGameTakesDoesSomething)
+{
+    ProgramDir d;
+    // Keys whose effect needs another start than a waiting match.
+    const std::map<std::string, std::function<void()>> before = {
+        {"Escape", [] { menu_set_state(MENU_CHAT_INPUT); }},
+        {"E", [] { start_playback(0); }},
+        {"P", [] { commit_turn(0); on_tick(0); }},
+        {"Ctrl+N", [] { play_a_turn(); }},
+        {"1", [] { on_key(KEY_2, 0, 0, 1); on_key(KEY_2, 0, 0, 0); }},
+        {"Page Up", [] {
+             if (ScrollList *l = chat_current_scroll())
+                 list_select_last(l);
+         }},
+    };
+    for (const KeyHelpRow *r = key_help_rows; r->name; r++) {
+        if (r->window)
+            continue;
+        SCOPED_TRACE(r->name);
+        fresh_match();
+        const auto setup = before.find(r->name);
+        if (setup != before.end())
+            setup->second();
+        const std::vector<long> at_start = snapshot();
+        on_key(r->sym, 0, r->mods, 1);
+        const std::vector<long> held = snapshot();
+        on_key(r->sym, 0, r->mods, 0);
+        EXPECT_TRUE(held != at_start || snapshot() != at_start);
+    }
+}
