@@ -6,5 +6,8 @@
 void main_loop_start(void);
 // Paces the frame, dispatches every pending event and moves the camera.
 void main_loop_step(MainLoopCallbacks *cb);
+// 1 when the window's close request waits in the event queue; it is left
+// there for the loop (the window's quit_pending hook).
+int window_quit_pending(void);
 // The keyboard-to-game flag follows the chat input line.
 void sync_ui_flag(void);

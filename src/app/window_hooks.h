@@ -17,6 +17,9 @@ struct WindowHooks {
     void (*clear_turn_alert)(void);
     void (*toggle_fullscreen)(void);
     void (*hide_display)(int n);
+    // 1 when the window's close request waits in the event queue (looked
+    // at, not taken).
+    int (*quit_pending)(void);
 };
 
 WindowHooks *window_hooks(void);

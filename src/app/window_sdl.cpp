@@ -388,6 +388,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->clear_turn_alert = turn_alert_clear;
     hooks->toggle_fullscreen = toggle_fullscreen;
     hooks->hide_display = hide_display;
+    hooks->quit_pending = window_quit_pending;
 
     ProfileHooks profile = {};
     profile.reset_network_rules = reset_network_room_rules;
