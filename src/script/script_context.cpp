@@ -6,7 +6,7 @@
 #include <lua.hpp>
 #include <string>
 
-#include "app/base/clock.h"
+#include "app/base/platform_fs.h"
 #include "app/base/text.h"
 #include "app/base/utils.h"
 #include "gui/services/chat_log.h"
@@ -40,29 +40,26 @@ void open_libraries(lua_State *L)
 // ---- a script that never returns ----
 
 int (*g_quit_check)(void);
-bool g_quit_seen;
-uint32_t g_quit_seen_at;
+int g_quit_checks;   // checks in a row that saw the quit request
 
-// Runs every SCRIPT_CHECK_INSTRUCTIONS instructions of any script. Once the
-// program has been asked to quit for SCRIPT_QUIT_GRACE_MS, the running
-// script is ended with an error (reported with the script's or hook's name
-// by whoever called it). From then on the hook runs at every instruction,
-// so that a pcall inside the script cannot catch the error and go on.
+// Runs every SCRIPT_CHECK_INSTRUCTIONS instructions of any script. A script
+// still running SCRIPT_QUIT_GRACE_CHECKS checks after the program was asked
+// to quit is ended with an error (reported with the script's or hook's
+// name by whoever called it): a script that ends by itself is not cut
+// short. From then on the hook runs at every instruction, so that a pcall
+// inside the script cannot catch the error and go on.
 void count_hook(lua_State *L, lua_Debug *)
 {
     if (!g_quit_check || !g_quit_check()) {
-        g_quit_seen = false;
+        g_quit_checks = 0;
         if (lua_gethookcount(L) != SCRIPT_CHECK_INSTRUCTIONS)
             lua_sethook(L, count_hook, LUA_MASKCOUNT, SCRIPT_CHECK_INSTRUCTIONS);
         return;
     }
-    const uint32_t now = clock_ms();
-    if (!g_quit_seen) {
-        g_quit_seen = true;
-        g_quit_seen_at = now;
-    }
-    if (now - g_quit_seen_at < SCRIPT_QUIT_GRACE_MS)
+    if (g_quit_checks < SCRIPT_QUIT_GRACE_CHECKS) {
+        g_quit_checks++;
         return;
+    }
     lua_sethook(L, count_hook, LUA_MASKCOUNT, 1);
     luaL_error(L, "script stopped: the program is quitting");
 }
@@ -80,14 +77,26 @@ bool mode_writes(const char *mode)
     return strpbrk(mode, "wa+") != nullptr;
 }
 
-// io.open(name, mode): writing modes only under data/.
+// True when name is there but no regular file: opening a FIFO would block
+// the program where no count hook can end the script.
+bool exists_not_regular(const char *name)
+{
+    return fs_exists(name) && !fs_is_file(name);
+}
+
+// io.open(name, mode): writing modes only under data/, regular files only.
 int script_io_open(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
     const char *mode = luaL_optstring(L, 2, "r");
-    if (mode_writes(mode) && !script_may_write(name)) {
+    const char *refused = nullptr;
+    if (mode_writes(mode) && !script_may_write(name))
+        refused = "scripts write files only under data/";
+    else if (exists_not_regular(name))
+        refused = "not a regular file";
+    if (refused) {
         lua_pushnil(L);
-        lua_pushfstring(L, "%s: scripts write files only under data/", name);
+        lua_pushfstring(L, "%s: %s", name, refused);
         return 2;
     }
     lua_pushvalue(L, lua_upvalueindex(1));
@@ -96,11 +105,24 @@ int script_io_open(lua_State *L)
     return lua_gettop(L);
 }
 
-// io.output(name) opens the file for writing: the same rule.
+// io.output(name) opens the file for writing: the same rules.
 int script_io_output(lua_State *L)
 {
     if (lua_type(L, 1) == LUA_TSTRING && !script_may_write(lua_tostring(L, 1)))
         return luaL_error(L, "%s: scripts write files only under data/", lua_tostring(L, 1));
+    if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
+        return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// io.input(name) and io.lines(name) open the file for reading.
+int script_io_read_by_name(lua_State *L)
+{
+    if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
+        return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
     lua_pushvalue(L, lua_upvalueindex(1));
     lua_insert(L, 1);
     lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
@@ -121,6 +143,8 @@ void limit_io(lua_State *L)
 {
     wrap_io(L, "open", script_io_open);
     wrap_io(L, "output", script_io_output);
+    wrap_io(L, "input", script_io_read_by_name);
+    wrap_io(L, "lines", script_io_read_by_name);
     lua_getglobal(L, LUA_IOLIBNAME);
     lua_pushnil(L);
     lua_setfield(L, -2, "popen");
@@ -312,7 +336,7 @@ ScriptContext::~ScriptContext()
 void script_set_quit_check(int (*check)(void))
 {
     g_quit_check = check;
-    g_quit_seen = false;
+    g_quit_checks = 0;
 }
 
 ScriptContext *get_script_ctx(void)

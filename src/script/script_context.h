@@ -24,13 +24,14 @@ struct ScriptContext {
 
 enum {
     SCRIPT_CHECK_INSTRUCTIONS = 10000,  // how often a running script looks at the quit check
-    SCRIPT_QUIT_GRACE_MS = 1000,        // how long a script may still run after a quit request
+    SCRIPT_QUIT_GRACE_CHECKS = 100,     // checks a script may still run after a quit request
     SCRIPT_FILE_MAX = 16 << 20,         // the largest script file loaded (bytes)
 };
 
 // The check that running scripts make: non-zero when the program has been
-// asked to quit. A script still running SCRIPT_QUIT_GRACE_MS after it first
-// saw the request is ended with an error. Null (the start) never ends one.
+// asked to quit. A script still running SCRIPT_QUIT_GRACE_CHECKS checks
+// after the request was first seen is ended with an error. Null (the
+// start) never ends one.
 void script_set_quit_check(int (*check)(void));
 
 // The live context, null before it is made and after it is deleted.

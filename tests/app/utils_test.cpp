@@ -7,7 +7,6 @@
 
 #include <sys/stat.h>
 
-#include "app/base/text.h"
 #include "app/base/utils.h"
 #include "support/test_support.h"
 
@@ -39,72 +38,34 @@ TEST(Utils, NextPowerOfTwoFromBelowTwoToTheTopOfTheRange)
 }
 
 // A new file never replaces one of its name: the next free counter goes
-// before the extension; the temporary file is gone either way.
+// before the extension (none: at the end; a leading dot is no extension).
 TEST(Utils, NewFilesTakeACounterAndNeverReplace)
 {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd(dir.path());
-    kxtest::write_file("shot.bmp", "first");
-    kxtest::write_file("shot-2.bmp", "second");
-    char name[64];
-    FILE *f = replace_file_open("shot.bmp");
-    ASSERT_NE(f, nullptr);
-    fputs("third", f);
-    ASSERT_EQ(new_file_commit(f, "shot.bmp", name, sizeof name), 0);
-    EXPECT_STREQ(name, "shot-3.bmp");
-    EXPECT_EQ(kxtest::read_file("shot.bmp"), "first");
-    EXPECT_EQ(kxtest::read_file("shot-2.bmp"), "second");
-    EXPECT_EQ(kxtest::read_file("shot-3.bmp"), "third");
-    EXPECT_EQ(file_exists("shot.bmp.tmp"), 0);
-    // No extension: the counter goes at the end; a dot that starts the last
-    // part is no extension either.
-    for (const char *path : {"plain", "dir.d/.rc"}) {
-        mkdir("dir.d", 0755);
-        for (int i = 0; i < 2; i++) {
-            f = replace_file_open(path);
+    mkdir("dir.d", 0755);
+    kxtest::write_file("shot-2.bmp", "kept");
+    const struct { const char *path, *second; } cases[] = {
+        {"shot.bmp", "shot-3.bmp"}, {"plain", "plain-2"}, {"dir.d/.rc", "dir.d/.rc-2"}};
+    for (const auto &c : cases) {
+        char name[64];
+        for (const char *expected : {c.path, c.second}) {
+            FILE *f = replace_file_open(c.path);
             ASSERT_NE(f, nullptr);
-            ASSERT_EQ(new_file_commit(f, path, name, sizeof name), 0);
+            fputs(expected, f);
+            ASSERT_EQ(new_file_commit(f, c.path, name, sizeof name), 0);
+            EXPECT_STREQ(name, expected);
+            EXPECT_EQ(kxtest::read_file(c.path), c.path);
         }
-        EXPECT_EQ(std::string(name), std::string(path) + "-2");
+        EXPECT_EQ(kxtest::read_file(c.second), c.second);
     }
-    // A failed write leaves nothing: not the name, not the temporary file.
-    f = replace_file_open("failed.bmp");
+    EXPECT_EQ(kxtest::read_file("shot-2.bmp"), "kept");
+    EXPECT_EQ(file_exists("shot.bmp.tmp"), 0);
+    // Readers open only regular files: a FIFO would block in its open.
+    ASSERT_EQ(mkfifo("pipe.rpl", 0644), 0);
+    EXPECT_EQ(fopen_regular("pipe.rpl", "r"), nullptr);
+    EXPECT_EQ(fopen_regular("dir.d", "r"), nullptr);
+    FILE *f = fopen_regular("plain", "r");
     ASSERT_NE(f, nullptr);
-    fputs("x", f);
     fclose(f);
-    f = fopen("/dev/full", "w");
-    ASSERT_NE(f, nullptr);
-    fputs("no room", f);
-    EXPECT_NE(new_file_commit(f, "failed.bmp", name, sizeof name), 0);
-    EXPECT_STREQ(name, "");
-    EXPECT_EQ(file_exists("failed.bmp"), 0);
-    EXPECT_EQ(file_exists("failed.bmp.tmp"), 0);
-}
-
-// Readers open only regular files: a FIFO would block in its open.
-TEST(Utils, OnlyRegularFilesOpenForReading)
-{
-    kxtest::TempDir dir;
-    kxtest::write_file(dir.file("file.txt"), "text");
-    ASSERT_EQ(mkfifo(dir.file("pipe.rpl").c_str(), 0644), 0);
-    FILE *f = fopen_regular(dir.file("file.txt").c_str(), "r");
-    ASSERT_NE(f, nullptr);
-    char buf[8] = {};
-    EXPECT_EQ(fread(buf, 1, sizeof buf - 1, f), 4u);
-    EXPECT_STREQ(buf, "text");
-    fclose(f);
-    EXPECT_EQ(fopen_regular(dir.file("pipe.rpl").c_str(), "r"), nullptr);
-    EXPECT_EQ(fopen_regular(dir.path().c_str(), "r"), nullptr);
-    EXPECT_EQ(fopen_regular(dir.file("none").c_str(), "r"), nullptr);
-    EXPECT_EQ(fopen_regular("/dev/zero", "r"), nullptr);
-}
-
-TEST(Utils, EscapedTextShowsEveryByte)
-{
-    char out[32];
-    EXPECT_STREQ(escape_text(out, sizeof out, "key\x01\xff\\ ok"), "key\\x01\\xff\\\\ ok");
-    // Cut to fit, never inside an escape.
-    char small[8];
-    EXPECT_STREQ(escape_text(small, sizeof small, "ab\x01\x02"), "ab\\x01");
-    EXPECT_STREQ(escape_text(out, sizeof out, nullptr), "");
 }
