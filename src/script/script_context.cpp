@@ -84,6 +84,16 @@ bool exists_not_regular(const char *name)
     return fs_exists(name) && !fs_is_file(name);
 }
 
+// Calls the io function a wrapper stands for (its upvalue) with the
+// wrapper's arguments and returns all its results.
+int call_original(lua_State *L)
+{
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
 // io.open(name, mode): writing modes only under data/, regular files only.
 int script_io_open(lua_State *L)
 {
@@ -99,10 +109,7 @@ int script_io_open(lua_State *L)
         lua_pushfstring(L, "%s: %s", name, refused);
         return 2;
     }
-    lua_pushvalue(L, lua_upvalueindex(1));
-    lua_insert(L, 1);
-    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
-    return lua_gettop(L);
+    return call_original(L);
 }
 
 // io.output(name) opens the file for writing: the same rules.
@@ -112,10 +119,7 @@ int script_io_output(lua_State *L)
         return luaL_error(L, "%s: scripts write files only under data/", lua_tostring(L, 1));
     if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
         return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
-    lua_pushvalue(L, lua_upvalueindex(1));
-    lua_insert(L, 1);
-    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
-    return lua_gettop(L);
+    return call_original(L);
 }
 
 // io.input(name) and io.lines(name) open the file for reading.
@@ -123,10 +127,7 @@ int script_io_read_by_name(lua_State *L)
 {
     if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
         return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
-    lua_pushvalue(L, lua_upvalueindex(1));
-    lua_insert(L, 1);
-    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
-    return lua_gettop(L);
+    return call_original(L);
 }
 
 // Replaces io.<field> by fn, which gets the original as its upvalue.
