@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "app/base/utils.h"
 #include "support/test_support.h"
 
@@ -35,37 +33,4 @@ TEST(Utils, NextPowerOfTwoFromBelowTwoToTheTopOfTheRange)
     };
     for (const auto &c : cases)
         EXPECT_EQ(next_power_of_two(c.n), c.p) << c.n;
-}
-
-// A new file never replaces one of its name: the next free counter goes
-// before the extension (none: at the end; a leading dot is no extension).
-TEST(Utils, NewFilesTakeACounterAndNeverReplace)
-{
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd(dir.path());
-    mkdir("dir.d", 0755);
-    kxtest::write_file("shot-2.bmp", "kept");
-    const struct { const char *path, *second; } cases[] = {
-        {"shot.bmp", "shot-3.bmp"}, {"plain", "plain-2"}, {"dir.d/.rc", "dir.d/.rc-2"}};
-    for (const auto &c : cases) {
-        char name[64];
-        for (const char *expected : {c.path, c.second}) {
-            FILE *f = replace_file_open(c.path);
-            ASSERT_NE(f, nullptr);
-            fputs(expected, f);
-            ASSERT_EQ(new_file_commit(f, c.path, name, sizeof name), 0);
-            EXPECT_STREQ(name, expected);
-            EXPECT_EQ(kxtest::read_file(c.path), c.path);
-        }
-        EXPECT_EQ(kxtest::read_file(c.second), c.second);
-    }
-    EXPECT_EQ(kxtest::read_file("shot-2.bmp"), "kept");
-    EXPECT_EQ(file_exists("shot.bmp.tmp"), 0);
-    // Readers open only regular files: a FIFO would block in its open.
-    ASSERT_EQ(mkfifo("pipe.rpl", 0644), 0);
-    EXPECT_EQ(fopen_regular("pipe.rpl", "r"), nullptr);
-    EXPECT_EQ(fopen_regular("dir.d", "r"), nullptr);
-    FILE *f = fopen_regular("plain", "r");
-    ASSERT_NE(f, nullptr);
-    fclose(f);
 }
