@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/base/text.h"
+#include "app/window_hooks.h"
 
 static int g_running = 1;
 static volatile sig_atomic_t g_quit_signal;
@@ -16,6 +17,16 @@ int main_loop_running(void) { return g_running; }
 void main_loop_set_running(int on) { g_running = on; }
 void quit_request(void) { g_running = 0; }
 void quit_request_from_signal(void) { g_quit_signal = 1; }
+
+int quit_signal_pending(void) { return g_quit_signal != 0; }
+
+int quit_requested(void)
+{
+    if (!g_running || g_quit_signal)
+        return 1;
+    WindowHooks *hooks = window_hooks();
+    return hooks->quit_pending ? hooks->quit_pending() : 0;
+}
 
 int quit_signal_take(void)
 {

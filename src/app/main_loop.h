@@ -22,6 +22,12 @@ void quit_request(void);
 void quit_request_from_signal(void);
 // Moves a pending signal request into the running flag; 1 when there was one.
 int quit_signal_take(void);
+// 1 while a signal's quit request waits to be taken (it is left in place).
+int quit_signal_pending(void);
+// Whether the program has been asked to quit by any means (the running flag,
+// a signal, the window's close request): what a script that runs too long
+// is stopped by.
+int quit_requested(void);
 
 // The caption's frame counter and frames-per-second: counts one displayed
 // frame at time now (ms); every 100th frame writes "KAELMUND <version>

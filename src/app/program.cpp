@@ -92,6 +92,9 @@ int program_create_objects(void)
     scan_script_dir();
     scan_mod_dir();
     scan_shader_dir();
+    // A script that never returns (startup.lua, a hook) still lets the
+    // program end: it is stopped once a quit is asked for.
+    script_set_quit_check(quit_requested);
     g_objects.script = new ScriptContext();
     script_register_binding_functions(g_objects.script);
 
@@ -120,6 +123,7 @@ void program_destroy_objects(void)
     history_save();
     delete g_objects.script;
     g_objects.script = nullptr;
+    script_set_quit_check(nullptr);
     if (g_objects.line_buffer)
         line_buffer_destroy(g_objects.line_buffer);
     delete g_objects.line_buffer;

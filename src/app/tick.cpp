@@ -51,7 +51,7 @@ int replay_index(void) { return g_replay_index; }
 // shown, so it is refused rather than played as an empty match.
 static int replay_file_has_frames(const char *path)
 {
-    FILE *f = fopen(data_path(path), "rb");
+    FILE *f = fopen_regular(data_path(path), "rb");
     if (!f) {
         fprintf(stderr, "Unable to open %s\n", path);
         return 0;

@@ -113,6 +113,21 @@ void sync_ui_flag(void)
         ui_flag_set();
 }
 
+int window_quit_pending(void)
+{
+    // Asked from inside a script that runs long: events are read from the
+    // display at most every 100 ms, and the close request stays queued for
+    // the loop to take once the script has ended.
+    static Uint32 last_pump;
+    const Uint32 now = SDL_GetTicks();
+    if (now - last_pump >= 100) {
+        last_pump = now;
+        SDL_PumpEvents();
+    }
+    SDL_Event e;
+    return SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_QUITMASK) > 0;
+}
+
 void main_loop_step(MainLoopCallbacks *cb)
 {
     pace_frame();

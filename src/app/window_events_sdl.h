@@ -12,5 +12,8 @@ void main_loop_step(MainLoopCallbacks *cb);
 struct SDL_keysym;
 void key_down_event(MainLoopCallbacks *cb, const SDL_keysym &k);
 void key_up_event(MainLoopCallbacks *cb, const SDL_keysym &k);
+// 1 when the window's close request waits in the event queue; it is left
+// there for the loop (the window's quit_pending hook).
+int window_quit_pending(void);
 // The keyboard-to-game flag follows the chat input line.
 void sync_ui_flag(void);

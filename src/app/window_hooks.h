@@ -21,6 +21,9 @@ struct WindowHooks {
     // current player's; and the fighters' flames from the flames cache.
     void (*reload_player_textures)(void);
     void (*reload_flames)(void);
+    // 1 when the window's close request waits in the event queue (looked
+    // at, not taken).
+    int (*quit_pending)(void);
 };
 
 WindowHooks *window_hooks(void);

@@ -418,6 +418,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->toggle_fullscreen = toggle_fullscreen;
     hooks->hide_display = hide_display;
     hooks->reload_player_textures = reload_downloaded_textures;
+    hooks->quit_pending = window_quit_pending;
     shell_set_leave_fullscreen(leave_fullscreen);
 
     ProfileHooks profile = {};

@@ -93,7 +93,7 @@ int load_mod(const char *name)
     }
     char path[RULES_TEXT_SIZE + 16];
     snprintf(path, sizeof path, "data/mod/%s", name);
-    FILE *f = fopen(data_path(path), "rb");
+    FILE *f = fopen_regular(data_path(path), "rb");
     if (!f) {
         fprintf(stderr, "Unable to open mod data/mod/%s\n", name);
         return 1;
@@ -138,7 +138,7 @@ int load_rpg_mod(int player, const char *name)
     }
     char path[RULES_TEXT_SIZE + 32];
     snprintf(path, sizeof path, "custom/%s/rpg.kxm", name);
-    FILE *f = fopen(data_path(path), "rb");
+    FILE *f = fopen_regular(data_path(path), "rb");
     if (!f) {
         printf("Unable to open mod custom/%s/rpg.kxm\n", name);
         fflush(stdout);

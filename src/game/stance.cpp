@@ -147,7 +147,7 @@ int load_stance(const char *name)
     }
     char path[STANCE_NAME_SIZE + 16];
     snprintf(path, sizeof path, "stance/%s", name);
-    FILE *f = fopen(data_path(path), "r");
+    FILE *f = fopen_regular(data_path(path), "r");
     if (!f) {
         fprintf(stderr, "Unable to open stance %s\n", name);
         return 1;

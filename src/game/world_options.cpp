@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "app/base/utils.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
 
@@ -91,7 +92,7 @@ static const WorldOptionRow k_rows[] = {
 int load_world_options(const char *path)
 {
     get_world_options();
-    FILE *f = path ? fopen(path, "r") : nullptr;
+    FILE *f = path ? fopen_regular(path, "r") : nullptr;
     if (!f)
         return 1;
     char line[1025];

@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <lua.hpp>
+#include <string>
 
+#include "app/base/platform_fs.h"
 #include "app/base/text.h"
+#include "app/base/utils.h"
 #include "gui/services/chat_log.h"
 #include "script/script_functions.h"
 
@@ -14,7 +17,8 @@ namespace {
 std::atomic<ScriptContext *> live_ctx{nullptr};
 
 // The libraries scripts get; no os, debug or package (no loading of C
-// modules, no running of programs).
+// modules, no running of programs). The io library loses popen and tmpfile
+// and writes only under data/ (see limit_io).
 const luaL_Reg script_libraries[] = {
     {"", luaopen_base},
     {LUA_MATHLIBNAME, luaopen_math},
@@ -31,6 +35,245 @@ void open_libraries(lua_State *L)
         lua_pushstring(L, lib->name);
         lua_call(L, 1, 0);
     }
+}
+
+// ---- a script that never returns ----
+
+int (*g_quit_check)(void);
+int g_quit_checks;   // checks in a row that saw the quit request
+
+// Runs every SCRIPT_CHECK_INSTRUCTIONS instructions of any script. A script
+// still running SCRIPT_QUIT_GRACE_CHECKS checks after the program was asked
+// to quit is ended with an error (reported with the script's or hook's
+// name by whoever called it): a script that ends by itself is not cut
+// short. From then on the hook runs at every instruction, so that a pcall
+// inside the script cannot catch the error and go on.
+void count_hook(lua_State *L, lua_Debug *)
+{
+    if (!g_quit_check || !g_quit_check()) {
+        g_quit_checks = 0;
+        if (lua_gethookcount(L) != SCRIPT_CHECK_INSTRUCTIONS)
+            lua_sethook(L, count_hook, LUA_MASKCOUNT, SCRIPT_CHECK_INSTRUCTIONS);
+        return;
+    }
+    if (g_quit_checks < SCRIPT_QUIT_GRACE_CHECKS) {
+        g_quit_checks++;
+        return;
+    }
+    lua_sethook(L, count_hook, LUA_MASKCOUNT, 1);
+    luaL_error(L, "script stopped: the program is quitting");
+}
+
+// ---- files ----
+
+// True when a script may write the file: a plain relative name under data/.
+bool script_may_write(const char *name)
+{
+    return strncmp(name, "data/", 5) == 0 && is_safe_path(name + 5, 1);
+}
+
+bool mode_writes(const char *mode)
+{
+    return strpbrk(mode, "wa+") != nullptr;
+}
+
+// True when name is there but no regular file: opening a FIFO would block
+// the program where no count hook can end the script.
+bool exists_not_regular(const char *name)
+{
+    return fs_exists(name) && !fs_is_file(name);
+}
+
+// Calls the io function a wrapper stands for (its upvalue) with the
+// wrapper's arguments and returns all its results.
+int call_original(lua_State *L)
+{
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// io.open(name, mode): writing modes only under data/, regular files only.
+int script_io_open(lua_State *L)
+{
+    const char *name = luaL_checkstring(L, 1);
+    const char *mode = luaL_optstring(L, 2, "r");
+    const char *refused = nullptr;
+    if (mode_writes(mode) && !script_may_write(name))
+        refused = "scripts write files only under data/";
+    else if (exists_not_regular(name))
+        refused = "not a regular file";
+    if (refused) {
+        lua_pushnil(L);
+        lua_pushfstring(L, "%s: %s", name, refused);
+        return 2;
+    }
+    return call_original(L);
+}
+
+// io.output(name) opens the file for writing: the same rules.
+int script_io_output(lua_State *L)
+{
+    if (lua_type(L, 1) == LUA_TSTRING && !script_may_write(lua_tostring(L, 1)))
+        return luaL_error(L, "%s: scripts write files only under data/", lua_tostring(L, 1));
+    if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
+        return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
+    return call_original(L);
+}
+
+// io.input(name) and io.lines(name) open the file for reading.
+int script_io_read_by_name(lua_State *L)
+{
+    if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
+        return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
+    return call_original(L);
+}
+
+// Replaces io.<field> by fn, which gets the original as its upvalue.
+void wrap_io(lua_State *L, const char *field, lua_CFunction fn)
+{
+    lua_getglobal(L, LUA_IOLIBNAME);
+    lua_getfield(L, -1, field);
+    lua_pushcclosure(L, fn, 1);
+    lua_setfield(L, -2, field);
+    lua_pop(L, 1);
+}
+
+void limit_io(lua_State *L)
+{
+    wrap_io(L, "open", script_io_open);
+    wrap_io(L, "output", script_io_output);
+    wrap_io(L, "input", script_io_read_by_name);
+    wrap_io(L, "lines", script_io_read_by_name);
+    lua_getglobal(L, LUA_IOLIBNAME);
+    lua_pushnil(L);
+    lua_setfield(L, -2, "popen");
+    lua_pushnil(L);
+    lua_setfield(L, -2, "tmpfile");
+    lua_pop(L, 1);
+}
+
+// ---- loading chunks ----
+
+// Loads Lua source text. Precompiled chunks are refused: Lua does not check
+// their byte code, and broken byte code can take over the program. A first
+// line starting with '#' is skipped as luaL_loadfile does (its line break
+// is kept, so that line numbers stay right). 0, or a Lua error code with
+// the message on the stack.
+int load_source(lua_State *L, const char *text, size_t len, const char *chunkname)
+{
+    if (len > 0 && text[0] == LUA_SIGNATURE[0]) {
+        lua_pushfstring(L, "%s: precompiled chunks are not loaded", chunkname);
+        return LUA_ERRSYNTAX;
+    }
+    if (len > 0 && text[0] == '#') {
+        const char *nl = (const char *)memchr(text, '\n', len);
+        len = nl ? len - (size_t)(nl - text) : 0;
+        text = nl ? nl : text;
+    }
+    return luaL_loadbuffer(L, text, len, chunkname);
+}
+
+// Loads a file of Lua source: only a regular file (a FIFO would block the
+// program), at most SCRIPT_FILE_MAX bytes.
+int load_source_file(lua_State *L, const char *path)
+{
+    FILE *f = fopen_regular(path, "rb");
+    if (!f) {
+        lua_pushfstring(L, "cannot open %s", path);
+        return LUA_ERRFILE;
+    }
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0 && text.size() <= SCRIPT_FILE_MAX)
+        text.append(buf, n);
+    const bool failed = ferror(f) != 0;
+    fclose(f);
+    if (failed || text.size() > SCRIPT_FILE_MAX) {
+        lua_pushfstring(L, "cannot read %s", path);
+        return LUA_ERRFILE;
+    }
+    const char *chunkname = lua_pushfstring(L, "@%s", path);
+    const int rc = load_source(L, text.data(), text.size(), chunkname);
+    lua_remove(L, -2);   // the chunk name; the function or the message stays
+    return rc;
+}
+
+// loadstring(text [, chunkname])
+int script_loadstring(lua_State *L)
+{
+    size_t len;
+    const char *text = luaL_checklstring(L, 1, &len);
+    const char *chunkname = luaL_optstring(L, 2, text);
+    if (load_source(L, text, len, chunkname) == 0)
+        return 1;
+    lua_pushnil(L);
+    lua_insert(L, -2);
+    return 2;
+}
+
+// load(fn [, chunkname]): the pieces fn returns are joined, then loaded.
+int script_load(lua_State *L)
+{
+    luaL_checktype(L, 1, LUA_TFUNCTION);
+    const char *chunkname = luaL_optstring(L, 2, "=(load)");
+    luaL_Buffer b;
+    luaL_buffinit(L, &b);
+    for (;;) {
+        lua_pushvalue(L, 1);
+        lua_call(L, 0, 1);
+        if (lua_isnil(L, -1)) {
+            lua_pop(L, 1);
+            break;
+        }
+        if (!lua_isstring(L, -1))
+            return luaL_error(L, "reader function must return a string");
+        if (lua_objlen(L, -1) == 0) {
+            lua_pop(L, 1);
+            break;
+        }
+        luaL_addvalue(&b);
+    }
+    luaL_pushresult(&b);
+    size_t len;
+    const char *text = lua_tolstring(L, -1, &len);
+    if (load_source(L, text, len, chunkname) == 0)
+        return 1;
+    lua_pushnil(L);
+    lua_insert(L, -2);
+    return 2;
+}
+
+// loadfile([name]): no name (standard input) is not offered.
+int script_loadfile(lua_State *L)
+{
+    const char *name = luaL_checkstring(L, 1);
+    if (load_source_file(L, name) == 0)
+        return 1;
+    lua_pushnil(L);
+    lua_insert(L, -2);
+    return 2;
+}
+
+// dofile(name): loads and runs it, its errors go on to the caller.
+int script_dofile(lua_State *L)
+{
+    const char *name = luaL_checkstring(L, 1);
+    lua_settop(L, 1);
+    if (load_source_file(L, name) != 0)
+        return lua_error(L);
+    lua_call(L, 0, LUA_MULTRET);
+    return lua_gettop(L) - 1;
+}
+
+void limit_loading(lua_State *L)
+{
+    lua_register(L, "loadstring", script_loadstring);
+    lua_register(L, "load", script_load);
+    lua_register(L, "loadfile", script_loadfile);
+    lua_register(L, "dofile", script_dofile);
 }
 
 // Script names are relative to data/script and stay inside it.
@@ -68,6 +311,9 @@ ScriptContext::ScriptContext() : L(nullptr), owner(std::this_thread::get_id())
         return;
     }
     open_libraries(L);
+    limit_io(L);
+    limit_loading(L);
+    lua_sethook(L, count_hook, LUA_MASKCOUNT, SCRIPT_CHECK_INSTRUCTIONS);
     script_register_functions(this);
     ScriptContext *none = nullptr;
     if (!live_ctx.compare_exchange_strong(none, this))
@@ -86,6 +332,12 @@ ScriptContext::~ScriptContext()
     }
     if (L)
         lua_close(L);
+}
+
+void script_set_quit_check(int (*check)(void))
+{
+    g_quit_check = check;
+    g_quit_checks = 0;
 }
 
 ScriptContext *get_script_ctx(void)
@@ -121,7 +373,7 @@ int load_script(ScriptContext *ctx, const char *text)
     const char *path = va_format("data/script/%s", name);
     lua_State *L = ctx->L;
     int top = lua_gettop(L);
-    if (luaL_loadfile(L, path) != 0) {
+    if (load_source_file(L, path) != 0) {
         script_error(path, lua_tostring(L, -1));
         lua_settop(L, top);
         return 1;

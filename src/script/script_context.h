@@ -1,6 +1,9 @@
 // The one script context: a Lua 5.1 state with the base, math, string,
 // table and io libraries and the game's script functions. Made last at
 // start-up (running data/script/startup.lua) and deleted first at shutdown.
+// Scripts run no programs (no os library, no io.popen), write files only
+// under data/, load only Lua source (no precompiled chunks), and a script
+// that never returns is ended once the program is asked to quit.
 #pragma once
 #include <thread>
 
@@ -18,6 +21,18 @@ struct ScriptContext {
     ScriptContext(const ScriptContext &) = delete;
     ScriptContext &operator=(const ScriptContext &) = delete;
 };
+
+enum {
+    SCRIPT_CHECK_INSTRUCTIONS = 10000,  // how often a running script looks at the quit check
+    SCRIPT_QUIT_GRACE_CHECKS = 100,     // checks a script may still run after a quit request
+    SCRIPT_FILE_MAX = 16 << 20,         // the largest script file loaded (bytes)
+};
+
+// The check that running scripts make: non-zero when the program has been
+// asked to quit. A script still running SCRIPT_QUIT_GRACE_CHECKS checks
+// after the request was first seen is ended with an error. Null (the
+// start) never ends one.
+void script_set_quit_check(int (*check)(void));
 
 // The live context, null before it is made and after it is deleted.
 ScriptContext *get_script_ctx(void);

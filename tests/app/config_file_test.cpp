@@ -84,10 +84,12 @@ TEST(ConfigFile, LoadSaveLoadSaveGivesTheSameBytes)
     options_save();
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(first, kxtest::read_file("default.cfg"));
-    EXPECT_NE(err.find("no such key sumo\n"), std::string::npos);
+    // Every remembered rule has its key: none is reported missing.
+    EXPECT_EQ(err.find("no such key"), std::string::npos) << err;
     EXPECT_EQ(first.rfind("#Automatically generated from Setup. Don't edit\r\n", 0), 0u);
     EXPECT_NE(first.find("turnframes \"10,20,30\"\r\n"), std::string::npos);
-    EXPECT_EQ(first.find("sumo"), std::string::npos);
+    EXPECT_NE(first.find("sumo \"0\"\r\n"), std::string::npos) << first;
+    EXPECT_NE(first.find("rpg \"0\"\r\n"), std::string::npos) << first;
 
     MatchRules *next = get_next_match_rules();
     EXPECT_EQ(next->matchframes, 750);
@@ -145,4 +147,33 @@ TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
     rmdir("default.cfg.tmp");
     EXPECT_EQ(config_save(), 0);
     EXPECT_NE(kxtest::read_file("default.cfg").find("width \"800\"\r\n"), std::string::npos);
+}
+
+TEST(ConfigFile, HostileValuesAreBoundedAndRawBytesPrintedEscaped)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg",
+                       "rememberrules \"1\"\r\nautosave_rpl \"-1\"\r\nfullscreen \"7\"\r\n"
+                       "matchframes \"-1\"\r\nturnframes \"0,0,0,-5\"\r\nsumo \"1\"\r\n"
+                       "bad\x01key\xff\\ \"x\"\r\n");
+    testing::internal::CaptureStderr();
+    config_open("default.cfg");
+    options_load();
+    options_save();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("no such key bad\\x01key\\xff\\\\\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("matchframes \"-1\" refused"), std::string::npos) << err;
+    EXPECT_NE(err.find("turnframes \"0,0,0,-5\" refused"), std::string::npos) << err;
+    EXPECT_EQ(option_get(OPT_AUTOSAVE), 0);
+    EXPECT_EQ(option_get(OPT_FULLSCREEN), 1);
+    const MatchRules *next = get_next_match_rules();
+    EXPECT_EQ(next->matchframes, 500);
+    EXPECT_EQ(next->turnframe_count, 1);
+    EXPECT_EQ(next->turnframe_list[0], 10);
+    EXPECT_EQ(next->sumo, 1);
+    // What is written back is what the game plays with.
+    const std::string saved = kxtest::read_file("default.cfg");
+    for (const char *line : {"autosave_rpl \"0\"\r\n", "fullscreen \"1\"\r\n", "matchframes \"500\"\r\n",
+                             "turnframes \"10\"\r\n", "sumo \"1\"\r\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
 }

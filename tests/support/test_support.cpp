@@ -5,6 +5,7 @@
 #include "game/protocol/protocol_callbacks.h"
 #include "render/render_callbacks.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <vector>
 #include <unistd.h>
@@ -147,6 +149,34 @@ QuietStreams::~QuietStreams()
     }
     dup2(err_, 2);
     close(err_);
+}
+
+SmallDisk::SmallDisk(int size_kb)
+{
+    const std::string options = "size=" + std::to_string(size_kb) + "k";
+    ok_ = mount("tmpfs", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (ok_)
+        umount2(dir_.path().c_str(), MNT_DETACH);
+}
+
+bool fill_disk(const std::string &path)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    setvbuf(f, nullptr, _IONBF, 0);
+    static const char block[4096] = {};
+    while (fwrite(block, 1, sizeof block, f) == sizeof block) {
+    }
+    while (fwrite(block, 1, 1, f) == 1) {
+    }
+    const bool full = errno == ENOSPC;
+    fclose(f);
+    return full;
 }
 
 } // namespace kxtest

@@ -54,4 +54,25 @@ private:
     int out_ = -1, err_ = -1;
 };
 
+// A small file system of its own: a tmpfs of size_kb KiB mounted over a
+// fresh temporary folder, unmounted at the end. Mounting needs root (or
+// the right to mount); ok() is false without, and the test that needs a
+// full disk skips.
+class SmallDisk {
+public:
+    explicit SmallDisk(int size_kb);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+    bool ok() const { return ok_; }
+    const std::string &path() const { return dir_.path(); }
+private:
+    TempDir dir_;
+    bool ok_ = false;
+};
+
+// Writes the file until its file system has no room left; true when it
+// filled (the last write failed with ENOSPC).
+bool fill_disk(const std::string &path);
+
 } // namespace kxtest

@@ -29,7 +29,7 @@ struct Shot {
     }
 };
 
-// F8 and the new file it writes (names carry the second: one per second).
+// F8 and the new picture it writes (not its temporary file).
 Shot screenshot(GameRun &run)
 {
     std::set<std::string> before;
@@ -42,7 +42,7 @@ Shot screenshot(GameRun &run)
     for (int t = 0; t < 100 && file.empty(); t++, usleep(50000))
         if (std::filesystem::is_directory(run.path("screenshots")))
             for (const auto &e : std::filesystem::directory_iterator(run.path("screenshots")))
-                if (!before.count(e.path().string()))
+                if (!before.count(e.path().string()) && e.path().extension() == ".bmp")
                     file = e.path().string();
     usleep(200000);
     Shot s;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
@@ -19,7 +21,7 @@ const char kReplay[] = "#!/usr/bin/kaelmund\nVERSION 0\nFIGHTNAME 0; by hand\n"
 // Logs the replay mode and frame of every drawn frame.
 const char kScript[] = "set_hook('draw2d', function()\n"
                        "  local w = get_world_state()\n"
-                       "  local f = io.open('frames.log', 'a')\n"
+                       "  local f = io.open('data/frames.log', 'a')\n"
                        "  f:write('mode ', w.replay_mode, ' frame ', w.frame, '\\n')\n"
                        "  f:close()\n"
                        "end)\n";
@@ -49,7 +51,7 @@ TEST_P(ProgramEnd, RunsAndShutsDownInOrder)
     const std::string caption = run.caption();
     EXPECT_GT(std::stoi(caption.substr(caption.find("fps:") + 4)), 0) << caption;
     // The replay named on the command line plays.
-    EXPECT_TRUE(run.wait_text("frames.log", "mode 1 frame 60")) << run.err();
+    EXPECT_TRUE(run.wait_text("data/frames.log", "mode 1 frame 60")) << run.err();
     int w = 0, h = 0;
     run.window_size(&w, &h);
     EXPECT_EQ(w, 800);
@@ -103,14 +105,14 @@ TEST(Window, ReplayFolderBrowsedByKeysWraps)
               "  local name = get_world_state().fight_name\n"
               "  if name ~= last then\n"
               "    last = name\n"
-              "    local f = io.open('fights.log', 'a')\n"
+              "    local f = io.open('data/fights.log', 'a')\n"
               "    f:write(name, '\\n')\n"
               "    f:close()\n"
               "  end\n"
               "end)\n");
     ASSERT_TRUE(run.start({}));
     ASSERT_TRUE(run.wait_caption("KAELMUND")) << run.err();
-    ASSERT_TRUE(run.wait_text("fights.log", "fight a\n"));     // the folder's first replay plays
+    ASSERT_TRUE(run.wait_text("data/fights.log", "fight a\n"));     // the folder's first replay plays
     run.xdotool("windowfocus --sync " + std::to_string(run.window_id()));
     run.xdotool("key Escape");
     const char *keys[] = {"bracketright", "bracketright", "bracketright", "bracketleft"};
@@ -118,8 +120,62 @@ TEST(Window, ReplayFolderBrowsedByKeysWraps)
                           "fight a\nfight c\n"};
     for (int i = 0; i < 4; i++) {
         run.xdotool(std::string("keydown ctrl key ") + keys[i] + " keyup ctrl");
-        EXPECT_TRUE(run.wait_text("fights.log", seen[i], 5000)) << keys[i];
+        EXPECT_TRUE(run.wait_text("data/fights.log", seen[i], 5000)) << keys[i];
     }
     run.terminate();
     EXPECT_EQ(run.wait_exit(), 0);
 }
+
+// Scripts that never return and files that are no regular files do not
+// keep the program from ending as usual: the script is stopped with a
+// message naming it, the program ends with status 0 and saves what it saves.
+namespace {
+
+struct StuckCase {
+    const char *name;
+    const char *startup;
+    bool close_request;
+    const char *stopped;     // the message naming the stopped script
+};
+
+class StuckScript : public testing::TestWithParam<StuckCase> {};
+
+TEST_P(StuckScript, TheProgramStillEndsAndSaves)
+{
+    const StuckCase &c = GetParam();
+    GameRun run;
+    run.write("default.cfg", "#settings\r\nwidth \"800\"\r\n");
+    run.write("data/script/startup.lua", c.startup);
+    // A FIFO with a replay's name: the first replay the program opens.
+    ASSERT_EQ(mkfifo(run.path("replay/a.rpl").c_str(), 0644), 0);
+    ASSERT_TRUE(run.start({}));
+    if (c.close_request) {
+        ASSERT_TRUE(run.wait_caption("KAELMUND")) << run.err();
+        sleep(1);
+        run.close_window();
+    } else {
+        // Started: the user folder is made before the scripts run.
+        for (int t = 0; t < 100 && !std::filesystem::is_directory(run.path("user/Kaelmund")); t++)
+            usleep(50000);
+        sleep(1);
+        run.terminate();
+    }
+    EXPECT_EQ(run.wait_exit(), 0) << run.err();
+    EXPECT_NE(run.err().find(c.stopped), std::string::npos) << run.err();
+    EXPECT_NE(run.err().find("Unable to open replay/a.rpl"), std::string::npos) << run.err();
+    EXPECT_NE(kxtest::read_file(run.path("default.cfg")).find("width \"800\"\r\n"), std::string::npos);
+    EXPECT_TRUE(std::ifstream(run.path("history.log")).good());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, StuckScript,
+    testing::Values(StuckCase{"StartupLoopsSigterm", "while true do end\n", false,
+                              "Script error in data/script/startup.lua: script stopped"},
+                    StuckCase{"Draw2dLoopsSigterm", "set_hook('draw2d', function() while true do end end)\n", false,
+                              "Script error in draw2d: script stopped"},
+                    StuckCase{"Draw2dLoopsCloseRequest",
+                              "set_hook('draw2d', function() while true do end end)\n", true,
+                              "Script error in draw2d: script stopped"}),
+    [](const testing::TestParamInfo<StuckCase> &i) { return std::string(i.param.name); });
+
+} // namespace

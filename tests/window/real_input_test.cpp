@@ -17,7 +17,7 @@ namespace {
 
 const char kScript[] = R"(
 local function log(text)
-    local f = io.open("events.log", "a")
+    local f = io.open("data/events.log", "a")
     f:write(text, "\n")
     f:close()
 end
@@ -25,7 +25,7 @@ set_hook("joint_select", function(fighter, joint) log("select " .. fighter .. " 
 set_hook("exit_freeze", function() log("commit") end)
 set_hook("console", function(text) log("console " .. text) end)
 set_hook("draw2d", function()
-    local f = io.open("joints.txt", "w")
+    local f = io.open("data/joints.txt", "w")
     for j = 0, 19 do
         local x, y = get_joint_screen_pos(0, j)
         local info = get_joint_info(0, j)
@@ -49,7 +49,7 @@ JointView joint_view(GameRun &run, int j)
     for (int t = 0; t < 40 && v.state < 0; t++) {
         if (t)
             usleep(25000);
-        std::istringstream in(run.value("joints.txt", "joint" + std::to_string(j)));
+        std::istringstream in(run.value("data/joints.txt", "joint" + std::to_string(j)));
         v = JointView();
         in >> v.x >> v.y >> v.state;
     }
@@ -94,7 +94,7 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
         if (v.x < 0 || v.y < 0 || v.x >= 960 || v.y >= 540)     // the window's size
             continue;
         run.xdotool("mousemove --window " + win + " " + std::to_string(v.x) + " " + std::to_string(v.y));
-        if (run.wait_text("events.log", "select 0 " + std::to_string(j), 1500))
+        if (run.wait_text("data/events.log", "select 0 " + std::to_string(j), 1500))
             joint = j;
     }
     ASSERT_GE(joint, 0) << run.err();
@@ -108,7 +108,7 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     EXPECT_TRUE(keyed == 3 || keyed == 4) << keyed;     // hold or relax
 
     run.xdotool("key space");
-    EXPECT_TRUE(run.wait_text("events.log", "commit"));
+    EXPECT_TRUE(run.wait_text("data/events.log", "commit"));
 
     // Ctrl+Return: full screen, a new video mode and GL context; the GUI and
     // the text are made again in it, so the chat input still works.
@@ -121,7 +121,7 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     usleep(300000);
     run.xdotool("type --delay 30 hello");
     run.xdotool("key Return");
-    EXPECT_TRUE(run.wait_text("events.log", "console hello")) << kxtest::read_file(run.path("events.log")) << run.err();
+    EXPECT_TRUE(run.wait_text("data/events.log", "console hello")) << kxtest::read_file(run.path("data/events.log")) << run.err();
 
     // Once the turn has run, the picture shows the fighter where the game
     // projects the joint.
@@ -132,7 +132,8 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     for (int t = 0; t < 100 && shot.empty(); t++, usleep(50000))
         if (std::filesystem::is_directory(run.path("screenshots")))
             for (const auto &e : std::filesystem::directory_iterator(run.path("screenshots")))
-                shot = e.path().string();
+                if (e.path().extension() == ".bmp")
+                    shot = e.path().string();
     ASSERT_FALSE(shot.empty());
     usleep(200000);
     const std::string bmp = kxtest::read_file(shot);

@@ -14,7 +14,7 @@ namespace {
 
 const char kScript[] = R"(
 set_hook("console", function(text)
-    local f = io.open("console.log", "a")
+    local f = io.open("data/console.log", "a")
     f:write(text, "\n")
     f:close()
 end)
@@ -48,19 +48,19 @@ TEST(SceneExport, ScreenshotRecordingAndCommandWriteScenesThatRender)
     run.xdotool("key Escape");
 
     run.xdotool("key F8");
-    ASSERT_TRUE(run.wait_text("console.log", ".pov")) << run.err();
+    ASSERT_TRUE(run.wait_text("data/console.log", ".pov")) << run.err();
     std::string shot;
     for (const auto &e : std::filesystem::directory_iterator(run.path("raytrace")))
         if (e.path().filename().string().rfind("screenshot-", 0) == 0)
             shot = e.path().filename().string();
-    ASSERT_FALSE(shot.empty()) << kxtest::read_file(run.path("console.log"));
+    ASSERT_FALSE(shot.empty()) << kxtest::read_file(run.path("data/console.log"));
 
     run.xdotool("key ctrl+F7");
-    ASSERT_TRUE(run.wait_text("console.log", "Saving frames to raytrace/animation.pov. Hit ctrl-F7 to stop."));
+    ASSERT_TRUE(run.wait_text("data/console.log", "Saving frames to raytrace/animation.pov. Hit ctrl-F7 to stop."));
     usleep(400000);
     run.xdotool("key ctrl+F7");
-    ASSERT_TRUE(run.wait_text("console.log", " animation frames"));
-    const std::string log = kxtest::read_file(run.path("console.log"));
+    ASSERT_TRUE(run.wait_text("data/console.log", " animation frames"));
+    const std::string log = kxtest::read_file(run.path("data/console.log"));
     const int frames = atoi(log.substr(log.find("Wrote ", log.find("Saving frames")) + 6).c_str());
     EXPECT_GE(frames, 2);
     const std::string anim = kxtest::read_file(run.path("raytrace/animation.pov"));
@@ -72,18 +72,18 @@ TEST(SceneExport, ScreenshotRecordingAndCommandWriteScenesThatRender)
     usleep(300000);
     run.xdotool("type --delay 20 '/raytrace ../escape.pov'");
     run.xdotool("key Return");
-    EXPECT_TRUE(run.wait_text("console.log", "unable to create file raytrace/../escape.pov"));
+    EXPECT_TRUE(run.wait_text("data/console.log", "unable to create file raytrace/../escape.pov"));
     EXPECT_FALSE(std::filesystem::exists(run.path("escape.pov")));
     run.xdotool("key t");
     usleep(300000);
     run.xdotool("type --delay 20 '/raytrace mine.pov'");
     run.xdotool("key Return");
-    EXPECT_TRUE(run.wait_text("console.log", "saved file to raytrace/mine.pov")) << run.err();
+    EXPECT_TRUE(run.wait_text("data/console.log", "saved file to raytrace/mine.pov")) << run.err();
 
     // A second recording keeps the first file, and the program completes
     // it when it ends while recording.
     run.xdotool("key ctrl+F7");
-    ASSERT_TRUE(run.wait_text("console.log", "Saving frames to raytrace/animation-1.pov."));
+    ASSERT_TRUE(run.wait_text("data/console.log", "Saving frames to raytrace/animation-1.pov."));
     usleep(200000);
     run.close_window();
     EXPECT_EQ(run.wait_exit(), 0);

@@ -1,6 +1,7 @@
 #include "app/base/registry.h"
 
 #include "app/base/data_dirs.h"
+#include "app/base/utils.h"
 #include "app/base/text.h"
 
 #include <climits>
@@ -35,11 +36,9 @@ int register_replay_type(void)
 
 int register_if_installed(void)
 {
-    FILE *f = fopen(data_path("kaelmund.exe"), "r");
-    if (f) {
-        fclose(f);
+    // A test of the name only: opening a FIFO of that name would block.
+    if (file_exists(data_path("kaelmund.exe")))
         register_replay_type();
-    }
     return 0;
 }
 

@@ -289,3 +289,32 @@ void utf8_strncpyz(char *dst, size_t size, const char *src)
     memcpy(dst, src, cut);
     dst[cut] = '\0';
 }
+
+const char *escape_text(char *dst, int size, const char *text)
+{
+    if (!dst || size < 1)
+        return "";
+    static const char hex[] = "0123456789abcdef";
+    int used = 0;
+    for (const unsigned char *p = (const unsigned char *)(text ? text : ""); *p; p++) {
+        char piece[5];
+        int n = 0;
+        if (*p == '\\') {
+            piece[n++] = '\\';
+            piece[n++] = '\\';
+        } else if (*p >= 0x20 && *p < 0x7f) {
+            piece[n++] = (char)*p;
+        } else {
+            piece[n++] = '\\';
+            piece[n++] = 'x';
+            piece[n++] = hex[*p >> 4];
+            piece[n++] = hex[*p & 15];
+        }
+        if (used + n > size - 1)
+            break;
+        memcpy(dst + used, piece, (size_t)n);
+        used += n;
+    }
+    dst[used] = '\0';
+    return dst;
+}

@@ -59,3 +59,8 @@ void url_encode(char *dst, const char *text, int size);
 // Bounded copy of UTF-8 text: at most size - 1 bytes and a terminator,
 // never ending inside a multi-byte sequence; a null src gives "".
 void utf8_strncpyz(char *dst, size_t size, const char *src);
+
+// Copies text into dst (size bytes) for a message: printable ASCII as it
+// is, '\' as "\\", every other byte as "\xNN"; cut to fit, never inside an
+// escape. Returns dst.
+const char *escape_text(char *dst, int size, const char *text);

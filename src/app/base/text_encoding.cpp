@@ -1,4 +1,5 @@
 #include "app/base/text_encoding.h"
+#include "app/base/utils.h"
 
 #include "app/base/data_dirs.h"
 
@@ -105,7 +106,7 @@ int menu_text_line_from(const char *path, int k, wchar16 *out)
     out[0] = 0;
     if (k < 0)
         return 0;
-    FILE *f = fopen(path, "rb");
+    FILE *f = fopen_regular(path, "rb");
     if (!f) {
         fprintf(stderr, "cant open %s\n", path);
         return 0;

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // ---- fixed point ----
@@ -157,15 +159,22 @@ FILE *replace_file_open(const char *path)
     return temp_name(tmp, sizeof tmp, path) ? fopen(tmp, "wb") : nullptr;
 }
 
+// Flushes, syncs and closes the stream; 0 when every step succeeded.
+static int flush_sync_close(FILE *f)
+{
+    int failed = ferror(f);
+    failed |= fflush(f) != 0;
+    failed |= fsync(fileno(f)) != 0;
+    failed |= fclose(f) != 0;
+    return failed;
+}
+
 int replace_file_commit(FILE *f, const char *path)
 {
     char tmp[PATH_BUF];
     if (!f)
         return 1;
-    int failed = ferror(f);
-    failed |= fflush(f) != 0;
-    failed |= fsync(fileno(f)) != 0;
-    failed |= fclose(f) != 0;
+    const int failed = flush_sync_close(f);
     if (!temp_name(tmp, sizeof tmp, path))
         return 1;
     if (failed || rename(tmp, path) != 0) {
@@ -182,6 +191,92 @@ void replace_file_discard(FILE *f, const char *path)
         fclose(f);
     if (temp_name(tmp, sizeof tmp, path))
         unlink(tmp);
+}
+
+// Moves from to to unless to exists (errno EEXIST then). File systems
+// without the no-replace rename get a hard link and an unlink; those
+// without links a check and a plain rename.
+static int move_no_replace(const char *from, const char *to)
+{
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return -1;
+    if (link(from, to) == 0)
+        return unlink(from) == 0 || errno == ENOENT ? 0 : -1;
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return -1;
+    if (fs_exists(to)) {
+        errno = EEXIST;
+        return -1;
+    }
+    return rename(from, to);
+}
+
+// path with "-<n>" put before its extension (the last '.' of the last
+// part), or at its end when it has none. 0, or 1 when it does not fit.
+static int counted_name(char *dst, int size, const char *path, int n)
+{
+    const char *slash = strrchr(path, '/');
+    const char *dot = strrchr(slash ? slash + 1 : path, '.');
+    if (!dot || dot == (slash ? slash + 1 : path))
+        dot = path + strlen(path);
+    const int r = snprintf(dst, (size_t)size, "%.*s-%d%s", (int)(dot - path), path, n, dot);
+    return r < 0 || r >= size;
+}
+
+int new_file_commit(FILE *f, const char *path, char *final_name, int size)
+{
+    char tmp[PATH_BUF], name[PATH_BUF];
+    if (final_name && size > 0)
+        final_name[0] = '\0';
+    if (!f)
+        return 1;
+    int failed = flush_sync_close(f);
+    if (!temp_name(tmp, sizeof tmp, path))
+        return 1;
+    for (int n = 1; !failed; n++) {
+        if (n > NEW_FILE_MAX_COUNT || (n > 1 && counted_name(name, sizeof name, path, n) != 0)) {
+            failed = 1;
+            break;
+        }
+        if (n == 1)
+            n_strncpyz(name, path, sizeof name);
+        if (move_no_replace(tmp, name) == 0) {
+            if (final_name && size > 0)
+                n_strncpyz(final_name, name, size);
+            return 0;
+        }
+        if (errno != EEXIST)
+            failed = 1;
+    }
+    unlink(tmp);
+    return 1;
+}
+
+FILE *fopen_regular(const char *path, const char *mode)
+{
+    if (!path || !mode) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    // Not blocking in open: a FIFO without a writer would wait forever.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    FILE *f = fdopen(fd, mode);
+    if (!f)
+        close(fd);
+    return f;
 }
 
 void append_log_line(const char *path, const char *text)

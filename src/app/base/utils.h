@@ -39,9 +39,20 @@ bool is_safe_path(const char *path, int allow_folders);
 // the temporary file removed.
 FILE *replace_file_open(const char *path);
 int replace_file_commit(FILE *f, const char *path);
+// The same for a new file that must never replace one already there: the
+// temporary file (from replace_file_open) becomes path when nothing has
+// that name, else path with "-2", "-3", ... put before its extension. The
+// name taken goes to final_name (size bytes; may be null). Returns 0, or 1
+// when anything failed: the temporary file is then removed.
+enum { NEW_FILE_MAX_COUNT = 9999 };
+int new_file_commit(FILE *f, const char *path, char *final_name, int size);
 // Gives up a rewrite: closes the stream and removes the temporary file; the
 // file at path stays as it was.
 void replace_file_discard(FILE *f, const char *path);
+// Opens path for reading only when it is a regular file (after symlinks):
+// a FIFO, device or folder with a data file's name would block or mislead
+// the reader. Null (errno set) otherwise.
+FILE *fopen_regular(const char *path, const char *mode);
 // Appends "dd-mm-yyyy hh:mm:ss text" as one line; dropped when the file
 // cannot be opened.
 void append_log_line(const char *path, const char *text);

@@ -21,7 +21,7 @@ static ConfigRow g_config[] = {
     {"fracturethreshold", "", 1}, {"dojotype", "", 1}, {"dojosize", "", 1},
     {"engagedistance", "", 1}, {"engageheight", "", 1}, {"engagerotation", "", 1},
     {"engagespace", "", 1}, {"engageplayerpos", "", 1}, {"engageplayerrot", "", 1},
-    {"damage", "", 1}, {"gravity", "", 1},
+    {"damage", "", 1}, {"gravity", "", 1}, {"sumo", "", 1}, {"rpg", "", 1},
     {"", "", 0},
 };
 
@@ -45,7 +45,9 @@ ConfigRow *config_find(const char *key)
                 return row;
         }
     }
-    fprintf(stderr, "no such key %s\n", key ? key : "");
+    // The key may come from a damaged file: its bytes are printed escaped.
+    char shown[CONFIG_NAME_SIZE * 4];
+    fprintf(stderr, "no such key %s\n", escape_text(shown, (int)sizeof shown, key));
     return nullptr;
 }
 
@@ -96,7 +98,7 @@ int config_load(const char *name)
 {
     if (name != g_name)
         n_strncpyz(g_name, name ? name : "", sizeof g_name);
-    FILE *f = fopen(data_path(g_name), "r");
+    FILE *f = fopen_regular(data_path(g_name), "r");
     if (!f) {
         fprintf(stderr, "unable to open default.cfg\n");
         return 1;

@@ -6,6 +6,7 @@
 
 #include "app/base/data_dirs.h"
 #include "app/base/text_encoding.h"
+#include "app/base/utils.h"
 
 static int g_login_loaded;
 
@@ -34,7 +35,7 @@ int login_load(char *user, int user_size, char *password, int password_size)
         return 1;
     user[0] = '\0';
     password[0] = '\0';
-    FILE *f = fopen(data_path(LOGIN_FILE), "rb");
+    FILE *f = fopen_regular(data_path(LOGIN_FILE), "rb");
     if (!f)
         return 1;
     unsigned char bytes[LOGIN_FILE_MAX];

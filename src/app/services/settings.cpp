@@ -84,7 +84,8 @@ void option_set_text(int index, const char *text)
     case 0: *v = n; break;
     case 1: *v = n < 0 ? 0 : n > 1 ? 1 : n; break;
     case 2: sound_set_volume(n); break;
-    case 3: *v = n; g_reload_count++; break;
+    // An on/off setting: any other number is bounded to the nearer one.
+    case 3: *v = n < 0 ? 0 : n > 1 ? 1 : n; g_reload_count++; break;
     case 4: case 5: case 13: case 17: *v = on; break;
     case 6: *v = n == 60 ? 60 : 30; break;
     case 7:

@@ -1,6 +1,8 @@
 #include "app/services/settings_io.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/base/command_line.h"
@@ -19,6 +21,52 @@
 #include "gui/services/console_commands.h"
 #include "gui/services/menu_state.h"
 
+// Remembered rules the game cannot play with: a match or a turn of no
+// frames. Such a value is refused with a message and the rule keeps its
+// default, so that it is not written back either.
+enum { REMEMBERED_FRAMES_MAX = 1000000 };
+struct RememberedBound {
+    int rule;
+    int32_t min, max;
+};
+static const RememberedBound k_remembered_bounds[] = {
+    {RULE_MATCHFRAMES, 1, REMEMBERED_FRAMES_MAX},
+    {RULE_TURNFRAMES, 1, REMEMBERED_FRAMES_MAX},
+};
+
+// True when text is a comma-separated list of whole numbers in min..max.
+static bool numbers_within(const char *text, int32_t min, int32_t max)
+{
+    const char *p = text;
+    for (;;) {
+        char *end = nullptr;
+        errno = 0;
+        const long v = strtol(p, &end, 10);
+        if (end == p || errno == ERANGE || v < min || v > max)
+            return false;
+        p = end;
+        while (*p == ' ' || *p == '\t')
+            p++;
+        if (*p == '\0')
+            return true;
+        if (*p++ != ',')
+            return false;
+    }
+}
+
+static bool remembered_value_ok(int rule, const char *key, const char *value)
+{
+    for (const RememberedBound &b : k_remembered_bounds) {
+        if (b.rule != rule || numbers_within(value, b.min, b.max))
+            continue;
+        char shown[CONFIG_VALUE_SIZE * 4];
+        fprintf(stderr, "default.cfg: %s \"%s\" refused (whole numbers from %d to %d), the default kept\n", key,
+                escape_text(shown, (int)sizeof shown, value), (int)b.min, (int)b.max);
+        return false;
+    }
+    return true;
+}
+
 void options_load(void)
 {
     fill_default_rules(0, get_next_match_rules());
@@ -36,7 +84,7 @@ void options_load(void)
         for (const GameRuleRow *row = game_rule_rows(); row->rule >= 0; row++) {
             const RuleRow *rule = &rule_table()[row->rule];
             rules_set_config_lock(rule->index, 1);
-            if (config_get(rule->key, value, sizeof value) == 0)
+            if (config_get(rule->key, value, sizeof value) == 0 && remembered_value_ok(row->rule, rule->key, value))
                 rule_set_text((int)(row - game_rule_rows()), value);
         }
     }

@@ -203,21 +203,30 @@ static int write_replay_to(FILE *f, int use_bout_names)
 int write_replay(const char *path, int use_bout_names)
 {
     const char *name = data_path(path);
-    char tmp[REPLAY_PATH_SIZE + 8];
-    if (snprintf(tmp, sizeof tmp, "%s.tmp", name) >= (int)sizeof tmp) {
-        fprintf(stderr, "Unable to open %s\n", name);
-        return 1;
-    }
-    FILE *f = fopen(tmp, "w");
+    FILE *f = replace_file_open(name);
     if (!f) {
         fprintf(stderr, "Unable to open %s\n", name);
         return 1;
     }
-    int failed = write_replay_to(f, use_bout_names);
-    failed |= fclose(f) != 0;
-    if (failed || rename(tmp, name) != 0) {
+    write_replay_to(f, use_bout_names);   // a failed write stays in the stream's error flag
+    if (replace_file_commit(f, name) != 0) {
         fprintf(stderr, "Unable to write %s\n", name);
-        remove(tmp);
+        return 1;
+    }
+    return 0;
+}
+
+int write_new_replay(const char *path, int use_bout_names, char *final_name, int size)
+{
+    const char *name = data_path(path);
+    FILE *f = replace_file_open(name);
+    if (!f) {
+        fprintf(stderr, "Unable to open %s\n", name);
+        return 1;
+    }
+    write_replay_to(f, use_bout_names);
+    if (new_file_commit(f, name, final_name, size) != 0) {
+        fprintf(stderr, "Unable to write %s\n", name);
         return 1;
     }
     return 0;
@@ -281,12 +290,15 @@ int save_replay(void)
     }
     set_fight_name("vs");
     ensure_parent_dirs(data_path(name));
-    const int r = write_replay(name, 0);
+    // Two matches with the same fighters and result have the same name:
+    // the later one gets a counter rather than replacing the first.
+    char saved[REPLAY_PATH_SIZE + 16];
+    const int r = write_new_replay(name, 0, saved, sizeof saved);
     if (r != 0) {
         show_message(va_format("Failed to save replay to %s error %i", name, r));
         return 1;
     }
-    show_message(va_format("> %s", name));
+    show_message(va_format("> %s", saved));
     return 0;
 }
 
@@ -312,7 +324,7 @@ static void keep_result_line(const char *line, int len)
 int read_replay_file(const char *path)
 {
     const char *name = data_path(path);
-    FILE *f = fopen(name, "rb");
+    FILE *f = fopen_regular(name, "rb");
     if (!f) {
         fprintf(stderr, "Unable to open %s\n", name);
         return 1;

@@ -149,7 +149,7 @@ int run_command(const char *line)
 
 void exec_file(const char *path)
 {
-    FILE *f = path ? fopen(path, "r") : nullptr;
+    FILE *f = path ? fopen_regular(path, "r") : nullptr;
     if (!f) {
         console_echo(va_format("Unable to open %s", path ? path : ""), MSG_INGAME);
         return;

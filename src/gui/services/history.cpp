@@ -58,7 +58,7 @@ const uint16_t *history_line(int i)
 void history_load(void)
 {
     history_clear();
-    FILE *f = fopen(HISTORY_FILE, "r");
+    FILE *f = fopen_regular(HISTORY_FILE, "r");
     if (!f)
         return;
     // A line longer than the buffer keeps its start; the rest is skipped
