@@ -61,7 +61,7 @@ TEST(Screenshot, ShotsNeverReplaceEachOtherAndAFullDiskLeavesNoFile)
     const time_t now = time(nullptr);
     struct tm tm;
     localtime_r(&now, &tm);
-    char day[32];
+    char day[64];
     strftime(day, sizeof day, "Wrote screenshots/screenshot-%Y-%m-%d-", &tm);
     const std::string said = f8_console();
     EXPECT_NE(said.find(day), std::string::npos) << said;
