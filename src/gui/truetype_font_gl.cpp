@@ -224,6 +224,9 @@ int draw_text_wide(int font, const uint16_t *text, float x, float y, const float
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // The atlas is white with the glyphs' coverage in alpha: the colour
+    // comes from modulating it, whatever mode a textured shape left set.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     float pen = x;
     int pos = 0, colour = -2;
     GLuint bound = 0;
