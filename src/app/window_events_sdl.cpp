@@ -27,7 +27,6 @@ static_assert((int)MOD_LCTRL == (int)KMOD_LCTRL && (int)MOD_RSHIFT == (int)KMOD_
 namespace {
 
 uint32_t g_last_frame;
-unsigned char g_gui_key[SDLK_LAST];   // keys pressed while the GUI had them
 
 void pace_frame(void)
 {
@@ -109,19 +108,15 @@ void main_loop_step(MainLoopCallbacks *cb)
             quit_request();
             break;
         case SDL_KEYDOWN:
-            // While a text field has the keys, a key (and its release)
-            // belongs to the GUI alone.
-            if (!ui_flag())
-                g_gui_key[e.key.keysym.sym % SDLK_LAST] = 1;
-            else if (!(cb->key && cb->key(e.key.keysym.sym, e.key.keysym.unicode, e.key.keysym.mod, 1)) &&
-                     e.key.keysym.sym == SDLK_F7 && (e.key.keysym.mod & KMOD_CTRL))
+            // Every key reaches the key callback, also while the chat input
+            // has the keys (its scroll keys and Tab act there); the text
+            // field gets its characters from the GUI below.
+            if (!(cb->key && cb->key(e.key.keysym.sym, e.key.keysym.unicode, e.key.keysym.mod, 1)) &&
+                e.key.keysym.sym == SDLK_F7 && (e.key.keysym.mod & KMOD_CTRL))
                 pov_recording_toggle();
             break;
         case SDL_KEYUP:
-            if (g_gui_key[e.key.keysym.sym % SDLK_LAST])
-                g_gui_key[e.key.keysym.sym % SDLK_LAST] = 0;
-            else
-                key_up_event(cb, e.key.keysym);
+            key_up_event(cb, e.key.keysym);
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT)

@@ -84,22 +84,6 @@ static void hud_draw_replay_title(int width)
               (float)(12 + font_height(FONT_NORMAL)), k_black);
 }
 
-void chat_draw(int x, int y, int)
-{
-    const int tab = chat_current_tab();
-    const int n = chat_line_count(tab), shown = chat_visible_lines();
-    const int line_h = font_height(FONT_NORMAL);
-    static ChatLine line;
-    for (int i = n > shown ? n - shown : 0, row = 0; i < n; i++, row++) {
-        if (chat_line_copy(tab, i, &line) != 0)
-            continue;
-        float rgba[4] = {0.1f, 0.1f, 0.1f, 1.0f};
-        if (line.type & MSG_SERVER)
-            rgba[2] = 0.6f;
-        draw_text_wide(FONT_NORMAL, line.text, (float)x, (float)(y + row * line_h), rgba);
-    }
-}
-
 static void centerprint_draw_lines(int width, int height)
 {
     if (!centerprint_active())

@@ -4,5 +4,3 @@
 #pragma once
 
 void draw_hud(int width, int height);
-// The chat lines of the current tab from (x, y) downwards.
-void chat_draw(int x, int y, int mode);

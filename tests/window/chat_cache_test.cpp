@@ -68,7 +68,7 @@ TEST(ChatCache, ColourCodesRecolourTheGlyphsThatFollow)
     ASSERT_TRUE(create_chat_framebuffer());
     bind_framebuffer();
     unbind_framebuffer();
-    unsigned names[4];
+    unsigned names[CHAT_CACHE_NAMES];
     chat_cache_names(names);
     free_text_surface();
     delete_chat_framebuffer();
@@ -76,6 +76,7 @@ TEST(ChatCache, ColourCodesRecolourTheGlyphsThatFollow)
     EXPECT_FALSE(glIsTexture(names[1]));
     EXPECT_FALSE(glIsRenderbuffer(names[2]));
     EXPECT_FALSE(glIsFramebuffer(names[3]));
+    EXPECT_FALSE(glIsTexture(names[4]));
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();
     SDL_FreeSurface(g_glyph);
 }

@@ -71,11 +71,12 @@ TEST(MenuPath, ChatFromItsCacheMainMenuShadesTheStoppedWorldSlashStartsACommand)
     usleep(300000);
     const Shot chat = screenshot(run);
     ASSERT_GT(chat.w, 0) << run.err();
-    // Dark text over the light sky where the chat's first line sits.
+    // Dark text (the player's own line in dark blue) over the light sky
+    // where the chat's first line sits.
     int dark = 0;
     for (int y = 80; y < 96; y++)
         for (int x = 8; x < 80; x++)
-            dark += chat.at(x, y, 0) < 100 && chat.at(x, y, 2) < 100;
+            dark += chat.at(x, y, 1) < 100 && chat.at(x, y, 2) < 100;     // green, red
     EXPECT_GT(dark, 20);
 
     run.xdotool("keydown ctrl key m keyup ctrl");

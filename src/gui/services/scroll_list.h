@@ -34,7 +34,8 @@ void list_release(ScrollList *list);
 
 // Number of items; the selection and offset are kept inside the new range.
 void list_set_count(ScrollList *list, int count);
-// Number of rows drawn (at least 1).
+// Number of rows drawn (at least 1); a view at the last item stays there
+// and the selected item stays in view.
 void list_set_visible(ScrollList *list, int visible);
 
 // One row up or down without wrapping; at the edge of the view the view
