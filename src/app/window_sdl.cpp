@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/base/clock.h"
+#include "app/base/command_line.h"
 #include "app/base/options.h"
 #include "app/base/utils.h"
 #include "app/camera.h"
@@ -382,7 +383,9 @@ void set_cursor_kind(int kind)
 
 int run_window(MainLoopCallbacks *cb)
 {
-    option_set(OPT_CHATCACHE, 3);
+    // The framebuffer cache unless the command line chose a chat cache.
+    if (!option_given_on_command_line(OPT_CHATCACHE))
+        option_set(OPT_CHATCACHE, 3);
     options_load();
     sdl_init(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     clock_set_source(sdl_clock);
