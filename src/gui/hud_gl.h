@@ -4,3 +4,8 @@
 #pragma once
 
 void draw_hud(int width, int height);
+// The centre-print lines while they last, centred in the window.
+void centerprint_draw(void);
+// How the HUD learns whether the game server is connected ("Not
+// Connected" in a network game otherwise); none: not connected.
+void hud_set_connection_probe(int (*connected)(void));
