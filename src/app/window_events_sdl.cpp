@@ -28,14 +28,19 @@ namespace {
 
 uint32_t g_last_frame;
 
+bool g_first_pass = true;
+
 void pace_frame(void)
 {
     if (!option_get(OPT_FIXEDFRAMERATE))
         return;
+    // The first frame is drawn at once: there is no frame before it to
+    // space it from.
     const uint32_t budget = option_get(OPT_FRAMERATE) == 30 ? 32 : 16;
     const uint32_t elapsed = SDL_GetTicks() - g_last_frame;
-    if (elapsed < budget)
+    if (elapsed < budget && !g_first_pass)
         SDL_Delay(budget - elapsed);
+    g_first_pass = false;
     g_last_frame = SDL_GetTicks();
 }
 
@@ -85,7 +90,11 @@ void mouse_camera_update(void)
 
 } // namespace
 
-void main_loop_start(void) { g_last_frame = SDL_GetTicks(); }
+void main_loop_start(void)
+{
+    g_last_frame = SDL_GetTicks();
+    g_first_pass = true;
+}
 
 // The keyboard-to-game flag follows the chat input line: keys go to the
 // game unless the line is open.
