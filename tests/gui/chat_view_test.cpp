@@ -155,5 +155,7 @@ TEST(ChatView, PointerFindsRowsScrollZonesAndLinks)
     EXPECT_EQ(l->cursor, 1);
     EXPECT_EQ(list_mouse_hit(l, 20, 75), LIST_HIT_SCROLL_UP);
     EXPECT_EQ(l->scroll_up_request, 1);
+    EXPECT_EQ(list_mouse_hit(l, 20, 300), LIST_HIT_NONE);     // moved away: no more scrolling
+    EXPECT_EQ(l->scroll_up_request, 0);
     EXPECT_EQ(chat_row_at(20, 130), -1);
 }

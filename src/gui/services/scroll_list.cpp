@@ -134,6 +134,8 @@ void list_select_last(ScrollList *list)
 
 int list_mouse_hit(ScrollList *list, int x, int y)
 {
+    // A request lasts while the pointer rests on its zone.
+    list->scroll_up_request = list->scroll_down_request = 0;
     if (list->row_height <= 0 || x < list->x || x >= list->x + list->width)
         return LIST_HIT_NONE;
     int rows_bottom = list->y + list->visible * list->row_height;

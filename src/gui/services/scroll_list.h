@@ -57,5 +57,6 @@ void list_select_last(ScrollList *list);
 // Hit-tests a pointer position: a row with an item selects it and returns
 // its index; the row-high zone just above the first row or just below the
 // last raises the matching scroll request and returns LIST_HIT_SCROLL_UP or
-// LIST_HIT_SCROLL_DOWN; anything else returns LIST_HIT_NONE.
+// LIST_HIT_SCROLL_DOWN; anything else returns LIST_HIT_NONE. A pointer off
+// the zones clears both requests.
 int list_mouse_hit(ScrollList *list, int x, int y);
