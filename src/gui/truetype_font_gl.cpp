@@ -264,7 +264,9 @@ int draw_text_wide(int font, const uint16_t *text, float x, float y, const float
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Coverage adds up in a target's alpha (the chat's framebuffer cache
+    // keeps what it holds premultiplied); the colour blends as usual.
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     // The atlas is white with the glyphs' coverage in alpha: the colour
     // comes from modulating it, whatever mode a textured shape left set.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);

@@ -193,12 +193,16 @@ static void draw_fb_part(float x, float y, float w, float h, float s0, float t0,
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, g_fb_tex);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Filled over transparent black: its colours are premultiplied.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glBegin(GL_QUADS);
     glTexCoord2f(s0, t0); glVertex2f(x, y);
     glTexCoord2f(s1, t0); glVertex2f(x + w, y);
     glTexCoord2f(s1, t1); glVertex2f(x + w, y + h);
     glTexCoord2f(s0, t1); glVertex2f(x, y + h);
     glEnd();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
     glEnable(GL_CULL_FACE);
@@ -247,10 +251,12 @@ void chat_framebuffer_begin(void)
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
     glEnable(GL_BLEND);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
 }
 
 void chat_framebuffer_end(void)
 {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glPopAttrib();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
