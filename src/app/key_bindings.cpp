@@ -32,6 +32,14 @@ int g_ui_flag = 1;
 int g_last_pressed, g_last_sym;
 uint32_t g_space_deadline;
 int g_camera_disabled;
+// The menu state each key was pressed in, -1 when its press was not seen:
+// a key typed into the chat input whose release comes after the line was
+// sent is no game command.
+enum { KEY_SLOTS = 512 };
+signed char g_press_menu[KEY_SLOTS];
+bool g_press_menu_ready;
+
+int key_slot(int sym) { return sym >= 0 && sym < KEY_SLOTS ? sym : 0; }
 
 void hook_call(void (*fn)(void))
 {
@@ -375,6 +383,7 @@ void key_bindings_reset(void)
     g_last_pressed = g_last_sym = 0;
     g_space_deadline = 0;
     g_camera_disabled = 0;
+    g_press_menu_ready = false;
     mouse_pick_reset();
 }
 
@@ -387,9 +396,16 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
 {
     if (option_get(OPT_EXHIBITION))
         set_match_deadline();
-    if (!g_ui_flag || get_ui_mode())
-        return 0;
     const int menu = get_menu_mode();
+    if (!g_press_menu_ready) {
+        for (signed char &m : g_press_menu)
+            m = -1;
+        g_press_menu_ready = true;
+    }
+    const int pressed_in = g_press_menu[key_slot(sym)];
+    g_press_menu[key_slot(sym)] = (signed char)(pressed ? menu : -1);
+    if (get_ui_mode())
+        return 0;
     if (pressed) {
         if (menu == 0 || menu == MENU_CHAT_INPUT)
             chat_scroll_keys(sym);
@@ -426,6 +442,8 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
         hook_call(window_hooks()->release_mouse);
         g_drag = 0;
     }
+    if (pressed_in >= 0 && pressed_in != menu)
+        return 0;
     if (sym == KEY_TAB && !(mods & (MOD_SHIFT | MOD_LALT))) {
         if (menu == 0 || menu == MENU_CHAT_INPUT)
             chat_set_visible_lines(chat_visible_lines() > 5 ? 5 : 22);
@@ -433,7 +451,7 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
         if (menu == 0)
             menu_set_state(MENU_CHAT_INPUT);
         else if (menu == MENU_CHAT_INPUT)
-            menu_set_state(0);
+            hook_call(window_hooks()->submit_chat_input);
     } else if (sym == KEY_ESCAPE) {
         menu_back();
     }

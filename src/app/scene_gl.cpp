@@ -22,7 +22,7 @@
 #include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "particles/flames.h"
-#include "particles/particles_draw_gl.h"
+#include "render/particles_draw_gl.h"
 #include "render/blood_draw_gl.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
@@ -239,10 +239,7 @@ void draw_frame(int arg)
         draw_hand_markers(w);
     refresh_screen_points(w);
     if (!shaders_active()) {
-        if (option_get(OPT_TRAILS))
-            trails_draw();
-        if (option_get(OPT_PARTICLES))
-            flames_draw();
+        draw_flames_and_trails();
         draw_body_overlay(get_match_rules());
         draw_object_overlay(w);
     }

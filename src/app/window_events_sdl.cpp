@@ -28,16 +28,20 @@ static_assert((int)MOD_LCTRL == (int)KMOD_LCTRL && (int)MOD_RSHIFT == (int)KMOD_
 namespace {
 
 uint32_t g_last_frame;
-unsigned char g_gui_key[SDLK_LAST];   // keys pressed while the GUI had them
+
+bool g_first_pass = true;
 
 void pace_frame(void)
 {
     if (!option_get(OPT_FIXEDFRAMERATE))
         return;
+    // The first frame is drawn at once: there is no frame before it to
+    // space it from.
     const uint32_t budget = option_get(OPT_FRAMERATE) == 30 ? 32 : 16;
     const uint32_t elapsed = SDL_GetTicks() - g_last_frame;
-    if (elapsed < budget)
+    if (elapsed < budget && !g_first_pass)
         SDL_Delay(budget - elapsed);
+    g_first_pass = false;
     g_last_frame = SDL_GetTicks();
 }
 
@@ -56,11 +60,10 @@ void pick_at(MainLoopCallbacks *cb, int mods, int pressed, int x, int y)
 
 void key_down_event(MainLoopCallbacks *cb, const SDL_keysym &k)
 {
-    // While a text field has the keys, a key (and its release) belongs to
-    // the GUI alone.
-    if (!ui_flag())
-        g_gui_key[k.sym % SDLK_LAST] = 1;
-    else if (!(cb->key && cb->key(k.sym, k.unicode, k.mod, 1)) && k.sym == SDLK_F7 && (k.mod & KMOD_CTRL))
+    // Every key reaches the key callback, also while the chat input has the
+    // keys (its scroll keys and Tab act there); the text field gets its
+    // characters from the GUI, which sees every event after this.
+    if (!(cb->key && cb->key(k.sym, k.unicode, k.mod, 1)) && k.sym == SDLK_F7 && (k.mod & KMOD_CTRL))
         pov_recording_toggle();
 }
 
@@ -101,7 +104,11 @@ void mouse_camera_update(void)
 
 } // namespace
 
-void main_loop_start(void) { g_last_frame = SDL_GetTicks(); }
+void main_loop_start(void)
+{
+    g_last_frame = SDL_GetTicks();
+    g_first_pass = true;
+}
 
 // The keyboard-to-game flag follows the chat input line: keys go to the
 // game unless the line is open.
@@ -142,10 +149,7 @@ void main_loop_step(MainLoopCallbacks *cb)
             key_down_event(cb, e.key.keysym);
             break;
         case SDL_KEYUP:
-            if (g_gui_key[e.key.keysym.sym % SDLK_LAST])
-                g_gui_key[e.key.keysym.sym % SDLK_LAST] = 0;
-            else
-                key_up_event(cb, e.key.keysym);
+            key_up_event(cb, e.key.keysym);
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT)

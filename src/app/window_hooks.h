@@ -12,6 +12,7 @@ struct WindowHooks {
     void (*take_screenshot)(void);
     int (*window_has_mouse)(void);
     void (*hide_chat_input)(void);
+    void (*submit_chat_input)(void);        // sends the chat input line
     void (*set_turn_alert)(void);
     void (*update_turn_alert)(void);
     void (*clear_turn_alert)(void);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/base/clock.h"
+#include "app/base/command_line.h"
 #include "app/base/options.h"
 #include "app/base/utils.h"
 #include "app/camera.h"
@@ -27,6 +28,7 @@
 #include "game/game_resets.h"
 #include "game/turn_control.h"
 #include "gui/boxed_text_gl.h"
+#include "gui/chat_view.h"
 #include "gui/gui_manager_gl.h"
 #include "gui/menu_overlay_gl.h"
 #include "gui/truetype_font_gl.h"
@@ -221,7 +223,7 @@ void reset_video_mode(void)
         menu_set_state(menu);
     else
         show_hud();
-    chat_video_reset(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
+    chat_video_reset(font_height(FONT_NORMAL), option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
 }
 
 static void load_equipment(void) { load_user_equipment(); }
@@ -280,6 +282,12 @@ void hide_chat_input(void)
 {
     if (GuiManager *gui = get_gui_manager())
         gui->hideChatInput();
+}
+
+void submit_chat_input(void)
+{
+    if (GuiManager *gui = get_gui_manager())
+        gui->submitChatInput();
 }
 
 } // namespace
@@ -372,7 +380,7 @@ void update_cursor_shape(void)
 {
     int x = 0, y = 0;
     SDL_GetMouseState(&x, &y);
-    set_cursor_kind(cursor_kind_wanted(chat_link_at(CHAT_X, CHAT_Y, x, y)));
+    set_cursor_kind(cursor_kind_wanted(chat_link_at(x, y)));
 }
 
 void set_cursor_kind(int kind)
@@ -390,7 +398,9 @@ void set_cursor_kind(int kind)
 
 int run_window(MainLoopCallbacks *cb)
 {
-    option_set(OPT_CHATCACHE, 3);
+    // The framebuffer cache unless the command line chose a chat cache.
+    if (!option_given_on_command_line(OPT_CHATCACHE))
+        option_set(OPT_CHATCACHE, 3);
     options_load();
     sdl_init(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     clock_set_source(sdl_clock);
@@ -399,7 +409,7 @@ int run_window(MainLoopCallbacks *cb)
     graphics_set_font_hooks(init_font_ttf, free_fonts);
     script_set_boxed_text_hook(render_boxed_text);
     init_graphics();
-    chat_update_layout(font_height(FONT_NORMAL), option_get(OPT_WIDTH));
+    chat_update_layout(font_height(FONT_NORMAL), option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     make_gui();
     camera_set_projector(world_to_screen);
     script_set_projector(world_to_screen);
@@ -412,6 +422,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->take_screenshot = take_screenshot;
     hooks->window_has_mouse = window_has_mouse;
     hooks->hide_chat_input = hide_chat_input;
+    hooks->submit_chat_input = submit_chat_input;
     hooks->set_turn_alert = turn_alert_set;
     hooks->update_turn_alert = turn_alert_update;
     hooks->clear_turn_alert = turn_alert_clear;

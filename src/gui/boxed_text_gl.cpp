@@ -21,7 +21,7 @@ const uint16_t *segment(const uint16_t *text, int from, int to, uint16_t *buf)
 
 bool fits(const uint16_t *text, int from, int to, int font, float width, uint16_t *buf)
 {
-    return (float)text_width_wide(font, segment(text, from, to, buf)) <= width;
+    return (float)text_advance_width_wide(font, segment(text, from, to, buf)) <= width;
 }
 
 } // namespace

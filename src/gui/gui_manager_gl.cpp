@@ -131,6 +131,9 @@ GuiManager::GuiManager(int width, int height) : impl_(new Impl)
     m.chat.setPosition(8, height - m.font.getHeight() - 12);
     m.chat.addActionListener(&m.chat_listener);
     m.chat.addKeyListener(&m.chat_listener);
+    // Tab belongs to the game's key handler (more or fewer chat lines):
+    // the input line keeps the focus.
+    m.chat.setTabOutEnabled(false);
     m.chat.setVisible(false);
     m.top.add(&m.chat);
 
@@ -202,6 +205,15 @@ void GuiManager::hideChatInput()
 {
     if (impl_->chat.isVisible() && get_menu_mode() == MENU_CHAT)
         menu_set_state(0);
+}
+
+void GuiManager::submitChatInput()
+{
+    if (get_menu_mode() != MENU_CHAT)
+        return;
+    const std::string text = impl_->chat.getText();
+    impl_->chat.setText("");
+    chat_input_submit(text.c_str());
 }
 
 void GuiManager::hideDisplay(int n)

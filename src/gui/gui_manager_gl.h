@@ -15,6 +15,8 @@ public:
     void frame();
     void pushInput(const SDL_Event &event);
     void hideChatInput();
+    // Sends what the chat input holds (Return released in the chat input).
+    void submitChatInput();
     // Hides display n (1..32); "no such display %i\n" for another number.
     void hideDisplay(int n);
     struct Impl;

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <cstdio>
+#include <cstring>
 
 #include "app/base/clock.h"
 #include "app/base/options.h"
@@ -16,12 +17,14 @@
 #include "gui/menu_overlay_gl.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
+#include "net/records/player_records.h"
 #include "render/color_table.h"
 #include "render/shapes_gl.h"
 
 static const float k_black[4] = {0.1f, 0.1f, 0.1f, 1.0f};
 
-static void hud_draw_player_names(int width)
+// The fighters' names with their scores, and the frame counter between.
+static void hud_draw_scores(int width)
 {
     const WorldState *w = get_game_state();
     for (int i = 0; i < fighter_count(); i++) {
@@ -63,45 +66,69 @@ static void hud_draw_turn_timer(int width)
     }
 }
 
-// The joint under the pointer (or clicked) and its state.
+// The joint under the pointer (or clicked) and its state, while the
+// player can change it: in live play before the match is over.
 static void hud_draw_joint_info(int height)
 {
     const int sel = get_game_globals()->selected_player, j = get_selected_joint();
-    if (sel < 0 || j < 0)
+    if (sel < 0 || j < 0 || get_game_globals()->replay_mode != 0 || get_game_state()->game_over)
         return;
     char text[96];
     snprintf(text, sizeof text, "%s: %s", joint_id_name(j), motor_state_name(get_joint_state(sel, j)));
     draw_text(FONT_NORMAL, text, 16.0f, (float)(height - 8 - font_height(FONT_NORMAL)), k_black);
 }
 
+// In a replay: its fight name; a saved match's "vs" between the fighters'
+// names.
 static void hud_draw_replay_title(int width)
 {
     const GameGlobals *g = get_game_globals();
     if (g->replay_mode == 0)
         return;
-    const char *text = g->fight_name[0] ? g->fight_name : "REPLAY";
+    char text[2 * PLAYER_NAME_SIZE + LONG_TEXT_SIZE + 4];
+    const Player *a = get_player(0), *b = get_player(1);
+    if (!g->fight_name[0])
+        snprintf(text, sizeof text, "REPLAY");
+    else if (strcmp(g->fight_name, "vs") == 0 && a && b)
+        snprintf(text, sizeof text, "%s vs %s", a->name, b->name);
+    else if (strcmp(g->fight_name, "vs") == 0)
+        return;
+    else
+        snprintf(text, sizeof text, "%s", g->fight_name);
     draw_text(FONT_NORMAL, text, (float)(width / 2 - text_width(FONT_NORMAL, text) / 2),
               (float)(12 + font_height(FONT_NORMAL)), k_black);
 }
 
-void chat_draw(int x, int y, int)
+static int (*g_connected)(void);
+
+void hud_set_connection_probe(int (*connected)(void)) { g_connected = connected; }
+
+// A network game without its game server.
+static void hud_draw_not_connected(int width, int height)
 {
-    const int tab = chat_current_tab();
-    const int n = chat_line_count(tab), shown = chat_visible_lines();
-    const int line_h = font_height(FONT_NORMAL);
-    static ChatLine line;
-    for (int i = n > shown ? n - shown : 0, row = 0; i < n; i++, row++) {
-        if (chat_line_copy(tab, i, &line) != 0)
-            continue;
-        float rgba[4] = {0.1f, 0.1f, 0.1f, 1.0f};
-        if (line.type & MSG_SERVER)
-            rgba[2] = 0.6f;
-        draw_text_wide(FONT_NORMAL, line.text, (float)x, (float)(y + row * line_h), rgba);
-    }
+    if (get_game_globals()->network_mode != 1 || (g_connected && g_connected()))
+        return;
+    const char *text = "Not Connected";
+    float rgba[4] = {0, 0, 0, 1};
+    get_color_rgb(2, rgba);     // red
+    draw_text(FONT_BIG, text, (float)(width / 2 - text_width(FONT_BIG, text) / 2), (float)(height / 4), rgba);
 }
 
-static void centerprint_draw_lines(int width, int height)
+// The money the game server last reported (option money).
+static void hud_draw_money(int width)
 {
+    const MoneyRecord *m = get_money_record();
+    if (!option_get(OPT_MONEY) || !m->received)
+        return;
+    char text[64];
+    snprintf(text, sizeof text, "%d QC", m->value[0]);
+    draw_text(FONT_NORMAL, text, (float)(width - 16 - text_width(FONT_NORMAL, text)),
+              (float)(8 + 2 * font_height(FONT_NORMAL)), k_black);
+}
+
+void centerprint_draw(void)
+{
+    const int width = option_get(OPT_WIDTH), height = option_get(OPT_HEIGHT);
     if (!centerprint_active())
         return;
     const CenterPrint *cp = centerprint_state();
@@ -127,20 +154,22 @@ void draw_hud(int width, int height)
     // Names and scores, the turn timer, the texts (when `text` is on), then
     // the chat over them all.
     hud_draw_debug_numbers(width);
-    hud_draw_player_names(width);
+    hud_draw_scores(width);
     hud_draw_turn_timer(width);
+    hud_draw_not_connected(width, height);
     if (option_get(OPT_TEXT)) {
         hud_draw_replay_title(width);
         hud_draw_joint_info(height);
         hud_draw_status_line(width, height);
         hud_draw_belts(width);
         hud_draw_emotes();
-        centerprint_draw_lines(width, height);
+        centerprint_draw();
     }
     hud_draw_chat(height);
     hud_draw_altimeter(width);
     hud_draw_speedometer(width);
     hud_draw_ghost_mode(width, height);
+    hud_draw_money(width);
     set_player_fade_colour();
     draw_screen_overlay(width, height);
 }

@@ -4,5 +4,8 @@
 #pragma once
 
 void draw_hud(int width, int height);
-// The chat lines of the current tab from (x, y) downwards.
-void chat_draw(int x, int y, int mode);
+// The centre-print lines while they last, centred in the window.
+void centerprint_draw(void);
+// How the HUD learns whether the game server is connected ("Not
+// Connected" in a network game otherwise); none: not connected.
+void hud_set_connection_probe(int (*connected)(void));

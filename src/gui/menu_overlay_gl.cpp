@@ -3,6 +3,8 @@
 #include "gui/menu_overlay_gl.h"
 
 #include "app/base/options.h"
+#include "gui/chat_draw_gl.h"
+#include "gui/chat_view.h"
 #include "gui/hud_gl.h"
 #include "gui/services/chat_log.h"
 #include "gui/services/menu_actions.h"
@@ -11,49 +13,88 @@
 #include "render/chat_cache.h"
 #include "render/shapes_gl.h"
 
-static int g_fb_filled;
+// The cache that holds the chat now (the chatcache mode that filled it,
+// 0 for none) and the list's view it was filled with.
+static int g_filled;
+static ScrollList g_filled_view;
+static int g_filled_tab = -1;
+
+static bool view_changed(void)
+{
+    const ScrollList *l = chat_current_scroll();
+    const bool changed = chat_current_tab() != g_filled_tab || l->offset != g_filled_view.offset ||
+                         l->cursor != g_filled_view.cursor || l->count != g_filled_view.count ||
+                         l->visible != g_filled_view.visible;
+    g_filled_tab = chat_current_tab();
+    g_filled_view = *l;
+    return changed;
+}
+
+static void draw_chat_gl(void) { chat_draw(CHAT_X, CHAT_Y, CHAT_DRAW_GL); }
 
 void draw_menu_background(void)
 {
+    // Scrolling and selecting change what the chat shows as much as a new
+    // line does.
+    if (view_changed())
+        chat_mark_redraw();
     if (!chat_needs_redraw())
         return;
     GLint view[4];
     glGetIntegerv(GL_VIEWPORT, view);
-    if (option_get(OPT_CHATCACHE) == 3) {
-        unsigned names[4];
-        chat_cache_names(names);
-        if (names[0]) {
-            // The cache is drawn over the scene: it starts transparent,
-            // whatever the scene's clear colour is.
-            GLfloat clear[4];
-            glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-            glClearColor(0, 0, 0, 0);
-            bind_framebuffer();
-            glClearColor(clear[0], clear[1], clear[2], clear[3]);
-            push_ortho_2d((float)view[2], (float)view[3]);
-            chat_draw(CHAT_X, CHAT_Y, 0);
-            pop_ortho_2d();
-            unbind_framebuffer();
-            g_fb_filled = 1;
-        }
+    unsigned names[CHAT_CACHE_NAMES];
+    chat_cache_names(names);
+    const int mode = option_get(OPT_CHATCACHE);
+    g_filled = 0;
+    if (mode == 1 && names[4]) {
+        // Laid out first (the rows' box), then drawn twice and grabbed.
+        push_ortho_2d((float)view[2], (float)view[3]);
+        draw_chat_gl();
+        const ChatBox box = chat_drawn_box();
+        chat_grab(box.x - 2, box.y, box.w + 4, box.h + 4, draw_chat_gl);
+        pop_ortho_2d();
+        g_filled = 1;
+    } else if (mode == 2 && text_surface()) {
+        clear_text_surface();
+        push_ortho_2d((float)view[2], (float)view[3]);
+        chat_draw(CHAT_X, CHAT_Y, CHAT_DRAW_TEXT_SURFACE);
+        pop_ortho_2d();
+        upload_text_surface();
+        g_filled = 2;
+    } else if (mode == 3 && names[0]) {
+        chat_framebuffer_begin();
+        draw_chat_gl();
+        chat_framebuffer_end();
+        g_filled = 3;
     }
+    view_changed();
     chat_redraw_done();
 }
 
 void hud_draw_chat(int height)
 {
-    unsigned names[4];
-    chat_cache_names(names);
-    if (option_get(OPT_CHATCACHE) == 3 && names[0] && g_fb_filled) {
-        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        draw_chat_framebuffer(height);
-        glPopAttrib();
+    const int mode = option_get(OPT_CHATCACHE);
+    if (mode != g_filled || mode < 1 || mode > 3) {
+        // No cache holds the chat (or another one than the option asks
+        // for now): drawn live, and refilled at the next frame.
+        if (mode >= 1 && mode <= 3)
+            chat_mark_redraw();
+        draw_chat_gl();
         return;
     }
-    g_fb_filled = 0;
-    chat_draw(CHAT_X, CHAT_Y, 1);
+    // Only the rows' part of the cache is drawn, not the whole cache.
+    const ChatBox box = chat_drawn_box();
+    const int x = box.x - 2, w = box.w + 4, h = box.h + 4;
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (mode == 1)
+        draw_chat_grab();
+    else if (mode == 2)
+        draw_text_surface_rect(height, x < 0 ? 0 : x, box.y, w, h);
+    else
+        draw_chat_framebuffer_rect(x < 0 ? 0 : x, box.y, w, h);
+    glPopAttrib();
 }
 
 // The main menu covers the stopped world: a shade over the last cleared

@@ -38,12 +38,13 @@ struct FontSlot {
     TTF_Font *font;
     std::unordered_map<uint16_t, Glyph> glyphs;
     std::vector<Page> pages;
+    std::unordered_map<uint16_t, SDL_Surface *> cells;     // for the chat's text surface
 };
 
 FontSlot g_fonts[MARKUP_FONTS] = {
-    {"data/fonts/DejaVuSans.ttf", 13, nullptr, {}, {}},
-    {"data/fonts/DejaVuSans-Bold.ttf", 26, nullptr, {}, {}},
-    {"data/fonts/DejaVuSansMono.ttf", 12, nullptr, {}, {}},
+    {"data/fonts/DejaVuSans.ttf", 13, nullptr, {}, {}, {}},
+    {"data/fonts/DejaVuSans-Bold.ttf", 26, nullptr, {}, {}, {}},
+    {"data/fonts/DejaVuSansMono.ttf", 12, nullptr, {}, {}, {}},
 };
 
 FontSlot *slot(int font) { return &g_fonts[(font >= 1 && font <= MARKUP_FONTS ? font : 1) - 1]; }
@@ -178,11 +179,16 @@ void fonts_context_lost(void)
         f.glyphs.clear();
         f.pages.clear();
     }
+    // The cell surfaces need no GL context: they stay.
 }
 
 void free_fonts(void)
 {
     for (FontSlot &f : g_fonts) {
+        for (auto &c : f.cells)
+            if (c.second)
+                SDL_FreeSurface(c.second);
+        f.cells.clear();
         for (Page &p : f.pages)
             glDeleteTextures(1, &p.texture);
         f.pages.clear();
@@ -199,7 +205,7 @@ int font_height(int font)
     return f->font ? TTF_FontLineSkip(f->font) : 0;
 }
 
-int text_width_wide(int font, const uint16_t *text)
+int text_advance_width_wide(int font, const uint16_t *text)
 {
     MarkupState st;
     markup_start(&st, font);
@@ -211,19 +217,59 @@ int text_width_wide(int font, const uint16_t *text)
     return w;
 }
 
-int text_width(int font, const char *utf8) { return text_width_wide(font, widen(utf8).data()); }
+int glyph_advance(int font, uint16_t ch)
+{
+    const Glyph *g = get_glyph(font, ch);
+    return g ? g->advance : 0;
+}
+
+SDL_Surface *glyph_cell_surface(void *, uint16_t ch, int *advance)
+{
+    FontSlot *f = slot(FONT_NORMAL);
+    *advance = 0;
+    if (!f->font)
+        return nullptr;
+    const Glyph *g = get_glyph(FONT_NORMAL, ch);
+    *advance = g ? g->advance : 0;
+    auto it = f->cells.find(ch);
+    if (it != f->cells.end())
+        return it->second;
+    SDL_Surface *cell = nullptr;
+    const SDL_Color white = {255, 255, 255, 0};
+    SDL_Surface *s = g && ch > ' ' ? TTF_RenderGlyph_Blended(f->font, ch, white) : nullptr;
+    if (s) {
+        cell = SDL_CreateRGBSurface(SDL_SWSURFACE, g->xoff + s->w, g->yoff + s->h > 0 ? g->yoff + s->h : 1, 32, 0xFF,
+                                    0xFF00, 0xFF0000, 0xFF000000);
+        if (cell) {
+            SDL_FillRect(cell, nullptr, SDL_MapRGBA(cell->format, 255, 255, 255, 0));
+            SDL_SetAlpha(s, 0, 255);
+            SDL_Rect at = {(Sint16)g->xoff, (Sint16)g->yoff, 0, 0};
+            SDL_BlitSurface(s, nullptr, cell, &at);
+        }
+        SDL_FreeSurface(s);
+    }
+    f->cells[ch] = cell;
+    return cell;
+}
+
+int text_width(int font, const char *utf8) { return text_advance_width_wide(font, widen(utf8).data()); }
 
 int draw_text_wide(int font, const uint16_t *text, float x, float y, const float *rgba)
 {
     // Every glyph is in its atlas before the quads begin (no uploads
     // between glBegin and glEnd).
-    text_width_wide(font, text);
+    text_advance_width_wide(font, text);
     MarkupState st;
     markup_start(&st, font);
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Coverage adds up in a target's alpha (the chat's framebuffer cache
+    // keeps what it holds premultiplied); the colour blends as usual.
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    // The atlas is white with the glyphs' coverage in alpha: the colour
+    // comes from modulating it, whatever mode a textured shape left set.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     float pen = x;
     int pos = 0, colour = -2;
     GLuint bound = 0;

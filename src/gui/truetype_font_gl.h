@@ -18,8 +18,16 @@ void free_fonts(void);
 void fonts_context_lost(void);
 int font_height(int font);
 // Width in pixels of 16-bit text with markup, starting in font.
-int text_width_wide(int font, const uint16_t *text);
+int text_advance_width_wide(int font, const uint16_t *text);
 int text_width(int font, const char *utf8);
+// The advance of one character (no markup) in font 1..3.
+int glyph_advance(int font, uint16_t ch);
+// The glyph of a character in font 1 as a 32-bit RGBA surface (white, the
+// coverage in alpha) with the glyph at its place in the line's cell, and
+// its advance; null for none. The surfaces are kept until free_fonts.
+// Fits ChatGlyphFn (render/chat_cache.h); font is ignored.
+struct SDL_Surface;
+SDL_Surface *glyph_cell_surface(void *font, uint16_t ch, int *advance);
 // Draws text with markup at (x, y) (top left) in the colour rgba; markup
 // colour rows replace the colour. Returns the width drawn.
 int draw_text_wide(int font, const uint16_t *text, float x, float y, const float *rgba);

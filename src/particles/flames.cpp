@@ -6,6 +6,18 @@
 #include "net/records/custom_record.h"
 
 static FlameSystem g_systems[FLAME_SYSTEMS];
+static int g_has_texture[FLAME_SYSTEMS / FLAME_SLOTS];
+
+void flames_set_fighter_texture(int fighter, int loaded)
+{
+    if (fighter >= 0 && fighter < FLAME_SYSTEMS / FLAME_SLOTS)
+        g_has_texture[fighter] = loaded != 0;
+}
+
+int flames_fighter_has_texture(int fighter)
+{
+    return fighter >= 0 && fighter < FLAME_SYSTEMS / FLAME_SLOTS && g_has_texture[fighter];
+}
 
 FlameSystem *get_flame_system(int k)
 {
@@ -71,7 +83,7 @@ void flames_update(void)
             p.vel[2] += 0.001f;
         }
         const Player *pl = s.fighter < n ? get_player(s.fighter) : nullptr;
-        if (s.body < 0 || !pl || !pl->bodies[s.body])
+        if (s.body < 0 || !pl || !pl->bodies[s.body] || !g_has_texture[s.fighter])
             continue;
         const double *at = dBodyGetPosition(pl->bodies[s.body]);
         FlameParticle &p = s.particles[s.next];

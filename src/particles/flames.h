@@ -36,8 +36,13 @@ enum { FLAME_PARAM_BODY, FLAME_PARAM_RED, FLAME_PARAM_GREEN, FLAME_PARAM_BLUE, F
 // record sets burns at its body in its colour; a slot the record set
 // before and no longer sets goes out. Slots set with flame_set are left.
 void flames_apply_customs(void);
-// Per frame: the slots from the customisations, then every set slot emits
-// one particle at its body; all age and rise.
+// Per frame: the slots from the customisations, then every set slot of a
+// fighter with a flame texture emits one particle at its body; all age and
+// rise.
 void flames_update(void);
 // Empties every system and turns every slot off.
 void flames_clear(void);
+// Whether fighter 0 or 1 has its flame texture loaded (the drawing tells);
+// only such a fighter's flames burn.
+void flames_set_fighter_texture(int fighter, int loaded);
+int flames_fighter_has_texture(int fighter);

@@ -21,11 +21,18 @@ void clear_text_surface(void);
 void upload_text_surface(void);
 // The glyph recoloured to the current colour, blitted at surface (x, y).
 void blit_glyph(SDL_Surface *glyph, int x, int y);
-// Writes UTF-16 text from window point (x, y) (the surface's top sits at
-// window height - 512): byte-order marks are skipped, "^" and two digits
-// below 126 set the colour row and are not drawn. Returns the x after it.
+// The window row the text surface's top row stands for: window height -
+// 512 for windows up to 512 high, else 0, so that the chat's rows (from
+// the window's top) always fall inside the surface.
+int text_surface_top(int window_height);
+// Writes UTF-16 text from window point (x, y) into the surface: byte-order
+// marks are skipped, "^" and two digits below 126 set the colour row and
+// are not drawn. Returns the x after it.
 int draw_text_color_codes(ChatGlyphFn glyph, void *font, int x, int y, const uint16_t *text, int window_height);
+// The surface's texture over the whole window, or only over the window
+// rectangle (x, y, w, h).
 void draw_text_surface(int window_height);
+void draw_text_surface_rect(int window_height, int x, int y, int w, int h);
 
 // False, after printing "error", when the framebuffer is not complete; the
 // option chatcache is then set to 0.
@@ -33,7 +40,26 @@ bool create_chat_framebuffer(void);
 void delete_chat_framebuffer(void);
 void bind_framebuffer(void);
 void unbind_framebuffer(void);
+// The framebuffer's texture: all of it with its bottom at the window's
+// bottom, as it was filled with the window's own viewport; or the window
+// rectangle (x, y, w, h) of what was filled with chat_framebuffer_begin.
 void draw_chat_framebuffer(int window_height);
+void draw_chat_framebuffer_rect(int x, int y, int w, int h);
+// Binds and clears the framebuffer, viewport (0, 0, 1024, 1024) and 2D
+// window coordinates with the window's top-left pixel at the texture's
+// top-left (so any window size keeps the chat inside it); _end unbinds and
+// gives the viewport back.
+void chat_framebuffer_begin(void);
+void chat_framebuffer_end(void);
+
+// The screen-grab cache: the window rectangle (x, y, w, h) is read from the
+// back buffer twice, drawn over black and over white, and the colours and
+// coverage found from the two are kept in a texture; draw is called once
+// for each background. The colour buffer is left cleared to the clear
+// colour it had, the depth and stencil buffers cleared.
+void chat_grab(int x, int y, int w, int h, void (*draw)(void));
+void draw_chat_grab(void);
 // GL names the cache holds now (texture, texture, render buffer,
-// framebuffer; 0 for none), for leak checks.
-void chat_cache_names(unsigned *names4);
+// framebuffer, grab texture; 0 for none), for leak checks.
+enum { CHAT_CACHE_NAMES = 5 };
+void chat_cache_names(unsigned *names);

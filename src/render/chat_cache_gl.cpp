@@ -3,9 +3,12 @@
 #include "render/chat_cache.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "app/base/options.h"
+#include "app/base/utils.h"
 #include "render/color_state.h"
 #include "render/color_table.h"
 #include "render/surface_util.h"
@@ -13,6 +16,10 @@
 static SDL_Surface *g_text = nullptr;
 static GLuint g_text_tex = 0;
 static GLuint g_fb_tex = 0, g_fb_depth = 0, g_fb = 0;
+static GLuint g_grab_tex = 0;
+static int g_grab_box[4];               // window rectangle the grab holds
+static unsigned g_grab_side[2];         // its texture's size
+static GLint g_fb_view[4];
 
 bool create_text_surface(void)
 {
@@ -22,6 +29,9 @@ bool create_text_surface(void)
     if (!g_text)
         return false;
     glGenTextures(1, &g_text_tex);
+    glGenTextures(1, &g_grab_tex);
+    g_grab_box[2] = g_grab_box[3] = 0;
+    g_grab_side[0] = g_grab_side[1] = 0;
     clear_text_surface();
     return true;
 }
@@ -34,6 +44,9 @@ void free_text_surface(void)
     if (g_text_tex)
         glDeleteTextures(1, &g_text_tex);
     g_text_tex = 0;
+    if (g_grab_tex)
+        glDeleteTextures(1, &g_grab_tex);
+    g_grab_tex = 0;
 }
 
 SDL_Surface *text_surface(void) { return g_text; }
@@ -65,9 +78,11 @@ void blit_glyph(SDL_Surface *glyph, int x, int y)
 
 static bool digit(uint16_t c) { return c >= '0' && c <= '9'; }
 
+int text_surface_top(int window_height) { return window_height < 512 ? window_height - 512 : 0; }
+
 int draw_text_color_codes(ChatGlyphFn glyph, void *font, int x, int y, const uint16_t *text, int window_height)
 {
-    const int sy = y - (window_height - 512);
+    const int sy = y - text_surface_top(window_height);
     for (const uint16_t *p = text; p && *p; p++) {
         if (*p == 0xFFFE || *p == 0xFEFF)
             continue;
@@ -87,26 +102,33 @@ int draw_text_color_codes(ChatGlyphFn glyph, void *font, int x, int y, const uin
     return x;
 }
 
-static void quad(float x, float y, float w, float h)
-{
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex2f(x, y);
-    glTexCoord2f(1, 0); glVertex2f(x + w, y);
-    glTexCoord2f(1, 1); glVertex2f(x + w, y + h);
-    glTexCoord2f(0, 1); glVertex2f(x, y + h);
-    glEnd();
-}
-
 void draw_text_surface(int window_height)
 {
+    const int top = text_surface_top(window_height);
+    draw_text_surface_rect(window_height, 0, top, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
+}
+
+void draw_text_surface_rect(int window_height, int x, int y, int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    const float side = CHAT_CACHE_SIDE;
+    const float s0 = x / side, s1 = (x + w) / side;
+    const float t0 = (y - text_surface_top(window_height)) / side, t1 = t0 + h / side;
     set_color_index(1);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, g_text_tex);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    quad(0, (float)(window_height - 512), CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(s0, t0); glVertex2f((float)x, (float)y);
+    glTexCoord2f(s1, t0); glVertex2f((float)(x + w), (float)y);
+    glTexCoord2f(s1, t1); glVertex2f((float)(x + w), (float)(y + h));
+    glTexCoord2f(s0, t1); glVertex2f((float)x, (float)(y + h));
+    glEnd();
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
@@ -159,7 +181,9 @@ void bind_framebuffer(void)
 
 void unbind_framebuffer(void) { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
 
-void draw_chat_framebuffer(int window_height)
+// The framebuffer texture's part (s0, t0)-(s1, t1) over the window
+// rectangle; t0 is the rectangle's top.
+static void draw_fb_part(float x, float y, float w, float h, float s0, float t0, float s1, float t1)
 {
     glColor4f(1, 1, 1, 1);
     glDisable(GL_LIGHTING);
@@ -168,20 +192,177 @@ void draw_chat_framebuffer(int window_height)
     glDepthMask(GL_FALSE);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, g_fb_tex);
-    // The framebuffer's first row is the window's bottom row: the texture
-    // is laid upside down against the surface's.
-    const float y = (float)(window_height - CHAT_CACHE_SIDE), side = CHAT_CACHE_SIDE;
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Filled over transparent black: its colours are premultiplied.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 1); glVertex2f(0, y);
-    glTexCoord2f(1, 1); glVertex2f(side, y);
-    glTexCoord2f(1, 0); glVertex2f(side, y + side);
-    glTexCoord2f(0, 0); glVertex2f(0, y + side);
+    glTexCoord2f(s0, t0); glVertex2f(x, y);
+    glTexCoord2f(s1, t0); glVertex2f(x + w, y);
+    glTexCoord2f(s1, t1); glVertex2f(x + w, y + h);
+    glTexCoord2f(s0, t1); glVertex2f(x, y + h);
     glEnd();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
+}
+
+void draw_chat_framebuffer(int window_height)
+{
+    // The framebuffer's first row is the window's bottom row: the texture
+    // is laid upside down against the surface's.
+    const float side = CHAT_CACHE_SIDE;
+    draw_fb_part(0, (float)(window_height - CHAT_CACHE_SIDE), side, side, 0, 1, 1, 0);
+}
+
+void draw_chat_framebuffer_rect(int x, int y, int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    // Filled with window row y at texture row 1024 - y (counted upwards).
+    const float side = CHAT_CACHE_SIDE;
+    draw_fb_part((float)x, (float)y, (float)w, (float)h, x / side, 1 - y / side, (x + w) / side,
+                 1 - (y + h) / side);
+}
+
+void chat_framebuffer_begin(void)
+{
+    glGetIntegerv(GL_VIEWPORT, g_fb_view);
+    // The cache is drawn over the scene: it starts transparent, whatever
+    // the scene's clear colour is.
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(0, 0, 0, 0);
+    bind_framebuffer();
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glViewport(0, 0, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void chat_framebuffer_end(void)
+{
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPopAttrib();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    unbind_framebuffer();
+    glViewport(g_fb_view[0], g_fb_view[1], g_fb_view[2], g_fb_view[3]);
+}
+
+// The rectangle of the back buffer as RGBA rows from the top.
+static void read_rect(int x, int y, int w, int h, std::vector<unsigned char> *px)
+{
+    GLint view[4];
+    glGetIntegerv(GL_VIEWPORT, view);
+    px->assign((size_t)w * h * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    // GL rows count from the bottom.
+    std::vector<unsigned char> up((size_t)w * h * 4);
+    glReadPixels(x, view[3] - y - h, w, h, GL_RGBA, GL_UNSIGNED_BYTE, up.data());
+    for (int r = 0; r < h; r++)
+        std::copy(up.begin() + (size_t)(h - 1 - r) * w * 4, up.begin() + (size_t)(h - r) * w * 4,
+                  px->begin() + (size_t)r * w * 4);
+}
+
+void chat_grab(int x, int y, int w, int h, void (*draw)(void))
+{
+    GLint view[4];
+    glGetIntegerv(GL_VIEWPORT, view);
+    // The rectangle, kept inside the window.
+    if (x < 0) { w += x; x = 0; }
+    if (y < 0) { h += y; y = 0; }
+    if (x + w > view[2]) w = view[2] - x;
+    if (y + h > view[3]) h = view[3] - y;
+    g_grab_box[0] = x;
+    g_grab_box[1] = y;
+    g_grab_box[2] = w > 0 ? w : 0;
+    g_grab_box[3] = h > 0 ? h : 0;
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    std::vector<unsigned char> over_black, over_white;
+    if (g_grab_tex && w > 0 && h > 0) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        draw();
+        read_rect(x, y, w, h, &over_black);
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        draw();
+        read_rect(x, y, w, h, &over_white);
+    }
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (over_black.empty())
+        return;
+    // Over black a pixel is c a, over white c a + 1 - a: the coverage is
+    // one less their difference, the colour what black shows over it.
+    std::vector<unsigned char> px((size_t)w * h * 4);
+    for (size_t i = 0; i < px.size(); i += 4) {
+        int diff = 0;
+        for (int c = 0; c < 3; c++)
+            diff += over_white[i + c] - over_black[i + c];
+        const int a = 255 - (diff < 0 ? 0 : diff > 765 ? 765 : diff) / 3;
+        for (int c = 0; c < 3; c++) {
+            const int v = a > 0 ? over_black[i + c] * 255 / a : 0;
+            px[i + c] = (unsigned char)(v > 255 ? 255 : v);
+        }
+        px[i + 3] = (unsigned char)a;
+    }
+    const unsigned tw = next_power_of_two(w), th = next_power_of_two(h);
+    glBindTexture(GL_TEXTURE_2D, g_grab_tex);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    if (tw != g_grab_side[0] || th != g_grab_side[1]) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, (GLsizei)tw, (GLsizei)th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        g_grab_side[0] = tw;
+        g_grab_side[1] = th;
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void draw_chat_grab(void)
+{
+    const int x = g_grab_box[0], y = g_grab_box[1], w = g_grab_box[2], h = g_grab_box[3];
+    if (!g_grab_tex || w <= 0 || h <= 0 || !g_grab_side[0])
+        return;
+    const float s1 = (float)w / g_grab_side[0], t1 = (float)h / g_grab_side[1];
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+    glColor4f(1, 1, 1, 1);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, g_grab_tex);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0); glVertex2f((float)x, (float)y);
+    glTexCoord2f(s1, 0); glVertex2f((float)(x + w), (float)y);
+    glTexCoord2f(s1, t1); glVertex2f((float)(x + w), (float)(y + h));
+    glTexCoord2f(0, t1); glVertex2f((float)x, (float)(y + h));
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPopAttrib();
 }
 
 void chat_cache_names(unsigned *names)
@@ -190,4 +371,5 @@ void chat_cache_names(unsigned *names)
     names[1] = g_fb_tex;
     names[2] = g_fb_depth;
     names[3] = g_fb;
+    names[4] = g_grab_tex;
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "particles/particles_draw_gl.h"
+#include "render/particles_draw_gl.h"
 #include "render/blood_draw_gl.h"
 #include "render/bump_mesh_gl.h"
 #include "render/chat_cache.h"

@@ -10,7 +10,7 @@
 #include "app/base/options.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
-#include "particles/particles_draw_gl.h"
+#include "render/particles_draw_gl.h"
 #include "render/blood_vertices.h"
 #include "render/fighter_draw_gl.h"
 #include "render/graphics_gl.h"

@@ -23,6 +23,7 @@
 #include "game/protocol/replay_file.h"
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
+#include "gui/chat_view.h"
 #include "gui/services/chat_log.h"
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
@@ -146,6 +147,10 @@ TEST(HowToPlay, EveryKeyTheGameTakesDoesSomething)
         {"Ctrl+N", [] { play_a_turn(); }},
         {"1", [] { on_key(KEY_2, 0, 0, 1); on_key(KEY_2, 0, 0, 0); }},
         {"Page Up", [] {
+             // The chat scrolls by its drawn rows: lay some out first.
+             for (int i = 0; i < 40; i++)
+                 console_echo("a line of the chat", MSG_INGAME);
+             chat_view_update([](int, uint16_t) { return 8; });
              if (ScrollList *l = chat_current_scroll())
                  list_select_last(l);
          }},

@@ -11,6 +11,8 @@ TEST(FlameCustoms, SlotsBurnWhileTheRecordSetsThemAndGoOutAfter)
     ASSERT_EQ(init_game(), 0);
     clear_all_customs();
     flames_clear();
+    flames_set_fighter_texture(0, 1);       // both fighters' flame textures loaded
+    flames_set_fighter_texture(1, 1);
     const float white[4] = {1, 1, 1, 1};
     flame_set(1, 2, 4, white);                          // set by hand: left alone
     parse_custom_flame0("3 100 50 0 0", get_custom_record(0));

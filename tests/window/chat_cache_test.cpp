@@ -4,7 +4,14 @@
 
 #include <SDL.h>
 
+#include "app/base/options.h"
+#include "gui/chat_draw_gl.h"
+#include "gui/menu_overlay_gl.h"
+#include "gui/services/chat_log.h"
+#include "gui/truetype_font_gl.h"
 #include "render/chat_cache.h"
+#include "render/shapes_gl.h"
+#include "support/test_support.h"
 #include "render/color_state.h"
 #include "render/color_table.h"
 #include "render/surface_util.h"
@@ -68,7 +75,7 @@ TEST(ChatCache, ColourCodesRecolourTheGlyphsThatFollow)
     ASSERT_TRUE(create_chat_framebuffer());
     bind_framebuffer();
     unbind_framebuffer();
-    unsigned names[4];
+    unsigned names[CHAT_CACHE_NAMES];
     chat_cache_names(names);
     free_text_surface();
     delete_chat_framebuffer();
@@ -76,8 +83,59 @@ TEST(ChatCache, ColourCodesRecolourTheGlyphsThatFollow)
     EXPECT_FALSE(glIsTexture(names[1]));
     EXPECT_FALSE(glIsRenderbuffer(names[2]));
     EXPECT_FALSE(glIsFramebuffer(names[3]));
+    EXPECT_FALSE(glIsTexture(names[4]));
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();
     SDL_FreeSurface(g_glyph);
+}
+
+// Each chat cache (screen grab, text surface, framebuffer) and the live
+// chat show the same dark rows over a white window, in a window taller
+// than the text surface's placement once lost them; nothing is drawn
+// below the rows.
+TEST(ChatCache, EveryModeShowsTheRowsInTheirBox)
+{
+    kxtest::GlContext gl(400, 700);
+    ASSERT_TRUE(gl.ok()) << gl.last_error();
+    kxtest::ScopedChdir cd(KX_RUN_DIR);
+    ASSERT_EQ(init_font_ttf(), 0);
+    color_table_reset();
+    ASSERT_TRUE(create_text_surface());
+    ASSERT_TRUE(create_chat_framebuffer());
+    chat_init();
+    chat_update_layout(font_height(FONT_NORMAL), 400, 700);
+    for (int i = 0; i < 3; i++)
+        console_echo("WWWW MMMM WWWW MMMM", MSG_NOTYPE);
+    std::vector<uint8_t> px(400 * 700 * 4);
+    for (int mode : {1, 2, 3, 0}) {
+        option_set(OPT_CHATCACHE, mode);
+        chat_mark_redraw();
+        glViewport(0, 0, 400, 700);
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw_menu_background();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        push_ortho_2d(400, 700);
+        hud_draw_chat(700);
+        pop_ortho_2d();
+        glReadPixels(0, 0, 400, 700, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        const ChatBox box = chat_drawn_box();
+        EXPECT_EQ(box.y, CHAT_Y);
+        EXPECT_EQ(box.h, 3 * font_height(FONT_NORMAL));
+        int inside = 0, below = 0;
+        for (int y = 0; y < 700; y++)
+            for (int x = 0; x < 400; x++) {
+                const uint8_t *p = &px[4 * ((size_t)(699 - y) * 400 + x)];
+                const bool dark = p[0] < 80 && p[1] < 80 && p[2] < 80;
+                inside += dark && y >= box.y && y < box.y + box.h;
+                below += dark && y >= box.y + box.h + 4;
+            }
+        EXPECT_GT(inside, 200) << "mode " << mode;
+        EXPECT_EQ(below, 0) << "mode " << mode;
+    }
+    free_text_surface();
+    delete_chat_framebuffer();
+    free_fonts();
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <set>
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
@@ -260,4 +261,41 @@ std::string GameRun::value(const std::string &rel, const std::string &key)
         if (line.rfind(key + " ", 0) == 0)
             found = line.substr(key.size() + 1);
     return found;
+}
+
+static uint32_t le32(const std::string &b, size_t at)
+{
+    return (uint8_t)b[at] | (uint8_t)b[at + 1] << 8 | (uint8_t)b[at + 2] << 16 | (uint32_t)(uint8_t)b[at + 3] << 24;
+}
+
+int Shot::at(int x, int y, int c) const     // rows bottom-up, blue first
+{
+    const size_t pitch = ((size_t)w * 3 + 3) & ~(size_t)3;
+    return (int)(uint8_t)bmp[le32(bmp, 10) + (size_t)(h - 1 - y) * pitch + (size_t)x * 3 + (size_t)c];
+}
+
+Shot GameRun::screenshot()
+{
+    std::set<std::string> before;
+    if (fs::is_directory(path("screenshots")))
+        for (const auto &e : fs::directory_iterator(path("screenshots")))
+            before.insert(e.path().string());
+    sleep(1);
+    xdotool("key F8");
+    std::string file;
+    for (int t = 0; t < 100 && file.empty(); t++, usleep(50000))
+        if (fs::is_directory(path("screenshots")))
+            for (const auto &e : fs::directory_iterator(path("screenshots")))
+                // The finished picture, never the temporary file it is
+                // written to first.
+                if (!before.count(e.path().string()) && e.path().extension() == ".bmp")
+                    file = e.path().string();
+    usleep(200000);
+    Shot s;
+    s.bmp = kxtest::read_file(file);
+    if (s.bmp.size() > 54) {
+        s.w = (int)le32(s.bmp, 18);
+        s.h = (int)le32(s.bmp, 22);
+    }
+    return s;
 }

@@ -9,6 +9,14 @@
 
 #include "support/test_support.h"
 
+// A screenshot the program wrote (a 24-bit BMP); w is 0 when none came.
+struct Shot {
+    std::string bmp;
+    int w = 0, h = 0;
+    // Channel c (0 blue, 1 green, 2 red) of pixel (x, y), y from the top.
+    int at(int x, int y, int c) const;
+};
+
 class GameRun {
 public:
     GameRun();
@@ -39,6 +47,8 @@ public:
     int xdotool(const std::string &args);
     // Reads "key value" lines the test scripts write (the last one wins).
     std::string value(const std::string &rel, const std::string &key);
+    // F8 and the new file it writes (names carry the second: one a second).
+    Shot screenshot();
 
 private:
     unsigned long find_window();

@@ -28,7 +28,7 @@
 #include "gui/services/menu_state.h"
 #include "gui/boxed_text_gl.h"
 #include "gui/truetype_font_gl.h"
-#include "particles/particles_draw_gl.h"
+#include "render/particles_draw_gl.h"
 #include "render/bump_mesh_gl.h"
 #include "render/chat_cache.h"
 #include "render/color_table.h"
@@ -334,11 +334,11 @@ TEST(Renderer, TwentyVideoResetsLeaveNothingAliveAndNoError)
             textures.push_back(particles_texture(k));
         for (int k = 0; k < shapes_list_count(); k++)
             lists.push_back(shapes_list_base() + k);
-        unsigned chat[4];
+        unsigned chat[CHAT_CACHE_NAMES];
         chat_cache_names(chat);
         unsigned grab[SCREEN_TEXTURES];
         screen_texture_names(grab);
-        textures.insert(textures.end(), {chat[0], chat[1], normalisation_cube_map_id(), grab[0], grab[1], grab[2]});
+        textures.insert(textures.end(), {chat[0], chat[1], chat[4], normalisation_cube_map_id(), grab[0], grab[1], grab[2]});
         const size_t before = textures.size();
         font_texture_names(&textures);      // the glyphs the HUD's text made
         ASSERT_GT(textures.size(), before);

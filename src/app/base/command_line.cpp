@@ -46,6 +46,12 @@ static int value_in_limits(int row, int value)
     return 1;
 }
 
+// The options the command line named, for the settings a later step would
+// otherwise choose on its own.
+static unsigned char g_given[OPTION_COUNT];
+
+int option_given_on_command_line(int row) { return row >= 0 && row < OPTION_COUNT && g_given[row]; }
+
 void read_command_line(int argc, char **argv)
 {
     memset(&g_names, 0, sizeof g_names);
@@ -75,6 +81,8 @@ void read_command_line(int argc, char **argv)
         for (int row = 0; rows[row].name; row++) {
             if (strcmp(arg + 1, rows[row].name) != 0)
                 continue;
+            if (row < OPTION_COUNT)
+                g_given[row] = 1;
             if (!rows[row].takes_value) {
                 rows[row].value++;
             } else if (i + 1 < argc && argv[i + 1]) {

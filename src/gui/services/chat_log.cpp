@@ -32,7 +32,8 @@ FILE *capture_file = nullptr;
 // Set by every change the drawn chat shows; the chat cache is refilled
 // from it once per drawn frame.
 std::atomic<int> chat_redraw{1};
-int chat_line_h = 16, chat_wrap_w = 944;
+int chat_line_h = 16, chat_wrap_w = 944, chat_rows_max = CHAT_VISIBLE_MAX;
+std::atomic<uint32_t> layout_generation{1};
 
 void reset_tab(ChatTab *t, int index)
 {
@@ -42,6 +43,8 @@ void reset_tab(ChatTab *t, int index)
     t->bound_id = -1;
     t->kind = 0;
     t->title[0] = '\0';
+    t->next_serial = 0;
+    t->generation++;
     list_init(&t->scroll);
 }
 
@@ -78,9 +81,16 @@ void store_line(int tab, const char *text, MessageType type)
     }
     ChatLine *line = &t->lines[slot];
     local_to_utf16(line->text, text, (int)strlen(text), CHAT_LINE_UNITS);
+    line->text[CHAT_LINE_UNITS - 1] = 0;
     line->type = type;
     line->time_ms = clock_ms();
-    list_set_count(&t->scroll, t->count);
+    line->serial = t->next_serial++;
+    t->generation++;
+}
+
+int shown_rows_locked(void)
+{
+    return chat_log.visible < chat_rows_max ? chat_log.visible : chat_rows_max;
 }
 
 } // namespace
@@ -153,9 +163,10 @@ void chat_clear_all(void)
         ChatTab *t = &chat_log.tabs[i];
         t->first = 0;
         t->count = 0;
+        t->generation++;
         list_set_count(&t->scroll, 0);
         list_reset(&t->scroll);
-        list_set_visible(&t->scroll, LIST_VISIBLE_DEFAULT);
+        list_set_visible(&t->scroll, shown_rows_locked());
     }
 }
 
@@ -213,7 +224,7 @@ int chat_tab_open(int id, const char *title)
         t->in_use = 1;
         t->bound_id = id;
         utf8_strncpyz(t->title, CHAT_TITLE_SIZE, title);
-        list_set_visible(&t->scroll, chat_log.visible);
+        list_set_visible(&t->scroll, shown_rows_locked());
         return i;
     }
     return -1;
@@ -279,7 +290,21 @@ void chat_set_visible_lines(int n)
     chat_log.visible = n;
     chat_redraw = 1;
     for (int i = 0; i < CHAT_TABS; i++)
-        list_set_visible(&chat_log.tabs[i].scroll, n);
+        list_set_visible(&chat_log.tabs[i].scroll, shown_rows_locked());
+}
+
+int chat_shown_rows(void)
+{
+    std::lock_guard<std::recursive_mutex> lock(chat_mutex);
+    ensure_ready();
+    return shown_rows_locked();
+}
+
+uint32_t chat_tab_generation(int tab)
+{
+    std::lock_guard<std::recursive_mutex> lock(chat_mutex);
+    ensure_ready();
+    return tab_ok(tab) ? chat_log.tabs[tab].generation : 0;
 }
 
 int console_capture_open(const char *path)
@@ -313,35 +338,32 @@ int chat_needs_redraw(void) { return chat_redraw.load(); }
 void chat_mark_redraw(void) { chat_redraw = 1; }
 void chat_redraw_done(void) { chat_redraw = 0; }
 
-void chat_update_layout(int line_height, int window_width)
+void chat_update_layout(int line_height, int window_width, int window_height)
 {
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
+    ensure_ready();
     chat_line_h = line_height > 0 ? line_height : 16;
-    chat_wrap_w = window_width > 16 ? window_width - 16 : 1;
+    chat_wrap_w = window_width - 2 * CHAT_ORIGIN_X;
+    if (chat_wrap_w > CHAT_WRAP_MAX)
+        chat_wrap_w = CHAT_WRAP_MAX;
+    if (chat_wrap_w < 1)
+        chat_wrap_w = 1;
+    // Below the rows: the status line and the chat input line.
+    int rows = (window_height - CHAT_ORIGIN_Y - 3 * chat_line_h - 16) / chat_line_h;
+    chat_rows_max = rows < 1 ? 1 : rows > CHAT_VISIBLE_MAX ? CHAT_VISIBLE_MAX : rows;
+    for (int i = 0; i < CHAT_TABS; i++)
+        list_set_visible(&chat_log.tabs[i].scroll, shown_rows_locked());
+    layout_generation++;
     chat_redraw = 1;
 }
 
 int chat_line_height(void) { return chat_line_h; }
 int chat_wrap_width(void) { return chat_wrap_w; }
+int chat_max_rows(void) { return chat_rows_max; }
+uint32_t chat_layout_generation(void) { return layout_generation.load(); }
 
-void chat_video_reset(int line_height, int window_width)
+void chat_video_reset(int line_height, int window_width, int window_height)
 {
-    chat_update_layout(line_height, window_width);
+    chat_update_layout(line_height, window_width, window_height);
     chat_set_visible_lines(LIST_VISIBLE_DEFAULT);
-}
-
-int chat_link_at(int origin_x, int origin_y, int x, int y)
-{
-    if (x < origin_x || x >= origin_x + chat_wrap_w || y < origin_y)
-        return 0;
-    const int row = (y - origin_y) / chat_line_h;
-    const int tab = chat_current_tab();
-    const int n = chat_line_count(tab), shown = chat_visible_lines();
-    const int i = (n > shown ? n - shown : 0) + row;
-    static ChatLine line;
-    if (row >= shown || i >= n || chat_line_copy(tab, i, &line) != 0)
-        return 0;
-    int start = -1, end = -1;
-    find_url_span(line.text, &start, &end);
-    return start >= 0;
 }

@@ -20,6 +20,7 @@ struct ChatLine {
     uint16_t text[CHAT_LINE_UNITS];
     MessageType type;
     uint32_t time_ms;           // clock_ms() when the line arrived
+    uint32_t serial;            // counts the tab's lines, never reused
 };
 
 struct ChatTab {
@@ -30,6 +31,10 @@ struct ChatTab {
     int32_t bound_id;           // connection or player id, -1 when none
     int32_t kind;
     char title[CHAT_TITLE_SIZE];
+    uint32_t next_serial;
+    uint32_t generation;        // changes with every line stored or cleared
+    // The rows the chat drawing shows (its lines wrapped); its count is
+    // set by the drawing, not by the lines stored.
     ScrollList scroll;
 };
 
@@ -75,9 +80,15 @@ int chat_line_count(int tab);
 int chat_line_copy(int tab, int i, ChatLine *out);
 
 ScrollList *chat_current_scroll(void);
+// The visible lines asked for (Tab, chat_set_visible_lines).
 int chat_visible_lines(void);
-// Sets the visible lines of every tab, 1 to CHAT_VISIBLE_MAX.
+// Sets the visible lines of every tab, 1 to CHAT_VISIBLE_MAX; the lists
+// show at most as many rows as fit in the window (chat_update_layout).
 void chat_set_visible_lines(int n);
+// The rows the lists show now: the lines asked for within the window.
+int chat_shown_rows(void);
+// Changes whenever the tab's lines change (0 for a bad tab).
+uint32_t chat_tab_generation(int tab);
 
 // Console output capture (the `>` of a console command line): while a
 // capture file is open, console_echo writes lines there, one per line.
@@ -90,13 +101,19 @@ int console_capture_active(void);
 int chat_needs_redraw(void);
 void chat_mark_redraw(void);
 void chat_redraw_done(void);
-// The layout from the chat font's line height and the window width: the
-// wrap width and the line step the drawing uses.
-void chat_update_layout(int line_height, int window_width);
+enum {
+    CHAT_ORIGIN_X = 8, CHAT_ORIGIN_Y = 80,   // where the chat's first row is drawn
+    CHAT_WRAP_MAX = 1008,       // the chat caches are 1024 pixels wide
+};
+// The layout from the chat font's line height and the window size: the
+// wrap width (the window's width less the margins, at most CHAT_WRAP_MAX)
+// and the rows that fit between the chat's top and the input line at the
+// bottom (1 to CHAT_VISIBLE_MAX), so that every row stays in the window.
+void chat_update_layout(int line_height, int window_width, int window_height);
 int chat_line_height(void);
 int chat_wrap_width(void);
+int chat_max_rows(void);
+// Changes whenever chat_update_layout runs.
+uint32_t chat_layout_generation(void);
 // After a video reset: the layout again and 5 visible lines.
-void chat_video_reset(int line_height, int window_width);
-// 1 when window point (x, y) is on a drawn chat line (the chat drawn from
-// origin, one line step per row) that holds a link ("http://" or "www.").
-int chat_link_at(int origin_x, int origin_y, int x, int y);
+void chat_video_reset(int line_height, int window_width, int window_height);

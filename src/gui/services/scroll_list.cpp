@@ -45,7 +45,22 @@ void list_set_count(ScrollList *list, int count)
 
 void list_set_visible(ScrollList *list, int visible)
 {
+    // A view that shows the last item keeps showing it; the selected item
+    // stays selected and in view.
+    const bool at_end = list->offset + list->visible >= list->count;
+    const int selected = list_selected_index(list);
     list->visible = visible < 1 ? 1 : visible;
+    if (at_end)
+        list->offset = list->count - list->visible;
+    if (selected >= 0) {
+        if (selected < list->offset)
+            list->offset = selected;
+        if (selected >= list->offset + list->visible)
+            list->offset = selected - list->visible + 1;
+        if (list->offset < 0)
+            list->offset = 0;
+        list->cursor = selected - list->offset;
+    }
     clamp_view(list);
 }
 
@@ -119,6 +134,8 @@ void list_select_last(ScrollList *list)
 
 int list_mouse_hit(ScrollList *list, int x, int y)
 {
+    // A request lasts while the pointer rests on its zone.
+    list->scroll_up_request = list->scroll_down_request = 0;
     if (list->row_height <= 0 || x < list->x || x >= list->x + list->width)
         return LIST_HIT_NONE;
     int rows_bottom = list->y + list->visible * list->row_height;

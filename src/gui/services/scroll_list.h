@@ -34,7 +34,8 @@ void list_release(ScrollList *list);
 
 // Number of items; the selection and offset are kept inside the new range.
 void list_set_count(ScrollList *list, int count);
-// Number of rows drawn (at least 1).
+// Number of rows drawn (at least 1); a view at the last item stays there
+// and the selected item stays in view.
 void list_set_visible(ScrollList *list, int visible);
 
 // One row up or down without wrapping; at the edge of the view the view
@@ -56,5 +57,6 @@ void list_select_last(ScrollList *list);
 // Hit-tests a pointer position: a row with an item selects it and returns
 // its index; the row-high zone just above the first row or just below the
 // last raises the matching scroll request and returns LIST_HIT_SCROLL_UP or
-// LIST_HIT_SCROLL_DOWN; anything else returns LIST_HIT_NONE.
+// LIST_HIT_SCROLL_DOWN; anything else returns LIST_HIT_NONE. A pointer off
+// the zones clears both requests.
 int list_mouse_hit(ScrollList *list, int x, int y);
