@@ -30,11 +30,13 @@
 #include "gui/boxed_text_gl.h"
 #include "gui/chat_view.h"
 #include "gui/gui_manager_gl.h"
+#include "gui/hud_gl.h"
 #include "gui/menu_overlay_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "gui/services/chat_log.h"
 #include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
+#include "net/game_connection.h"
 #include "net/records/custom_record.h"
 #include "net/records/user_equipment.h"
 #include "render/graphics_gl.h"
@@ -431,6 +433,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->reload_player_textures = reload_downloaded_textures;
     hooks->quit_pending = window_quit_pending;
     shell_set_leave_fullscreen(leave_fullscreen);
+    hud_set_connection_probe(net_game_connected);
 
     ProfileHooks profile = {};
     profile.reset_network_rules = reset_network_room_rules;
