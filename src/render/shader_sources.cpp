@@ -713,6 +713,22 @@ const char *const FS_REFBACKGROUND =
     "    gl_FragDepth = (1.0 - 0.1 / (best + 0.1)) * 0.1;\n"                \
     "}\n"
 
+// The ray each batch program traces: from the surface point, the eye's ray
+// mirrored in the surface normal; no hit found yet.
+#define KX_RAY_AIM                                                          \
+    "    vec3 n = rt_normalize(normal);\n"                                  \
+    "    vec3 raypos = globalpos;\n"                                        \
+    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"     \
+    "    float best = 1e35;\n"                                              \
+    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+
+// The end of a batch program's main: the nearest hit shaded, or nothing.
+#define KX_RAY_FINISH                                                       \
+    "    if (best >= 1e35)\n"                                               \
+    "        discard;\n"                                                    \
+    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"                    \
+    "}\n"
+
 const char *const FS_RAYTRACE_SPHERES =
     KX_RAY_START
     "uniform vec4 s0, s1, s2, s3, s4, s5;\n"
@@ -721,11 +737,7 @@ const char *const FS_RAYTRACE_SPHERES =
     "{\n"
     "    vec4 S[6] = vec4[6](s0, s1, s2, s3, s4, s5);\n"
     "    vec4 C[6] = vec4[6](c0, c1, c2, c3, c4, c5);\n"
-    "    vec3 n = rt_normalize(normal);\n"
-    "    vec3 raypos = globalpos;\n"
-    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"
-    "    float best = 1e35;\n"
-    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+    KX_RAY_AIM
     "    for (int i = 0; i < ocount; i++) {\n"
     "        vec3 rel = S[i].xyz - raypos;\n"
     "        float r = S[i].w;\n"
@@ -739,10 +751,7 @@ const char *const FS_RAYTRACE_SPHERES =
     "            }\n"
     "        }\n"
     "    }\n"
-    "    if (best >= 1e35)\n"
-    "        discard;\n"
-    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"
-    "}\n";
+    KX_RAY_FINISH;
 
 const char *const FS_RAYTRACE_CYLINDERS =
     KX_RAY_START
@@ -754,11 +763,7 @@ const char *const FS_RAYTRACE_CYLINDERS =
     "    vec4 S[4] = vec4[4](s0, s1, s2, s3);\n"
     "    vec4 A[4] = vec4[4](a0, a1, a2, a3);\n"
     "    vec4 C[4] = vec4[4](c0, c1, c2, c3);\n"
-    "    vec3 n = rt_normalize(normal);\n"
-    "    vec3 raypos = globalpos;\n"
-    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"
-    "    float best = 1e35;\n"
-    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+    KX_RAY_AIM
     "    for (int i = 0; i < ocount; i++) {\n"
     "        vec3 axis = A[i].xyz;\n"
     "        vec3 rel = S[i].xyz - raypos;\n"
@@ -780,10 +785,7 @@ const char *const FS_RAYTRACE_CYLINDERS =
     "            }\n"
     "        }\n"
     "    }\n"
-    "    if (best >= 1e35)\n"
-    "        discard;\n"
-    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"
-    "}\n";
+    KX_RAY_FINISH;
 
 // Box j: colour, bounding sphere, then six planes (unit normal, offset).
 const char *const FS_RAYTRACE_BOXES =
@@ -793,11 +795,7 @@ const char *const FS_RAYTRACE_BOXES =
     "void main()\n"
     "{\n"
     "    vec4 B[16] = vec4[16](sa, sb, sc, sd, se, sf, sg, sh, si, sj, sk, sl, sm, sn, so, sp);\n"
-    "    vec3 n = rt_normalize(normal);\n"
-    "    vec3 raypos = globalpos;\n"
-    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"
-    "    float best = 1e35;\n"
-    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+    KX_RAY_AIM
     "    for (int j = 0; j < ocount; j++) {\n"
     "        vec4 bound = B[j * 8 + 1];\n"
     "        if (length(cross(bound.xyz - raypos, raydir)) >= bound.w)\n"
@@ -827,10 +825,7 @@ const char *const FS_RAYTRACE_BOXES =
     "            hitc = B[j * 8].rgb;\n"
     "        }\n"
     "    }\n"
-    "    if (best >= 1e35)\n"
-    "        discard;\n"
-    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"
-    "}\n";
+    KX_RAY_FINISH;
 
 const char *const FS_FUR =
     "uniform sampler2D texture0;\n"
