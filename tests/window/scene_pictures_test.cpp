@@ -25,54 +25,26 @@
 #include "render/sky_gl.h"
 #include "render/world_shader.h"
 #include "support/test_support.h"
-#include "window/gl_context.h"
+#include "window/game_window.h"
 
 // The default match drawn by the program's own frame through both drawing
 // paths, read back from a real GL context (Mesa under Xvfb).
 namespace {
 
-struct ScenePictures {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    int w = 320, h = 240;
-    kxtest::GlContext gl{w, h};
-    bool ok = gl.ok();
-    std::vector<int> saved;
+struct ScenePictures : kxtest::GameWindow {
     CameraState camera;   // every frame from the same eye
     ScenePictures()
-    {
-        for (int r = 0; r < OPTION_COUNT; r++)
-            saved.push_back(option_get(r));
-        std::filesystem::create_directories("data");
-        std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts", std::filesystem::copy_options::recursive);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();
-        option_set(OPT_WIDTH, w);
-        option_set(OPT_HEIGHT, h);
-        for (int o : {OPT_REFLECTION, OPT_FLUID, OPT_SOFTSHADOW, OPT_AMBIENTOCCLUSION, OPT_BUMPMAPPING,
+        : GameWindow(320, 240,
+                     {OPT_REFLECTION, OPT_FLUID, OPT_SOFTSHADOW, OPT_AMBIENTOCCLUSION, OPT_BUMPMAPPING,
                       OPT_MOTIONBLUR, OPT_DEPTHOFFIELD, OPT_ANAGLYPHIC, OPT_RAYTRACING, OPT_BLOODSTAINS,
                       OPT_SHADERS, OPT_HUD, OPT_PARTICLES, OPT_TRAILS})
-            option_set(o, 0);
-        camera_defaults();
-        menu_set_state(0);
+    {
         if (!ok)
             return;
-        gl_init_state();
-        graphics_set_font_hooks(init_font_ttf, free_fonts);
         init_graphics();
         apply_world_shader_slot();
         reset_game();
         camera = *get_camera();
-    }
-    ~ScenePictures()
-    {
-        if (ok) {
-            free_graphics();
-            EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        }
-        program_destroy_objects();
-        for (int r = 0; r < OPTION_COUNT; r++)
-            option_set(r, saved[r]);
     }
     // The path the next frames take, as a video reset makes it.
     void path(int shaders)
