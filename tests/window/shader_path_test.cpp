@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -56,6 +57,16 @@ struct ShaderScene {
         for (int o : k_features)
             if (o != OPT_WIDTH && o != OPT_HEIGHT)
                 option_set(o, on);
+    }
+    // The renderer started (its messages kept off the log) on the shader
+    // path with only the effects named on.
+    void start_with(std::initializer_list<int> effects)
+    {
+        features(0);
+        option_set(OPT_SHADERS, 1);
+        for (int o : effects)
+            option_set(o, 1);
+        kxtest::stderr_of(init_renderer);
     }
 };
 
@@ -276,9 +287,7 @@ TEST(ShaderPath, ObjectProgramDrawsItsMirrorImageBelowTheFloor)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({});
     ASSERT_EQ(renderer_started(), 1);
     for (float mirror : {0.0f, -2.0f}) {
         side_view();
@@ -302,9 +311,7 @@ TEST(ShaderPath, GroundShadowComesOnlyFromOccludersWithARadius)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({});
     ASSERT_GE(render_target_count(), 1);
     const RenderTarget *t = render_target(0);
     for (float radius : {0.0f, 0.5f}) {
@@ -348,10 +355,7 @@ TEST(ShaderPath, RayTracedBatchesHitWhatHangsOverTheFloor)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    option_set(OPT_RAYTRACING, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({OPT_RAYTRACING});
     for (int kind = 0; kind < 3; kind++) {
         glViewport(0, 0, W, H);
         glMatrixMode(GL_PROJECTION);
@@ -487,10 +491,7 @@ TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    option_set(OPT_DEPTHOFFIELD, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({OPT_DEPTHOFFIELD});
     ASSERT_EQ(active_programs().depthfilter != 0, true);
     side_view();
     glDisable(GL_LIGHTING);
