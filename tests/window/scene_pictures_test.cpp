@@ -71,17 +71,21 @@ struct ScenePictures : kxtest::GameWindow {
             glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth->data());
         }
     }
+    // Both fighters drawn (1) or left out (0).
+    void show_fighters(int shown)
+    {
+        option_set(OPT_VAKO, shown);
+        option_set(OPT_ZUD, shown);
+    }
     // The fighters' pixels: where the depth with them differs from the
     // depth without them.
     std::vector<bool> silhouette()
     {
         std::vector<float> with, without;
         frame(nullptr, &with);
-        option_set(OPT_VAKO, 0);
-        option_set(OPT_ZUD, 0);
+        show_fighters(0);
         frame(nullptr, &without);
-        option_set(OPT_VAKO, 1);
-        option_set(OPT_ZUD, 1);
+        show_fighters(1);
         std::vector<bool> s(with.size());
         for (size_t i = 0; i < s.size(); i++)
             s[i] = std::fabs(with[i] - without[i]) > 1e-5f;
@@ -131,8 +135,7 @@ TEST(ScenePictures, FogDarkensTheFloorWithDistance)
     s.path(1);
     set_background(WS_BACKGROUND_COLOR, 0, 0, 0);
     set_background(WS_FOG_DISTANCE, 6, 0, 0);
-    option_set(OPT_VAKO, 0);
-    option_set(OPT_ZUD, 0);
+    s.show_fighters(0);
     std::vector<unsigned char> rgb;
     s.frame(&rgb, nullptr);
     const float *floor = world_shader_value(WS_FLOOR_COLOR), *amb = world_shader_value(WS_AMBIENT_COLOR);
@@ -188,8 +191,7 @@ TEST(ScenePictures, AFloorStainReddensTheFloorUnderIt)
     ASSERT_TRUE(s.ok) << s.gl.last_error();
     option_set(OPT_BLOODSTAINS, 1);
     s.path(1);
-    option_set(OPT_VAKO, 0);
-    option_set(OPT_ZUD, 0);
+    s.show_fighters(0);
     std::vector<unsigned char> clean, stained, again;
     s.frame(&clean, nullptr);
     const int x = s.w / 2, y = s.h / 4;
@@ -313,11 +315,9 @@ TEST(ScenePictures, MirrorImagesOnlyWithReflectionsOn)
         s.path(1);
         std::vector<unsigned char> with, without;
         s.frame(&with, nullptr);
-        option_set(OPT_VAKO, 0);
-        option_set(OPT_ZUD, 0);
+        s.show_fighters(0);
         s.frame(&without, nullptr);
-        option_set(OPT_VAKO, 1);
-        option_set(OPT_ZUD, 1);
+        s.show_fighters(1);
         outside[on] = 0;
         for (size_t i = 0; i < fighters.size(); i++)
             if (!fighters[i])
