@@ -296,17 +296,23 @@ const char *const FS_STAINCOPY =
     "    gl_FragColor = clamp(c, 0.0, 1.0);\n"
     "}\n";
 
+// What the blood vertex stage hands the fragment stage: the drop and its
+// linked drops in camera space, the quad corner, the drop's velocity and
+// its colour.
+#define KX_BLOOD_VARYINGS                                                   \
+    "varying vec4 cpos0;\n"                                                 \
+    "varying vec4 cpos1;\n"                                                 \
+    "varying vec4 cpos2;\n"                                                 \
+    "varying vec4 cpos3;\n"                                                 \
+    "varying vec3 corner;\n"                                                \
+    "varying vec2 vel;\n"                                                   \
+    "varying vec4 colour;\n"
+
 // A blood drop: a quad around its camera-space centre, with up to three
 // linked drops (texture coordinates 1 to 3) that merge into one fluid.
 const char *const VS_BLOOD =
     "uniform float move;\n"
-    "varying vec4 cpos0;\n"
-    "varying vec4 cpos1;\n"
-    "varying vec4 cpos2;\n"
-    "varying vec4 cpos3;\n"
-    "varying vec3 corner;\n"
-    "varying vec2 vel;\n"
-    "varying vec4 colour;\n"
+    KX_BLOOD_VARYINGS
     "void main()\n"
     "{\n"
     "    cpos0 = vec4((gl_ModelViewMatrix * vec4(gl_Vertex.xyz, 1.0)).xyz, gl_MultiTexCoord0.w);\n"
@@ -324,13 +330,7 @@ const char *const VS_BLOOD =
 const char *const FS_BLOOD =
     "uniform vec4 lightdir;\n"
     "uniform vec4 mirrorcolor;\n"
-    "varying vec4 cpos0;\n"
-    "varying vec4 cpos1;\n"
-    "varying vec4 cpos2;\n"
-    "varying vec4 cpos3;\n"
-    "varying vec3 corner;\n"
-    "varying vec2 vel;\n"
-    "varying vec4 colour;\n"
+    KX_BLOOD_VARYINGS
     "float field(vec3 at, vec4 cp, float dz)\n"
     "{\n"
     "    float sqw = cp.w * cp.w;\n"
