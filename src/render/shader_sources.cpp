@@ -11,6 +11,19 @@
 #define KX_OCCLUDER_ARRAY \
     "    vec4 occ[12] = vec4[12](occa, occb, occc, occd, occe, occf, occg, occh, occi, occj, occk, occl);\n"
 
+// What the object vertex stage hands every fragment body drawn with it,
+// and what the reflection vertex stage hands its fragment body.
+#define KX_OBJECT_VARYINGS \
+    "varying vec3 normal;\n" \
+    "varying vec3 globalpos;\n" \
+    "varying vec3 campos;\n" \
+    "varying vec4 colour;\n"
+#define KX_REFLECTION_VARYINGS \
+    "varying vec3 normal;\n" \
+    "varying vec3 globalpos;\n" \
+    "varying vec3 raydir;\n" \
+    "varying vec4 colour;\n"
+
 const char *const GLSL_VERSION_LINE = "#version 120\n";
 
 const char *const VS_OBJECT =
@@ -19,10 +32,7 @@ const char *const VS_OBJECT =
     "#if !defined(GHOST) && !defined(FUR)\n"
     "uniform vec4 globalcolor;\n"
     "#endif\n"
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 campos;\n"
-    "varying vec4 colour;\n"
+    KX_OBJECT_VARYINGS
     "#ifdef TCGEN\n"
     "uniform mat4 rotmat;\n"
     "#endif\n"
@@ -94,10 +104,7 @@ const char *const FS_OBJECT =
     "#ifdef OCCLUDERS\n"
     KX_OCCLUDER_UNIFORMS
     "#endif\n"
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 campos;\n"
-    "varying vec4 colour;\n"
+    KX_OBJECT_VARYINGS
     "void main()\n"
     "{\n"
     "    vec3 n = safe_normalize(normal);\n"
@@ -593,10 +600,7 @@ const char *const VS_REFLECTION =
     "#ifdef CAPSULE\n"
     "uniform vec4 capsule;\n"
     "#endif\n"
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 raydir;\n"
-    "varying vec4 colour;\n"
+    KX_REFLECTION_VARYINGS
     // Solves for the point on the unit sphere between pa and pb where the
     // two rays meet at equal angles (a few Newton steps on lv).
     "vec3 sphere_bounce(vec3 pa, vec3 pb, int steps, out float lvout)\n"
@@ -669,10 +673,7 @@ const char *const VS_REFLECTION =
     "}\n";
 
 const char *const FS_REFLECTION =
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 raydir;\n"
-    "varying vec4 colour;\n"
+    KX_REFLECTION_VARYINGS
     "void main()\n"
     "{\n"
     "    vec3 n = rt_normalize(normal);\n"
@@ -684,10 +685,7 @@ const char *const FS_REFLECTION =
     "}\n";
 
 const char *const FS_REFBACKGROUND =
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 campos;\n"
-    "varying vec4 colour;\n"
+    KX_OBJECT_VARYINGS
     "void main()\n"
     "{\n"
     "    vec3 n = rt_normalize(normal);\n"
@@ -699,10 +697,7 @@ const char *const FS_REFBACKGROUND =
 // the first ocount objects; the nearest hit is shaded and reflected once
 // more into the background. No hit: the fragment is discarded.
 #define KX_RAY_START                                                        \
-    "varying vec3 normal;\n"                                                \
-    "varying vec3 globalpos;\n"                                             \
-    "varying vec3 campos;\n"                                                \
-    "varying vec4 colour;\n"                                                \
+    KX_OBJECT_VARYINGS                                                      \
     "void shade_hit(vec3 raypos, vec3 raydir, float best, vec3 hitn, vec3 hitc)\n" \
     "{\n"                                                                   \
     "    matcolor = hitc;\n"                                                \
