@@ -265,6 +265,17 @@ void side_view()
     glEnable(GL_DEPTH_TEST);
 }
 
+// The square -2..2 on x and y in the plane z = 0, as one quad.
+void floor_square()
+{
+    glBegin(GL_QUADS);
+    glVertex3f(-2, -2, 0);
+    glVertex3f(2, -2, 0);
+    glVertex3f(2, 2, 0);
+    glVertex3f(-2, 2, 0);
+    glEnd();
+}
+
 // The object transform in texture matrix 0: uniform scale and a move.
 void object_at(float scale, float x, float y, float z)
 {
@@ -328,12 +339,7 @@ TEST(ShaderPath, GroundShadowComesOnlyFromOccludersWithARadius)
         glDisable(GL_DEPTH_TEST);
         use_program(shader_row_handle(SH_GROUND_AO4));
         set_uniform_4f("occa", 0, 0, 0.5f, radius);
-        glBegin(GL_QUADS);
-        glVertex3f(-2, -2, 0);
-        glVertex3f(2, -2, 0);
-        glVertex3f(2, 2, 0);
-        glVertex3f(-2, 2, 0);
-        glEnd();
+        floor_square();
         use_program(0);
         unsigned char centre[4], edge[4];
         glReadPixels(t->width / 2, t->height / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
@@ -392,12 +398,7 @@ TEST(ShaderPath, RayTracedBatchesHitWhatHangsOverTheFloor)
                 set_uniform_4f(names[m], planes[m][0], planes[m][1], planes[m][2], planes[m][3]);
         }
         glNormal3f(0, 0, 1);
-        glBegin(GL_QUADS);
-        glVertex3f(-2, -2, 0);
-        glVertex3f(2, -2, 0);
-        glVertex3f(2, 2, 0);
-        glVertex3f(-2, 2, 0);
-        glEnd();
+        floor_square();
         use_program(0);
         unsigned char centre[4], corner[4];
         glReadPixels(W / 2, H / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
