@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "app/base/options.h"
 #include "app/camera.h"
@@ -12,6 +13,7 @@
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "render/graphics_gl.h"
+#include "render/renderer_gl.h"
 
 namespace kxtest {
 
@@ -42,6 +44,24 @@ GameWindow::~GameWindow()
         EXPECT_EQ(gl.errors(), 0) << gl.last_error();
     }
     program_destroy_objects();
+    for (int r = 0; r < OPTION_COUNT; r++)
+        option_set(r, saved_options[r]);
+}
+
+RendererWindow::RendererWindow(int width, int height) : gl(width, height)
+{
+    for (int r = 0; r < OPTION_COUNT; r++)
+        saved_options.push_back(option_get(r));
+    write_file(dir.file("keep"), "");
+    mkdir(dir.file("data").c_str(), 0755);
+    option_set(OPT_WIDTH, width);
+    option_set(OPT_HEIGHT, height);
+}
+
+RendererWindow::~RendererWindow()
+{
+    release_renderer();
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
     for (int r = 0; r < OPTION_COUNT; r++)
         option_set(r, saved_options[r]);
 }

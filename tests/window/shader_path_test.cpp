@@ -17,7 +17,7 @@
 #include "render/shader_programs_gl.h"
 #include "support/test_support.h"
 #include "window/game_run.h"
-#include "window/gl_context.h"
+#include "window/game_window.h"
 
 // The shader path in a real GL context (Mesa under Xvfb): every program of
 // the table, the ladder's choices, the hardware report, the fall-back to
@@ -29,29 +29,9 @@ const int k_features[] = {OPT_SHADERS, OPT_REFLECTION, OPT_FLUID, OPT_SOFTSHADOW
                           OPT_BUMPMAPPING, OPT_MOTIONBLUR, OPT_DEPTHOFFIELD, OPT_ANAGLYPHIC, OPT_RAYTRACING,
                           OPT_BLOODSTAINS, OPT_WIDTH, OPT_HEIGHT};
 
-// A GL window in a fresh folder (the report goes to its data/), options
-// given back at the end; any GL error fails the test.
-struct ShaderScene {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    kxtest::GlContext gl{W, H};
-    std::vector<int> saved;
-    ShaderScene()
-    {
-        for (int o : k_features)
-            saved.push_back(option_get(o));
-        kxtest::write_file(dir.file("keep"), "");
-        std::system(("mkdir -p '" + dir.file("data") + "'").c_str());
-        option_set(OPT_WIDTH, W);
-        option_set(OPT_HEIGHT, H);
-    }
-    ~ShaderScene()
-    {
-        release_renderer();
-        EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        for (size_t i = 0; i < saved.size(); i++)
-            option_set(k_features[i], saved[i]);
-    }
+// The renderer's window with the feature options at hand.
+struct ShaderScene : kxtest::RendererWindow {
+    ShaderScene() : RendererWindow(W, H) {}
     void features(int on)
     {
         for (int o : k_features)
