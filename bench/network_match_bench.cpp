@@ -30,13 +30,7 @@ int script_state(int t, int i, int j) { return 1 + (t * 7 + j * 3 + i * 5) % 4; 
 
 MatchRules bench_rules()
 {
-    MatchRules r;
-    fill_default_rules(1, &r);
-    r.matchframes = MATCH_FRAMES;
-    rules_set_turnframes(&r, "10");
-    r.opening_frames = 0;
-    r.reactiontime = 100000;
-    r.hold_frame = 0;
+    MatchRules r = kxtest::turn_match_rules(MATCH_FRAMES, 100000);
     // The whole 500 frames: no disqualification ends it early.
     r.flags &= ~RULE_FLAG_DQ;
     r.dojosize = 0;
@@ -56,11 +50,7 @@ struct Timer {
     }
 };
 
-bool waiting_for_turn()
-{
-    const WorldState *w = get_game_state();
-    return !w->game_over && w->frames_left == 0 && !game_is_running();
-}
+using kxtest::waiting_for_turn;
 
 // Single play, with preview_ticks ticks of the ghost preview before every
 // commit (a player looking at the coming turn); keeps both fighters' state

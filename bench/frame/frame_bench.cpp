@@ -4,40 +4,16 @@
 // process and context. Then the frame at framerate 30 (two ticks and one
 // drawing) against the 33 ms that rate allows.
 //   kx_frame_bench [frames]        (needs a display; run from the run folder)
-#include <GL/glew.h>
-#include <GL/glu.h>
-#include <SDL.h>
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+#include "../bench_window.h"
 
-#include "app/base/options.h"
-#include "app/camera.h"
-#include "app/program.h"
-#include "app/scene_gl.h"
-#include "app/services/settings_io.h"
+#include <GL/glu.h>
+
 #include "app/tick.h"
 #include "app/window_hooks.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
 #include "game/world_physics.h"
 #include "gui/services/chat_log.h"
-#include "gui/services/menu_state.h"
-#include "gui/truetype_font_gl.h"
-#include "render/graphics_gl.h"
-
-static double now_ms(void)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-static double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The bodies as GLU shapes at their poses, one light, plain colour.
 static void bare_frame(int w, int h, GLUquadric *q)
@@ -87,24 +63,9 @@ static void bare_frame(int w, int h, GLUquadric *q)
 int main(int argc, char **argv)
 {
     const int frames = argc > 1 ? std::max(3, atoi(argv[1])) : 60;
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (program_create_objects() != 0)
+    int w, h;
+    if (open_bench_window(0, &w, &h) != 0)
         return 1;
-    options_load();
-    camera_defaults();
-    menu_set_state(0);
-    const int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        fprintf(stderr, "no display: %s\n", SDL_GetError());
-        return 1;
-    }
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (!SDL_SetVideoMode(w, h, 0, SDL_OPENGL) || glewInit() != GLEW_OK) {
-        fprintf(stderr, "no GL window\n");
-        return 1;
-    }
-    gl_init_state();
-    graphics_set_font_hooks(init_font_ttf, free_fonts);
     init_graphics();
     reset_game();
     window_hooks()->draw_frame = draw_frame;

@@ -4,37 +4,12 @@
 // Median frame times and their ratio; then frames with each shader pass
 // finished and timed alone, for the share of each pass.
 //   kx_scene_bench [frames]        (needs a display; run from the run folder)
-#include <GL/glew.h>
-#include <SDL.h>
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+#include "../bench_window.h"
 
-#include "app/base/options.h"
-#include "app/camera.h"
-#include "app/program.h"
-#include "app/scene_gl.h"
-#include "app/services/settings_io.h"
 #include "app/tick.h"
 #include "game/game_resets.h"
-#include "gui/services/menu_state.h"
-#include "gui/truetype_font_gl.h"
-#include "render/graphics_gl.h"
 #include "render/scene_passes_gl.h"
 #include "render/world_shader.h"
-
-static double now_ms(void)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-static double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Frames of the match as it stands, from one eye, each finished.
 static std::vector<double> frames(int n, int w, int h, const CameraState &eye)
@@ -56,25 +31,9 @@ static std::vector<double> frames(int n, int w, int h, const CameraState &eye)
 int main(int argc, char **argv)
 {
     const int n = argc > 1 ? std::max(3, atoi(argv[1])) : 40;
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (program_create_objects() != 0)
+    int w, h;
+    if (open_bench_window(8, &w, &h) != 0)
         return 1;
-    options_load();
-    camera_defaults();
-    menu_set_state(0);
-    const int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        fprintf(stderr, "no display: %s\n", SDL_GetError());
-        return 1;
-    }
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    if (!SDL_SetVideoMode(w, h, 0, SDL_OPENGL) || glewInit() != GLEW_OK) {
-        fprintf(stderr, "no GL window\n");
-        return 1;
-    }
-    gl_init_state();
-    graphics_set_font_hooks(init_font_ttf, free_fonts);
     option_set(OPT_SHADERS, 0);
     init_graphics();
     apply_world_shader_slot();

@@ -4,6 +4,7 @@
 
 #include "render/color_state.h"
 #include "render/color_table.h"
+#include "render/scene_gl_state_gl.h"
 
 static GLuint g_cube_map = 0;
 static GLuint g_constant = 0;
@@ -30,10 +31,7 @@ void normalisation_cube_map_init(void)
                      GL_UNSIGNED_BYTE, texels);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, align);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    set_texture_sampling(GL_TEXTURE_CUBE_MAP, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }

@@ -56,6 +56,27 @@ int build_pair(MeshRef ref, std::vector<BuildVertex> &v, int flags)
     return bad;
 }
 
+// Binds the mesh's buffers and the arrays every layout begins with: the
+// position at byte 0 and the normal at byte 12 of each vertex.
+void bind_positions_and_normals(const Mesh *mesh, GLsizei stride)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, mesh->vertex_buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh->element_buffer);
+    glVertexPointer(3, GL_FLOAT, stride, offset(0));
+    glNormalPointer(GL_FLOAT, stride, offset(12));
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+}
+
+// The tangent attribute the last textured layout enabled, turned off.
+void drop_tangent_attrib(void)
+{
+    if (g_tangent_attrib >= 0) {
+        glDisableVertexAttribArray((GLuint)g_tangent_attrib);
+        g_tangent_attrib = -1;
+    }
+}
+
 } // namespace
 
 int vertex_buffer_failed(void) { return g_failed; }
@@ -139,22 +160,14 @@ void free_mesh(Mesh *mesh)
 
 void bind_textured_layout(const Mesh *mesh)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, mesh->vertex_buffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh->element_buffer);
     const GLsizei stride = (GLsizei)sizeof(TexturedVertex);
-    glVertexPointer(3, GL_FLOAT, stride, offset(0));
-    glNormalPointer(GL_FLOAT, stride, offset(12));
+    bind_positions_and_normals(mesh, stride);
     glTexCoordPointer(2, GL_FLOAT, stride, offset(24));
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     GLint program = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    if (g_tangent_attrib >= 0) {
-        glDisableVertexAttribArray((GLuint)g_tangent_attrib);
-        g_tangent_attrib = -1;
-    }
+    drop_tangent_attrib();
     if (program) {
         const GLint at = glGetAttribLocation((GLuint)program, "tangent");
         if (at >= 0) {
@@ -167,27 +180,16 @@ void bind_textured_layout(const Mesh *mesh)
 
 void bind_plain_layout(const Mesh *mesh)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, mesh->vertex_buffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh->element_buffer);
-    const GLsizei stride = (GLsizei)sizeof(PlainVertex);
-    glVertexPointer(3, GL_FLOAT, stride, offset(0));
-    glNormalPointer(GL_FLOAT, stride, offset(12));
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
+    bind_positions_and_normals(mesh, (GLsizei)sizeof(PlainVertex));
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
 }
 
 void bind_coloured_layout(const Mesh *mesh)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, mesh->vertex_buffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh->element_buffer);
     const GLsizei stride = (GLsizei)sizeof(ColouredVertex);
-    glVertexPointer(3, GL_FLOAT, stride, offset(0));
-    glNormalPointer(GL_FLOAT, stride, offset(12));
+    bind_positions_and_normals(mesh, stride);
     glColorPointer(4, GL_UNSIGNED_BYTE, stride, offset(24));
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }
@@ -200,10 +202,7 @@ void unbind_layout(void)
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
-    if (g_tangent_attrib >= 0) {
-        glDisableVertexAttribArray((GLuint)g_tangent_attrib);
-        g_tangent_attrib = -1;
-    }
+    drop_tangent_attrib();
 }
 
 void draw_mesh(const Mesh *mesh)

@@ -43,6 +43,24 @@ void unbind_sky(void)
     glDisable(GL_TEXTURE_2D);
 }
 
+// Calls draw(record) for every solid record the opaque pass numbered into
+// the stencil (of the shape given, -1: any), with the stencil test set to
+// pass only on that record's pixels.
+template <typename Draw> void for_each_stencilled_record(int shape, Draw draw)
+{
+    int n = 0;
+    for (int i = 0; i < draw_queue_count(); i++) {
+        const DrawRecord *r = draw_queue_record(i);
+        if (!raytrace_numbered_record(r))
+            continue;
+        const int number = n++ & 0xFF;
+        if (r->mode != 1 || (shape >= 0 && (int)r->shape != shape))
+            continue;
+        glStencilFunc(GL_EQUAL, number, 0xFF);
+        draw(r);
+    }
+}
+
 } // namespace
 
 void choose_occluders(unsigned program, const DrawRecord *record)
@@ -78,15 +96,7 @@ void draw_reflector_pass(void)
         if (!program)
             continue;
         use_program(program);
-        int n = 0;
-        for (int i = 0; i < draw_queue_count(); i++) {
-            const DrawRecord *r = draw_queue_record(i);
-            if (!raytrace_numbered_record(r))
-                continue;
-            const int number = n++ & 0xFF;
-            if (r->mode != 1 || (int)r->shape != sweep)
-                continue;
-            glStencilFunc(GL_EQUAL, number, 0xFF);
+        for_each_stencilled_record(sweep, [batch](const DrawRecord *r) {
             const float radius = std::sqrt(r->scaled[0] * r->scaled[0] + r->scaled[1] * r->scaled[1] +
                                            r->scaled[2] * r->scaled[2]);
             set_uniform_4f("reflectorsphere", r->pos[0], r->pos[1], r->pos[2], radius);
@@ -95,7 +105,7 @@ void draw_reflector_pass(void)
             normalise(column, axis);
             set_uniform_4f("capsule", axis[0], axis[1], axis[2], r->konstant + 1.0f);
             draw_mesh(batch);
-        }
+        });
     }
     glFrontFace(GL_CCW);
     glDisable(GL_STENCIL_TEST);
@@ -116,15 +126,7 @@ void draw_raytraced_shadows(void)
     world_fog_value(fog);
     world_floor_lit_color(floor);
     static int neighbours[RAY_OBJECT_LIST_SIZE];
-    int n = 0;
-    for (int i = 0; i < draw_queue_count(); i++) {
-        const DrawRecord *r = draw_queue_record(i);
-        if (!raytrace_numbered_record(r))
-            continue;
-        const int number = n++ & 0xFF;
-        if (r->mode != 1)
-            continue;
-        glStencilFunc(GL_EQUAL, number, 0xFF);
+    for_each_stencilled_record(-1, [&fog, &floor](const DrawRecord *r) {
         load_object_texture_matrix(r->scaled, r->pos);
         for (int kind = QUEUED_SPHERE; kind <= QUEUED_BOX; kind++) {
             const int count = gather_ray_neighbours(r, kind, neighbours, RAY_OBJECT_LIST_SIZE);
@@ -145,7 +147,7 @@ void draw_raytraced_shadows(void)
                 scene_mesh_draw(r->mesh[1], 0, 0);
             }
         }
-    }
+    });
     glDisable(GL_STENCIL_TEST);
     scene_mesh_unbind();
     unbind_sky();
@@ -163,15 +165,7 @@ void draw_shiny_pass(void)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const unsigned plain = shader_row_handle(SH_DIFF_AO12_SHINY);
     const unsigned textured = shader_row_handle(SH_DIFFTEX_AO12_SHINY);
-    int n = 0;
-    for (int i = 0; i < draw_queue_count(); i++) {
-        const DrawRecord *r = draw_queue_record(i);
-        if (!raytrace_numbered_record(r))
-            continue;
-        const int number = n++ & 0xFF;
-        if (r->mode != 1)
-            continue;
-        glStencilFunc(GL_EQUAL, number, 0xFF);
+    for_each_stencilled_record(-1, [plain, textured](const DrawRecord *r) {
         unsigned program = plain;
         if ((r->kind & QUEUE_TEXTURED) && r->colour_tex && textured) {
             program = textured;
@@ -181,14 +175,14 @@ void draw_shiny_pass(void)
             glDisable(GL_TEXTURE_2D);
         }
         if (!program)
-            continue;
+            return;
         use_program(program);
         load_object_texture_matrix(r->scaled, r->pos);
         set_lit_colour(r);
         set_konstant(r);
         choose_occluders(program, r);
         scene_mesh_draw(r->mesh[1], 0, 0);
-    }
+    });
     scene_mesh_unbind();
     use_program(0);
     glActiveTexture(GL_TEXTURE1);

@@ -78,14 +78,24 @@ void rotate_about_axis(float v[3], const float axis[3], float c, float s)
         v[i] = v[i] * c + vx[i] * s + axis[i] * d;
 }
 
-void rotate_by_vector(float v[3], const float r[3])
+// A rotation vector's unit axis and the cosine and sine of its angle (its
+// length); false when it turns by nothing.
+static bool axis_and_angle(const float r[3], float axis[3], float *c, float *s)
 {
     const float angle = vec3_length(r);
     if (!(angle > 0.0f))
-        return;
-    float axis[3];
+        return false;
     normalise(r, axis);
-    rotate_about_axis(v, axis, std::cos(angle), std::sin(angle));
+    *c = std::cos(angle);
+    *s = std::sin(angle);
+    return true;
+}
+
+void rotate_by_vector(float v[3], const float r[3])
+{
+    float axis[3], c, s;
+    if (axis_and_angle(r, axis, &c, &s))
+        rotate_about_axis(v, axis, c, s);
 }
 
 void rotate_matrix_about_axis(float m[9], const float axis[3], float c, float s)
@@ -101,12 +111,9 @@ void rotate_matrix_about_axis(float m[9], const float axis[3], float c, float s)
 
 void rotate_matrix_by_vector(float m[9], const float r[3])
 {
-    const float angle = vec3_length(r);
-    if (!(angle > 0.0f))
-        return;
-    float axis[3];
-    normalise(r, axis);
-    rotate_matrix_about_axis(m, axis, std::cos(angle), std::sin(angle));
+    float axis[3], c, s;
+    if (axis_and_angle(r, axis, &c, &s))
+        rotate_matrix_about_axis(m, axis, c, s);
 }
 
 float fog_weight(float fog_distance)

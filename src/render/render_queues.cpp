@@ -44,9 +44,9 @@ static void add_occluder(const float *pos, float radius)
     o[3] = radius;
 }
 
-// A new record with the common fields filled, or null (with the message)
-// when the frame's queue is full.
-static DrawRecord *new_record(const float *pos, const float *v1, const float *v2, unsigned kind,
+// A new record of the shape with the common fields filled, or null (with
+// the message) when the frame's queue is full.
+static DrawRecord *new_record(unsigned shape, const float *pos, const float *v1, const float *v2, unsigned kind,
                               unsigned colour_tex, unsigned bump_tex)
 {
     if (g_draw_count >= DRAW_QUEUE_SIZE) {
@@ -64,6 +64,7 @@ static DrawRecord *new_record(const float *pos, const float *v1, const float *v2
     for (int k = 0; k < 4; k++)
         r->colour[k] = c[k];
     r->kind = kind;
+    r->shape = shape;
     r->translucent = c[3] != 1.0f;
     r->mode = r->translucent ? 0 : 1;
     r->colour_tex = colour_tex;
@@ -79,7 +80,15 @@ static void scale_into(const float *rot, float k, float *out)
         out[i] = rot[i] * k;
 }
 
-static bool drawable(unsigned kind) { return kind == QUEUE_PLAIN || kind == QUEUE_TEXTURED; }
+// new_record for a sphere, box or capsule; null for the kinds those are not
+// drawn as (only plain and textured are).
+static DrawRecord *shape_record(unsigned shape, const float *pos, const float *v1, const float *v2,
+                                unsigned kind, unsigned colour_tex, unsigned bump_tex)
+{
+    if (kind != QUEUE_PLAIN && kind != QUEUE_TEXTURED)
+        return nullptr;
+    return new_record(shape, pos, v1, v2, kind, colour_tex, bump_tex);
+}
 
 void queue_sphere(const float *rot, const float *pos, const float *v1, const float *v2, float radius,
                   unsigned kind, unsigned colour_tex, unsigned bump_tex)
@@ -88,13 +97,10 @@ void queue_sphere(const float *rot, const float *pos, const float *v1, const flo
         add_occluder(pos, radius);
         return;
     }
-    if (!drawable(kind))
-        return;
-    DrawRecord *r = new_record(pos, v1, v2, kind, colour_tex, bump_tex);
+    DrawRecord *r = shape_record(QUEUED_SPHERE, pos, v1, v2, kind, colour_tex, bump_tex);
     if (!r)
         return;
     scale_into(rot, radius, r->scaled);
-    r->shape = QUEUED_SPHERE;
     r->bound_radius = radius;
     r->shadow_radius = radius;
     r->mesh[0] = SCENE_MESH_SPHERE_COARSE;
@@ -110,16 +116,13 @@ void queue_box(const float *rot, const float *pos, const float *sides, const flo
         add_occluder(pos, m * m);
         return;
     }
-    if (!drawable(kind))
-        return;
-    DrawRecord *r = new_record(pos, v1, v2, kind, colour_tex, bump_tex);
+    DrawRecord *r = shape_record(QUEUED_BOX, pos, v1, v2, kind, colour_tex, bump_tex);
     if (!r)
         return;
     for (int i = 0; i < 3; i++)
         for (int k = 0; k < 3; k++)
             r->scaled[3 * i + k] = rot[3 * i + k] * sides[k];
     const float len = length3(sides[0], sides[1], sides[2]);
-    r->shape = QUEUED_BOX;
     r->bound_radius = len;
     r->shadow_radius = 0.8f * len;
     r->mesh[0] = r->mesh[1] = r->mesh[2] = SCENE_MESH_BOX;
@@ -141,13 +144,10 @@ void queue_capsule(const float *rot, const float *pos, float length, float radiu
         }
         return;
     }
-    if (!drawable(kind))
-        return;
-    DrawRecord *r = new_record(pos, v1, v2, kind, colour_tex, bump_tex);
+    DrawRecord *r = shape_record(QUEUED_CAPSULE, pos, v1, v2, kind, colour_tex, bump_tex);
     if (!r)
         return;
     scale_into(rot, radius, r->scaled);
-    r->shape = QUEUED_CAPSULE;
     r->konstant = radius > 0 ? length / (2 * radius) - 1 : 0;
     r->bound_radius = length + radius;
     r->shadow_radius = radius;
@@ -176,13 +176,12 @@ void queue_object(const float *rot, const float *object_rot, const float *pos, c
     }
     if (!(kind & (QUEUE_PLAIN | QUEUE_TEXTURED | QUEUE_HALF_AXIS | QUEUE_HALF_OPPOSITE)))
         return;
-    DrawRecord *r = new_record(pos, v1, v2, kind, colour_tex, bump_tex);
+    DrawRecord *r = new_record(QUEUED_SPHERE, pos, v1, v2, kind, colour_tex, bump_tex);
     if (!r)
         return;
     scale_into(rot, radius, r->scaled);
     for (int i = 0; i < 9; i++)
         r->object_rot[i] = object_rot[i];
-    r->shape = QUEUED_SPHERE;
     r->bound_radius = radius;
     r->shadow_radius = radius;
     r->mesh[1] = r->mesh[2] = SCENE_MESH_DOME;

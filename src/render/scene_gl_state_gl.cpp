@@ -82,6 +82,14 @@ void draw_ground_plane(const float *c)
     glDisableClientState(GL_NORMAL_ARRAY);
 }
 
+void set_texture_sampling(unsigned target, int min_filter, int mag_filter, int wrap)
+{
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, min_filter);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, mag_filter);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, wrap);
+}
+
 unsigned create_texture_rgba(uint32_t *pixels, int width, int height)
 {
     for (int i = 0; i < width * height; i++) {
@@ -92,10 +100,7 @@ unsigned create_texture_rgba(uint32_t *pixels, int width, int height)
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    set_texture_sampling(GL_TEXTURE_2D, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, GL_REPEAT);
     gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     return id;
 }

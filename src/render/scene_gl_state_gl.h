@@ -22,6 +22,9 @@ void draw_ground_plane(const float *centre);
 // A new mipmapped texture from words whose red and blue bytes are exchanged
 // first, in place (blue in the low byte in, red in the low byte uploaded).
 unsigned create_texture_rgba(uint32_t *pixels, int width, int height);
+// The texture bound to the target filtered and wrapped: minification and
+// magnification filters, one wrap mode for s and t.
+void set_texture_sampling(unsigned target, int min_filter, int mag_filter, int wrap);
 // The unit active, 2D texturing on it, the texture bound.
 void bind_texture_unit(int unit, unsigned texture);
 // The shader path's square outline: four quads of the given width around

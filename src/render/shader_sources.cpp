@@ -11,6 +11,19 @@
 #define KX_OCCLUDER_ARRAY \
     "    vec4 occ[12] = vec4[12](occa, occb, occc, occd, occe, occf, occg, occh, occi, occj, occk, occl);\n"
 
+// What the object vertex stage hands every fragment body drawn with it,
+// and what the reflection vertex stage hands its fragment body.
+#define KX_OBJECT_VARYINGS \
+    "varying vec3 normal;\n" \
+    "varying vec3 globalpos;\n" \
+    "varying vec3 campos;\n" \
+    "varying vec4 colour;\n"
+#define KX_REFLECTION_VARYINGS \
+    "varying vec3 normal;\n" \
+    "varying vec3 globalpos;\n" \
+    "varying vec3 raydir;\n" \
+    "varying vec4 colour;\n"
+
 const char *const GLSL_VERSION_LINE = "#version 120\n";
 
 const char *const VS_OBJECT =
@@ -19,10 +32,7 @@ const char *const VS_OBJECT =
     "#if !defined(GHOST) && !defined(FUR)\n"
     "uniform vec4 globalcolor;\n"
     "#endif\n"
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 campos;\n"
-    "varying vec4 colour;\n"
+    KX_OBJECT_VARYINGS
     "#ifdef TCGEN\n"
     "uniform mat4 rotmat;\n"
     "#endif\n"
@@ -94,10 +104,7 @@ const char *const FS_OBJECT =
     "#ifdef OCCLUDERS\n"
     KX_OCCLUDER_UNIFORMS
     "#endif\n"
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 campos;\n"
-    "varying vec4 colour;\n"
+    KX_OBJECT_VARYINGS
     "void main()\n"
     "{\n"
     "    vec3 n = safe_normalize(normal);\n"
@@ -296,17 +303,23 @@ const char *const FS_STAINCOPY =
     "    gl_FragColor = clamp(c, 0.0, 1.0);\n"
     "}\n";
 
+// What the blood vertex stage hands the fragment stage: the drop and its
+// linked drops in camera space, the quad corner, the drop's velocity and
+// its colour.
+#define KX_BLOOD_VARYINGS                                                   \
+    "varying vec4 cpos0;\n"                                                 \
+    "varying vec4 cpos1;\n"                                                 \
+    "varying vec4 cpos2;\n"                                                 \
+    "varying vec4 cpos3;\n"                                                 \
+    "varying vec3 corner;\n"                                                \
+    "varying vec2 vel;\n"                                                   \
+    "varying vec4 colour;\n"
+
 // A blood drop: a quad around its camera-space centre, with up to three
 // linked drops (texture coordinates 1 to 3) that merge into one fluid.
 const char *const VS_BLOOD =
     "uniform float move;\n"
-    "varying vec4 cpos0;\n"
-    "varying vec4 cpos1;\n"
-    "varying vec4 cpos2;\n"
-    "varying vec4 cpos3;\n"
-    "varying vec3 corner;\n"
-    "varying vec2 vel;\n"
-    "varying vec4 colour;\n"
+    KX_BLOOD_VARYINGS
     "void main()\n"
     "{\n"
     "    cpos0 = vec4((gl_ModelViewMatrix * vec4(gl_Vertex.xyz, 1.0)).xyz, gl_MultiTexCoord0.w);\n"
@@ -324,13 +337,7 @@ const char *const VS_BLOOD =
 const char *const FS_BLOOD =
     "uniform vec4 lightdir;\n"
     "uniform vec4 mirrorcolor;\n"
-    "varying vec4 cpos0;\n"
-    "varying vec4 cpos1;\n"
-    "varying vec4 cpos2;\n"
-    "varying vec4 cpos3;\n"
-    "varying vec3 corner;\n"
-    "varying vec2 vel;\n"
-    "varying vec4 colour;\n"
+    KX_BLOOD_VARYINGS
     "float field(vec3 at, vec4 cp, float dz)\n"
     "{\n"
     "    float sqw = cp.w * cp.w;\n"
@@ -593,10 +600,7 @@ const char *const VS_REFLECTION =
     "#ifdef CAPSULE\n"
     "uniform vec4 capsule;\n"
     "#endif\n"
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 raydir;\n"
-    "varying vec4 colour;\n"
+    KX_REFLECTION_VARYINGS
     // Solves for the point on the unit sphere between pa and pb where the
     // two rays meet at equal angles (a few Newton steps on lv).
     "vec3 sphere_bounce(vec3 pa, vec3 pb, int steps, out float lvout)\n"
@@ -669,10 +673,7 @@ const char *const VS_REFLECTION =
     "}\n";
 
 const char *const FS_REFLECTION =
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 raydir;\n"
-    "varying vec4 colour;\n"
+    KX_REFLECTION_VARYINGS
     "void main()\n"
     "{\n"
     "    vec3 n = rt_normalize(normal);\n"
@@ -684,10 +685,7 @@ const char *const FS_REFLECTION =
     "}\n";
 
 const char *const FS_REFBACKGROUND =
-    "varying vec3 normal;\n"
-    "varying vec3 globalpos;\n"
-    "varying vec3 campos;\n"
-    "varying vec4 colour;\n"
+    KX_OBJECT_VARYINGS
     "void main()\n"
     "{\n"
     "    vec3 n = rt_normalize(normal);\n"
@@ -699,10 +697,7 @@ const char *const FS_REFBACKGROUND =
 // the first ocount objects; the nearest hit is shaded and reflected once
 // more into the background. No hit: the fragment is discarded.
 #define KX_RAY_START                                                        \
-    "varying vec3 normal;\n"                                                \
-    "varying vec3 globalpos;\n"                                             \
-    "varying vec3 campos;\n"                                                \
-    "varying vec4 colour;\n"                                                \
+    KX_OBJECT_VARYINGS                                                      \
     "void shade_hit(vec3 raypos, vec3 raydir, float best, vec3 hitn, vec3 hitc)\n" \
     "{\n"                                                                   \
     "    matcolor = hitc;\n"                                                \
@@ -713,6 +708,22 @@ const char *const FS_REFBACKGROUND =
     "    gl_FragDepth = (1.0 - 0.1 / (best + 0.1)) * 0.1;\n"                \
     "}\n"
 
+// The ray each batch program traces: from the surface point, the eye's ray
+// mirrored in the surface normal; no hit found yet.
+#define KX_RAY_AIM                                                          \
+    "    vec3 n = rt_normalize(normal);\n"                                  \
+    "    vec3 raypos = globalpos;\n"                                        \
+    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"     \
+    "    float best = 1e35;\n"                                              \
+    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+
+// The end of a batch program's main: the nearest hit shaded, or nothing.
+#define KX_RAY_FINISH                                                       \
+    "    if (best >= 1e35)\n"                                               \
+    "        discard;\n"                                                    \
+    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"                    \
+    "}\n"
+
 const char *const FS_RAYTRACE_SPHERES =
     KX_RAY_START
     "uniform vec4 s0, s1, s2, s3, s4, s5;\n"
@@ -721,11 +732,7 @@ const char *const FS_RAYTRACE_SPHERES =
     "{\n"
     "    vec4 S[6] = vec4[6](s0, s1, s2, s3, s4, s5);\n"
     "    vec4 C[6] = vec4[6](c0, c1, c2, c3, c4, c5);\n"
-    "    vec3 n = rt_normalize(normal);\n"
-    "    vec3 raypos = globalpos;\n"
-    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"
-    "    float best = 1e35;\n"
-    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+    KX_RAY_AIM
     "    for (int i = 0; i < ocount; i++) {\n"
     "        vec3 rel = S[i].xyz - raypos;\n"
     "        float r = S[i].w;\n"
@@ -739,10 +746,7 @@ const char *const FS_RAYTRACE_SPHERES =
     "            }\n"
     "        }\n"
     "    }\n"
-    "    if (best >= 1e35)\n"
-    "        discard;\n"
-    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"
-    "}\n";
+    KX_RAY_FINISH;
 
 const char *const FS_RAYTRACE_CYLINDERS =
     KX_RAY_START
@@ -754,11 +758,7 @@ const char *const FS_RAYTRACE_CYLINDERS =
     "    vec4 S[4] = vec4[4](s0, s1, s2, s3);\n"
     "    vec4 A[4] = vec4[4](a0, a1, a2, a3);\n"
     "    vec4 C[4] = vec4[4](c0, c1, c2, c3);\n"
-    "    vec3 n = rt_normalize(normal);\n"
-    "    vec3 raypos = globalpos;\n"
-    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"
-    "    float best = 1e35;\n"
-    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+    KX_RAY_AIM
     "    for (int i = 0; i < ocount; i++) {\n"
     "        vec3 axis = A[i].xyz;\n"
     "        vec3 rel = S[i].xyz - raypos;\n"
@@ -780,10 +780,7 @@ const char *const FS_RAYTRACE_CYLINDERS =
     "            }\n"
     "        }\n"
     "    }\n"
-    "    if (best >= 1e35)\n"
-    "        discard;\n"
-    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"
-    "}\n";
+    KX_RAY_FINISH;
 
 // Box j: colour, bounding sphere, then six planes (unit normal, offset).
 const char *const FS_RAYTRACE_BOXES =
@@ -793,11 +790,7 @@ const char *const FS_RAYTRACE_BOXES =
     "void main()\n"
     "{\n"
     "    vec4 B[16] = vec4[16](sa, sb, sc, sd, se, sf, sg, sh, si, sj, sk, sl, sm, sn, so, sp);\n"
-    "    vec3 n = rt_normalize(normal);\n"
-    "    vec3 raypos = globalpos;\n"
-    "    vec3 raydir = reflect(rt_normalize(globalpos - campos), n);\n"
-    "    float best = 1e35;\n"
-    "    vec3 hitn = vec3(0.0), hitc = vec3(0.0);\n"
+    KX_RAY_AIM
     "    for (int j = 0; j < ocount; j++) {\n"
     "        vec4 bound = B[j * 8 + 1];\n"
     "        if (length(cross(bound.xyz - raypos, raydir)) >= bound.w)\n"
@@ -827,10 +820,7 @@ const char *const FS_RAYTRACE_BOXES =
     "            hitc = B[j * 8].rgb;\n"
     "        }\n"
     "    }\n"
-    "    if (best >= 1e35)\n"
-    "        discard;\n"
-    "    shade_hit(raypos, raydir, best, hitn, hitc);\n"
-    "}\n";
+    KX_RAY_FINISH;
 
 const char *const FS_FUR =
     "uniform sampler2D texture0;\n"

@@ -161,6 +161,25 @@ AoRows ao_rows(int level)
 }
 int ao_count(int level) { return level == 0x80 ? 12 : level == 0x40 ? 6 : 4; }
 
+// An effect drawn by two programs, when its option is on: both slots
+// filled when every row of its feature linked, else both cleared and the
+// option switched off; the decision goes to standard error.
+void choose_pair(const unsigned h[], int option, uint32_t feature, const char *effect, unsigned *a, int row_a,
+                 unsigned *b, int row_b)
+{
+    if (!on(option))
+        return;
+    if (all_linked_exact(h, feature)) {
+        fprintf(stderr, "%s supported!\n", effect);
+        *a = h[row_a];
+        *b = h[row_b];
+    } else {
+        fprintf(stderr, "%s not supported!\n", effect);
+        *a = *b = 0;
+        off(option);
+    }
+}
+
 } // namespace
 
 const ShaderRowDef *shader_row_def(int row)
@@ -299,29 +318,10 @@ int choose_active_programs(const unsigned h[SHADER_ROW_COUNT], ActivePrograms *a
         }
     }
 
-    if (on(OPT_DEPTHOFFIELD)) {
-        if (all_linked_exact(h, SF_DEPTH_OF_FIELD)) {
-            fprintf(stderr, "Depth of field supported!\n");
-            ap->depthfilter = h[SH_DEPTHFILTER];
-            ap->gaussian = h[SH_GAUSSIAN];
-        } else {
-            fprintf(stderr, "Depth of field not supported!\n");
-            ap->depthfilter = ap->gaussian = 0;
-            off(OPT_DEPTHOFFIELD);
-        }
-    }
-
-    if (on(OPT_ANAGLYPHIC)) {
-        if (all_linked_exact(h, SF_ANAGLYPH)) {
-            fprintf(stderr, "Anaglyphic rendering supported!\n");
-            ap->anaglyph = h[SH_ANAGLYPH];
-            ap->texture = h[SH_TEXTURE];
-        } else {
-            fprintf(stderr, "Anaglyphic rendering not supported!\n");
-            ap->anaglyph = ap->texture = 0;
-            off(OPT_ANAGLYPHIC);
-        }
-    }
+    choose_pair(h, OPT_DEPTHOFFIELD, SF_DEPTH_OF_FIELD, "Depth of field", &ap->depthfilter, SH_DEPTHFILTER,
+                &ap->gaussian, SH_GAUSSIAN);
+    choose_pair(h, OPT_ANAGLYPHIC, SF_ANAGLYPH, "Anaglyphic rendering", &ap->anaglyph, SH_ANAGLYPH, &ap->texture,
+                SH_TEXTURE);
     return ap->basic_ok ? 0 : 1;
 }
 

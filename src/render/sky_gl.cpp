@@ -99,6 +99,28 @@ void draw_sun_sprite(void)
     glEnable(GL_CULL_FACE);
 }
 
+// The dome round the eye (mirrored: its image below the floor) and, when
+// asked, the sun sprite blended over it; both tinted (the mirror's colour
+// below the floor). The sky program is in use.
+static void draw_dome(const float *eye, int mirrored, unsigned sky, unsigned sun_tex, const float *tint,
+                      int draw_sun)
+{
+    const float *sun = world_shader_value(WS_SUN_COLOR);
+    set_global_colour(tint[0] * 2, tint[1] * 2, tint[2] * 2, 0);
+    load_scaled_texture_matrix(950, eye, mirrored);
+    glBindTexture(GL_TEXTURE_2D, sky);
+    scene_mesh_draw(SCENE_MESH_SKY, 0, 1);
+    glBindTexture(GL_TEXTURE_2D, sun_tex);
+    load_scaled_texture_matrix(1, eye, mirrored);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (draw_sun) {
+        set_global_colour(tint[0] * sun[0], tint[1] * sun[1], tint[2] * sun[2], 1);
+        draw_sun_sprite();
+    }
+    glDisable(GL_BLEND);
+}
+
 void draw_sky(int draw_sun, int which)
 {
     const unsigned program = active_programs().topsimptex;
@@ -106,7 +128,6 @@ void draw_sky(int draw_sun, int which)
     if (!world_shader_flag(WS_SKY_ON) || !program || !sky || !sun_tex || !scene_mesh_ready(SCENE_MESH_SKY))
         return;
     const float *eye = frame_camera_position();
-    const float *sun = world_shader_value(WS_SUN_COLOR), *mirror = world_shader_value(WS_MIRROR_COLOR);
     bind_texture_unit(0, sky);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
@@ -114,33 +135,11 @@ void draw_sky(int draw_sun, int which)
     set_uniform_2f("lightfov", 0, 2);
     set_global_colour(2, 2, 2, 0);
     glFrontFace(GL_CW);   // the dome is seen from inside
-    if (which & 1) {
-        load_scaled_texture_matrix(950, eye, 0);
-        scene_mesh_draw(SCENE_MESH_SKY, 0, 1);
-        glBindTexture(GL_TEXTURE_2D, sun_tex);
-        load_scaled_texture_matrix(1, eye, 0);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        if (draw_sun) {
-            set_global_colour(sun[0], sun[1], sun[2], 1);
-            draw_sun_sprite();
-        }
-        glDisable(GL_BLEND);
-    }
-    if (which & 2) {
-        set_global_colour(mirror[0] * 2, mirror[1] * 2, mirror[2] * 2, 0);
-        load_scaled_texture_matrix(950, eye, 1);
-        glBindTexture(GL_TEXTURE_2D, sky);
-        scene_mesh_draw(SCENE_MESH_SKY, 0, 1);
-        glBindTexture(GL_TEXTURE_2D, sun_tex);
-        load_scaled_texture_matrix(1, eye, 1);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        if (draw_sun) {
-            set_global_colour(mirror[0] * sun[0], mirror[1] * sun[1], mirror[2] * sun[2], 1);
-            draw_sun_sprite();
-        }
-    }
+    static const float white[3] = {1, 1, 1};
+    if (which & 1)
+        draw_dome(eye, 0, sky, sun_tex, white, draw_sun);
+    if (which & 2)
+        draw_dome(eye, 1, sky, sun_tex, world_shader_value(WS_MIRROR_COLOR), draw_sun);
     glFrontFace(GL_CCW);
     glDisable(GL_BLEND);
     glActiveTexture(GL_TEXTURE0);

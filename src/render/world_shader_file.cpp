@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/base/data_dirs.h"
+#include "app/base/text.h"
 #include "app/base/utils.h"
 #include "gui/services/console_world_shader.h"
 #include "render/world_shader.h"
@@ -63,20 +64,12 @@ int load_world_shader(const char *path)
     }
     char buf[WORLD_SHADER_LINE + 2];
     int line_no = 0;
-    bool skipping = false;
-    while (fgets(buf, sizeof buf, f)) {
-        const size_t len = strlen(buf);
-        const bool whole = (len > 0 && buf[len - 1] == '\n') || feof(f);
-        if (skipping) {
-            // The rest of an over-long line is never read as a line of its own.
-            skipping = !whole;
-            continue;
-        }
+    bool cut;
+    while (read_text_line(f, buf, (int)sizeof buf, &cut)) {
         line_no++;
-        if (!whole) {
+        if (cut) {
             fprintf(stderr, "%s:%i: line longer than %i characters skipped\n", path, line_no,
                     WORLD_SHADER_LINE);
-            skipping = true;
             continue;
         }
         if (read_line(buf) != 0)

@@ -81,23 +81,9 @@ bool tick_until(const std::function<bool()> &done, int max_ticks = 3000)
     return done();
 }
 
-MatchRules short_rules(int matchframes)
-{
-    MatchRules r;
-    fill_default_rules(1, &r);
-    r.matchframes = matchframes;
-    rules_set_turnframes(&r, "10");
-    r.opening_frames = 0;
-    r.reactiontime = 1000;
-    r.hold_frame = 0;
-    return r;
-}
+MatchRules short_rules(int matchframes) { return kxtest::turn_match_rules(matchframes, 1000); }
 
-bool waiting_for_turn()
-{
-    const WorldState *w = get_game_state();
-    return !w->game_over && w->frames_left == 0 && !game_is_running();
-}
+using kxtest::waiting_for_turn;
 
 // Connects, opens the match and waits until the client stands in it.
 void open_match(kxtest::LoopbackServer &server, const MatchRules &r)

@@ -7,6 +7,24 @@
 #include "app/base/text.h"
 #include "app/base/user_strings.h"
 
+// A cut line's rest is passed over whether it ends in a newline, exactly
+// at the buffer's end, or at the end of the file.
+TEST(Text, LinesLongerThanTheBufferComeBackCutAndTheirRestIsSkipped)
+{
+    FILE *f = tmpfile();
+    ASSERT_NE(f, nullptr);
+    fputs("short\n" "abcdefghij\n" "abcdefg\n" "last line without newline", f);
+    rewind(f);
+    char buf[8];
+    bool cut = true;
+    std::string got;
+    while (read_text_line(f, buf, (int)sizeof buf, &cut))
+        got += std::string(buf) + (cut ? "|cut;" : "|whole;");
+    EXPECT_EQ(got, "short\n|whole;abcdefg|cut;abcdefg|cut;last li|cut;");
+    EXPECT_FALSE(read_text_line(f, buf, (int)sizeof buf, &cut));
+    fclose(f);
+}
+
 TEST(Text, BoundedCopyCutsAndTerminates)
 {
     char buf[8];

@@ -14,6 +14,7 @@
 
 #include "game/game_state.h"
 #include "game/match_rules.h"
+#include "game/turn_cycle.h"
 
 namespace kxtest {
 
@@ -24,6 +25,28 @@ struct SentState {
     double linvel[BODY_COUNT][3];
     double angvel[BODY_COUNT][3];
 };
+
+// The rules a scripted network match starts from: the default rules with
+// turns of 10 frames, no opening frames and no hold frame.
+inline MatchRules turn_match_rules(int matchframes, int reactiontime)
+{
+    MatchRules r;
+    fill_default_rules(1, &r);
+    r.matchframes = matchframes;
+    rules_set_turnframes(&r, "10");
+    r.opening_frames = 0;
+    r.reactiontime = reactiontime;
+    r.hold_frame = 0;
+    return r;
+}
+
+// The client stands between turns: the match goes on with no frame left
+// to play and the world stopped.
+inline bool waiting_for_turn()
+{
+    const WorldState *w = get_game_state();
+    return !w->game_over && w->frames_left == 0 && !game_is_running();
+}
 
 inline std::string match_opening(const MatchRules &rules, int own_id, int other_id)
 {

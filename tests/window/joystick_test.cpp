@@ -36,6 +36,17 @@ void rec_pick(int, int pressed, const double *, const double *, int x, int y)
     g_calls.push_back("pick " + std::to_string(pressed) + " " + std::to_string(x) + " " + std::to_string(y));
 }
 
+// The calls made, less the hover picks: warping the pointer makes the X
+// server send a motion event of its own, which may arrive a pass later.
+std::vector<std::string> calls_but_hover()
+{
+    std::vector<std::string> got;
+    for (const std::string &c : g_calls)
+        if (c.rfind("pick 0", 0) != 0)
+            got.push_back(c);
+    return got;
+}
+
 void push_axis(int device, int axis, int value)
 {
     SDL_Event e = {};
@@ -130,25 +141,21 @@ TEST(Joystick, EventsOfTheOpenDeviceDriveThePointerAndTheCallbacks)
                                            "key " + std::to_string(KEY_Z) + " 1",
                                            "key " + std::to_string(KEY_Z) + " 0",
                                            "key " + std::to_string(KEY_SPACE) + " 1"};
-    std::vector<std::string> got;
-    for (const std::string &c : g_calls)
-        if (c.rfind("pick 0", 0) != 0)     // the warp's own hover
-            got.push_back(c);
-    EXPECT_EQ(got, want);
+    EXPECT_EQ(calls_but_hover(), want);
 
     // Another device's events, and any after the joystick is gone.
     g_calls.clear();
     push_axis(1, 0, -32767);
     push_button(1, 1, 1);
     main_loop_step(&cb);
-    EXPECT_TRUE(g_calls.empty());
+    EXPECT_TRUE(calls_but_hover().empty());
     joystick_pointer_line(&x0, &y0, &x1, &y1);
     EXPECT_EQ(std::vector<int>({x1, y1}), std::vector<int>({34, 7}));
     joystick_stop();
     push_axis(0, 0, -32767);
     push_button(0, 0, 1);
     main_loop_step(&cb);
-    EXPECT_TRUE(g_calls.empty());
+    EXPECT_TRUE(calls_but_hover().empty());
     EXPECT_EQ(joystick_pointer_line(&x0, &y0, &x1, &y1), 0);
 }
 

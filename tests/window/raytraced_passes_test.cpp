@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <functional>
-#include <sys/stat.h>
 #include <vector>
 
 #include "app/base/options.h"
@@ -17,7 +16,7 @@
 #include "render/scene_passes_gl.h"
 #include "render/world_shader.h"
 #include "support/test_support.h"
-#include "window/gl_context.h"
+#include "window/game_window.h"
 
 // The ray-traced passes of the opaque shapes in a real GL context (Mesa
 // under Xvfb): spheres queued as the shape drawers queue them, drawn by the
@@ -25,23 +24,11 @@
 namespace {
 
 enum { W = 160, H = 120 };
-const int k_options[] = {OPT_SHADERS, OPT_RAYTRACING, OPT_REFLECTION, OPT_AMBIENTOCCLUSION, OPT_SOFTSHADOW,
-                         OPT_BUMPMAPPING, OPT_WIDTH, OPT_HEIGHT};
 const float I3[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
-struct TracedScene {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    kxtest::GlContext gl{W, H};
-    std::vector<int> saved;
-    TracedScene()
+struct TracedScene : kxtest::RendererWindow {
+    TracedScene() : RendererWindow(W, H)
     {
-        for (int o : k_options)
-            saved.push_back(option_get(o));
-        kxtest::write_file(dir.file("keep"), "");
-        mkdir(dir.file("data").c_str(), 0755);
-        option_set(OPT_WIDTH, W);
-        option_set(OPT_HEIGHT, H);
         option_set(OPT_SHADERS, 1);
         option_set(OPT_RAYTRACING, 1);
         option_set(OPT_REFLECTION, 0);
@@ -54,13 +41,6 @@ struct TracedScene {
         scene_renderer_start();
         apply_world_shader_slot();
         set_background(WS_SKY_ON, 0, 0, 0);
-    }
-    ~TracedScene()
-    {
-        release_renderer();
-        EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        for (size_t i = 0; i < saved.size(); i++)
-            option_set(k_options[i], saved[i]);
     }
     // One frame of the given shapes from a fixed eye; the picture read back.
     std::vector<unsigned char> frame(const std::function<void()> &shapes)

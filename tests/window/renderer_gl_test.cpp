@@ -44,7 +44,7 @@
 #include "render/world_colours.h"
 #include "support/test_support.h"
 #include "window/game_run.h"
-#include "window/gl_context.h"
+#include "window/game_window.h"
 
 // The renderer in a real GL context (Mesa under Xvfb): start-up and release
 // over many video modes, and the default match as it is drawn.
@@ -52,42 +52,13 @@ namespace {
 
 // A window with a GL context, the game's objects and the default match;
 // any GL error while it lives fails the test.
-struct GlMatch {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    int w = 640, h = 480;
-    kxtest::GlContext gl{w, h};
-    bool ok = gl.ok();
-    std::vector<int> saved_options;     // tests change options: given back at the end
-    GlMatch()
+struct GlMatch : kxtest::GameWindow {
+    GlMatch() : GameWindow(640, 480)
     {
-        for (int r = 0; r < 65; r++)
-            saved_options.push_back(option_get(r));
-        std::filesystem::create_directories("data");
-        std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts",
-                              std::filesystem::copy_options::recursive);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();
-        option_set(OPT_WIDTH, w);
-        option_set(OPT_HEIGHT, h);
-        camera_defaults();
-        menu_set_state(0);
         if (!ok)
             return;
-        gl_init_state();
-        graphics_set_font_hooks(init_font_ttf, free_fonts);
         init_graphics();
         reset_game();
-    }
-    ~GlMatch()
-    {
-        if (ok) {
-            free_graphics();
-            EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        }
-        program_destroy_objects();
-        for (int r = 0; r < 65; r++)
-            option_set(r, saved_options[r]);
     }
     // One displayed frame: the scene set up, the tick draws it.
     std::vector<unsigned char> frame()

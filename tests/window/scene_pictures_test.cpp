@@ -25,54 +25,26 @@
 #include "render/sky_gl.h"
 #include "render/world_shader.h"
 #include "support/test_support.h"
-#include "window/gl_context.h"
+#include "window/game_window.h"
 
 // The default match drawn by the program's own frame through both drawing
 // paths, read back from a real GL context (Mesa under Xvfb).
 namespace {
 
-struct ScenePictures {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    int w = 320, h = 240;
-    kxtest::GlContext gl{w, h};
-    bool ok = gl.ok();
-    std::vector<int> saved;
+struct ScenePictures : kxtest::GameWindow {
     CameraState camera;   // every frame from the same eye
     ScenePictures()
-    {
-        for (int r = 0; r < OPTION_COUNT; r++)
-            saved.push_back(option_get(r));
-        std::filesystem::create_directories("data");
-        std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts", std::filesystem::copy_options::recursive);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();
-        option_set(OPT_WIDTH, w);
-        option_set(OPT_HEIGHT, h);
-        for (int o : {OPT_REFLECTION, OPT_FLUID, OPT_SOFTSHADOW, OPT_AMBIENTOCCLUSION, OPT_BUMPMAPPING,
+        : GameWindow(320, 240,
+                     {OPT_REFLECTION, OPT_FLUID, OPT_SOFTSHADOW, OPT_AMBIENTOCCLUSION, OPT_BUMPMAPPING,
                       OPT_MOTIONBLUR, OPT_DEPTHOFFIELD, OPT_ANAGLYPHIC, OPT_RAYTRACING, OPT_BLOODSTAINS,
                       OPT_SHADERS, OPT_HUD, OPT_PARTICLES, OPT_TRAILS})
-            option_set(o, 0);
-        camera_defaults();
-        menu_set_state(0);
+    {
         if (!ok)
             return;
-        gl_init_state();
-        graphics_set_font_hooks(init_font_ttf, free_fonts);
         init_graphics();
         apply_world_shader_slot();
         reset_game();
         camera = *get_camera();
-    }
-    ~ScenePictures()
-    {
-        if (ok) {
-            free_graphics();
-            EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        }
-        program_destroy_objects();
-        for (int r = 0; r < OPTION_COUNT; r++)
-            option_set(r, saved[r]);
     }
     // The path the next frames take, as a video reset makes it.
     void path(int shaders)
@@ -99,17 +71,21 @@ struct ScenePictures {
             glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth->data());
         }
     }
+    // Both fighters drawn (1) or left out (0).
+    void show_fighters(int shown)
+    {
+        option_set(OPT_VAKO, shown);
+        option_set(OPT_ZUD, shown);
+    }
     // The fighters' pixels: where the depth with them differs from the
     // depth without them.
     std::vector<bool> silhouette()
     {
         std::vector<float> with, without;
         frame(nullptr, &with);
-        option_set(OPT_VAKO, 0);
-        option_set(OPT_ZUD, 0);
+        show_fighters(0);
         frame(nullptr, &without);
-        option_set(OPT_VAKO, 1);
-        option_set(OPT_ZUD, 1);
+        show_fighters(1);
         std::vector<bool> s(with.size());
         for (size_t i = 0; i < s.size(); i++)
             s[i] = std::fabs(with[i] - without[i]) > 1e-5f;
@@ -159,8 +135,7 @@ TEST(ScenePictures, FogDarkensTheFloorWithDistance)
     s.path(1);
     set_background(WS_BACKGROUND_COLOR, 0, 0, 0);
     set_background(WS_FOG_DISTANCE, 6, 0, 0);
-    option_set(OPT_VAKO, 0);
-    option_set(OPT_ZUD, 0);
+    s.show_fighters(0);
     std::vector<unsigned char> rgb;
     s.frame(&rgb, nullptr);
     const float *floor = world_shader_value(WS_FLOOR_COLOR), *amb = world_shader_value(WS_AMBIENT_COLOR);
@@ -216,8 +191,7 @@ TEST(ScenePictures, AFloorStainReddensTheFloorUnderIt)
     ASSERT_TRUE(s.ok) << s.gl.last_error();
     option_set(OPT_BLOODSTAINS, 1);
     s.path(1);
-    option_set(OPT_VAKO, 0);
-    option_set(OPT_ZUD, 0);
+    s.show_fighters(0);
     std::vector<unsigned char> clean, stained, again;
     s.frame(&clean, nullptr);
     const int x = s.w / 2, y = s.h / 4;
@@ -341,11 +315,9 @@ TEST(ScenePictures, MirrorImagesOnlyWithReflectionsOn)
         s.path(1);
         std::vector<unsigned char> with, without;
         s.frame(&with, nullptr);
-        option_set(OPT_VAKO, 0);
-        option_set(OPT_ZUD, 0);
+        s.show_fighters(0);
         s.frame(&without, nullptr);
-        option_set(OPT_VAKO, 1);
-        option_set(OPT_ZUD, 1);
+        s.show_fighters(1);
         outside[on] = 0;
         for (size_t i = 0; i < fighters.size(); i++)
             if (!fighters[i])

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@
 #include "render/shader_programs_gl.h"
 #include "support/test_support.h"
 #include "window/game_run.h"
-#include "window/gl_context.h"
+#include "window/game_window.h"
 
 // The shader path in a real GL context (Mesa under Xvfb): every program of
 // the table, the ladder's choices, the hardware report, the fall-back to
@@ -28,34 +29,24 @@ const int k_features[] = {OPT_SHADERS, OPT_REFLECTION, OPT_FLUID, OPT_SOFTSHADOW
                           OPT_BUMPMAPPING, OPT_MOTIONBLUR, OPT_DEPTHOFFIELD, OPT_ANAGLYPHIC, OPT_RAYTRACING,
                           OPT_BLOODSTAINS, OPT_WIDTH, OPT_HEIGHT};
 
-// A GL window in a fresh folder (the report goes to its data/), options
-// given back at the end; any GL error fails the test.
-struct ShaderScene {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    kxtest::GlContext gl{W, H};
-    std::vector<int> saved;
-    ShaderScene()
-    {
-        for (int o : k_features)
-            saved.push_back(option_get(o));
-        kxtest::write_file(dir.file("keep"), "");
-        std::system(("mkdir -p '" + dir.file("data") + "'").c_str());
-        option_set(OPT_WIDTH, W);
-        option_set(OPT_HEIGHT, H);
-    }
-    ~ShaderScene()
-    {
-        release_renderer();
-        EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        for (size_t i = 0; i < saved.size(); i++)
-            option_set(k_features[i], saved[i]);
-    }
+// The renderer's window with the feature options at hand.
+struct ShaderScene : kxtest::RendererWindow {
+    ShaderScene() : RendererWindow(W, H) {}
     void features(int on)
     {
         for (int o : k_features)
             if (o != OPT_WIDTH && o != OPT_HEIGHT)
                 option_set(o, on);
+    }
+    // The renderer started (its messages kept off the log) on the shader
+    // path with only the effects named on.
+    void start_with(std::initializer_list<int> effects)
+    {
+        features(0);
+        option_set(OPT_SHADERS, 1);
+        for (int o : effects)
+            option_set(o, 1);
+        kxtest::stderr_of(init_renderer);
     }
 };
 
@@ -254,6 +245,17 @@ void side_view()
     glEnable(GL_DEPTH_TEST);
 }
 
+// The square -2..2 on x and y in the plane z = 0, as one quad.
+void floor_square()
+{
+    glBegin(GL_QUADS);
+    glVertex3f(-2, -2, 0);
+    glVertex3f(2, -2, 0);
+    glVertex3f(2, 2, 0);
+    glVertex3f(-2, 2, 0);
+    glEnd();
+}
+
 // The object transform in texture matrix 0: uniform scale and a move.
 void object_at(float scale, float x, float y, float z)
 {
@@ -276,9 +278,7 @@ TEST(ShaderPath, ObjectProgramDrawsItsMirrorImageBelowTheFloor)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({});
     ASSERT_EQ(renderer_started(), 1);
     for (float mirror : {0.0f, -2.0f}) {
         side_view();
@@ -302,9 +302,7 @@ TEST(ShaderPath, GroundShadowComesOnlyFromOccludersWithARadius)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({});
     ASSERT_GE(render_target_count(), 1);
     const RenderTarget *t = render_target(0);
     for (float radius : {0.0f, 0.5f}) {
@@ -321,12 +319,7 @@ TEST(ShaderPath, GroundShadowComesOnlyFromOccludersWithARadius)
         glDisable(GL_DEPTH_TEST);
         use_program(shader_row_handle(SH_GROUND_AO4));
         set_uniform_4f("occa", 0, 0, 0.5f, radius);
-        glBegin(GL_QUADS);
-        glVertex3f(-2, -2, 0);
-        glVertex3f(2, -2, 0);
-        glVertex3f(2, 2, 0);
-        glVertex3f(-2, 2, 0);
-        glEnd();
+        floor_square();
         use_program(0);
         unsigned char centre[4], edge[4];
         glReadPixels(t->width / 2, t->height / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
@@ -348,10 +341,7 @@ TEST(ShaderPath, RayTracedBatchesHitWhatHangsOverTheFloor)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    option_set(OPT_RAYTRACING, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({OPT_RAYTRACING});
     for (int kind = 0; kind < 3; kind++) {
         glViewport(0, 0, W, H);
         glMatrixMode(GL_PROJECTION);
@@ -388,12 +378,7 @@ TEST(ShaderPath, RayTracedBatchesHitWhatHangsOverTheFloor)
                 set_uniform_4f(names[m], planes[m][0], planes[m][1], planes[m][2], planes[m][3]);
         }
         glNormal3f(0, 0, 1);
-        glBegin(GL_QUADS);
-        glVertex3f(-2, -2, 0);
-        glVertex3f(2, -2, 0);
-        glVertex3f(2, 2, 0);
-        glVertex3f(-2, 2, 0);
-        glEnd();
+        floor_square();
         use_program(0);
         unsigned char centre[4], corner[4];
         glReadPixels(W / 2, H / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
@@ -487,10 +472,7 @@ TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
 {
     ShaderScene s;
     ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.features(0);
-    option_set(OPT_SHADERS, 1);
-    option_set(OPT_DEPTHOFFIELD, 1);
-    kxtest::stderr_of(init_renderer);
+    s.start_with({OPT_DEPTHOFFIELD});
     ASSERT_EQ(active_programs().depthfilter != 0, true);
     side_view();
     glDisable(GL_LIGHTING);

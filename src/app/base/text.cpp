@@ -59,6 +59,22 @@ static char *strip_set(char *s, const char *tail_set, const char *head_set)
     return s;
 }
 
+bool read_text_line(FILE *f, char *buf, int size, bool *cut)
+{
+    *cut = false;
+    if (!fgets(buf, size, f))
+        return false;
+    const size_t len = strlen(buf);
+    if ((len > 0 && buf[len - 1] == '\n') || feof(f))
+        return true;
+    *cut = true;
+    int c;
+    do
+        c = getc(f);
+    while (c != EOF && c != '\n');
+    return true;
+}
+
 char *strip_blanks(char *s)
 {
     return strip_set(s, " \n\t\r", " \t");

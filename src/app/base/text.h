@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Copies at most size - 1 bytes of src into dst and always terminates.
 char *n_strncpyz(char *dst, const char *src, int size);
@@ -20,6 +21,11 @@ enum { VA_FORMAT_SIZE = 32000 };
 char *strip_blanks(char *s);
 // The same with the double quote added to both sets.
 char *strip_blanks_quotes(char *s);
+
+// Reads the next line of a text file into buf (its newline kept). A line
+// longer than size - 1 bytes comes back cut, with *cut set, and the rest of
+// it is passed over, never read as a line of its own. False at the end.
+bool read_text_line(FILE *f, char *buf, int size, bool *cut);
 
 // Copies src into dst (dst_size bytes) with every occurrence of needle
 // replaced by repl, left to right without overlap. An empty needle copies

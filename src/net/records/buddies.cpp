@@ -24,21 +24,13 @@ int read_names(FILE *f, const char *path, std::vector<BuddyName> &list)
 {
     char line[256];
     int line_no = 0;
-    bool rest_of_long_line = false;
-    while (fgets(line, sizeof line, f)) {
-        const size_t len = strlen(line);
-        const bool whole = (len > 0 && line[len - 1] == '\n') || feof(f);
-        if (rest_of_long_line) {
-            rest_of_long_line = !whole;
-            continue;
-        }
+    bool cut;
+    while (read_text_line(f, line, (int)sizeof line, &cut)) {
         line_no++;
-        if (!whole)
-            rest_of_long_line = true;
         char *name = strip_blanks(line);
         if (!*name || *name == '#')
             continue;
-        if (!whole || strlen(name) >= BUDDY_NAME_SIZE) {
+        if (cut || strlen(name) >= BUDDY_NAME_SIZE) {
             fprintf(stderr, "%s:%i: name longer than %i characters skipped\n", path, line_no, BUDDY_NAME_SIZE - 1);
             continue;
         }
