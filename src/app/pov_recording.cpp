@@ -44,9 +44,11 @@ int pov_recording_toggle(void)
 {
     if (g_recording) {
         g_recording = 0;
-        console_echo(va_format("Wrote %i animation frames", g_frames), MSG_INGAME);
+        // Said once the file is in place: a reader of the message finds it.
         if (pov_close_animation() != 0)
             console_echo("Unable to write the animation file", MSG_INGAME);
+        else
+            console_echo(va_format("Wrote %i animation frames", g_frames), MSG_INGAME);
         return 0;
     }
     g_frames = 0;

@@ -341,6 +341,8 @@ void draw_frame(int arg)
             trails_draw();
         if (option_get(OPT_PARTICLES))
             flames_draw();
+        if (option_get(OPT_FLOORTEXTURE))
+            draw_tracked_markers();
         draw_body_overlay(get_match_rules());
         draw_object_overlay(w);
     }
@@ -371,9 +373,10 @@ void draw_frame(int arg)
         const int saved = shaders_active();
         set_shaders_active(0);
         if (get_game_globals()->network_mode != 0) {
+            const float angle = (float)(clock_ms() / 20 % 360);
             push_square_perspective();
-            draw_player_corner_figures(option_get(OPT_WIDTH), option_get(OPT_HEIGHT),
-                                       (float)(clock_ms() / 20 % 360));
+            draw_hud_3d(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), angle);
+            draw_player_corner_figures(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), angle);
             pop_perspective();
         }
         set_shaders_active(saved);

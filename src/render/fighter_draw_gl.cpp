@@ -14,6 +14,7 @@
 #include "render/color_table.h"
 #include "render/fighter_look.h"
 #include "render/fighter_skin_gl.h"
+#include "render/fighter_textures.h"
 #include "render/hud_theme.h"
 #include "render/shapes_gl.h"
 #include "render/shapes_textured_gl.h"
@@ -329,10 +330,19 @@ void draw_hand_markers(const WorldState *)
     }
 }
 
+float object_overlay_fraction(const Player *p, const MatchRules *rules)
+{
+    if (!p || !rules || rules->dqtimeout <= 0 || p->dq_time <= 0)
+        return 0;
+    const float f = (float)p->dq_time / (float)rules->dqtimeout;
+    return f > 1 ? 1 : f;
+}
+
 void draw_object_overlay(const WorldState *)
 {
     const int n = fighter_count();
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+    const MatchRules *rules = get_match_rules();
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
@@ -342,13 +352,32 @@ void draw_object_overlay(const WorldState *)
             continue;
         const double *at = dBodyGetPosition(p->bodies[3]);
         float c[3];
-        get_color_rgb(p->colour, c);
-        glColor4f(c[0], c[1], c[2], 0.25f);
-        glPushMatrix();
-        glTranslatef((float)at[0], (float)at[1], 0.004f);
-        shapes_draw_disc(0.5f);
-        glPopMatrix();
+        get_color_rgb(checked_colour_row(p->colour, "fighter colour"), c);
+        // Faint while the fighter stands well; opaque as its ground time
+        // nears the disqualification time-out.
+        glColor4f(c[0], c[1], c[2], 0.25f + 0.75f * object_overlay_fraction(p, rules));
+        // The fighter's ground texture marks the floor under it.
+        FighterTextures *ft = fighter_textures(i);
+        const bool marked = ft && texture_is_loaded(&ft->ground);
+        if (marked) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, ft->ground.gl_id);
+        } else {
+            glDisable(GL_TEXTURE_2D);
+        }
+        // A disc of 32 segments, radius 0.5, the texture spread over it.
+        glBegin(GL_TRIANGLE_FAN);
+        glNormal3f(0, 0, 1);
+        glTexCoord2f(0.5f, 0.5f);
+        glVertex3f((float)at[0], (float)at[1], 0.004f);
+        for (int k = 0; k <= 32; k++) {
+            const float a = (float)(k * M_PI / 16), sa = std::sin(a), ca = std::cos(a);
+            glTexCoord2f(0.5f * (1 + sa), 0.5f * (1 + ca));
+            glVertex3f((float)at[0] + 0.5f * sa, (float)at[1] + 0.5f * ca, 0.004f);
+        }
+        glEnd();
     }
+    glBindTexture(GL_TEXTURE_2D, 0);
     glPopAttrib();
 }
 
@@ -359,22 +388,21 @@ void draw_body_overlay(const MatchRules *rules)
     const float size = rules->dojosize * 0.01f;
     float c[3];
     hud_colour_rgb(HUD_TEXT, c);
+    gl_set_color(c[0], c[1], c[2], 1);
+    if (rules->dojotype == 1) {     // a ring 0.1 wide inside the dojo's edge
+        const float at[3] = {0, 0, 0.003f};
+        draw_ring_3d(at, size - 0.1f > 0 ? size - 0.1f : 0, size, 32, 1, 0, 360, 0, nullptr);
+        return;
+    }
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
     glColor4f(c[0], c[1], c[2], 1);
     glBegin(GL_LINE_LOOP);
-    if (rules->dojotype == 0) {
-        const float h = size * 0.5f * (float)M_SQRT2;
-        glVertex3f(h, 0, 0.003f);
-        glVertex3f(0, h, 0.003f);
-        glVertex3f(-h, 0, 0.003f);
-        glVertex3f(0, -h, 0.003f);
-    } else {
-        for (int i = 0; i < 32; i++) {
-            const float a = (float)(i * 2 * M_PI / 32);
-            glVertex3f(size * std::cos(a), size * std::sin(a), 0.003f);
-        }
-    }
+    const float h = size * 0.5f * (float)M_SQRT2;
+    glVertex3f(h, 0, 0.003f);
+    glVertex3f(0, h, 0.003f);
+    glVertex3f(-h, 0, 0.003f);
+    glVertex3f(0, -h, 0.003f);
     glEnd();
     glPopAttrib();
 }

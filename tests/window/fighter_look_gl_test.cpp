@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/contact_damage.h"
 #include "game/joints.h"
+#include "game/match_rules.h"
 #include "net/records/custom_record.h"
 #include "render/color_table.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
+#include "render/fighter_textures.h"
+#include "render/hud_theme.h"
+#include "render/markers_gl.h"
 #include "render/shapes_gl.h"
 #include "render/world_colours.h"
 #include "window/gl_match.h"
@@ -239,5 +244,110 @@ TEST(FighterLook, BadColourRowsFallBackToTheFightersColour)
     EXPECT_NEAR(mid[0], 0, 1e-6);
     EXPECT_NEAR(mid[1], 0.5f, 1e-6);
     EXPECT_NEAR(mid[2], 0.5f, 1e-6);
+    clear_all_customs();
+}
+
+// The proportions given to draw_vako shape the figure: twice the height
+// draws a figure about twice as tall over the same floor.
+TEST(FighterLook, FigureTakesItsProportions)
+{
+    GlMatchFrame m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    m.frame();
+    auto rows = [&](float height) {
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        gl_set_color(0, 0, 0, 1);
+        render_vako(1, 1, height);
+        const std::vector<unsigned char> px = m.read();
+        int top = -1, bottom = -1;
+        for (int y = 0; y < m.h; y++)
+            for (int x = 0; x < m.w; x++)
+                if (px[((size_t)y * m.w + x) * 3] < 128) {
+                    if (bottom < 0)
+                        bottom = y;
+                    top = y;
+                    break;
+                }
+        return bottom < 0 ? 0 : top - bottom + 1;
+    };
+    const int once = rows(0.5f), twice = rows(1);
+    EXPECT_GT(once, 20);
+    EXPECT_GT(twice, once * 3 / 2);
+    EXPECT_EQ(rows(-1), 0);
+}
+
+// A disqualifying ground impact is marked on the floor in its colour with
+// the floor-texture option on; the round dojo is a ring 0.1 wide inside its
+// edge in the HUD colour.
+TEST(FighterLook, ImpactMarkerAndRoundDojoLieOnTheFloor)
+{
+    GlMatchFrame m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    option_set(OPT_FLOORTEXTURE, 1);
+    m.frame();
+    const float *look = get_camera()->look;
+    GroundImpact *g = get_ground_impact(0);
+    g->frame = 0;
+    g->countdown = 50;
+    g->colour = 10;                 // green
+    g->pos[0] = look[0];
+    g->pos[1] = look[1];
+    MatchRules *rules = get_match_rules();
+    rules->dojotype = 1;
+    rules->dojosize = 400;          // radius 4
+    std::vector<unsigned char> px = m.frame();
+    float c[3];
+    // Points away from the camera: on the far side of each ring.
+    const float *eye = get_camera()->eye;
+    const double dx = look[0] - eye[0], dy = look[1] - eye[1], l = std::hypot(dx, dy);
+    const double far[2] = {dx / l, dy / l};
+    const double on_ring[3] = {look[0] + 0.9 * far[0], look[1] + 0.9 * far[1], 0.01};
+    ASSERT_TRUE(m.point_pixel(px, on_ring, c));
+    EXPECT_LT(c[0], 0.1f);
+    EXPECT_GT(c[1], 0.9f);
+    EXPECT_LT(c[2], 0.1f);
+    float hud[3];
+    hud_colour_rgb(HUD_TEXT, hud);
+    const double on_dojo[3] = {3.95 * far[0], 3.95 * far[1], 0.003};
+    ASSERT_TRUE(m.point_pixel(px, on_dojo, c));
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(c[k], std::min(hud[k], 1.0f), 2.0f / 255) << k;
+    const double inside[3] = {3.8 * far[0], 3.8 * far[1], 0.003};
+    ASSERT_TRUE(m.point_pixel(px, inside, c));
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(c[k], world_floor_colour()[k], 2.0f / 255) << k;
+    option_set(OPT_FLOORTEXTURE, 0);
+    px = m.frame();
+    ASSERT_TRUE(m.point_pixel(px, on_ring, c));
+    EXPECT_LT(c[1], 0.9f);
+}
+
+// A missing customisation texture is reported in one line and the part is
+// drawn in its colour.
+TEST(FighterLook, MissingCustomTexturesFallBackWithOneMessage)
+{
+    GlMatchFrame m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    CustomRecord *rec = get_custom_record(0);
+    for (int b = 0; b < BODY_COUNT; b++)
+        rec->tex_body[b] = 1;
+    rec->tex_ground = 1;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(apply_player_textures(0, 0, ".", "nobody"), BODY_COUNT + 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(texture_is_loaded(&fighter_textures(0)->body[0]));
+    const std::vector<unsigned char> px = m.frame();
+    float c[3], want[3];
+    double head[3];
+    body_centre(0, 0, head);
+    ASSERT_TRUE(m.point_pixel(px, head, c));
+    body_colour(get_game_state(), 0, 0, want);
+    EXPECT_TRUE(same_chroma(c, want)) << c[0] << " " << c[1] << " " << c[2];
     clear_all_customs();
 }

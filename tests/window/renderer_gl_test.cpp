@@ -419,7 +419,9 @@ TEST(Renderer, ScriptDrawingFunctionsDrawAndFillGradients)
         {"draw_disk(100, 100, 10, 30, 24, 2, 0, 180)", true, 100, 70, 130, 130, 300},
         {"draw_disk(100, 100, 0, 30, 24, 1, 180, 180)", true, 100, 70, 130, 130, 0},
         {"draw_boxed_text('Wrapped words in a box', 10, 200, 60, 80, 16)", true, 10, 200, 70, 280, 20},
-        {"draw_vako(0, 0, 1)", false, 0, 0, 640, 480, 2000},
+        {"draw_vako(1, 1, 1)", false, 0, 0, 640, 480, 2000},
+        {"draw_vako(0, 1, 1)", false, 0, 0, 640, 480, 0},
+        {"draw_disk_3d(0, 0, 0.01, 1.5, 2, 16, 1, 0, 360)", false, 0, 0, 640, 480, 300},
     };
     for (const Case &c : cases) {
         const std::vector<unsigned char> before = m.frame();
