@@ -351,3 +351,21 @@ TEST(FighterLook, MissingCustomTexturesFallBackWithOneMessage)
     EXPECT_TRUE(same_chroma(c, want)) << c[0] << " " << c[1] << " " << c[2];
     clear_all_customs();
 }
+
+// The colour the frame is cleared to survives a video reset (the renderer
+// released and made again).
+TEST(FighterLook, ClearColourKeptThroughAVideoReset)
+{
+    GlMatchFrame m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    set_clear_color(0.2f, 0.4f, 0.6f);
+    free_graphics();
+    init_graphics();
+    const std::vector<unsigned char> px = m.frame();
+    const unsigned char *sky = &px[((size_t)(m.h - 5) * m.w + 4) * 3];     // top left
+    EXPECT_NEAR(sky[0], 0.2 * 255, 1.5);
+    EXPECT_NEAR(sky[1], 0.4 * 255, 1.5);
+    EXPECT_NEAR(sky[2], 0.6 * 255, 1.5);
+    const float *bg = world_background_colour();
+    set_clear_color(bg[0], bg[1], bg[2]);
+}
