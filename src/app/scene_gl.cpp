@@ -12,6 +12,7 @@
 #include "app/screen_points_gl.h"
 #include "app/window_sdl.h"
 #include "game/blood.h"
+#include "game/env_objects.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/joints.h"
@@ -32,6 +33,7 @@
 #include "render/scene_passes_gl.h"
 #include "render/shapes_gl.h"
 #include "render/shapes_textured_gl.h"
+#include "render/fighter_skin_gl.h"
 #include "script/script_context.h"
 #include "script/script_hooks.h"
 
@@ -60,17 +62,22 @@ void gl_init_state(void)
     get_camera()->fov = get_camera()->fov > 0 ? get_camera()->fov : 50.0f;
 }
 
+void place_scene_light(void)
+{
+    float light[4];
+    scene_light_position(get_camera()->eye, light);
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+}
+
 // The camera's projection has the window's aspect (the options' size).
 static void place_camera(void)
 {
     const CameraState *cam = get_camera();
     camera_set_fov(cam->fov);
+    glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(cam->eye[0], cam->eye[1], cam->eye[2], cam->look[0], cam->look[1], cam->look[2], 0, 0, 1);
-    float light[4];
-    scene_light_position(cam->eye, light);
-    glLightfv(GL_LIGHT0, GL_POSITION, light);
-    shapes_set_light(light);
+    place_scene_light();
     textured_shapes_set_view(cam->eye);
     glGetDoublev(GL_MODELVIEW_MATRIX, g_model);
     glGetDoublev(GL_PROJECTION_MATRIX, g_proj);
@@ -80,27 +87,31 @@ static void place_camera(void)
 
 void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
 {
-    const float *bg = get_clear_color();
-    glClearColor(bg[0], bg[1], bg[2], 0);
-    glClearDepth(1.0);
-    glClearStencil(0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glViewport(0, 0, width, height);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_NORMALIZE);         // shapes are unit lists scaled to size
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glFrontFace(GL_CCW);
-    glEnable(GL_BLEND);
-    place_camera();
-    g_suppress_3d = 0;
+    if (!g_suppress_3d) {
+        const float *bg = get_clear_color();
+        glClearColor(bg[0], bg[1], bg[2], 0);
+        glClearDepth(1.0);
+        glClearStencil(0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        glViewport(0, 0, width, height);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glEnable(GL_COLOR_MATERIAL);
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_TEXTURE_GEN_S);
+        glDisable(GL_TEXTURE_GEN_T);
+        glEnable(GL_NORMALIZE);         // shapes are unit lists scaled to size
+        glShadeModel(GL_FLAT);          // the drawers smooth what they shade
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        glFrontFace(GL_CCW);
+        glEnable(GL_BLEND);
+        place_camera();
+        glColor4f(1, 1, 1, 1);
+    }
     if (cb && cb->tick)
         cb->tick(arg);
     if (option_get(OPT_FRAMERATE) == 30 && cb && cb->tick) {
@@ -108,6 +119,9 @@ void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
         cb->tick(arg);
         g_suppress_3d = 0;
     }
+    glEnable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
 }
 
 int is_extra_tick(void) { return g_suppress_3d; }
@@ -139,9 +153,39 @@ void pop_ortho(void)
     pop_ortho_2d();
 }
 
-// The shadow pass: every fighter's bodies and joints flattened onto the floor.
+// A fighter's shadow: its bodies and joints flattened onto the floor.
+static void draw_fighter_shadow(WorldState *w, int i)
+{
+    draw_fighter_bodies(w, i, DRAW_SHADOW, 1);
+    draw_joint_geoms(i, 7, DRAW_SHADOW, 1);
+}
+
+// A fighter where it stands: bodies and the joint-state display, or plain
+// joints.
+static void draw_fighter_full(WorldState *w, int i, float alpha)
+{
+    draw_fighter_bodies(w, i, DRAW_NORMAL, alpha);
+    draw_fighter_joints(w, i, DRAW_NORMAL, alpha);
+}
+
+static void draw_fighter_plain(WorldState *w, int i, float alpha)
+{
+    draw_fighter_bodies(w, i, DRAW_NORMAL, alpha);
+    draw_fighter_joints_plain(w, i, DRAW_NORMAL, alpha);
+}
+
+static bool network_live(void)
+{
+    const GameGlobals *g = get_game_globals();
+    return g->replay_mode == 0 && g->network_mode != 0;
+}
+
+// The shadow pass of replays and single play (a network match casts its
+// shadows in draw_fighters, by who holds a bout).
 static void draw_occluders(WorldState *w)
 {
+    if (network_live())
+        return;
     const int n = fighter_count();
     shadow_pass_begin();
     for (int i = 0; i < n; i++)
@@ -152,27 +196,84 @@ static void draw_occluders(WorldState *w)
     shadow_pass_end();
 }
 
-// The fighters where they stand (also while the ghost preview runs): the
-// joint-state display for play, plain joints for a replay.
-static void draw_fighters(WorldState *w, int replay)
+// The fighters where they stand (also while the ghost preview runs). A
+// replay shows plain joints; single play the joint-state display. A network
+// match shows faintly the fighters nobody plays yet, and the other players'
+// fighters with plain joints; a spectator sees every joint state.
+static void draw_fighters(WorldState *w)
 {
     frame_maxima_reset();
     const int n = fighter_count();
-    opaque_pass_begin();
+    const GameGlobals *g = get_game_globals();
     for (int i = 0; i < n; i++) {
-        draw_fighter_bodies(w, i, DRAW_NORMAL, 1);
-        if (replay)
-            draw_fighter_joints_plain(w, i, DRAW_NORMAL, 1);
-        else
-            draw_fighter_joints(w, i, DRAW_NORMAL, 1);
+        fighter_look_from_custom(i);
+        const FighterLook *look = get_fighter_look(i);
+        set_fighter_draw_flags(i, look->body_flags, look->head_flags);
     }
+    for (int i = 0; i < 2 * n; i++)
+        bruise_take_hits(w, i);
+    if (!network_live()) {
+        opaque_pass_begin();
+        for (int i = 0; i < n; i++) {
+            if (g->replay_mode != 0)
+                draw_fighter_plain(w, i, 1);
+            else
+                draw_fighter_full(w, i, 1);
+        }
+        draw_env_objects(DRAW_NORMAL);
+        opaque_pass_end();
+        return;
+    }
+    const int bouts = g->bouts_present;
+    shadow_pass_begin();
+    draw_env_objects(DRAW_SHADOW);
+    for (int i = 0; i < n; i++)
+        if (bouts > 0 && (bouts >= n || i < bouts))
+            draw_fighter_shadow(w, i);
+    shadow_pass_end();
+    opaque_pass_begin();
     draw_env_objects(DRAW_NORMAL);
+    if (bouts <= 0) {
+        for (int i = 0; i < n; i++)
+            draw_fighter_full(w, i, 0.15f);
+    } else if (bouts < n) {
+        for (int i = 0; i < bouts; i++)
+            draw_fighter_full(w, i, 1);
+        for (int i = bouts; i < n; i++)
+            draw_fighter_full(w, i, 0.15f);
+    } else {
+        const int own = find_own_slot();
+        for (int i = 0; i < n; i++) {
+            if (own < 0 || i == own)
+                draw_fighter_full(w, i, 1);
+            else
+                draw_fighter_plain(w, i, 1);
+        }
+    }
     opaque_pass_end();
 }
 
-// Ghost mode 2: every fighter's ghost; 1: the selected fighter's.
+// Every environment-object joint whose hinge is active, with its axis.
+static void draw_env_joint_markers(void)
+{
+    for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        const EnvObjectLink *l = get_env_link(i);
+        if (!l || !l->hinge || !dJointIsEnabled(l->hinge))
+            continue;
+        dVector3 anchor, axis;
+        dJointGetHingeAnchor(l->hinge, anchor);
+        dJointGetHingeAxis(l->hinge, axis);
+        const float at[3] = {(float)anchor[0], (float)anchor[1], (float)anchor[2]};
+        const float ax[3] = {(float)axis[0], (float)axis[1], (float)axis[2]};
+        draw_joint_axis_marker(at, ax);
+    }
+}
+
+// The environment joints' markers always; then the ghosts: mode 2 every
+// fighter's, 1 the selected fighter's (each hidden with its fighter).
 static void draw_ghosts(WorldState *w)
 {
+    draw_env_joint_markers();
     if (w->ghost_mode == 0)
         return;
     const float alpha = ghost_alpha(w);
@@ -209,7 +310,9 @@ void draw_frame(int arg)
 {
     (void)arg;
     WorldState *w = get_game_state();
-    if (option_get(OPT_PARTICLES) && ((!w->frozen && w->ghost_mode == 0) || w->frame == 0))
+    w->flame_preview = get_menu_mode() == MENU_FLAME_FORGE;
+    if (option_get(OPT_PARTICLES) &&
+        ((!w->frozen && w->ghost_mode == 0) || w->flame_preview == 1 || w->frame == 0))
         flames_update();
     if (g_suppress_3d)
         return;
@@ -228,11 +331,10 @@ void draw_frame(int arg)
     place_camera();
     set_render_view_mode(get_view_mode());
     begin_frame();
-    const int replay = get_game_globals()->replay_mode != 0;
     if (!shaders_active())   // the shader path draws its own floor at the end
         draw_floor();
     draw_occluders(w);
-    draw_fighters(w, replay);
+    draw_fighters(w);
     if (frame_cache_playback())
         draw_cached_grip_markers(w->frame);
     else
@@ -240,6 +342,8 @@ void draw_frame(int arg)
     refresh_screen_points(w);
     if (!shaders_active()) {
         draw_flames_and_trails();
+        if (option_get(OPT_FLOORTEXTURE))
+            draw_tracked_markers();
         draw_body_overlay(get_match_rules());
         draw_object_overlay(w);
     }
@@ -271,9 +375,10 @@ void draw_frame(int arg)
         const int saved = shaders_active();
         set_shaders_active(0);
         if (get_game_globals()->network_mode != 0) {
+            const float angle = (float)(clock_ms() / 20 % 360);
             push_square_perspective();
-            draw_player_corner_figures(option_get(OPT_WIDTH), option_get(OPT_HEIGHT),
-                                       (float)(clock_ms() / 20 % 360));
+            draw_hud_3d(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), angle);
+            draw_player_corner_figures(option_get(OPT_WIDTH), option_get(OPT_HEIGHT), angle);
             pop_perspective();
         }
         set_shaders_active(saved);

@@ -21,3 +21,6 @@ int world_to_screen(float x, float y, float z, double out[3]);
 // The cursor ray: window (x, y) unprojected at depth 0 and 1.
 void unproject_cursor(float x, float y, double near_pt[3], double far_pt[3]);
 void gl_init_state(void);
+// Light 0 as a directional light from beside the camera eye, with the
+// camera's view in the modelview matrix.
+void place_scene_light(void);

@@ -131,6 +131,9 @@ struct Player {
     JointDef *joint_defs;
     double offset[3];
     int32_t built;
+    // Non-zero: drawn whatever the options that hide a fighter say (its
+    // ghost and joint outlines always; the bodies of fighter 0).
+    int32_t draw_override;
 };
 
 struct WorldState {
@@ -164,6 +167,7 @@ struct WorldState {
     uint32_t deadline;
     int32_t frames_recorded;
     int32_t play_frame;
+    int32_t flame_preview;            // 1: flames burn though the world waits (the flame editor)
     int32_t wins[MAX_FIGHTERS];
     int32_t end_frame;
     int32_t replay_read_frame;        // the replay frame the file reader fills

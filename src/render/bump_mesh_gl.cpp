@@ -16,11 +16,10 @@ bool normalisation_cube_map_supported(void)
            GLEW_ARB_texture_env_dot3;
 }
 
-void normalisation_cube_map_init(void)
+// The six faces of the bound cube map: each texel the unit vector towards
+// it, packed into 0..255.
+static void normalisation_cube_map_fill(void)
 {
-    if (g_cube_map == 0)
-        glGenTextures(1, &g_cube_map);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, g_cube_map);
     GLint align = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &align);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -31,6 +30,14 @@ void normalisation_cube_map_init(void)
                      GL_UNSIGNED_BYTE, texels);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, align);
+}
+
+void normalisation_cube_map_init(void)
+{
+    if (g_cube_map == 0)
+        glGenTextures(1, &g_cube_map);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, g_cube_map);
+    normalisation_cube_map_fill();
     set_texture_sampling(GL_TEXTURE_CUBE_MAP, GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
@@ -64,7 +71,7 @@ static void combine_modulate(void)
 
 // The sphere mesh is of unit radius (sizes scale it); box and capsule
 // positions are already in the body's own units.
-static void begin(BumpMesh *m, const float *pos, const float *rot, const float *sizes, unsigned bump_id,
+static void bump_mesh_begin(BumpMesh *m, const float *pos, const float *rot, const float *sizes, unsigned bump_id,
                   unsigned color_id)
 {
     static const float unit[3] = {1, 1, 1};
@@ -120,7 +127,7 @@ static void begin(BumpMesh *m, const float *pos, const float *rot, const float *
     glClientActiveTexture(GL_TEXTURE0);
 }
 
-static void end(void)
+static void bump_mesh_end(void)
 {
     glActiveTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_CUBE_MAP);
@@ -145,10 +152,10 @@ void bump_mesh_draw_sphere(BumpMesh *m, const float *pos, const float *rot, cons
 {
     if (m->count != BUMP_SPHERE_VERTICES)
         return;
-    begin(m, pos, rot, sizes, bump_id, color_id);
+    bump_mesh_begin(m, pos, rot, sizes, bump_id, color_id);
     for (int first = 0; first < m->count; first += BUMP_SPHERE_STRIP)
         glDrawArrays(GL_QUAD_STRIP, first, BUMP_SPHERE_STRIP);
-    end();
+    bump_mesh_end();
 }
 
 void bump_mesh_draw_box(BumpMesh *m, const float *pos, const float *rot, const float *sizes, unsigned bump_id,
@@ -157,9 +164,9 @@ void bump_mesh_draw_box(BumpMesh *m, const float *pos, const float *rot, const f
     if (m->count != BUMP_BOX_VERTICES)
         return;
     bump_mesh_set_box_size(m, sizes);
-    begin(m, pos, rot, sizes, bump_id, color_id);
+    bump_mesh_begin(m, pos, rot, sizes, bump_id, color_id);
     glDrawArrays(GL_QUADS, 0, BUMP_BOX_VERTICES);
-    end();
+    bump_mesh_end();
 }
 
 void bump_mesh_draw_capsule(BumpMesh *m, const float *pos, const float *rot, const float *sizes, unsigned bump_id,
@@ -168,8 +175,8 @@ void bump_mesh_draw_capsule(BumpMesh *m, const float *pos, const float *rot, con
     if (m->count != BUMP_CAPSULE_VERTICES)
         return;
     bump_mesh_set_capsule_size(m, sizes[0], sizes[2]);
-    begin(m, pos, rot, sizes, bump_id, color_id);
+    bump_mesh_begin(m, pos, rot, sizes, bump_id, color_id);
     for (int first = 0; first < m->count; first += BUMP_CAPSULE_STRIP)
         glDrawArrays(GL_QUAD_STRIP, first, BUMP_CAPSULE_STRIP);
-    end();
+    bump_mesh_end();
 }

@@ -14,6 +14,7 @@
 #include "render/color_table.h"
 #include "render/fighter_look.h"
 #include "render/fighter_skin_gl.h"
+#include "render/fighter_textures.h"
 #include "render/hud_theme.h"
 #include "render/shapes_gl.h"
 #include "render/shapes_textured_gl.h"
@@ -36,14 +37,42 @@ bool first_person_skip(int fighter, int part)
     return part == 0 && ((g_view_mode == 1 && fighter == 0) || (g_view_mode == 2 && fighter == 1));
 }
 
-// White, blended towards red by the part's bruise like body_colour_blended.
-void textured_colour(const Player *p, int part, int bruise, float *rgb)
+// The fighter a record draws for: a ghost (records n..2n-1) is its fighter's.
+int owner_of(int record)
 {
-    rgb[0] = rgb[1] = rgb[2] = 1;
-    const float b = p->hit_flash[part];
-    if (bruise && b > 0.001f)
-        tint_color_toward_row(0, rgb, b > 1 ? 1 : b);
+    const int n = fighter_count();
+    return record >= n ? record - n : record;
 }
+
+// The options hide a fighter and its ghost; the record's override shows it
+// where the drawer allows.
+bool record_shown(int record, const Player *p, bool allow_override)
+{
+    return fighter_shown(owner_of(record)) || (allow_override && p->draw_override != 0);
+}
+
+int look_row(int record, int32_t FighterLook::*field, const char *what)
+{
+    const FighterLook *look = get_fighter_look(record);
+    return look ? checked_colour_row(look->*field, what) : 0;
+}
+
+// The drawn bruise of a part, and whether the frame fades it: only while the
+// world runs (not frozen, no ghost preview) and, for full joints and
+// bodies, not in a ghost preview.
+float bruise_of(int record, int part)
+{
+    const float *b = drawn_bruise(record, part);
+    return b ? *b : 0;
+}
+
+void fade_bruise(int record, int part, float factor)
+{
+    if (float *b = drawn_bruise(record, part))
+        *b *= factor;
+}
+
+bool world_runs(const WorldState *w) { return w && !w->frozen && w->ghost_mode == 0; }
 
 void set_row(int row, float alpha)
 {
@@ -109,20 +138,28 @@ void draw_item_geometry(dGeomID g, int kind, const Skin *skin)
 void draw_fighter_bodies(const WorldState *w, int fighter, int kind, float alpha)
 {
     Player *p = get_player(fighter);
-    if (!p || !fighter_shown(fighter))
+    if (!p || !record_shown(fighter, p, fighter == 0))
         return;
     const int bruise = option_get(OPT_BRUISE), animated = option_get(OPT_ANIMATEDHEAD);
+    float bruise_rgb[3];
+    get_color_index_rgb_or(look_row(fighter, &FighterLook::bruise_row, "bruise colour"), 2, bruise_rgb);
     for (int b = 0; b < BODY_COUNT; b++) {
         // A textured part shows its texture under white (bruises still redden it).
         Skin skin;
         const int k = kind == DRAW_NORMAL ? body_skin(fighter, b, w->frame, animated, kind, &skin) : kind;
         float c[3];
-        if (bruise)
-            body_colour_blended(w, fighter, b, c);
-        else
-            body_colour(w, fighter, b, c);
+        body_colour(w, fighter, b, c);
         if (k == DRAW_TEXTURED)
-            textured_colour(p, b, bruise, c);
+            c[0] = c[1] = c[2] = 1;
+        const float bv = bruise_of(fighter, b);
+        if (bruise && bv > 0.001f) {
+            const float base[3] = {c[0], c[1], c[2]};
+            blend_colors(bruise_rgb, base, bv, c);
+            // Faded once per drawn frame: by the fighters' own pass, not
+            // by their shadows.
+            if (kind == DRAW_NORMAL && world_runs(w))
+                fade_bruise(fighter, b, 0.99f);
+        }
         gl_set_color(c[0], c[1], c[2], alpha);
         if (first_person_skip(fighter, b))
             continue;
@@ -134,7 +171,7 @@ void draw_fighter_bodies(const WorldState *w, int fighter, int kind, float alpha
     }
 }
 
-void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
+void draw_fighter_joints(const WorldState *w, int fighter, int kind, float alpha)
 {
     Player *p = get_player(fighter);
     if (!p || !fighter_shown(fighter))
@@ -148,7 +185,8 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
         Skin skin;
         const int k = joint_skin(fighter, j, kind, &skin);
         if (broken == JOINT_DISMEMBERED || broken == JOINT_FRACTURED) {
-            set_row(broken == JOINT_DISMEMBERED ? 2 : 25, alpha);
+            const int dm = look_row(fighter, &FighterLook::dismember_row, "dismember colour");
+            set_row(broken == JOINT_FRACTURED ? 25 : dm != 0 ? dm : 2, alpha);
             draw_item_geometry(p->joint_geoms[j], k, k == DRAW_TEXTURED ? &skin : nullptr);
             continue;
         }
@@ -162,6 +200,8 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
             joint_colours_textured(fighter, j, j == hovered_joint, bruise, force, relax);
         else
             joint_colours(fighter, j, j == hovered_joint, bruise, force, relax);
+        if (bruise && kind == DRAW_NORMAL && world_runs(w) && bruise_of(fighter, BODY_COUNT + j) > 0.001f)
+            fade_bruise(fighter, BODY_COUNT + j, 0.95f);
         dVector3 anchor, axis;
         dJointGetHingeAnchor(h, anchor);
         dJointGetHingeAxis(h, axis);
@@ -197,34 +237,48 @@ void draw_fighter_joints(const WorldState *, int fighter, int kind, float alpha)
     }
 }
 
-void draw_fighter_joints_plain(const WorldState *, int fighter, int kind, float alpha)
+void draw_fighter_joints_plain(const WorldState *w, int fighter, int kind, float alpha)
 {
     Player *p = get_player(fighter);
     if (!p || !fighter_shown(fighter))
         return;
     const int bruise = option_get(OPT_BRUISE);
+    const FighterLook *look = get_fighter_look(fighter);
+    const int dm = look_row(fighter, &FighterLook::dismember_row, "dismember colour");
+    const int bruise_row = look_row(fighter, &FighterLook::bruise_row, "bruise colour");
     for (int j = 0; j < JOINT_COUNT; j++) {
         if (first_person_skip(fighter, j))
             continue;
         const int broken = p->joints[j].broken;
-        float c[3];
-        get_color_rgb(broken == JOINT_DISMEMBERED ? 2 : broken == JOINT_FRACTURED ? 25 : 1, c);
-        const float b = p->hit_flash[BODY_COUNT + j];
-        if (!broken && bruise && b > 0.001f)
-            tint_color_toward_row(0, c, b > 1 ? 1 : b);
-        gl_set_color(c[0], c[1], c[2], alpha);
         Skin skin;
         const int k = joint_skin(fighter, j, kind, &skin);
-        draw_item_geometry(p->joint_geoms[j], k, k == DRAW_TEXTURED ? &skin : nullptr);
+        const int own = look && k != DRAW_TEXTURED ? checked_colour_row(look->joint_row[j], "joint colour") : 0;
+        float c[3];
+        get_color_rgb(broken == JOINT_DISMEMBERED ? (dm != 0 ? dm : 2)
+                      : broken == JOINT_FRACTURED ? 25
+                      : own != 0                  ? own
+                                                  : 1,
+                      c);
+        const float b = bruise_of(fighter, BODY_COUNT + j);
+        if (!broken && bruise && b > 0.001f) {
+            tint_color_toward_row(bruise_row, c, b > 1 ? 1 : b);
+            if (kind == DRAW_NORMAL && w && !w->frozen)
+                fade_bruise(fighter, BODY_COUNT + j, 0.95f);
+        }
+        gl_set_color(c[0], c[1], c[2], alpha);
+        if (k != DRAW_TEXTURED && kind == DRAW_NORMAL)
+            skin.flags = look ? look->joint_flags : 0;
+        draw_item_geometry(p->joint_geoms[j], k, k == DRAW_TEXTURED || skin.flags ? &skin : nullptr);
     }
 }
 
 void draw_joint_geoms(int fighter, int row, int kind, float alpha)
 {
     Player *p = get_player(fighter);
-    if (!p || !fighter_shown(fighter))
+    if (!p || !record_shown(fighter, p, true))
         return;
-    set_row(row, alpha);
+    const int occluder = look_row(fighter, &FighterLook::occluder_row, "occluder colour");
+    set_row(occluder != 0 ? occluder : row, alpha);
     for (int j = 0; j < JOINT_COUNT; j++)
         if (!first_person_skip(fighter, j) && p->joints[j].broken != JOINT_DISMEMBERED)
             draw_item_geometry(p->joint_geoms[j], kind);
@@ -234,9 +288,10 @@ void draw_ghost_bodies(int record, int kind, float alpha)
 {
     Player *p = get_player(record);
     const int n = fighter_count();
-    if (!p || record < n || !fighter_shown(record - n))
+    if (!p || record < n || !record_shown(record, p, true))
         return;
-    set_row(p->colour, alpha);
+    const int occluder = look_row(record, &FighterLook::occluder_row, "occluder colour");
+    set_row(occluder != 0 ? occluder : checked_colour_row(p->colour, "ghost colour"), alpha);
     for (int b = 0; b < BODY_COUNT; b++)
         draw_item_geometry(p->body_geoms[b], kind);
 }
@@ -275,10 +330,19 @@ void draw_hand_markers(const WorldState *)
     }
 }
 
+float object_overlay_fraction(const Player *p, const MatchRules *rules)
+{
+    if (!p || !rules || rules->dqtimeout <= 0 || p->dq_time <= 0)
+        return 0;
+    const float f = (float)p->dq_time / (float)rules->dqtimeout;
+    return f > 1 ? 1 : f;
+}
+
 void draw_object_overlay(const WorldState *)
 {
     const int n = fighter_count();
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+    const MatchRules *rules = get_match_rules();
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
@@ -288,13 +352,32 @@ void draw_object_overlay(const WorldState *)
             continue;
         const double *at = dBodyGetPosition(p->bodies[3]);
         float c[3];
-        get_color_rgb(p->colour, c);
-        glColor4f(c[0], c[1], c[2], 0.25f);
-        glPushMatrix();
-        glTranslatef((float)at[0], (float)at[1], 0.004f);
-        shapes_draw_disc(0.5f);
-        glPopMatrix();
+        get_color_rgb(checked_colour_row(p->colour, "fighter colour"), c);
+        // Faint while the fighter stands well; opaque as its ground time
+        // nears the disqualification time-out.
+        glColor4f(c[0], c[1], c[2], 0.25f + 0.75f * object_overlay_fraction(p, rules));
+        // The fighter's ground texture marks the floor under it.
+        FighterTextures *ft = fighter_textures(i);
+        const bool marked = ft && texture_is_loaded(&ft->ground);
+        if (marked) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, ft->ground.gl_id);
+        } else {
+            glDisable(GL_TEXTURE_2D);
+        }
+        // A disc of 32 segments, radius 0.5, the texture spread over it.
+        glBegin(GL_TRIANGLE_FAN);
+        glNormal3f(0, 0, 1);
+        glTexCoord2f(0.5f, 0.5f);
+        glVertex3f((float)at[0], (float)at[1], 0.004f);
+        for (int k = 0; k <= 32; k++) {
+            const float a = (float)(k * M_PI / 16), sa = std::sin(a), ca = std::cos(a);
+            glTexCoord2f(0.5f * (1 + sa), 0.5f * (1 + ca));
+            glVertex3f((float)at[0] + 0.5f * sa, (float)at[1] + 0.5f * ca, 0.004f);
+        }
+        glEnd();
     }
+    glBindTexture(GL_TEXTURE_2D, 0);
     glPopAttrib();
 }
 
@@ -305,22 +388,21 @@ void draw_body_overlay(const MatchRules *rules)
     const float size = rules->dojosize * 0.01f;
     float c[3];
     hud_colour_rgb(HUD_TEXT, c);
+    gl_set_color(c[0], c[1], c[2], 1);
+    if (rules->dojotype == 1) {     // a ring 0.1 wide inside the dojo's edge
+        const float at[3] = {0, 0, 0.003f};
+        draw_ring_3d(at, size - 0.1f > 0 ? size - 0.1f : 0, size, 32, 1, 0, 360, 0, nullptr);
+        return;
+    }
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
     glColor4f(c[0], c[1], c[2], 1);
     glBegin(GL_LINE_LOOP);
-    if (rules->dojotype == 0) {
-        const float h = size * 0.5f * (float)M_SQRT2;
-        glVertex3f(h, 0, 0.003f);
-        glVertex3f(0, h, 0.003f);
-        glVertex3f(-h, 0, 0.003f);
-        glVertex3f(0, -h, 0.003f);
-    } else {
-        for (int i = 0; i < 32; i++) {
-            const float a = (float)(i * 2 * M_PI / 32);
-            glVertex3f(size * std::cos(a), size * std::sin(a), 0.003f);
-        }
-    }
+    const float h = size * 0.5f * (float)M_SQRT2;
+    glVertex3f(h, 0, 0.003f);
+    glVertex3f(0, h, 0.003f);
+    glVertex3f(-h, 0, 0.003f);
+    glVertex3f(0, -h, 0.003f);
     glEnd();
     glPopAttrib();
 }

@@ -15,10 +15,51 @@ enum DrawKind {
     DRAW_OPPOSITE = 128,    // the opposite hemisphere
 };
 
-// A fighter's body colour: its customisation's colour row, else its own.
+// What a fighter's customisation gives its drawing, as colour-table rows
+// (0 = not set): per joint the force and relax colours of the state display
+// and the colour of plain joints, the colours of dismembered joints, of
+// bruises and of the fighter's shadows; and the shine flags of its bodies,
+// its head and its joints (0: not shiny). Records 0 .. FIGHTER_LOOKS - 1
+// (fighters, then ghosts).
+enum { FIGHTER_LOOKS = 2 * MAX_FIGHTERS };
+struct FighterLook {
+    int32_t joint_force[JOINT_COUNT];
+    int32_t joint_relax[JOINT_COUNT];
+    int32_t joint_row[JOINT_COUNT];
+    int32_t dismember_row;
+    int32_t bruise_row;
+    int32_t occluder_row;
+    int32_t body_flags;
+    int32_t head_flags;
+    int32_t joint_flags;
+};
+// Null outside the records.
+FighterLook *get_fighter_look(int record);
+// The joint rows and shine flags of fighter i from player i's
+// customisation: JFORCE, JRELAX and JREPLAY for every joint; a fighter
+// whose customisation colours its bodies (BODCOL) shines, its head when the
+// head is coloured, its joints when JREPLAY is set. Rows outside the colour
+// table count as not set (one message per field). The other rows are kept.
+void fighter_look_from_custom(int fighter);
+// A colour row as drawing takes it: row, or 0 with a message when it is
+// outside the table.
+int checked_colour_row(int row, const char *what);
+
+// A fighter's body colour: the part's customisation colour (BODCOL), else
+// the middle of its gradient pair (GRADCOL1, GRADCOL2) when both are set,
+// else the fighter's own colour.
 void body_colour(const WorldState *w, int fighter, int body, float *rgb);
-// body_colour blended towards red by the body's bruise (above 0.001).
+// body_colour blended towards red by the body's drawn bruise (above 0.001).
 void body_colour_blended(const WorldState *w, int fighter, int body, float *rgb);
+
+// The bruises as drawing shows them, by record and body identifier (bodies
+// 0..20, joints 21..40). A hit the game marks in the record's hit flash
+// raises the drawn value to it; the drawers fade the drawn value per drawn
+// frame. The game's own hit flash, which the break rule reads, is never
+// written here. A match frame going back (a new match, a rewind) takes the
+// hit flash as it stands.
+void bruise_take_hits(const WorldState *w, int record);
+float *drawn_bruise(int record, int part);
 
 // The state a joint shows: its own state, or for MOTOR_NONE the one its
 // hinge motor has (velocity < 0 forward, > 0 back, a held force hold, else

@@ -24,6 +24,9 @@ int body_skin(int fighter, int body, int match_frame, int animated_head, int kin
     out->flags = g_flags[fighter][body == 0 ? 1 : 0];
     out->color = if_loaded(&ft->body[body]);
     out->bump = if_loaded(&ft->body_bump[body]);
+    // The head without a texture of its own wears the fighter's gradient.
+    if (body == 0 && !out->color)
+        out->color = if_loaded(&ft->gradient);
     if (body == 0 && animated_head && texture_is_loaded(&ft->head_frame[0])) {
         int loaded[HEAD_FRAME_COUNT];
         for (int f = 0; f < HEAD_FRAME_COUNT; f++)

@@ -4,6 +4,7 @@
 
 #include "app/base/utils.h"
 #include "game/body_defs.h"
+#include "game/game_state.h"
 #include "net/records/custom_record.h"
 #include "render/color_table.h"
 
@@ -130,8 +131,11 @@ int get_body_texture_info(int fighter, int body, const float *a, const float *b)
     if (!t)
         return 1;
     // Spheres run top to bottom, capsules along their length, boxes take
-    // the body layout (the feet their own).
-    const int shape = builtin_body_table()[body].shape;
+    // the body layout (the feet their own). The shape is the one the
+    // fighter was built with (a mod world may change it).
+    const Player *p = get_player(fighter);
+    const BodyDef *defs = p && p->body_defs ? p->body_defs : builtin_body_table();
+    const int shape = defs[body].shape;
     const int mode = shape == SHAPE_SPHERE ? 0 : shape == SHAPE_CAPSULE ? 2 : 1;
     texture_make_gradient(t, a, b, mode, body == 19 || body == 20);
     return 0;
@@ -186,5 +190,9 @@ int apply_player_textures(int fighter, int player, const char *base, const char 
     forget(&f->ground);
     if (rec->tex_ground && (!safe || load_player_ground_texture(fighter, folder, "ground") != 0))
         missing++;
+    // One line for the lot: the parts without their textures show colours.
+    if (missing > 0)
+        fprintf(stderr, "%d customisation texture%s of fighter %d not found in %s, drawn in colours\n", missing,
+                missing == 1 ? "" : "s", fighter, folder);
     return missing;
 }

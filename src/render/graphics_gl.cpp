@@ -96,8 +96,12 @@ void init_graphics(void)
     for (int i = 0; i < UI_TEXTURE_COUNT; i++)
         texture_create(&g_ui[i], "data/textures", g_ui_names[i]);
     g_ui_made = true;
-    const float *bg = world_background_colour();
+    // The world's background until something sets another; a video reset
+    // keeps the colour the frame was cleared to.
+    static bool clear_colour_kept;
+    const float *bg = clear_colour_kept ? get_clear_color() : world_background_colour();
     set_clear_color(bg[0], bg[1], bg[2]);
+    clear_colour_kept = true;
     texture_slots_reload();
     init_renderer();
     scene_renderer_start();

@@ -3,10 +3,15 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <cmath>
+#include <cstdio>
+#include <initializer_list>
 
 #include "game/body_template.h"
 #include "game/frame_cache.h"
+#include "game/contact_damage.h"
 #include "game/game_state.h"
+#include "net/records/custom_record.h"
+#include "render/fighter_textures.h"
 #include "render/color_table.h"
 #include "render/fighter_look.h"
 #include "render/graphics_gl.h"
@@ -72,11 +77,10 @@ static void default_template(BodyDef *bodies, JointDef *joints)
     scale_body_template(bodies, joints, 1, 1, 1);
 }
 
-void draw_pose_figure(const float (*joint_pos)[3], const float (*body_pos)[3])
+// A figure of the template's shapes at the given poses.
+static void draw_template_figure(const BodyDef *bodies, const JointDef *joints, const float (*joint_pos)[3],
+                                 const float (*body_pos)[3])
 {
-    BodyDef bodies[BODY_DEF_ROWS];
-    JointDef joints[JOINT_DEF_ROWS];
-    default_template(bodies, joints);
     for (int b = 0; b < BODY_COUNT; b++) {
         const BodyDef &d = bodies[b];
         if (d.shape == SHAPE_SPHERE)
@@ -88,6 +92,14 @@ void draw_pose_figure(const float (*joint_pos)[3], const float (*body_pos)[3])
     }
     for (int j = 0; j < JOINT_COUNT; j++)
         render_sphere(joint_pos[j], k_identity, joints[j].radius, DRAW_NORMAL);
+}
+
+void draw_pose_figure(const float (*joint_pos)[3], const float (*body_pos)[3])
+{
+    BodyDef bodies[BODY_DEF_ROWS];
+    JointDef joints[JOINT_DEF_ROWS];
+    default_template(bodies, joints);
+    draw_template_figure(bodies, joints, joint_pos, body_pos);
 }
 
 // The template's positions with its middle (the stomach's x and y) moved to
@@ -109,13 +121,24 @@ static void template_pose(float x, float y, float size, float (*jp)[3], float (*
 
 void render_vako(float x, float y, float size)
 {
+    // The three arguments are the template's proportions (width, depth,
+    // height); proportions the template cannot take draw nothing.
+    for (float f : {x, y, size})
+        if (!(f > 0 && f <= 100)) {
+            fprintf(stderr, "draw_vako: proportions %g %g %g out of range\n", x, y, size);
+            return;
+        }
+    BodyDef bodies[BODY_DEF_ROWS];
+    JointDef joints[JOINT_DEF_ROWS];
+    scale_body_template(bodies, joints, x, y, size);
     float jp[JOINT_COUNT][3], bp[BODY_COUNT][3];
-    template_pose(0, 0, 1, jp, bp);     // the template's own frame
-    glPushMatrix();
-    glTranslatef(x, y, 0);
-    glScalef(size, size, size);
-    draw_pose_figure(jp, bp);
-    glPopMatrix();
+    for (int b = 0; b < BODY_COUNT; b++)
+        for (int k = 0; k < 3; k++)
+            bp[b][k] = bodies[b].pos[k];
+    for (int j = 0; j < JOINT_COUNT; j++)
+        for (int k = 0; k < 3; k++)
+            jp[j][k] = joints[j].pos[k];
+    draw_template_figure(bodies, joints, jp, bp);
 }
 
 void draw_player_corner_figures(int width, int height, float angle)
@@ -175,5 +198,80 @@ void draw_joint_spin_marker(const float *anchor, const float *R, const float *ax
         glPopMatrix();
     }
     glPopMatrix();
+    glPopAttrib();
+}
+
+int draw_tracked_markers(void)
+{
+    for (int i = 0; i < fighter_count() && i < MAX_FIGHTERS; i++) {
+        const GroundImpact *g = get_ground_impact(i);
+        if (!g || g->frame < 0 || g->countdown <= 0)
+            continue;
+        float c[3];
+        get_color_rgb(checked_colour_row(g->colour, "impact colour"), c);
+        gl_set_color(c[0], c[1], c[2], 1);
+        FighterTextures *ft = fighter_textures(i);
+        const Texture *mark = ft && texture_is_loaded(&ft->dq) ? &ft->dq : nullptr;
+        const float at[3] = {(float)g->pos[0], (float)g->pos[1], 0.01f};
+        glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glColor4f(c[0], c[1], c[2], 1);
+        if (mark) {     // the dq texture, 2.0 across, flat on the floor
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, mark->gl_id);
+            glBegin(GL_QUADS);
+            glNormal3f(0, 0, 1);
+            const float h = 1.0f;
+            glTexCoord2f(0, 0); glVertex3f(at[0] - h, at[1] - h, at[2]);
+            glTexCoord2f(1, 0); glVertex3f(at[0] + h, at[1] - h, at[2]);
+            glTexCoord2f(1, 1); glVertex3f(at[0] + h, at[1] + h, at[2]);
+            glTexCoord2f(0, 1); glVertex3f(at[0] - h, at[1] + h, at[2]);
+            glEnd();
+            glBindTexture(GL_TEXTURE_2D, 0);
+        }
+        glPopAttrib();
+        if (!mark)      // without one, a ring of the same size
+            draw_ring_3d(at, 0.8f, 1.0f, 32, 1, 0, 360, 0, nullptr);
+        return i;
+    }
+    return -1;
+}
+
+void render_disk_3d(float x, float y, float z, float inner, float outer, int slices, int loops, float start,
+                    float sweep, int additive)
+{
+    const float at[3] = {x, y, z};
+    draw_ring_3d(at, inner, outer, slices, loops, start, sweep, additive, nullptr);
+}
+
+void draw_hud_3d(int width, int height, float angle)
+{
+    // The player's own icon, turning on its upright axis over the middle of
+    // the top edge (nothing without an icon).
+    const int own = current_player_fighter();
+    FighterTextures *ft = fighter_textures(own);
+    if (!ft || !texture_is_loaded(&ft->icon))
+        return;
+    const int side = height / 6 > 0 ? height / 6 : 1;
+    const int origin[2] = {(width - side) / 2, 0}, size[2] = {side, side};
+    const float middle[3] = {0, 0, 0};
+    set_view_from_front(origin, size, middle);
+    glRotatef(angle, 0, 0, 1);
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, ft->icon.gl_id);
+    glColor4f(1, 1, 1, 1);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1); glVertex3f(-0.8f, 0, -0.8f);
+    glTexCoord2f(1, 1); glVertex3f(0.8f, 0, -0.8f);
+    glTexCoord2f(1, 0); glVertex3f(0.8f, 0, 0.8f);
+    glTexCoord2f(0, 0); glVertex3f(-0.8f, 0, 0.8f);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
     glPopAttrib();
 }

@@ -12,8 +12,22 @@ void draw_joint_axis_marker(const float *anchor, const float *axis);
 // A figure from body and joint positions (21 and 20 points) with the
 // template's shapes and sizes, in the current colour.
 void draw_pose_figure(const float (*joint_pos)[3], const float (*body_pos)[3]);
-// The default fighter placed at (x, y) on the floor, scaled by size.
+// The default fighter in its own place, built with the three proportions
+// (width, depth, height factors; each must lie in (0, 100], else nothing
+// is drawn and a message says why).
 void render_vako(float x, float y, float size);
+// The first fighter's disqualifying ground impact that is still shown: the
+// fighter's dq texture 2.0 across on the floor in the impact's colour, or a
+// ring of that size without one. Returns the fighter, -1 when none shows.
+int draw_tracked_markers(void);
+// A flat ring between the radii at a world point (the script's
+// draw_disk_3d); slices, loops and the angles are not used.
+void render_disk_3d(float x, float y, float z, float inner, float outer, int slices, int loops, float start,
+                    float sweep, int additive);
+// The 3D element of the network HUD: the player's own icon turning over
+// the middle of the top edge, in its own viewport (inside
+// push_square_perspective / pop_perspective).
+void draw_hud_3d(int width, int height, float angle);
 // The fighters as small turning figures in the top corners (window size),
 // turned by `angle` degrees, each in its own viewport; drawn inside
 // push_square_perspective / pop_perspective, which give the window back.

@@ -40,6 +40,6 @@ void render_gl_callbacks_install(int on)
     game_callbacks()->player_textures = on ? player_textures : nullptr;
     static const ScriptDrawHooks hooks = {texture_slot_acquire, texture_slot_free,      render_quad,
                                           render_disk,          render_vako,            get_body_texture_info,
-                                          get_custom_texture_size};
+                                          get_custom_texture_size, render_disk_3d};
     script_set_draw_hooks(on ? &hooks : nullptr);
 }

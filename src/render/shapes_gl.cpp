@@ -21,7 +21,6 @@ enum { LIST_SPHERE, LIST_SPHERE_COARSE, LIST_HEMISPHERE, LIST_CYLINDER, LIST_BOX
 float g_clear[3] = {1, 1, 1};
 GLuint g_lists;
 GLuint g_textures[2];
-float g_light[4] = {1, 0.4f, 5, 0};
 bool g_attrib_pushed;
 bool g_blend_dropped;       // this shape turned the frame's blending off
 bool g_shadow_pass;
@@ -186,12 +185,52 @@ void place_mesh(Mesh &out, int mesh, const Placement &at)
 
 const float k_flip_x[9] = {1, 0, 0, 0, -1, 0, 0, 0, -1};   // half a turn round x
 
-// The projection of world points along the light onto the floor.
-void multiply_shadow_matrix(void)
+// Shadows fall along a light of their own, fixed in the world, so that a
+// fighter's shadow stays where it is when the camera turns:
+// x' = x - z, y' = y - 0.4 z, z' = 0 (lifted a hair, so the floor drawn at
+// the same height does not hide it). The modelview is pushed first.
+const float k_shadow_light[3] = {1, 0.4f, 1};
+void push_shadow_projection(void)
 {
-    const float lz = std::fabs(g_light[2]) > 1e-3f ? g_light[2] : 1e-3f;
-    const GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, -g_light[0] / lz, -g_light[1] / lz, 0, 0, 0, 0, 0.002f, 1};
+    const GLfloat m[16] = {1, 0, 0, 0, 0, 1, 0, 0, -k_shadow_light[0] / k_shadow_light[2],
+                           -k_shadow_light[1] / k_shadow_light[2], 0, 0, 0, 0, 0.002f, 1};
+    glPushMatrix();
     glMultMatrixf(m);
+}
+
+// Shadows are the background darkened (blending is off while they draw).
+void set_shadow_colour(void) { glColor4f(g_clear[0] * 0.8f, g_clear[1] * 0.8f, g_clear[2] * 0.8f, 0.9f); }
+
+// A sphere's shadow: the ellipse a sphere casts along the shadow light, 24
+// points round its centre on the floor, stretched along the light's ground
+// direction by the light's length over its height.
+enum { SHADOW_ELLIPSE_POINTS = 24 };
+void shadow_ellipse(const float *pos, float radius, float (*out)[3])
+{
+    const float gx = k_shadow_light[0], gy = k_shadow_light[1], gz = k_shadow_light[2];
+    const float ground = std::sqrt(gx * gx + gy * gy);
+    const float u[2] = {gx / ground, gy / ground}, v[2] = {-u[1], u[0]};
+    const float stretch = std::sqrt(gx * gx + gy * gy + gz * gz) / gz;
+    const float cx = pos[0] - pos[2] * gx / gz, cy = pos[1] - pos[2] * gy / gz;
+    for (int k = 0; k < SHADOW_ELLIPSE_POINTS; k++) {
+        const float t = (float)(k * 2 * M_PI / SHADOW_ELLIPSE_POINTS);
+        const float a = radius * stretch * std::cos(t), b = radius * std::sin(t);
+        out[k][0] = cx + a * u[0] + b * v[0];
+        out[k][1] = cy + a * u[1] + b * v[1];
+        out[k][2] = 0;
+    }
+}
+
+// The ellipse appended to a batch as a fan of triangles (normals unused).
+void batch_shadow_ellipse(Mesh &m, const float *pos, float radius)
+{
+    float pt[SHADOW_ELLIPSE_POINTS][3];
+    shadow_ellipse(pos, radius, pt);
+    const unsigned base = (unsigned)(m.v.size() / 6);
+    for (auto &p : pt)
+        m.v.insert(m.v.end(), {p[0], p[1], p[2], 0, 0, 1});
+    for (unsigned k = 1; k + 1 < SHADOW_ELLIPSE_POINTS; k++)
+        m.index.insert(m.index.end(), {base, base + k, base + k + 1});
 }
 
 // Draws the gathered triangles, with their normals when lit, and empties them.
@@ -205,6 +244,7 @@ void draw_mesh(Mesh &m, bool lit)
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, stride, m.v.data());
     if (lit) {
+        glShadeModel(GL_SMOOTH);
         glEnableClientState(GL_NORMAL_ARRAY);
         glNormalPointer(GL_FLOAT, stride, m.v.data() + 3);
     }
@@ -218,9 +258,8 @@ void flush_shadow_batch(void)
 {
     if (g_shadow_batch.index.empty())
         return;
-    glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
-    glPushMatrix();
-    multiply_shadow_matrix();
+    set_shadow_colour();
+    push_shadow_projection();
     draw_mesh(g_shadow_batch, false);
     glPopMatrix();
 }
@@ -396,8 +435,8 @@ GLuint make_sprite_texture(void)
     return make_alpha_texture(128, 128, a);
 }
 
-// Modelview times the pose.
-void push_pose(const float *pos, const float *R)
+// Modelview pushed, times the pose.
+void push_body_transform(const float *pos, const float *R)
 {
     const GLfloat m[16] = {R[0], R[4], R[8], 0, R[1], R[5], R[9], 0, R[2], R[6], R[10], 0,
                            pos[0], pos[1], pos[2], 1};
@@ -405,15 +444,17 @@ void push_pose(const float *pos, const float *R)
     glMultMatrixf(m);
 }
 
-// Kind 4 draws the shape flattened onto the floor along the light, in a
-// colour darker than the background; an alpha below 1 blends.
-void shadow_state(void)
+// Kind 4 draws the shape flattened onto the floor along the shadow light,
+// unlit, untextured and unblended, in a colour darker than the background.
+void begin_shadow_state(void)
 {
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_VIEWPORT_BIT);
     glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glDepthMask(GL_FALSE);
-    glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
+    glDepthRange(0, 1.5);
+    set_shadow_colour();
 }
 
 void begin_kind(int kind)
@@ -422,14 +463,14 @@ void begin_kind(int kind)
         // Inside a shadow pass the state is set once for all its shapes.
         g_attrib_pushed = !g_shadow_pass;
         if (g_attrib_pushed)
-            shadow_state();
+            begin_shadow_state();
         else    // the drawers set their own colours between shapes
-            glColor4f(g_clear[0] * 0.6f, g_clear[1] * 0.6f, g_clear[2] * 0.6f, 1);
-        glPushMatrix();
-        multiply_shadow_matrix();
+            set_shadow_colour();
+        push_shadow_projection();
         return;
     }
     glPushMatrix();
+    glShadeModel(GL_SMOOTH);
     const float *c = current_color();
     apply_material(c);
     // See-through shapes blend without writing depth; opaque ones skip the
@@ -536,7 +577,7 @@ void shadow_pass_begin(void)
 {
     if (g_shadow_pass)
         return;
-    shadow_state();
+    begin_shadow_state();
     g_shadow_pass = true;
 }
 
@@ -598,12 +639,6 @@ void set_clear_color(float r, float g, float b)
 
 const float *get_clear_color(void) { return g_clear; }
 
-void shapes_set_light(const float *pos4)
-{
-    for (int k = 0; k < 4; k++)
-        g_light[k] = pos4[k];
-}
-
 void render_box(const float *pos, const float *R, const float *sides, int kind)
 {
     if (shaders_active()) {
@@ -617,7 +652,7 @@ void render_box(const float *pos, const float *R, const float *sides, int kind)
         return;
     }
     begin_kind(kind);
-    push_pose(pos, R);
+    push_body_transform(pos, R);
     call_scaled(LIST_BOX, sides[0], sides[1], sides[2]);
     glPopMatrix();
     end_kind();
@@ -649,8 +684,10 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
-        const int mesh = batch == BATCH_SHADOW ? MESH_SPHERE_COARSE : MESH_SPHERE;
-        batch_mesh(batch, mesh, {pos, R, {radius, radius, radius}, nullptr, 0});
+        if (batch == BATCH_SHADOW)
+            batch_shadow_ellipse(g_shadow_batch, pos, radius);
+        else
+            batch_mesh(batch, MESH_SPHERE, {pos, R, {radius, radius, radius}, nullptr, 0});
         return;
     }
     if (kind == DRAW_ALPHA) {
@@ -658,8 +695,18 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
         return;
     }
     begin_kind(kind);
-    push_pose(pos, R);
-    call_scaled(kind == DRAW_SHADOW ? LIST_SPHERE_COARSE : LIST_SPHERE, radius, radius, radius);
+    if (kind == DRAW_SHADOW) {
+        float pt[SHADOW_ELLIPSE_POINTS][3];
+        shadow_ellipse(pos, radius, pt);
+        glBegin(GL_TRIANGLE_FAN);
+        for (auto &p : pt)
+            glVertex3fv(p);
+        glEnd();
+        end_kind();
+        return;
+    }
+    push_body_transform(pos, R);
+    call_scaled(LIST_SPHERE, radius, radius, radius);
     glPopMatrix();
     end_kind();
 }
@@ -679,7 +726,7 @@ void render_capsule(const float *pos, const float *R, float length, float radius
         return;
     }
     begin_kind(kind);
-    push_pose(pos, R);
+    push_body_transform(pos, R);
     call_scaled(LIST_CYLINDER, radius, radius, length);
     // The caps: a half sphere at each end, turned outwards.
     for (float end : {-0.5f, 0.5f}) {
@@ -744,7 +791,7 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
         return;
     }
     begin_kind(kind);
-    push_pose(pos, R);
+    push_body_transform(pos, R);
     // The list's +z turned onto the axis; its open side faces the other half.
     rotate_z_onto(axis);
     const GLboolean cull = glIsEnabled(GL_CULL_FACE);
@@ -859,7 +906,7 @@ void render_triangle(const float *pos, const float *R, const float *a, const flo
     }
     glPushAttrib(k_drawer_attribs);
     apply_color_material();
-    push_pose(pos, R);
+    push_body_transform(pos, R);
     glBegin(filled ? GL_TRIANGLES : GL_LINE_STRIP);   // open: two edges, c back to a left out
     glNormal3fv(n);
     glVertex3fv(a);
@@ -896,7 +943,7 @@ void render_cylinder(const float *pos, const float *R, float length, float radiu
     const float dark[4] = {0.75f * col[0], 0.75f * col[1], 0.75f * col[2], col[3]};
     glPushAttrib(k_drawer_attribs);
     apply_color_material();
-    push_pose(pos, R);
+    push_body_transform(pos, R);
     glBegin(GL_TRIANGLE_STRIP);
     for (int i = 0; i < 25; i++) {
         glNormal3f(rim[i][0], rim[i][1], 0);

@@ -65,8 +65,6 @@ void shapes_free(void);
 int shapes_list_base(void);
 int shapes_list_count(void);
 unsigned shapes_texture(int k);   // 0 shine, 1 sprite disc
-// The scene light (world space, w = 0) that kind 4 casts shadows along.
-void shapes_set_light(const float *pos4);
 // A disc of the radius at z = 0 facing +z, and a square of half side `half`.
 void shapes_draw_disc(float radius);
 void shapes_draw_quad(float half);

@@ -68,7 +68,9 @@ bool texture_load_png(unsigned gl_id, const char *path, unsigned *width, unsigne
     return true;
 }
 
-static int upload_tga_file(unsigned gl_id, const char *path, Texture *t, bool blend)
+// Reads a TGA file into gl_id; 0 on success, 1 when it could not be read.
+static int texture_upload_tga(unsigned gl_id, const char *path, unsigned *width, unsigned *height, unsigned *bits,
+                              bool blend)
 {
     TgaImage img;
     if (tga_read(path, &img) != 0)
@@ -77,9 +79,9 @@ static int upload_tga_file(unsigned gl_id, const char *path, Texture *t, bool bl
         tga_blend_to_white(&img);
     static const GLenum formats[5] = {0, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA};
     upload(gl_id, (GLint)img.components, img.width, img.height, formats[img.components], img.pixels.data());
-    t->width = img.width;
-    t->height = img.height;
-    t->bits = img.bits;
+    *width = img.width;
+    *height = img.height;
+    *bits = img.bits;
     return 0;
 }
 
@@ -89,13 +91,13 @@ int texture_load_tga(unsigned gl_id, const char *path, Texture *t, bool blend)
     // then lower-cased without its bracketed part.
     char file[TEXTURE_PATH_SIZE];
     n_strncpyz(file, path, sizeof file);
-    if (upload_tga_file(gl_id, file, t, blend) == 0)
+    if (texture_upload_tga(gl_id, file, &t->width, &t->height, &t->bits, blend) == 0)
         return 0;
     str_tolower(file);
     strip_brackets(file);
     if (strcmp(file, path) == 0)
         return 1;
-    return upload_tga_file(gl_id, file, t, blend);
+    return texture_upload_tga(gl_id, file, &t->width, &t->height, &t->bits, blend);
 }
 
 bool texture_init_from_file(Texture *t, const char *path)

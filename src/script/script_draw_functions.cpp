@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <lua.hpp>
 
 #include "app/base/utils.h"
@@ -77,6 +78,21 @@ int script_draw_disk(lua_State *L)
     const int additive = lua_isboolean(L, 9) ? lua_toboolean(L, 9) : opt_int_arg(L, 9, 0, 0, 1);
     if (g_hooks.draw_disk)
         g_hooks.draw_disk(x, y, inner, outer, slices, loops, start, sweep, additive);
+    return 0;
+}
+
+int script_draw_disk_3d(lua_State *L)
+{
+    const float x = float_arg(L, 1), y = float_arg(L, 2), z = float_arg(L, 3);
+    const float inner = float_arg(L, 4), outer = float_arg(L, 5);
+    const int slices = int_arg(L, 6, 1, 1024), loops = int_arg(L, 7, 1, 256);
+    const float start = float_arg(L, 8), sweep = float_arg(L, 9);
+    const int additive = lua_isboolean(L, 10) ? lua_toboolean(L, 10) : opt_int_arg(L, 10, 0, 0, 1);
+    for (float v : {x, y, z, inner, outer})
+        if (!std::isfinite(v))
+            return 0;
+    if (g_hooks.draw_disk_3d)
+        g_hooks.draw_disk_3d(x, y, z, inner, outer, slices, loops, start, sweep, additive);
     return 0;
 }
 

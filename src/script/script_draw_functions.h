@@ -20,6 +20,9 @@ struct ScriptDrawHooks {
     // gradient texture; 0 done, 1 no such entry.
     int (*body_gradient)(int fighter, int body, const float *a, const float *b);
     int (*head_gradient)(int fighter, const float *a, const float *b);
+    // A flat ring between two radii at a world point.
+    void (*draw_disk_3d)(float x, float y, float z, float inner, float outer, int slices, int loops, float start,
+                         float sweep, int additive);
 };
 // Null for none.
 void script_set_draw_hooks(const ScriptDrawHooks *hooks);
@@ -38,6 +41,9 @@ int script_unload_texture(lua_State *L);
 int script_draw_quad(lua_State *L);
 // draw_disk(x, y, inner, outer, slices, loops, start, sweep [, additive])
 int script_draw_disk(lua_State *L);
+// draw_disk_3d(x, y, z, inner, outer, slices, loops, start, sweep [, additive]):
+// in the world; numbers that are not finite draw nothing.
+int script_draw_disk_3d(lua_State *L);
 // draw_boxed_text(text, x, y, width, height, line_height [, font])
 int script_draw_boxed_text(lua_State *L);
 // draw_vako(x, y, size)

@@ -23,6 +23,7 @@ const ScriptFunction script_functions[] = {
     {"unload_texture", script_unload_texture},
     {"draw_quad", script_draw_quad},
     {"draw_disk", script_draw_disk},
+    {"draw_disk_3d", script_draw_disk_3d},
     {"draw_boxed_text", script_draw_boxed_text},
     {"draw_vako", script_draw_vako},
     {"set_gradient_color", script_set_gradient_color},

@@ -138,7 +138,7 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
     }
 }
 
-// A shape of kind 4 lies flat on the floor along the scene light, in the
+// A shape of kind 4 lies flat on the floor along the shadow light, in the
 // shadow colour (the fighters off, so nothing stands over it); a sphere of
 // kind 32 is a flat unlit disc in the current colour.
 TEST(Renderer, ShadowAlongTheLightAndFacingDiscInTheirColours)
@@ -155,15 +155,13 @@ TEST(Renderer, ShadowAlongTheLightAndFacingDiscInTheirColours)
     render_sphere(sky_point, I, 0.2f, DRAW_ALPHA);
     std::vector<unsigned char> px((size_t)m.w * m.h * 3);
     glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-    float light[4];
-    scene_light_position(get_camera()->eye, light);
-    const float t = at[2] / light[2];
+    // The shadow light is (1, 0.4, 1): the centre falls at (x - z, y - 0.4 z).
     double s[3];
-    ASSERT_EQ(world_to_screen(at[0] - t * light[0], at[1] - t * light[1], 0, s), 0);
+    ASSERT_EQ(world_to_screen(at[0] - at[2], at[1] - 0.4f * at[2], 0, s), 0);
     float c[3];
     ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], c));
     for (int k = 0; k < 3; k++)
-        EXPECT_NEAR(c[k], world_background_colour()[k] * 0.6f, 1.5 / 255);
+        EXPECT_NEAR(c[k], world_background_colour()[k] * 0.8f, 1.5 / 255);
     ASSERT_EQ(world_to_screen(sky_point[0], sky_point[1], sky_point[2], s), 0);
     ASSERT_TRUE(m.pixel(px, (int)s[0], (int)s[1], c));
     EXPECT_NEAR(c[0], 0.2f, 1.5 / 255);
@@ -392,7 +390,9 @@ TEST(Renderer, ScriptDrawingFunctionsDrawAndFillGradients)
         {"draw_disk(100, 100, 10, 30, 24, 2, 0, 180)", true, 100, 70, 130, 130, 300},
         {"draw_disk(100, 100, 0, 30, 24, 1, 180, 180)", true, 100, 70, 130, 130, 0},
         {"draw_boxed_text('Wrapped words in a box', 10, 200, 60, 80, 16)", true, 10, 200, 70, 280, 20},
-        {"draw_vako(0, 0, 1)", false, 0, 0, 640, 480, 2000},
+        {"draw_vako(1, 1, 1)", false, 0, 0, 640, 480, 2000},
+        {"draw_vako(0, 1, 1)", false, 0, 0, 640, 480, 0},
+        {"draw_disk_3d(0, 0, 0.01, 1.5, 2, 16, 1, 0, 360)", false, 0, 0, 640, 480, 300},
     };
     for (const Case &c : cases) {
         const std::vector<unsigned char> before = m.frame();
