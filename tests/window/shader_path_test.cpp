@@ -490,6 +490,75 @@ TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
     EXPECT_GT(c[1], 100);   // the picture is still there after the blur
 }
 
+namespace {
+
+void window_pixel(unsigned char *c)
+{
+    glReadPixels(W / 2, H / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, c);
+}
+
+void fill_window(float r, float g, float b)
+{
+    glClearColor(r, g, b, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+} // namespace
+
+// The left eye gives the red, the right eye the blue; the picture is drawn
+// off screen and reaches the window only when drawn there.
+TEST(ShaderPath, AnaglyphComposesTheTwoEyeImages)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.start_with({});
+    EXPECT_EQ(compose_anaglyph(), 1);   // no target, no program
+    EXPECT_EQ(draw_anaglyph(), 1);
+    s.start_with({OPT_ANAGLYPHIC});
+    ASSERT_NE(active_programs().anaglyph, 0u);
+    ASSERT_GE(anaglyph_target(), 0);
+    EXPECT_EQ(draw_anaglyph(), 1);      // nothing composed yet
+    fill_window(0.8f, 0.5f, 0.2f);
+    copy_anaglyph_eye(0);
+    fill_window(0.1f, 0.5f, 0.4f);
+    copy_anaglyph_eye(1);
+    fill_window(0, 1, 0);
+    ASSERT_EQ(compose_anaglyph(), 0);
+    EXPECT_EQ(current_render_target(), -1);
+    unsigned char c[4];
+    window_pixel(c);
+    EXPECT_EQ(c[1], 255);               // the window is untouched
+    ASSERT_EQ(draw_anaglyph(), 0);
+    window_pixel(c);
+    EXPECT_NEAR(c[0], 204, 2);
+    EXPECT_EQ(c[1], 0);
+    EXPECT_NEAR(c[2], 102, 2);
+    EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
+    release_renderer();
+    EXPECT_EQ(draw_anaglyph(), 1);      // the picture went with the targets
+}
+
+// The ray-trace data texture is made at start-up with nearest filtering and
+// repeat wrapping, and released with everything else.
+TEST(ShaderPath, RayTraceDataTextureIsMadeAndReleased)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.start_with({});
+    const unsigned t = raytrace_data_texture();
+    ASSERT_NE(t, 0u);
+    glBindTexture(GL_TEXTURE_2D, t);
+    GLint v = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &v);
+    EXPECT_EQ(v, GL_NEAREST);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &v);
+    EXPECT_EQ(v, GL_REPEAT);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    release_renderer();
+    EXPECT_EQ(raytrace_data_texture(), 0u);
+    EXPECT_FALSE(glIsTexture(t));
+}
+
 TEST(ShaderPath, TheProgramStartsTheShaderPathAndKeepsItOverAVideoReset)
 {
     GameRun run;
