@@ -97,7 +97,6 @@ const int k_start_slot = 0;
 // A running blend towards a preset: the values it started from, the
 // preset's values, and how far it has gone.
 struct Blend {
-    int slot;
     int frames, done;
     float from[WS_SCENE_PARAMS][3];
     float step[WS_SCENE_PARAMS][3];
@@ -252,14 +251,6 @@ const float *slot_value(int slot, int id)
 
 } // namespace
 
-int world_shader_slot_value(int slot, int id, float *out)
-{
-    if (slot < 0 || slot >= WORLD_SHADER_SLOTS || id < 0 || id >= WS_SCENE_PARAMS)
-        return 1;
-    memcpy(out, slot_value(slot, id), 3 * sizeof(float));
-    return 0;
-}
-
 void apply_world_shader_slot(void)
 {
     ensure_ready();
@@ -278,7 +269,6 @@ int start_world_shader_blend(int slot, int frames)
         return 1;
     }
     ensure_ready();
-    g_blend.slot = slot;
     g_blend.frames = frames;
     g_blend.done = 0;
     for (int id = 0; id < WS_SCENE_PARAMS; id++) {

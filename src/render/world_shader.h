@@ -71,9 +71,6 @@ void world_shader_reset(void);
 enum { WORLD_SHADER_SLOTS = 6 };
 // Applies the start-up preset (run once after the window opens).
 void apply_world_shader_slot(void);
-// The value preset slot gives scene parameter id (x, y, z as set_background
-// takes them). 0, or 1 for a slot or id out of range.
-int world_shader_slot_value(int slot, int id, float *out);
 
 // A timed blend towards preset slot: each world_shader_blend_step (one a
 // frame) moves every scene value but the flags a frames-th of the way;

