@@ -9,6 +9,7 @@
 #include "app/services/sound.h"
 #include "app/tick.h"
 #include "app/window_hooks.h"
+#include "game/game_callbacks.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
 #include "game/ghost.h"
@@ -286,6 +287,7 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
             toggle_game_running(shift ? 1 : 0);
     } else if (sym == KEY_R && !network_game()) {
         rewind_match();
+        game_floor_stains_clear();
     } else if (ctrl && !network_game() && (sym == KEY_RIGHTBRACKET || unicode == ']' || unicode == '}')) {
         replay_next();
     } else if (ctrl && !network_game() && (sym == KEY_LEFTBRACKET || unicode == '[' || unicode == '{')) {

@@ -2,6 +2,7 @@
 
 #include "render/render_targets_gl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -18,6 +19,8 @@ int g_floor = -1, g_anaglyph = -1;
 unsigned g_depth_buffer;   // the shared depth renderbuffer, made only when asked for
 int g_copy_w, g_copy_h, g_pow2;
 unsigned g_dof_depth, g_dof_colour, g_eye_left, g_eye_right;
+unsigned g_raytrace_data;
+int g_anaglyph_composed;   // the anaglyph target holds a composed picture
 SkyTextures g_sky;
 
 bool fbo_available(void)
@@ -337,6 +340,87 @@ void create_anaglyph_eye_textures(void)
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+void copy_anaglyph_eye(int right)
+{
+    create_anaglyph_eye_textures();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, right ? g_eye_right : g_eye_left);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, std::min(copy_w(), option_get(OPT_WIDTH)),
+                        std::min(copy_h(), option_get(OPT_HEIGHT)));
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+namespace {
+
+// Draws the screen quad with the state a full-window copy needs: no depth
+// test, lighting or blending; the state is given back afterwards.
+void draw_plain_screen_quad(int width, int height)
+{
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    draw_screen_quad(1, width, height);
+    glPopAttrib();
+}
+
+} // namespace
+
+int compose_anaglyph(void)
+{
+    const ActivePrograms &ap = active_programs();
+    const RenderTarget *t = render_target(g_anaglyph);
+    if (!t || !ap.anaglyph || !g_eye_left || !g_eye_right)
+        return 1;
+    bind_render_target(g_anaglyph);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, g_eye_left);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, g_eye_right);
+    use_program(ap.anaglyph);
+    set_uniform_1i("texture0", 0);
+    set_uniform_1i("texture1", 1);
+    draw_plain_screen_quad(copy_w(), copy_h());
+    use_program(0);
+    bind_render_target(-1);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    g_anaglyph_composed = 1;
+    return 0;
+}
+
+int draw_anaglyph(void)
+{
+    const ActivePrograms &ap = active_programs();
+    const RenderTarget *t = render_target(g_anaglyph);
+    if (!g_anaglyph_composed || !t || !ap.texture)
+        return 1;
+    bind_render_target(-1);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, t->texture);
+    use_program(ap.texture);
+    set_uniform_1i("texture0", 0);
+    draw_plain_screen_quad(t->width, t->height);
+    use_program(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return 0;
+}
+
+void create_raytrace_data_texture(void)
+{
+    if (g_raytrace_data)
+        return;
+    glGenTextures(1, &g_raytrace_data);
+    glBindTexture(GL_TEXTURE_2D, g_raytrace_data);
+    set_texture_sampling(GL_TEXTURE_2D, GL_NEAREST, GL_NEAREST, GL_REPEAT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+unsigned raytrace_data_texture(void) { return g_raytrace_data; }
+
 SkyTextures &sky_textures(void) { return g_sky; }
 
 void free_render_textures(void)
@@ -348,4 +432,6 @@ void free_render_textures(void)
     delete_texture(&g_dof_depth);
     delete_texture(&g_eye_left);
     delete_texture(&g_eye_right);
+    delete_texture(&g_raytrace_data);
+    g_anaglyph_composed = 0;
 }

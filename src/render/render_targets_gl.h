@@ -53,6 +53,22 @@ void copy_depth_for_dof(void);
 void depth_of_field_pass(void);
 void create_anaglyph_eye_textures(void);
 
+// The anaglyph picture: copy_anaglyph_eye copies the window's colour into
+// the left (0) or right (1) eye image (made on first use);
+// compose_anaglyph draws the two through the anaglyph program into the
+// anaglyph target, and draw_anaglyph puts that picture on the window. Each
+// returns 1 and draws nothing when a piece it needs (target, program, eye
+// images, a composed picture) is missing.
+void copy_anaglyph_eye(int right);
+int compose_anaglyph(void);
+int draw_anaglyph(void);
+
+// A texture with nearest filtering, repeat wrapping and modulate
+// environment, made at renderer start-up for ray-traced data; nothing
+// fills or samples it yet. Released with the other textures.
+void create_raytrace_data_texture(void);
+unsigned raytrace_data_texture(void);   // 0 when absent
+
 // The textures of the sky and the sun, made by the frame passes; released
 // here with everything else.
 struct SkyTextures {
@@ -61,6 +77,6 @@ struct SkyTextures {
 };
 SkyTextures &sky_textures(void);
 
-// Deletes every target, every screen copy, the eye images and the sky
-// textures. Safe when none exist.
+// Deletes every target, every screen copy, the eye images, the ray-trace
+// data texture and the sky textures. Safe when none exist.
 void free_render_textures(void);

@@ -73,6 +73,7 @@ void init_renderer(void)
     while (glGetError() != GL_NO_ERROR) {
     }
     clear_vertex_buffer_failed();
+    create_raytrace_data_texture();
     build_builtin_meshes();
     if (shaders_init() != 0) {
         option_set(OPT_SHADERS, 0);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "gui/services/menu_state.h"
 #include "render/color_table.h"
@@ -76,14 +77,32 @@ struct PresetValue {
     float v[3];
 };
 
-// The look applied at start-up: a white background and bluish floor lit
-// by ambient light from the side, no sharp shadows, the sky on.
-const PresetValue k_start_preset[WS_SCENE_PARAMS] = {
-    {1, {1, 1, 1}},         {1, {0.2f, 0.2f, 0.2f}}, {1, {0.75f, 0.8f, 0.85f}}, {1, {0, 0, 0}},
-    {1, {1, 1, 1}},         {1, {46, 0, 0}},         {1, {0, 0, 0}},            {1, {1, 0, 0}},
-    {1, {0, 1, 1}},         {0, {0, 0, 0}},          {0, {0, 0, 0}},            {0, {0, 0, 0}},
-    {0, {0, 0, 0}},         {0, {0, 0, 0}},          {0, {0, 0, 0}},            {0, {0, 0, 0}},
+// The presets. Slot 0 is the look applied at start-up: a white background
+// and bluish floor lit by ambient light from the side, no sharp shadows,
+// the sky on. The further slots set nothing of their own: each gives the
+// built-in look.
+const PresetValue k_slots[WORLD_SHADER_SLOTS][WS_SCENE_PARAMS] = {
+    {
+        {1, {1, 1, 1}},         {1, {0.2f, 0.2f, 0.2f}}, {1, {0.75f, 0.8f, 0.85f}}, {1, {0, 0, 0}},
+        {1, {1, 1, 1}},         {1, {46, 0, 0}},         {1, {0, 0, 0}},            {1, {1, 0, 0}},
+        {1, {0, 1, 1}},         {0, {0, 0, 0}},          {0, {0, 0, 0}},            {0, {0, 0, 0}},
+        {0, {0, 0, 0}},         {0, {0, 0, 0}},          {0, {0, 0, 0}},            {0, {0, 0, 0}},
+    },
+    {}, {}, {}, {}, {},
 };
+
+// The preset applied after the window opens; never changed.
+const int k_start_slot = 0;
+
+// A running blend towards a preset: the values it started from, the
+// preset's values, and how far it has gone.
+struct Blend {
+    int frames, done;
+    float from[WS_SCENE_PARAMS][3];
+    float step[WS_SCENE_PARAMS][3];
+    float target[WS_SCENE_PARAMS][3];
+};
+Blend g_blend;
 
 float g_values[WS_SCENE_PARAMS][4];
 bool g_ready;
@@ -156,6 +175,7 @@ int world_shader_color_row(int id)
 void world_shader_reset(void)
 {
     memcpy(g_values, k_builtin, sizeof g_values);
+    g_blend.frames = g_blend.done = 0;
     g_ready = true;
 }
 
@@ -220,15 +240,92 @@ void apply_world_shader(void)
         set_hud_theme_b();
 }
 
+namespace {
+
+// The value slot gives parameter id (its own, or the built-in one).
+const float *slot_value(int slot, int id)
+{
+    const PresetValue &p = k_slots[slot][id];
+    return p.present ? p.v : k_builtin[id];
+}
+
+} // namespace
+
 void apply_world_shader_slot(void)
 {
     ensure_ready();
+    const int slot = k_start_slot % WORLD_SHADER_SLOTS;
     for (int id = 0; id < WS_SCENE_PARAMS; id++) {
-        const PresetValue &p = k_start_preset[id];
-        const float *v = p.present ? p.v : k_builtin[id];
+        const float *v = slot_value(slot, id);
         store(id, v[0], v[1], v[2]);
     }
     apply_world_shader();
+}
+
+int start_world_shader_blend(int slot, int frames)
+{
+    if (slot < 0 || slot >= WORLD_SHADER_SLOTS || frames < 1) {
+        fprintf(stderr, "start_world_shader_blend : no such preset %i or frame count %i\n", slot, frames);
+        return 1;
+    }
+    ensure_ready();
+    g_blend.frames = frames;
+    g_blend.done = 0;
+    for (int id = 0; id < WS_SCENE_PARAMS; id++) {
+        const float *to = slot_value(slot, id);
+        for (int k = 0; k < 3; k++) {
+            g_blend.from[id][k] = g_values[id][k];
+            g_blend.target[id][k] = to[k];
+            g_blend.step[id][k] = (to[k] - g_values[id][k]) / (float)frames;
+        }
+    }
+    return 0;
+}
+
+int world_shader_blend_step(void)
+{
+    if (g_blend.done >= g_blend.frames)
+        return 0;
+    g_blend.done++;
+    const bool last = g_blend.done == g_blend.frames;
+    for (int id = 0; id < WS_SCENE_PARAMS; id++) {
+        if (world_shader_params[id].kind == WS_KIND_FLAG)
+            continue;
+        // The last frame lands on the preset exactly, free of the sum's
+        // rounding; a direction is kept unit length on the way.
+        float v[3];
+        for (int k = 0; k < 3; k++)
+            v[k] = last ? g_blend.target[id][k] : g_blend.from[id][k] + g_blend.step[id][k] * (float)g_blend.done;
+        store(id, v[0], v[1], v[2]);
+    }
+    if (!last)
+        return 1;
+    for (int id : {(int)WS_SHARP_SHADOW, (int)WS_SKY_ON})
+        store(id, g_blend.target[id][0], 0, 0);
+    apply_world_shader();
+    return 0;
+}
+
+int world_shader_blending(void) { return g_blend.done < g_blend.frames; }
+
+void print_world_shader_script(void)
+{
+    for (int id = 0; id < WORLD_SHADER_PARAMS; id++) {
+        float v[4];
+        get_shader(id, v);
+        const WorldShaderParam &p = world_shader_params[id];
+        if (p.kind == WS_KIND_FLAG) {
+            printf("-- %s 1\n", p.name);
+            printf("run_cmd(\"worldshader %i %i\")\n", id, v[0] != 0.0f ? 1 : 0);
+        } else if (p.kind == WS_KIND_FLOAT) {
+            printf("-- %s 1.0\n", p.name);
+            printf("run_cmd(\"worldshader %i %.2f\")\n", id, (double)v[0]);
+        } else {
+            printf("-- %s 1.0 1.0 1.0 \n", p.name);
+            printf("run_cmd(\"worldshader %i %.2f %.2f %.2f\")\n", id, (double)v[0], (double)v[1], (double)v[2]);
+        }
+    }
+    fflush(stdout);
 }
 
 const float *world_shader_value(int id)

@@ -66,8 +66,26 @@ void world_shader_set_sky_hook(int (*rebuild_sky)(void));
 
 // Puts every scene parameter back to its built-in value.
 void world_shader_reset(void);
+// The built-in presets of the scene parameters (0..15); slot 0 is the
+// start-up look.
+enum { WORLD_SHADER_SLOTS = 6 };
 // Applies the start-up preset (run once after the window opens).
 void apply_world_shader_slot(void);
+
+// A timed blend towards preset slot: each world_shader_blend_step (one a
+// frame) moves every scene value but the flags a frames-th of the way;
+// the last step lands on the preset, takes its two flags (sharp_shadow,
+// sky_on) and runs apply_world_shader. A new blend replaces a running one.
+// 0, or 1 with a message for a bad slot or a frame count below 1.
+int start_world_shader_blend(int slot, int frames);
+// 1 while the blend goes on, 0 once it has ended (or none runs).
+int world_shader_blend_step(void);
+int world_shader_blending(void);
+
+// Writes all 34 parameters to standard output as script text: per
+// parameter a comment line naming it and a run_cmd("worldshader ...") line
+// that sets it to its value.
+void print_world_shader_script(void);
 
 // Scene parameter id (0..15) as four floats, as get_shader gives them;
 // the background for any other id.

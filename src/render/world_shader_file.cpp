@@ -80,6 +80,19 @@ int load_world_shader(const char *path)
     return 0;
 }
 
+int apply_world_shader_line(const char *line)
+{
+    if (!line || strlen(line) > WORLD_SHADER_LINE) {
+        fprintf(stderr, "apply_world_shader_line : no line or one longer than %i characters\n", WORLD_SHADER_LINE);
+        return 1;
+    }
+    const int result = read_line(line);
+    if (result != 0)
+        fprintf(stderr, "apply_world_shader_line : a number that is not finite\n");
+    apply_world_shader();
+    return result;
+}
+
 int export_world_shader(const char *path)
 {
     const char *target = path ? data_path(path) : nullptr;

@@ -12,6 +12,10 @@ enum { WORLD_SHADER_LINE = 255 };   // longest line read
 // the end. Returns 0, or 1 (with "Unable to open %s" on standard error)
 // when the file cannot be opened.
 int load_world_shader(const char *path);
+// Reads one settings line as a file line is read and applies it at once
+// (apply_world_shader). 0, or 1 with a message for a null or overlong line
+// or a number that is not finite (nothing is set then).
+int apply_world_shader_line(const char *line);
 // Writes all 34 parameters in id order, beside the file and renamed over it
 // after a flush, so that a failed write leaves an old file as it was. Each
 // number has at least two decimals and as many more as it needs to read

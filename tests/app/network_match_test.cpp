@@ -168,6 +168,28 @@ TEST(NetworkMatch, AWholeMatchAgainstTheLoopbackServer)
     program_create_objects();
 }
 
+// The scores of each turn's GAME line are the fighters' scores once the
+// turn has been handed over, turn by turn, for both fighters.
+TEST(NetworkMatch, EachTurnTakesTheScoresOfTheServersGameLine)
+{
+    NetProgram program;
+    kxtest::LoopbackServer server;
+    open_match(server, short_rules(100));
+    WorldState *w = get_game_state();
+    const int scores[3][2] = {{0, 35}, {80, 120}, {95, 120}};
+    for (int t = 0; t < 3; t++) {
+        ASSERT_TRUE(tick_until(waiting_for_turn)) << "turn " << t;
+        commit_turn(0);
+        ASSERT_FALSE(server.read_until("BATCH 0;").empty());
+        const int end = w->frame + 10;
+        const kxtest::SentState st[2] = {kxtest::state_from_world(0, 0), kxtest::state_from_world(1, 0)};
+        ASSERT_TRUE(server.send(kxtest::turn_reply(end, st, scores[t][0], scores[t][1])));
+        ASSERT_TRUE(tick_until([&] { return w->frame == end && waiting_for_turn(); })) << "turn " << t;
+        EXPECT_FLOAT_EQ(get_player(0)->score, (float)scores[t][0]) << "turn " << t;
+        EXPECT_FLOAT_EQ(get_player(1)->score, (float)scores[t][1]) << "turn " << t;
+    }
+}
+
 // The server closes in the middle of a turn's state: the network game ends
 // with the message and a fresh single-play game can be played.
 TEST(NetworkMatch, ServerGoneMidMatchLeavesAPlayableGame)

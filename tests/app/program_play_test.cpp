@@ -14,6 +14,7 @@
 #include "app/services/sound.h"
 #include "app/tick.h"
 #include "app/window_hooks.h"
+#include "game/game_callbacks.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
 #include "game/joints.h"
@@ -186,6 +187,24 @@ TEST(ProgramPlay, KeyframesRecordOnRewindAndPlayOnTheNext)
     EXPECT_EQ(get_camera()->keyframe_state, KEYFRAMES_PLAYING);
     float e[3], l[3];
     EXPECT_EQ(get_camera_keyframe(15, e, l), 0);
+}
+
+namespace {
+int g_stain_clears;
+void count_stain_clear(void) { g_stain_clears++; }
+} // namespace
+
+// R shows the match again from its start on a floor without stains.
+TEST(ProgramPlay, RewindClearsTheFloorStains)
+{
+    ProgramDir d;
+    reset_game();
+    void (*saved)(void) = game_callbacks()->floor_stains_clear;
+    game_callbacks()->floor_stains_clear = count_stain_clear;
+    g_stain_clears = 0;
+    key(KEY_R);
+    game_callbacks()->floor_stains_clear = saved;
+    EXPECT_EQ(g_stain_clears, 1);
 }
 
 TEST(ProgramPlay, MenuKeysOpenTheirStatesAndTheEditorKeepsItsKeys)

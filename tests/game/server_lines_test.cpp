@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/protocol/command_table.h"
+#include "game/game_callbacks.h"
 #include "game/joint_breaks.h"
 #include "game/match_end.h"
 #include "game/match_start.h"
@@ -15,6 +16,9 @@
 #include "world_fixture.h"
 
 namespace {
+
+int g_stain_clears;
+void count_stain_clear(void) { g_stain_clears++; }
 
 class ServerLines : public WorldTest {
 protected:
@@ -149,7 +153,12 @@ TEST_F(ServerLines, TeamsEngageAndNewgame)
     fill_default_rules(1, &r);
     r.matchframes = 640;
     const std::string ng = make_newgame_line(0, &r);
+    void (*saved)(void) = game_callbacks()->floor_stains_clear;
+    game_callbacks()->floor_stains_clear = count_stain_clear;
+    g_stain_clears = 0;
     line(ng);
+    game_callbacks()->floor_stains_clear = saved;
+    EXPECT_EQ(g_stain_clears, 1);   // the new match starts on a clean floor
     EXPECT_EQ(get_match_rules()->matchframes, 640);
     EXPECT_EQ(get_game_globals()->network_mode, 1);
     EXPECT_EQ(server_matches_started(), 1);

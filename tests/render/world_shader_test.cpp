@@ -230,3 +230,105 @@ TEST(WorldShader, ConsoleCommands)
     EXPECT_TRUE(console_has("unable to load data/shader/../mine.inc"));
     EXPECT_TRUE(console_has("unable to load data/shader/gone.inc"));
 }
+
+// The blend moves values a step a frame, keeps directions unit length,
+// holds the flags until the last frame and then applies once.
+TEST(WorldShader, TimedBlendReachesThePreset)
+{
+    fresh();
+    world_shader_set_sky_hook(count_apply);
+    g_applied = 0;
+    set_background(WS_BACKGROUND_COLOR, 0, 0, 0);
+    set_background(WS_SHARP_SHADOW, 1, 0, 0);
+    set_background(WS_SKY_ON, 0, 0, 0);
+    set_background(WS_AMBIENT_LIGHT_DIR, 1, 0, 0);
+    EXPECT_EQ(stderr_of([] { EXPECT_EQ(start_world_shader_blend(0, 0), 1); }).empty(), false);
+    stderr_of([] { EXPECT_EQ(start_world_shader_blend(WORLD_SHADER_SLOTS, 4), 1); });
+    EXPECT_EQ(world_shader_blend_step(), 0);          // nothing started
+
+    ASSERT_EQ(start_world_shader_blend(0, 4), 0);
+    float v[4];
+    for (int frame = 1; frame < 4; frame++) {
+        EXPECT_EQ(world_shader_blend_step(), 1);
+        get_shader(WS_BACKGROUND_COLOR, v);
+        EXPECT_NEAR(v[0], 0.25f * frame, 1e-6);
+        get_shader(WS_AMBIENT_LIGHT_DIR, v);
+        EXPECT_NEAR(v[0] * v[0] + v[1] * v[1] + v[2] * v[2], 1.0f, 1e-5);
+        EXPECT_EQ(world_shader_flag(WS_SHARP_SHADOW), 1);
+        EXPECT_EQ(world_shader_flag(WS_SKY_ON), 0);
+    }
+    EXPECT_EQ(g_applied, 0);
+    EXPECT_EQ(world_shader_blend_step(), 0);
+    EXPECT_FALSE(world_shader_blending());
+    EXPECT_EQ(g_applied, 1);
+    get_shader(WS_BACKGROUND_COLOR, v);
+    EXPECT_EQ(Values(v, v + 4), Values({1, 1, 1, 1}));
+    EXPECT_EQ(world_shader_flag(WS_SHARP_SHADOW), 0);
+    EXPECT_EQ(world_shader_flag(WS_SKY_ON), 1);
+    get_shader(WS_AMBIENT_LIGHT_DIR, v);
+    EXPECT_NEAR(v[1], std::sqrt(0.5f), 1e-6);
+    EXPECT_EQ(world_shader_blend_step(), 0);
+    EXPECT_EQ(g_applied, 1);
+
+    // A further preset gives the built-in look.
+    ASSERT_EQ(start_world_shader_blend(WORLD_SHADER_SLOTS - 1, 1), 0);
+    EXPECT_EQ(world_shader_blend_step(), 0);
+    get_shader(WS_FLOOR_COLOR, v);
+    EXPECT_EQ(Values(v, v + 3), Values({0.8f, 0.75f, 0.7f}));
+    EXPECT_EQ(world_shader_flag(WS_SHARP_SHADOW), 1);
+}
+
+// The script text has the dump's exact lines, and running its commands on
+// fresh values gives back every parameter to two decimals.
+TEST(WorldShader, ScriptDumpRunsBackToTheSameValues)
+{
+    fresh();
+    chat_init();
+    set_background(WS_FLOOR_COLOR, 0.25f, 0.5f, 0.75f);
+    set_background(WS_FOG_DISTANCE, 12.5f, 0, 0);
+    set_background(WS_SHARP_SHADOW, 0, 0, 0);
+    set_background(world_shader_id("msg_user"), 0.1f, 0.2f, 0.3f);
+    const Values before = snapshot();
+    testing::internal::CaptureStdout();
+    print_world_shader_script();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("-- floor_color 1.0 1.0 1.0 \nrun_cmd(\"worldshader 2 0.25 0.50 0.75\")\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("-- fog_distance 1.0\nrun_cmd(\"worldshader 5 12.50\")\n"), std::string::npos);
+    EXPECT_NE(out.find("-- sky_on 1\nrun_cmd(\"worldshader 7 1\")\n"), std::string::npos);
+    EXPECT_NE(out.find("run_cmd(\"worldshader 30 0.10 0.20 0.30\")\n-- msg_player"), std::string::npos);
+
+    fresh();
+    set_background(WS_SKY_ON, 0, 0, 0);
+    int commands = 0;
+    for (size_t at = 0; (at = out.find("run_cmd(\"", at)) != std::string::npos; commands++) {
+        at += 9;
+        EXPECT_EQ(run_command(out.substr(at, out.find('"', at) - at).c_str()), 0);
+    }
+    EXPECT_EQ(commands, WORLD_SHADER_PARAMS);
+    const Values after = snapshot();
+    for (size_t k = 0; k < before.size(); k++)
+        EXPECT_NEAR(after[k], before[k], 0.005f) << "value " << k;
+}
+
+// One line is read as a file line is and applied at once; bad lines are
+// refused and set nothing.
+TEST(WorldShader, OneLineApply)
+{
+    fresh();
+    world_shader_set_sky_hook(count_apply);
+    g_applied = 0;
+    float v[4];
+    EXPECT_EQ(apply_world_shader_line("sun_light_dir 0 0 2"), 0);
+    get_shader(WS_SUN_LIGHT_DIR, v);
+    EXPECT_EQ(Values(v, v + 3), Values({0, 0, 1}));
+    EXPECT_EQ(g_applied, 1);
+    EXPECT_EQ(apply_world_shader_line("# sky_on 0"), 0);
+    EXPECT_EQ(world_shader_flag(WS_SKY_ON), 1);
+    stderr_of([] {
+        EXPECT_EQ(apply_world_shader_line("sky_on nan"), 1);
+        EXPECT_EQ(apply_world_shader_line(std::string(300, 'x').c_str()), 1);
+        EXPECT_EQ(apply_world_shader_line(nullptr), 1);
+    });
+    EXPECT_EQ(world_shader_flag(WS_SKY_ON), 1);
+}

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/options.h"
+#include "app/camera.h"
 #include "game/contact_damage.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
@@ -21,7 +23,7 @@
 // shadows, bruises, ghosts and the network match's faint fighters.
 namespace {
 
-using kxtest::GlMatchFrame;
+using kxtest::GlMatch;
 
 // A lit colour is the colour scaled plus a grey highlight: its chroma (each
 // channel less the smallest, over the largest of those) is the colour's.
@@ -66,7 +68,7 @@ void joint_anchor(int fighter, int joint, double *out)
 // show the force colour and relaxed ones the relax colour where they project.
 TEST(FighterLook, CustomisationColoursShowAtJointsAndBodies)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     get_game_globals()->replay_mode = 0;
     const int body_row[2] = {10, 9}, force_row[2] = {4, 10}, relax_row[2] = {2, 4};   // green, yellow; ...
@@ -106,7 +108,7 @@ TEST(FighterLook, CustomisationColoursShowAtJointsAndBodies)
 // camera looks (the second fighter hidden, so that nothing stands over it).
 TEST(FighterLook, ShadowStaysPutWhenTheCameraTurns)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_ZUD, 0);
     float shadow[3];
@@ -132,7 +134,7 @@ TEST(FighterLook, ShadowStaysPutWhenTheCameraTurns)
 // flash, which the break rule reads, stays as the game left it.
 TEST(FighterLook, BruisesFadePerDrawnFrameAndLeaveTheHitFlash)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_BRUISE, 1);
     Player *p = get_player(0);
@@ -161,7 +163,7 @@ TEST(FighterLook, BruisesFadePerDrawnFrameAndLeaveTheHitFlash)
 // the record's override shows it all the same.
 TEST(FighterLook, GhostJointsFollowTheirOwnFightersOption)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     m.frame();
     const int ghost0 = fighter_count();
@@ -186,7 +188,7 @@ TEST(FighterLook, GhostJointsFollowTheirOwnFightersOption)
 // to what lies behind it); once both bouts are known the fighters are solid.
 TEST(FighterLook, NetworkFightersWithoutBoutAreFaint)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     GameGlobals *g = get_game_globals();
     g->replay_mode = 0;
@@ -222,7 +224,7 @@ TEST(FighterLook, NetworkFightersWithoutBoutAreFaint)
 // the fighter's colour with a message, never reading past the table.
 TEST(FighterLook, BadColourRowsFallBackToTheFightersColour)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     CustomRecord *rec = get_custom_record(0);
     rec->body_color[3] = 4000;
@@ -251,7 +253,7 @@ TEST(FighterLook, BadColourRowsFallBackToTheFightersColour)
 // draws a figure about twice as tall over the same floor.
 TEST(FighterLook, FigureTakesItsProportions)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_VAKO, 0);
     option_set(OPT_ZUD, 0);
@@ -284,7 +286,7 @@ TEST(FighterLook, FigureTakesItsProportions)
 // edge in the HUD colour.
 TEST(FighterLook, ImpactMarkerAndRoundDojoLieOnTheFloor)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_VAKO, 0);
     option_set(OPT_ZUD, 0);
@@ -331,7 +333,7 @@ TEST(FighterLook, ImpactMarkerAndRoundDojoLieOnTheFloor)
 // drawn in its colour.
 TEST(FighterLook, MissingCustomTexturesFallBackWithOneMessage)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     CustomRecord *rec = get_custom_record(0);
     for (int b = 0; b < BODY_COUNT; b++)
@@ -356,7 +358,7 @@ TEST(FighterLook, MissingCustomTexturesFallBackWithOneMessage)
 // released and made again).
 TEST(FighterLook, ClearColourKeptThroughAVideoReset)
 {
-    GlMatchFrame m;
+    GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     set_clear_color(0.2f, 0.4f, 0.6f);
     free_graphics();

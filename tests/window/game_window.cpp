@@ -41,6 +41,7 @@ GameWindow::~GameWindow()
 {
     if (ok) {
         free_graphics();
+        graphics_set_font_hooks(nullptr, nullptr);     // later tests open no fonts
         EXPECT_EQ(gl.errors(), 0) << gl.last_error();
     }
     program_destroy_objects();

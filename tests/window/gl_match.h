@@ -5,61 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
-#include <filesystem>
+#include <ode/ode.h>
 #include <vector>
 
-#include "app/base/options.h"
-#include "app/camera.h"
-#include "app/program.h"
 #include "app/scene_gl.h"
-#include "app/services/settings_io.h"
 #include "game/game_resets.h"
 #include "game/game_state.h"
-#include "gui/services/menu_state.h"
-#include "gui/truetype_font_gl.h"
 #include "render/graphics_gl.h"
-#include "support/test_support.h"
-#include "window/gl_context.h"
+#include "window/game_window.h"
 
 namespace kxtest {
 
-struct GlMatchFrame {
-    TempDir dir;
-    ScopedChdir cd{dir.path()};
-    int w = 640, h = 480;
-    GlContext gl{w, h};
-    bool ok = gl.ok();
-    std::vector<int> saved_options;
-    GlMatchFrame()
+struct GlMatch : GameWindow {
+    GlMatch() : GameWindow(640, 480)
     {
-        for (int r = 0; r < 65; r++)
-            saved_options.push_back(option_get(r));
-        std::filesystem::create_directories("data");
-        std::filesystem::copy(KX_RUN_DIR "/data/fonts", "data/fonts", std::filesystem::copy_options::recursive);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();
-        option_set(OPT_WIDTH, w);
-        option_set(OPT_HEIGHT, h);
-        camera_defaults();
-        menu_set_state(0);
         if (!ok)
             return;
-        gl_init_state();
-        graphics_set_font_hooks(init_font_ttf, free_fonts);
         init_graphics();
         reset_game();
     }
-    ~GlMatchFrame()
-    {
-        if (ok) {
-            free_graphics();
-            graphics_set_font_hooks(nullptr, nullptr);     // later tests open no fonts
-            EXPECT_EQ(gl.errors(), 0) << gl.last_error();
-        }
-        program_destroy_objects();
-        for (int r = 0; r < 65; r++)
-            option_set(r, saved_options[r]);
-    }
+    // One displayed frame: the scene set up, the tick draws it.
     std::vector<unsigned char> frame()
     {
         MainLoopCallbacks cb = {};
@@ -75,19 +40,30 @@ struct GlMatchFrame {
         glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
         return px;
     }
-    // The pixel where a world point projects (window y down), 0..1.
-    bool point_pixel(const std::vector<unsigned char> &px, const double *p, float *rgb)
+    // The pixel at (x, y), window y down, as 0..1 floats.
+    bool pixel(const std::vector<unsigned char> &px, int x, int y, float *rgb)
     {
-        double s[3];
-        if (world_to_screen((float)p[0], (float)p[1], (float)p[2], s) != 0)
-            return false;
-        const int x = (int)s[0], y = (int)s[1];
         if (x < 0 || y < 0 || x >= w || y >= h)
             return false;
         const unsigned char *c = &px[((size_t)(h - 1 - y) * w + x) * 3];
         for (int k = 0; k < 3; k++)
             rgb[k] = c[k] / 255.0f;
         return true;
+    }
+    // The pixel where a world point projects.
+    bool point_pixel(const std::vector<unsigned char> &px, const double *p, float *rgb)
+    {
+        double s[3];
+        if (world_to_screen((float)p[0], (float)p[1], (float)p[2], s) != 0)
+            return false;
+        return pixel(px, (int)s[0], (int)s[1], rgb);
+    }
+    // The pixel under a body's centre.
+    bool body_pixel(const std::vector<unsigned char> &px, int fighter, int body, float *rgb)
+    {
+        const dReal *p = dBodyGetPosition(get_player(fighter)->bodies[body]);
+        const double pos[3] = {p[0], p[1], p[2]};
+        return point_pixel(px, pos, rgb);
     }
 };
 

@@ -45,54 +45,13 @@
 #include "support/test_support.h"
 #include "window/game_run.h"
 #include "window/game_window.h"
+#include "window/gl_match.h"
 
 // The renderer in a real GL context (Mesa under Xvfb): start-up and release
 // over many video modes, and the default match as it is drawn.
 namespace {
 
-// A window with a GL context, the game's objects and the default match;
-// any GL error while it lives fails the test.
-struct GlMatch : kxtest::GameWindow {
-    GlMatch() : GameWindow(640, 480)
-    {
-        if (!ok)
-            return;
-        init_graphics();
-        reset_game();
-    }
-    // One displayed frame: the scene set up, the tick draws it.
-    std::vector<unsigned char> frame()
-    {
-        MainLoopCallbacks cb = {};
-        cb.tick = draw_frame;
-        setup_scene(w, h, &cb, 0);
-        glFinish();
-        std::vector<unsigned char> px((size_t)w * h * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
-        return px;
-    }
-    // The pixel under a body's centre (window y down) as 0..1 floats.
-    bool body_pixel(const std::vector<unsigned char> &px, int fighter, int body, float *rgb)
-    {
-        double pos[3], s[3];
-        const dReal *p = dBodyGetPosition(get_player(fighter)->bodies[body]);
-        for (int k = 0; k < 3; k++)
-            pos[k] = p[k];
-        if (world_to_screen((float)pos[0], (float)pos[1], (float)pos[2], s) != 0)
-            return false;
-        return pixel(px, (int)s[0], (int)s[1], rgb);
-    }
-    bool pixel(const std::vector<unsigned char> &px, int x, int y, float *rgb)
-    {
-        if (x < 0 || y < 0 || x >= w || y >= h)
-            return false;
-        const unsigned char *c = &px[((size_t)(h - 1 - y) * w + x) * 3];
-        for (int k = 0; k < 3; k++)
-            rgb[k] = c[k] / 255.0f;
-        return true;
-    }
-};
+using kxtest::GlMatch;
 
 // Lit, a body's pixel is its colour scaled by the light: compare hues.
 bool same_hue(const float *pixel, const float *colour)

@@ -490,6 +490,64 @@ TEST(ShaderPath, DepthOfFieldRunsOnARealFrame)
     EXPECT_GT(c[1], 100);   // the picture is still there after the blur
 }
 
+namespace {
+
+void window_pixel(unsigned char *c)
+{
+    glReadPixels(W / 2, H / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, c);
+}
+
+void fill_window(float r, float g, float b)
+{
+    glClearColor(r, g, b, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+} // namespace
+
+// The left eye gives the red, the right eye the blue; the picture is drawn
+// off screen and reaches the window only when drawn there. The ray-trace
+// data texture is made at start-up and released with the rest.
+TEST(ShaderPath, AnaglyphComposesTheTwoEyeImages)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.start_with({});
+    EXPECT_EQ(compose_anaglyph(), 1);   // no target, no program
+    EXPECT_EQ(draw_anaglyph(), 1);
+    s.start_with({OPT_ANAGLYPHIC});
+    ASSERT_NE(active_programs().anaglyph, 0u);
+    const unsigned data = raytrace_data_texture();
+    ASSERT_NE(data, 0u);
+    GLint filter = 0;
+    glBindTexture(GL_TEXTURE_2D, data);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(filter, GL_NEAREST);
+    ASSERT_GE(anaglyph_target(), 0);
+    EXPECT_EQ(draw_anaglyph(), 1);      // nothing composed yet
+    fill_window(0.8f, 0.5f, 0.2f);
+    copy_anaglyph_eye(0);
+    fill_window(0.1f, 0.5f, 0.4f);
+    copy_anaglyph_eye(1);
+    fill_window(0, 1, 0);
+    ASSERT_EQ(compose_anaglyph(), 0);
+    EXPECT_EQ(current_render_target(), -1);
+    unsigned char c[4];
+    window_pixel(c);
+    EXPECT_EQ(c[1], 255);               // the window is untouched
+    ASSERT_EQ(draw_anaglyph(), 0);
+    window_pixel(c);
+    EXPECT_NEAR(c[0], 204, 2);
+    EXPECT_EQ(c[1], 0);
+    EXPECT_NEAR(c[2], 102, 2);
+    EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
+    release_renderer();
+    EXPECT_EQ(draw_anaglyph(), 1);      // the picture went with the targets
+    EXPECT_EQ(raytrace_data_texture(), 0u);
+    EXPECT_FALSE(glIsTexture(data));
+}
+
 TEST(ShaderPath, TheProgramStartsTheShaderPathAndKeepsItOverAVideoReset)
 {
     GameRun run;

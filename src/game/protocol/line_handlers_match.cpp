@@ -40,6 +40,7 @@ void server_newgame(int, const LineArg *arg)
 {
     MatchRules *r = scratch_rules();
     parse_newgame_line(line_arg_text(arg), r);
+    game_floor_stains_clear();
     camera_keys_clear();
     ++g_server_matches;
     new_match(1, 0, r, 0);
