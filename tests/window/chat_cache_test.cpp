@@ -209,6 +209,32 @@ TEST(ChatCache, RowBandsShowWhatTheWholeBoxShows)
             }
         }
     }
+    // A fill with fewer rows leaves nothing of the fuller one where the
+    // rows may be drawn from: the cache is transparent below its rows.
+    option_set(OPT_CHATCACHE, 3);
+    list->cursor = -1;
+    chat_clear_all();
+    console_echo("one", MSG_INGAME);
+    chat_mark_redraw();
+    draw_menu_background();
+    ASSERT_EQ(chat_drawn_box().rows, 1);
+    unsigned names[CHAT_CACHE_NAMES];
+    chat_cache_names(names);
+    std::vector<uint8_t> tex(CHAT_CACHE_SIDE * CHAT_CACHE_SIDE * 4);
+    glBindTexture(GL_TEXTURE_2D, names[1]);     // the framebuffer's texture
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const int line_h = chat_line_height(), first_free = CHAT_Y + 2 * line_h;
+    int left_over = 0, kept = 0;
+    for (int y = CHAT_Y; y < CHAT_Y + CHAT_VISIBLE_MAX * line_h + 4; y++)
+        for (int x = 0; x < CHAT_CACHE_SIDE; x++) {
+            const uint8_t a = tex[4 * ((size_t)(CHAT_CACHE_SIDE - 1 - y) * CHAT_CACHE_SIDE + x) + 3];
+            left_over += y >= first_free && a != 0;
+            kept += y < CHAT_Y + line_h && a != 0;
+        }
+    EXPECT_EQ(left_over, 0);
+    EXPECT_GT(kept, 10);
+
     ChatBox empty = {};
     empty.x = 8;
     empty.y = 80;
