@@ -62,9 +62,11 @@ void draw_menu_background(void)
         upload_text_surface();
         g_filled = 2;
     } else if (mode == 3 && names[0]) {
-        // Cleared where the HUD draws the cache from: the rows that fit
-        // and the 4 pixels below them.
-        chat_framebuffer_begin(CHAT_Y, CHAT_Y + CHAT_VISIBLE_MAX * chat_line_height() + 4);
+        // Cleared where the HUD draws the cache from: the rows the list
+        // shows and the 4 pixels below them.
+        const int shown = chat_current_scroll()->visible;
+        const int rows = shown < 0 ? 0 : shown > CHAT_VISIBLE_MAX ? CHAT_VISIBLE_MAX : shown;
+        chat_framebuffer_begin(CHAT_Y, CHAT_Y + rows * chat_line_height() + 4);
         draw_chat_gl();
         chat_framebuffer_end();
         g_filled = 3;

@@ -210,7 +210,7 @@ TEST(ChatCache, RowBandsShowWhatTheWholeBoxShows)
         }
     }
     // A fill with fewer rows leaves nothing of the fuller one where the
-    // rows may be drawn from: the cache is transparent below its rows.
+    // list's rows may be drawn from: the cache is transparent below its rows.
     option_set(OPT_CHATCACHE, 3);
     list->cursor = -1;
     chat_clear_all();
@@ -226,7 +226,7 @@ TEST(ChatCache, RowBandsShowWhatTheWholeBoxShows)
     glBindTexture(GL_TEXTURE_2D, 0);
     const int line_h = chat_line_height(), first_free = CHAT_Y + 2 * line_h;
     int left_over = 0, kept = 0;
-    for (int y = CHAT_Y; y < CHAT_Y + CHAT_VISIBLE_MAX * line_h + 4; y++)
+    for (int y = CHAT_Y; y < CHAT_Y + list->visible * line_h + 4; y++)
         for (int x = 0; x < CHAT_CACHE_SIDE; x++) {
             const uint8_t a = tex[4 * ((size_t)(CHAT_CACHE_SIDE - 1 - y) * CHAT_CACHE_SIDE + x) + 3];
             left_over += y >= first_free && a != 0;
