@@ -16,6 +16,7 @@
 #include "app/program.h"
 #include "app/scene_gl.h"
 #include "app/services/settings_io.h"
+#include "app/window_sdl.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "render/graphics_gl.h"
@@ -55,6 +56,31 @@ inline int open_bench_window(int stencil_bits, int *w, int *h)
         fprintf(stderr, "no GL window\n");
         return 1;
     }
+    gl_init_state();
+    graphics_set_font_hooks(init_font_ttf, free_fonts);
+    return 0;
+}
+
+// As open_bench_window, but the window opened as the program opens it: its
+// depth, stencil and the multisampling the antialiasing option asks for.
+inline int open_program_window(int *w, int *h)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (program_create_objects() != 0)
+        return 1;
+    options_load();
+    camera_defaults();
+    menu_set_state(0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "no display: %s\n", SDL_GetError());
+        return 1;
+    }
+    if (set_video_mode(option_get(OPT_WIDTH), option_get(OPT_HEIGHT)) != 0) {
+        fprintf(stderr, "no GL window\n");
+        return 1;
+    }
+    *w = option_get(OPT_WIDTH);
+    *h = option_get(OPT_HEIGHT);
     gl_init_state();
     graphics_set_font_hooks(init_font_ttf, free_fonts);
     return 0;

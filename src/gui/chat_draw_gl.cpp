@@ -61,7 +61,14 @@ void chat_draw(int x, int y, int mode)
     list->row_height = line_h;
     int rows = list->count - list->offset;
     rows = rows < 0 ? 0 : rows > list->visible ? list->visible : rows;
-    g_box = {x, y, list->width, rows * line_h};
+    rows = rows > CHAT_VISIBLE_MAX ? CHAT_VISIBLE_MAX : rows;
+    g_box = ChatBox{};
+    g_box.x = x;
+    g_box.y = y;
+    g_box.w = list->width;
+    g_box.h = rows * line_h;
+    g_box.rows = rows;
+    g_box.row_h = line_h;
 
     GLint view[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, view);
@@ -74,6 +81,7 @@ void chat_draw(int x, int y, int mode)
             continue;
         int colour = chat_type_colour(line.type);
         const float ry = (float)(y + row * line_h);
+        int right = x;
         if (row == list->cursor) {
             int start = -1, end = -1;
             find_url_span(line.text, &start, &end);
@@ -88,17 +96,21 @@ void chat_draw(int x, int y, int mode)
                 glColor4f(sel[0], sel[1], sel[2], 0.25f);
                 fill_rect((float)x - 2, ry, (float)list->width + 4, (float)line_h);
                 glPopAttrib();
+                right = x + list->width + 2;
             }
         }
         row_text(&line, r, buf, (int)(sizeof buf / sizeof buf[0]));
         if (mode == CHAT_DRAW_TEXT_SURFACE) {
             set_color_index(colour);
-            draw_text_color_codes(glyph_cell_surface, nullptr, x, (int)ry, buf, view[3]);
+            const int end = draw_text_color_codes(glyph_cell_surface, nullptr, x, (int)ry, buf, view[3]);
+            right = end > right ? end : right;
         } else {
             float rgba[4] = {0, 0, 0, 1};
             get_color_rgb(colour, rgba);
-            draw_text_wide(FONT_NORMAL, buf, (float)x, ry, rgba);
+            const int end = x + draw_text_wide(FONT_NORMAL, buf, (float)x, ry, rgba);
+            right = end > right ? end : right;
         }
+        g_box.row_right[row] = right;
     }
 }
 

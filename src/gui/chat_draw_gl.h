@@ -8,9 +8,15 @@ enum {
     CHAT_DRAW_TEXT_SURFACE = 1,     // written into the chat cache's text surface
 };
 
-// The window rectangle the rows took at the last chat_draw.
+#include "gui/services/chat_log.h"
+
+// The window rectangle the rows took at the last chat_draw, with the
+// height of a row and where each row's drawing ends on the right (its text,
+// or the whole width for the selected row's mark).
 struct ChatBox {
     int x, y, w, h;
+    int rows, row_h;
+    int row_right[CHAT_VISIBLE_MAX];
 };
 
 // Draws the shown rows from (x, y) downwards and stores the list's row

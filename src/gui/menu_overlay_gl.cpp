@@ -62,7 +62,11 @@ void draw_menu_background(void)
         upload_text_surface();
         g_filled = 2;
     } else if (mode == 3 && names[0]) {
-        chat_framebuffer_begin();
+        // Cleared where the HUD draws the cache from: the rows the list
+        // shows and the 4 pixels below them.
+        const int shown = chat_current_scroll()->visible;
+        const int rows = shown < 0 ? 0 : shown > CHAT_VISIBLE_MAX ? CHAT_VISIBLE_MAX : shown;
+        chat_framebuffer_begin(CHAT_Y, CHAT_Y + rows * chat_line_height() + 4);
         draw_chat_gl();
         chat_framebuffer_end();
         g_filled = 3;
@@ -82,19 +86,54 @@ void hud_draw_chat(int height)
         draw_chat_gl();
         return;
     }
-    // Only the rows' part of the cache is drawn, not the whole cache.
-    const ChatBox box = chat_drawn_box();
-    const int x = box.x - 2, w = box.w + 4, h = box.h + 4;
     glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (mode == 1)
+    if (mode == 1) {
         draw_chat_grab();
-    else if (mode == 2)
-        draw_text_surface_rect(height, x < 0 ? 0 : x, box.y, w, h);
-    else
-        draw_chat_framebuffer_rect(x < 0 ? 0 : x, box.y, w, h);
+    } else {
+        // Only the rows' drawn part of the cache: elsewhere it is
+        // transparent, and every pixel drawn from it costs a blend.
+        ChatRect bands[CHAT_VISIBLE_MAX];
+        const int n = chat_cache_bands(chat_drawn_box(), bands);
+        for (int i = 0; i < n; i++) {
+            const ChatRect &b = bands[i];
+            if (mode == 2)
+                draw_text_surface_rect(height, b.x, b.y, b.w, b.h);
+            else
+                draw_chat_framebuffer_rect(b.x, b.y, b.w, b.h);
+        }
+    }
     glPopAttrib();
+}
+
+int chat_cache_bands(const ChatBox &box, ChatRect *out)
+{
+    // The box as a whole: from 2 pixels left of the rows to 2 right of
+    // their width, 4 below the last row.
+    const int left = box.x - 2 < 0 ? 0 : box.x - 2, box_right = box.x + box.w + 2;
+    if (box.rows <= 0 || box.row_h <= 0) {
+        out[0] = {left, box.y, box_right - left, box.h + 4};
+        return box_right > left ? 1 : 0;
+    }
+    // One band a row. A glyph may reach past its advance and into the rows
+    // next to it: each band is as wide as its own and its neighbours'
+    // drawing, and a row's height beyond that.
+    int n = 0;
+    for (int r = 0; r < box.rows && r < CHAT_VISIBLE_MAX; r++) {
+        int right = box.row_right[r];
+        if (r > 0 && box.row_right[r - 1] > right)
+            right = box.row_right[r - 1];
+        if (r + 1 < box.rows && box.row_right[r + 1] > right)
+            right = box.row_right[r + 1];
+        right += box.row_h;
+        right = right > box_right ? box_right : right;
+        const int top = box.y + r * box.row_h;
+        const int bottom = r + 1 == box.rows ? box.y + box.h + 4 : top + box.row_h;
+        if (right > left)
+            out[n++] = {left, top, right - left, bottom - top};
+    }
+    return n;
 }
 
 // The main menu covers the stopped world: a shade over the last cleared

@@ -45,11 +45,12 @@ void unbind_framebuffer(void);
 // rectangle (x, y, w, h) of what was filled with chat_framebuffer_begin.
 void draw_chat_framebuffer(int window_height);
 void draw_chat_framebuffer_rect(int x, int y, int w, int h);
-// Binds and clears the framebuffer, viewport (0, 0, 1024, 1024) and 2D
-// window coordinates with the window's top-left pixel at the texture's
-// top-left (so any window size keeps the chat inside it); _end unbinds and
-// gives the viewport back.
-void chat_framebuffer_begin(void);
+// Binds the framebuffer and clears window rows top .. bottom - 1 of it
+// (what is later drawn from it; the rest keeps what earlier fills left),
+// viewport (0, 0, 1024, 1024) and 2D window coordinates with the window's
+// top-left pixel at the texture's top-left (so any window size keeps the
+// chat inside it); _end unbinds and gives the viewport back.
+void chat_framebuffer_begin(int top, int bottom);
 void chat_framebuffer_end(void);
 
 // The screen-grab cache: the window rectangle (x, y, w, h) is read from the

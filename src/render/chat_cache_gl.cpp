@@ -228,15 +228,27 @@ void draw_chat_framebuffer_rect(int x, int y, int w, int h)
                  1 - (y + h) / side);
 }
 
-void chat_framebuffer_begin(void)
+void chat_framebuffer_begin(int top, int bottom)
 {
     glGetIntegerv(GL_VIEWPORT, g_fb_view);
     // The cache is drawn over the scene: it starts transparent, whatever
-    // the scene's clear colour is.
+    // the scene's clear colour is. Only the rows asked for are cleared: a
+    // chat scroll fills the cache again, and clearing all of it cost more
+    // than drawing the rows.
+    const int side = CHAT_CACHE_SIDE;
+    top = top < 0 ? 0 : top > side ? side : top;
+    bottom = bottom < top ? top : bottom > side ? side : bottom;
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     glClearColor(0, 0, 0, 0);
-    bind_framebuffer();
+    if (!g_fb)
+        glGenFramebuffers(1, &g_fb);
+    glBindFramebuffer(GL_FRAMEBUFFER, g_fb);
+    glPushAttrib(GL_SCISSOR_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, side - bottom, side, bottom - top);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPopAttrib();
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     glViewport(0, 0, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
     glMatrixMode(GL_PROJECTION);

@@ -6,6 +6,7 @@
 
 #include "app/base/options.h"
 #include "gui/chat_draw_gl.h"
+#include "gui/chat_view.h"
 #include "gui/menu_overlay_gl.h"
 #include "gui/services/chat_log.h"
 #include "gui/truetype_font_gl.h"
@@ -139,3 +140,111 @@ TEST(ChatCache, EveryModeShowsTheRowsInTheirBox)
 }
 
 } // namespace
+
+// The cache drawn band by band over the rows' drawing shows the very
+// pixels the whole box shows, for short and long rows, larger fonts and a
+// selected row, while covering less of the window.
+TEST(ChatCache, RowBandsShowWhatTheWholeBoxShows)
+{
+    kxtest::GlContext gl(400, 700);
+    ASSERT_TRUE(gl.ok()) << gl.last_error();
+    kxtest::ScopedChdir cd(KX_RUN_DIR);
+    ASSERT_EQ(init_font_ttf(), 0);
+    color_table_reset();
+    ASSERT_TRUE(create_text_surface());
+    ASSERT_TRUE(create_chat_framebuffer());
+    chat_init();
+    chat_update_layout(font_height(FONT_NORMAL), 400, 700);
+    const char *lines[] = {"ok", "~3Wjy fgq ~2large", "a longer line of the chat that wraps once it is past the width",
+                           "^05w", "j"};
+    for (const char *l : lines)
+        console_echo(l, MSG_INGAME);
+    ScrollList *list = chat_current_scroll();
+    std::vector<uint8_t> banded(400 * 700 * 4), whole(banded.size());
+    for (int mode : {2, 3}) {
+        for (int cursor : {-1, 1}) {
+            option_set(OPT_CHATCACHE, mode);
+            chat_view_update(glyph_advance);
+            list->cursor = cursor;
+            chat_mark_redraw();
+            glViewport(0, 0, 400, 700);
+            draw_menu_background();
+            const ChatBox box = chat_drawn_box();
+            ASSERT_GT(box.rows, 3);
+            for (std::vector<uint8_t> *px : {&banded, &whole}) {
+                glClearColor(1, 1, 1, 1);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                push_ortho_2d(400, 700);
+                if (px == &banded) {
+                    hud_draw_chat(700);
+                } else {
+                    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT |
+                                 GL_CURRENT_BIT);
+                    glEnable(GL_BLEND);
+                    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                    if (mode == 2)
+                        draw_text_surface_rect(700, box.x - 2, box.y, box.w + 4, box.h + 4);
+                    else
+                        draw_chat_framebuffer_rect(box.x - 2, box.y, box.w + 4, box.h + 4);
+                    glPopAttrib();
+                }
+                pop_ortho_2d();
+                glReadPixels(0, 0, 400, 700, GL_RGBA, GL_UNSIGNED_BYTE, px->data());
+            }
+            int dark = 0, differ = 0;
+            for (size_t i = 0; i < banded.size(); i += 4) {
+                dark += banded[i] < 128;
+                differ += banded[i] != whole[i] || banded[i + 1] != whole[i + 1] || banded[i + 2] != whole[i + 2];
+            }
+            EXPECT_GT(dark, 100) << "mode " << mode;
+            EXPECT_EQ(differ, 0) << "mode " << mode << " cursor " << cursor;
+            ChatRect bands[CHAT_VISIBLE_MAX];
+            const int n = chat_cache_bands(box, bands);
+            EXPECT_EQ(n, box.rows);
+            long area = 0;
+            for (int i = 0; i < n; i++)
+                area += (long)bands[i].w * bands[i].h;
+            if (cursor < 0) {
+                EXPECT_LT(area, (long)(box.w + 4) * (box.h + 4) * 3 / 4) << "mode " << mode;
+            }
+        }
+    }
+    // A fill with fewer rows leaves nothing of the fuller one where the
+    // list's rows may be drawn from: the cache is transparent below its rows.
+    option_set(OPT_CHATCACHE, 3);
+    list->cursor = -1;
+    chat_clear_all();
+    console_echo("one", MSG_INGAME);
+    chat_mark_redraw();
+    draw_menu_background();
+    ASSERT_EQ(chat_drawn_box().rows, 1);
+    unsigned names[CHAT_CACHE_NAMES];
+    chat_cache_names(names);
+    std::vector<uint8_t> tex(CHAT_CACHE_SIDE * CHAT_CACHE_SIDE * 4);
+    glBindTexture(GL_TEXTURE_2D, names[1]);     // the framebuffer's texture
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const int line_h = chat_line_height(), first_free = CHAT_Y + 2 * line_h;
+    int left_over = 0, kept = 0;
+    for (int y = CHAT_Y; y < CHAT_Y + list->visible * line_h + 4; y++)
+        for (int x = 0; x < CHAT_CACHE_SIDE; x++) {
+            const uint8_t a = tex[4 * ((size_t)(CHAT_CACHE_SIDE - 1 - y) * CHAT_CACHE_SIDE + x) + 3];
+            left_over += y >= first_free && a != 0;
+            kept += y < CHAT_Y + line_h && a != 0;
+        }
+    EXPECT_EQ(left_over, 0);
+    EXPECT_GT(kept, 10);
+
+    ChatBox empty = {};
+    empty.x = 8;
+    empty.y = 80;
+    empty.w = 100;
+    ChatRect one[CHAT_VISIBLE_MAX];
+    ASSERT_EQ(chat_cache_bands(empty, one), 1);
+    EXPECT_EQ(one[0].w, 104);
+    EXPECT_EQ(one[0].h, 4);
+    free_text_surface();
+    delete_chat_framebuffer();
+    free_fonts();
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
+}
