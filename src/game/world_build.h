@@ -36,8 +36,8 @@ constexpr float JOINT_RADIUS_MAX = 1.5f;
 // A body's force and thrust, on each axis.
 constexpr float BODY_PUSH_MAX = 1e5f;
 // How far a joint's anchor may lie from each of the two bodies it joins:
-// a hinge with a lever much longer than the fighter tears the solver apart.
-constexpr float JOINT_REACH_MAX = 10.0f;
+// a hinge with a lever longer than a limb tears the solver apart.
+constexpr float JOINT_REACH_MAX = 2.0f;
 
 // Checks a definition table against what the engine can take; a bad value
 // is reported naming its statement and the built-in row's value kept.
