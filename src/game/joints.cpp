@@ -313,9 +313,9 @@ static int grip_to(int i, int other, int hand, int target, const double *point, 
     }
 
     dBodyID hand_body = p->bodies[hand];
-    // The engine joins two different bodies only: a hand on itself (a
-    // server's grip of fighter i's hand by its own hand) would end the
-    // program. An anchor must be a place in the world.
+    // The engine joins two different bodies only: a hand gripping itself,
+    // as a server's GRAB line may ask, would end the program. An anchor
+    // must be a place in the world.
     if (target_body == hand_body || !hand_body) {
         fprintf(stderr, "Grip of fighter %d's hand %d on itself refused\n", i, hand);
         p->grip_target[hand] = -1;
