@@ -19,6 +19,7 @@
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
+#include "game/pose_check.h"
 #include "game/replay_buffer.h"
 #include "game/stance.h"
 #include "game/world_options.h"
@@ -96,13 +97,12 @@ static bool finite3(const float *v)
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
-// A place in the world (see WORLD_POSITION_LIMIT).
+// A place a fighter's definition may give a body or an anchor (see
+// POSE_POSITION_LIMIT).
 static bool in_world(const float *v)
 {
-    for (int k = 0; k < 3; k++)
-        if (!(std::fabs(v[k]) <= WORLD_POSITION_LIMIT))
-            return false;
-    return true;
+    const double d[3] = {v[0], v[1], v[2]};
+    return pose_position_ok(d);
 }
 
 // The sides a shape uses: sphere the radius, capsule radius and length, box all three.

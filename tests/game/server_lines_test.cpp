@@ -179,6 +179,10 @@ TEST_F(ServerLines, HandOverSetsArrivedStateAndKeepsUnusableRotations)
     EXPECT_EQ(vec(dBodyGetQuaternion(body[1]), 4), (std::vector<double>{0, 1, 0, 0}));
     EXPECT_EQ(vec(dBodyGetQuaternion(body[20]), 4), foot_q);
     EXPECT_EQ(get_player(0)->received_mask, 0);
+    // A place too far out for the collision to tell two bodies apart.
+    line("POS 0; 4 -1e5 3\n");
+    apply_received_fighter_state(0);
+    EXPECT_EQ(vec(dBodyGetPosition(body[0]), 3), (std::vector<double>{1, 2, 3}));
 }
 
 // A hand gripping its own body (the engine cannot join a body to itself)
