@@ -2,9 +2,13 @@
 // world options' surface values, lets blood drops splash and gripping hands
 // take hold, and keeps up to 16 contact records per step for the damage that
 // follows the world step.
+// The joint spheres sit in geom transforms, which ODE 0.16 marks deprecated
+// in favour of geom offsets.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "game/collision.h"
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include "game/blood.h"
 #include "game/body_defs.h"
 #include "game/contact_damage.h"
@@ -14,6 +18,7 @@
 #include "game/match_rules.h"
 #include "game/mod_world.h"
 #include "game/world_options.h"
+#include "game/world_physics.h"
 
 static ContactRecord g_records[CONTACT_RECORDS];
 static int g_record_count;
@@ -156,6 +161,62 @@ static bool contact_counts(const GeomRecord *ra, dBodyID ba, const GeomRecord *r
     return !allowed;
 }
 
+// The centre of a sphere geom (also one held in a geom transform), or false
+// when g is no sphere.
+static bool sphere_centre(dGeomID g, double *c)
+{
+    if (dGeomGetClass(g) == dSphereClass) {
+        geom_world_pose(g, c, nullptr);
+        return true;
+    }
+    if (dGeomGetClass(g) == dGeomTransformClass) {
+        dGeomID inner = dGeomTransformGetGeom(g);
+        if (!inner || dGeomGetClass(inner) != dSphereClass)
+            return false;
+        geom_transform_world(g, c, nullptr);
+        return true;
+    }
+    return false;
+}
+
+// A sphere whose centre lies just outside a box, closer to its surface than
+// the doubles can tell, gives the engine's sphere and box test a contact
+// normal of length zero, and the engine ends the program. Poses from lines
+// and files, and a break that lets a fighter's bodies touch one another,
+// can put a joint sphere there. Such a pair makes no contact this step.
+static bool sphere_on_box_surface(dGeomID a, dGeomID b)
+{
+    double c[3];
+    if (dGeomGetClass(b) != dBoxClass || !sphere_centre(a, c)) {
+        if (dGeomGetClass(a) != dBoxClass || !sphere_centre(b, c))
+            return false;
+        std::swap(a, b);
+    }
+    const dReal *bp = dGeomGetPosition(b), *R = dGeomGetRotation(b);
+    dVector3 side;
+    dGeomBoxGetLengths(b, side);
+    const double p[3] = {c[0] - bp[0], c[1] - bp[1], c[2] - bp[2]};
+    double t[3];
+    bool outside = false;
+    for (int i = 0; i < 3; i++) {
+        const double l = side[i] * 0.5;
+        t[i] = p[0] * R[i] + p[1] * R[4 + i] + p[2] * R[8 + i];
+        if (t[i] < -l || t[i] > l) {
+            t[i] = t[i] < -l ? -l : l;
+            outside = true;
+        }
+    }
+    if (!outside)
+        return false;
+    double r2 = 0, p2 = 0;
+    for (int i = 0; i < 3; i++) {
+        const double q = R[4 * i] * t[0] + R[4 * i + 1] * t[1] + R[4 * i + 2] * t[2];
+        r2 += (p[i] - q) * (p[i] - q);
+        p2 += p[i] * p[i] + bp[i] * bp[i];
+    }
+    return r2 <= 1e-24 * (1.0 + p2);
+}
+
 void near_callback(void *, dGeomID a, dGeomID b)
 {
     g_stats[STAT_CALLS]++;
@@ -216,7 +277,7 @@ void near_callback(void *, dGeomID a, dGeomID b)
     }
     g_stats[STAT_SURFACES]++;
     const int room = CONTACT_JOINTS_PER_STEP - g_step_contacts;
-    if (room <= 0)
+    if (room <= 0 || sphere_on_box_surface(a, b))
         return;
     const int n = dCollide(a, b, room < CONTACTS_PER_PAIR ? room : CONTACTS_PER_PAIR, &contacts[0].geom, sizeof(dContact));
     if (n <= 0) {

@@ -43,10 +43,12 @@ int sanitize_env_object(EnvObject *o, int index)
     }
     const int needed = o->shape == SHAPE_SPHERE ? 1 : (o->shape == SHAPE_CAPSULE ? 2 : 3);
     bool sides_ok = finite_d3(o->sides);
+    // Far larger objects than any dojo end the engine's collision.
     for (int k = 0; k < needed; k++)
-        sides_ok = sides_ok && o->sides[k] > 0;
+        sides_ok = sides_ok && o->sides[k] > 0 && o->sides[k] <= ENV_SIDE_MAX;
     if (!sides_ok) {
-        fprintf(stderr, "Object %d: size %f %f %f refused, keeping 0.5\n", index, o->sides[0], o->sides[1], o->sides[2]);
+        fprintf(stderr, "Object %d: sides %g %g %g refused (above 0, at most %g), keeping 0.5\n", index, o->sides[0],
+                o->sides[1], o->sides[2], ENV_SIDE_MAX);
         o->sides[0] = o->sides[1] = o->sides[2] = 0.5;
         mended++;
     }

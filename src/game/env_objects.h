@@ -67,6 +67,8 @@ EnvObjectBody *get_env_object_ghost(int i);
 EnvObjectLink *get_env_link(int i);
 EnvObjectLink *get_env_link_ghost(int i);
 
+// The largest side (or radius) of an object, in metres.
+constexpr double ENV_SIDE_MAX = 1e4;
 // Checks an object definition against what the engine can take; a bad value
 // is reported and the default kept. Returns the number of values mended.
 int sanitize_env_object(EnvObject *o, int index);

@@ -313,6 +313,19 @@ static int grip_to(int i, int other, int hand, int target, const double *point, 
     }
 
     dBodyID hand_body = p->bodies[hand];
+    // The engine joins two different bodies only: a hand gripping itself,
+    // as a server's GRAB line may ask, would end the program. An anchor
+    // must be a place in the world.
+    if (target_body == hand_body || !hand_body) {
+        fprintf(stderr, "Grip of fighter %d's hand %d on itself refused\n", i, hand);
+        p->grip_target[hand] = -1;
+        return 0;
+    }
+    if (other < 0 && !pose_position_ok(point)) {
+        fprintf(stderr, "Grip of fighter %d's hand %d at a point outside the world refused\n", i, hand);
+        p->grip_target[hand] = -1;
+        return 0;
+    }
     dJointID h = dJointCreateHinge(get_game_globals()->world, 0);
     dJointAttach(h, hand_body, target_body);
     const dReal *R = dBodyGetRotation(hand_body);

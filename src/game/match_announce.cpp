@@ -1,6 +1,7 @@
 // The result of a match on the centre print: the winners' names, a draw, a
 // disqualification, a belt upgrade, and in network play the streak and the
 // money line from the bout figures of the match.
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -59,7 +60,8 @@ static int announce_upgrade(WorldState *w, int n)
         if (!b || b->bout < 0)
             continue;
         const char *now = belt_name_for_qi(b->qi);
-        const char *next = belt_name_for_qi(b->qi + 1);
+        // The top qi has no next qi to reach.
+        const char *next = belt_name_for_qi(b->qi < INT_MAX ? b->qi + 1 : b->qi);
         if (strcmp(now, next) == 0)
             continue;
         if (line[0])

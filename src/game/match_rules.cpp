@@ -8,9 +8,11 @@
 #include <cstring>
 
 #include "app/base/data_dirs.h"
+#include "app/base/message_type.h"
 #include "app/base/text.h"
 #include "app/base/utils.h"
 #include "app/base/number_text.h"
+#include "game/game_callbacks.h"
 #include "game/game_state.h"
 
 static MatchRules g_live_rules;
@@ -420,6 +422,14 @@ int set_rule(const char *key, const char *value, MatchRules *rules)
 
 int set_rules_option(const char *key, const char *value, MatchRules *rules)
 {
+    // A mod that is not there leaves the rule as it was: the player is told
+    // once, here, since the rule is set on two records.
+    const RuleRow *row = key_row(rule_find(key));
+    if (row && row->kind == RULE_KIND_MOD && value && !rule_locked(row->index) && strlen(value) < RULES_TEXT_SIZE &&
+        is_safe_path(value, 1) && strcmp(value, "classic") != 0 && !mod_file_exists(value)) {
+        game_echo(va_format("No mod %s in data/mod: the mod stays %s", value, rules->mod), MSG_INGAME);
+        return 0;
+    }
     int result = set_rule(key, value, rules);
     if (result == 0)
         set_rule(key, value, get_mod_rules());

@@ -177,8 +177,7 @@ ModWorld *build_mod_world(void)
     // Sizes, masses and densities the physics engine cannot take are
     // reported here and replaced by the built-in values.
     for (int p = 0; p < 2; p++) {
-        sanitize_body_table(get_loaded_body_table(p));
-        sanitize_joint_table(get_loaded_joint_table(p));
+        sanitize_fighter_tables(get_loaded_body_table(p), get_loaded_joint_table(p));
     }
     for (int i = 0; i < ENV_OBJECT_COUNT; i++)
         if (m->env_objects[i].defined)

@@ -10,7 +10,7 @@ static bool within(const double *v, double limit)
     return true;
 }
 
-bool pose_position_ok(const double *p) { return within(p, WORLD_POSITION_LIMIT); }
+bool pose_position_ok(const double *p) { return within(p, POSE_POSITION_LIMIT); }
 
 bool pose_velocity_ok(const double *v) { return within(v, POSE_VELOCITY_LIMIT); }
 

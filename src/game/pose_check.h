@@ -7,6 +7,15 @@
 #pragma once
 #include <ode/ode.h>
 
+// Places a stored, received or modded pose may give a body, in metres on
+// each axis: far inside WORLD_POSITION_LIMIT. Out there a double holds too
+// few digits below the metre for two bodies close together: a sphere just
+// outside a box gets a contact normal of length zero and the engine ends
+// the program. Bodies the match itself carries far are only kept in the
+// world; a pose put there by a line or a file lets a break (which makes a
+// fighter's bodies collide with one another) bring that about.
+constexpr double POSE_POSITION_LIMIT = 1e3;
+
 // Velocities a stored or received state may give a body, in metres or
 // radians per second on each axis.
 constexpr double POSE_VELOCITY_LIMIT = 1e4;
@@ -22,7 +31,7 @@ constexpr double MOTOR_FORCE_LIMIT = 1e6;
 double motor_velocity_bounded(double v);
 double motor_force_bounded(double f);
 
-// Finite and inside the world (WORLD_POSITION_LIMIT on each axis).
+// Finite and within POSE_POSITION_LIMIT on each axis.
 bool pose_position_ok(const double *p);
 // Finite and within POSE_VELOCITY_LIMIT on each axis.
 bool pose_velocity_ok(const double *v);

@@ -52,6 +52,10 @@ static int turnframes_at(int turn_index)
         frames = rules_nominal_turn_length();
     if (frames < 1)
         frames = 1;
+    // A turn of more frames than any match has, from a hostile NEWGAME line,
+    // would overflow the frame counts.
+    if (frames > TURN_FRAMES_MAX)
+        frames = TURN_FRAMES_MAX;
     return frames;
 }
 

@@ -11,6 +11,8 @@ enum { RECORD_EVERY_FRAME = 0, RECORD_HOLD_FRAME = 1, RECORD_THEN_HOLD = 2 };
 
 // Frames the automatic replay waits after the end of a match.
 enum { END_REPLAY_DELAY = 100 };
+// The longest turn a rule can ask for (frames).
+enum { TURN_FRAMES_MAX = 1000000 };
 
 // 1 when no replay plays, no ghost preview runs, the world is not frozen and
 // the game is not over.

@@ -19,6 +19,7 @@
 #include "game/game_state.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
+#include "game/pose_check.h"
 #include "game/replay_buffer.h"
 #include "game/stance.h"
 #include "game/world_options.h"
@@ -96,26 +97,57 @@ static bool finite3(const float *v)
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
-// A place in the world (see WORLD_POSITION_LIMIT).
+// A place a fighter's definition may give a body or an anchor (see
+// POSE_POSITION_LIMIT).
 static bool in_world(const float *v)
 {
-    for (int k = 0; k < 3; k++)
-        if (!(std::fabs(v[k]) <= WORLD_POSITION_LIMIT))
+    const double d[3] = {v[0], v[1], v[2]};
+    return pose_position_ok(d);
+}
+
+// The sides a shape uses: sphere the radius, capsule radius and length, box all three.
+static int sides_used(int shape)
+{
+    return shape == SHAPE_SPHERE ? 1 : (shape == SHAPE_CAPSULE ? 2 : 3);
+}
+
+// Sizes the engine takes for a shape: each used side between BODY_SIDE_MIN
+// and BODY_SIDE_MAX.
+static bool sizes_ok(int shape, const float *s)
+{
+    if (!finite3(s) || shape < SHAPE_SPHERE || shape > SHAPE_CAPSULE)
+        return false;
+    for (int k = 0; k < sides_used(shape); k++)
+        if (!(s[k] >= BODY_SIDE_MIN && s[k] <= BODY_SIDE_MAX))
             return false;
     return true;
 }
 
-// Sizes a shape needs: sphere the radius, capsule radius and length, box all three.
-static bool sizes_ok(int shape, const float *s)
+// The mass the engine gives a body of this shape, size and density.
+static double body_mass(int shape, const float *s, double density)
 {
-    if (!finite3(s))
-        return false;
+    const double r = s[0];
     switch (shape) {
-    case SHAPE_SPHERE: return s[0] > 0;
-    case SHAPE_CAPSULE: return s[0] > 0 && s[1] > 0;
-    case SHAPE_BOX: return s[0] > 0 && s[1] > 0 && s[2] > 0;
-    default: return false;
+    case SHAPE_SPHERE: return density * 4.0 / 3.0 * M_PI * r * r * r;
+    case SHAPE_CAPSULE: return density * (M_PI * r * r * s[1] + 4.0 / 3.0 * M_PI * r * r * r);
+    default: return density * (double)s[0] * s[1] * s[2];
     }
+}
+
+static bool density_ok(float d) { return d > 0 && d <= BODY_DENSITY_MAX; }
+
+static bool push_ok(const float *v)
+{
+    for (int k = 0; k < 3; k++)
+        if (!(std::fabs(v[k]) <= BODY_PUSH_MAX))
+            return false;
+    return true;
+}
+
+static void refuse_sides(const char *what, int i, const char *stmt, const float *v)
+{
+    fprintf(stderr, "%s %s: %s %g %g %g refused (each side %g to %g), keeping the built-in size\n", what,
+            body_name(i), stmt, v[0], v[1], v[2], BODY_SIDE_MIN, BODY_SIDE_MAX);
 }
 
 int sanitize_body_table(BodyDef *rows)
@@ -131,38 +163,56 @@ int sanitize_body_table(BodyDef *rows)
             mended++;
         }
         if (!sizes_ok(r.shape, r.sides)) {
-            fprintf(stderr, "Body %s: size %f %f %f refused\n", body_name(i), r.sides[0], r.sides[1], r.sides[2]);
-            if (r.shape == def[i].shape)
-                memcpy(r.sides, def[i].sides, sizeof r.sides);
-            else
-                r.sides[0] = r.sides[1] = r.sides[2] = 0.1f;
+            refuse_sides("Body", i, "sides", r.sides);
+            if (r.shape != def[i].shape)
+                r.shape = def[i].shape;
+            memcpy(r.sides, def[i].sides, sizeof r.sides);
             mended++;
         }
-        if ((i == R_HAND || i == L_HAND) && !sizes_ok(r.shape, r.alt_sides)) {
-            fprintf(stderr, "Body %s: grip size %f %f %f refused\n", body_name(i),
-                    r.alt_sides[0], r.alt_sides[1], r.alt_sides[2]);
-            memcpy(r.alt_sides, r.sides, sizeof r.alt_sides);
-            mended++;
-        }
-        if (!(r.density > 0) || !std::isfinite(r.density)) {
-            fprintf(stderr, "Body %s: density %f refused, keeping %f\n", body_name(i), r.density, def[i].density);
+        if (!density_ok(r.density)) {
+            fprintf(stderr, "Body %s: density %g refused (above 0, at most %g), keeping %g\n", body_name(i),
+                    r.density, BODY_DENSITY_MAX, def[i].density);
             r.density = def[i].density;
             mended++;
         }
+        // Too light a body for the motors and contacts: the density, then
+        // the size goes back to the built-in one.
+        if (!(body_mass(r.shape, r.sides, r.density) >= BODY_MASS_MIN)) {
+            fprintf(stderr, "Body %s: density %g with sides %g %g %g gives a mass below %g, refused\n",
+                    body_name(i), r.density, r.sides[0], r.sides[1], r.sides[2], BODY_MASS_MIN);
+            if (r.density < def[i].density)
+                r.density = def[i].density;
+            if (!(body_mass(r.shape, r.sides, r.density) >= BODY_MASS_MIN)) {
+                r.shape = def[i].shape;
+                memcpy(r.sides, def[i].sides, sizeof r.sides);
+            }
+            mended++;
+        }
+        if ((i == R_HAND || i == L_HAND) &&
+            (!sizes_ok(r.shape, r.alt_sides) || !(body_mass(r.shape, r.alt_sides, r.density) >= BODY_MASS_MIN))) {
+            refuse_sides("Body", i, "alt_sides", r.alt_sides);
+            memcpy(r.alt_sides, r.sides, sizeof r.alt_sides);
+            mended++;
+        }
         if (!in_world(r.pos)) {
-            fprintf(stderr, "Body %s: place %f %f %f refused\n", body_name(i), r.pos[0], r.pos[1], r.pos[2]);
+            fprintf(stderr, "Body %s: pos %g %g %g refused\n", body_name(i), r.pos[0], r.pos[1], r.pos[2]);
             memcpy(r.pos, def[i].pos, sizeof r.pos);
             mended++;
         }
         if (!finite3(r.rot)) {
+            fprintf(stderr, "Body %s: rot refused\n", body_name(i));
             r.rot[0] = r.rot[1] = r.rot[2] = 0;
             mended++;
         }
-        if (!finite3(r.force)) {
+        if (!finite3(r.force) || !push_ok(r.force)) {
+            fprintf(stderr, "Body %s: force %g %g %g refused (at most %g on each axis)\n", body_name(i),
+                    r.force[0], r.force[1], r.force[2], BODY_PUSH_MAX);
             r.force[0] = r.force[1] = r.force[2] = 0;
             mended++;
         }
-        if (!finite3(r.thrust)) {
+        if (!finite3(r.thrust) || !push_ok(r.thrust)) {
+            fprintf(stderr, "Body %s: thrust %g %g %g refused (at most %g on each axis)\n", body_name(i),
+                    r.thrust[0], r.thrust[1], r.thrust[2], BODY_PUSH_MAX);
             r.thrust[0] = r.thrust[1] = r.thrust[2] = 0;
             mended++;
         }
@@ -176,19 +226,20 @@ int sanitize_joint_table(JointDef *rows)
     int mended = 0;
     for (int j = 0; j < JOINT_COUNT; j++) {
         JointDef &r = rows[j];
-        if (!(r.radius > 0) || !std::isfinite(r.radius)) {
-            fprintf(stderr, "Joint %s: radius %f refused, keeping %f\n", joint_id_name(j), r.radius, def[j].radius);
+        if (!(r.radius >= JOINT_RADIUS_MIN && r.radius <= JOINT_RADIUS_MAX)) {
+            fprintf(stderr, "Joint %s: radius %g refused (%g to %g), keeping %g\n", joint_id_name(j), r.radius,
+                    JOINT_RADIUS_MIN, JOINT_RADIUS_MAX, def[j].radius);
             r.radius = def[j].radius;
             mended++;
         }
         if (!in_world(r.pos)) {
-            fprintf(stderr, "Joint %s: place %f %f %f refused\n", joint_id_name(j), r.pos[0], r.pos[1], r.pos[2]);
+            fprintf(stderr, "Joint %s: pos %g %g %g refused\n", joint_id_name(j), r.pos[0], r.pos[1], r.pos[2]);
             memcpy(r.pos, def[j].pos, sizeof r.pos);
             mended++;
         }
         const float len2 = r.axis[0] * r.axis[0] + r.axis[1] * r.axis[1] + r.axis[2] * r.axis[2];
-        if (!finite3(r.axis) || !(len2 > 1e-12f)) {
-            fprintf(stderr, "Joint %s: zero axis refused\n", joint_id_name(j));
+        if (!finite3(r.axis) || !(len2 > 1e-12f) || !std::isfinite(len2)) {
+            fprintf(stderr, "Joint %s: axis refused\n", joint_id_name(j));
             memcpy(r.axis, def[j].axis, sizeof r.axis);
             mended++;
         }
@@ -205,6 +256,61 @@ int sanitize_joint_table(JointDef *rows)
         }
     }
     return mended;
+}
+
+static bool within_reach(const float *a, const float *b)
+{
+    double d2 = 0;
+    for (int k = 0; k < 3; k++)
+        d2 += ((double)a[k] - b[k]) * ((double)a[k] - b[k]);
+    return d2 <= (double)JOINT_REACH_MAX * JOINT_REACH_MAX;
+}
+
+static bool joint_in_reach(const BodyDef *bodies, const JointDef &jd, const JointDef &pair)
+{
+    return within_reach(jd.pos, bodies[pair.body[0]].pos) && within_reach(jd.pos, bodies[pair.body[1]].pos);
+}
+
+int sanitize_fighter_reach(BodyDef *bodies, JointDef *joints)
+{
+    const BodyDef *def_bodies = builtin_body_table();
+    const JointDef *def = builtin_joint_table();
+    int mended = 0;
+    // A body put back moves away from its other joints' anchors: go round
+    // until all hold. Each round puts back at least one anchor or body, and
+    // the built-in fighter holds, so the rounds end.
+    for (int round = 0; round < 2 * (BODY_COUNT + JOINT_COUNT); round++) {
+        bool changed = false;
+        for (int j = 0; j < JOINT_COUNT; j++) {
+            JointDef &r = joints[j];
+            if (joint_in_reach(bodies, r, def[j]))
+                continue;
+            fprintf(stderr, "Joint %s: pos %g %g %g refused (farther than %g from the bodies it joins)\n",
+                    joint_id_name(j), r.pos[0], r.pos[1], r.pos[2], JOINT_REACH_MAX);
+            memcpy(r.pos, def[j].pos, sizeof r.pos);
+            mended++;
+            changed = true;
+            if (joint_in_reach(bodies, r, def[j]))
+                continue;
+            for (int k = 0; k < 2; k++) {
+                BodyDef &b = bodies[def[j].body[k]];
+                if (within_reach(r.pos, b.pos))
+                    continue;
+                fprintf(stderr, "Body %s: pos %g %g %g refused (farther than %g from joint %s)\n",
+                        body_name(def[j].body[k]), b.pos[0], b.pos[1], b.pos[2], JOINT_REACH_MAX, joint_id_name(j));
+                memcpy(b.pos, def_bodies[def[j].body[k]].pos, sizeof b.pos);
+                mended++;
+            }
+        }
+        if (!changed)
+            return mended;
+    }
+    return mended;
+}
+
+int sanitize_fighter_tables(BodyDef *bodies, JointDef *joints)
+{
+    return sanitize_body_table(bodies) + sanitize_joint_table(joints) + sanitize_fighter_reach(bodies, joints);
 }
 
 static dGeomID create_shape(dSpaceID space, int shape, const float *s)
@@ -429,8 +535,7 @@ int init_world(const ModWorld *m)
             active->body_tables[s] = get_default_body_table();
         if (!active->joint_tables[s])
             active->joint_tables[s] = get_default_joint_table();
-        sanitize_body_table(active->body_tables[s]);
-        sanitize_joint_table(active->joint_tables[s]);
+        sanitize_fighter_tables(active->body_tables[s], active->joint_tables[s]);
     }
 
     install_engine_handlers();

@@ -21,7 +21,32 @@ void reset_fighters(void);
 // Ghost and preview switching: bodies and geoms disabled and hidden, or back.
 void player_switch_off(int i);
 void player_switch_on(int i);
+// What the engine takes in a fighter's definition. Found by building and
+// stepping matches from mods at and beyond each value: past these a match
+// soon ends in an engine abort (a singular constraint matrix or a rotation
+// that no longer normalises). Sizes are each side, or radius and length,
+// in metres; masses follow from the density and the size, as the engine
+// computes them.
+constexpr float BODY_SIDE_MIN = 0.01f;
+constexpr float BODY_SIDE_MAX = 30.0f;
+constexpr double BODY_MASS_MIN = 1e-4;
+constexpr float BODY_DENSITY_MAX = 1e6f;
+constexpr float JOINT_RADIUS_MIN = 0.001f;
+constexpr float JOINT_RADIUS_MAX = 1.5f;
+// A body's force and thrust, on each axis.
+constexpr float BODY_PUSH_MAX = 1e5f;
+// How far a joint's anchor may lie from each of the two bodies it joins:
+// a hinge with a lever longer than a limb tears the solver apart.
+constexpr float JOINT_REACH_MAX = 2.0f;
+
 // Checks a definition table against what the engine can take; a bad value
-// is reported and the built-in row's value kept. Returns the number mended.
+// is reported naming its statement and the built-in row's value kept.
+// Returns the number mended.
 int sanitize_body_table(BodyDef *rows);
 int sanitize_joint_table(JointDef *rows);
+// After both: every joint's anchor within JOINT_REACH_MAX of the two bodies
+// it joins; else the built-in anchor, and when that is out of reach too,
+// the built-in places of both bodies. Returns the number mended.
+int sanitize_fighter_reach(BodyDef *bodies, JointDef *joints);
+// All three on one player slot's tables.
+int sanitize_fighter_tables(BodyDef *bodies, JointDef *joints);

@@ -2,6 +2,7 @@
 // mutated binary blocks from every source, then a check that every record
 // the handlers fill is still in range.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/base/text.h"
 #include "game/protocol/command_table.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
@@ -506,5 +508,99 @@ TEST(CommandFuzz, FuzzedReplaysAndServerLinesPlayOnWithFiniteBodies)
         if (HasFatalFailure())
             return;
     }
+    free_game();
+}
+
+namespace {
+
+// Lines a stand-in game server sends: the full set in the normal run, 
+// KX_FUZZ_SCALE times as many under `make fuzz`.
+constexpr long STAND_IN_LINES = 20000;
+
+// Words of a server line: fighter, body, hand and joint numbers and their
+// neighbours, the edges of 32-bit integers, and numbers that attack the
+// physics (huge, tiny, not finite, zero).
+const char *stand_in_words[] = {"0", "1", "2", "-1", "11", "12", "19", "20", "21", "3", "4", "2147483647",
+                                "-2147483648", "4294967296", "1e308", "-1e308", "1e-320", "nan", "inf", "0.5",
+                                "1", "-0", "1e5", "-1e5", "999999", "0.0001", "ann", "a:b*c?\xff"};
+
+// A NEWGAME line of rules with hostile fields: the longest turns, a match of
+// any length, a mod the engine cannot take as it stands.
+std::string stand_in_newgame(std::mt19937 &rng)
+{
+    MatchRules r;
+    fill_default_rules(rng() % 2, &r);
+    const char *turns[] = {"2147483647", "10,2147483647", "0,0,-5", "1", "10"};
+    rules_set_turnframes(&r, turns[rng() % 5]);
+    const int32_t frames[] = {2147483647, 1, 0, -1, 60};
+    r.matchframes = frames[rng() % 5];
+    const char *mods[] = {"classic", "hostile_a.kxm", "hostile_b.kxm", "missing.kxm"};
+    n_strncpyz(r.mod, mods[rng() % 4], sizeof r.mod);
+    return make_newgame_line((int)(rng() % 3) - 1, &r);
+}
+
+// One hostile line of any keyword the server sends.
+std::string stand_in_line(std::mt19937 &rng)
+{
+    const unsigned pick_row = rng() % 256;
+    if (pick_row == 0)
+        return stand_in_newgame(rng);
+    std::string line;
+    if (pick_row < 32) {
+        // The rows that hold and move bodies, with a full set of values.
+        const char *rows[] = {"GRAB", "POS", "QAT", "LINVEL", "ANGVEL", "BREAK", "DISCL"};
+        line = rows[rng() % 7];
+    } else {
+        line = command_table()[1 + rng() % (COMMAND_TABLE_ROWS - 1)].keyword;
+    }
+    line += " " + std::string(rng() % 4 ? (rng() % 2 ? "0" : "1") : pick(rng, extreme_numbers)) + ";";
+    const int words = (rng() % 3 == 0) ? 84 : 1 + (int)(rng() % 9);
+    for (int k = 0; k < words; k++)
+        line += std::string(" ") + pick(rng, stand_in_words);
+    return line + "\n";
+}
+
+} // namespace
+
+// Play against a stand-in game server: hostile lines of the protocol's
+// keywords through the line dispatcher, the state they carry handed over
+// and the match played on between them; nothing may end the program or
+// leave a body not finite.
+TEST(CommandFuzz, StandInServerLinesPlayOn)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    mkdir("data", 0755);
+    mkdir("data/mod", 0755);
+    kxtest::write_file("data/mod/hostile_a.kxm", "body head\nsides 100 100 100\njoint neck\nradius 1000\n");
+    kxtest::write_file("data/mod/hostile_b.kxm", "body r_hand\nradius 1e-45\nthrust 1 1e30 0 0\ndensity 1e-30\n");
+    ASSERT_EQ(init_game(), 0);
+    CommandCursor cursor;
+    command_cursor_reset(&cursor);
+    std::mt19937 rng(20261208u);
+    const long lines = STAND_IN_LINES * kxtest::fuzz_scale();
+    long taken = 0;
+    kxtest::QuietStreams quiet(true);
+    for (long i = 0; i < lines; i++) {
+        std::string line = stand_in_line(rng);
+        if (rng() % 8 == 0)
+            mutate(rng, line);
+        taken += parse_cmd(CMD_SOURCE_SERVER, line.c_str(), (int)line.size(), &cursor) == 0;
+        if (i % 128 == 127) {
+            for (int f = 0; f < get_game_state()->players; f++)
+                apply_received_fighter_state(f);
+            apply_received_env_state();
+            tick(1);
+        }
+        if (i % 4096 == 4095) {
+            play_on(rng);
+            expect_bodies_finite(i);
+            if (HasFatalFailure())
+                return;
+            chat_clear_all();
+        }
+    }
+    EXPECT_GT(taken, lines / 4);
+    expect_bodies_finite(lines);
     free_game();
 }

@@ -304,8 +304,8 @@ TEST_F(ModTest, BuildRefusesSizesTheEngineCannotTake)
     ModWorld *m = build_mod_world();
     const std::string err = testing::internal::GetCapturedStderr();
     ASSERT_NE(m, nullptr);
-    EXPECT_NE(err.find("Body CHEST: size"), std::string::npos) << err;
-    EXPECT_NE(err.find("Object 0: size"), std::string::npos) << err;
+    EXPECT_NE(err.find("Body CHEST: sides 0.3 0 0 refused"), std::string::npos) << err;
+    EXPECT_NE(err.find("Object 0: sides 0 0 0 refused"), std::string::npos) << err;
     EXPECT_FLOAT_EQ(m->body_tables[0][CHEST].sides[1], 0.15f);
     EXPECT_DOUBLE_EQ(m->env_objects[0].sides[2], 0.5);
     ASSERT_EQ(init_world(m), 0);

@@ -2,16 +2,22 @@
 // the match set-up rows, all through parse_cmd.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "game/protocol/command_table.h"
 #include "game/game_callbacks.h"
 #include "game/joint_breaks.h"
+#include "app/base/utils.h"
+#include "game/match_announce.h"
+#include "game/match_bouts.h"
 #include "game/match_end.h"
 #include "game/match_start.h"
 #include "game/protocol/line_handlers_match.h"
+#include "game/protocol/replay_file.h"
 #include "game/received_state.h"
+#include "game/turn_cycle.h"
 #include "game/body_defs.h"
 #include "world_fixture.h"
 
@@ -182,4 +188,57 @@ TEST_F(ServerLines, HandOverSetsArrivedStateAndKeepsUnusableRotations)
     EXPECT_EQ(vec(dBodyGetQuaternion(body[1]), 4), (std::vector<double>{0, 1, 0, 0}));
     EXPECT_EQ(vec(dBodyGetQuaternion(body[20]), 4), foot_q);
     EXPECT_EQ(get_player(0)->received_mask, 0);
+    // A place too far out for the collision to tell two bodies apart.
+    line("POS 0; 4 -1e5 3\n");
+    apply_received_fighter_state(0);
+    EXPECT_EQ(vec(dBodyGetPosition(body[0]), 3), (std::vector<double>{1, 2, 3}));
+}
+
+// A hand gripping its own body (the engine cannot join a body to itself)
+// is refused; the match plays on.
+TEST_F(ServerLines, GripOfAHandOnItselfIsRefused)
+{
+    testing::internal::CaptureStderr();
+    line("GRAB 0;0 11 11 0 1 1 1\n");
+    line("GRAB 1;1 12 12 0 1 1 1\n");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Grip of fighter 0's hand 11 on itself refused"), std::string::npos) << err;
+    EXPECT_EQ(get_player(0)->grip_joints[R_HAND], nullptr);
+    EXPECT_EQ(get_player(1)->grip_joints[L_HAND], nullptr);
+    line("GRAB 0;0 12 11 0 1 1 1\n");   // its other hand: two bodies
+    EXPECT_TRUE(dAreConnected(get_player(0)->bodies[R_HAND], get_player(0)->bodies[L_HAND]));
+    for (int k = 0; k < 20; k++)
+        run_match_tick(0);
+    EXPECT_TRUE(std::isfinite(body_pos(0, R_HAND)[2]));
+}
+
+// The longest turn frames and the top qi a server can send: the turn is cut
+// to the longest turn, the belt after the top qi is the top belt, and the
+// names from the bout list make a safe autosave name.
+TEST_F(ServerLines, LargestTurnFramesQiAndRawNamesAreBounded)
+{
+    testing::internal::CaptureStderr();
+    line("BOUT 0;41 2147483647 0 0 0 0 a:b*c?\xff\x01 0\n");
+    line("BOUT 1;42 19 0 0 0 0 z<z|z\" 0\n");
+    line("BOUT -1;\n");
+    MatchRules r;
+    fill_default_rules(1, &r);
+    rules_set_turnframes(&r, "2147483647");
+    line(make_newgame_line(0, &r));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(get_match_rules()->turnframe_list[0], 2147483647);
+    start_turn_frames(0);
+    EXPECT_EQ(get_game_state()->frames_left, TURN_FRAMES_MAX + 1);
+    char name[256];
+    ASSERT_EQ(autosave_name(name, sizeof name), 0);
+    EXPECT_EQ(std::string(name).rfind("autosave/a_b_c_", 0), 0u) << name;
+    EXPECT_TRUE(is_safe_path(name, 1)) << name;
+
+    // A win with the belt-upgrade word, announced at its frame.
+    const int frame = get_game_state()->frame;
+    line("WIN " + std::to_string(frame) + "; 0 0 1 0 0 0 0 0 1\n");
+    EXPECT_EQ(get_match_bout(0)->qi, 2147483647);
+    match_end_network();
+    EXPECT_EQ(get_game_state()->server_result, SERVER_RESULT_UPGRADE);
+    announce_match_result(get_game_state());
 }

@@ -234,14 +234,17 @@ int write_new_replay(const char *path, int use_bout_names, char *final_name, int
 
 // ---- autosave ----
 
-// Appends text to dst within size, made safe as part of a file name: '/',
-// '\', control characters and a leading '.' become '_'.
+// Appends text to dst within size, made safe as part of a file name as
+// is_safe_path takes it: every byte but an ASCII letter, digit, '-', '_' or
+// '.' (a server's player name may carry any), and a leading '.', become '_'.
 static void append_safe(char *dst, int size, const char *text, bool first)
 {
     int len = (int)strlen(dst);
     for (const char *s = text; *s && len < size - 1; s++, len++) {
         const unsigned char c = (unsigned char)*s;
-        const bool bad = c == '/' || c == '\\' || c < 0x20 || c == 0x7f || (first && s == text && c == '.');
+        const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                          c == '_' || c == '.';
+        const bool bad = !word || (first && s == text && c == '.');
         dst[len] = bad ? '_' : (char)c;
     }
     dst[len] = '\0';
