@@ -9,6 +9,7 @@
 #include "render/chat_cache.h"
 #include "render/color_state.h"
 #include "render/color_table.h"
+#include "render/shapes_gl.h"
 
 namespace {
 
@@ -36,16 +37,6 @@ const uint16_t *row_text(const ChatLine *line, const ChatRow *r, uint16_t *buf, 
         buf[n++] = line->text[i];
     buf[n] = 0;
     return buf;
-}
-
-void fill_rect(float x, float y, float w, float h)
-{
-    glBegin(GL_QUADS);
-    glVertex2f(x, y);
-    glVertex2f(x, y + h);
-    glVertex2f(x + w, y + h);
-    glVertex2f(x + w, y);
-    glEnd();
 }
 
 } // namespace
@@ -94,7 +85,7 @@ void chat_draw(int x, int y, int mode)
                 glDisable(GL_TEXTURE_2D);
                 glEnable(GL_BLEND);
                 glColor4f(sel[0], sel[1], sel[2], 0.25f);
-                fill_rect((float)x - 2, ry, (float)list->width + 4, (float)line_h);
+                fill_rect_2d((float)x - 2, ry, (float)list->width + 4, (float)line_h);
                 glPopAttrib();
                 right = x + list->width + 2;
             }

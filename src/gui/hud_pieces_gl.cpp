@@ -15,6 +15,7 @@
 #include "render/color_table.h"
 #include "render/fighter_look.h"
 #include "render/hud_theme.h"
+#include "render/shapes_gl.h"
 
 namespace {
 
@@ -36,16 +37,6 @@ void hud_text_colour(float rgba[4])
     hud_colour_rgb(HUD_TEXT, rgba);
 }
 
-void fill_rect(float x, float y, float w, float h)
-{
-    glBegin(GL_QUADS);
-    glVertex2f(x, y);
-    glVertex2f(x, y + h);
-    glVertex2f(x + w, y + h);
-    glVertex2f(x + w, y);
-    glEnd();
-}
-
 } // namespace
 
 void hud_draw_player_icons(int width)
@@ -60,7 +51,7 @@ void hud_draw_player_icons(int width)
         get_color_rgb(p->colour, rgb);
         glColor4f(rgb[0], rgb[1], rgb[2], 1);
         const float x = i == 0 ? 2.0f : (float)(width - 2 - 12);
-        fill_rect(x, 8.0f + (float)(lh - 12) / 2, 12, 12);
+        fill_rect_2d(x, 8.0f + (float)(lh - 12) / 2, 12, 12);
     }
 }
 
@@ -190,5 +181,5 @@ void draw_screen_overlay(int width, int height)
         return;
     glDisable(GL_TEXTURE_2D);
     glColor4f(rgba[0], rgba[1], rgba[2], rgba[3]);
-    fill_rect(0, 0, (float)width, (float)height);
+    fill_rect_2d(0, 0, (float)width, (float)height);
 }

@@ -533,6 +533,16 @@ void pop_ortho_2d(void)
     glPopMatrix();
 }
 
+void fill_rect_2d(float x, float y, float w, float h)
+{
+    glBegin(GL_QUADS);
+    glVertex2f(x, y);
+    glVertex2f(x, y + h);
+    glVertex2f(x + w, y + h);
+    glVertex2f(x + w, y);
+    glEnd();
+}
+
 void face_the_eye(void)
 {
     GLfloat m[16];

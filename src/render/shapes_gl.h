@@ -29,6 +29,8 @@ void apply_material(float r, float g, float b, float a, float ambient_k, float d
 // the matrices and enables as they were.
 void push_ortho_2d(float w, float h);
 void pop_ortho_2d(void);
+// A filled rectangle in 2D window coordinates, in the current colour.
+void fill_rect_2d(float x, float y, float w, float h);
 // Drops the rotation (and scale) from the modelview matrix, keeping its
 // translation: what is drawn next in the xy plane faces the eye.
 void face_the_eye(void);
