@@ -13,6 +13,7 @@
 #include "render/graphics_gl.h"
 #include "render/scene_gl_state_gl.h"
 #include "render/shape_queue.h"
+#include "render/shapes_textured_gl.h"
 
 namespace {
 
@@ -614,6 +615,7 @@ void opaque_pass_end(void)
     if (!g_opaque_pass)
         return;
     flush_lit_batch();
+    shiny_shapes_flush();
     glEnable(GL_BLEND);
     g_opaque_pass = false;
     g_material_known = false;
@@ -630,6 +632,8 @@ void see_through_pass_end(void)
 void shapes_forget_material(void) { g_material_known = false; }
 
 void shapes_flush(void) { flush_lit_batch(); }
+
+bool shapes_in_opaque_pass(void) { return g_opaque_pass; }
 
 void gl_set_color(float r, float g, float b, float a)
 {

@@ -50,6 +50,7 @@ void shadow_pass_end(void);
 void opaque_pass_begin(void);
 void opaque_pass_end(void);
 void shapes_flush(void);
+bool shapes_in_opaque_pass(void);
 // A run of see-through shapes (the ghosts) gathered the same way, each
 // colour run blended in one call; opaque ones among them draw alone.
 void see_through_pass_begin(void);

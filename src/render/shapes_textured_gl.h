@@ -24,6 +24,12 @@ void render_capsule_skin(const float *pos, const float *R, float length, float r
 void render_hemisphere_skin(const float *pos, const float *R, float radius, const float *axis, int kind,
                             const Texture *color, const Texture *bump);
 
+// Inside an opaque pass the shiny shapes are gathered and drawn together
+// when the pass ends (opaque_pass_end calls this): their lit passes under
+// one state, then their shine passes under another. They are opaque, so the
+// depth test leaves the picture as if each had been drawn in its place.
+void shiny_shapes_flush(void);
+
 // The shiny material: ambient 0.5 of the colour, diffuse 0.765, a grey
 // highlight, shininess 25.6.
 void set_shiny_material(float r, float g, float b, float a);
