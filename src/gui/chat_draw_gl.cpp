@@ -41,7 +41,9 @@ const uint16_t *row_text(const ChatLine *line, const ChatRow *r, uint16_t *buf, 
 
 } // namespace
 
-void chat_draw(int x, int y, int mode)
+void chat_draw(int x, int y, int mode) { chat_draw_rows(x, y, mode, 0, CHAT_VISIBLE_MAX); }
+
+void chat_draw_rows(int x, int y, int mode, int first, int end)
 {
     chat_view_update(advance_of);
     ScrollList *list = chat_current_scroll();
@@ -65,8 +67,11 @@ void chat_draw(int x, int y, int mode)
     glGetIntegerv(GL_VIEWPORT, view);
     static ChatLine line;
     static uint16_t buf[CHAT_LINE_UNITS + 8];
-    for (int row = 0; row < rows; row++) {
+    first = first < 0 ? 0 : first;
+    end = end > rows ? rows : end;
+    for (int row = first; row < end; row++) {
         const int i = list->offset + row;
+        g_box.row_inside[row] = mode != CHAT_DRAW_TEXT_SURFACE;
         const ChatRow *r = chat_view_row(i);
         if (!r || chat_view_row_line(i, &line) != 0)
             continue;
@@ -93,16 +98,19 @@ void chat_draw(int x, int y, int mode)
         row_text(&line, r, buf, (int)(sizeof buf / sizeof buf[0]));
         if (mode == CHAT_DRAW_TEXT_SURFACE) {
             set_color_index(colour);
-            const int end = draw_text_color_codes(glyph_cell_surface, nullptr, x, (int)ry, buf, view[3]);
-            right = end > right ? end : right;
+            const int to = draw_text_color_codes(glyph_cell_surface, nullptr, x, (int)ry, buf, view[3]);
+            right = to > right ? to : right;
         } else {
             float rgba[4] = {0, 0, 0, 1};
             get_color_rgb(colour, rgba);
-            const int end = x + draw_text_wide(FONT_NORMAL, buf, (float)x, ry, rgba);
-            right = end > right ? end : right;
+            float ink[2];
+            const int to = x + draw_text_wide_ink(FONT_NORMAL, buf, (float)x, ry, rgba, ink);
+            right = to > right ? to : right;
+            g_box.row_inside[row] = ink[0] >= ry && ink[1] <= ry + (float)line_h;
         }
         g_box.row_right[row] = right;
     }
 }
 
 ChatBox chat_drawn_box(void) { return g_box; }
+void chat_set_drawn_box(const ChatBox &box) { g_box = box; }

@@ -18,6 +18,7 @@
 static int g_filled;
 static ScrollList g_filled_view;
 static int g_filled_tab = -1;
+static ChatBox g_filled_box;        // the rows' box of the last framebuffer fill
 
 static bool view_changed(void)
 {
@@ -32,14 +33,80 @@ static bool view_changed(void)
 
 static void draw_chat_gl(void) { chat_draw(CHAT_X, CHAT_Y, CHAT_DRAW_GL); }
 
+// The framebuffer cache filled again for a view that only scrolled since
+// it was filled (by moved = the new offset less the old): the rows both
+// views show are moved in the cache and only the others drawn. Needs
+// every row the two views have in common to have stayed inside its own
+// row (nothing of a neighbour in it, nothing of it outside), so that the
+// pixels come out as a whole fill gives them: false when a row of either
+// view did not (the cache is then to be filled whole), or the selected
+// row is among the shown ones.
+static bool scroll_chat_framebuffer(const ChatBox &old, int moved, int clear_bottom)
+{
+    const ScrollList *l = chat_current_scroll();
+    const int h = chat_line_height();
+    if (moved == 0 || old.row_h != h || old.x != CHAT_X || old.y != CHAT_Y || h <= 0)
+        return false;
+    int rows = l->count - l->offset;
+    rows = rows < 0 ? 0 : rows > l->visible ? l->visible : rows;
+    rows = rows > CHAT_VISIBLE_MAX ? CHAT_VISIBLE_MAX : rows;
+    if (l->cursor >= 0 && l->cursor < CHAT_VISIBLE_MAX)
+        return false;
+    // New row r shows old row r + moved.
+    const int first = moved < 0 ? -moved : 0;
+    const int end = old.rows - moved < rows ? old.rows - moved : rows;
+    if (end - first <= 0)
+        return false;
+    for (int r = 0; r < old.rows; r++)
+        if (!old.row_inside[r])
+            return false;
+    const int top = CHAT_Y + first * h, bottom = CHAT_Y + end * h;
+    if (!chat_framebuffer_move(top + moved * h, bottom + moved * h, -moved * h))
+        return false;
+    if (top > CHAT_Y) {
+        chat_framebuffer_begin(CHAT_Y, top);
+        chat_framebuffer_end();
+    }
+    chat_framebuffer_begin(bottom, clear_bottom);
+    chat_draw_rows(CHAT_X, CHAT_Y, CHAT_DRAW_GL, 0, first);
+    ChatBox box = chat_drawn_box();
+    chat_draw_rows(CHAT_X, CHAT_Y, CHAT_DRAW_GL, end, CHAT_VISIBLE_MAX);
+    chat_framebuffer_end();
+    // The box as a whole fill leaves it: the kept rows' entries are the
+    // old ones, the drawn rows' from their draws.
+    const ChatBox tail = chat_drawn_box();
+    for (int r = end; r < CHAT_VISIBLE_MAX; r++) {
+        box.row_right[r] = tail.row_right[r];
+        box.row_inside[r] = tail.row_inside[r];
+    }
+    for (int r = first; r < end; r++) {
+        box.row_right[r] = old.row_right[r + moved];
+        box.row_inside[r] = old.row_inside[r + moved];
+    }
+    bool ok = true;
+    for (int r = 0; r < box.rows; r++)
+        ok = ok && box.row_inside[r];
+    chat_set_drawn_box(box);
+    return ok;
+}
+
 void draw_menu_background(void)
 {
     // Scrolling and selecting change what the chat shows as much as a new
-    // line does.
+    // line does. A scroll alone (nothing else asked for the fill) may move
+    // what the framebuffer cache holds.
+    const bool asked = chat_needs_redraw();
+    const ScrollList before = g_filled_view;
+    const int before_tab = g_filled_tab;
     if (view_changed())
         chat_mark_redraw();
     if (!chat_needs_redraw())
         return;
+    const ScrollList *now = chat_current_scroll();
+    const bool scrolled_only = !asked && g_filled == 3 && before_tab == chat_current_tab() &&
+                               before.cursor == now->cursor && before.count == now->count &&
+                               before.visible == now->visible && before.width == chat_wrap_width() &&
+                               before.offset != now->offset;
     GLint view[4];
     glGetIntegerv(GL_VIEWPORT, view);
     unsigned names[CHAT_CACHE_NAMES];
@@ -66,9 +133,14 @@ void draw_menu_background(void)
         // shows and the 4 pixels below them.
         const int shown = chat_current_scroll()->visible;
         const int rows = shown < 0 ? 0 : shown > CHAT_VISIBLE_MAX ? CHAT_VISIBLE_MAX : shown;
-        chat_framebuffer_begin(CHAT_Y, CHAT_Y + rows * chat_line_height() + 4);
-        draw_chat_gl();
-        chat_framebuffer_end();
+        const int clear_bottom = CHAT_Y + rows * chat_line_height() + 4;
+        if (!scrolled_only ||
+            !scroll_chat_framebuffer(g_filled_box, now->offset - before.offset, clear_bottom)) {
+            chat_framebuffer_begin(CHAT_Y, clear_bottom);
+            draw_chat_gl();
+            chat_framebuffer_end();
+        }
+        g_filled_box = chat_drawn_box();
         g_filled = 3;
     }
     view_changed();

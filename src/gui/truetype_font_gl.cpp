@@ -256,6 +256,15 @@ int text_width(int font, const char *utf8) { return text_advance_width_wide(font
 
 int draw_text_wide(int font, const uint16_t *text, float x, float y, const float *rgba)
 {
+    return draw_text_wide_ink(font, text, x, y, rgba, nullptr);
+}
+
+int draw_text_wide_ink(int font, const uint16_t *text, float x, float y, const float *rgba, float *ink)
+{
+    if (ink) {
+        ink[0] = y;
+        ink[1] = y;
+    }
     // Every glyph is in its atlas before the quads begin (no uploads
     // between glBegin and glEnd).
     text_advance_width_wide(font, text);
@@ -297,6 +306,10 @@ int draw_text_wide(int font, const uint16_t *text, float x, float y, const float
                 colour = st.colour;
             }
             const float gx = pen + g->xoff, gy = y + g->yoff;
+            if (ink) {
+                ink[0] = gy < ink[0] ? gy : ink[0];
+                ink[1] = gy + g->h > ink[1] ? gy + g->h : ink[1];
+            }
             glTexCoord2f(g->s0, g->t0);
             glVertex2f(gx, gy);
             glTexCoord2f(g->s1, g->t0);

@@ -31,6 +31,9 @@ SDL_Surface *glyph_cell_surface(void *font, uint16_t ch, int *advance);
 // Draws text with markup at (x, y) (top left) in the colour rgba; markup
 // colour rows replace the colour. Returns the width drawn.
 int draw_text_wide(int font, const uint16_t *text, float x, float y, const float *rgba);
+// draw_text_wide that also gives the rows its quads cover: ink[0] the
+// top, ink[1] the bottom (both y when it drew nothing).
+int draw_text_wide_ink(int font, const uint16_t *text, float x, float y, const float *rgba, float *ink);
 int draw_text(int font, const char *utf8, float x, float y, const float *rgba);
 // Appends the GL names of the glyph textures alive now (for leak checks).
 void font_texture_names(std::vector<unsigned> *out);

@@ -52,6 +52,10 @@ void draw_chat_framebuffer_rect(int x, int y, int w, int h);
 // chat inside it); _end unbinds and gives the viewport back.
 void chat_framebuffer_begin(int top, int bottom);
 void chat_framebuffer_end(void);
+// Moves window rows top .. bottom - 1 of the framebuffer cache by rows
+// (down for by > 0), pixel for pixel; what they leave keeps its pixels.
+// False (nothing moved) when there is no cache or a row would leave it.
+bool chat_framebuffer_move(int top, int bottom, int by);
 
 // The screen-grab cache: the window rectangle (x, y, w, h) is read from the
 // back buffer twice, drawn over black and over white, and the colours and
@@ -61,6 +65,7 @@ void chat_framebuffer_end(void);
 void chat_grab(int x, int y, int w, int h, void (*draw)(void));
 void draw_chat_grab(void);
 // GL names the cache holds now (texture, texture, render buffer,
-// framebuffer, grab texture; 0 for none), for leak checks.
-enum { CHAT_CACHE_NAMES = 5 };
+// framebuffer, grab texture, the move's texture and framebuffer; 0 for
+// none), for leak checks.
+enum { CHAT_CACHE_NAMES = 7 };
 void chat_cache_names(unsigned *names);

@@ -17,6 +17,7 @@ static SDL_Surface *g_text = nullptr;
 static GLuint g_text_tex = 0;
 static GLuint g_fb_tex = 0, g_fb_depth = 0, g_fb = 0;
 static GLuint g_grab_tex = 0;
+static GLuint g_move_tex = 0, g_move_fb = 0;   // holds the rows a move keeps
 static int g_grab_box[4];               // window rectangle the grab holds
 static unsigned g_grab_side[2];         // its texture's size
 static GLint g_fb_view[4];
@@ -168,7 +169,56 @@ void delete_chat_framebuffer(void)
         glDeleteRenderbuffers(1, &g_fb_depth);
     if (g_fb_tex)
         glDeleteTextures(1, &g_fb_tex);
+    if (g_move_fb)
+        glDeleteFramebuffers(1, &g_move_fb);
+    if (g_move_tex)
+        glDeleteTextures(1, &g_move_tex);
     g_fb = g_fb_depth = g_fb_tex = 0;
+    g_move_fb = g_move_tex = 0;
+}
+
+bool chat_framebuffer_move(int top, int bottom, int by)
+{
+    const int side = CHAT_CACHE_SIDE;
+    if (!g_fb || !g_fb_tex || top < 0 || bottom > side || top + by < 0 || bottom + by > side)
+        return false;
+    if (bottom <= top || by == 0)
+        return true;
+    if (!g_move_fb) {
+        glGenTextures(1, &g_move_tex);
+        glBindTexture(GL_TEXTURE_2D, g_move_tex);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glGenFramebuffers(1, &g_move_fb);
+        glBindFramebuffer(GL_FRAMEBUFFER, g_move_fb);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, g_move_tex, 0);
+        const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        if (!complete) {
+            glDeleteFramebuffers(1, &g_move_fb);
+            glDeleteTextures(1, &g_move_tex);
+            g_move_fb = g_move_tex = 0;
+            return false;
+        }
+    }
+    // Through the second texture: a copy within one framebuffer whose
+    // source and target overlap is undefined. Window row y is the
+    // framebuffer's row side - 1 - y counted upwards; the scissor test
+    // would cut the copies.
+    const int h = bottom - top, src = side - bottom, dst = side - bottom - by;
+    glPushAttrib(GL_SCISSOR_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, g_fb);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, g_move_fb);
+    glBlitFramebuffer(0, src, side, src + h, 0, 0, side, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, g_move_fb);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, g_fb);
+    glBlitFramebuffer(0, 0, side, h, 0, dst, side, dst + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glPopAttrib();
+    return true;
 }
 
 void bind_framebuffer(void)
@@ -384,4 +434,6 @@ void chat_cache_names(unsigned *names)
     names[2] = g_fb_depth;
     names[3] = g_fb;
     names[4] = g_grab_tex;
+    names[5] = g_move_tex;
+    names[6] = g_move_fb;
 }

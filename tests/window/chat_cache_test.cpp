@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <string>
+#include <vector>
 
 #include "app/base/options.h"
 #include "gui/chat_draw_gl.h"
@@ -245,6 +247,86 @@ TEST(ChatCache, RowBandsShowWhatTheWholeBoxShows)
     EXPECT_EQ(one[0].h, 4);
     free_text_surface();
     delete_chat_framebuffer();
+    free_fonts();
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
+}
+
+// The framebuffer cache of a scrolled chat (its kept rows moved, the new
+// ones drawn) holds the pixels and the rows' box a whole fill of the same
+// view gives: scrolling forwards and back by one row and by several, to the
+// end, with rows of a bigger font among them and without.
+TEST(ChatCache, AScrolledCacheHoldsWhatAWholeFillHolds)
+{
+    kxtest::GlContext gl(400, 700);
+    ASSERT_TRUE(gl.ok()) << gl.last_error();
+    kxtest::ScopedChdir cd(KX_RUN_DIR);
+    ASSERT_EQ(init_font_ttf(), 0);
+    color_table_reset();
+    ASSERT_TRUE(create_text_surface());
+    ASSERT_TRUE(create_chat_framebuffer());
+    option_set(OPT_CHATCACHE, 3);
+    chat_init();
+    chat_update_layout(font_height(FONT_NORMAL), 400, 700);
+    glViewport(0, 0, 400, 700);
+    ScrollList *list = chat_current_scroll();
+    list->cursor = -1;
+    std::vector<uint8_t> scrolled(CHAT_CACHE_SIDE * CHAT_CACHE_SIDE * 4), whole(scrolled.size());
+    unsigned names[CHAT_CACHE_NAMES];
+    auto cache = [&](std::vector<uint8_t> *px) {
+        chat_cache_names(names);
+        glBindTexture(GL_TEXTURE_2D, names[1]);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, px->data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+    };
+    for (int big : {0, 1}) {
+        chat_clear_all();
+        for (int i = 0; i < 60; i++) {
+            std::string l = "line " + std::to_string(i) + " ^0" + std::to_string(i % 10) + "Wjy gq|";
+            if (big && i % 7 == 3)
+                l += " ~3Large";
+            console_echo(l.c_str(), i % 2 ? MSG_INGAME : MSG_WHISPER);
+        }
+        chat_view_update(glyph_advance);
+        list->offset = 0;
+        chat_mark_redraw();
+        draw_menu_background();
+        for (int offset : {1, 2, 5, 4, 1, 9, 10, list->count - 3, list->count - 1, 3, 0}) {
+            list->offset = offset;
+            chat_view_update(glyph_advance);
+            draw_menu_background();
+            const ChatBox moved = chat_drawn_box();
+            cache(&scrolled);
+            chat_mark_redraw();
+            draw_menu_background();
+            const ChatBox filled = chat_drawn_box();
+            cache(&whole);
+            ASSERT_GT(filled.rows, 0);
+            const int top = CHAT_Y, bottom = CHAT_Y + list->visible * filled.row_h + 4;
+            int differ = 0, ink = 0;
+            for (int y = top; y < bottom; y++)
+                for (int x = 0; x < CHAT_CACHE_SIDE; x++) {
+                    const size_t at = 4 * ((size_t)(CHAT_CACHE_SIDE - 1 - y) * CHAT_CACHE_SIDE + x);
+                    ink += whole[at + 3] != 0;
+                    for (int c = 0; c < 4; c++)
+                        differ += scrolled[at + c] != whole[at + c];
+                }
+            EXPECT_GT(ink, 100);
+            EXPECT_EQ(differ, 0) << "big " << big << " offset " << offset;
+            EXPECT_EQ(moved.rows, filled.rows);
+            for (int r = 0; r < filled.rows; r++)
+                EXPECT_EQ(moved.row_right[r], filled.row_right[r]) << r;
+        }
+        // Rows of one size all stay inside their rows: their scrolls moved
+        // the cache's rows.
+        chat_cache_names(names);
+        if (!big) {
+            EXPECT_NE(names[5], 0u);
+        }
+    }
+    free_text_surface();
+    delete_chat_framebuffer();
+    EXPECT_FALSE(glIsTexture(names[5]));
+    EXPECT_FALSE(glIsFramebuffer(names[6]));
     free_fonts();
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
