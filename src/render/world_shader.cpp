@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "gui/services/chat_log.h"
 #include "gui/services/menu_state.h"
 #include "render/color_table.h"
 #include "render/hud_theme.h"
@@ -229,6 +230,9 @@ void world_shader_set_sky_hook(int (*rebuild_sky)(void)) { g_sky_hook = rebuild_
 
 void apply_world_shader(void)
 {
+    // The message colours may have changed: the cached chat rows are drawn
+    // again rather than moved on the next scroll.
+    chat_mark_redraw();
     if (g_sky_hook && g_sky_hook())
         return;
     // On the fixed path the HUD takes the menu's colour set while a menu
