@@ -32,10 +32,9 @@ inline double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// 0 with the window open and its size in *w, *h; 1 (with the reason on
-// standard error) when it could not be opened. stencil_bits 0 leaves the
-// stencil buffer to the driver.
-inline int open_bench_window(int stencil_bits, int *w, int *h)
+// The program's objects and options, the camera and menu at their start
+// and SDL's video; 0, or 1 with the reason on standard error.
+inline int start_bench_program(void)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (program_create_objects() != 0)
@@ -43,12 +42,22 @@ inline int open_bench_window(int stencil_bits, int *w, int *h)
     options_load();
     camera_defaults();
     menu_set_state(0);
-    *w = option_get(OPT_WIDTH);
-    *h = option_get(OPT_HEIGHT);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "no display: %s\n", SDL_GetError());
         return 1;
     }
+    return 0;
+}
+
+// 0 with the window open and its size in *w, *h; 1 (with the reason on
+// standard error) when it could not be opened. stencil_bits 0 leaves the
+// stencil buffer to the driver.
+inline int open_bench_window(int stencil_bits, int *w, int *h)
+{
+    if (start_bench_program() != 0)
+        return 1;
+    *w = option_get(OPT_WIDTH);
+    *h = option_get(OPT_HEIGHT);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     if (stencil_bits)
         SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencil_bits);
@@ -65,16 +74,8 @@ inline int open_bench_window(int stencil_bits, int *w, int *h)
 // depth, stencil and the multisampling the antialiasing option asks for.
 inline int open_program_window(int *w, int *h)
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (program_create_objects() != 0)
+    if (start_bench_program() != 0)
         return 1;
-    options_load();
-    camera_defaults();
-    menu_set_state(0);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        fprintf(stderr, "no display: %s\n", SDL_GetError());
-        return 1;
-    }
     if (set_video_mode(option_get(OPT_WIDTH), option_get(OPT_HEIGHT)) != 0) {
         fprintf(stderr, "no GL window\n");
         return 1;

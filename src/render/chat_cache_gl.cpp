@@ -11,6 +11,7 @@
 #include "app/base/utils.h"
 #include "render/color_state.h"
 #include "render/color_table.h"
+#include "render/shapes_gl.h"
 #include "render/surface_util.h"
 
 static SDL_Surface *g_text = nullptr;
@@ -301,29 +302,14 @@ void chat_framebuffer_begin(int top, int bottom)
     glPopAttrib();
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     glViewport(0, 0, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
+    push_ortho_2d(CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
 }
 
 void chat_framebuffer_end(void)
 {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glPopAttrib();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    pop_ortho_2d();
     unbind_framebuffer();
     glViewport(g_fb_view[0], g_fb_view[1], g_fb_view[2], g_fb_view[3]);
 }
