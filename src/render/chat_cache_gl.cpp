@@ -136,15 +136,23 @@ void draw_text_surface_rect(int window_height, int x, int y, int w, int h)
     glEnable(GL_DEPTH_TEST);
 }
 
-bool create_chat_framebuffer(void)
+// An empty RGBA texture of the cache's size, sampled texel for texel.
+static GLuint new_cache_texture(void)
 {
-    delete_chat_framebuffer();
-    glGenTextures(1, &g_fb_tex);
-    glBindTexture(GL_TEXTURE_2D, g_fb_tex);
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
+    return tex;
+}
+
+bool create_chat_framebuffer(void)
+{
+    delete_chat_framebuffer();
+    g_fb_tex = new_cache_texture();
     glGenRenderbuffers(1, &g_fb_depth);
     glBindRenderbuffer(GL_RENDERBUFFER, g_fb_depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, CHAT_CACHE_SIDE, CHAT_CACHE_SIDE);
@@ -186,12 +194,7 @@ bool chat_framebuffer_move(int top, int bottom, int by)
     if (bottom <= top || by == 0)
         return true;
     if (!g_move_fb) {
-        glGenTextures(1, &g_move_tex);
-        glBindTexture(GL_TEXTURE_2D, g_move_tex);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glBindTexture(GL_TEXTURE_2D, 0);
+        g_move_tex = new_cache_texture();
         glGenFramebuffers(1, &g_move_fb);
         glBindFramebuffer(GL_FRAMEBUFFER, g_move_fb);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, g_move_tex, 0);
