@@ -130,14 +130,6 @@ int line_socket_read_line(LineSocket *s, char *out, int size, int wait_ms)
         return LINE_READ_LINE;
     if (s->state != LINE_SOCKET_OPEN)
         return s->state == LINE_SOCKET_CONNECTING ? LINE_READ_NONE : LINE_READ_CLOSED;
-    if (s->used >= LINE_MESSAGE_MAX) {
-        // A full buffer without a line end: the line is longer than any
-        // message may be. Drop it up to its end.
-        fprintf(stderr, "Dropped a server line longer than %d bytes\n", LINE_MESSAGE_MAX - 1);
-        s->used = 0;
-        s->skipping = 1;
-        s->dropped++;
-    }
     if (wait_ms > 0) {
         pollfd p = {s->fd, POLLIN, 0};
         int n = poll(&p, 1, wait_ms);
@@ -165,6 +157,8 @@ int line_socket_read_line(LineSocket *s, char *out, int size, int wait_ms)
         // Still inside an overlong line: keep nothing of it.
         s->used = 0;
     } else if (s->used >= LINE_MESSAGE_MAX) {
+        // A full buffer without a line end: the line is longer than any
+        // message may be. Drop it up to its end.
         fprintf(stderr, "Dropped a server line longer than %d bytes\n", LINE_MESSAGE_MAX - 1);
         s->used = 0;
         s->skipping = 1;

@@ -58,8 +58,6 @@ static const RoomKeyword kRoomKeywords[] = {
     {nullptr, nullptr},
 };
 
-const RoomKeyword *room_keyword_table(void) { return kRoomKeywords; }
-
 // "KEYWORD n;text": dispatched by the keyword; a line of another form or
 // with an unknown keyword is reported and dropped.
 static void dispatch_room_line(RoomLink *link, const char *line)

@@ -33,8 +33,6 @@ struct RoomKeyword {
     const char *keyword;
     RoomLineHandler handler;
 };
-// The table, ending with a row whose keyword is null.
-const RoomKeyword *room_keyword_table(void);
 
 // Starts connecting link to address ("a.b.c.d[:port]") for chat tab tab
 // (closing what it had). 0, or 1 with a message in the tab when the
