@@ -25,6 +25,7 @@ void line_socket_init(LineSocket *s)
     s->skipping = 0;
     s->dropped = 0;
     s->received = 0;
+    s->lost = 0;
     s->buf[0] = '\0';
     s->error[0] = '\0';
 }
@@ -39,6 +40,7 @@ int line_socket_begin_connect(LineSocket *s, const char *address, int default_po
     line_socket_close(s);
     s->dropped = 0;
     s->received = 0;
+    s->lost = 0;
     char host[16];
     int port = 0;
     char why[64];
@@ -144,6 +146,9 @@ int line_socket_read_line(LineSocket *s, char *out, int size, int wait_ms)
             set_error(s, "connection lost", errno);
         else
             set_error(s, "connection closed by the server", 0);
+        // A read error is a lost connection; the peer closing (even inside
+        // a line, whose part is dropped) is its ordinary end.
+        s->lost = got < 0;
         if (s->used > 0 && !s->skipping)
             fprintf(stderr, "Server closed the connection in the middle of a line; the part line is dropped\n");
         line_socket_close(s);

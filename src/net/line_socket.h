@@ -33,6 +33,7 @@ struct LineSocket {
     int32_t skipping;            // dropping the rest of an overlong line
     int32_t dropped;             // overlong lines dropped since the connect
     int64_t received;            // bytes received since the connect
+    int32_t lost;                // the last close was a read error
     char buf[LINE_MESSAGE_MAX];
     char error[LINE_SOCKET_ERROR_SIZE];  // why the last connect or read failed
 };

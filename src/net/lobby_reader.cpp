@@ -117,7 +117,12 @@ void lobby_reader_step(void)
             continue;
         }
         if (r == LINE_READ_CLOSED) {
-            // The lobby sends its list and closes: the normal end.
+            // The lobby sends its list and closes: the normal end. A read
+            // error is a failure.
+            if (g_socket.lost) {
+                fail(g_socket.error);
+                return;
+            }
             line_socket_close(&g_socket);
             set_status(LOBBY_DONE);
             return;
