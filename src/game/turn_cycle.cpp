@@ -134,15 +134,22 @@ void check_turn_timeout(void)
 }
 
 // The server's state for the turn, taken only when it arrived complete for
-// every fighter; the frame the GAME line named is used once.
+// every fighter (the frame the GAME line named with it); the frame and the
+// received masks are used once.
 static void apply_received_turn_state(void)
 {
+    ServerResult *result = get_server_result();
     if (received_state_complete()) {
+        if (result->has_received_frame)
+            get_game_state()->frame = result->received_frame;
         for (int i = 0; i < fighter_count(); i++)
             apply_received_fighter_state(i);
         apply_received_env_state();
     }
-    get_server_result()->has_received_frame = 0;
+    result->has_received_frame = 0;
+    for (int i = 0; i < fighter_count(); i++)
+        get_player(i)->received_mask = 0;
+    get_game_state()->received_mask = 0;
 }
 
 void end_turn(void)
@@ -159,9 +166,6 @@ void end_turn(void)
         // The server's state for the turn is taken only when it arrived
         // complete for every fighter.
         apply_received_turn_state();
-        for (int i = 0; i < n; i++)
-            get_player(i)->received_mask = 0;
-        w->received_mask = 0;
         if (g->own_slot == -1) {
             w->frozen = 1;
             if (get_ghost_option() == GHOST_OPTION_ALL)
@@ -307,12 +311,8 @@ void step_world(int quiet)
         const int over = network_play() ? match_end_network() : match_end_single();
         // The decision frame is the frame the server's last state belongs
         // to: the fighters end where the server put them.
-        if (over && network_play()) {
+        if (over && network_play())
             apply_received_turn_state();
-            for (int i = 0; i < fighter_count(); i++)
-                get_player(i)->received_mask = 0;
-            w->received_mask = 0;
-        }
         if (over)
             handle_match_end(w);
     }
