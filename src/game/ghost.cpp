@@ -11,6 +11,7 @@
 #include "game/collision.h"
 #include "game/env_objects.h"
 #include "game/joints.h"
+#include "game/match_mode.h"
 #include "game/pose_check.h"
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
@@ -296,13 +297,11 @@ void restart_ghost(int clear_trail)
     w->ghost_restart = 1.0f;
 }
 
-static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
-
 void toggle_ghost_selected(void)
 {
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
-    if (w->game_over || replay_plays())
+    if (w->game_over || match_is_replay())
         return;
     if (g->selected_player < 0) {
         g->selected_player = 0;
@@ -327,7 +326,7 @@ void toggle_ghost_all(void)
     WorldState *w = get_game_state();
     // The live world waits for input (during a preview its frozen word is
     // 0, but the live game is not running).
-    if (game_is_running() || w->game_over || replay_plays())
+    if (game_is_running() || w->game_over || match_is_replay())
         return;
     if (w->ghost_mode == 2) {
         leave_ghost_mode();
@@ -346,7 +345,7 @@ void ghost_pick_player(int i)
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
     const int n = fighter_count();
-    if (w->game_over || replay_plays() || game_is_running() || i < 0 || i >= n)
+    if (w->game_over || match_is_replay() || game_is_running() || i < 0 || i >= n)
         return;
     if (w->ghost_mode == 0) {
         g->selected_player = i;

@@ -63,8 +63,6 @@ void apply_received_fighter_state(int i)
         return;
     const int32_t mask = p->received_mask;
     const ServerResult *result = get_server_result();
-    if (result->has_received_frame)
-        get_game_state()->frame = result->received_frame;
     if (mask & RECV_RESULT) {
         p->injury = result->injury[i];
         p->score = result->score[i];

@@ -65,11 +65,10 @@ int received_state_complete(void);
 // turn (its ready word is 1) and the server's state for it is complete,
 // in the world's received mask or in every fighter's. 1 with no fighters.
 int network_turn_ready(void);
-// Fighter i takes what the server sent: the match frame the GAME line named
-// (when one arrived), the injury and score of the result lines, and the
-// rotations, places and velocities of its bodies (by the fighter's received
-// mask); the mask is cleared. A value the engine cannot take leaves the
-// body's own.
+// Fighter i takes what the server sent: the injury and score of the result
+// lines, and the rotations, places and velocities of its bodies (by the
+// fighter's received mask); the mask is cleared. A value the engine cannot
+// take leaves the body's own.
 void apply_received_fighter_state(int i);
 // Every object that takes state gets the one P_ENV gave it; the world's
 // object-state flag is cleared. Nothing when none arrived.

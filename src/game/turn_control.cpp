@@ -15,9 +15,6 @@
 static uint32_t g_last_frame_ms;
 static int g_frame_time = 200;
 
-static bool replay_plays(void) { return match_is_replay(); }
-static bool network_play(void) { return match_is_network(); }
-
 // A hand's grip as the turn sends it: the wish set for the turn, else the
 // grip in force.
 static int turn_grip(const Player *p, int slot)
@@ -59,9 +56,9 @@ static void commit_network_turn(void)
 void commit_turn(int)
 {
     WorldState *w = get_game_state();
-    if (replay_plays() || w->game_over || w->frames_left > 0 || game_is_running())
+    if (match_is_replay() || w->game_over || w->frames_left > 0 || game_is_running())
         return;
-    if (network_play()) {
+    if (match_is_network()) {
         commit_network_turn();
         return;
     }
@@ -72,11 +69,11 @@ void commit_turn(int)
 int toggle_game_running(int)
 {
     WorldState *w = get_game_state();
-    if (!replay_plays()) {
+    if (!match_is_replay()) {
         // Live single play pauses inside a running turn and resumes it;
         // between turns, after the match and in network play there is
         // nothing to pause.
-        if (network_play() || w->game_over || w->ghost_mode != 0 || w->frames_left <= 0)
+        if (match_is_network() || w->game_over || w->ghost_mode != 0 || w->frames_left <= 0)
             return game_is_running();
         const int pause = !match_is_paused();
         set_match_paused(pause);
@@ -118,9 +115,9 @@ void enter_edit_mode(void)
 {
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
-    if (network_play())
+    if (match_is_network())
         return;
-    if (replay_plays()) {
+    if (match_is_replay()) {
         truncate_replay(w->play_frame);
         g->replay_mode = 0;
     }

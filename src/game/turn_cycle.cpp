@@ -30,9 +30,6 @@ void set_record_mode(int mode) { g_record_mode = mode; }
 int turn_just_started(void) { return g_turn_just_started; }
 const ReplayFrame *get_held_frame(void) { return g_held_valid ? &g_held_frame : nullptr; }
 
-static bool network_play(void) { return get_game_globals()->network_mode != 0; }
-static bool replay_plays(void) { return get_game_globals()->replay_mode != 0; }
-
 int game_is_running(void) { return match_is_running(); }
 
 // The frames of the turn with the given index in the rules' list.
@@ -75,7 +72,7 @@ void start_turn_frames(int n)
     const MatchRules *r = get_match_rules();
     if (n > 0)
         w->frames_left = n + 1;
-    else if (network_play() && w->frame < r->opening_frames)
+    else if (match_is_network() && w->frame < r->opening_frames)
         w->frames_left = (r->opening_turnframes > 0 ? r->opening_turnframes : 1) + 1;
     else
         w->frames_left = take_turnframes();
@@ -92,7 +89,7 @@ void turn_countdown(void)
     // A network turn starts once every fighter has committed and the
     // server's state for the turn is here, and only while the server can
     // still be heard.
-    if (network_play() && fighter_count() > 0 && w->frames_left == 0 && !w->game_over && game_net_connected() &&
+    if (match_is_network() && fighter_count() > 0 && w->frames_left == 0 && !w->game_over && game_net_connected() &&
         network_turn_ready()) {
         for (int i = 0; i < fighter_count(); i++) {
             Player *p = get_player(i);
@@ -101,12 +98,12 @@ void turn_countdown(void)
         start_turn_frames(0);
         g_turn_just_started = 1;
     }
-    if (replay_plays())
+    if (match_is_replay())
         return;
     // Network play also waits while the server's result is pending; once
     // the match is over no turn ends (its end would start a preview that
     // stops the world short of the automatic replay).
-    if (w->game_over || (network_play() && get_server_result()->pending != 0))
+    if (w->game_over || (match_is_network() && get_server_result()->pending != 0))
         return;
     // A turn the player paused waits with its frames.
     if (match_is_paused())
@@ -123,7 +120,7 @@ void turn_countdown(void)
 void check_turn_timeout(void)
 {
     GameGlobals *g = get_game_globals();
-    if (g->turn_deadline == 0 || !network_play() || !all_bouts_present())
+    if (g->turn_deadline == 0 || !match_is_network() || !all_bouts_present())
         return;
     if (g->selected_player < 0) {
         commit_turn(0);
@@ -134,15 +131,22 @@ void check_turn_timeout(void)
 }
 
 // The server's state for the turn, taken only when it arrived complete for
-// every fighter; the frame the GAME line named is used once.
+// every fighter (the frame the GAME line named with it); the frame and the
+// received masks are used once.
 static void apply_received_turn_state(void)
 {
+    ServerResult *result = get_server_result();
     if (received_state_complete()) {
+        if (result->has_received_frame)
+            get_game_state()->frame = result->received_frame;
         for (int i = 0; i < fighter_count(); i++)
             apply_received_fighter_state(i);
         apply_received_env_state();
     }
-    get_server_result()->has_received_frame = 0;
+    result->has_received_frame = 0;
+    for (int i = 0; i < fighter_count(); i++)
+        get_player(i)->received_mask = 0;
+    get_game_state()->received_mask = 0;
 }
 
 void end_turn(void)
@@ -152,16 +156,13 @@ void end_turn(void)
     const int n = fighter_count();
     set_ghost_trail_complete(0);
     set_ghost_turn_length(next_turn_frames());
-    if (!network_play()) {
+    if (!match_is_network()) {
         // The preview switches the live fighters off while it runs.
         start_single_play_preview();
     } else {
         // The server's state for the turn is taken only when it arrived
         // complete for every fighter.
         apply_received_turn_state();
-        for (int i = 0; i < n; i++)
-            get_player(i)->received_mask = 0;
-        w->received_mask = 0;
         if (g->own_slot == -1) {
             w->frozen = 1;
             if (get_ghost_option() == GHOST_OPTION_ALL)
@@ -197,7 +198,7 @@ void end_turn(void)
 // replay follows.
 static void handle_match_end(WorldState *w)
 {
-    if (!replay_plays())
+    if (!match_is_replay())
         game_hook(HOOK_END_GAME, w->result_kind);
     if (w->gameover_timelimit == -1)
         return;
@@ -205,9 +206,9 @@ static void handle_match_end(WorldState *w)
     for (int i = 0; i < fighter_count(); i++)
         if (w->losers[i] == i)
             relax_all(i);
-    if (network_play())
+    if (match_is_network())
         store_replay_frame(1);
-    if (!replay_plays() && option_get(OPT_AUTOSAVE))
+    if (!match_is_replay() && option_get(OPT_AUTOSAVE))
         game_replay_autosave();
     w->end_frame = w->frame;
 }
@@ -230,7 +231,7 @@ void step_world(int quiet)
 {
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
-    const bool replay = replay_plays();
+    const bool replay = match_is_replay();
 
     if (!w->frozen) {
         if (replay) {
@@ -276,7 +277,7 @@ void step_world(int quiet)
         // start counts one frame more for the live countdown, which counts
         // before the step; here the count follows the step, so the pause
         // comes at 1 and exactly the frames asked for run.
-        if (!network_play() && w->frames_left > 0) {
+        if (!match_is_network() && w->frames_left > 0) {
             w->frames_left--;
             if (w->frames_left <= 1) {
                 w->frames_left = 0;
@@ -284,7 +285,7 @@ void step_world(int quiet)
             }
         }
     } else if (w->ghost_mode == 0 && !w->frozen && !w->game_over) {
-        if (network_play()) {
+        if (match_is_network()) {
             apply_pending_breaks(w->frame);
         } else if (get_match_rules()->flags & (RULE_FLAG_DISMEMBER | RULE_FLAG_FRACTURE)) {
             for (int i = 0; i < fighter_count(); i++)
@@ -299,25 +300,21 @@ void step_world(int quiet)
         w->end_frame = 0;
         if (g->replay_mode == 2)
             game_replay_next();
-        else if (network_play() && frame_cache_first_valid())
+        else if (match_is_network() && frame_cache_first_valid())
             start_frame_cache_handoff();
         else
             start_playback(0);
     } else if (!w->game_over) {
-        const int over = network_play() ? match_end_network() : match_end_single();
+        const int over = match_is_network() ? match_end_network() : match_end_single();
         // The decision frame is the frame the server's last state belongs
         // to: the fighters end where the server put them.
-        if (over && network_play()) {
+        if (over && match_is_network())
             apply_received_turn_state();
-            for (int i = 0; i < fighter_count(); i++)
-                get_player(i)->received_mask = 0;
-            w->received_mask = 0;
-        }
         if (over)
             handle_match_end(w);
     }
 
-    if (w->deadline != 0 && (int32_t)(clock_ms() - w->deadline) > 0 && !replay_plays() && !network_play()) {
+    if (w->deadline != 0 && (int32_t)(clock_ms() - w->deadline) > 0 && !match_is_replay() && !match_is_network()) {
         w->deadline = 0;
         g->replay_mode = 2;
         game_replay_next();
