@@ -386,13 +386,8 @@ int pov_free_name(const char *path, char *out, int size)
         n_strncpyz(out, path, size);
         return 0;
     }
-    // The counter goes before the extension of the last name part.
-    const char *slash = strrchr(path, '/');
-    const char *dot = strrchr(slash ? slash + 1 : path, '.');
-    const int stem = dot && dot != (slash ? slash + 1 : path) ? (int)(dot - path) : (int)strlen(path);
-    for (int i = 1; i <= 9999; i++) {
-        const int n = snprintf(out, (size_t)size, "%.*s-%i%s", stem, path, i, path + stem);
-        if (n < 0 || n >= size)
+    for (int i = 1; i <= NEW_FILE_MAX_COUNT; i++) {
+        if (counted_name(out, size, path, i) != 0)
             return 1;
         if (!file_exists(data_path(out)))
             return 0;

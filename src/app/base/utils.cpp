@@ -213,9 +213,7 @@ static int move_no_replace(const char *from, const char *to)
     return rename(from, to);
 }
 
-// path with "-<n>" put before its extension (the last '.' of the last
-// part), or at its end when it has none. 0, or 1 when it does not fit.
-static int counted_name(char *dst, int size, const char *path, int n)
+int counted_name(char *dst, int size, const char *path, int n)
 {
     const char *slash = strrchr(path, '/');
     const char *dot = strrchr(slash ? slash + 1 : path, '.');

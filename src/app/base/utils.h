@@ -46,6 +46,9 @@ int replace_file_commit(FILE *f, const char *path);
 // when anything failed: the temporary file is then removed.
 enum { NEW_FILE_MAX_COUNT = 9999 };
 int new_file_commit(FILE *f, const char *path, char *final_name, int size);
+// path with "-<n>" put before its extension (the last '.' of the last
+// part), or at its end when it has none. 0, or 1 when it does not fit.
+int counted_name(char *dst, int size, const char *path, int n);
 // Gives up a rewrite: closes the stream and removes the temporary file; the
 // file at path stays as it was.
 void replace_file_discard(FILE *f, const char *path);
