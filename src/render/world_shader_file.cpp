@@ -57,7 +57,7 @@ void number_text(char *dst, size_t size, float v)
 
 int load_world_shader(const char *path)
 {
-    FILE *f = path ? fopen(data_path(path), "r") : nullptr;
+    FILE *f = path ? fopen_regular(data_path(path), "r") : nullptr;
     if (!f) {
         fprintf(stderr, "Unable to open %s", path ? path : "(null)");
         return 1;

@@ -89,6 +89,10 @@ TEST(UserEquipment, GhostLineSavesAndLoadsBackAndAFailedWriteKeepsTheFile)
     write_file("custom/rook/equipment.dat", "# nothing\nabc\n");
     kxtest::stderr_of([] { EXPECT_EQ(load_user_equipment(), 1); });
     EXPECT_EQ(get_ghost_buffer()->value[0], 9);     // left as it was
+    // The tail of an overlong comment line is not read as a line of its own.
+    write_file("custom/rook/equipment.dat", "#" + std::string(254, 'x') + "7 8 9\n");
+    kxtest::stderr_of([] { EXPECT_EQ(load_user_equipment(), 1); });
+    EXPECT_EQ(get_ghost_buffer()->value[0], 9);
 
     set_nick("../up");
     kxtest::stderr_of([] { EXPECT_EQ(save_user_equipment(), 1); });

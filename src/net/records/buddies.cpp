@@ -8,6 +8,7 @@
 
 #include "app/base/data_dirs.h"
 #include "app/base/text.h"
+#include "app/base/utils.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int buddies_load_from(const char *path)
 {
     std::vector<BuddyName> list;
     list.reserve(BUDDY_START_ROOM);
-    FILE *f = path ? fopen(data_path(path), "r") : nullptr;
+    FILE *f = path ? fopen_regular(data_path(path), "r") : nullptr;
     const int n = f ? read_names(f, path, list) : -1;
     if (f)
         fclose(f);

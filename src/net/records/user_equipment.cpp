@@ -34,12 +34,18 @@ int load_user_equipment(void)
     char path[EQUIPMENT_PATH_SIZE];
     if (user_equipment_path(path, (int)sizeof path) != 0)
         return 1;
-    FILE *f = fopen(data_path(path), "r");
+    FILE *f = fopen_regular(data_path(path), "r");
     if (!f)
         return 1;
     char line[256];
     int result = 1;
-    while (result != 0 && fgets(line, sizeof line, f)) {
+    bool cut;
+    while (result != 0 && read_text_line(f, line, (int)sizeof line, &cut)) {
+        // A line too long for the buffer is skipped whole, not read in pieces.
+        if (cut) {
+            fprintf(stderr, "%s: line longer than %i characters skipped\n", path, (int)sizeof line - 2);
+            continue;
+        }
         char *text = strip_blanks(line);
         if (!*text || *text == '#')
             continue;
