@@ -87,10 +87,11 @@ static bool free_export_path(const char *name, char *path, size_t size)
         return false;
     if (!file_exists(data_path(path)))
         return true;
-    const char *dot = strrchr(name, '.');
-    const int stem = dot ? (int)(dot - name) : (int)strlen(name);
+    char base[256];
+    n_strncpyz(base, path, sizeof base);
     for (int n = 1; n < 1000; n++) {
-        snprintf(path, size, "data/shader/%.*s-%i%s", stem, name, n, dot ? dot : "");
+        if (counted_name(path, (int)size, base, n) != 0)
+            return false;
         if (!file_exists(data_path(path)))
             return true;
     }
