@@ -80,7 +80,8 @@ TEST(ChatInput, TypedTextLabelsScrollKeysAndTabAreSeen)
         run.xdotool("type --delay 5 " + std::string(3 * k, 'W'));
         run.xdotool("key Return");
     }
-    ASSERT_TRUE(run.wait_text("data/events.log", "console " + std::string(24, 'W'))) << run.err();
+    ASSERT_TRUE(run.wait_text("data/events.log", "console " + std::string(24, 'W')))
+        << kxtest::read_file(run.path("data/events.log")) << run.err();
     const Shot newest = run.screenshot();
     ASSERT_GT(newest.w, 0) << run.err();
     const int newest_end = chat_right_end(newest, 5);

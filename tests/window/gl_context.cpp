@@ -15,13 +15,12 @@ extern "C" const char *__lsan_default_suppressions()
 }
 
 // Mesa's threads must not outlive the tests: the leak check at exit stops
-// every thread to read its stack, and now and then crashes on one of
-// Mesa's ("Tracer caught signal 11") after every test has passed. The
-// software driver's drawing threads live to the end of the process (with
-// none it draws on the caller's thread, with the same pictures), and the
-// shader cache writes compiled programs to disk on a thread of its own, busy
-// at exit whenever the cache was cold. Set before any test opens a display;
-// an explicit setting in the environment wins.
+// every thread to read its stack. The software driver's drawing threads
+// live to the end of the process (with none it draws on the caller's
+// thread, with the same pictures), and the shader cache writes compiled
+// programs to disk on a thread of its own, busy at exit whenever the cache
+// was cold. Set before any test opens a display; an explicit setting in the
+// environment wins.
 [[maybe_unused]] static const int g_no_driver_threads =
     setenv("LP_NUM_THREADS", "0", 0) + setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
 
