@@ -62,6 +62,16 @@ int chat_right_end(const Shot &s, int rows)
     return right;
 }
 
+// n wide letters, W and M in turn: no letter repeats the one before it, so
+// each line is typed in one run (see GameRun::type).
+std::string wide_letters(int n)
+{
+    std::string s;
+    for (int i = 0; i < n; i++)
+        s += i % 2 ? 'M' : 'W';
+    return s;
+}
+
 } // namespace
 
 TEST(ChatInput, TypedTextLabelsScrollKeysAndTabAreSeen)
@@ -74,13 +84,15 @@ TEST(ChatInput, TypedTextLabelsScrollKeysAndTabAreSeen)
     run.xdotool("key Escape");      // past the welcome window
     usleep(300000);
 
-    // Eight lines of 3, 6, ... 24 W's: the chat shows the newest five.
+    // Eight lines of 3, 6, ... 24 wide letters: the chat shows the newest
+    // five. The keypad's Enter opens the input line and Return sends it, so
+    // that no two presses of one key come back to back.
     for (int k = 1; k <= 8; k++) {
-        run.xdotool("key Return");
-        run.xdotool("type --delay 5 " + std::string(3 * k, 'W'));
+        run.xdotool("key KP_Enter");
+        run.type(wide_letters(3 * k));
         run.xdotool("key Return");
     }
-    ASSERT_TRUE(run.wait_text("data/events.log", "console " + std::string(24, 'W')))
+    ASSERT_TRUE(run.wait_text("data/events.log", "console " + wide_letters(24)))
         << kxtest::read_file(run.path("data/events.log")) << run.err();
     const Shot newest = run.screenshot();
     ASSERT_GT(newest.w, 0) << run.err();
@@ -106,7 +118,7 @@ TEST(ChatInput, TypedTextLabelsScrollKeysAndTabAreSeen)
     run.xdotool("key Return");
     usleep(200000);
     run.xdotool("key Tab");
-    run.xdotool("type --delay 20 hello");
+    run.type("hello");
     const Shot typing = run.screenshot();
     const int field_top = typing.h - 15 - 12;
     EXPECT_GT(dark_in(typing, 10, field_top, 80, typing.h - 8), 60) << "the typed text is not seen";

@@ -247,10 +247,32 @@ int GameRun::wait_exit(int timeout_ms)
     return -1;
 }
 
+// SDL takes a key's release followed within 2 ms by a press of the same
+// key for the keyboard's auto-repeat and drops both. A busy X server can
+// stamp the events of two quick xdotool runs with the same time, so that
+// "key Return" twice (send a line, open the next) read as one held key:
+// each run is given time of its own before the next one starts.
 int GameRun::xdotool(const std::string &args)
 {
     const std::string cmd = "DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1";
-    return system(cmd.c_str());
+    const int status = system(cmd.c_str());
+    usleep(30000);
+    return status;
+}
+
+void GameRun::type(const std::string &text, int delay_ms)
+{
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t to = from + 1;
+        while (to < text.size() && text[to] != text[to - 1])
+            to++;
+        std::string quoted = "'";
+        for (char c : text.substr(from, to - from))
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        xdotool("type --delay " + std::to_string(delay_ms) + " " + quoted + "'");
+        from = to;
+    }
 }
 
 std::string GameRun::value(const std::string &rel, const std::string &key)

@@ -45,6 +45,9 @@ public:
     unsigned long window_id() const { return window_; }
     // xdotool with these arguments on this run's display; its status.
     int xdotool(const std::string &args);
+    // Types text with xdotool, a run of its own wherever a character repeats
+    // the one before it (see xdotool()).
+    void type(const std::string &text, int delay_ms = 20);
     // Reads "key value" lines the test scripts write (the last one wins).
     std::string value(const std::string &rel, const std::string &key);
     // F8 and the new file it writes (names carry the second: one a second).

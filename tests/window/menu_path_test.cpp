@@ -23,7 +23,7 @@ TEST(MenuPath, ChatFromItsCacheMainMenuShadesTheStoppedWorldSlashStartsACommand)
     usleep(300000);
     run.xdotool("key t");
     usleep(300000);
-    run.xdotool("type --delay 30 WWWWWWWW");
+    run.type("WWWWWWWW", 30);
     run.xdotool("key Return");
     usleep(300000);
     const Shot chat = run.screenshot();
@@ -50,7 +50,7 @@ TEST(MenuPath, ChatFromItsCacheMainMenuShadesTheStoppedWorldSlashStartsACommand)
     usleep(300000);
     run.xdotool("key slash");
     usleep(300000);
-    run.xdotool("type --delay 30 quit");
+    run.type("quit", 30);
     run.xdotool("key Return");
     EXPECT_EQ(run.wait_exit(), 0) << run.err();
 }

@@ -119,7 +119,7 @@ TEST(RealInput, PickJointChangeItCommitAndScreenshot)
     EXPECT_EQ(w, 1280);
     run.xdotool("key t");
     usleep(300000);
-    run.xdotool("type --delay 30 hello");
+    run.type("hello", 30);
     run.xdotool("key Return");
     EXPECT_TRUE(run.wait_text("data/events.log", "console hello")) << kxtest::read_file(run.path("data/events.log")) << run.err();
 

@@ -70,13 +70,13 @@ TEST(SceneExport, ScreenshotRecordingAndCommandWriteScenesThatRender)
     // The command takes one plain file name inside raytrace/.
     run.xdotool("key t");
     usleep(300000);
-    run.xdotool("type --delay 20 '/raytrace ../escape.pov'");
+    run.type("/raytrace ../escape.pov");
     run.xdotool("key Return");
     EXPECT_TRUE(run.wait_text("data/console.log", "unable to create file raytrace/../escape.pov"));
     EXPECT_FALSE(std::filesystem::exists(run.path("escape.pov")));
     run.xdotool("key t");
     usleep(300000);
-    run.xdotool("type --delay 20 '/raytrace mine.pov'");
+    run.type("/raytrace mine.pov");
     run.xdotool("key Return");
     EXPECT_TRUE(run.wait_text("data/console.log", "saved file to raytrace/mine.pov")) << run.err();
 
