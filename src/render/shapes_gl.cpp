@@ -3,7 +3,9 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <cmath>
+#include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -17,7 +19,10 @@
 
 namespace {
 
-enum { LIST_SPHERE, LIST_SPHERE_COARSE, LIST_HEMISPHERE, LIST_CYLINDER, LIST_BOX, LIST_DISC, LIST_QUAD, LIST_COUNT };
+enum {
+    LIST_SPHERE, LIST_SPHERE_COARSE, LIST_HEMISPHERE, LIST_CUT_SPHERE, LIST_CYLINDER, LIST_BOX, LIST_DISC, LIST_QUAD,
+    LIST_COUNT
+};
 
 float g_clear[3] = {1, 1, 1};
 GLuint g_lists;
@@ -36,8 +41,8 @@ bool g_material_known;
 // they show what the one-sided mesh shows without culling (the inside of a
 // half sphere).
 enum {
-    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_HEMISPHERE_BOTH, MESH_DISC_BOTH,
-    MESH_BOX, MESH_COUNT
+    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_CUT_SPHERE,
+    MESH_CUT_SPHERE_BOTH, MESH_DISC_BOTH, MESH_BOX, MESH_COUNT
 };
 struct Mesh {
     std::vector<float> v;           // x y z nx ny nz
@@ -101,6 +106,103 @@ void add_sphere(Mesh &m, int slices, int stacks)
     });
 }
 
+// The plain sphere: the regular icosahedron's 20 faces, each cut into four
+// twice, the new corners pushed out onto the unit sphere; normals are the
+// positions.
+void add_icosphere(Mesh &m)
+{
+    const float a = 0.525731f, b = 0.850651f;
+    m.v.clear();
+    m.index.clear();
+    for (int axis = 0; axis < 3; axis++)       // (±a, 0, ±b) and its cyclic turns
+        for (float sa : {-a, a})
+            for (float sb : {-b, b}) {
+                float p[3] = {0, 0, 0};
+                p[axis] = sa;
+                p[(axis + 2) % 3] = sb;
+                m.v.insert(m.v.end(), {p[0], p[1], p[2], p[0], p[1], p[2]});
+            }
+    // The faces: every three corners at the edge length from each other.
+    auto corner = [&m](unsigned i) { return &m.v[6 * i]; };
+    auto dist2 = [](const float *p, const float *q) {
+        return (p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) + (p[2] - q[2]) * (p[2] - q[2]);
+    };
+    const float edge2 = 4 * a * a;
+    std::vector<unsigned> faces;
+    for (unsigned i = 0; i < 12; i++)
+        for (unsigned j = i + 1; j < 12; j++)
+            for (unsigned k = j + 1; k < 12; k++)
+                if (std::fabs(dist2(corner(i), corner(j)) - edge2) < 1e-3f &&
+                    std::fabs(dist2(corner(j), corner(k)) - edge2) < 1e-3f &&
+                    std::fabs(dist2(corner(i), corner(k)) - edge2) < 1e-3f)
+                    faces.insert(faces.end(), {i, j, k});
+    for (int level = 0; level < 2; level++) {
+        std::map<std::pair<unsigned, unsigned>, unsigned> middle;
+        auto mid = [&](unsigned i, unsigned j) {
+            const auto key = std::make_pair(std::min(i, j), std::max(i, j));
+            auto it = middle.find(key);
+            if (it != middle.end())
+                return it->second;
+            float p[3];
+            for (int k = 0; k < 3; k++)
+                p[k] = m.v[6 * i + k] + m.v[6 * j + k];
+            const float len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+            for (float &c : p)
+                c /= len;
+            const unsigned n = (unsigned)(m.v.size() / 6);
+            m.v.insert(m.v.end(), {p[0], p[1], p[2], p[0], p[1], p[2]});
+            middle[key] = n;
+            return n;
+        };
+        std::vector<unsigned> finer;
+        for (size_t f = 0; f < faces.size(); f += 3) {
+            const unsigned x = faces[f], y = faces[f + 1], z = faces[f + 2];
+            const unsigned xy = mid(x, y), yz = mid(y, z), zx = mid(z, x);
+            finer.insert(finer.end(), {x, xy, zx, xy, y, yz, zx, yz, z, xy, yz, zx});
+        }
+        faces.swap(finer);
+    }
+    for (size_t f = 0; f < faces.size(); f += 3)
+        add_triangle(m, faces[f], faces[f + 1], faces[f + 2], false);
+}
+
+// The half of the plain sphere on the +z side, cut through the centre, with
+// the look of a flat-shaded half clipped from the whole sphere: every piece
+// of a face takes the normal of the face's last corner.
+void add_cut_sphere(Mesh &m, const Mesh &sphere, bool both)
+{
+    for (size_t f = 0; f < sphere.index.size(); f += 3) {
+        const float *corner[3] = {&sphere.v[6 * sphere.index[f]], &sphere.v[6 * sphere.index[f + 1]],
+                                  &sphere.v[6 * sphere.index[f + 2]]};
+        const float *n = corner[2] + 3;
+        // The face clipped to z >= 0, corner by corner.
+        float kept[4][3];
+        int count = 0;
+        for (int k = 0; k < 3; k++) {
+            const float *p = corner[k], *q = corner[(k + 1) % 3];
+            if (p[2] >= 0) {
+                for (int c = 0; c < 3; c++)
+                    kept[count][c] = p[c];
+                count++;
+            }
+            if ((p[2] >= 0) != (q[2] >= 0)) {
+                const float t = p[2] / (p[2] - q[2]);
+                for (int c = 0; c < 3; c++)
+                    kept[count][c] = p[c] + t * (q[c] - p[c]);
+                kept[count][2] = 0;
+                count++;
+            }
+        }
+        if (count < 3)
+            continue;
+        const unsigned first = (unsigned)(m.v.size() / 6);
+        for (int k = 0; k < count; k++)
+            m.v.insert(m.v.end(), {kept[k][0], kept[k][1], kept[k][2], n[0], n[1], n[2]});
+        for (int k = 1; k + 1 < count; k++)
+            add_triangle(m, first, first + (unsigned)k, first + (unsigned)k + 1, both);
+    }
+}
+
 void add_hemisphere(Mesh &m, bool both)
 {
     add_grid(m, 6, 16, both, [](int i, int j, float *p) {
@@ -115,8 +217,10 @@ void make_unit_meshes(void)
 {
     if (!g_unit[MESH_BOX].v.empty())
         return;
-    add_sphere(g_unit[MESH_SPHERE_COARSE], 8, 6);
-    add_sphere(g_unit[MESH_SPHERE], 16, 12);
+    add_sphere(g_unit[MESH_SPHERE_COARSE], 12, 12);
+    add_icosphere(g_unit[MESH_SPHERE]);
+    add_cut_sphere(g_unit[MESH_CUT_SPHERE], g_unit[MESH_SPHERE], false);
+    add_cut_sphere(g_unit[MESH_CUT_SPHERE_BOTH], g_unit[MESH_SPHERE], true);
     add_grid(g_unit[MESH_CYLINDER], 1, 20, false, [](int i, int j, float *p) {
         const double theta = j * 2 * M_PI / 20;
         p[0] = p[3] = (float)std::sin(theta);
@@ -125,7 +229,6 @@ void make_unit_meshes(void)
         p[5] = 0;
     });
     add_hemisphere(g_unit[MESH_HEMISPHERE], false);
-    add_hemisphere(g_unit[MESH_HEMISPHERE_BOTH], true);
     Mesh &disc = g_unit[MESH_DISC_BOTH];
     disc.v = {0, 0, 0, 0, 0, 1};
     for (int i = 0; i <= 24; i++) {
@@ -791,11 +894,12 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
     }
     if (!g_lists)
         return;
-    // Drawn without culling: the inside shows through the open cut.
+    // The plain sphere cut through the centre, flat-shaded, drawn without
+    // culling: the inside shows through the open cut.
     if (const int batch = batch_for(kind)) {
         float turn[9], disc_turn[9];
         turn_onto_axis(axis, turn);
-        batch_mesh(batch, MESH_HEMISPHERE_BOTH, {pos, R, {radius, radius, radius}, turn, 0});
+        batch_mesh(batch, MESH_CUT_SPHERE_BOTH, {pos, R, {radius, radius, radius}, turn, 0});
         if (kind == DRAW_AXIS_SIDE) {
             for (int i = 0; i < 3; i++)
                 for (int j = 0; j < 3; j++)
@@ -810,7 +914,7 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
     rotate_z_onto(axis);
     const GLboolean cull = glIsEnabled(GL_CULL_FACE);
     glDisable(GL_CULL_FACE);
-    call_scaled(LIST_HEMISPHERE, radius, radius, radius);
+    call_scaled(LIST_CUT_SPHERE, radius, radius, radius);
     if (kind == DRAW_AXIS_SIDE) {   // the cut closed, facing away from the half
         glRotatef(180, 1, 0, 0);
         call_scaled(LIST_DISC, radius, radius, 1);
@@ -821,6 +925,23 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
     end_kind();
 }
 
+namespace {
+
+// A unit mesh as triangles with their normals, for a display list.
+void emit_mesh(int mesh)
+{
+    make_unit_meshes();
+    const Mesh &m = g_unit[mesh];
+    glBegin(GL_TRIANGLES);
+    for (unsigned i : m.index) {
+        glNormal3fv(&m.v[6 * i + 3]);
+        glVertex3fv(&m.v[6 * i]);
+    }
+    glEnd();
+}
+
+} // namespace
+
 void shapes_create(void)
 {
     shapes_free();
@@ -830,10 +951,13 @@ void shapes_create(void)
     GLUquadric *q = gluNewQuadric();
     gluQuadricTexture(q, GL_TRUE);
     glNewList(g_lists + LIST_SPHERE, GL_COMPILE);
-    gluSphere(q, 1.0, 16, 12);
+    emit_mesh(MESH_SPHERE);
     glEndList();
     glNewList(g_lists + LIST_SPHERE_COARSE, GL_COMPILE);
-    gluSphere(q, 1.0, 8, 6);
+    gluSphere(q, 1.0, 12, 12);
+    glEndList();
+    glNewList(g_lists + LIST_CUT_SPHERE, GL_COMPILE);
+    emit_mesh(MESH_CUT_SPHERE);
     glEndList();
     glNewList(g_lists + LIST_HEMISPHERE, GL_COMPILE);
     emit_hemisphere();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -75,3 +76,117 @@ TEST(ShapeBatch, GatheredShapesLookAsDrawnOneByOne)
 }
 
 } // namespace
+
+namespace {
+
+struct FedTriangle {
+    float p[3][3];      // object coordinates
+    float rgb[3][3];
+};
+
+// What a drawer sends down the pipeline, read back in feedback mode under
+// an orthographic view of the cube -2..2 (window coordinates mapped back).
+std::vector<FedTriangle> feed(void (*draw)(void))
+{
+    std::vector<GLfloat> buf(1 << 20);
+    glFeedbackBuffer((GLsizei)buf.size(), GL_3D_COLOR, buf.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint n = glRenderMode(GL_RENDER);
+    std::vector<FedTriangle> out;
+    for (GLint k = 0; k < n;) {
+        const GLint token = (GLint)buf[k++];
+        if (token != GL_POLYGON_TOKEN) {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+        const int count = (int)buf[k++];
+        EXPECT_EQ(count, 3);
+        FedTriangle t = {};
+        for (int v = 0; v < count; v++, k += 7) {
+            if (v >= 3)
+                continue;
+            t.p[v][0] = buf[k] / 128 * 4 - 2;
+            t.p[v][1] = buf[k + 1] / 128 * 4 - 2;
+            t.p[v][2] = 2 - 4 * buf[k + 2];
+            for (int c = 0; c < 3; c++)
+                t.rgb[v][c] = buf[k + 3 + c];
+        }
+        out.push_back(t);
+    }
+    return out;
+}
+
+double area(const FedTriangle &t)
+{
+    double u[3], w[3];
+    for (int c = 0; c < 3; c++) {
+        u[c] = t.p[1][c] - t.p[0][c];
+        w[c] = t.p[2][c] - t.p[0][c];
+    }
+    const double x = u[1] * w[2] - u[2] * w[1], y = u[2] * w[0] - u[0] * w[2], z = u[0] * w[1] - u[1] * w[0];
+    return 0.5 * std::sqrt(x * x + y * y + z * z);
+}
+
+const float k_origin[3] = {0, 0, 0};
+const float k_identity3x4[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+
+} // namespace
+
+// The plain sphere is the icosahedron with each face cut into four twice
+// (320 faces, every corner on the sphere, smoothly lit); a joint's half is
+// that sphere cut through its centre, flat-lit, nothing beyond the cut.
+TEST(ShapeBatch, PlainSphereIsTheTwiceCutIcosahedronAndHalvesAreItsFlatCut)
+{
+    kxtest::GlContext gl(128, 128);
+    ASSERT_TRUE(gl.ok()) << gl.last_error();
+    color_state_set_apply(gl_apply_color);
+    shapes_create();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-2, 2, -2, 2, -2, 2);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const float light[4] = {0.3f, 0.5f, 1, 0};
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE, GL_DEPTH_TEST})
+        glEnable(cap);
+    glDisable(GL_CULL_FACE);
+    gl_set_color(0.8f, 0.3f, 0.1f, 1);
+
+    const auto sphere = feed([] { render_sphere(k_origin, k_identity3x4, 1, DRAW_NORMAL); });
+    ASSERT_EQ(sphere.size(), 320u);
+    double total = 0;
+    int smooth = 0;
+    for (const FedTriangle &t : sphere) {
+        for (const auto &p : t.p)
+            EXPECT_NEAR(std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]), 1, 0.02);
+        total += area(t);
+        smooth += std::fabs(t.rgb[0][0] - t.rgb[1][0]) > 1e-3f || std::fabs(t.rgb[0][0] - t.rgb[2][0]) > 1e-3f;
+    }
+    EXPECT_NEAR(total, 4 * M_PI, 0.4);
+    EXPECT_GT(smooth, 100);
+
+    const auto half = feed([] {
+        const float up[3] = {0, 0, 1};
+        render_hemisphere(k_origin, k_identity3x4, 1, up, DRAW_OPPOSITE);
+    });
+    ASSERT_GT(half.size(), 160u);
+    double half_area = 0;
+    int shades = 0;
+    float last = -1;
+    for (const FedTriangle &t : half) {
+        for (const auto &p : t.p)
+            EXPECT_GT(p[2], -0.02f);
+        for (int v = 1; v < 3; v++)
+            for (int c = 0; c < 3; c++)
+                EXPECT_NEAR(t.rgb[v][c], t.rgb[0][c], 1e-4f);
+        shades += std::fabs(t.rgb[0][0] - last) > 1e-3f;
+        last = t.rgb[0][0];
+        half_area += area(t);
+    }
+    EXPECT_NEAR(half_area, total / 2, 0.05 * total);
+    EXPECT_GT(shades, 50);
+    shapes_free();
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
+}
