@@ -147,8 +147,10 @@ void centerprint_draw(void)
 void draw_hud(int width, int height)
 {
     const int menu = get_menu_mode();
-    if (option_get(OPT_AVATAR) && (menu == 0 || menu == 27) && get_game_globals()->network_mode != 0)
+    if (option_get(OPT_AVATAR) && (menu == 0 || menu == 27) && get_game_globals()->network_mode != 0) {
+        hud_draw_player_names(width, height);
         hud_draw_player_icons(width);
+    }
     if (option_get(OPT_HUD) == 0)
         return;
     // Names and scores, the turn timer, the texts (when `text` is on), then

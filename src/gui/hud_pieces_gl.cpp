@@ -55,6 +55,21 @@ void hud_draw_player_icons(int width)
     }
 }
 
+void hud_draw_player_names(int width, int height)
+{
+    const int side = height / 4 > 0 ? height / 4 : 1;
+    for (int i = 0; i < fighter_count() && i < 2; i++) {
+        const Player *p = get_player(i);
+        if (!p || !p->name[0])
+            continue;
+        float rgba[4] = {0, 0, 0, 1};
+        get_color_rgb(p->colour, rgba);
+        const int centre = i == 0 ? side / 2 : width - side / 2;
+        draw_text(FONT_NORMAL, p->name, (float)(centre - text_width(FONT_NORMAL, p->name) / 2), (float)(side + 4),
+                  rgba);
+    }
+}
+
 void hud_draw_debug_numbers(int width)
 {
     if (!option_get(OPT_DEBUG))

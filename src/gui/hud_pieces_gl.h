@@ -6,6 +6,9 @@
 #include <cstdint>
 
 void hud_draw_player_icons(int width);
+// Each of the first two fighters' names in its colour, centred under its
+// corner figure (a square of a quarter of the window's height).
+void hud_draw_player_names(int width, int height);
 void hud_draw_debug_numbers(int width);
 void hud_draw_status_line(int width, int height);
 void hud_draw_belts(int width);

@@ -186,7 +186,8 @@ TEST(Renderer, BloodDropDrawnAsSpriteInItsColour)
 }
 
 // In a network game each fighter's template figure turns in its colour in
-// its top corner over the frame; in single play the corners hold only text.
+// its top corner over the frame, its player's name under it; in single play
+// the corners hold only text.
 TEST(Renderer, CornerFiguresInTheFightersColoursInNetworkGames)
 {
     GlMatch m;
@@ -211,6 +212,27 @@ TEST(Renderer, CornerFiguresInTheFightersColoursInNetworkGames)
     }
     for (int f = 0; f < 2; f++)
         EXPECT_GT(count[1][f], count[0][f] + side * side / 50) << "fighter " << f;
+
+    // Under each figure the player's name in the fighter's colour.
+    const int lh = font_height(FONT_NORMAL);
+    int named[2][2] = {};
+    for (int network : {1, 0}) {
+        get_game_globals()->network_mode = network;
+        const std::vector<unsigned char> px = m.frame();
+        for (int f = 0; f < 2; f++) {
+            float colour[3];
+            get_color_rgb(get_player(f)->colour, colour);
+            for (int y = side + 2; y < side + lh + 8; y++)
+                for (int x = 0; x < side; x++) {
+                    float at[3];
+                    if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && std::fabs(at[0] - colour[0]) < 0.15f &&
+                        std::fabs(at[1] - colour[1]) < 0.15f && std::fabs(at[2] - colour[2]) < 0.15f)
+                        named[network][f]++;
+                }
+        }
+    }
+    for (int f = 0; f < 2; f++)
+        EXPECT_GT(named[1][f], named[0][f] + 20) << "fighter " << f;
 }
 
 // A mod's environment object shows in its own colour where it projects.
