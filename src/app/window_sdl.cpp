@@ -44,6 +44,7 @@
 #include "script/script_draw_functions.h"
 #include "script/script_hooks.h"
 #include "script/script_world_functions.h"
+#include "particles/flames.h"
 
 namespace {
 
@@ -431,6 +432,7 @@ int run_window(MainLoopCallbacks *cb)
     hooks->toggle_fullscreen = toggle_fullscreen;
     hooks->hide_display = hide_display;
     hooks->reload_player_textures = reload_downloaded_textures;
+    hooks->reload_flames = apply_flames;
     hooks->quit_pending = window_quit_pending;
     shell_set_leave_fullscreen(leave_fullscreen);
     hud_set_connection_probe(net_game_connected);

@@ -46,7 +46,7 @@ void flame_set(int fighter, int slot, int body, const float *rgba)
         memcpy(s->color, rgba, sizeof s->color);
 }
 
-void flames_apply_customs(void)
+void apply_flames(void)
 {
     for (int k = 0; k < FLAME_SYSTEMS; k++) {
         FlameSystem &s = g_systems[k];
@@ -71,7 +71,7 @@ void flames_apply_customs(void)
 
 void flames_update(void)
 {
-    flames_apply_customs();
+    apply_flames();
     const int n = get_game_state()->players;
     for (FlameSystem &s : g_systems) {
         for (FlameParticle &p : s.particles) {

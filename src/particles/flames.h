@@ -35,7 +35,7 @@ enum { FLAME_PARAM_BODY, FLAME_PARAM_RED, FLAME_PARAM_GREEN, FLAME_PARAM_BLUE, F
 // Each fighter's five slots from its customisation record: a flame the
 // record sets burns at its body in its colour; a slot the record set
 // before and no longer sets goes out. Slots set with flame_set are left.
-void flames_apply_customs(void);
+void apply_flames(void);
 // Per frame: the slots from the customisations, then every set slot of a
 // fighter with a flame texture emits one particle at its body; all age and
 // rise.

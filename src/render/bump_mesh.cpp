@@ -6,19 +6,11 @@
 #include <new>
 
 #include "render/color_table.h"
-
-static void cross(const float *a, const float *b, float *out)
-{
-    out[0] = a[1] * b[2] - a[2] * b[1];
-    out[1] = a[2] * b[0] - a[0] * b[2];
-    out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-static float dot(const float *a, const float *b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+#include "render/render_math.h"
 
 static void normalize(float *v)
 {
-    const float l = sqrtf(dot(v, v));
+    const float l = sqrtf(vec3_dot(v, v));
     if (l > 0.0f)
         for (int k = 0; k < 3; k++)
             v[k] /= l;
@@ -51,11 +43,11 @@ void bump_mesh_tangents(BumpMesh *m)
     for (int i = 0; i < m->count; i++) {
         BumpVertex &v = m->v[i];
         float c1[3], c2[3];
-        cross(v.normal, z, c1);
-        cross(v.normal, y, c2);
-        memcpy(v.tangent, dot(c2, c2) >= dot(c1, c1) ? c2 : c1, sizeof v.tangent);
+        vec3_cross(v.normal, z, c1);
+        vec3_cross(v.normal, y, c2);
+        memcpy(v.tangent, vec3_dot(c2, c2) >= vec3_dot(c1, c1) ? c2 : c1, sizeof v.tangent);
         normalize(v.tangent);
-        cross(v.normal, v.tangent, v.binormal);
+        vec3_cross(v.normal, v.tangent, v.binormal);
         normalize(v.binormal);
     }
 }
@@ -108,7 +100,7 @@ bool bump_mesh_make_box(BumpMesh *m)
             BumpVertex &v = m->v[4 * f + c];
             memcpy(v.normal, k_box[f].n, sizeof v.normal);
             memcpy(v.tangent, k_box[f].t, sizeof v.tangent);
-            cross(v.tangent, v.normal, v.binormal);  // the box's binormal is T x N
+            vec3_cross(v.tangent, v.normal, v.binormal);  // the box's binormal is T x N
             memcpy(v.st, k_box[f].st[c], sizeof v.st);
         }
     }
@@ -180,7 +172,8 @@ void bump_mesh_set_capsule_size(BumpMesh *m, float r, float l)
 
 void bump_eye_point(const float *pos, const float *rot, const float *sizes, const float *camera, float *eye)
 {
-    const float d[3] = {camera[0] - pos[0], camera[1] - pos[1], camera[2] - pos[2]};
+    float d[3];
+    vec3_sub(camera, pos, d);
     for (int k = 0; k < 3; k++) {
         // Column k of the rotation takes object axis k to the world.
         const float along = rot[k] * d[0] + rot[4 + k] * d[1] + rot[8 + k] * d[2];
@@ -193,11 +186,12 @@ void bump_mesh_light_vectors(BumpMesh *m, const float *eye)
 {
     for (int i = 0; i < m->count; i++) {
         BumpVertex &v = m->v[i];
-        float l[3] = {eye[0] - v.pos[0], eye[1] - v.pos[1], eye[2] - v.pos[2]};
+        float l[3];
+        vec3_sub(eye, v.pos, l);
         normalize(l);
         for (int k = 0; k < 3; k++)
             l[k] += 0.5f * v.normal[k];
-        set3(v.light, dot(v.tangent, l), dot(v.binormal, l), dot(v.normal, l));
+        set3(v.light, vec3_dot(v.tangent, l), vec3_dot(v.binormal, l), vec3_dot(v.normal, l));
     }
 }
 

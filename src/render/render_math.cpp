@@ -16,6 +16,12 @@ void vec3_cross(const float a[3], const float b[3], float out[3])
     out[2] = z;
 }
 
+void vec3_sub(const float a[3], const float b[3], float out[3])
+{
+    for (int k = 0; k < 3; k++)
+        out[k] = a[k] - b[k];
+}
+
 void normalise(const float v[3], float out[3])
 {
     const float len = vec3_length(v);

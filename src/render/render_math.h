@@ -11,6 +11,8 @@ float normalise_in_place(float v[3]);
 float vec3_length(const float v[3]);
 float vec3_dot(const float a[3], const float b[3]);
 void vec3_cross(const float a[3], const float b[3], float out[3]);
+// out := a - b.
+void vec3_sub(const float a[3], const float b[3], float out[3]);
 
 // out := m v.
 void mat3_mul_vec(const float m[9], const float v[3], float out[3]);
