@@ -7,14 +7,20 @@
 
 #include "render/color_state.h"
 
-static DrawRecord g_draw[DRAW_QUEUE_SIZE];
+// The four per-frame queues, each filled from index 0 up to its count.
+typedef DrawRecord DrawQueue[DRAW_QUEUE_SIZE];
+typedef float OccluderList[OCCLUDER_LIST_SIZE][4];     // x, y, z, radius
+typedef BloodRecord BloodQueue[BLOOD_QUEUE_SIZE];
+typedef RayObject RayObjectList[RAY_OBJECT_LIST_SIZE];
+
+static DrawQueue g_draw;
 static int g_draw_count;
-static float g_occluders[OCCLUDER_LIST_SIZE][4];
+static OccluderList g_occluders;
 static int g_occluder_count;
-static BloodRecord g_blood[BLOOD_QUEUE_SIZE];
+static BloodQueue g_blood;
 static int g_blood_count;
 static BloodStrand g_strands[BLOOD_STRANDS];
-static RayObject g_rays[RAY_OBJECT_LIST_SIZE];
+static RayObjectList g_rays;
 static int g_ray_count;
 static int g_rays_queued;
 // Whether the latest draw record queued is see-through; its ray objects
