@@ -193,46 +193,38 @@ TEST(Renderer, CornerFiguresInTheFightersColoursInNetworkGames)
     GlMatch m;
     ASSERT_TRUE(m.ok) << m.gl.last_error();
     option_set(OPT_AVATAR, 1);
-    const int side = m.h / 4;
-    int count[2][2] = {};
-    for (int network : {1, 0}) {
-        get_game_globals()->network_mode = network;
-        const std::vector<unsigned char> px = m.frame();
-        for (int f = 0; f < 2; f++) {
-            float colour[3];
-            get_color_rgb(get_player(f)->colour, colour);
-            for (int y = 0; y < side; y++)
-                for (int x = 0; x < side; x++) {
-                    float at[3];
-                    if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && same_hue(at, colour) &&
-                        std::fabs(at[0] - at[2]) > 0.3f)
-                        count[network][f]++;
-                }
+    const int side = m.h / 4, lh = font_height(FONT_NORMAL);
+    // Pixels of rows y0..y1 of each fighter's corner square's width that
+    // match its colour, in a network game [1] and in single play [0].
+    auto corner_pixels = [&](int y0, int y1, bool (*match)(const float *, const float *), int count[2][2]) {
+        for (int network : {1, 0}) {
+            get_game_globals()->network_mode = network;
+            const std::vector<unsigned char> px = m.frame();
+            for (int f = 0; f < 2; f++) {
+                float colour[3];
+                get_color_rgb(get_player(f)->colour, colour);
+                for (int y = y0; y < y1; y++)
+                    for (int x = 0; x < side; x++) {
+                        float at[3];
+                        if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && match(at, colour))
+                            count[network][f]++;
+                    }
+            }
         }
-    }
-    for (int f = 0; f < 2; f++)
-        EXPECT_GT(count[1][f], count[0][f] + side * side / 50) << "fighter " << f;
-
+    };
+    int figure[2][2] = {}, named[2][2] = {};
+    corner_pixels(0, side, [](const float *at, const float *colour) {
+        return same_hue(at, colour) && std::fabs(at[0] - at[2]) > 0.3f;
+    }, figure);
     // Under each figure the player's name in the fighter's colour.
-    const int lh = font_height(FONT_NORMAL);
-    int named[2][2] = {};
-    for (int network : {1, 0}) {
-        get_game_globals()->network_mode = network;
-        const std::vector<unsigned char> px = m.frame();
-        for (int f = 0; f < 2; f++) {
-            float colour[3];
-            get_color_rgb(get_player(f)->colour, colour);
-            for (int y = side + 2; y < side + lh + 8; y++)
-                for (int x = 0; x < side; x++) {
-                    float at[3];
-                    if (m.pixel(px, f == 0 ? x : m.w - 1 - x, y, at) && std::fabs(at[0] - colour[0]) < 0.15f &&
-                        std::fabs(at[1] - colour[1]) < 0.15f && std::fabs(at[2] - colour[2]) < 0.15f)
-                        named[network][f]++;
-                }
-        }
-    }
-    for (int f = 0; f < 2; f++)
+    corner_pixels(side + 2, side + lh + 8, [](const float *at, const float *colour) {
+        return std::fabs(at[0] - colour[0]) < 0.15f && std::fabs(at[1] - colour[1]) < 0.15f &&
+               std::fabs(at[2] - colour[2]) < 0.15f;
+    }, named);
+    for (int f = 0; f < 2; f++) {
+        EXPECT_GT(figure[1][f], figure[0][f] + side * side / 50) << "fighter " << f;
         EXPECT_GT(named[1][f], named[0][f] + 20) << "fighter " << f;
+    }
 }
 
 // A mod's environment object shows in its own colour where it projects.

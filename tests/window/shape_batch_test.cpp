@@ -36,19 +36,26 @@ std::vector<unsigned char> draw(int s, int kind, void (*begin)(void), void (*end
     return px;
 }
 
+// The shapes' lists made in a fresh context, the projection set by the
+// caller's function, an empty modelview.
+void start_shapes(void (*projection)(void))
+{
+    color_state_set_apply(gl_apply_color);
+    shapes_create();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    projection();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 // The shadow, opaque and see-through passes gather their shapes and draw
 // them together: each comes out as it does drawn on its own.
 TEST(ShapeBatch, GatheredShapesLookAsDrawnOneByOne)
 {
     kxtest::GlContext gl(128, 128);
     ASSERT_TRUE(gl.ok()) << gl.last_error();
-    color_state_set_apply(gl_apply_color);
-    shapes_create();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(50, 1, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    start_shapes([] { gluPerspective(50, 1, 0.1, 100); });
     gluLookAt(3, -4, 3, 0, 0, 0.4, 0, 0, 1);
     const float light[4] = {1, 0.4f, 5, 0};
     glLightfv(GL_LIGHT0, GL_POSITION, light);
@@ -140,13 +147,7 @@ TEST(ShapeBatch, PlainSphereIsTheTwiceCutIcosahedronAndHalvesAreItsFlatCut)
 {
     kxtest::GlContext gl(128, 128);
     ASSERT_TRUE(gl.ok()) << gl.last_error();
-    color_state_set_apply(gl_apply_color);
-    shapes_create();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-2, 2, -2, 2, -2, 2);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    start_shapes([] { glOrtho(-2, 2, -2, 2, -2, 2); });
     const float light[4] = {0.3f, 0.5f, 1, 0};
     glLightfv(GL_LIGHT0, GL_POSITION, light);
     for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE, GL_DEPTH_TEST})
