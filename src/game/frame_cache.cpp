@@ -10,6 +10,8 @@
 #include "game/pose_check.h"
 #include "game/world_physics.h"
 
+// The FrameCache and the EmoteHistory, FRAME_CACHE_FRAMES entries each,
+// indexed by the match frame.
 static FrameCacheEntry *g_cache;
 static EmoteHistoryEntry *g_emotes;
 static int g_cache_playback;

@@ -22,7 +22,8 @@ bool g_laid_out;
 // handed out again can take its old cell out of the map.
 uint32_t g_slot_key[FLOOR_PATCH_SLOTS];
 bool g_slot_used[FLOOR_PATCH_SLOTS];
-std::map<uint32_t, int> g_map;
+typedef std::map<uint32_t, int> FloorPatchMap;     // cell key -> slot (0 for none)
+FloorPatchMap g_map;
 int g_counter;
 std::vector<FloorPatchVertex> g_vertices;
 std::vector<StainSplatVertex> g_splats;

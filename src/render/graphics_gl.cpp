@@ -26,7 +26,8 @@ static BumpMesh g_bump[BUMP_PRIMITIVES];
 
 static const char *const g_ui_names[UI_TEXTURE_COUNT] = {"splatt1", "logo", "background",
                                                          "header", "indicator", "av_shadow"};
-static Texture g_ui[UI_TEXTURE_COUNT];
+typedef Texture UiTextures[UI_TEXTURE_COUNT];
+static UiTextures g_ui;
 static bool g_ui_made;
 
 void graphics_set_font_hooks(int (*open_fonts)(void), void (*close_fonts)(void))

@@ -7,7 +7,8 @@
 #include "app/base/options.h"
 #include "app/base/text.h"
 
-static char g_line[STATS_LINE_SIZE];
+typedef char StatsLine[STATS_LINE_SIZE];
+static StatsLine g_line;
 
 void build_stats_line(const char *renderer)
 {

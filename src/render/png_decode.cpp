@@ -10,7 +10,7 @@ namespace {
 
 struct PngInfo {
     uint32_t width = 0, height = 0;
-    uint32_t color_type = 0, bit_depth = 0, interlace = 0;
+    uint32_t color_type = 0, bit_depth = 0, compression_method = 0, filter_method = 0, interlace_method = 0;
     uint32_t key_r = 0, key_g = 0, key_b = 0;
     bool key_defined = false;
     unsigned palette_size = 0;
@@ -66,12 +66,14 @@ unsigned read_header(PngInfo &info, const uint8_t *data, size_t size)
     info.height = read_be32(data + 20);
     info.bit_depth = data[24];
     info.color_type = data[25];
-    if (data[26] != 0)
+    info.compression_method = data[26];
+    info.filter_method = data[27];
+    info.interlace_method = data[28];
+    if (info.compression_method != 0)
         return PNG_ERR_COMPRESSION;
-    if (data[27] != 0)
+    if (info.filter_method != 0)
         return PNG_ERR_FILTER_METHOD;
-    info.interlace = data[28];
-    if (info.interlace > 1)
+    if (info.interlace_method > 1)
         return PNG_ERR_INTERLACE;
     uint32_t ct = info.color_type;
     if (ct != 0 && ct != 2 && ct != 3 && ct != 4 && ct != 6)
@@ -188,10 +190,10 @@ unsigned check_zlib_header(const uint8_t *z, size_t size)
 uint64_t plan_passes(const PngInfo &info, unsigned bits_per_pixel, Pass passes[7], unsigned *count)
 {
     uint64_t total = 0;
-    unsigned n = info.interlace ? 7 : 1;
+    unsigned n = info.interlace_method ? 7 : 1;
     for (unsigned i = 0; i < n; i++) {
         Pass &p = passes[i];
-        if (info.interlace) {
+        if (info.interlace_method) {
             p.x0 = ADAM7_X0[i];
             p.y0 = ADAM7_Y0[i];
             p.dx = ADAM7_DX[i];

@@ -12,13 +12,14 @@
 
 namespace {
 
-RenderTarget g_targets[RENDER_TARGET_MAX];
+typedef RenderTarget RenderTargets[RENDER_TARGET_MAX];
+RenderTargets g_targets;
 int g_count;
 int g_current = -9999;
 int g_floor = -1, g_anaglyph = -1;
 unsigned g_depth_buffer;   // the shared depth renderbuffer, made only when asked for
 int g_copy_w, g_copy_h, g_pow2;
-unsigned g_dof_depth, g_dof_colour, g_eye_left, g_eye_right;
+unsigned dof_depth_copy, dof_colour_copy, anaglyph_left, anaglyph_right;
 unsigned g_raytrace_data;
 int g_anaglyph_composed;   // the anaglyph target holds a composed picture
 SkyTextures g_sky;
@@ -265,12 +266,12 @@ void copy_depth_for_dof(void)
     if (option_get(OPT_DEPTHOFFIELD) != 1)
         return;
     glActiveTexture(GL_TEXTURE0);
-    if (!g_dof_depth) {
-        g_dof_depth = make_copy_texture();
+    if (!dof_depth_copy) {
+        dof_depth_copy = make_copy_texture();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, copy_w(), copy_h(), 0, GL_DEPTH_COMPONENT, GL_FLOAT,
                      nullptr);
     }
-    glBindTexture(GL_TEXTURE_2D, g_dof_depth);
+    glBindTexture(GL_TEXTURE_2D, dof_depth_copy);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
 }
 
@@ -278,24 +279,24 @@ void depth_of_field_pass(void)
 {
     const ActivePrograms &ap = active_programs();
     // Every piece must exist: the programs, both targets and the depth copy.
-    if (option_get(OPT_DEPTHOFFIELD) != 1 || !ap.depthfilter || !ap.gaussian || g_count < 4 || !g_dof_depth)
+    if (option_get(OPT_DEPTHOFFIELD) != 1 || !ap.depthfilter || !ap.gaussian || g_count < 4 || !dof_depth_copy)
         return;
     const int w = option_get(OPT_WIDTH), h = option_get(OPT_HEIGHT);
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);
-    if (!g_dof_colour) {
-        g_dof_colour = make_copy_texture();
+    if (!dof_colour_copy) {
+        dof_colour_copy = make_copy_texture();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, copy_w(), copy_h(), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     }
-    glBindTexture(GL_TEXTURE_2D, g_dof_colour);
+    glBindTexture(GL_TEXTURE_2D, dof_colour_copy);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, g_dof_depth);
+    glBindTexture(GL_TEXTURE_2D, dof_depth_copy);
     glActiveTexture(GL_TEXTURE0);
 
     bind_render_target(2);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glBindTexture(GL_TEXTURE_2D, g_dof_colour);
+    glBindTexture(GL_TEXTURE_2D, dof_colour_copy);
     use_program(ap.depthfilter);
     set_uniform_1i("texture0", 0);
     set_uniform_1i("depth_tex", 1);
@@ -331,7 +332,7 @@ void depth_of_field_pass(void)
 
 void create_anaglyph_eye_textures(void)
 {
-    for (unsigned *t : {&g_eye_left, &g_eye_right}) {
+    for (unsigned *t : {&anaglyph_left, &anaglyph_right}) {
         if (*t)
             continue;
         *t = make_copy_texture();
@@ -344,7 +345,7 @@ void copy_anaglyph_eye(int right)
 {
     create_anaglyph_eye_textures();
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, right ? g_eye_right : g_eye_left);
+    glBindTexture(GL_TEXTURE_2D, right ? anaglyph_right : anaglyph_left);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, std::min(copy_w(), option_get(OPT_WIDTH)),
                         std::min(copy_h(), option_get(OPT_HEIGHT)));
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -370,13 +371,13 @@ int compose_anaglyph(void)
 {
     const ActivePrograms &ap = active_programs();
     const RenderTarget *t = render_target(g_anaglyph);
-    if (!t || !ap.anaglyph || !g_eye_left || !g_eye_right)
+    if (!t || !ap.anaglyph || !anaglyph_left || !anaglyph_right)
         return 1;
     bind_render_target(g_anaglyph);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, g_eye_left);
+    glBindTexture(GL_TEXTURE_2D, anaglyph_left);
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, g_eye_right);
+    glBindTexture(GL_TEXTURE_2D, anaglyph_right);
     use_program(ap.anaglyph);
     set_uniform_1i("texture0", 0);
     set_uniform_1i("texture1", 1);
@@ -428,10 +429,10 @@ void free_render_textures(void)
     delete_render_targets();
     delete_texture(&g_sky.sky);
     delete_texture(&g_sky.sun);
-    delete_texture(&g_dof_colour);
-    delete_texture(&g_dof_depth);
-    delete_texture(&g_eye_left);
-    delete_texture(&g_eye_right);
+    delete_texture(&dof_colour_copy);
+    delete_texture(&dof_depth_copy);
+    delete_texture(&anaglyph_left);
+    delete_texture(&anaglyph_right);
     delete_texture(&g_raytrace_data);
     g_anaglyph_composed = 0;
 }

@@ -18,7 +18,8 @@ const char *const D_BUMPV = "#define TEXCOORD\n#define BUMP\n";
 const char *const D_TCGEN_BUMPV = "#define TEXCOORD\n#define TCGEN\n#define BUMP\n";
 
 // Rows in table order; see ShaderRowId.
-const ShaderRowDef k_rows[SHADER_ROW_COUNT] = {
+typedef ShaderRowDef ShaderProgramTable[SHADER_ROW_COUNT];
+const ShaderProgramTable k_rows = {
     {RT, "sh_diff", nullptr, "", FS_OBJECT, "", VS_OBJECT, 0x1},
     {RT, "sh_difftex", nullptr, "#define TEXTURED\n", FS_OBJECT, D_TEX, VS_OBJECT, 0x1},
     {RT, "sh_ground", nullptr, "", FS_GROUND, "", VS_GROUND, 0x1},
@@ -88,7 +89,8 @@ const ShaderRowDef k_rows[SHADER_ROW_COUNT] = {
 
 ActivePrograms g_active;
 
-const LightingModel k_models[] = {
+typedef LightingModel LightingModels[];
+const LightingModels k_models = {
     {"default", &g_active.diff, &g_active.difftex, &g_active.bump},
     {nullptr, nullptr, nullptr, nullptr},
 };

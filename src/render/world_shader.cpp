@@ -11,7 +11,7 @@
 #include "render/hud_theme.h"
 #include "render/render_math.h"
 
-const WorldShaderParam world_shader_params[WORLD_SHADER_PARAMS] = {
+const WorldShaderParams world_shader_params = {
     {"background_color", WS_KIND_COLOR, 1},
     {"mirror_color", WS_KIND_COLOR, 2},
     {"floor_color", WS_KIND_COLOR, 3},
@@ -82,7 +82,8 @@ struct PresetValue {
 // and bluish floor lit by ambient light from the side, no sharp shadows,
 // the sky on. The further slots set nothing of their own: each gives the
 // built-in look.
-const PresetValue k_slots[WORLD_SHADER_SLOTS][WS_SCENE_PARAMS] = {
+typedef PresetValue WorldShaderSlots[WORLD_SHADER_SLOTS][WS_SCENE_PARAMS];
+const WorldShaderSlots k_slots = {
     {
         {1, {1, 1, 1}},         {1, {0.2f, 0.2f, 0.2f}}, {1, {0.75f, 0.8f, 0.85f}}, {1, {0, 0, 0}},
         {1, {1, 1, 1}},         {1, {46, 0, 0}},         {1, {0, 0, 0}},            {1, {1, 0, 0}},

@@ -36,7 +36,8 @@ struct WorldShaderParam {
 };
 
 // The table, in id order.
-extern const WorldShaderParam world_shader_params[WORLD_SHADER_PARAMS];
+typedef WorldShaderParam WorldShaderParams[WORLD_SHADER_PARAMS];
+extern const WorldShaderParams world_shader_params;
 
 // The id of a name (exact, case-sensitive), -1 when there is none.
 int world_shader_id(const char *name);

@@ -5,7 +5,9 @@
 
 #include "app/base/text.h"
 
-static OptionRow g_options[OPTION_COUNT + 1] = {
+// Every option by row number, closed by an empty row.
+typedef OptionRow OptionTable[OPTION_COUNT + 1];
+static OptionTable g_options = {
     {"altimeter", 0, 1, 1},
     {"speedometer", 0, 1, 2},
     {"hud", 1, 1, 3},

@@ -2,7 +2,8 @@
 
 #include "game/match_rules.h"
 
-static const GameRuleRow k_rows[GAME_RULE_ROWS + 1] = {
+typedef GameRuleRow GameRuleRows[GAME_RULE_ROWS + 1];
+static const GameRuleRows k_rows = {
     {RULE_MOD, "Mod", "Game modifier",
      "Click to select a modifier (resets the game rules to the ones defined in the modifier)", 1},
     {RULE_MATCHFRAMES, "Match frames", "Number of frames in a match", "", 2},

@@ -10,7 +10,8 @@
 #include "app/base/number_text.h"
 #include "app/services/sound.h"
 
-static const SettingRow k_settings[SETTINGS_COUNT + 1] = {
+typedef SettingRow SettingsTable[SETTINGS_COUNT + 1];
+static const SettingsTable k_settings = {
     {0, "mousebuttons", "Mouse Buttons", SETTING_NUMBER},
     {1, "backgroundclick", "Background Click", SETTING_ONOFF},
     {2, "volume", "Volume", SETTING_NUMBER},

@@ -6,7 +6,8 @@
 
 #include "game/game_state.h"
 
-static const SoundRow k_sounds[SOUND_COUNT] = {
+typedef SoundRow SoundTable[SOUND_COUNT];
+static const SoundTable k_sounds = {
     {0, "pain1.wav"}, {1, "pain2.wav"}, {2, "pain3.wav"}, {3, "pain4.wav"},
     {4, "pain5.wav"}, {5, "pain6.wav"}, {6, "pain7.wav"}, {7, "pain8.wav"},
     {8, "body_hit_head1.wav"}, {9, "body_hit_head2.wav"}, {10, "body_hit_head3.wav"},
@@ -60,6 +61,7 @@ static const SoundBackend *g_backend;
 // Effects are filed under the match frame unless a caller sets its own.
 static int game_frame(void) { return get_game_state()->frame; }
 static int (*g_frame_source)(void) = game_frame;
+// The FrameSoundCache: the effects of each match frame, SOUND_CACHE_SLOTS a frame.
 static SoundCacheSlot (*g_cache)[SOUND_CACHE_SLOTS];
 
 void sound_set_backend(const SoundBackend *backend) { g_backend = backend; }

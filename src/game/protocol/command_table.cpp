@@ -13,7 +13,8 @@
 // A null cell: the source sends no such line, and parse_cmd takes it silently.
 #define NONE nullptr
 
-static const CommandRow g_rows[COMMAND_TABLE_ROWS + 1] = {
+typedef CommandRow CommandTable[COMMAND_TABLE_ROWS + 1];
+static const CommandTable g_rows = {
     // keyword        server               replay               lobby           flags
     {"NEWGAME",       server_newgame,      replay_newgame,      lobby_newgame,  CMD_FLAG_TEXT_LINE},
     {"RUN",           server_run,          NONE,                NONE,           CMD_FLAG_TEXT_LINE},
