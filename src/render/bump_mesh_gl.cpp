@@ -2,6 +2,8 @@
 
 #include "render/bump_mesh_gl.h"
 
+#include <cstdio>
+
 #include "render/color_state.h"
 #include "render/color_table.h"
 #include "render/scene_gl_state_gl.h"
@@ -99,8 +101,10 @@ static void bump_mesh_begin(BumpMesh *m, const float *pos, const float *rot, con
     combine_modulate();
 
     glActiveTexture(GL_TEXTURE3);
-    if (g_constant == 0)
+    if (g_constant == 0) {
         glGenTextures(1, &g_constant);
+        printf("gen textures \n");
+    }
     uint8_t texels[16];
     const float *c = current_color();
     for (int i = 0; i < 16; i++)
