@@ -28,6 +28,7 @@
 #include "gui/services/menu_state.h"
 #include "gui/services/scroll_list.h"
 #include "support/test_support.h"
+#include "program_dir.h"
 
 namespace {
 
@@ -72,22 +73,12 @@ std::vector<long> snapshot()
     return s;
 }
 
-struct ProgramDir {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    ProgramDir()
-    {
-        mkdir("replay", 0755);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();
-        camera_defaults();
-        window_hooks()->take_screenshot = count_screenshot;
-    }
+struct ProgramDir : kxtest::ProgramFolder {
+    ProgramDir() { window_hooks()->take_screenshot = count_screenshot; }
     ~ProgramDir()
     {
         console_capture_close();
         *window_hooks() = WindowHooks{};
-        program_destroy_objects();
     }
 };
 

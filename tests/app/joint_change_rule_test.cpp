@@ -25,21 +25,11 @@
 #include "game/world_physics.h"
 #include "gui/services/menu_state.h"
 #include "support/test_support.h"
+#include "program_dir.h"
 
 namespace {
 
-struct ProgramDir {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    ProgramDir()
-    {
-        mkdir("replay", 0755);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();
-        camera_defaults();
-    }
-    ~ProgramDir() { program_destroy_objects(); }
-};
+typedef kxtest::ProgramFolder ProgramDir;
 
 struct Ray {
     double near_pt[3], far_pt[3];

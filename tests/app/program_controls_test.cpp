@@ -27,24 +27,17 @@
 #include "net/records/bout_list.h"
 #include "script/script_context.h"
 #include "support/test_support.h"
+#include "program_dir.h"
 
 namespace {
 
-struct ProgramDir {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
-    ProgramDir()
+struct ProgramDir : kxtest::ProgramFolder {
+    ProgramDir() : ProgramFolder({"replay", "data", "data/script"})
     {
-        for (const char *d : {"replay", "data", "data/script"})
-            mkdir(d, 0755);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();
-        camera_defaults();
         key_bindings_reset();
         menu_set_state(0);
         reset_game();
     }
-    ~ProgramDir() { program_destroy_objects(); }
 };
 
 void key(int sym, int mods = 0)

@@ -24,25 +24,19 @@
 #include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "support/test_support.h"
+#include "program_dir.h"
 
 // The game side of the loop, headless: the program's objects made and freed
 // in their order, replays read from a real replay folder, keys through the
 // real turn cycle.
 namespace {
 
-struct ProgramDir {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd{dir.path()};
+struct ProgramDir : kxtest::ProgramFolder {
     ProgramDir()
     {
-        mkdir("replay", 0755);
-        EXPECT_EQ(program_create_objects(), 0);
-        options_load();     // as the window does before the first frame
-        camera_defaults();
         key_bindings_reset();
         menu_set_state(0);
     }
-    ~ProgramDir() { program_destroy_objects(); }
 };
 
 // A short single-play match under the fight name, saved as replay/<file>.
