@@ -142,34 +142,21 @@ TEST(JointChangeRule, KeysAndClicksRefuseAndAllowTheSameInEveryMode)
 
     for (const Mode &m : modes()) {
         SCOPED_TRACE(m.name);
+        // What one action did to the joint's state and the hand's grip, in a
+        // fresh match entered into the mode.
+        auto act = [&](const std::function<void()> &action) {
+            fresh_match(j);
+            m.enter();
+            const Seen before = seen(j, hand);
+            action();
+            const Seen after = seen(j, hand);
+            return Seen{after.state != before.state, after.grip != before.grip};     // what changed
+        };
         // The joint: Z on the selected joint, then a click on it.
-        fresh_match(j);
-        m.enter();
-        Seen before = seen(j, hand);
-        key(KEY_Z);
-        const bool key_changed = seen(j, hand).state != before.state;
-
-        fresh_match(j);
-        m.enter();
-        before = seen(j, hand);
-        mouse_pick_joint(0, 1, joint_ray.near_pt, joint_ray.far_pt, 0, 0);
-        const bool click_changed = seen(j, hand).state != before.state;
-        EXPECT_EQ(key_changed, m.allowed);
-        EXPECT_EQ(click_changed, m.allowed);
-
+        EXPECT_EQ(act([] { key(KEY_Z); }).state, m.allowed);
+        EXPECT_EQ(act([&] { mouse_pick_joint(0, 1, joint_ray.near_pt, joint_ray.far_pt, 0, 0); }).state, m.allowed);
         // The grip: L with the wrist selected, then a click on the hand.
-        fresh_match(j);
-        m.enter();
-        before = seen(j, hand);
-        key(KEY_L);
-        const bool key_gripped = seen(j, hand).grip != before.grip;
-
-        fresh_match(j);
-        m.enter();
-        before = seen(j, hand);
-        mouse_pick_joint(0, 1, hand_ray.near_pt, hand_ray.far_pt, 0, 0);
-        const bool click_gripped = seen(j, hand).grip != before.grip;
-        EXPECT_EQ(key_gripped, m.allowed);
-        EXPECT_EQ(click_gripped, m.allowed);
+        EXPECT_EQ(act([] { key(KEY_L); }).grip, m.allowed);
+        EXPECT_EQ(act([&] { mouse_pick_joint(0, 1, hand_ray.near_pt, hand_ray.far_pt, 0, 0); }).grip, m.allowed);
     }
 }

@@ -22,6 +22,24 @@
 
 namespace {
 
+// What the chat is drawn with: the fonts of the run folder (the working
+// directory), the colour table, the text surface and the off-screen
+// framebuffer.
+void open_chat_surfaces(void)
+{
+    ASSERT_EQ(init_font_ttf(), 0);
+    color_table_reset();
+    ASSERT_TRUE(create_text_surface());
+    ASSERT_TRUE(create_chat_framebuffer());
+}
+
+void close_chat_surfaces(void)
+{
+    free_text_surface();
+    delete_chat_framebuffer();
+    free_fonts();
+}
+
 // A 4 x 4 opaque glyph for every character, advancing 5 pixels.
 SDL_Surface *g_glyph = nullptr;
 SDL_Surface *square(void *, uint16_t, int *advance)
@@ -100,10 +118,7 @@ TEST(ChatCache, EveryModeShowsTheRowsInTheirBox)
     kxtest::GlContext gl(400, 700);
     ASSERT_TRUE(gl.ok()) << gl.last_error();
     kxtest::ScopedChdir cd(KX_RUN_DIR);
-    ASSERT_EQ(init_font_ttf(), 0);
-    color_table_reset();
-    ASSERT_TRUE(create_text_surface());
-    ASSERT_TRUE(create_chat_framebuffer());
+    ASSERT_NO_FATAL_FAILURE(open_chat_surfaces());
     chat_init();
     chat_update_layout(font_height(FONT_NORMAL), 400, 700);
     for (int i = 0; i < 3; i++)
@@ -135,9 +150,7 @@ TEST(ChatCache, EveryModeShowsTheRowsInTheirBox)
         EXPECT_GT(inside, 200) << "mode " << mode;
         EXPECT_EQ(below, 0) << "mode " << mode;
     }
-    free_text_surface();
-    delete_chat_framebuffer();
-    free_fonts();
+    close_chat_surfaces();
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
 
@@ -151,10 +164,7 @@ TEST(ChatCache, RowBandsShowWhatTheWholeBoxShows)
     kxtest::GlContext gl(400, 700);
     ASSERT_TRUE(gl.ok()) << gl.last_error();
     kxtest::ScopedChdir cd(KX_RUN_DIR);
-    ASSERT_EQ(init_font_ttf(), 0);
-    color_table_reset();
-    ASSERT_TRUE(create_text_surface());
-    ASSERT_TRUE(create_chat_framebuffer());
+    ASSERT_NO_FATAL_FAILURE(open_chat_surfaces());
     chat_init();
     chat_update_layout(font_height(FONT_NORMAL), 400, 700);
     const char *lines[] = {"ok", "~3Wjy fgq ~2large", "a longer line of the chat that wraps once it is past the width",
@@ -245,9 +255,7 @@ TEST(ChatCache, RowBandsShowWhatTheWholeBoxShows)
     ASSERT_EQ(chat_cache_bands(empty, one), 1);
     EXPECT_EQ(one[0].w, 104);
     EXPECT_EQ(one[0].h, 4);
-    free_text_surface();
-    delete_chat_framebuffer();
-    free_fonts();
+    close_chat_surfaces();
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
 
@@ -260,10 +268,7 @@ TEST(ChatCache, AScrolledCacheHoldsWhatAWholeFillHolds)
     kxtest::GlContext gl(400, 700);
     ASSERT_TRUE(gl.ok()) << gl.last_error();
     kxtest::ScopedChdir cd(KX_RUN_DIR);
-    ASSERT_EQ(init_font_ttf(), 0);
-    color_table_reset();
-    ASSERT_TRUE(create_text_surface());
-    ASSERT_TRUE(create_chat_framebuffer());
+    ASSERT_NO_FATAL_FAILURE(open_chat_surfaces());
     option_set(OPT_CHATCACHE, 3);
     chat_init();
     chat_update_layout(font_height(FONT_NORMAL), 400, 700);
