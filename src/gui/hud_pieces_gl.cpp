@@ -15,6 +15,7 @@
 #include "render/color_table.h"
 #include "render/fighter_look.h"
 #include "render/hud_theme.h"
+#include "render/markers_gl.h"
 #include "render/shapes_gl.h"
 
 namespace {
@@ -57,7 +58,7 @@ void hud_draw_player_icons(int width)
 
 void hud_draw_player_names(int width, int height)
 {
-    const int side = height / 4 > 0 ? height / 4 : 1;
+    const int side = corner_figure_side(height);
     for (int i = 0; i < fighter_count() && i < 2; i++) {
         const Player *p = get_player(i);
         if (!p || !p->name[0])

@@ -7,7 +7,7 @@
 
 void hud_draw_player_icons(int width);
 // Each of the first two fighters' names in its colour, centred under its
-// corner figure (a square of a quarter of the window's height).
+// corner figure (corner_figure_side).
 void hud_draw_player_names(int width, int height);
 void hud_draw_debug_numbers(int width);
 void hud_draw_status_line(int width, int height);

@@ -141,9 +141,11 @@ void render_vako(float x, float y, float size)
     draw_template_figure(bodies, joints, jp, bp);
 }
 
+int corner_figure_side(int height) { return height / 4 > 0 ? height / 4 : 1; }
+
 void draw_player_corner_figures(int width, int height, float angle)
 {
-    const int side = height / 4 > 0 ? height / 4 : 1;
+    const int side = corner_figure_side(height);
     const int n = fighter_count();
     for (int i = 0; i < n && i < 2; i++) {
         const Player *p = get_player(i);

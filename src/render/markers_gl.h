@@ -32,6 +32,9 @@ void draw_hud_3d(int width, int height, float angle);
 // turned by `angle` degrees, each in its own viewport; drawn inside
 // push_square_perspective / pop_perspective, which give the window back.
 void draw_player_corner_figures(int width, int height, float angle);
+// The side of the square each corner figure is drawn in: a quarter of the
+// window's height, at least 1.
+int corner_figure_side(int height);
 // The hover marker of a joint: ten camera-facing quads of the interface
 // texture "indicator" round the hinge axis (in the frame of the rotation)
 // at the radius, from 150 degrees down to 15 plus the phase, shrinking and

@@ -15,6 +15,7 @@
 #include "render/graphics_gl.h"
 #include "render/scene_gl_state_gl.h"
 #include "render/shape_queue.h"
+#include "render/render_math.h"
 #include "render/shapes_textured_gl.h"
 
 namespace {
@@ -125,7 +126,9 @@ void add_icosphere(Mesh &m)
     // The faces: every three corners at the edge length from each other.
     auto corner = [&m](unsigned i) { return &m.v[6 * i]; };
     auto dist2 = [](const float *p, const float *q) {
-        return (p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) + (p[2] - q[2]) * (p[2] - q[2]);
+        float d[3];
+        vec3_sub(p, q, d);
+        return vec3_dot(d, d);
     };
     const float edge2 = 4 * a * a;
     std::vector<unsigned> faces;
@@ -146,9 +149,7 @@ void add_icosphere(Mesh &m)
             float p[3];
             for (int k = 0; k < 3; k++)
                 p[k] = m.v[6 * i + k] + m.v[6 * j + k];
-            const float len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-            for (float &c : p)
-                c /= len;
+            normalise_in_place(p);
             const unsigned n = (unsigned)(m.v.size() / 6);
             m.v.insert(m.v.end(), {p[0], p[1], p[2], p[0], p[1], p[2]});
             middle[key] = n;
@@ -203,9 +204,9 @@ void add_cut_sphere(Mesh &m, const Mesh &sphere, bool both)
     }
 }
 
-void add_hemisphere(Mesh &m, bool both)
+void add_hemisphere(Mesh &m)
 {
-    add_grid(m, 6, 16, both, [](int i, int j, float *p) {
+    add_grid(m, 6, 16, false, [](int i, int j, float *p) {
         const float a = (float)(i * M_PI / 2 / 6), b = (float)(j * 2 * M_PI / 16);
         p[0] = p[3] = std::cos(a) * std::cos(b);
         p[1] = p[4] = std::cos(a) * std::sin(b);
@@ -228,7 +229,7 @@ void make_unit_meshes(void)
         p[2] = i - 0.5f;
         p[5] = 0;
     });
-    add_hemisphere(g_unit[MESH_HEMISPHERE], false);
+    add_hemisphere(g_unit[MESH_HEMISPHERE]);
     Mesh &disc = g_unit[MESH_DISC_BOTH];
     disc.v = {0, 0, 0, 0, 0, 1};
     for (int i = 0; i <= 24; i++) {
@@ -476,26 +477,6 @@ void emit_quad(void)
     glTexCoord2f(1, 1); glVertex3f(1, 1, 0);
     glTexCoord2f(0, 1); glVertex3f(-1, 1, 0);
     glEnd();
-}
-
-// The upper half (z >= 0) of a unit sphere, closed by nothing: quad strips
-// from the equator to the pole.
-void emit_hemisphere(void)
-{
-    enum { SLICES = 16, STACKS = 6 };
-    for (int i = 0; i < STACKS; i++) {
-        const float a0 = (float)(i * M_PI / 2 / STACKS), a1 = (float)((i + 1) * M_PI / 2 / STACKS);
-        glBegin(GL_QUAD_STRIP);
-        for (int j = 0; j <= SLICES; j++) {
-            const float b = (float)(j * 2 * M_PI / SLICES);
-            for (float a : {a1, a0}) {
-                const float x = std::cos(a) * std::cos(b), y = std::cos(a) * std::sin(b), z = std::sin(a);
-                glNormal3f(x, y, z);
-                glVertex3f(x, y, z);
-            }
-        }
-        glEnd();
-    }
 }
 
 GLuint make_alpha_texture(int w, int h, const std::vector<unsigned char> &alpha)
@@ -954,13 +935,13 @@ void shapes_create(void)
     emit_mesh(MESH_SPHERE);
     glEndList();
     glNewList(g_lists + LIST_SPHERE_COARSE, GL_COMPILE);
-    gluSphere(q, 1.0, 12, 12);
+    emit_mesh(MESH_SPHERE_COARSE);
     glEndList();
     glNewList(g_lists + LIST_CUT_SPHERE, GL_COMPILE);
     emit_mesh(MESH_CUT_SPHERE);
     glEndList();
     glNewList(g_lists + LIST_HEMISPHERE, GL_COMPILE);
-    emit_hemisphere();
+    emit_mesh(MESH_HEMISPHERE);
     glEndList();
     glNewList(g_lists + LIST_CYLINDER, GL_COMPILE);
     glTranslatef(0, 0, -0.5f);
