@@ -457,7 +457,9 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
     } else if (sym == KEY_ESCAPE) {
         menu_back();
     }
-    if (menu != 0 || get_menu_mode() != 0)
+    // The menu state now decides: a release that closed a menu or sent
+    // the chat line still reaches the script's key_up hook.
+    if (get_menu_mode() != 0)
         return 0;
     if (fire_hook_key(sym, 0))
         return 0;
