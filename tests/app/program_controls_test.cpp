@@ -283,6 +283,16 @@ TEST(ProgramControls, TurnAlertFollowsItsOption)
     clear_turn_alert_if_enabled();
     EXPECT_EQ(g_alerts, 1);
     EXPECT_EQ(g_alert_clears, 1);
+
+    // A match started with the own fighter in slot 1 raises it the same
+    // way: not with the option off, nor with fewer than three bouts.
+    set_turn_owner(1);
+    reset_game();
+    ASSERT_EQ(get_game_globals()->own_slot, 1);
+    option_set(OPT_TURNALERT, 1);
+    get_game_globals()->bouts_present = 2;
+    reset_game();
+    EXPECT_EQ(g_alerts, 1);
     *window_hooks() = WindowHooks{};
 }
 
