@@ -112,18 +112,15 @@ void camera_face_lookat(void)
     place_eye();
 }
 
-// The free camera's view direction from yaw and pitch, and its frame.
-static void free_camera_vectors(void)
+// The view direction from yaw and pitch, and the frame around it; the
+// eye and the look-at point stay where they are.
+static void view_frame(void)
 {
     const float cp = std::cos(g_cam.pitch * k_deg);
     float *f = g_cam.forward;
     f[0] = std::sin(g_cam.yaw * k_deg) * cp;
     f[1] = std::cos(g_cam.yaw * k_deg) * cp;
     f[2] = std::sin(g_cam.pitch * k_deg);
-    if (g_cam.eye[2] < 0.3f)
-        g_cam.eye[2] = 0.3f;
-    for (int i = 0; i < 3; i++)
-        g_cam.look[i] = g_cam.eye[i] + f[i];
     // right = forward x up(0,0,1); up = forward x right
     g_cam.right[0] = f[1];
     g_cam.right[1] = -f[0];
@@ -136,6 +133,17 @@ static void free_camera_vectors(void)
     g_cam.up[0] = f[1] * g_cam.right[2] - f[2] * g_cam.right[1];
     g_cam.up[1] = f[2] * g_cam.right[0] - f[0] * g_cam.right[2];
     g_cam.up[2] = f[0] * g_cam.right[1] - f[1] * g_cam.right[0];
+}
+
+// The free camera looks from its eye along the view direction: the look-at
+// point is one unit ahead, the eye no lower than 0.3.
+static void free_camera_vectors(void)
+{
+    view_frame();
+    if (g_cam.eye[2] < 0.3f)
+        g_cam.eye[2] = 0.3f;
+    for (int i = 0; i < 3; i++)
+        g_cam.look[i] = g_cam.eye[i] + g_cam.forward[i];
 }
 
 static void orbit_place(void)
@@ -420,9 +428,11 @@ void move_free_camera(int keys, float k)
 
 void move_orbit_camera(int keys, float k)
 {
+    // The orbiting camera turns around its look-at point: the frame comes
+    // from yaw and pitch alone, the point moves by the keys and the eye is
+    // placed around it at the distance.
     free_key_speeds(keys, k, 1);
-    free_camera_vectors();
-    orbit_place();
+    view_frame();
     for (int i = 0; i < 3; i++)
         g_cam.look[i] += 0.025f * k * (g_cam.move_fwd * g_cam.forward[i] + g_cam.move_side * g_cam.right[i] +
                                        g_cam.move_up * (i == 2));

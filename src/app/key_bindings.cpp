@@ -303,6 +303,22 @@ void release_command(WorldState *w, int sym, int unicode, int mods)
     }
 }
 
+// Tab, Return and Escape on release, in any menu state.
+void chat_and_menu_keys(int sym, int mods, int menu)
+{
+    if (sym == KEY_TAB && !(mods & (MOD_SHIFT | MOD_LALT))) {
+        if (menu == 0 || menu == MENU_CHAT_INPUT)
+            chat_set_visible_lines(chat_visible_lines() > 5 ? 5 : 22);
+    } else if (sym == KEY_RETURN || sym == KEY_KP_ENTER) {
+        if (menu == 0)
+            menu_set_state(MENU_CHAT_INPUT);
+        else if (menu == MENU_CHAT_INPUT)
+            hook_call(window_hooks()->submit_chat_input);
+    } else if (sym == KEY_ESCAPE) {
+        menu_back();
+    }
+}
+
 } // namespace
 
 int chat_scroll_keys(int sym)
@@ -444,22 +460,16 @@ int handle_key_command(WorldState *w, int sym, int unicode, int mods, int presse
         hook_call(window_hooks()->release_mouse);
         g_drag = 0;
     }
-    if (pressed_in >= 0 && pressed_in != menu)
+    // A key pressed in another menu state (typed into the chat input whose
+    // line has gone since) is no command; the script still hears it come up.
+    const bool pressed_elsewhere = pressed_in >= 0 && pressed_in != menu;
+    if (!pressed_elsewhere)
+        chat_and_menu_keys(sym, mods, menu);
+    // The menu state now decides: a release that closed a menu or sent
+    // the chat line still reaches the script's key_up hook.
+    if (get_menu_mode() != 0)
         return 0;
-    if (sym == KEY_TAB && !(mods & (MOD_SHIFT | MOD_LALT))) {
-        if (menu == 0 || menu == MENU_CHAT_INPUT)
-            chat_set_visible_lines(chat_visible_lines() > 5 ? 5 : 22);
-    } else if (sym == KEY_RETURN || sym == KEY_KP_ENTER) {
-        if (menu == 0)
-            menu_set_state(MENU_CHAT_INPUT);
-        else if (menu == MENU_CHAT_INPUT)
-            hook_call(window_hooks()->submit_chat_input);
-    } else if (sym == KEY_ESCAPE) {
-        menu_back();
-    }
-    if (menu != 0 || get_menu_mode() != 0)
-        return 0;
-    if (fire_hook_key(sym, 0))
+    if (fire_hook_key(sym, 0) || pressed_elsewhere)
         return 0;
     release_command(w, sym, unicode, mods);
     return 0;

@@ -15,11 +15,19 @@ const KeyHelpRow key_help_rows[] = {
     {"G", KEY_G, 0, 0, "ghost preview of the selected fighter on or off"},
     {"B", KEY_B, 0, 0, "ghost preview of every fighter on or off"},
     {"R", KEY_R, 0, 0, "replay the match from its first frame"},
-    {"E", KEY_E, 0, 0, "stop a replay here and play on from this frame"},
+    {"E", KEY_E, 0, 0, "let go: stop a replay here and play on from this frame (not in the free cameras)"},
     {"Ctrl+N", KEY_N, MOD_LCTRL, 0, "a new game"},
     {"Ctrl+]", KEY_RIGHTBRACKET, MOD_LCTRL, 0, "the next replay of the replay folder"},
     {"Ctrl+[", KEY_LEFTBRACKET, MOD_LCTRL, 0, "the previous replay"},
-    {"W", KEY_W, 0, 0, "camera forward (A, S, D, Q, E the other ways; Shift faster)"},
+    {"W", KEY_W, 0, 0,
+     "held: the camera closer (S farther), Shift+W and Shift+S raise and lower it; in the free cameras "
+     "forward and back, with Shift tilt (Up and Down, keypad 8 and 2 likewise)"},
+    {"A", KEY_A, 0, 0,
+     "held: the camera turns (D the other way), with Shift at half speed; in the free cameras sideways, "
+     "with Shift turn (Left and Right, keypad 4 and 6 likewise)"},
+    {"Q", KEY_Q, 0, 0,
+     "held, in the free cameras: down (E up); the orbiting camera's Shift+Q and Shift+E go closer and "
+     "farther"},
     {"Alt", KEY_LALT, 0, 0, "held: the mouse turns the camera"},
     {"1", KEY_1, 0, 0, "default camera"},
     {"2", KEY_2, 0, 0, "free camera (Shift+2: orbiting camera)"},
@@ -37,6 +45,12 @@ const KeyHelpRow key_help_rows[] = {
     {"Tab", KEY_TAB, 0, 0, "show 22 chat lines or 5"},
     {"Page Up", KEY_PAGEUP, 0, 0, "scroll the chat up (Page Down, Home, End likewise)"},
     {"Escape", KEY_ESCAPE, 0, 0, "close the chat line or the menu"},
+    {"F", KEY_F, 0, 0, "the Setup window"},
+    {"Ctrl+M", KEY_M, MOD_LCTRL, 0, "the main menu"},
+    {"Ctrl+H", KEY_H, MOD_LCTRL, 0, "the help window"},
+    {"Ctrl+G", KEY_G, MOD_LCTRL, 0, "the ghost settings"},
+    {"Ctrl+J", KEY_J, MOD_LCTRL, 0, "the replays window"},
+    {"Ctrl+L", KEY_L, MOD_LCTRL, 0, "the FlameForge window (the flame editor)"},
     {nullptr, 0, 0, 0, nullptr},
 };
 

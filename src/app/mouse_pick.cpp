@@ -147,7 +147,7 @@ void mouse_pick_joint(int mods, int pressed, const double *near_pt, const double
             if (match_is_network() && g->own_slot >= 0 && i != g->own_slot)
                 continue;
             Player *p = get_player(i);
-            if (!p)
+            if (!p || p->out_of_play)
                 continue;
             for (int j = 0; j < JOINT_COUNT; j++) {
                 const double d = ray_hit(g->ray, p->joint_geoms[j], near_pt);

@@ -95,8 +95,9 @@ int program_create_objects(void)
     // A script that never returns (startup.lua, a hook) still lets the
     // program end: it is stopped once a quit is asked for.
     script_set_quit_check(quit_requested);
+    // The bindings' script functions are there for startup.lua too.
+    script_set_more_functions(script_register_binding_functions);
     g_objects.script = new ScriptContext();
-    script_register_binding_functions(g_objects.script);
 
     // The world (replay buffer, frame cache, emote history, fighters),
     // then the chat and the typed-line history.
@@ -124,6 +125,7 @@ void program_destroy_objects(void)
     delete g_objects.script;
     g_objects.script = nullptr;
     script_set_quit_check(nullptr);
+    script_set_more_functions(nullptr);
     if (g_objects.line_buffer)
         line_buffer_destroy(g_objects.line_buffer);
     delete g_objects.line_buffer;

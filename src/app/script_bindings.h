@@ -1,7 +1,7 @@
 // The script functions that reach the key and mouse bindings:
 // enable_camera_movement(), disable_camera_movement(),
-// disable_player_select(fighter) and end_tutorial(). The program adds them
-// to the script context it makes.
+// disable_player_select(fighter) and end_tutorial(). The program has the
+// script context add them before startup.lua runs.
 #pragma once
 
 struct ScriptContext;

@@ -79,6 +79,9 @@ struct JointState {
 struct Player {
     int32_t team;
     int32_t ready;
+    // Set by the network code for a fighter that takes no further part in
+    // the match: no click selects it and none of its joints may be changed.
+    int32_t out_of_play;
     int32_t colour;          // ColorTable row
     int32_t colour_built;    // the colour given at world build
     int32_t joint_changes;

@@ -28,7 +28,7 @@ void set_match_paused(int on) { g_paused = on ? 1 : 0; }
 
 int match_in_editor(void)
 {
-    return match_is_live() && !match_is_running() && !match_is_over() && !match_is_paused();
+    return match_is_live() && !match_is_running() && !match_is_over();
 }
 
 int fighter_may_act(int i)
@@ -37,7 +37,7 @@ int fighter_may_act(int i)
     if (i < 0 || i >= fighter_count())
         return 0;
     const Player *p = get_player(i);
-    if (!p || p->ready || !match_in_editor())
+    if (!p || p->ready || p->out_of_play || !match_in_editor())
         return 0;
     if (match_is_network() && (!all_bouts_present() || g->own_slot != i))
         return 0;

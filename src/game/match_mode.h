@@ -21,14 +21,15 @@ int match_is_running(void);
 // A new turn or a new match clears it.
 int match_is_paused(void);
 void set_match_paused(int on);
-// Live play between turns, not over and not paused: the player edits the
-// coming turn (the world waits, or the ghost preview shows it).
+// Live play with the world waiting and the match not over: between turns
+// (the ghost preview may show the coming one) or inside a paused turn,
+// whose rest takes the changes when it goes on.
 int match_in_editor(void);
 
 // ---- the player's fighter ----
 // Fighter i is one the player may command now: it exists, the match is in
-// the editor, the fighter is not marked ready, and in a network match every
-// bout is present and it is the player's own fighter.
+// the editor, the fighter is marked neither ready nor out of play, and in a
+// network match every bout is present and it is the player's own fighter.
 int fighter_may_act(int i);
 // Joint j of fighter i may be changed now: the fighter may act and the joint
 // is intact (a broken joint takes no state).

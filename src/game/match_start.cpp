@@ -24,6 +24,7 @@
 #include "game/match_end.h"
 #include "game/match_mode.h"
 #include "game/mod_file.h"
+#include "game/turn_alerts.h"
 #include "game/turn_cycle.h"
 #include "game/mod_world.h"
 #include "game/received_state.h"
@@ -449,7 +450,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
         // The player in slot 1 sees the match from the other side.
         game_camera_fit(g->own_slot == 1 ? -45 : 45);
         if (g->own_slot == 1)
-            game_turn_alert();
+            turn_alert_flash();
     }
 
     // 8. ghost preview and the turn deadline

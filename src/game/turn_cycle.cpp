@@ -17,6 +17,7 @@
 #include "game/match_announce.h"
 #include "game/match_rules.h"
 #include "game/received_state.h"
+#include "game/turn_alerts.h"
 #include "game/turn_control.h"
 #include "game/game_callbacks.h"
 
@@ -185,6 +186,7 @@ void end_turn(void)
             w->net_decision_frame = w->frame;
             g_record_mode = RECORD_HOLD_FRAME;
         }
+        clear_turn_alert_if_enabled();
     }
     for (int i = 0; i < n; i++) {
         Player *p = get_player(i);

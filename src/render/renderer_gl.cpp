@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/base/options.h"
+#include "app/services/settings.h"
 #include "render/graphics_gl.h"
 #include "render/hardware_report.h"
 #include "render/mesh_gl.h"
@@ -57,7 +58,17 @@ int probe_shader_support(void)
     return probe_shader_caps(&s);
 }
 
+static void start_shader_path(void);
+
+// The settings read the shader path as it runs: on only after a start-up
+// that completed, off when the driver refused it or the option is off.
 void init_renderer(void)
+{
+    start_shader_path();
+    shader_path_set(g_started);
+}
+
+static void start_shader_path(void)
 {
     release_renderer();
     if (!option_get(OPT_SHADERS))

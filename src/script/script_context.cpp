@@ -301,6 +301,10 @@ void script_error(const char *where, const char *message)
             message ? message : "(no message)");
 }
 
+// The functions a layer above adds to the context (the key bindings'),
+// registered with the game's own before startup.lua runs.
+static void (*g_more_functions)(ScriptContext *ctx);
+
 ScriptContext::ScriptContext() : L(nullptr), owner(std::this_thread::get_id())
 {
     for (int i = 0; i < HOOK_COUNT; i++)
@@ -315,6 +319,8 @@ ScriptContext::ScriptContext() : L(nullptr), owner(std::this_thread::get_id())
     limit_loading(L);
     lua_sethook(L, count_hook, LUA_MASKCOUNT, SCRIPT_CHECK_INSTRUCTIONS);
     script_register_functions(this);
+    if (g_more_functions)
+        g_more_functions(this);
     ScriptContext *none = nullptr;
     if (!live_ctx.compare_exchange_strong(none, this))
         fprintf(stderr, "ScriptContext: a script context already exists\n");
@@ -333,6 +339,8 @@ ScriptContext::~ScriptContext()
     if (L)
         lua_close(L);
 }
+
+void script_set_more_functions(void (*add)(ScriptContext *ctx)) { g_more_functions = add; }
 
 void script_set_quit_check(int (*check)(void))
 {

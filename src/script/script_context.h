@@ -34,6 +34,10 @@ enum {
 // start) never ends one.
 void script_set_quit_check(int (*check)(void));
 
+// Functions of a layer above that every context made from now on offers
+// from the start, added after the game's own and before any script runs.
+void script_set_more_functions(void (*add)(ScriptContext *ctx));
+
 // The live context, null before it is made and after it is deleted.
 ScriptContext *get_script_ctx(void);
 

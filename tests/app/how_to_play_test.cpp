@@ -161,3 +161,77 @@ TEST(HowToPlay, EveryKeyTheGameTakesDoesSomething)
         EXPECT_TRUE(held != at_start || snapshot() != at_start);
     }
 }
+
+namespace {
+
+// A match waiting for its first turn with fighter 0's right wrist selected,
+// the camera as at start and the console echoes kept.
+void waiting_match()
+{
+    key_bindings_reset();
+    menu_set_state(0);
+    camera_defaults();
+    reset_game();
+    get_game_globals()->selected_player = 0;
+    set_selected_joint(R_WRIST);
+    chat_set_visible_lines(5);
+    console_capture_close();
+    console_capture_open("echo.txt");
+}
+
+// Keys that the row of another key names in its text.
+const std::map<int, const char *> k_named_with = {
+    {KEY_KP_ENTER, "Return"}, {KEY_PAGEDOWN, "Page Up"}, {KEY_HOME, "Page Up"}, {KEY_END, "Page Up"},
+    {KEY_RALT, "Alt"}, {KEY_RMETA, "Alt"}, {KEY_LMETA, "Alt"},
+};
+
+} // namespace
+
+// What a key's press and release change in a waiting match.
+std::vector<long> change_of_key(int sym, int mods)
+{
+    waiting_match();
+    std::vector<long> s = snapshot();
+    on_key(sym, 0, mods, 1);
+    on_key(sym, 0, mods, 0);
+    const std::vector<long> after = snapshot();
+    for (size_t k = 0; k < s.size(); k++)
+        s[k] = after[k] - s[k];
+    return s;
+}
+
+// Every key that does something in a waiting match, alone or with Ctrl, has
+// its row: its own, the row of the same key without Ctrl when Ctrl changes
+// nothing, or the row whose text names it. The camera keys held (W, A, S,
+// D, Q, E, the arrows and the keypad) are the camera rows'.
+TEST(HowToPlay, TheKeyTableNamesEveryKeyThatActs)
+{
+    ProgramDir d;
+    for (int sym = 8; sym <= 322; sym++) {
+        for (int mods : {0, (int)MOD_LCTRL}) {
+            waiting_match();
+            const std::vector<long> at_start = snapshot();
+            on_key(sym, 0, mods, 1);
+            const int camera = camera_keys_held();
+            const std::vector<long> held = snapshot();
+            on_key(sym, 0, mods, 0);
+            if (held == at_start && snapshot() == at_start)
+                continue;
+            if (camera) {
+                EXPECT_TRUE(find_key_help("W") && find_key_help("A") && find_key_help("Q"));
+                continue;
+            }
+            const KeyHelpRow *own = nullptr, *plain = nullptr;
+            for (const KeyHelpRow *r = key_help_rows; r->name; r++) {
+                if (r->sym == sym && r->mods == mods)
+                    own = r;
+                if (r->sym == sym && r->mods == 0)
+                    plain = r;
+            }
+            const auto named = k_named_with.find(sym);
+            const bool as_plain = mods && plain && change_of_key(sym, mods) == change_of_key(sym, 0);
+            EXPECT_TRUE(own || as_plain || (named != k_named_with.end() && find_key_help(named->second)))
+                << "key " << sym << (mods ? " with Ctrl" : "") << " acts and has no row";
+        }
+    }
+}

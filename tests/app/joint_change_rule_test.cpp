@@ -42,6 +42,7 @@ void fresh_match(int j)
     key_bindings_reset();
     menu_set_state(0);
     reset_game();
+    get_player(0)->out_of_play = 0;
     get_game_globals()->selected_player = 0;
     set_selected_joint(j);
 }
@@ -107,10 +108,13 @@ std::vector<Mode> modes()
         {"between turns", [] {}, true},
         {"ghost preview", [] { start_ghost_player(0); }, true},
         {"turn running", [] { commit_turn(0); }, false},
-        {"turn paused", [] { commit_turn(0); toggle_game_running(0); }, false},
+        // A paused turn waits with the world frozen: its rest takes the
+        // change.
+        {"turn paused", [] { commit_turn(0); toggle_game_running(0); }, true},
         {"replay playing", [] { get_game_globals()->replay_mode = 1; }, false},
         {"match over", [] { get_game_state()->game_over = 1; }, false},
         {"fighter ready", [] { get_player(0)->ready = 1; }, false},
+        {"fighter out of play", [] { get_player(0)->out_of_play = 1; }, false},
         {"joint dismembered", [] { break_joint(0, R_WRIST, JOINT_DISMEMBERED); }, false},
         {"joint fractured", [] { break_joint(0, R_WRIST, JOINT_FRACTURED); }, false},
         {"network, own fighter", [] { network_match(0, 2); }, true},
@@ -159,4 +163,23 @@ TEST(JointChangeRule, KeysAndClicksRefuseAndAllowTheSameInEveryMode)
         EXPECT_EQ(act([] { key(KEY_L); }).grip, m.allowed);
         EXPECT_EQ(act([&] { mouse_pick_joint(0, 1, hand_ray.near_pt, hand_ray.far_pt, 0, 0); }).grip, m.allowed);
     }
+}
+
+// A click passes over a fighter marked out of play: it is not selected,
+// whatever of it the ray meets first.
+TEST(JointChangeRule, AClickPassesOverAFighterOutOfPlay)
+{
+    ProgramDir d;
+    Ray joint_ray;
+    ASSERT_TRUE(find_ray(R_WRIST, -1, &joint_ray));
+    fresh_match(-1);
+    get_game_globals()->selected_player = 1;
+    get_player(0)->out_of_play = 1;
+    mouse_pick_joint(0, 1, joint_ray.near_pt, joint_ray.far_pt, 0, 0);
+    EXPECT_NE(get_game_globals()->selected_player, 0);
+    fresh_match(-1);
+    get_game_globals()->selected_player = 1;
+    mouse_pick_joint(0, 1, joint_ray.near_pt, joint_ray.far_pt, 0, 0);
+    EXPECT_EQ(get_game_globals()->selected_player, 0);
+    EXPECT_EQ(get_selected_joint(), R_WRIST);
 }

@@ -8,11 +8,13 @@
 #include <sys/stat.h>
 
 #include "app/base/clock.h"
+#include "app/base/options.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
 #include "app/program.h"
 #include "app/services/settings_io.h"
 #include "app/tick.h"
+#include "app/window_hooks.h"
 #include "game/frame_cache.h"
 #include "game/game_callbacks.h"
 #include "game/joints.h"
@@ -294,4 +296,56 @@ TEST(NetworkMatch, ConnectionActionsOfTheServerLines)
     net_address_text(now_at, sizeof now_at);
     EXPECT_EQ(std::string(now_at), other.address());
     EXPECT_TRUE(net_game_connected());
+}
+
+namespace {
+int g_alerts_set, g_alerts_cleared;
+void alert_set(void) { g_alerts_set++; }
+void alert_cleared(void) { g_alerts_cleared++; }
+} // namespace
+
+// The window's turn alert for a player in slot 1: the match start raises it
+// only as the turn alert does (the option on, three bouts present), and
+// each turn's end takes it down while the option is on.
+TEST(NetworkMatch, TheTurnAlertFollowsItsOptionInSlotOne)
+{
+    NetProgram program;
+    kxtest::LoopbackServer server;
+    window_hooks()->set_turn_alert = alert_set;
+    window_hooks()->clear_turn_alert = alert_cleared;
+    g_alerts_set = g_alerts_cleared = 0;
+    option_set(OPT_TURNALERT, 1);
+
+    // Two bouts, the client's own in slot 1.
+    const MatchRules r = short_rules(100);
+    ASSERT_EQ(net_connect_server(server.address().c_str()), 0);
+    ASSERT_TRUE(server.accept_client());
+    const int started = server_matches_started();
+    ASSERT_TRUE(server.send(std::string("KAELMUND 30;\nID 7;\nBOUT 0;9 900 1 0 0 0 bob 0\n"
+                            "BOUT 1;7 1200 3 0 0 0 alice 0\nBOUT -1;\n") +
+                            make_newgame_line(0, &r)));
+    ASSERT_TRUE(tick_until([&] { return server_matches_started() == started + 1; }));
+    ASSERT_EQ(get_game_globals()->own_slot, 1);
+    // The next match on the same bouts starts with the own slot known.
+    ASSERT_TRUE(server.send(make_newgame_line(0, &r)));
+    ASSERT_TRUE(tick_until([&] { return server_matches_started() == started + 2; }));
+    ASSERT_EQ(get_game_globals()->own_slot, 1);
+    EXPECT_EQ(g_alerts_set, 0);
+
+    WorldState *w = get_game_state();
+    for (int t = 0; t < 2; t++) {
+        // The second turn with the option off: the alert is left alone.
+        option_set(OPT_TURNALERT, t == 0);
+        const int cleared = g_alerts_cleared;
+        ASSERT_TRUE(tick_until(waiting_for_turn)) << "turn " << t;
+        commit_turn(0);
+        ASSERT_FALSE(server.read_until("BATCH 1;").empty());
+        const int end = w->frame + 10;
+        const kxtest::SentState st[2] = {kxtest::state_from_world(0, 0), kxtest::state_from_world(1, 0)};
+        ASSERT_TRUE(server.send(kxtest::opponent_moves(0) + kxtest::turn_reply(end, st, 0, 0)));
+        ASSERT_TRUE(tick_until([&] { return w->frame == end && waiting_for_turn(); })) << "turn " << t;
+        EXPECT_EQ(g_alerts_cleared - cleared, t == 0 ? 1 : 0) << "turn " << t;
+    }
+    EXPECT_EQ(g_alerts_set, 0);
+    *window_hooks() = WindowHooks{};
 }

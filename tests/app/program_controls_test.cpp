@@ -23,6 +23,7 @@
 #include "game/turn_control.h"
 #include "game/turn_cycle.h"
 #include "gui/services/chat_log.h"
+#include "gui/services/menu_actions.h"
 #include "gui/services/menu_state.h"
 #include "net/records/bout_list.h"
 #include "script/script_context.h"
@@ -163,6 +164,60 @@ TEST(ProgramControls, ScriptsReachTheOptionsAndTheBindings)
     EXPECT_EQ(lua("disable_player_select('x')").find("number expected") != std::string::npos, true);
 }
 
+// The script's key_up hook hears a release by the menu state it leaves
+// behind: Escape that closes a menu is heard, Return that opens the chat
+// input is not.
+TEST(ProgramControls, KeyUpHookHearsTheKeyThatClosedAMenu)
+{
+    ProgramDir d;
+    ASSERT_EQ(lua("ups = '' set_hook('key_up', function(k) ups = ups .. k .. ';' end)"), "");
+    menu_set_state(MENU_SETUP);
+    key(KEY_ESCAPE);
+    EXPECT_EQ(get_menu_mode(), 0);
+    key(KEY_RETURN);
+    EXPECT_EQ(get_menu_mode(), MENU_CHAT_INPUT);
+    key(KEY_ESCAPE);
+    EXPECT_EQ(get_menu_mode(), 0);
+    // A letter typed into the chat input comes up after the line has gone:
+    // the script hears it, the game takes no command from it.
+    menu_set_state(MENU_CHAT_INPUT);
+    on_key(KEY_R, 0, 0, 1);
+    menu_set_state(0);
+    on_key(KEY_R, 0, 0, 0);
+    EXPECT_EQ(get_game_globals()->replay_mode, 0);
+    key(KEY_Z);
+    lua_State *L = get_script_ctx()->L;
+    lua_getglobal(L, "ups");
+    EXPECT_STREQ(lua_tostring(L, -1), "27;27;114;122;");
+    lua_pop(L, 1);
+}
+
+// startup.lua finds the bindings' functions: it turns the camera keys off
+// before the player touches a key.
+TEST(ProgramControls, StartupScriptReachesTheBindings)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    mkdir("data", 0755);
+    mkdir("data/script", 0755);
+    kxtest::write_file("data/script/startup.lua",
+                       "seen = type(enable_camera_movement) .. type(disable_camera_movement) .. "
+                       "type(disable_player_select) .. type(end_tutorial)\n"
+                       "disable_camera_movement()\n");
+    key_bindings_reset();
+    const std::string err = kxtest::stderr_of([] { ASSERT_EQ(program_create_objects(), 0); });
+    EXPECT_EQ(err.find("Script error"), std::string::npos) << err;
+    lua_State *L = get_script_ctx()->L;
+    lua_getglobal(L, "seen");
+    EXPECT_STREQ(lua_tostring(L, -1), "functionfunctionfunctionfunction");
+    lua_pop(L, 1);
+    menu_set_state(0);
+    on_key(KEY_W, 0, 0, 1);
+    EXPECT_EQ(camera_keys_held(), 0);
+    on_key(KEY_W, 0, 0, 0);
+    program_destroy_objects();
+}
+
 TEST(ProgramControls, MenuModeAndChatEntryPoints)
 {
     ProgramDir d;
@@ -235,6 +290,16 @@ TEST(ProgramControls, TurnAlertFollowsItsOption)
     clear_turn_alert_if_enabled();
     EXPECT_EQ(g_alerts, 1);
     EXPECT_EQ(g_alert_clears, 1);
+
+    // A match started with the own fighter in slot 1 raises it the same
+    // way: not with the option off, nor with fewer than three bouts.
+    set_turn_owner(1);
+    reset_game();
+    ASSERT_EQ(get_game_globals()->own_slot, 1);
+    option_set(OPT_TURNALERT, 1);
+    get_game_globals()->bouts_present = 2;
+    reset_game();
+    EXPECT_EQ(g_alerts, 1);
     *window_hooks() = WindowHooks{};
 }
 

@@ -12,11 +12,13 @@
 namespace {
 
 const char kScript[] = R"(
-set_hook("console", function(text)
+local function log(text)
     local f = io.open("data/events.log", "a")
-    f:write("console ", text, "\n")
+    f:write(text, "\n")
     f:close()
-end)
+end
+set_hook("console", function(text) log("console " .. text) end)
+set_hook("key_up", function(key) log("key_up " .. key) end)
 )";
 
 bool dark(const Shot &s, int x, int y) { return s.at(x, y, 1) < 110 && s.at(x, y, 2) < 110; }
@@ -125,6 +127,9 @@ TEST(ChatInput, TypedTextLabelsScrollKeysAndTabAreSeen)
     EXPECT_GT(dark_in(typing, 8, 80 + 5 * 15 + 2, 400, 80 + 8 * 15), 20) << "Tab showed no more lines";
     run.xdotool("key Return");
     EXPECT_TRUE(run.wait_text("data/events.log", "console hello")) << run.err();
+    // The Return that sent the line is heard by the script as it comes up.
+    EXPECT_TRUE(run.wait_text("data/events.log", "console hello\nkey_up 13\n"))
+        << kxtest::read_file(run.path("data/events.log"));
 
     // A window's label: dark letters on the window.
     run.xdotool("keydown ctrl key h keyup ctrl");

@@ -576,4 +576,37 @@ TEST(ShaderPath, TheProgramStartsTheShaderPathAndKeepsItOverAVideoReset)
     EXPECT_NE(err.find(floor, err.find(floor) + 1), std::string::npos) << err;
 }
 
+// What default.cfg keeps of the shader path is the path that ran: on from
+// the command line alone, so that the next run starts it again; off once a
+// driver of OpenGL 1.5 refused it, whatever the file said before.
+TEST(ShaderPath, TheSavedSettingIsThePathThatRan)
+{
+    GameRun run;
+    const std::string started = "Buffer 1 is dimensions";   // the render targets made
+    auto run_once = [&](const std::vector<std::string> &args, const std::vector<std::string> &env) {
+        if (!run.start(args, env))
+            return std::string("not started");
+        if (!run.wait_caption("KAELMUND 3.9-alpha2 fps:"))
+            return "no window: " + run.err();
+        run.close_window();
+        if (run.wait_exit() != 0)
+            return "bad exit: " + run.err();
+        return std::string();
+    };
+    auto config = [&] { return kxtest::read_file(run.path("default.cfg")); };
+
+    ASSERT_EQ(run_once({"-shaders", "1"}, {}), "");
+    EXPECT_NE(run.err().find(started), std::string::npos) << run.err();
+    EXPECT_NE(config().find("shaders \"1\"\r\n"), std::string::npos) << config();
+
+    ASSERT_EQ(run_once({"-shaders", "1"}, {}), "");
+    EXPECT_NE(run.err().find(started), std::string::npos) << run.err();
+    EXPECT_NE(config().find("shaders \"1\"\r\n"), std::string::npos) << config();
+
+    run.write("default.cfg", "#settings\r\nshaders \"1\"\r\n");
+    ASSERT_EQ(run_once({}, {"MESA_GL_VERSION_OVERRIDE=1.5"}), "");
+    EXPECT_EQ(run.err().find(started), std::string::npos) << run.err();
+    EXPECT_NE(config().find("shaders \"0\"\r\n"), std::string::npos) << config();
+}
+
 } // namespace

@@ -30,20 +30,14 @@ static const char *env_nonempty(const char *name)
 int data_dirs_init(void)
 {
     const char *base = env_nonempty("APPDATA");
-    const char *suffix = "";
-    if (!base)
-        base = env_nonempty("XDG_DATA_HOME");
     if (!base) {
-        base = env_nonempty("HOME");
-        suffix = "/.local/share";
-    }
-    if (!base) {
+        // Every file lives beside the program: nothing to make.
         n_strncpyz(g_user_dir, ".", USER_DIR_SIZE);
         return 0;
     }
-    int n = snprintf(g_user_dir, USER_DIR_SIZE, "%s%s/Kaelmund", base, suffix);
+    int n = snprintf(g_user_dir, USER_DIR_SIZE, "%s/Kaelmund", base);
     if (n < 0 || n >= USER_DIR_SIZE - 1) {
-        fprintf(stderr, "User folder name too long: %s%s/Kaelmund\n", base, suffix);
+        fprintf(stderr, "User folder name too long: %s/Kaelmund\n", base);
         n_strncpyz(g_user_dir, ".", USER_DIR_SIZE);
         return 1;
     }

@@ -8,9 +8,9 @@
 // the place of the data can be changed in one spot.
 const char *data_path(const char *name);
 
-// Builds the user folder name ($APPDATA, else $XDG_DATA_HOME, else
-// ~/.local/share, then "/Kaelmund"; "." when none of them is known) and
-// creates the folder. Returns 0, or 1 when the folder could not be made.
+// Builds the user folder name ($APPDATA followed by "/Kaelmund", else ".")
+// and creates the folder. Returns 0, or 1 when the folder could not be
+// made.
 int data_dirs_init(void);
 // The user folder (no final '/'); "." before data_dirs_init.
 const char *user_dir(void);

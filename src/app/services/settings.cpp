@@ -1,6 +1,6 @@
 // The Setup window's 18 settings: their default.cfg keys and labels, and
 // reading and writing each as text. Most map to an option row; the volume
-// belongs to the sound core, the shader path to the renderer's switch.
+// belongs to the sound core, the shader path to the renderer's flag.
 #include "app/services/settings.h"
 #include "app/services/option_toggles.h"
 

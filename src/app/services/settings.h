@@ -25,7 +25,9 @@ int graphics_reload_count(void);
 void graphics_reload_request(void);
 void graphics_reload_reset(void);
 
-// The renderer's shader-path switch, kept here until the window code takes
-// it over: option_get_text/option_set_text index 7 read and change it.
+// The shader-path flag: what the renderer runs with (its start-up sets it
+// from the outcome), or what the player asked for since. Setting 7 reads
+// it, so the configuration keeps the path that really ran; setting 7 and
+// toggle_shaders change it together with the option.
 int shader_path_on(void);
 void shader_path_set(int on);
