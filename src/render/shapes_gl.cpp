@@ -737,10 +737,10 @@ void set_clear_color(float r, float g, float b)
 
 const float *get_clear_color(void) { return g_clear; }
 
-void render_box(const float *pos, const float *R, const float *sides, int kind)
+void render_box(const float *pos, const float *R, const float *sides, int kind, const float *vel, const float *spin)
 {
     if (shaders_active()) {
-        queue_box_pose(pos, R, sides, kind, nullptr, nullptr);
+        queue_box_pose(pos, R, sides, kind, nullptr, nullptr, vel, spin);
         return;
     }
     if (!g_lists)
@@ -773,10 +773,10 @@ static void render_facing_disc(const float *pos, float radius)
     glPopAttrib();
 }
 
-void render_sphere(const float *pos, const float *R, float radius, int kind)
+void render_sphere(const float *pos, const float *R, float radius, int kind, const float *vel, const float *spin)
 {
     if (shaders_active()) {
-        queue_sphere_pose(pos, R, radius, kind, nullptr, nullptr);
+        queue_sphere_pose(pos, R, radius, kind, nullptr, nullptr, vel, spin);
         return;
     }
     if (!g_lists)
@@ -809,10 +809,11 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
     end_kind();
 }
 
-void render_capsule(const float *pos, const float *R, float length, float radius, int kind)
+void render_capsule(const float *pos, const float *R, float length, float radius, int kind, const float *vel,
+                    const float *spin)
 {
     if (shaders_active()) {
-        queue_capsule_pose(pos, R, length, radius, kind, nullptr, nullptr);
+        queue_capsule_pose(pos, R, length, radius, kind, nullptr, nullptr, vel, spin);
         return;
     }
     if (!g_lists)
