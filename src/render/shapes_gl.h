@@ -77,6 +77,11 @@ unsigned shapes_texture(int k);   // 0 shine, 1 sprite disc
 // A disc of the radius at z = 0 facing +z, and a square of half side `half`.
 void shapes_draw_disc(float radius);
 void shapes_draw_quad(float half);
+// The octagon of the radius at z = 0 facing +z, its texture's middle at
+// the centre and the texture's circle through its corners.
+void shapes_draw_octagon(float radius);
+// The quadrics kept for disks (2 while the lists exist, else 0).
+int shapes_quadrics_made(void);
 
 // Posed drawers that draw at once whatever the shader path does, in the
 // current colour's material. A triangle through a, b, c of the posed frame

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <lua.hpp>
 #include <vector>
 
@@ -29,6 +30,7 @@
 #include "gui/boxed_text_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "render/particles_draw_gl.h"
+#include "render/blood_draw_gl.h"
 #include "render/bump_mesh_gl.h"
 #include "render/chat_cache.h"
 #include "render/color_table.h"
@@ -461,4 +463,102 @@ TEST(Renderer, MissingFontsEndTheProgramWithStatus1)
     ASSERT_TRUE(run.start({}));
     EXPECT_EQ(run.wait_exit(), 1);
     EXPECT_NE(run.err().find("Failed to load fonts"), std::string::npos) << run.err();
+}
+
+namespace {
+
+// Draws one shape in a plain orthographic view of -1..1 over a white
+// window; true where the point at `radius` (a fraction of the shape's
+// radius 0.8) in the direction `degrees` from up towards right is inked.
+struct FlatView {
+    GlMatch &m;
+    explicit FlatView(GlMatch &match) : m(match) {}
+    std::vector<unsigned char> draw(const std::function<void()> &shape)
+    {
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glOrtho(-1, 1, -1, 1, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        shape();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        glFinish();
+        return m.read();
+    }
+    bool inked(const std::vector<unsigned char> &px, float degrees, float radius)
+    {
+        const float a = degrees * (float)M_PI / 180, r = 0.8f * radius;
+        float c[3];
+        m.pixel(px, (int)((1 + r * std::sin(a)) * 0.5f * m.w), (int)((1 - r * std::cos(a)) * 0.5f * m.h), c);
+        return c[0] + c[1] + c[2] < 2.0f;
+    }
+};
+
+} // namespace
+
+// A see-through sphere (kind 32) and a blood drop drawn at once on the
+// shader path are octagons: a point 0.96 of the radius out is inside at a
+// corner and outside between two corners. The fixed path's blood drop is
+// the sprite's circle, inside at both.
+TEST(Renderer, SeeThroughSpheresAndShaderPathDropsAreOctagons)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    FlatView v(m);
+    const float at[3] = {0, 0, 0}, turn[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    std::vector<unsigned char> px = v.draw([&] {
+        gl_set_color(0, 0, 0, 0.9f);
+        render_sphere(at, turn, 0.8f, DRAW_ALPHA);
+    });
+    EXPECT_TRUE(v.inked(px, 0, 0.96f));
+    EXPECT_TRUE(v.inked(px, 45, 0.96f));
+    EXPECT_FALSE(v.inked(px, 22.5f, 0.96f));
+    EXPECT_TRUE(v.inked(px, 22.5f, 0.9f));
+
+    const float rgb[3] = {0, 0, 0}, still[3] = {0, 0, 0};
+    auto drop = [&] {
+        blood_sprite_begin();
+        draw_blood_drop_gl(at, still, 0.8f, rgb);
+        blood_sprite_end();
+    };
+    px = v.draw(drop);
+    EXPECT_TRUE(v.inked(px, 22.5f, 0.96f));
+    EXPECT_FALSE(v.inked(px, 45, 1.1f));        // the quad's corner is cut off
+    option_set(OPT_SHADERS, 1);
+    option_set(OPT_FLUID, 0);
+    free_graphics();
+    init_graphics();
+    ASSERT_EQ(shaders_active(), 1);
+    px = v.draw(drop);
+    EXPECT_TRUE(v.inked(px, 0, 0.96f));
+    EXPECT_TRUE(v.inked(px, 45, 0.96f));
+    EXPECT_FALSE(v.inked(px, 22.5f, 0.96f));
+}
+
+// What init_graphics makes, free_graphics deletes, quadrics included; the
+// lists come back with the next start.
+TEST(Renderer, DisplayListsAndQuadricsLiveFromStartToRelease)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    ASSERT_GT(shapes_list_count(), 0);
+    std::vector<GLuint> lists;
+    for (int k = 0; k < shapes_list_count(); k++) {
+        lists.push_back(shapes_list_base() + k);
+        EXPECT_TRUE(glIsList(lists.back())) << k;
+    }
+    EXPECT_EQ(shapes_quadrics_made(), 2);
+    free_graphics();
+    for (GLuint l : lists)
+        EXPECT_FALSE(glIsList(l)) << l;
+    EXPECT_EQ(shapes_quadrics_made(), 0);
+    init_graphics();
+    EXPECT_EQ(shapes_quadrics_made(), 2);
 }
