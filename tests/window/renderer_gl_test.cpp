@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <SDL.h>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <lua.hpp>
@@ -33,6 +34,7 @@
 #include "render/blood_draw_gl.h"
 #include "render/bump_mesh_gl.h"
 #include "render/chat_cache.h"
+#include "render/color_state.h"
 #include "render/color_table.h"
 #include "render/deferred_shapes_gl.h"
 #include "render/fighter_draw_gl.h"
@@ -561,4 +563,52 @@ TEST(Renderer, DisplayListsAndQuadricsLiveFromStartToRelease)
     EXPECT_EQ(shapes_quadrics_made(), 0);
     init_graphics();
     EXPECT_EQ(shapes_quadrics_made(), 2);
+}
+
+namespace {
+float g_menu_colour[4];
+void note_menu_colour(void) { memcpy(g_menu_colour, current_color(), sizeof g_menu_colour); }
+} // namespace
+
+// A menu state without the running world draws its 2D hook in blue (row
+// 4); the fighters' passes start from the base colour (row 78 of the
+// world's colours), which a script's 3D drawing finds when nothing drawn
+// before it set a colour of its own.
+TEST(Renderer, MenuHookStartsInBlueAndTheFightersPassesInTheBaseColour)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    enum { SPARE = 20 };
+    MenuState *row = menu_state_row(SPARE);
+    const MenuState saved = *row;
+    *row = MenuState{note_menu_colour, nullptr, nullptr, 0, -1, 0};
+    menu_set_state(SPARE);
+    gl_set_color(0, 1, 0, 1);
+    m.frame();
+    *row = saved;
+    menu_set_state(0);
+    const float blue[4] = {0, 0, 1, 1};
+    for (int k = 0; k < 4; k++)
+        EXPECT_FLOAT_EQ(g_menu_colour[k], blue[k]) << k;
+
+    for (int o : {OPT_VAKO, OPT_ZUD, OPT_PARTICLES, OPT_TRAILS, OPT_FLOORTEXTURE, OPT_BLOOD})
+        option_set(o, 0);
+    get_match_rules()->dojotype = 2;        // no outline
+    get_game_state()->ghost_mode = 0;
+    m.frame();
+    const float *look = get_camera()->look;
+    lua_State *L = get_script_ctx()->L;
+    char hook[160];
+    snprintf(hook, sizeof hook, "set_hook('draw3d', function() draw_disk_3d(%f, %f, 0.01, 0, 0.5, 16, 1, 0, 360) end)",
+             look[0], look[1]);
+    ASSERT_EQ(luaL_dostring(L, hook), 0) << lua_tostring(L, -1);
+    gl_set_color(0, 1, 0, 1);
+    const std::vector<unsigned char> px = m.frame();
+    ASSERT_EQ(luaL_dostring(L, "set_hook('draw3d', function() end)"), 0);
+    const double at[3] = {look[0], look[1], 0.01};
+    float c[3], base[3];
+    ASSERT_TRUE(m.point_pixel(px, at, c));
+    get_color_rgb(78, base);
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(c[k], std::min(base[k], 1.0f), 2.0 / 255) << k;
 }
