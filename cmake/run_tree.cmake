@@ -10,13 +10,16 @@ foreach(f ${kx_data_files})
   list(APPEND kx_data_outputs ${out})
 endforeach()
 
-# The scene macros also stand beside the scenes the game exports, so that a
-# scene renders from the folder it was saved in.
-set(out ${KX_RUN_DIR}/raytrace/glossy.inc)
-add_custom_command(OUTPUT ${out}
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/data/raytrace/glossy.inc ${out}
-  DEPENDS ${CMAKE_SOURCE_DIR}/data/raytrace/glossy.inc)
-list(APPEND kx_data_outputs ${out})
+# The scene macros and the ray tracer's settings also stand beside the
+# scenes the game exports, so that a scene renders from the folder it was
+# saved in.
+foreach(f glossy.inc povray.ini)
+  set(out ${KX_RUN_DIR}/raytrace/${f})
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/data/raytrace/${f} ${out}
+    DEPENDS ${CMAKE_SOURCE_DIR}/data/raytrace/${f})
+  list(APPEND kx_data_outputs ${out})
+endforeach()
 
 set(KX_FONT_DIR /usr/share/fonts/truetype/dejavu)
 foreach(font DejaVuSans.ttf DejaVuSans-Bold.ttf DejaVuSansMono.ttf)

@@ -25,6 +25,7 @@
 #include "particles/flames.h"
 #include "render/particles_draw_gl.h"
 #include "render/blood_draw_gl.h"
+#include "render/color_state.h"
 #include "render/fighter_draw_gl.h"
 #include "render/fighter_look.h"
 #include "render/frame_begin_gl.h"
@@ -41,6 +42,12 @@ static GLdouble g_model[16], g_proj[16];
 static GLint g_view[4];
 static int g_have_matrices;
 static int g_suppress_3d;
+// The colour the fighters' passes start from: a colour-table row (the
+// world's "text_bg" unless changed), alpha 1.
+enum { ROW_MENU_BLUE = 4, ROW_BASE_START = 78 };
+static int g_base_colour_row = ROW_BASE_START;
+
+static void set_base_colour(void) { set_color_index_alpha(g_base_colour_row, 1); }
 
 void gl_init_state(void)
 {
@@ -184,6 +191,7 @@ static bool network_live(void)
 // shadows in draw_fighters, by who holds a bout).
 static void draw_occluders(WorldState *w)
 {
+    set_base_colour();
     if (network_live())
         return;
     const int n = fighter_count();
@@ -203,6 +211,7 @@ static void draw_occluders(WorldState *w)
 static void draw_fighters(WorldState *w)
 {
     frame_maxima_reset();
+    set_base_colour();
     const int n = fighter_count();
     const GameGlobals *g = get_game_globals();
     for (int i = 0; i < n; i++) {
@@ -318,6 +327,7 @@ void draw_frame(int arg)
         return;
     draw_menu_background();
     const MenuState *menu = menu_current_row();
+    set_color_index(ROW_MENU_BLUE);
     if (!menu->world_runs) {
         if (menu->draw2d) {
             push_ortho();

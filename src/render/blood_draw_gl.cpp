@@ -50,16 +50,21 @@ void draw_blood_drop_gl(const float *pos, const float *vel, float size, const fl
         add_blood_drop(pos, vel, size);
         return;
     }
-    static const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    // Facing the eye at the drop, the size its half width: the octagon disc
+    // while the shader path draws (inside the sprite's circle, so wholly
+    // opaque), else the unit quad cut to the sprite's circle.
+    const float n[3] = {g_right[1] * g_up[2] - g_right[2] * g_up[1], g_right[2] * g_up[0] - g_right[0] * g_up[2],
+                        g_right[0] * g_up[1] - g_right[1] * g_up[0]};
+    const GLfloat m[16] = {g_right[0], g_right[1], g_right[2], 0, g_up[0], g_up[1], g_up[2], 0,
+                           n[0],       n[1],       n[2],       0, pos[0],  pos[1],  pos[2],  1};
     glColor4f(rgb[0], rgb[1], rgb[2], 1);
-    glBegin(GL_QUADS);
-    for (const auto &c : corner) {
-        glTexCoord2f((c[0] + 1) / 2, (c[1] + 1) / 2);
-        glVertex3f(pos[0] + size * (c[0] * g_right[0] + c[1] * g_up[0]),
-                   pos[1] + size * (c[0] * g_right[1] + c[1] * g_up[1]),
-                   pos[2] + size * (c[0] * g_right[2] + c[1] * g_up[2]));
-    }
-    glEnd();
+    glPushMatrix();
+    glMultMatrixf(m);
+    if (shaders_active())
+        shapes_draw_octagon(size);
+    else
+        shapes_draw_quad(size);
+    glPopMatrix();
 }
 
 void blood_sprite_end(void)

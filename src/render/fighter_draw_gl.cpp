@@ -74,6 +74,17 @@ void fade_bruise(int record, int part, float factor)
 
 bool world_runs(const WorldState *w) { return w && !w->frozen && w->ghost_mode == 0; }
 
+// A body's linear and angular velocity as floats; zero without a body.
+void body_motion(dBodyID b, float *vel, float *spin)
+{
+    for (int k = 0; k < 3; k++)
+        vel[k] = spin[k] = 0;
+    if (!b)
+        return;
+    to_float(dBodyGetLinearVel(b), vel, 3);
+    to_float(dBodyGetAngularVel(b), spin, 3);
+}
+
 void set_row(int row, float alpha)
 {
     float c[3];
@@ -91,15 +102,17 @@ void draw_item_geometry(dGeomID g, int kind, const Skin *skin)
         return;
     double pos[3], R[12];
     geom_world_pose(g, pos, R);
-    float p[3], r[12];
+    float p[3], r[12], vel[3], spin[3];
     to_float(pos, p, 3);
     to_float(R, r, 12);
+    body_motion(dGeomGetBody(g), vel, spin);
     switch (dGeomGetClass(g)) {
     case dSphereClass:
         if (skin)
-            render_sphere_skin(p, r, (float)dGeomSphereGetRadius(g), kind, skin->color, skin->bump, skin->flags);
+            render_sphere_skin(p, r, (float)dGeomSphereGetRadius(g), kind, skin->color, skin->bump, skin->flags,
+                               vel, spin);
         else
-            render_sphere(p, r, (float)dGeomSphereGetRadius(g), kind);
+            render_sphere(p, r, (float)dGeomSphereGetRadius(g), kind, vel, spin);
         break;
     case dBoxClass: {
         dVector3 sides;
@@ -107,27 +120,28 @@ void draw_item_geometry(dGeomID g, int kind, const Skin *skin)
         float s[3];
         to_float(sides, s, 3);
         if (skin)
-            render_box_skin(p, r, s, kind, skin->color, skin->bump, skin->flags);
+            render_box_skin(p, r, s, kind, skin->color, skin->bump, skin->flags, vel, spin);
         else
-            render_box(p, r, s, kind);
+            render_box(p, r, s, kind, vel, spin);
         break;
     }
     case dCapsuleClass: {
         dReal rad, len;
         dGeomCapsuleGetParams(g, &rad, &len);
         if (skin)
-            render_capsule_skin(p, r, (float)len, (float)rad, kind, skin->color, skin->bump, skin->flags);
+            render_capsule_skin(p, r, (float)len, (float)rad, kind, skin->color, skin->bump, skin->flags, vel,
+                                spin);
         else
-            render_capsule(p, r, (float)len, (float)rad, kind);
+            render_capsule(p, r, (float)len, (float)rad, kind, vel, spin);
         break;
     }
     case dGeomTransformClass: {
         dGeomID inner = dGeomTransformGetGeom(g);
         if (inner && dGeomGetClass(inner) == dSphereClass && skin)
             render_sphere_skin(p, k_identity, (float)dGeomSphereGetRadius(inner), kind, skin->color, skin->bump,
-                               skin->flags);
+                               skin->flags, vel, spin);
         else if (inner && dGeomGetClass(inner) == dSphereClass)
-            render_sphere(p, k_identity, (float)dGeomSphereGetRadius(inner), kind);
+            render_sphere(p, k_identity, (float)dGeomSphereGetRadius(inner), kind, vel, spin);
         break;
     }
     default:
@@ -227,12 +241,17 @@ void draw_fighter_joints(const WorldState *w, int fighter, int kind, float alpha
             render_hemisphere_skin(at, R, r, ax, drawn ? DRAW_AXIS_SIDE : k, skin.color, skin.bump);
             gl_set_color(relax[0], relax[1], relax[2], alpha);
             render_hemisphere_skin(at, R, r * 0.8f, opposite, drawn ? DRAW_OPPOSITE : k, skin.color, skin.bump);
-        } else if (state == 4) {
-            gl_set_color(relax[0], relax[1], relax[2], alpha);
-            render_sphere_skin(at, R, r * 0.9f, k, skin.color, skin.bump, 0);
         } else {
-            gl_set_color(force[0], force[1], force[2], alpha);
-            render_sphere_skin(at, R, r, k, skin.color, skin.bump, 0);
+            // A whole sphere carries the motion of the body that holds it.
+            float vel[3], spin[3];
+            body_motion(p->joint_geoms[j] ? dGeomGetBody(p->joint_geoms[j]) : nullptr, vel, spin);
+            if (state == 4) {
+                gl_set_color(relax[0], relax[1], relax[2], alpha);
+                render_sphere_skin(at, R, r * 0.9f, k, skin.color, skin.bump, 0, vel, spin);
+            } else {
+                gl_set_color(force[0], force[1], force[2], alpha);
+                render_sphere_skin(at, R, r, k, skin.color, skin.bump, 0, vel, spin);
+            }
         }
     }
 }
@@ -280,7 +299,7 @@ void draw_joint_geoms(int fighter, int row, int kind, float alpha)
     const int occluder = look_row(fighter, &FighterLook::occluder_row, "occluder colour");
     set_row(occluder != 0 ? occluder : row, alpha);
     for (int j = 0; j < JOINT_COUNT; j++)
-        if (!first_person_skip(fighter, j) && p->joints[j].broken != JOINT_DISMEMBERED)
+        if (!first_person_skip(fighter, j))
             draw_item_geometry(p->joint_geoms[j], kind);
 }
 
@@ -323,9 +342,9 @@ void draw_hand_markers(const WorldState *)
         Player *p = get_player(i);
         if (!p || !fighter_shown(i))
             continue;
-        set_row(p->colour, 1);
-        for (int hand : {11, 12})
-            if (p->grip_joints[hand] && p->bodies[hand])
+        set_row(checked_colour_row(p->colour, "fighter colour"), 1);
+        for (int hand : {R_HAND, L_HAND})
+            if (p->bodies[hand])
                 draw_marker_sphere(dBodyGetPosition(p->bodies[hand]), 0.1f);
     }
 }

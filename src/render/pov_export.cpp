@@ -23,7 +23,7 @@ PovCameraSource g_camera;
 FILE *g_anim;
 char g_anim_path[512];
 
-enum { ROW_HOLD = 23, ROW_RELAX = 21, ROW_JOINT_REPLAY = 1 };
+enum { ROW_UNSET_JOINT = 1 };     // white
 
 // A value the ray tracer can read: "nan" and "inf" would end its parse, so
 // they are written as 0.
@@ -110,19 +110,24 @@ void write_blood(FILE *f)
     fprintf(f, "}\n");
 }
 
-// A joint's row: the replay colour while a replay plays, else the force
-// colour for a held joint and the relax colour for any other state; the
-// customisation's rows where it sets them.
+// A joint's row, from the fighter's joint colour rows as the drawing takes
+// them: the plain joint row while a replay plays, else the force row for a
+// held joint and the relax row for any other state; white where the chosen
+// row is not set.
 int joint_row(int fighter, int joint)
 {
-    const CustomRecord *rec = get_custom_record(fighter);
-    if (get_game_globals()->replay_mode == 1) {
-        const int row = rec ? rec->replay_color : 0;
-        return row ? row : ROW_JOINT_REPLAY;
-    }
-    if (get_joint_state(fighter, joint) == MOTOR_HOLD)
-        return rec && rec->force_color ? rec->force_color : ROW_HOLD;
-    return rec && rec->relax_color ? rec->relax_color : ROW_RELAX;
+    const FighterLook *look = get_fighter_look(fighter);
+    if (!look || joint < 0 || joint >= JOINT_COUNT)
+        return ROW_UNSET_JOINT;
+    int row;
+    if (get_game_globals()->replay_mode == 1)
+        row = look->joint_row[joint];
+    else if (get_joint_state(fighter, joint) == MOTOR_HOLD)
+        row = look->joint_force[joint];
+    else
+        row = look->joint_relax[joint];
+    row = checked_colour_row(row, "joint colour");
+    return row != 0 ? row : ROW_UNSET_JOINT;
 }
 
 void write_joints(FILE *f, int fighter, const Player *p)
@@ -147,26 +152,26 @@ void write_joints(FILE *f, int fighter, const Player *p)
 
 bool is_torso_part(int b) { return b == BREAST || b == CHEST || b == R_PECS || b == L_PECS; }
 
-// A body part's colour: the torso parts take the fighter's colour (or the
-// part's own customisation row), the limbs white (or the blend of their two
-// customisation rows); a bruised part is the fighter's colour blended
-// toward red.
+// A body part's colour: a torso part whose gradient pair is not set takes
+// the fighter's own colour row (the chest its breast's customisation row
+// first), one whose pair is set its own customisation row; the other parts
+// are white, or the blend of their pair. A bruised part is the fighter's
+// body colour blended toward red.
 void body_rgb(const WorldState *w, int fighter, int b, const Player *p, double rgb[3])
 {
     const CustomRecord *rec = get_custom_record(fighter);
-    const int c1 = rec ? rec->grad_color1[b] : 0, c2 = rec ? rec->grad_color2[b] : 0;
+    const int c1 = rec ? checked_colour_row(rec->grad_color1[b], "GRADCOL1") : 0;
+    const int c2 = rec ? checked_colour_row(rec->grad_color2[b], "GRADCOL2") : 0;
     float c[3];
     if (is_torso_part(b)) {
+        int row;
         if (c1 == 0 && c2 == 0) {
-            if (b == CHEST && rec && rec->body_color[BREAST] != 0)
-                get_color_rgb(rec->body_color[BREAST], c);
-            else
-                body_colour(w, fighter, b, c);
-        } else if (rec && rec->body_color[b] != 0) {
-            get_color_rgb(rec->body_color[b], c);
+            const int breast = rec ? checked_colour_row(rec->body_color[BREAST], "BODCOL") : 0;
+            row = b == CHEST && breast != 0 ? breast : checked_colour_row(p->colour, "fighter colour");
         } else {
-            body_colour(w, fighter, b, c);
+            row = rec ? checked_colour_row(rec->body_color[b], "BODCOL") : 0;
         }
+        get_color_rgb(row, c);
     } else if (c1 == 0 && c2 == 0) {
         c[0] = c[1] = c[2] = 1;
     } else {
@@ -324,8 +329,10 @@ void pov_write_scene(FILE *f)
     write_camera(f);
     write_blood(f);
     for (int i = 0; i < fighter_count(); i++)
-        if (const Player *p = get_player(i))
+        if (const Player *p = get_player(i)) {
+            fighter_look_from_custom(i);     // the joint rows as the customisation stands
             write_joints(f, i, p);
+        }
     for (int i = 0; i < fighter_count(); i++)
         if (const Player *p = get_player(i))
             write_bodies(f, w, i, p);

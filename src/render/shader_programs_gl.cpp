@@ -98,6 +98,8 @@ int shaders_init(void)
     release_shader_programs();
     for (int r = 0; r < SHADER_ROW_COUNT; r++) {
         const ShaderRowDef *d = shader_row_def(r);
+        if (shader_row_failed_before(r))
+            continue;       // stays failed for the rest of the run
         g_handle[r] = compile_shader_program(d->vertex_defines, d->vertex, d->shared, d->fragment_defines,
                                              d->fragment, d->name, d->prefix);
     }

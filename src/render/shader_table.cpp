@@ -98,6 +98,23 @@ const LightingModel *g_model = &k_models[0];
 
 bool linked(const unsigned h[], int row) { return h[row] != 0; }
 
+// What earlier renderer starts found: the rows that did not link and the
+// largest capability values.
+struct ScanMemory {
+    bool failed[SHADER_ROW_COUNT];
+    int tcgen_available, bump_available, ao_max, blood_level_bits, motion_blur_available;
+};
+ScanMemory g_memory;
+
+// Raises each capability to what an earlier start found, and remembers
+// the result.
+void keep_largest(int *value, int *kept)
+{
+    if (*value < *kept)
+        *value = *kept;
+    *kept = *value;
+}
+
 // Every row whose flags equal `flags` exactly linked (true with none).
 bool all_linked_exact(const unsigned h[], uint32_t flags)
 {
@@ -149,6 +166,11 @@ void capability_scan(const unsigned h[], ActivePrograms *ap)
     ap->bump_available = bump ? 512 : 0;
     ap->blood_level_bits = largest_bits(h, 0x18, 0, 0);
     ap->motion_blur_available = blur ? 4 : 0;
+    keep_largest(&ap->tcgen_available, &g_memory.tcgen_available);
+    keep_largest(&ap->bump_available, &g_memory.bump_available);
+    keep_largest(&ap->ao_max, &g_memory.ao_max);
+    keep_largest(&ap->blood_level_bits, &g_memory.blood_level_bits);
+    keep_largest(&ap->motion_blur_available, &g_memory.motion_blur_available);
 }
 
 struct AoRows {
@@ -209,8 +231,18 @@ int raytrace_row(int kind, int count)
     }
 }
 
-int choose_active_programs(const unsigned h[SHADER_ROW_COUNT], ActivePrograms *ap)
+int shader_row_failed_before(int row) { return row >= 0 && row < SHADER_ROW_COUNT && g_memory.failed[row]; }
+
+void shader_rows_forget(void) { g_memory = ScanMemory{}; }
+
+int choose_active_programs(const unsigned handle[SHADER_ROW_COUNT], ActivePrograms *ap)
 {
+    // A row that failed once counts as failed from then on.
+    unsigned h[SHADER_ROW_COUNT];
+    for (int r = 0; r < SHADER_ROW_COUNT; r++) {
+        g_memory.failed[r] = g_memory.failed[r] || handle[r] == 0;
+        h[r] = g_memory.failed[r] ? 0 : handle[r];
+    }
     *ap = ActivePrograms{};
     capability_scan(h, ap);
 

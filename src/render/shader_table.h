@@ -90,7 +90,15 @@ struct ActivePrograms {
 // (shaders, raytracing, softshadow, fluid, bumpmapping, ambientocclusion,
 // motionblur, depthoffield, anaglyphic) and prints each decision on
 // standard error. Returns 0 when every basic row linked, else 1.
+// Across renderer starts (a video-mode change starts it again) a row that
+// once did not link stays failed whatever its handle says now, and the
+// scan's capability values (tcgen, bump, occlusion, blood level, motion
+// blur) only grow.
 int choose_active_programs(const unsigned handle[SHADER_ROW_COUNT], ActivePrograms *out);
+// Whether a row failed at an earlier start (its program is not made again).
+int shader_row_failed_before(int row);
+// Forgets what earlier starts found, as at program start.
+void shader_rows_forget(void);
 
 // Lighting models: rows {name, diff, difftex, bump slot}; one, "default".
 struct LightingModel {

@@ -16,28 +16,28 @@ static void rotation3(const float *R, float *out)
 }
 
 void queue_sphere_pose(const float *pos, const float *R, float radius, int kind, const Texture *color,
-                       const Texture *bump)
+                       const Texture *bump, const float *vel, const float *spin)
 {
     float rot[9];
     rotation3(R, rot);
-    queue_sphere(rot, pos, nullptr, nullptr, radius, (unsigned)kind, gl_name(color), gl_name(bump));
+    queue_sphere(rot, pos, vel, spin, radius, (unsigned)kind, gl_name(color), gl_name(bump));
 }
 
 void queue_box_pose(const float *pos, const float *R, const float *sides, int kind, const Texture *color,
-                    const Texture *bump)
+                    const Texture *bump, const float *vel, const float *spin)
 {
     float rot[9];
     rotation3(R, rot);
     const float half[3] = {0.5f * sides[0], 0.5f * sides[1], 0.5f * sides[2]};
-    queue_box(rot, pos, half, nullptr, nullptr, (unsigned)kind, gl_name(color), gl_name(bump));
+    queue_box(rot, pos, half, vel, spin, (unsigned)kind, gl_name(color), gl_name(bump));
 }
 
 void queue_capsule_pose(const float *pos, const float *R, float length, float radius, int kind,
-                        const Texture *color, const Texture *bump)
+                        const Texture *color, const Texture *bump, const float *vel, const float *spin)
 {
     float rot[9];
     rotation3(R, rot);
-    queue_capsule(rot, pos, length, radius, nullptr, nullptr, (unsigned)kind, gl_name(color), gl_name(bump));
+    queue_capsule(rot, pos, length, radius, vel, spin, (unsigned)kind, gl_name(color), gl_name(bump));
 }
 
 // The turn that takes +z onto the unit axis: quarter and half turns when

@@ -20,14 +20,21 @@
 
 namespace {
 
+// The display lists, made together and deleted together: the plain, coarse
+// and textured unit spheres, the octagon disc, the unit quad, the
+// 24-segment disc, the textured and the plain ring, the capsule's side and
+// its two caps, and the cut sphere and the box of the hemisphere and box
+// drawers.
 enum {
-    LIST_SPHERE, LIST_SPHERE_COARSE, LIST_HEMISPHERE, LIST_CUT_SPHERE, LIST_CYLINDER, LIST_BOX, LIST_DISC, LIST_QUAD,
-    LIST_COUNT
+    LIST_SPHERE, LIST_SPHERE_COARSE, LIST_SPHERE_TEXTURED, LIST_OCTAGON, LIST_QUAD, LIST_DISC, LIST_RING_TEXTURED,
+    LIST_RING, LIST_CAPSULE_SIDE, LIST_CAPSULE_TOP, LIST_CAPSULE_BOTTOM, LIST_CUT_SPHERE, LIST_BOX, LIST_COUNT
 };
 
 float g_clear[3] = {1, 1, 1};
 GLuint g_lists;
 GLuint g_textures[2];
+// Two quadrics with texture coordinates, for disks and partial disks.
+GLUquadric *g_quadrics[2];
 bool g_attrib_pushed;
 bool g_blend_dropped;       // this shape turned the frame's blending off
 bool g_shadow_pass;
@@ -42,12 +49,13 @@ bool g_material_known;
 // they show what the one-sided mesh shows without culling (the inside of a
 // half sphere).
 enum {
-    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CYLINDER, MESH_HEMISPHERE, MESH_CUT_SPHERE,
+    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CAPSULE_SIDE, MESH_CAPSULE_TOP, MESH_CAPSULE_BOTTOM, MESH_CUT_SPHERE,
     MESH_CUT_SPHERE_BOTH, MESH_DISC_BOTH, MESH_BOX, MESH_COUNT
 };
 struct Mesh {
     std::vector<float> v;           // x y z nx ny nz
     std::vector<unsigned> index;
+    std::vector<float> st;          // s t per vertex, where the mesh has them
 };
 Mesh g_unit[MESH_COUNT];
 // A shadow pass gathers its shapes as world-space triangles and draws them
@@ -204,14 +212,54 @@ void add_cut_sphere(Mesh &m, const Mesh &sphere, bool both)
     }
 }
 
-void add_hemisphere(Mesh &m)
+// The ring table: a full circle in 12 steps of 30 degrees, 13 entries so
+// that the last closes the first.
+enum { RING_STEPS = 12 };
+struct RingTable {
+    float sin[RING_STEPS + 1], cos[RING_STEPS + 1];
+    RingTable()
+    {
+        for (int i = 0; i <= RING_STEPS; i++) {
+            sin[i] = (float)std::sin(i * 2 * M_PI / RING_STEPS);
+            cos[i] = (float)std::cos(i * 2 * M_PI / RING_STEPS);
+        }
+    }
+};
+const RingTable &ring_table(void)
 {
-    add_grid(m, 6, 16, false, [](int i, int j, float *p) {
-        const float a = (float)(i * M_PI / 2 / 6), b = (float)(j * 2 * M_PI / 16);
-        p[0] = p[3] = std::cos(a) * std::cos(b);
-        p[1] = p[4] = std::cos(a) * std::sin(b);
-        p[2] = p[5] = std::sin(a);
+    static const RingTable t;
+    return t;
+}
+
+// The capsule of the ring table: its side a cylinder of radius 1 from
+// z = -1 to 1 (texture s 0.2 at the bottom, 0.8 at the top, t round it),
+// each cap a half sphere of three 30-degree stacks whose s goes on outwards
+// by 1/15 a stack. side: 0 the cylinder, 1 the top cap, -1 the bottom cap.
+void add_capsule_part(Mesh &m, int side)
+{
+    const RingTable &ring = ring_table();
+    const unsigned first = (unsigned)(m.v.size() / 6);
+    const int rows = side == 0 ? 1 : 3;
+    add_grid(m, rows, RING_STEPS, false, [&ring, side](int i, int j, float *p) {
+        if (side == 0) {
+            p[0] = p[3] = ring.sin[j];
+            p[1] = p[4] = ring.cos[j];
+            p[2] = 2.0f * i - 1;
+            p[5] = 0;
+            return;
+        }
+        const float a = (float)(i * M_PI / 6), c = std::cos(a), h = side * std::sin(a);
+        p[0] = p[3] = c * ring.sin[j];
+        p[1] = p[4] = c * ring.cos[j];
+        p[2] = p[5] = h;
     });
+    m.st.resize(m.v.size() / 3);
+    for (int i = 0; i <= rows; i++)
+        for (int j = 0; j <= RING_STEPS; j++) {
+            const unsigned k = first + (unsigned)(i * (RING_STEPS + 1) + j);
+            m.st[2 * k] = side == 0 ? 0.2f + 0.6f * i : side > 0 ? 0.8f + i / 15.0f : 0.2f - i / 15.0f;
+            m.st[2 * k + 1] = (float)j / RING_STEPS;
+        }
 }
 
 void make_unit_meshes(void)
@@ -222,14 +270,9 @@ void make_unit_meshes(void)
     add_icosphere(g_unit[MESH_SPHERE]);
     add_cut_sphere(g_unit[MESH_CUT_SPHERE], g_unit[MESH_SPHERE], false);
     add_cut_sphere(g_unit[MESH_CUT_SPHERE_BOTH], g_unit[MESH_SPHERE], true);
-    add_grid(g_unit[MESH_CYLINDER], 1, 20, false, [](int i, int j, float *p) {
-        const double theta = j * 2 * M_PI / 20;
-        p[0] = p[3] = (float)std::sin(theta);
-        p[1] = p[4] = (float)std::cos(theta);
-        p[2] = i - 0.5f;
-        p[5] = 0;
-    });
-    add_hemisphere(g_unit[MESH_HEMISPHERE]);
+    add_capsule_part(g_unit[MESH_CAPSULE_SIDE], 0);
+    add_capsule_part(g_unit[MESH_CAPSULE_TOP], 1);
+    add_capsule_part(g_unit[MESH_CAPSULE_BOTTOM], -1);
     Mesh &disc = g_unit[MESH_DISC_BOTH];
     disc.v = {0, 0, 0, 0, 0, 1};
     for (int i = 0; i <= 24; i++) {
@@ -453,19 +496,72 @@ void emit_cube(void)
     glEnd();
 }
 
-// A disc of radius 1 at z = 0 facing +z, 24 steps.
-void emit_disc(void)
+// A disc of radius 1 at z = 0 facing +z in `steps` steps (8: the octagon,
+// 24: the round disc), the texture's middle at its centre.
+void emit_disc(int steps)
 {
     glBegin(GL_TRIANGLE_FAN);
     glNormal3f(0, 0, 1);
     glTexCoord2f(0.5f, 0.5f);
     glVertex3f(0, 0, 0);
-    for (int i = 0; i <= 24; i++) {
-        const float a = (float)(i * M_PI / 12);
+    for (int i = 0; i <= steps; i++) {
+        const float a = (float)(i * 2 * M_PI / steps);
         glTexCoord2f(0.5f * (1 + std::sin(a)), 0.5f * (1 + std::cos(a)));
         glVertex3f(std::sin(a), std::cos(a), 0);
     }
     glEnd();
+}
+
+// The textured ring: outer radius 1, inner 0.8, 33 steps of pi / 16; the
+// texture spread as on the disc outside and 0.4 of it about the middle
+// inside.
+void emit_textured_ring(void)
+{
+    glBegin(GL_QUAD_STRIP);
+    glNormal3f(0, 0, 1);
+    for (int i = 0; i <= 32; i++) {
+        const float a = (float)(i * M_PI / 16), s = std::sin(a), c = std::cos(a);
+        glTexCoord2f(0.5f * (1 + s), 0.5f * (1 + c));
+        glVertex3f(s, c, 0);
+        glTexCoord2f(0.5f + 0.4f * s, 0.5f + 0.4f * c);
+        glVertex3f(0.8f * s, 0.8f * c, 0);
+    }
+    glEnd();
+}
+
+// The plain ring of the ring table: outer radius 1, inner 0.4.
+void emit_ring(void)
+{
+    const RingTable &ring = ring_table();
+    glBegin(GL_QUAD_STRIP);
+    glNormal3f(0, 0, 1);
+    for (int i = 0; i <= RING_STEPS; i++) {
+        glVertex3f(ring.sin[i], ring.cos[i], 0);
+        glVertex3f(0.4f * ring.sin[i], 0.4f * ring.cos[i], 0);
+    }
+    glEnd();
+}
+
+// The textured unit sphere: 24 stacks of 7.5 degrees from the top, 25
+// meridians 15 degrees apart, as quad strips; s round it, t from the
+// bottom up.
+void emit_textured_sphere(void)
+{
+    for (int i = 0; i < 24; i++) {
+        glBegin(GL_QUAD_STRIP);
+        for (int j = 0; j <= 24; j++) {
+            const double theta = j * M_PI / 12;
+            for (int k : {i, i + 1}) {
+                const double rho = k * M_PI / 24;
+                const float n[3] = {(float)(std::sin(rho) * std::sin(theta)), (float)(std::sin(rho) * std::cos(theta)),
+                                    (float)std::cos(rho)};
+                glNormal3fv(n);
+                glTexCoord2f(j / 24.0f, 1 - k / 24.0f);
+                glVertex3fv(n);
+            }
+        }
+        glEnd();
+    }
 }
 
 void emit_quad(void)
@@ -737,10 +833,10 @@ void set_clear_color(float r, float g, float b)
 
 const float *get_clear_color(void) { return g_clear; }
 
-void render_box(const float *pos, const float *R, const float *sides, int kind)
+void render_box(const float *pos, const float *R, const float *sides, int kind, const float *vel, const float *spin)
 {
     if (shaders_active()) {
-        queue_box_pose(pos, R, sides, kind, nullptr, nullptr);
+        queue_box_pose(pos, R, sides, kind, nullptr, nullptr, vel, spin);
         return;
     }
     if (!g_lists)
@@ -756,7 +852,7 @@ void render_box(const float *pos, const float *R, const float *sides, int kind)
     end_kind();
 }
 
-// Kind 32: a flat disc of the radius facing the camera, unlit, blended.
+// Kind 32: a flat octagon of the radius facing the camera, unlit, blended.
 static void render_facing_disc(const float *pos, float radius)
 {
     glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
@@ -768,15 +864,15 @@ static void render_facing_disc(const float *pos, float radius)
     glPushMatrix();
     glTranslatef(pos[0], pos[1], pos[2]);
     face_the_eye();
-    call_scaled(LIST_DISC, radius, radius, 1);
+    call_scaled(LIST_OCTAGON, radius, radius, 1);
     glPopMatrix();
     glPopAttrib();
 }
 
-void render_sphere(const float *pos, const float *R, float radius, int kind)
+void render_sphere(const float *pos, const float *R, float radius, int kind, const float *vel, const float *spin)
 {
     if (shaders_active()) {
-        queue_sphere_pose(pos, R, radius, kind, nullptr, nullptr);
+        queue_sphere_pose(pos, R, radius, kind, nullptr, nullptr, vel, spin);
         return;
     }
     if (!g_lists)
@@ -809,30 +905,29 @@ void render_sphere(const float *pos, const float *R, float radius, int kind)
     end_kind();
 }
 
-void render_capsule(const float *pos, const float *R, float length, float radius, int kind)
+void render_capsule(const float *pos, const float *R, float length, float radius, int kind, const float *vel,
+                    const float *spin)
 {
     if (shaders_active()) {
-        queue_capsule_pose(pos, R, length, radius, kind, nullptr, nullptr);
+        queue_capsule_pose(pos, R, length, radius, kind, nullptr, nullptr, vel, spin);
         return;
     }
     if (!g_lists)
         return;
     if (const int batch = batch_for(kind)) {
-        batch_mesh(batch, MESH_CYLINDER, {pos, R, {radius, radius, length}, nullptr, 0});
-        batch_mesh(batch, MESH_HEMISPHERE, {pos, R, {radius, radius, radius}, nullptr, 0.5f * length});
-        batch_mesh(batch, MESH_HEMISPHERE, {pos, R, {radius, radius, radius}, k_flip_x, -0.5f * length});
+        batch_mesh(batch, MESH_CAPSULE_SIDE, {pos, R, {radius, radius, 0.5f * length}, nullptr, 0});
+        batch_mesh(batch, MESH_CAPSULE_TOP, {pos, R, {radius, radius, radius}, nullptr, 0.5f * length});
+        batch_mesh(batch, MESH_CAPSULE_BOTTOM, {pos, R, {radius, radius, radius}, nullptr, -0.5f * length});
         return;
     }
     begin_kind(kind);
     push_body_transform(pos, R);
-    call_scaled(LIST_CYLINDER, radius, radius, length);
-    // The caps: a half sphere at each end, turned outwards.
+    call_scaled(LIST_CAPSULE_SIDE, radius, radius, 0.5f * length);
+    // The caps: a half sphere at each end.
     for (float end : {-0.5f, 0.5f}) {
         glPushMatrix();
         glTranslatef(0, 0, end * length);
-        if (end < 0)
-            glRotatef(180, 1, 0, 0);
-        call_scaled(LIST_HEMISPHERE, radius, radius, radius);
+        call_scaled(end < 0 ? LIST_CAPSULE_BOTTOM : LIST_CAPSULE_TOP, radius, radius, radius);
         glPopMatrix();
     }
     glPopMatrix();
@@ -908,13 +1003,16 @@ void render_hemisphere(const float *pos, const float *R, float radius, const flo
 
 namespace {
 
-// A unit mesh as triangles with their normals, for a display list.
+// A unit mesh as triangles with their normals (and texture coordinates
+// where it has them), for a display list.
 void emit_mesh(int mesh)
 {
     make_unit_meshes();
     const Mesh &m = g_unit[mesh];
     glBegin(GL_TRIANGLES);
     for (unsigned i : m.index) {
+        if (!m.st.empty())
+            glTexCoord2fv(&m.st[2 * i]);
         glNormal3fv(&m.v[6 * i + 3]);
         glVertex3fv(&m.v[6 * i]);
     }
@@ -929,35 +1027,29 @@ void shapes_create(void)
     g_textures[0] = make_shine_texture();
     g_textures[1] = make_sprite_texture();
     g_lists = glGenLists(LIST_COUNT);
-    GLUquadric *q = gluNewQuadric();
-    gluQuadricTexture(q, GL_TRUE);
-    glNewList(g_lists + LIST_SPHERE, GL_COMPILE);
-    emit_mesh(MESH_SPHERE);
-    glEndList();
-    glNewList(g_lists + LIST_SPHERE_COARSE, GL_COMPILE);
-    emit_mesh(MESH_SPHERE_COARSE);
-    glEndList();
-    glNewList(g_lists + LIST_CUT_SPHERE, GL_COMPILE);
-    emit_mesh(MESH_CUT_SPHERE);
-    glEndList();
-    glNewList(g_lists + LIST_HEMISPHERE, GL_COMPILE);
-    emit_mesh(MESH_HEMISPHERE);
-    glEndList();
-    glNewList(g_lists + LIST_CYLINDER, GL_COMPILE);
-    glTranslatef(0, 0, -0.5f);
-    gluCylinder(q, 1.0, 1.0, 1.0, 20, 1);
-    glTranslatef(0, 0, 0.5f);
-    glEndList();
-    gluDeleteQuadric(q);
-    glNewList(g_lists + LIST_BOX, GL_COMPILE);
-    emit_cube();
-    glEndList();
-    glNewList(g_lists + LIST_DISC, GL_COMPILE);
-    emit_disc();
-    glEndList();
-    glNewList(g_lists + LIST_QUAD, GL_COMPILE);
-    emit_quad();
-    glEndList();
+    auto list = [](int k, void (*emit)(void)) {
+        glNewList(g_lists + k, GL_COMPILE);
+        emit();
+        glEndList();
+    };
+    list(LIST_SPHERE, [] { emit_mesh(MESH_SPHERE); });
+    list(LIST_SPHERE_COARSE, [] { emit_mesh(MESH_SPHERE_COARSE); });
+    list(LIST_SPHERE_TEXTURED, emit_textured_sphere);
+    list(LIST_OCTAGON, [] { emit_disc(8); });
+    list(LIST_QUAD, emit_quad);
+    list(LIST_DISC, [] { emit_disc(24); });
+    list(LIST_RING_TEXTURED, emit_textured_ring);
+    list(LIST_RING, emit_ring);
+    list(LIST_CAPSULE_SIDE, [] { emit_mesh(MESH_CAPSULE_SIDE); });
+    list(LIST_CAPSULE_TOP, [] { emit_mesh(MESH_CAPSULE_TOP); });
+    list(LIST_CAPSULE_BOTTOM, [] { emit_mesh(MESH_CAPSULE_BOTTOM); });
+    list(LIST_CUT_SPHERE, [] { emit_mesh(MESH_CUT_SPHERE); });
+    list(LIST_BOX, emit_cube);
+    for (GLUquadric *&q : g_quadrics) {
+        q = gluNewQuadric();
+        if (q)
+            gluQuadricTexture(q, GL_TRUE);
+    }
 }
 
 void shapes_free(void)
@@ -971,6 +1063,11 @@ void shapes_free(void)
         if (t)
             glDeleteTextures(1, &t);
         t = 0;
+    }
+    for (GLUquadric *&q : g_quadrics) {
+        if (q)
+            gluDeleteQuadric(q);
+        q = nullptr;
     }
 }
 
@@ -989,6 +1086,14 @@ void shapes_draw_quad(float half)
     if (g_lists)
         call_scaled(LIST_QUAD, half, half, 1);
 }
+
+void shapes_draw_octagon(float radius)
+{
+    if (g_lists)
+        call_scaled(LIST_OCTAGON, radius, radius, 1);
+}
+
+int shapes_quadrics_made(void) { return (g_quadrics[0] != nullptr) + (g_quadrics[1] != nullptr); }
 
 // ---- Posed drawers without kinds, and small 3D and 2D utilities ----
 
@@ -1142,17 +1247,13 @@ void render_disk(float x, float y, float inner, float outer, int slices, int loo
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
-    // Angles from +y, turning towards +x, as a partial disk of the quadric.
-    const float a0 = (float)(start * M_PI / 180), da = (float)(sweep * M_PI / 180) / slices;
-    for (int l = 0; l < loops; l++) {
-        const float r0 = inner + (outer - inner) * l / loops, r1 = inner + (outer - inner) * (l + 1) / loops;
-        glBegin(GL_QUAD_STRIP);
-        for (int i = 0; i <= slices; i++) {
-            const float s = std::sin(a0 + i * da), c = std::cos(a0 + i * da);
-            glVertex2f(x + r1 * s, y + r1 * c);
-            glVertex2f(x + r0 * s, y + r0 * c);
-        }
-        glEnd();
+    // Angles from +y, turning towards +x: a partial disk of the kept
+    // quadric.
+    if (g_quadrics[0]) {
+        glPushMatrix();
+        glTranslatef(x, y, 0);
+        gluPartialDisk(g_quadrics[0], inner, outer, slices, loops, start, sweep);
+        glPopMatrix();
     }
     glPopAttrib();
 }

@@ -4,11 +4,17 @@
 #pragma once
 #include "render/texture.h"
 
-// Pose: a position and a 3x4 rotation (the physics engine's layout).
-void render_box(const float *pos, const float *R, const float *sides, int kind);
-void render_sphere(const float *pos, const float *R, float radius, int kind);
+// Pose: a position and a 3x4 rotation (the physics engine's layout). vel
+// and spin: the shape's linear and angular velocity, which the shader path
+// keeps with the queued shape (null: at rest; the fixed path draws no
+// motion).
+void render_box(const float *pos, const float *R, const float *sides, int kind, const float *vel = nullptr,
+                const float *spin = nullptr);
+void render_sphere(const float *pos, const float *R, float radius, int kind, const float *vel = nullptr,
+                   const float *spin = nullptr);
 // length is that of the cylinder part, along the local z axis.
-void render_capsule(const float *pos, const float *R, float length, float radius, int kind);
+void render_capsule(const float *pos, const float *R, float length, float radius, int kind,
+                    const float *vel = nullptr, const float *spin = nullptr);
 // The half of a sphere on the side of the local axis; kind 64 closes its
 // cut with a disc.
 void render_hemisphere(const float *pos, const float *R, float radius, const float *axis, int kind);
@@ -71,6 +77,11 @@ unsigned shapes_texture(int k);   // 0 shine, 1 sprite disc
 // A disc of the radius at z = 0 facing +z, and a square of half side `half`.
 void shapes_draw_disc(float radius);
 void shapes_draw_quad(float half);
+// The octagon of the radius at z = 0 facing +z, its texture's middle at
+// the centre and the texture's circle through its corners.
+void shapes_draw_octagon(float radius);
+// The quadrics kept for disks (2 while the lists exist, else 0).
+int shapes_quadrics_made(void);
 
 // Posed drawers that draw at once whatever the shader path does, in the
 // current colour's material. A triangle through a, b, c of the posed frame

@@ -602,10 +602,10 @@ void textured_shapes_set_view(const float *eye)
 }
 
 void render_sphere_skin(const float *pos, const float *R, float radius, int kind, const Texture *color,
-                        const Texture *bump, int flags)
+                        const Texture *bump, int flags, const float *vel, const float *spin)
 {
     if (shaders_active()) {
-        queue_sphere_pose(pos, R, radius, kind, color, bump);
+        queue_sphere_pose(pos, R, radius, kind, color, bump, vel, spin);
         return;
     }
     const Shape s = {BUMP_SPHERE, pos, R, {radius, radius, radius}, radius};
@@ -614,10 +614,10 @@ void render_sphere_skin(const float *pos, const float *R, float radius, int kind
 }
 
 void render_box_skin(const float *pos, const float *R, const float *sides, int kind, const Texture *color,
-                     const Texture *bump, int flags)
+                     const Texture *bump, int flags, const float *vel, const float *spin)
 {
     if (shaders_active()) {
-        queue_box_pose(pos, R, sides, kind, color, bump);
+        queue_box_pose(pos, R, sides, kind, color, bump, vel, spin);
         return;
     }
     const float most = std::fmax(sides[0], std::fmax(sides[1], sides[2]));
@@ -627,10 +627,11 @@ void render_box_skin(const float *pos, const float *R, const float *sides, int k
 }
 
 void render_capsule_skin(const float *pos, const float *R, float length, float radius, int kind,
-                         const Texture *color, const Texture *bump, int flags)
+                         const Texture *color, const Texture *bump, int flags, const float *vel,
+                         const float *spin)
 {
     if (shaders_active()) {
-        queue_capsule_pose(pos, R, length, radius, kind, color, bump);
+        queue_capsule_pose(pos, R, length, radius, kind, color, bump, vel, spin);
         return;
     }
     const Shape s = {BUMP_CAPSULE, pos, R, {radius, radius, length}, 0.5f * length + radius};

@@ -12,13 +12,15 @@ struct Texture;
 // shine lights from it, the bump light vectors are computed from it.
 void textured_shapes_set_view(const float *eye);
 
-// Textures may be null or not loaded (then they count as absent).
+// Textures may be null or not loaded (then they count as absent). vel and
+// spin as for the plain drawers (shapes_gl.h).
 void render_sphere_skin(const float *pos, const float *R, float radius, int kind, const Texture *color,
-                        const Texture *bump, int flags);
+                        const Texture *bump, int flags, const float *vel = nullptr, const float *spin = nullptr);
 void render_box_skin(const float *pos, const float *R, const float *sides, int kind, const Texture *color,
-                     const Texture *bump, int flags);
+                     const Texture *bump, int flags, const float *vel = nullptr, const float *spin = nullptr);
 void render_capsule_skin(const float *pos, const float *R, float length, float radius, int kind,
-                         const Texture *color, const Texture *bump, int flags);
+                         const Texture *color, const Texture *bump, int flags, const float *vel = nullptr,
+                         const float *spin = nullptr);
 // The half of a sphere on the side of the axis; kind 64 closes the cut
 // with a disc, 128 leaves it open. Textured when a texture is loaded.
 void render_hemisphere_skin(const float *pos, const float *R, float radius, const float *axis, int kind,

@@ -17,7 +17,10 @@
 #include "game/contact_damage.h"
 #include "game/env_objects.h"
 #include "game/match_start.h"
+#include "game/joints.h"
 #include "game/world_setup.h"
+#include "net/records/custom_record.h"
+#include "render/color_table.h"
 #include "render/pov_export.h"
 #include "support/test_support.h"
 
@@ -289,4 +292,56 @@ TEST_F(PovExport, PovrayRendersTheStillSceneAndTheAnimation)
     ASSERT_EQ(a2.w, 64);
     EXPECT_GT(differing(a1, bare), 64 * 48 / 20);
     EXPECT_GT(differing(a1, a2), 10);
+}
+
+namespace {
+
+std::string rgb_text(int row, const char *format)
+{
+    float c[3];
+    get_color_rgb(row, c);
+    char out[96];
+    snprintf(out, sizeof out, format, c[0], c[1], c[2]);
+    return out;
+}
+
+} // namespace
+
+// Joints and torso take the colours the drawing gives them: an unset joint
+// row is white, a held joint the force row; a torso part without its
+// gradient pair is in the fighter's colour whatever its own row says (the
+// chest in the breast's row), with the pair its own row.
+TEST_F(PovExport, JointAndTorsoColoursFollowTheFightersRows)
+{
+    get_game_globals()->replay_mode = 0;
+    CustomRecord *rec = get_custom_record(0);
+    rec->force_color = 10;
+    rec->body_color[BREAST] = 9;
+    rec->body_color[R_PECS] = 4;
+    rec->body_color[L_PECS] = 4;
+    rec->grad_color1[L_PECS] = 2;
+    rec->grad_color2[L_PECS] = 2;
+    fighter_set_joint_state(0, 0, MOTOR_HOLD);
+    fighter_set_joint_state(0, 1, MOTOR_RELAX);
+    ASSERT_EQ(pov_save_scene(dir_.file("colours.pov").c_str()), 0);
+    const std::vector<std::string> l = lines_of(read_file(dir_.file("colours.pov")));
+    EXPECT_NE(first_with(l, "Joint (").find(rgb_text(10, "%.1f, %.1f, %.1f)// NECK")), std::string::npos)
+        << first_with(l, "Joint (");
+    const std::string white = ", 1.0, 1.0, 1.0)// ";
+    int white_joints = 0;
+    for (const std::string &line : l)
+        white_joints += line.rfind("Joint (", 0) == 0 && line.find(white) != std::string::npos;
+    EXPECT_EQ(white_joints, 2 * JOINT_COUNT - 1);
+    auto body = [&](const char *name) {
+        for (const std::string &line : l)
+            if (line.find(std::string(") //") + name + " ") != std::string::npos)
+                return line;
+        return std::string();
+    };
+    const int own = get_player(0)->colour;
+    EXPECT_EQ(body("BREAST").rfind("Body (" + rgb_text(own, "%f, %f, %f,"), 0), 0u) << body("BREAST");
+    EXPECT_EQ(body("CHEST").rfind("Body (" + rgb_text(9, "%f, %f, %f,"), 0), 0u) << body("CHEST");
+    EXPECT_EQ(body("R_PECS").rfind("Body (" + rgb_text(own, "%f, %f, %f,"), 0), 0u) << body("R_PECS");
+    EXPECT_EQ(body("L_PECS").rfind("Body (" + rgb_text(4, "%f, %f, %f,"), 0), 0u) << body("L_PECS");
+    clear_all_customs();
 }

@@ -25,6 +25,7 @@ struct Ladder {
     int result = -1;
     Ladder()
     {
+        shader_rows_forget();       // each case as at program start
         for (int r = 0; r < SHADER_ROW_COUNT; r++)
             h[r] = 100 + (unsigned)r;
         for (int o : k_options)
@@ -156,4 +157,31 @@ TEST(ShaderTable, LightingModelsByName)
     EXPECT_EQ(set_lighting_model(nullptr), 1);
     ASSERT_STREQ(current_lighting_model()->name, "default");
     EXPECT_EQ(current_lighting_model()->diff, &active_programs().diff);
+}
+
+// A renderer start after a video-mode change: a row that failed at the
+// first start stays failed though it links now, and what the first scan
+// found stays available though rows fail now.
+TEST(ShaderTable, FailedRowsStayFailedAndCapabilitiesOnlyGrow)
+{
+    Ladder first;
+    first.fail({SH_BLOOD});
+    first.run();
+    EXPECT_EQ(first.ap.blood, first.h[SH_BLOOD_1]);
+    EXPECT_EQ(first.ap.ao_max, 0x80);
+    EXPECT_TRUE(shader_row_failed_before(SH_BLOOD));
+    EXPECT_FALSE(shader_row_failed_before(SH_BLOOD_1));
+
+    Ladder again = first;       // the handles of the second start
+    for (int r = 0; r < SHADER_ROW_COUNT; r++)
+        again.h[r] = 300 + (unsigned)r;
+    again.fail({SH_DIFF_AO12, SH_DIFFTEX_AO12, SH_GROUND_AO12, SH_DIFFTEX_TCGEN_AO12, SH_DIFFTEX_AO12_BUMP,
+                SH_DIFFTEX_TCGEN_AO12_BUMP, SH_DIFF_AO12_SHINY, SH_DIFFTEX_AO12_SHINY});
+    option_set(OPT_FLUID, 1);
+    again.run();
+    EXPECT_EQ(again.ap.blood, again.h[SH_BLOOD_1]);          // not the sh_blood that links now
+    EXPECT_EQ(again.ap.blood_level_bits, 0x8);
+    EXPECT_EQ(again.ap.ao_max, 0x80);                         // found by the first scan
+    EXPECT_TRUE(again.says("Fluid blood supported (level 1 of 4)"));
+    shader_rows_forget();
 }

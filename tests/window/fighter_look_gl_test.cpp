@@ -6,6 +6,8 @@
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "game/contact_damage.h"
+#include "game/joint_breaks.h"
+#include "game/world_physics.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
 #include "net/records/custom_record.h"
@@ -15,6 +17,8 @@
 #include "render/fighter_textures.h"
 #include "render/hud_theme.h"
 #include "render/markers_gl.h"
+#include "render/render_queues.h"
+#include "render/renderer_gl.h"
 #include "render/shapes_gl.h"
 #include "render/world_colours.h"
 #include "window/gl_match.h"
@@ -370,4 +374,130 @@ TEST(FighterLook, ClearColourKeptThroughAVideoReset)
     EXPECT_NEAR(sky[2], 0.6 * 255, 1.5);
     const float *bg = world_background_colour();
     set_clear_color(bg[0], bg[1], bg[2]);
+}
+
+namespace {
+
+// The queued record whose position is p (the shader path keeps them until
+// the next frame starts), or null.
+const DrawRecord *record_at(const double *p)
+{
+    for (int i = 0; i < draw_queue_count(); i++) {
+        const DrawRecord *r = draw_queue_record(i);
+        if (std::fabs(r->pos[0] - p[0]) + std::fabs(r->pos[1] - p[1]) + std::fabs(r->pos[2] - p[2]) < 1e-4)
+            return r;
+    }
+    return nullptr;
+}
+
+void start_shader_path(void)
+{
+    option_set(OPT_SHADERS, 1);
+    free_graphics();
+    init_graphics();
+}
+
+} // namespace
+
+// On the shader path every queued body and every whole joint sphere keeps
+// the linear and angular velocity of the body it belongs to.
+TEST(FighterLook, QueuedShapesCarryTheirBodysVelocities)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    start_shader_path();
+    ASSERT_EQ(shaders_active(), 1);
+    get_game_globals()->replay_mode = 0;
+    Player *p = get_player(0);
+    for (int b : {0, 3, 11}) {      // a sphere, a box and a hand
+        dBodySetLinearVel(p->bodies[b], 1 + b, -2, 0.5);
+        dBodySetAngularVel(p->bodies[b], 0.25, 3, -4 - b);
+    }
+    fighter_set_joint_state(0, 0, MOTOR_HOLD);      // the neck, a whole sphere on the head
+    m.frame();
+    for (int b : {0, 3, 11}) {
+        double at[3];
+        body_centre(0, b, at);
+        const DrawRecord *r = record_at(at);
+        ASSERT_NE(r, nullptr) << "body " << b;
+        const float want[6] = {1.0f + b, -2, 0.5f, 0.25f, 3, -4.0f - b};
+        for (int k = 0; k < 6; k++)
+            EXPECT_FLOAT_EQ(r->extra[k], want[k]) << "body " << b << " word " << k;
+    }
+    double neck[3];
+    joint_anchor(0, 0, neck);
+    const DrawRecord *r = record_at(neck);
+    ASSERT_NE(r, nullptr);
+    const dReal *v = dBodyGetLinearVel(dGeomGetBody(p->joint_geoms[0]));
+    const dReal *a = dBodyGetAngularVel(dGeomGetBody(p->joint_geoms[0]));
+    for (int k = 0; k < 3; k++) {
+        EXPECT_FLOAT_EQ(r->extra[k], (float)v[k]);
+        EXPECT_FLOAT_EQ(r->extra[3 + k], (float)a[k]);
+    }
+    EXPECT_NE(r->extra[0], 0.0f);
+}
+
+// A dismembered joint still casts its shadow: flattened onto the floor on
+// the fixed path, as an occluder on the shader path.
+TEST(FighterLook, DismemberedJointCastsItsShadow)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    option_set(OPT_ZUD, 0);
+    m.frame();
+    auto inked = [&]() {
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw_joint_geoms(0, 7, DRAW_SHADOW, 1);
+        const std::vector<unsigned char> px = m.read();
+        return (int)std::count_if(px.begin(), px.end(), [](unsigned char c) { return c < 250; });
+    };
+    const int whole = inked();
+    ASSERT_GT(whole, 100);
+    dismember_fighter_joint(0, 0);
+    dismember_fighter_joint(0, 16);
+    ASSERT_EQ(get_player(0)->joints[0].broken, JOINT_DISMEMBERED);
+    EXPECT_EQ(inked(), whole);
+    // Each of the fighter's shapes is one occluder or more; the joints are
+    // spheres, one each.
+    start_shader_path();
+    m.frame();
+    int joints = 0;
+    for (int i = 0; i < occluder_count(); i++)
+        for (int j = 0; j < JOINT_COUNT; j++) {
+            double at[3];
+            geom_world_pose(get_player(0)->joint_geoms[j], at, nullptr);
+            const float *o = occluder_at(i);
+            joints += std::fabs(o[0] - at[0]) + std::fabs(o[1] - at[1]) + std::fabs(o[2] - at[2]) < 1e-4 &&
+                      std::fabs(o[3] - dGeomSphereGetRadius(get_player(0)->joint_spheres[j])) < 1e-5;
+        }
+    EXPECT_EQ(joints, JOINT_COUNT);
+}
+
+// The hand markers sit at both hands of each fighter, gripping or not: two
+// spheres of radius 0.1 per fighter in its colour.
+TEST(FighterLook, HandMarkersAtBothHandsOfEachFighter)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    start_shader_path();
+    m.frame();
+    render_queues_reset();
+    draw_hand_markers(get_game_state());
+    int markers = 0;
+    for (int f = 0; f < 2; f++)
+        for (int hand : {R_HAND, L_HAND}) {
+            double at[3];
+            body_centre(f, hand, at);
+            const DrawRecord *r = record_at(at);
+            ASSERT_NE(r, nullptr) << "fighter " << f << " hand " << hand;
+            float want[3];
+            row_rgb(get_player(f)->colour, want);
+            EXPECT_NEAR(r->scaled[0] * r->scaled[0] + r->scaled[1] * r->scaled[1] + r->scaled[2] * r->scaled[2],
+                        0.01f, 1e-5);
+            for (int k = 0; k < 3; k++)
+                EXPECT_FLOAT_EQ(r->colour[k], want[k]);
+            markers++;
+        }
+    EXPECT_EQ(draw_queue_count(), markers);
 }

@@ -3,7 +3,9 @@
 #include <GL/glew.h>
 #include <SDL.h>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <lua.hpp>
 #include <vector>
 
@@ -29,8 +31,10 @@
 #include "gui/boxed_text_gl.h"
 #include "gui/truetype_font_gl.h"
 #include "render/particles_draw_gl.h"
+#include "render/blood_draw_gl.h"
 #include "render/bump_mesh_gl.h"
 #include "render/chat_cache.h"
+#include "render/color_state.h"
 #include "render/color_table.h"
 #include "render/deferred_shapes_gl.h"
 #include "render/fighter_draw_gl.h"
@@ -461,4 +465,150 @@ TEST(Renderer, MissingFontsEndTheProgramWithStatus1)
     ASSERT_TRUE(run.start({}));
     EXPECT_EQ(run.wait_exit(), 1);
     EXPECT_NE(run.err().find("Failed to load fonts"), std::string::npos) << run.err();
+}
+
+namespace {
+
+// Draws one shape in a plain orthographic view of -1..1 over a white
+// window; true where the point at `radius` (a fraction of the shape's
+// radius 0.8) in the direction `degrees` from up towards right is inked.
+struct FlatView {
+    GlMatch &m;
+    explicit FlatView(GlMatch &match) : m(match) {}
+    std::vector<unsigned char> draw(const std::function<void()> &shape)
+    {
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glOrtho(-1, 1, -1, 1, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        shape();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        glFinish();
+        return m.read();
+    }
+    bool inked(const std::vector<unsigned char> &px, float degrees, float radius)
+    {
+        const float a = degrees * (float)M_PI / 180, r = 0.8f * radius;
+        float c[3];
+        m.pixel(px, (int)((1 + r * std::sin(a)) * 0.5f * m.w), (int)((1 - r * std::cos(a)) * 0.5f * m.h), c);
+        return c[0] + c[1] + c[2] < 2.0f;
+    }
+};
+
+} // namespace
+
+// A see-through sphere (kind 32) and a blood drop drawn at once on the
+// shader path are octagons: a point 0.96 of the radius out is inside at a
+// corner and outside between two corners. The fixed path's blood drop is
+// the sprite's circle, inside at both.
+TEST(Renderer, SeeThroughSpheresAndShaderPathDropsAreOctagons)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    FlatView v(m);
+    const float at[3] = {0, 0, 0}, turn[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    std::vector<unsigned char> px = v.draw([&] {
+        gl_set_color(0, 0, 0, 0.9f);
+        render_sphere(at, turn, 0.8f, DRAW_ALPHA);
+    });
+    EXPECT_TRUE(v.inked(px, 0, 0.96f));
+    EXPECT_TRUE(v.inked(px, 45, 0.96f));
+    EXPECT_FALSE(v.inked(px, 22.5f, 0.96f));
+    EXPECT_TRUE(v.inked(px, 22.5f, 0.9f));
+
+    const float rgb[3] = {0, 0, 0}, still[3] = {0, 0, 0};
+    auto drop = [&] {
+        blood_sprite_begin();
+        draw_blood_drop_gl(at, still, 0.8f, rgb);
+        blood_sprite_end();
+    };
+    px = v.draw(drop);
+    EXPECT_TRUE(v.inked(px, 22.5f, 0.96f));
+    EXPECT_FALSE(v.inked(px, 45, 1.1f));        // the quad's corner is cut off
+    option_set(OPT_SHADERS, 1);
+    option_set(OPT_FLUID, 0);
+    free_graphics();
+    init_graphics();
+    ASSERT_EQ(shaders_active(), 1);
+    px = v.draw(drop);
+    EXPECT_TRUE(v.inked(px, 0, 0.96f));
+    EXPECT_TRUE(v.inked(px, 45, 0.96f));
+    EXPECT_FALSE(v.inked(px, 22.5f, 0.96f));
+}
+
+// What init_graphics makes, free_graphics deletes, quadrics included; the
+// lists come back with the next start.
+TEST(Renderer, DisplayListsAndQuadricsLiveFromStartToRelease)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    ASSERT_GT(shapes_list_count(), 0);
+    std::vector<GLuint> lists;
+    for (int k = 0; k < shapes_list_count(); k++) {
+        lists.push_back(shapes_list_base() + k);
+        EXPECT_TRUE(glIsList(lists.back())) << k;
+    }
+    EXPECT_EQ(shapes_quadrics_made(), 2);
+    free_graphics();
+    for (GLuint l : lists)
+        EXPECT_FALSE(glIsList(l)) << l;
+    EXPECT_EQ(shapes_quadrics_made(), 0);
+    init_graphics();
+    EXPECT_EQ(shapes_quadrics_made(), 2);
+}
+
+namespace {
+float g_menu_colour[4];
+void note_menu_colour(void) { memcpy(g_menu_colour, current_color(), sizeof g_menu_colour); }
+} // namespace
+
+// A menu state without the running world draws its 2D hook in blue (row
+// 4); the fighters' passes start from the base colour (row 78 of the
+// world's colours), which a script's 3D drawing finds when nothing drawn
+// before it set a colour of its own.
+TEST(Renderer, MenuHookStartsInBlueAndTheFightersPassesInTheBaseColour)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    enum { SPARE = 20 };
+    MenuState *row = menu_state_row(SPARE);
+    const MenuState saved = *row;
+    *row = MenuState{note_menu_colour, nullptr, nullptr, 0, -1, 0};
+    menu_set_state(SPARE);
+    gl_set_color(0, 1, 0, 1);
+    m.frame();
+    *row = saved;
+    menu_set_state(0);
+    const float blue[4] = {0, 0, 1, 1};
+    for (int k = 0; k < 4; k++)
+        EXPECT_FLOAT_EQ(g_menu_colour[k], blue[k]) << k;
+
+    for (int o : {OPT_VAKO, OPT_ZUD, OPT_PARTICLES, OPT_TRAILS, OPT_FLOORTEXTURE, OPT_BLOOD})
+        option_set(o, 0);
+    get_match_rules()->dojotype = 2;        // no outline
+    get_game_state()->ghost_mode = 0;
+    m.frame();
+    const float *look = get_camera()->look;
+    lua_State *L = get_script_ctx()->L;
+    char hook[160];
+    snprintf(hook, sizeof hook, "set_hook('draw3d', function() draw_disk_3d(%f, %f, 0.01, 0, 0.5, 16, 1, 0, 360) end)",
+             look[0], look[1]);
+    ASSERT_EQ(luaL_dostring(L, hook), 0) << lua_tostring(L, -1);
+    gl_set_color(0, 1, 0, 1);
+    const std::vector<unsigned char> px = m.frame();
+    ASSERT_EQ(luaL_dostring(L, "set_hook('draw3d', function() end)"), 0);
+    const double at[3] = {look[0], look[1], 0.01};
+    float c[3], base[3];
+    ASSERT_TRUE(m.point_pixel(px, at, c));
+    get_color_rgb(78, base);
+    for (int k = 0; k < 3; k++)
+        EXPECT_NEAR(c[k], std::min(base[k], 1.0f), 2.0 / 255) << k;
 }
