@@ -60,20 +60,6 @@ void show_ground_impact(int i)
         g->countdown = GROUND_IMPACT_COUNTDOWN;
 }
 
-int dojo_point_outside(const MatchRules *rules, double x, double y)
-{
-    if (!rules || rules->dojosize == 0)
-        return 0;
-    const double dx = x - 1.0, dy = y + 0.1;
-    if (rules->dojotype == 0) {
-        const double half = rules->dojosize * 0.005;
-        return (std::fabs(dx) > half || std::fabs(dy) > half) ? 1 : 0;
-    }
-    if (rules->dojotype == 1)
-        return std::sqrt(dx * dx + dy * dy) > rules->dojosize * 0.01 ? 1 : 0;
-    return 0;
-}
-
 int part_may_touch_ground(int sumo, int id)
 {
     const bool limb_end = id == R_HAND || id == L_HAND || id == R_FOOT || id == L_FOOT;

@@ -4,6 +4,7 @@
 // each world step.
 #pragma once
 #include "game/collision.h"
+#include "game/dojo.h"
 #include "game/game_state.h"
 
 struct MatchRules;
@@ -18,9 +19,6 @@ struct GroundImpact {
     int32_t countdown;    // frames the marker is still shown
 };
 
-// 1 when (x, y) lies outside the rules' dojo; 0 inside or when there is no
-// dojo. A point exactly on the border is inside.
-int dojo_point_outside(const MatchRules *rules, double x, double y);
 // 1 when body identifier id (0..40) may touch the ground under the rules'
 // sumo value: 0 hands and feet, 1 also the wrist and ankle spheres, else none.
 int part_may_touch_ground(int sumo, int id);

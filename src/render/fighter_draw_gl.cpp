@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "app/base/options.h"
+#include "game/dojo.h"
 #include "game/env_objects.h"
 #include "game/joints.h"
 #include "game/turn_control.h"
@@ -402,26 +403,29 @@ void draw_object_overlay(const WorldState *)
 
 void draw_body_overlay(const MatchRules *rules)
 {
-    if (!rules || (rules->dojotype != 0 && rules->dojotype != 1))
+    // The border the ground contacts are judged by, from the game's one
+    // dojo geometry.
+    const DojoGeometry g = dojo_geometry(rules);
+    if (g.shape == DOJO_NONE)
         return;
-    const float size = rules->dojosize * 0.01f;
     float c[3];
     hud_colour_rgb(HUD_TEXT, c);
     gl_set_color(c[0], c[1], c[2], 1);
-    if (rules->dojotype == 1) {     // a ring 0.1 wide inside the dojo's edge
-        const float at[3] = {0, 0, 0.003f};
-        draw_ring_3d(at, size - 0.1f > 0 ? size - 0.1f : 0, size, 32, 1, 0, 360, 0, nullptr);
+    const float cx = (float)g.centre[0], cy = (float)g.centre[1];
+    if (g.shape == DOJO_ROUND) {     // a ring 0.1 wide inside the dojo's edge
+        const float at[3] = {cx, cy, 0.003f}, r = (float)g.radius;
+        draw_ring_3d(at, r - 0.1f > 0 ? r - 0.1f : 0, r, 32, 1, 0, 360, 0, nullptr);
         return;
     }
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
     glColor4f(c[0], c[1], c[2], 1);
-    glBegin(GL_LINE_LOOP);
-    const float h = size * 0.5f * (float)M_SQRT2;
-    glVertex3f(h, 0, 0.003f);
-    glVertex3f(0, h, 0.003f);
-    glVertex3f(-h, 0, 0.003f);
-    glVertex3f(0, -h, 0.003f);
+    glBegin(GL_LINE_LOOP);           // the square's sides run along x and y
+    const float h = (float)g.half_side;
+    glVertex3f(cx - h, cy - h, 0.003f);
+    glVertex3f(cx + h, cy - h, 0.003f);
+    glVertex3f(cx + h, cy + h, 0.003f);
+    glVertex3f(cx - h, cy + h, 0.003f);
     glEnd();
     glPopAttrib();
 }

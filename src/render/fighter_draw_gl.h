@@ -37,7 +37,8 @@ void draw_floor(void);
 void draw_hand_markers(const WorldState *w);
 // A disc under each fighter, half see-through.
 void draw_object_overlay(const WorldState *w);
-// The dojo outline: type 0 a square turned by 45 degrees, type 1 a ring.
+// The dojo outline, on the border the game judges: type 0 a square with
+// sides along x and y, type 1 a ring.
 void draw_body_overlay(const MatchRules *rules);
 // A sphere at a point (markers: keyframes, the cross marker).
 void draw_marker_sphere(const double *pos, float radius);

@@ -14,6 +14,7 @@
 #include "render/blood_vertices.h"
 #include "render/fighter_draw_gl.h"
 #include "render/graphics_gl.h"
+#include "render/markers_gl.h"
 #include "render/object_program_choice.h"
 #include "render/shader_programs_gl.h"
 #include "render/raytraced_passes_gl.h"
@@ -528,6 +529,10 @@ void draw_scene(void)
     glMatrixMode(GL_MODELVIEW);
     draw_object_overlay(get_game_state());
     glEnable(GL_BLEND);
+    // Where a fighter touched the ground (or was disqualified): a mark on
+    // the floor, as the fixed path draws it.
+    if (option_get(OPT_FLOORTEXTURE))
+        draw_tracked_markers();
     reset_render_state();
     if (option_get(OPT_TRAILS))
         trails_draw();

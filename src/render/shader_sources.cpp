@@ -61,6 +61,9 @@ const char *const VS_OBJECT =
     // konstant.z = -2 draws the mirror image below the floor.
     "    g.z *= 1.0 + konstant.z;\n"
     "    gl_Position = gl_ModelViewProjectionMatrix * g;\n"
+    // For the user clip planes (the sky's mirror image keeps to below the
+    // floor); unused while none is on.
+    "    gl_ClipVertex = gl_ModelViewMatrix * g;\n"
     "    normal = safe_normalize((gl_TextureMatrix[0] * vec4(gl_Normal, 0.0)).xyz);\n"
     "    campos = (gl_ModelViewMatrix * vec4(0.0, 0.0, 0.0, -1.0)).xyz * gl_NormalMatrix;\n"
     "#if defined(GHOST)\n"

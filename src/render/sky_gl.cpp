@@ -134,13 +134,25 @@ void draw_sky(int draw_sun, int which)
     use_program(program);
     set_uniform_2f("lightfov", 0, 2);
     set_global_colour(2, 2, 2, 0);
-    glFrontFace(GL_CW);   // the dome is seen from inside
+    // The dome is seen from inside: its faces turn clockwise, and the other
+    // way round in the mirror image. Set for each dome, since the sun
+    // sprite turns culling back on.
     static const float white[3] = {1, 1, 1};
-    if (which & 1)
+    if (which & 1) {
+        glFrontFace(GL_CW);
         draw_dome(eye, 0, sky, sun_tex, white, draw_sun);
-    if (which & 2)
-        draw_dome(eye, 1, sky, sun_tex, world_shader_value(WS_MIRROR_COLOR), draw_sun);
+    }
     glFrontFace(GL_CCW);
+    if (which & 2) {
+        // The shell is a whole sphere: its mirror image counts only below
+        // the floor, where the floor shows it; above, the sky stays. The
+        // plane is given in world space (the model-view holds the camera).
+        static const GLdouble below_floor[4] = {0, 0, -1, 0};
+        glClipPlane(GL_CLIP_PLANE0, below_floor);
+        glEnable(GL_CLIP_PLANE0);
+        draw_dome(eye, 1, sky, sun_tex, world_shader_value(WS_MIRROR_COLOR), draw_sun);
+        glDisable(GL_CLIP_PLANE0);
+    }
     glDisable(GL_BLEND);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);

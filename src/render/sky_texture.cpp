@@ -60,7 +60,9 @@ void make_sky_pixels(const SkyLook *look, uint32_t *out)
             const float g = ds > 0 ? ds : 0, g5 = g * g * g * g * g;
             const float dp = d[0] * p[0] + d[1] * p[1] + d[2] * p[2];
             const float polar = dp > 0 ? dp * dp : 0;
-            const float e = std::pow(2.0f, (1 - d[2]) * look->blend_power);
+            // The background's share: a weight above 1 would subtract the
+            // sky, sun and sunbeam (a black band), so it is held to [0, 1].
+            const float e = clamp01(std::pow(2.0f, (1 - d[2]) * look->blend_power));
             float c[3];
             for (int k = 0; k < 3; k++) {
                 const float base = look->sky[k] + (in_sun ? look->sun[k] : 0);

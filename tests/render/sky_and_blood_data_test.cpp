@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "render/blood_vertices.h"
 #include "render/color_state.h"
 #include "render/render_queues.h"
 #include "render/sky_texture.h"
+#include "render/world_shader.h"
+#include "render/world_shader_file.h"
 
 namespace {
 
@@ -60,6 +64,49 @@ TEST(SkyTexture, FishEyeDirectionsAndTheSunsSide)
     const int away = (255 - best / 256) * 256 + best % 256;   // mirrored across the zenith
     EXPECT_LT(channel(px[away], 'r'), 40);
     EXPECT_LT(channel(px[away], 'b'), channel(px[best], 'b'));
+}
+
+// The sky of a look as the renderer takes it from the world shader values.
+SkyLook look_now(void)
+{
+    SkyLook l;
+    auto copy = [](int id, float *to) { std::copy(world_shader_value(id), world_shader_value(id) + 3, to); };
+    copy(WS_SKY_COLOR, l.sky);
+    copy(WS_SUN_COLOR, l.sun);
+    copy(WS_SUNBEAM_COLOR, l.sunbeam);
+    copy(WS_POLAR_LIGHT_COLOR, l.polar);
+    copy(WS_BACKGROUND_COLOR, l.background);
+    copy(WS_SUN_LIGHT_DIR, l.sun_dir);
+    copy(WS_POLAR_LIGHT_DIR, l.polar_dir);
+    l.blend_power = world_shader_value(WS_SKY_BLEND_POWER)[0];
+    return l;
+}
+
+// Every texel blends the sky's own light (its colour and, where they shine,
+// sun, beam and polar light, none negative) with the background, so no
+// channel falls below half the lesser of the two colours: no black band,
+// for the shipped looks and for blend powers a file may hold.
+TEST(SkyTexture, NoBlendPowerDarkensTheSkyBelowItsColours)
+{
+    std::vector<uint32_t> px(SKY_TEXTURE_SIZE * SKY_TEXTURE_SIZE);
+    for (const char *name : {"default.inc", "dusk.inc", "overcast.inc"}) {
+        const std::string file = std::string(KX_SOURCE_DIR) + "/data/shader/" + name;
+        ASSERT_EQ(load_world_shader(file.c_str()), 0) << file;
+        SkyLook look = look_now();
+        for (float power : {look.blend_power, 2.0f, 40.0f, 1e6f, -3.0f, -1e6f}) {
+            SCOPED_TRACE(std::string(name) + " power " + std::to_string(power));
+            look.blend_power = power;
+            make_sky_pixels(&look, px.data());
+            const char channels[3] = {'r', 'g', 'b'};
+            for (int k = 0; k < 3; k++) {
+                const int least = (int)(std::min(look.sky[k], look.background[k]) * 0.5f * 255) - 1;
+                int darkest = 255;
+                for (uint32_t t : px)
+                    darkest = std::min(darkest, channel(t, channels[k]));
+                EXPECT_GE(darkest, least) << channels[k];
+            }
+        }
+    }
 }
 
 TEST(SkyTexture, SunSpriteIsRoundWithAFadingRim)

@@ -6,6 +6,7 @@
 #include "app/base/options.h"
 #include "app/camera.h"
 #include "game/contact_damage.h"
+#include "game/dojo.h"
 #include "game/joint_breaks.h"
 #include "game/world_physics.h"
 #include "game/joints.h"
@@ -287,7 +288,7 @@ TEST(FighterLook, FigureTakesItsProportions)
 
 // A disqualifying ground impact is marked on the floor in its colour with
 // the floor-texture option on; the round dojo is a ring 0.1 wide inside its
-// edge in the HUD colour.
+// edge, around the dojo's centre, in the HUD colour.
 TEST(FighterLook, ImpactMarkerAndRoundDojoLieOnTheFloor)
 {
     GlMatch m;
@@ -319,11 +320,12 @@ TEST(FighterLook, ImpactMarkerAndRoundDojoLieOnTheFloor)
     EXPECT_LT(c[2], 0.1f);
     float hud[3];
     hud_colour_rgb(HUD_TEXT, hud);
-    const double on_dojo[3] = {3.95 * far[0], 3.95 * far[1], 0.003};
+    const double *mid = DOJO_CENTRE;
+    const double on_dojo[3] = {mid[0] + 3.95 * far[0], mid[1] + 3.95 * far[1], 0.003};
     ASSERT_TRUE(m.point_pixel(px, on_dojo, c));
     for (int k = 0; k < 3; k++)
         EXPECT_NEAR(c[k], std::min(hud[k], 1.0f), 2.0f / 255) << k;
-    const double inside[3] = {3.8 * far[0], 3.8 * far[1], 0.003};
+    const double inside[3] = {mid[0] + 3.8 * far[0], mid[1] + 3.8 * far[1], 0.003};
     ASSERT_TRUE(m.point_pixel(px, inside, c));
     for (int k = 0; k < 3; k++)
         EXPECT_NEAR(c[k], world_floor_colour()[k], 2.0f / 255) << k;

@@ -328,6 +328,77 @@ TEST(ScenePictures, MirrorImagesOnlyWithReflectionsOn)
     EXPECT_GT(outside[1], 500);
 }
 
+// The look the game starts with, as a player sees it on the shader path,
+// with and without reflections: the floor near the fighters keeps its own
+// colour (not washed out to white by the sky's mirror image), the sky above
+// the horizon is the background, the fighters' soft shadows darken the
+// floor at their feet, and the mirror's colour tints what the floor
+// reflects (black: the floor darkens).
+TEST(ScenePictures, TheStartingLookShowsFloorHorizonAndShadows)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    option_set(OPT_SOFTSHADOW, 1);
+    const float *bg = world_shader_value(WS_BACKGROUND_COLOR);
+    const float *eye = get_camera()->eye;
+    double near_red[2] = {0, 0};
+    for (int reflection = 0; reflection < 2; reflection++) {
+        SCOPED_TRACE(reflection ? "reflections on" : "reflections off");
+        option_set(OPT_REFLECTION, reflection);
+        s.path(1);
+        const std::vector<bool> fighters = s.silhouette();
+        std::vector<unsigned char> with, without;
+        s.frame(&with, nullptr);
+        s.show_fighters(0);
+        s.frame(&without, nullptr);
+        s.show_fighters(1);
+        long floor_px = 0, washed = 0, sky_px = 0, sky_off = 0, shaded = 0;
+        double red = 0;
+        for (int y = 0; y < s.h; y++)
+            for (int x = 0; x < s.w; x++) {
+                const size_t i = (size_t)y * s.w + x;
+                if (fighters[i])
+                    continue;
+                const unsigned char *a = s.at(with, x, y), *b = s.at(without, x, y);
+                float p[3];
+                if (!s.floor_point(x, y, p)) {
+                    sky_px++;
+                    for (int k = 0; k < 3; k++)
+                        sky_off += std::abs(a[k] - (int)(255 * bg[k] + 0.5f)) > 3;
+                    continue;
+                }
+                const float d = std::hypot(std::hypot(p[0] - eye[0], p[1] - eye[1]), p[2] - eye[2]);
+                if (d > 10)
+                    continue;
+                floor_px++;
+                washed += a[0] > 250 && a[1] > 250 && a[2] > 250;
+                red += a[0];
+                shaded += a[0] + a[1] + a[2] < b[0] + b[1] + b[2] - 15;
+            }
+        ASSERT_GT(floor_px, 1000);
+        ASSERT_GT(sky_px, 1000);
+        near_red[reflection] = red / floor_px;
+        EXPECT_EQ(washed, 0) << "of " << floor_px;
+        EXPECT_LT(near_red[reflection], 255 * bg[0] - 8);   // below the horizon it is floor, not sky
+        EXPECT_EQ(sky_off, 0) << "of " << sky_px;
+        EXPECT_GT(shaded, 200);
+    }
+    // The mirror's colour tints the reflected sky: black takes it away.
+    std::vector<unsigned char> tinted, black;
+    s.frame(&tinted, nullptr);
+    set_background_and_apply(WS_MIRROR_COLOR, 0, 0, 0, 0);
+    s.frame(&black, nullptr);
+    long darker = 0, lighter = 0;
+    for (int y = 0; y < s.h / 3; y++)   // the nearest floor, at the window's bottom
+        for (int x = 0; x < s.w; x++) {
+            const unsigned char *a = s.at(tinted, x, y), *b = s.at(black, x, y);
+            darker += b[0] + b[1] + b[2] < a[0] + a[1] + a[2] - 30;
+            lighter += b[0] + b[1] + b[2] > a[0] + a[1] + a[2] + 3;
+        }
+    EXPECT_GT(darker, s.w * s.h / 6);
+    EXPECT_EQ(lighter, 0);
+}
+
 // Values that would make NaN in the programs: no sun direction (with sharp
 // shadows, which scale by the sun's height) and a fog distance of 0 (all
 // fog: the floor takes the background's colour).
