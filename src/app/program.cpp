@@ -1,6 +1,8 @@
 #include "app/program.h"
 
 #include <cstdio>
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include "app/base/command_line.h"
 #include "app/base/data_dirs.h"
@@ -9,6 +11,7 @@
 #include "app/base/options.h"
 #include "app/base/registry.h"
 #include "app/base/threads.h"
+#include "app/base/utils.h"
 #include "app/camera.h"
 #include "app/script_bindings.h"
 #include "app/key_bindings.h"
@@ -37,6 +40,30 @@
 #include "script/script_context.h"
 
 static ProgramObjects g_objects;
+
+// The folders the program saves into: a save cut off by a kill leaves its
+// temporary file there (an animation's can take megabytes).
+static const char *const k_save_folders[] = {".",          "replay", "autosave",   "raytrace",    "screenshots",
+                                             "stance",     "data",   "data/mod",   "data/shader", nullptr};
+
+// Removes the temporary files earlier runs left in the save folders and in
+// each player's folder under custom/ (downloads).
+static void remove_stale_saves(void)
+{
+    for (const char *const *f = k_save_folders; *f; f++)
+        remove_stale_temp_files(data_path(*f));
+    DIR *custom = opendir(data_path("custom"));
+    if (!custom)
+        return;
+    while (const dirent *e = readdir(custom)) {
+        char folder[300];
+        struct stat st;
+        if (e->d_name[0] != '.' && snprintf(folder, sizeof folder, "custom/%s", e->d_name) < (int)sizeof folder &&
+            lstat(data_path(folder), &st) == 0 && S_ISDIR(st.st_mode))
+            remove_stale_temp_files(data_path(folder));
+    }
+    closedir(custom);
+}
 
 static void turn_alert(void)
 {
@@ -74,6 +101,7 @@ int program_create_objects(void)
     game_callbacks()->camera_playback = camera_on_rewind;
     game_callbacks()->clear_turn_alert = clear_turn_alert;
 
+    remove_stale_saves();
     g_objects.line_buffer = new LineBuffer(LINE_BUFFER_LINES);
     g_objects.scroll_list = new ScrollList();
     config_open("default.cfg");

@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 #include <cstdio>
 
+#include "app/base/utils.h"
 #include "app/services/sound.h"
 
 static Mix_Chunk *g_chunks[SOUND_COUNT];
@@ -57,7 +58,15 @@ int sound_mixer_load_all(void)
         snprintf(path, sizeof path, "data/sounds/%s", rows[i].file);
         if (g_chunks[i])
             Mix_FreeChunk(g_chunks[i]);
-        g_chunks[i] = Mix_LoadWAV(path);
+        // Opened by us, so that only a regular file is read and a FIFO
+        // with a sound's name cannot hold the start-up.
+        FILE *f = fopen_regular(path, "rb");
+        SDL_RWops *rw = f ? SDL_RWFromFP(f, 1) : nullptr;
+        if (f && !rw)
+            fclose(f);
+        g_chunks[i] = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+        if (!f)
+            SDL_SetError("not a regular file that can be read");
         if (g_chunks[i])
             loaded++;
         else

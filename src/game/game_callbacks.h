@@ -54,7 +54,8 @@ struct GameCallbacks {
     void (*centerprint)(WorldState *w, int mode, int colour, int seconds,
                         const char *line1, const char *line2, const char *line3);
     void (*centerprint_clear)(void);
-    // A console command line, as if the player had typed it.
+    // A console command line a game server sent (the RUN line): run as if
+    // the player had typed it, except that it writes no files.
     void (*run_command)(const char *line);
     // Sound: one effect, the events of the frame just stepped, the breaks of
     // the turn, and forgetting the per-frame sound cache.

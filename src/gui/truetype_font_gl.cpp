@@ -10,6 +10,7 @@
 
 #include "app/base/data_dirs.h"
 #include "app/base/text_encoding.h"
+#include "app/base/utils.h"
 #include "gui/text_markup.h"
 #include "render/color_table.h"
 
@@ -164,7 +165,14 @@ int init_font_ttf(void)
     for (FontSlot &f : g_fonts) {
         if (f.font)
             continue;
-        f.font = TTF_OpenFont(data_path(f.file), f.size);
+        // Opened by us: only a regular file, never a wait on a FIFO.
+        FILE *in = fopen_regular(data_path(f.file), "rb");
+        SDL_RWops *rw = in ? SDL_RWFromFP(in, 1) : nullptr;
+        if (in && !rw)
+            fclose(in);
+        if (!in)
+            TTF_SetError("not a regular file that can be read");
+        f.font = rw ? TTF_OpenFontRW(rw, 1, f.size) : nullptr;
         if (!f.font) {
             fprintf(stderr, "Unable to open font %s: %s\n", f.file, TTF_GetError());
             return 1;

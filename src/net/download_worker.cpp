@@ -27,6 +27,8 @@ int g_run = 0;
 int g_content_flag = 0;
 int g_flames_flag = 0;
 char g_base_url[DOWNLOAD_URL_SIZE] = DOWNLOAD_BASE_URL_DEFAULT;
+long g_low_speed = DOWNLOAD_LOW_SPEED;
+long g_low_speed_seconds = DOWNLOAD_STALL_SECONDS;
 
 OneShotThread *g_thread = nullptr;     // main thread only
 bool g_curl_ready = false;             // main thread only
@@ -107,8 +109,14 @@ int fetch(CURL *curl, const char *url, Sink *sink)
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 3L);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, (long)DOWNLOAD_CONNECT_TIMEOUT_MS);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, (long)DOWNLOAD_STALL_SECONDS);
+    long low_speed, low_speed_seconds;
+    {
+        DownloadLock lock;
+        low_speed = g_low_speed;
+        low_speed_seconds = g_low_speed_seconds;
+    }
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, low_speed);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, low_speed_seconds);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, (curl_off_t)sink->max);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Kaelmund");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, on_data);
@@ -281,6 +289,13 @@ void download_set_base_url(const char *url)
         g_base_url[n] = '/';
         g_base_url[n + 1] = '\0';
     }
+}
+
+void download_set_low_speed(long bytes_per_second, long seconds)
+{
+    DownloadLock lock;
+    g_low_speed = bytes_per_second < 1 ? 1 : bytes_per_second;
+    g_low_speed_seconds = seconds < 1 ? 1 : seconds;
 }
 
 int download_worker_start(OneShotThread *thread)

@@ -21,7 +21,11 @@ class OneShotThread;
 enum {
     DOWNLOAD_STOP_WAIT_MS = 5 * 200,            // the worker's time to end at shutdown
     DOWNLOAD_CONNECT_TIMEOUT_MS = 10000,
-    DOWNLOAD_STALL_SECONDS = 30,                // a transfer without a byte for this long fails
+    // A transfer that stays below DOWNLOAD_LOW_SPEED bytes a second for
+    // DOWNLOAD_STALL_SECONDS fails: a server trickling a few bytes a second
+    // would otherwise hold the worker for hours.
+    DOWNLOAD_LOW_SPEED = 512,
+    DOWNLOAD_STALL_SECONDS = 30,
     DOWNLOAD_FILE_MAX = 16 * 1024 * 1024,       // largest file taken
     DOWNLOAD_LIST_MAX = 64 * 1024,              // largest texture list taken
     DOWNLOAD_LIST_FILES = 64,                   // files taken from one texture list
@@ -35,6 +39,9 @@ enum { DOWNLOAD_CONTENT_DONE = 1, DOWNLOAD_CONTENT_NEW = 2 };
 // The address the service paths are appended to (ends with '/'; one is
 // added when missing). Takes effect with the next request.
 void download_set_base_url(const char *url);
+// The low-speed cut: bytes a second and seconds (each at least 1). Takes
+// effect with the next transfer.
+void download_set_low_speed(long bytes_per_second, long seconds);
 
 // Initialises the HTTP library and starts the worker on thread. 0, or 1
 // when it already runs or cannot start.

@@ -6,6 +6,7 @@
 #include "app/base/data_dirs.h"
 #include "app/base/options.h"
 #include "app/base/text.h"
+#include "app/base/utils.h"
 
 typedef char StatsLine[STATS_LINE_SIZE];
 static StatsLine g_line;
@@ -27,7 +28,7 @@ const char *stats_line(void) { return g_line; }
 
 int write_stats_line_to(const char *path)
 {
-    if (FILE *in = fopen(path, "r")) {
+    if (FILE *in = fopen_regular(path, "r")) {
         char line[STATS_LINE_SIZE + 2];
         bool found = false;
         while (!found && fgets(line, sizeof line, in))
@@ -36,7 +37,7 @@ int write_stats_line_to(const char *path)
         if (found)
             return 0;
     }
-    FILE *out = fopen(path, "a");
+    FILE *out = fopen_append_regular(path);
     if (!out)
         return 1;
     const bool ok = fprintf(out, "%s", g_line) >= 0;

@@ -1,7 +1,8 @@
 #include "render/image_file.h"
 
+#include "app/base/utils.h"
+
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,11 +11,13 @@ int load_file_to_buffer(std::vector<uint8_t> &buffer, const char *path)
     buffer.clear();
     if (!path)
         return 1;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Never waits in open and takes only a regular file: a FIFO with a
+    // picture's name would hold the start-up.
+    int fd = open_regular(path);
     if (fd < 0)
         return 1;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+    if (fstat(fd, &st) != 0 || st.st_size <= 0 ||
         (uint64_t)st.st_size > IMAGE_FILE_MAX_BYTES) {
         close(fd);
         return 1;

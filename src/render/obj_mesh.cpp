@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/base/utils.h"
 #include "render/image_file.h"
 
 void obj_mesh_init(ObjMesh *m)
@@ -134,10 +135,8 @@ int obj_mesh_read_string(ObjMesh *m, const char *text)
 int obj_mesh_read_file(ObjMesh *m, const char *path)
 {
     std::vector<uint8_t> data;
-    FILE *f = fopen(path, "rb");
-    if (!f)
+    if (!file_exists(path))
         return 1;
-    fclose(f);
     if (load_file_to_buffer(data, path) != 0)
         return obj_mesh_read_string(m, "");  // an empty file
     data.push_back(0);
@@ -146,7 +145,7 @@ int obj_mesh_read_file(ObjMesh *m, const char *path)
 
 bool obj_mesh_write(const ObjMesh *m, const char *path)
 {
-    FILE *f = fopen(path, "w");
+    FILE *f = path ? replace_file_open(path) : nullptr;
     if (!f)
         return false;
     for (size_t i = 3; i + 2 < m->v.size(); i += 3)
@@ -160,5 +159,5 @@ bool obj_mesh_write(const ObjMesh *m, const char *path)
         fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d\n", t.c[0].v, t.c[0].t, t.c[0].n, t.c[1].v, t.c[1].t, t.c[1].n,
                 t.c[2].v, t.c[2].t, t.c[2].n);
     }
-    return fclose(f) == 0;
+    return replace_file_commit(f, path) == 0;
 }

@@ -359,8 +359,15 @@ bool save_texture_bmp(const char *path)
     // The texture's first row is the image's bottom one.
     for (int y = 0; y < h; y++)
         memcpy((uint8_t *)s->pixels + (size_t)y * s->pitch, &px[(size_t)(h - 1 - y) * w * 3], (size_t)w * 3);
-    const bool ok = SDL_SaveBMP(s, path) == 0;
+    // Written beside and renamed, as every file we write.
+    FILE *f = path ? replace_file_open(path) : nullptr;
+    SDL_RWops *rw = f ? SDL_RWFromFP(f, 0) : nullptr;
+    bool ok = rw && SDL_SaveBMP_RW(s, rw, 1) == 0;
     SDL_FreeSurface(s);
+    if (ok)
+        ok = replace_file_commit(f, path) == 0;
+    else if (f)
+        replace_file_discard(f, path);
     if (!ok)
         fprintf(stderr, "save_texture_bmp: cannot write %s\n", path);
     return ok;

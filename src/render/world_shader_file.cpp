@@ -59,7 +59,7 @@ int load_world_shader(const char *path)
 {
     FILE *f = path ? fopen_regular(data_path(path), "r") : nullptr;
     if (!f) {
-        fprintf(stderr, "Unable to open %s", path ? path : "(null)");
+        fprintf(stderr, "Unable to open %s\n", path ? path : "(null)");
         return 1;
     }
     char buf[WORLD_SHADER_LINE + 2];

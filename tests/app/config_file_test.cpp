@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,14 +140,22 @@ TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
     kxtest::write_file("default.cfg", "width \"1280\"\n");
     config_open("default.cfg");
     config_set("width", "800");
-    // The temporary file cannot be made: the saved file stays whole.
-    mkdir("default.cfg.tmp", 0755);
+    // Every temporary name is taken by a folder: no temporary file can be
+    // made and the saved file stays whole.
+    const char *names[] = {"default.cfg.tmp", "default.cfg.tmp-2", "default.cfg.tmp-3", "default.cfg.tmp-4",
+                           "default.cfg.tmp-5", "default.cfg.tmp-6", "default.cfg.tmp-7", "default.cfg.tmp-8"};
+    for (const char *n : names)
+        mkdir(n, 0755);
     const std::string err = kxtest::stderr_of([&] { EXPECT_EQ(config_save(), 1); });
-    EXPECT_EQ(err, "Unable to open default.cfg\n");
+    EXPECT_NE(err.find("default.cfg.tmp-8 is not a regular file of ours: left alone\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("Unable to open default.cfg\n"), std::string::npos) << err;
     EXPECT_EQ(kxtest::read_file("default.cfg"), "width \"1280\"\n");
-    rmdir("default.cfg.tmp");
-    EXPECT_EQ(config_save(), 0);
+    // One name free: the save goes through it and the folders stay.
+    rmdir("default.cfg.tmp-5");
+    kxtest::stderr_of([] { EXPECT_EQ(config_save(), 0); });
     EXPECT_NE(kxtest::read_file("default.cfg").find("width \"800\"\r\n"), std::string::npos);
+    for (const char *n : names)
+        EXPECT_EQ(rmdir(n), strcmp(n, "default.cfg.tmp-5") == 0 ? -1 : 0) << n;
 }
 
 TEST(ConfigFile, HostileValuesAreBoundedAndRawBytesPrintedEscaped)

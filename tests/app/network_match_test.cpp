@@ -349,3 +349,25 @@ TEST(NetworkMatch, TheTurnAlertFollowsItsOptionInSlotOne)
     EXPECT_EQ(g_alerts_set, 0);
     *window_hooks() = WindowHooks{};
 }
+
+// A game server's RUN line runs a console command but never writes a file:
+// one that asks for its output in a file is refused whole, and the replay
+// it named stays as it was.
+TEST(NetworkMatch, AServersRunLineWritesNoFile)
+{
+    NetProgram program;
+    kxtest::LoopbackServer server;
+    const std::string replay(14013, 'r');
+    kxtest::write_file("replay/mine.rpl", replay);
+    ASSERT_EQ(net_connect_server(server.address().c_str()), 0);
+    ASSERT_TRUE(server.accept_client());
+    ASSERT_TRUE(server.send("RUN 0;set matchframes 777 > replay/mine.rpl\nRUN 0;set nosuch 1 > history.log\n"
+                            "RUN 0;set matchframes 321\n"));
+    ASSERT_TRUE(tick_until([] { return get_next_match_rules()->matchframes == 321; }));
+    EXPECT_EQ(kxtest::read_file("replay/mine.rpl"), replay);
+    struct stat st;
+    EXPECT_NE(stat("replay/mine-2.rpl", &st), 0);
+    EXPECT_NE(stat("history-2.log", &st), 0);
+    EXPECT_NE(stat("history.log", &st), 0);
+    net_close_game();
+}

@@ -103,3 +103,61 @@ TEST(ConsoleCommands, ExecFileRunsEachLineAndSkipsOverlongOnesWhole)
     exec_file("missing.kxs");
     EXPECT_EQ(console_lines(), std::vector<std::string>{"Unable to open missing.kxs"});
 }
+
+// Captured output is written beside its name and never replaces a file the
+// player kept: typed, from a command file, into a folder; a server's line
+// (run_server_command) captures nothing at all.
+TEST(ConsoleCommands, CapturedOutputNeverReplacesAFileAndAServerWritesNone)
+{
+    TempDir dir, outside;
+    ScopedChdir cd(dir.path());
+    chat_init();
+    mkdir("replay", 0755);
+    const std::string replay(14013, 'r');
+    write_file("replay/mine.rpl", replay);
+    EXPECT_EQ(run_command("/set nosuch 1 > replay/mine.rpl"), 0);
+    EXPECT_EQ(read_file("replay/mine.rpl"), replay);
+    EXPECT_EQ(read_file("replay/mine-2.rpl"), "No such option nosuch\n");
+    EXPECT_TRUE(has_line("replay/mine.rpl is kept; the output went to replay/mine-2.rpl"));
+
+    // From a command file, twice more: each capture takes the next name.
+    write_file("cmds.kxs", "set a 1 > replay/mine.rpl\nset b 2 > replay/mine.rpl\n");
+    exec_file("cmds.kxs");
+    EXPECT_EQ(read_file("replay/mine-3.rpl"), "No such option a\n");
+    EXPECT_EQ(read_file("replay/mine-4.rpl"), "No such option b\n");
+    EXPECT_EQ(read_file("replay/mine.rpl"), replay);
+
+    // Hostile things at the capture's own name or at its temporary name.
+    ASSERT_EQ(mkfifo("fifo.txt", 0644), 0);
+    ASSERT_EQ(mkfifo("out.txt.tmp", 0644), 0);
+    write_file(outside.file("kept.txt"), "OUTSIDE\n");
+    ASSERT_EQ(symlink(outside.file("kept.txt").c_str(), "link.txt"), 0);
+    ASSERT_EQ(symlink(outside.file("made.txt").c_str(), "dangling.txt"), 0);
+    kxtest::stderr_of([] {
+        for (const char *name : {"fifo.txt", "out.txt", "link.txt", "dangling.txt"})
+            EXPECT_EQ(run_command((std::string("set c 3 > ") + name).c_str()), 0) << name;
+    });
+    EXPECT_EQ(read_file("fifo-2.txt"), "No such option c\n");
+    EXPECT_EQ(read_file("out.txt"), "No such option c\n");
+    EXPECT_EQ(read_file("link-2.txt"), "No such option c\n");
+    EXPECT_EQ(read_file("dangling-2.txt"), "No such option c\n");
+    EXPECT_EQ(read_file(outside.file("kept.txt")), "OUTSIDE\n");
+    struct stat st;
+    EXPECT_NE(stat(outside.file("made.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO((lstat("out.txt.tmp", &st), st.st_mode)));
+
+    // A folder that leads out of the run folder through a link.
+    ASSERT_EQ(symlink(outside.path().c_str(), "away"), 0);
+    EXPECT_EQ(run_command("set d 4 > away/x.txt"), 0);
+    EXPECT_TRUE(has_line("Unable to open away/x.txt"));
+    EXPECT_NE(stat(outside.file("x.txt").c_str(), &st), 0);
+
+    // A server's line that asks for a file is refused whole.
+    EXPECT_EQ(run_server_command("set matchframes 777 > replay/mine.rpl"), 0);
+    EXPECT_TRUE(has_line("A server may not write files: set refused"));
+    EXPECT_NE(stat("replay/mine-5.rpl", &st), 0);
+    EXPECT_NE(get_next_match_rules()->matchframes, 777);
+    EXPECT_EQ(read_file("replay/mine.rpl"), replay);
+    EXPECT_EQ(run_server_command("nosuch > x.txt"), 1);
+    EXPECT_FALSE(console_capture_active());
+}

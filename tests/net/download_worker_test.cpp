@@ -193,3 +193,31 @@ TEST_F(DownloadThread, QueueFullAt128WhileBusyAndAStalledTransferEndsAtShutdown)
     });
     EXPECT_EQ(kxtest::read_file("custom/again/item.dat"), "again\n");
 }
+
+TEST_F(DownloadThread, ATransferThatStaysTooSlowIsCutAndTheOldFileKept)
+{
+    mkdir("custom/slow", 0755);
+    kxtest::write_file("custom/slow/item.dat", "KEEP");
+    // Two bytes a second: the whole body would take minutes.
+    kxtest::LoopbackHttpServer::Route trickle;
+    trickle.body = std::string(400, 't');
+    trickle.cut_after = 2;
+    trickle.trickle_ms = 500;
+    http.route("/items.php?username=slow", trickle);
+    http.route("/usertextures.php?username=slow", trickle);
+    http.route("/flames.php?username=slow", trickle);
+    // Below 100 bytes a second for a second is too slow here.
+    download_set_low_speed(100, 1);
+    ASSERT_EQ(download_worker_start(&thread), 0);
+    std::string err = kxtest::stderr_of([&] {
+        download_enqueue(0, "slow");
+        EXPECT_EQ(wait_for_content(), DOWNLOAD_CONTENT_DONE);
+    });
+    download_set_low_speed(DOWNLOAD_LOW_SPEED, DOWNLOAD_STALL_SECONDS);
+    EXPECT_NE(err.find("Download of " + http.base_url() + "items.php?username=slow failed"), std::string::npos)
+        << err;
+    EXPECT_EQ(kxtest::read_file("custom/slow/item.dat"), "KEEP");
+    EXPECT_EQ(download_take_flames_flag(), 0);
+    EXPECT_EQ(temp_files("custom/slow") + temp_files("data"), 0);
+    EXPECT_TRUE(download_worker_running());   // the worker goes on with the next request
+}

@@ -22,8 +22,11 @@ TEST(ImageFile, ReadsTheWholeFileExactlyOrFailsWithAnEmptyBuffer)
     ASSERT_EQ(load_file_to_buffer(buf, dir.file("a.png").c_str()), 0);
     EXPECT_EQ(std::string(buf.begin(), buf.end()), content);
     // A folder opens for reading on Linux but is no file.
-    const std::string missing = dir.file("missing.png"), empty = dir.file("empty.png");
-    for (const char *path : {missing.c_str(), empty.c_str(), dir.path().c_str(), "/dev/null", (const char *)nullptr}) {
+    // A FIFO without a writer is refused at once, never waited on.
+    const std::string missing = dir.file("missing.png"), empty = dir.file("empty.png"), fifo = dir.file("logo.png");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const char *path : {missing.c_str(), empty.c_str(), dir.path().c_str(), "/dev/null", fifo.c_str(),
+                             (const char *)nullptr}) {
         buf.assign(10, 1);
         EXPECT_EQ(load_file_to_buffer(buf, path), 1) << (path ? path : "null");
         EXPECT_TRUE(buf.empty()) << (path ? path : "null");

@@ -137,7 +137,7 @@ TEST(WorldShader, LoadReadsKnownLinesAndSkipsBadOnes)
     write_file("b.inc", "# nothing but a comment\n");
     EXPECT_EQ(load_world_shader("b.inc"), 0);
     EXPECT_EQ(g_applied, 2);
-    EXPECT_EQ(stderr_of([] { EXPECT_EQ(load_world_shader("missing.inc"), 1); }), "Unable to open missing.inc");
+    EXPECT_EQ(stderr_of([] { EXPECT_EQ(load_world_shader("missing.inc"), 1); }), "Unable to open missing.inc\n");
     EXPECT_EQ(g_applied, 2);
 }
 

@@ -200,6 +200,15 @@ void LoopbackHttpServer::serve(int fd)
                       "\r\nContent-Length: " + std::to_string(r.body.size()) + "\r\nConnection: close\r\n\r\n";
     out += r.cut_after < 0 ? r.body : r.body.substr(0, (size_t)r.cut_after);
     send_all(fd, out);
+    for (size_t at = (size_t)r.cut_after; r.cut_after >= 0 && r.trickle_ms > 0 && at < r.body.size(); at++) {
+        {
+            std::unique_lock<std::mutex> lk(m_);
+            if (cv_.wait_for(lk, std::chrono::milliseconds(r.trickle_ms), [this] { return stop_; }))
+                break;
+        }
+        if (!send_all(fd, r.body.substr(at, 1)))
+            break;
+    }
     if (r.stall) {
         // Held until the client goes away or the server stops.
         {

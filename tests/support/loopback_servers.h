@@ -63,6 +63,10 @@ public:
         long cut_after = -1;
         // Hold the connection after the part sent, until the server stops.
         bool stall = false;
+        // After the part sent, the rest of the body one byte every this
+        // many milliseconds (0: not at all), until the client goes away or
+        // the server stops.
+        int trickle_ms = 0;
     };
     LoopbackHttpServer();
     ~LoopbackHttpServer();

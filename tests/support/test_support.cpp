@@ -15,7 +15,9 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <spawn.h>
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
 #include <unistd.h>
@@ -202,6 +204,28 @@ bool fill_disk(const std::string &path)
     const bool full = errno == ENOSPC;
     fclose(f);
     return full;
+}
+
+FileSizeLimit::FileSizeLimit(long bytes)
+{
+    struct rlimit r;
+    if (getrlimit(RLIMIT_FSIZE, &r) == 0) {
+        cur_ = (unsigned long long)r.rlim_cur;
+        max_ = (unsigned long long)r.rlim_max;
+    }
+    old_handler_ = signal(SIGXFSZ, SIG_IGN);
+    r.rlim_cur = (rlim_t)bytes;
+    r.rlim_max = (rlim_t)max_;
+    setrlimit(RLIMIT_FSIZE, &r);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    struct rlimit r;
+    r.rlim_cur = (rlim_t)cur_;
+    r.rlim_max = (rlim_t)max_;
+    setrlimit(RLIMIT_FSIZE, &r);
+    signal(SIGXFSZ, old_handler_);
 }
 
 } // namespace kxtest

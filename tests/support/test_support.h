@@ -71,6 +71,20 @@ private:
     bool ok_ = false;
 };
 
+// While the object lives, a write that would make any regular file larger
+// than bytes fails (EFBIG, the signal it raises ignored): a write failure
+// on real files that needs neither root nor a file system of its own.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+private:
+    unsigned long long cur_ = ~0ULL, max_ = ~0ULL;
+    void (*old_handler_)(int) = nullptr;
+};
+
 // Writes the file until its file system has no room left; true when it
 // filled (the last write failed with ENOSPC).
 bool fill_disk(const std::string &path);

@@ -2,6 +2,7 @@
 #include "app/base/bytes.h"
 
 #include "app/base/text.h"
+#include "app/base/utils.h"
 
 #include <cstring>
 
@@ -231,7 +232,7 @@ int md5_check_list(FILE *list)
             fprintf(stderr, "%-*s ", width, name);
         }
         int binary = mode == '*' || g_force_binary;
-        FILE *f = fopen(name, binary ? "rb" : "r");
+        FILE *f = fopen_regular(name, binary ? "rb" : "r");
         if (!f) {
             fprintf(stderr, "%s: can't open %s\n", prog, name);
             status = 2;

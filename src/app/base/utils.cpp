@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,16 +148,82 @@ bool is_safe_path(const char *path, int allow_folders)
     }
 }
 
-static int temp_name(char *tmp, size_t size, const char *path)
+enum { TEMP_NAME_TRIES = 8 };
+
+// The n-th temporary name beside path: path + ".tmp", then path + ".tmp-2"
+// and on, for when an earlier name is taken by something not ours.
+static int temp_name(char *tmp, size_t size, const char *path, int n)
 {
-    int n = path ? snprintf(tmp, size, "%s.tmp", path) : -1;
-    return n > 4 && (size_t)n < size;
+    int r = -1;
+    if (path)
+        r = n == 1 ? snprintf(tmp, size, "%s.tmp", path) : snprintf(tmp, size, "%s.tmp-%d", path, n);
+    return r > 4 && (size_t)r < size;
+}
+
+// A file an earlier run of ours left behind (cut off in the middle of a
+// save): a regular file owned by this user. A link, a FIFO, a folder or
+// another user's file at a temporary name is never ours to remove.
+static bool left_by_us(const struct stat &st)
+{
+    return S_ISREG(st.st_mode) && st.st_uid == geteuid();
+}
+
+// Creates tmp new: never an existing file, never through a link.
+static int create_new(const char *tmp)
+{
+    return open(tmp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
 }
 
 FILE *replace_file_open(const char *path)
 {
     char tmp[PATH_BUF];
-    return temp_name(tmp, sizeof tmp, path) ? fopen(tmp, "wb") : nullptr;
+    for (int n = 1; n <= TEMP_NAME_TRIES; n++) {
+        if (!temp_name(tmp, sizeof tmp, path, n)) {
+            errno = ENAMETOOLONG;
+            return nullptr;
+        }
+        int fd = create_new(tmp);
+        if (fd < 0 && errno == EEXIST) {
+            struct stat st;
+            if (lstat(tmp, &st) == 0 && left_by_us(st)) {
+                if (unlink(tmp) == 0 || errno == ENOENT)
+                    fd = create_new(tmp);
+            } else {
+                fprintf(stderr, "%s is not a regular file of ours: left alone\n", tmp);
+                errno = EEXIST;
+            }
+        }
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return nullptr;
+        }
+        FILE *f = fdopen(fd, "wb");
+        if (!f) {
+            const int e = errno;
+            close(fd);
+            unlink(tmp);
+            errno = e;
+        }
+        return f;
+    }
+    fprintf(stderr, "%s: every temporary name beside it is taken\n", path);
+    errno = EEXIST;
+    return nullptr;
+}
+
+// The temporary name beside path that holds the open file fd (the same
+// file, not merely the same name); 0, or 1 when none does.
+static int temp_of(int fd, const char *path, char *tmp, size_t size)
+{
+    struct stat mine, st;
+    if (fd < 0 || fstat(fd, &mine) != 0)
+        return 1;
+    for (int n = 1; n <= TEMP_NAME_TRIES; n++)
+        if (temp_name(tmp, size, path, n) && lstat(tmp, &st) == 0 && st.st_dev == mine.st_dev &&
+            st.st_ino == mine.st_ino)
+            return 0;
+    return 1;
 }
 
 // Flushes, syncs and closes the stream; 0 when every step succeeded.
@@ -174,8 +241,9 @@ int replace_file_commit(FILE *f, const char *path)
     char tmp[PATH_BUF];
     if (!f)
         return 1;
+    const int lost = temp_of(fileno(f), path, tmp, sizeof tmp);
     const int failed = flush_sync_close(f);
-    if (!temp_name(tmp, sizeof tmp, path))
+    if (lost)
         return 1;
     if (failed || rename(tmp, path) != 0) {
         unlink(tmp);
@@ -187,9 +255,11 @@ int replace_file_commit(FILE *f, const char *path)
 void replace_file_discard(FILE *f, const char *path)
 {
     char tmp[PATH_BUF];
-    if (f)
-        fclose(f);
-    if (temp_name(tmp, sizeof tmp, path))
+    if (!f)
+        return;
+    const int lost = temp_of(fileno(f), path, tmp, sizeof tmp);
+    fclose(f);
+    if (!lost)
         unlink(tmp);
 }
 
@@ -230,8 +300,9 @@ int new_file_commit(FILE *f, const char *path, char *final_name, int size)
         final_name[0] = '\0';
     if (!f)
         return 1;
+    const int lost = temp_of(fileno(f), path, tmp, sizeof tmp);
     int failed = flush_sync_close(f);
-    if (!temp_name(tmp, sizeof tmp, path))
+    if (lost)
         return 1;
     for (int n = 1; !failed; n++) {
         if (n > NEW_FILE_MAX_COUNT || (n > 1 && counted_name(name, sizeof name, path, n) != 0)) {
@@ -252,34 +323,73 @@ int new_file_commit(FILE *f, const char *path, char *final_name, int size)
     return 1;
 }
 
-FILE *fopen_regular(const char *path, const char *mode)
+// Clears O_NONBLOCK again once the open is done: reads and writes of a
+// regular file wait as usual.
+static void set_blocking(int fd)
 {
-    if (!path || !mode) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    // Not blocking in open: a FIFO without a writer would wait forever.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        errno = EINVAL;
-        return nullptr;
-    }
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0)
         fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+// fd when it is a regular file, else -1 (closed, errno EINVAL).
+static int keep_if_regular(int fd)
+{
+    struct stat st;
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    set_blocking(fd);
+    return fd;
+}
+
+int open_regular(const char *path)
+{
+    if (!path) {
+        errno = EINVAL;
+        return -1;
+    }
+    // Not blocking in open: a FIFO without a writer would wait forever.
+    return keep_if_regular(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+}
+
+static FILE *stream_of(int fd, const char *mode)
+{
+    if (fd < 0)
+        return nullptr;
     FILE *f = fdopen(fd, mode);
     if (!f)
         close(fd);
     return f;
 }
 
+FILE *fopen_regular(const char *path, const char *mode)
+{
+    if (!mode) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return stream_of(open_regular(path), mode);
+}
+
+FILE *fopen_append_regular(const char *path)
+{
+    if (!path) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    // A FIFO without a reader fails at once (ENXIO) instead of waiting.
+    const int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    return stream_of(keep_if_regular(fd), "a");
+}
+
 void append_log_line(const char *path, const char *text)
 {
-    FILE *f = fopen(path, "a");
+    FILE *f = fopen_append_regular(path);
     if (!f)
         return;
     time_t now = time(nullptr);
@@ -288,6 +398,50 @@ void append_log_line(const char *path, const char *text)
     fprintf(f, "%02i-%02i-%i %02i:%02i:%02i %s\n", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900, tm.tm_hour,
             tm.tm_min, tm.tm_sec, text ? text : "");
     fclose(f);
+}
+
+// "<stem>.<ext>.tmp" or "<stem>.<ext>.tmp-<n>": the names replace_file_open
+// gives beside the files we write (all of which have an extension).
+static bool temp_file_name(const char *name)
+{
+    const char *t = strstr(name, ".tmp");
+    if (!t || name[0] == '.')
+        return false;
+    while (const char *later = strstr(t + 1, ".tmp"))
+        t = later;
+    const char *end = t + 4;
+    if (*end == '-') {
+        const int n = atoi(end + 1);
+        if (n < 2 || n > TEMP_NAME_TRIES || strspn(end + 1, "0123456789") != strlen(end + 1))
+            return false;
+    } else if (*end) {
+        return false;
+    }
+    const char *dot = (const char *)memchr(name, '.', (size_t)(t - name));
+    return dot && dot > name && dot + 1 < t;
+}
+
+int remove_stale_temp_files(const char *folder)
+{
+    DIR *dir = folder ? opendir(folder) : nullptr;
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const struct dirent *e = readdir(dir)) {
+        if (!temp_file_name(e->d_name))
+            continue;
+        char path[PATH_BUF];
+        const int n = snprintf(path, sizeof path, "%s/%s", folder, e->d_name);
+        struct stat st;
+        if (n < 0 || (size_t)n >= sizeof path || lstat(path, &st) != 0 || !left_by_us(st))
+            continue;
+        if (unlink(path) == 0) {
+            fprintf(stderr, "Removed %s, left by a save that did not finish\n", path);
+            removed++;
+        }
+    }
+    closedir(dir);
+    return removed;
 }
 
 // ---- text ----

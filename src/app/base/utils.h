@@ -33,10 +33,14 @@ void ensure_parent_dirs(const char *path);
 // 0 any separator makes it false. Empty names and empty parts are false.
 bool is_safe_path(const char *path, int allow_folders);
 // Rewriting a file so that a failure never loses what was saved: write to
-// the stream replace_file_open gives (path + ".tmp"; null when it cannot be
-// made), then replace_file_commit closes it, syncs it and renames it over
-// path. Returns 0, or 1 when anything failed: the old file is then kept and
-// the temporary file removed.
+// the stream replace_file_open gives, then replace_file_commit closes it,
+// syncs it and renames it over path. Returns 0, or 1 when anything failed:
+// the old file is then kept and the temporary file removed. The temporary
+// file is path + ".tmp", made new (never an existing file, never through a
+// link); one left by an earlier run (a regular file of ours) is removed
+// first, while anything else there (a link, a FIFO, a folder) is reported,
+// left alone and the next name taken: ".tmp-2" up to ".tmp-8". Null when
+// no name beside path can be made.
 FILE *replace_file_open(const char *path);
 int replace_file_commit(FILE *f, const char *path);
 // The same for a new file that must never replace one already there: the
@@ -54,11 +58,21 @@ int counted_name(char *dst, int size, const char *path, int n);
 void replace_file_discard(FILE *f, const char *path);
 // Opens path for reading only when it is a regular file (after symlinks):
 // a FIFO, device or folder with a data file's name would block or mislead
-// the reader. Null (errno set) otherwise.
+// the reader. The open itself never waits. Null (errno set) otherwise.
 FILE *fopen_regular(const char *path, const char *mode);
+// The same as a read-only descriptor; -1 (errno set) when refused.
+int open_regular(const char *path);
+// Opens path for appending, creating it when missing; only a regular file
+// and never through a link at its name (null, errno set, otherwise).
+FILE *fopen_append_regular(const char *path);
 // Appends "dd-mm-yyyy hh:mm:ss text" as one line; dropped when the file
 // cannot be opened.
 void append_log_line(const char *path, const char *text);
+// Removes from folder the temporary files a save of ours left when it was
+// cut off (the program killed): regular files of this user named as
+// replace_file_open names them beside a file with an extension. Each is
+// reported; returns how many were removed.
+int remove_stale_temp_files(const char *folder);
 
 // ---- text ----
 // Removes every character of "~!./\*&| +'/:;<>" in place.

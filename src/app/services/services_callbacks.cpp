@@ -13,7 +13,7 @@
 static void script_announce(int number, const char *text) { script_call_announce(get_script_ctx(), number, text); }
 static void echo(const char *text, int type) { console_echo(text, (MessageType)type); }
 static void echo_tab(int tab, const char *text, int type) { console_echo_tab(tab, text, (MessageType)type); }
-static void run_console_line(const char *line) { run_command(line); }
+static void run_console_line(const char *line) { run_server_command(line); }
 
 void services_install_callbacks(void)
 {

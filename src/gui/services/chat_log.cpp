@@ -28,7 +28,10 @@ std::atomic<ConsoleFilter> console_filter{nullptr};
 // itself are stored without asking it again (no endless recursion).
 thread_local bool in_filter = false;
 
+// The capture file is written beside its name and takes that name (or a
+// counted one, never replacing a file) when the capture ends.
 FILE *capture_file = nullptr;
+char capture_path[CONSOLE_CAPTURE_PATH];
 // Set by every change the drawn chat shows; the chat cache is refilled
 // from it once per drawn frame.
 std::atomic<int> chat_redraw{1};
@@ -311,21 +314,28 @@ int console_capture_open(const char *path)
 {
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
     if (capture_file) {
-        fclose(capture_file);
+        replace_file_discard(capture_file, capture_path);
         capture_file = nullptr;
     }
-    capture_file = fopen(path, "w");
+    if (!path || strlen(path) >= sizeof capture_path)
+        return 1;
+    n_strncpyz(capture_path, path, (int)sizeof capture_path);
+    capture_file = replace_file_open(path);
     return capture_file ? 0 : 1;
 }
 
-void console_capture_close(void)
+int console_capture_close(char *saved, int size)
 {
     std::lock_guard<std::recursive_mutex> lock(chat_mutex);
-    if (capture_file) {
-        if (fclose(capture_file) != 0)
-            fprintf(stderr, "console: error writing captured output\n");
-        capture_file = nullptr;
-    }
+    if (saved && size > 0)
+        saved[0] = '\0';
+    if (!capture_file)
+        return 1;
+    const int failed = new_file_commit(capture_file, capture_path, saved, size);
+    capture_file = nullptr;
+    if (failed)
+        fprintf(stderr, "console: captured output could not be written to %s\n", capture_path);
+    return failed;
 }
 
 int console_capture_active(void)

@@ -92,9 +92,14 @@ uint32_t chat_tab_generation(int tab);
 
 // Console output capture (the `>` of a console command line): while a
 // capture file is open, console_echo writes lines there, one per line.
-// Returns 0, or 1 when the file cannot be opened.
+// The lines go to a temporary file beside path; closing the capture gives
+// it the name path or, when a file has that name, a counted name beside it
+// (an existing file is never replaced) and puts the name taken into saved
+// (size bytes). Open returns 0, or 1 when the file cannot be made; close
+// 0, or 1 when nothing was written (no capture open, a failed write).
+enum { CONSOLE_CAPTURE_PATH = 1024 };
 int console_capture_open(const char *path);
-void console_capture_close(void);
+int console_capture_close(char *saved = nullptr, int size = 0);
 int console_capture_active(void);
 
 // The chat changed since the cache was last filled (set at start).

@@ -1,8 +1,11 @@
 #include "gui/services/console_commands.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
 
 #include "app/base/text.h"
 #include "app/base/text_encoding.h"
@@ -76,34 +79,27 @@ void cmd_raytrace(const char *arg)
         console_echo(va_format("unable to create file %s", path), MSG_INGAME);
 }
 
-} // namespace
-
-void console_set_scene_writer(ConsoleSceneWriter writer) { g_scene_writer = writer; }
-
-void console_set_quit_handler(void (*handler)(void)) { g_quit_handler = handler; }
-
-const ConsoleCommand console_commands[] = {
-    {"set", nullptr, cmd_set},
-    {"quit", "exit", cmd_quit},
-    {"raytrace", nullptr, cmd_raytrace},
-    {"worldshader", nullptr, cmd_worldshader},
-    {"loadworldshader", nullptr, cmd_loadworldshader},
-    {"exportworldshader", nullptr, cmd_exportworldshader},
-    {nullptr, nullptr, nullptr},
-};
-
-const ConsoleCommand *console_find_command(const char *word)
+// True when the folder of path, every link followed, lies in the working
+// folder: a name made of safe parts can still lead out through a link.
+bool folder_stays_inside(const char *path)
 {
-    for (const ConsoleCommand *c = console_commands; c->name; c++) {
-        if (strcasecmp(word, c->name) == 0)
-            return c;
-        if (c->alias && strcasecmp(word, c->alias) == 0)
-            return c;
-    }
-    return nullptr;
+    char parent[CONSOLE_LINE_SIZE];
+    n_strncpyz(parent, path, (int)sizeof parent);
+    char *slash = strrchr(parent, '/');
+    if (slash)
+        *slash = '\0';
+    else
+        n_strncpyz(parent, ".", (int)sizeof parent);
+    char real[PATH_MAX], here[PATH_MAX];
+    if (!realpath(parent, real) || !getcwd(here, sizeof here))
+        return false;
+    const size_t n = strlen(here);
+    return strncmp(real, here, n) == 0 && (real[n] == '\0' || real[n] == '/');
 }
 
-int run_command(const char *line)
+// One command line; with allow_capture 0 a line that asks for its output
+// in a file is refused whole.
+int run_line(const char *line, bool allow_capture)
 {
     if (!line)
         return 1;
@@ -132,20 +128,56 @@ int run_command(const char *line)
         return 1;
 
     if (capture) {
-        if (!is_safe_path(capture, 1)) {
-            console_echo(va_format("Unable to open %s", capture), MSG_INGAME);
+        if (!allow_capture) {
+            console_echo(va_format("A server may not write files: %s refused", cmd), MSG_INGAME);
             return 0;
         }
-        if (console_capture_open(capture) != 0) {
+        if (!is_safe_path(capture, 1) || !folder_stays_inside(capture) || console_capture_open(capture) != 0) {
             console_echo(va_format("Unable to open %s", capture), MSG_INGAME);
             return 0;
         }
     }
     row->handler(arg);
-    if (capture)
-        console_capture_close();
+    if (capture) {
+        char saved[CONSOLE_CAPTURE_PATH];
+        if (console_capture_close(saved, (int)sizeof saved) != 0)
+            console_echo(va_format("Unable to write %s", capture), MSG_INGAME);
+        else if (strcmp(saved, capture) != 0)
+            console_echo(va_format("%s is kept; the output went to %s", capture, saved), MSG_INGAME);
+    }
     return 0;
 }
+
+} // namespace
+
+void console_set_scene_writer(ConsoleSceneWriter writer) { g_scene_writer = writer; }
+
+void console_set_quit_handler(void (*handler)(void)) { g_quit_handler = handler; }
+
+const ConsoleCommand console_commands[] = {
+    {"set", nullptr, cmd_set},
+    {"quit", "exit", cmd_quit},
+    {"raytrace", nullptr, cmd_raytrace},
+    {"worldshader", nullptr, cmd_worldshader},
+    {"loadworldshader", nullptr, cmd_loadworldshader},
+    {"exportworldshader", nullptr, cmd_exportworldshader},
+    {nullptr, nullptr, nullptr},
+};
+
+const ConsoleCommand *console_find_command(const char *word)
+{
+    for (const ConsoleCommand *c = console_commands; c->name; c++) {
+        if (strcasecmp(word, c->name) == 0)
+            return c;
+        if (c->alias && strcasecmp(word, c->alias) == 0)
+            return c;
+    }
+    return nullptr;
+}
+
+int run_command(const char *line) { return run_line(line, true); }
+
+int run_server_command(const char *line) { return run_line(line, false); }
 
 void exec_file(const char *path)
 {

@@ -24,8 +24,13 @@ const ConsoleCommand *console_find_command(const char *word);
 
 // Runs one console command line (a leading '/' is allowed). Returns 1 when
 // the line is no local console command (empty, or an unknown first word),
-// else 0 (also when the command itself refused its argument).
+// else 0 (also when the command itself refused its argument). Captured
+// output never replaces a file: a name that exists gets a counter, and the
+// console says where the output went.
 int run_command(const char *line);
+// The same for a line a game server sent: a line that asks for its output
+// in a file (`>`) is refused whole with a message; a server writes no files.
+int run_server_command(const char *line);
 
 // Runs a file of console commands: "Unable to open %s" in the console when
 // it cannot be read; otherwise each line is trimmed, echoed (to the console,
