@@ -26,5 +26,6 @@ const char *script_pattern_problem(const char *pattern, size_t len);
 const char *script_path_problem(const char *name);
 
 // Replaces unpack, xpcall and the pattern functions of the string library
-// (find, match, gmatch, gsub) in the state's globals by checked ones.
+// (find, match, gmatch, gsub) in the state's globals by checked ones, and
+// removes newproxy (finalizers run with hooks off).
 void script_limit_library(lua_State *L);
