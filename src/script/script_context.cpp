@@ -65,6 +65,15 @@ void count_hook(lua_State *L, lua_Debug *)
     luaL_error(L, "script stopped: the program is quitting");
 }
 
+} // namespace
+
+void script_quit_point(lua_State *L)
+{
+    count_hook(L, nullptr);
+}
+
+namespace {
+
 // ---- files ----
 
 // True when name is there but no regular file: opening a FIFO would block

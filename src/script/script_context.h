@@ -34,6 +34,11 @@ enum {
 // start) never ends one.
 void script_set_quit_check(int (*check)(void));
 
+// The check the count hook makes, for library functions written in C that
+// can run long (the pattern matcher): raises the error that stops the
+// script once the program is quitting.
+void script_quit_point(lua_State *L);
+
 // The live context, null before it is made and after it is deleted.
 ScriptContext *get_script_ctx(void);
 

@@ -83,38 +83,6 @@ const char *script_pattern_problem(const char *p, size_t len)
 
 namespace {
 
-// The string function a wrapper stands for is its upvalue; argument 2 is
-// the pattern. find with a true fourth argument takes it as plain text.
-int checked_pattern_call(lua_State *L)
-{
-    const bool plain = lua_toboolean(L, 4) && lua_tocfunction(L, lua_upvalueindex(2)) != nullptr;
-    if (!plain && lua_type(L, 2) == LUA_TSTRING) {
-        size_t len;
-        const char *pattern = lua_tolstring(L, 2, &len);
-        if (const char *problem = script_pattern_problem(pattern, len))
-            return luaL_error(L, "%s (at most %d quantifiers and %d captures and quantifiers)", problem,
-                              (int)SCRIPT_PATTERN_QUANTIFIERS_MAX, (int)SCRIPT_PATTERN_DEPTH_MAX);
-    }
-    lua_pushvalue(L, lua_upvalueindex(1));
-    lua_insert(L, 1);
-    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
-    return lua_gettop(L);
-}
-
-void wrap_pattern_function(lua_State *L, const char *name, bool takes_plain)
-{
-    lua_getglobal(L, LUA_STRLIBNAME);
-    lua_getfield(L, -1, name);
-    // The second upvalue marks find, whose fourth argument asks for plain text.
-    if (takes_plain)
-        lua_pushcfunction(L, checked_pattern_call);
-    else
-        lua_pushnil(L);
-    lua_pushcclosure(L, checked_pattern_call, 2);
-    lua_setfield(L, -2, name);
-    lua_pop(L, 1);
-}
-
 // unpack(t [, i [, j]]): Lua 5.1's own counts the range in an int that
 // overflows; here the range is checked in double before anything is read.
 int checked_unpack(lua_State *L)
@@ -168,10 +136,7 @@ int checked_xpcall(lua_State *L)
 
 void script_limit_library(lua_State *L)
 {
-    wrap_pattern_function(L, "find", true);
-    wrap_pattern_function(L, "match", false);
-    wrap_pattern_function(L, "gmatch", false);
-    wrap_pattern_function(L, "gsub", false);
+    script_replace_pattern_functions(L);
     lua_register(L, "unpack", checked_unpack);
     lua_register(L, "xpcall", checked_xpcall);
     // newproxy makes userdata with a __gc function, which Lua runs with

@@ -1,6 +1,6 @@
 // Bounds on what scripts hand to library functions that Lua 5.1 does not
 // check itself: patterns that would overflow the C stack in the matcher or
-// backtrack without end, unpack ranges that overflow, an xpcall whose
+// backtrack for hours, unpack ranges that overflow, an xpcall whose
 // message handler a quit request can still stop, and file names that lead
 // out of data/.
 #pragma once
@@ -29,3 +29,8 @@ const char *script_path_problem(const char *name);
 // (find, match, gmatch, gsub) in the state's globals by checked ones, and
 // removes newproxy (finalizers run with hooks off).
 void script_limit_library(lua_State *L);
+
+// The pattern functions: Lua 5.1's rules, patterns checked with
+// script_pattern_problem, recursion bounded, and the quit check looked at
+// while a match runs (a backtracking match can take hours).
+void script_replace_pattern_functions(lua_State *L);

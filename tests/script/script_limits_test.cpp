@@ -48,6 +48,22 @@ TEST(ScriptLimits, EverydayCallsGiveWhatLuaGives)
         "add(string.find(s, '+', 1, true)) add(s:find('.', 1, true))\n"
         "add(unpack({1, 2, 3})) add(unpack({1, 2, 3}, 2)) add(unpack({1, nil, 3}, 1, 3))\n"
         "add(unpack({}, 5, 4)) add(unpack({'a'}, -1, 1)) add(unpack({'a', 'b'}, 1.5, 2.5))\n"
+        // Random patterns and subjects from a small alphabet (a generator of
+        // its own: the same in both states), errors compared by message.
+        "local seed = 12345\n"
+        "local function rnd(n) seed = (seed * 1103515245 + 12345) % 2147483648 return seed % n + 1 end\n"
+        "local pa, sa = 'ab()%.*+-?[]^$1dfwb', 'aab(b)] 1-c'\n"
+        "local function word(alpha, len)\n"
+        "  local t = {} for i = 1, rnd(len) do local k = rnd(#alpha) t[i] = alpha:sub(k, k) end\n"
+        "  return table.concat(t)\n"
+        "end\n"
+        "for i = 1, 4000 do\n"
+        "  local p, subject, init = word(pa, 8), word(sa, 12), rnd(7) - 3\n"
+        "  add(i, pcall(string.find, subject, p, init)) add(pcall(string.match, subject, p))\n"
+        "  add(pcall(string.gsub, subject, p, '<%0%1>', rnd(3))) add(pcall(string.gsub, subject, p, {a = 'A'}))\n"
+        "  add(pcall(string.gsub, subject, p, function(c, d) return d end))\n"
+        "  add(pcall(function() local n = 0 for a, b in subject:gmatch(p) do add(a, b) n = n + 1 end return n end))\n"
+        "end\n"
         "add(xpcall(function() return 1, 2 end, print))\n"
         "add(xpcall(function() error('boom', 0) end, function(e) return 'handled ' .. e end))\n"
         "return table.concat(out, '\\n')\n";
@@ -183,4 +199,31 @@ TEST(ScriptLimits, OptionValuesAreHeldToTheirRange)
                              "mousebuttons \"1\"\r\n", "framerate \"30\"\r\n", "backgroundclick \"1\"\r\n"})
         EXPECT_NE(cfg.find(line), std::string::npos) << line << cfg;
     config_close();
+}
+
+namespace {
+int g_quitting;
+int quitting(void) { return g_quitting; }
+} // namespace
+
+// A match that backtracks for hours (within the pattern limits) ends with
+// the script once the program quits, as a loop in Lua does; a pcall around
+// it does not keep the script alive.
+TEST(ScriptLimits, ALongMatchEndsOnceTheProgramQuits)
+{
+    ScriptFolder folder;
+    ScriptContext ctx;
+    g_quitting = 1;
+    script_set_quit_check(quitting);
+    const std::string err = run_lua(ctx,
+        "for _, f in ipairs({string.find, string.match, string.gsub, string.gmatch}) do\n"
+        "  pcall(function()\n"
+        "    local r = f(string.rep('a', 3000), string.rep('a*', 12) .. 'b', '')\n"
+        "    if type(r) == 'function' then r() end\n"
+        "  end)\n"
+        "end\n"
+        "finished = true\n");
+    script_set_quit_check(nullptr);
+    EXPECT_NE(err.find("script stopped: the program is quitting"), std::string::npos) << err;
+    EXPECT_EQ(eval(ctx, "finished"), "nil");
 }
