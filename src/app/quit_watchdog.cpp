@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -110,6 +111,11 @@ void quit_watchdog_start(int (*asked)(void))
 {
     if (g_thread.joinable())
         return;
+    // A process that ends through exit() stops the thread first (its
+    // objects are destroyed after the handlers run).
+    static bool at_exit;
+    if (!at_exit)
+        at_exit = atexit(quit_watchdog_stop) == 0;
     g_stop = false;
     g_asked = asked;
     g_loop_ended = false;
