@@ -1,7 +1,7 @@
 // The one script context: a Lua 5.1 state with the base, math, string,
 // table and io libraries and the game's script functions. Made last at
 // start-up (running data/script/startup.lua) and deleted first at shutdown.
-// Scripts run no programs (no os library, no io.popen), write files only
+// Scripts run no programs (no os library, no io.popen), open files only
 // under data/, load only Lua source (no precompiled chunks), and a script
 // that never returns is ended once the program is asked to quit.
 #pragma once
