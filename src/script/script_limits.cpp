@@ -107,6 +107,44 @@ int checked_unpack(lua_State *L)
     return n;
 }
 
+// table.insert(t, pos, v): Lua 5.1's own moves every element between pos
+// and the end one by one, so a position far below 1 keeps the program in
+// C for minutes. Positions start at 1, as later Lua versions require.
+int checked_insert(lua_State *L)
+{
+    if (lua_gettop(L) == 3 && lua_type(L, 2) == LUA_TNUMBER && !(lua_tonumber(L, 2) >= 1))
+        return luaL_error(L, "table.insert: position %f out of bounds (positions start at 1)", lua_tonumber(L, 2));
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// string.rep(s, n): a result of gigabytes takes the program a minute to
+// build, out of the quit check's reach.
+int checked_rep(lua_State *L)
+{
+    size_t len;
+    luaL_checklstring(L, 1, &len);
+    const lua_Number n = luaL_checknumber(L, 2);
+    if (n > 0 && (lua_Number)len * n > SCRIPT_STRING_MAX)
+        return luaL_error(L, "string.rep: the result would be longer than %d bytes", (int)SCRIPT_STRING_MAX);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, 1);
+    return 1;
+}
+
+// Replaces lib.name by fn, with the original as its upvalue.
+void wrap_library_function(lua_State *L, const char *lib, const char *name, lua_CFunction fn)
+{
+    lua_getglobal(L, lib);
+    lua_getfield(L, -1, name);
+    lua_pushcclosure(L, fn, 1);
+    lua_setfield(L, -2, name);
+    lua_pop(L, 1);
+}
+
 // xpcall(f, handler): Lua calls the handler where the error was raised,
 // which for the quit check's error is inside a hook, where hooks are off:
 // a handler that never returns could then never be stopped. Here f runs
@@ -137,6 +175,8 @@ int checked_xpcall(lua_State *L)
 void script_limit_library(lua_State *L)
 {
     script_replace_pattern_functions(L);
+    wrap_library_function(L, LUA_TABLIBNAME, "insert", checked_insert);
+    wrap_library_function(L, LUA_STRLIBNAME, "rep", checked_rep);
     lua_register(L, "unpack", checked_unpack);
     lua_register(L, "xpcall", checked_xpcall);
     // newproxy makes userdata with a __gc function, which Lua runs with

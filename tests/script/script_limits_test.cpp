@@ -64,6 +64,8 @@ TEST(ScriptLimits, EverydayCallsGiveWhatLuaGives)
         "  add(pcall(string.gsub, subject, p, function(c, d) return d end))\n"
         "  add(pcall(function() local n = 0 for a, b in subject:gmatch(p) do add(a, b) n = n + 1 end return n end))\n"
         "end\n"
+        "local t = {1, 2} table.insert(t, 1, 'x') table.insert(t, 9, 'y') table.insert(t, 'z')\n"
+        "add(unpack(t, 1, 10)) add(#string.rep('ab', 3), string.rep('x', 0), string.rep('x', -1))\n"
         "add(xpcall(function() return 1, 2 end, print))\n"
         "add(xpcall(function() error('boom', 0) end, function(e) return 'handled ' .. e end))\n"
         "return table.concat(out, '\\n')\n";
@@ -104,6 +106,10 @@ TEST(ScriptLimits, HostileArgumentsAreScriptErrors)
         {"run_frames(1e300)", "more than a turn"},
         {"run_frames(0/0)", "more than a turn"},
         {"set_option('width', 0/0)", "not set to a number"},
+        {"table.insert({}, -2^31, 1)", "out of bounds"},
+        {"table.insert({1, 2}, 0, 1)", "out of bounds"},
+        {"string.rep('ab', 2^30)", "longer than"},
+        {"('x'):rep(2^26 + 1)", "longer than"},
     };
     for (const auto &c : cases) {
         const std::string code = std::string("local ok, err = pcall(function() return ") + c.call +
