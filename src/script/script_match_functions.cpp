@@ -50,7 +50,7 @@ int script_run_frames(lua_State *L)
 {
     const lua_Number n = luaL_checknumber(L, 1);
     if (!(n <= TURN_FRAMES_MAX))
-        return luaL_error(L, "run_frames: %f frames is more than a turn may have (%d)", n, (int)TURN_FRAMES_MAX);
+        return luaL_error(L, "run_frames: %f is no turn length (at most %d frames)", n, (int)TURN_FRAMES_MAX);
     start_turn_frames(check_int(L, 1));
     return 0;
 }
