@@ -108,12 +108,14 @@ int checked_unpack(lua_State *L)
 }
 
 // table.insert(t, pos, v): Lua 5.1's own moves every element between pos
-// and the end one by one, so a position far below 1 keeps the program in
-// C for minutes. Positions start at 1, as later Lua versions require.
+// and the end one by one, so a position far below 1 (or one beyond the
+// integers, which wraps around) keeps the program in C for minutes.
+// Positions start at 1, as later Lua versions require.
 int checked_insert(lua_State *L)
 {
-    if (lua_gettop(L) == 3 && lua_type(L, 2) == LUA_TNUMBER && !(lua_tonumber(L, 2) >= 1))
-        return luaL_error(L, "table.insert: position %f out of bounds (positions start at 1)", lua_tonumber(L, 2));
+    if (lua_gettop(L) == 3 && lua_type(L, 2) == LUA_TNUMBER &&
+        !(lua_tonumber(L, 2) >= 1 && lua_tonumber(L, 2) <= INT_MAX))
+        return luaL_error(L, "table.insert: position %f out of bounds (1..%d)", lua_tonumber(L, 2), INT_MAX);
     lua_pushvalue(L, lua_upvalueindex(1));
     lua_insert(L, 1);
     lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);

@@ -108,6 +108,7 @@ TEST(ScriptLimits, HostileArgumentsAreScriptErrors)
         {"set_option('width', 0/0)", "not set to a number"},
         {"table.insert({}, -2^31, 1)", "out of bounds"},
         {"table.insert({1, 2}, 0, 1)", "out of bounds"},
+        {"table.insert({}, 2^32 + 2^31 + 5, 1)", "out of bounds"},
         {"string.rep('ab', 2^30)", "longer than"},
         {"('x'):rep(2^26 + 1)", "longer than"},
     };
