@@ -30,7 +30,7 @@ std::mutex g_mutex;
 std::condition_variable g_wake;
 bool g_stop;
 int (*g_asked)(void);
-std::atomic<bool> g_loop_ended{false};
+std::atomic<int> g_phase{0};     // WatchPhase
 
 // Only write(2): the main thread may hold the lock of a stdio stream.
 void say(const char *text)
@@ -41,8 +41,8 @@ void say(const char *text)
 
 [[noreturn]] void force_end(void)
 {
-    say(g_loop_ended ? "The program did not shut down in time after the quit request: ending it\n"
-                     : "A script is stuck and keeps the program from quitting: saving and ending it\n");
+    say(g_phase == PHASE_ENDING ? "The program did not shut down in time after the quit request: ending it\n"
+                                : "A script is stuck and keeps the program from quitting: saving and ending it\n");
     if (g_save_lock.try_lock_for(std::chrono::seconds(2))) {
         for (EndSaveSlot &s : g_saves) {
             if (s.fn && !s.done) {
@@ -56,30 +56,36 @@ void say(const char *text)
     _exit(0);
 }
 
+// The deadline runs from the quit request, or from the start of the loop
+// when the request came during start-up (making the window can take a
+// while), and again from the end of the loop for the shutdown.
 void watch(void)
 {
+    typedef std::chrono::milliseconds Ms;
     std::unique_lock<std::mutex> lock(g_mutex);
-    bool seen = false;
-    Clock::time_point asked_at, loop_end_at;
-    bool loop_end_seen = false;
+    bool asked = false;
+    int phase = PHASE_STARTING;
+    Clock::time_point deadline;
     while (!g_stop) {
-        g_wake.wait_for(lock, std::chrono::milliseconds(50));
+        g_wake.wait_for(lock, Ms(50));
         if (g_stop)
             break;
         const Clock::time_point now = Clock::now();
-        if (!seen && g_asked && g_asked()) {
-            seen = true;
-            asked_at = now;
+        if (!asked && g_asked && g_asked()) {
+            asked = true;
+            deadline = now + Ms(phase == PHASE_STARTING  ? QUIT_STARTUP_MS
+                                 : phase == PHASE_LOOPING ? QUIT_WATCHDOG_MS
+                                                          : QUIT_SHUTDOWN_MS);
         }
-        if (!loop_end_seen && g_loop_ended) {
-            loop_end_seen = true;
-            loop_end_at = now;
+        const int seen = g_phase;
+        if (seen != phase) {
+            phase = seen;
+            if (phase == PHASE_ENDING)
+                deadline = now + Ms(QUIT_SHUTDOWN_MS);
+            else if (now + Ms(QUIT_WATCHDOG_MS) < deadline)
+                deadline = now + Ms(QUIT_WATCHDOG_MS);
         }
-        if (!seen)
-            continue;
-        const bool late = loop_end_seen ? now - loop_end_at >= std::chrono::milliseconds(QUIT_SHUTDOWN_MS)
-                                        : now - asked_at >= std::chrono::milliseconds(QUIT_WATCHDOG_MS);
-        if (late)
+        if (asked && now >= deadline)
             force_end();
     }
 }
@@ -118,7 +124,7 @@ void quit_watchdog_start(int (*asked)(void))
         at_exit = atexit(quit_watchdog_stop) == 0;
     g_stop = false;
     g_asked = asked;
-    g_loop_ended = false;
+    g_phase = PHASE_STARTING;
     g_thread = std::thread(watch);
 }
 
@@ -134,7 +140,7 @@ void quit_watchdog_stop(void)
     g_thread.join();
 }
 
-void quit_watchdog_loop_ended(void)
+void quit_watchdog_phase(int phase)
 {
-    g_loop_ended = true;
+    g_phase = phase;
 }

@@ -2,7 +2,8 @@
 // check does not reach it (inside a C function of the Lua libraries), and
 // then the main loop never ends. Once a quit has been asked for (a signal,
 // the window's close request, the quit command) and the main loop has not
-// ended within QUIT_WATCHDOG_MS, or the whole shutdown within
+// ended within QUIT_WATCHDOG_MS (a request during start-up: of the loop's
+// start, or QUIT_STARTUP_MS at most), or the shutdown after the loop within
 // QUIT_SHUTDOWN_MS, the watchdog makes the saves of the program's end that
 // have not been made and ends the process with _exit.
 //
@@ -15,8 +16,12 @@
 
 enum {
     QUIT_WATCHDOG_MS = 3000,     // from the quit request to the end of the main loop
+    QUIT_STARTUP_MS = 10000,     // the same for a request before the loop runs
     QUIT_SHUTDOWN_MS = 15000,    // from the end of the main loop to the end of the process
 };
+
+// Where the program is: the watchdog's deadline depends on it.
+enum WatchPhase { PHASE_STARTING, PHASE_LOOPING, PHASE_ENDING };
 
 enum EndSave { END_SAVE_CONFIG, END_SAVE_HISTORY, END_SAVE_KINDS };
 
@@ -30,5 +35,5 @@ void end_save_run(int kind);
 // again (and joins it) at the end of a normal run.
 void quit_watchdog_start(int (*asked)(void));
 void quit_watchdog_stop(void);
-// The main loop has ended: the longer shutdown limit holds from now.
-void quit_watchdog_loop_ended(void);
+// The main loop starts (PHASE_LOOPING) or has ended (PHASE_ENDING).
+void quit_watchdog_phase(int phase);

@@ -450,12 +450,13 @@ int run_window(MainLoopCallbacks *cb)
         cb->init();
 
     main_loop_start();
+    quit_watchdog_phase(PHASE_LOOPING);
     while (main_loop_running()) {
         main_loop_step(cb);
         run_frame(cb);
     }
 
-    quit_watchdog_loop_ended();
+    quit_watchdog_phase(PHASE_ENDING);
     end_save_run(END_SAVE_CONFIG);
     if (cb->quit)
         cb->quit();

@@ -49,6 +49,7 @@ TEST(QuitWatchdogChild, MainThreadStuckAfterTheQuitRequest)
     end_save_arm(END_SAVE_HISTORY, save_history);
     end_save_run(END_SAVE_HISTORY);     // made by the main thread before it got stuck
     quit_watchdog_start(always);
+    quit_watchdog_phase(PHASE_LOOPING);
     for (;;)
         pause();
 }
@@ -60,6 +61,7 @@ TEST(QuitWatchdogChild, MainThreadStuckInASave)
     end_save_arm(END_SAVE_CONFIG, save_forever);
     end_save_arm(END_SAVE_HISTORY, save_history);
     quit_watchdog_start(always);
+    quit_watchdog_phase(PHASE_LOOPING);
     end_save_run(END_SAVE_CONFIG);
 }
 
