@@ -11,7 +11,10 @@
 // through end_save_run on the main thread, so that each is made once and
 // never by both threads at the same time. A save is armed only once what it
 // writes has been loaded: before that, writing it would replace the file
-// with defaults.
+// with defaults. The saves read the option table, the configuration table
+// and the history, which the stuck main thread is not changing: scripts
+// change them only through functions that return before the script goes
+// on, and the stuck places (library functions in C) touch none of them.
 #pragma once
 
 enum {
