@@ -151,7 +151,8 @@ void wrap_library_function(lua_State *L, const char *lib, const char *name, lua_
 // which for the quit check's error is inside a hook, where hooks are off:
 // a handler that never returns could then never be stopped. Here f runs
 // in protected mode and the handler is called with the message afterwards,
-// as an ordinary call that the quit check reaches.
+// as an ordinary call that the quit check reaches. A handler that fails
+// gives its own message (Lua's gives "error in error handling").
 int checked_xpcall(lua_State *L)
 {
     luaL_checkany(L, 2);
