@@ -1,5 +1,6 @@
 #include "app/main_loop.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -8,6 +9,10 @@
 
 static int g_running = 1;
 static volatile sig_atomic_t g_quit_signal;
+// Raised by every way of asking to quit and never lowered: read by the
+// quit watchdog's thread (and set in the signal handler: a lock-free atomic).
+static std::atomic<int> g_quit_asked{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler sets it");
 static int g_caption_frames = 1;
 static unsigned g_caption_time;
 static int g_caption_started;
@@ -15,8 +20,17 @@ static char g_version[128];
 
 int main_loop_running(void) { return g_running; }
 void main_loop_set_running(int on) { g_running = on; }
-void quit_request(void) { g_running = 0; }
-void quit_request_from_signal(void) { g_quit_signal = 1; }
+void quit_request(void)
+{
+    g_running = 0;
+    g_quit_asked = 1;
+}
+void quit_request_from_signal(void)
+{
+    g_quit_signal = 1;
+    g_quit_asked = 1;
+}
+int quit_was_requested(void) { return g_quit_asked.load(); }
 
 int quit_signal_pending(void) { return g_quit_signal != 0; }
 
@@ -25,7 +39,10 @@ int quit_requested(void)
     if (!g_running || g_quit_signal)
         return 1;
     WindowHooks *hooks = window_hooks();
-    return hooks->quit_pending ? hooks->quit_pending() : 0;
+    if (!hooks->quit_pending || !hooks->quit_pending())
+        return 0;
+    g_quit_asked = 1;      // the window's close request, still queued for the loop
+    return 1;
 }
 
 int quit_signal_take(void)

@@ -28,6 +28,9 @@ int quit_signal_pending(void);
 // a signal, the window's close request): what a script that runs too long
 // is stopped by.
 int quit_requested(void);
+// 1 once the program has been asked to quit by any means, for good; safe
+// to call from any thread (the quit watchdog reads it).
+int quit_was_requested(void);
 
 // The caption's frame counter and frames-per-second: counts one displayed
 // frame at time now (ms); every 100th frame writes "KAELMUND <version>

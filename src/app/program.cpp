@@ -17,6 +17,7 @@
 #include "app/key_bindings.h"
 #include "app/lobby_thread.h"
 #include "app/pov_recording.h"
+#include "app/quit_watchdog.h"
 #include "app/services/config_file.h"
 #include "app/services/services_callbacks.h"
 #include "app/services/settings_io.h"
@@ -135,6 +136,7 @@ int program_create_objects(void)
     }
     chat_init();
     history_load();
+    end_save_arm(END_SAVE_HISTORY, history_save);
     return 0;
 }
 
@@ -149,7 +151,9 @@ void program_destroy_objects(void)
     download_worker_stop();
     const bool download_ended = !g_objects.download_thread || !g_objects.download_thread->is_running();
     pov_recording_stop();
-    history_save();
+    // Only a history that was loaded is written back (a start that failed
+    // early would otherwise empty history.log).
+    end_save_run(END_SAVE_HISTORY);
     delete g_objects.script;
     g_objects.script = nullptr;
     script_set_quit_check(nullptr);
@@ -189,11 +193,17 @@ int program_startup(int argc, char **argv, RunWindowFn run_window)
     if (chdir_to_exe_dir(nullptr) == 0)
         register_if_installed();
     read_command_line(argc, argv);
+    // From here on a quit request ends the process in bounded time, even
+    // when a script is stuck where the quit check cannot stop it.
+    quit_watchdog_start(quit_was_requested);
     int status = 1;
     if (program_create_objects() == 0)
         status = parse_cmdline(argc, argv, option_get(OPT_WIDTH), option_get(OPT_HEIGHT), &g_callbacks, run_window);
 
     program_destroy_objects();
+    quit_watchdog_stop();
+    end_save_arm(END_SAVE_CONFIG, nullptr);
+    end_save_arm(END_SAVE_HISTORY, nullptr);
     return status;
 }
 

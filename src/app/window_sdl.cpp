@@ -16,6 +16,7 @@
 #include "app/joystick_sdl.h"
 #include "app/key_bindings.h"
 #include "app/pov_recording.h"
+#include "app/quit_watchdog.h"
 #include "app/scene_gl.h"
 #include "app/screenshot_sdl.h"
 #include "app/services/settings.h"
@@ -405,6 +406,7 @@ int run_window(MainLoopCallbacks *cb)
     if (!option_given_on_command_line(OPT_CHATCACHE))
         option_set(OPT_CHATCACHE, 3);
     options_load();
+    end_save_arm(END_SAVE_CONFIG, options_save_now);
     sdl_init(option_get(OPT_WIDTH), option_get(OPT_HEIGHT));
     clock_set_source(sdl_clock);
     gl_init_state();
@@ -448,12 +450,14 @@ int run_window(MainLoopCallbacks *cb)
         cb->init();
 
     main_loop_start();
+    quit_watchdog_phase(PHASE_LOOPING);
     while (main_loop_running()) {
         main_loop_step(cb);
         run_frame(cb);
     }
 
-    options_save_now();
+    quit_watchdog_phase(PHASE_ENDING);
+    end_save_run(END_SAVE_CONFIG);
     if (cb->quit)
         cb->quit();
     // The alert dropped while the window still exists, so that its hint

@@ -11,14 +11,15 @@
 #include "app/base/utils.h"
 #include "gui/services/chat_log.h"
 #include "script/script_functions.h"
+#include "script/script_limits.h"
 
 namespace {
 
 std::atomic<ScriptContext *> live_ctx{nullptr};
 
 // The libraries scripts get; no os, debug or package (no loading of C
-// modules, no running of programs). The io library loses popen and tmpfile
-// and writes only under data/ (see limit_io).
+// modules, no running of programs). The io library loses popen, tmpfile
+// and standard input and opens files only under data/ (see limit_io).
 const luaL_Reg script_libraries[] = {
     {"", luaopen_base},
     {LUA_MATHLIBNAME, luaopen_math},
@@ -64,18 +65,16 @@ void count_hook(lua_State *L, lua_Debug *)
     luaL_error(L, "script stopped: the program is quitting");
 }
 
+} // namespace
+
+void script_quit_point(lua_State *L)
+{
+    count_hook(L, nullptr);
+}
+
+namespace {
+
 // ---- files ----
-
-// True when a script may write the file: a plain relative name under data/.
-bool script_may_write(const char *name)
-{
-    return strncmp(name, "data/", 5) == 0 && is_safe_path(name + 5, 1);
-}
-
-bool mode_writes(const char *mode)
-{
-    return strpbrk(mode, "wa+") != nullptr;
-}
 
 // True when name is there but no regular file: opening a FIFO would block
 // the program where no count hook can end the script.
@@ -94,15 +93,12 @@ int call_original(lua_State *L)
     return lua_gettop(L);
 }
 
-// io.open(name, mode): writing modes only under data/, regular files only.
+// io.open(name, mode): only under data/, regular files only.
 int script_io_open(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
-    const char *mode = luaL_optstring(L, 2, "r");
-    const char *refused = nullptr;
-    if (mode_writes(mode) && !script_may_write(name))
-        refused = "scripts write files only under data/";
-    else if (exists_not_regular(name))
+    const char *refused = script_path_problem(name);
+    if (!refused && exists_not_regular(name))
         refused = "not a regular file";
     if (refused) {
         lua_pushnil(L);
@@ -112,21 +108,32 @@ int script_io_open(lua_State *L)
     return call_original(L);
 }
 
-// io.output(name) opens the file for writing: the same rules.
-int script_io_output(lua_State *L)
+// io.output(name), io.input(name) and io.lines(name) open the file named:
+// the same rules. Without a name they use the default files.
+int script_io_by_name(lua_State *L)
 {
-    if (lua_type(L, 1) == LUA_TSTRING && !script_may_write(lua_tostring(L, 1)))
-        return luaL_error(L, "%s: scripts write files only under data/", lua_tostring(L, 1));
-    if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
-        return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
+    if (lua_type(L, 1) == LUA_TSTRING) {
+        const char *name = lua_tostring(L, 1);
+        if (const char *refused = script_path_problem(name))
+            return luaL_error(L, "%s: %s", name, refused);
+        if (exists_not_regular(name))
+            return luaL_error(L, "%s: not a regular file", name);
+    }
     return call_original(L);
 }
 
-// io.input(name) and io.lines(name) open the file for reading.
-int script_io_read_by_name(lua_State *L)
+// io.read(): the default input starts as an empty stream (upvalue 2) in
+// place of the program's standard input, which scripts do not read: a read
+// from it would block the program where no quit request reaches it. Until
+// io.input(name) chooses a file, io.read is a script error.
+int script_io_read(lua_State *L)
 {
-    if (lua_type(L, 1) == LUA_TSTRING && exists_not_regular(lua_tostring(L, 1)))
-        return luaL_error(L, "%s: not a regular file", lua_tostring(L, 1));
+    lua_pushvalue(L, lua_upvalueindex(3));
+    lua_call(L, 0, 1);
+    const bool unchosen = lua_rawequal(L, -1, lua_upvalueindex(2));
+    lua_pop(L, 1);
+    if (unchosen)
+        return luaL_error(L, "io.read: scripts do not read standard input (io.input chooses a file)");
     return call_original(L);
 }
 
@@ -140,12 +147,36 @@ void wrap_io(lua_State *L, const char *field, lua_CFunction fn)
     lua_pop(L, 1);
 }
 
+// The default input becomes an empty stream (/dev/null), and io.stdin
+// goes: nothing a script holds reaches the program's standard input.
+void hide_stdin(lua_State *L)
+{
+    lua_getglobal(L, LUA_IOLIBNAME);
+    lua_getfield(L, -1, "read");
+    lua_getfield(L, -2, "input");
+    lua_pushvalue(L, -1);
+    lua_pushstring(L, "/dev/null");
+    if (lua_pcall(L, 1, 1, 0) != 0) {
+        fprintf(stderr, "Unable to give scripts an empty input: %s\n", lua_tostring(L, -1));
+        lua_pop(L, 1);
+        lua_getfield(L, -3, "stdin");
+    }
+    // Stack: io, read, input, the default input.
+    lua_insert(L, -2);
+    lua_pushcclosure(L, script_io_read, 3);
+    lua_setfield(L, -2, "read");
+    lua_pushnil(L);
+    lua_setfield(L, -2, "stdin");
+    lua_pop(L, 1);
+}
+
 void limit_io(lua_State *L)
 {
+    hide_stdin(L);
     wrap_io(L, "open", script_io_open);
-    wrap_io(L, "output", script_io_output);
-    wrap_io(L, "input", script_io_read_by_name);
-    wrap_io(L, "lines", script_io_read_by_name);
+    wrap_io(L, "output", script_io_by_name);
+    wrap_io(L, "input", script_io_by_name);
+    wrap_io(L, "lines", script_io_by_name);
     lua_getglobal(L, LUA_IOLIBNAME);
     lua_pushnil(L);
     lua_setfield(L, -2, "popen");
@@ -246,10 +277,16 @@ int script_load(lua_State *L)
     return 2;
 }
 
-// loadfile([name]): no name (standard input) is not offered.
+// loadfile([name]): no name (standard input) is not offered; files only
+// under data/.
 int script_loadfile(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
+    if (const char *refused = script_path_problem(name)) {
+        lua_pushnil(L);
+        lua_pushfstring(L, "%s: %s", name, refused);
+        return 2;
+    }
     if (load_source_file(L, name) == 0)
         return 1;
     lua_pushnil(L);
@@ -261,6 +298,8 @@ int script_loadfile(lua_State *L)
 int script_dofile(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
+    if (const char *refused = script_path_problem(name))
+        return luaL_error(L, "%s: %s", name, refused);
     lua_settop(L, 1);
     if (load_source_file(L, name) != 0)
         return lua_error(L);
@@ -274,6 +313,7 @@ void limit_loading(lua_State *L)
     lua_register(L, "load", script_load);
     lua_register(L, "loadfile", script_loadfile);
     lua_register(L, "dofile", script_dofile);
+    script_limit_library(L);
 }
 
 // Script names are relative to data/script and stay inside it.

@@ -1,7 +1,7 @@
 // The one script context: a Lua 5.1 state with the base, math, string,
 // table and io libraries and the game's script functions. Made last at
 // start-up (running data/script/startup.lua) and deleted first at shutdown.
-// Scripts run no programs (no os library, no io.popen), write files only
+// Scripts run no programs (no os library, no io.popen), open files only
 // under data/, load only Lua source (no precompiled chunks), and a script
 // that never returns is ended once the program is asked to quit.
 #pragma once
@@ -37,6 +37,11 @@ void script_set_quit_check(int (*check)(void));
 // Functions of a layer above that every context made from now on offers
 // from the start, added after the game's own and before any script runs.
 void script_set_more_functions(void (*add)(ScriptContext *ctx));
+
+// The check the count hook makes, for library functions written in C that
+// can run long (the pattern matcher): raises the error that stops the
+// script once the program is quitting.
+void script_quit_point(lua_State *L);
 
 // The live context, null before it is made and after it is deleted.
 ScriptContext *get_script_ctx(void);

@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 #include "app/base/utils.h"
+#include "script/script_limits.h"
 
 static ScriptDrawHooks g_hooks;
 
@@ -46,7 +47,10 @@ int script_load_texture(lua_State *L)
     } else if (g_hooks.load_texture) {
         char path[300];
         snprintf(path, sizeof path, "data/script/%s", name);
-        slot = g_hooks.load_texture(path);
+        if (const char *refused = script_path_problem(path))
+            fprintf(stderr, "load_texture: %s: %s\n", path, refused);
+        else
+            slot = g_hooks.load_texture(path);
     }
     lua_pushinteger(L, slot);
     return 1;

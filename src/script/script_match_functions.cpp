@@ -8,6 +8,7 @@
 #include "game/match_rules.h"
 #include "game/turn_cycle.h"
 #include "game/turn_control.h"
+#include "script/script_context.h"
 
 // Integer arguments are clamped to the 32-bit range before they reach the game.
 static int check_int(lua_State *L, int index)
@@ -22,15 +23,34 @@ static int check_int(lua_State *L, int index)
     return (int)v;
 }
 
+// A value outside the option's range is held to it (it would reach
+// default.cfg as it is), with a message.
 int script_set_option(lua_State *L)
 {
     const char *name = luaL_checkstring(L, 1);
-    lua_pushinteger(L, set_option_by_name(name, check_int(L, 2)));
+    const lua_Number wanted = luaL_checknumber(L, 2);
+    if (wanted != wanted)
+        return luaL_error(L, "set_option: %s is not set to a number", name);
+    const int rc = set_option_by_name(name, check_int(L, 2));
+    if (rc == 0 && option_get(option_find(name)) != wanted) {
+        int lo, hi;
+        option_range(option_find(name), &lo, &hi);
+        lua_pushfstring(L, "%s takes %d..%d: %f set as %d", name, lo, hi, wanted,
+                        option_get(option_find(name)));
+        script_error("set_option", lua_tostring(L, -1));
+        lua_pop(L, 1);
+    }
+    lua_pushinteger(L, rc);
     return 1;
 }
 
+// run_frames(n): a count above the longest turn (or not a number) is a
+// script error; the turn would overflow its frame count.
 int script_run_frames(lua_State *L)
 {
+    const lua_Number n = luaL_checknumber(L, 1);
+    if (!(n <= TURN_FRAMES_MAX))
+        return luaL_error(L, "run_frames: %f is no turn length (at most %d frames)", n, (int)TURN_FRAMES_MAX);
     start_turn_frames(check_int(L, 1));
     return 0;
 }

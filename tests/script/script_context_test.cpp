@@ -79,7 +79,7 @@ TEST(ScriptContext, LoadScriptPassesItsArgumentAndSurvivesFailures)
     EXPECT_EQ(eval(ctx, "got"), "nil");
 }
 
-// Scripts run no programs and write only under data/; reading stays open.
+// Scripts run no programs and open files only under data/.
 TEST(ScriptContext, ScriptsRunNoProgramsAndWriteOnlyUnderData)
 {
     ScriptFolder folder;

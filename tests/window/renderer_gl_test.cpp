@@ -322,12 +322,15 @@ TEST(Renderer, ScriptTexturesAndPlayerTexturesReachTheRenderer)
     std::filesystem::create_directories("custom/Hero");
     kxtest::write_file("data/script/red.tga", one_pixel_tga("\0\0\xff"));
     kxtest::write_file("custom/Hero/head.tga", one_pixel_tga("\xff\0\0"));
+    // A link in the scripts' folder to an image outside data/ loads nothing.
+    std::filesystem::create_symlink(std::filesystem::absolute("custom/Hero/head.tga"), "data/script/linked.tga");
     lua_State *L = get_script_ctx()->L;
     m.frame();
     push_ortho();
     gl_set_color(1, 1, 1, 1);
     ASSERT_EQ(luaL_dostring(L, "s = load_texture('red.tga') same = load_texture('red.tga') "
-                               "bad = load_texture('../red.tga') draw_quad(10, 10, 20, 20, s)"), 0);
+                               "bad = load_texture('../red.tga') draw_quad(10, 10, 20, 20, s) "
+                               "assert(load_texture('linked.tga') == -1)"), 0);
     pop_ortho();
     std::vector<unsigned char> px((size_t)m.w * m.h * 3);
     glReadPixels(0, 0, m.w, m.h, GL_RGB, GL_UNSIGNED_BYTE, px.data());

@@ -102,6 +102,41 @@ int option_find(const char *name)
 
 
 
+// The values an option takes where they are more than off and on (0 and
+// 1). Bounds are inclusive; the frame rate is one of its two ends.
+struct OptionRange {
+    int row;
+    int32_t lo, hi;
+};
+static const OptionRange k_option_ranges[] = {
+    {OPT_MOUSEBUTTONS, 1, 3},       // the three ways a click changes a joint
+    {OPT_WIDTH, OPTION_WIDTH_MIN, OPTION_SIZE_MAX},
+    {OPT_HEIGHT, OPTION_HEIGHT_MIN, OPTION_SIZE_MAX},
+    {OPT_FRAMERATE, 30, 60},
+    {OPT_CHATCACHE, 0, 3},          // live, or one of the three caches
+};
+
+void option_range(int row, int *lo, int *hi)
+{
+    *lo = 0;
+    *hi = 1;
+    for (const OptionRange &r : k_option_ranges) {
+        if (r.row == row) {
+            *lo = r.lo;
+            *hi = r.hi;
+        }
+    }
+}
+
+int option_bound(int row, int value)
+{
+    int lo, hi;
+    option_range(row, &lo, &hi);
+    if (row == OPT_FRAMERATE)       // as the configuration file reads it
+        return value == hi ? hi : lo;
+    return value < lo ? lo : value > hi ? hi : value;
+}
+
 int set_option_by_name(const char *name, int value)
 {
     const int row = option_find(name);
@@ -109,7 +144,7 @@ int set_option_by_name(const char *name, int value)
         return 1;
     if (row >= OPT_FLUID && row <= OPT_SHADERS)
         return 2;
-    g_options[row].value = value;
+    g_options[row].value = option_bound(row, value);
     return 0;
 }
 

@@ -87,12 +87,18 @@ int option_get(int row);
 void option_set(int row, int value);
 // Row of an option name (exact, case-sensitive), -1 when none.
 int option_find(const char *name);
-// The console's and the scripts' setter: 0 set; 1 no such option; 2 a
-// renderer feature (fluid .. shaders) the renderer must switch itself (the
-// Setup window, configuration file and capability checks), left unchanged.
-int set_option_by_name(const char *name, int value);
-
 enum { OPTION_WIDTH_MIN = 321, OPTION_HEIGHT_MIN = 241, OPTION_SIZE_MAX = 2047 };
+
+// The scripts' setter: 0 set, the value held to the option's range (see
+// option_bound); 1 no such option; 2 a renderer feature (fluid .. shaders)
+// the renderer must switch itself (the Setup window, configuration file and
+// capability checks), left unchanged.
+int set_option_by_name(const char *name, int value);
+// The lowest and highest value of a row: 0 and 1 for an on/off option.
+void option_range(int row, int *lo, int *hi);
+// value held to the row's range: the nearer bound when outside; the frame
+// rate is 60 only for 60, else 30.
+int option_bound(int row, int value);
 
 // The usage text with every option and its current value.
 void write_usage(FILE *out);
