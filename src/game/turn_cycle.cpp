@@ -259,6 +259,7 @@ void step_world(int quiet)
         }
     }
 
+    const bool stepped = !quiet && !w->frozen && w->ghost_mode == 0;
     if (!quiet && !w->frozen) {
         limit_body_velocities();
         game_sound_frame(w);
@@ -267,7 +268,6 @@ void step_world(int quiet)
             world_physics_step();
             if (get_contact_count() > 0)
                 contact_damage();
-            fade_hit_flash();
             game_trails_update();
         }
     }
@@ -304,6 +304,10 @@ void step_world(int quiet)
                 check_joint_breaks(i);
         }
     }
+    // The flash fades after the break check that reads it: a joint hit in
+    // this step is tested at the lower threshold of a fresh hit.
+    if (stepped)
+        fade_hit_flash();
 
     if (w->game_over && w->end_frame > 0 && w->frame > w->end_frame + END_REPLAY_DELAY) {
         w->end_frame = 0;

@@ -1,5 +1,7 @@
 // The turn and frame cycle: turn lengths, freezing and previews between
 // turns, and what a tick does in each state.
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include "app/base/clock.h"
@@ -249,4 +251,104 @@ TEST_F(MatchTest, OpeningPreviewLeavesTheLiveFightersStill)
     for (int i = 0; i < fighter_count(); i++)
         for (int j = 0; j < JOINT_COUNT; j++)
             EXPECT_EQ(get_player(i)->joints[j].broken, 0) << i << " " << j;
+}
+
+namespace {
+
+// A hit found in a played match: fighter, joint and the frame its step
+// reached, with the percentage of the rules' dismemberment threshold at
+// which the joint's largest squared force lies between the threshold of a
+// fresh hit (a quarter of the base) and that of a hit one fade old (0.2875
+// of it).
+struct FreshHit {
+    int fighter = -1, joint = -1, frame = 0, percent = 0;
+};
+
+const int k_untearable = 1000000;
+
+// Plays turns of the scripted fight as a player would, tick by tick; each
+// step that reaches a new frame calls at_frame, until it returns true.
+void play_fight(const std::function<bool(int)> &at_frame)
+{
+    WorldState *w = get_game_state();
+    for (int t = 0; t < 20 && !w->game_over; t++) {
+        script_turn(t);
+        restart_ghost(1);
+        run_match_tick(0);
+        commit_turn(0);
+        while (!match_waiting() && !w->game_over) {
+            const int before = w->frame;
+            run_match_tick(0);
+            if (w->frame != before && at_frame(w->frame))
+                return;
+        }
+    }
+}
+
+// A joint hit in the step just run (its flash one fade below 1) whose
+// squared force on an axis across the hinge fits a whole percentage.
+bool find_fresh_hit(int frame, FreshHit *hit)
+{
+    for (int i = 0; i < 2; i++) {
+        Player *p = get_player(i);
+        for (int j = 0; j < R_ANCHOR; j++) {
+            float &flash = p->hit_flash[BODY_COUNT + j];
+            if (p->joints[j].broken != JOINT_INTACT || flash != 0.95f)
+                continue;
+            const dJointFeedback &fb = p->hinge_feedback[j];
+            double across = 0, along = 0;
+            for (int k = 0; k < 3; k++) {
+                const double f = fb.f1[k] * fb.f1[k] + fb.t1[k] * fb.t1[k];
+                double &v = builtin_joint_table()[j].axis[k] != 0 ? along : across;
+                v = std::max(v, f);
+            }
+            // The threshold of a fresh hit at 100 percent.
+            MatchRules *r = get_match_rules();
+            const int keep = r->dismemberthreshold;
+            r->dismemberthreshold = 100;
+            flash = 1.0f;
+            const double fresh = dismember_threshold(i, j, dJointGetHingeAngle(p->hinges[j]));
+            flash = 0.95f;
+            r->dismemberthreshold = keep;
+            const int percent = (int)std::ceil(across / fresh * 100.0) - 1;
+            const double at_fresh = fresh * percent * 0.01, at_faded = at_fresh * 0.2875 / 0.25;
+            if (percent > 0 && percent != 100 && across > at_fresh * 1.001 && across < at_faded * 0.999 &&
+                along < across) {
+                *hit = FreshHit{i, j, frame, percent};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+// The hit flash of a joint hit in a step is still fresh when that step
+// checks the joint: the joint tears at a quarter of its threshold. A force
+// that tears a freshly hit joint would not tear it one fade later.
+TEST_F(MatchTest, AJointHitInAStepIsCheckedAgainstTheFreshFlash)
+{
+    MatchRules *r = get_match_rules();
+    r->flags = RULE_FLAG_DISMEMBER;
+    r->dismemberthreshold = k_untearable;
+    FreshHit hit;
+    play_fight([&](int frame) { return find_fresh_hit(frame, &hit); });
+    ASSERT_GE(hit.joint, 0) << "no fresh hit found";
+
+    // The same fight again, the rules' threshold lowered just before the
+    // step of the hit.
+    TearDown();
+    SetUp();
+    r->flags = RULE_FLAG_DISMEMBER;
+    r->dismemberthreshold = k_untearable;
+    play_fight([&](int frame) {
+        if (frame == hit.frame - 1)
+            r->dismemberthreshold = hit.percent;
+        return frame == hit.frame;
+    });
+    ASSERT_EQ(get_game_state()->frame, hit.frame);
+    EXPECT_EQ(get_player(hit.fighter)->joints[hit.joint].broken, JOINT_DISMEMBERED)
+        << "fighter " << hit.fighter << " joint " << hit.joint << " frame " << hit.frame << " at "
+        << hit.percent << "%";
 }
