@@ -327,21 +327,23 @@ int rules_set_mod_name(MatchRules *rules, const char *name)
     return 0;
 }
 
+const char *rules_mod_name_problem(const char *name)
+{
+    if (!name || !*name || strpbrk(name, " \t\r\n"))
+        return "it is empty or holds blanks";
+    if (strlen(name) >= RULES_TEXT_SIZE)
+        return "it is longer than 255 characters";
+    if (!is_safe_path(name, 1))
+        return "not a file under data/mod";
+    return nullptr;
+}
+
 int rules_mod_name_ok(const char *name)
 {
-    if (!name || !*name || strpbrk(name, " \t\r\n")) {
-        fprintf(stderr, "Mod name \"%s\" refused: it is empty or holds blanks\n", name ? name : "");
-        return 0;
-    }
-    if (strlen(name) >= RULES_TEXT_SIZE) {
-        fprintf(stderr, "Mod name refused: longer than %d characters\n", RULES_TEXT_SIZE - 1);
-        return 0;
-    }
-    if (!is_safe_path(name, 1)) {
-        fprintf(stderr, "Mod name \"%s\" refused: not a file under data/mod\n", name);
-        return 0;
-    }
-    return 1;
+    const char *problem = rules_mod_name_problem(name);
+    if (problem)
+        fprintf(stderr, "Mod name \"%s\" refused: %s\n", name ? name : "", problem);
+    return problem == nullptr;
 }
 
 // 0 taken or left unchanged (no such file), 1 refused with a message.
@@ -422,13 +424,20 @@ int set_rule(const char *key, const char *value, MatchRules *rules)
 
 int set_rules_option(const char *key, const char *value, MatchRules *rules)
 {
-    // A mod that is not there leaves the rule as it was: the player is told
-    // once, here, since the rule is set on two records.
+    // A mod name that cannot be played, or a mod that is not there, leaves
+    // the rule as it was: the player is told once, here, since the rule is
+    // set on two records.
     const RuleRow *row = key_row(rule_find(key));
-    if (row && row->kind == RULE_KIND_MOD && value && !rule_locked(row->index) && strlen(value) < RULES_TEXT_SIZE &&
-        is_safe_path(value, 1) && strcmp(value, "classic") != 0 && !mod_file_exists(value)) {
-        game_echo(va_format("No mod %s in data/mod: the mod stays %s", value, rules->mod), MSG_INGAME);
-        return 0;
+    if (row && row->kind == RULE_KIND_MOD && value && !rule_locked(row->index)) {
+        if (const char *problem = rules_mod_name_problem(value)) {
+            game_echo(va_format("Mod name %s refused: %s; the mod stays %s", value, problem, rules->mod),
+                      MSG_INGAME);
+            return 0;
+        }
+        if (strcmp(value, "classic") != 0 && !mod_file_exists(value)) {
+            game_echo(va_format("No mod %s in data/mod: the mod stays %s", value, rules->mod), MSG_INGAME);
+            return 0;
+        }
     }
     int result = set_rule(key, value, rules);
     if (result == 0)

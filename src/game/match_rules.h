@@ -195,7 +195,12 @@ void rules_set_engage_positions(MatchRules *rules, const char *text);
 void rules_set_engage_rotations(MatchRules *rules, const char *text);
 void rules_set_gravity(MatchRules *rules, const char *text);
 // A mod name must be one word of at most 255 characters naming a file under
-// data/mod; 1 when it is, else 0 with a message on standard error.
+// data/mod, in a folder under it or not (no part may climb out of it). The
+// one rule for mod names: the rules, the mod loader and a new match take
+// it. rules_mod_name_problem gives why a name breaks it (null when it does
+// not); rules_mod_name_ok is 1 when it keeps it, else 0 with the reason on
+// standard error.
+const char *rules_mod_name_problem(const char *name);
 int rules_mod_name_ok(const char *name);
 // Stores a mod name checked by rules_mod_name_ok (no file test); 0 or 1.
 int rules_set_mod_name(MatchRules *rules, const char *name);

@@ -279,7 +279,7 @@ static void load_named_mod(int mode, MatchRules *rules, int rules_changed)
         return;
     destroy_world();
     ModWorld *m = nullptr;
-    if (is_safe_path(rules->mod, 0) && load_mod(rules->mod) == 0)
+    if (load_mod(rules->mod) == 0)
         m = build_mod_world();
     if (m) {
         init_world(m);
