@@ -560,7 +560,10 @@ const char *rules_to_text(int index, const MatchRules *rules)
     static char buf[RULE_TEXT_BUFFER_SIZE];
     TextOut out = {buf, sizeof buf, 0};
     buf[0] = '\0';
-    if (const RuleRow *row = key_row(index))
+    // The rules a player sets for a match have a text; the server-side keys
+    // and the reaction time above them have none.
+    const RuleRow *row = index <= RULE_DEFAULT ? key_row(index) : nullptr;
+    if (row)
         put_rule_text(&out, row, rules);
     else
         put(&out, "%s", "none");

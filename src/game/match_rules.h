@@ -157,6 +157,7 @@ void fill_default_rules(int set, MatchRules *rules);
 // Text of one rule by key ("none" when no row matches); the game type is
 // not used. The result lives in a static buffer until the next call.
 const char *get_rule_text(const char *key, int game_type, const MatchRules *rules);
+// One rule by index 0..23 in its text form; "none" for any other index.
 const char *rules_to_text(int index, const MatchRules *rules);
 
 // Longest NEWGAME line the writer can produce, terminator included.

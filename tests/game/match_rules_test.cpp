@@ -134,6 +134,13 @@ TEST(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
         EXPECT_STREQ(rules_to_text(RULE_GRAVITY, &r), "0.00 0.00 -9.82") << bad;
     }
     EXPECT_STREQ(get_rule_text("nosuchkey", 0, &r), "none");
+    // Only the 24 match rules have a text: the server-side keys and the
+    // reaction time above them give "none", as does any other index.
+    set_rule("reactiontime", "20", &r);
+    EXPECT_EQ(r.reactiontime, 20);
+    EXPECT_STREQ(rules_to_text(RULE_RPG, &r), "0");
+    for (int index : {24, 30, (int)RULE_REACTIONTIME, 32, -1})
+        EXPECT_STREQ(rules_to_text(index, &r), "none") << index;
     set_rule("default", "multi", &r);
     EXPECT_EQ(r.matchframes, 120);
     set_rule("de", "anything", &r);
