@@ -53,6 +53,7 @@ int rules_replay_locked(int index)
 
 int rules_gravity_from_mod(void) { return g_gravity_from_mod; }
 int rules_dqflag_from_mod(void) { return g_dqflag_from_mod; }
+void rules_clear_old_format_flags(void) { g_gravity_from_mod = g_dqflag_from_mod = 0; }
 
 void rules_set_nominal_turn_length(int frames) { g_nominal_turn_length = frames; }
 int rules_nominal_turn_length(void) { return g_nominal_turn_length; }

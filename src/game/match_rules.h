@@ -214,9 +214,11 @@ int rules_config_locked(int index);
 int rules_replay_locked(int index);
 
 // Raised by a NEWGAME line of fewer than 26 (gravity) or 27 (dqflag) fields:
-// the next new game takes that value from the mod rules. Each line sets both.
+// the match that line starts takes that value from the mod's own rules. Each
+// line sets both; the new match clears them.
 int rules_gravity_from_mod(void);
 int rules_dqflag_from_mod(void);
+void rules_clear_old_format_flags(void);
 
 // The nominal turn length (the first turn frame entry), kept here until the
 // game-state record has a field for it.
