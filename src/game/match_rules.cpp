@@ -371,7 +371,11 @@ enum { FROM_KEY = 0, FROM_CONFIG = 1 };
 static int apply_rule(const RuleRow *row, const char *value, MatchRules *rules, int from)
 {
     switch (row->kind) {
-    case RULE_KIND_INT: *int_at(rules, row) = text_to_int32(value); return 0;
+    case RULE_KIND_INT:
+        *int_at(rules, row) = text_to_int32(value);
+        if (row->index == RULE_MATCHFRAMES && rules->matchframes > MATCH_FRAMES_MAX)
+            rules->matchframes = MATCH_FRAMES_MAX;
+        return 0;
     case RULE_KIND_ONOFF: {
         const int32_t v = text_to_int32(value);
         *int_at(rules, row) = (v == 0 || v == 1) ? v : 0;
@@ -681,6 +685,8 @@ int read_newgame_fields(const char *text, MatchRules *rules)
             break;
         count++;
     }
+    if (rules->matchframes > MATCH_FRAMES_MAX)
+        rules->matchframes = MATCH_FRAMES_MAX;
     // Counts reach arrays of two player slots: keep them in range.
     if (rules->players < 1 || rules->players > RULES_PLAYER_SLOTS)
         rules->players = RULES_PLAYER_SLOTS;

@@ -11,6 +11,11 @@ enum {
     RULES_KEY_COUNT = 32,
 };
 
+// The longest match the rules allow (frames): a longer `matchframes`, set
+// or read from a NEWGAME line, is held to it. The replay buffer holds a
+// whole match of this length, one frame for every match frame.
+enum { MATCH_FRAMES_MAX = 100000 };
+
 // Bits of MatchRules::flags.
 enum {
     RULE_FLAG_DQ = 1,

@@ -117,8 +117,16 @@ TEST(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
     EXPECT_EQ(r.sumo, 0);
     set_rule("mf", "abc", &r);
     EXPECT_EQ(r.matchframes, 0);
+    set_rule("dqt", "99999999999", &r);
+    EXPECT_EQ(r.dqtimeout, INT32_MAX);
+    // No match is longer than the replay buffer can hold whole.
     set_rule("mf", "99999999999", &r);
-    EXPECT_EQ(r.matchframes, INT32_MAX);
+    EXPECT_EQ(r.matchframes, MATCH_FRAMES_MAX);
+    set_rule("mf", std::to_string(MATCH_FRAMES_MAX).c_str(), &r);
+    EXPECT_EQ(r.matchframes, MATCH_FRAMES_MAX);
+    MatchRules line_rules{};
+    ASSERT_EQ(parse_newgame_line("99999999999 10", &line_rules), 2);
+    EXPECT_EQ(line_rules.matchframes, MATCH_FRAMES_MAX);
     set_rule("fracture", "1", &r);
     set_rule("dq", "1", &r);
     EXPECT_EQ(r.flags, 2 | 8 | 1);

@@ -36,8 +36,8 @@ struct Checkpoint {
 const Checkpoint k_expected[] = {
     {50, 0x3978dd6a5093e0daull},
     {150, 0x2c05d7c9d87bc8b6ull},
-    {300, 0x626c5418f5124c9aull},
-    {500, 0xbf20c6c60b622b0bull},
+    {300, 0x12ad27a477e8266cull},
+    {500, 0xd0b919d15420d557ull},
 };
 
 class PhysicsBaseline : public MatchTest {};
