@@ -133,6 +133,10 @@ struct Player {
     BodyDef *body_defs;
     JointDef *joint_defs;
     double offset[3];
+    // Where each body stood when the record was built: a reset puts the
+    // ghosts back there before their hinges are attached again.
+    double built_pos[BODY_COUNT][3];
+    double built_quat[BODY_COUNT][4];
     int32_t built;
     // Non-zero: drawn whatever the options that hide a fighter say (its
     // ghost and joint outlines always; the bodies of fighter 0).

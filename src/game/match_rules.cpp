@@ -53,6 +53,7 @@ int rules_replay_locked(int index)
 
 int rules_gravity_from_mod(void) { return g_gravity_from_mod; }
 int rules_dqflag_from_mod(void) { return g_dqflag_from_mod; }
+void rules_clear_old_format_flags(void) { g_gravity_from_mod = g_dqflag_from_mod = 0; }
 
 void rules_set_nominal_turn_length(int frames) { g_nominal_turn_length = frames; }
 int rules_nominal_turn_length(void) { return g_nominal_turn_length; }
@@ -327,21 +328,23 @@ int rules_set_mod_name(MatchRules *rules, const char *name)
     return 0;
 }
 
+const char *rules_mod_name_problem(const char *name)
+{
+    if (!name || !*name || strpbrk(name, " \t\r\n"))
+        return "it is empty or holds blanks";
+    if (strlen(name) >= RULES_TEXT_SIZE)
+        return "it is longer than 255 characters";
+    if (!is_safe_path(name, 1))
+        return "not a file under data/mod";
+    return nullptr;
+}
+
 int rules_mod_name_ok(const char *name)
 {
-    if (!name || !*name || strpbrk(name, " \t\r\n")) {
-        fprintf(stderr, "Mod name \"%s\" refused: it is empty or holds blanks\n", name ? name : "");
-        return 0;
-    }
-    if (strlen(name) >= RULES_TEXT_SIZE) {
-        fprintf(stderr, "Mod name refused: longer than %d characters\n", RULES_TEXT_SIZE - 1);
-        return 0;
-    }
-    if (!is_safe_path(name, 1)) {
-        fprintf(stderr, "Mod name \"%s\" refused: not a file under data/mod\n", name);
-        return 0;
-    }
-    return 1;
+    const char *problem = rules_mod_name_problem(name);
+    if (problem)
+        fprintf(stderr, "Mod name \"%s\" refused: %s\n", name ? name : "", problem);
+    return problem == nullptr;
 }
 
 // 0 taken or left unchanged (no such file), 1 refused with a message.
@@ -368,7 +371,11 @@ enum { FROM_KEY = 0, FROM_CONFIG = 1 };
 static int apply_rule(const RuleRow *row, const char *value, MatchRules *rules, int from)
 {
     switch (row->kind) {
-    case RULE_KIND_INT: *int_at(rules, row) = text_to_int32(value); return 0;
+    case RULE_KIND_INT:
+        *int_at(rules, row) = text_to_int32(value);
+        if (row->index == RULE_MATCHFRAMES && rules->matchframes > MATCH_FRAMES_MAX)
+            rules->matchframes = MATCH_FRAMES_MAX;
+        return 0;
     case RULE_KIND_ONOFF: {
         const int32_t v = text_to_int32(value);
         *int_at(rules, row) = (v == 0 || v == 1) ? v : 0;
@@ -422,13 +429,20 @@ int set_rule(const char *key, const char *value, MatchRules *rules)
 
 int set_rules_option(const char *key, const char *value, MatchRules *rules)
 {
-    // A mod that is not there leaves the rule as it was: the player is told
-    // once, here, since the rule is set on two records.
+    // A mod name that cannot be played, or a mod that is not there, leaves
+    // the rule as it was: the player is told once, here, since the rule is
+    // set on two records.
     const RuleRow *row = key_row(rule_find(key));
-    if (row && row->kind == RULE_KIND_MOD && value && !rule_locked(row->index) && strlen(value) < RULES_TEXT_SIZE &&
-        is_safe_path(value, 1) && strcmp(value, "classic") != 0 && !mod_file_exists(value)) {
-        game_echo(va_format("No mod %s in data/mod: the mod stays %s", value, rules->mod), MSG_INGAME);
-        return 0;
+    if (row && row->kind == RULE_KIND_MOD && value && !rule_locked(row->index)) {
+        if (const char *problem = rules_mod_name_problem(value)) {
+            game_echo(va_format("Mod name %s refused: %s; the mod stays %s", value, problem, rules->mod),
+                      MSG_INGAME);
+            return 0;
+        }
+        if (strcmp(value, "classic") != 0 && !mod_file_exists(value)) {
+            game_echo(va_format("No mod %s in data/mod: the mod stays %s", value, rules->mod), MSG_INGAME);
+            return 0;
+        }
     }
     int result = set_rule(key, value, rules);
     if (result == 0)
@@ -551,7 +565,10 @@ const char *rules_to_text(int index, const MatchRules *rules)
     static char buf[RULE_TEXT_BUFFER_SIZE];
     TextOut out = {buf, sizeof buf, 0};
     buf[0] = '\0';
-    if (const RuleRow *row = key_row(index))
+    // The rules a player sets for a match have a text; the server-side keys
+    // and the reaction time above them have none.
+    const RuleRow *row = index <= RULE_DEFAULT ? key_row(index) : nullptr;
+    if (row)
         put_rule_text(&out, row, rules);
     else
         put(&out, "%s", "none");
@@ -668,6 +685,8 @@ int read_newgame_fields(const char *text, MatchRules *rules)
             break;
         count++;
     }
+    if (rules->matchframes > MATCH_FRAMES_MAX)
+        rules->matchframes = MATCH_FRAMES_MAX;
     // Counts reach arrays of two player slots: keep them in range.
     if (rules->players < 1 || rules->players > RULES_PLAYER_SLOTS)
         rules->players = RULES_PLAYER_SLOTS;

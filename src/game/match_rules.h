@@ -11,6 +11,11 @@ enum {
     RULES_KEY_COUNT = 32,
 };
 
+// The longest match the rules allow (frames): a longer `matchframes`, set
+// or read from a NEWGAME line, is held to it. The replay buffer holds a
+// whole match of this length, one frame for every match frame.
+enum { MATCH_FRAMES_MAX = 100000 };
+
 // Bits of MatchRules::flags.
 enum {
     RULE_FLAG_DQ = 1,
@@ -157,6 +162,7 @@ void fill_default_rules(int set, MatchRules *rules);
 // Text of one rule by key ("none" when no row matches); the game type is
 // not used. The result lives in a static buffer until the next call.
 const char *get_rule_text(const char *key, int game_type, const MatchRules *rules);
+// One rule by index 0..23 in its text form; "none" for any other index.
 const char *rules_to_text(int index, const MatchRules *rules);
 
 // Longest NEWGAME line the writer can produce, terminator included.
@@ -195,7 +201,12 @@ void rules_set_engage_positions(MatchRules *rules, const char *text);
 void rules_set_engage_rotations(MatchRules *rules, const char *text);
 void rules_set_gravity(MatchRules *rules, const char *text);
 // A mod name must be one word of at most 255 characters naming a file under
-// data/mod; 1 when it is, else 0 with a message on standard error.
+// data/mod, in a folder under it or not (no part may climb out of it). The
+// one rule for mod names: the rules, the mod loader and a new match take
+// it. rules_mod_name_problem gives why a name breaks it (null when it does
+// not); rules_mod_name_ok is 1 when it keeps it, else 0 with the reason on
+// standard error.
+const char *rules_mod_name_problem(const char *name);
 int rules_mod_name_ok(const char *name);
 // Stores a mod name checked by rules_mod_name_ok (no file test); 0 or 1.
 int rules_set_mod_name(MatchRules *rules, const char *name);
@@ -208,9 +219,11 @@ int rules_config_locked(int index);
 int rules_replay_locked(int index);
 
 // Raised by a NEWGAME line of fewer than 26 (gravity) or 27 (dqflag) fields:
-// the next new game takes that value from the mod rules. Each line sets both.
+// the match that line starts takes that value from the mod's own rules. Each
+// line sets both; the new match clears them.
 int rules_gravity_from_mod(void);
 int rules_dqflag_from_mod(void);
+void rules_clear_old_format_flags(void);
 
 // The nominal turn length (the first turn frame entry), kept here until the
 // game-state record has a field for it.

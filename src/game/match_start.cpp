@@ -38,6 +38,10 @@
 #include "game/game_callbacks.h"
 
 static int g_mod_state_word;
+// The rules the named mod's own file set when it was last loaded: the mod
+// rules record itself takes the rules of every match that keeps the mod.
+static MatchRules g_mod_file_rules;
+static bool g_mod_file_rules_valid;
 
 void forget_loaded_mod(void) { get_game_globals()->loaded_mod[0] = '\0'; }
 void set_mod_state_word(int v) { g_mod_state_word = v; }
@@ -280,9 +284,12 @@ static void load_named_mod(int mode, MatchRules *rules, int rules_changed)
         return;
     destroy_world();
     ModWorld *m = nullptr;
-    if (is_safe_path(rules->mod, 0) && load_mod(rules->mod) == 0)
+    g_mod_file_rules_valid = false;
+    if (load_mod(rules->mod) == 0)
         m = build_mod_world();
     if (m) {
+        g_mod_file_rules = *get_mod_rules();
+        g_mod_file_rules_valid = true;
         init_world(m);
         g->mod_load_failed = 0;
         return;
@@ -308,6 +315,11 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     WorldState *w = get_game_state();
     GameGlobals *g = get_game_globals();
     MatchRules *live = get_match_rules();
+
+    // The old-format flags of the NEWGAME line that named these rules hold
+    // for this match only.
+    const bool gravity_from_mod = rules_gravity_from_mod(), dqflag_from_mod = rules_dqflag_from_mod();
+    rules_clear_old_format_flags();
 
     // 1. counters and the per-frame records
     g->network_mode = mode;
@@ -384,10 +396,13 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
                 n_strncpyz(live->mod, rules->mod, RULES_TEXT_SIZE);
                 *get_next_match_rules() = *live;
             }
-            if (rules_gravity_from_mod())
-                memcpy(live->gravity, get_next_match_rules()->gravity, sizeof live->gravity);
-            if (rules_dqflag_from_mod())
-                live->dqflag = get_next_match_rules()->dqflag;
+            // A NEWGAME line of the old format carries no gravity (or no
+            // disqualification flag): the match plays with the mod's own,
+            // as it was played when the line was written.
+            if (gravity_from_mod && g_mod_file_rules_valid)
+                memcpy(live->gravity, g_mod_file_rules.gravity, sizeof live->gravity);
+            if (dqflag_from_mod && g_mod_file_rules_valid)
+                live->dqflag = g_mod_file_rules.dqflag;
         }
         // 5. the loaded mod name, names and team colours
         n_strncpyz(g->loaded_mod, keep_mod_name ? " " : rules->mod, LONG_TEXT_SIZE);

@@ -86,8 +86,7 @@ int load_mod(const char *name)
 
     // Mods may sit in folders under data/mod, but no part of the name may
     // climb out of it or start at the root.
-    if (strlen(name) >= RULES_TEXT_SIZE || !is_safe_path(name, 1)) {
-        fprintf(stderr, "Mod name \"%s\" is not a file name under data/mod\n", name);
+    if (!rules_mod_name_ok(name)) {
         fprintf(stderr, "Unable to open mod data/mod/%s\n", name);
         return 1;
     }

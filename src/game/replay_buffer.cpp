@@ -1,6 +1,6 @@
-// The in-memory replay: one fixed allocation of 256 frames made at start-up.
-// Recording copies values only; playback copies them back when the match
-// frame counter reaches a frame's number.
+// The in-memory replay: an allocation made at start-up, grown while a match
+// records more frames than it holds. Recording copies values only; playback
+// copies them back when the match frame counter reaches a frame's number.
 #include "game/replay_buffer.h"
 #include <cstdio>
 #include <cstdlib>
@@ -14,13 +14,15 @@
 #include "game/game_callbacks.h"
 
 static ReplayFrame *g_frames;
+static int g_capacity;
 static int g_full_reported;   // the "buffer full" message was given this match
 
 int replay_buffer_alloc(void)
 {
     if (g_frames)
         return 0;
-    g_frames = static_cast<ReplayFrame *>(calloc(REPLAY_FRAMES, sizeof(ReplayFrame)));
+    g_frames = static_cast<ReplayFrame *>(calloc(REPLAY_FRAMES_START, sizeof(ReplayFrame)));
+    g_capacity = g_frames ? REPLAY_FRAMES_START : 0;
     return g_frames ? 0 : 1;
 }
 
@@ -28,12 +30,43 @@ void replay_buffer_free(void)
 {
     free(g_frames);
     g_frames = nullptr;
+    g_capacity = 0;
+}
+
+int replay_frame_capacity(void) { return g_capacity; }
+
+// Room for `frames` frames; the new ones zero. 0 done, 1 without memory
+// (the buffer stays as it was).
+static int resize_buffer(int frames)
+{
+    void *p = realloc(g_frames, (size_t)frames * sizeof(ReplayFrame));
+    if (!p)
+        return 1;
+    g_frames = static_cast<ReplayFrame *>(p);
+    if (frames > g_capacity)
+        memset(&g_frames[g_capacity], 0, (size_t)(frames - g_capacity) * sizeof(ReplayFrame));
+    g_capacity = frames;
+    return 0;
 }
 
 ReplayFrame *get_replay_frame(int i)
 {
-    if (!g_frames || i < 0 || i >= REPLAY_FRAMES)
+    if (!g_frames || i < 0 || i >= g_capacity)
         return nullptr;
+    return &g_frames[i];
+}
+
+ReplayFrame *replay_frame_to_fill(int i)
+{
+    if (!g_frames || i < 0 || i >= REPLAY_FRAMES_MAX)
+        return nullptr;
+    if (i >= g_capacity) {
+        int frames = g_capacity;
+        while (frames <= i)
+            frames = frames > REPLAY_FRAMES_MAX / 2 ? REPLAY_FRAMES_MAX : frames * 2;
+        if (resize_buffer(frames) != 0)
+            return nullptr;
+    }
     return &g_frames[i];
 }
 
@@ -43,10 +76,13 @@ void truncate_replay(int i)
 {
     if (i < 0)
         i = 0;
-    if (i > REPLAY_FRAMES)
-        i = REPLAY_FRAMES;
+    if (i > g_capacity)
+        i = g_capacity;
+    // A long match's frames go back to the system once they are not needed.
+    if (g_frames && g_capacity > REPLAY_FRAMES_START && i <= REPLAY_FRAMES_START)
+        resize_buffer(REPLAY_FRAMES_START);
     if (g_frames)
-        memset(&g_frames[i], 0, (size_t)(REPLAY_FRAMES - i) * sizeof(ReplayFrame));
+        memset(&g_frames[i], 0, (size_t)(g_capacity - i) * sizeof(ReplayFrame));
     get_game_state()->frames_recorded = i;
     get_game_state()->play_frame = i;
     g_full_reported = 0;
@@ -183,7 +219,7 @@ int record_frame_into(ReplayFrame *rf, int full, int frame)
 
 int record_frame(int full, int frame)
 {
-    return record_frame_into(get_replay_frame(get_game_state()->frames_recorded), full, frame);
+    return record_frame_into(replay_frame_to_fill(get_game_state()->frames_recorded), full, frame);
 }
 
 int store_replay_frame(int full)
@@ -191,14 +227,16 @@ int store_replay_frame(int full)
     WorldState *w = get_game_state();
     if (!g_frames)
         return 1;
-    if (w->frames_recorded >= REPLAY_FRAMES) {
+    ReplayFrame *rf = replay_frame_to_fill(w->frames_recorded);
+    if (!rf) {
         if (!g_full_reported) {
-            game_echo(va_format("Replay buffer full: recording stopped at %d frames", REPLAY_FRAMES), MSG_INGAME);
+            game_echo(va_format("Replay buffer full: recording stopped at %d frames", w->frames_recorded),
+                      MSG_INGAME);
             g_full_reported = 1;
         }
         return 1;
     }
-    if (record_frame(full, w->frame) != 0)
+    if (record_frame_into(rf, full, w->frame) != 0)
         w->frames_recorded++;
     return 0;
 }

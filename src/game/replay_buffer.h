@@ -1,14 +1,23 @@
-// The in-memory replay of a match: 256 frames, one per frame in which
-// something a player decided changed (a joint state, a grip, an emote) or a
-// joint broke, each with the full physical state of every fighter and every
-// moving environment object. Recording, playback and the per-step velocity
-// limit.
+// The in-memory replay of a match: one frame per frame in which something a
+// player decided changed (a joint state, a grip, an emote) or a joint broke,
+// each with the full physical state of every fighter and every moving
+// environment object. Recording, playback and the per-step velocity limit.
 #pragma once
 #include <cstdint>
 #include "game/game_state.h"
+#include "game/match_rules.h"
 #include "game/mod_world.h"
 
-enum { REPLAY_FRAMES = 256, REPLAY_EMOTE_SIZE = 32 };
+// The buffer starts with room for REPLAY_FRAMES_START frames and grows as a
+// match records more, up to REPLAY_FRAMES_MAX: a frame for every frame of
+// the longest match the rules allow, for the frames the world runs after
+// the end before the automatic replay (100) and for the last frame a
+// network match keeps.
+enum {
+    REPLAY_FRAMES_START = 256,
+    REPLAY_FRAMES_MAX = MATCH_FRAMES_MAX + 128,
+    REPLAY_EMOTE_SIZE = 32,
+};
 
 // Bits of ReplayFrame::change_bits.
 enum {
@@ -48,10 +57,16 @@ struct ReplayFrame {
 // 0 on success, 1 when there is no memory for it.
 int replay_buffer_alloc(void);
 void replay_buffer_free(void);
-// Frame i of the buffer (0..255), none outside.
+// Frames the buffer has room for now.
+int replay_frame_capacity(void);
+// Frame i of the buffer (0 .. capacity - 1), none outside.
 ReplayFrame *get_replay_frame(int i);
+// Frame i, the buffer grown to hold it (new frames are zero); none beyond
+// REPLAY_FRAMES_MAX or without memory.
+ReplayFrame *replay_frame_to_fill(int i);
 int get_replay_play_frame(void);
-// Clears frames i..255; frames recorded and play frame become i.
+// Clears frames i and on (the buffer goes back to its starting size when
+// they fit in it); frames recorded and play frame become i.
 void truncate_replay(int i);
 
 // Records the world into rf for match frame `frame`. With `full` every
@@ -61,7 +76,7 @@ int record_frame_into(ReplayFrame *rf, int full, int frame);
 int record_frame(int full, int frame);
 // Records the current frame into the next free slot; it counts as recorded
 // only when something changed. 1 (with one message per match) when the
-// buffer is full.
+// buffer cannot take it.
 int store_replay_frame(int full);
 // Applies the buffer frame at the play index when its number equals
 // match_frame; frames that lie behind match_frame are skipped. 1 when there

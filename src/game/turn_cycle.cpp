@@ -261,6 +261,7 @@ void step_world(int quiet)
         }
     }
 
+    const bool stepped = !quiet && !w->frozen && w->ghost_mode == 0;
     if (!quiet && !w->frozen) {
         limit_body_velocities();
         game_sound_frame(w);
@@ -269,7 +270,6 @@ void step_world(int quiet)
             world_physics_step();
             if (get_contact_count() > 0)
                 contact_damage();
-            fade_hit_flash();
             game_trails_update();
         }
     }
@@ -286,7 +286,19 @@ void step_world(int quiet)
                 toggle_game_running(0);
             }
         }
-    } else if (w->ghost_mode == 0 && !w->frozen && !w->game_over) {
+    }
+
+    // The dismembered joints bleed before the break check: a joint that
+    // breaks in this step starts bleeding in the next, and its first drop
+    // follows this step's bleeding in the ring. A replay holds the break in
+    // the next frame, which applies it before that step, so the playback
+    // sheds the same drops in the same order. The dismembered bodies collide
+    // with the drops: a drop shed early, or of another size, would send the
+    // playback another way.
+    if (!(!replay && !w->frozen && w->ghost_mode != 0))
+        bleed_dismembered_joints();
+
+    if (!replay && w->ghost_mode == 0 && !w->frozen && !w->game_over) {
         if (match_is_network()) {
             apply_pending_breaks(w->frame);
         } else if (get_match_rules()->flags & (RULE_FLAG_DISMEMBER | RULE_FLAG_FRACTURE)) {
@@ -294,9 +306,10 @@ void step_world(int quiet)
                 check_joint_breaks(i);
         }
     }
-
-    if (!(!replay && !w->frozen && w->ghost_mode != 0))
-        bleed_dismembered_joints();
+    // The flash fades after the break check that reads it: a joint hit in
+    // this step is tested at the lower threshold of a fresh hit.
+    if (stepped)
+        fade_hit_flash();
 
     if (w->game_over && w->end_frame > 0 && w->frame > w->end_frame + END_REPLAY_DELAY) {
         w->end_frame = 0;

@@ -436,6 +436,11 @@ int create_fighter(BodyDef *bodies, JointDef *joints, int index, const char *nam
         rotate_body_keep_geom(p->bodies[f[0]], p->joint_geoms[f[1]], R);
     }
 
+    for (int b = 0; b < BODY_COUNT; b++) {
+        memcpy(p->built_pos[b], dBodyGetPosition(p->bodies[b]), sizeof p->built_pos[b]);
+        memcpy(p->built_quat[b], dBodyGetQuaternion(p->bodies[b]), sizeof p->built_quat[b]);
+    }
+
     // The hinges always join the built-in pairs of bodies.
     for (int j = 0; j < JOINT_COUNT; j++)
         dJointAttach(p->hinges[j], p->bodies[builtin_joints[j].body[0]], p->bodies[builtin_joints[j].body[1]]);
@@ -664,14 +669,39 @@ void free_game(void)
     free_emote_history();
 }
 
+// A ghost back at the place it was built, at rest. A hinge takes the pose
+// its bodies are in when it is attached as its zero angle, and its anchor
+// from where the bodies stand: attached where the last preview left the
+// ghost (or where a dismembered joint's bodies lay apart), the ghost's
+// joints would no longer match its fighter's.
+static void put_back_as_built(Player *p)
+{
+    for (int b = 0; b < BODY_COUNT; b++) {
+        dBodyID body = p->bodies[b];
+        dBodySetPosition(body, p->built_pos[b][0], p->built_pos[b][1], p->built_pos[b][2]);
+        dBodySetQuaternion(body, p->built_quat[b]);
+        dBodySetLinearVel(body, 0, 0, 0);
+        dBodySetAngularVel(body, 0, 0, 0);
+        dBodySetForce(body, 0, 0, 0);
+        dBodySetTorque(body, 0, 0, 0);
+    }
+}
+
 void reset_fighters(void)
 {
     GameGlobals *g = get_game_globals();
     const JointDef *builtin_joints = builtin_joint_table();
+    // The world holds the fighters, then as many ghosts.
+    const int fighters = g->built_players / 2;
     for (int i = 0; i < g->built_players; i++) {
         Player *p = get_player(i);
         if (!p || !p->built)
             continue;
+        // The fighters stand where the engage placement put them; the ghosts
+        // go back to their state as built (a preview copies the fighter in).
+        const bool ghost = i >= fighters;
+        if (ghost)
+            put_back_as_built(p);
         memset(p->hit_flash, 0, sizeof p->hit_flash);
         p->received_mask = 0;
         p->disqualified = 0;
@@ -692,6 +722,12 @@ void reset_fighters(void)
         for (int j = 0; j < JOINT_COUNT; j++) {
             dJointID h = p->hinges[j];
             dJointAttach(h, p->bodies[builtin_joints[j].body[0]], p->bodies[builtin_joints[j].body[1]]);
+            if (ghost) {
+                const JointDef &row = p->joint_defs[j];
+                dJointSetHingeAxis(h, row.axis[0], row.axis[1], row.axis[2]);
+                dJointSetHingeAnchor(h, row.pos[0] + p->offset[0], row.pos[1] + p->offset[1],
+                                     row.pos[2] + p->offset[2]);
+            }
             JointState &js = p->joints[j];
             js.broken = JOINT_INTACT;
             js.broken_recorded = JOINT_INTACT;

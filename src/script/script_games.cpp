@@ -2,6 +2,7 @@
 
 #include "game/game_callbacks.h"
 #include "game/game_resets.h"
+#include "game/match_rules.h"
 #include "game/match_start.h"
 #include "gui/services/chat_log.h"
 #include "net/records/custom_record.h"
@@ -18,7 +19,8 @@ void load_script_game(const char *name)
     new_match(0, 0, get_next_match_rules(), 0);
     game_floor_stains_clear();
     hold_other_fighters();
-    set_rule("matchframes", "100", get_match_rules());
+    // As a player's "set": the mod's rules take the match length too.
+    set_rules_option("matchframes", "100", get_match_rules());
     fire_hook_new_game(get_script_ctx());
 }
 

@@ -159,10 +159,10 @@ bool terminated_one_line(const char *s, int size) { return memchr(s, 0, (size_t)
 void expect_replay_in_range()
 {
     const WorldState *w = get_game_state();
-    ASSERT_TRUE(w->frames_recorded >= 0 && w->frames_recorded <= REPLAY_FRAMES);
-    ASSERT_TRUE(replay_reader_frame_index() >= 0 && replay_reader_frame_index() < REPLAY_FRAMES);
+    ASSERT_TRUE(w->frames_recorded >= 0 && w->frames_recorded <= replay_frame_capacity());
+    ASSERT_TRUE(replay_reader_frame_index() >= 0 && replay_reader_frame_index() < replay_frame_capacity());
     ASSERT_TRUE(camera_key_count() >= 0 && camera_key_count() <= CAMERA_KEYS);
-    for (int k = 0; k < REPLAY_FRAMES; k++) {
+    for (int k = 0; k < replay_frame_capacity(); k++) {
         const ReplayFrame *rf = get_replay_frame(k);
         ASSERT_TRUE(rf != nullptr);
         for (int i = 0; i < MAX_FIGHTERS; i++) {

@@ -80,6 +80,8 @@ TEST_F(GameResets, ScriptGameRunsTheScriptThenAHundredFrameMatch)
     load_script_game("game.lua y");
     EXPECT_EQ(eval(ctx, "log"), "LNLSxLNSyN");
     EXPECT_EQ(get_match_rules()->matchframes, 100);
+    // Set as a player's "set" sets it: the mod's rules take it too.
+    EXPECT_EQ(get_mod_rules()->matchframes, 100);
     EXPECT_EQ(get_joint_state(1, 0), MOTOR_HOLD);
     // A script that is not there is reported; the game still starts.
     load_script_game("missing.lua");

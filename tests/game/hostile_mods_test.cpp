@@ -144,3 +144,40 @@ TEST_F(HostileMods, SettingAMissingModSaysSoAndKeepsTheMod)
     ASSERT_EQ(echoed.size(), 1u);
     EXPECT_EQ(echoed[0], "No mod nothere.kxm in data/mod: the mod stays there.kxm");
 }
+
+// One rule for mod names: a mod in a folder under data/mod is taken by
+// "set mod" and played by the next new game and by a replay that names it;
+// a name that climbs out of data/mod is refused at the "set", with the
+// reason, and the mod stays.
+TEST_F(HostileMods, AModInAFolderIsSetAndPlayedAndABadNameIsRefusedAtTheSet)
+{
+    std::vector<std::string> echoed;
+    static std::vector<std::string> *seen;
+    seen = &echoed;
+    const GameCallbacks kept = *game_callbacks();
+    game_callbacks()->echo = [](const char *text, int) { seen->push_back(text); };
+    mkdir("data/mod/sub", 0755);
+    write_mod("sub/arena.kxm", "body head\nsides 0.3\n");
+    EXPECT_EQ(set_rules_option("mod", "sub/arena.kxm", get_next_match_rules()), 0);
+    EXPECT_STREQ(get_next_match_rules()->mod, "sub/arena.kxm");
+    reset_game();
+    EXPECT_STREQ(get_game_globals()->loaded_mod, "sub/arena.kxm");
+    EXPECT_STREQ(get_match_rules()->mod, "sub/arena.kxm");
+    EXPECT_EQ(get_game_globals()->mod_load_failed, 0);
+    EXPECT_DOUBLE_EQ(dGeomSphereGetRadius(get_player(0)->body_geoms[HEAD]), 0.3f);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(set_rules_option("mod", "../sub/arena.kxm", get_next_match_rules()), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(get_next_match_rules()->mod, "sub/arena.kxm");
+
+    // A replay of the match plays the same mod.
+    reset_game();
+    ASSERT_EQ(write_replay("arena.rpl", 0), 0);
+    ASSERT_EQ(read_replay_file("arena.rpl"), 0);
+    EXPECT_STREQ(get_match_rules()->mod, "sub/arena.kxm");
+    EXPECT_DOUBLE_EQ(dGeomSphereGetRadius(get_player(0)->body_geoms[HEAD]), 0.3f);
+    *game_callbacks() = kept;
+    ASSERT_EQ(echoed.size(), 1u);
+    EXPECT_EQ(echoed[0], "Mod name ../sub/arena.kxm refused: not a file under data/mod; the mod stays sub/arena.kxm");
+}

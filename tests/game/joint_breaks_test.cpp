@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include "game/blood.h"
@@ -144,4 +145,38 @@ TEST_F(RulesTest, FracturedJointTakesItsFractureStopsAndRefusesStates)
     for (const auto &b : {std::array<int, 3>{0, -1, 1}, {0, 20, 1}, {7, 0, 1}, {0, 0, 3}})
         EXPECT_EQ(break_joint(b[0], b[1], b[2]), 1);
     EXPECT_EQ(p->broken_joints, 1);
+}
+
+// A joint hit in a step is checked in that step at the threshold of a fresh
+// hit, a quarter of its base, not at the threshold one fade later (0.2875
+// of it). The neck of a fighter whose head is flung upwards takes a force
+// on its cross axes; hit in the same step, it tears at a percentage of the
+// rules' threshold that puts that force between the two.
+TEST_F(RulesTest, AJointHitInAStepIsCheckedAtTheFreshThreshold)
+{
+    auto fling_and_hit = [](int percent) {
+        get_match_rules()->flags = RULE_FLAG_DISMEMBER;
+        get_match_rules()->dismemberthreshold = percent;
+        dBodySetLinearVel(get_player(0)->bodies[HEAD], 3, 0, 40);
+        const ContactRecord hit = make_record(0, BODY_COUNT + NECK, 1, HEAD, 4.0, 3.0);
+        ASSERT_EQ(push_contact_record(&hit), 0);
+        step();
+        EXPECT_EQ(get_player(0)->hit_flash[BODY_COUNT + NECK], 0.95f);   // faded once, after the check
+    };
+    fling_and_hit(1000000);
+    ASSERT_EQ(get_player(0)->joints[NECK].broken, JOINT_INTACT);
+    const dJointFeedback &fb = get_player(0)->hinge_feedback[NECK];
+    double across = 0;   // the neck's hinge turns about x
+    for (int k = 1; k < 3; k++)
+        across = std::max(across, fb.f1[k] * fb.f1[k] + fb.t1[k] * fb.t1[k]);
+    // 25 x percent / 100 < across <= 28.75 x percent / 100
+    const int percent = (int)std::ceil(across / 0.25) - 1;
+    ASSERT_GT(percent, 0);
+    ASSERT_NE(percent, 100);
+    ASSERT_LE(across, 0.2875 * percent);
+
+    TearDown();
+    SetUp();
+    fling_and_hit(percent);
+    EXPECT_EQ(get_player(0)->joints[NECK].broken, JOINT_DISMEMBERED) << "at " << percent << "%: " << across;
 }

@@ -117,8 +117,16 @@ TEST(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
     EXPECT_EQ(r.sumo, 0);
     set_rule("mf", "abc", &r);
     EXPECT_EQ(r.matchframes, 0);
+    set_rule("dqt", "99999999999", &r);
+    EXPECT_EQ(r.dqtimeout, INT32_MAX);
+    // No match is longer than the replay buffer can hold whole.
     set_rule("mf", "99999999999", &r);
-    EXPECT_EQ(r.matchframes, INT32_MAX);
+    EXPECT_EQ(r.matchframes, MATCH_FRAMES_MAX);
+    set_rule("mf", std::to_string(MATCH_FRAMES_MAX).c_str(), &r);
+    EXPECT_EQ(r.matchframes, MATCH_FRAMES_MAX);
+    MatchRules line_rules{};
+    ASSERT_EQ(parse_newgame_line("99999999999 10", &line_rules), 2);
+    EXPECT_EQ(line_rules.matchframes, MATCH_FRAMES_MAX);
     set_rule("fracture", "1", &r);
     set_rule("dq", "1", &r);
     EXPECT_EQ(r.flags, 2 | 8 | 1);
@@ -134,6 +142,13 @@ TEST(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
         EXPECT_STREQ(rules_to_text(RULE_GRAVITY, &r), "0.00 0.00 -9.82") << bad;
     }
     EXPECT_STREQ(get_rule_text("nosuchkey", 0, &r), "none");
+    // Only the 24 match rules have a text: the server-side keys and the
+    // reaction time above them give "none", as does any other index.
+    set_rule("reactiontime", "20", &r);
+    EXPECT_EQ(r.reactiontime, 20);
+    EXPECT_STREQ(rules_to_text(RULE_RPG, &r), "0");
+    for (int index : {24, 30, (int)RULE_REACTIONTIME, 32, -1})
+        EXPECT_STREQ(rules_to_text(index, &r), "none") << index;
     set_rule("default", "multi", &r);
     EXPECT_EQ(r.matchframes, 120);
     set_rule("de", "anything", &r);

@@ -1,6 +1,10 @@
 #include <cstring>
 #include <string>
+#include "app/base/text.h"
 #include "game/body_defs.h"
+#include "game/game_resets.h"
+#include "game/match_start.h"
+#include "game/protocol/replay_file.h"
 #include "game/mod_export.h"
 #include "game/mod_statements.h"
 #include "mod_test_util.h"
@@ -107,4 +111,42 @@ TEST_F(ModTest, GameruleFileWritesTheLiveRulesAndReadsBack)
     EXPECT_FLOAT_EQ(mr->gravity[2], -3.0f);
     EXPECT_EQ(mr->flags, live->flags);
     EXPECT_EQ(err, "") << err;
+}
+
+// A replay written before the NEWGAME line carried the gravity and the
+// disqualification flag names its mod with 25 fields: the match plays with
+// the mod's own gravity and flag, as it was played, whatever the player set
+// for the next match. The next match started otherwise plays its own rules.
+TEST_F(ModTest, OldNewgameLinePlaysWithTheModsGravityForThatMatchOnly)
+{
+    write_mod("moon.kxm", "gravity 0 0 -1.5\ngamerule\ndqflag 1\n");
+    MatchRules *next = get_next_match_rules();
+    ASSERT_EQ(set_rule("gravity", "0 0 -20", next), 0);
+    next->dqflag = 0;
+
+    MatchRules r;
+    fill_default_rules(0, &r);
+    n_strncpyz(r.mod, "moon.kxm", sizeof r.mod);
+    std::string line = make_newgame_line(0, &r);
+    for (int k = 0; k < 5; k++)   // the gravity, the flag and the rpg word
+        line.erase(line.find_last_of(' '));
+    kxtest::write_file("old.rpl", "#!/usr/bin/kaelmund\nVERSION 0\n" + line + "\nFRAME 0; 0 0\n");
+    ASSERT_EQ(read_replay_file("old.rpl"), 0);
+    EXPECT_STREQ(get_match_rules()->mod, "moon.kxm");
+    EXPECT_FLOAT_EQ(get_match_rules()->gravity[2], -1.5f);
+    EXPECT_EQ(get_match_rules()->dqflag, 1);
+    dVector3 g;
+    dWorldGetGravity(get_game_globals()->world, g);
+    EXPECT_FLOAT_EQ((float)g[2], -1.5f);
+
+    // A network match from the room's rules, of the same mod: its gravity.
+    MatchRules *room = get_network_room_rules();
+    n_strncpyz(room->mod, "moon.kxm", sizeof room->mod);
+    ASSERT_EQ(set_rule("gravity", "0 0 -7", room), 0);
+    room->dqflag = 0;
+    reset_network_game();
+    EXPECT_FLOAT_EQ(get_match_rules()->gravity[2], -7.0f);
+    EXPECT_EQ(get_match_rules()->dqflag, 0);
+    EXPECT_FALSE(rules_gravity_from_mod());
+    EXPECT_FALSE(rules_dqflag_from_mod());
 }

@@ -34,10 +34,10 @@ struct Checkpoint {
 };
 
 const Checkpoint k_expected[] = {
-    {50, 0x531582668b828b48ull},
-    {150, 0x19768e542b762e24ull},
-    {300, 0x664797e89573aa92ull},
-    {500, 0xe2f9e90f94060fdeull},
+    {50, 0x3978dd6a5093e0daull},
+    {150, 0x2c05d7c9d87bc8b6ull},
+    {300, 0x12ad27a477e8266cull},
+    {500, 0xd0b919d15420d557ull},
 };
 
 class PhysicsBaseline : public MatchTest {};

@@ -250,3 +250,4 @@ TEST_F(MatchTest, OpeningPreviewLeavesTheLiveFightersStill)
         for (int j = 0; j < JOINT_COUNT; j++)
             EXPECT_EQ(get_player(i)->joints[j].broken, 0) << i << " " << j;
 }
+

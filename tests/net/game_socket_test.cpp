@@ -120,14 +120,13 @@ std::vector<std::string> seed_lines()
     };
     kxtest::SentState st{};
     for (int b = 0; b < BODY_COUNT; b++) {
-        st.pos[b][2] = 1.0 + b * 0.05;
-        st.quat[b][0] = 1.0;
+        st.positions[b][2] = st.linear_vel[b][2] = 1.0 + b * 0.05;
+        st.rotations[b][0] = 1.0;
     }
     for (bool blocks : {false, true}) {
-        const auto line = blocks ? kxtest::block_line : kxtest::text_line;
-        seeds.push_back(line(blocks ? "P_POS" : "POS", 1, &st.pos[0][0], 3 * BODY_COUNT));
-        seeds.push_back(line(blocks ? "P_QAT" : "QAT", 0, &st.quat[0][0], 4 * BODY_COUNT));
-        seeds.push_back(line(blocks ? "P_LINVEL" : "LINVEL", 1, &st.pos[0][0], 3 * BODY_COUNT));
+        seeds.push_back(kxtest::state_part(1, STATE_POS, blocks, st));
+        seeds.push_back(kxtest::state_part(0, STATE_QAT, blocks, st));
+        seeds.push_back(kxtest::state_part(1, STATE_LINVEL, blocks, st));
     }
     return seeds;
 }

@@ -2,7 +2,8 @@
 // protocol version, the client's id, the bout list and the match's rules)
 // and the reply to a turn that every fighter committed: the other fighter's
 // moves, each fighter's state at the turn's end (as text lines or as binary
-// blocks), the closing break lines and the GAME line. The state is the
+// blocks, from the protocol's state writers), the break lines and the GAME
+// line. The state is the
 // client's own at the turn's start, moved by a known shift, so that a test
 // can tell that the client took the server's word for it.
 #pragma once
@@ -14,17 +15,13 @@
 
 #include "game/game_state.h"
 #include "game/match_rules.h"
+#include "game/protocol/state_writers.h"
 #include "game/turn_cycle.h"
 
 namespace kxtest {
 
 // The state the server sends for one fighter.
-struct SentState {
-    double pos[BODY_COUNT][3];
-    double quat[BODY_COUNT][4];
-    double linvel[BODY_COUNT][3];
-    double angvel[BODY_COUNT][3];
-};
+typedef FighterStateRecord SentState;
 
 // The rules a scripted network match starts from: the default rules with
 // turns of 10 frames, no opening frames and no hold frame.
@@ -59,24 +56,13 @@ inline std::string match_opening(const MatchRules &rules, int own_id, int other_
     return s;
 }
 
-// Fighter i's bodies now, moved by shift along y.
+// Fighter i's state now, its bodies moved by shift along y.
 inline SentState state_from_world(int i, double shift)
 {
     SentState st;
-    const Player *p = get_player(i);
-    for (int b = 0; b < BODY_COUNT; b++) {
-        const dReal *pos = dBodyGetPosition(p->bodies[b]);
-        const dReal *q = dBodyGetQuaternion(p->bodies[b]);
-        const dReal *lv = dBodyGetLinearVel(p->bodies[b]);
-        const dReal *av = dBodyGetAngularVel(p->bodies[b]);
-        for (int c = 0; c < 3; c++) {
-            st.pos[b][c] = pos[c] + (c == 1 ? shift : 0.0);
-            st.linvel[b][c] = lv[c];
-            st.angvel[b][c] = av[c];
-        }
-        for (int c = 0; c < 4; c++)
-            st.quat[b][c] = q[c];
-    }
+    take_fighter_state(i, &st);
+    for (int b = 0; b < BODY_COUNT; b++)
+        st.positions[b][1] += shift;
     return st;
 }
 
@@ -87,46 +73,23 @@ inline void put_word(std::string &s, int32_t v)
         s += (char)((u >> (8 * k)) & 0xff);
 }
 
-// "P_<key> i;", a NUL, the count word, the values in millionths, "\n".
-inline std::string block_line(const char *key, int i, const double *v, int n)
+// One part of fighter i's state as the protocol's writer gives it: a text
+// line, or for the body rows (block set) the P_ line and its block.
+inline std::string state_part(int i, int part, bool block, const SentState &st)
 {
-    std::string s = std::string(key) + " " + std::to_string(i) + ";";
-    s += '\0';
-    put_word(s, n + 1);
-    for (int k = 0; k < n; k++)
-        put_word(s, (int32_t)std::lround(v[k] * 1e6));
-    s += "\n";
-    return s;
+    char buf[4096];
+    const int n = write_fighter_state_part(i, part, block ? 1 : 0, &st, buf, sizeof buf);
+    return n > 0 ? std::string(buf, (size_t)n) : std::string();
 }
 
-inline std::string text_line(const char *key, int i, const double *v, int n)
-{
-    std::string s = std::string(key) + " " + std::to_string(i) + ";";
-    char num[48];
-    for (int k = 0; k < n; k++) {
-        snprintf(num, sizeof num, " %.8f", v[k]);
-        s += num;
-    }
-    return s + "\n";
-}
-
-// Fighter i's state lines, with empty break lists.
+// Fighter i's body state and its breaks.
 inline std::string state_lines(int i, const SentState &st, bool blocks)
 {
     std::string s;
-    if (blocks) {
-        s += block_line("P_POS", i, &st.pos[0][0], BODY_COUNT * 3);
-        s += block_line("P_QAT", i, &st.quat[0][0], BODY_COUNT * 4);
-        s += block_line("P_LINVEL", i, &st.linvel[0][0], BODY_COUNT * 3);
-        s += block_line("P_ANGVEL", i, &st.angvel[0][0], BODY_COUNT * 3);
-    } else {
-        s += text_line("POS", i, &st.pos[0][0], BODY_COUNT * 3);
-        s += text_line("QAT", i, &st.quat[0][0], BODY_COUNT * 4);
-        s += text_line("LINVEL", i, &st.linvel[0][0], BODY_COUNT * 3);
-        s += text_line("ANGVEL", i, &st.angvel[0][0], BODY_COUNT * 3);
-    }
-    s += "CRUSH " + std::to_string(i) + ";\n";
-    s += "FRACT " + std::to_string(i) + ";\n";
+    for (int part : {STATE_POS, STATE_QAT, STATE_LINVEL, STATE_ANGVEL})
+        s += state_part(i, part, blocks, st);
+    s += state_part(i, STATE_CRUSH, false, st);
+    s += state_part(i, STATE_FRACT, false, st);
     return s;
 }
 
@@ -161,7 +124,7 @@ inline double distance_from(int i, const SentState &st)
     for (int b = 0; b < BODY_COUNT; b++) {
         const dReal *pos = dBodyGetPosition(p->bodies[b]);
         for (int c = 0; c < 3; c++)
-            worst = std::fmax(worst, std::fabs(pos[c] - st.pos[b][c]));
+            worst = std::fmax(worst, std::fabs(pos[c] - st.positions[b][c]));
     }
     return worst;
 }

@@ -9,6 +9,7 @@
 
 #include "app/base/options.h"
 #include "game/blood.h"
+#include "game/protocol/replay_file.h"
 #include "game/world_setup.h"
 #include "render/blood_draw_gl.h"
 #include "render/floor_patches.h"
@@ -101,6 +102,43 @@ TEST(FloorStain, ReusedSquareIsClearedInTheFloorTarget)
         }
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
     clear_floor_patch_data();
+    release_renderer();
+    option_set(OPT_SHADERS, saved_shaders);
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
+}
+
+// A replay's match starts on a clean floor: the NEWGAME line of a replay
+// file clears the stains of the match before, as a new game does.
+TEST(FloorStain, OpeningAReplayClearsTheStainsOfTheMatchBefore)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    kxtest::GlContext gl(64, 64);
+    ASSERT_TRUE(gl.ok()) << gl.last_error();
+    const int saved = option_get(OPT_BLOODSTAINS), saved_shaders = option_get(OPT_SHADERS);
+    option_set(OPT_SHADERS, 1);
+    option_set(OPT_BLOODSTAINS, 1);
+    init_renderer();
+    ASSERT_EQ(renderer_started(), 1);
+    ASSERT_EQ(start_running_world(), 0);
+    blood_draw_gl_install(1);
+    clear_floor_patch_data();
+    ASSERT_EQ(write_replay("quiet.rpl", 0), 0);
+    for (int opened = 0; opened < 2; opened++) {
+        SCOPED_TRACE(opened);
+        reset_blood_drops();
+        spawn_blood(0, 3, 2.5, 2.5, 0.4);
+        for (int k = 0; k < 100; k++)
+            world_physics_step();
+        ASSERT_FALSE(floor_patch_map().empty());
+        ASSERT_EQ(read_replay_file("quiet.rpl"), 0);
+        EXPECT_TRUE(floor_patch_map().empty());
+        EXPECT_EQ(get_game_globals()->replay_mode, 1);
+    }
+    option_set(OPT_BLOODSTAINS, saved);
+    blood_draw_gl_install(0);
+    clear_floor_patch_data();
+    free_game();
     release_renderer();
     option_set(OPT_SHADERS, saved_shaders);
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();

@@ -64,7 +64,8 @@ static void keep_header_rules(const MatchRules *header, MatchRules *r)
 }
 
 // A replay's match keeps the names, fight name and author its header lines
-// set before this line, and the frames that follow it.
+// set before this line, and the frames that follow it; the last match's
+// stains leave the floor.
 void replay_newgame(int, const LineArg *arg)
 {
     GameGlobals *g = get_game_globals();
@@ -74,6 +75,7 @@ void replay_newgame(int, const LineArg *arg)
     const MatchRules header = *r;
     parse_newgame_line(line_arg_text(arg), r);
     keep_header_rules(&header, r);
+    game_floor_stains_clear();
     new_match(0, 1, r, 1);
     release_scratch_rules();
 }

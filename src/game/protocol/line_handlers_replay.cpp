@@ -29,10 +29,10 @@ void replay_reader_reset(void)
 int replay_reader_frame_index(void)
 {
     const int i = frame_index();
-    return i < 0 ? 0 : (i >= REPLAY_FRAMES ? REPLAY_FRAMES - 1 : i);
+    return i < 0 ? 0 : (i >= REPLAY_FRAMES_MAX ? REPLAY_FRAMES_MAX - 1 : i);
 }
 
-static ReplayFrame *current(void) { return get_replay_frame(replay_reader_frame_index()); }
+static ReplayFrame *current(void) { return replay_frame_to_fill(replay_reader_frame_index()); }
 
 // The frame being filled when number is a fighter slot of the frame.
 static ReplayFrame *frame_for(const char *keyword, int number)
@@ -53,7 +53,8 @@ void replay_frame(int number, const LineArg *arg)
         bool changed = false;
         for (int i = 0; i < MAX_FIGHTERS; i++)
             changed = changed || rf->change_count[i] != 0;
-        if (changed && frame_index() < REPLAY_FRAMES - 1) {
+        // The next frame, while the buffer can take one more.
+        if (changed && replay_frame_to_fill(frame_index() + 1)) {
             frame_index()++;
             rf = current();
         }

@@ -185,7 +185,7 @@ static int write_replay_to(FILE *f, int use_bout_names)
     if (!*ng || ng[strlen(ng) - 1] != '\n')
         fputc('\n', f);
 
-    const int frames = w->frames_recorded < REPLAY_FRAMES ? w->frames_recorded : REPLAY_FRAMES;
+    const int frames = w->frames_recorded < replay_frame_capacity() ? w->frames_recorded : replay_frame_capacity();
     for (int i = 0; i < frames; i++)
         if (const ReplayFrame *rf = get_replay_frame(i))
             write_frame(f, rf, n);
