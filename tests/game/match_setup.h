@@ -2,7 +2,9 @@
 // functions, shared by the match test fixtures, the script and control tests
 // and the match benchmark.
 #pragma once
+#include <sys/stat.h>
 #include <vector>
+#include "app/base/text.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
 #include "game/ghost.h"
@@ -14,6 +16,7 @@
 #include "game/world_build.h"
 #include "game/world_physics.h"
 #include "game/turn_control.h"
+#include "support/test_support.h"
 
 // The built-in world with only the match length (500 frames), one turn
 // length and gravity set on the rules, reset to frame 0. 0 on success.
@@ -108,4 +111,21 @@ inline std::vector<double> body_positions()
             out.insert(out.end(), p, p + 3);
         }
     return out;
+}
+
+// In the current folder: a mod with a static object and two moving ones
+// (one pushed by a thrust), and a new single-play match in it with the
+// default rules, which rules receives. 0 on success.
+inline int start_object_arena_match(MatchRules *rules)
+{
+    mkdir("data", 0755);
+    mkdir("data/mod", 0755);
+    kxtest::write_file("data/mod/arena.kxm", "env_obj 1\nflag 8\nenv_obj 2\npos 1.5 0 1.5\n"
+                                             "env_obj 3\npos -1.5 0 0.5\nthrust 5 0 0 3\n");
+    if (init_game() != 0)
+        return 1;
+    fill_default_rules(0, rules);
+    n_strncpyz(rules->mod, "arena.kxm", sizeof rules->mod);
+    new_match(0, 0, rules, 0);
+    return 0;
 }

@@ -28,6 +28,7 @@
 #include "game/turn_cycle.h"
 #include "game/world_build.h"
 #include "game/turn_control.h"
+#include "match_setup.h"
 #include "support/test_support.h"
 
 
@@ -197,15 +198,8 @@ TEST(ReplayRoundTrip, ObjectsAndHeaderLinesReadBackTheSame)
 {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd(dir.path());
-    mkdir("data", 0755);
-    mkdir("data/mod", 0755);
-    kxtest::write_file("data/mod/arena.kxm", "env_obj 1\nflag 8\nenv_obj 2\npos 1.5 0 1.5\n"
-                                             "env_obj 3\npos -1.5 0 0.5\nthrust 5 0 0 3\n");
-    ASSERT_EQ(init_game(), 0);
     MatchRules r;
-    fill_default_rules(0, &r);
-    n_strncpyz(r.mod, "arena.kxm", sizeof r.mod);
-    new_match(0, 0, &r, 0);
+    ASSERT_EQ(start_object_arena_match(&r), 0);
     set_player_name(0, "A");
     set_player_name(1, "B");
     MatchRules *live = get_match_rules();

@@ -21,6 +21,7 @@
 #include "game/replay_buffer.h"
 #include "game/turn_cycle.h"
 #include "support/test_support.h"
+#include "match_setup.h"
 #include "world_fixture.h"
 
 namespace {
@@ -172,15 +173,8 @@ TEST(StateWritersObjects, ObjectsReadBackThroughBothColumns)
 {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd(dir.path());
-    mkdir("data", 0755);
-    mkdir("data/mod", 0755);
-    kxtest::write_file("data/mod/arena.kxm", "env_obj 1\nflag 8\nenv_obj 2\npos 1.5 0 1.5\n"
-                                             "env_obj 3\npos -1.5 0 0.5\nthrust 5 0 0 3\n");
-    ASSERT_EQ(init_game(), 0);
     MatchRules rules;
-    fill_default_rules(0, &rules);
-    n_strncpyz(rules.mod, "arena.kxm", sizeof rules.mod);
-    new_match(0, 0, &rules, 0);
+    ASSERT_EQ(start_object_arena_match(&rules), 0);
     start_turn_frames(12);
     for (int k = 0; k < 12; k++)
         run_match_tick(0);

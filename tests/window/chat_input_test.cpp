@@ -11,12 +11,8 @@
 // Tab acts while the input line is open without taking its characters.
 namespace {
 
+// Hooks that report through log(); see write_event_script.
 const char kScript[] = R"(
-local function log(text)
-    local f = io.open("data/events.log", "a")
-    f:write(text, "\n")
-    f:close()
-end
 set_hook("console", function(text) log("console " .. text) end)
 set_hook("key_up", function(key) log("key_up " .. key) end)
 )";
@@ -79,7 +75,7 @@ std::string wide_letters(int n)
 TEST(ChatInput, TypedTextLabelsScrollKeysAndTabAreSeen)
 {
     GameRun run;
-    run.write("data/script/startup.lua", kScript);
+    run.write_event_script(kScript);
     ASSERT_TRUE(run.start({}));
     ASSERT_TRUE(run.wait_caption("KAELMUND")) << run.err();
     run.xdotool("windowfocus --sync " + std::to_string(run.window_id()));

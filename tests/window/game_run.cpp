@@ -98,6 +98,17 @@ GameRun::~GameRun()
 
 void GameRun::write(const std::string &rel, const std::string &text) { kxtest::write_file(path(rel), text); }
 
+void GameRun::write_event_script(const std::string &hooks)
+{
+    write("data/script/startup.lua", R"(
+local function log(text)
+    local f = io.open("data/events.log", "a")
+    f:write(text, "\n")
+    f:close()
+end
+)" + hooks);
+}
+
 bool GameRun::start(const std::vector<std::string> &args, const std::vector<std::string> &env)
 {
     if (!dpy_) {

@@ -27,6 +27,9 @@ public:
     const std::string &dir() const { return run_.path(); }
     std::string path(const std::string &rel) const { return run_.file(rel); }
     void write(const std::string &rel, const std::string &text);
+    // Writes data/script/startup.lua: a Lua function log(text) that appends
+    // a line to data/events.log (read back with wait_text), then hooks.
+    void write_event_script(const std::string &hooks);
     // Starts the program; false when it could not be started.
     bool start(const std::vector<std::string> &args, const std::vector<std::string> &env = {});
     // Waits until the window's caption starts with prefix; false on time-out

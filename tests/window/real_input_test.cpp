@@ -15,12 +15,8 @@
 // script logs what the game reports.
 namespace {
 
+// Hooks that report through log(); see write_event_script.
 const char kScript[] = R"(
-local function log(text)
-    local f = io.open("data/events.log", "a")
-    f:write(text, "\n")
-    f:close()
-end
 set_hook("joint_select", function(fighter, joint) log("select " .. fighter .. " " .. joint) end)
 set_hook("exit_freeze", function() log("commit") end)
 set_hook("console", function(text) log("console " .. text) end)
@@ -78,7 +74,7 @@ uint32_t le32(const std::string &b, size_t at)
 TEST(RealInput, PickJointChangeItCommitAndScreenshot)
 {
     GameRun run;
-    run.write("data/script/startup.lua", kScript);
+    run.write_event_script(kScript);
     ASSERT_TRUE(run.start({}));
     ASSERT_TRUE(run.wait_caption("KAELMUND 3.9-alpha2 fps:")) << run.err();
     const std::string win = std::to_string(run.window_id());

@@ -13,12 +13,8 @@
 
 namespace {
 
+// Hooks that report through log(); see write_event_script.
 const char kScript[] = R"(
-local function log(text)
-    local f = io.open("data/events.log", "a")
-    f:write(text, "\n")
-    f:close()
-end
 set_hook("new_game", function() log("new game") end)
 set_hook("enter_freeze", function() log("freeze " .. get_world_state().frame) end)
 set_hook("end_game", function() log("end " .. get_world_state().frame) end)
@@ -54,7 +50,7 @@ TEST(WholeMatch, AGripHeldThroughoutIsSavedAndPlayedWhole)
     std::string replay;
     {
         GameRun run;
-        run.write("data/script/startup.lua", kScript);
+        run.write_event_script(kScript);
         ASSERT_TRUE(run.start({}));
         ASSERT_TRUE(run.wait_caption("KAELMUND 3.9-alpha2 fps:")) << run.err();
         const std::string win = std::to_string(run.window_id());
@@ -111,7 +107,7 @@ TEST(WholeMatch, AGripHeldThroughoutIsSavedAndPlayedWhole)
 
     // Opened in the program, the replay plays to the match's end.
     GameRun again;
-    again.write("data/script/startup.lua", kScript);
+    again.write_event_script(kScript);
     again.write("whole.rpl", replay);
     ASSERT_TRUE(again.start({"whole.rpl"}));
     ASSERT_TRUE(again.wait_caption("KAELMUND")) << again.err();
