@@ -265,6 +265,22 @@ TEST_F(ModTest, EveryErrorPrintsItsMessageAndChangesNothing)
     }
 }
 
+// A line of 2048 characters (its line end not counted) is read; a longer
+// one is dropped whole, also when a NUL byte inside it would make it look
+// short, and its tail is never read as a statement of its own.
+TEST_F(ModTest, LinesOverTheLimitAreDroppedWholeEvenWithANul)
+{
+    const std::string at_limit = "message " + std::string(MOD_LINE_MAX - 8, 'x');
+    const std::string nul_line = std::string(1, '\0') + std::string(MOD_LINE_MAX + 50, ' ') + "message split";
+    const std::string over = "version " + std::string(MOD_LINE_MAX - 7, '9');
+    write_mod("long.kxm", at_limit + "\r\n" + nul_line + "\nversion 7\n" + over + "\n");
+    const std::string err = load_errors("long.kxm");
+    EXPECT_NE(err.find("data/mod/long.kxm: line 2 longer than 2048 characters ignored"), std::string::npos) << err;
+    EXPECT_NE(err.find("data/mod/long.kxm: line 4 longer than 2048 characters ignored"), std::string::npos) << err;
+    EXPECT_EQ(get_mod_parser()->message, std::string(MOD_MESSAGE_SIZE - 1, 'x'));
+    EXPECT_EQ(get_mod_parser()->version, 7);
+}
+
 TEST_F(ModTest, MissingAndUnsafeModsLeaveTheResetRecord)
 {
     write_mod("some.kxm", "body head\nsides 0.4\nenv_obj 1\nfriction 5\n");
