@@ -184,6 +184,8 @@ ModWorld *build_mod_world(void)
     for (int i = 0; i < ENV_OBJECT_COUNT; i++)
         if (m->env_objects[i].defined)
             sanitize_env_object(&m->env_objects[i], i);
+    for (int i = 0; i < ENV_JOINT_COUNT; i++)
+        sanitize_env_joint(&m->env_joints[i], i, m->env_objects);
     return m;
 }
 

@@ -1,0 +1,145 @@
+// Environment objects and object joints the physics engine cannot take, as
+// real mod files: each is set from the console, played as a whole match
+// with the replay after it, then named by a replay's NEWGAME line and
+// played again, in a child process of its own (the engine would end the
+// test program). Values out of range are refused naming their statement;
+// values at the edges of the range play on.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "child_match.h"
+#include "mod_test_util.h"
+
+namespace {
+
+struct ObjectMod {
+    const char *name;
+    std::string text;
+    const char *message;   // printed by the load; nullptr: nothing refused
+};
+
+std::string object(int n, const std::string &shape, const std::string &sides, const std::string &mass,
+                   const std::string &pos, const std::string &more = "")
+{
+    return "env_obj " + std::to_string(n) + "\nshape " + shape + "\nsides " + sides + "\nmass " + mass + "\npos " +
+           pos + "\n" + more;
+}
+
+std::string object_joint(int n, int a, int b, const std::string &axis, const std::string &pos,
+                         const std::string &more = "")
+{
+    return "env_obj_joint " + std::to_string(n) + " " + std::to_string(a) + " " + std::to_string(b) + "\naxis " +
+           axis + "\npos " + pos + "\n" + more;
+}
+
+// Two boxes beside the fighters, joined.
+std::string pair(const std::string &joint_pos, const std::string &axis = "0 0 1")
+{
+    return object(1, "box", "0.5 0.5 0.5", "1", "1 0 1") + object(2, "box", "0.5 0.5 0.5", "1", "1 0.6 1") +
+           object_joint(1, 1, 2, axis, joint_pos);
+}
+
+// A box hanging from a static one over the fighters.
+std::string pendulum(const std::string &sides, const std::string &mass, const std::string &anchor)
+{
+    return object(1, "box", sides, mass, "0.2 -0.5 1.5") + object(2, "box", "0.1 0.1 0.1", "1", "0.2 -0.5 3", "flag 8\n") +
+           object_joint(1, 2, 1, "1 0 0", anchor);
+}
+
+// All sixteen objects and joints: a chain of light objects between the
+// fighters, each joined to the next with its anchor far away.
+std::string sixteen(const std::string &mass, const std::string &anchor)
+{
+    std::string s;
+    for (int i = 1; i <= 16; i++)
+        s += object(i, i % 3 == 0 ? "sphere" : i % 3 == 1 ? "box" : "cylinder", "0.1 0.1 0.1", mass,
+                    "0 " + std::to_string(-0.5 + 0.01 * i) + " " + std::to_string(0.2 * i));
+    for (int i = 1; i <= 16; i++)
+        s += object_joint(i, i, i % 16 + 1, "0 1 0", anchor);
+    return s;
+}
+
+std::vector<ObjectMod> refused_mods()
+{
+    return {
+        {"light.kxm", object(1, "box", "1 1 1", "1e-30", "1 0 3"), "env_obj 1: mass 1e-30 refused"},
+        {"far_anchor.kxm", pair("1e38 1e38 1e38"), "env_obj_joint 1: pos 1e+38 1e+38 1e+38 refused"},
+        {"harmful_ball.kxm", object(1, "sphere", "10000", "1", "0 0 0", "flag 1\n"),
+         "env_obj 1: sides 10000 0 0 refused"},
+        {"ball.kxm", object(1, "sphere", "10000", "1", "0 0 0"), "env_obj 1: sides 10000 0 0 refused"},
+        {"static_drum.kxm", object(1, "cylinder", "3000 3000", "1", "0 0 0", "flag 8\n"),
+         "env_obj 1: sides 3000 3000 0 refused"},
+        {"feather.kxm", object(1, "box", "0.5 0.5 0.5", "1e-8", "0 -0.5 1.2") + object(2, "box", "0.5 0.5 0.5", "1e-8", "1 0 3"),
+         "env_obj 2: mass 1e-08 refused"},
+        {"speck.kxm", pendulum("1e-10 1e-10 1e-10", "1", "0.2 -0.5 3"), "env_obj 1: sides 1e-10 1e-10 1e-10 refused"},
+        {"far_box.kxm", object(1, "box", "0.5 0.5 0.5", "1", "1e5 0 1"), "env_obj 1: pos 100000 0 1 refused"},
+        {"far_hinge.kxm", pendulum("0.3 0.3 0.3", "1", "0.2 1e4 3"), "env_obj_joint 1: pos 0.2 10000 3 refused"},
+        {"no_axis.kxm", pair("1 0.3 1", "0 0 0"), "env_obj_joint 1: axis 0 0 0 refused"},
+        {"heavy.kxm", object(1, "box", "0.5 0.5 0.5", "1e30", "0 -0.5 2"), "env_obj 1: mass 1e+30 refused"},
+        {"rubber.kxm", object(1, "box", "0.5 0.5 0.5", "1", "0 -0.5 1.2", "bounce 1e30\nfriction 1\n"),
+         "env_obj 1: bounce 1e+30 refused"},
+        {"chain.kxm", sixteen("1e-8", "0 1e38 0"), "env_obj_joint 16: pos 0 1e+38 0 refused"},
+    };
+}
+
+// At the edges of what the objects may be.
+std::vector<ObjectMod> edge_mods()
+{
+    return {
+        {"small_light.kxm",
+         object(1, "box", "0.01 0.01 0.01", "1e-4", "0 -0.5 1.2") + object(2, "sphere", "0.01", "1e-4", "0.3 -0.4 2.5") +
+             object(3, "cylinder", "0.01 0.01", "1e-4", "0 -0.4 0.9"),
+         nullptr},
+        {"big_heavy.kxm", object(1, "box", "30 30 30", "1e6", "0 -0.5 0.4") + object(2, "box", "0.5 0.5 0.5", "1", "0 -0.5 1.5"),
+         nullptr},
+        {"static_ball.kxm", object(1, "sphere", "30", "1", "0 0 0", "flag 8\n"), nullptr},
+        {"long_hinge.kxm", pendulum("0.01 0.01 0.01", "1e-4", "999 999 999"), nullptr},
+        {"bouncy.kxm", object(1, "sphere", "0.01", "1e-4", "0 -0.5 1.2", "bounce 100\nfriction 3e38\nthrust 1 1e30 1e30 1e30\n"),
+         nullptr},
+        {"chain_edge.kxm", sixteen("1e-4", "0 999 0"), nullptr},
+    };
+}
+
+class HostileObjects : public ModTest {};
+
+// Runs the mods each in a child; reports how each ended and what was missing.
+void play_all(const std::vector<ObjectMod> &mods, const std::string &extra_lines = "")
+{
+    std::vector<std::function<int()>> jobs;
+    for (size_t i = 0; i < mods.size(); i++) {
+        kxtest::write_file(std::string("data/mod/") + mods[i].name, mods[i].text);
+        const std::string name = mods[i].name, replay = "named-" + std::to_string(i) + ".rpl";
+        jobs.push_back([name, replay, extra_lines] { return kxtest::play_mod_everywhere(name, replay, extra_lines); });
+    }
+    const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs);
+    for (size_t i = 0; i < mods.size(); i++) {
+        SCOPED_TRACE(mods[i].name);
+        EXPECT_EQ(ends[i].how, "ok") << ends[i].err.substr(0, 2000);
+        if (mods[i].message)
+            EXPECT_NE(ends[i].err.find(mods[i].message), std::string::npos) << ends[i].err.substr(0, 2000);
+        else
+            EXPECT_EQ(ends[i].err.find("refused"), std::string::npos) << ends[i].err.substr(0, 2000);
+    }
+}
+
+} // namespace
+
+TEST_F(HostileObjects, OutOfRangeValuesAreRefusedNamingTheirStatementAndMatchesPlayOn)
+{
+    play_all(refused_mods());
+}
+
+// The replay's object states at the limits of what lines may give a pose:
+// places at the edge of the world, the fastest speeds, a rotation of
+// almost no length, each line given to all sixteen light objects.
+TEST_F(HostileObjects, ObjectsAtTheEdgesOfTheRangePlayWholeMatchesAndReplays)
+{
+    std::string e;
+    for (const char *key : {"EPOS 0;", "EQAT 0;", "EANGVEL 0;", "ELINVEL 0;"}) {
+        e += key;
+        for (int i = 0; i < 16; i++)
+            e += key[1] == 'P' ? " 999 -999 999" : key[1] == 'Q' ? " 1e-300 0 0 1e-300" : " 1e4 -1e4 1e4";
+        e += "\n";
+    }
+    play_all(edge_mods(), e);
+}
