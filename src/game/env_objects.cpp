@@ -24,14 +24,17 @@ static bool finite_d3(const double *v)
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
-static bool finite_f3(const float *v)
-{
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
-
 static int sides_used(int shape) { return shape == SHAPE_SPHERE ? 1 : (shape == SHAPE_CAPSULE ? 2 : 3); }
 
 static bool mass_ok(double m) { return m >= ENV_MASS_MIN && m <= ENV_MASS_MAX; }
+
+static bool push_ok(const float *v)
+{
+    for (int k = 0; k < 3; k++)
+        if (!(std::fabs(v[k]) <= ENV_PUSH_MAX))
+            return false;
+    return true;
+}
 
 int sanitize_env_object(EnvObject *o, int index)
 {
@@ -71,9 +74,15 @@ int sanitize_env_object(EnvObject *o, int index)
         o->rot[0] = o->rot[1] = o->rot[2] = 0;
         mended++;
     }
-    if (!finite_f3(o->force) || !finite_f3(o->thrust)) {
-        fprintf(stderr, "env_obj %d: force or thrust refused, keeping none\n", n);
+    if (!push_ok(o->force)) {
+        fprintf(stderr, "env_obj %d: force %g %g %g refused (at most %g on each axis), keeping none\n", n,
+                o->force[0], o->force[1], o->force[2], ENV_PUSH_MAX);
         memset(o->force, 0, sizeof o->force);
+        mended++;
+    }
+    if (!push_ok(o->thrust)) {
+        fprintf(stderr, "env_obj %d: thrust %g %g %g refused (at most %g on each axis), keeping none\n", n,
+                o->thrust[0], o->thrust[1], o->thrust[2], ENV_PUSH_MAX);
         memset(o->thrust, 0, sizeof o->thrust);
         o->thrust_period = 0;
         mended++;

@@ -59,6 +59,25 @@ std::string sixteen(const std::string &mass, const std::string &anchor)
     return s;
 }
 
+std::string hinged_globe()
+{
+    return object(1, "sphere", "0.5", "100", "0.91 -1.46 2.60", "flag 8\n") +
+           object(2, "sphere", "29 29 1", "1", "0.90 0.34 0.86", "friction 30.01\n") +
+           object(3, "box", "0.3 0.2 0.4", "1", "0.43 0.43 2.97", "flag 1\n") +
+           object(4, "box", "0.3 0.2 0.4", "1", "0.83 -0.80 2.45", "rot 1e-30 1e6 101\nbounce 30.01\nfriction 0.5\n") +
+           "env_obj 5\nshape cylinder\nsides 0.01 1\nfriction 1e-8\n"
+           "env_obj 6\nshape cylinder\nmass 1\nrot 100 -999 30.01\nforce 1e-45 1e-45 1e-8\nfriction 1e6\n" +
+           object(8, "sphere", "0.3 0.2 0.4", "1", "0.79 -0.20 1.85", "rot 3.4e38 0.0099 1e6\n") +
+           object(9, "box", "0.3 0.2 0.4", "1", "-1.00 -1.49 1.63", "flag 8\n") +
+           object(10, "box", "0.3 0.2 0.4", "30.01", "-0.04 0.05 0.40", "rot 1e-45 1e-8 1e-45\nflag 8\n") +
+           object(11, "cylinder", "0.3 0.2 0.4", "1", "-0.95 -0.87 2.66", "rot 30 0.01 3000\nflag 12\n") +
+           object(12, "cylinder", "0.3 0.2 0.4", "1", "-0.75 -0.63 1.18", "bounce 1e-45\n") +
+           object_joint(3, 5, 11, "0 0 1", "0 -0.5 1.5") +
+           object_joint(6, 2, 11, "30.01 3000 101", "0 -0.5 1.5", "strength 1.1e6\nvelocity 101\n") +
+           object_joint(9, 6, 2, "0 0 1", "0 -0.5 1.5", "range 0.5 -1e30\nstrength 0.01\nvelocity 999\n") +
+           object_joint(12, 8, 12, "0 0 1", "30.01 1e-4 0", "range 0 -1\nstrength -1\nvelocity 1e4\n");
+}
+
 std::vector<ObjectMod> refused_mods()
 {
     return {
@@ -79,6 +98,13 @@ std::vector<ObjectMod> refused_mods()
         {"rubber.kxm", object(1, "box", "0.5 0.5 0.5", "1", "0 -0.5 1.2", "bounce 1e30\nfriction 1\n"),
          "env_obj 1: bounce 1e+30 refused"},
         {"chain.kxm", sixteen("1e-8", "0 1e38 0"), "env_obj_joint 16: pos 0 1e+38 0 refused"},
+        // Found by the fuzz: a sphere of 29 m around the fighters, hinged
+        // to a cylinder among other objects.
+        {"hinged_globe.kxm", hinged_globe(), "env_obj 2: sides 29 29 1 refused"},
+        {"rammer.kxm", object(1, "cylinder", "0.5 0.5", "1", "0.16 0.44 1.99", "thrust 3 30 0 -1e30\n"),
+         "env_obj 1: thrust 30 0 -1e+30 refused"},
+        {"shove.kxm", object(1, "box", "0.5 0.5 0.5", "1", "0 -0.5 0.25", "force 0 1e9 -1e30\n"),
+         "env_obj 1: force 0 1e+09 -1e+30 refused"},
     };
 }
 
@@ -90,13 +116,24 @@ std::vector<ObjectMod> edge_mods()
          object(1, "box", "0.01 0.01 0.01", "1e-4", "0 -0.5 1.2") + object(2, "sphere", "0.01", "1e-4", "0.3 -0.4 2.5") +
              object(3, "cylinder", "0.01 0.01", "1e-4", "0 -0.4 0.9"),
          nullptr},
-        {"big_heavy.kxm", object(1, "box", "30 30 30", "1e6", "0 -0.5 0.4") + object(2, "box", "0.5 0.5 0.5", "1", "0 -0.5 1.5"),
+        {"big_heavy.kxm", object(1, "box", "10 10 10", "1e6", "0 -0.5 0.4") + object(2, "box", "0.5 0.5 0.5", "1", "0 -0.5 1.5"),
          nullptr},
-        {"static_ball.kxm", object(1, "sphere", "30", "1", "0 0 0", "flag 8\n"), nullptr},
+        {"static_ball.kxm", object(1, "sphere", "10", "1", "0 0 0", "flag 8\n"), nullptr},
+        {"globe.kxm", object(1, "sphere", "10", "1e-4", "0.9 0.34 0.86") + object(2, "box", "0.5 0.5 0.5", "1", "0 0.5 0.25") +
+                          object_joint(1, 1, 2, "0.01 1 0.03", "0 -0.5 1.5", "strength 1e6\nvelocity 1e4\n"),
+         nullptr},
         {"long_hinge.kxm", pendulum("0.01 0.01 0.01", "1e-4", "999 999 999"), nullptr},
-        {"bouncy.kxm", object(1, "sphere", "0.01", "1e-4", "0 -0.5 1.2", "bounce 100\nfriction 3e38\nthrust 1 1e30 1e30 1e30\n"),
+        {"bouncy.kxm", object(1, "sphere", "0.01", "1e-4", "0 -0.5 1.2", "bounce 100\nfriction 3e38\nthrust 1 1e5 1e5 1e5\n"),
          nullptr},
         {"chain_edge.kxm", sixteen("1e-4", "0 999 0"), nullptr},
+        {"spinner.kxm",
+         object(1, "box", "0.01 0.01 0.01", "1e-4", "0 -0.5 1.2") + object(2, "cylinder", "0.01 0.01", "1e-4", "0 -0.49 1.2") +
+             object_joint(1, 1, 2, "1 1 1", "0 -0.495 1.2", "strength 1e6\nvelocity 1e4\nrange 1e30 -1e30\n"),
+         nullptr},
+        {"pusher.kxm",
+         object(1, "cylinder", "0.5 0.5", "1e-4", "0.16 0.44 1.99", "thrust 3 1e5 0 -1e5\nforce 1e5 1e5 -1e5\n") +
+             object(2, "box", "0.5 0.5 0.5", "1e6", "0 -0.5 0.25", "thrust 1 0 1e5 -1e5\n"),
+         nullptr},
     };
 }
 
