@@ -97,7 +97,7 @@ inline bool bodies_finite()
 }
 
 // Child exit codes of play_mod_everywhere.
-enum { CHILD_NOT_FINITE = 3, CHILD_NO_REPLAY = 4 };
+enum { CHILD_NOT_FINITE = 3, CHILD_NO_REPLAY = 4, CHILD_MOD_NOT_SET = 5 };
 
 // The mod data/mod/<name> as the console sets it, a new game with the
 // single-play rules, every turn played (both fighters gripping) to the end
@@ -108,7 +108,9 @@ enum { CHILD_NOT_FINITE = 3, CHILD_NO_REPLAY = 4 };
 inline int play_mod_everywhere(const std::string &name, const std::string &replay_name,
                                const std::string &extra_lines = "")
 {
-    set_rules_option("mod", name.c_str(), get_next_match_rules());
+    get_game_globals()->replay_mode = 0;   // a replay that plays keeps its mod
+    if (set_rules_option("mod", name.c_str(), get_next_match_rules()) != 0)
+        return CHILD_MOD_NOT_SET;
     reset_game();
     leave_ghost_mode();
     for (int t = 0; t < 400 && !get_game_state()->game_over; t++) {

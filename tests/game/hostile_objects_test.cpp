@@ -15,7 +15,7 @@ namespace {
 struct ObjectMod {
     const char *name;
     std::string text;
-    const char *message;   // printed by the load; nullptr: nothing refused
+    const char *message;   // printed by the load; nullptr: no object statement refused
 };
 
 std::string object(int n, const std::string &shape, const std::string &sides, const std::string &mass,
@@ -155,7 +155,7 @@ void play_all(const std::vector<ObjectMod> &mods, const std::string &extra_lines
         if (mods[i].message)
             EXPECT_NE(ends[i].err.find(mods[i].message), std::string::npos) << ends[i].err.substr(0, 2000);
         else
-            EXPECT_EQ(ends[i].err.find("refused"), std::string::npos) << ends[i].err.substr(0, 2000);
+            EXPECT_EQ(ends[i].err.find("env_obj"), std::string::npos) << ends[i].err.substr(0, 2000);
     }
 }
 
