@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 #include "child_match.h"
+#include "game/env_objects.h"
+#include "game/protocol/command_table.h"
+#include "game/received_state.h"
 #include "mod_test_util.h"
 
 namespace {
@@ -179,4 +182,54 @@ TEST_F(HostileObjects, ObjectsAtTheEdgesOfTheRangePlayWholeMatchesAndReplays)
         e += "\n";
     }
     play_all(edge_mods(), e);
+}
+
+// A game server's object state (P_ENV blocks, in millionths) at and beyond
+// the limits of a pose, given to sixteen of the lightest, smallest objects
+// before every turn of a whole match: places a little inside and outside
+// the world, the fastest speeds a word can carry, rotations of almost no
+// length and of none.
+TEST_F(HostileObjects, ServerObjectStatesAtTheLimitsPlayOn)
+{
+    kxtest::write_file("data/mod/light_chain.kxm", sixteen("1e-4", "0 -0.5 1"));
+    auto block = [](int turn) {
+        std::vector<int32_t> words = {1};
+        for (int i = 0; i < 16; i++) {
+            const int32_t place = (turn + i) % 3 == 0 ? 999000000 : (turn + i) % 3 == 1 ? 2100000000 : -999000000;
+            const int32_t speed = (turn + i) % 2 ? 2147000000 : -2147000000;
+            const int32_t q = (turn + i) % 4 == 0 ? 0 : 1;
+            for (int32_t w : {place, place, 500000, q, 0, 0, q, speed, speed, speed, speed, -speed, speed})
+                words.push_back(w);
+        }
+        words[0] = (int32_t)words.size();
+        std::string bytes;
+        for (int32_t w : words)
+            for (int k = 0; k < 4; k++)
+                bytes += (char)(((uint32_t)w >> (8 * k)) & 0xff);
+        return bytes;
+    };
+    const std::vector<kxtest::ChildEnd> ends = kxtest::run_children({[&block] {
+        get_game_globals()->replay_mode = 0;
+        set_rules_option("mod", "light_chain.kxm", get_next_match_rules());
+        reset_game();
+        leave_ghost_mode();
+        CommandCursor cursor;
+        command_cursor_reset(&cursor);
+        for (int t = 0; t < 400 && !get_game_state()->game_over; t++) {
+            parse_cmd(CMD_SOURCE_SERVER, "P_ENV 0;\n", -1, &cursor);
+            const std::string b = block(t);
+            parse_cmd(CMD_SOURCE_SERVER, b.data(), (int)b.size(), &cursor);
+            apply_received_env_state();
+            // The first turn's state: object 1 at the edge of the world, object
+            // 2 beyond it (refused, it stays where the mod put it).
+            if (t == 0 && (dBodyGetPosition(get_env_object(0)->body)[0] != 999.0 ||
+                           dBodyGetPosition(get_env_object(1)->body)[0] != 0.0))
+                return 6;
+            set_grip(0, R_HAND, GRIP_ON);
+            play_turn(t, 3);
+        }
+        return kxtest::bodies_finite() && get_game_state()->game_over ? 0 : kxtest::CHILD_NOT_FINITE;
+    }});
+    EXPECT_EQ(ends[0].how, "ok") << ends[0].err.substr(0, 2000);
+    EXPECT_EQ(ends[0].err.find("env_obj"), std::string::npos) << ends[0].err.substr(0, 2000);
 }
