@@ -130,14 +130,16 @@ int sanitize_env_joint(EnvObjectJoint *j, int index, const EnvObject *objects)
         j->pos[0] = j->pos[1] = j->pos[2] = 0;
         mended++;
     }
-    const float stops[4] = {j->hi_stop, j->lo_stop, j->strength, j->velocity};
-    for (float v : stops) {
-        if (!std::isfinite(v)) {
-            fprintf(stderr, "env_obj_joint %d: range, strength or velocity refused, keeping 0\n", n);
-            j->hi_stop = j->lo_stop = j->strength = j->velocity = 0;
-            mended++;
-            break;
-        }
+    if (!(std::fabs(j->hi_stop) <= HINGE_STOP_LIMIT && std::fabs(j->lo_stop) <= HINGE_STOP_LIMIT)) {
+        fprintf(stderr, "env_obj_joint %d: range %g %g refused (each stop %g to %g), keeping 0 0\n", n, j->hi_stop,
+                j->lo_stop, -HINGE_STOP_LIMIT, HINGE_STOP_LIMIT);
+        j->hi_stop = j->lo_stop = 0;
+        mended++;
+    }
+    if (!std::isfinite(j->strength) || !std::isfinite(j->velocity)) {
+        fprintf(stderr, "env_obj_joint %d: strength or velocity refused, keeping 0\n", n);
+        j->strength = j->velocity = 0;
+        mended++;
     }
     return mended;
 }

@@ -97,6 +97,8 @@ std::vector<ObjectMod> refused_mods()
         {"far_box.kxm", object(1, "box", "0.5 0.5 0.5", "1", "1e5 0 1"), "env_obj 1: pos 100000 0 1 refused"},
         {"far_hinge.kxm", pendulum("0.3 0.3 0.3", "1", "0.2 1e4 3"), "env_obj_joint 1: pos 0.2 10000 3 refused"},
         {"no_axis.kxm", pair("1 0.3 1", "0 0 0"), "env_obj_joint 1: axis 0 0 0 refused"},
+        {"locked_hinge.kxm", pair("1 0.3 1") + "range 3.4e38 3.4e38\n",
+         "env_obj_joint 1: range 3.4e+38 3.4e+38 refused"},
         {"heavy.kxm", object(1, "box", "0.5 0.5 0.5", "1e30", "0 -0.5 2"), "env_obj 1: mass 1e+30 refused"},
         {"rubber.kxm", object(1, "box", "0.5 0.5 0.5", "1", "0 -0.5 1.2", "bounce 1e30\nfriction 1\n"),
          "env_obj 1: bounce 1e+30 refused"},
@@ -131,7 +133,7 @@ std::vector<ObjectMod> edge_mods()
         {"chain_edge.kxm", sixteen("1e-4", "0 999 0"), nullptr},
         {"spinner.kxm",
          object(1, "box", "0.01 0.01 0.01", "1e-4", "0 -0.5 1.2") + object(2, "cylinder", "0.01 0.01", "1e-4", "0 -0.49 1.2") +
-             object_joint(1, 1, 2, "1 1 1", "0 -0.495 1.2", "strength 1e6\nvelocity 1e4\nrange 1e30 -1e30\n"),
+             object_joint(1, 1, 2, "1 1 1", "0 -0.495 1.2", "strength 1e6\nvelocity 1e4\nrange 100 100\n"),
          nullptr},
         {"pusher.kxm",
          object(1, "cylinder", "0.5 0.5", "1e-4", "0.16 0.44 1.99", "thrust 3 1e5 0 -1e5\nforce 1e5 1e5 -1e5\n") +

@@ -280,7 +280,8 @@ std::string check_built_objects(const ModWorld *m)
         const EnvObjectJoint &j = m->env_joints[i];
         const double anchor[3] = {j.pos[0], j.pos[1], j.pos[2]};
         if (j.active && (!pose_position_ok(anchor) || !m->env_objects[j.object_a].defined ||
-                         !m->env_objects[j.object_b].defined || j.object_a == j.object_b))
+                         !m->env_objects[j.object_b].defined || j.object_a == j.object_b ||
+                         !(std::fabs(j.hi_stop) <= HINGE_STOP_LIMIT && std::fabs(j.lo_stop) <= HINGE_STOP_LIMIT)))
             return "object joint " + std::to_string(i);
     }
     return "";
