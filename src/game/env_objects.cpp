@@ -24,47 +24,121 @@ static bool finite_d3(const double *v)
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
-// A static object is never moved back into the world: its place must be in it.
-static bool in_world(const double *v)
+static int sides_used(int shape) { return shape == SHAPE_SPHERE ? 1 : (shape == SHAPE_CAPSULE ? 2 : 3); }
+
+static bool mass_ok(double m) { return m >= ENV_MASS_MIN && m <= ENV_MASS_MAX; }
+
+static bool push_ok(const float *v)
 {
     for (int k = 0; k < 3; k++)
-        if (!(std::fabs(v[k]) <= WORLD_POSITION_LIMIT))
+        if (!(std::fabs(v[k]) <= ENV_PUSH_MAX))
             return false;
     return true;
 }
 
 int sanitize_env_object(EnvObject *o, int index)
 {
+    EnvObject def;
+    env_object_reset(&def);
+    const int n = index + 1;
     int mended = 0;
     if (o->shape > SHAPE_CAPSULE) {
-        fprintf(stderr, "Object %d: unknown shape %d, keeping a box\n", index, o->shape);
+        fprintf(stderr, "env_obj %d: unknown shape %d, keeping a box\n", n, o->shape);
         o->shape = SHAPE_BOX;
         mended++;
     }
-    const int needed = o->shape == SHAPE_SPHERE ? 1 : (o->shape == SHAPE_CAPSULE ? 2 : 3);
     bool sides_ok = finite_d3(o->sides);
-    // Far larger objects than any dojo end the engine's collision.
-    for (int k = 0; k < needed; k++)
-        sides_ok = sides_ok && o->sides[k] > 0 && o->sides[k] <= ENV_SIDE_MAX;
+    for (int k = 0; k < sides_used(o->shape); k++)
+        sides_ok = sides_ok && o->sides[k] >= ENV_SIDE_MIN && o->sides[k] <= ENV_SIDE_MAX;
     if (!sides_ok) {
-        fprintf(stderr, "Object %d: sides %g %g %g refused (above 0, at most %g), keeping 0.5\n", index, o->sides[0],
-                o->sides[1], o->sides[2], ENV_SIDE_MAX);
-        o->sides[0] = o->sides[1] = o->sides[2] = 0.5;
+        fprintf(stderr, "env_obj %d: sides %g %g %g refused (each side %g to %g), keeping %g\n", n, o->sides[0],
+                o->sides[1], o->sides[2], ENV_SIDE_MIN, ENV_SIDE_MAX, def.sides[0]);
+        memcpy(o->sides, def.sides, sizeof o->sides);
         mended++;
     }
-    if (!(o->mass > 0) || !std::isfinite(o->mass)) {
-        fprintf(stderr, "Object %d: mass %f refused, keeping 0.1\n", index, o->mass);
-        o->mass = 0.1;
+    if (!mass_ok(o->mass)) {
+        fprintf(stderr, "env_obj %d: mass %g refused (%g to %g), keeping %g\n", n, o->mass, ENV_MASS_MIN,
+                ENV_MASS_MAX, def.mass);
+        o->mass = def.mass;
         mended++;
     }
-    if (!in_world(o->pos)) {
-        fprintf(stderr, "Object %d: place %f %f %f refused, keeping 0 0 0.25\n", index, o->pos[0], o->pos[1], o->pos[2]);
-        o->pos[0] = o->pos[1] = 0;
-        o->pos[2] = 0.25;
+    if (!pose_position_ok(o->pos)) {
+        fprintf(stderr, "env_obj %d: pos %g %g %g refused (at most %g on each axis), keeping %g %g %g\n", n,
+                o->pos[0], o->pos[1], o->pos[2], POSE_POSITION_LIMIT, def.pos[0], def.pos[1], def.pos[2]);
+        memcpy(o->pos, def.pos, sizeof o->pos);
+        memcpy(o->state_pos, def.pos, sizeof o->state_pos);
         mended++;
     }
     if (!finite_d3(o->rot)) {
+        fprintf(stderr, "env_obj %d: rot refused, keeping 0 0 0\n", n);
         o->rot[0] = o->rot[1] = o->rot[2] = 0;
+        mended++;
+    }
+    if (!push_ok(o->force)) {
+        fprintf(stderr, "env_obj %d: force %g %g %g refused (at most %g on each axis), keeping none\n", n,
+                o->force[0], o->force[1], o->force[2], ENV_PUSH_MAX);
+        memset(o->force, 0, sizeof o->force);
+        mended++;
+    }
+    if (!push_ok(o->thrust)) {
+        fprintf(stderr, "env_obj %d: thrust %g %g %g refused (at most %g on each axis), keeping none\n", n,
+                o->thrust[0], o->thrust[1], o->thrust[2], ENV_PUSH_MAX);
+        memset(o->thrust, 0, sizeof o->thrust);
+        o->thrust_period = 0;
+        mended++;
+    }
+    if (!(o->bounce >= 0 && o->bounce <= ENV_BOUNCE_MAX)) {
+        fprintf(stderr, "env_obj %d: bounce %g refused (0 to %g), keeping %g\n", n, o->bounce, ENV_BOUNCE_MAX,
+                def.bounce);
+        o->bounce = def.bounce;
+        mended++;
+    }
+    if (!(o->friction >= 0) || !std::isfinite(o->friction)) {
+        fprintf(stderr, "env_obj %d: friction %g refused, keeping %g\n", n, o->friction, def.friction);
+        o->friction = def.friction;
+        mended++;
+    }
+    return mended;
+}
+
+int sanitize_env_joint(EnvObjectJoint *j, int index, const EnvObject *objects)
+{
+    if (!j->active)
+        return 0;
+    const int n = index + 1;
+    const bool a_ok = j->object_a >= 0 && j->object_a < ENV_OBJECT_COUNT && objects[j->object_a].defined;
+    const bool b_ok = j->object_b >= 0 && j->object_b < ENV_OBJECT_COUNT && objects[j->object_b].defined;
+    if (!a_ok || !b_ok || j->object_a == j->object_b) {
+        fprintf(stderr, "env_obj_joint %d: objects %d and %d are not two defined objects, joint dropped\n", n,
+                j->object_a + 1, j->object_b + 1);
+        memset(j, 0, sizeof *j);
+        return 1;
+    }
+    const float *ax = j->axis;
+    const float len2 = ax[0] * ax[0] + ax[1] * ax[1] + ax[2] * ax[2];
+    if (!(len2 > 1e-12f) || !std::isfinite(len2)) {
+        fprintf(stderr, "env_obj_joint %d: axis %g %g %g refused (no direction), joint dropped\n", n, ax[0], ax[1],
+                ax[2]);
+        memset(j, 0, sizeof *j);
+        return 1;
+    }
+    int mended = 0;
+    const double anchor[3] = {j->pos[0], j->pos[1], j->pos[2]};
+    if (!pose_position_ok(anchor)) {
+        fprintf(stderr, "env_obj_joint %d: pos %g %g %g refused (at most %g on each axis), keeping 0 0 0\n", n,
+                anchor[0], anchor[1], anchor[2], POSE_POSITION_LIMIT);
+        j->pos[0] = j->pos[1] = j->pos[2] = 0;
+        mended++;
+    }
+    if (!(std::fabs(j->hi_stop) <= HINGE_STOP_LIMIT && std::fabs(j->lo_stop) <= HINGE_STOP_LIMIT)) {
+        fprintf(stderr, "env_obj_joint %d: range %g %g refused (each stop %g to %g), keeping 0 0\n", n, j->hi_stop,
+                j->lo_stop, -HINGE_STOP_LIMIT, HINGE_STOP_LIMIT);
+        j->hi_stop = j->lo_stop = 0;
+        mended++;
+    }
+    if (!std::isfinite(j->strength) || !std::isfinite(j->velocity)) {
+        fprintf(stderr, "env_obj_joint %d: strength or velocity refused, keeping 0\n", n);
+        j->strength = j->velocity = 0;
         mended++;
     }
     return mended;
@@ -141,9 +215,9 @@ EnvObjectBody::~EnvObjectBody()
 
 void EnvObjectBody::set_mass(double m)
 {
-    if (!(m > 0) || !std::isfinite(m)) {
-        fprintf(stderr, "Object mass %f refused, keeping %f\n", m, mass);
-        m = mass > 0 ? mass : 0.1;
+    if (!mass_ok(m)) {
+        fprintf(stderr, "Object mass %g refused (%g to %g), keeping %g\n", m, ENV_MASS_MIN, ENV_MASS_MAX, mass);
+        m = mass_ok(mass) ? mass : 0.1;
     }
     mass = m;
     switch (shape) {
@@ -252,20 +326,22 @@ static bool link_ok(const EnvObjectJoint &jd, int index)
     const bool a_ok = jd.object_a >= 0 && jd.object_a < ENV_OBJECT_COUNT && g_live[jd.object_a];
     const bool b_ok = jd.object_b >= 0 && jd.object_b < ENV_OBJECT_COUNT && g_live[jd.object_b];
     if (!a_ok || !b_ok) {
-        fprintf(stderr, "Object joint %d: object %d or %d is not defined\n", index, jd.object_a, jd.object_b);
+        fprintf(stderr, "env_obj_joint %d: object %d or %d is not defined\n", index + 1, jd.object_a + 1,
+                jd.object_b + 1);
         return false;
     }
     const dBodyID ba = g_live[jd.object_a]->body, bb = g_live[jd.object_b]->body;
     if (ba && ba == bb) {
-        fprintf(stderr, "Object joint %d joins object %d to itself\n", index, jd.object_a);
+        fprintf(stderr, "env_obj_joint %d joins object %d to itself\n", index + 1, jd.object_a + 1);
         return false;
     }
     const float len2 = jd.axis[0] * jd.axis[0] + jd.axis[1] * jd.axis[1] + jd.axis[2] * jd.axis[2];
     if (!(len2 > 1e-12f) || !std::isfinite(len2)) {
-        fprintf(stderr, "Object joint %d has no axis\n", index);
+        fprintf(stderr, "env_obj_joint %d: axis refused, joint dropped\n", index + 1);
         return false;
     }
-    return std::isfinite(jd.pos[0]) && std::isfinite(jd.pos[1]) && std::isfinite(jd.pos[2]);
+    const double anchor[3] = {jd.pos[0], jd.pos[1], jd.pos[2]};
+    return pose_position_ok(anchor);
 }
 
 void create_env_objects(void)
@@ -282,6 +358,7 @@ void create_env_objects(void)
         g_ghost[i] = new EnvObjectBody(*o, i, g->world, g->ghost_space, true);
     }
     for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        sanitize_env_joint(&m->env_joints[i], i, m->env_objects);
         const EnvObjectJoint &jd = m->env_joints[i];
         if (!jd.active || !link_ok(jd, i))
             continue;

@@ -39,36 +39,38 @@ static void reset_parser(int player, int no_player_statement)
     ps->message[0] = '\0';
 }
 
-// Length of a line without its line end.
-static size_t content_length(const char *line, size_t len)
-{
-    while (len > 0 && (line[len - 1] == '\n' || line[len - 1] == '\r'))
-        len--;
-    return len;
-}
-
-// Parses every line of f. A line longer than MOD_LINE_MAX characters is
-// dropped whole with a message instead of being read as several statements.
+// Parses every line of f. A line longer than MOD_LINE_MAX characters (its
+// line end not counted) is dropped whole with a message instead of being
+// read as several statements; the count is of the bytes read, so a NUL
+// inside a line cannot hide its length. A statement ends at a NUL.
 static void parse_mod_stream(FILE *f, const char *path)
 {
     char buf[MOD_LINE_MAX + 3];   // the longest line with "\r\n"
     int line_no = 0;
-    while (fgets(buf, sizeof buf, f)) {
-        line_no++;
-        const size_t len = strlen(buf);
-        bool too_long = content_length(buf, len) > MOD_LINE_MAX;
-        if (len == sizeof buf - 1 && buf[len - 1] != '\n') {
-            int c;
-            while ((c = fgetc(f)) != EOF && c != '\n') {
-            }
-            too_long = true;
+    for (;;) {
+        size_t len = 0, content = 0;
+        bool too_long = false;
+        int c;
+        while ((c = fgetc(f)) != EOF && c != '\n') {
+            if (c != '\r')
+                content = len + 1;   // a CR counts only inside the line
+            if (len < sizeof buf - 2)
+                buf[len] = (char)c;
+            len++;
+            too_long = too_long || content > MOD_LINE_MAX || len > MOD_LINE_MAX + 1;
         }
+        if (c == EOF && len == 0)
+            break;
+        line_no++;
         if (too_long) {
             fprintf(stderr, "%s: line %d longer than %d characters ignored\n", path, line_no, MOD_LINE_MAX);
             fflush(stderr);
-            continue;
+        } else {
+            buf[len] = '\0';
+            parse_mod_cmd(buf);
         }
-        parse_mod_cmd(buf);
+        if (c == EOF)
+            break;
     }
 }
 
@@ -181,6 +183,8 @@ ModWorld *build_mod_world(void)
     for (int i = 0; i < ENV_OBJECT_COUNT; i++)
         if (m->env_objects[i].defined)
             sanitize_env_object(&m->env_objects[i], i);
+    for (int i = 0; i < ENV_JOINT_COUNT; i++)
+        sanitize_env_joint(&m->env_joints[i], i, m->env_objects);
     return m;
 }
 

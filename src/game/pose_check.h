@@ -25,6 +25,11 @@ constexpr double POSE_VELOCITY_LIMIT = 1e4;
 // engine's torques overflow to infinity in one step on the lightest bodies
 // and the step ends the program.
 constexpr double MOTOR_FORCE_LIMIT = 1e6;
+// The stops a hinge may be given, in radians either way. A hinge's angle
+// lies within pi; a stop far beyond it, when both stops lie on one side,
+// holds the hinge against an error the size of the stop: from 1e10 the
+// solver fails, from 1e20 the engine ends the program.
+constexpr float HINGE_STOP_LIMIT = 100.0f;
 // A motor's speed (and force limit) held to what the engine can take: a
 // non-finite value gives 0, others are cut to +-POSE_VELOCITY_LIMIT
 // (0..MOTOR_FORCE_LIMIT for the force limit).

@@ -243,6 +243,18 @@ int sanitize_joint_table(JointDef *rows)
             memcpy(r.axis, def[j].axis, sizeof r.axis);
             mended++;
         }
+        const float stops[4] = {r.range[0], r.range[1], r.fracture_range[0], r.fracture_range[1]};
+        for (float v : stops) {
+            if (!(std::fabs(v) <= HINGE_STOP_LIMIT)) {
+                fprintf(stderr, "Joint %s: range %g %g refused (each stop %g to %g), keeping %g %g\n",
+                        joint_id_name(j), r.range[0], r.range[1], -HINGE_STOP_LIMIT, HINGE_STOP_LIMIT,
+                        def[j].range[0], def[j].range[1]);
+                memcpy(r.range, def[j].range, sizeof r.range);
+                memcpy(r.fracture_range, def[j].fracture_range, sizeof r.fracture_range);
+                mended++;
+                break;
+            }
+        }
         const float vals[6] = {r.range[0], r.range[1], r.strength, r.velocity, r.fracture_range[0], r.fracture_range[1]};
         for (float v : vals) {
             if (!std::isfinite(v)) {

@@ -344,6 +344,19 @@ std::vector<std::string> base_replay_lines()
 
 const char *block_rows[] = {"P_POS", "P_QAT", "P_LINVEL", "P_ANGVEL", "P_ENV"};
 
+// A line (or a result comment line) padded to the replay reader's limit,
+// from one character below it to two above, its line end not counted.
+std::string at_line_limit(std::mt19937 &rng, std::string line)
+{
+    static const char *const heads[] = {"#SCORE ", "#WIN ", "#WIN", "#"};
+    if (rng() % 2)
+        line = heads[rng() % 4];
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    line.resize(REPLAY_LINE_SIZE - 1 + rng() % 4, "9 x"[rng() % 3]);
+    return line + (rng() % 2 ? "\r\n" : "\n");
+}
+
 size_t first_frame_line(const std::vector<std::string> &base)
 {
     return std::find_if(base.begin(), base.end(), [](const std::string &l) { return l.rfind("FRAME ", 0) == 0; }) -
@@ -372,6 +385,8 @@ std::string fuzzed_replay(std::mt19937 &rng, const std::vector<std::string> &bas
         std::string line = pick == 1 ? seed_line(rng) : pick == 2 ? hostile_line(rng) : *seed_ptr;
         if (pick < 10)
             mutate(rng, line);
+        if (pick == 10)
+            line = at_line_limit(rng, line);
         if (crlf && !line.empty() && line.back() == '\n')
             line.insert(line.size() - 1, "\r");
         file += line;

@@ -58,7 +58,8 @@ std::vector<HostileMod> hostile_mods()
         {"far_out.kxm", every_body("pos 1e5 0 1e5"), "Body HEAD: pos 100000 0 100000 refused"},
         {"one_point.kxm", every_body("pos 30 0 30"), "farther than 2"},
         {"big_grip.kxm", every_body("alt_sides 100 100 100"), "alt_sides 100"},
-        {"huge_object.kxm", "env_obj 1\nshape box\nsides 1e9 1e9 1e9\npos 0 0 3\nmass 1\n", "Object 0: sides 1e+09"},
+        {"stuck.kxm", every_joint("range -1e20 -1e20"), "Joint NECK: range -1e+20 -1e+20 refused"},
+        {"huge_object.kxm", "env_obj 1\nshape box\nsides 1e9 1e9 1e9\npos 0 0 3\nmass 1\n", "env_obj 1: sides 1e+09"},
     };
 }
 

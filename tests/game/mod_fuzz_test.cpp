@@ -14,6 +14,8 @@
 #include "game/world_physics.h"
 #include "game/env_objects.h"
 #include "game/match_start.h"
+#include "game/pose_check.h"
+#include "child_match.h"
 #include "match_setup.h"
 #include "mod_test_util.h"
 
@@ -186,9 +188,140 @@ std::string play_fuzzed_mod()
     return "";
 }
 
+// Whole matches on mods of objects and object joints with hostile values
+// in the default run; `make fuzz` plays KX_FUZZ_SCALE times as many.
+constexpr long OBJECT_MODS = 16;
+
+// Numbers for object statements: in range, at the edges, just past them and
+// far out.
+const char *const k_object_numbers[] = {
+    "0", "1", "-1", "0.5", "0.01", "0.0099", "10", "10.01", "29", "1e-4", "9e-5", "1e6", "1.1e6", "999", "-999",
+    "1001", "100", "101", "1e-8", "1e-30", "1e4", "3000", "1e30", "-1e30", "3.4e38", "1e39", "nan", "inf", "1e-45",
+};
+
+template <size_t N> const char *pick(std::mt19937 &rng, const char *const (&table)[N]) { return table[rng() % N]; }
+
+std::string numbers(std::mt19937 &rng, int n)
+{
+    std::string s;
+    for (int i = 0; i < n; i++)
+        s += std::string(i ? " " : "") + pick(rng, k_object_numbers);
+    return s;
+}
+
+// A mod of 1 to 16 objects near the fighters and up to 16 joints between
+// them, each statement given hostile numbers now and then; a few lines
+// mutated.
+std::string object_mod(std::mt19937 &rng)
+{
+    static const char *const shapes[] = {"box", "sphere", "cylinder"};
+    std::string text;
+    const int objects = 1 + (int)(rng() % 16);
+    auto hostile = [&rng]() { return rng() % 3 == 0; };
+    for (int i = 1; i <= objects; i++) {
+        char place[96];
+        snprintf(place, sizeof place, "%.2f %.2f %.2f", (double)(rng() % 200) / 100 - 1, (double)(rng() % 200) / 100 - 1.5,
+                 (double)(rng() % 300) / 100);
+        std::vector<std::string> lines = {
+            "env_obj " + std::to_string(i),
+            std::string("shape ") + shapes[rng() % 3],
+            "sides " + (hostile() ? numbers(rng, 3) : "0.3 0.2 0.4"),
+            "mass " + (hostile() ? numbers(rng, 1) : "1"),
+            "pos " + (hostile() ? numbers(rng, 3) : std::string(place)),
+        };
+        // The other statements, now and then: a word and how many numbers
+        // follow it (0: a flag word).
+        static const std::pair<const char *, int> optional[] = {
+            {"rot", 3}, {"force", 3}, {"thrust 3", 3}, {"bounce", 1}, {"friction", 1}, {"flag", 0}};
+        for (const auto &[word, count] : optional)
+            if (rng() % 3 == 0)
+                lines.push_back(std::string(word) + " " +
+                                (count ? numbers(rng, count) : std::to_string(rng() % 2 ? 8 : rng() % 32)));
+        for (const std::string &l : lines)
+            text += l + "\n";
+    }
+    const int joints = (int)(rng() % 17);
+    for (int j = 1; j <= joints; j++) {
+        const int a = 1 + (int)(rng() % (objects + 1)), b = 1 + (int)(rng() % (objects + 1));
+        text += "env_obj_joint " + std::to_string(j) + " " + std::to_string(a) + " " + std::to_string(b) + "\n";
+        text += "axis " + (hostile() ? numbers(rng, 3) : std::string("0 0 1")) + "\n";
+        text += "pos " + (hostile() ? numbers(rng, 3) : std::string("0 -0.5 1.5")) + "\n";
+        if (rng() % 2)
+            text += "range " + numbers(rng, 2) + "\n";
+        if (rng() % 2)
+            text += "strength " + numbers(rng, 1) + "\nvelocity " + numbers(rng, 1) + "\n";
+    }
+    if (rng() % 4 == 0) {
+        std::string mutated;
+        for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+            mutated += (rng() % 8 == 0 ? mutate(rng, text.substr(at, end - at)) : text.substr(at, end - at)) + "\n";
+        text = mutated;
+    }
+    return text;
+}
+
+// What a build leaves of the objects and their joints: in the range the
+// engine takes.
+std::string check_built_objects(const ModWorld *m)
+{
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
+        const EnvObject &o = m->env_objects[i];
+        if (!o.defined)
+            continue;
+        const int used = o.shape == 0 ? 1 : o.shape == 2 ? 2 : 3;
+        for (int k = 0; k < used; k++)
+            if (!(o.sides[k] >= ENV_SIDE_MIN && o.sides[k] <= ENV_SIDE_MAX))
+                return "object sides " + std::to_string(i);
+        if (!(o.mass >= ENV_MASS_MIN && o.mass <= ENV_MASS_MAX) || !pose_position_ok(o.pos) ||
+            !(o.bounce <= ENV_BOUNCE_MAX))
+            return "object " + std::to_string(i);
+    }
+    for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        const EnvObjectJoint &j = m->env_joints[i];
+        const double anchor[3] = {j.pos[0], j.pos[1], j.pos[2]};
+        if (j.active && (!pose_position_ok(anchor) || !m->env_objects[j.object_a].defined ||
+                         !m->env_objects[j.object_b].defined || j.object_a == j.object_b ||
+                         !(std::fabs(j.hi_stop) <= HINGE_STOP_LIMIT && std::fabs(j.lo_stop) <= HINGE_STOP_LIMIT)))
+            return "object joint " + std::to_string(i);
+    }
+    return "";
+}
+
 } // namespace
 
 class ModFuzz : public ModTest {};
+
+// Mods of objects and object joints with hostile values, each loaded and
+// built here (every value left in range), then played in a child as a whole
+// match, its replay after it, and a replay naming the mod.
+TEST_F(ModFuzz, HostileObjectModsPlayWholeMatches)
+{
+    std::mt19937 rng(20261207);
+    const long mods = OBJECT_MODS * kxtest::fuzz_scale();
+    std::vector<std::string> texts;
+    std::vector<std::function<int()>> jobs;
+    for (long i = 0; i < mods; i++) {
+        texts.push_back(object_mod(rng));
+        const std::string name = "obj" + std::to_string(i) + ".kxm";
+        write_mod(name, texts.back());
+        std::string fault;
+        {
+            kxtest::QuietStreams quiet(false);
+            load_mod(name.c_str());
+            const ModWorld *m = build_mod_world();
+            fault = m ? check_built_objects(m) : "build refused";
+        }
+        ASSERT_EQ(fault, "") << texts.back();
+        jobs.push_back([name, i] { return kxtest::play_mod_everywhere(name, "obj" + std::to_string(i) + ".rpl"); });
+    }
+    const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs);
+    long played = 0;
+    for (long i = 0; i < mods; i++) {
+        EXPECT_EQ(ends[i].how, "ok") << "mod " << i << ":\n" << texts[i] << "\n" << ends[i].err.substr(0, 2000);
+        played += ends[i].how == "ok";
+    }
+    fprintf(stderr, "%ld object mods played as whole matches\n", played);
+}
 
 TEST_F(ModFuzz, MutatedModFilesLeaveEveryRecordInRange)
 {

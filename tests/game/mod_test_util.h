@@ -22,6 +22,7 @@ protected:
         mkdir("data/mod", 0755);
         mkdir("custom", 0755);
         ASSERT_EQ(init_game(), 0);
+        get_game_globals()->replay_mode = 0;   // a replay left playing would lock the rules
         fill_default_rules(0, get_match_rules());
         fill_default_rules(0, get_mod_rules());
     }

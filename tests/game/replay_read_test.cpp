@@ -133,3 +133,37 @@ TEST_F(ReplayRead, AutosaveNameAndEmotesStayOneLine)
     EXPECT_NE(text.find("\nEMOTE 0;hi"), std::string::npos);
     EXPECT_EQ(read_and_write_again("emote.rpl", text), text);
 }
+
+// Result lines at the reader's limit of 2048 characters (line end not
+// counted) are kept whole and written back as read, with either line end;
+// one character more drops the line with a message, and the results are
+// then written from the match. The padding is the name of a winner.
+TEST_F(ReplayRead, ResultLinesAtTheLineLimitAreKeptWholeOrDropped)
+{
+    const std::string ng = header().substr(header().find("VERSION 0\n"));
+    const std::string frames = "FRAME 0; 0 0 0 0\nJOINT 0; 0 1 4 2\n";
+    for (const char *key : {"#SCORE 7 ", "#WIN 0 "}) {
+        for (size_t length = REPLAY_LINE_SIZE - 1; length <= REPLAY_LINE_SIZE + 2; length++) {
+            for (const char *end : {"\n", "\r\n"}) {
+                SCOPED_TRACE(std::string(key) + std::to_string(length) + (end[0] == '\r' ? " CR LF" : " LF"));
+                const std::string padded = key + std::string(length - strlen(key), '9');
+                const bool score = key[1] == 'S';
+                const std::string text = "#!/usr/bin/kaelmund\n" +
+                                         (score ? padded + end + "#WIN 1 A\n" : "#SCORE 3 4\n" + padded + end) +
+                                         ng + frames;
+                CaptureStderr();
+                const std::string again = read_and_write_again("long.rpl", text);
+                const std::string err = GetCapturedStderr();
+                const bool kept = length <= REPLAY_LINE_SIZE;
+                EXPECT_EQ(again.find(padded + "\n") != std::string::npos, kept);
+                EXPECT_EQ(err.find("Replay line longer than 2048 characters dropped") != std::string::npos, !kept)
+                    << err;
+                if (!kept) {
+                    EXPECT_EQ(again.find("#SCORE 7"), std::string::npos);
+                    EXPECT_NE(again.find("\n#SCORE 0 0\n#WIN "), std::string::npos);
+                }
+                EXPECT_NE(again.find("JOINT 0; 0 1 4 2\n"), std::string::npos);
+            }
+        }
+    }
+}

@@ -25,8 +25,9 @@ const char *const KAELMUND_VERSION = "3.9-alpha2";
 // The result comment lines of the replay file read last ("#SCORE", "#WIN"):
 // a replay written again from a file keeps the result it was saved with,
 // which its playback (from values rounded in the file) need not reproduce.
-static char g_file_score[REPLAY_LINE_SIZE];
-static char g_file_win[REPLAY_LINE_SIZE];
+// Each holds the longest line the reader takes, without its line end.
+static char g_file_score[REPLAY_LINE_SIZE + 1];
+static char g_file_win[REPLAY_LINE_SIZE + 1];
 
 // A name or text as one line: CR, LF and other control characters become
 // blanks, so that no text can start a line of its own.
@@ -320,6 +321,8 @@ static void keep_result_line(const char *line, int len)
         return;
     while (len > 0 && (line[len - 1] == '\n' || line[len - 1] == '\r'))
         len--;
+    if (len > REPLAY_LINE_SIZE)   // the reader drops longer lines before they get here
+        len = REPLAY_LINE_SIZE;
     memcpy(dst, line, (size_t)len);
     dst[len] = '\0';
 }
@@ -383,7 +386,9 @@ int read_replay_file(const char *path)
         }
         if (too_long)
             continue;
-        if (len >= REPLAY_LINE_SIZE + 1) {   // a CR may still come before the LF
+        // A line holds at most REPLAY_LINE_SIZE characters; only a CR may
+        // still come after them, before the LF.
+        if (len > REPLAY_LINE_SIZE || (len == REPLAY_LINE_SIZE && c != '\r')) {
             too_long = true;
             continue;
         }
