@@ -137,16 +137,6 @@ int script_io_read(lua_State *L)
     return call_original(L);
 }
 
-// Replaces io.<field> by fn, which gets the original as its upvalue.
-void wrap_io(lua_State *L, const char *field, lua_CFunction fn)
-{
-    lua_getglobal(L, LUA_IOLIBNAME);
-    lua_getfield(L, -1, field);
-    lua_pushcclosure(L, fn, 1);
-    lua_setfield(L, -2, field);
-    lua_pop(L, 1);
-}
-
 // The default input becomes an empty stream (/dev/null), and io.stdin
 // goes: nothing a script holds reaches the program's standard input.
 void hide_stdin(lua_State *L)
@@ -173,10 +163,10 @@ void hide_stdin(lua_State *L)
 void limit_io(lua_State *L)
 {
     hide_stdin(L);
-    wrap_io(L, "open", script_io_open);
-    wrap_io(L, "output", script_io_by_name);
-    wrap_io(L, "input", script_io_by_name);
-    wrap_io(L, "lines", script_io_by_name);
+    wrap_library_function(L, LUA_IOLIBNAME, "open", script_io_open);
+    wrap_library_function(L, LUA_IOLIBNAME, "output", script_io_by_name);
+    wrap_library_function(L, LUA_IOLIBNAME, "input", script_io_by_name);
+    wrap_library_function(L, LUA_IOLIBNAME, "lines", script_io_by_name);
     lua_getglobal(L, LUA_IOLIBNAME);
     lua_pushnil(L);
     lua_setfield(L, -2, "popen");

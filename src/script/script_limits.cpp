@@ -137,7 +137,8 @@ int checked_rep(lua_State *L)
     return 1;
 }
 
-// Replaces lib.name by fn, with the original as its upvalue.
+} // namespace
+
 void wrap_library_function(lua_State *L, const char *lib, const char *name, lua_CFunction fn)
 {
     lua_getglobal(L, lib);
@@ -146,6 +147,8 @@ void wrap_library_function(lua_State *L, const char *lib, const char *name, lua_
     lua_setfield(L, -2, name);
     lua_pop(L, 1);
 }
+
+namespace {
 
 // xpcall(f, handler): Lua calls the handler where the error was raised,
 // which for the quit check's error is inside a hook, where hooks are off:

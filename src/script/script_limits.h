@@ -27,6 +27,10 @@ const char *script_pattern_problem(const char *pattern, size_t len);
 // every link followed, stays inside data/ (itself resolved the same way).
 const char *script_path_problem(const char *name);
 
+// Replaces lib.name in the state's globals by the C function fn, which
+// gets the original as its first upvalue.
+void wrap_library_function(lua_State *L, const char *lib, const char *name, int (*fn)(lua_State *));
+
 // Replaces unpack, xpcall, table.insert, string.rep and the
 // pattern functions of the string library (find, match, gmatch, gsub) in
 // the state's globals by checked ones, and removes newproxy (finalizers

@@ -25,4 +25,19 @@ protected:
         for (int k = 0; k < n; k++)
             run_match_tick(0);
     }
+    // Lets the ghost preview run for preview_ticks, commits the turn and
+    // plays its 10 frames, keeping the bodies' positions before each; true
+    // when the match then waits for the next turn.
+    static bool play_turn_recording(int preview_ticks, std::vector<std::vector<double>> *live)
+    {
+        restart_ghost(1);
+        tick(preview_ticks);
+        commit_turn(0);
+        for (int k = 0; k < 10; k++) {
+            live->push_back(body_positions());
+            tick();
+        }
+        tick();   // ends the turn
+        return waiting();
+    }
 };

@@ -19,15 +19,7 @@ TEST_F(MatchTest, PlaybackPutsFightersWhereTheyWereRecorded)
             set_grip(0, R_HAND, GRIP_RELEASE);
         if (t == 2)
             break_joint(1, L_ELBOW, JOINT_DISMEMBERED);
-        restart_ghost(1);
-        tick(4);
-        commit_turn(0);
-        for (int k = 0; k < 10; k++) {
-            live.push_back(body_positions());
-            tick();
-        }
-        tick();   // ends the turn
-        ASSERT_TRUE(waiting());
+        ASSERT_TRUE(play_turn_recording(4, &live));
     }
     live.push_back(body_positions());
     ASSERT_EQ(w->frame, 50);
@@ -65,15 +57,7 @@ TEST_F(MatchTest, PlaybackFollowsTheJointsThatTheForcesBroke)
     std::vector<std::vector<double>> live;
     for (int t = 0; t < 6; t++) {
         script_turn(t);
-        restart_ghost(1);
-        tick(3);
-        commit_turn(0);
-        for (int k = 0; k < 10; k++) {
-            live.push_back(body_positions());
-            tick();
-        }
-        tick();   // ends the turn
-        ASSERT_TRUE(waiting());
+        ASSERT_TRUE(play_turn_recording(3, &live));
     }
     live.push_back(body_positions());
     int torn = 0;
