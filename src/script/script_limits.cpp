@@ -113,7 +113,7 @@ int checked_unpack(lua_State *L)
 // Positions start at 1, as later Lua versions require.
 int checked_insert(lua_State *L)
 {
-    if (lua_gettop(L) == 3 && lua_type(L, 2) == LUA_TNUMBER &&
+    if (lua_gettop(L) == 3 && lua_isnumber(L, 2) &&     // a numeric string is a position too
         !(lua_tonumber(L, 2) >= 1 && lua_tonumber(L, 2) <= INT_MAX))
         return luaL_error(L, "table.insert: position %f out of bounds (1..%d)", lua_tonumber(L, 2), INT_MAX);
     lua_pushvalue(L, lua_upvalueindex(1));
