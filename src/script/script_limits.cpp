@@ -96,10 +96,9 @@ int checked_unpack(lua_State *L)
         return 0;
     if (!(first >= INT_MIN && last <= INT_MAX) || last - first + 1 > SCRIPT_UNPACK_MAX)
         return luaL_error(L, "too many results to unpack (at most %d)", (int)SCRIPT_UNPACK_MAX);
-    // Whole numbers as Lua's own takes them (cut towards zero).
-    const int i = (int)first, n = (int)((long long)(int)last - i + 1);
-    if (n <= 0)
-        return 0;
+    // Whole numbers as Lua's own takes them (cut towards zero, which keeps
+    // first <= last: n is 1 or more).
+    const int i = (int)first, n = (int)last - i + 1;
     if (!lua_checkstack(L, n))
         return luaL_error(L, "too many results to unpack");
     for (int k = 0; k < n; k++)
