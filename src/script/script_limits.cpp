@@ -96,10 +96,9 @@ int checked_unpack(lua_State *L)
         return 0;
     if (!(first >= INT_MIN && last <= INT_MAX) || last - first + 1 > SCRIPT_UNPACK_MAX)
         return luaL_error(L, "too many results to unpack (at most %d)", (int)SCRIPT_UNPACK_MAX);
-    // Whole numbers as Lua's own takes them (cut towards zero).
-    const int i = (int)first, n = (int)((long long)(int)last - i + 1);
-    if (n <= 0)
-        return 0;
+    // Whole numbers as Lua's own takes them (cut towards zero, which keeps
+    // first <= last: n is 1 or more).
+    const int i = (int)first, n = (int)last - i + 1;
     if (!lua_checkstack(L, n))
         return luaL_error(L, "too many results to unpack");
     for (int k = 0; k < n; k++)
@@ -113,7 +112,7 @@ int checked_unpack(lua_State *L)
 // Positions start at 1, as later Lua versions require.
 int checked_insert(lua_State *L)
 {
-    if (lua_gettop(L) == 3 && lua_type(L, 2) == LUA_TNUMBER &&
+    if (lua_gettop(L) == 3 && lua_isnumber(L, 2) &&     // a numeric string is a position too
         !(lua_tonumber(L, 2) >= 1 && lua_tonumber(L, 2) <= INT_MAX))
         return luaL_error(L, "table.insert: position %f out of bounds (1..%d)", lua_tonumber(L, 2), INT_MAX);
     lua_pushvalue(L, lua_upvalueindex(1));

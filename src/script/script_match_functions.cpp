@@ -32,11 +32,11 @@ int script_set_option(lua_State *L)
     if (wanted != wanted)
         return luaL_error(L, "set_option: %s is not set to a number", name);
     const int rc = set_option_by_name(name, check_int(L, 2));
-    if (rc == 0 && option_get(option_find(name)) != wanted) {
+    const int row = option_find(name);
+    if (rc == 0 && option_get(row) != wanted) {
         int lo, hi;
-        option_range(option_find(name), &lo, &hi);
-        lua_pushfstring(L, "%s takes %d..%d: %f set as %d", name, lo, hi, wanted,
-                        option_get(option_find(name)));
+        option_range(row, &lo, &hi);
+        lua_pushfstring(L, "%s takes %d..%d: %f set as %d", name, lo, hi, wanted, option_get(row));
         script_error("set_option", lua_tostring(L, -1));
         lua_pop(L, 1);
     }

@@ -112,6 +112,7 @@ TEST(ScriptLimits, HostileArgumentsAreScriptErrors)
         {"table.insert({}, -2^31, 1)", "out of bounds"},
         {"table.insert({1, 2}, 0, 1)", "out of bounds"},
         {"table.insert({}, 2^32 + 2^31 + 5, 1)", "out of bounds"},
+        {"table.insert({}, '-2147483648', 1)", "out of bounds"},
         {"string.rep('ab', 2^30)", "longer than"},
         {"('x'):rep(2^26 + 1)", "longer than"},
     };
