@@ -320,30 +320,6 @@ void delete_env_objects(void)
     }
 }
 
-// A link needs two different objects (or one object and the world) and an axis.
-static bool link_ok(const EnvObjectJoint &jd, int index)
-{
-    const bool a_ok = jd.object_a >= 0 && jd.object_a < ENV_OBJECT_COUNT && g_live[jd.object_a];
-    const bool b_ok = jd.object_b >= 0 && jd.object_b < ENV_OBJECT_COUNT && g_live[jd.object_b];
-    if (!a_ok || !b_ok) {
-        fprintf(stderr, "env_obj_joint %d: object %d or %d is not defined\n", index + 1, jd.object_a + 1,
-                jd.object_b + 1);
-        return false;
-    }
-    const dBodyID ba = g_live[jd.object_a]->body, bb = g_live[jd.object_b]->body;
-    if (ba && ba == bb) {
-        fprintf(stderr, "env_obj_joint %d joins object %d to itself\n", index + 1, jd.object_a + 1);
-        return false;
-    }
-    const float len2 = jd.axis[0] * jd.axis[0] + jd.axis[1] * jd.axis[1] + jd.axis[2] * jd.axis[2];
-    if (!(len2 > 1e-12f) || !std::isfinite(len2)) {
-        fprintf(stderr, "env_obj_joint %d: axis refused, joint dropped\n", index + 1);
-        return false;
-    }
-    const double anchor[3] = {jd.pos[0], jd.pos[1], jd.pos[2]};
-    return pose_position_ok(anchor);
-}
-
 void create_env_objects(void)
 {
     GameGlobals *g = get_game_globals();
@@ -358,9 +334,11 @@ void create_env_objects(void)
         g_ghost[i] = new EnvObjectBody(*o, i, g->world, g->ghost_space, true);
     }
     for (int i = 0; i < ENV_JOINT_COUNT; i++) {
+        // A joint that survives the check joins two different live objects
+        // about an axis, its anchor within the world.
         sanitize_env_joint(&m->env_joints[i], i, m->env_objects);
         const EnvObjectJoint &jd = m->env_joints[i];
-        if (!jd.active || !link_ok(jd, i))
+        if (!jd.active)
             continue;
         g_live_links[i] = new EnvObjectLink(jd, i, g->world, g->space, g_live[jd.object_a], g_live[jd.object_b]);
         g_ghost_links[i] = new EnvObjectLink(jd, i, g->world, g->ghost_space, g_ghost[jd.object_a], g_ghost[jd.object_b]);

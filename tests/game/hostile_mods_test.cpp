@@ -131,15 +131,12 @@ TEST_F(HostileMods, EachPlaysAMatchFromTheConsoleAndFromAReplay)
 // "set mod" for a file that is not there says so and keeps the mod.
 TEST_F(HostileMods, SettingAMissingModSaysSoAndKeepsTheMod)
 {
-    std::vector<std::string> echoed;
-    static std::vector<std::string> *seen;
-    seen = &echoed;
-    const GameCallbacks kept = *game_callbacks();
-    game_callbacks()->echo = [](const char *text, int) { seen->push_back(text); };
+    EchoCapture echo;
+    const std::vector<std::string> &echoed = echo.lines;
     write_mod("there.kxm", "body head\nsides 0.3\n");
     EXPECT_EQ(set_rules_option("mod", "there.kxm", get_next_match_rules()), 0);
     EXPECT_EQ(set_rules_option("mod", "nothere.kxm", get_next_match_rules()), 0);
-    *game_callbacks() = kept;
+    echo.stop();
     EXPECT_STREQ(get_next_match_rules()->mod, "there.kxm");
     EXPECT_STREQ(get_mod_rules()->mod, "there.kxm");
     ASSERT_EQ(echoed.size(), 1u);
@@ -152,11 +149,8 @@ TEST_F(HostileMods, SettingAMissingModSaysSoAndKeepsTheMod)
 // reason, and the mod stays.
 TEST_F(HostileMods, AModInAFolderIsSetAndPlayedAndABadNameIsRefusedAtTheSet)
 {
-    std::vector<std::string> echoed;
-    static std::vector<std::string> *seen;
-    seen = &echoed;
-    const GameCallbacks kept = *game_callbacks();
-    game_callbacks()->echo = [](const char *text, int) { seen->push_back(text); };
+    EchoCapture echo;
+    const std::vector<std::string> &echoed = echo.lines;
     mkdir("data/mod/sub", 0755);
     write_mod("sub/arena.kxm", "body head\nsides 0.3\n");
     EXPECT_EQ(set_rules_option("mod", "sub/arena.kxm", get_next_match_rules()), 0);
@@ -178,7 +172,7 @@ TEST_F(HostileMods, AModInAFolderIsSetAndPlayedAndABadNameIsRefusedAtTheSet)
     ASSERT_EQ(read_replay_file("arena.rpl"), 0);
     EXPECT_STREQ(get_match_rules()->mod, "sub/arena.kxm");
     EXPECT_DOUBLE_EQ(dGeomSphereGetRadius(get_player(0)->body_geoms[HEAD]), 0.3f);
-    *game_callbacks() = kept;
+    echo.stop();
     ASSERT_EQ(echoed.size(), 1u);
     EXPECT_EQ(echoed[0], "Mod name ../sub/arena.kxm refused: not a file under data/mod; the mod stays sub/arena.kxm");
 }

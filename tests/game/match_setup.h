@@ -3,9 +3,11 @@
 // and the match benchmark.
 #pragma once
 #include <sys/stat.h>
+#include <string>
 #include <vector>
 #include "app/base/text.h"
 #include "game/frame_cache.h"
+#include "game/game_callbacks.h"
 #include "game/game_state.h"
 #include "game/ghost.h"
 #include "game/joints.h"
@@ -129,3 +131,29 @@ inline int start_object_arena_match(MatchRules *rules)
     new_match(0, 0, rules, 0);
     return 0;
 }
+
+// Collects the lines the game echoes to the player, from its making until
+// stop() or its end, when the callbacks it replaced come back.
+class EchoCapture {
+public:
+    EchoCapture() : kept_(*game_callbacks())
+    {
+        seen_ = &lines;
+        game_callbacks()->echo = [](const char *text, int) { seen_->push_back(text); };
+    }
+    ~EchoCapture() { stop(); }
+    EchoCapture(const EchoCapture &) = delete;
+    EchoCapture &operator=(const EchoCapture &) = delete;
+    void stop()
+    {
+        if (seen_ != &lines)
+            return;
+        *game_callbacks() = kept_;
+        seen_ = nullptr;
+    }
+    std::vector<std::string> lines;
+
+private:
+    GameCallbacks kept_;
+    static inline std::vector<std::string> *seen_ = nullptr;
+};

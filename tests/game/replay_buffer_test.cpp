@@ -85,11 +85,8 @@ TEST_F(MatchTest, AMatchWithAGripHeldThroughoutIsSavedWhole)
 {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd(dir.path());
-    std::vector<std::string> echoed;
-    static std::vector<std::string> *seen;
-    seen = &echoed;
-    const GameCallbacks kept = *game_callbacks();
-    game_callbacks()->echo = [](const char *text, int) { seen->push_back(text); };
+    EchoCapture echo;
+    const std::vector<std::string> &echoed = echo.lines;
     WorldState *w = get_game_state();
     set_grip(0, L_HAND, GRIP_ON);
     set_grip(1, R_HAND, GRIP_ON);
@@ -101,7 +98,7 @@ TEST_F(MatchTest, AMatchWithAGripHeldThroughoutIsSavedWhole)
     EXPECT_EQ(recorded, 500);
     EXPECT_EQ(get_replay_frame(recorded - 1)->frame, 499);
     ASSERT_EQ(write_replay("whole.rpl", 0), 0);
-    *game_callbacks() = kept;
+    echo.stop();
     EXPECT_TRUE(echoed.empty()) << echoed.front();
 
     ASSERT_EQ(read_replay_file("whole.rpl"), 0);
