@@ -130,6 +130,11 @@ int checked_rep(lua_State *L)
     const lua_Number n = luaL_checknumber(L, 2);
     if (n > 0 && (lua_Number)len * n > SCRIPT_STRING_MAX)
         return luaL_error(L, "string.rep: the result would be longer than %d bytes", (int)SCRIPT_STRING_MAX);
+    // Lua's own loop runs once per copy even when the copies are empty.
+    if (len == 0) {
+        lua_pushliteral(L, "");
+        return 1;
+    }
     lua_pushvalue(L, lua_upvalueindex(1));
     lua_insert(L, 1);
     lua_call(L, lua_gettop(L) - 1, 1);

@@ -67,7 +67,7 @@ TEST(ScriptLimits, EverydayCallsGiveWhatLuaGives)
         "  add(pcall(function() local n = 0 for a, b in subject:gmatch(p) do add(a, b) n = n + 1 end return n end))\n"
         "end\n"
         "local t = {1, 2} table.insert(t, 1, 'x') table.insert(t, 9, 'y') table.insert(t, 'z')\n"
-        "add(unpack(t, 1, 10)) add(#string.rep('ab', 3), string.rep('x', 0), string.rep('x', -1))\n"
+        "add(unpack(t, 1, 10)) add(#string.rep('ab', 3), string.rep('x', 0), string.rep('x', -1), string.rep('', 5))\n"
         "add(xpcall(function() return 1, 2 end, print))\n"
         "add(xpcall(function() error('boom', 0) end, function(e) return 'handled ' .. e end))\n"
         "return table.concat(out, '\\n')\n";
@@ -124,6 +124,8 @@ TEST(ScriptLimits, HostileArgumentsAreScriptErrors)
     }
     // A plain find takes any text; the state is balanced and still runs.
     EXPECT_EQ(eval(ctx, "string.find(string.rep('a?', 1000) .. 'x', 'x', 1, true)"), "2001");
+    // Empty copies cost no time however many are asked for.
+    EXPECT_EQ(eval(ctx, "'<' .. string.rep('', 2^31 - 1) .. '>'"), "<>");
     EXPECT_EQ(run_lua(ctx, "run_frames(1000000)"), "");
     EXPECT_EQ(get_game_state()->frames_left, 1000001);
     EXPECT_EQ(lua_gettop(ctx.L), 0);
