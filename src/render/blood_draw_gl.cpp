@@ -12,9 +12,9 @@
 #include "render/shapes_gl.h"
 #include "render/stain_pass_gl.h"
 
-// The camera's right and up vectors in world space, read at the start of
-// the drops (the rows of the modelview rotation).
-static float g_right[3] = {1, 0, 0}, g_up[3] = {0, 0, 1};
+// The camera's right, up and back vectors in world space, read at the
+// start of the drops (the rows of the modelview rotation).
+static float g_right[3] = {1, 0, 0}, g_up[3] = {0, 0, 1}, g_back[3] = {0, -1, 0};
 
 void blood_state_begin(void)
 {
@@ -23,6 +23,7 @@ void blood_state_begin(void)
     for (int k = 0; k < 3; k++) {
         g_right[k] = m[k * 4];
         g_up[k] = m[k * 4 + 1];
+        g_back[k] = m[k * 4 + 2];
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -53,10 +54,8 @@ void draw_blood_drop_gl(const float *pos, const float *vel, float size, const fl
     // Facing the eye at the drop, the size its half width: the octagon disc
     // while the shader path draws (inside the sprite's circle, so wholly
     // opaque), else the unit quad cut to the sprite's circle.
-    const float n[3] = {g_right[1] * g_up[2] - g_right[2] * g_up[1], g_right[2] * g_up[0] - g_right[0] * g_up[2],
-                        g_right[0] * g_up[1] - g_right[1] * g_up[0]};
-    const GLfloat m[16] = {g_right[0], g_right[1], g_right[2], 0, g_up[0], g_up[1], g_up[2], 0,
-                           n[0],       n[1],       n[2],       0, pos[0],  pos[1],  pos[2],  1};
+    const GLfloat m[16] = {g_right[0], g_right[1], g_right[2], 0, g_up[0],   g_up[1],   g_up[2],   0,
+                           g_back[0],  g_back[1],  g_back[2],  0, pos[0],    pos[1],    pos[2],    1};
     glColor4f(rgb[0], rgb[1], rgb[2], 1);
     glPushMatrix();
     glMultMatrixf(m);

@@ -49,8 +49,8 @@ bool g_material_known;
 // they show what the one-sided mesh shows without culling (the inside of a
 // half sphere).
 enum {
-    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_CAPSULE_SIDE, MESH_CAPSULE_TOP, MESH_CAPSULE_BOTTOM, MESH_CUT_SPHERE,
-    MESH_CUT_SPHERE_BOTH, MESH_DISC_BOTH, MESH_BOX, MESH_COUNT
+    MESH_SPHERE_COARSE, MESH_SPHERE, MESH_SPHERE_TEXTURED, MESH_CAPSULE_SIDE, MESH_CAPSULE_TOP, MESH_CAPSULE_BOTTOM,
+    MESH_CUT_SPHERE, MESH_CUT_SPHERE_BOTH, MESH_DISC_BOTH, MESH_BOX, MESH_COUNT
 };
 struct Mesh {
     std::vector<float> v;           // x y z nx ny nz
@@ -268,6 +268,13 @@ void make_unit_meshes(void)
         return;
     add_sphere(g_unit[MESH_SPHERE_COARSE], 12, 12);
     add_icosphere(g_unit[MESH_SPHERE]);
+    // The textured sphere: 24 stacks of 7.5 degrees from the top, 25
+    // meridians 15 degrees apart; s round it, t from the bottom up.
+    Mesh &textured = g_unit[MESH_SPHERE_TEXTURED];
+    add_sphere(textured, 24, 24);
+    for (int i = 0; i <= 24; i++)
+        for (int j = 0; j <= 24; j++)
+            textured.st.insert(textured.st.end(), {j / 24.0f, 1 - i / 24.0f});
     add_cut_sphere(g_unit[MESH_CUT_SPHERE], g_unit[MESH_SPHERE], false);
     add_cut_sphere(g_unit[MESH_CUT_SPHERE_BOTH], g_unit[MESH_SPHERE], true);
     add_capsule_part(g_unit[MESH_CAPSULE_SIDE], 0);
@@ -540,28 +547,6 @@ void emit_ring(void)
         glVertex3f(0.4f * ring.sin[i], 0.4f * ring.cos[i], 0);
     }
     glEnd();
-}
-
-// The textured unit sphere: 24 stacks of 7.5 degrees from the top, 25
-// meridians 15 degrees apart, as quad strips; s round it, t from the
-// bottom up.
-void emit_textured_sphere(void)
-{
-    for (int i = 0; i < 24; i++) {
-        glBegin(GL_QUAD_STRIP);
-        for (int j = 0; j <= 24; j++) {
-            const double theta = j * M_PI / 12;
-            for (int k : {i, i + 1}) {
-                const double rho = k * M_PI / 24;
-                const float n[3] = {(float)(std::sin(rho) * std::sin(theta)), (float)(std::sin(rho) * std::cos(theta)),
-                                    (float)std::cos(rho)};
-                glNormal3fv(n);
-                glTexCoord2f(j / 24.0f, 1 - k / 24.0f);
-                glVertex3fv(n);
-            }
-        }
-        glEnd();
-    }
 }
 
 void emit_quad(void)
@@ -1034,7 +1019,7 @@ void shapes_create(void)
     };
     list(LIST_SPHERE, [] { emit_mesh(MESH_SPHERE); });
     list(LIST_SPHERE_COARSE, [] { emit_mesh(MESH_SPHERE_COARSE); });
-    list(LIST_SPHERE_TEXTURED, emit_textured_sphere);
+    list(LIST_SPHERE_TEXTURED, [] { emit_mesh(MESH_SPHERE_TEXTURED); });
     list(LIST_OCTAGON, [] { emit_disc(8); });
     list(LIST_QUAD, emit_quad);
     list(LIST_DISC, [] { emit_disc(24); });

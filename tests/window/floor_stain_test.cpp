@@ -20,18 +20,52 @@
 #include "support/test_support.h"
 #include "window/gl_context.h"
 
-TEST(FloorStain, DropOnTheFloorStainsOnlyOnTheShaderPathWithStainsOn)
+namespace {
+
+// A GL context in a temporary folder with the shader path started; the
+// options, the stain callbacks, the world and the renderer are put back
+// at the end, also after a failed assertion.
+class FloorStain : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(gl_.ok()) << gl_.last_error();
+        option_set(OPT_SHADERS, 1);
+        init_renderer();
+    }
+    // A running world whose blood reaches the floor through the callbacks.
+    bool start_bleeding_world()
+    {
+        world_ = start_running_world() == 0;
+        if (world_)
+            blood_draw_gl_install(1);
+        return world_;
+    }
+    void TearDown() override
+    {
+        option_set(OPT_BLOODSTAINS, saved_stains_);
+        blood_draw_gl_install(0);
+        clear_floor_patch_data();
+        if (world_)
+            free_game();
+        release_renderer();
+        option_set(OPT_SHADERS, saved_shaders_);
+        EXPECT_EQ(gl_.errors(), 0) << gl_.last_error();
+    }
+
+    kxtest::TempDir dir_;
+    kxtest::ScopedChdir cd_{dir_.path()};
+    kxtest::GlContext gl_{64, 64};
+    const int saved_stains_ = option_get(OPT_BLOODSTAINS), saved_shaders_ = option_get(OPT_SHADERS);
+    bool world_ = false;
+};
+
+} // namespace
+
+TEST_F(FloorStain, DropOnTheFloorStainsOnlyOnTheShaderPathWithStainsOn)
 {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd(dir.path());
-    kxtest::GlContext gl(64, 64);
-    ASSERT_TRUE(gl.ok()) << gl.last_error();
-    const int saved = option_get(OPT_BLOODSTAINS), saved_shaders = option_get(OPT_SHADERS);
-    option_set(OPT_SHADERS, 1);
-    init_renderer();
     ASSERT_EQ(renderer_started(), 1);
-    ASSERT_EQ(start_running_world(), 0);
-    blood_draw_gl_install(1);
+    ASSERT_TRUE(start_bleeding_world());
     struct Case {
         int shaders, stains;
         bool stained;
@@ -54,26 +88,12 @@ TEST(FloorStain, DropOnTheFloorStainsOnlyOnTheShaderPathWithStainsOn)
                       1u);
         }
     }
-    option_set(OPT_BLOODSTAINS, saved);
-    blood_draw_gl_install(0);
-    clear_floor_patch_data();
-    free_game();
-    release_renderer();
-    option_set(OPT_SHADERS, saved_shaders);
-    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
 
 // A slot handed out again has its square of the floor target cleared before
 // new splats land in it; the squares around it keep their stains.
-TEST(FloorStain, ReusedSquareIsClearedInTheFloorTarget)
+TEST_F(FloorStain, ReusedSquareIsClearedInTheFloorTarget)
 {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd(dir.path());
-    kxtest::GlContext gl(64, 64);
-    ASSERT_TRUE(gl.ok()) << gl.last_error();
-    const int saved_shaders = option_get(OPT_SHADERS);
-    option_set(OPT_SHADERS, 1);
-    init_renderer();
     ASSERT_TRUE(scene_target_ready(SCENE_TARGET_FLOOR));
     // Every slot in use, then one more cell: slot 1 is taken again.
     clear_floor_patch_data();
@@ -101,27 +121,15 @@ TEST(FloorStain, ReusedSquareIsClearedInTheFloorTarget)
             EXPECT_EQ(px[(y * 96 + x) * 4], square1 ? 0 : 255) << x << "," << y;
         }
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    clear_floor_patch_data();
-    release_renderer();
-    option_set(OPT_SHADERS, saved_shaders);
-    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
 
 // A replay's match starts on a clean floor: the NEWGAME line of a replay
 // file clears the stains of the match before, as a new game does.
-TEST(FloorStain, OpeningAReplayClearsTheStainsOfTheMatchBefore)
+TEST_F(FloorStain, OpeningAReplayClearsTheStainsOfTheMatchBefore)
 {
-    kxtest::TempDir dir;
-    kxtest::ScopedChdir cd(dir.path());
-    kxtest::GlContext gl(64, 64);
-    ASSERT_TRUE(gl.ok()) << gl.last_error();
-    const int saved = option_get(OPT_BLOODSTAINS), saved_shaders = option_get(OPT_SHADERS);
-    option_set(OPT_SHADERS, 1);
     option_set(OPT_BLOODSTAINS, 1);
-    init_renderer();
     ASSERT_EQ(renderer_started(), 1);
-    ASSERT_EQ(start_running_world(), 0);
-    blood_draw_gl_install(1);
+    ASSERT_TRUE(start_bleeding_world());
     clear_floor_patch_data();
     ASSERT_EQ(write_replay("quiet.rpl", 0), 0);
     for (int opened = 0; opened < 2; opened++) {
@@ -135,11 +143,4 @@ TEST(FloorStain, OpeningAReplayClearsTheStainsOfTheMatchBefore)
         EXPECT_TRUE(floor_patch_map().empty());
         EXPECT_EQ(get_game_globals()->replay_mode, 1);
     }
-    option_set(OPT_BLOODSTAINS, saved);
-    blood_draw_gl_install(0);
-    clear_floor_patch_data();
-    free_game();
-    release_renderer();
-    option_set(OPT_SHADERS, saved_shaders);
-    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
