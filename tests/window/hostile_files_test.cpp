@@ -14,13 +14,7 @@
 // outside the run folder or kept inside it changes.
 namespace {
 
-std::string kind_of(const std::string &path)
-{
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0)
-        return "none";
-    return S_ISLNK(st.st_mode) ? "link" : S_ISFIFO(st.st_mode) ? "fifo" : S_ISDIR(st.st_mode) ? "dir" : "file";
-}
+using kxtest::kind_of;
 
 // Commits every turn as soon as it can: the single-play match runs to its
 // end and is autosaved.
