@@ -59,8 +59,12 @@ static void remove_stale_saves(void)
     while (const dirent *e = readdir(custom)) {
         char folder[300];
         struct stat st;
-        if (e->d_name[0] != '.' && snprintf(folder, sizeof folder, "custom/%s", e->d_name) < (int)sizeof folder &&
-            lstat(data_path(folder), &st) == 0 && S_ISDIR(st.st_mode))
+        // The entry's type comes with the listing; a file system that
+        // does not give it is asked with lstat.
+        if (e->d_name[0] == '.' || (e->d_type != DT_DIR && e->d_type != DT_UNKNOWN) ||
+            snprintf(folder, sizeof folder, "custom/%s", e->d_name) >= (int)sizeof folder)
+            continue;
+        if (e->d_type == DT_DIR || (lstat(data_path(folder), &st) == 0 && S_ISDIR(st.st_mode)))
             remove_stale_temp_files(data_path(folder));
     }
     closedir(custom);

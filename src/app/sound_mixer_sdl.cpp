@@ -4,8 +4,8 @@
 #include <SDL_mixer.h>
 #include <cstdio>
 
-#include "app/base/utils.h"
 #include "app/services/sound.h"
+#include "render/rw_regular.h"
 
 static Mix_Chunk *g_chunks[SOUND_COUNT];
 static int g_mixer_open;
@@ -60,13 +60,8 @@ int sound_mixer_load_all(void)
             Mix_FreeChunk(g_chunks[i]);
         // Opened by us, so that only a regular file is read and a FIFO
         // with a sound's name cannot hold the start-up.
-        FILE *f = fopen_regular(path, "rb");
-        SDL_RWops *rw = f ? SDL_RWFromFP(f, 1) : nullptr;
-        if (f && !rw)
-            fclose(f);
+        SDL_RWops *rw = rw_open_regular(path);
         g_chunks[i] = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
-        if (!f)
-            SDL_SetError("not a regular file that can be read");
         if (g_chunks[i])
             loaded++;
         else

@@ -10,9 +10,9 @@
 
 #include "app/base/data_dirs.h"
 #include "app/base/text_encoding.h"
-#include "app/base/utils.h"
 #include "gui/text_markup.h"
 #include "render/color_table.h"
+#include "render/rw_regular.h"
 
 namespace {
 
@@ -166,12 +166,7 @@ int init_font_ttf(void)
         if (f.font)
             continue;
         // Opened by us: only a regular file, never a wait on a FIFO.
-        FILE *in = fopen_regular(data_path(f.file), "rb");
-        SDL_RWops *rw = in ? SDL_RWFromFP(in, 1) : nullptr;
-        if (in && !rw)
-            fclose(in);
-        if (!in)
-            TTF_SetError("not a regular file that can be read");
+        SDL_RWops *rw = rw_open_regular(data_path(f.file));
         f.font = rw ? TTF_OpenFontRW(rw, 1, f.size) : nullptr;
         if (!f.font) {
             fprintf(stderr, "Unable to open font %s: %s\n", f.file, TTF_GetError());

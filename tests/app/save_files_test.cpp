@@ -16,6 +16,7 @@
 
 namespace {
 
+using kxtest::kind_of;
 using kxtest::read_file;
 using kxtest::write_file;
 
@@ -25,14 +26,6 @@ struct Hostile {
     std::function<void(const std::string &path, const std::string &outside)> make;
     bool stays;     // still there after the save (else removed as stale)
 };
-
-std::string kind_of(const std::string &path)
-{
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0)
-        return "none";
-    return S_ISLNK(st.st_mode) ? "link" : S_ISFIFO(st.st_mode) ? "fifo" : S_ISDIR(st.st_mode) ? "dir" : "file";
-}
 
 const Hostile kHostile[] = {
     {"fifo", [](const std::string &p, const std::string &) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }, true},

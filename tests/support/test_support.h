@@ -29,6 +29,9 @@ private:
 };
 
 std::string read_file(const std::string &path);
+// What is at path, its links not followed: "file", "link", "fifo", "dir"
+// or "none".
+std::string kind_of(const std::string &path);
 // What fn prints on standard error.
 std::string stderr_of(const std::function<void()> &fn);
 void write_file(const std::string &path, const std::string &content);

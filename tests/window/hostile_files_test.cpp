@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,13 +14,7 @@
 // outside the run folder or kept inside it changes.
 namespace {
 
-std::string kind_of(const std::string &path)
-{
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0)
-        return "none";
-    return S_ISLNK(st.st_mode) ? "link" : S_ISFIFO(st.st_mode) ? "fifo" : S_ISDIR(st.st_mode) ? "dir" : "file";
-}
+using kxtest::kind_of;
 
 // Commits every turn as soon as it can: the single-play match runs to its
 // end and is autosaved.
@@ -29,6 +24,20 @@ const char kPlayThrough[] = "set_hook('draw2d', function() step_game() end)\n";
 const char kAutosave[] = "autosave/vako_vs_zud-0_0.rpl";
 
 void make_fifo(GameRun &run, const std::string &rel) { ASSERT_EQ(mkfifo(run.path(rel).c_str(), 0644), 0) << rel; }
+
+// The shared data folder rel (a link in the run folder) becomes a folder of
+// links to its files, with a FIFO in place of the file name.
+void fifo_in_shared_folder(GameRun &run, const std::string &rel, const std::string &name)
+{
+    namespace fs = std::filesystem;
+    const fs::path shared = fs::read_symlink(run.path(rel));
+    fs::remove(run.path(rel));
+    fs::create_directory(run.path(rel));
+    for (const fs::directory_entry &e : fs::directory_iterator(shared))
+        if (e.path().filename() != name)
+            fs::create_symlink(e.path(), run.path(rel + "/" + e.path().filename().string()));
+    make_fifo(run, rel + "/" + name);
+}
 
 } // namespace
 
@@ -44,6 +53,7 @@ TEST(HostileFiles, FifosWhereTheProgramReadsAndSavesNeitherHangNorStopIt)
                            "data/textures/logo.png"};
     for (const char *f : fifos)
         make_fifo(run, f);
+    fifo_in_shared_folder(run, "data/sounds", "pain1.wav");
 
     ASSERT_TRUE(run.start({}));
     ASSERT_TRUE(run.wait_caption("KAELMUND")) << run.err();     // the picture was not waited on
@@ -58,6 +68,8 @@ TEST(HostileFiles, FifosWhereTheProgramReadsAndSavesNeitherHangNorStopIt)
     EXPECT_EQ(kind_of(run.path("history.log")), "file");
     for (const char *f : fifos)
         EXPECT_EQ(kind_of(run.path(f)), "fifo") << f;
+    EXPECT_NE(run.err().find("data/sounds/pain1.wav not a regular file that can be read"), std::string::npos)
+        << run.err();
     for (const char *f : {"default.cfg.tmp", "history.log.tmp", "raytrace/x.pov.tmp"})
         EXPECT_NE(run.err().find(std::string(f) + " is not a regular file of ours: left alone"), std::string::npos)
             << f << "\n" << run.err();
