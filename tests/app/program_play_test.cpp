@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "app/base/command_line.h"
@@ -275,4 +276,48 @@ TEST(ProgramPlay, ReplayWindowClosesAlsoForARefusedName)
     EXPECT_NE(open_replay("../outside.rpl"), 0);
     EXPECT_EQ(hidden, 16);
     window_hooks()->hide_display = nullptr;
+}
+
+// Space in the replay that follows a match's end starts a new match from
+// the same world as the first one: every body of both fighters where and
+// as it stood then, still.
+TEST(ProgramPlay, NewMatchFromTheEndReplayStartsFromTheFirstMatchsWorld)
+{
+    ProgramDir d;
+    auto bodies = [] {
+        std::vector<double> out;
+        for (int i = 0; i < get_game_state()->players; i++)
+            for (int b = 0; b < BODY_COUNT; b++) {
+                const dBodyID body = get_player(i)->bodies[b];
+                const dReal *p = dBodyGetPosition(body), *q = dBodyGetQuaternion(body);
+                const dReal *v = dBodyGetLinearVel(body);
+                out.insert(out.end(), p, p + 3);
+                out.insert(out.end(), q, q + 4);
+                out.insert(out.end(), v, v + 3);
+            }
+        return out;
+    };
+    reset_game();
+    const std::vector<double> first = bodies();
+    WorldState *w = get_game_state();
+    for (int turn = 0; turn < 60 && !w->game_over; turn++) {
+        key(KEY_SPACE);
+        for (int i = 0; i < 40 && game_is_running(); i++)
+            on_tick(0);
+    }
+    ASSERT_TRUE(w->game_over);
+    for (int i = 0; i < 2000 && get_game_globals()->replay_mode == 0; i++)
+        on_tick(0);
+    ASSERT_NE(get_game_globals()->replay_mode, 0);   // the replay plays by itself
+    for (int i = 0; i < 100; i++)
+        on_tick(0);
+    ASSERT_GT(w->frame, 50);
+    key(KEY_SPACE);
+    on_tick(0);
+    EXPECT_EQ(get_game_globals()->replay_mode, 0);
+    EXPECT_EQ(w->frame, 0);
+    const std::vector<double> now = bodies();
+    ASSERT_EQ(now.size(), first.size());
+    for (size_t k = 0; k < now.size(); k++)
+        EXPECT_NEAR(now[k], first[k], 1e-9) << "value " << k;
 }
