@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -200,15 +201,17 @@ TEST(HostileFiles, ASecondCopyInTheSameFolderKeepsTheFirstOnesTemporaryFiles)
     ASSERT_TRUE(first.wait_caption("KAELMUND")) << first.err();
     ASSERT_EQ(first.xdotool("windowfocus --sync " + std::to_string(first.window_id())), 0);
     first.xdotool("key Escape");
+    std::set<std::string> before;
+    for (const auto &e : std::filesystem::directory_iterator(first.path("raytrace")))
+        before.insert(e.path().filename().string());
     first.xdotool("key ctrl+F7");
     ASSERT_TRUE(first.wait_text("data/console.log", "Saving frames to raytrace/animation.pov.")) << first.err();
-    // The file being recorded, under the first copy's mark.
-    const std::string recording = "raytrace/.animation.pov.kaelmund-" + std::to_string(first.pid()) + "-";
+    // The file being recorded: the one new name, with the first copy's mark.
     std::string live;
     for (const auto &e : std::filesystem::directory_iterator(first.path("raytrace")))
-        if (("raytrace/" + e.path().filename().string()).rfind(recording, 0) == 0)
+        if (!before.count(e.path().filename().string()))
             live = "raytrace/" + e.path().filename().string();
-    ASSERT_FALSE(live.empty()) << recording;
+    EXPECT_EQ(live.rfind("raytrace/.animation.pov.kaelmund-" + std::to_string(first.pid()) + "-", 0), 0u) << live;
     // The first copy's start-up sweep removed the leftover already.
     EXPECT_EQ(kind_of(first.path(stale)), "none");
     first.write(stale, "half a scene");
