@@ -10,6 +10,7 @@
 #include "app/base/file_list.h"
 #include "app/base/options.h"
 #include "app/base/registry.h"
+#include "app/base/temp_names.h"
 #include "app/base/threads.h"
 #include "app/base/utils.h"
 #include "app/camera.h"

@@ -3,6 +3,8 @@
 #include "app/base/utils.h"
 
 #include <cerrno>
+#include <cstring>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,3 +43,31 @@ int load_file_to_buffer(std::vector<uint8_t> &buffer, const char *path)
     }
     return 0;
 }
+
+namespace {
+
+struct ImageExtension {
+    const char *extension;
+    int kind;
+};
+
+const ImageExtension k_extensions[] = {
+    {".png", IMAGE_KIND_PNG},
+    {".tga", IMAGE_KIND_TGA},
+};
+
+} // namespace
+
+int image_kind_of_name(const char *name)
+{
+    const char *slash = name ? strrchr(name, '/') : nullptr;
+    const char *dot = name ? strrchr(slash ? slash + 1 : name, '.') : nullptr;
+    if (!dot)
+        return IMAGE_KIND_NONE;
+    for (const ImageExtension &e : k_extensions)
+        if (strcasecmp(dot, e.extension) == 0)
+            return e.kind;
+    return IMAGE_KIND_NONE;
+}
+
+const char *image_kinds_taken(void) { return "PNG (.png) and TGA (.tga)"; }

@@ -292,8 +292,8 @@ void write_impacts(FILE *f, const WorldState *w)
     }
 }
 
-// The file is written under path + ".tmp" and renamed over path once all of
-// it reached the disk.
+// The file is written under a temporary name beside path and renamed over
+// path once all of it reached the disk.
 int commit(FILE *f, const char *path)
 {
     if (replace_file_commit(f, data_path(path)) != 0) {

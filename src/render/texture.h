@@ -19,8 +19,10 @@ struct Texture {
 
 // Defaults and a new GL name.
 void texture_init(Texture *t);
-// Defaults, then the TGA file at path (name as given first, then lower-cased
-// without its bracketed part). Marks the texture loaded only when it loaded.
+// Defaults, then the image file at path in the format its extension names
+// (image_kind_of_name): PNG or TGA, the name as given first, then
+// lower-cased without its bracketed part. A name of neither format is read
+// as neither and reported. Marks the texture loaded only when it loaded.
 bool texture_init_from_file(Texture *t, const char *path);
 // Defaults, then texture_load_named(dir, name, false); on failure prints
 // "failed to load texture %s/%s" and tints the texture magenta (g = 0).

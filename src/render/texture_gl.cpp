@@ -100,10 +100,45 @@ int texture_load_tga(unsigned gl_id, const char *path, Texture *t, bool blend)
     return texture_upload_tga(gl_id, file, &t->width, &t->height, &t->bits, blend);
 }
 
+// A PNG file into the texture: the name as given first, then lower-cased
+// without its bracketed part, as for TGA files. A file that is there but
+// does not decode is reported.
+static bool texture_load_png_file(Texture *t, const char *path)
+{
+    char file[TEXTURE_PATH_SIZE];
+    n_strncpyz(file, path, sizeof file);
+    unsigned w = 0, h = 0;
+    bool ok = texture_load_png(t->gl_id, file, &w, &h);
+    if (!ok) {
+        str_tolower(file);
+        strip_brackets(file);
+        ok = strcmp(file, path) != 0 && texture_load_png(t->gl_id, file, &w, &h);
+    }
+    if (!ok) {
+        if (file_exists(path))
+            fprintf(stderr, "%s: not a PNG image that can be read\n", path);
+        return false;
+    }
+    t->width = w;
+    t->height = h;
+    return true;
+}
+
 bool texture_init_from_file(Texture *t, const char *path)
 {
     texture_init(t);
-    t->loaded = texture_load_tga(t->gl_id, path, t, false) == 0;
+    switch (image_kind_of_name(path)) {
+    case IMAGE_KIND_PNG:
+        t->loaded = texture_load_png_file(t, path);
+        break;
+    case IMAGE_KIND_TGA:
+        t->loaded = texture_load_tga(t->gl_id, path, t, false) == 0;
+        break;
+    default:
+        fprintf(stderr, "%s: not an image file name (takes %s)\n", path ? path : "", image_kinds_taken());
+        t->loaded = false;
+        break;
+    }
     return t->loaded;
 }
 

@@ -14,8 +14,10 @@ struct TextureSlots {
 TextureSlots *get_texture_slots(void);
 void texture_slots_init(void);
 // The slot holding name, else the first empty one loaded from the file of
-// that name; with none empty prints "Texture slots full" and returns -1
-// (never a slot that holds another texture).
+// that name (PNG or TGA, as its extension says); with none empty prints
+// "Texture slots full" and returns -1 (never a slot that holds another
+// texture). A name of neither format is refused with a message that names
+// the formats taken, and -1.
 int texture_slot_acquire(const char *name);
 // Null for an empty slot or a number outside 0..127.
 Texture *texture_slot_get(int i);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/base/text.h"
+#include "render/image_file.h"
 
 static TextureSlots g_slots;
 
@@ -25,6 +26,11 @@ static Texture *load(const char *name)
 
 int texture_slot_acquire(const char *name)
 {
+    // The format comes from the name: one of neither format takes no slot.
+    if (image_kind_of_name(name) == IMAGE_KIND_NONE) {
+        fprintf(stderr, "load_texture: %s refused: takes %s files\n", name ? name : "", image_kinds_taken());
+        return -1;
+    }
     int empty = -1;
     for (int i = 0; i < TEXTURE_SLOT_COUNT; i++) {
         if (g_slots.slot[i]) {

@@ -32,8 +32,9 @@ typedef void (*ScriptBoxedText)(const char *text, float x, float y, float width,
                                 int font);
 void script_set_boxed_text_hook(ScriptBoxedText hook);
 
-// load_texture(name): the slot of "data/script/<name>"; -1 for a name that
-// is not a safe file name, when every slot is taken, or without a renderer.
+// load_texture(name): the slot of "data/script/<name>", a PNG (".png") or
+// TGA (".tga") file; -1 for a name that is not a safe file name or names
+// neither format, when every slot is taken, or without a renderer.
 int script_load_texture(lua_State *L);
 // unload_texture(slot)
 int script_unload_texture(lua_State *L);

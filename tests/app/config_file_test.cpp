@@ -9,6 +9,7 @@
 #include "app/base/command_line.h"
 #include "app/services/config_file.h"
 #include "app/base/options.h"
+#include "app/base/temp_names.h"
 #include "app/services/settings.h"
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
@@ -142,20 +143,23 @@ TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
     config_set("width", "800");
     // Every temporary name is taken by a folder: no temporary file can be
     // made and the saved file stays whole.
-    const char *names[] = {"default.cfg.tmp", "default.cfg.tmp-2", "default.cfg.tmp-3", "default.cfg.tmp-4",
-                           "default.cfg.tmp-5", "default.cfg.tmp-6", "default.cfg.tmp-7", "default.cfg.tmp-8"};
-    for (const char *n : names)
-        mkdir(n, 0755);
+    std::vector<std::string> names;
+    for (int n = 1; n <= TEMP_NAME_TRIES; n++) {
+        char tmp[300];
+        ASSERT_EQ(temp_name_beside(tmp, sizeof tmp, "default.cfg", n), 1);
+        names.push_back(tmp);
+        mkdir(tmp, 0755);
+    }
     const std::string err = kxtest::stderr_of([&] { EXPECT_EQ(config_save(), 1); });
-    EXPECT_NE(err.find("default.cfg.tmp-8 is not a regular file of ours: left alone\n"), std::string::npos) << err;
+    EXPECT_NE(err.find(names.back() + " is not a regular file of ours: left alone\n"), std::string::npos) << err;
     EXPECT_NE(err.find("Unable to open default.cfg\n"), std::string::npos) << err;
     EXPECT_EQ(kxtest::read_file("default.cfg"), "width \"1280\"\n");
     // One name free: the save goes through it and the folders stay.
-    rmdir("default.cfg.tmp-5");
+    rmdir(names[4].c_str());
     kxtest::stderr_of([] { EXPECT_EQ(config_save(), 0); });
     EXPECT_NE(kxtest::read_file("default.cfg").find("width \"800\"\r\n"), std::string::npos);
-    for (const char *n : names)
-        EXPECT_EQ(rmdir(n), strcmp(n, "default.cfg.tmp-5") == 0 ? -1 : 0) << n;
+    for (const std::string &n : names)
+        EXPECT_EQ(rmdir(n.c_str()), n == names[4] ? -1 : 0) << n;
 }
 
 TEST(ConfigFile, HostileValuesAreBoundedAndRawBytesPrintedEscaped)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/base/file_list.h"
+#include "app/base/temp_names.h"
 #include "app/camera.h"
 #include "app/key_bindings.h"
 #include "app/key_help.h"
@@ -51,6 +52,13 @@ std::vector<std::string> readme_keys()
     return keys;
 }
 
+// Where the console's captured output is written until the capture ends.
+std::string echo_temp()
+{
+    char tmp[300];
+    return temp_name_beside(tmp, sizeof tmp, "echo.txt", 1) ? tmp : "";
+}
+
 int g_screenshots;
 void count_screenshot(void) { g_screenshots++; }
 
@@ -64,7 +72,7 @@ std::vector<long> snapshot()
     std::vector<long> s = {get_menu_mode(), camera_keys_held(), camera_drag_on(), cam->view_mode,
                            cam->keyframe_state, (long)(cam->fov * 10), w->frozen, w->frames_left, w->ghost_mode,
                            g->replay_mode, g->selected_player, chat_visible_lines(), g_screenshots,
-                           list ? list_selected_index(list) : -2, (long)kxtest::read_file("echo.txt.tmp").size(),
+                           list ? list_selected_index(list) : -2, (long)kxtest::read_file(echo_temp()).size(),
                            (long)std::hash<std::string>()(g->fight_name), w->frame, cam->key_count};
     for (int j = 0; j < JOINT_COUNT; j++)
         s.push_back(get_joint_state(0, j));
@@ -91,8 +99,8 @@ void play_a_turn()
 
 // A match waiting for its first turn, fighter 0's right wrist selected, two
 // replays in the folder, a chat long enough to scroll, the console echoes
-// kept in echo.txt (written beside it, in echo.txt.tmp, until the capture
-// ends).
+// kept in echo.txt (written beside it, under its temporary name, until the
+// capture ends).
 void fresh_match()
 {
     key_bindings_reset();

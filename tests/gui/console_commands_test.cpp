@@ -6,6 +6,7 @@
 #include "game/match_rules.h"
 #include "gui/chat_text.h"
 #include "gui/services/console_commands.h"
+#include "app/base/temp_names.h"
 #include "app/base/text.h"
 #include "support/test_support.h"
 
@@ -129,7 +130,9 @@ TEST(ConsoleCommands, CapturedOutputNeverReplacesAFileAndAServerWritesNone)
 
     // Hostile things at the capture's own name or at its temporary name.
     ASSERT_EQ(mkfifo("fifo.txt", 0644), 0);
-    ASSERT_EQ(mkfifo("out.txt.tmp", 0644), 0);
+    char out_temp[300];
+    ASSERT_EQ(temp_name_beside(out_temp, sizeof out_temp, "out.txt", 1), 1);
+    ASSERT_EQ(mkfifo(out_temp, 0644), 0);
     write_file(outside.file("kept.txt"), "OUTSIDE\n");
     ASSERT_EQ(symlink(outside.file("kept.txt").c_str(), "link.txt"), 0);
     ASSERT_EQ(symlink(outside.file("made.txt").c_str(), "dangling.txt"), 0);
@@ -144,7 +147,7 @@ TEST(ConsoleCommands, CapturedOutputNeverReplacesAFileAndAServerWritesNone)
     EXPECT_EQ(read_file(outside.file("kept.txt")), "OUTSIDE\n");
     struct stat st;
     EXPECT_NE(stat(outside.file("made.txt").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISFIFO((lstat("out.txt.tmp", &st), st.st_mode)));
+    EXPECT_TRUE(S_ISFIFO((lstat(out_temp, &st), st.st_mode)));
 
     // A folder that leads out of the run folder through a link.
     ASSERT_EQ(symlink(outside.path().c_str(), "away"), 0);

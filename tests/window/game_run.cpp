@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <fstream>
 #include <spawn.h>
@@ -62,13 +63,27 @@ bool GameRun::start_x_server()
     return false;
 }
 
+// A private X server; servers started at the same moment may race for a
+// display number, so a failed start is tried again.
+static bool start_with_retries(const std::function<bool()> &start)
+{
+    for (int i = 0; i < 5; i++) {
+        if (start())
+            return true;
+        sleep_ms(200);
+    }
+    return false;
+}
+
+GameRun::GameRun(const GameRun &first, const std::string &tag) : dir_(first.dir_), tag_(tag)
+{
+    if (start_with_retries([this] { return start_x_server(); }))
+        XSetErrorHandler(ignore_x_error);
+}
+
 GameRun::GameRun()
 {
-    // A private X server; servers started at the same moment may race for
-    // a display number, so a failed start is tried again.
-    for (int i = 0; i < 5 && !start_x_server(); i++)
-        sleep_ms(200);
-    if (dpy_)
+    if (start_with_retries([this] { return start_x_server(); }))
         XSetErrorHandler(ignore_x_error);
     // The run folder: the program beside its data, a script folder of the
     // test's own and the folders the game writes into.
@@ -138,8 +153,10 @@ bool GameRun::start(const std::vector<std::string> &args, const std::vector<std:
     argv.push_back(nullptr);
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, path("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, path("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 1, path("stdout" + tag_ + ".txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&fa, 2, path("stderr" + tag_ + ".txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     const int r = posix_spawn(&game_, exe.c_str(), &fa, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&fa);
     if (r != 0) {

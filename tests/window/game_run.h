@@ -20,12 +20,15 @@ struct Shot {
 class GameRun {
 public:
     GameRun();
+    // A second copy of the program in first's run folder, on an X server
+    // of its own; its output goes to stdout<tag>.txt and stderr<tag>.txt.
+    GameRun(const GameRun &first, const std::string &tag);
     ~GameRun();
     GameRun(const GameRun &) = delete;
     GameRun &operator=(const GameRun &) = delete;
 
-    const std::string &dir() const { return run_.path(); }
-    std::string path(const std::string &rel) const { return run_.file(rel); }
+    const std::string &dir() const { return dir_; }
+    std::string path(const std::string &rel) const { return dir_ + "/" + rel; }
     void write(const std::string &rel, const std::string &text);
     // Writes data/script/startup.lua: a Lua function log(text) that appends
     // a line to data/events.log (read back with wait_text), then hooks.
@@ -44,7 +47,9 @@ public:
     void terminate();
     // The exit status, -1 on time-out or a signal.
     int wait_exit(int timeout_ms = 20000);
-    std::string err() const { return kxtest::read_file(run_.file("stderr.txt")); }
+    std::string err() const { return kxtest::read_file(path("stderr" + tag_ + ".txt")); }
+    // The program's process id while it runs, else -1.
+    pid_t pid() const { return game_; }
     unsigned long window_id() const { return window_; }
     // xdotool with these arguments on this run's display; its status.
     int xdotool(const std::string &args);
@@ -60,6 +65,8 @@ private:
     unsigned long find_window();
     bool start_x_server();
     kxtest::TempDir run_;
+    std::string dir_ = run_.path();   // the run folder: run_, or a first copy's
+    std::string tag_;
     pid_t xvfb_ = -1, game_ = -1;
     std::string display_;
     void *dpy_ = nullptr;

@@ -134,13 +134,13 @@ TEST_F(GlTextureTest, SlotsHoldNamesAndRefuseThe129th)
     kxtest::write_file(dir.file("a.tga"), tga_rgb(4, 1));
     const std::string a = dir.file("a.tga");
     for (int i = 0; i < TEXTURE_SLOT_COUNT; i++)
-        ASSERT_EQ(texture_slot_acquire(i == 0 ? a.c_str() : dir.file("n" + std::to_string(i)).c_str()), i);
+        ASSERT_EQ(texture_slot_acquire(i == 0 ? a.c_str() : dir.file("n" + std::to_string(i) + ".tga").c_str()), i);
     EXPECT_TRUE(texture_is_loaded(texture_slot_get(0)));
     EXPECT_FALSE(texture_is_loaded(texture_slot_get(1)));  // no such file
     EXPECT_EQ(texture_slot_acquire(a.c_str()), 0);
 
     testing::internal::CaptureStderr();
-    EXPECT_EQ(texture_slot_acquire(dir.file("one_more").c_str()), -1);
+    EXPECT_EQ(texture_slot_acquire(dir.file("one_more.tga").c_str()), -1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Texture slots full"), std::string::npos);
 
     for (int bad : {-1, -1000, (int)TEXTURE_SLOT_COUNT, 1 << 30}) {
@@ -148,7 +148,7 @@ TEST_F(GlTextureTest, SlotsHoldNamesAndRefuseThe129th)
         texture_slot_free(bad);
     }
     texture_slot_free(5);
-    EXPECT_EQ(texture_slot_acquire(dir.file("again").c_str()), 5);
+    EXPECT_EQ(texture_slot_acquire(dir.file("again.tga").c_str()), 5);
 
     // A video-mode reset: release, then start-up reloads every named slot.
     const unsigned old_id = texture_slot_get(0)->gl_id;
@@ -158,6 +158,64 @@ TEST_F(GlTextureTest, SlotsHoldNamesAndRefuseThe129th)
     ASSERT_NE(texture_slot_get(0), nullptr);
     EXPECT_TRUE(texture_is_loaded(texture_slot_get(0)));
     EXPECT_EQ(texture_slot_acquire(a.c_str()), 0);
+    texture_slots_free_all();
+}
+
+// A slot's file is read in the format its name says: a PNG as PNG (any
+// case of the extension), a TGA as TGA; a file whose contents are not what
+// its name says loads nothing, and a name of neither format takes no slot
+// and says which formats are taken.
+TEST_F(GlTextureTest, SlotsReadTheFormatTheirNameSays)
+{
+    texture_slots_init();
+    pngtest::PngParams p;
+    p.width = 5; p.height = 3;
+    const std::string png = pngtest::write_png(p, pngtest::make_samples(p, 11));
+    std::vector<uint8_t> want;
+    unsigned w = 0, h = 0;
+    ASSERT_EQ(decode_png(want, w, h, (const uint8_t *)png.data(), png.size()), 0u);
+    kxtest::write_file(dir.file("skin.png"), png);
+    kxtest::write_file(dir.file("loud.PNG"), png);
+    kxtest::write_file(dir.file("head.tga"), tga_rgb(2, 3));
+    kxtest::write_file(dir.file("tga.png"), tga_rgb(2, 3));
+    kxtest::write_file(dir.file("png.tga"), png);
+    for (const char *name : {"skin.bmp", "skin", "skin.png.txt", "skin.jpg"})
+        kxtest::write_file(dir.file(name), png);
+
+    int slots[5];
+    std::string err[5];
+    const char *names[5] = {"skin.png", "loud.PNG", "head.tga", "tga.png", "png.tga"};
+    for (int i = 0; i < 5; i++) {
+        testing::internal::CaptureStderr();
+        slots[i] = texture_slot_acquire(dir.file(names[i]).c_str());
+        err[i] = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(slots[i], i) << names[i];
+    }
+    for (int i : {0, 1}) {
+        const Texture *t = texture_slot_get(slots[i]);
+        ASSERT_TRUE(texture_is_loaded(t)) << names[i] << "\n" << err[i];
+        EXPECT_EQ(err[i], "");
+        EXPECT_EQ(t->width, 5u);
+        EXPECT_EQ(t->height, 3u);
+        const std::vector<uint8_t> got = read_back(t->gl_id, GL_RGBA, w, h, 4);
+        for (unsigned r = 0; r < h; r++)  // uploaded bottom row first
+            EXPECT_EQ(memcmp(&got[r * w * 4], &want[(h - 1 - r) * w * 4], w * 4), 0) << "row " << r;
+    }
+    EXPECT_TRUE(texture_is_loaded(texture_slot_get(slots[2])));
+    EXPECT_EQ(texture_slot_get(slots[2])->bits, 24u);
+    EXPECT_FALSE(texture_is_loaded(texture_slot_get(slots[3])));
+    EXPECT_FALSE(texture_is_loaded(texture_slot_get(slots[4])));
+    EXPECT_EQ(err[3], dir.file("tga.png") + ": not a PNG image that can be read\n");
+    EXPECT_NE(err[4].find("unknown TGA image type 78"), std::string::npos) << err[4];  // a PNG named .tga
+
+    testing::internal::CaptureStderr();
+    for (const char *name : {"skin.bmp", "skin", "skin.png.txt", "skin.jpg"})
+        EXPECT_EQ(texture_slot_acquire(dir.file(name).c_str()), -1) << name;
+    const std::string refused = testing::internal::GetCapturedStderr();
+    EXPECT_NE(refused.find("load_texture: " + dir.file("skin.bmp") + " refused: takes PNG (.png) and TGA (.tga) files"),
+              std::string::npos) << refused;
+    // No slot was taken by the refused names.
+    EXPECT_EQ(texture_slot_acquire(dir.file("again.png").c_str()), 5);
     texture_slots_free_all();
 }
 

@@ -1,6 +1,7 @@
 #include "app/base/utils.h"
 
 #include "app/base/platform_fs.h"
+#include "app/base/temp_names.h"
 #include "app/base/text.h"
 
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -148,22 +148,9 @@ bool is_safe_path(const char *path, int allow_folders)
     }
 }
 
-enum { TEMP_NAME_TRIES = 8 };
-
-// The n-th temporary name beside path: path + ".tmp", then path + ".tmp-2"
-// and on, for when an earlier name is taken by something not ours.
-static int temp_name(char *tmp, size_t size, const char *path, int n)
-{
-    int r = -1;
-    if (path)
-        r = n == 1 ? snprintf(tmp, size, "%s.tmp", path) : snprintf(tmp, size, "%s.tmp-%d", path, n);
-    return r > 4 && (size_t)r < size;
-}
-
-// A file an earlier run of ours left behind (cut off in the middle of a
-// save): a regular file owned by this user. A link, a FIFO, a folder or
-// another user's file at a temporary name is never ours to remove.
-static bool left_by_us(const struct stat &st)
+// Regular files of this user only: a link, a FIFO, a folder or another
+// user's file at a temporary name is never one of our saves.
+static bool regular_and_ours(const struct stat &st)
 {
     return S_ISREG(st.st_mode) && st.st_uid == geteuid();
 }
@@ -178,20 +165,20 @@ FILE *replace_file_open(const char *path)
 {
     char tmp[PATH_BUF];
     for (int n = 1; n <= TEMP_NAME_TRIES; n++) {
-        if (!temp_name(tmp, sizeof tmp, path, n)) {
+        if (!temp_name_beside(tmp, sizeof tmp, path, n)) {
             errno = ENAMETOOLONG;
             return nullptr;
         }
         int fd = create_new(tmp);
         if (fd < 0 && errno == EEXIST) {
+            // A regular file of ours at this process's own name is another
+            // save of the same file still being written; anything else was
+            // put there by someone else. Both stay, and the next name is
+            // taken.
             struct stat st;
-            if (lstat(tmp, &st) == 0 && left_by_us(st)) {
-                if (unlink(tmp) == 0 || errno == ENOENT)
-                    fd = create_new(tmp);
-            } else {
+            if (lstat(tmp, &st) != 0 || !regular_and_ours(st))
                 fprintf(stderr, "%s is not a regular file of ours: left alone\n", tmp);
-                errno = EEXIST;
-            }
+            errno = EEXIST;
         }
         if (fd < 0) {
             if (errno == EEXIST)
@@ -220,7 +207,7 @@ static int temp_of(int fd, const char *path, char *tmp, size_t size)
     if (fd < 0 || fstat(fd, &mine) != 0)
         return 1;
     for (int n = 1; n <= TEMP_NAME_TRIES; n++)
-        if (temp_name(tmp, size, path, n) && lstat(tmp, &st) == 0 && st.st_dev == mine.st_dev &&
+        if (temp_name_beside(tmp, size, path, n) && lstat(tmp, &st) == 0 && st.st_dev == mine.st_dev &&
             st.st_ino == mine.st_ino)
             return 0;
     return 1;
@@ -398,50 +385,6 @@ void append_log_line(const char *path, const char *text)
     fprintf(f, "%02i-%02i-%i %02i:%02i:%02i %s\n", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900, tm.tm_hour,
             tm.tm_min, tm.tm_sec, text ? text : "");
     fclose(f);
-}
-
-// "<stem>.<ext>.tmp" or "<stem>.<ext>.tmp-<n>": the names replace_file_open
-// gives beside the files we write (all of which have an extension).
-static bool temp_file_name(const char *name)
-{
-    const char *t = strstr(name, ".tmp");
-    if (!t || name[0] == '.')
-        return false;
-    while (const char *later = strstr(t + 1, ".tmp"))
-        t = later;
-    const char *end = t + 4;
-    if (*end == '-') {
-        const int n = atoi(end + 1);
-        if (n < 2 || n > TEMP_NAME_TRIES || strspn(end + 1, "0123456789") != strlen(end + 1))
-            return false;
-    } else if (*end) {
-        return false;
-    }
-    const char *dot = (const char *)memchr(name, '.', (size_t)(t - name));
-    return dot && dot > name && dot + 1 < t;
-}
-
-int remove_stale_temp_files(const char *folder)
-{
-    DIR *dir = folder ? opendir(folder) : nullptr;
-    if (!dir)
-        return 0;
-    int removed = 0;
-    while (const struct dirent *e = readdir(dir)) {
-        if (!temp_file_name(e->d_name))
-            continue;
-        char path[PATH_BUF];
-        const int n = snprintf(path, sizeof path, "%s/%s", folder, e->d_name);
-        struct stat st;
-        if (n < 0 || (size_t)n >= sizeof path || lstat(path, &st) != 0 || !left_by_us(st))
-            continue;
-        if (unlink(path) == 0) {
-            fprintf(stderr, "Removed %s, left by a save that did not finish\n", path);
-            removed++;
-        }
-    }
-    closedir(dir);
-    return removed;
 }
 
 // ---- text ----

@@ -36,10 +36,10 @@ bool is_safe_path(const char *path, int allow_folders);
 // the stream replace_file_open gives, then replace_file_commit closes it,
 // syncs it and renames it over path. Returns 0, or 1 when anything failed:
 // the old file is then kept and the temporary file removed. The temporary
-// file is path + ".tmp", made new (never an existing file, never through a
-// link); one left by an earlier run (a regular file of ours) is removed
-// first, while anything else there (a link, a FIFO, a folder) is reported,
-// left alone and the next name taken: ".tmp-2" up to ".tmp-8". Null when
+// file is made new (never an existing file, never through a link) under
+// this process's temporary name beside path (temp_names.h); whatever is at
+// that name already stays (anything but a regular file of ours is
+// reported) and the next name is taken, up to TEMP_NAME_TRIES. Null when
 // no name beside path can be made.
 FILE *replace_file_open(const char *path);
 int replace_file_commit(FILE *f, const char *path);
@@ -68,11 +68,6 @@ FILE *fopen_append_regular(const char *path);
 // Appends "dd-mm-yyyy hh:mm:ss text" as one line; dropped when the file
 // cannot be opened.
 void append_log_line(const char *path, const char *text);
-// Removes from folder the temporary files a save of ours left when it was
-// cut off (the program killed): regular files of this user named as
-// replace_file_open names them beside a file with an extension. Each is
-// reported; returns how many were removed.
-int remove_stale_temp_files(const char *folder);
 
 // ---- text ----
 // Removes every character of "~!./\*&| +'/:;<>" in place.

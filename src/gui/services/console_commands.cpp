@@ -97,9 +97,32 @@ bool folder_stays_inside(const char *path)
     return strncmp(real, here, n) == 0 && (real[n] == '\0' || real[n] == '/');
 }
 
-// One command line; with allow_capture 0 a line that asks for its output
-// in a file is refused whole.
-int run_line(const char *line, bool allow_capture)
+// What a game server's line may not do, by reach bit, in the words of the
+// refusal.
+struct ReachRefusal {
+    int bit;
+    const char *what;
+};
+const ReachRefusal k_server_refusals[] = {
+    {CONSOLE_WRITES_FILES, "write files"},
+    {CONSOLE_ENDS_PROGRAM, "end the program"},
+};
+
+// With from_server a command whose reach (a capture counting as writing
+// files) a server may not have is refused with a message; true then.
+bool refused_for_server(const char *name, int reach)
+{
+    for (const ReachRefusal &r : k_server_refusals)
+        if (reach & r.bit) {
+            console_echo(va_format("A server may not %s: %s refused", r.what, name), MSG_INGAME);
+            return true;
+        }
+    return false;
+}
+
+// One command line; from_server: a game server's line, which may neither
+// write files (no capture either) nor end the program.
+int run_line(const char *line, bool from_server)
 {
     if (!line)
         return 1;
@@ -127,11 +150,9 @@ int run_line(const char *line, bool allow_capture)
     if (!row)
         return 1;
 
+    if (from_server && refused_for_server(row->name, row->reach | (capture ? CONSOLE_WRITES_FILES : 0)))
+        return 0;
     if (capture) {
-        if (!allow_capture) {
-            console_echo(va_format("A server may not write files: %s refused", cmd), MSG_INGAME);
-            return 0;
-        }
         if (!is_safe_path(capture, 1) || !folder_stays_inside(capture) || console_capture_open(capture) != 0) {
             console_echo(va_format("Unable to open %s", capture), MSG_INGAME);
             return 0;
@@ -155,13 +176,14 @@ void console_set_scene_writer(ConsoleSceneWriter writer) { g_scene_writer = writ
 void console_set_quit_handler(void (*handler)(void)) { g_quit_handler = handler; }
 
 const ConsoleCommand console_commands[] = {
-    {"set", nullptr, cmd_set},
-    {"quit", "exit", cmd_quit},
-    {"raytrace", nullptr, cmd_raytrace},
-    {"worldshader", nullptr, cmd_worldshader},
-    {"loadworldshader", nullptr, cmd_loadworldshader},
-    {"exportworldshader", nullptr, cmd_exportworldshader},
-    {nullptr, nullptr, nullptr},
+    // name               alias     handler                reach
+    {"set",               nullptr,  cmd_set,               0},
+    {"quit",              "exit",   cmd_quit,              CONSOLE_ENDS_PROGRAM},
+    {"raytrace",          nullptr,  cmd_raytrace,          CONSOLE_WRITES_FILES},
+    {"worldshader",       nullptr,  cmd_worldshader,       0},
+    {"loadworldshader",   nullptr,  cmd_loadworldshader,   0},
+    {"exportworldshader", nullptr,  cmd_exportworldshader, CONSOLE_WRITES_FILES},
+    {nullptr,             nullptr,  nullptr,               0},
 };
 
 const ConsoleCommand *console_find_command(const char *word)
@@ -175,9 +197,9 @@ const ConsoleCommand *console_find_command(const char *word)
     return nullptr;
 }
 
-int run_command(const char *line) { return run_line(line, true); }
+int run_command(const char *line) { return run_line(line, false); }
 
-int run_server_command(const char *line) { return run_line(line, false); }
+int run_server_command(const char *line) { return run_line(line, true); }
 
 void exec_file(const char *path)
 {

@@ -10,10 +10,18 @@ enum {
 
 typedef void (*ConsoleHandler)(const char *arg);
 
+// Bits of ConsoleCommand::reach: what a command does beyond the running
+// game. A game server's line may run none of these.
+enum {
+    CONSOLE_WRITES_FILES = 1,   // saves or exports a file
+    CONSOLE_ENDS_PROGRAM = 2,   // ends the program
+};
+
 struct ConsoleCommand {
     const char *name;
     const char *alias;          // null when the command has none
     ConsoleHandler handler;     // receives the trimmed argument ("" when none)
+    int reach;                  // CONSOLE_WRITES_FILES | CONSOLE_ENDS_PROGRAM, 0 for none
 };
 
 // The table, ended by a row with a null name.
@@ -28,8 +36,11 @@ const ConsoleCommand *console_find_command(const char *word);
 // output never replaces a file: a name that exists gets a counter, and the
 // console says where the output went.
 int run_command(const char *line);
-// The same for a line a game server sent: a line that asks for its output
-// in a file (`>`) is refused whole with a message; a server writes no files.
+// The same for a line a game server sent: a server neither writes files nor
+// ends the program. A line that asks for its output in a file (`>`), and a
+// command whose row has any reach bit, are refused whole with a message
+// that names the command ("A server may not write files: raytrace
+// refused").
 int run_server_command(const char *line);
 
 // Runs a file of console commands: "Unable to open %s" in the console when
