@@ -29,15 +29,26 @@ static void set_urgency(int on)
     info.info.x11.unlock_func();
 }
 
+// The window the player looks at: shown (not iconified) with the keyboard
+// focus.
+static int window_active(void)
+{
+    const Uint8 state = SDL_GetAppState();
+    return (state & SDL_APPACTIVE) && (state & SDL_APPINPUTFOCUS);
+}
+
 void turn_alert_set(void)
 {
+    // The player already looks at the game: nothing to call them back to.
+    if (window_active())
+        return;
     g_alert = 1;
     set_urgency(1);
 }
 
 void turn_alert_update(void)
 {
-    if (g_alert && !(SDL_GetAppState() & SDL_APPINPUTFOCUS))
+    if (g_alert && !window_active())
         set_urgency(1);
 }
 

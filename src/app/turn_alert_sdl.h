@@ -3,8 +3,10 @@
 // window has no focus; elsewhere it does nothing.
 #pragma once
 
+// Starts the alert only while the window is not the active one (shown with
+// the keyboard focus); on an active window it does nothing.
 void turn_alert_set(void);
-// Raises the hint again while the alert is on and the window has no focus.
+// Raises the hint again while the alert is on and the window is not active.
 void turn_alert_update(void);
 void turn_alert_clear(void);
 int turn_alert_on(void);
