@@ -1,6 +1,7 @@
 // The turn alert on the real window (Xvfb): the urgency hint starts only
-// while the window is not the active one; with the keyboard focus on the
-// game the player already looks at it.
+// while the window is not the active one; with the keys going to the game
+// (its focus, or the pointer on it while the focus follows the pointer) the
+// player already looks at it.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -83,9 +84,20 @@ TEST(TurnAlertWindow, StartsOnlyWhileTheWindowIsNotActive)
     EXPECT_FALSE(urgent(x));
     EXPECT_EQ(turn_alert_on(), 0);
 
-    // The display's focus back as a fresh server has it.
+    // The focus following the pointer (as a fresh server has it): the keys
+    // go where the pointer is.
     x.info.info.x11.lock_func();
     XSetInputFocus(x.d, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XWarpPointer(x.d, None, x.info.info.x11.window, 0, 0, 0, 0, 32, 32);
     XSync(x.d, False);
     x.info.info.x11.unlock_func();
+    turn_alert_set();
+    EXPECT_FALSE(urgent(x));
+    x.info.info.x11.lock_func();
+    XWarpPointer(x.d, None, DefaultRootWindow(x.d), 0, 0, 0, 0, 1000, 1000);
+    XSync(x.d, False);
+    x.info.info.x11.unlock_func();
+    turn_alert_set();
+    EXPECT_TRUE(urgent(x));
+    turn_alert_clear();
 }
