@@ -311,9 +311,11 @@ static void load_named_mod(int mode, MatchRules *rules, int rules_changed)
 // so here the bout list names the slot.
 static int own_slot_from_bouts(void)
 {
-    for (int i = 0; i < fighter_count(); i++)
-        if (get_bout(i)->name[0] && is_own_bout(i))
+    for (int i = 0; i < fighter_count(); i++) {
+        const Bout *b = get_bout(i);
+        if (b && b->name[0] && is_own_bout(i))
             return i;
+    }
     return -1;
 }
 
