@@ -197,6 +197,14 @@ static void copy_grip_joints(int i)
 
 // ---- starting and leaving ----
 
+// A live turn that runs keeps its frames: while it runs no preview starts
+// (the countdown would spend the turn's frames on the ghosts). A paused
+// turn may be previewed; it keeps its pause and its frames meanwhile.
+static bool live_turn_runs(void)
+{
+    return match_is_live() && get_game_state()->frames_left > 0 && !match_is_paused();
+}
+
 // What both kinds of preview do first: the live world switched off, every
 // ghost switched off and its grip joints deleted.
 static void switch_to_ghost_world(void)
@@ -218,6 +226,8 @@ void start_ghost_all(void)
 {
     WorldState *w = get_game_state();
     const int n = fighter_count();
+    if (live_turn_runs())
+        return;
     switch_to_ghost_world();
     for (int i = 0; i < n; i++)
         player_switch_on(n + i);
@@ -236,6 +246,8 @@ void start_ghost_player(int i)
 {
     WorldState *w = get_game_state();
     const int n = fighter_count();
+    if (live_turn_runs())
+        return;
     switch_to_ghost_world();
     const bool valid = i >= 0 && i < n && get_player(i) && get_player(n + i);
     if (valid)

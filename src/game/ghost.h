@@ -50,6 +50,8 @@ void set_ghost_option(int option);
 // bodies, joint breaks, hinge motors, sphere radii and motor wishes.
 void copy_player_state(int from, int to);
 
+// Both start nothing while a live turn runs (a paused turn may be
+// previewed: it keeps its pause and its frames).
 void start_ghost_all(void);
 // Fighter i only; -1 switches every fighter and ghost off and copies nothing.
 void start_ghost_player(int i);

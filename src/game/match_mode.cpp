@@ -18,9 +18,11 @@ int match_is_running(void)
     return match_is_live() && !match_in_preview() && !match_is_frozen() && !match_is_over();
 }
 
+// A preview started in the paused turn runs with the frozen word clear (the
+// ghosts step, the live fighters are off): the turn stays paused meanwhile.
 int match_is_paused(void)
 {
-    return g_paused && match_is_live() && !match_is_network() && match_is_frozen() &&
+    return g_paused && match_is_live() && !match_is_network() && (match_is_frozen() || match_in_preview()) &&
            get_game_state()->frames_left > 0;
 }
 

@@ -17,8 +17,8 @@ int match_is_over(void);        // the match is decided
 // over).
 int match_is_running(void);
 // Live single play stopped by the player inside a running turn (the world
-// is frozen with frames of the turn left); the turn goes on when resumed.
-// A new turn or a new match clears it.
+// is frozen with frames of the turn left, or a preview runs from there);
+// the turn goes on when resumed. A new turn or a new match clears it.
 int match_is_paused(void);
 void set_match_paused(int on);
 // Live play with the world waiting and the match not over: between turns

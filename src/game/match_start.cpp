@@ -305,6 +305,20 @@ static void load_named_mod(int mode, MatchRules *rules, int rules_changed)
     }
 }
 
+// The own fighter at the start of a network match: the slot whose bout in
+// the server's list carries the own id. The fighters' own bout ids are
+// stored only once the names are given (a rebuilt world has them zeroed),
+// so here the bout list names the slot.
+static int own_slot_from_bouts(void)
+{
+    for (int i = 0; i < fighter_count(); i++) {
+        const Bout *b = get_bout(i);
+        if (b && b->name[0] && is_own_bout(i))
+            return i;
+    }
+    return -1;
+}
+
 static int clamp_players(int n)
 {
     return n < 1 ? 1 : (n > MAX_FIGHTERS ? MAX_FIGHTERS : n);
@@ -431,7 +445,7 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     clear_body_fractures();
     clear_match_bouts();
     if (mode == 1)
-        g->own_slot = find_own_slot();
+        g->own_slot = own_slot_from_bouts();
     game_centerprint_clear();
     clear_ground_impacts();
     game_trails_reset();

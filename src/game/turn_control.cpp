@@ -73,9 +73,15 @@ int toggle_game_running(int)
         // Live single play pauses inside a running turn and resumes it;
         // between turns, after the match and in network play there is
         // nothing to pause.
-        if (match_is_network() || w->game_over || w->ghost_mode != 0 || w->frames_left <= 0)
+        if (match_is_network() || w->game_over || w->frames_left <= 0)
+            return game_is_running();
+        if (w->ghost_mode != 0 && !match_is_paused())
             return game_is_running();
         const int pause = !match_is_paused();
+        // A preview started in the pause ends with it: the turn goes on from
+        // the live world, which the preview left as it was.
+        if (!pause && w->ghost_mode != 0)
+            leave_ghost_mode();
         set_match_paused(pause);
         w->frozen = pause;
         game_hook(pause ? HOOK_PAUSE : HOOK_RESUME);

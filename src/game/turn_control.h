@@ -15,8 +15,9 @@ void commit_turn(int flag);
 // for no such fighter or a buffer under TURN_LINES_SIZE.
 enum { TURN_LINES_SIZE = 512 };
 int write_turn_lines(int fighter, char *buf, int size);
-// Pauses or resumes a playing replay and fires the pause or resume hook.
-// A live match pauses by itself between turns, so live play is left alone.
+// Pauses or resumes a playing replay, or a running turn of live single play
+// (resuming leaves a preview started in the pause), and fires the pause or
+// resume hook. Between turns a live match waits by itself: nothing to pause.
 // Returns 1 when the world now runs, 0 when it is paused.
 int toggle_game_running(int flag);
 // Shows the just-finished match again from its first frame (a live match

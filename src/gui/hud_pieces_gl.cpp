@@ -10,6 +10,7 @@
 #include "game/belts.h"
 #include "game/game_state.h"
 #include "game/match_bouts.h"
+#include "game/match_mode.h"
 #include "game/turn_cycle.h"
 #include "gui/truetype_font_gl.h"
 #include "render/color_table.h"
@@ -94,6 +95,9 @@ const char *hud_status_text(void)
         return "Space: play again   Ctrl+N: new match";
     if (w->game_over)
         return "Space: watch the replay   Ctrl+N: new match";
+    // A paused turn goes on with P alone: Space commits only a new turn.
+    if (match_is_paused())
+        return "Paused: click a joint, Z/X to change it, P to go on";
     if (!game_is_running())     // between turns, the ghost preview may run
         return "Click a joint, Z/X to change it, Space to go on";
     return "";

@@ -3,6 +3,7 @@
 // or speaks nonsense.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
@@ -371,3 +372,44 @@ TEST(NetworkMatch, AServersRunLineWritesNoFile)
     EXPECT_NE(stat("history.log", &st), 0);
     net_close_game();
 }
+
+namespace {
+
+// Three matches in a row on three bouts (the third watches), the client's
+// own bout in the given slot: each start fits the camera to the own side
+// and, for slot 1, reaches the turn alert.
+void three_bout_matches(int own_slot)
+{
+    NetProgram program;
+    kxtest::LoopbackServer server;
+    window_hooks()->set_turn_alert = alert_set;
+    window_hooks()->clear_turn_alert = alert_cleared;
+    g_alerts_set = g_alerts_cleared = 0;
+    option_set(OPT_TURNALERT, 1);
+    const MatchRules r = short_rules(100);
+    ASSERT_EQ(net_connect_server(server.address().c_str()), 0);
+    ASSERT_TRUE(server.accept_client());
+    const std::string own = "7 1200 3 0 0 0 alice 0\n", other = "9 900 1 0 0 0 bob 0\n";
+    ASSERT_TRUE(server.send("KAELMUND 30;\nID 7;\nBOUT 0;" + (own_slot == 0 ? own : other) + "BOUT 1;" +
+                            (own_slot == 1 ? own : other) + "BOUT 2;11 800 1 0 0 0 carol 0\nBOUT -1;\n"));
+    const float yaw = own_slot == 1 ? 315.0f : 45.0f;   // -45 degrees for slot 1
+    for (int m = 0; m < 3; m++) {
+        const int started = server_matches_started();
+        get_camera()->yaw = 180.0f;
+        ASSERT_TRUE(server.send(make_newgame_line(0, &r)));
+        ASSERT_TRUE(tick_until([&] { return server_matches_started() == started + 1; })) << "match " << m;
+        EXPECT_EQ(get_game_globals()->bouts_present, 3);
+        EXPECT_EQ(get_game_globals()->own_slot, own_slot) << "match " << m;
+        EXPECT_EQ(get_game_globals()->selected_player, own_slot) << "match " << m;
+        EXPECT_NEAR(std::fmod(get_camera()->yaw + 360.0f, 360.0f), yaw, 0.01f) << "match " << m;
+        EXPECT_EQ(g_alerts_set, own_slot == 1 ? m + 1 : 0) << "match " << m;
+    }
+    *window_hooks() = WindowHooks{};
+}
+
+} // namespace
+
+// The own slot at a network start comes from the bout list, so slot 1 gets
+// its camera and its turn alert with three bouts as slot 0 gets its camera.
+TEST(NetworkMatch, ThreeBoutsOwnSlotZeroKeepsItsCamera) { three_bout_matches(0); }
+TEST(NetworkMatch, ThreeBoutsOwnSlotOneGetsItsCameraAndTurnAlert) { three_bout_matches(1); }

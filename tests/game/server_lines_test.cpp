@@ -171,6 +171,40 @@ TEST_F(ServerLines, TeamsEngageAndNewgame)
     EXPECT_EQ(get_game_state()->frozen, 1);
 }
 
+// A game server's ENGAGE and TEAMS lines before its NEWGAME line place and
+// team the fighters of that match, as a replay's do; the next NEWGAME
+// without them starts from the defaults again.
+TEST_F(ServerLines, EngageAndTeamsLinesHoldForTheirMatch)
+{
+    MatchRules r;
+    fill_default_rules(1, &r);
+    const std::string ng = make_newgame_line(0, &r);
+    auto head = [](int i) { return std::vector<double>(dBodyGetPosition(get_player(i)->bodies[HEAD]),
+                                                       dBodyGetPosition(get_player(i)->bodies[HEAD]) + 3); };
+    line(ng);
+    ASSERT_EQ(get_match_rules()->engage_set, 0);
+    const int plain_teams = get_match_rules()->teams;
+    const std::vector<double> plain = head(0);
+
+    line("TEAMS 2;1 0\n");
+    line("ENGAGE 0; 0.5 0.25 0 0 0 0\n");
+    line("ENGAGE 1; -0.5 -1.5 0 0 0 0\n");
+    line(ng);
+    const MatchRules *live = get_match_rules();
+    EXPECT_EQ(live->engage_set, 1);
+    EXPECT_EQ(std::vector<float>({live->engage_pos[0][0], live->engage_pos[0][1], live->engage_pos[1][1]}),
+              std::vector<float>({0.5f, 0.25f, -1.5f}));
+    EXPECT_EQ(std::vector<int>({live->teams, live->team_of[0], live->team_of[1]}), std::vector<int>({2, 1, 0}));
+    EXPECT_EQ(std::vector<int>({get_player(0)->team, get_player(1)->team}), std::vector<int>({1, 0}));
+    // Fighter 0 (heading 0 either way) stands half a metre further along x.
+    EXPECT_NEAR(head(0)[0] - plain[0], 0.5, 1e-9);
+
+    line(ng);
+    EXPECT_EQ(get_match_rules()->engage_set, 0);
+    EXPECT_EQ(get_match_rules()->teams, plain_teams);
+    EXPECT_NEAR(head(0)[0], plain[0], 1e-9);
+}
+
 // The hand-over sets what arrived; a rotation that cannot be normalised (the
 // zero groups QAT did not fill) or a position beyond the world leaves the
 // body's own.

@@ -36,20 +36,10 @@ int server_matches_started(void) { return g_server_matches; }
 
 // ---- match set-up ----
 
-void server_newgame(int, const LineArg *arg)
-{
-    MatchRules *r = scratch_rules();
-    parse_newgame_line(line_arg_text(arg), r);
-    game_floor_stains_clear();
-    camera_keys_clear();
-    ++g_server_matches;
-    new_match(1, 0, r, 0);
-    release_scratch_rules();
-}
-
-// The ENGAGE and TEAMS lines of a replay stand before its NEWGAME line,
-// whose rules start from the defaults: their placement and teams are put
-// back, so that the match (and the replay written again) keeps them.
+// The ENGAGE and TEAMS lines of a replay or of a game server stand before
+// the NEWGAME line, whose rules start from the defaults: their placement
+// and teams are put back, so that the match (and its replay) keeps them.
+// The scratch goes with the NEWGAME line: the next match has its own.
 static void keep_header_rules(const MatchRules *header, MatchRules *r)
 {
     if (header->engage_set) {
@@ -61,6 +51,19 @@ static void keep_header_rules(const MatchRules *header, MatchRules *r)
         memcpy(r->team_of, header->team_of, sizeof r->team_of);
         r->teams = header->teams;
     }
+}
+
+void server_newgame(int, const LineArg *arg)
+{
+    MatchRules *r = scratch_rules();
+    const MatchRules header = *r;
+    parse_newgame_line(line_arg_text(arg), r);
+    keep_header_rules(&header, r);
+    game_floor_stains_clear();
+    camera_keys_clear();
+    ++g_server_matches;
+    new_match(1, 0, r, 0);
+    release_scratch_rules();
 }
 
 // A replay's match keeps the names, fight name and author its header lines
