@@ -226,8 +226,9 @@ TEST(Renderer, FloorRingIsLitOnTheShaderPathAndFlatOnTheFixedPath)
             off_flat += std::fabs(ring[k] - colour[k]);
             EXPECT_NEAR(ring[k], shaders ? plate[k] : colour[k], 2.0f / 255) << k;
         }
-        if (shaders)
+        if (shaders) {
             EXPECT_GT(off_flat, 0.1f);
+        }
         glEnable(GL_DEPTH_TEST);
     }
 }
