@@ -95,7 +95,7 @@ static void place_camera(void)
 void setup_scene(int width, int height, MainLoopCallbacks *cb, int arg)
 {
     if (!g_suppress_3d) {
-        const float *bg = get_clear_color();
+        const float *bg = frame_clear_colour();
         glClearColor(bg[0], bg[1], bg[2], 0);
         glClearDepth(1.0);
         glClearStencil(0);
@@ -342,7 +342,7 @@ void draw_frame(int arg)
     set_render_view_mode(get_view_mode());
     begin_frame();
     if (!shaders_active())   // the shader path draws its own floor at the end
-        draw_floor();
+        draw_floor(get_camera()->eye);
     draw_occluders(w);
     draw_fighters(w);
     if (frame_cache_playback())

@@ -193,6 +193,8 @@ void screen_overlay_colour(uint32_t now_ms, float rgba[4])
     rgba[3] = k_fade_alpha * (1.0f - (float)age / FADE_MS);
 }
 
+void screen_overlay_reset(void) { g_fade = ScreenFade{}; }
+
 void draw_screen_overlay(int width, int height)
 {
     float rgba[4];

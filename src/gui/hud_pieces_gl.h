@@ -20,5 +20,7 @@ void set_player_fade_colour(void);
 void draw_screen_overlay(int width, int height);
 // The overlay's colour and alpha now (alpha 0 when none), at time now_ms.
 void screen_overlay_colour(uint32_t now_ms, float rgba[4]);
+// Ends a running overlay and forgets the last decided match, as at start.
+void screen_overlay_reset(void);
 // The text the status line shows now, "" for none.
 const char *hud_status_text(void);

@@ -316,16 +316,41 @@ void draw_ghost_bodies(int record, int kind, float alpha)
         draw_item_geometry(p->body_geoms[b], kind);
 }
 
-void draw_floor(void)
+// The floor's squares, each ten times the one inside it: the outermost is
+// four times the far plane's distance (1000), past the view's farthest
+// corner for any window shape and field of view the camera takes. Near the
+// fighters the floor is the small square, so that its depth there is as
+// exact as a small square's and the shadows and marks lying just above it
+// are not lost in the rounding of far larger triangles.
+static const float k_floor_half_sides[3] = {40.0f, 400.0f, 4000.0f};
+
+void draw_floor(const float *eye)
 {
-    // Unlit: the floor shows the world's floor colour as it is. Opaque, so
-    // not blended: it covers half the window.
-    const float *c = world_floor_colour();
+    // Unlit: the floor shows its colour as it is. Opaque, so not blended:
+    // it covers half the window.
+    float c[3];
+    world_floor_colour(get_clear_color(), c);
     gl_set_color(c[0], c[1], c[2], 1);
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
-    shapes_draw_quad(40.0f);
+    glPushMatrix();
+    glTranslatef(eye[0], eye[1], 0);
+    shapes_draw_quad(k_floor_half_sides[0]);
+    // Each ring between two squares, as one strip counter-clockwise from
+    // above (normal up).
+    static const float corner[5][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {-1, -1}};
+    for (int r = 1; r < 3; r++) {
+        const float in = k_floor_half_sides[r - 1], out = k_floor_half_sides[r];
+        glBegin(GL_QUAD_STRIP);
+        glNormal3f(0, 0, 1);
+        for (const auto &k : corner) {
+            glVertex3f(k[0] * in, k[1] * in, 0);
+            glVertex3f(k[0] * out, k[1] * out, 0);
+        }
+        glEnd();
+    }
+    glPopMatrix();
     glPopAttrib();
 }
 

@@ -31,8 +31,10 @@ void draw_env_objects(int kind);
 // The ghost twins that move (not static), their alpha times `alpha`.
 void draw_ghost_env_objects(int kind, float alpha);
 
-// The floor square under the match.
-void draw_floor(void);
+// The fixed path's floor: a square centred under the eye and far wider
+// than the view reaches, so that only the far plane cuts it and the horizon
+// is a straight line.
+void draw_floor(const float *eye);
 // Spheres of radius 0.1 at both hands of each fighter in its colour.
 void draw_hand_markers(const WorldState *w);
 // A disc under each fighter, half see-through.

@@ -12,6 +12,7 @@
 #include "render/scene_links_gl.h"
 #include "render/scene_passes_gl.h"
 #include "render/shader_table.h"
+#include "render/shapes_gl.h"
 #include "render/sky_gl.h"
 #include "render/stain_pass_gl.h"
 #include "render/world_shader.h"
@@ -98,6 +99,11 @@ void begin_frame(void)
     if (option_get(OPT_REFLECTION) && !world_shader_flag(WS_SKY_ON))
         mirror_background();
     use_program(0);
+}
+
+const float *frame_clear_colour(void)
+{
+    return shaders_active() ? world_shader_value(WS_BACKGROUND_COLOR) : get_clear_color();
 }
 
 // Remakes the sky after a change of the world's look; 0 while the shader

@@ -236,8 +236,9 @@ void write_env_objects(FILE *f)
         double pos[3], R[9];
         geom_pose(o->geom, pos, R);
         const double r = fin(o->color[0]), g = fin(o->color[1]), b = fin(o->color[2]);
-        // How far light passes through, for boxes as for the other shapes
-        // (a constant 1 would make every box vanish).
+        // How far light passes through the capsule and the sphere; a box
+        // line carries a constant 1.0 in that place (the include draws
+        // boxes solid).
         const double clear = fin(1.0 - o->color[3]);
         switch (dGeomGetClass(o->geom)) {
         case dBoxClass: {
@@ -246,7 +247,7 @@ void write_env_objects(FILE *f)
             fprintf(f,
                     "EnvBox (%f, %f, %f, %f,  %f, %f, %f,    %f, %f, %f,   %f, %f, %f,   %f, %f, %f,   %f,  %f,  "
                     "%f) //env %i sides, pos, rot\n",
-                    r, g, b, clear, fin(s[0]), fin(s[1]), fin(s[2]), R[0], R[1], R[2], R[3], R[4], R[5], R[6], R[7],
+                    r, g, b, 1.0, fin(s[0]), fin(s[1]), fin(s[2]), R[0], R[1], R[2], R[3], R[4], R[5], R[6], R[7],
                     R[8], pos[0], pos[1], pos[2], i);
             break;
         }

@@ -21,6 +21,7 @@ unsigned g_depth_buffer;   // the shared depth renderbuffer, made only when aske
 int g_copy_w, g_copy_h, g_pow2;
 unsigned dof_depth_copy, dof_colour_copy, anaglyph_left, anaglyph_right;
 unsigned g_raytrace_data;
+unsigned g_no_shadow;
 int g_anaglyph_composed;   // the anaglyph target holds a composed picture
 SkyTextures g_sky;
 
@@ -422,6 +423,20 @@ void create_raytrace_data_texture(void)
 
 unsigned raytrace_data_texture(void) { return g_raytrace_data; }
 
+void create_no_shadow_texture(void)
+{
+    if (g_no_shadow)
+        return;
+    const unsigned char clear[4] = {0, 0, 0, 0};
+    glGenTextures(1, &g_no_shadow);
+    glBindTexture(GL_TEXTURE_2D, g_no_shadow);
+    set_texture_sampling(GL_TEXTURE_2D, GL_NEAREST, GL_NEAREST, GL_REPEAT);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+unsigned no_shadow_texture(void) { return g_no_shadow; }
+
 SkyTextures &sky_textures(void) { return g_sky; }
 
 void free_render_textures(void)
@@ -434,5 +449,6 @@ void free_render_textures(void)
     delete_texture(&anaglyph_left);
     delete_texture(&anaglyph_right);
     delete_texture(&g_raytrace_data);
+    delete_texture(&g_no_shadow);
     g_anaglyph_composed = 0;
 }

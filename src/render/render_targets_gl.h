@@ -69,6 +69,12 @@ int draw_anaglyph(void);
 void create_raytrace_data_texture(void);
 unsigned raytrace_data_texture(void);   // 0 when absent
 
+// One transparent texel, made at renderer start-up: the floor's soft
+// shadows when the quarter-size target could not be made. Released with
+// the other textures.
+void create_no_shadow_texture(void);
+unsigned no_shadow_texture(void);   // 0 when absent
+
 // The textures of the sky and the sun, made by the frame passes; released
 // here with everything else.
 struct SkyTextures {
@@ -78,5 +84,5 @@ struct SkyTextures {
 SkyTextures &sky_textures(void);
 
 // Deletes every target, every screen copy, the eye images, the ray-trace
-// data texture and the sky textures. Safe when none exist.
+// data texture, the no-shadow texel and the sky textures. Safe when none exist.
 void free_render_textures(void);

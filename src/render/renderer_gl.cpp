@@ -85,6 +85,7 @@ static void start_shader_path(void)
     }
     clear_vertex_buffer_failed();
     create_raytrace_data_texture();
+    create_no_shadow_texture();
     build_builtin_meshes();
     if (shaders_init() != 0) {
         option_set(OPT_SHADERS, 0);

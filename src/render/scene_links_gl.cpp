@@ -67,6 +67,12 @@ unsigned scene_target_texture(int target)
     return t ? t->texture : 0;
 }
 
+unsigned scene_soft_shadow_texture(void)
+{
+    return scene_target_ready(SCENE_TARGET_QUARTER) ? scene_target_texture(SCENE_TARGET_QUARTER)
+                                                    : no_shadow_texture();
+}
+
 void scene_depth_of_field(void)
 {
     copy_depth_for_dof();

@@ -19,6 +19,10 @@ enum { SCENE_TARGET_QUARTER = 0, SCENE_TARGET_FLOOR = 1, SCENE_TARGET_WINDOW = -
 int scene_target_ready(int target);
 void scene_target_bind(int target);
 unsigned scene_target_texture(int target);
+// What the floor reads its soft shadows from: the quarter-size target's
+// texture, or without that target a texture of one transparent texel (no
+// shadow anywhere), so that the floor is drawn lit either way.
+unsigned scene_soft_shadow_texture(void);
 
 // The depth-of-field post effect over the finished frame (when it is on).
 void scene_depth_of_field(void);

@@ -370,8 +370,7 @@ void draw_floor_pass(void)
         set_uniform_4f("backgroundcolor", 0, 0, 0, 1);
         set_uniform_4fv("fogcolor", fog_value_now());
         set_uniform_1i("texture0", 0);
-        // No soft shadows: an empty (transparent) texture leaves the floor lit.
-        bind_texture_unit(0, have_shadows ? scene_target_texture(SCENE_TARGET_QUARTER) : 0);
+        bind_texture_unit(0, scene_soft_shadow_texture());
         if (world_shader_flag(WS_SHARP_SHADOW)) {
             float lit[4];
             world_floor_lit_color(lit);

@@ -1250,8 +1250,12 @@ void draw_ring_3d(const float *pos, float ra, float rb, int, int, float, float, 
     glPushMatrix();
     glTranslatef(pos[0], pos[1], pos[2]);
     glRotatef(90, 0, 0, 1);
-    glDisable(GL_LIGHTING);
-    glColor4fv(current_color());
+    if (shaders_active()) {     // lit like the shapes around it
+        apply_color_material();
+    } else {
+        glDisable(GL_LIGHTING);
+        glColor4fv(current_color());
+    }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
     if (tex && tex->loaded) {

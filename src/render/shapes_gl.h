@@ -101,7 +101,8 @@ void draw_line_3d(const float *a, const float *b);
 // numbers draw nothing.
 void render_disk(float x, float y, float inner, float outer, int slices, int loops, float start, float sweep,
                  int additive);
-// A flat ring between the radii at the point, unlit in the current colour,
+// A flat ring between the radii at the point in the current colour: lit in
+// that colour's material on the shader path, unlit on the fixed path;
 // optionally textured (the texture repeating 16 times round); the slice,
 // loop and angle arguments are not used: the ring is always whole.
 void draw_ring_3d(const float *pos, float ra, float rb, int slices, int loops, float start, float sweep,

@@ -86,6 +86,7 @@ protected:
         fill_default_rules(0, get_next_match_rules());
         MatchRules r = *get_next_match_rules();
         n_strncpyz(r.mod, "props.kxm", sizeof r.mod);
+        forget_loaded_mod();   // an earlier test's props.kxm is not this folder's
         new_match(0, 0, &r, 0);
         spawn_blood(0, HEAD, 0.3, 0.2, 1.5);
         pov_set_camera_source(camera);
@@ -170,9 +171,9 @@ TEST_F(PovExport, StillSceneHoldsEveryDropJointBodyAndObjectInOrder)
     snprintf(pos, sizeof pos, "1.000000,  %f, %f, %f, ", at[0], at[1], at[2]);
     EXPECT_NE(first_with(l, "BodySphere (").find(pos), std::string::npos) << first_with(l, "BodySphere (");
 
-    // See-through objects: the fourth value is how far light passes, for
-    // the box as for the sphere.
-    EXPECT_EQ(first_with(l, "EnvBox (").substr(0, 49), "EnvBox (0.100000, 0.300000, 0.900000, 0.500000,  ");
+    // See-through objects: the sphere's fourth value is how far light
+    // passes; the box's is a constant 1.0 whatever its alpha.
+    EXPECT_EQ(first_with(l, "EnvBox (").substr(0, 49), "EnvBox (0.100000, 0.300000, 0.900000, 1.000000,  ");
     EXPECT_EQ(first_with(l, "EnvSphere (").substr(0, 52), "EnvSphere (0.100000, 0.300000, 0.900000, 0.500000,  ");
     EXPECT_NE(first_with(l, "EnvSphere (").find("//env 1 sides, pos, rot"), std::string::npos);
     EXPECT_NE(first_with(l, "EnvCapsule (").find(" 0.000000,  0.100000, 0.500000,  "), std::string::npos);
@@ -296,6 +297,31 @@ TEST_F(PovExport, PovrayRendersTheStillSceneAndTheAnimation)
     ASSERT_EQ(a2.w, 64);
     EXPECT_GT(differing(a1, bare), 64 * 48 / 20);
     EXPECT_GT(differing(a1, a2), 10);
+}
+
+// The box's constant fourth value does not make it vanish: rendered alone,
+// the exported box line covers its part of the picture in its blue.
+TEST_F(PovExport, PovrayDrawsTheEnvironmentBoxSolid)
+{
+    const std::string d = dir_.path();
+    ASSERT_EQ(pov_save_scene(dir_.file("still.pov").c_str()), 0);
+    const std::vector<std::string> l = lines_of(read_file(dir_.file("still.pov")));
+    const std::string box = first_with(l, "EnvBox (");
+    ASSERT_FALSE(box.empty());
+    const std::string head = "#include \"glossy.inc\"\nCamera(2.2, -2.6, 1.6,  0.2, 0.1, 0.9)\n";
+    write_file(dir_.file("box.pov"), head + box + "\n");
+    write_file(dir_.file("bare.pov"), head);
+    ASSERT_EQ(render(d, "box.pov", "box"), 0) << read_file(dir_.file("box.log"));
+    ASSERT_EQ(render(d, "bare.pov", "bare"), 0) << read_file(dir_.file("bare.log"));
+    const Picture with = read_tga(dir_.file("box.tga")), without = read_tga(dir_.file("bare.tga"));
+    ASSERT_EQ(with.bgr.size(), 64u * 48 * 3);
+    int blue = 0;
+    for (size_t i = 0; i + 2 < with.bgr.size(); i += 3) {
+        const int b = (unsigned char)with.bgr[i], r = (unsigned char)with.bgr[i + 2];
+        blue += b > r + 60;
+    }
+    EXPECT_GT(differing(with, without), 20);
+    EXPECT_GT(blue, 20);
 }
 
 namespace {

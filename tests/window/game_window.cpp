@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "app/scene_gl.h"
 #include "app/services/settings_io.h"
+#include "gui/hud_pieces_gl.h"
 #include "gui/services/menu_state.h"
 #include "gui/truetype_font_gl.h"
 #include "render/graphics_gl.h"
@@ -31,6 +32,7 @@ GameWindow::GameWindow(int width, int height, std::initializer_list<int> off) : 
         option_set(o, 0);
     camera_defaults();
     menu_set_state(0);
+    screen_overlay_reset();     // an earlier test's decided match fades no more
     if (!ok)
         return;
     gl_init_state();

@@ -3,7 +3,8 @@
 // GameWindow: the program's own frame, for the tests that draw it: a fresh
 // folder holding the run folder's fonts, a GL window of
 // the given size, the program's objects with the options loaded and sized
-// to the window, camera and menus at their defaults, and the GL state and
+// to the window, camera, menus and the end-of-match overlay at their
+// defaults, and the GL state and
 // font hooks set as the program sets them. The options named are switched
 // off once loaded. The graphics are left to the
 // test (it chooses its options first) and freed at the end; the options are

@@ -118,7 +118,9 @@ TEST(Joystick, EventsOfTheOpenDeviceDriveThePointerAndTheCallbacks)
     joystick_pointer_line(&x0, &y0, &x1, &y1);
     EXPECT_EQ(std::vector<int>({x1, y1}), std::vector<int>({34, 7}));
 
-    // The line from the middle to the pointer is drawn over the frame.
+    // The line from the middle to the pointer is drawn over the frame (whose
+    // set-up gives the viewport the window's size).
+    glViewport(0, 0, 64, 64);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     joystick_draw_pointer_line();

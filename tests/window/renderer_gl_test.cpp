@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -92,12 +93,13 @@ TEST(Renderer, DefaultMatchShowsEachFighterInItsColourOnTheFloorAndBackground)
                                               << at[0] << " " << at[1] << " " << at[2];
         }
     // Top left is sky, the bottom centre floor (the HUD sits elsewhere).
-    float sky[3], floor[3];
+    float sky[3], floor[3], floor_colour[3];
     ASSERT_TRUE(m.pixel(px, 4, 4, sky));
     ASSERT_TRUE(m.pixel(px, m.w / 2, m.h - 4, floor));
+    world_floor_colour(world_background_colour(), floor_colour);
     for (int k = 0; k < 3; k++) {
         EXPECT_NEAR(sky[k], world_background_colour()[k], 1.5 / 255);
-        EXPECT_NEAR(floor[k], world_floor_colour()[k], 1.5 / 255);
+        EXPECT_NEAR(floor[k], floor_colour[k], 1.5 / 255);
     }
 }
 
@@ -130,6 +132,105 @@ TEST(Renderer, ShadowAlongTheLightAndFacingDiscInTheirColours)
     EXPECT_NEAR(c[0], 0.2f, 1.5 / 255);
     EXPECT_NEAR(c[1], 0.6f, 1.5 / 255);
     EXPECT_NEAR(c[2], 0.4f, 1.5 / 255);
+}
+
+// On the fixed path the first fighter's planar shadow is darker, channel by
+// channel, than the floor it falls on; with the fighters gone the floor
+// meets the background in one level, straight line wherever the camera
+// turns and however far back it stands.
+TEST(Renderer, FixedPathShadowsDarkenTheFloorAndTheHorizonIsStraight)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    ASSERT_EQ(shaders_active(), 0);
+    option_set(OPT_HUD, 0);
+    option_set(OPT_ZUD, 0);
+    std::vector<unsigned char> px = m.frame();
+    const dReal *head = dBodyGetPosition(get_player(0)->bodies[0]);
+    const double on_floor[3] = {head[0] - head[2], head[1] - 0.4 * head[2], 0};
+    float shadow[3], floor[3];
+    ASSERT_TRUE(m.point_pixel(px, on_floor, shadow));
+    option_set(OPT_VAKO, 0);
+    ASSERT_TRUE(m.point_pixel(m.frame(), on_floor, floor));
+    for (int k = 0; k < 3; k++)
+        EXPECT_LT(shadow[k], floor[k] - 8.0f / 255) << k;
+
+    const float start_yaw = get_camera()->yaw, height = get_camera()->height_offset;
+    for (float distance : {4.0f, 30.0f, 150.0f})
+        for (float turn : {0.0f, 20.0f, 45.0f, 70.0f}) {
+            SCOPED_TRACE(testing::Message() << "distance " << distance << " turn " << turn);
+            set_camera_orbit(start_yaw + turn, height, distance);
+            px = m.frame();
+            // Each column's first row from the top that is not background.
+            int top = m.h, bottom = -1;
+            for (int x = 0; x < m.w; x++) {
+                int y = 0;
+                for (float c[3]; y < m.h && m.pixel(px, x, y, c); y++) {
+                    const float *bg = world_background_colour();
+                    if (std::fabs(c[0] - bg[0]) + std::fabs(c[1] - bg[1]) + std::fabs(c[2] - bg[2]) > 6.0f / 255)
+                        break;
+                }
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+            EXPECT_GT(top, 0);          // background above,
+            EXPECT_LT(bottom, m.h);     // floor below
+            EXPECT_LE(bottom - top, 1);
+        }
+}
+
+// A ring on the floor (the round dojo's outline, a script's disc) takes the
+// current colour's material on the shader path: lit as a plate of that
+// material facing up; on the fixed path it is flat in the current colour.
+TEST(Renderer, FloorRingIsLitOnTheShaderPathAndFlatOnTheFixedPath)
+{
+    GlMatch m;
+    ASSERT_TRUE(m.ok) << m.gl.last_error();
+    option_set(OPT_HUD, 0);
+    option_set(OPT_VAKO, 0);
+    option_set(OPT_ZUD, 0);
+    const float colour[4] = {0.2f, 0.4f, 0.6f, 1};
+    for (int shaders = 0; shaders < 2; shaders++) {
+        SCOPED_TRACE(shaders ? "shader path" : "fixed path");
+        option_set(OPT_SHADERS, shaders);
+        free_graphics();
+        init_graphics();
+        ASSERT_EQ(shaders_active(), shaders);
+        m.frame();
+        const float *look = get_camera()->look;
+        const float at[3] = {look[0], look[1], 0.02f};
+        const double on_ring[3] = {at[0] + 0.45, at[1], at[2]};
+        glDisable(GL_DEPTH_TEST);
+        gl_set_color(colour[0], colour[1], colour[2], colour[3]);
+        draw_ring_3d(at, 0.3f, 0.6f, 32, 1, 0, 360, 0, nullptr);
+        float ring[3], plate[3];
+        ASSERT_TRUE(m.point_pixel(m.read(), on_ring, ring));
+        // The reference: a lit square of the colour's material over it.
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glEnable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glDisable(GL_CULL_FACE);
+        set_material(colour[0], colour[1], colour[2], colour[3]);
+        glBegin(GL_QUADS);
+        glNormal3f(0, 0, 1);
+        glVertex3f(at[0] - 1, at[1] - 1, 0.04f);
+        glVertex3f(at[0] + 1, at[1] - 1, 0.04f);
+        glVertex3f(at[0] + 1, at[1] + 1, 0.04f);
+        glVertex3f(at[0] - 1, at[1] + 1, 0.04f);
+        glEnd();
+        glPopAttrib();
+        ASSERT_TRUE(m.point_pixel(m.read(), on_ring, plate));
+        float off_flat = 0;
+        for (int k = 0; k < 3; k++) {
+            off_flat += std::fabs(ring[k] - colour[k]);
+            EXPECT_NEAR(ring[k], shaders ? plate[k] : colour[k], 2.0f / 255) << k;
+        }
+        if (shaders) {
+            EXPECT_GT(off_flat, 0.1f);
+        }
+        glEnable(GL_DEPTH_TEST);
+    }
 }
 
 // A scripted match: both fighters throw every joint forward, then back,

@@ -24,6 +24,7 @@
 #include "render/scene_gl_state_gl.h"
 #include "render/sky_gl.h"
 #include "render/world_shader.h"
+#include "render/world_shader_file.h"
 #include "support/test_support.h"
 #include "window/game_window.h"
 
@@ -419,6 +420,93 @@ TEST(ScenePictures, NoSunAndNoFogDistanceStillDraw)
     EXPECT_NEAR(s.at(px, 5, 5)[0], 51, 2);
     EXPECT_NEAR(s.at(px, 5, 5)[1], 102, 2);
     EXPECT_NEAR(s.at(px, 5, 5)[2], 153, 2);
+}
+
+// Without its sky each shipped look shows its own background above the
+// floor, which fades into it at the horizon without a seam.
+TEST(ScenePictures, EachShippedLookWithoutItsSkyShowsItsBackground)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.path(1);
+    s.show_fighters(0);
+    // A look may set the interface's text colours (colour-table rows):
+    // kept here and given back at the end.
+    float kept[WORLD_SHADER_PARAMS - WS_FIRST_TEXT_COLOR][4];
+    for (int id = WS_FIRST_TEXT_COLOR; id < WORLD_SHADER_PARAMS; id++)
+        get_shader(id, kept[id - WS_FIRST_TEXT_COLOR]);
+    std::filesystem::create_directories("data/shader");
+    for (const char *look : {"default", "dusk", "overcast"}) {
+        SCOPED_TRACE(look);
+        const std::string file = std::string("data/shader/") + look + ".inc";
+        std::filesystem::copy_file(std::string(KX_RUN_DIR) + "/" + file, file);
+        ASSERT_EQ(load_world_shader(file.c_str()), 0);
+        set_background_and_apply(WS_SKY_ON, 0, 0, 0, 0);
+        int want[3];
+        for (int k = 0; k < 3; k++)
+            want[k] = (int)(255 * world_shader_value(WS_BACKGROUND_COLOR)[k] + 0.5f);
+        std::vector<unsigned char> rgb;
+        s.frame(&rgb, nullptr);
+        long sky_px = 0, sky_off = 0, seam = 0;
+        for (int x = 0; x < s.w; x++) {
+            int horizon = -1;   // the highest floor row of the column (rows from the bottom)
+            for (int y = 0; y < s.h; y++) {
+                float p[3];
+                const unsigned char *c = s.at(rgb, x, y);
+                if (s.floor_point(x, y, p)) {
+                    horizon = y;
+                    continue;
+                }
+                sky_px++;
+                for (int k = 0; k < 3; k++)
+                    sky_off += std::abs(c[k] - want[k]) > 3;
+            }
+            if (horizon >= 0)
+                for (int k = 0; k < 3; k++)
+                    seam += std::abs(s.at(rgb, x, horizon)[k] - want[k]) > 6;
+        }
+        ASSERT_GT(sky_px, 1000);
+        EXPECT_EQ(sky_off, 0) << "of " << sky_px << "; top left " << (int)s.at(rgb, 0, s.h - 1)[0] << " "
+                              << (int)s.at(rgb, 0, s.h - 1)[1] << " " << (int)s.at(rgb, 0, s.h - 1)[2];
+        EXPECT_EQ(seam, 0);
+    }
+    for (int id = WS_FIRST_TEXT_COLOR; id < WORLD_SHADER_PARAMS; id++) {
+        const float *v = kept[id - WS_FIRST_TEXT_COLOR];
+        set_background(id, v[0], v[1], v[2]);
+    }
+    apply_world_shader_slot();
+}
+
+// When the quarter-size target of the soft shadows cannot be made (here a
+// window too low for it: a quarter of 3 rows is none), the floor is still
+// drawn, lit as it is without soft shadows.
+TEST(ScenePictures, WithoutTheSoftShadowTargetTheFloorStillDraws)
+{
+    ScenePictures s;
+    ASSERT_TRUE(s.ok) << s.gl.last_error();
+    s.show_fighters(0);
+    s.path(1);
+    ASSERT_GT(render_target_count(), 0);
+    std::vector<unsigned char> with, without;
+    s.frame(&with, nullptr);
+    option_set(OPT_HEIGHT, 3);
+    s.path(1);
+    option_set(OPT_HEIGHT, s.h);
+    ASSERT_EQ(render_target_count(), 0);
+    s.frame(&without, nullptr);
+    long floor_px = 0, differ = 0;
+    for (int y = 0; y < s.h; y++)
+        for (int x = 0; x < s.w; x++) {
+            float p[3];
+            if (!s.floor_point(x, y, p))
+                continue;
+            floor_px++;
+            for (int k = 0; k < 3; k++)
+                differ += std::abs(s.at(with, x, y)[k] - s.at(without, x, y)[k]) > 3;
+        }
+    ASSERT_GT(floor_px, 1000);
+    EXPECT_EQ(differ, 0) << "of " << floor_px << "; bottom middle " << (int)s.at(without, s.w / 2, 0)[0] << " "
+                         << (int)s.at(with, s.w / 2, 0)[0];
 }
 
 // Every effect checks that its program and its target exist: with all of

@@ -131,6 +131,7 @@ TEST(SoundMixer, DiskDriverWritesTheExpectedEffect)
     setenv("SDL_DISKAUDIODELAY", "1", 1);
     ASSERT_EQ(sound_mixer_open(), 0);
     ASSERT_EQ(sound_mixer_load_all(), SOUND_COUNT);
+    sound_set_volume(SOUND_VOLUME_MAX);   // compared sample for sample below
     sound_enable();
     play_turn_alert_sound();
     ASSERT_TRUE(Mix_Playing(7));
