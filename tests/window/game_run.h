@@ -46,6 +46,8 @@ public:
     int wait_exit(int timeout_ms = 20000);
     std::string err() const { return kxtest::read_file(run_.file("stderr.txt")); }
     unsigned long window_id() const { return window_; }
+    // The program's process id, -1 when it is not running.
+    pid_t pid() const { return game_; }
     // xdotool with these arguments on this run's display; its status.
     int xdotool(const std::string &args);
     // Types text with xdotool, a run of its own wherever a character repeats

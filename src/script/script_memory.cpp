@@ -1,0 +1,53 @@
+#include "script/script_memory.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <lua.hpp>
+
+void *script_alloc(void *ud, void *ptr, size_t osize, size_t nsize)
+{
+    ScriptMemory *m = (ScriptMemory *)ud;
+    if (!ptr)
+        osize = 0;
+    if (nsize == 0) {
+        free(ptr);
+        m->used -= osize;
+        return nullptr;
+    }
+    if (nsize > osize) {
+        const size_t grow = nsize - osize;
+        if (m->used > m->budget || grow > m->budget - m->used)
+            return nullptr;
+    }
+    void *block = realloc(ptr, nsize);
+    if (!block) {
+        // A smaller block that the C library cannot give: the old one
+        // still holds it, and Lua must not see a shrink fail.
+        if (nsize <= osize)
+            return ptr;
+        return nullptr;
+    }
+    m->used = m->used - osize + nsize;
+    return block;
+}
+
+namespace {
+
+// Every call from the program into Lua is protected, so this is not
+// reached; should it be, Lua ends the process after it returns.
+int panic(lua_State *L)
+{
+    const char *message = lua_type(L, -1) == LUA_TSTRING ? lua_tostring(L, -1) : "(no message)";
+    fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", message);
+    return 0;
+}
+
+} // namespace
+
+lua_State *script_new_state(ScriptMemory *memory)
+{
+    lua_State *L = lua_newstate(script_alloc, memory);
+    if (L)
+        lua_atpanic(L, panic);
+    return L;
+}
