@@ -286,6 +286,7 @@ void set_up_state(lua_State *L, void *data)
     open_libraries(L);
     script_limit_io(L);
     limit_loading(L);
+    script_replace_collectgarbage(L);
     script_register_functions(ctx);
     if (g_more_functions)
         g_more_functions(ctx);
@@ -301,6 +302,12 @@ int run_protected_call(lua_State *L)
     const ProtectedCall *call = (const ProtectedCall *)lua_touserdata(L, 1);
     lua_pop(L, 1);
     call->fn(L, call->data);
+    return 0;
+}
+
+int collect_garbage(lua_State *L)
+{
+    script_collect_garbage(L);
     return 0;
 }
 
@@ -327,6 +334,11 @@ int script_protected(ScriptContext *ctx, const char *where, void (*fn)(lua_State
         }
         script_error(where, message);
     }
+    lua_settop(L, top);
+    // What a script that ran out of memory let go of is collected now,
+    // so that the next call finds room (see script_collect_garbage).
+    if (rc == LUA_ERRMEM)
+        lua_cpcall(L, collect_garbage, nullptr);
     lua_settop(L, top);
     return rc != 0;
 }

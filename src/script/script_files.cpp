@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "script/script_limits.h"
+#include "script/script_memory.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ int open_file_count(lua_State *L)
 FILE **new_handle(lua_State *L)
 {
     if (open_file_count(L) >= SCRIPT_FILES_MAX) {
-        lua_gc(L, LUA_GCCOLLECT, 0);
+        script_collect_garbage(L);
         if (open_file_count(L) >= SCRIPT_FILES_MAX)
             luaL_error(L, "too many open files: a script holds at most %d at a time", (int)SCRIPT_FILES_MAX);
     }
