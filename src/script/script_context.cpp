@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <lua.hpp>
@@ -295,11 +296,19 @@ void set_up_state(lua_State *L, void *data)
 struct ProtectedCall {
     void (*fn)(lua_State *L, void *data);
     void *data;
+    ScriptMemory *memory;
+    size_t budget;      // the budget to restore once the call is entered
 };
+
+// The blocks Lua makes to enter a protected call (a closure, now and then
+// a larger stack) are made even when the script has taken all of its
+// budget, so that a hook can still run and let go of what it holds.
+const size_t k_entry_reserve = 4096;
 
 int run_protected_call(lua_State *L)
 {
     const ProtectedCall *call = (const ProtectedCall *)lua_touserdata(L, 1);
+    call->memory->budget = call->budget;
     lua_pop(L, 1);
     call->fn(L, call->data);
     return 0;
@@ -319,8 +328,12 @@ int script_protected(ScriptContext *ctx, const char *where, void (*fn)(lua_State
         return 1;
     lua_State *L = ctx->L;
     const int top = lua_gettop(L);
-    ProtectedCall call = {fn, data};
+    ScriptMemory *memory = &ctx->memory;
+    ProtectedCall call = {fn, data, memory, memory->budget};
+    if (memory->budget < SIZE_MAX - k_entry_reserve)
+        memory->budget += k_entry_reserve;
     const int rc = lua_cpcall(L, run_protected_call, &call);
+    memory->budget = call.budget;
     if (rc != 0) {
         // The message as it stands: converting a number in place, or
         // calling __tostring, would need the state again.
@@ -337,8 +350,11 @@ int script_protected(ScriptContext *ctx, const char *where, void (*fn)(lua_State
     lua_settop(L, top);
     // What a script that ran out of memory let go of is collected now,
     // so that the next call finds room (see script_collect_garbage).
-    if (rc == LUA_ERRMEM)
+    if (rc == LUA_ERRMEM) {
+        memory->budget = SIZE_MAX;
         lua_cpcall(L, collect_garbage, nullptr);
+        memory->budget = call.budget;
+    }
     lua_settop(L, top);
     return rc != 0;
 }
