@@ -90,8 +90,8 @@ TEST(ScriptMemory, AFullStateStillCollectsAndHandlesErrors)
 }
 
 // The default budget: the shipped startup script takes a small part of it,
-// and a doubling string stops within a few steps (at 256 MiB, long before
-// gigabytes).
+// a doubling string stops within a few steps and a join of 1 GiB at a
+// quarter of it, long before gigabytes.
 TEST(ScriptMemory, TheDefaultBudgetStopsADoublingString)
 {
     ScriptFolder folder;
@@ -104,7 +104,11 @@ TEST(ScriptMemory, TheDefaultBudgetStopsADoublingString)
     EXPECT_EQ(run_lua(ctx, "local s, n = string.rep('x', 2^20), 0\n"
                            "local ok, err = pcall(function() while true do s = s .. s n = n + 1 end end)\n"
                            "assert(err == 'not enough memory' and n == 6, n .. ' ' .. tostring(err))\n"
-                           "s = nil for i = 1, 10 do collectgarbage() end\n"),
+                           "s = nil\n"
+                           "local piece = string.rep('p', 2^26) local t = {} for i = 1, 16 do t[i] = piece end\n"
+                           "ok, err = pcall(table.concat, t)\n"
+                           "assert(err == 'not enough memory', tostring(err))\n"
+                           "piece, t = nil, nil for i = 1, 10 do collectgarbage() end\n"),
               "");
     EXPECT_LT(ctx.memory.used, (size_t)(1 << 20));
 }
