@@ -347,7 +347,6 @@ int script_protected(ScriptContext *ctx, const char *where, void (*fn)(lua_State
         }
         script_error(where, message);
     }
-    lua_settop(L, top);
     // What a script that ran out of memory let go of is collected now,
     // so that the next call finds room (see script_collect_garbage).
     if (rc == LUA_ERRMEM) {
@@ -382,6 +381,7 @@ ScriptContext::ScriptContext() : L(nullptr), owner(std::this_thread::get_id())
         chat_set_console_filter(script_console_filter);
     load_script(this, "startup.lua");
 }
+
 ScriptContext::~ScriptContext()
 {
     ScriptContext *self = this;
