@@ -1,15 +1,17 @@
 #include "script/script_context.h"
 
 #include <atomic>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <lua.hpp>
 #include <string>
 
-#include "app/base/platform_fs.h"
 #include "app/base/text.h"
 #include "app/base/utils.h"
 #include "gui/services/chat_log.h"
+#include "script/script_files.h"
 #include "script/script_functions.h"
 #include "script/script_limits.h"
 
@@ -19,7 +21,7 @@ std::atomic<ScriptContext *> live_ctx{nullptr};
 
 // The libraries scripts get; no os, debug or package (no loading of C
 // modules, no running of programs). The io library loses popen, tmpfile
-// and standard input and opens files only under data/ (see limit_io).
+// and standard input and opens files only under data/ (script_files.h).
 const luaL_Reg script_libraries[] = {
     {"", luaopen_base},
     {LUA_MATHLIBNAME, luaopen_math},
@@ -74,120 +76,21 @@ void script_quit_point(lua_State *L)
 
 namespace {
 
-// ---- files ----
-
-// True when name is there but no regular file: opening a FIFO would block
-// the program where no count hook can end the script.
-bool exists_not_regular(const char *name)
-{
-    return fs_exists(name) && !fs_is_file(name);
-}
-
-// Calls the io function a wrapper stands for (its upvalue) with the
-// wrapper's arguments and returns all its results.
-int call_original(lua_State *L)
-{
-    lua_pushvalue(L, lua_upvalueindex(1));
-    lua_insert(L, 1);
-    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
-    return lua_gettop(L);
-}
-
-// io.open(name, mode): only under data/, regular files only.
-int script_io_open(lua_State *L)
-{
-    const char *name = luaL_checkstring(L, 1);
-    const char *refused = script_path_problem(name);
-    if (!refused && exists_not_regular(name))
-        refused = "not a regular file";
-    if (refused) {
-        lua_pushnil(L);
-        lua_pushfstring(L, "%s: %s", name, refused);
-        return 2;
-    }
-    return call_original(L);
-}
-
-// io.output(name), io.input(name) and io.lines(name) open the file named:
-// the same rules. Without a name they use the default files.
-int script_io_by_name(lua_State *L)
-{
-    if (lua_type(L, 1) == LUA_TSTRING) {
-        const char *name = lua_tostring(L, 1);
-        if (const char *refused = script_path_problem(name))
-            return luaL_error(L, "%s: %s", name, refused);
-        if (exists_not_regular(name))
-            return luaL_error(L, "%s: not a regular file", name);
-    }
-    return call_original(L);
-}
-
-// io.read(): the default input starts as an empty stream (upvalue 2) in
-// place of the program's standard input, which scripts do not read: a read
-// from it would block the program where no quit request reaches it. Until
-// io.input(name) chooses a file, io.read is a script error.
-int script_io_read(lua_State *L)
-{
-    lua_pushvalue(L, lua_upvalueindex(3));
-    lua_call(L, 0, 1);
-    const bool unchosen = lua_rawequal(L, -1, lua_upvalueindex(2));
-    lua_pop(L, 1);
-    if (unchosen)
-        return luaL_error(L, "io.read: scripts do not read standard input (io.input chooses a file)");
-    return call_original(L);
-}
-
-// The default input becomes an empty stream (/dev/null), and io.stdin
-// goes: nothing a script holds reaches the program's standard input.
-void hide_stdin(lua_State *L)
-{
-    lua_getglobal(L, LUA_IOLIBNAME);
-    lua_getfield(L, -1, "read");
-    lua_getfield(L, -2, "input");
-    lua_pushvalue(L, -1);
-    lua_pushstring(L, "/dev/null");
-    if (lua_pcall(L, 1, 1, 0) != 0) {
-        fprintf(stderr, "Unable to give scripts an empty input: %s\n", lua_tostring(L, -1));
-        lua_pop(L, 1);
-        lua_getfield(L, -3, "stdin");
-    }
-    // Stack: io, read, input, the default input.
-    lua_insert(L, -2);
-    lua_pushcclosure(L, script_io_read, 3);
-    lua_setfield(L, -2, "read");
-    lua_pushnil(L);
-    lua_setfield(L, -2, "stdin");
-    lua_pop(L, 1);
-}
-
-void limit_io(lua_State *L)
-{
-    hide_stdin(L);
-    wrap_library_function(L, LUA_IOLIBNAME, "open", script_io_open);
-    wrap_library_function(L, LUA_IOLIBNAME, "output", script_io_by_name);
-    wrap_library_function(L, LUA_IOLIBNAME, "input", script_io_by_name);
-    wrap_library_function(L, LUA_IOLIBNAME, "lines", script_io_by_name);
-    lua_getglobal(L, LUA_IOLIBNAME);
-    lua_pushnil(L);
-    lua_setfield(L, -2, "popen");
-    lua_pushnil(L);
-    lua_setfield(L, -2, "tmpfile");
-    lua_pop(L, 1);
-}
-
 // ---- loading chunks ----
 
-// Loads Lua source text. Precompiled chunks are refused: Lua does not check
-// their byte code, and broken byte code can take over the program. A first
-// line starting with '#' is skipped as luaL_loadfile does (its line break
-// is kept, so that line numbers stay right). 0, or a Lua error code with
-// the message on the stack.
-int load_source(lua_State *L, const char *text, size_t len, const char *chunkname)
+// True when text is a precompiled chunk. These are refused: Lua does not
+// check their byte code, and broken byte code can take over the program.
+bool is_precompiled(const char *text, size_t len)
 {
-    if (len > 0 && text[0] == LUA_SIGNATURE[0]) {
-        lua_pushfstring(L, "%s: precompiled chunks are not loaded", chunkname);
-        return LUA_ERRSYNTAX;
-    }
+    return len > 0 && text[0] == LUA_SIGNATURE[0];
+}
+
+// Loads Lua source text that is known not to be precompiled. A first line
+// starting with '#' is skipped as luaL_loadfile does (its line break is
+// kept, so that line numbers stay right). Raises no error: 0, or a Lua
+// error code with the message on the stack.
+int load_text(lua_State *L, const char *text, size_t len, const char *chunkname)
+{
     if (len > 0 && text[0] == '#') {
         const char *nl = (const char *)memchr(text, '\n', len);
         len = nl ? len - (size_t)(nl - text) : 0;
@@ -196,28 +99,63 @@ int load_source(lua_State *L, const char *text, size_t len, const char *chunknam
     return luaL_loadbuffer(L, text, len, chunkname);
 }
 
-// Loads a file of Lua source: only a regular file (a FIFO would block the
-// program), at most SCRIPT_FILE_MAX bytes.
-int load_source_file(lua_State *L, const char *path)
+// Loads Lua source: 0, or a Lua error code with the message on the stack.
+int load_source(lua_State *L, const char *text, size_t len, const char *chunkname)
 {
-    FILE *f = fopen_regular(path, "rb");
-    if (!f) {
-        lua_pushfstring(L, "cannot open %s", path);
-        return LUA_ERRFILE;
+    if (is_precompiled(text, len)) {
+        lua_pushfstring(L, "%s: precompiled chunks are not loaded", chunkname);
+        return LUA_ERRSYNTAX;
     }
-    std::string text;
+    return load_text(L, text, len, chunkname);
+}
+
+// Reads a file of Lua source into text: only a regular file (a FIFO would
+// block the program), at most SCRIPT_FILE_MAX bytes. A name a script gave
+// is opened as the scripts' files are (script_open_file). Null, or what
+// went wrong (kept in problem).
+const char *read_source(const char *path, bool scripts_name, std::string *text, char *problem, size_t size)
+{
+    const char *why = nullptr;
+    FILE *f = scripts_name ? script_open_file(path, "rb", &why) : fopen_regular(path, "rb");
+    if (!f) {
+        snprintf(problem, size, why ? "cannot open %s: %s" : "cannot open %s", path, why);
+        return problem;
+    }
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0 && text.size() <= SCRIPT_FILE_MAX)
-        text.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0 && text->size() <= SCRIPT_FILE_MAX)
+        text->append(buf, n);
     const bool failed = ferror(f) != 0;
     fclose(f);
-    if (failed || text.size() > SCRIPT_FILE_MAX) {
-        lua_pushfstring(L, "cannot read %s", path);
-        return LUA_ERRFILE;
+    if (failed || text->size() > SCRIPT_FILE_MAX) {
+        snprintf(problem, size, "cannot read %s", path);
+        return problem;
     }
+    if (is_precompiled(text->data(), text->size())) {
+        snprintf(problem, size, "%s: precompiled chunks are not loaded", path);
+        return problem;
+    }
+    return nullptr;
+}
+
+// Loads a file of Lua source (see read_source): 0, or a Lua error code with
+// the message on the stack. While the text is held in C++, only the
+// loader runs, which raises no error: an error (out of memory) raised
+// past the text would leave it behind.
+int load_source_file(lua_State *L, const char *path, bool scripts_name)
+{
     const char *chunkname = lua_pushfstring(L, "@%s", path);
-    const int rc = load_source(L, text.data(), text.size(), chunkname);
+    char problem[PATH_MAX + 128];
+    int rc = 0;
+    {
+        std::string text;
+        if (!read_source(path, scripts_name, &text, problem, sizeof problem))
+            rc = load_text(L, text.data(), text.size(), chunkname);
+        else
+            rc = LUA_ERRFILE;
+    }
+    if (rc == LUA_ERRFILE)
+        lua_pushstring(L, problem);
     lua_remove(L, -2);   // the chunk name; the function or the message stays
     return rc;
 }
@@ -277,7 +215,7 @@ int script_loadfile(lua_State *L)
         lua_pushfstring(L, "%s: %s", name, refused);
         return 2;
     }
-    if (load_source_file(L, name) == 0)
+    if (load_source_file(L, name, true) == 0)
         return 1;
     lua_pushnil(L);
     lua_insert(L, -2);
@@ -291,7 +229,7 @@ int script_dofile(lua_State *L)
     if (const char *refused = script_path_problem(name))
         return luaL_error(L, "%s: %s", name, refused);
     lua_settop(L, 1);
-    if (load_source_file(L, name) != 0)
+    if (load_source_file(L, name, true) != 0)
         return lua_error(L);
     lua_call(L, 0, LUA_MULTRET);
     return lua_gettop(L) - 1;
@@ -335,22 +273,107 @@ void script_error(const char *where, const char *message)
 // registered with the game's own before startup.lua runs.
 static void (*g_more_functions)(ScriptContext *ctx);
 
+namespace {
+
+// Everything the state offers scripts, set up before any script runs.
+void set_up_state(lua_State *L, void *data)
+{
+    ScriptContext *ctx = (ScriptContext *)data;
+    // The message Lua makes when handling an error fails in turn, held so
+    // that making it never needs memory: it is made where no protected
+    // call is left to catch a failure.
+    lua_pushliteral(L, "error in error handling");
+    lua_setfield(L, LUA_REGISTRYINDEX, "kx.error_in_error_handling");
+    open_libraries(L);
+    script_limit_io(L);
+    limit_loading(L);
+    script_replace_collectgarbage(L);
+    script_register_functions(ctx);
+    if (g_more_functions)
+        g_more_functions(ctx);
+}
+
+struct ProtectedCall {
+    void (*fn)(lua_State *L, void *data);
+    void *data;
+    ScriptMemory *memory;
+    size_t budget;      // the budget to restore once the call is entered
+};
+
+// The blocks Lua makes to enter a protected call (a closure, now and then
+// a larger stack) are made even when the script has taken all of its
+// budget, so that a hook can still run and let go of what it holds.
+const size_t k_entry_reserve = 4096;
+
+int run_protected_call(lua_State *L)
+{
+    const ProtectedCall *call = (const ProtectedCall *)lua_touserdata(L, 1);
+    call->memory->budget = call->budget;
+    lua_pop(L, 1);
+    call->fn(L, call->data);
+    return 0;
+}
+
+int collect_garbage(lua_State *L)
+{
+    script_collect_garbage(L);
+    return 0;
+}
+
+} // namespace
+
+int script_protected(ScriptContext *ctx, const char *where, void (*fn)(lua_State *L, void *data), void *data)
+{
+    if (!ctx || !ctx->L)
+        return 1;
+    lua_State *L = ctx->L;
+    const int top = lua_gettop(L);
+    ScriptMemory *memory = &ctx->memory;
+    ProtectedCall call = {fn, data, memory, memory->budget};
+    if (memory->budget < SIZE_MAX - k_entry_reserve)
+        memory->budget += k_entry_reserve;
+    const int rc = lua_cpcall(L, run_protected_call, &call);
+    memory->budget = call.budget;
+    if (rc != 0) {
+        // The message as it stands: converting a number in place, or
+        // calling __tostring, would need the state again.
+        char number[64];
+        const char *message = nullptr;
+        if (lua_type(L, -1) == LUA_TSTRING) {
+            message = lua_tostring(L, -1);
+        } else if (lua_type(L, -1) == LUA_TNUMBER) {
+            snprintf(number, sizeof number, LUA_NUMBER_FMT, lua_tonumber(L, -1));
+            message = number;
+        }
+        script_error(where, message);
+    }
+    // What a script that ran out of memory let go of is collected now,
+    // so that the next call finds room (see script_collect_garbage).
+    if (rc == LUA_ERRMEM) {
+        memory->budget = SIZE_MAX;
+        lua_cpcall(L, collect_garbage, nullptr);
+        memory->budget = call.budget;
+    }
+    lua_settop(L, top);
+    return rc != 0;
+}
+
 ScriptContext::ScriptContext() : L(nullptr), owner(std::this_thread::get_id())
 {
     for (int i = 0; i < HOOK_COUNT; i++)
         hook_ref[i] = LUA_NOREF;
-    L = luaL_newstate();
+    memory.used = 0;
+    memory.budget = SCRIPT_MEMORY_BUDGET;
+    L = script_new_state(&memory);
+    if (L && script_protected(this, "the script state", set_up_state, this) != 0) {
+        lua_close(L);
+        L = nullptr;
+    }
     if (!L) {
         fprintf(stderr, "Unable to create the script state\n");
         return;
     }
-    open_libraries(L);
-    limit_io(L);
-    limit_loading(L);
     lua_sethook(L, count_hook, LUA_MASKCOUNT, SCRIPT_CHECK_INSTRUCTIONS);
-    script_register_functions(this);
-    if (g_more_functions)
-        g_more_functions(this);
     ScriptContext *none = nullptr;
     if (!live_ctx.compare_exchange_strong(none, this))
         fprintf(stderr, "ScriptContext: a script context already exists\n");
@@ -383,6 +406,28 @@ ScriptContext *get_script_ctx(void)
     return live_ctx.load();
 }
 
+namespace {
+
+struct ScriptRun {
+    char path[1100];
+    const char *arg;    // "" for none
+};
+
+void run_script(lua_State *L, void *data)
+{
+    const ScriptRun *run = (const ScriptRun *)data;
+    if (load_source_file(L, run->path, false) != 0)
+        lua_error(L);
+    int nargs = 0;
+    if (*run->arg) {
+        lua_pushstring(L, run->arg);
+        nargs = 1;
+    }
+    lua_call(L, nargs, 0);
+}
+
+} // namespace
+
 int load_script(ScriptContext *ctx, const char *text)
 {
     if (!ctx || !ctx->L || !text)
@@ -408,22 +453,8 @@ int load_script(ScriptContext *ctx, const char *text)
         fprintf(stderr, "load_script: refused script name %s\n", name);
         return 1;
     }
-    const char *path = va_format("data/script/%s", name);
-    lua_State *L = ctx->L;
-    int top = lua_gettop(L);
-    if (load_source_file(L, path) != 0) {
-        script_error(path, lua_tostring(L, -1));
-        lua_settop(L, top);
-        return 1;
-    }
-    int nargs = 0;
-    if (*arg) {
-        lua_pushstring(L, arg);
-        nargs = 1;
-    }
-    int rc = lua_pcall(L, nargs, 0, 0);
-    if (rc != 0)
-        script_error(path, lua_tostring(L, -1));
-    lua_settop(L, top);
-    return rc != 0;
+    ScriptRun run;
+    snprintf(run.path, sizeof run.path, "data/script/%s", name);
+    run.arg = arg;
+    return script_protected(ctx, run.path, run_script, &run);
 }

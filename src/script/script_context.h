@@ -2,12 +2,17 @@
 // table and io libraries and the game's script functions. Made last at
 // start-up (running data/script/startup.lua) and deleted first at shutdown.
 // Scripts run no programs (no os library, no io.popen), open files only
-// under data/, load only Lua source (no precompiled chunks), and a script
-// that never returns is ended once the program is asked to quit.
+// under data/ and only a few at a time, load only Lua source (no
+// precompiled chunks), live within a budget of memory, and a script that
+// never returns is ended once the program is asked to quit. Every call
+// from the program into the state is a protected one (script_protected):
+// no error of a script, of a metamethod it set or of its memory ends the
+// program.
 #pragma once
 #include <thread>
 
 #include "script/script_hooks.h"
+#include "script/script_memory.h"
 
 struct lua_State;
 
@@ -15,6 +20,7 @@ struct ScriptContext {
     lua_State *L;                   // the one Lua state; null if it could not be made
     int hook_ref[HOOK_COUNT];       // registry references of the hook callbacks
     std::thread::id owner;          // the thread that made it: the only one that runs scripts
+    ScriptMemory memory;            // what the state holds, and its budget (SCRIPT_MEMORY_BUDGET)
 
     ScriptContext();
     ~ScriptContext();
@@ -52,6 +58,13 @@ ScriptContext *get_script_ctx(void);
 // unsafe, the file cannot be loaded or the script fails (reported on
 // standard error).
 int load_script(ScriptContext *ctx, const char *text);
+
+// Runs fn(L, data) on the context's state inside a protected call: an
+// error anywhere in it (a script's, a metamethod's, "not enough memory") is
+// reported as a script error of where, and the stack is left as it was.
+// Returns 0, or 1 after an error or without a state. The way into Lua for
+// the whole program: nothing calls into the state outside it.
+int script_protected(ScriptContext *ctx, const char *where, void (*fn)(lua_State *L, void *data), void *data);
 
 // Reports a script error on standard error; the game goes on.
 void script_error(const char *where, const char *message);

@@ -45,49 +45,73 @@ int hook_find(const char *name)
 
 namespace {
 
+struct HookCall {
+    const ScriptContext *ctx;
+    HookId id;
+    const char *fmt;    // 'i' an int, 's' a string
+    int ints[4];
+    const char *text;   // the one string argument
+    int result;
+};
+
+// A callback's result as the hooks read it: true counts 1, any non-zero
+// number (also a fraction or a huge one) counts non-zero.
+int result_of(lua_State *L, int index)
+{
+    if (lua_type(L, index) == LUA_TBOOLEAN)
+        return lua_toboolean(L, index);
+    if (lua_type(L, index) != LUA_TNUMBER)
+        return 0;
+    const lua_Number n = lua_tonumber(L, index);
+    if (n != n)
+        return 0;
+    if (n >= INT_MAX)
+        return INT_MAX;
+    if (n <= INT_MIN)
+        return INT_MIN;
+    if (n > 0 && n < 1)
+        return 1;
+    if (n < 0 && n > -1)
+        return -1;
+    return (int)n;
+}
+
+void call_hook(lua_State *L, void *data)
+{
+    HookCall *c = (HookCall *)data;
+    lua_rawgeti(L, LUA_REGISTRYINDEX, c->ctx->hook_ref[c->id]);
+    int nargs = 0, next_int = 0;
+    for (const char *f = c->fmt; *f; f++, nargs++) {
+        if (*f == 'i')
+            lua_pushinteger(L, c->ints[next_int++]);
+        else
+            lua_pushstring(L, c->text);
+    }
+    lua_call(L, nargs, 1);
+    c->result = result_of(L, -1);
+}
+
 // Calls the callback of a hook with arguments described by fmt: 'i' an
-// int, 's' a string. Returns the callback's integer result (true counts
-// 1), 0 when none is set or the call failed.
+// int, 's' a string (at most one). Returns the callback's integer result,
+// 0 when none is set or the call failed (reported as a script error).
 int fire(ScriptContext *ctx, HookId id, const char *fmt, ...)
 {
     if (!ctx || !ctx->L || ctx->hook_ref[id] == LUA_NOREF)
         return 0;
-    lua_State *L = ctx->L;
-    int top = lua_gettop(L);
-    lua_rawgeti(L, LUA_REGISTRYINDEX, ctx->hook_ref[id]);
-    int nargs = 0;
+    HookCall call = {ctx, id, fmt, {0, 0, 0, 0}, "", 0};
+    int n = 0;
     va_list ap;
     va_start(ap, fmt);
-    for (const char *f = fmt; *f; f++, nargs++) {
-        if (*f == 'i')
-            lua_pushinteger(L, va_arg(ap, int));
-        else
-            lua_pushstring(L, va_arg(ap, const char *));
+    for (const char *f = fmt; *f; f++) {
+        if (*f == 'i' && n < 4)
+            call.ints[n++] = va_arg(ap, int);
+        else if (*f == 's')
+            call.text = va_arg(ap, const char *);
     }
     va_end(ap);
-    int result = 0;
-    if (lua_pcall(L, nargs, 1, 0) != 0) {
-        script_error(hook_names[id].name, lua_tostring(L, -1));
-    } else if (lua_type(L, -1) == LUA_TBOOLEAN) {
-        result = lua_toboolean(L, -1);
-    } else if (lua_type(L, -1) == LUA_TNUMBER) {
-        lua_Number n = lua_tonumber(L, -1);
-        // Any non-zero number counts, also a fraction or a huge one.
-        if (n != n)
-            result = 0;
-        else if (n >= INT_MAX)
-            result = INT_MAX;
-        else if (n <= INT_MIN)
-            result = INT_MIN;
-        else if (n > 0 && n < 1)
-            result = 1;
-        else if (n < 0 && n > -1)
-            result = -1;
-        else
-            result = (int)n;
-    }
-    lua_settop(L, top);
-    return result;
+    if (script_protected(ctx, hook_names[id].name, call_hook, &call) != 0)
+        return 0;
+    return call.result;
 }
 
 } // namespace
@@ -162,25 +186,34 @@ int script_console_filter(int tab, const char *text, int type)
     return fire_hook_console(ctx, text, type, tab) != 0;
 }
 
-int script_call_announce(ScriptContext *ctx, int number, const char *text)
+namespace {
+
+struct Announce {
+    int number;
+    const char *text;
+};
+
+// Reading the global can run a metamethod of the script's: inside the
+// protected call like the callback itself.
+void call_announce(lua_State *L, void *data)
 {
-    if (!ctx || !ctx->L)
-        return 1;
-    lua_State *L = ctx->L;
-    int top = lua_gettop(L);
+    const Announce *a = (const Announce *)data;
     lua_getglobal(L, "announce_callback");
     if (!lua_isfunction(L, -1)) {
-        script_error("announce_callback", "announce_callback is not a function");
-        lua_settop(L, top);
-        return 1;
+        lua_pushliteral(L, "announce_callback is not a function");
+        lua_error(L);
     }
-    lua_pushinteger(L, number);
-    lua_pushstring(L, text ? text : "");
-    int rc = lua_pcall(L, 2, 0, 0);
-    if (rc != 0)
-        script_error("announce_callback", lua_tostring(L, -1));
-    lua_settop(L, top);
-    return rc != 0;
+    lua_pushinteger(L, a->number);
+    lua_pushstring(L, a->text);
+    lua_call(L, 2, 0);
+}
+
+} // namespace
+
+int script_call_announce(ScriptContext *ctx, int number, const char *text)
+{
+    Announce a = {number, text ? text : ""};
+    return script_protected(ctx, "announce_callback", call_announce, &a);
 }
 
 int script_set_hook(lua_State *L)
