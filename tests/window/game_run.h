@@ -51,8 +51,6 @@ public:
     // The program's process id while it runs, else -1.
     pid_t pid() const { return game_; }
     unsigned long window_id() const { return window_; }
-    // The program's process id, -1 when it is not running.
-    pid_t pid() const { return game_; }
     // xdotool with these arguments on this run's display; its status.
     int xdotool(const std::string &args);
     // Types text with xdotool, a run of its own wherever a character repeats
