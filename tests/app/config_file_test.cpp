@@ -12,15 +12,51 @@
 #include "app/services/settings.h"
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
+#include "game/game_state.h"
 #include "game/match_rules.h"
 #include "support/test_support.h"
 #include "command_line_util.h"
 
 namespace {
 
+// The option values the process started with, taken before any test runs.
+std::vector<int> start_options()
+{
+    std::vector<int> v;
+    for (int r = 0; r < OPTION_COUNT; r++)
+        v.push_back(option_get(r));
+    return v;
+}
+const std::vector<int> k_start_options = start_options();
+
+// A folder of its own and everything the settings read and write as at a
+// start: the options, an empty command line and configuration table, live
+// play with no locked rules, the shader path off, the full volume, no
+// reload asked for.
+// The options are put back afterwards.
 struct CfgDir {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
+    std::vector<int> saved = start_options();
+    CfgDir()
+    {
+        for (int r = 0; r < OPTION_COUNT; r++)
+            option_set(r, k_start_options[r]);
+        run_args({});
+        config_clear();
+        get_game_globals()->replay_mode = 0;
+        rules_clear_config_locks();
+        shader_path_set(0);
+        sound_set_volume(SOUND_VOLUME_MAX);
+        graphics_reload_reset();
+    }
+    ~CfgDir()
+    {
+        for (int r = 0; r < OPTION_COUNT; r++)
+            option_set(r, saved[r]);
+        run_args({});
+        shader_path_set(0);
+    }
 };
 
 } // namespace

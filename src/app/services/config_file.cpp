@@ -27,7 +27,12 @@ static ConfigRow g_config[] = {
 
 static char g_name[CONFIG_NAME_SIZE];
 
-int config_open(const char *name) { return config_load(name); }
+// A new table starts empty: nothing read from an earlier file is kept.
+int config_open(const char *name)
+{
+    config_clear();
+    return config_load(name);
+}
 
 void config_close(void) { g_name[0] = '\0'; }
 
