@@ -59,6 +59,14 @@ struct CfgDir {
     }
 };
 
+int count_of(const std::string &text, const std::string &needle)
+{
+    int n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        n++;
+    return n;
+}
+
 } // namespace
 
 TEST(ConfigFile, ReaderTrimsSkipsAndBounds)
@@ -121,12 +129,15 @@ TEST(ConfigFile, LoadSaveLoadSaveGivesTheSameBytes)
     options_save();
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(first, kxtest::read_file("default.cfg"));
-    // Every remembered rule has its key: none is reported missing.
-    EXPECT_EQ(err.find("no such key"), std::string::npos) << err;
+    // sumo and rpg have no key in the file: each load and each save reports
+    // both missing and neither is written; every other rule has its key.
+    EXPECT_EQ(count_of(err, "no such key sumo\n"), 4) << err;
+    EXPECT_EQ(count_of(err, "no such key rpg\n"), 4) << err;
+    EXPECT_EQ(count_of(err, "no such key "), 8) << err;
+    EXPECT_EQ(first.find("\nsumo "), std::string::npos) << first;
+    EXPECT_EQ(first.find("\nrpg "), std::string::npos) << first;
     EXPECT_EQ(first.rfind("#Automatically generated from Setup. Don't edit\r\n", 0), 0u);
     EXPECT_NE(first.find("turnframes \"10,20,30\"\r\n"), std::string::npos);
-    EXPECT_NE(first.find("sumo \"0\"\r\n"), std::string::npos) << first;
-    EXPECT_NE(first.find("rpg \"0\"\r\n"), std::string::npos) << first;
 
     MatchRules *next = get_next_match_rules();
     EXPECT_EQ(next->matchframes, 750);
@@ -215,10 +226,42 @@ TEST(ConfigFile, HostileValuesAreBoundedAndRawBytesPrintedEscaped)
     EXPECT_EQ(next->matchframes, 500);
     EXPECT_EQ(next->turnframe_count, 1);
     EXPECT_EQ(next->turnframe_list[0], 10);
-    EXPECT_EQ(next->sumo, 1);
+    // sumo has no key in the file: its line is an unknown key.
+    EXPECT_NE(err.find("no such key sumo\n"), std::string::npos) << err;
+    EXPECT_EQ(next->sumo, 0);
     // What is written back is what the game plays with.
     const std::string saved = kxtest::read_file("default.cfg");
     for (const char *line : {"autosave_rpl \"0\"\r\n", "fullscreen \"1\"\r\n", "matchframes \"500\"\r\n",
-                             "turnframes \"10\"\r\n", "sumo \"1\"\r\n"})
+                             "turnframes \"10\"\r\n"})
         EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+    EXPECT_EQ(saved.find("sumo"), std::string::npos) << saved;
+}
+
+// A remembered match longer than the game plays is refused with the message
+// of every refused value, not cut to the longest match in silence; the
+// longest match and the longest turn are taken.
+TEST(ConfigFile, RememberedFramesBeyondTheGamesLimitsAreRefused)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "rememberrules \"1\"\r\nmatchframes \"100001\"\r\nturnframes \"20,1000001\"\r\n");
+    config_open("default.cfg");
+    std::string err = kxtest::stderr_of([] { options_load(); });
+    EXPECT_NE(err.find("default.cfg: matchframes \"100001\" refused (whole numbers from 1 to 100000), the default "
+                       "kept\n"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("default.cfg: turnframes \"20,1000001\" refused (whole numbers from 1 to 1000000), the "
+                       "default kept\n"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(get_next_match_rules()->matchframes, 500);
+    EXPECT_EQ(get_next_match_rules()->turnframe_list[0], 10);
+
+    kxtest::write_file("default.cfg", "rememberrules \"1\"\r\nmatchframes \"100000\"\r\nturnframes \"20,1000000\"\r\n");
+    config_open("default.cfg");
+    err = kxtest::stderr_of([] { options_load(); });
+    EXPECT_EQ(err.find("refused"), std::string::npos) << err;
+    EXPECT_EQ(get_next_match_rules()->matchframes, 100000);
+    EXPECT_EQ(get_next_match_rules()->turnframe_count, 2);
+    EXPECT_EQ(get_next_match_rules()->turnframe_list[1], 1000000);
 }

@@ -21,7 +21,8 @@ static ConfigRow g_config[] = {
     {"fracturethreshold", "", 1}, {"dojotype", "", 1}, {"dojosize", "", 1},
     {"engagedistance", "", 1}, {"engageheight", "", 1}, {"engagerotation", "", 1},
     {"engagespace", "", 1}, {"engageplayerpos", "", 1}, {"engageplayerrot", "", 1},
-    {"damage", "", 1}, {"gravity", "", 1}, {"sumo", "", 1}, {"rpg", "", 1},
+    {"damage", "", 1}, {"gravity", "", 1},
+    // No rows for sumo and rpg: the file never keeps them.
     {"", "", 0},
 };
 
