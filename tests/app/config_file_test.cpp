@@ -181,6 +181,30 @@ TEST(ConfigFile, TheFileWinsOverTheCommandLine)
     EXPECT_STREQ(get_next_match_rules()->mod, "own.kxm");
 }
 
+// The saved shaders setting switches the shader path only when the path is
+// not already as the file says: before the window opens (the path not yet
+// running) a saved "0" leaves -shaders 1 in place, a saved "1" turns the
+// option on.
+TEST(ConfigFile, ASavedShadersOffLeavesTheCommandLinesOn)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "shaders \"0\"\n");
+    run_args({"-shaders", "1"});
+    config_open("default.cfg");
+    options_load();
+    EXPECT_EQ(option_get(OPT_SHADERS), 1);
+    EXPECT_EQ(shader_path_on(), 0);
+
+    kxtest::write_file("default.cfg", "shaders \"1\"\n");
+    run_args({});
+    option_set(OPT_SHADERS, 0);
+    config_open("default.cfg");
+    options_load();
+    EXPECT_EQ(option_get(OPT_SHADERS), 1);
+    EXPECT_EQ(shader_path_on(), 1);
+    EXPECT_EQ(graphics_reload_count(), 0);
+}
+
 TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
 {
     CfgDir d;
