@@ -19,25 +19,25 @@
 
 namespace {
 
-// The option values the process started with, taken before any test runs.
-std::vector<int> start_options()
+std::vector<int> current_options()
 {
     std::vector<int> v;
     for (int r = 0; r < OPTION_COUNT; r++)
         v.push_back(option_get(r));
     return v;
 }
-const std::vector<int> k_start_options = start_options();
+// The option values the process started with, taken before any test runs.
+const std::vector<int> k_start_options = current_options();
 
 // A folder of its own and everything the settings read and write as at a
 // start: the options, an empty command line and configuration table, live
 // play with no locked rules, the shader path off, the full volume, no
-// reload asked for.
-// The options are put back afterwards.
+// reload asked for. Afterwards the options are put back and nothing read
+// is left locked or kept.
 struct CfgDir {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
-    std::vector<int> saved = start_options();
+    std::vector<int> saved = current_options();
     CfgDir()
     {
         for (int r = 0; r < OPTION_COUNT; r++)
@@ -55,6 +55,8 @@ struct CfgDir {
         for (int r = 0; r < OPTION_COUNT; r++)
             option_set(r, saved[r]);
         run_args({});
+        config_clear();
+        rules_clear_config_locks();
         shader_path_set(0);
     }
 };
