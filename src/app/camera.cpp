@@ -121,7 +121,8 @@ static void view_frame(void)
     f[0] = std::sin(g_cam.yaw * k_deg) * cp;
     f[1] = std::cos(g_cam.yaw * k_deg) * cp;
     f[2] = std::sin(g_cam.pitch * k_deg);
-    // right = forward x up(0,0,1); up = forward x right
+    // right = forward x (0,0,1); up = right x forward, which points to the
+    // sky (forward x right would point to the floor at a level view).
     g_cam.right[0] = f[1];
     g_cam.right[1] = -f[0];
     g_cam.right[2] = 0.0f;
@@ -130,9 +131,10 @@ static void view_frame(void)
         g_cam.right[0] /= rl;
         g_cam.right[1] /= rl;
     }
-    g_cam.up[0] = f[1] * g_cam.right[2] - f[2] * g_cam.right[1];
-    g_cam.up[1] = f[2] * g_cam.right[0] - f[0] * g_cam.right[2];
-    g_cam.up[2] = f[0] * g_cam.right[1] - f[1] * g_cam.right[0];
+    const float *r = g_cam.right;
+    g_cam.up[0] = r[1] * f[2] - r[2] * f[1];
+    g_cam.up[1] = r[2] * f[0] - r[0] * f[2];
+    g_cam.up[2] = r[0] * f[1] - r[1] * f[0];
 }
 
 // The free camera looks from its eye along the view direction: the look-at

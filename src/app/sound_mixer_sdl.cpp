@@ -42,6 +42,7 @@ int sound_mixer_open(void)
         return 1;
     }
     g_mixer_open = 1;
+    sound_mark_opened();
     Mix_AllocateChannels(SOUND_CHANNELS);
     sound_set_backend(&k_mixer_backend);
     return 0;

@@ -13,16 +13,62 @@
 #include "app/services/settings.h"
 #include "app/services/settings_io.h"
 #include "app/services/sound.h"
+#include "game/game_state.h"
 #include "game/match_rules.h"
 #include "support/test_support.h"
 #include "command_line_util.h"
 
 namespace {
 
+std::vector<int> current_options()
+{
+    std::vector<int> v;
+    for (int r = 0; r < OPTION_COUNT; r++)
+        v.push_back(option_get(r));
+    return v;
+}
+// The option values the process started with, taken before any test runs.
+const std::vector<int> k_start_options = current_options();
+
+// A folder of its own and everything the settings read and write as at a
+// start: the options, an empty command line and configuration table, live
+// play with no locked rules, the shader path off, the full volume, no
+// reload asked for. Afterwards the options are put back and nothing read
+// is left locked or kept.
 struct CfgDir {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
+    std::vector<int> saved = current_options();
+    CfgDir()
+    {
+        for (int r = 0; r < OPTION_COUNT; r++)
+            option_set(r, k_start_options[r]);
+        run_args({});
+        config_clear();
+        get_game_globals()->replay_mode = 0;
+        rules_clear_config_locks();
+        shader_path_set(0);
+        sound_set_volume(SOUND_VOLUME_MAX);
+        graphics_reload_reset();
+    }
+    ~CfgDir()
+    {
+        for (int r = 0; r < OPTION_COUNT; r++)
+            option_set(r, saved[r]);
+        run_args({});
+        config_clear();
+        rules_clear_config_locks();
+        shader_path_set(0);
+    }
 };
+
+int count_of(const std::string &text, const std::string &needle)
+{
+    int n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        n++;
+    return n;
+}
 
 } // namespace
 
@@ -86,12 +132,15 @@ TEST(ConfigFile, LoadSaveLoadSaveGivesTheSameBytes)
     options_save();
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(first, kxtest::read_file("default.cfg"));
-    // Every remembered rule has its key: none is reported missing.
-    EXPECT_EQ(err.find("no such key"), std::string::npos) << err;
+    // sumo and rpg have no key in the file: each load and each save reports
+    // both missing and neither is written; every other rule has its key.
+    EXPECT_EQ(count_of(err, "no such key sumo\n"), 4) << err;
+    EXPECT_EQ(count_of(err, "no such key rpg\n"), 4) << err;
+    EXPECT_EQ(count_of(err, "no such key "), 8) << err;
+    EXPECT_EQ(first.find("\nsumo "), std::string::npos) << first;
+    EXPECT_EQ(first.find("\nrpg "), std::string::npos) << first;
     EXPECT_EQ(first.rfind("#Automatically generated from Setup. Don't edit\r\n", 0), 0u);
     EXPECT_NE(first.find("turnframes \"10,20,30\"\r\n"), std::string::npos);
-    EXPECT_NE(first.find("sumo \"0\"\r\n"), std::string::npos) << first;
-    EXPECT_NE(first.find("rpg \"0\"\r\n"), std::string::npos) << first;
 
     MatchRules *next = get_next_match_rules();
     EXPECT_EQ(next->matchframes, 750);
@@ -133,6 +182,30 @@ TEST(ConfigFile, TheFileWinsOverTheCommandLine)
     EXPECT_EQ(option_get(OPT_WIDTH), 1280);
     EXPECT_EQ(option_get(OPT_HEIGHT), 768);
     EXPECT_STREQ(get_next_match_rules()->mod, "own.kxm");
+}
+
+// The saved shaders setting switches the shader path only when the path is
+// not already as the file says: before the window opens (the path not yet
+// running) a saved "0" leaves -shaders 1 in place, a saved "1" turns the
+// option on.
+TEST(ConfigFile, ASavedShadersOffLeavesTheCommandLinesOn)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "shaders \"0\"\n");
+    run_args({"-shaders", "1"});
+    config_open("default.cfg");
+    options_load();
+    EXPECT_EQ(option_get(OPT_SHADERS), 1);
+    EXPECT_EQ(shader_path_on(), 0);
+
+    kxtest::write_file("default.cfg", "shaders \"1\"\n");
+    run_args({});
+    option_set(OPT_SHADERS, 0);
+    config_open("default.cfg");
+    options_load();
+    EXPECT_EQ(option_get(OPT_SHADERS), 1);
+    EXPECT_EQ(shader_path_on(), 1);
+    EXPECT_EQ(graphics_reload_count(), 0);
 }
 
 TEST(ConfigFile, UnwritableFileIsLeftAsItWas)
@@ -183,10 +256,42 @@ TEST(ConfigFile, HostileValuesAreBoundedAndRawBytesPrintedEscaped)
     EXPECT_EQ(next->matchframes, 500);
     EXPECT_EQ(next->turnframe_count, 1);
     EXPECT_EQ(next->turnframe_list[0], 10);
-    EXPECT_EQ(next->sumo, 1);
+    // sumo has no key in the file: its line is an unknown key.
+    EXPECT_NE(err.find("no such key sumo\n"), std::string::npos) << err;
+    EXPECT_EQ(next->sumo, 0);
     // What is written back is what the game plays with.
     const std::string saved = kxtest::read_file("default.cfg");
     for (const char *line : {"autosave_rpl \"0\"\r\n", "fullscreen \"1\"\r\n", "matchframes \"500\"\r\n",
-                             "turnframes \"10\"\r\n", "sumo \"1\"\r\n"})
+                             "turnframes \"10\"\r\n"})
         EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+    EXPECT_EQ(saved.find("sumo"), std::string::npos) << saved;
+}
+
+// A remembered match longer than the game plays is refused with the message
+// of every refused value, not cut to the longest match in silence; the
+// longest match and the longest turn are taken.
+TEST(ConfigFile, RememberedFramesBeyondTheGamesLimitsAreRefused)
+{
+    CfgDir d;
+    kxtest::write_file("default.cfg", "rememberrules \"1\"\r\nmatchframes \"100001\"\r\nturnframes \"20,1000001\"\r\n");
+    config_open("default.cfg");
+    std::string err = kxtest::stderr_of([] { options_load(); });
+    EXPECT_NE(err.find("default.cfg: matchframes \"100001\" refused (whole numbers from 1 to 100000), the default "
+                       "kept\n"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("default.cfg: turnframes \"20,1000001\" refused (whole numbers from 1 to 1000000), the "
+                       "default kept\n"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(get_next_match_rules()->matchframes, 500);
+    EXPECT_EQ(get_next_match_rules()->turnframe_list[0], 10);
+
+    kxtest::write_file("default.cfg", "rememberrules \"1\"\r\nmatchframes \"100000\"\r\nturnframes \"20,1000000\"\r\n");
+    config_open("default.cfg");
+    err = kxtest::stderr_of([] { options_load(); });
+    EXPECT_EQ(err.find("refused"), std::string::npos) << err;
+    EXPECT_EQ(get_next_match_rules()->matchframes, 100000);
+    EXPECT_EQ(get_next_match_rules()->turnframe_count, 2);
+    EXPECT_EQ(get_next_match_rules()->turnframe_list[1], 1000000);
 }

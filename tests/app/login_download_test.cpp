@@ -34,10 +34,32 @@ std::string utf16le(const std::u16string &s, bool bom = true)
     return out;
 }
 
+// A folder of its own, downloads asked for (autoupdate 1) into an empty
+// queue, no nick, an empty command line, live play with no rule locked;
+// autoupdate is put back and the queue emptied afterwards.
 struct LoginDir {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd{dir.path()};
-    LoginDir() { mkdir("data", 0755); }
+    int autoupdate = option_get(OPT_AUTOUPDATE);
+    LoginDir()
+    {
+        mkdir("data", 0755);
+        option_set(OPT_AUTOUPDATE, 1);
+        download_queue_clear();
+        set_nick("");
+        set_password("");
+        char arg0[] = "kaelmund";
+        char *argv[] = {arg0};
+        read_command_line(1, argv);
+        get_game_globals()->replay_mode = 0;
+        rules_clear_config_locks();
+    }
+    ~LoginDir()
+    {
+        option_set(OPT_AUTOUPDATE, autoupdate);
+        download_queue_clear();
+        profile_set_hooks(nullptr);
+    }
 };
 
 } // namespace
@@ -78,6 +100,7 @@ TEST(Login, StoredLoginReadsAsUtf8)
 
 TEST(DownloadQueue, TrimsQueuesAndRefusesWhenFull)
 {
+    LoginDir d;
     download_enqueue(0, "  first request \r\n");
     download_enqueue(0, "   ");
     EXPECT_EQ(download_queue_count(), 1);
@@ -106,6 +129,7 @@ TEST(DownloadQueue, TrimsQueuesAndRefusesWhenFull)
 
 TEST(DownloadQueue, TwoThreadsShareTheQueue)
 {
+    LoginDir d;
     std::atomic<int> done{0};
     kxtest::QuietStreams quiet(false);   // "queue full" while the reader is behind
     std::thread producer([&] {
@@ -167,7 +191,8 @@ TEST(Profile, AStoredLoginQueuesTheNameAndAReplayWins)
     EXPECT_STREQ(get_nick(), "[CLAN]MiXed");
     EXPECT_STREQ(get_password(), "secret");
     char buf[64];
-    ASSERT_EQ(download_dequeue(buf, sizeof buf), 0);
+    // Not an ASSERT: returning here would leave standard error captured.
+    EXPECT_EQ(download_dequeue(buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "mixed");
     char arg0[] = "kaelmund", arg1[] = "fight.rpl";
     char *argv[] = {arg0, arg1};

@@ -12,9 +12,33 @@
 #include "support/test_support.h"
 #include "command_line_util.h"
 
+namespace {
+
+// The options put back and the command line emptied when the test ends.
+struct KeptOptions {
+    std::vector<int> saved;
+    KeptOptions()
+    {
+        for (int r = 0; r < OPTION_COUNT; r++)
+            saved.push_back(option_get(r));
+    }
+    ~KeptOptions()
+    {
+        for (int r = 0; r < OPTION_COUNT; r++)
+            option_set(r, saved[r]);
+        run_args({});
+    }
+};
+
+} // namespace
+
 // An overlong file name counts but is not kept.
 TEST(CommandLine, FlagsCountValuesTakeTheNextArgument)
 {
+    KeptOptions kept;
+    option_set(OPT_DEPTHOFFIELD, 0);
+    option_set(OPT_DEBUG, 0);
+    option_set(OPT_FRAMERATE, 30);
     testing::internal::CaptureStderr();
     run_args({"-depthoffield", "-width", "1024", "xdebug", "1", "-depthoffield", "-height", "768",
               "a.rpl", "b.rpl", "arena.kxm", ".rpl", std::string(300, 'r') + ".rpl", "-framerate"});
@@ -34,6 +58,9 @@ TEST(CommandLine, FlagsCountValuesTakeTheNextArgument)
 
 TEST(CommandLine, SizesOutsideTheLimitsAreIgnoredWithAMessage)
 {
+    KeptOptions kept;
+    option_set(OPT_WIDTH, 960);
+    option_set(OPT_HEIGHT, 540);
     const std::string err = kxtest::stderr_of([&] { run_args({"-width", "100", "-height", "5000", "-width", "320"}); });
     EXPECT_EQ(option_get(OPT_WIDTH), 960);
     EXPECT_EQ(option_get(OPT_HEIGHT), 540);

@@ -150,3 +150,51 @@ TEST(OrbitCamera, EachKeyMovesItsOwnWay)
     EXPECT_FLOAT_EQ(cam->distance, 15.0f);
     EXPECT_NEAR(dist(eye(), look()), 15.0f, 1e-3);
 }
+
+namespace {
+
+struct FreeCamera : kxtest::ProgramFolder {
+    FreeCamera()
+    {
+        key_bindings_reset();
+        menu_set_state(0);
+        reset_game();
+        on_key(KEY_2, 0, 0, 1);
+        on_key(KEY_2, 0, 0, 0);
+    }
+};
+
+} // namespace
+
+// In the free camera E goes up and Q down, as in the orbiting camera, with
+// or without Shift and whatever the tilt: the frame's up vector points to
+// the sky, square to the view and to the right.
+TEST(FreeCamera, EGoesUpAndQDownAtAnyTilt)
+{
+    FreeCamera c;
+    CameraState *cam = get_camera();
+    ASSERT_EQ(get_view_mode(), VIEW_FREE);
+    for (const float pitch : {0.0f, 30.0f, -30.0f}) {
+        cam->pitch = pitch;
+        cam->eye[2] = 3.0f;
+        pass();
+        const float *f = cam->forward, *r = cam->right, *u = cam->up;
+        EXPECT_GT(u[2], 0.5f) << pitch;
+        EXPECT_NEAR(u[0] * f[0] + u[1] * f[1] + u[2] * f[2], 0.0f, 1e-5) << pitch;
+        EXPECT_NEAR(u[0] * r[0] + u[1] * r[1] + u[2] * r[2], 0.0f, 1e-5) << pitch;
+        for (const int mods : {0, (int)MOD_LSHIFT}) {
+            Vec before = eye();
+            const Vec look_before = look();
+            hold(KEY_E, mods, 10);
+            EXPECT_GT(eye().z - before.z, 0.1f) << pitch << " " << mods;
+            EXPECT_GT(look().z - look_before.z, 0.1f) << pitch << " " << mods;
+            for (int i = 0; i < 200; i++)
+                pass();
+            before = eye();
+            hold(KEY_Q, mods, 10);
+            EXPECT_LT(eye().z - before.z, -0.1f) << pitch << " " << mods;
+            for (int i = 0; i < 200; i++)
+                pass();
+        }
+    }
+}

@@ -216,6 +216,7 @@ TEST(ProgramPlay, MenuKeysOpenTheirStatesAndTheEditorKeepsItsKeys)
         {KEY_L, MOD_LCTRL, MENU_FLAME_FORGE},
     };
     char text[8];
+    chat_input_take_prefill(text, (int)sizeof text);   // none left by an earlier test
     for (const Row &r : rows) {
         menu_set_state(0);
         key(r.sym, r.mods);

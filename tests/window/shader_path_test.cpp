@@ -576,9 +576,11 @@ TEST(ShaderPath, TheProgramStartsTheShaderPathAndKeepsItOverAVideoReset)
     EXPECT_NE(err.find(floor, err.find(floor) + 1), std::string::npos) << err;
 }
 
-// What default.cfg keeps of the shader path is the path that ran: on from
-// the command line alone, so that the next run starts it again; off once a
-// driver of OpenGL 1.5 refused it, whatever the file said before.
+// What default.cfg keeps of the shader path is the path that ran: off after
+// a plain run; on from the command line alone, also over that saved off (the
+// file switches only a path that runs), so that the next run starts it
+// again; off once a driver of OpenGL 1.5 refused it, whatever the file said
+// before.
 TEST(ShaderPath, TheSavedSettingIsThePathThatRan)
 {
     GameRun run;
@@ -595,8 +597,13 @@ TEST(ShaderPath, TheSavedSettingIsThePathThatRan)
     };
     auto config = [&] { return kxtest::read_file(run.path("default.cfg")); };
 
+    ASSERT_EQ(run_once({}, {}), "");
+    EXPECT_EQ(run.err().find(started), std::string::npos) << run.err();
+    ASSERT_NE(config().find("shaders \"0\"\r\n"), std::string::npos) << config();
+
     ASSERT_EQ(run_once({"-shaders", "1"}, {}), "");
     EXPECT_NE(run.err().find(started), std::string::npos) << run.err();
+    EXPECT_TRUE(run.wait_text("data/stats.dat", ",SUCCESS\n")) << run.err();
     EXPECT_NE(config().find("shaders \"1\"\r\n"), std::string::npos) << config();
 
     ASSERT_EQ(run_once({"-shaders", "1"}, {}), "");

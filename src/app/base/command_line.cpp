@@ -55,6 +55,7 @@ int option_given_on_command_line(int row) { return row >= 0 && row < OPTION_COUN
 void read_command_line(int argc, char **argv)
 {
     memset(&g_names, 0, sizeof g_names);
+    memset(g_given, 0, sizeof g_given);
     OptionRow *rows = option_table();
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];

@@ -15,7 +15,7 @@ struct CommandLineNames {
 // options_load).
 CommandLineNames *get_command_line_names(void);
 
-// Empties the names, then reads argv[1..argc-1]. "-help" or "-h" prints the
+// Empties the names and forgets the options named before, then reads argv[1..argc-1]. "-help" or "-h" prints the
 // usage and ends the process with status 1.
 void read_command_line(int argc, char **argv);
 // 1 when the command line named option row (a flag or a value).

@@ -21,13 +21,19 @@ static ConfigRow g_config[] = {
     {"fracturethreshold", "", 1}, {"dojotype", "", 1}, {"dojosize", "", 1},
     {"engagedistance", "", 1}, {"engageheight", "", 1}, {"engagerotation", "", 1},
     {"engagespace", "", 1}, {"engageplayerpos", "", 1}, {"engageplayerrot", "", 1},
-    {"damage", "", 1}, {"gravity", "", 1}, {"sumo", "", 1}, {"rpg", "", 1},
+    {"damage", "", 1}, {"gravity", "", 1},
+    // No rows for sumo and rpg: the file never keeps them.
     {"", "", 0},
 };
 
 static char g_name[CONFIG_NAME_SIZE];
 
-int config_open(const char *name) { return config_load(name); }
+// A new table starts empty: nothing read from an earlier file is kept.
+int config_open(const char *name)
+{
+    config_clear();
+    return config_load(name);
+}
 
 void config_close(void) { g_name[0] = '\0'; }
 

@@ -10,8 +10,9 @@ struct ConfigRow {
     int game_rule;                // 1 for the game-rule keys
 };
 
-// The ConfigTable object: keeps the file name and reads the file at once.
-// config_open returns config_load's result; config_close forgets the name
+// The ConfigTable object: keeps the file name and reads the file at once
+// into a table whose values start empty. config_open returns config_load's
+// result; config_close forgets the name
 // (it writes nothing).
 int config_open(const char *name);
 void config_close(void);

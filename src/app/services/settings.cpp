@@ -90,10 +90,11 @@ void option_set_text(int index, const char *text)
     case 4: case 5: case 13: case 17: *v = on; break;
     case 6: *v = n == 60 ? 60 : 30; break;
     case 7:
+        // Only a change of the shader path switches the option with it. Read
+        // before the window opens (no path running yet), a saved "0" leaves
+        // the command line's -shaders 1 in place.
         if (shader_path_on() != on)
             toggle_shaders();
-        // A stored 2 reads as on; the option keeps the flag's value.
-        option_table()[OPT_SHADERS].value = on;
         if (option_table()[OPT_SHADERS].value == 1)
             g_reload_count++;
         break;

@@ -17,21 +17,22 @@
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/match_start.h"
+#include "game/turn_cycle.h"
 #include "gui/services/chat_log.h"
 #include "gui/services/console_commands.h"
 #include "gui/services/menu_state.h"
 
 // Remembered rules the game cannot play with: a match or a turn of no
-// frames. Such a value is refused with a message and the rule keeps its
-// default, so that it is not written back either.
-enum { REMEMBERED_FRAMES_MAX = 1000000 };
+// frames, or longer than the game plays. Such a value is refused with a
+// message and the rule keeps its default, so that it is not written back
+// either.
 struct RememberedBound {
     int rule;
     int32_t min, max;
 };
 static const RememberedBound k_remembered_bounds[] = {
-    {RULE_MATCHFRAMES, 1, REMEMBERED_FRAMES_MAX},
-    {RULE_TURNFRAMES, 1, REMEMBERED_FRAMES_MAX},
+    {RULE_MATCHFRAMES, 1, MATCH_FRAMES_MAX},
+    {RULE_TURNFRAMES, 1, TURN_FRAMES_MAX},
 };
 
 // True when text is a comma-separated list of whole numbers in min..max.

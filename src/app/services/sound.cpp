@@ -130,6 +130,8 @@ void sound_mark_failed(void)
     g_sound_on = 0;
 }
 
+void sound_mark_opened(void) { g_audio_failed = 0; }
+
 int sound_is_on(void) { return g_sound_on; }
 int sound_audio_failed(void) { return g_audio_failed; }
 

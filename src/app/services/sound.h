@@ -79,6 +79,8 @@ int sound_stored_volume(void);
 void sound_enable(void);
 void sound_disable(void);
 void sound_mark_failed(void);
+// The mixer opened: an earlier failure to open it no longer keeps sound off.
+void sound_mark_opened(void);
 int sound_is_on(void);
 int sound_audio_failed(void);
 
