@@ -407,20 +407,27 @@ void copy_env_objects_to_ghost(void)
     }
 }
 
+// The thrusts go to the bodies the coming step moves. During a preview
+// those are the ghosts (records n..2n-1) and the ghost objects: ghost n + i
+// takes the thrusts of fighter i's bodies, the turn it foresees, and the
+// live bodies, switched off, keep the forces gathered for their next step.
+// A ghost switched off (a preview of one fighter) takes none.
 void apply_thrusts(int frame)
 {
     const WorldState *w = get_game_state();
-    for (int i = 0; i < w->players; i++) {
-        Player *p = get_player(i);
-        if (!p)
+    const bool ghost = w->ghost_mode != 0;
+    const int n = fighter_count();
+    for (int i = 0; i < n; i++) {
+        const Player *p = get_player(i);
+        Player *target = get_player(ghost ? n + i : i);
+        if (!p || !p->body_defs || !target || (ghost && target->hidden))
             continue;
         for (int b = 0; b < BODY_COUNT; b++) {
             const BodyDef &d = p->body_defs[b];
             if (d.thrust_period > 0 && frame % d.thrust_period == 0)
-                dBodySetForce(p->bodies[b], d.thrust[0], d.thrust[1], d.thrust[2]);
+                dBodySetForce(target->bodies[b], d.thrust[0], d.thrust[1], d.thrust[2]);
         }
     }
-    const bool ghost = w->ghost_mode != 0;
     for (int i = 0; i < ENV_OBJECT_COUNT; i++) {
         EnvObjectBody *o = ghost ? g_ghost[i] : g_live[i];
         if (o)

@@ -1,4 +1,5 @@
 // The ghost preview predicts the coming turn; the trail stores it.
+#include <algorithm>
 #include <cmath>
 #include "game/game_resets.h"
 #include "game/joint_breaks.h"
@@ -154,5 +155,118 @@ TEST_F(MatchTest, PreviewPredictsTheTurnInEveryMatch)
         break_joint(1, R_ELBOW, 1);
         for (int t = 0; t < 4 && !get_game_state()->game_over; t++)
             play_turn(match + t, 15);
+    }
+}
+
+// A single-play match in a mod whose fighters' bodies are pushed by thrusts
+// every few frames, waiting for its first turn; no breaks (the preview
+// checks none).
+static void start_thrust_match()
+{
+    mkdir("data", 0755);
+    mkdir("data/mod", 0755);
+    kxtest::write_file("data/mod/thrusters.kxm", "body r_hand\nthrust 3 0 8 12\nbody l_foot\nthrust 2 6 0 0\n");
+    MatchRules rules;
+    fill_default_rules(0, &rules);
+    n_strncpyz(rules.mod, "thrusters.kxm", sizeof rules.mod);
+    forget_loaded_mod();   // the last test's world may carry the name
+    new_match(0, 0, &rules, 0);
+    get_match_rules()->flags &= ~(RULE_FLAG_DISMEMBER | RULE_FLAG_FRACTURE);   // the mod's rules hold them
+    start_single_play_match();
+}
+
+// Everything of the live bodies the next step reads: pose, velocities and
+// the forces and torques gathered for it.
+static std::vector<double> live_body_state()
+{
+    std::vector<double> out;
+    for (int i = 0; i < fighter_count(); i++)
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const dBodyID body = get_player(i)->bodies[b];
+            for (const dReal *v : {dBodyGetPosition(body), dBodyGetLinearVel(body), dBodyGetAngularVel(body),
+                                   dBodyGetForce(body), dBodyGetTorque(body)})
+                out.insert(out.end(), v, v + 3);
+            const dReal *q = dBodyGetQuaternion(body);
+            out.insert(out.end(), q, q + 4);
+        }
+    return out;
+}
+
+enum ThrustPreview { NO_PREVIEW, PREVIEW_BEFORE, PREVIEW_IN_PAUSE };
+
+// Two turns of the thrust match, the first without a preview; the second
+// with a preview of all fighters run past the turn's end before the commit,
+// one started in a pause four frames into the turn, or none. The live state
+// after the first turn, the positions at every frame of the second and the
+// state after it. *worst: for the preview before the turn, the largest
+// distance between the trail and the turn then played.
+static std::vector<double> play_thrust_turns(ThrustPreview preview, double *worst)
+{
+    start_thrust_match();
+    WorldState *w = get_game_state();
+    script_turn(0);
+    commit_turn(0);
+    while (!match_waiting() && !w->game_over)
+        run_match_tick(0);
+    std::vector<double> out = live_body_state();
+
+    script_turn(1);
+    if (preview == PREVIEW_BEFORE) {
+        EXPECT_EQ(w->ghost_mode, 2);   // started by the turn's end
+        restart_ghost(1);
+        for (int k = 0; k < 12; k++)
+            run_match_tick(0);
+        EXPECT_EQ(w->ghost_mode, 2);
+    }
+    bool previewed[MAX_FIGHTERS] = {true, true};
+    *worst = 0;
+    commit_turn(0);
+    for (int k = 0; !match_waiting() && !w->game_over; k++) {
+        const std::vector<double> at = body_positions();
+        out.insert(out.end(), at.begin(), at.end());
+        if (preview == PREVIEW_BEFORE && k <= 10)
+            *worst = std::fmax(*worst, max_trail_deviation(k, previewed));
+        run_match_tick(0);
+        if (preview == PREVIEW_IN_PAUSE && k == 3) {
+            toggle_game_running(0);
+            start_ghost_all();
+            for (int g = 0; g < 8; g++)
+                run_match_tick(0);
+            EXPECT_EQ(w->ghost_mode, 2);
+            toggle_game_running(0);   // the preview ends with the pause
+        }
+    }
+    const std::vector<double> after = live_body_state();
+    out.insert(out.end(), after.begin(), after.end());
+    return out;
+}
+
+// The first place two runs part, -1 when they are the same.
+static long first_difference(const std::vector<double> &a, const std::vector<double> &b)
+{
+    for (size_t k = 0; k < a.size() && k < b.size(); k++)
+        if (a[k] != b[k])
+            return (long)k;
+    return a.size() == b.size() ? -1 : (long)std::min(a.size(), b.size());
+}
+
+// A preview steps the ghosts only: the thrusts of the fighters' bodies push
+// the ghosts, so that the trail shows the turn, and leave the live bodies,
+// switched off meanwhile, with the forces they had. The turn played after a
+// preview, or around one in its pause, is the turn played without.
+TEST_F(MatchTest, ThrustsOfFightersPushTheGhostsInAPreview)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    double worst = 0;
+    const std::vector<double> plain = play_thrust_turns(NO_PREVIEW, &worst);
+    for (ThrustPreview preview : {PREVIEW_BEFORE, PREVIEW_IN_PAUSE}) {
+        SCOPED_TRACE(preview);
+        TearDown();
+        SetUp();
+        EXPECT_EQ(first_difference(play_thrust_turns(preview, &worst), plain), -1);
+        if (preview == PREVIEW_BEFORE) {
+            EXPECT_LT(worst, 1e-9) << "largest difference " << worst;
+        }
     }
 }
