@@ -51,6 +51,8 @@ public:
     // The program's process id while it runs, else -1.
     pid_t pid() const { return game_; }
     unsigned long window_id() const { return window_; }
+    // The run's private X server, as a DISPLAY value.
+    const std::string &display() const { return display_; }
     // xdotool with these arguments on this run's display; its status.
     int xdotool(const std::string &args);
     // Types text with xdotool, a run of its own wherever a character repeats

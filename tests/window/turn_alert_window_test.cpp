@@ -10,6 +10,7 @@
 #include <X11/Xutil.h>
 
 #include "app/turn_alert_sdl.h"
+#include "window/game_run.h"
 #include "window/gl_context.h"
 
 namespace {
@@ -63,6 +64,11 @@ bool move_focus(const X11Window &x, Window to, bool window_has_it)
 
 TEST(TurnAlertWindow, StartsOnlyWhileTheWindowIsNotActive)
 {
+    // The focus and the pointer belong to the whole display: the window
+    // goes on an X server of its own, where no other test moves them.
+    GameRun run;
+    ASSERT_FALSE(run.display().empty());
+    setenv("DISPLAY", run.display().c_str(), 1);
     kxtest::GlContext gl(64, 64);
     ASSERT_TRUE(gl.ok());
     X11Window x;
