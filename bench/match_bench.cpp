@@ -3,8 +3,8 @@
 // (0, 20 or the full 100 ticks). Reports live frames per second and, from the
 // same run, the share of the time spent inside ODE's own step (dWorldStep is
 // wrapped at link time, see match_bench.cmake).
-// The default rules tear and break joints early in this script, and a torn
-// joint bleeds every frame, so most of that match is spent on blood drops; the
+// Under the default rules this script tears a knee early, and a torn
+// joint bleeds every frame, so much of that match goes to blood drops; the
 // same match without dismemberment and fracture shows the speed of the
 // fighters' own simulation beside it.
 #include <benchmark/benchmark.h>
