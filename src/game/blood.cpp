@@ -223,6 +223,14 @@ void enable_live_blood_drops(void)
             dBodyEnable(d.body);
 }
 
+int blood_drops_placed(void)
+{
+    for (const BloodDrop &d : g_drops)
+        if (d.geom && dGeomIsEnabled(d.geom))
+            return 1;
+    return 0;
+}
+
 void blood_drops_drag(void)
 {
     for (BloodDrop &d : g_drops)

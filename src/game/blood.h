@@ -36,6 +36,8 @@ int blood_colour_clamp(void);
 void blood_set_default_color(float r, float g, float b);
 void disable_blood_drops(void);
 void enable_live_blood_drops(void);
+// 1 when some drop has been placed since the last reset (its geom collides).
+int blood_drops_placed(void);
 void blood_drops_drag(void);
 void draw_blood_drops(void);
 BloodDrop *get_blood_drop(int i);

@@ -25,8 +25,18 @@ static int g_record_count;
 static int g_stats[CONTACT_STAT_COUNT];
 // Contact joints made in this collision pass: bodies piled into each other
 // (a broken replay can place them so) touch in thousands of points, and the
-// step's solver time grows with the cube of their number.
-static int g_step_contacts;
+// step's solver time grows with the cube of the number of contacts among
+// bodies that touch. Blood drops never take the fighters' and objects'
+// contacts: a torn joint bleeds every frame and the whole ring may lie on
+// the floor. A drop on the floor (or on anything without a body) is a little
+// problem of its own for the solver and has a bound of its own; a drop on a
+// body joins that body's problem, so it takes only the room that the pairs
+// without a drop leave, counted before the pass.
+static int g_step_contacts;        // pairs without a drop
+static int g_step_drop_contacts;   // drops on the floor or a bodiless object
+static int g_step_drop_on_bodies;  // drops on a body
+static int g_step_bodies_demand;   // contacts of the pairs without a drop, counted first
+static_assert((int)DROP_CONTACT_JOINTS_PER_STEP >= (int)BLOOD_DROP_COUNT, "every drop of the ring may rest on the floor");
 
 const int *get_contact_stats(void) { return g_stats; }
 void reset_contact_stats(void) { memset(g_stats, 0, sizeof g_stats); }
@@ -217,6 +227,81 @@ static bool sphere_on_box_surface(dGeomID a, dGeomID b)
     return r2 <= 1e-24 * (1.0 + p2);
 }
 
+// Pairs that never touch: bodies joined by a joint other than a contact, and
+// an object held by the hand that touches it.
+static bool pair_skipped(const GeomRecord *ra, dBodyID ba, const GeomRecord *rb, dBodyID bb)
+{
+    return (ba && bb && dAreConnectedExcluding(ba, bb, dJointTypeContact)) || grip_holds(ra, ba, rb) ||
+           grip_holds(rb, bb, ra);
+}
+
+// Counts the contacts a pair without a drop will make, up to the bound.
+static void count_bodies_pair(dGeomID a, dGeomID b)
+{
+    if (g_step_bodies_demand >= CONTACT_JOINTS_PER_STEP)
+        return;
+    const GeomRecord *ra = static_cast<GeomRecord *>(dGeomGetData(a));
+    const GeomRecord *rb = static_cast<GeomRecord *>(dGeomGetData(b));
+    if (pair_skipped(ra, dGeomGetBody(a), rb, dGeomGetBody(b)) || sphere_on_box_surface(a, b))
+        return;
+    dContactGeom c[CONTACTS_PER_PAIR];
+    const int n = dCollide(a, b, CONTACTS_PER_PAIR, c, sizeof c[0]);
+    if (n > 0)
+        g_step_bodies_demand += n;
+}
+
+// A geom as the space pairs it: its body, bits and bounding box.
+struct PairedGeom {
+    dGeomID geom;
+    dBodyID body;
+    unsigned long category, collide;
+    dReal box[6];
+};
+
+// Two geoms the space would offer the near callback: on different bodies,
+// one's category in the other's collide bits, their boxes overlapping.
+static bool space_would_pair(const PairedGeom &a, const PairedGeom &b)
+{
+    if (a.body && a.body == b.body)
+        return false;
+    if (!(a.category & b.collide) && !(b.category & a.collide))
+        return false;
+    const dReal *p = a.box, *q = b.box;
+    return p[0] <= q[1] && q[0] <= p[1] && p[2] <= q[3] && q[2] <= p[3] && p[4] <= q[5] && q[4] <= p[5];
+}
+
+// The contacts the pairs without a drop will make in this pass, up to the
+// bound: the space's geoms other than the drops, pair by pair (the space's
+// own pass over all of them would cost as much as the collision itself).
+// Pure: nothing is made or marked.
+static void count_bodies_demand(dSpaceID space)
+{
+    enum { MOST_COUNTED = 256 };
+    static PairedGeom geoms[MOST_COUNTED];
+    int n = 0;
+    const int total = dSpaceGetNumGeoms(space);
+    for (int i = 0; i < total; i++) {
+        dGeomID g = dSpaceGetGeom(space, i);
+        const GeomRecord *r = static_cast<GeomRecord *>(dGeomGetData(g));
+        if (!r || r->kind == GEOM_BLOOD || !dGeomIsEnabled(g))
+            continue;
+        if (n == MOST_COUNTED) {   // more than a world holds: drops on bodies get no room
+            g_step_bodies_demand = CONTACT_JOINTS_PER_STEP;
+            return;
+        }
+        PairedGeom &p = geoms[n++];
+        p.geom = g;
+        p.body = dGeomGetBody(g);
+        p.category = dGeomGetCategoryBits(g);
+        p.collide = dGeomGetCollideBits(g);
+        dGeomGetAABB(g, p.box);
+    }
+    for (int i = 0; i < n && g_step_bodies_demand < CONTACT_JOINTS_PER_STEP; i++)
+        for (int j = i + 1; j < n; j++)
+            if (space_would_pair(geoms[i], geoms[j]))
+                count_bodies_pair(geoms[i].geom, geoms[j].geom);
+}
+
 void near_callback(void *, dGeomID a, dGeomID b)
 {
     g_stats[STAT_CALLS]++;
@@ -230,8 +315,7 @@ void near_callback(void *, dGeomID a, dGeomID b)
         return;
     dBodyID ba = dGeomGetBody(a), bb = dGeomGetBody(b);
 
-    if ((ba && bb && dAreConnectedExcluding(ba, bb, dJointTypeContact)) ||
-        grip_holds(ra, ba, rb) || grip_holds(rb, bb, ra)) {
+    if (pair_skipped(ra, ba, rb, bb)) {
         g_stats[STAT_SKIPPED]++;
         return;
     }
@@ -276,16 +360,31 @@ void near_callback(void *, dGeomID a, dGeomID b)
         c.surface.soft_cfm = soft_cfm;
     }
     g_stats[STAT_SURFACES]++;
-    const int room = CONTACT_JOINTS_PER_STEP - g_step_contacts;
+    // A pair with a drop makes one joint (the drop splashes on its first
+    // contact). A drop on the floor counts in the drops' own bound; a drop
+    // on a body takes only the room that the pairs without a drop leave in
+    // theirs, counted before the pass.
+    const bool drop = ka == GEOM_BLOOD || kb == GEOM_BLOOD;
+    const bool drop_on_body = drop && ba && bb;
+    const int bodies = g_step_bodies_demand > g_step_contacts ? g_step_bodies_demand : g_step_contacts;
+    const int room = !drop         ? CONTACT_JOINTS_PER_STEP - g_step_contacts
+                     : drop_on_body ? CONTACT_JOINTS_PER_STEP - bodies - g_step_drop_on_bodies
+                                    : DROP_CONTACT_JOINTS_PER_STEP - g_step_drop_contacts;
     if (room <= 0 || sphere_on_box_surface(a, b))
         return;
-    const int n = dCollide(a, b, room < CONTACTS_PER_PAIR ? room : CONTACTS_PER_PAIR, &contacts[0].geom, sizeof(dContact));
+    const int n = dCollide(a, b, drop || room >= CONTACTS_PER_PAIR ? CONTACTS_PER_PAIR : room,
+                           &contacts[0].geom, sizeof(dContact));
     if (n <= 0) {
         g_stats[STAT_NOT_TOUCHING]++;
         return;
     }
     g_stats[STAT_TOUCHING]++;
-    g_step_contacts += n;
+    if (drop_on_body)
+        g_step_drop_on_bodies++;
+    else if (drop)
+        g_step_drop_contacts++;
+    else
+        g_step_contacts += n;
     if (ra->owner != rb->owner)
         g_stats[STAT_OWNERS_TOUCHING]++;
     const bool harm_marks = (get_match_rules()->flags & RULE_FLAG_DISMEMBER) && ra->owner != rb->owner;
@@ -294,11 +393,11 @@ void near_callback(void *, dGeomID a, dGeomID b)
         dJointID cj = dJointCreateContact(g->world, g->contact_group, &contacts[k]);
         dJointAttach(cj, ba, bb);
 
-        if (ka == GEOM_BLOOD || kb == GEOM_BLOOD) {
-            const GeomRecord *drop = ka == GEOM_BLOOD ? ra : rb;
+        if (drop) {
+            const GeomRecord *rd = ka == GEOM_BLOOD ? ra : rb;
             const dBodyID db = ka == GEOM_BLOOD ? ba : bb;
             const dReal *v = db ? dBodyGetLinearVel(db) : nullptr;
-            blood_splash(drop->blood_index, v ? v[0] * v[0] + v[1] * v[1] + v[2] * v[2] : 0.0);
+            blood_splash(rd->blood_index, v ? v[0] * v[0] + v[1] * v[1] + v[2] * v[2] : 0.0);
             return;
         }
 
@@ -394,5 +493,10 @@ void collide_space(dSpaceID space)
         return;
     keep_bodies_in_world(space);
     g_step_contacts = 0;
+    g_step_drop_contacts = 0;
+    g_step_drop_on_bodies = 0;
+    g_step_bodies_demand = 0;
+    if (space == get_game_globals()->space && blood_drops_placed())
+        count_bodies_demand(space);
     dSpaceCollide(space, nullptr, near_callback);
 }

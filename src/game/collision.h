@@ -5,7 +5,13 @@
 enum {
     CONTACT_RECORDS = 16,
     CONTACTS_PER_PAIR = 8,
-    CONTACT_JOINTS_PER_STEP = 256,   // far above a fight's; pairs beyond it get none
+    // Contact joints of one collision pass among bodies, far above a
+    // fight's; pairs beyond it get none. Blood drops never take the
+    // fighters' and objects' contacts: a drop on the floor counts in a bound
+    // of its own (one joint each, the whole ring of 256 drops), a drop on a
+    // body only takes what room the pairs without a drop leave.
+    CONTACT_JOINTS_PER_STEP = 256,
+    DROP_CONTACT_JOINTS_PER_STEP = 256,
 };
 
 struct ContactRecord {

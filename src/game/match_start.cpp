@@ -101,16 +101,46 @@ int write_teams_line(char *dst, int size, const MatchRules *rules)
 
 // ---- engage placement ----
 
+// Turns every body of both fighters about the vertical axis through the
+// midpoint of their heads.
+static void turn_pair_about_midpoint(double degrees)
+{
+    Player *a = get_player(0), *b = get_player(1);
+    if (!a || !b)
+        return;
+    const dReal *ha = dBodyGetPosition(a->bodies[0]), *hb = dBodyGetPosition(b->bodies[0]);
+    const double pivot[3] = {(ha[0] + hb[0]) * 0.5, (ha[1] + hb[1]) * 0.5, 0.0};
+    const double rad = degrees * M_PI / 180.0;
+    for (int k = 0; k < BODY_COUNT; k++) {
+        turn_body_about_vertical(a->bodies[k], pivot, rad);
+        turn_body_about_vertical(b->bodies[k], pivot, rad);
+    }
+}
+
+static bool is_half_turn(double degrees) { return std::fabs(std::fmod(degrees, 360.0)) == 180.0; }
+
 void engage_placement(const MatchRules *rules)
 {
     const int n = fighter_count();
     double off[MAX_FIGHTERS][3] = {};
     double heading[MAX_FIGHTERS] = {};
+    // The two-fighter start's line through both heads is turned by this
+    // about its midpoint once both stand.
+    double pair_turn = 0.0;
     const bool exact = rules->engage_set != 0;
     if (!exact) {
         const int distance = rules->engagedistance == 0 ? 100 : rules->engagedistance;
         const double d = distance * 0.005;
         const double z = rules->engageheight * 0.01 - 0.01;
+        // Two fighters: each is turned about its own head by the rotation's
+        // whole half turns (0 face to face, 180 back to back) and the pair by
+        // the rest, so the line between them stays square to their shoulders
+        // and their arms never reach into each other.
+        if (n == 2) {
+            pair_turn = std::fmod((double)rules->engagerotation, 180.0);
+            if (pair_turn < 0)
+                pair_turn += 180.0;
+        }
         for (int i = 0; i < n; i++) {
             if (n == 2) {
                 // The fighter faces along -y (its arms span x), so two
@@ -125,7 +155,7 @@ void engage_placement(const MatchRules *rules)
                 heading[i] = a;
             }
             off[i][2] = z;
-            heading[i] += rules->engagerotation;
+            heading[i] += rules->engagerotation - pair_turn;
         }
     } else {
         for (int i = 0; i < n && i < RULES_PLAYER_SLOTS; i++) {
@@ -142,11 +172,15 @@ void engage_placement(const MatchRules *rules)
         apply_stance(i, p->stance_slot, off[i][0], off[i][1], off[i][2]);
         if (heading[i] == 0.0)
             continue;
-        if (exact || half_turns)
+        // A half turn negates the positions about the origin and moves the
+        // fighter back; any other heading turns it about its head.
+        if ((exact || half_turns) && is_half_turn(heading[i]))
             turn_player_mirrored(i, heading[i]);
         else
             turn_player(i, heading[i]);
     }
+    if (pair_turn != 0.0)
+        turn_pair_about_midpoint(pair_turn);
 }
 
 // ---- RPG scaling ----

@@ -11,7 +11,9 @@ int move_player(int i, double x, double y, double z);
 // Turns every body about the vertical axis through body 0.
 int turn_player(int i, double degrees);
 // Negates every body's x and y, turns each orientation by the angle, then
-// moves the fighter back so body 0 keeps its position.
+// moves the fighter back so body 0 keeps its position: a half turn about
+// body 0 for an angle of 180 (or -180) degrees. Any other angle would turn
+// the places and the orientations apart; turn_player turns by it.
 int turn_player_mirrored(int i, double degrees);
 int set_fighter_masses(int i);
 void air_drag(dBodyID b);

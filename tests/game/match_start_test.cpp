@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/base/text.h"
+#include "game/dojo.h"
 #include "game/env_objects.h"
 #include "game/game_callbacks.h"
 #include "game/match_start.h"
@@ -18,6 +19,7 @@
 #include "game/turn_cycle.h"
 #include "gui/services/chat_log.h"
 #include "support/test_support.h"
+#include "match_setup.h"
 #include "world_fixture.h"
 
 namespace {
@@ -151,6 +153,104 @@ TEST_F(MatchStart, ExplicitPlacementAndHeight)
     const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
     EXPECT_NEAR(h1[0], s1->pos[HEAD][0] - 1.0, 1e-6);
     EXPECT_NEAR(h1[1], s1->pos[HEAD][1], 1e-6);
+}
+
+// Every engage rotation starts the two fighters apart, centred where the
+// dojo is, and a first turn in which nobody moves hurts nobody.
+TEST_F(MatchStart, EveryEngageRotationStartsTheFightersApart)
+{
+    for (int rotation = 0; rotation < 360; rotation += 45) {
+        SCOPED_TRACE(rotation);
+        rules_.engagerotation = rotation;
+        new_match(0, 0, &rules_, 0);
+        ASSERT_EQ(get_match_rules()->engagerotation, rotation);
+        EXPECT_FALSE(fighters_touch(0, 1));
+        const dReal *h0 = dBodyGetPosition(get_player(0)->bodies[HEAD]);
+        const dReal *h1 = dBodyGetPosition(get_player(1)->bodies[HEAD]);
+        EXPECT_NEAR((h0[0] + h1[0]) / 2, DOJO_CENTRE[0], 1e-6);
+        EXPECT_NEAR((h0[1] + h1[1]) / 2, DOJO_CENTRE[1], 1e-6);
+        EXPECT_NEAR(std::hypot(h1[0] - h0[0], h1[1] - h0[1]), 1.0, 1e-9);
+        commit_turn(0);
+        for (int k = 0; k < 100 && !match_waiting(); k++)
+            run_match_tick(0);
+        EXPECT_EQ(get_game_state()->frame, get_match_rules()->turnframe_list[0]);
+        for (int i = 0; i < 2; i++)
+            EXPECT_EQ(get_player(i)->injury, 0.0f) << "fighter " << i;
+    }
+}
+
+namespace {
+
+// Every body's position and orientation, its position taken from the head.
+struct Pose {
+    double pos[BODY_COUNT][3];
+    dMatrix3 rot[BODY_COUNT];
+};
+
+Pose pose_from_head(int i)
+{
+    Pose p;
+    const dReal *h = dBodyGetPosition(get_player(i)->bodies[HEAD]);
+    for (int b = 0; b < BODY_COUNT; b++) {
+        const dReal *x = dBodyGetPosition(get_player(i)->bodies[b]);
+        for (int c = 0; c < 3; c++)
+            p.pos[b][c] = x[c] - h[c];
+        memcpy(p.rot[b], dBodyGetRotation(get_player(i)->bodies[b]), sizeof p.rot[b]);
+    }
+    return p;
+}
+
+// The chest's long side (its box's x axis) against the line from the left
+// hand to the right hand, flat on the floor: 1 when they are parallel.
+double chest_along_hands(int i)
+{
+    const dReal *R = dBodyGetRotation(get_player(i)->bodies[CHEST]);
+    const dReal *r = dBodyGetPosition(get_player(i)->bodies[R_HAND]);
+    const dReal *l = dBodyGetPosition(get_player(i)->bodies[L_HAND]);
+    const double ax = R[0], ay = R[4], hx = r[0] - l[0], hy = r[1] - l[1];
+    return std::fabs(ax * hx + ay * hy) / (std::hypot(ax, ay) * std::hypot(hx, hy));
+}
+
+} // namespace
+
+// An explicit placement turns the fighter as one piece about its head: at
+// every heading the bodies are those of heading 0 turned by it, places and
+// orientations alike.
+TEST_F(MatchStart, ExplicitHeadingTurnsTheWholeFighterAboutItsHead)
+{
+    MatchRules r = rules_;
+    parse_engage_line(" 0.5 0.0 0.0 0 0 0", 0, &r);
+    parse_engage_line(" 0.0 -3.0 0.0 0 0 180", 1, &r);
+    new_match(0, 0, &r, 0);
+    const Pose still = pose_from_head(0);
+    const dReal *h = dBodyGetPosition(get_player(0)->bodies[HEAD]);
+    const double head[3] = {h[0], h[1], h[2]};
+    EXPECT_GT(chest_along_hands(0), 0.999);
+    for (int heading : {90, 45, 270, -90, 180}) {
+        SCOPED_TRACE(heading);
+        char line[64];
+        snprintf(line, sizeof line, " 0.5 0.0 0.0 0 0 %d", heading);
+        parse_engage_line(line, 0, &r);
+        new_match(0, 0, &r, 0);
+        const Pose turned = pose_from_head(0);
+        const dReal *h2 = dBodyGetPosition(get_player(0)->bodies[HEAD]);
+        for (int c = 0; c < 3; c++)
+            EXPECT_NEAR(h2[c], head[c], 1e-9);
+        const double a = heading * M_PI / 180.0, cs = std::cos(a), sn = std::sin(a);
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const double *p = still.pos[b], *q = turned.pos[b];
+            EXPECT_NEAR(q[0], cs * p[0] - sn * p[1], 1e-9) << b;
+            EXPECT_NEAR(q[1], sn * p[0] + cs * p[1], 1e-9) << b;
+            EXPECT_NEAR(q[2], p[2], 1e-9) << b;
+            for (int col = 0; col < 3; col++) {
+                const dReal *R0 = still.rot[b], *R1 = turned.rot[b];
+                EXPECT_NEAR(R1[col], cs * R0[col] - sn * R0[4 + col], 1e-9) << b;
+                EXPECT_NEAR(R1[4 + col], sn * R0[col] + cs * R0[4 + col], 1e-9) << b;
+                EXPECT_NEAR(R1[8 + col], R0[8 + col], 1e-9) << b;
+            }
+        }
+        EXPECT_GT(chest_along_hands(0), 0.999);
+    }
 }
 
 // The worlds a match is built from, each a rebuild: an rpg match shaped by
