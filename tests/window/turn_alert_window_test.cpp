@@ -68,6 +68,12 @@ TEST(TurnAlertWindow, StartsOnlyWhileTheWindowIsNotActive)
     // goes on an X server of its own, where no other test moves them.
     GameRun run;
     ASSERT_FALSE(run.display().empty());
+    const char *shared = getenv("DISPLAY");
+    const std::string kept = shared ? shared : "";
+    struct Restore {
+        const std::string &display;
+        ~Restore() { display.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", display.c_str(), 1); }
+    } restore{kept};
     setenv("DISPLAY", run.display().c_str(), 1);
     kxtest::GlContext gl(64, 64);
     ASSERT_TRUE(gl.ok());
