@@ -206,21 +206,23 @@ TEST_F(HostileMods, WideRoundBodiesAreRefusedAndHeavyJoinedBodiesPlay)
         {"heavy_globes.kxm",
          round_body("head", "sphere", "30", "1000000", "1000000 1 1") +
              round_body("chest", "sphere", "30", "1000000", "1000000 1 1"),
-         "Body HEAD: sides 30 0 0 refused (a sphere's radius 0.01 to 10), keeping the built-in size"},
+         "Body HEAD: sides 30 0 0 refused (a sphere's radius 0.01 to 5), keeping the built-in size"},
         {"light_globe.kxm", round_body("chest", "sphere", "30", "0.0001", "0 1 1"),
-         "Body CHEST: sides 30 0 0 refused (a sphere's radius 0.01 to 10), keeping the built-in size"},
+         "Body CHEST: sides 30 0 0 refused (a sphere's radius 0.01 to 5), keeping the built-in size"},
         {"wide_thigh.kxm", round_body("r_thigh", "cylinder", "20 1", "1", "0 0 0"),
-         "Body R_THIGH: sides 20 1 0 refused (a cylinder's radius 0.01 to 10, length 0.01 to 30)"},
+         "Body R_THIGH: sides 20 1 0 refused (a cylinder's radius 0.01 to 5, length 0.01 to 30)"},
         {"small_grip.kxm", "body r_hand\nalt_sides 0.01 0.01 0.01\n",
          "Body R_HAND: alt_sides 0.01 0.01 0.01 with density 0.25 gives a mass below 0.0001, refused"},
         {"slippery.kxm", "world\nfriction 3e38\n", "friction 3e38 refused (the world's friction 0 to 1e+06)"},
-        // At the limits: 4.2e9 kg spheres and cylinders, a 2.7e10 kg box,
+        // At the limits: 5.2e8 kg spheres, a 2.7e10 kg box, a cylinder of
+        // 2.9e9 kg and a thin long one,
         // joined to each other and to built-in bodies of a few grams.
         {"heavy_chain.kxm",
-         round_body("head", "sphere", "10", "1000000", "1000000 1 1") +
+         round_body("head", "sphere", "5", "1000000", "1000000 1 1") +
              round_body("breast", "box", "30 30 30", "1000000", "0 1 1") +
-             round_body("chest", "cylinder", "10 30", "1000000", "0 1 1") +
-             round_body("r_thigh", "sphere", "10", "1000000", "90 0 0") + "world\nfriction 1e6\n",
+             round_body("chest", "cylinder", "5 30", "1000000", "0 1 1") +
+             round_body("r_thigh", "sphere", "5", "1000000", "90 0 0") +
+             round_body("r_leg", "cylinder", "0.01 10", "0.25", "90 90 90") + "world\nfriction 1e6\n",
          nullptr},
     };
     std::vector<std::function<int()>> jobs;

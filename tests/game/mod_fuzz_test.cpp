@@ -292,8 +292,8 @@ std::string check_built_objects(const ModWorld *m)
 // KX_FUZZ_SCALE times as many.
 constexpr long BODY_MODS = 8;
 
-const char *const k_body_sides[] = {"0.01", "0.0099", "0.2", "1", "9.99", "10", "10.01", "12", "20", "29.9",
-                                    "30", "30.01", "1e-4", "1e30"};
+const char *const k_body_sides[] = {"0.01", "0.0099", "0.2", "1", "4.99", "5", "5.01", "9.99", "10", "12", "20",
+                                    "29.9", "30", "30.01", "1e-4", "1e30"};
 const char *const k_body_densities[] = {"1e-30", "1e-6", "0.001", "0.25", "1", "1000", "999999", "1e6", "1.1e6",
                                         "3.4e38"};
 const char *const k_body_rots[] = {"0 0 0", "1000000 1 1", "0 1 1", "90 90 90", "3.4e38 1 1", "1e-45 0 0",

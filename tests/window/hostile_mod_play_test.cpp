@@ -43,7 +43,7 @@ TEST(HostileModPlay, WideHeavyGlobesAreRefusedAndTheMatchPlaysToItsEnd)
     const std::string err = run.err();
     for (const char *body : {"HEAD", "CHEST"})
         EXPECT_NE(err.find(std::string("Body ") + body +
-                           ": sides 30 0 0 refused (a sphere's radius 0.01 to 10), keeping the built-in size"),
+                           ": sides 30 0 0 refused (a sphere's radius 0.01 to 5), keeping the built-in size"),
                   std::string::npos)
             << err;
     EXPECT_EQ(err.find("Physics engine"), std::string::npos) << err;
