@@ -69,8 +69,9 @@ test-tsan: deps
 	$(call run_ctest,$(BUILD_TSAN),-L 'app|net|gui|game' -R 'Thread|LineQueue|Mutex')
 
 # Longer robustness runs under the sanitizers: the image decoders, the line,
-# replay and mod readers, matches on mutated mods and on mods of hostile
-# objects and object joints, the game-server socket fed
+# replay and mod readers, matches on mutated mods, on mods of hostile
+# objects and object joints and on mods of fighter bodies at their limits
+# (heavy ones joined together), the game-server socket fed
 # fuzzed lines, and the whole game played on after hostile input and a
 # stand-in server's lines;
 # FUZZ_SCALE times the default number of broken inputs.

@@ -234,6 +234,10 @@ static int st_friction(ModParser *ps, const char *arg)
         mod_error("friction must not be negative (%s)\n", arg);
         return 1;
     }
+    if (ps->mode != MOD_MODE_ENV_OBJ && !(f <= WORLD_FRICTION_MAX)) {
+        mod_error("friction %s refused (the world's friction 0 to %g)\n", arg, WORLD_FRICTION_MAX);
+        return 1;
+    }
     if (ps->mode == MOD_MODE_ENV_OBJ) {
         cur_object(ps)->friction = f;
         get_loaded_mod_world()->object_surface = 1;

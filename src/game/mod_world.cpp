@@ -92,7 +92,7 @@ void mod_world_reset(ModWorld *m)
     for (int i = 0; i < ENV_OBJECT_COUNT; i++)
         env_object_reset(&m->env_objects[i]);
     memcpy(m->colors, builtin_world_colors(), sizeof m->colors);
-    m->friction = 10000.0f;
+    m->friction = WORLD_FRICTION_DEFAULT;
     for (int p = 0; p < 2; p++) {
         memcpy(g_loaded_bodies[p], builtin_body_table(), sizeof g_loaded_bodies[p]);
         memcpy(g_loaded_joints[p], builtin_joint_table(), sizeof g_loaded_joints[p]);

@@ -13,6 +13,15 @@ enum {
     MOD_MESSAGE_SIZE = 256,
 };
 
+// The world's friction: the largest friction force of each contact with the
+// ground, in newtons (10000 unless a mod sets it). The engine took every
+// value up to 3e38 in whole matches, with bodies of 1e-3 to 1e12 kg; it is
+// bounded all the same, as every number a mod hands the engine is, at a
+// hundred times the default, which already holds the heaviest fighter a mod
+// can make.
+constexpr float WORLD_FRICTION_DEFAULT = 10000.0f;
+constexpr float WORLD_FRICTION_MAX = 1e6f;
+
 enum { ENV_FLAG_HARMFUL_A = 2, ENV_FLAG_HARMFUL_B = 4, ENV_FLAG_STATIC = 8, ENV_FLAG_NO_GRIP = 16 };
 
 struct EnvObject {

@@ -111,14 +111,22 @@ static int sides_used(int shape)
     return shape == SHAPE_SPHERE ? 1 : (shape == SHAPE_CAPSULE ? 2 : 3);
 }
 
+// The largest value a shape's side k may take: a radius (a sphere's first
+// side, a capsule's) at most BODY_RADIUS_MAX, a box's side or a capsule's
+// length at most BODY_SIDE_MAX.
+static float side_max(int shape, int k)
+{
+    return (shape != SHAPE_BOX && k == 0) ? BODY_RADIUS_MAX : BODY_SIDE_MAX;
+}
+
 // Sizes the engine takes for a shape: each used side between BODY_SIDE_MIN
-// and BODY_SIDE_MAX.
+// and its side_max.
 static bool sizes_ok(int shape, const float *s)
 {
     if (!finite3(s) || shape < SHAPE_SPHERE || shape > SHAPE_CAPSULE)
         return false;
     for (int k = 0; k < sides_used(shape); k++)
-        if (!(s[k] >= BODY_SIDE_MIN && s[k] <= BODY_SIDE_MAX))
+        if (!(s[k] >= BODY_SIDE_MIN && s[k] <= side_max(shape, k)))
             return false;
     return true;
 }
@@ -144,10 +152,20 @@ static bool push_ok(const float *v)
     return true;
 }
 
-static void refuse_sides(const char *what, int i, const char *stmt, const float *v)
+// "Body HEAD: sides 30 0 0 refused (a sphere's radius 0.01 to 10), keeping
+// the built-in size": the sizes the shape takes, in the mod's words.
+static void refuse_sides(int i, const char *stmt, int shape, const float *v, const char *keeping)
 {
-    fprintf(stderr, "%s %s: %s %g %g %g refused (each side %g to %g), keeping the built-in size\n", what,
-            body_name(i), stmt, v[0], v[1], v[2], BODY_SIDE_MIN, BODY_SIDE_MAX);
+    char range[96];
+    if (shape == SHAPE_SPHERE)
+        snprintf(range, sizeof range, "a sphere's radius %g to %g", BODY_SIDE_MIN, BODY_RADIUS_MAX);
+    else if (shape == SHAPE_CAPSULE)
+        snprintf(range, sizeof range, "a cylinder's radius %g to %g, length %g to %g", BODY_SIDE_MIN,
+                 BODY_RADIUS_MAX, BODY_SIDE_MIN, BODY_SIDE_MAX);
+    else
+        snprintf(range, sizeof range, "each side of a box %g to %g", BODY_SIDE_MIN, BODY_SIDE_MAX);
+    fprintf(stderr, "Body %s: %s %g %g %g refused (%s), keeping %s\n", body_name(i), stmt, v[0], v[1], v[2], range,
+            keeping);
 }
 
 int sanitize_body_table(BodyDef *rows)
@@ -163,7 +181,7 @@ int sanitize_body_table(BodyDef *rows)
             mended++;
         }
         if (!sizes_ok(r.shape, r.sides)) {
-            refuse_sides("Body", i, "sides", r.sides);
+            refuse_sides(i, "sides", r.shape, r.sides, "the built-in size");
             if (r.shape != def[i].shape)
                 r.shape = def[i].shape;
             memcpy(r.sides, def[i].sides, sizeof r.sides);
@@ -188,9 +206,16 @@ int sanitize_body_table(BodyDef *rows)
             }
             mended++;
         }
-        if ((i == R_HAND || i == L_HAND) &&
-            (!sizes_ok(r.shape, r.alt_sides) || !(body_mass(r.shape, r.alt_sides, r.density) >= BODY_MASS_MIN))) {
-            refuse_sides("Body", i, "alt_sides", r.alt_sides);
+        // The gripping hand's size: in range, and heavy enough at the
+        // body's density; else the hand keeps its size when it grips.
+        if ((i == R_HAND || i == L_HAND) && !sizes_ok(r.shape, r.alt_sides)) {
+            refuse_sides(i, "alt_sides", r.shape, r.alt_sides, "the hand's size");
+            memcpy(r.alt_sides, r.sides, sizeof r.alt_sides);
+            mended++;
+        } else if ((i == R_HAND || i == L_HAND) && !(body_mass(r.shape, r.alt_sides, r.density) >= BODY_MASS_MIN)) {
+            fprintf(stderr, "Body %s: alt_sides %g %g %g with density %g gives a mass below %g, refused, keeping the "
+                    "hand's size\n", body_name(i), r.alt_sides[0], r.alt_sides[1], r.alt_sides[2], r.density,
+                    BODY_MASS_MIN);
             memcpy(r.alt_sides, r.sides, sizeof r.alt_sides);
             mended++;
         }
@@ -555,6 +580,12 @@ int init_world(const ModWorld *m)
         sanitize_fighter_tables(active->body_tables[s], active->joint_tables[s]);
     }
 
+    if (!(active->friction >= 0 && active->friction <= WORLD_FRICTION_MAX)) {
+        fprintf(stderr, "World friction %g refused (0 to %g), keeping %g\n", active->friction, WORLD_FRICTION_MAX,
+                WORLD_FRICTION_DEFAULT);
+        active->friction = WORLD_FRICTION_DEFAULT;
+    }
+
     install_engine_handlers();
     dInitODE2(0);
     g->world = dWorldCreate();
@@ -661,7 +692,7 @@ int init_game(void)
         def->joint_tables[s] = get_default_joint_table();
     }
     memcpy(def->colors, builtin_world_colors(), sizeof def->colors);
-    def->friction = 10000.0f;
+    def->friction = WORLD_FRICTION_DEFAULT;
     reset_world_state();
     reset_world_options();
     Player *players = get_players();

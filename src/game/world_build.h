@@ -27,8 +27,20 @@ void player_switch_on(int i);
 // that no longer normalises). Sizes are each side, or radius and length,
 // in metres; masses follow from the density and the size, as the engine
 // computes them.
+// What breaks a match is a round body that is too wide: a sphere or a
+// capsule of radius 20 m or more holds the other fighter deep inside it,
+// and the solver's pivots reach zero ("LCP internal error", then a failed
+// assertion) at every mass tried, from 1e-3 kg to 1e13 kg. Alone, radius
+// 12 m played whole matches at every one of those masses, and so did boxes
+// of 30 m sides, one body or several heavy ones joined to each other and to
+// bodies of the built-in 0.004 kg; but a sphere of radius 9.99 m beside a
+// cylinder of 0.01 by 10 m still ended the engine, and of radius 5 m did
+// not. Neither the mass nor the mass ratio across a joint ends the engine,
+// so neither is bounded above beyond what the density and the sizes allow
+// (at most 2.7e10 kg).
 constexpr float BODY_SIDE_MIN = 0.01f;
-constexpr float BODY_SIDE_MAX = 30.0f;
+constexpr float BODY_SIDE_MAX = 30.0f;     // a box's side, a capsule's length
+constexpr float BODY_RADIUS_MAX = 5.0f;    // a sphere's or a capsule's radius
 constexpr double BODY_MASS_MIN = 1e-4;
 constexpr float BODY_DENSITY_MAX = 1e6f;
 constexpr float JOINT_RADIUS_MIN = 0.001f;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "app/base/text.h"
+#include "child_match.h"
 #include "game/game_callbacks.h"
 #include "game/game_resets.h"
 #include "game/protocol/replay_file.h"
@@ -175,4 +176,80 @@ TEST_F(HostileMods, AModInAFolderIsSetAndPlayedAndABadNameIsRefusedAtTheSet)
     echo.stop();
     ASSERT_EQ(echoed.size(), 1u);
     EXPECT_EQ(echoed[0], "Mod name ../sub/arena.kxm refused: not a file under data/mod; the mod stays sub/arena.kxm");
+}
+
+namespace {
+
+std::string round_body(const char *name, const std::string &shape, const std::string &sides,
+                       const std::string &density, const std::string &rot)
+{
+    return std::string("body ") + name + "\nshape " + shape + "\nsides " + sides + "\ndensity " + density +
+           "\nrot " + rot + "\n";
+}
+
+struct BodyMod {
+    const char *name;
+    std::string text;
+    const char *message;   // nullptr: nothing about the bodies is refused
+};
+
+} // namespace
+
+// Spheres and cylinders wider than the engine takes, heavy or light, are
+// refused naming the radius; heavy bodies at the limits, joined to each
+// other and to the built-in ones, play whole matches; the world's friction
+// is bounded. Each mod plays in a child of its own, as the engine ends the
+// program it runs in.
+TEST_F(HostileMods, WideRoundBodiesAreRefusedAndHeavyJoinedBodiesPlay)
+{
+    const std::vector<BodyMod> mods = {
+        {"heavy_globes.kxm",
+         round_body("head", "sphere", "30", "1000000", "1000000 1 1") +
+             round_body("chest", "sphere", "30", "1000000", "1000000 1 1"),
+         "Body HEAD: sides 30 0 0 refused (a sphere's radius 0.01 to 5), keeping the built-in size"},
+        {"light_globe.kxm", round_body("chest", "sphere", "30", "0.0001", "0 1 1"),
+         "Body CHEST: sides 30 0 0 refused (a sphere's radius 0.01 to 5), keeping the built-in size"},
+        {"wide_thigh.kxm", round_body("r_thigh", "cylinder", "20 1", "1", "0 0 0"),
+         "Body R_THIGH: sides 20 1 0 refused (a cylinder's radius 0.01 to 5, length 0.01 to 30)"},
+        {"small_grip.kxm", "body r_hand\nalt_sides 0.01 0.01 0.01\n",
+         "Body R_HAND: alt_sides 0.01 0.01 0.01 with density 0.25 gives a mass below 0.0001, refused"},
+        {"slippery.kxm", "world\nfriction 3e38\n", "friction 3e38 refused (the world's friction 0 to 1e+06)"},
+        // At the limits: 5.2e8 kg spheres, a 2.7e10 kg box, a cylinder of
+        // 2.9e9 kg and a thin long one,
+        // joined to each other and to built-in bodies of a few grams.
+        {"heavy_chain.kxm",
+         round_body("head", "sphere", "5", "1000000", "1000000 1 1") +
+             round_body("breast", "box", "30 30 30", "1000000", "0 1 1") +
+             round_body("chest", "cylinder", "5 30", "1000000", "0 1 1") +
+             round_body("r_thigh", "sphere", "5", "1000000", "90 0 0") +
+             round_body("r_leg", "cylinder", "0.01 10", "0.25", "90 90 90") + "world\nfriction 1e6\n",
+         nullptr},
+    };
+    std::vector<std::function<int()>> jobs;
+    for (const BodyMod &m : mods) {
+        write_mod(m.name, m.text);
+        const std::string name = m.name;
+        // Bodies this wide make long matches: a new game on the mod and a
+        // few turns, both fighters gripping.
+        jobs.push_back([name]() -> int {
+            if (set_rules_option("mod", name.c_str(), get_next_match_rules()) != 0)
+                return kxtest::CHILD_MOD_NOT_SET;
+            MatchRules *next = get_next_match_rules();
+            next->matchframes = 120;
+            rules_set_turnframes(next, "10");
+            reset_game();
+            leave_ghost_mode();
+            play_turns(12);
+            return kxtest::bodies_finite() ? 0 : kxtest::CHILD_NOT_FINITE;
+        });
+    }
+    const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs);
+    for (size_t i = 0; i < mods.size(); i++) {
+        SCOPED_TRACE(mods[i].name);
+        EXPECT_EQ(ends[i].how, "ok") << ends[i].err.substr(0, 2000);
+        if (mods[i].message)
+            EXPECT_NE(ends[i].err.find(mods[i].message), std::string::npos) << ends[i].err.substr(0, 2000);
+        else
+            EXPECT_EQ(ends[i].err.find("Body "), std::string::npos) << ends[i].err.substr(0, 2000);
+    }
 }

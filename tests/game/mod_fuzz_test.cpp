@@ -287,9 +287,134 @@ std::string check_built_objects(const ModWorld *m)
     return "";
 }
 
+// Fighter body mods with values at and just past the limits, several heavy
+// bodies joined to each other, in the default run; `make fuzz` plays
+// KX_FUZZ_SCALE times as many.
+constexpr long BODY_MODS = 8;
+
+const char *const k_body_sides[] = {"0.01", "0.0099", "0.2", "1", "4.99", "5", "5.01", "9.99", "10", "12", "20",
+                                    "29.9", "30", "30.01", "1e-4", "1e30"};
+const char *const k_body_densities[] = {"1e-30", "1e-6", "0.001", "0.25", "1", "1000", "999999", "1e6", "1.1e6",
+                                        "3.4e38"};
+const char *const k_body_rots[] = {"0 0 0", "1000000 1 1", "0 1 1", "90 90 90", "3.4e38 1 1", "1e-45 0 0",
+                                   "-1000000 1000000 1000000"};
+const char *const k_frictions[] = {"0", "10000", "1e6", "1.1e6", "3e38", "-1", "1e-45"};
+
+// Chains of bodies joined one to the next.
+const char *const k_body_chains[][5] = {
+    {"head", "breast", "chest", "stomach", "groin"},
+    {"breast", "r_pecs", "r_biceps", "r_triceps", "r_hand"},
+    {"breast", "l_pecs", "l_biceps", "l_triceps", "l_hand"},
+    {"groin", "r_butt", "r_thigh", "r_leg", "r_foot"},
+    {"groin", "l_butt", "l_thigh", "l_leg", "l_foot"},
+};
+
+// A few bodies along a chain and a few anywhere, each with a shape, sides,
+// density and rotation from the tables above (mostly at the limits), the
+// hands now and then a gripping size; the world's friction now and then.
+std::string body_mod(std::mt19937 &rng)
+{
+    static const char *const shapes[] = {"box", "sphere", "cylinder"};
+    std::vector<std::string> names;
+    const auto &chain = k_body_chains[rng() % 5];
+    const int from = (int)(rng() % 3), count = 2 + (int)(rng() % 3);
+    for (int k = from; k < 5 && k < from + count; k++)
+        names.push_back(chain[k]);
+    for (int extra = (int)(rng() % 3); extra > 0; extra--)
+        names.push_back(builtin_body_table()[rng() % BODY_COUNT].name);
+    std::string text;
+    for (const std::string &n : names) {
+        text += "body " + n + "\nshape " + shapes[rng() % 3] + "\n";
+        text += std::string("sides ") + pick(rng, k_body_sides) + " " + pick(rng, k_body_sides) + " " +
+                pick(rng, k_body_sides) + "\n";
+        text += std::string("density ") + pick(rng, k_body_densities) + "\n";
+        text += std::string("rot ") + pick(rng, k_body_rots) + "\n";
+        if (n == "r_hand" || n == "l_hand")
+            text += std::string("alt_sides ") + pick(rng, k_body_sides) + " " + pick(rng, k_body_sides) + " " +
+                    pick(rng, k_body_sides) + "\n";
+    }
+    if (rng() % 3 == 0)
+        text += std::string("world\nfriction ") + pick(rng, k_frictions) + "\n";
+    return text;
+}
+
+// Both players' tables after the checks a build makes: every size, density
+// and mass in the range the engine takes.
+std::string check_built_bodies()
+{
+    for (int p = 0; p < 2; p++) {
+        sanitize_fighter_tables(get_loaded_body_table(p), get_loaded_joint_table(p));
+        for (int b = 0; b < BODY_COUNT; b++) {
+            const BodyDef &r = get_loaded_body_table(p)[b];
+            const double radius = r.sides[0], v = r.sides[0] * r.sides[1] * r.sides[2];
+            bool ok = r.density > 0 && r.density <= BODY_DENSITY_MAX && radius >= BODY_SIDE_MIN;
+            if (r.shape == SHAPE_BOX)
+                ok = ok && v > 0 && *std::max_element(r.sides, r.sides + 3) <= BODY_SIDE_MAX &&
+                     *std::min_element(r.sides, r.sides + 3) >= BODY_SIDE_MIN && r.density * v >= BODY_MASS_MIN;
+            else
+                ok = ok && radius <= BODY_RADIUS_MAX &&
+                     (r.shape == SHAPE_SPHERE || (r.sides[1] >= BODY_SIDE_MIN && r.sides[1] <= BODY_SIDE_MAX));
+            if (!ok)
+                return "body " + std::to_string(p) + " " + std::to_string(b);
+        }
+    }
+    const float f = get_loaded_mod_world()->friction;
+    return (f >= 0 && f <= WORLD_FRICTION_MAX) ? "" : "world friction";
+}
+
+// A new game on the mod and turns of 10 frames to the end of a short match,
+// both fighters gripping; 0 when every body stays finite.
+int play_body_mod(const std::string &name)
+{
+    if (set_rules_option("mod", name.c_str(), get_next_match_rules()) != 0)
+        return kxtest::CHILD_MOD_NOT_SET;
+    MatchRules *next = get_next_match_rules();
+    next->matchframes = 120;
+    rules_set_turnframes(next, "10");
+    reset_game();
+    leave_ghost_mode();
+    for (int t = 0; t < 20 && !get_game_state()->game_over; t++) {
+        set_grip(0, R_HAND, GRIP_ON);
+        set_grip(1, L_HAND, GRIP_ON);
+        play_turn(t, 3);
+    }
+    return kxtest::bodies_finite() ? 0 : kxtest::CHILD_NOT_FINITE;
+}
+
 } // namespace
 
 class ModFuzz : public ModTest {};
+
+// Mods of fighter bodies at the limits of size, density, rotation and so
+// mass, several heavy ones joined, each loaded and checked here (every value
+// left in range), then played in a child as a match.
+TEST_F(ModFuzz, BodyModsAtTheLimitsPlayMatches)
+{
+    std::mt19937 rng(20261208);
+    const long mods = BODY_MODS * kxtest::fuzz_scale();
+    std::vector<std::string> texts;
+    std::vector<std::function<int()>> jobs;
+    for (long i = 0; i < mods; i++) {
+        texts.push_back(body_mod(rng));
+        const std::string name = "body" + std::to_string(i) + ".kxm";
+        write_mod(name, texts.back());
+        std::string fault;
+        {
+            kxtest::QuietStreams quiet(false);
+            load_mod(name.c_str());
+            fault = check_built_bodies();
+        }
+        ASSERT_EQ(fault, "") << texts.back();
+        jobs.push_back([name] { return play_body_mod(name); });
+    }
+    const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs);
+    long played = 0;
+    for (long i = 0; i < mods; i++) {
+        EXPECT_EQ(ends[i].how, "ok") << "mod " << i << ":\n" << texts[i] << "\n" << ends[i].err.substr(0, 2000);
+        played += ends[i].how == "ok";
+    }
+    fprintf(stderr, "%ld fighter body mods played as matches\n", played);
+}
 
 // Mods of objects and object joints with hostile values, each loaded and
 // built here (every value left in range), then played in a child as a whole
