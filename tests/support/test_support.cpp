@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include "app/base/options.h"
 #include "app/services/services_callbacks.h"
+#include "game/game_callbacks.h"
+#include "game/match_rules.h"
 #include "game/protocol/protocol_callbacks.h"
 #include "render/render_callbacks.h"
 
@@ -38,6 +40,49 @@ static const bool g_callbacks_installed = [] {
     option_set(OPT_AUTOSAVE, 0);
     return true;
 }();
+
+namespace {
+
+// A test program runs many tests in one process (a developer runs a binary
+// whole, or several tests with a filter), and the program's state lives in
+// global records. Every test starts from the state the process had before
+// its first test: the options, the callback table and the current folder
+// as they were then, and no rule locked by a configuration file or a
+// replay read before. The fixtures build the world and the match on top.
+class FreshStart : public testing::EmptyTestEventListener {
+public:
+    void OnTestProgramStart(const testing::UnitTest &) override
+    {
+        char buf[PATH_MAX];
+        if (getcwd(buf, sizeof buf))
+            folder_ = buf;
+        for (int i = 0; i < OPTION_COUNT; i++)
+            options_[i] = option_get(i);
+        callbacks_ = *game_callbacks();
+    }
+    void OnTestStart(const testing::TestInfo &) override
+    {
+        if (!folder_.empty() && chdir(folder_.c_str()) != 0)
+            perror("chdir back to the tests' folder");
+        for (int i = 0; i < OPTION_COUNT; i++)
+            option_table()[i].value = options_[i];
+        *game_callbacks() = callbacks_;
+        rules_clear_config_locks();
+        rules_clear_replay_locks();
+    }
+
+private:
+    std::string folder_;
+    int options_[OPTION_COUNT] = {};
+    GameCallbacks callbacks_ = {};
+};
+
+const bool g_fresh_start_listening = [] {
+    testing::UnitTest::GetInstance()->listeners().Append(new FreshStart);
+    return true;
+}();
+
+} // namespace
 
 #ifdef KX_SANITIZE
 // The leak check at exit reads each thread's dynamic TLS blocks as the
