@@ -82,7 +82,7 @@ void reset_world_state(void)
     g_globals.selected_player = -1;
     g_globals.turn_deadline = 0;
     g_globals.now_ms = 0;
-    g_globals.bouts_present = 0;
+    clear_bouts();
     g_globals.loaded_mod[0] = '\0';
     g_globals.mod_load_failed = 0;
     g_globals.fight_name[0] = '\0';

@@ -305,14 +305,15 @@ TEST_F(MatchStart, GameStartedAgainBuildsTheLastGamesModAgain)
     GameGlobals *g = get_game_globals();
     g->network_mode = 1;
     g->bouts_present = 2;
+    n_strncpyz(get_bout(0)->name, "ann", BOUT_NAME_SIZE);
     set_fight_name("last fight");
     set_author("ann");
 
     free_game();
     ASSERT_EQ(init_game(), 0);
     EXPECT_EQ(std::vector<int>({g->network_mode, g->bouts_present, g->mod_load_failed, g->loaded_mod[0],
-                                g->fight_name[0], g->author[0]}),
-              std::vector<int>({0, 0, 0, 0, 0, 0}));
+                                g->fight_name[0], g->author[0], get_bout(0)->name[0]}),
+              std::vector<int>({0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(get_env_object(0), nullptr);
     new_match(0, 0, &r, 0);
     EXPECT_NE(get_env_object(0), nullptr);
