@@ -46,9 +46,10 @@ namespace {
 // A test program runs many tests in one process (a developer runs a binary
 // whole, or several tests with a filter), and the program's state lives in
 // global records. Every test starts from the state the process had before
-// its first test: the options, the callback table and the current folder
-// as they were then, and no rule locked by a configuration file or a
-// replay read before. The fixtures build the world and the match on top.
+// its first test: the environment, the options, the callback table and the
+// current folder as they were then (programs a test starts inherit the
+// environment), and no rule locked by a configuration file or a replay read
+// before. The fixtures build the world and the match on top.
 class FreshStart : public testing::EmptyTestEventListener {
 public:
     void OnTestProgramStart(const testing::UnitTest &) override
@@ -59,9 +60,12 @@ public:
         for (int i = 0; i < OPTION_COUNT; i++)
             options_[i] = option_get(i);
         callbacks_ = *game_callbacks();
+        for (char **e = environ; *e; e++)
+            environment_.push_back(*e);
     }
     void OnTestStart(const testing::TestInfo &) override
     {
+        restore_environment();
         if (!folder_.empty() && chdir(folder_.c_str()) != 0)
             perror("chdir back to the tests' folder");
         for (int i = 0; i < OPTION_COUNT; i++)
@@ -72,6 +76,32 @@ public:
     }
 
 private:
+    // Only what differs is changed: the variables set since are removed, and
+    // the ones changed or removed get their value back.
+    void restore_environment()
+    {
+        std::vector<std::string> extra;
+        for (char **e = environ; *e; e++) {
+            const std::string entry = *e;
+            const std::string name = entry.substr(0, entry.find('='));
+            bool kept = false;
+            for (const std::string &was : environment_)
+                kept = kept || was.compare(0, name.size() + 1, name + "=") == 0;
+            if (!kept)
+                extra.push_back(name);
+        }
+        for (const std::string &name : extra)
+            unsetenv(name.c_str());
+        for (const std::string &was : environment_) {
+            const size_t eq = was.find('=');
+            const std::string name = was.substr(0, eq);
+            const char *now = getenv(name.c_str());
+            if (!now || was.compare(eq + 1, std::string::npos, now) != 0)
+                setenv(name.c_str(), was.c_str() + eq + 1, 1);
+        }
+    }
+
+    std::vector<std::string> environment_;
     std::string folder_;
     int options_[OPTION_COUNT] = {};
     GameCallbacks callbacks_ = {};
