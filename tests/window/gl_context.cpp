@@ -29,6 +29,13 @@ namespace kxtest {
 static int g_errors = 0;
 static std::string g_last;
 static int g_width = 0, g_height = 0;  // of the open window; 0 before
+static std::string g_display;           // the DISPLAY it was opened on
+
+static std::string display_now()
+{
+    const char *d = getenv("DISPLAY");
+    return d ? d : "";
+}
 
 static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar *message, const void *)
 {
@@ -41,9 +48,7 @@ static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, co
 static bool open_window(int width, int height)
 {
     // Another size: a fresh context, free of the state earlier tests left.
-    if (g_width)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    g_width = g_height = 0;
+    close_gl_window();
     // A display that was just started, or one shared with other test
     // programs, may refuse a connection for a moment: a few tries.
     for (int tries = 0; SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_Init(SDL_INIT_VIDEO) != 0 && tries < 50; tries++)
@@ -61,12 +66,21 @@ static bool open_window(int width, int height)
     glDebugMessageCallback(on_debug, nullptr);
     g_width = width;
     g_height = height;
+    g_display = display_now();
     return true;
+}
+
+void close_gl_window()
+{
+    if (g_width)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    g_width = g_height = 0;
 }
 
 GlContext::GlContext(int width, int height)
 {
-    if ((width != g_width || height != g_height) && !open_window(width, height))
+    const bool same = width == g_width && height == g_height && display_now() == g_display;
+    if (!same && !open_window(width, height))
         return;
     while (glGetError() != GL_NO_ERROR) {
     }
