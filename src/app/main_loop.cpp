@@ -31,6 +31,11 @@ void quit_request_from_signal(void)
     g_quit_asked = 1;
 }
 int quit_was_requested(void) { return g_quit_asked.load(); }
+void quit_requests_clear(void)
+{
+    g_quit_signal = 0;
+    g_quit_asked = 0;
+}
 
 int quit_signal_pending(void) { return g_quit_signal != 0; }
 

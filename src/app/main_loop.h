@@ -31,6 +31,9 @@ int quit_requested(void);
 // 1 once the program has been asked to quit by any means, for good; safe
 // to call from any thread (the quit watchdog reads it).
 int quit_was_requested(void);
+// Lowers every quit request, as at the start of the process: for a program
+// whose objects are made again in the same process (the tests do).
+void quit_requests_clear(void);
 
 // The caption's frame counter and frames-per-second: counts one displayed
 // frame at time now (ms); every 100th frame writes "KAELMUND <version>

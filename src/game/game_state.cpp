@@ -71,10 +71,22 @@ void reset_world_state(void)
     g_state.frozen = 1;
     g_state.ghost_restart = 1.0f;
     g_state.ghost_length = 100;
+    // The session words of the globals as well: the world init_game builds
+    // next is the built-in one, outside any game server's match, with no
+    // mod loaded, no bout listed and no replay's names. The engine handles
+    // belong to the world build and are left to it.
+    g_globals.replay_mode = 2;
+    g_globals.network_mode = 0;
     g_globals.own_slot = -1;
     g_globals.own_id = -1;
-    g_globals.replay_mode = 2;
     g_globals.selected_player = -1;
+    g_globals.turn_deadline = 0;
+    g_globals.now_ms = 0;
+    clear_bouts();
+    g_globals.loaded_mod[0] = '\0';
+    g_globals.mod_load_failed = 0;
+    g_globals.fight_name[0] = '\0';
+    g_globals.author[0] = '\0';
 }
 
 // ---- name tables ----

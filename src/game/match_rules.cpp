@@ -51,6 +51,8 @@ int rules_replay_locked(int index)
     return index >= 0 && index < RULES_KEY_COUNT ? g_replay_locks[index] : 0;
 }
 
+void rules_clear_replay_locks(void) { memset(g_replay_locks, 0, sizeof g_replay_locks); }
+
 int rules_gravity_from_mod(void) { return g_gravity_from_mod; }
 int rules_dqflag_from_mod(void) { return g_dqflag_from_mod; }
 void rules_clear_old_format_flags(void) { g_gravity_from_mod = g_dqflag_from_mod = 0; }

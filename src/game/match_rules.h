@@ -217,6 +217,7 @@ void rules_set_config_lock(int index, int locked);
 void rules_clear_config_locks(void);
 int rules_config_locked(int index);
 int rules_replay_locked(int index);
+void rules_clear_replay_locks(void);
 
 // Raised by a NEWGAME line of fewer than 26 (gravity) or 27 (dqflag) fields:
 // the match that line starts takes that value from the mod's own rules. Each

@@ -695,6 +695,9 @@ int init_game(void)
     def->friction = WORLD_FRICTION_DEFAULT;
     reset_world_state();
     reset_world_options();
+    // No match is played yet: the first new match builds its world, whatever
+    // rules a game started before in this process played.
+    memset(get_match_rules(), 0, sizeof(MatchRules));
     Player *players = get_players();
     for (int i = 0; i < MAX_PLAYER_RECORDS; i++) {
         players[i].dq_start = 0;

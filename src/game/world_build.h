@@ -7,7 +7,9 @@
 #include "game/mod_world.h"
 
 // Start-up: categories, default ModWorld with the built-in fighter, replay
-// buffer, WorldState defaults, then init_world.
+// buffer, WorldState defaults (no mod loaded, no game server's match, no
+// live rules), then init_world. A game started again after free_game starts
+// as the first one did.
 int init_game(void);
 // Builds the world from m (copied into the active ModWorld). Returns 0.
 int init_world(const ModWorld *m);

@@ -35,7 +35,8 @@ std::string utf16le(const std::u16string &s, bool bom = true)
 }
 
 // A folder of its own, downloads asked for (autoupdate 1) into an empty
-// queue, no nick, an empty command line, live play with no rule locked;
+// queue, no nick, no login loaded, an empty command line, live play with no
+// rule locked;
 // autoupdate is put back and the queue emptied afterwards.
 struct LoginDir {
     kxtest::TempDir dir;
@@ -48,6 +49,7 @@ struct LoginDir {
         download_queue_clear();
         set_nick("");
         set_password("");
+        login_forget();
         char arg0[] = "kaelmund";
         char *argv[] = {arg0};
         read_command_line(1, argv);

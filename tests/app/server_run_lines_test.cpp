@@ -40,6 +40,9 @@ struct RunProgram {
         EXPECT_EQ(program_create_objects(), 0);
         options_load();
         menu_set_state(0);
+        // The program starts again in this process: an earlier test's quit
+        // is not this one's.
+        quit_requests_clear();
         main_loop_set_running(1);
     }
     ~RunProgram()

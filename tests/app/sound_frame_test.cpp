@@ -38,7 +38,15 @@ protected:
         ASSERT_EQ(init_game(), 0);
         w = get_game_state();
         w->ghost_mode = 0;
+        // The sound as a fresh program has it: no channel busy, every
+        // channel and the stored volume at the top.
+        g_busy.clear();
+        for (int &v : g_volume)
+            v = SOUND_VOLUME_MAX;
         sound_set_backend(&kBackend);
+        sound_set_frame_source(nullptr);
+        sound_mark_opened();
+        sound_set_volume(SOUND_VOLUME_MAX);
         sound_cache_alloc();
         sound_enable();
         step(1);

@@ -31,9 +31,21 @@ std::string block_bytes(const std::vector<int32_t> &words)
     return out;
 }
 
+// The customisation records the rows write start empty, and the cursors of
+// every source wait for a line.
+class CommandTable : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        clear_all_customs();
+        for (int source = 0; source < CMD_SOURCES; source++)
+            command_cursor_reset(command_cursor(source));
+    }
+};
+
 } // namespace
 
-TEST(CommandTable, BadStartsAndUnknownKeywordsAreReported)
+TEST_F(CommandTable, BadStartsAndUnknownKeywordsAreReported)
 {
     CaptureStderr();
     EXPECT_EQ(send(CMD_SOURCE_SERVER, "BODCOL\n"), 1);
@@ -51,7 +63,7 @@ TEST(CommandTable, BadStartsAndUnknownKeywordsAreReported)
     EXPECT_EQ(get_custom_record(0)->body_color[1], 0);
 }
 
-TEST(CommandTable, CommentsAreIgnoredAndLinesReachTheirColumn)
+TEST_F(CommandTable, CommentsAreIgnoredAndLinesReachTheirColumn)
 {
     CaptureStderr();
     EXPECT_EQ(send(CMD_SOURCE_REPLAY, "#BODCOL 0;1 5\n"), 0);
@@ -85,7 +97,7 @@ TEST(CommandTable, CommentsAreIgnoredAndLinesReachTheirColumn)
     EXPECT_STREQ(get_custom_record(0)->text, "");
 }
 
-TEST(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)
+TEST_F(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)
 {
     CommandCursor c;
     command_cursor_reset(&c);
@@ -114,7 +126,7 @@ TEST(CommandTable, BlockRowsRaiseThePendingFlagAndTakeTheNextUnitAsTheBlock)
     EXPECT_EQ(get_custom_record(0)->body_color[4], 9);
 }
 
-TEST(CommandTable, BlocksAreBoundedByTheirCountAndWhatArrived)
+TEST_F(CommandTable, BlocksAreBoundedByTheirCountAndWhatArrived)
 {
     int32_t words[CMD_BLOCK_MAX_WORDS];
     // Little-endian words assembled from bytes, at any alignment.

@@ -169,7 +169,6 @@ static void start_thrust_match()
     MatchRules rules;
     fill_default_rules(0, &rules);
     n_strncpyz(rules.mod, "thrusters.kxm", sizeof rules.mod);
-    forget_loaded_mod();   // the last test's world may carry the name
     new_match(0, 0, &rules, 0);
     get_match_rules()->flags &= ~(RULE_FLAG_DISMEMBER | RULE_FLAG_FRACTURE);   // the mod's rules hold them
     start_single_play_match();

@@ -21,9 +21,18 @@ MatchRules defaults(int set)
     return r;
 }
 
+// The rule tests start in live play, no replay playing: a rule is locked
+// only by a configuration lock, and none is set.
+class LivePlay : public ::testing::Test {
+protected:
+    void SetUp() override { get_game_globals()->replay_mode = 0; }
+};
+class NewgameLine : public LivePlay {};
+class MatchRulesKeys : public LivePlay {};
+
 } // namespace
 
-TEST(NewgameLine, EveryFieldHasItsOwnPlaceAndReadsBack)
+TEST_F(NewgameLine, EveryFieldHasItsOwnPlaceAndReadsBack)
 {
     // Field n holds n, so a field written or read at another place shows.
     MatchRules r = defaults(0);
@@ -54,7 +63,7 @@ TEST(NewgameLine, EveryFieldHasItsOwnPlaceAndReadsBack)
 
 // Lines of the older formats end before the gravity (25 fields) or the
 // disqualification flag (26): the mod then gives them.
-TEST(NewgameLine, ShortLinesRaiseTheOldFormatFlags)
+TEST_F(NewgameLine, ShortLinesRaiseTheOldFormatFlags)
 {
     MatchRules r = defaults(0);
     const std::string full = make_newgame_line(0, &r);
@@ -81,7 +90,7 @@ TEST(NewgameLine, ShortLinesRaiseTheOldFormatFlags)
     EXPECT_EQ(back.matchframes, 500);
 }
 
-TEST(NewgameLine, ReplayPlaybackLocksTheFieldsItRead)
+TEST_F(NewgameLine, ReplayPlaybackLocksTheFieldsItRead)
 {
     get_game_globals()->replay_mode = 1;
     MatchRules r = defaults(0);
@@ -108,7 +117,7 @@ TEST(NewgameLine, ReplayPlaybackLocksTheFieldsItRead)
 // Keys may be cut to their first two letters; numbers saturate and words
 // read as 0; the rule flags are set one by one; a gravity that is not three
 // finite numbers the world step can take gives the default gravity.
-TEST(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
+TEST_F(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
 {
     MatchRules r = defaults(0);
     EXPECT_EQ(set_rule("dt", "50", &r), 0);
@@ -155,7 +164,7 @@ TEST(MatchRulesKeys, ShortKeysNumbersFlagsAndGravity)
     EXPECT_EQ(r.matchframes, 500);
 }
 
-TEST(MatchRulesKeys, ModNames)
+TEST_F(MatchRulesKeys, ModNames)
 {
     kxtest::TempDir dir;
     kxtest::ScopedChdir cd(dir.path());

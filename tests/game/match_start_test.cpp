@@ -292,6 +292,34 @@ TEST_F(MatchStart, RpgAndNamedModWorldsAndTheWayBack)
     EXPECT_NEAR(get_player(0)->total_mass, plain_mass, 1e-9);
 }
 
+// The game started again in the same process (free_game, init_game) starts
+// as the first one did: a match in the mod the last game played loads it
+// again, and nothing of the last game server's match is left.
+TEST_F(MatchStart, GameStartedAgainBuildsTheLastGamesModAgain)
+{
+    kxtest::TempDir dir;
+    kxtest::ScopedChdir cd(dir.path());
+    MatchRules r;
+    ASSERT_EQ(start_object_arena_match(&r), 0);
+    ASSERT_NE(get_env_object(0), nullptr);
+    GameGlobals *g = get_game_globals();
+    g->network_mode = 1;
+    g->bouts_present = 2;
+    n_strncpyz(get_bout(0)->name, "ann", BOUT_NAME_SIZE);
+    set_fight_name("last fight");
+    set_author("ann");
+
+    free_game();
+    ASSERT_EQ(init_game(), 0);
+    EXPECT_EQ(std::vector<int>({g->network_mode, g->bouts_present, g->mod_load_failed, g->loaded_mod[0],
+                                g->fight_name[0], g->author[0], get_bout(0)->name[0]}),
+              std::vector<int>({0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(get_env_object(0), nullptr);
+    new_match(0, 0, &r, 0);
+    EXPECT_NE(get_env_object(0), nullptr);
+    EXPECT_STREQ(g->loaded_mod, "arena.kxm");
+}
+
 namespace {
 std::string g_printed;
 void keep_centerprint(WorldState *, int, int, int seconds, const char *l1, const char *l2, const char *)

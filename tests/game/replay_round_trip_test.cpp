@@ -229,7 +229,6 @@ TEST(ReplayRoundTrip, ObjectsAndHeaderLinesReadBackTheSame)
                      &epos[1], &epos[2], &epos[3], &epos[4], &epos[5], &epos[6]), 6);
 
     ASSERT_EQ(init_game(), 0);
-    forget_loaded_mod();   // as at start-up
     ASSERT_EQ(read_replay_file("first.rpl"), 0);
     ASSERT_EQ(write_replay("second.rpl", 0), 0);
     EXPECT_TRUE(kxtest::read_file("second.rpl") == first) << "written again, the replay differs";

@@ -86,7 +86,6 @@ protected:
         fill_default_rules(0, get_next_match_rules());
         MatchRules r = *get_next_match_rules();
         n_strncpyz(r.mod, "props.kxm", sizeof r.mod);
-        forget_loaded_mod();   // an earlier test's props.kxm is not this folder's
         new_match(0, 0, &r, 0);
         spawn_blood(0, HEAD, 0.3, 0.2, 1.5);
         pov_set_camera_source(camera);

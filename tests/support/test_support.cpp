@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include "app/base/options.h"
 #include "app/services/services_callbacks.h"
+#include "game/game_callbacks.h"
+#include "game/match_rules.h"
 #include "game/protocol/protocol_callbacks.h"
 #include "render/render_callbacks.h"
 
@@ -38,6 +40,79 @@ static const bool g_callbacks_installed = [] {
     option_set(OPT_AUTOSAVE, 0);
     return true;
 }();
+
+namespace {
+
+// A test program runs many tests in one process (a developer runs a binary
+// whole, or several tests with a filter), and the program's state lives in
+// global records. Every test starts from the state the process had before
+// its first test: the environment, the options, the callback table and the
+// current folder as they were then (programs a test starts inherit the
+// environment), and no rule locked by a configuration file or a replay read
+// before. The fixtures build the world and the match on top.
+class FreshStart : public testing::EmptyTestEventListener {
+public:
+    void OnTestProgramStart(const testing::UnitTest &) override
+    {
+        char buf[PATH_MAX];
+        if (getcwd(buf, sizeof buf))
+            folder_ = buf;
+        for (int i = 0; i < OPTION_COUNT; i++)
+            options_[i] = option_get(i);
+        callbacks_ = *game_callbacks();
+        for (char **e = environ; *e; e++)
+            environment_.push_back(*e);
+    }
+    void OnTestStart(const testing::TestInfo &) override
+    {
+        restore_environment();
+        if (!folder_.empty() && chdir(folder_.c_str()) != 0)
+            perror("chdir back to the tests' folder");
+        for (int i = 0; i < OPTION_COUNT; i++)
+            option_table()[i].value = options_[i];
+        *game_callbacks() = callbacks_;
+        rules_clear_config_locks();
+        rules_clear_replay_locks();
+    }
+
+private:
+    // Only what differs is changed: the variables set since are removed, and
+    // the ones changed or removed get their value back.
+    void restore_environment()
+    {
+        std::vector<std::string> extra;
+        for (char **e = environ; *e; e++) {
+            const std::string entry = *e;
+            const std::string name = entry.substr(0, entry.find('='));
+            bool kept = false;
+            for (const std::string &was : environment_)
+                kept = kept || was.compare(0, name.size() + 1, name + "=") == 0;
+            if (!kept)
+                extra.push_back(name);
+        }
+        for (const std::string &name : extra)
+            unsetenv(name.c_str());
+        for (const std::string &was : environment_) {
+            const size_t eq = was.find('=');
+            const std::string name = was.substr(0, eq);
+            const char *now = getenv(name.c_str());
+            if (!now || was.compare(eq + 1, std::string::npos, now) != 0)
+                setenv(name.c_str(), was.c_str() + eq + 1, 1);
+        }
+    }
+
+    std::vector<std::string> environment_;
+    std::string folder_;
+    int options_[OPTION_COUNT] = {};
+    GameCallbacks callbacks_ = {};
+};
+
+const bool g_fresh_start_listening = [] {
+    testing::UnitTest::GetInstance()->listeners().Append(new FreshStart);
+    return true;
+}();
+
+} // namespace
 
 #ifdef KX_SANITIZE
 // The leak check at exit reads each thread's dynamic TLS blocks as the

@@ -4,6 +4,9 @@
 
 #include <SDL.h>
 #include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
 
 // The window stays open until the process ends (closing it unloads the
 // GL driver, whose blocks leak checks could no longer name). What Xlib keeps
@@ -29,6 +32,13 @@ namespace kxtest {
 static int g_errors = 0;
 static std::string g_last;
 static int g_width = 0, g_height = 0;  // of the open window; 0 before
+static std::string g_display;           // the DISPLAY it was opened on
+
+static std::string display_now()
+{
+    const char *d = getenv("DISPLAY");
+    return d ? d : "";
+}
 
 static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar *message, const void *)
 {
@@ -38,12 +48,21 @@ static void GLAPIENTRY on_debug(GLenum, GLenum type, GLuint, GLenum, GLsizei, co
     }
 }
 
+// The GL libraries and the driver stay loaded when a window is closed (for
+// another size or display): the leak check at exit names their blocks only
+// while they are loaded.
+static int keep_gl_library(struct dl_phdr_info *info, size_t, void *)
+{
+    const char *name = info->dlpi_name;
+    if (name && (strstr(name, "_dri.so") || strstr(name, "libGL") || strstr(name, "libglapi")))
+        dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
+}
+
 static bool open_window(int width, int height)
 {
     // Another size: a fresh context, free of the state earlier tests left.
-    if (g_width)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    g_width = g_height = 0;
+    close_gl_window();
     // A display that was just started, or one shared with other test
     // programs, may refuse a connection for a moment: a few tries.
     for (int tries = 0; SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_Init(SDL_INIT_VIDEO) != 0 && tries < 50; tries++)
@@ -59,14 +78,24 @@ static bool open_window(int width, int height)
     glEnable(GL_DEBUG_OUTPUT);
     glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
     glDebugMessageCallback(on_debug, nullptr);
+    dl_iterate_phdr(keep_gl_library, nullptr);
     g_width = width;
     g_height = height;
+    g_display = display_now();
     return true;
+}
+
+void close_gl_window()
+{
+    if (g_width)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    g_width = g_height = 0;
 }
 
 GlContext::GlContext(int width, int height)
 {
-    if ((width != g_width || height != g_height) && !open_window(width, height))
+    const bool same = width == g_width && height == g_height && display_now() == g_display;
+    if (!same && !open_window(width, height))
         return;
     while (glGetError() != GL_NO_ERROR) {
     }

@@ -1,8 +1,9 @@
 // A real OpenGL context for tests of the drawing code: an SDL window on the
 // display the tests run under (Xvfb with Mesa), GLEW initialised, and a
 // synchronous debug-output callback that counts every GL error. The window
-// is made once per process and kept; asking for another size opens a new
-// window (a new context: make GL objects after the helper).
+// is made once per process and kept; asking for another size, or on another
+// display, opens a new window (a new context: make GL objects after the
+// helper).
 #pragma once
 #include <string>
 
@@ -22,5 +23,9 @@ public:
 private:
     bool ok_ = false;
 };
+
+// Closes the kept window: a test whose window is on an X server of its own
+// closes it before that server ends (the next context opens a new one).
+void close_gl_window();
 
 } // namespace kxtest

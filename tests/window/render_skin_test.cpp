@@ -36,6 +36,10 @@ struct SkinScene {
     kxtest::GlContext gl{W, H};
     SkinScene()
     {
+        // Opaque fighters with no shine, whatever an earlier test drew.
+        g_alpha = 1;
+        for (int i = 0; i < FIGHTER_TEXTURE_PLAYERS; i++)
+            set_fighter_draw_flags(i, 0, 0);
         init_game();
         fill_default_rules(0, get_next_match_rules());
         reset_game();

@@ -9,6 +9,7 @@
 
 #include "app/services/sound.h"
 #include "app/sound_mixer_sdl.h"
+#include "game/game_state.h"
 #include "support/test_support.h"
 
 // The sound effects through the real SDL_mixer: the dummy audio driver for
@@ -70,6 +71,7 @@ TEST(SoundMixer, DummyDriverPlaysByTheRules)
     sound_set_volume(SOUND_VOLUME_MAX);
     sound_enable();
     sound_cache_alloc();
+    get_game_state()->frame = 0;   // the cache records at the game's frame
 
     sound_play(3, SOUND_FIGHT_ALERT, 0, 0);
     ASSERT_TRUE(Mix_Playing(3));

@@ -265,7 +265,7 @@ TEST_F(GlTextureTest, DrawersLeaveTheStateTheyPromise)
     Texture t;
     texture_init(&t);
     GlStateSnapshot before, after;
-    for (GLenum cap : {GL_BLEND, GL_CULL_FACE, GL_DEPTH_TEST, GL_LIGHTING})
+    for (GLenum cap : {GL_BLEND, GL_CULL_FACE, GL_DEPTH_TEST, GL_LIGHTING, GL_TEXTURE_2D})
         glDisable(cap);
     glEnable(GL_TEXTURE_GEN_T);
     gl_state_snapshot(&before);

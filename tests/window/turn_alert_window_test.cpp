@@ -75,6 +75,11 @@ TEST(TurnAlertWindow, StartsOnlyWhileTheWindowIsNotActive)
         ~Restore() { display.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", display.c_str(), 1); }
     } restore{kept};
     setenv("DISPLAY", run.display().c_str(), 1);
+    // The window goes before its server does: a window kept open on a
+    // server that ended ends the next test that draws.
+    struct CloseWindow {
+        ~CloseWindow() { kxtest::close_gl_window(); }
+    } close_window;
     kxtest::GlContext gl(64, 64);
     ASSERT_TRUE(gl.ok());
     X11Window x;

@@ -11,6 +11,7 @@
 static int g_login_loaded;
 
 int login_is_loaded(void) { return g_login_loaded; }
+void login_forget(void) { g_login_loaded = 0; }
 
 enum { LOGIN_FILE_MAX = 4096 };
 

@@ -12,3 +12,6 @@
 int login_load(char *user, int user_size, char *password, int password_size);
 // 1 once a login was loaded.
 int login_is_loaded(void);
+// No login counts as loaded any more, as at start-up (for a program whose
+// start is run again in the same process: the tests).
+void login_forget(void);
