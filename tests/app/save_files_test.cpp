@@ -20,7 +20,9 @@
 
 namespace {
 
+using kxtest::ended_pid;
 using kxtest::kind_of;
+using kxtest::temp_by;
 using kxtest::read_file;
 using kxtest::write_file;
 
@@ -37,25 +39,6 @@ std::string temp_of(const std::string &path, int n = 1)
     char tmp[4200];
     EXPECT_EQ(temp_name_beside(tmp, sizeof tmp, path.c_str(), n), 1);
     return tmp;
-}
-
-// A temporary name beside path in folder as a process pid started at
-// start would write it.
-std::string temp_by(const std::string &folder, const std::string &name, long pid, unsigned long long start,
-                    int n = 1)
-{
-    return folder + "/." + name + ".kaelmund-" + std::to_string(pid) + "-" + std::to_string(start) + "-" +
-           std::to_string(n) + ".tmp";
-}
-
-// The id of a process that has ended.
-long ended_pid()
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
 }
 
 const Hostile kHostile[] = {

@@ -185,6 +185,21 @@ std::string read_file(const std::string &path)
     return ss.str();
 }
 
+std::string temp_by(const std::string &folder, const std::string &name, long pid, unsigned long long start, int n)
+{
+    return folder + "/." + name + ".kaelmund-" + std::to_string(pid) + "-" + std::to_string(start) + "-" +
+           std::to_string(n) + ".tmp";
+}
+
+long ended_pid()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
 std::string kind_of(const std::string &path)
 {
     struct stat st;

@@ -32,6 +32,12 @@ std::string read_file(const std::string &path);
 // What is at path, its links not followed: "file", "link", "fifo", "dir"
 // or "none".
 std::string kind_of(const std::string &path);
+// The temporary name beside folder/name that a save by process pid,
+// started at start (its clock ticks since boot), writes on its n-th try.
+std::string temp_by(const std::string &folder, const std::string &name, long pid, unsigned long long start = 1,
+                    int n = 1);
+// The id of a process that has ended.
+long ended_pid();
 // What fn prints on standard error.
 std::string stderr_of(const std::function<void()> &fn);
 void write_file(const std::string &path, const std::string &content);

@@ -280,6 +280,16 @@ int GameRun::wait_exit(int timeout_ms)
 // stamp the events of two quick xdotool runs with the same time, so that
 // "key Return" twice (send a line, open the next) read as one held key:
 // each run is given time of its own before the next one starts.
+bool GameRun::start_in_game(const std::vector<std::string> &args)
+{
+    if (!start(args) || !wait_caption("KAELMUND 3.9-alpha2 fps:"))
+        return false;
+    if (xdotool("windowfocus --sync " + std::to_string(window_id())) != 0)
+        return false;
+    xdotool("key Escape");   // from the welcome menu to the game
+    return true;
+}
+
 int GameRun::xdotool(const std::string &args)
 {
     const std::string cmd = "DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1";

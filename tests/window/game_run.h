@@ -35,6 +35,9 @@ public:
     void write_event_script(const std::string &hooks);
     // Starts the program; false when it could not be started.
     bool start(const std::vector<std::string> &args, const std::vector<std::string> &env = {});
+    // Starts the program, waits for its window, gives it the keys and
+    // leaves the welcome menu for the game; false when a step fails.
+    bool start_in_game(const std::vector<std::string> &args = {});
     // Waits until the window's caption starts with prefix; false on time-out
     // or when the program ended.
     bool wait_caption(const std::string &prefix, int timeout_ms = 30000);

@@ -18,7 +18,9 @@
 // kept inside it changes.
 namespace {
 
+using kxtest::ended_pid;
 using kxtest::kind_of;
+using kxtest::temp_by;
 
 // Commits every turn as soon as it can: the single-play match runs to its
 // end and is autosaved.
@@ -26,23 +28,6 @@ const char kPlayThrough[] = "set_hook('draw2d', function() step_game() end)\n";
 
 // The autosave of that match: the fighters' names and no injuries.
 const char kAutosave[] = "autosave/vako_vs_zud-0_0.rpl";
-
-// The temporary name a save of folder/name by process pid (started at
-// start) writes.
-std::string temp_by(const std::string &folder, const std::string &name, long pid, unsigned long long start = 1)
-{
-    return folder + "/." + name + ".kaelmund-" + std::to_string(pid) + "-" + std::to_string(start) + "-1.tmp";
-}
-
-// The id of a process that has ended.
-long ended_pid()
-{
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
 
 void make_fifo(GameRun &run, const std::string &rel) { ASSERT_EQ(mkfifo(run.path(rel).c_str(), 0644), 0) << rel; }
 

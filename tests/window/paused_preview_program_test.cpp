@@ -63,11 +63,8 @@ TEST(PausedPreviewProgram, ThePausedTurnEndsAtItsOwnLengthAfterAPreview)
 {
     GameRun run;
     run.write_event_script(kScript);
-    ASSERT_TRUE(run.start({}));
-    ASSERT_TRUE(run.wait_caption("KAELMUND 3.9-alpha2 fps:")) << run.err();
+    ASSERT_TRUE(run.start_in_game()) << run.err();
     const std::string win = std::to_string(run.window_id());
-    ASSERT_EQ(run.xdotool("windowfocus --sync " + win), 0);
-    run.xdotool("key Escape");      // from the welcome menu to the game
 
     const char *const ways[] = {"G", "B", "click"};
     for (int k = 1; k <= 3; k++) {

@@ -51,11 +51,8 @@ TEST(WholeMatch, AGripHeldThroughoutIsSavedAndPlayedWhole)
     {
         GameRun run;
         run.write_event_script(kScript);
-        ASSERT_TRUE(run.start({}));
-        ASSERT_TRUE(run.wait_caption("KAELMUND 3.9-alpha2 fps:")) << run.err();
+        ASSERT_TRUE(run.start_in_game()) << run.err();
         const std::string win = std::to_string(run.window_id());
-        ASSERT_EQ(run.xdotool("windowfocus --sync " + win), 0);
-        run.xdotool("key Escape");   // from the welcome menu to the game
         run.xdotool("keydown ctrl key n keyup ctrl");
         ASSERT_TRUE(run.wait_text("data/events.log", "new game")) << run.err();
 
