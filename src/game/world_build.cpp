@@ -152,7 +152,7 @@ static bool push_ok(const float *v)
     return true;
 }
 
-// "Body HEAD: sides 30 0 0 refused (a sphere's radius 0.01 to 10), keeping
+// "Body HEAD: sides 30 0 0 refused (a sphere's radius 0.01 to 5), keeping
 // the built-in size": the sizes the shape takes, in the mod's words.
 static void refuse_sides(int i, const char *stmt, int shape, const float *v, const char *keeping)
 {
