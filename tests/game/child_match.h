@@ -99,6 +99,21 @@ inline bool bodies_finite()
 // Child exit codes of play_mod_everywhere.
 enum { CHILD_NOT_FINITE = 3, CHILD_NO_REPLAY = 4, CHILD_MOD_NOT_SET = 5 };
 
+// The mod data/mod/<name> as the console sets it and a new game on it, a
+// short match (120 frames in turns of 10), the live world on: 0, or
+// CHILD_MOD_NOT_SET.
+inline int new_short_mod_game(const std::string &name)
+{
+    if (set_rules_option("mod", name.c_str(), get_next_match_rules()) != 0)
+        return CHILD_MOD_NOT_SET;
+    MatchRules *next = get_next_match_rules();
+    next->matchframes = 120;
+    rules_set_turnframes(next, "10");
+    reset_game();
+    leave_ghost_mode();
+    return 0;
+}
+
 // The mod data/mod/<name> as the console sets it, a new game with the
 // single-play rules, every turn played (both fighters gripping) to the end
 // of the match, the replay of the match shown after it; then a replay file

@@ -232,13 +232,8 @@ TEST_F(HostileMods, WideRoundBodiesAreRefusedAndHeavyJoinedBodiesPlay)
         // Bodies this wide make long matches: a new game on the mod and a
         // few turns, both fighters gripping.
         jobs.push_back([name]() -> int {
-            if (set_rules_option("mod", name.c_str(), get_next_match_rules()) != 0)
-                return kxtest::CHILD_MOD_NOT_SET;
-            MatchRules *next = get_next_match_rules();
-            next->matchframes = 120;
-            rules_set_turnframes(next, "10");
-            reset_game();
-            leave_ghost_mode();
+            if (const int rc = kxtest::new_short_mod_game(name))
+                return rc;
             play_turns(12);
             return kxtest::bodies_finite() ? 0 : kxtest::CHILD_NOT_FINITE;
         });

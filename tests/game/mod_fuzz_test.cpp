@@ -366,13 +366,8 @@ std::string check_built_bodies()
 // both fighters gripping; 0 when every body stays finite.
 int play_body_mod(const std::string &name)
 {
-    if (set_rules_option("mod", name.c_str(), get_next_match_rules()) != 0)
-        return kxtest::CHILD_MOD_NOT_SET;
-    MatchRules *next = get_next_match_rules();
-    next->matchframes = 120;
-    rules_set_turnframes(next, "10");
-    reset_game();
-    leave_ghost_mode();
+    if (const int rc = kxtest::new_short_mod_game(name))
+        return rc;
     for (int t = 0; t < 20 && !get_game_state()->game_over; t++) {
         set_grip(0, R_HAND, GRIP_ON);
         set_grip(1, L_HAND, GRIP_ON);
