@@ -61,6 +61,19 @@ const char *const VS_OBJECT =
     // konstant.z = -2 draws the mirror image below the floor.
     "    g.z *= 1.0 + konstant.z;\n"
     "    gl_Position = gl_ModelViewProjectionMatrix * g;\n"
+    "#ifdef GHOST\n"
+    // A ghost lies on its live shape, but as a body of its own it comes
+    // there only to within a hair (the preview steps it), so the depths of
+    // the two surfaces tie to within rounding and each pixel would pick one
+    // at random: stripes and specks. The ghost takes the depth of the point
+    // about a thousandth nearer the eye on the same view ray (a millimetre
+    // per metre of distance, no gap a player could see), so a ghost on what
+    // is drawn always shows on it, and one that moved away behind it stays
+    // hidden. For a perspective projection that point differs from this one
+    // only in clip z, by 0.001 x the projection's z translation: x, y and w
+    // stay the live shape's, and the ghost covers the same pixels.
+    "    gl_Position.z += 0.001 * gl_ProjectionMatrix[3].z;\n"
+    "#endif\n"
     // For the user clip planes (the sky's mirror image keeps to below the
     // floor); unused while none is on.
     "    gl_ClipVertex = gl_ModelViewMatrix * g;\n"

@@ -1,7 +1,9 @@
 #include <GL/glew.h>
+#include <GL/glu.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <initializer_list>
 #include <unistd.h>
@@ -296,6 +298,94 @@ TEST(ShaderPath, ObjectProgramDrawsItsMirrorImageBelowTheFloor)
         EXPECT_EQ(red_at(1.5f, 1), 0);
     }
     object_at(1, 0, 0, 0);
+}
+
+// The box mesh (the +-1 cube) with half-size k, turned by `turn` degrees
+// about z, at (0, y, 0), drawn with the program in use in colour c: a live
+// shape (globalcolor) or a ghost (the vertex colour).
+void draw_box_at(float k, float turn, float y, const float *c)
+{
+    const float a = turn * 3.14159265f / 180, co = std::cos(a) * k, si = std::sin(a) * k;
+    const float m[16] = {co, si, 0, 0, -si, co, 0, 0, 0, 0, k, 0, 0, y, 0, 1};
+    glActiveTexture(GL_TEXTURE0);
+    glMatrixMode(GL_TEXTURE);
+    glLoadMatrixf(m);
+    glMatrixMode(GL_MODELVIEW);
+    set_uniform_4f("konstant", 0, 0, 0, 0);
+    set_uniform_4f("globalcolor", c[0], c[1], c[2], 1);
+    set_uniform_3f("lightdir", 0, 0, 1);
+    glColor4f(c[0], c[1], c[2], 1);
+    bind_textured_layout(mesh_draw_part(MESH_BOX));
+    draw_mesh(mesh_draw_part(MESH_BOX));
+    unbind_layout();
+}
+
+// A live box drawn as the opaque pass draws it, then its ghost as the
+// translucent pass does (depth test less-or-equal, no depth writes) at
+// `behind` metres further along the view: of the live box's pixels, those
+// the ghost does not show on.
+long live_pixels_without_ghost(float distance, float turn, float behind, long *live)
+{
+    glViewport(0, 0, W, H);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(50, (double)W / H, 0.1, 1000);   // the game's projection
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 0, 0, 0, 1, 0, 0, 0, 1);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    const float red[3] = {1, 0, 0}, green[3] = {0, 1, 0};
+    const float k = 0.2f * distance;   // the same size on screen at every distance
+    use_program(active_programs().diff);
+    draw_box_at(k, turn, distance, red);
+    std::vector<unsigned char> before((size_t)W * H * 4), after((size_t)W * H * 4);
+    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, before.data());
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    use_program(active_programs().ghost);
+    draw_box_at(k, turn, distance + behind, green);
+    use_program(0);
+    glDepthMask(GL_TRUE);
+    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, after.data());
+    long missing = 0;
+    *live = 0;
+    for (size_t i = 0; i < before.size(); i += 4)
+        if (before[i] > 0) {
+            ++*live;
+            missing += after[i + 1] == 0;
+        }
+    return missing;
+}
+
+// A ghost lies on its live shape within a hair (the preview steps it as a
+// body of its own): it shows on every pixel of it, at any distance and any
+// angle of the face, and never in stripes or specks. A ghost that moved
+// away behind the shape stays hidden, one in front shows whole.
+TEST(ShaderPath, AGhostOnItsShapeShowsWholeAndOneBehindItStaysHidden)
+{
+    ShaderScene s;
+    ASSERT_TRUE(s.gl.ok()) << s.gl.last_error();
+    s.start_with({});
+    ASSERT_NE(active_programs().ghost, 0u);
+    for (float distance : {0.5f, 2.0f, 8.0f, 30.0f})
+        for (float turn : {0.0f, 40.0f, 80.0f}) {
+            SCOPED_TRACE("at " + std::to_string(distance) + " m, turned " + std::to_string(turn));
+            long live = 0;
+            for (float hair : {0.0f, 3e-5f, -3e-5f}) {
+                EXPECT_EQ(live_pixels_without_ghost(distance, turn, hair, &live), 0) << "hair " << hair;
+                EXPECT_GT(live, W * H / 20);
+            }
+            EXPECT_EQ(live_pixels_without_ghost(distance, turn, 0.02f * distance, &live), live);
+            EXPECT_EQ(live_pixels_without_ghost(distance, turn, -0.02f * distance, &live), 0);
+        }
+    object_at(1, 0, 0, 0);
+    EXPECT_EQ(s.gl.errors(), 0) << s.gl.last_error();
 }
 
 TEST(ShaderPath, GroundShadowComesOnlyFromOccludersWithARadius)
