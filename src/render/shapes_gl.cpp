@@ -786,12 +786,43 @@ void opaque_pass_end(void)
     g_material_known = false;
 }
 
-void see_through_pass_begin(void) { g_see_through_pass = true; }
+// The see-through pass draws the ghosts. A ghost lies on its live shape
+// only to within a hair (the preview steps it as a body of its own), so the
+// two surfaces' depths tie within rounding and each pixel would pick one:
+// stripes and specks, or no tint at all. Through the pass the projection
+// gives every point the depth of the point about a thousandth nearer the
+// eye on the same view ray (a millimetre per metre, no gap a player could
+// see): a ghost on its shape tints it evenly, one that moved away behind it
+// stays hidden. Only the z translation changes, so x, y and w, and with them
+// the pixels covered, stay the same. The shader path queues its shapes and
+// its ghost program does the same in its vertex stage.
+static bool g_depth_pulled;
+
+void see_through_pass_begin(void)
+{
+    g_see_through_pass = true;
+    if (shaders_active() || g_depth_pulled)
+        return;
+    GLdouble m[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, m);
+    m[14] *= 1.001;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadMatrixd(m);
+    glMatrixMode(GL_MODELVIEW);
+    g_depth_pulled = true;
+}
 
 void see_through_pass_end(void)
 {
     flush_lit_batch();
     g_see_through_pass = false;
+    if (!g_depth_pulled)
+        return;
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    g_depth_pulled = false;
 }
 
 void shapes_forget_material(void) { g_material_known = false; }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "render/color_state.h"
@@ -78,6 +79,80 @@ TEST(ShapeBatch, GatheredShapesLookAsDrawnOneByOne)
             EXPECT_GT(inked, 300) << p.kind << " " << p.alpha << " " << s;
             EXPECT_LT(off, 12) << p.kind << " " << p.alpha << " " << s;
         }
+    shapes_free();
+    EXPECT_EQ(gl.errors(), 0) << gl.last_error();
+}
+
+// A live box drawn as the opaque pass draws it, then its ghost in the
+// see-through pass (depth test less, as the fixed path's frame sets it)
+// `behind` metres further along the view: of the live box's pixels, those
+// the ghost does not tint.
+long untinted_live_pixels(float distance, float behind, long *live)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(50, 1, 0.1, 1000);   // the game's projection
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 0, 0, 0, 1, 0, 0, 0, 1);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_LESS);
+    const float turn[12] = {0.8f, -0.6f, 0, 0, 0.6f, 0.8f, 0, 0, 0, 0, 1, 0};
+    const float sides[3] = {0.3f * distance, 0.3f * distance, 0.3f * distance};
+    const float at[3] = {0, distance, 0}, ghost_at[3] = {0, distance + behind, 0};
+    opaque_pass_begin();
+    gl_set_color(1, 0, 0, 1);
+    render_box(at, turn, sides, DRAW_NORMAL);
+    opaque_pass_end();
+    std::vector<unsigned char> before(128 * 128 * 3), after(128 * 128 * 3);
+    glReadPixels(0, 0, 128, 128, GL_RGB, GL_UNSIGNED_BYTE, before.data());
+    see_through_pass_begin();
+    gl_set_color(0, 1, 0, 0.5f);
+    render_box(ghost_at, turn, sides, DRAW_NORMAL);
+    see_through_pass_end();
+    glReadPixels(0, 0, 128, 128, GL_RGB, GL_UNSIGNED_BYTE, after.data());
+    long missing = 0;
+    *live = 0;
+    for (size_t i = 0; i < before.size(); i += 3)
+        if (before[i] > 0) {
+            ++*live;
+            missing += after[i] == before[i] && after[i + 1] == before[i + 1] && after[i + 2] == before[i + 2];
+        }
+    return missing;
+}
+
+// On the fixed path too a ghost lying on its live shape within a hair tints
+// every pixel of it, at any distance, never in stripes or not at all; one
+// that moved away behind it stays hidden, one in front shows whole. The
+// pass leaves the projection as it found it.
+TEST(ShapeBatch, AGhostOnItsShapeTintsItWholeAndOneBehindItStaysHidden)
+{
+    kxtest::GlContext gl(128, 128);
+    ASSERT_TRUE(gl.ok()) << gl.last_error();
+    start_shapes([] {});
+    for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE, GL_DEPTH_TEST, GL_CULL_FACE, GL_COLOR_MATERIAL})
+        glEnable(cap);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    for (float distance : {0.5f, 2.0f, 8.0f, 30.0f}) {
+        SCOPED_TRACE("at " + std::to_string(distance) + " m");
+        long live = 0;
+        for (float hair : {0.0f, 3e-5f, -3e-5f}) {
+            EXPECT_EQ(untinted_live_pixels(distance, hair, &live), 0) << "hair " << hair;
+            EXPECT_GT(live, 128 * 128 / 20);
+        }
+        EXPECT_EQ(untinted_live_pixels(distance, 0.02f * distance, &live), live);
+        EXPECT_EQ(untinted_live_pixels(distance, -0.02f * distance, &live), 0);
+    }
+    GLdouble projection[16], expected[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(50, 1, 0.1, 1000);
+    glGetDoublev(GL_PROJECTION_MATRIX, expected);
+    glMatrixMode(GL_MODELVIEW);
+    for (int k = 0; k < 16; k++)
+        EXPECT_EQ(projection[k], expected[k]) << k;
     shapes_free();
     EXPECT_EQ(gl.errors(), 0) << gl.last_error();
 }
