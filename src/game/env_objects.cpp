@@ -208,7 +208,8 @@ EnvObjectBody::EnvObjectBody(const EnvObject &params, int index, dWorldID w, dSp
 
 EnvObjectBody::~EnvObjectBody()
 {
-    dGeomDestroy(geom);
+    if (geom)
+        dGeomDestroy(geom);
     if (body)
         dBodyDestroy(body);
 }
@@ -298,7 +299,8 @@ EnvObjectLink::EnvObjectLink(const EnvObjectJoint &p, int index, dWorldID w, dSp
 
 EnvObjectLink::~EnvObjectLink()
 {
-    dJointDestroy(hinge);
+    if (hinge)
+        dJointDestroy(hinge);
 }
 
 void EnvObjectLink::reanchor()
@@ -318,6 +320,21 @@ void delete_env_objects(void)
         delete g_ghost[i];
         g_live[i] = g_ghost[i] = nullptr;
     }
+}
+
+void forget_env_objects(void)
+{
+    for (int i = 0; i < ENV_JOINT_COUNT; i++)
+        for (EnvObjectLink *l : {g_live_links[i], g_ghost_links[i]})
+            if (l)
+                l->hinge = nullptr;
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++)
+        for (EnvObjectBody *o : {g_live[i], g_ghost[i]})
+            if (o) {
+                o->geom = nullptr;
+                o->body = nullptr;
+            }
+    delete_env_objects();
 }
 
 void create_env_objects(void)

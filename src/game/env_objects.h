@@ -103,6 +103,9 @@ int sanitize_env_object(EnvObject *o, int index);
 int sanitize_env_joint(EnvObjectJoint *j, int index, const EnvObject *objects);
 void create_env_objects(void);
 void delete_env_objects(void);
+// The records deleted without touching the engine's objects, which belong
+// to a world that is dropped, not destroyed.
+void forget_env_objects(void);
 void refresh_env_objects(void);
 void enable_env_objects(bool ghost, bool on);
 void enable_env_object(int i, bool on);
