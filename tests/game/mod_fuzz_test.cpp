@@ -270,7 +270,7 @@ std::string check_built_objects(const ModWorld *m)
             continue;
         const int used = o.shape == 0 ? 1 : o.shape == 2 ? 2 : 3;
         for (int k = 0; k < used; k++)
-            if (!(o.sides[k] >= ENV_SIDE_MIN && o.sides[k] <= ENV_SIDE_MAX))
+            if (!(o.sides[k] >= ENV_SIDE_MIN && o.sides[k] <= (o.shape != 1 && k == 0 ? ENV_RADIUS_MAX : ENV_SIDE_MAX)))
                 return "object sides " + std::to_string(i);
         if (!(o.mass >= ENV_MASS_MIN && o.mass <= ENV_MASS_MAX) || !pose_position_ok(o.pos) ||
             !(o.bounce <= ENV_BOUNCE_MAX))
