@@ -327,23 +327,3 @@ TEST_F(EngineFaults, AnErrorOutsideAGuardedStepStillEndsTheProgram)
     EXPECT_NE(ends[0].err.find("The physics engine cannot go on and ends the program"), std::string::npos)
         << ends[0].err;
 }
-
-// The mods themselves, with no fault made: whole short matches, their
-// replays and a replay naming them either play on or end their match; the
-// program never ends.
-TEST_F(EngineFaults, TheHostileModsNeverEndTheProgram)
-{
-    std::vector<std::function<int()>> jobs;
-    for (const char *mod : {"sixteen.kxm", "cylinders.kxm"})
-        jobs.push_back([mod] {
-            MatchRules *next = get_next_match_rules();
-            next->matchframes = 60;
-            rules_set_turnframes(next, "10");
-            return kxtest::play_mod_everywhere(mod, std::string(mod) + ".rpl");
-        });
-    const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs, 2);
-    for (const kxtest::ChildEnd &e : ends) {
-        EXPECT_EQ(e.how, "ok") << e.err.substr(0, 3000);
-        EXPECT_EQ(e.err.find("cannot go on"), std::string::npos) << e.err.substr(0, 3000);
-    }
-}

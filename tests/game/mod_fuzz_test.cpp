@@ -379,7 +379,7 @@ int play_body_mod(const std::string &name)
 // Mods of objects at the limits of what a mod may give them, beside
 // fighter bodies pushed as hard as a mod may push them, in the default run;
 // `make fuzz` plays KX_FUZZ_SCALE times as many.
-constexpr long LIMIT_OBJECT_MODS = 4;
+constexpr long LIMIT_OBJECT_MODS = 8;
 
 // 1 to 16 objects, each the widest or smallest, heaviest or lightest,
 // bounciest and hardest pushed an object may be, most at one place; now and
