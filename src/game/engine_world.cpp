@@ -13,17 +13,18 @@ static int g_block_count;
 static dThreadingImplementationID g_threading;
 
 // Implementations and worlds left by failed steps: kept here, so they stay
-// reachable, and never touched again.
+// reachable, and never touched again. Only ever written, so marked used,
+// which keeps the compiler from dropping the stores.
 struct DroppedWorld {
     dWorldID world;
     dSpaceID space, ghost_space;
     dJointGroupID contacts;
 };
-static dThreadingImplementationID g_kept_threading[DROPPED_WORLDS_MAX];
+__attribute__((used)) static dThreadingImplementationID g_kept_threading[DROPPED_WORLDS_MAX];
 static int g_kept_threading_count;
-static DroppedWorld g_dropped[DROPPED_WORLDS_MAX];
+__attribute__((used)) static DroppedWorld g_dropped[DROPPED_WORLDS_MAX];
 static int g_dropped_count;
-static void *g_dropped_blocks[DROPPED_BLOCKS_MAX];
+__attribute__((used)) static void *g_dropped_blocks[DROPPED_BLOCKS_MAX];
 static int g_dropped_block_count;
 
 static void note_step_block(void *block)

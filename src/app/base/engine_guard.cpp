@@ -5,8 +5,9 @@
 static int g_depth;
 static void *g_step_blocks[ENGINE_STEP_BLOCKS];
 static int g_step_count;
-// Reachable from here for as long as the program runs.
-static void *g_kept[ENGINE_KEPT_BLOCKS];
+// Reachable from here for as long as the program runs: only ever written,
+// so marked used, which keeps the compiler from dropping the stores.
+__attribute__((used)) static void *g_kept[ENGINE_KEPT_BLOCKS];
 static int g_kept_count;
 
 void engine_guard_enter(void)
