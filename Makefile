@@ -34,8 +34,9 @@ $(BUILD)/CMakeCache.txt:
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
+# make run ARGS="-shaders 1" passes options to the game.
 run: build
-	cd $(BUILD)/run && ./kaelmund
+	cd $(BUILD)/run && ./kaelmund $(ARGS)
 
 # Tests that need a display get one: Xvfb is started when DISPLAY is unset.
 # Mesa's software renderer draws on the calling thread and keeps no shader

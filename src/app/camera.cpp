@@ -323,6 +323,11 @@ void camera_update(WorldState *w, float s)
 
 void camera_fit(WorldState *w, float yaw, float d)
 {
+    // The yaw frames the fighters as they stand at rotation 0; a start that
+    // turned the pair about its midpoint turns the camera with it, so that
+    // it never looks along the line between them.
+    if (w && w->pair_turn != 0.0)
+        yaw += (float)w->pair_turn;
     g_cam.refit = 1;
     const int ed = get_match_rules()->engagedistance;
     if (ed >= 401 && ed <= 690)

@@ -81,6 +81,9 @@ typedef int (*CameraProjector)(float x, float y, float z, double out[3]);
 void camera_set_projector(CameraProjector p);
 
 void camera_update(WorldState *w, float smoothing);
+// Frames the fighters at the start of a match and after a replay change.
+// yaw is the heading for the fighters as they stand at rotation 0; the
+// world's pair turn is added to it.
 void camera_fit(WorldState *w, float yaw, float distance);
 void camera_fit_default(WorldState *w, float yaw);
 // At the start of a match: the default framing from the heading, unless

@@ -179,6 +179,10 @@ struct WorldState {
     int32_t end_frame;
     int32_t replay_read_frame;        // the replay frame the file reader fills
     int32_t replay_last_frame_number; // the number of the last FRAME line read
+    // Degrees by which the start placement turned the two fighters together
+    // about the midpoint of their heads (what the engage rotation leaves
+    // after whole half turns); the start's camera turns with them.
+    double pair_turn;
 };
 
 struct Bout {

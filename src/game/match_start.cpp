@@ -181,6 +181,7 @@ void engage_placement(const MatchRules *rules)
     }
     if (pair_turn != 0.0)
         turn_pair_about_midpoint(pair_turn);
+    get_game_state()->pair_turn = pair_turn;
 }
 
 // ---- RPG scaling ----

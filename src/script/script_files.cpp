@@ -325,6 +325,34 @@ void replace_io(lua_State *L, const char *name, lua_CFunction fn, const char *ex
     lua_setfield(L, -3, name);
 }
 
+// The io library makes the handles' metatable its own __index, so that
+// h.__index, h.__gc or h.close reached the metatable itself through any
+// handle, getmetatable or not. A script that replaced __gc or close there
+// would keep descriptors open that no count sees, or run a finalizer of its
+// own where hooks and the memory budget do not reach. The handles now look
+// their methods up in a table of their own that no key leads to, and
+// getmetatable gives only a name.
+void hide_handle_metatable(lua_State *L)
+{
+    luaL_getmetatable(L, LUA_FILEHANDLE);
+    lua_newtable(L);
+    lua_pushnil(L);
+    while (lua_next(L, -3)) {
+        const bool method = lua_type(L, -2) == LUA_TSTRING && strncmp(lua_tostring(L, -2), "__", 2) != 0;
+        if (method) {
+            lua_pushvalue(L, -2);
+            lua_insert(L, -2);
+            lua_rawset(L, -4);
+        } else {
+            lua_pop(L, 1);
+        }
+    }
+    lua_setfield(L, -2, "__index");
+    lua_pushliteral(L, "file");
+    lua_setfield(L, -2, "__metatable");
+    lua_pop(L, 1);
+}
+
 } // namespace
 
 void script_limit_io(lua_State *L)
@@ -337,12 +365,7 @@ void script_limit_io(lua_State *L)
     lua_setfield(L, -2, "__mode");
     lua_setmetatable(L, -2);
     lua_rawset(L, LUA_REGISTRYINDEX);
-    // A script that took the __gc or close out of the handles' metatable
-    // would keep descriptors open that no count sees.
-    luaL_getmetatable(L, LUA_FILEHANDLE);
-    lua_pushliteral(L, "file");
-    lua_setfield(L, -2, "__metatable");
-    lua_pop(L, 1);
+    hide_handle_metatable(L);
 
     lua_getglobal(L, LUA_IOLIBNAME);
     lua_getfield(L, -1, "open");

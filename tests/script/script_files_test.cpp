@@ -73,6 +73,50 @@ TEST(ScriptFiles, AScriptHoldsOnlySoManyFilesOpen)
     EXPECT_LE(open_descriptors() - before, 1);
 }
 
+// Nothing a script holds leads to the table the handles take their methods
+// and metamethods from, through any handle or key: a script could otherwise
+// take __gc or close away to leak descriptors past the cap, or put in a
+// finalizer of its own that runs where neither the instruction hook nor the
+// memory budget reaches. The methods still work, and a dropped file is
+// still closed when collected.
+TEST(ScriptFiles, NoHandleLeadsToTheHandlesMethodsOrMetamethods)
+{
+    ScriptFolder folder;
+    ScriptContext ctx;
+    const int before = open_descriptors();
+    EXPECT_EQ(run_lua(ctx,
+        "local handles = {io.stdout, io.stderr, io.output(), assert(io.open('data/a', 'w')),\n"
+        "                 io.input('data/a'), io.output('data/b')}\n"
+        "local keys = {'__index', '__newindex', '__gc', '__tostring', '__metatable', '__mode'}\n"
+        "for _, h in ipairs(handles) do\n"
+        "  assert(getmetatable(h) == 'file')\n"
+        "  for _, k in ipairs(keys) do assert(h[k] == nil, k) end\n"
+        "  for _, k in ipairs({'close', 'write', 'read', 'lines', '__gc', '__index'}) do\n"
+        "    assert(not pcall(function() h[k] = function() end end), k)\n"
+        "  end\n"
+        "  assert(type(h.write) == 'function' and type(h.close) == 'function')\n"
+        "  assert(not pcall(setmetatable, h, {}))\n"
+        "end\n"
+        // Every route the library once left: through the table a handle
+        // leads to, put in a finalizer that would never return, one that
+        // would allocate without end, and a close that leaks.
+        "for _, h in ipairs(handles) do\n"
+        "  local mt = h.__index\n"
+        "  if type(mt) == 'table' then\n"
+        "    mt.__gc = function() finalized = true end\n"
+        "    mt.close = function() end\n"
+        "  end\n"
+        "end\n"
+        "io.output():write('kept') io.output():close()\n"
+        "for i = 1, 1000 do io.open('data/c' .. (i % 10), 'w') end\n"
+        "collectgarbage() collectgarbage()\n"
+        "assert(finalized == nil)\n"),
+        "");
+    EXPECT_EQ(kxtest::read_file(folder.dir.file("data/b")), "kept");
+    // The thousand dropped files were closed as they were collected.
+    EXPECT_LE(open_descriptors() - before, 2);
+}
+
 // io.input, io.output and io.lines take a number as a name, as Lua does:
 // it is checked like any other name.
 TEST(ScriptFiles, ANumberIsANameLikeAnyOther)

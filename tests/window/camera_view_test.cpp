@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -89,3 +90,48 @@ TEST(CameraView, TheOrbitingCameraStaysWhereShift2PutIt)
     run.close_window();
     EXPECT_EQ(run.wait_exit(), 0) << run.err();
 }
+
+// A start turned by the engage rotation, framed by a new game (Ctrl+N): the
+// camera turns with the pair of fighters, so both fighters' colours are in
+// the picture side by side, neither hiding the other. Fighter 0's bodies
+// are dark red, fighter 1's dark blue.
+class TurnedStart : public testing::TestWithParam<int> {};
+
+TEST_P(TurnedStart, ShowsBothFighters)
+{
+    GameRun run;
+    run.write("default.cfg", "#settings\r\nrememberrules \"1\"\r\nengagerotation \"" + std::to_string(GetParam()) +
+                                 "\"\r\n");
+    run.write_event_script("games = 0\n"
+                           "set_hook(\"new_game\", function() games = games + 1; log(\"game \" .. games) end)\n");
+    ASSERT_TRUE(run.start_in_game()) << run.err();
+    run.xdotool("keydown ctrl key n keyup ctrl");
+    ASSERT_TRUE(run.wait_text("data/events.log", "game 2"));
+    const Shot shot = run.screenshot();
+    ASSERT_GT(shot.w, 0);
+
+    // Below the names at the top: the pixels of each fighter's body colour
+    // and where they lie across the picture on average.
+    long count[2] = {0, 0};
+    double sum_x[2] = {0, 0};
+    for (int y = shot.h / 10; y < shot.h; y++)
+        for (int x = 0; x < shot.w; x++) {
+            const int b = shot.at(x, y, 0), g = shot.at(x, y, 1), r = shot.at(x, y, 2);
+            const int who = r > 90 && g < 40 && b < 40 ? 0 : b > 80 && r < 40 && g < 40 ? 1 : -1;
+            if (who >= 0) {
+                count[who]++;
+                sum_x[who] += x;
+            }
+        }
+    ASSERT_GT(count[0], 0);
+    ASSERT_GT(count[1], 0);
+    // Seen along the line between them, the fighter in front leaves about a
+    // fifth of the other's colour in sight, and both stand mid-picture.
+    EXPECT_GT(std::min(count[0], count[1]) * 3, std::max(count[0], count[1])) << count[0] << " / " << count[1];
+    EXPECT_GT(std::fabs(sum_x[0] / count[0] - sum_x[1] / count[1]), shot.w * 0.03);
+
+    run.close_window();
+    EXPECT_EQ(run.wait_exit(), 0) << run.err();
+}
+
+INSTANTIATE_TEST_SUITE_P(CameraView, TurnedStart, testing::Values(135, 315));
