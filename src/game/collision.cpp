@@ -6,6 +6,7 @@
 // in favour of geom offsets.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "game/collision.h"
+#include "game/engine_step.h"
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -302,7 +303,7 @@ static void count_bodies_demand(dSpaceID space)
                 count_bodies_pair(geoms[i].geom, geoms[j].geom);
 }
 
-void near_callback(void *, dGeomID a, dGeomID b)
+static void collide_pair(dGeomID a, dGeomID b)
 {
     g_stats[STAT_CALLS]++;
     GameGlobals *g = get_game_globals();
@@ -487,6 +488,26 @@ int keep_bodies_in_world(dSpaceID space)
     return changed;
 }
 
+// An engine error in a pair must not leave the space's collision: the
+// space stays locked for as long as its collision runs, and a locked space
+// cannot be changed or destroyed. The error ends the pass here and is
+// raised again once the space's collision has returned.
+void near_callback(void *, dGeomID a, dGeomID b)
+{
+    if (collision_failed())
+        return;
+    const int test_fault = take_collision_test_fault();
+    if (test_fault == ENGINE_TEST_SPACE)
+        dDebug(d_ERR_IASSERT, "test fault out of the space's collision");
+    try {
+        if (test_fault == ENGINE_TEST_COLLISION)
+            dDebug(d_ERR_IASSERT, "test fault in the near callback");
+        collide_pair(a, b);
+    } catch (const EngineFault &f) {
+        note_collision_fault(f);
+    }
+}
+
 void collide_space(dSpaceID space)
 {
     if (!space)
@@ -498,5 +519,11 @@ void collide_space(dSpaceID space)
     g_step_bodies_demand = 0;
     if (space == get_game_globals()->space && blood_drops_placed())
         count_bodies_demand(space);
-    dSpaceCollide(space, nullptr, near_callback);
+    begin_collision_pass();
+    try {
+        dSpaceCollide(space, nullptr, near_callback);
+    } catch (const EngineFault &) {
+        note_space_fault();
+        throw;
+    }
 }

@@ -26,6 +26,11 @@ static bool finite_d3(const double *v)
 
 static int sides_used(int shape) { return shape == SHAPE_SPHERE ? 1 : (shape == SHAPE_CAPSULE ? 2 : 3); }
 
+// The largest value side k of a shape may take: a radius (a sphere's first
+// side, a cylinder's) at most ENV_RADIUS_MAX, a box's side or a cylinder's
+// length at most ENV_SIDE_MAX.
+static double side_max(int shape, int k) { return (shape != SHAPE_BOX && k == 0) ? ENV_RADIUS_MAX : ENV_SIDE_MAX; }
+
 static bool mass_ok(double m) { return m >= ENV_MASS_MIN && m <= ENV_MASS_MAX; }
 
 static bool push_ok(const float *v)
@@ -49,10 +54,18 @@ int sanitize_env_object(EnvObject *o, int index)
     }
     bool sides_ok = finite_d3(o->sides);
     for (int k = 0; k < sides_used(o->shape); k++)
-        sides_ok = sides_ok && o->sides[k] >= ENV_SIDE_MIN && o->sides[k] <= ENV_SIDE_MAX;
+        sides_ok = sides_ok && o->sides[k] >= ENV_SIDE_MIN && o->sides[k] <= side_max(o->shape, k);
     if (!sides_ok) {
-        fprintf(stderr, "env_obj %d: sides %g %g %g refused (each side %g to %g), keeping %g\n", n, o->sides[0],
-                o->sides[1], o->sides[2], ENV_SIDE_MIN, ENV_SIDE_MAX, def.sides[0]);
+        char range[96];
+        if (o->shape == SHAPE_SPHERE)
+            snprintf(range, sizeof range, "a sphere's radius %g to %g", ENV_SIDE_MIN, ENV_RADIUS_MAX);
+        else if (o->shape == SHAPE_CAPSULE)
+            snprintf(range, sizeof range, "a cylinder's radius %g to %g, length %g to %g", ENV_SIDE_MIN,
+                     ENV_RADIUS_MAX, ENV_SIDE_MIN, ENV_SIDE_MAX);
+        else
+            snprintf(range, sizeof range, "each side of a box %g to %g", ENV_SIDE_MIN, ENV_SIDE_MAX);
+        fprintf(stderr, "env_obj %d: sides %g %g %g refused (%s), keeping %g\n", n, o->sides[0], o->sides[1],
+                o->sides[2], range, def.sides[0]);
         memcpy(o->sides, def.sides, sizeof o->sides);
         mended++;
     }
@@ -208,7 +221,8 @@ EnvObjectBody::EnvObjectBody(const EnvObject &params, int index, dWorldID w, dSp
 
 EnvObjectBody::~EnvObjectBody()
 {
-    dGeomDestroy(geom);
+    if (geom)
+        dGeomDestroy(geom);
     if (body)
         dBodyDestroy(body);
 }
@@ -298,7 +312,8 @@ EnvObjectLink::EnvObjectLink(const EnvObjectJoint &p, int index, dWorldID w, dSp
 
 EnvObjectLink::~EnvObjectLink()
 {
-    dJointDestroy(hinge);
+    if (hinge)
+        dJointDestroy(hinge);
 }
 
 void EnvObjectLink::reanchor()
@@ -318,6 +333,21 @@ void delete_env_objects(void)
         delete g_ghost[i];
         g_live[i] = g_ghost[i] = nullptr;
     }
+}
+
+void forget_env_objects(void)
+{
+    for (int i = 0; i < ENV_JOINT_COUNT; i++)
+        for (EnvObjectLink *l : {g_live_links[i], g_ghost_links[i]})
+            if (l)
+                l->hinge = nullptr;
+    for (int i = 0; i < ENV_OBJECT_COUNT; i++)
+        for (EnvObjectBody *o : {g_live[i], g_ghost[i]})
+            if (o) {
+                o->geom = nullptr;
+                o->body = nullptr;
+            }
+    delete_env_objects();
 }
 
 void create_env_objects(void)

@@ -79,8 +79,12 @@ EnvObjectLink *get_env_link_ghost(int i);
 // millimetre end it once hinged. Sizes are each used side (a sphere's
 // radius, a cylinder's radius and length) in metres; masses are total
 // masses in kilograms. Floats, as the mod statements read them.
+// A round object is held to the radius of a round fighter body
+// (BODY_RADIUS_MAX): sixteen spheres and cylinders of 10 m at one place
+// still ended the engine.
 constexpr float ENV_SIDE_MIN = 0.01f;
-constexpr float ENV_SIDE_MAX = 10.0f;
+constexpr float ENV_SIDE_MAX = 10.0f;      // a box's side, a cylinder's length
+constexpr float ENV_RADIUS_MAX = 5.0f;     // a sphere's or a cylinder's radius
 constexpr float ENV_MASS_MIN = 1e-4f;
 constexpr float ENV_MASS_MAX = 1e6f;
 // An object's force and thrust, in newtons on each axis: from 1e7 on the
@@ -103,6 +107,9 @@ int sanitize_env_object(EnvObject *o, int index);
 int sanitize_env_joint(EnvObjectJoint *j, int index, const EnvObject *objects);
 void create_env_objects(void);
 void delete_env_objects(void);
+// The records deleted without touching the engine's objects, which belong
+// to a world that is dropped, not destroyed.
+void forget_env_objects(void);
 void refresh_env_objects(void);
 void enable_env_objects(bool ghost, bool on);
 void enable_env_object(int i, bool on);

@@ -9,6 +9,8 @@
 #include "game/blood.h"
 #include "game/body_defs.h"
 #include "game/collision.h"
+#include "game/engine_fault_end.h"
+#include "game/engine_step.h"
 #include "game/env_objects.h"
 #include "game/joints.h"
 #include "game/match_mode.h"
@@ -473,9 +475,10 @@ void step_ghost(void)
     apply_thrusts(w->frame + k);
     apply_pending_wishes();
     limit_body_velocities();
-    collide_space(g->ghost_space);
-    dWorldStep(g->world, get_world_options()->stepsize);
-    dJointGroupEmpty(g->contact_group);
+    if (engine_step_space(g->ghost_space, 1) != 0) {
+        end_match_on_engine_fault();
+        return;
+    }
     w->ghost_frame += 1.0f;
     if ((float)w->ghost_length <= w->ghost_frame) {
         restart_ghost(0);

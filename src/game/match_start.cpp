@@ -562,6 +562,60 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
     return 0;
 }
 
+// ---- the world built again after an engine failure ----
+
+// What a fighter's record holds of the match, beyond its bodies.
+struct KeptFighter {
+    int32_t team, colour, bout_id, disqualified;
+    float score, injury;
+    int32_t rpg_stats[RPG_STAT_COUNT];
+    char name[PLAYER_NAME_SIZE];
+};
+
+void rebuild_match_world(void)
+{
+    GameGlobals *g = get_game_globals();
+    static KeptFighter kept[MAX_PLAYER_RECORDS];
+    const int records = g->built_players;
+    for (int i = 0; i < records && i < MAX_PLAYER_RECORDS; i++) {
+        const Player *p = &get_players()[i];
+        KeptFighter &k = kept[i];
+        k = {p->team, p->colour, p->bout_id, p->disqualified, p->score, p->injury, {}, {}};
+        memcpy(k.rpg_stats, p->rpg_stats, sizeof k.rpg_stats);
+        n_strncpyz(k.name, p->name, PLAYER_NAME_SIZE);
+    }
+    destroy_world();
+    init_world(get_mod_world());
+    for (int i = 0; i < records && i < g->built_players; i++) {
+        Player *p = &get_players()[i];
+        const KeptFighter &k = kept[i];
+        if (k.name[0])
+            set_player_name(i, k.name);
+        p->team = k.team;
+        p->colour = k.colour;
+        p->bout_id = k.bout_id;
+        p->disqualified = k.disqualified;
+        p->score = k.score;
+        p->injury = k.injury;
+        memcpy(p->rpg_stats, k.rpg_stats, sizeof p->rpg_stats);
+    }
+    refresh_env_objects();
+    engage_placement(get_match_rules());
+    reset_fighters();
+    // reset_fighters starts the scores again: the match's stay.
+    for (int i = 0; i < records && i < g->built_players; i++) {
+        get_players()[i].score = kept[i].score;
+        get_players()[i].injury = kept[i].injury;
+        get_players()[i].disqualified = kept[i].disqualified;
+    }
+    clear_contact_records();
+    for (int i = 0; i < fighter_count(); i++) {
+        relax_all(i);
+        player_switch_on(i);
+    }
+    apply_world_forces();
+}
+
 // ---- match reset ----
 
 void reset_match(int keep_fighters)

@@ -12,6 +12,11 @@ int new_match(int mode, int keep_mod_name, MatchRules *rules, int keep_next_rule
 // Puts the match back to frame 0; keep_fighters leaves the fighters where
 // they are.
 void reset_match(int keep_fighters);
+// The world of the match built again from the same mod after the engine
+// failed in it: a new engine world, the fighters at their start with the
+// names, teams, colours, scores and injuries they had. Frame, replay and
+// rules stay.
+void rebuild_match_world(void);
 // Places every fighter from its stance slot at its start position and
 // heading under the rules.
 void engage_placement(const MatchRules *rules);

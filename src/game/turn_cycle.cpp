@@ -6,6 +6,7 @@
 #include "app/base/clock.h"
 #include "app/base/options.h"
 #include "game/collision.h"
+#include "game/engine_fault_end.h"
 #include "game/world_physics.h"
 #include "game/env_objects.h"
 #include "game/frame_cache.h"
@@ -267,7 +268,10 @@ void step_world(int quiet)
         game_sound_frame(w);
         reset_contact_stats();
         if (w->ghost_mode == 0) {
-            world_physics_step();
+            if (world_physics_step() != 0) {
+                end_match_on_engine_fault();
+                return;
+            }
             if (get_contact_count() > 0)
                 contact_damage();
             game_trails_update();

@@ -14,6 +14,8 @@
 #include "app/base/alloc_hooks.h"
 #include "game/blood.h"
 #include "game/collision.h"
+#include "game/engine_step.h"
+#include "game/engine_world.h"
 #include "game/env_objects.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
@@ -551,7 +553,8 @@ static dGeomID create_ground(dSpaceID space, float friction)
 }
 
 // The engine's memory goes through the counting functions, and its errors
-// and messages through our printers: a message is printed and play goes on.
+// and messages through our printers: a message is printed and play goes on;
+// an error ends a guarded step (engine_step.h), or else the program.
 static void install_engine_handlers(void)
 {
     dSetAllocHandler(counting_alloc);
@@ -589,6 +592,7 @@ int init_world(const ModWorld *m)
     install_engine_handlers();
     dInitODE2(0);
     g->world = dWorldCreate();
+    engine_world_attach(g->world);
     g->space = dHashSpaceCreate(0);
     g->ghost_space = dHashSpaceCreate(0);
     g->contact_group = dJointGroupCreate(0);
@@ -645,24 +649,46 @@ int init_world(const ModWorld *m)
     return 0;
 }
 
+// The world of a failed collision that left its space locked: nothing of
+// it can be destroyed, so the records that point at it are forgotten and
+// the engine's objects kept as they are.
+static void drop_world(GameGlobals *g)
+{
+    forget_env_objects();
+    forget_blood_drops();
+    if (g->ray)
+        dGeomDestroy(g->ray);   // in no space
+    engine_world_drop(g->world, g->space, g->ghost_space, g->contact_group);
+}
+
 void destroy_world(void)
 {
     GameGlobals *g = get_game_globals();
     if (!g->world)
         return;
-    delete_env_objects();
-    forget_blood_drops();
+    const EngineFaultRecord *fault = last_engine_fault();
+    const bool step_failed = fault && fault->place == ENGINE_FAULT_STEP;
     Player *players = get_players();
-    for (int i = 0; i < g->built_players && i < MAX_PLAYER_RECORDS; i++)
-        for (int b = 0; b < BODY_COUNT; b++)
-            if (players[i].bodies[b])
-                dBodyDestroy(players[i].bodies[b]);
-    if (g->ray)
-        dGeomDestroy(g->ray);
-    dJointGroupDestroy(g->contact_group);
-    dSpaceDestroy(g->space);
-    dSpaceDestroy(g->ghost_space);
-    dWorldDestroy(g->world);
+    if (fault && fault->place == ENGINE_FAULT_SPACE) {
+        drop_world(g);
+    } else {
+        delete_env_objects();
+        forget_blood_drops();
+        for (int i = 0; i < g->built_players && i < MAX_PLAYER_RECORDS; i++)
+            for (int b = 0; b < BODY_COUNT; b++)
+                if (players[i].bodies[b])
+                    dBodyDestroy(players[i].bodies[b]);
+        if (g->ray)
+            dGeomDestroy(g->ray);
+        dJointGroupDestroy(g->contact_group);
+        dSpaceDestroy(g->space);
+        dSpaceDestroy(g->ghost_space);
+        dWorldDestroy(g->world);
+        engine_world_release(step_failed);
+    }
+    if (step_failed)
+        engine_keep_step_blocks();
+    clear_engine_fault();
     dCloseODE();
     g->world = nullptr;
     g->space = g->ghost_space = nullptr;

@@ -8,19 +8,15 @@
 #include <cstdio>
 #include "game/world_physics.h"
 #include "game/collision.h"
+#include "game/engine_step.h"
 #include "game/game_state.h"
 #include "game/match_rules.h"
 #include "game/env_objects.h"
 #include "game/world_options.h"
 
-void world_physics_step(void)
+int world_physics_step(void)
 {
-    GameGlobals *g = get_game_globals();
-    if (!g->world)
-        return;
-    collide_space(g->space);
-    dWorldStep(g->world, get_world_options()->stepsize);
-    dJointGroupEmpty(g->contact_group);
+    return engine_step_space(get_game_globals()->space, 0);
 }
 
 void apply_world_forces(void)
@@ -168,8 +164,14 @@ void air_drag(dBodyID b)
 double contact_distance_sq(dGeomID a, dGeomID b, const double *point)
 {
     dContactGeom c;
-    if (dCollide(a, b, 1, &c, sizeof c) < 1)
+    // A pick changes nothing in the world: a failed one only misses.
+    try {
+        EngineGuardScope guard;
+        if (dCollide(a, b, 1, &c, sizeof c) < 1)
+            return -1.0;
+    } catch (const EngineFault &) {
         return -1.0;
+    }
     const double dx = c.pos[0] - point[0], dy = c.pos[1] - point[1], dz = c.pos[2] - point[2];
     return dx * dx + dy * dy + dz * dz;
 }

@@ -3,8 +3,9 @@
 #pragma once
 #include <ode/ode.h>
 
-// Collide the live space, one world step, empty the contact group.
-void world_physics_step(void);
+// Collide the live space, one world step, empty the contact group, with
+// the engine guarded: 0, or 1 when the engine failed (engine_step.h).
+int world_physics_step(void);
 
 void apply_world_forces(void);
 int move_player(int i, double x, double y, double z);

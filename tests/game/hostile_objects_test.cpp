@@ -106,6 +106,12 @@ std::vector<ObjectMod> refused_mods()
         // Found by the fuzz: a sphere of 29 m around the fighters, hinged
         // to a cylinder among other objects.
         {"hinged_globe.kxm", hinged_globe(), "env_obj 2: sides 29 29 1 refused"},
+        // Round objects as wide as the round fighter bodies may be, and no
+        // wider.
+        {"wide_ball.kxm", object(1, "sphere", "5.01", "1", "0 0 0"),
+         "env_obj 1: sides 5.01 0 0 refused (a sphere's radius 0.01 to 5), keeping 0.5"},
+        {"wide_drum.kxm", object(1, "cylinder", "10 10 10", "1e6", "0 0 0.25", "bounce 1\n"),
+         "env_obj 1: sides 10 10 10 refused (a cylinder's radius 0.01 to 5, length 0.01 to 10), keeping 0.5"},
         {"rammer.kxm", object(1, "cylinder", "0.5 0.5", "1", "0.16 0.44 1.99", "thrust 3 30 0 -1e30\n"),
          "env_obj 1: thrust 30 0 -1e+30 refused"},
         {"shove.kxm", object(1, "box", "0.5 0.5 0.5", "1", "0 -0.5 0.25", "force 0 1e9 -1e30\n"),
@@ -123,8 +129,8 @@ std::vector<ObjectMod> edge_mods()
          nullptr},
         {"big_heavy.kxm", object(1, "box", "10 10 10", "1e6", "0 -0.5 0.4") + object(2, "box", "0.5 0.5 0.5", "1", "0 -0.5 1.5"),
          nullptr},
-        {"static_ball.kxm", object(1, "sphere", "10", "1", "0 0 0", "flag 8\n"), nullptr},
-        {"globe.kxm", object(1, "sphere", "10", "1e-4", "0.9 0.34 0.86") + object(2, "box", "0.5 0.5 0.5", "1", "0 0.5 0.25") +
+        {"static_ball.kxm", object(1, "sphere", "5", "1", "0 0 0", "flag 8\n"), nullptr},
+        {"globe.kxm", object(1, "sphere", "5", "1e-4", "0.9 0.34 0.86") + object(2, "box", "0.5 0.5 0.5", "1", "0 0.5 0.25") +
                           object_joint(1, 1, 2, "0.01 1 0.03", "0 -0.5 1.5", "strength 1e6\nvelocity 1e4\n"),
          nullptr},
         {"long_hinge.kxm", pendulum("0.01 0.01 0.01", "1e-4", "999 999 999"), nullptr},

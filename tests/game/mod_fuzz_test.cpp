@@ -270,7 +270,7 @@ std::string check_built_objects(const ModWorld *m)
             continue;
         const int used = o.shape == 0 ? 1 : o.shape == 2 ? 2 : 3;
         for (int k = 0; k < used; k++)
-            if (!(o.sides[k] >= ENV_SIDE_MIN && o.sides[k] <= ENV_SIDE_MAX))
+            if (!(o.sides[k] >= ENV_SIDE_MIN && o.sides[k] <= (o.shape != 1 && k == 0 ? ENV_RADIUS_MAX : ENV_SIDE_MAX)))
                 return "object sides " + std::to_string(i);
         if (!(o.mass >= ENV_MASS_MIN && o.mass <= ENV_MASS_MAX) || !pose_position_ok(o.pos) ||
             !(o.bounce <= ENV_BOUNCE_MAX))
@@ -373,6 +373,61 @@ int play_body_mod(const std::string &name)
         set_grip(1, L_HAND, GRIP_ON);
         play_turn(t, 3);
     }
+    return kxtest::bodies_finite() ? 0 : kxtest::CHILD_NOT_FINITE;
+}
+
+// Mods of objects at the limits of what a mod may give them, beside
+// fighter bodies pushed as hard as a mod may push them, in the default run;
+// `make fuzz` plays KX_FUZZ_SCALE times as many.
+constexpr long LIMIT_OBJECT_MODS = 8;
+
+// 1 to 16 objects, each the widest or smallest, heaviest or lightest,
+// bounciest and hardest pushed an object may be, most at one place; now and
+// then joined; two fighter bodies light or heavy and thrust every frame.
+std::string limit_object_mod(std::mt19937 &rng)
+{
+    static const char *const shapes[] = {"box", "sphere", "cylinder"};
+    static const char *const box_sides[] = {"10 10 10", "0.01 0.01 0.01", "10 0.01 10"};
+    static const char *const round_sides[] = {"5 10", "0.01 10", "5 0.01", "5"};
+    static const char *const masses[] = {"1000000", "0.0001", "1"};
+    static const char *const bounces[] = {"100", "0", "1"};
+    static const char *const places[] = {"0 0 0.25", "0 -0.5 1", "999 999 999", "0.3 -0.4 0.5"};
+    static const char *const pushes[] = {"100000", "-100000", "0"};
+    const std::string place = pick(rng, places);
+    std::string text;
+    const int objects = 1 + (int)(rng() % 16);
+    for (int i = 1; i <= objects; i++) {
+        const int shape = (int)(rng() % 3);
+        text += "env_obj " + std::to_string(i) + "\nshape " + shapes[shape] + "\nsides " +
+                (shape == 0 ? pick(rng, box_sides) : pick(rng, round_sides)) + "\nmass " + pick(rng, masses) +
+                "\nbounce " + pick(rng, bounces) + "\npos " + (rng() % 4 ? place : std::string(pick(rng, places))) +
+                "\n";
+        if (rng() % 2)
+            text += std::string("thrust 1 ") + pick(rng, pushes) + " " + pick(rng, pushes) + " " + pick(rng, pushes) +
+                    "\n";
+        if (rng() % 3 == 0)
+            text += std::string("force ") + pick(rng, pushes) + " " + pick(rng, pushes) + " " + pick(rng, pushes) +
+                    "\nfriction 3e38\n";
+    }
+    for (int j = 1; j < objects && j <= 4; j++)
+        if (rng() % 3 == 0)
+            text += "env_obj_joint " + std::to_string(j) + " " + std::to_string(j) + " " + std::to_string(j + 1) +
+                    "\naxis 0 0 1\npos " + place + "\nstrength 1000000\nvelocity 10000\n";
+    for (const char *body : {"r_hand", "r_butt"})
+        text += std::string("body ") + body + "\ndensity " + (rng() % 2 ? "1" : "1000000") +
+                "\nthrust 1 100000 100000 100000\n";
+    return text;
+}
+
+// Twelve turns of a match on the mod, the ghost preview run for 15 frames
+// before each (or until the engine's failure ends the match); 0 when every
+// body is finite after.
+int play_with_previews(const std::string &name)
+{
+    if (const int rc = kxtest::new_short_mod_game(name))
+        return rc;
+    for (int t = 0; t < 12 && !get_game_state()->game_over; t++)
+        play_turn(t, 15);
     return kxtest::bodies_finite() ? 0 : kxtest::CHILD_NOT_FINITE;
 }
 
@@ -494,4 +549,30 @@ TEST_F(ModFuzz, MutatedModFilesLeaveEveryRecordInRange)
     EXPECT_EQ(fault, "") << "file " << fault_at << ":\n" << fault_text;
     EXPECT_GT(built, files / 100);
     EXPECT_GT(worlds, 10);
+}
+
+// Objects at their limits with long previews: whatever the engine makes of
+// them, each match plays on or ends with the engine's failure named; the
+// program never ends.
+TEST_F(ModFuzz, ObjectsAtTheirLimitsWithPreviewsNeverEndTheProgram)
+{
+    std::mt19937 rng(20261213);
+    const long mods = LIMIT_OBJECT_MODS * kxtest::fuzz_scale();
+    std::vector<std::string> texts;
+    std::vector<std::function<int()>> jobs;
+    for (long i = 0; i < mods; i++) {
+        texts.push_back(limit_object_mod(rng));
+        const std::string name = "limit" + std::to_string(i) + ".kxm";
+        write_mod(name, texts.back());
+        jobs.push_back([name] { return play_with_previews(name); });
+    }
+    const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs, 3);
+    long failed_in_engine = 0;
+    for (long i = 0; i < mods; i++) {
+        EXPECT_EQ(ends[i].how, "ok") << "mod " << i << ":\n" << texts[i] << "\n" << ends[i].err.substr(0, 2000);
+        EXPECT_EQ(ends[i].err.find("cannot go on"), std::string::npos) << texts[i];
+        failed_in_engine += ends[i].err.find("The physics engine failed in the") != std::string::npos;
+    }
+    fprintf(stderr, "%ld mods of objects at their limits played, %ld ended by the engine's failure\n", mods,
+            failed_in_engine);
 }
