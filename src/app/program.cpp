@@ -1,6 +1,5 @@
 #include "app/program.h"
 
-#include <cstdlib>
 #include <cstdio>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -36,7 +35,6 @@
 #include "gui/services/scroll_list.h"
 #include "net/download_worker.h"
 #include "net/game_connection.h"
-#include "game/engine_step.h"
 #include "net/records/buddies.h"
 #include "net/records/server_list.h"
 #include "net/room_link.h"
@@ -141,10 +139,6 @@ int program_create_objects(void)
         fprintf(stderr, "Unable to start the game: no memory for the replay buffer and frame cache\n");
         return 1;
     }
-    // Tests of the whole program make the physics engine fail on purpose,
-    // once, to see the match end and the program go on.
-    if (const char *fault = getenv("KX_TEST_ENGINE_FAULT"))
-        engine_fail_next_step_for_test(engine_test_fault_kind(fault));
     chat_init();
     history_load();
     end_save_arm(END_SAVE_HISTORY, history_save);

@@ -36,15 +36,6 @@ void note_space_fault(void) { g_space_failed = 1; }
 
 void engine_fail_next_step_for_test(int kind) { g_test_fault = kind; }
 
-int engine_test_fault_kind(const char *word)
-{
-    static const char *const words[] = {"", "step", "ghost", "collision", "space"};
-    for (int k = ENGINE_TEST_STEP; k <= ENGINE_TEST_SPACE; k++)
-        if (word && strcmp(word, words[k]) == 0)
-            return k;
-    return ENGINE_TEST_NONE;
-}
-
 int take_collision_test_fault(void)
 {
     if (g_test_fault != ENGINE_TEST_COLLISION && g_test_fault != ENGINE_TEST_SPACE)

@@ -50,9 +50,6 @@ enum EngineTestFault {
     ENGINE_TEST_SPACE,
 };
 void engine_fail_next_step_for_test(int kind);
-// The kind named by its word ("step", "ghost", "collision", "space"), for
-// the program's test setting; ENGINE_TEST_NONE for any other.
-int engine_test_fault_kind(const char *word);
 // The near callback's check of the test fault: the kind armed for the
 // collision, taken (once).
 int take_collision_test_fault(void);
