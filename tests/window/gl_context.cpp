@@ -1,4 +1,5 @@
 #include <GL/glew.h>
+#include <GL/glu.h>
 
 #include "window/gl_context.h"
 
@@ -83,6 +84,18 @@ static bool open_window(int width, int height)
     g_height = height;
     g_display = display_now();
     return true;
+}
+
+void view_along_y(double aspect)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(50, aspect, 0.1, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 0, 0, 0, 1, 0, 0, 0, 1);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void close_gl_window()

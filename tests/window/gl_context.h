@@ -28,4 +28,9 @@ private:
 // closes it before that server ends (the next context opens a new one).
 void close_gl_window();
 
+// The game's projection (50 degrees, 0.1 to 1000) at the aspect given, the
+// eye at the origin looking along +y with z up, and the window cleared to
+// transparent black: for drawing a shape at a distance straight ahead.
+void view_along_y(double aspect);
+
 } // namespace kxtest

@@ -20,6 +20,7 @@
 #include "support/test_support.h"
 #include "window/game_run.h"
 #include "window/game_window.h"
+#include "window/gl_context.h"
 
 // The shader path in a real GL context (Mesa under Xvfb): every program of
 // the table, the ladder's choices, the hardware report, the fall-back to
@@ -327,14 +328,7 @@ void draw_box_at(float k, float turn, float y, const float *c)
 long live_pixels_without_ghost(float distance, float turn, float behind, long *live)
 {
     glViewport(0, 0, W, H);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(50, (double)W / H, 0.1, 1000);   // the game's projection
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0, 0, 0, 0, 1, 0, 0, 0, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    kxtest::view_along_y((double)W / H);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);

@@ -89,14 +89,7 @@ TEST(ShapeBatch, GatheredShapesLookAsDrawnOneByOne)
 // the ghost does not tint.
 long untinted_live_pixels(float distance, float behind, long *live)
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(50, 1, 0.1, 1000);   // the game's projection
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0, 0, 0, 0, 1, 0, 0, 0, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    kxtest::view_along_y(1);
     glDepthFunc(GL_LESS);
     const float turn[12] = {0.8f, -0.6f, 0, 0, 0.6f, 0.8f, 0, 0, 0, 0, 1, 0};
     const float sides[3] = {0.3f * distance, 0.3f * distance, 0.3f * distance};
