@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include "game/body_defs.h"
 #include "game/collision.h"
+#include "game/shape_sizes.h"
 
 static EnvObjectBody *g_live[ENV_OBJECT_COUNT];
 static EnvObjectBody *g_ghost[ENV_OBJECT_COUNT];
@@ -24,12 +25,7 @@ static bool finite_d3(const double *v)
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
-static int sides_used(int shape) { return shape == SHAPE_SPHERE ? 1 : (shape == SHAPE_CAPSULE ? 2 : 3); }
-
-// The largest value side k of a shape may take: a radius (a sphere's first
-// side, a cylinder's) at most ENV_RADIUS_MAX, a box's side or a cylinder's
-// length at most ENV_SIDE_MAX.
-static double side_max(int shape, int k) { return (shape != SHAPE_BOX && k == 0) ? ENV_RADIUS_MAX : ENV_SIDE_MAX; }
+static const ShapeSizeLimits k_object_sizes = {ENV_SIDE_MIN, ENV_RADIUS_MAX, ENV_SIDE_MAX};
 
 static bool mass_ok(double m) { return m >= ENV_MASS_MIN && m <= ENV_MASS_MAX; }
 
@@ -53,17 +49,11 @@ int sanitize_env_object(EnvObject *o, int index)
         mended++;
     }
     bool sides_ok = finite_d3(o->sides);
-    for (int k = 0; k < sides_used(o->shape); k++)
-        sides_ok = sides_ok && o->sides[k] >= ENV_SIDE_MIN && o->sides[k] <= side_max(o->shape, k);
+    for (int k = 0; k < shape_sides_used(o->shape); k++)
+        sides_ok = sides_ok && shape_side_ok(o->shape, k, o->sides[k], k_object_sizes);
     if (!sides_ok) {
         char range[96];
-        if (o->shape == SHAPE_SPHERE)
-            snprintf(range, sizeof range, "a sphere's radius %g to %g", ENV_SIDE_MIN, ENV_RADIUS_MAX);
-        else if (o->shape == SHAPE_CAPSULE)
-            snprintf(range, sizeof range, "a cylinder's radius %g to %g, length %g to %g", ENV_SIDE_MIN,
-                     ENV_RADIUS_MAX, ENV_SIDE_MIN, ENV_SIDE_MAX);
-        else
-            snprintf(range, sizeof range, "each side of a box %g to %g", ENV_SIDE_MIN, ENV_SIDE_MAX);
+        shape_size_range_text(range, sizeof range, o->shape, k_object_sizes);
         fprintf(stderr, "env_obj %d: sides %g %g %g refused (%s), keeping %g\n", n, o->sides[0], o->sides[1],
                 o->sides[2], range, def.sides[0]);
         memcpy(o->sides, def.sides, sizeof o->sides);

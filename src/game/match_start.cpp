@@ -594,9 +594,6 @@ void rebuild_match_world(void)
         p->team = k.team;
         p->colour = k.colour;
         p->bout_id = k.bout_id;
-        p->disqualified = k.disqualified;
-        p->score = k.score;
-        p->injury = k.injury;
         memcpy(p->rpg_stats, k.rpg_stats, sizeof p->rpg_stats);
     }
     refresh_env_objects();

@@ -19,6 +19,7 @@
 #include "game/env_objects.h"
 #include "game/frame_cache.h"
 #include "game/game_state.h"
+#include "game/shape_sizes.h"
 #include "game/joints.h"
 #include "game/match_rules.h"
 #include "game/pose_check.h"
@@ -107,28 +108,16 @@ static bool in_world(const float *v)
     return pose_position_ok(d);
 }
 
-// The sides a shape uses: sphere the radius, capsule radius and length, box all three.
-static int sides_used(int shape)
-{
-    return shape == SHAPE_SPHERE ? 1 : (shape == SHAPE_CAPSULE ? 2 : 3);
-}
+static const ShapeSizeLimits k_body_sizes = {BODY_SIDE_MIN, BODY_RADIUS_MAX, BODY_SIDE_MAX};
 
-// The largest value a shape's side k may take: a radius (a sphere's first
-// side, a capsule's) at most BODY_RADIUS_MAX, a box's side or a capsule's
-// length at most BODY_SIDE_MAX.
-static float side_max(int shape, int k)
-{
-    return (shape != SHAPE_BOX && k == 0) ? BODY_RADIUS_MAX : BODY_SIDE_MAX;
-}
-
-// Sizes the engine takes for a shape: each used side between BODY_SIDE_MIN
-// and its side_max.
+// Sizes the engine takes for a shape: each used side within the bodies'
+// limits.
 static bool sizes_ok(int shape, const float *s)
 {
     if (!finite3(s) || shape < SHAPE_SPHERE || shape > SHAPE_CAPSULE)
         return false;
-    for (int k = 0; k < sides_used(shape); k++)
-        if (!(s[k] >= BODY_SIDE_MIN && s[k] <= side_max(shape, k)))
+    for (int k = 0; k < shape_sides_used(shape); k++)
+        if (!shape_side_ok(shape, k, s[k], k_body_sizes))
             return false;
     return true;
 }
@@ -159,13 +148,7 @@ static bool push_ok(const float *v)
 static void refuse_sides(int i, const char *stmt, int shape, const float *v, const char *keeping)
 {
     char range[96];
-    if (shape == SHAPE_SPHERE)
-        snprintf(range, sizeof range, "a sphere's radius %g to %g", BODY_SIDE_MIN, BODY_RADIUS_MAX);
-    else if (shape == SHAPE_CAPSULE)
-        snprintf(range, sizeof range, "a cylinder's radius %g to %g, length %g to %g", BODY_SIDE_MIN,
-                 BODY_RADIUS_MAX, BODY_SIDE_MIN, BODY_SIDE_MAX);
-    else
-        snprintf(range, sizeof range, "each side of a box %g to %g", BODY_SIDE_MIN, BODY_SIDE_MAX);
+    shape_size_range_text(range, sizeof range, shape, k_body_sizes);
     fprintf(stderr, "Body %s: %s %g %g %g refused (%s), keeping %s\n", body_name(i), stmt, v[0], v[1], v[2], range,
             keeping);
 }

@@ -3,6 +3,7 @@
 // a fork of the test, and the test reads how it ended and what it printed.
 // The game's records are the parent's, copied into the child.
 #pragma once
+#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,6 +85,21 @@ inline std::vector<ChildEnd> run_children(const std::vector<std::function<int()>
     return ends;
 }
 
+// Each child ended normally and printed its mod's `message`; a mod
+// without one printed nothing containing `unrefused` (no refusal).
+template <class Mod>
+void expect_ends_with_messages(const std::vector<ChildEnd> &ends, const std::vector<Mod> &mods, const char *unrefused)
+{
+    for (size_t i = 0; i < mods.size(); i++) {
+        SCOPED_TRACE(mods[i].name);
+        EXPECT_EQ(ends[i].how, "ok") << ends[i].err.substr(0, 2000);
+        if (mods[i].message)
+            EXPECT_NE(ends[i].err.find(mods[i].message), std::string::npos) << ends[i].err.substr(0, 2000);
+        else
+            EXPECT_EQ(ends[i].err.find(unrefused), std::string::npos) << ends[i].err.substr(0, 2000);
+    }
+}
+
 inline bool bodies_finite()
 {
     for (int i = 0; i < get_game_globals()->built_players; i++)
@@ -114,6 +130,16 @@ inline int new_short_mod_game(const std::string &name)
     return 0;
 }
 
+// The first lines of a replay whose NEWGAME line names the mod under the
+// default rules.
+inline std::string replay_head_naming_mod(const std::string &mod)
+{
+    MatchRules r;
+    fill_default_rules(0, &r);
+    n_strncpyz(r.mod, mod.c_str(), sizeof r.mod);
+    return "#!/usr/bin/kaelmund\nVERSION 0\n" + std::string(make_newgame_line(0, &r));
+}
+
 // The mod data/mod/<name> as the console sets it, a new game with the
 // single-play rules, every turn played (both fighters gripping) to the end
 // of the match, the replay of the match shown after it; then a replay file
@@ -139,10 +165,7 @@ inline int play_mod_everywhere(const std::string &name, const std::string &repla
     if (!bodies_finite())
         return CHILD_NOT_FINITE;
 
-    MatchRules r;
-    fill_default_rules(0, &r);
-    n_strncpyz(r.mod, name.c_str(), sizeof r.mod);
-    std::string replay = "#!/usr/bin/kaelmund\nVERSION 0\n" + std::string(make_newgame_line(0, &r));
+    std::string replay = replay_head_naming_mod(name);
     for (int f = 0; f < 80; f += 10)
         replay += "FRAME " + std::to_string(f) + "; 0 0\nJOINT 0; 1 " + std::to_string(1 + f % 4) +
                   " 4 2 14 1\nJOINT 1; 2 3 5 1\nGRIP 1; 0 1\n" + extra_lines;

@@ -85,10 +85,7 @@ int fail_on_path(const std::string &mod, Path path, int fault)
             run_match_tick(0);
         break;
     case REPLAY_TAKEN_OVER: {
-        MatchRules r;
-        fill_default_rules(0, &r);
-        n_strncpyz(r.mod, mod.c_str(), sizeof r.mod);
-        std::string replay = "#!/usr/bin/kaelmund\nVERSION 0\n" + std::string(make_newgame_line(0, &r));
+        std::string replay = kxtest::replay_head_naming_mod(mod);
         for (int f = 0; f < 40; f += 10)
             replay += "FRAME " + std::to_string(f) + "; 0 0\nJOINT 0; 1 " + std::to_string(1 + f % 4) +
                       " 4 2\nJOINT 1; 2 3 5 1\n";

@@ -239,12 +239,5 @@ TEST_F(HostileMods, WideRoundBodiesAreRefusedAndHeavyJoinedBodiesPlay)
         });
     }
     const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs);
-    for (size_t i = 0; i < mods.size(); i++) {
-        SCOPED_TRACE(mods[i].name);
-        EXPECT_EQ(ends[i].how, "ok") << ends[i].err.substr(0, 2000);
-        if (mods[i].message)
-            EXPECT_NE(ends[i].err.find(mods[i].message), std::string::npos) << ends[i].err.substr(0, 2000);
-        else
-            EXPECT_EQ(ends[i].err.find("Body "), std::string::npos) << ends[i].err.substr(0, 2000);
-    }
+    kxtest::expect_ends_with_messages(ends, mods, "Body ");
 }

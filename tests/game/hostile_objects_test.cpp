@@ -160,14 +160,7 @@ void play_all(const std::vector<ObjectMod> &mods, const std::string &extra_lines
         jobs.push_back([name, replay, extra_lines] { return kxtest::play_mod_everywhere(name, replay, extra_lines); });
     }
     const std::vector<kxtest::ChildEnd> ends = kxtest::run_children(jobs);
-    for (size_t i = 0; i < mods.size(); i++) {
-        SCOPED_TRACE(mods[i].name);
-        EXPECT_EQ(ends[i].how, "ok") << ends[i].err.substr(0, 2000);
-        if (mods[i].message)
-            EXPECT_NE(ends[i].err.find(mods[i].message), std::string::npos) << ends[i].err.substr(0, 2000);
-        else
-            EXPECT_EQ(ends[i].err.find("env_obj"), std::string::npos) << ends[i].err.substr(0, 2000);
-    }
+    kxtest::expect_ends_with_messages(ends, mods, "env_obj");
 }
 
 } // namespace

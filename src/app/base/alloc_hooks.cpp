@@ -43,11 +43,9 @@ AllocCounters get_alloc_counters(void)
 
 static void format_engine_line(EngineFault *f, const char *what, int number, const char *format, va_list args)
 {
-    char text[ENGINE_FAULT_TEXT_SIZE];
-    vsnprintf(text, sizeof text, format ? format : "", args);
+    vsnprintf(f->text, sizeof f->text, format ? format : "", args);
     f->number = number;
-    snprintf(f->text, sizeof f->text, "%s", text);
-    fprintf(stderr, "Physics engine %s %d: %s\n", what, number, text);
+    fprintf(stderr, "Physics engine %s %d: %s\n", what, number, f->text);
     fflush(stderr);
 }
 
